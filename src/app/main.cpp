@@ -1,0 +1,15 @@
+#include "ui/auxiliary/Auxiliares.h"
+#include "ui/main/F_Alcove.h"
+
+#include <QApplication>
+
+// The program reads no command line of its own: Qt's own options still apply.
+int main(int argc, char *argv[]) {
+  QApplication aplicacion(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Alcove"));
+  InstalarVentanasAuxiliares();
+  F_Alcove ventana;
+  QApplication::setWindowIcon(ventana.windowIcon());
+  ventana.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,183 @@
+#include "disk/Cls_Disco.h"
+
+#include "disk/Formato.h"
+#include "platform/ArchivosHost.h"
+#include "platform/Errores.h"
+#include "platform/InfoArchivo.h"
+#include "platform/Progreso.h"
+#include "util/Cls_Util.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// Longest text ExtraerStr hands out; a longer range is refused rather than
+// allocated (a corrupt or hostile caller could ask for petabytes).
+constexpr std::int64_t LargoMaximoTexto = std::numeric_limits<std::int32_t>::max();
+
+// Positions come as doubles; fractions round to nearest, ties to even.
+std::int64_t Posicion(double valor) {
+  if (!std::isfinite(valor)) {
+    LanzarError(Errores::ArgumentoNoValido);
+  }
+  const double redondo = std::nearbyint(valor);
+  if (redondo < 0) {
+    LanzarError(Errores::PosicionIncorrecta);
+  }
+  if (redondo >= 0x1p62) {
+    LanzarError(Errores::PosicionIncorrecta);
+  }
+  return static_cast<std::int64_t>(redondo);
+}
+
+// Rounds without judging the sign, for comparing the two ends of a range.
+double Redondo(double valor) {
+  if (!std::isfinite(valor)) {
+    LanzarError(Errores::ArgumentoNoValido);
+  }
+  return std::nearbyint(valor);
+}
+
+} // namespace
+
+Cls_Disco::Cls_Disco() = default;
+
+Cls_Disco::~Cls_Disco() {
+  try {
+    Cerrar();
+  } catch (...) {
+    // Nothing is written through the image at close; a failing close has no one to tell.
+  }
+}
+
+void Cls_Disco::Cargar(std::string Fichero) {
+  if (!Util) {
+    Util = std::make_unique<Cls_Util>();
+  }
+  if (Util->InfoFichero(Fichero).Existe == Falso) {
+    return; // a missing file changes nothing
+  }
+  Cerrar();
+  // Opening never asks for write access: read-only images load too.
+  const std::int16_t numero = Plataforma::SiguienteNumeroLibre();
+  Plataforma::AbrirArchivo(numero, Fichero, Plataforma::Acceso::Lectura);
+  NumFichero = numero;
+  TotalBytes = static_cast<double>(Plataforma::Longitud(NumFichero));
+  NombreFichero = std::move(Fichero);
+
+  // Everything decoding needs lies in the first 2560 bytes: one read.
+  std::array<std::uint8_t, Formato::BytesLeidos> inicio{};
+  Plataforma::LeerBytes(NumFichero, 0, inicio);
+  Formato::LeerCabecera(inicio, Cab);
+  Formato::LeerDirectorio(inicio, Cab);
+}
+
+void Cls_Disco::Cerrar() {
+  // The number is forgotten once closed: the table hands it out again, and this
+  // object must never read or close another object's file through it.
+  Plataforma::CerrarArchivo(std::exchange(NumFichero, std::int16_t{0}));
+}
+
+std::uint8_t Cls_Disco::NumByte(double Pos) const {
+  return Plataforma::LeerByte(NumFichero, Posicion(Pos));
+}
+
+std::string Cls_Disco::ExtraerStr(double HexI, double HexO) const {
+  if (Redondo(HexI) > Redondo(HexO)) {
+    return {};
+  }
+  const std::int64_t desde = Posicion(HexI);
+  const std::int64_t hasta = Posicion(HexO);
+  const std::int64_t largo = hasta - desde + 1;
+  if (largo > LargoMaximoTexto) {
+    LanzarError(Errores::MemoriaInsuficiente);
+  }
+  std::string texto(static_cast<std::size_t>(largo), '\0');
+  Plataforma::LeerBytes(NumFichero, desde,
+                        std::span(reinterpret_cast<std::uint8_t *>(texto.data()), texto.size()));
+  for (char &c : texto) {
+    c = Formato::ByteATexto(static_cast<std::uint8_t>(c));
+  }
+  return texto;
+}
+
+void Cls_Disco::MeterSTR(double HexI, double HexO, std::string Datos) {
+  if (Redondo(HexI) > Redondo(HexO)) {
+    return;
+  }
+  const std::int64_t desde = Posicion(HexI);
+  const std::int64_t hasta = Posicion(HexO);
+  // Too few characters is refused before anything is written, so a failed
+  // call never leaves the image half changed.
+  if (static_cast<std::uint64_t>(hasta - desde) >= Datos.size()) {
+    LanzarError(Errores::ArgumentoNoValido);
+  }
+  Plataforma::PermitirEscritura(NumFichero);
+  Plataforma::EscribirBytes(NumFichero, desde,
+                            std::span(reinterpret_cast<const std::uint8_t *>(Datos.data()),
+                                      static_cast<std::size_t>(hasta - desde + 1)));
+  Plataforma::Vaciar(NumFichero);
+}
+
+void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
+  if (Redondo(HexI) > Redondo(HexO)) {
+    return;
+  }
+  const std::int64_t desde = Posicion(HexI);
+  const std::int64_t hasta = Posicion(HexO);
+  if (!Plataforma::EstaAbierto(NumFichero)) {
+    LanzarError(Errores::NumeroArchivoIncorrecto); // before any file is created
+  }
+  if (Plataforma::EsElMismoArchivo(NumFichero, Ruta)) {
+    throw ErrorAlcove(Errores::ErrorAccesoRuta,
+                      "No se puede extraer sobre la propia imagen abierta");
+  }
+
+  const std::int16_t destino = Plataforma::SiguienteNumeroLibre();
+  Plataforma::AbrirArchivo(destino, Ruta, Plataforma::Acceso::LecturaEscritura);
+  IndicadorProgreso &progreso = Plataforma::ProgresoCompartido();
+  // The host file is closed and the window hidden however the copy ends.
+  struct Fin {
+    std::int16_t numero;
+    IndicadorProgreso &progreso;
+    bool mostrado = false;
+    bool cerrado = false;
+    ~Fin() {
+      if (!cerrado) {
+        try {
+          Plataforma::CerrarArchivo(numero);
+        } catch (...) {
+        }
+      }
+      if (mostrado) {
+        progreso.Ocultar();
+      }
+    }
+  } fin{destino, progreso};
+
+  // The file ends up holding exactly the range: an older, longer file must
+  // not keep its tail after the copied bytes.
+  Plataforma::FijarLongitud(destino, 0);
+  progreso.SetDe(static_cast<double>(desde));
+  progreso.SetA(static_cast<double>(hasta));
+  progreso.SetTitulo("Extrayendo fichero ....");
+  fin.mostrado = true;
+  progreso.Mostrar();
+  for (std::int64_t p = desde; p <= hasta; ++p) {
+    progreso.SetValor(static_cast<double>(p));
+    const std::uint8_t byte = Plataforma::LeerByte(NumFichero, p);
+    Plataforma::EscribirByte(destino, p - desde, byte);
+  }
+  fin.cerrado = true;
+  Plataforma::CerrarArchivo(destino); // reports a failed last write
+}
+
+std::string Cls_Disco::NombreCFichero() const {
+  const auto separador = NombreFichero.rfind(Plataforma::SeparadorRuta);
+  return separador == std::string::npos ? NombreFichero : NombreFichero.substr(separador + 1);
+}
+
+CabeceraDisco Cls_Disco::Cabecera() const { return Cab; }

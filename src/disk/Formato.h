@@ -1,0 +1,69 @@
+#pragma once
+
+#include "disk/Types_Def.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// Decoding of CPCEMU disk images: plain functions over bytes, so that tests and
+// the fuzzer need no files. Only header bytes 0..49 and the catalogue at file
+// offsets 512..2559 mean anything here.
+namespace Formato {
+
+inline constexpr std::size_t PosFirma = 0;
+inline constexpr std::size_t LargoFirma = 34;
+inline constexpr std::size_t PosCreador = 34;
+inline constexpr std::size_t LargoCreador = 14;
+inline constexpr std::size_t PosPistas = 48;
+inline constexpr std::size_t PosCaras = 49;
+inline constexpr std::size_t PosCatalogo = 512;
+inline constexpr std::size_t LargoEntrada = 32;
+inline constexpr std::size_t NumEntradas = CabeceraDisco::EntradasCatalogo;
+// Everything decoding looks at lies before this offset.
+inline constexpr std::size_t BytesLeidos = PosCatalogo + LargoEntrada * NumEntradas; // 2560
+
+// Offsets inside one catalogue entry.
+inline constexpr std::size_t EntUsuario = 0;
+inline constexpr std::size_t EntNombre = 1;
+inline constexpr std::size_t LargoNombre = 11;
+inline constexpr std::size_t EntExt1 = 9;
+inline constexpr std::size_t EntExt2 = 10;
+inline constexpr std::size_t EntS2 = 14;
+inline constexpr std::size_t EntRegistros = 15;
+inline constexpr std::size_t EntBloques = 16;
+
+inline constexpr std::string_view FirmaEstandar = "MV - CPCEMU";
+inline constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK";
+
+// One character per byte; carriage return and line feed become blanks.
+[[nodiscard]] std::string BytesATexto(std::span<const std::uint8_t> bytes);
+[[nodiscard]] inline char ByteATexto(std::uint8_t b) {
+  return (b == 13 || b == 10) ? ' ' : static_cast<char>(b);
+}
+
+// 1 standard, 2 extended, 0 neither; only the leading characters count, any case.
+[[nodiscard]] std::int32_t DetectarFormato(std::string_view firma);
+
+// Removes blanks (32 only) at both ends.
+[[nodiscard]] std::string QuitarBlancos(std::string_view texto);
+
+// 0, 32 or 64 for a user byte and an 11-character name.
+[[nodiscard]] std::int32_t ClasificarEntrada(std::uint8_t usuario, std::string_view nombre);
+
+// Decodes one 32-byte catalogue entry.
+[[nodiscard]] EntradaDir LeerEntrada(std::span<const std::uint8_t, LargoEntrada> bytes);
+
+// Header fields (Formato, Creador, Pistas, Caras) and the 64 catalogue entries
+// from the first bytes of an image file; bytes past the end of `inicio` read as 0.
+void LeerCabecera(std::span<const std::uint8_t> inicio, CabeceraDisco &cab);
+void LeerDirectorio(std::span<const std::uint8_t> inicio, CabeceraDisco &cab);
+
+// Decodes the first bytes of an image file. Bytes missing at the end (a file
+// shorter than 2560 bytes) read as zeros. An image with neither signature gets
+// Formato 0.
+[[nodiscard]] CabeceraDisco LeerImagen(std::span<const std::uint8_t> inicio);
+
+} // namespace Formato

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+// Host files by number, the way the program's BASIC roots handed them out: the
+// lowest free number from 1, one table for the whole process. All calls belong to
+// the user-interface thread.
+//
+// Reads go through a block buffer and writes are gathered into runs, so byte-at-a-
+// time callers do not pay a system call per byte. The buffer stays true across
+// writes made through the same number. Failures throw ErrorAlcove.
+namespace Plataforma {
+
+enum class Acceso {
+  Lectura,         // read only; the file must exist
+  LecturaEscritura // read and write; created when missing, never emptied
+};
+
+inline constexpr std::int16_t MaximoNumeroArchivo = 511;
+
+// Lowest number not in use; throws DemasiadosArchivos when all are taken.
+std::int16_t SiguienteNumeroLibre();
+
+// Opens `ruta` under `numero`. Only regular files open: a FIFO, device or folder
+// is refused without blocking. Throws when the number is already open.
+void AbrirArchivo(std::int16_t numero, const std::string &ruta, Acceso acceso);
+
+// Writes out pending bytes and closes. A number that is not open is ignored.
+// The number is free afterwards even when the last write fails (and throws).
+void CerrarArchivo(std::int16_t numero);
+
+[[nodiscard]] bool EstaAbierto(std::int16_t numero) noexcept;
+
+// Length in bytes, pending writes included.
+std::int64_t Longitud(std::int16_t numero);
+
+// One byte; a position at or past the end reads as 0. Negative positions throw.
+std::uint8_t LeerByte(std::int16_t numero, std::int64_t pos);
+
+// destino.size() bytes from `pos`; the part past the end reads as zeros.
+void LeerBytes(std::int16_t numero, std::int64_t pos, std::span<std::uint8_t> destino);
+
+void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor);
+void EscribirBytes(std::int16_t numero, std::int64_t pos, std::span<const std::uint8_t> datos);
+
+// Writes pending bytes to the host file now.
+void Vaciar(std::int16_t numero);
+
+// Cuts (or extends with zeros) the file to `longitud` bytes.
+void FijarLongitud(std::int16_t numero, std::int64_t longitud);
+
+// Turns a file opened for reading into one open for reading and writing, on the
+// same file even if its path has been replaced meanwhile. Throws PermisoDenegado
+// when the host refuses.
+void PermitirEscritura(std::int16_t numero);
+
+// True when `ruta` names the very file open under `numero` (same device and inode).
+[[nodiscard]] bool EsElMismoArchivo(std::int16_t numero, const std::string &ruta) noexcept;
+
+// How many numbers are open (for tests and diagnostics).
+[[nodiscard]] int ArchivosAbiertos() noexcept;
+
+} // namespace Plataforma

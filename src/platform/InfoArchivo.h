@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// What the file utilities need to know of a host file, and the few changes they
+// make. Paths are byte strings, passed to the host unchanged.
+namespace Plataforma {
+
+// Separator between folder and file name on this host.
+#if defined(_WIN32)
+inline constexpr char SeparadorRuta = '\\';
+#else
+inline constexpr char SeparadorRuta = '/';
+#endif
+
+// Attribute bits, numbered as the file utilities' record expects them.
+namespace Atributo {
+inline constexpr std::uint32_t SoloLectura = 1;
+inline constexpr std::uint32_t Oculto = 2;
+inline constexpr std::uint32_t Sistema = 4;
+inline constexpr std::uint32_t Directorio = 16;
+inline constexpr std::uint32_t Archivo = 32;
+inline constexpr std::uint32_t Normal = 128;
+inline constexpr std::uint32_t Temporal = 256;
+inline constexpr std::uint32_t Comprimido = 2048;
+inline constexpr std::uint32_t SinConexion = 4096;
+} // namespace Atributo
+
+struct ArchivoHost {
+  std::uint32_t Atributos = 0;
+  double FechaCreacion = 0; // days since 30 December 1899, local time
+  double FechaAcceso = 0;
+  double FechaModificacion = 0;
+  std::int64_t Tamano = 0;
+  std::string Nombre; // without its folder
+};
+
+// True only for a path that names a regular file (links followed).
+[[nodiscard]] bool ArchivoExiste(const std::string &ruta) noexcept;
+
+// The file's properties; throws ErrorAlcove when the path names no regular file.
+ArchivoHost ObtenerArchivo(const std::string &ruta);
+
+// The host's own permission state, kept so that a failed change can be undone.
+struct PermisosGuardados {
+  std::uint32_t modo = 0;
+};
+
+// Clears every attribute that can be cleared; returns what there was before.
+PermisosGuardados LimpiarAtributos(const std::string &ruta);
+void RestaurarAtributos(const std::string &ruta, PermisosGuardados previos);
+
+// Deletes a file. Throws on failure.
+void BorrarArchivo(const std::string &ruta);
+
+// Moves a file; never replaces an existing destination. Throws on failure.
+void MoverArchivo(const std::string &de, const std::string &a);
+
+// Days since 30 December 1899 00:00 local time for a host time stamp.
+double FechaDesdeUnix(std::int64_t segundos, std::int64_t nanosegundos);
+
+} // namespace Plataforma

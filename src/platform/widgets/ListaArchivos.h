@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QListView>
+#include <QString>
+#include <QStringList>
+#include <QStringListModel>
+
+// File list: the files of one folder whose names match "*.dsk", whatever their
+// letter case, sorted by name. Selecting a file with the mouse or the keyboard
+// (and clicking the selected one again) raises Click.
+class ListaArchivos : public QListView {
+  Q_OBJECT
+
+public:
+  explicit ListaArchivos(QWidget *padre = nullptr);
+
+  [[nodiscard]] QString Path() const { return path_; }
+  // Moves to folder `ruta` and lists it again, even when it is the same folder.
+  // A path that is not a readable folder throws ErrorAlcove and changes nothing.
+  void SetPath(const QString &ruta);
+  // The selected file's name, without its folder; empty when none is selected.
+  [[nodiscard]] QString FileName() const;
+  [[nodiscard]] static QString Pattern() { return QStringLiteral("*.dsk"); }
+  // The names listed, in the order shown.
+  [[nodiscard]] QStringList Archivos() const { return modelo_.stringList(); }
+
+  // The matching files of `carpeta`, sorted as the list shows them.
+  [[nodiscard]] static QStringList ArchivosDe(const QString &carpeta);
+
+signals:
+  void Click();
+
+protected:
+  void mousePressEvent(QMouseEvent *evento) override;
+  void mouseMoveEvent(QMouseEvent *evento) override;
+  void keyPressEvent(QKeyEvent *evento) override;
+  void currentChanged(const QModelIndex &actual, const QModelIndex &anterior) override;
+
+private:
+  QStringListModel modelo_;
+  QString path_;
+  bool porUsuario_ = false;      // inside a mouse press or key press
+  bool elegidoAlPulsar_ = false; // the last press already raised Click
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QRect>
+
+// Positions and sizes of the windows are laid out in twips (1/1440 inch). Qt works
+// in device-independent pixels of 1/96 inch and scales them for high-DPI screens
+// itself, so a twip is always 1/15 of a pixel here.
+namespace Plataforma {
+
+inline constexpr int TwipsPorPixel = 15;
+
+// Twips to pixels, to the nearest pixel (15 is odd, so there are no halves).
+[[nodiscard]] constexpr int TwipsAPixeles(int twips) {
+  const int cociente = twips / TwipsPorPixel;
+  const int resto = twips % TwipsPorPixel;
+  if (2 * resto > TwipsPorPixel) return cociente + 1;
+  if (2 * resto < -TwipsPorPixel) return cociente - 1;
+  return cociente;
+}
+
+// A rectangle given as Left, Top, Width, Height in twips.
+[[nodiscard]] inline QRect RectTwips(int izquierda, int arriba, int ancho, int alto) {
+  return {TwipsAPixeles(izquierda), TwipsAPixeles(arriba), TwipsAPixeles(ancho),
+          TwipsAPixeles(alto)};
+}
+
+} // namespace Plataforma

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QTreeView>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class ListaImagenes;
+
+// A list view in report layout: rows of texts under column headings, a small
+// icon before each row's first text, and a sorted mode that keeps the rows in
+// order of one column's texts.
+//
+// Texts compare ignoring letter case, character by character (no locale rules);
+// rows whose texts are equal keep the order in which they were added, in either
+// direction.
+class ModeloCatalogo : public QAbstractTableModel {
+  Q_OBJECT
+
+public:
+  static constexpr int Columnas = 4;
+  using Textos = std::array<QString, Columnas>;
+  // Role that gives the key of a row's small icon in the image list.
+  static constexpr int RolClaveIcono = Qt::UserRole + 1;
+
+  explicit ModeloCatalogo(QObject *padre = nullptr);
+
+  void FijarCabeceras(const Textos &titulos, const std::array<Qt::Alignment, Columnas> &alineacion);
+  void FijarImagenes(const ListaImagenes *imagenes) { imagenes_ = imagenes; }
+
+  // Removes every row.
+  void Clear();
+  // Adds a row, placed by the sort order; returns its position (0-based).
+  int Add(const Textos &textos, int iconoPequeno);
+
+  [[nodiscard]] bool Sorted() const { return ordenado_; }
+  [[nodiscard]] std::int16_t SortKey() const { return clave_; }
+  [[nodiscard]] int SortOrder() const { return orden_; }
+  void SetSorted(bool ordenado);
+  // Column 0..3; anything else throws ErrorAlcove.
+  void SetSortKey(std::int16_t clave);
+  // 0 ascending, 1 descending.
+  void SetSortOrder(int orden);
+
+  [[nodiscard]] QString Texto(int fila, int columna) const;
+  [[nodiscard]] int IconoPequeno(int fila) const;
+
+  [[nodiscard]] int rowCount(const QModelIndex &padre = {}) const override;
+  [[nodiscard]] int columnCount(const QModelIndex &padre = {}) const override;
+  [[nodiscard]] QVariant data(const QModelIndex &indice, int rol) const override;
+  [[nodiscard]] QVariant headerData(int seccion, Qt::Orientation orientacion,
+                                    int rol) const override;
+
+private:
+  struct Fila {
+    Textos textos;
+    int icono = 0;
+    std::uint64_t llegada = 0; // order of addition, for equal texts
+  };
+  [[nodiscard]] bool Antes(const Fila &a, const Fila &b) const;
+  void Reordenar();
+
+  std::vector<Fila> filas_;
+  std::uint64_t siguienteLlegada_ = 0;
+  bool ordenado_ = true;
+  std::int16_t clave_ = 0;
+  int orden_ = 0;
+  Textos titulos_;
+  std::array<Qt::Alignment, Columnas> alineacion_{};
+  const ListaImagenes *imagenes_ = nullptr;
+};
+
+class VistaCatalogo : public QTreeView {
+  Q_OBJECT
+
+public:
+  explicit VistaCatalogo(QWidget *padre = nullptr);
+
+  [[nodiscard]] ModeloCatalogo &ListItems() { return modelo_; }
+  [[nodiscard]] const ModeloCatalogo &ListItems() const { return modelo_; }
+
+signals:
+  // A column heading was clicked; `columnHeader` is its 1-based position.
+  void ColumnClick(int columnHeader);
+
+private:
+  ModeloCatalogo modelo_;
+};

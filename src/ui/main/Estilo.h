@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+// The look of the CPC's screen: yellow text on dark blue, in Courier New bold.
+namespace Estilo {
+
+[[nodiscard]] inline QColor AzulOscuro() { return {0, 0, 170}; }
+[[nodiscard]] inline QColor Amarillo() { return {255, 255, 0}; }
+
+// Courier New bold at `puntos` points. Where Courier New is not installed,
+// Liberation Mono (same metrics) stands in.
+[[nodiscard]] QFont Courier(double puntos);
+
+// Dark blue background and yellow text for `control` and its children; the
+// selection shows inverted.
+void AmarilloSobreAzul(QWidget *control);
+
+} // namespace Estilo

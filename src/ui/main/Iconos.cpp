@@ -1,0 +1,125 @@
+#include "ui/main/Iconos.h"
+
+#include "platform/widgets/ListaImagenes.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace Iconos {
+
+namespace {
+
+const QColor Plata(192, 192, 192);
+
+// A sheet of paper with a folded corner, the base of every file picture.
+void PintarHoja(QPainter &p, const QColor &papel) {
+  const QPoint contorno[] = {{2, 0}, {10, 0}, {14, 4}, {14, 15}, {2, 15}};
+  p.setPen(QColor(64, 64, 64));
+  p.setBrush(papel);
+  p.drawPolygon(contorno, 5);
+  p.drawLine(10, 0, 10, 4);
+  p.drawLine(10, 4, 14, 4);
+}
+
+void PintarDesconocido(QPainter &p) {
+  PintarHoja(p, Qt::white);
+  p.setPen(QPen(QColor(0, 0, 170), 1.6));
+  QPainterPath interrogacion;
+  interrogacion.moveTo(5.5, 7);
+  interrogacion.cubicTo(5.5, 4, 10.5, 4, 10.5, 7);
+  interrogacion.cubicTo(10.5, 9, 8, 9, 8, 11);
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(interrogacion);
+  p.fillRect(7, 12, 2, 2, QColor(0, 0, 170));
+}
+
+void PintarBasic(QPainter &p) {
+  PintarHoja(p, Qt::white);
+  // A listing: line numbers in red, statements in blue.
+  for (int y = 3; y <= 13; y += 2) {
+    p.fillRect(4, y, 2, 1, QColor(200, 0, 0));
+    p.fillRect(7, y, (y % 4 == 1) ? 6 : 4, 1, QColor(0, 0, 170));
+  }
+}
+
+void PintarBinario(QPainter &p) {
+  PintarHoja(p, Qt::white);
+  // Bits: a little grid of set and clear cells.
+  static constexpr int bits[5] = {0b1011, 0b0110, 0b1101, 0b0011, 0b1010};
+  for (int fila = 0; fila < 5; ++fila) {
+    for (int col = 0; col < 4; ++col) {
+      const bool uno = ((bits[fila] >> (3 - col)) & 1) != 0;
+      p.fillRect(4 + col * 2, 5 + fila * 2, 1, 1, uno ? QColor(0, 0, 0) : QColor(170, 170, 170));
+    }
+  }
+}
+
+void PintarCopia(QPainter &p) {
+  PintarHoja(p, QColor(255, 255, 200));
+  // A round arrow: the copy kept of an earlier version.
+  p.setPen(QPen(QColor(0, 128, 0), 1.6));
+  p.setBrush(Qt::NoBrush);
+  p.drawArc(QRectF(4.5, 6, 7, 7), 90 * 16, 270 * 16);
+  const QPointF punta[] = {{8, 4}, {10.5, 6.5}, {8, 8.5}};
+  p.setBrush(QColor(0, 128, 0));
+  p.setPen(Qt::NoPen);
+  p.drawPolygon(punta, 3);
+}
+
+// The CPC's 3-inch disk on a `lado` pixels square.
+QPixmap PintarDisco(int lado) {
+  QPixmap imagen(lado, lado);
+  imagen.fill(Qt::transparent);
+  QPainter p(&imagen);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(lado / 32.0, lado / 32.0);
+  p.setPen(QPen(QColor(20, 20, 20), 1));
+  p.setBrush(QColor(40, 40, 48));
+  p.drawRoundedRect(QRectF(3.5, 1.5, 25, 29), 2, 2);
+  // The metal shutter and the label.
+  p.setBrush(QColor(190, 190, 200));
+  p.drawRect(QRectF(10.5, 1.5, 11, 9));
+  p.setBrush(QColor(0, 0, 170));
+  p.drawRect(QRectF(6.5, 14.5, 19, 14));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(255, 255, 0));
+  for (int linea = 0; linea < 3; ++linea) p.drawRect(QRectF(9, 17.5 + linea * 4, 14, 1.5));
+  return imagen;
+}
+
+} // namespace
+
+QStringList ClavesCatalogo() {
+  return {QStringLiteral("Unknow"), QStringLiteral("BAK"), QStringLiteral("BAS"),
+          QStringLiteral("BIN")};
+}
+
+QPixmap PintarIcono(const QString &clave) {
+  QPixmap imagen(16, 16);
+  imagen.fill(Plata);
+  QPainter p(&imagen);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  if (clave == QLatin1String("BAK")) {
+    PintarCopia(p);
+  } else if (clave == QLatin1String("BAS")) {
+    PintarBasic(p);
+  } else if (clave == QLatin1String("BIN")) {
+    PintarBinario(p);
+  } else {
+    PintarDesconocido(p);
+  }
+  return imagen;
+}
+
+void LlenarImageEXT(ListaImagenes &lista) {
+  for (const QString &clave : ClavesCatalogo()) lista.Agregar(clave, PintarIcono(clave));
+}
+
+QIcon IconoAlcove() {
+  QIcon icono;
+  for (const int lado : {16, 24, 32, 48, 64}) icono.addPixmap(PintarDisco(lado));
+  return icono;
+}
+
+} // namespace Iconos

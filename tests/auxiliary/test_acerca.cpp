@@ -1,0 +1,302 @@
+#include "platform/EstadoMemoria.h"
+#include "platform/Errores.h"
+#include "platform/InfoSistema.h"
+#include "platform/widgets/MedidorLed.h"
+#include "ui/auxiliary/F_Acerca.h"
+#include "ui/auxiliary/Portada.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Plataforma::EstadoMemoria;
+using Plataforma::ObjetoSistema;
+
+class InfoFalsa final : public Plataforma::ServicioInfoSistema {
+public:
+  explicit InfoFalsa(std::vector<ObjetoSistema> objetos = {}) : objetos_(std::move(objetos)) {}
+  [[nodiscard]] std::vector<ObjetoSistema> SistemasOperativos() const override {
+    ++consultas;
+    if (falla) {
+      throw ErrorAlcove(Errores::ErrorEntradaSalida);
+    }
+    return objetos_;
+  }
+  bool falla = false;
+  mutable int consultas = 0;
+
+private:
+  std::vector<ObjetoSistema> objetos_;
+};
+
+class MemoriaFalsa final : public Plataforma::ServicioMemoria {
+public:
+  explicit MemoriaFalsa(EstadoMemoria estado = {}) : estado_(estado) {}
+  [[nodiscard]] EstadoMemoria Consultar() const override {
+    ++consultas;
+    if (falla) {
+      throw ErrorAlcove(Errores::ErrorEntradaSalida);
+    }
+    return estado_;
+  }
+  bool falla = false;
+  mutable int consultas = 0;
+
+private:
+  EstadoMemoria estado_;
+};
+
+// ---- Percentages ---------------------------------------------------------------
+
+struct CasoPorcentaje {
+  std::int64_t total;
+  std::int64_t disponible;
+  std::optional<std::int16_t> esperado;
+};
+
+TEST(PorcentajeEnUso, RoundsHalfToEvenAndRefusesWhatCannotBeShown) {
+  const CasoPorcentaje casos[] = {
+      {1000, 430, 57},
+      {1000, 1000, 0},
+      {200, 199, 0}, // exactly 0.5
+      {200, 197, 2}, // exactly 1.5
+      {200, 195, 2}, // exactly 2.5
+      {1000, 0, 100},
+      {100, 150, -50},
+      {0, 0, std::nullopt},
+      {0, 500, std::nullopt},
+      {1, -400, std::nullopt}, // 40100% does not fit 16 bits
+      // Counts past 32 bits: 64 GiB with 16 GiB free.
+      {std::int64_t{64} << 30, std::int64_t{16} << 30, 75},
+  };
+  for (const auto &caso : casos) {
+    EXPECT_EQ(Acerca::PorcentajeEnUso(caso.total, caso.disponible), caso.esperado)
+        << caso.total << " / " << caso.disponible;
+  }
+}
+
+// ---- System text -----------------------------------------------------------------
+
+struct CasoTexto {
+  const char *que;
+  std::vector<ObjetoSistema> objetos;
+  std::string texto;
+};
+
+TEST(TextoSistema, BuildsThreeLinesFromTheLastObject) {
+  const ObjetoSistema debian("Debian GNU/Linux 12", "12", "AB12-CD34");
+  const CasoTexto casos[] = {
+      {"empty collection", {}, ""},
+      {"one object", {debian}, "S.O. Debian GNU/Linux 12\r\nVersion: 12\r\nS/N:AB12-CD34"},
+      {"null version", {ObjetoSistema("Debian", std::nullopt, "X1")}, "S.O. Debian\r\n\r\nS/N:X1"},
+      {"null serial number",
+       {ObjetoSistema("Debian", "12", std::nullopt)},
+       "S.O. Debian\r\nVersion: 12\r\n"},
+      {"null caption", {ObjetoSistema(std::nullopt, "12", "X1")}, "S.O. \r\nVersion: 12\r\nS/N:X1"},
+      {"all null", {ObjetoSistema(std::nullopt, std::nullopt, std::nullopt)}, "S.O. \r\n\r\n"},
+      {"two objects", {debian, ObjetoSistema("Otro", "2", "Z")}, "S.O. Otro\r\nVersion: 2\r\nS/N:Z"},
+  };
+  for (const auto &caso : casos) {
+    EXPECT_EQ(Acerca::TextoSistema(caso.objetos), caso.texto) << caso.que;
+  }
+}
+
+TEST(TextoSistema, AFailingPropertyReadFails) {
+  ObjetoSistema sinSerie;
+  sinSerie.PonerPropiedad("Caption", "Debian");
+  sinSerie.PonerPropiedad("Version", "12");
+  EXPECT_THROW((void)Acerca::TextoSistema({sinSerie}), ErrorAlcove);
+}
+
+// ---- The window ------------------------------------------------------------------
+
+template <typename T> T *Control(QWidget &ventana, const char *nombre) {
+  auto *control = ventana.findChild<T *>(QString::fromLatin1(nombre));
+  EXPECT_NE(control, nullptr) << nombre;
+  return control;
+}
+
+QString TextoInfo(QWidget &ventana) {
+  return Control<QPlainTextEdit>(ventana, "TxT_Info")->toPlainText();
+}
+
+TEST(F_Acerca, HasItsControlsWithTheirTexts) {
+  InfoFalsa info;
+  MemoriaFalsa memoria;
+  F_Acerca ventana(info, memoria);
+  EXPECT_EQ(ventana.windowTitle(), QStringLiteral("Acerca de Alcove beta 1"));
+  EXPECT_EQ(Control<QLabel>(ventana, "Label1")->text(), QStringLiteral("mem.  Fisica:"));
+  EXPECT_EQ(Control<QLabel>(ventana, "Label2")->text(), QStringLiteral("mem. Virtual:"));
+  EXPECT_EQ(Control<QPushButton>(ventana, "Cmd_Aceptar")->text(), QStringLiteral("Aceptar"));
+  for (const char *nombre : {"Frame_Memoria", "LEDMeter1", "LEDMeter2", "Lbl_Por1", "Lbl_Por2"}) {
+    EXPECT_EQ(Control<QWidget>(ventana, nombre)->parentWidget()->objectName(),
+              QStringLiteral("Frame_Memoria") == nombre ? QStringLiteral("F_Acerca")
+                                                         : QStringLiteral("Frame_Memoria"))
+        << nombre;
+  }
+  const QPixmap imagen = Control<QLabel>(ventana, "Picture1")->pixmap();
+  EXPECT_EQ(imagen.size(), QSize(320, 200));
+}
+
+TEST(F_Acerca, LoadWritesTheSystemTextLineByLine) {
+  InfoFalsa info({ObjetoSistema("Debian GNU/Linux 12", "12", "AB12"),
+                  ObjetoSistema("Segundo", std::nullopt, "CD34")});
+  MemoriaFalsa memoria;
+  F_Acerca ventana(info, memoria);
+  EXPECT_EQ(TextoInfo(ventana), QStringLiteral("S.O. Segundo\n\nS/N:CD34"));
+  EXPECT_EQ(info.consultas, 1);
+}
+
+TEST(F_Acerca, AFailingServiceOrPropertyLeavesTheTextEmpty) {
+  InfoFalsa falla({ObjetoSistema("Debian", "12", "X")});
+  falla.falla = true;
+  ObjetoSistema sinVersion;
+  sinVersion.PonerPropiedad("Caption", "Debian");
+  InfoFalsa propiedadFalla({ObjetoSistema("Primero", "1", "A"), sinVersion});
+  MemoriaFalsa memoria;
+  for (InfoFalsa *info : {&falla, &propiedadFalla}) {
+    F_Acerca ventana(*info, memoria);
+    EXPECT_TRUE(TextoInfo(ventana).isEmpty());
+  }
+}
+
+TEST(F_Acerca, EachTickShowsBothPercentages) {
+  InfoFalsa info;
+  MemoriaFalsa memoria({.TotalFisica = 1000,
+                        .DisponibleFisica = 430,
+                        .TotalVirtual = 200,
+                        .DisponibleVirtual = 197});
+  F_Acerca ventana(info, memoria);
+  auto *por1 = Control<QLabel>(ventana, "Lbl_Por1");
+  auto *por2 = Control<QLabel>(ventana, "Lbl_Por2");
+  EXPECT_TRUE(por1->text().isEmpty()); // nothing before the first tick
+  EXPECT_TRUE(por2->text().isEmpty());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !por2->text().isEmpty(); }, 2000));
+  EXPECT_EQ(por1->text(), QStringLiteral("57%"));
+  EXPECT_EQ(por2->text(), QStringLiteral("2%"));
+  EXPECT_EQ(Control<MedidorLed>(ventana, "LEDMeter1")->Valor(), 57);
+  EXPECT_EQ(Control<MedidorLed>(ventana, "LEDMeter2")->Valor(), 2);
+}
+
+TEST(F_Acerca, ATickThatCannotFinishStopsSilentlyAndTheNextTries) {
+  InfoFalsa info;
+  // Physical figures fine, virtual total 0: the first half of the tick stays.
+  MemoriaFalsa sinVirtual({.TotalFisica = 200,
+                           .DisponibleFisica = 199,
+                           .TotalVirtual = 0,
+                           .DisponibleVirtual = 0});
+  F_Acerca ventana(info, sinVirtual);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sinVirtual.consultas >= 2; }, 2000));
+  EXPECT_EQ(Control<QLabel>(ventana, "Lbl_Por1")->text(), QStringLiteral("0%"));
+  EXPECT_TRUE(Control<QLabel>(ventana, "Lbl_Por2")->text().isEmpty());
+
+  MemoriaFalsa falla({.TotalFisica = 1000, .DisponibleFisica = 430});
+  falla.falla = true;
+  F_Acerca otra(info, falla);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return falla.consultas >= 3; }, 2000));
+  EXPECT_TRUE(Control<QLabel>(otra, "Lbl_Por1")->text().isEmpty());
+  falla.falla = false; // the service recovers: the next tick shows it
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !Control<QLabel>(otra, "Lbl_Por1")->text().isEmpty(); }, 2000));
+  EXPECT_EQ(Control<QLabel>(otra, "Lbl_Por1")->text(), QStringLiteral("57%"));
+}
+
+// Runs `accion` once the about window is up inside MostrarAcercaDe, and closes
+// it if the action left it open, so that a failing test cannot hang.
+void MientrasEsteAbierta(const std::function<void(F_Acerca &)> &accion) {
+  QTimer::singleShot(0, [accion] {
+    F_Acerca *ventana = F_Acerca::Cargada();
+    EXPECT_NE(ventana, nullptr);
+    if (ventana == nullptr) {
+      return;
+    }
+    const QPointer<F_Acerca> vigilada = ventana;
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(ventana));
+    accion(*ventana);
+    if (!vigilada.isNull()) {
+      vigilada->reject();
+    }
+  });
+}
+
+TEST(MostrarAcercaDe, LoadsTheWindowAfreshOnEachShowing) {
+  InfoFalsa info({ObjetoSistema("Debian", "12", "X")});
+  MemoriaFalsa memoria({.TotalFisica = 1000, .DisponibleFisica = 430, .TotalVirtual = 1000,
+                        .DisponibleVirtual = 1000});
+  std::set<const void *> ventanas;
+  std::vector<QString> textos;
+  for (int vez = 0; vez < 2; ++vez) {
+    MientrasEsteAbierta([&](F_Acerca &ventana) {
+      ventanas.insert(&ventana);
+      textos.push_back(TextoInfo(ventana));
+      EXPECT_TRUE(ventana.isVisible());
+      // The window closes with its own button.
+      QTest::mouseClick(Control<QPushButton>(ventana, "Cmd_Aceptar"), Qt::LeftButton);
+    });
+    MostrarAcercaDe(info, memoria);
+    EXPECT_EQ(F_Acerca::Cargada(), nullptr); // unloaded on return
+  }
+  EXPECT_EQ(info.consultas, 2); // the load ran at each showing
+  EXPECT_EQ(ventanas.size(), 2U);
+  EXPECT_EQ(textos, (std::vector<QString>(2, QStringLiteral("S.O. Debian\nVersion: 12\nS/N:X"))));
+}
+
+TEST(MostrarAcercaDe, OtherWindowsTakeNoInputWhileItIsOpen) {
+  QWidget principal;
+  principal.setObjectName(QStringLiteral("F_Alcove"));
+  principal.resize(200, 100);
+  auto *boton = new QPushButton(QStringLiteral("Acerca de Alcove"), &principal);
+  int pulsaciones = 0;
+  QObject::connect(boton, &QPushButton::clicked, [&] { ++pulsaciones; });
+  principal.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&principal));
+
+  InfoFalsa info;
+  MemoriaFalsa memoria;
+  int pulsacionesConLaVentanaAbierta = -1;
+  QWidget *modal = nullptr;
+  MientrasEsteAbierta([&](F_Acerca &ventana) {
+    modal = QApplication::activeModalWidget();
+    EXPECT_EQ(modal, &ventana);
+    QTest::mouseClick(boton, Qt::LeftButton);
+    QTest::keyClick(boton, Qt::Key_Space);
+    pulsacionesConLaVentanaAbierta = pulsaciones;
+    QTest::mouseClick(Control<QPushButton>(ventana, "Cmd_Aceptar"), Qt::LeftButton);
+  });
+  MostrarAcercaDe(info, memoria);
+  EXPECT_EQ(pulsacionesConLaVentanaAbierta, 0);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+  // Closed, the main window answers again.
+  QTest::mouseClick(boton, Qt::LeftButton);
+  EXPECT_EQ(pulsaciones, 1);
+}
+
+TEST(Portada, IsA320By200PictureIn256Colours) {
+  const QImage portada = DibujarPortada();
+  EXPECT_EQ(portada.size(), QSize(320, 200));
+  EXPECT_EQ(portada.format(), QImage::Format_Indexed8);
+  EXPECT_EQ(portada.colorCount(), 256);
+  std::set<int> usados;
+  for (int y = 0; y < portada.height(); ++y) {
+    for (int x = 0; x < portada.width(); ++x) {
+      usados.insert(portada.pixelIndex(x, y));
+    }
+  }
+  EXPECT_GT(usados.size(), 100U); // the rasters use most of the palette
+}
+
+} // namespace

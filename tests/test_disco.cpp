@@ -1,0 +1,306 @@
+// The disk object on real files: loading, byte access, writing and ownership of
+// the open file.
+#include "Comun.h"
+#include "Generador.h"
+
+#include "disk/Cls_Disco.h"
+#include "platform/ArchivosHost.h"
+#include "platform/Errores.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include <sys/stat.h>
+
+namespace {
+
+using Generador::CrearEntrada;
+using Generador::Disposicion;
+using Generador::ImagenDsk;
+
+std::int16_t NumeroDeError(const std::function<void()> &f) {
+  try {
+    f();
+  } catch (const ErrorAlcove &e) {
+    return e.Numero();
+  }
+  return 0;
+}
+
+class Disco : public testing::Test {
+protected:
+  CarpetaTemporal dir;
+
+  std::string Imagen(const std::string &nombre, const ImagenDsk &img) {
+    const std::string ruta = dir.Archivo(nombre);
+    Escribir(ruta, img.Bytes());
+    return ruta;
+  }
+  std::string Estandar() {
+    return Imagen("a.dsk", ImagenDsk(Disposicion::Estandar, 40, 1)
+                               .Creador("  FIRST  ")
+                               .AgregarEntrada(CrearEntrada(0, "GAME    BIN", 16)));
+  }
+  std::string Extendida() {
+    return Imagen("b.dsk", ImagenDsk(Disposicion::Extendida, 80, 2)
+                               .Creador("SECOND")
+                               .AgregarEntrada(CrearEntrada(229, "OLD     BAS", 3)));
+  }
+};
+
+TEST_F(Disco, ObjetoNuevoConArchivoInexistenteQuedaVacio) {
+  Cls_Disco d;
+  d.Cargar(dir.Archivo("no-existe.dsk"));
+  EXPECT_EQ(d.NombreFichero, "");
+  EXPECT_EQ(d.NombreCFichero(), "");
+  EXPECT_EQ(d.TotalBytes, 0);
+  EXPECT_EQ(d.Cabecera(), CabeceraDisco{});
+  EXPECT_EQ(NumeroDeError([&] { (void)d.NumByte(0); }), Errores::NumeroArchivoIncorrecto);
+}
+
+TEST_F(Disco, CargaYDescodifica) {
+  const std::string ruta = Estandar();
+  Cls_Disco d;
+  d.Cargar(ruta);
+  EXPECT_EQ(d.NombreFichero, ruta);
+  EXPECT_EQ(d.NombreCFichero(), "a.dsk");
+  EXPECT_EQ(d.TotalBytes, 256 + 40 * (256 + 9 * 512));
+  EXPECT_EQ(d.Puntero, 0);
+  const CabeceraDisco cab = d.Cabecera();
+  EXPECT_EQ(cab.Formato, FormatoImagen::Estandar);
+  EXPECT_EQ(cab.Creador, "FIRST");
+  EXPECT_EQ(cab.Pistas, 40);
+  EXPECT_EQ(cab.Caras, 1);
+  EXPECT_EQ(cab.Entradas[0].Nombre, "GAME    BIN");
+  EXPECT_EQ(cab.Entradas[0].Registros, 16);
+  EXPECT_EQ(cab.Entradas[0].Estado, EstadoEntrada::EnUso);
+  EXPECT_EQ(cab.Entradas[1].Usuario, 0xE5); // formatted, unused slots
+  EXPECT_EQ(cab.Entradas[1].Estado, EstadoEntrada::NombreNoValido);
+}
+
+TEST_F(Disco, ArchivoInexistenteNoCambiaLaImagenCargada) {
+  const std::string ruta = Estandar();
+  Cls_Disco d;
+  d.Cargar(ruta);
+  const CabeceraDisco antes = d.Cabecera();
+  for (const std::string &otra : {dir.Archivo("falta.dsk"), dir.Ruta().string(), std::string(),
+                                  ruta + std::string(1, '\0') + "x"}) {
+    d.Cargar(otra);
+    EXPECT_EQ(d.NombreFichero, ruta);
+    EXPECT_EQ(d.Cabecera(), antes);
+    EXPECT_EQ(d.NumByte(0), 'M'); // still open
+  }
+}
+
+TEST_F(Disco, SegundaImagenLoSustituyeTodo) {
+  Cls_Disco d;
+  d.Cargar(Estandar());
+  const CabeceraDisco copia = d.Cabecera();
+  const int abiertos = Plataforma::ArchivosAbiertos();
+  d.Cargar(Extendida());
+  EXPECT_EQ(Plataforma::ArchivosAbiertos(), abiertos); // the first file was closed
+  const CabeceraDisco cab = d.Cabecera();
+  EXPECT_EQ(cab.Formato, FormatoImagen::Extendido);
+  EXPECT_EQ(cab.Creador, "SECOND");
+  EXPECT_EQ(cab.Pistas, 80);
+  EXPECT_EQ(cab.Caras, 2);
+  EXPECT_EQ(cab.Entradas[0].Estado, EstadoEntrada::NoUsada);
+  EXPECT_EQ(d.NombreCFichero(), "b.dsk");
+  // A copy taken earlier is the caller's own.
+  EXPECT_EQ(copia.Creador, "FIRST");
+  EXPECT_EQ(copia.Entradas[0].Nombre, "GAME    BIN");
+
+  // An image without a signature resets the layout instead of keeping the last one.
+  d.Cargar(Imagen("c.dsk", ImagenDsk().Firma("PLAIN DATA")));
+  EXPECT_EQ(d.Cabecera().Formato, FormatoImagen::Ninguno);
+}
+
+TEST_F(Disco, ImagenDeSoloLecturaSeCarga) {
+  const std::string ruta = Estandar();
+  ::chmod(ruta.c_str(), 0444);
+  Cls_Disco d;
+  d.Cargar(ruta);
+  EXPECT_EQ(d.Cabecera().Formato, FormatoImagen::Estandar);
+  if (!EsRoot()) {
+    EXPECT_EQ(NumeroDeError([&] { d.MeterSTR(0, 0, "X"); }), Errores::PermisoDenegado);
+    EXPECT_EQ(d.NumByte(0), 'M');
+  }
+}
+
+TEST_F(Disco, ImagenQueNoSeAbreDejaElObjetoSinArchivo) {
+  if (EsRoot()) {
+    GTEST_SKIP() << "root reads any file";
+  }
+  const std::string buena = Estandar();
+  const std::string cerrada = Extendida();
+  ::chmod(cerrada.c_str(), 0);
+  Cls_Disco d;
+  d.Cargar(buena);
+  EXPECT_EQ(NumeroDeError([&] { d.Cargar(cerrada); }), Errores::PermisoDenegado);
+  EXPECT_EQ(d.NombreFichero, buena); // still describes the last image
+  EXPECT_EQ(NumeroDeError([&] { (void)d.NumByte(0); }), Errores::NumeroArchivoIncorrecto);
+}
+
+TEST_F(Disco, NoSeEsperaAUnaFifoNiAUnaCarpeta) {
+  ASSERT_EQ(::mkfifo(dir.Archivo("fifo.dsk").c_str(), 0644), 0);
+  std::filesystem::create_directory(dir.Ruta() / "carpeta.dsk");
+  Cls_Disco d;
+  d.Cargar(dir.Archivo("fifo.dsk"));
+  d.Cargar(dir.Archivo("carpeta.dsk"));
+  EXPECT_EQ(d.NombreFichero, "");
+}
+
+TEST_F(Disco, ExtraerStr) {
+  Cls_Disco d;
+  d.Cargar(Estandar());
+  EXPECT_EQ(d.ExtraerStr(5, 4), "");
+  EXPECT_EQ(d.ExtraerStr(0, 0), "M");
+  const std::string firma = d.ExtraerStr(0, 33);
+  EXPECT_EQ(firma, "MV - CPCEMU Disk-File  Disk-Info  ");
+  EXPECT_EQ(d.ExtraerStr(513, 523), "GAME    BIN");
+  // Past the end reads as zeros, and the length is always HexO - HexI + 1.
+  const double fin = d.TotalBytes;
+  EXPECT_EQ(d.ExtraerStr(fin - 1, fin + 2), std::string("\xE5\0\0\0", 4));
+  EXPECT_EQ(d.ExtraerStr(fin + 1000, fin + 1000), std::string(1, '\0'));
+}
+
+TEST_F(Disco, Posiciones) {
+  Cls_Disco d;
+  d.Cargar(Estandar());
+  EXPECT_EQ(d.NumByte(0), 'M');
+  EXPECT_EQ(d.NumByte(48), 40);
+  EXPECT_EQ(d.NumByte(d.TotalBytes - 1), 0xE5);
+  EXPECT_EQ(d.NumByte(d.TotalBytes), 0);
+  EXPECT_EQ(d.NumByte(1e12), 0);
+  // Fractions round to nearest, ties to even: 0.5 -> 0, 1.5 -> 2, 2.5 -> 2.
+  EXPECT_EQ(d.NumByte(0.5), 'M');
+  EXPECT_EQ(d.NumByte(1.5), ' ');  // byte 2, not 'V' at 1
+  EXPECT_EQ(d.NumByte(2.5), ' ');  // byte 2, not '-' at 3
+  EXPECT_EQ(d.ExtraerStr(0.5, 2.5), "MV ");
+  EXPECT_EQ(d.ExtraerStr(1.4, 1.6), "V ");
+  for (const double malo : {-1.0, -0.6, -1e300}) {
+    EXPECT_EQ(NumeroDeError([&] { (void)d.NumByte(malo); }), Errores::PosicionIncorrecta) << malo;
+  }
+  EXPECT_EQ(NumeroDeError([&] { (void)d.ExtraerStr(-3, 2); }), Errores::PosicionIncorrecta);
+  EXPECT_EQ(NumeroDeError([&] { (void)d.NumByte(std::nan("")); }), Errores::ArgumentoNoValido);
+  EXPECT_EQ(NumeroDeError([&] { (void)d.ExtraerStr(0, 1e15); }), Errores::MemoriaInsuficiente);
+}
+
+TEST_F(Disco, MeterSTR) {
+  const std::string ruta = Estandar();
+  Cls_Disco d;
+  d.Cargar(ruta);
+  d.MeterSTR(100, 102, "ABCDE");
+  EXPECT_EQ(d.ExtraerStr(99, 103), std::string("\0ABC\0", 5));
+  EXPECT_EQ(Leer(ruta)[100], 'A'); // on the disk as soon as the call returns
+  EXPECT_EQ(Leer(ruta)[102], 'C');
+
+  // Too few characters: refused before anything is written.
+  EXPECT_EQ(NumeroDeError([&] { d.MeterSTR(200, 202, "XY"); }), Errores::ArgumentoNoValido);
+  EXPECT_EQ(Leer(ruta)[200], 0);
+  EXPECT_EQ(d.NumByte(200), 0);
+
+  d.MeterSTR(5, 4, ""); // empty range: nothing to do
+  const std::size_t largo = Leer(ruta).size();
+  d.MeterSTR(d.TotalBytes + 10, d.TotalBytes + 10, "Z"); // past the end grows the file
+  const auto bytes = Leer(ruta);
+  ASSERT_EQ(bytes.size(), largo + 11);
+  EXPECT_EQ(bytes[largo], 0);
+  EXPECT_EQ(bytes[largo + 10], 'Z');
+}
+
+TEST_F(Disco, LeerYVolverAEscribirSoloCambiaRetornosYSaltos) {
+  const std::string ruta = Estandar();
+  const auto antes = Leer(ruta);
+  Cls_Disco d;
+  d.Cargar(ruta);
+  d.MeterSTR(0, 2559, d.ExtraerStr(0, 2559));
+  const auto despues = Leer(ruta);
+  ASSERT_EQ(antes.size(), despues.size());
+  int cambiados = 0;
+  for (std::size_t i = 0; i < antes.size(); ++i) {
+    if (antes[i] != despues[i]) {
+      ++cambiados;
+      EXPECT_TRUE(antes[i] == 13 || antes[i] == 10) << i;
+      EXPECT_EQ(despues[i], ' ') << i;
+    }
+  }
+  EXPECT_EQ(cambiados, 6); // CR LF twice in the signature, once in the first track header
+}
+
+TEST_F(Disco, EscribirEnUnaImagenReemplazadaNoTocaLaNueva) {
+  // Write access is gained on the open file itself, not on whatever now has its name.
+  const std::string ruta = Estandar();
+  Cls_Disco d;
+  d.Cargar(ruta);
+  const std::string otra = Extendida();
+  std::filesystem::rename(otra, ruta);
+  d.MeterSTR(0, 1, "ZZ");
+  EXPECT_EQ(d.ExtraerStr(0, 1), "ZZ");
+  EXPECT_EQ(Leer(ruta)[0], 'E');
+}
+
+TEST_F(Disco, NombreCFichero) {
+  Cls_Disco d;
+  const std::pair<std::string, std::string> casos[] = {
+      {"/home/cpc/juegos/a.dsk", "a.dsk"}, {"a.dsk", "a.dsk"},     {"/home/cpc/", ""},
+      {"c:\\cpc\\a.dsk", "c:\\cpc\\a.dsk"}, {"//doble//b.dsk", "b.dsk"}, {"", ""}};
+  for (const auto &[ruta, nombre] : casos) {
+    d.NombreFichero = ruta;
+    EXPECT_EQ(d.NombreCFichero(), nombre) << ruta;
+  }
+}
+
+TEST_F(Disco, CerrarEsIdempotente) {
+  Cls_Disco nuevo;
+  nuevo.Cerrar();
+  nuevo.Cerrar();
+  Cls_Disco d;
+  d.Cargar(Estandar());
+  d.Cerrar();
+  d.Cerrar();
+  EXPECT_EQ(NumeroDeError([&] { (void)d.NumByte(0); }), Errores::NumeroArchivoIncorrecto);
+  EXPECT_EQ(d.NombreCFichero(), "a.dsk"); // closed, still described
+}
+
+TEST_F(Disco, UnNumeroCerradoNoAlcanzaElArchivoDeOtroObjeto) {
+  // The table hands closed numbers out again; an object must not read, or
+  // close, the file another object got under its old number.
+  const std::string a = Estandar();
+  const std::string b = Extendida();
+  auto primero = std::make_unique<Cls_Disco>();
+  primero->Cargar(a);
+  primero->Cerrar();
+  Cls_Disco segundo;
+  segundo.Cargar(b);
+  EXPECT_EQ(NumeroDeError([&] { (void)primero->NumByte(0); }), Errores::NumeroArchivoIncorrecto);
+  primero.reset();
+  EXPECT_EQ(segundo.NumByte(0), 'E');
+}
+
+TEST_F(Disco, DiezMilCargasNoAbrenDescriptores) {
+  const std::string a = Estandar();
+  const std::string b = Extendida();
+  Cls_Disco d;
+  d.Cargar(a);
+  const int antes = DescriptoresAbiertos();
+  for (int i = 0; i < 10000; ++i) {
+    d.Cargar(i % 2 == 0 ? b : a);
+  }
+  EXPECT_EQ(DescriptoresAbiertos(), antes);
+  EXPECT_EQ(d.Cabecera().Creador, "FIRST");
+}
+
+TEST_F(Disco, DestruirCierraElArchivo) {
+  const int antes = DescriptoresAbiertos();
+  {
+    Cls_Disco d;
+    d.Cargar(Estandar());
+    EXPECT_EQ(DescriptoresAbiertos(), antes + 1);
+  }
+  EXPECT_EQ(DescriptoresAbiertos(), antes);
+}
+
+} // namespace

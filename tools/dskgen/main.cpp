@@ -1,0 +1,35 @@
+// alcove-dskgen: writes CPCEMU disk images made by our own generator.
+//   alcove-dskgen samples CARPETA        the sample images
+//   alcove-dskgen many CARPETA N         N small images (for benchmarks)
+#include "Generador.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+int main(int argc, char **argv) {
+  try {
+    const std::string orden = argc > 1 ? argv[1] : "";
+    if (orden == "samples" && argc == 3) {
+      Generador::GenerarMuestras(argv[2]);
+      return 0;
+    }
+    if (orden == "many" && argc == 4) {
+      const std::filesystem::path carpeta = argv[2];
+      std::filesystem::create_directories(carpeta);
+      const long n = std::strtol(argv[3], nullptr, 10);
+      const auto bytes = Generador::ImagenDsk()
+                             .AgregarEntrada(Generador::CrearEntrada(0, "FILE    BIN", 8))
+                             .Bytes();
+      for (long i = 0; i < n; ++i) {
+        Generador::EscribirArchivo(carpeta / ("img" + std::to_string(i) + ".dsk"), bytes);
+      }
+      return 0;
+    }
+    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N\n";
+    return 2;
+  } catch (const std::exception &e) {
+    std::cerr << "alcove-dskgen: " << e.what() << '\n';
+    return 1;
+  }
+}
