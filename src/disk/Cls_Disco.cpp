@@ -11,15 +11,25 @@
 #include <cmath>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace {
 
 // Longest text ExtraerStr hands out; a longer range is refused rather than
 // allocated (a corrupt or hostile caller could ask for petabytes).
+constexpr std::int64_t TrozoExtraccion = 64 * 1024;
+
 constexpr std::int64_t LargoMaximoTexto = std::numeric_limits<std::int32_t>::max();
 
 // Positions come as doubles; fractions round to nearest, ties to even.
 std::int64_t Posicion(double valor) {
+  // Callers pass whole numbers; take them without a rounding call.
+  if (valor >= 0 && valor < 0x1p62) {
+    const auto entero = static_cast<std::int64_t>(valor);
+    if (static_cast<double>(entero) == valor) {
+      return entero;
+    }
+  }
   if (!std::isfinite(valor)) {
     LanzarError(Errores::ArgumentoNoValido);
   }
@@ -166,10 +176,28 @@ void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
   progreso.SetTitulo("Extrayendo fichero ....");
   fin.mostrado = true;
   progreso.Mostrar();
-  for (std::int64_t p = desde; p <= hasta; ++p) {
-    progreso.SetValor(static_cast<double>(p));
-    const std::uint8_t byte = Plataforma::LeerByte(NumFichero, p);
-    Plataforma::EscribirByte(destino, p - desde, byte);
+  // Byte p of the image goes to offset p - desde of the host file, and the
+  // window hears of every position. Bytes move through a buffer of the same
+  // reads NumByte makes (zeros past the end), so the copy costs no call per byte.
+  std::vector<std::uint8_t> trozo(
+      static_cast<std::size_t>(std::min<std::int64_t>(hasta - desde + 1, TrozoExtraccion)));
+  for (std::int64_t p = desde; p <= hasta;) {
+    const std::size_t largo =
+        static_cast<std::size_t>(std::min<std::int64_t>(hasta - p + 1, TrozoExtraccion));
+    const std::span<std::uint8_t> bytes(trozo.data(), largo);
+    Plataforma::LeerBytes(NumFichero, p, bytes);
+    std::size_t listos = 0;
+    try {
+      for (; listos < largo; ++listos) {
+        progreso.SetValor(static_cast<double>(p + static_cast<std::int64_t>(listos)));
+      }
+    } catch (...) {
+      // Whatever was copied before the failing position stays in the file.
+      Plataforma::EscribirBytes(destino, p - desde, bytes.first(listos));
+      throw;
+    }
+    Plataforma::EscribirBytes(destino, p - desde, bytes);
+    p += static_cast<std::int64_t>(largo);
   }
   fin.cerrado = true;
   Plataforma::CerrarArchivo(destino); // reports a failed last write

@@ -1,6 +1,8 @@
 #include "disk/Formato.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace Formato {
 namespace {
@@ -60,39 +62,61 @@ std::string QuitarBlancos(std::string_view texto) {
 }
 
 std::int32_t ClasificarEntrada(std::uint8_t usuario, std::string_view nombre) {
-  std::int32_t estado = EstadoEntrada::EnUso;
-  if (usuario > 15) {
-    estado = EstadoEntrada::NoUsada; // 229 marks a deleted entry
+  const bool valido = std::all_of(nombre.begin(), nombre.end(), [](char c) {
+    return CaracterAceptado(static_cast<unsigned char>(c));
+  });
+  if (!valido) {
+    return EstadoEntrada::NombreNoValido; // wins over "not in use"
   }
-  for (const char c : nombre) {
-    int codigo = static_cast<unsigned char>(c);
-    if (codigo == ' ') {
-      codigo = 41; // blanks pad names and are accepted
+  return usuario > 15 ? EstadoEntrada::NoUsada : EstadoEntrada::EnUso; // 229 marks a deleted entry
+}
+
+void LeerEntrada(std::span<const std::uint8_t, LargoEntrada> bytes, EntradaDir &e) {
+  // Loading is on the path of every click: one table look-up a name character,
+  // and the record's storage reused from the previous load.
+  static constexpr auto Aceptado = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+      t[static_cast<std::size_t>(c)] =
+          CaracterAceptado(static_cast<unsigned char>(ByteATexto(static_cast<std::uint8_t>(c))));
     }
-    if (codigo < 41 || codigo > 123) {
-      return EstadoEntrada::NombreNoValido; // wins over "not in use"
-    }
+    return t;
+  }();
+  e.Usuario = bytes[EntUsuario];
+  if (e.Nombre.size() != LargoNombre) {
+    e.Nombre.resize(LargoNombre);
   }
-  return estado;
+  char *nombre = e.Nombre.data();
+  bool valido = true;
+  for (std::size_t i = 0; i < LargoNombre; ++i) {
+    const std::uint8_t b = bytes[EntNombre + i];
+    nombre[i] = ByteATexto(b);
+    valido &= Aceptado[b];
+  }
+  e.MarcaExt1 = bytes[EntExt1] == 1 ? 1 : 2;
+  e.MarcaExt2 = bytes[EntExt2] == 1 ? 4 : 8;
+  e.Estado = !valido          ? EstadoEntrada::NombreNoValido
+             : e.Usuario > 15 ? EstadoEntrada::NoUsada
+                              : EstadoEntrada::EnUso;
+  e.S2 = bytes[EntS2];
+  e.Registros = bytes[EntRegistros];
+  std::memcpy(e.Bloques.data(), bytes.data() + EntBloques, e.Bloques.size());
 }
 
 EntradaDir LeerEntrada(std::span<const std::uint8_t, LargoEntrada> bytes) {
   EntradaDir e;
-  e.Usuario = bytes[EntUsuario];
-  e.Nombre = BytesATexto(bytes.subspan(EntNombre, LargoNombre));
-  e.MarcaExt1 = bytes[EntExt1] == 1 ? 1 : 2;
-  e.MarcaExt2 = bytes[EntExt2] == 1 ? 4 : 8;
-  e.Estado = ClasificarEntrada(e.Usuario, e.Nombre);
-  e.S2 = bytes[EntS2];
-  e.Registros = bytes[EntRegistros];
-  std::copy_n(bytes.begin() + EntBloques, e.Bloques.size(), e.Bloques.begin());
+  LeerEntrada(bytes, e);
   return e;
 }
 
 void LeerCabecera(std::span<const std::uint8_t> inicio, CabeceraDisco &cab) {
   // An image with neither signature gets 0, so nothing of an image loaded
   // before lingers in the record.
-  cab.Formato = DetectarFormato(TextoEn(inicio, PosFirma, LargoFirma));
+  char firma[LargoFirma];
+  for (std::size_t i = 0; i < LargoFirma; ++i) {
+    firma[i] = ByteATexto(ByteEn(inicio, PosFirma + i));
+  }
+  cab.Formato = DetectarFormato(std::string_view(firma, LargoFirma));
   cab.Creador = QuitarBlancos(TextoEn(inicio, PosCreador, LargoCreador));
   cab.Pistas = ByteEn(inicio, PosPistas);
   cab.Caras = ByteEn(inicio, PosCaras);
@@ -100,13 +124,17 @@ void LeerCabecera(std::span<const std::uint8_t> inicio, CabeceraDisco &cab) {
 
 void LeerDirectorio(std::span<const std::uint8_t> inicio, CabeceraDisco &cab) {
   for (std::size_t i = 0; i < NumEntradas; ++i) {
-    std::array<std::uint8_t, LargoEntrada> entrada{};
     const std::size_t pos = PosCatalogo + LargoEntrada * i;
-    if (pos < inicio.size()) {
-      const std::size_t disponibles = std::min(LargoEntrada, inicio.size() - pos);
-      std::copy_n(inicio.begin() + static_cast<std::ptrdiff_t>(pos), disponibles, entrada.begin());
+    if (pos + LargoEntrada <= inicio.size()) {
+      LeerEntrada(inicio.subspan(pos).first<LargoEntrada>(), cab.Entradas[i]);
+      continue;
     }
-    cab.Entradas[i] = LeerEntrada(entrada);
+    // A short file: the missing bytes read as zeros.
+    std::array<std::uint8_t, LargoEntrada> entrada{};
+    if (pos < inicio.size()) {
+      std::copy(inicio.begin() + static_cast<std::ptrdiff_t>(pos), inicio.end(), entrada.begin());
+    }
+    LeerEntrada(entrada, cab.Entradas[i]);
   }
 }
 

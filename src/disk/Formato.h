@@ -40,7 +40,7 @@ inline constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK";
 
 // One character per byte; carriage return and line feed become blanks.
 [[nodiscard]] std::string BytesATexto(std::span<const std::uint8_t> bytes);
-[[nodiscard]] inline char ByteATexto(std::uint8_t b) {
+[[nodiscard]] constexpr char ByteATexto(std::uint8_t b) {
   return (b == 13 || b == 10) ? ' ' : static_cast<char>(b);
 }
 
@@ -50,11 +50,18 @@ inline constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK";
 // Removes blanks (32 only) at both ends.
 [[nodiscard]] std::string QuitarBlancos(std::string_view texto);
 
+// Name characters the catalogue listing accepts: the blank and the codes 41
+// (")") to 123 ("{"). Anything with the top bit set (attribute bits) is refused.
+[[nodiscard]] constexpr bool CaracterAceptado(unsigned char c) {
+  return c == ' ' || (c >= 41 && c <= 123);
+}
+
 // 0, 32 or 64 for a user byte and an 11-character name.
 [[nodiscard]] std::int32_t ClasificarEntrada(std::uint8_t usuario, std::string_view nombre);
 
-// Decodes one 32-byte catalogue entry.
+// Decodes one 32-byte catalogue entry (into `e`, reusing its storage).
 [[nodiscard]] EntradaDir LeerEntrada(std::span<const std::uint8_t, LargoEntrada> bytes);
+void LeerEntrada(std::span<const std::uint8_t, LargoEntrada> bytes, EntradaDir &e);
 
 // Header fields (Formato, Creador, Pistas, Caras) and the 64 catalogue entries
 // from the first bytes of an image file; bytes past the end of `inicio` read as 0.

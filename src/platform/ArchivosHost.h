@@ -37,12 +37,14 @@ void CerrarArchivo(std::int16_t numero);
 std::int64_t Longitud(std::int16_t numero);
 
 // One byte; a position at or past the end reads as 0. Negative positions throw.
-std::uint8_t LeerByte(std::int16_t numero, std::int64_t pos);
+// Inline: the byte-at-a-time callers stay within the read block almost always.
+inline std::uint8_t LeerByte(std::int16_t numero, std::int64_t pos);
 
 // destino.size() bytes from `pos`; the part past the end reads as zeros.
 void LeerBytes(std::int16_t numero, std::int64_t pos, std::span<std::uint8_t> destino);
 
-void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor);
+// One byte; appending to the pending run is inline.
+inline void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor);
 void EscribirBytes(std::int16_t numero, std::int64_t pos, std::span<const std::uint8_t> datos);
 
 // Writes pending bytes to the host file now.
@@ -61,5 +63,53 @@ void PermitirEscritura(std::int16_t numero);
 
 // How many numbers are open (for tests and diagnostics).
 [[nodiscard]] int ArchivosAbiertos() noexcept;
+
+namespace detalle {
+
+// The hot part of an open file's state, kept where the inline paths can see it.
+struct Vista {
+  // Read block: bytes [inicioBloque, inicioBloque + validos) of the file.
+  const std::uint8_t *bloque = nullptr;
+  std::int64_t inicioBloque = 0;
+  std::int64_t validos = 0;
+  // Positions [protegidoDesde, protegidoHasta) are covered by the read block, so
+  // writes there must also update it and take the slow path.
+  std::int64_t protegidoDesde = 0;
+  std::int64_t protegidoHasta = 0;
+  // Pending write run: bytes [inicioPendiente, inicioPendiente + usados).
+  std::uint8_t *pendiente = nullptr;
+  std::int64_t inicioPendiente = 0;
+  std::size_t usados = 0;
+  std::size_t capacidad = 0; // 0 until the first write
+};
+
+inline Vista vistas[MaximoNumeroArchivo + 1];
+
+std::uint8_t LeerByteLento(std::int16_t numero, std::int64_t pos);
+void EscribirByteLento(std::int16_t numero, std::int64_t pos, std::uint8_t valor);
+
+} // namespace detalle
+
+inline std::uint8_t LeerByte(std::int16_t numero, std::int64_t pos) {
+  if (numero > 0 && numero <= MaximoNumeroArchivo) {
+    const detalle::Vista &v = detalle::vistas[numero];
+    if (pos >= v.inicioBloque && pos - v.inicioBloque < v.validos) {
+      return v.bloque[pos - v.inicioBloque];
+    }
+  }
+  return detalle::LeerByteLento(numero, pos);
+}
+
+inline void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor) {
+  if (numero > 0 && numero <= MaximoNumeroArchivo) {
+    detalle::Vista &v = detalle::vistas[numero];
+    if (v.usados < v.capacidad && pos == v.inicioPendiente + static_cast<std::int64_t>(v.usados) &&
+        (pos < v.protegidoDesde || pos >= v.protegidoHasta)) {
+      v.pendiente[v.usados++] = valor;
+      return;
+    }
+  }
+  detalle::EscribirByteLento(numero, pos, valor);
+}
 
 } // namespace Plataforma

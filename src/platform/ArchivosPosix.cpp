@@ -23,13 +23,9 @@ struct Archivo {
   int fd = -1;
   bool escritura = false;
   std::string ruta;
-
-  std::vector<std::uint8_t> bloque; // allocated on the first single-byte read
-  std::int64_t inicioBloque = 0;
-  std::int64_t validos = -1; // bytes of the block that the file holds; -1: no block
-
-  std::vector<std::uint8_t> pendiente;
-  std::int64_t inicioPendiente = 0;
+  std::int64_t longitud = 0; // as far as this process has made it; see Longitud
+  std::unique_ptr<std::uint8_t[]> bloque;
+  std::unique_ptr<std::uint8_t[]> pendiente;
 
   Archivo() = default;
   Archivo(const Archivo &) = delete;
@@ -41,11 +37,14 @@ struct Archivo {
   }
 };
 
-// Index = file number; slot 0 is never used.
-std::vector<std::unique_ptr<Archivo>> tabla;
+// Index = file number; slot 0 is never used. The hot state of each open file
+// lives in detalle::vistas under the same number.
+std::unique_ptr<Archivo> tabla[MaximoNumeroArchivo + 1];
+
+detalle::Vista &VistaDe(std::int16_t numero) { return detalle::vistas[numero]; }
 
 Archivo &Buscar(std::int16_t numero) {
-  if (numero <= 0 || static_cast<std::size_t>(numero) >= tabla.size() || !tabla[numero]) {
+  if (numero <= 0 || numero > MaximoNumeroArchivo || !tabla[numero]) {
     LanzarError(Errores::NumeroArchivoIncorrecto);
   }
   return *tabla[numero];
@@ -94,42 +93,40 @@ void EscribirCompleto(int fd, std::int64_t pos, const std::uint8_t *datos, std::
   }
 }
 
-void VaciarPendiente(Archivo &a) {
-  if (a.pendiente.empty()) {
+void VaciarPendiente(Archivo &a, detalle::Vista &v) {
+  if (v.usados == 0) {
     return;
   }
   // Whatever happens, the run is gone: a failed write is reported once.
-  std::vector<std::uint8_t> run;
-  run.swap(a.pendiente);
-  EscribirCompleto(a.fd, a.inicioPendiente, run.data(), run.size());
-  run.clear();
-  a.pendiente.swap(run); // keep the capacity for the next run
+  const std::size_t usados = std::exchange(v.usados, 0);
+  EscribirCompleto(a.fd, v.inicioPendiente, a.pendiente.get(), usados);
+  a.longitud = std::max(a.longitud, v.inicioPendiente + static_cast<std::int64_t>(usados));
 }
 
-void CargarBloque(Archivo &a, std::int64_t pos) {
-  VaciarPendiente(a);
-  if (a.bloque.empty()) {
-    a.bloque.resize(TamanoBloque);
-  }
-  a.validos = -1;
-  a.inicioBloque = pos - pos % TamanoBloque;
-  a.validos = static_cast<std::int64_t>(
-      LeerCompleto(a.fd, a.inicioBloque, a.bloque.data(), a.bloque.size()));
+void OlvidarBloque(detalle::Vista &v) {
+  v.validos = 0;
+  v.protegidoDesde = v.protegidoHasta = 0;
 }
 
-std::int64_t LongitudHost(int fd) {
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    LanzarErrorHost(errno);
+void CargarBloque(Archivo &a, detalle::Vista &v, std::int64_t pos) {
+  VaciarPendiente(a, v);
+  OlvidarBloque(v);
+  if (!a.bloque) {
+    a.bloque = std::make_unique<std::uint8_t[]>(TamanoBloque);
+    v.bloque = a.bloque.get();
   }
-  return static_cast<std::int64_t>(st.st_size);
+  v.inicioBloque = pos - pos % TamanoBloque;
+  v.validos = static_cast<std::int64_t>(
+      LeerCompleto(a.fd, v.inicioBloque, a.bloque.get(), static_cast<std::size_t>(TamanoBloque)));
+  v.protegidoDesde = v.inicioBloque;
+  v.protegidoHasta = v.inicioBloque + TamanoBloque;
 }
 
 } // namespace
 
 std::int16_t SiguienteNumeroLibre() {
   for (std::int16_t n = 1; n <= MaximoNumeroArchivo; ++n) {
-    if (static_cast<std::size_t>(n) >= tabla.size() || !tabla[n]) {
+    if (!tabla[n]) {
       return n;
     }
   }
@@ -140,13 +137,14 @@ void AbrirArchivo(std::int16_t numero, const std::string &ruta, Acceso acceso) {
   if (numero <= 0 || numero > MaximoNumeroArchivo) {
     LanzarError(Errores::NumeroArchivoIncorrecto);
   }
-  if (static_cast<std::size_t>(numero) < tabla.size() && tabla[numero]) {
+  if (tabla[numero]) {
     LanzarError(Errores::ArchivoYaAbierto);
   }
   if (ContieneNulo(ruta)) {
     LanzarError(Errores::NombreArchivoIncorrecto);
   }
   // O_NONBLOCK: a FIFO or device named like an image must never hang the open.
+  // On the regular files that are kept it changes nothing.
   int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   flags |= acceso == Acceso::Lectura ? O_RDONLY : (O_RDWR | O_CREAT);
   auto archivo = std::make_unique<Archivo>();
@@ -161,13 +159,11 @@ void AbrirArchivo(std::int16_t numero, const std::string &ruta, Acceso acceso) {
   if (!S_ISREG(st.st_mode)) {
     LanzarError(S_ISDIR(st.st_mode) ? Errores::ErrorAccesoRuta : Errores::ModoArchivoIncorrecto);
   }
-  ::fcntl(archivo->fd, F_SETFL, ::fcntl(archivo->fd, F_GETFL) & ~O_NONBLOCK);
   archivo->escritura = acceso == Acceso::LecturaEscritura;
   archivo->ruta = ruta;
-  if (static_cast<std::size_t>(numero) >= tabla.size()) {
-    tabla.resize(static_cast<std::size_t>(numero) + 1);
-  }
+  archivo->longitud = static_cast<std::int64_t>(st.st_size);
   tabla[numero] = std::move(archivo);
+  VistaDe(numero) = {};
 }
 
 void CerrarArchivo(std::int16_t numero) {
@@ -175,7 +171,9 @@ void CerrarArchivo(std::int16_t numero) {
     return;
   }
   std::unique_ptr<Archivo> archivo = std::move(tabla[numero]);
-  VaciarPendiente(*archivo); // the destructor closes the descriptor even if this throws
+  const detalle::Vista vista = std::exchange(VistaDe(numero), {});
+  detalle::Vista pendiente = vista;
+  VaciarPendiente(*archivo, pendiente); // the destructor closes the descriptor even if this throws
   const int fd = std::exchange(archivo->fd, -1);
   if (::close(fd) != 0 && errno != EINTR) {
     LanzarErrorHost(errno);
@@ -183,88 +181,125 @@ void CerrarArchivo(std::int16_t numero) {
 }
 
 bool EstaAbierto(std::int16_t numero) noexcept {
-  return numero > 0 && static_cast<std::size_t>(numero) < tabla.size() && tabla[numero];
+  return numero > 0 && numero <= MaximoNumeroArchivo && tabla[numero];
 }
 
 int ArchivosAbiertos() noexcept {
-  return static_cast<int>(
-      std::count_if(tabla.begin(), tabla.end(), [](const auto &a) { return a != nullptr; }));
+  return static_cast<int>(std::count_if(std::begin(tabla), std::end(tabla),
+                                        [](const auto &a) { return a != nullptr; }));
 }
 
+// The length as this process has made it: taken when the file was opened and
+// followed through our own writes. Another program growing an open image is
+// not seen, just as the read block does not see its bytes.
 std::int64_t Longitud(std::int16_t numero) {
-  Archivo &a = Buscar(numero);
-  std::int64_t largo = LongitudHost(a.fd);
-  if (!a.pendiente.empty()) {
-    largo = std::max(largo, a.inicioPendiente + static_cast<std::int64_t>(a.pendiente.size()));
-  }
-  return largo;
+  const Archivo &a = Buscar(numero);
+  const detalle::Vista &v = VistaDe(numero);
+  return v.usados == 0
+             ? a.longitud
+             : std::max(a.longitud, v.inicioPendiente + static_cast<std::int64_t>(v.usados));
 }
 
-std::uint8_t LeerByte(std::int16_t numero, std::int64_t pos) {
+namespace detalle {
+
+std::uint8_t LeerByteLento(std::int16_t numero, std::int64_t pos) {
   Archivo &a = Buscar(numero);
   ComprobarPosicion(pos);
-  std::int64_t rel = pos - a.inicioBloque;
-  if (a.validos < 0 || rel < 0 || rel >= TamanoBloque) {
-    CargarBloque(a, pos);
-    rel = pos - a.inicioBloque;
+  Vista &v = VistaDe(numero);
+  if (v.validos == 0 || pos < v.protegidoDesde || pos >= v.protegidoHasta) {
+    CargarBloque(a, v, pos);
   }
   // Inside the block but past what the file holds: past the end reads as 0.
-  return rel < a.validos ? a.bloque[static_cast<std::size_t>(rel)] : 0;
+  const std::int64_t rel = pos - v.inicioBloque;
+  return rel < v.validos ? a.bloque[static_cast<std::size_t>(rel)] : 0;
 }
 
-void LeerBytes(std::int16_t numero, std::int64_t pos, std::span<std::uint8_t> destino) {
-  Archivo &a = Buscar(numero);
-  ComprobarPosicion(pos);
-  const auto largo = static_cast<std::int64_t>(destino.size());
-  if (a.validos >= 0 && pos >= a.inicioBloque && pos + largo <= a.inicioBloque + TamanoBloque) {
-    for (std::int64_t i = 0; i < largo; ++i) {
-      const std::int64_t rel = pos + i - a.inicioBloque;
-      destino[static_cast<std::size_t>(i)] = rel < a.validos ? a.bloque[rel] : 0;
-    }
-    return;
-  }
-  // Larger reads go straight to the file, which is current once pending bytes are out.
-  VaciarPendiente(a);
-  const std::size_t leidos = LeerCompleto(a.fd, pos, destino.data(), destino.size());
-  std::fill(destino.begin() + static_cast<std::ptrdiff_t>(leidos), destino.end(), 0);
-}
-
-void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor) {
+void EscribirByteLento(std::int16_t numero, std::int64_t pos, std::uint8_t valor) {
   Archivo &a = Buscar(numero);
   ComprobarPosicion(pos);
   if (!a.escritura) {
     LanzarError(Errores::ModoArchivoIncorrecto);
   }
+  Vista &v = VistaDe(numero);
   // Keep the read block true.
-  const std::int64_t rel = pos - a.inicioBloque;
-  if (a.validos >= 0 && rel >= 0 && rel < TamanoBloque) {
-    if (rel >= a.validos) {
-      // Writing past the end: the gap the host will fill with zeros.
-      std::fill(a.bloque.begin() + a.validos, a.bloque.begin() + rel, 0);
-      a.validos = rel + 1;
+  if (v.validos > 0 && pos >= v.protegidoDesde && pos < v.protegidoHasta) {
+    const std::int64_t rel = pos - v.inicioBloque;
+    if (rel >= v.validos) {
+      // Writing past the end: the host fills the gap with zeros.
+      std::fill(a.bloque.get() + v.validos, a.bloque.get() + rel, std::uint8_t{0});
+      v.validos = rel + 1;
     }
     a.bloque[static_cast<std::size_t>(rel)] = valor;
   }
-  const std::int64_t finPendiente =
-      a.inicioPendiente + static_cast<std::int64_t>(a.pendiente.size());
-  if (!a.pendiente.empty() && pos >= a.inicioPendiente && pos < finPendiente) {
-    a.pendiente[static_cast<std::size_t>(pos - a.inicioPendiente)] = valor;
+  if (!a.pendiente) {
+    a.pendiente = std::make_unique<std::uint8_t[]>(MaximoPendiente);
+    v.pendiente = a.pendiente.get();
+    v.capacidad = MaximoPendiente;
+  }
+  const std::int64_t fin = v.inicioPendiente + static_cast<std::int64_t>(v.usados);
+  if (v.usados > 0 && pos >= v.inicioPendiente && pos < fin) {
+    a.pendiente[static_cast<std::size_t>(pos - v.inicioPendiente)] = valor;
     return;
   }
-  if (a.pendiente.empty() || pos != finPendiente || a.pendiente.size() >= MaximoPendiente) {
-    VaciarPendiente(a);
-    a.inicioPendiente = pos;
+  if (v.usados == 0 || pos != fin || v.usados >= v.capacidad) {
+    VaciarPendiente(a, v);
+    v.inicioPendiente = pos;
   }
-  a.pendiente.push_back(valor);
+  a.pendiente[v.usados++] = valor;
+}
+
+} // namespace detalle
+
+void LeerBytes(std::int16_t numero, std::int64_t pos, std::span<std::uint8_t> destino) {
+  Archivo &a = Buscar(numero);
+  ComprobarPosicion(pos);
+  detalle::Vista &v = VistaDe(numero);
+  const auto largo = static_cast<std::int64_t>(destino.size());
+  if (v.validos > 0 && pos >= v.protegidoDesde && pos + largo <= v.protegidoHasta) {
+    for (std::int64_t i = 0; i < largo; ++i) {
+      const std::int64_t rel = pos + i - v.inicioBloque;
+      destino[static_cast<std::size_t>(i)] = rel < v.validos ? a.bloque[rel] : 0;
+    }
+    return;
+  }
+  // Larger reads go straight to the file, which is current once pending bytes are out.
+  VaciarPendiente(a, v);
+  const std::size_t leidos = LeerCompleto(a.fd, pos, destino.data(), destino.size());
+  std::fill(destino.begin() + static_cast<std::ptrdiff_t>(leidos), destino.end(), 0);
 }
 
 void EscribirBytes(std::int16_t numero, std::int64_t pos, std::span<const std::uint8_t> datos) {
-  for (std::size_t i = 0; i < datos.size(); ++i) {
-    EscribirByte(numero, pos + static_cast<std::int64_t>(i), datos[i]);
+  if (datos.empty()) {
+    return;
+  }
+  detalle::Vista &v = VistaDe(numero);
+  const auto largo = static_cast<std::int64_t>(datos.size());
+  const bool tocaBloque = v.validos > 0 && pos < v.protegidoHasta && pos + largo > v.protegidoDesde;
+  if (tocaBloque || v.capacidad == 0) {
+    // Byte by byte keeps the read block true and sets the run up.
+    for (std::size_t i = 0; i < datos.size(); ++i) {
+      EscribirByte(numero, pos + static_cast<std::int64_t>(i), datos[i]);
+    }
+    return;
+  }
+  Archivo &a = Buscar(numero);
+  ComprobarPosicion(pos);
+  std::size_t hecho = 0;
+  while (hecho < datos.size()) {
+    const std::int64_t p = pos + static_cast<std::int64_t>(hecho);
+    if (v.usados == 0 || p != v.inicioPendiente + static_cast<std::int64_t>(v.usados) ||
+        v.usados == v.capacidad) {
+      VaciarPendiente(a, v);
+      v.inicioPendiente = p;
+    }
+    const std::size_t trozo = std::min(datos.size() - hecho, v.capacidad - v.usados);
+    std::memcpy(a.pendiente.get() + v.usados, datos.data() + hecho, trozo);
+    v.usados += trozo;
+    hecho += trozo;
   }
 }
 
-void Vaciar(std::int16_t numero) { VaciarPendiente(Buscar(numero)); }
+void Vaciar(std::int16_t numero) { VaciarPendiente(Buscar(numero), VistaDe(numero)); }
 
 void FijarLongitud(std::int16_t numero, std::int64_t longitud) {
   Archivo &a = Buscar(numero);
@@ -272,11 +307,13 @@ void FijarLongitud(std::int16_t numero, std::int64_t longitud) {
   if (!a.escritura) {
     LanzarError(Errores::ModoArchivoIncorrecto);
   }
-  VaciarPendiente(a);
-  a.validos = -1;
+  detalle::Vista &v = VistaDe(numero);
+  VaciarPendiente(a, v);
+  OlvidarBloque(v);
   if (::ftruncate(a.fd, static_cast<off_t>(longitud)) != 0) {
     LanzarErrorHost(errno);
   }
+  a.longitud = longitud;
 }
 
 void PermitirEscritura(std::int16_t numero) {

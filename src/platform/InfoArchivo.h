@@ -37,10 +37,8 @@ struct ArchivoHost {
   std::string Nombre; // without its folder
 };
 
-// True only for a path that names a regular file (links followed).
-[[nodiscard]] bool ArchivoExiste(const std::string &ruta) noexcept;
-
-// The file's properties; throws ErrorAlcove when the path names no regular file.
+// The properties of the regular file at `ruta` (links followed); throws
+// ErrorAlcove when the path names anything else or nothing.
 ArchivoHost ObtenerArchivo(const std::string &ruta);
 
 // The host's own permission state, kept so that a failed change can be undone.

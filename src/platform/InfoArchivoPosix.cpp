@@ -100,16 +100,8 @@ double FechaDesdeUnix(std::int64_t segundos, std::int64_t nanosegundos) {
   return static_cast<double>(dias) + segundosDelDia / 86400.0;
 }
 
-bool ArchivoExiste(const std::string &ruta) noexcept {
-  if (ruta.empty() || ContieneNulo(ruta)) {
-    return false;
-  }
-  struct stat st {};
-  return ::stat(ruta.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 ArchivoHost ObtenerArchivo(const std::string &ruta) {
-  if (ContieneNulo(ruta)) {
+  if (ruta.empty() || ContieneNulo(ruta)) {
     LanzarError(Errores::NombreArchivoIncorrecto);
   }
   Estado e;

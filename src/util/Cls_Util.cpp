@@ -30,9 +30,8 @@ template <typename Paso> std::int16_t NumeroDeFallo(Paso &&paso) {
 DatosFichero Cls_Util::InfoFichero(const std::string &Ruta) {
   DatosFichero datos;
   try {
-    if (!Plataforma::ArchivoExiste(Ruta)) {
-      return datos;
-    }
+    // One query answers both "is it a file" and what it is; anything but a
+    // regular file throws and so reads as not existing.
     const Plataforma::ArchivoHost archivo = Plataforma::ObtenerArchivo(Ruta);
     namespace A = Plataforma::Atributo;
     datos.Archivo = Bandera(archivo.Atributos, A::Archivo);

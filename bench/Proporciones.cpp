@@ -1,0 +1,54 @@
+#include "Proporciones.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+
+// Keeps the console output and remembers each benchmark's median real time.
+class Recolector final : public benchmark::ConsoleReporter {
+public:
+  std::map<std::string, double> medianas;
+
+  void ReportRuns(const std::vector<Run> &runs) override {
+    for (const Run &r : runs) {
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
+        medianas[r.run_name.function_name] = r.GetAdjustedRealTime();
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+} // namespace
+
+int EjecutarConProporciones(int argc, char **argv,
+                            const std::vector<std::pair<std::string, std::string>> &pares) {
+  // Repetitions give medians; interleaving them spreads the machine's noise
+  // over both sides of each ratio. Flags given on the command line win.
+  std::vector<char *> args(argv, argv + argc);
+  std::string repeticiones = "--benchmark_repetitions=9";
+  std::string intercalar = "--benchmark_enable_random_interleaving=true";
+  std::string soloAgregados = "--benchmark_report_aggregates_only=true";
+  args.insert(args.begin() + 1, {repeticiones.data(), intercalar.data(), soloAgregados.data()});
+  argc = static_cast<int>(args.size());
+  argv = args.data();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  Recolector recolector;
+  benchmark::RunSpecifiedBenchmarks(&recolector);
+  benchmark::Shutdown();
+  std::printf("\nMedian ratios (same run):\n");
+  for (const auto &[medido, base] : pares) {
+    const auto m = recolector.medianas.find(medido);
+    const auto b = recolector.medianas.find(base);
+    if (m != recolector.medianas.end() && b != recolector.medianas.end() && b->second > 0) {
+      std::printf("  %-28s / %-28s = %.2f\n", medido.c_str(), base.c_str(), m->second / b->second);
+    }
+  }
+  return 0;
+}

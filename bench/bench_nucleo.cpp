@@ -1,0 +1,119 @@
+// Loading an image, reading it byte by byte and extracting a range, each beside
+// the plain host calls that do the least the same work needs.
+#include "Generador.h"
+#include "Proporciones.h"
+
+#include "disk/Cls_Disco.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+struct Ficheros {
+  std::filesystem::path carpeta;
+  std::string imagen; // a 200 KB standard image
+  std::string grande; // 8 MiB
+  std::string salida;
+
+  Ficheros() {
+    carpeta = std::filesystem::temp_directory_path() / ("alcove-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(carpeta);
+    imagen = (carpeta / "juego.dsk").string();
+    Generador::ImagenDsk img(Generador::Disposicion::Estandar, 42, 1);
+    for (int i = 0; i < 40; ++i) {
+      img.AgregarEntrada(Generador::CrearEntrada(0, "FILE" + std::to_string(10 + i) + "  BIN", 128));
+    }
+    Generador::EscribirArchivo(imagen, img.Bytes());
+    grande = (carpeta / "grande.dsk").string();
+    std::vector<std::uint8_t> bytes(8 << 20);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      bytes[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    Generador::EscribirArchivo(grande, bytes);
+    salida = (carpeta / "salida.bin").string();
+  }
+  ~Ficheros() {
+    std::error_code ec;
+    std::filesystem::remove_all(carpeta, ec);
+  }
+};
+
+Ficheros &F() {
+  static Ficheros f;
+  return f;
+}
+
+void Base_Abrir2560(benchmark::State &state) {
+  char buffer[2560];
+  for (auto _ : state) {
+    const int fd = ::open(F().imagen.c_str(), O_RDONLY | O_CLOEXEC);
+    benchmark::DoNotOptimize(::read(fd, buffer, sizeof buffer));
+    ::close(fd);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(Base_Abrir2560);
+
+void Cargar(benchmark::State &state) {
+  Cls_Disco d;
+  for (auto _ : state) {
+    d.Cargar(F().imagen);
+    benchmark::DoNotOptimize(d.TotalBytes);
+  }
+}
+BENCHMARK(Cargar);
+
+void NumByte_200KB(benchmark::State &state) {
+  Cls_Disco d;
+  d.Cargar(F().imagen);
+  const auto total = static_cast<std::int64_t>(d.TotalBytes);
+  for (auto _ : state) {
+    unsigned suma = 0;
+    for (std::int64_t p = 0; p < total; ++p) {
+      suma += d.NumByte(static_cast<double>(p));
+    }
+    benchmark::DoNotOptimize(suma);
+  }
+  state.SetItemsProcessed(state.iterations() * total);
+  state.counters["ns_por_byte"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * total), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(NumByte_200KB)->Unit(benchmark::kMillisecond);
+
+void Base_Copia8MiB(benchmark::State &state) {
+  std::vector<char> buffer(8 << 20);
+  for (auto _ : state) {
+    const int in = ::open(F().grande.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = ::open(F().salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    benchmark::DoNotOptimize(::read(in, buffer.data(), buffer.size()));
+    benchmark::DoNotOptimize(::write(out, buffer.data(), buffer.size()));
+    ::close(out);
+    ::close(in);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(buffer.size()));
+}
+BENCHMARK(Base_Copia8MiB)->Unit(benchmark::kMillisecond);
+
+void Extraer8MiB(benchmark::State &state) {
+  Cls_Disco d;
+  d.Cargar(F().grande);
+  for (auto _ : state) {
+    double i = 0, o = (8 << 20) - 1;
+    d.Extraer(F().salida, i, o);
+  }
+  state.SetBytesProcessed(state.iterations() * (8 << 20));
+}
+BENCHMARK(Extraer8MiB)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv) {
+  return EjecutarConProporciones(argc, argv,
+                                 {{"Cargar", "Base_Abrir2560"}, {"Extraer8MiB", "Base_Copia8MiB"}});
+}
