@@ -5,3 +5,9 @@ alcove_test(pruebas_nucleo
   LIBS alcove_core alcove_dskgen GTest::gtest_main)
 target_compile_definitions(pruebas_nucleo PRIVATE
   ALCOVE_CARPETA_MUESTRAS="${PROJECT_SOURCE_DIR}/samples")
+
+# Alcove added to another project with add_subdirectory: configure, build, run.
+add_test(NAME ConsumidorConAddSubdirectory
+  COMMAND ${CMAKE_COMMAND} -E env CC=${CMAKE_C_COMPILER} CXX=${CMAKE_CXX_COMPILER}
+          sh -c "${CMAKE_COMMAND} -S ${CMAKE_CURRENT_SOURCE_DIR}/consumidor -B ${CMAKE_CURRENT_BINARY_DIR}/consumidor -G Ninja -DALCOVE_RAIZ=${PROJECT_SOURCE_DIR} >/dev/null && ${CMAKE_COMMAND} --build ${CMAKE_CURRENT_BINARY_DIR}/consumidor >/dev/null && ${CMAKE_CURRENT_BINARY_DIR}/consumidor/consumidor ${PROJECT_SOURCE_DIR}/samples/juegos.dsk")
+set_tests_properties(ConsumidorConAddSubdirectory PROPERTIES LABELS sin_sanitizer TIMEOUT 300)

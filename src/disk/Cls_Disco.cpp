@@ -177,10 +177,13 @@ void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
   fin.mostrado = true;
   progreso.Mostrar();
   // Byte p of the image goes to offset p - desde of the host file, and the
-  // window hears of every position. Bytes move through a buffer of the same
-  // reads NumByte makes (zeros past the end), so the copy costs no call per byte.
+  // window hears of every position that can change what it shows. Bytes move through a buffer of
+  // the same reads NumByte makes (zeros past the end), so the copy costs no call per byte.
   std::vector<std::uint8_t> trozo(
       static_cast<std::size_t>(std::min<std::int64_t>(hasta - desde + 1, TrozoExtraccion)));
+  // The window may say which coming positions leave it unchanged; those are not
+  // reported one by one (the last position always is).
+  double sinCambios = progreso.SinCambiosHasta();
   for (std::int64_t p = desde; p <= hasta;) {
     const std::size_t largo =
         static_cast<std::size_t>(std::min<std::int64_t>(hasta - p + 1, TrozoExtraccion));
@@ -188,8 +191,22 @@ void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
     Plataforma::LeerBytes(NumFichero, p, bytes);
     std::size_t listos = 0;
     try {
-      for (; listos < largo; ++listos) {
-        progreso.SetValor(static_cast<double>(p + static_cast<std::int64_t>(listos)));
+      while (listos < largo) {
+        const std::int64_t pos = p + static_cast<std::int64_t>(listos);
+        std::int64_t siguiente = hasta; // the next position the window must hear of
+        if (sinCambios <= static_cast<double>(pos)) {
+          siguiente = pos;
+        } else if (sinCambios < static_cast<double>(hasta)) {
+          siguiente = static_cast<std::int64_t>(std::ceil(sinCambios));
+        }
+        if (siguiente > pos) {
+          listos += static_cast<std::size_t>(
+              std::min<std::int64_t>(siguiente - pos, static_cast<std::int64_t>(largo - listos)));
+          continue;
+        }
+        progreso.SetValor(static_cast<double>(pos));
+        sinCambios = progreso.SinCambiosHasta();
+        ++listos;
       }
     } catch (...) {
       // Whatever was copied before the failing position stays in the file.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <string>
 
 // A long operation reports its progress through the one shared indicator. The
@@ -13,6 +14,13 @@ public:
   virtual void Mostrar() = 0;
   virtual void SetValor(double valor) = 0;
   virtual void Ocultar() = 0;
+
+  // Whole positions from the last one reported up to (not including) this value
+  // would change nothing on screen: a caller reporting every position of a long
+  // run may leave them out, as long as it reports the run's last position.
+  [[nodiscard]] virtual double SinCambiosHasta() const {
+    return -std::numeric_limits<double>::infinity();
+  }
 };
 
 namespace Plataforma {

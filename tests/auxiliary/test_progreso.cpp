@@ -26,8 +26,17 @@ struct CasoRedondeo {
 
 TEST(RedondearInt32, TiesGoToEvenAndTheRestToNearest) {
   const CasoRedondeo casos[] = {
-      {0.5, 0},   {1.5, 2},   {2.5, 2},    {3.5, 4},   {-0.5, 0},  {-1.5, -2},
-      {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}, {1e6 + 0.5, 1000000},
+      {0.5, 0},
+      {1.5, 2},
+      {2.5, 2},
+      {3.5, 4},
+      {-0.5, 0},
+      {-1.5, -2},
+      {-2.5, -2},
+      {2.4999, 2},
+      {2.5001, 3},
+      {-2.6, -3},
+      {1e6 + 0.5, 1000000},
   };
   for (const auto &caso : casos) {
     EXPECT_EQ(Progreso::RedondearInt32(caso.x), caso.esperado) << "x = " << caso.x;
@@ -134,7 +143,7 @@ TEST(F_Progress, WritesTheBarOnlyWhenItsValueChanges) {
   EXPECT_EQ(progreso.EscriturasBarra(), 1U);
   progreso.SetValor(601); // still 46
   EXPECT_EQ(progreso.EscriturasBarra(), 1U);
-  progreso.SetValor(620); // 47
+  progreso.SetValor(611); // 47
   EXPECT_EQ(progreso.EscriturasBarra(), 2U);
   EXPECT_EQ(Barra(progreso)->value(), 47);
 }

@@ -28,6 +28,8 @@ signals:
 
 protected:
   void keyPressEvent(QKeyEvent *evento) override;
+  // Folders are never folded: no branch marks.
+  void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
 
 private:
   void Listar();

@@ -10,8 +10,9 @@ int SegmentosEncendidos(int porcentaje, int segmentos) {
   if (segmentos <= 0) {
     return 0;
   }
+  // A segment lights as soon as the level enters it, so any use at all shows.
   const int nivel = std::clamp(porcentaje, 0, 100);
-  return (nivel * segmentos + 50) / 100;
+  return (nivel * segmentos + 99) / 100;
 }
 
 QColor ColorSegmento(int indice, int segmentos, bool encendido) {
@@ -25,14 +26,13 @@ QColor ColorSegmento(int indice, int segmentos, bool encendido) {
   } else {
     color = QColor(255, 30, 0);
   }
-  return encendido ? color : color.darker(500);
+  // Kept to 8 bits a channel, which is what the screen gets.
+  return encendido ? color : QColor(color.darker(500).rgb());
 }
 
 } // namespace Medidor
 
-MedidorLed::MedidorLed(QWidget *padre) : QWidget(padre) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
+MedidorLed::MedidorLed(QWidget *padre) : QWidget(padre) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void MedidorLed::PonerValor(std::int16_t porcentaje) {
   if (porcentaje == valor_) {

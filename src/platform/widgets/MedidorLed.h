@@ -35,7 +35,8 @@ private:
 };
 
 namespace Medidor {
-// Lit segments out of `segmentos` for a level in percent, to the nearest segment.
+// Lit segments out of `segmentos` for a level in percent: every segment the level
+// has reached or entered.
 [[nodiscard]] int SegmentosEncendidos(int porcentaje, int segmentos);
 // Colour of segment `indice` (0 is the leftmost): green up to 60% of the row,
 // yellow up to 85%, red beyond; a dim shade of it when unlit.

@@ -115,10 +115,9 @@ QVariant ModeloCatalogo::data(const QModelIndex &indice, int rol) const {
   case Qt::DisplayRole: return fila.textos[columna];
   case Qt::TextAlignmentRole: return static_cast<int>(alineacion_[columna].toInt());
   case Qt::DecorationRole:
-    if (columna == 0 && imagenes_ != nullptr) return imagenes_->Icono(fila.icono);
+    if (columna == 0) return imagenes_.Icono(fila.icono);
     return {};
-  case RolClaveIcono:
-    return imagenes_ != nullptr ? imagenes_->Key(fila.icono) : QString();
+  case RolClaveIcono: return imagenes_.Key(fila.icono);
   default: return {};
   }
 }

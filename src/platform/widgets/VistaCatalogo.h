@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/widgets/ListaImagenes.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 #include <QTreeView>
@@ -7,8 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <vector>
-
-class ListaImagenes;
 
 // A list view in report layout: rows of texts under column headings, a small
 // icon before each row's first text, and a sorted mode that keeps the rows in
@@ -29,7 +29,8 @@ public:
   explicit ModeloCatalogo(QObject *padre = nullptr);
 
   void FijarCabeceras(const Textos &titulos, const std::array<Qt::Alignment, Columnas> &alineacion);
-  void FijarImagenes(const ListaImagenes *imagenes) { imagenes_ = imagenes; }
+  // The small icons; the model keeps its own copy (the pictures are shared).
+  void FijarImagenes(const ListaImagenes &imagenes) { imagenes_ = imagenes; }
 
   // Removes every row.
   void Clear();
@@ -70,7 +71,7 @@ private:
   int orden_ = 0;
   Textos titulos_;
   std::array<Qt::Alignment, Columnas> alineacion_{};
-  const ListaImagenes *imagenes_ = nullptr;
+  ListaImagenes imagenes_;
 };
 
 class VistaCatalogo : public QTreeView {

@@ -79,8 +79,8 @@ QLabel *Etiqueta(const char *nombre, const QString &texto, const QRect &sitio, Q
 
 F_Acerca::F_Acerca(const Plataforma::ServicioInfoSistema &info,
                    const Plataforma::ServicioMemoria &memoria)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint),
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       info_(info), memoria_(memoria) {
   using Plataforma::RectTwips;
   setObjectName(QStringLiteral("F_Acerca"));
@@ -99,7 +99,10 @@ F_Acerca::F_Acerca(const Plataforma::ServicioInfoSistema &info,
   txtInfo_->setGeometry(RectTwips(0, 3015, 4950, 735));
   txtInfo_->setFont(Medidas::CourierNew(8.25, true));
   txtInfo_->setReadOnly(true);
-  txtInfo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Long lines wrap inside the box, which shows no scroll bars.
+  txtInfo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  txtInfo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtInfo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtInfo_->setFrameStyle(QFrame::NoFrame);
   txtInfo_->document()->setDocumentMargin(2);
   Colorear(*txtInfo_, AzulOscuro, Amarillo);
@@ -126,11 +129,11 @@ F_Acerca::F_Acerca(const Plataforma::ServicioInfoSistema &info,
   aceptar->setObjectName(QStringLiteral("Cmd_Aceptar"));
   aceptar->setGeometry(RectTwips(3285, 3825, 1560, 555));
   aceptar->setFont(Medidas::CourierNew(9.75, true));
-  aceptar->setStyleSheet(QStringLiteral(
-      "QPushButton { background-color: rgb(255, 255, 0); color: black;"
-      " border: 2px outset rgb(200, 200, 0); }"
-      "QPushButton:pressed { border-style: inset; }"
-      "QPushButton:focus { border-color: white; }"));
+  aceptar->setStyleSheet(
+      QStringLiteral("QPushButton { background-color: rgb(255, 255, 0); color: black;"
+                     " border: 2px outset rgb(200, 200, 0); }"
+                     "QPushButton:pressed { border-style: inset; }"
+                     "QPushButton:focus { border-color: white; }"));
   aceptar->setDefault(true);
   connect(aceptar, &QPushButton::clicked, this, [this] { Cmd_Aceptar_Click(); });
 
@@ -156,8 +159,8 @@ void F_Acerca::Form_Load() {
   // Any failure leaves the box empty, without a word.
   try {
     const std::string texto = Acerca::TextoSistema(info_.SistemasOperativos());
-    txtInfo_->setPlainText(QString::fromStdString(texto).replace(QLatin1String("\r\n"),
-                                                                 QLatin1String("\n")));
+    txtInfo_->setPlainText(
+        QString::fromStdString(texto).replace(QLatin1String("\r\n"), QLatin1String("\n")));
   } catch (...) {
   }
 }

@@ -46,8 +46,7 @@ class F_Acerca final : public QDialog {
   Q_OBJECT
 
 public:
-  F_Acerca(const Plataforma::ServicioInfoSistema &info,
-           const Plataforma::ServicioMemoria &memoria);
+  F_Acerca(const Plataforma::ServicioInfoSistema &info, const Plataforma::ServicioMemoria &memoria);
   ~F_Acerca() override;
   F_Acerca(const F_Acerca &) = delete;
   F_Acerca &operator=(const F_Acerca &) = delete;

@@ -35,14 +35,22 @@ public:
 
   [[nodiscard]] static F_Progress &Instancia();
 
-  void SetDe(double valor) override { de_ = valor; }
+  void SetDe(double valor) override {
+    de_ = valor;
+    OlvidarTramo();
+  }
   [[nodiscard]] double De() const { return de_; }
-  void SetA(double valor) override { a_ = valor; }
+  void SetA(double valor) override {
+    a_ = valor;
+    OlvidarTramo();
+  }
   [[nodiscard]] double A() const { return a_; }
   // Stores the position and moves the bar, which is written only when its value
   // changes. Leaves the window hidden if it was.
   void SetValor(double valor) override;
   [[nodiscard]] double Valor() const { return valor_; }
+  // Whole positions below this one keep the bar as it is now.
+  [[nodiscard]] double SinCambiosHasta() const override;
   // Text of the title line; the window's own caption stays empty.
   void SetTitulo(const std::string &texto) override;
   // Shows the window modelessly, paints it and lets pending events run once.
@@ -57,6 +65,10 @@ public:
 
 private:
   void Cargar();
+  void OlvidarTramo() {
+    tramoDesde_ = 1;
+    tramoHasta_ = 0;
+  }
 
   std::unique_ptr<QWidget> ventana_;
   QLabel *lblTitulo_ = nullptr;
@@ -66,4 +78,8 @@ private:
   double valor_ = 0.0;
   std::uint8_t barra_ = 0;
   std::uint64_t escrituras_ = 0;
+  // Whole values of (Valor - De) * 100 in [tramoDesde_, tramoHasta_) give the
+  // bar value last shown; empty when unknown.
+  double tramoDesde_ = 1;
+  double tramoHasta_ = 0;
 };

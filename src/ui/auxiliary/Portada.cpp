@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <array>
-#include <concepts>
 #include <cmath>
+#include <concepts>
 #include <cstdint>
 #include <string_view>
 
@@ -26,8 +26,8 @@ enum Tinta : std::uint8_t {
   GrisClaro = 5,
   Metal = 6,
   AzulEtiqueta = 7,
-  Arcoiris = 16,    // 120 entries
-  Borde = 136,      // 120 entries
+  Arcoiris = 16, // 120 entries
+  Borde = 136,   // 120 entries
 };
 constexpr int TonosArcoiris = 120;
 constexpr int TonosBorde = 120;
@@ -102,11 +102,11 @@ public:
   // Text at (x, y), each pixel of a letter drawn as escala x escala. The ink of a
   // pixel row may change down the letters (`tintaFila` gets the row on screen).
   template <typename TintaFila>
-    requires std::invocable<TintaFila, int>
+  requires std::invocable<TintaFila, int>
   void Texto(std::string_view texto, int x, int y, int escala, TintaFila tintaFila) {
     for (const char c : texto) {
       const auto letra = std::find_if(Letras.begin(), Letras.end(),
-                                       [c](const Letra &l) { return l.caracter == c; });
+                                      [c](const Letra &l) { return l.caracter == c; });
       if (letra != Letras.end()) {
         for (int fila = 0; fila < 7; ++fila) {
           for (int col = 0; col < 8; ++col) {
@@ -174,7 +174,8 @@ QImage DibujarPortada() {
   lienzo.Texto("ALCOVE", TituloX + 3, TituloY + 3, EscalaTitulo, Negro);
   lienzo.Texto("ALCOVE", TituloX, TituloY, EscalaTitulo, [](int y) {
     const int fila = std::clamp(y - TituloY, 0, 7 * EscalaTitulo - 1);
-    return static_cast<std::uint8_t>(Arcoiris + fila * (TonosArcoiris - 1) / (7 * EscalaTitulo - 1));
+    return static_cast<std::uint8_t>(Arcoiris +
+                                     fila * (TonosArcoiris - 1) / (7 * EscalaTitulo - 1));
   });
   lienzo.Texto("BETA 1", PapelX + (PapelAncho - 6 * 16) / 2, 60, 2, Amarillo);
 

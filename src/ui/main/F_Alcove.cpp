@@ -7,6 +7,7 @@
 #include "platform/widgets/ListaArchivos.h"
 #include "platform/widgets/ListaCarpetas.h"
 #include "platform/widgets/ListaUnidades.h"
+#include "platform/widgets/Marco.h"
 #include "platform/widgets/Twips.h"
 #include "platform/widgets/VistaCatalogo.h"
 #include "ui/auxiliary/F_Acerca.h"
@@ -93,9 +94,9 @@ F_Alcove::F_Alcove(QWidget *padre)
   setCentralWidget(cliente);
   CrearMenus();
 
-  Frame1 = new QGroupBox(QStringLiteral("Frame1"), cliente);
+  Frame1 = new Marco(QStringLiteral("Frame1"), cliente);
   Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame2 = new QGroupBox(QStringLiteral("Frame1"), cliente);
+  Frame2 = new Marco(QStringLiteral("Frame1"), cliente);
   Frame2->setObjectName(QStringLiteral("Frame2"));
   for (std::int16_t i = 0; i < 2; ++i) {
     QGroupBox *marco = i == 0 ? Frame1 : Frame2;
@@ -167,12 +168,12 @@ void F_Alcove::CrearPanel(std::int16_t Index, QGroupBox *marco) {
     alineacion[c] = Columnas[c].alineacion;
   }
   filas.FijarCabeceras(titulos, alineacion);
-  filas.FijarImagenes(&Image_EXT);
+  filas.FijarImagenes(Image_EXT);
   for (std::size_t c = 0; c < Columnas.size(); ++c) {
     DSK[p]->header()->resizeSection(static_cast<int>(c), TwipsAPixeles(Columnas[c].ancho));
   }
 
-  Fm_Info[p] = new QGroupBox(QStringLiteral("Informacion Archivo"), marco);
+  Fm_Info[p] = new Marco(QStringLiteral("Informacion Archivo"), marco);
   Fm_Info[p]->setObjectName(QStringLiteral("Fm_Info") + sufijo);
   Fm_Info[p]->setGeometry(lugar.info.Rect());
   Fm_Info[p]->setFont(fuenteListas);

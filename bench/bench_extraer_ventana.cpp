@@ -1,0 +1,83 @@
+// Extraer of 8 MiB with the progress window on screen (Qt's offscreen platform
+// unless another is chosen), beside copying the same bytes with one read and
+// one write.
+#include "Proporciones.h"
+
+#include "disk/Cls_Disco.h"
+#include "ui/auxiliary/Auxiliares.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t Largo = 8 << 20;
+
+struct Ficheros {
+  std::filesystem::path carpeta =
+      std::filesystem::temp_directory_path() / ("alcove-bench-v-" + std::to_string(::getpid()));
+  std::string imagen = (carpeta / "grande.dsk").string();
+  std::string salida = (carpeta / "salida.bin").string();
+
+  Ficheros() {
+    std::filesystem::create_directories(carpeta);
+    std::vector<char> bytes(Largo);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      bytes[i] = static_cast<char>(i * 13);
+    }
+    std::ofstream(imagen, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(Largo));
+  }
+  ~Ficheros() {
+    std::error_code ec;
+    std::filesystem::remove_all(carpeta, ec);
+  }
+};
+
+Ficheros &F() {
+  static Ficheros f;
+  return f;
+}
+
+void Base_Copia8MiB(benchmark::State &state) {
+  std::vector<char> buffer(Largo);
+  for (auto _ : state) {
+    const int in = ::open(F().imagen.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = ::open(F().salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    benchmark::DoNotOptimize(::read(in, buffer.data(), buffer.size()));
+    benchmark::DoNotOptimize(::write(out, buffer.data(), buffer.size()));
+    ::close(out);
+    ::close(in);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(Largo));
+}
+BENCHMARK(Base_Copia8MiB)->Unit(benchmark::kMillisecond);
+
+void ExtraerConVentana8MiB(benchmark::State &state) {
+  Cls_Disco d;
+  d.Cargar(F().imagen);
+  for (auto _ : state) {
+    double i = 0, o = Largo - 1;
+    d.Extraer(F().salida, i, o);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(Largo));
+}
+BENCHMARK(ExtraerConVentana8MiB)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  QApplication app(argc, argv);
+  InstalarVentanasAuxiliares();
+  return EjecutarConProporciones(argc, argv, {{"ExtraerConVentana8MiB", "Base_Copia8MiB"}});
+}
