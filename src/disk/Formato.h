@@ -41,7 +41,9 @@ inline constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK";
 // One character per byte; carriage return and line feed become blanks.
 [[nodiscard]] std::string BytesATexto(std::span<const std::uint8_t> bytes);
 [[nodiscard]] constexpr char ByteATexto(std::uint8_t b) {
-  return (b == 13 || b == 10) ? ' ' : static_cast<char>(b);
+  // Branch-free, so that loops over names become vector code.
+  const int esControl = (b == 13) | (b == 10);
+  return static_cast<char>(b ^ (esControl * (b ^ ' ')));
 }
 
 // 1 standard, 2 extended, 0 neither; only the leading characters count, any case.
@@ -53,7 +55,7 @@ inline constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK";
 // Name characters the catalogue listing accepts: the blank and the codes 41
 // (")") to 123 ("{"). Anything with the top bit set (attribute bits) is refused.
 [[nodiscard]] constexpr bool CaracterAceptado(unsigned char c) {
-  return c == ' ' || (c >= 41 && c <= 123);
+  return (c == ' ') | ((c >= 41) & (c <= 123)); // bitwise: no branches
 }
 
 // 0, 32 or 64 for a user byte and an 11-character name.

@@ -9,6 +9,10 @@ public:
   void Mostrar() override {}
   void SetValor(double) override {}
   void Ocultar() override {}
+  // Nothing is ever shown, so no position needs reporting.
+  [[nodiscard]] double SinCambiosHasta() const override {
+    return std::numeric_limits<double>::infinity();
+  }
 };
 
 ProgresoMudo mudo;
