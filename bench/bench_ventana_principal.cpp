@@ -42,7 +42,8 @@ struct Carpetas {
           "img" + std::to_string(i) + (i % 10 == 0 ? ".DSK" : (i % 10 == 1 ? ".Dsk" : ".dsk"));
       std::ofstream(muchas / nombre).put('x');
     }
-    for (int i = 0; i < 1000; ++i) std::ofstream(muchas / ("nota" + std::to_string(i) + ".txt"));
+    for (int i = 0; i < 1000; ++i)
+      std::ofstream(muchas / ("nota" + std::to_string(i) + ".txt"));
     Generador::ImagenDsk imagen;
     for (int i = 0; i < 64; ++i) {
       char nombre[12];
@@ -75,14 +76,16 @@ void Base_ListarStdFilesystem10000(benchmark::State &state) {
   for (auto _ : state) {
     std::vector<std::string> nombres;
     for (const fs::directory_entry &e : fs::directory_iterator(C().muchas)) {
-      if (e.is_regular_file() && EsDsk(e.path())) nombres.push_back(e.path().filename().string());
+      if (e.is_regular_file() && EsDsk(e.path()))
+        nombres.push_back(e.path().filename().string());
     }
     std::sort(nombres.begin(), nombres.end(), [](const std::string &a, const std::string &b) {
       return std::lexicographical_compare(
           a.begin(), a.end(), b.begin(), b.end(),
           [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
     });
-    if (nombres.size() != Imagenes) state.SkipWithError("wrong count");
+    if (nombres.size() != Imagenes)
+      state.SkipWithError("wrong count");
     benchmark::DoNotOptimize(nombres.data());
   }
 }
@@ -100,7 +103,8 @@ void RelistarListaArchivos10000(benchmark::State &state) {
     lista.viewport()->repaint();
     QApplication::processEvents();
   }
-  if (lista.Archivos().size() != Imagenes) state.SkipWithError("wrong count");
+  if (lista.Archivos().size() != Imagenes)
+    state.SkipWithError("wrong count");
 }
 BENCHMARK(RelistarListaArchivos10000)->Unit(benchmark::kMillisecond);
 
@@ -118,14 +122,16 @@ void AbrirImagen64(benchmark::State &state) {
     dsk->viewport()->repaint();
     QApplication::processEvents();
   }
-  if (dsk->ListItems().rowCount() != 64) state.SkipWithError("the rows are not there");
+  if (dsk->ListItems().rowCount() != 64)
+    state.SkipWithError("the rows are not there");
 }
 BENCHMARK(AbrirImagen64)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
 int main(int argc, char **argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication aplicacion(argc, argv);
   C();
   return EjecutarConProporciones(argc, argv,

@@ -26,7 +26,8 @@ Display *Dpy(void *p) { return static_cast<Display *>(p); }
 
 std::optional<std::string> TituloDe(Display *dpy, Window ventana) {
   char *nombre = nullptr;
-  if (XFetchName(dpy, ventana, &nombre) == 0 || nombre == nullptr) return std::nullopt;
+  if (XFetchName(dpy, ventana, &nombre) == 0 || nombre == nullptr)
+    return std::nullopt;
   std::string titulo(nombre);
   XFree(nombre);
   return titulo;
@@ -42,26 +43,32 @@ Proceso::Proceso(const std::string &programa, const std::vector<std::string> &ar
   for (char **v = environ; *v != nullptr; ++v) {
     const std::string var(*v);
     const std::string clave = var.substr(0, var.find('='));
-    if (entorno.count(clave) == 0) variables.push_back(var);
+    if (entorno.count(clave) == 0)
+      variables.push_back(var);
   }
   for (const auto &[clave, valor] : entorno) {
-    if (!valor.empty()) variables.push_back(clave + "=" + valor);
+    if (!valor.empty())
+      variables.push_back(clave + "=" + valor);
   }
   std::vector<char *> env;
-  for (auto &v : variables) env.push_back(v.data());
+  for (auto &v : variables)
+    env.push_back(v.data());
   env.push_back(nullptr);
   std::vector<std::string> args{programa};
   args.insert(args.end(), argumentos.begin(), argumentos.end());
   std::vector<char *> argv;
-  for (auto &a : args) argv.push_back(a.data());
+  for (auto &a : args)
+    argv.push_back(a.data());
   argv.push_back(nullptr);
   const std::string dir = carpeta.string();
 
   pid_ = ::fork();
-  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ < 0)
+    throw std::runtime_error("fork failed");
   if (pid_ == 0) {
     ::setpgid(0, 0);
-    if (::chdir(dir.c_str()) != 0) ::_exit(126);
+    if (::chdir(dir.c_str()) != 0)
+      ::_exit(126);
     ::execve(argv[0], argv.data(), env.data());
     ::execvpe(argv[0], argv.data(), env.data());
     ::_exit(127);
@@ -69,10 +76,12 @@ Proceso::Proceso(const std::string &programa, const std::vector<std::string> &ar
 }
 
 Proceso::~Proceso() {
-  if (pid_ <= 0) return;
+  if (pid_ <= 0)
+    return;
   ::kill(pid_, SIGTERM);
   for (int i = 0; i < 50; ++i) {
-    if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
+    if (::waitpid(pid_, nullptr, WNOHANG) == pid_)
+      return;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ::kill(pid_, SIGKILL);
@@ -80,7 +89,8 @@ Proceso::~Proceso() {
 }
 
 bool Proceso::Vivo() {
-  if (pid_ <= 0) return false;
+  if (pid_ <= 0)
+    return false;
   if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
     pid_ = -1;
     return false;
@@ -91,7 +101,8 @@ bool Proceso::Vivo() {
 ServidorVirtual::ServidorVirtual(int ancho, int alto) {
   // Xvfb picks a free display itself and writes its number to our pipe.
   int tubo[2];
-  if (::pipe(tubo) != 0) throw std::runtime_error("pipe failed");
+  if (::pipe(tubo) != 0)
+    throw std::runtime_error("pipe failed");
   const std::string fd = std::to_string(tubo[1]);
   const std::string pantalla = std::to_string(ancho) + "x" + std::to_string(alto) + "x24";
   xvfb_.emplace("Xvfb",
@@ -106,15 +117,18 @@ ServidorVirtual::ServidorVirtual(int ancho, int alto) {
     if (::poll(&espera, 1, 200) > 0) {
       char c = 0;
       const ssize_t n = ::read(tubo[0], &c, 1);
-      if (n <= 0 || c == '\n') break;
+      if (n <= 0 || c == '\n')
+        break;
       numero += c;
     }
   }
   ::close(tubo[0]);
-  if (numero.empty()) throw std::runtime_error("Xvfb did not start");
+  if (numero.empty())
+    throw std::runtime_error("Xvfb did not start");
   nombre_ = ":" + numero;
   pantalla_ = XOpenDisplay(nombre_.c_str());
-  if (pantalla_ == nullptr) throw std::runtime_error("cannot connect to " + nombre_);
+  if (pantalla_ == nullptr)
+    throw std::runtime_error("cannot connect to " + nombre_);
   int evento = 0, error = 0, mayor = 0, menor = 0;
   if (!XTestQueryExtension(Dpy(pantalla_), &evento, &error, &mayor, &menor)) {
     throw std::runtime_error("the X server has no XTEST");
@@ -122,7 +136,8 @@ ServidorVirtual::ServidorVirtual(int ancho, int alto) {
 }
 
 ServidorVirtual::~ServidorVirtual() {
-  if (pantalla_ != nullptr) XCloseDisplay(Dpy(pantalla_));
+  if (pantalla_ != nullptr)
+    XCloseDisplay(Dpy(pantalla_));
 }
 
 std::optional<QRect> ServidorVirtual::EsperarVentana(const std::string &titulo,
@@ -137,16 +152,21 @@ std::optional<QRect> ServidorVirtual::EsperarVentana(const std::string &titulo,
       std::optional<QRect> hallada;
       for (unsigned int i = 0; i < n && !hallada; ++i) {
         XWindowAttributes atributos{};
-        if (TituloDe(dpy, hijas[i]) != titulo) continue;
-        if (XGetWindowAttributes(dpy, hijas[i], &atributos) == 0) continue;
-        if (atributos.map_state != IsViewable) continue;
+        if (TituloDe(dpy, hijas[i]) != titulo)
+          continue;
+        if (XGetWindowAttributes(dpy, hijas[i], &atributos) == 0)
+          continue;
+        if (atributos.map_state != IsViewable)
+          continue;
         int x = 0, y = 0;
         Window hija = 0;
         XTranslateCoordinates(dpy, hijas[i], raiz, 0, 0, &x, &y, &hija);
         hallada = QRect(x, y, atributos.width, atributos.height);
       }
-      if (hijas != nullptr) XFree(hijas);
-      if (hallada) return hallada;
+      if (hijas != nullptr)
+        XFree(hijas);
+      if (hallada)
+        return hallada;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
@@ -170,7 +190,8 @@ QImage ServidorVirtual::Capturar(const QRect &zona) {
   XImage *imagen = XGetImage(dpy, DefaultRootWindow(dpy), zona.x(), zona.y(),
                              static_cast<unsigned>(zona.width()),
                              static_cast<unsigned>(zona.height()), AllPlanes, ZPixmap);
-  if (imagen == nullptr) throw std::runtime_error("XGetImage failed");
+  if (imagen == nullptr)
+    throw std::runtime_error("XGetImage failed");
   QImage copia(zona.size(), QImage::Format_RGB32);
   const auto canal = [](unsigned long pixel, unsigned long mascara) {
     int desplazamiento = 0;
@@ -194,20 +215,24 @@ QImage ServidorVirtual::Capturar(const QRect &zona) {
 
 bool EnElPath(const std::string &programa) {
   const char *path = std::getenv("PATH");
-  if (path == nullptr) return false;
+  if (path == nullptr)
+    return false;
   std::string resto(path);
   std::size_t inicio = 0;
   while (inicio <= resto.size()) {
     const std::size_t fin = resto.find(':', inicio);
     const std::string dir = resto.substr(inicio, fin == std::string::npos ? fin : fin - inicio);
-    if (!dir.empty() && ::access((dir + "/" + programa).c_str(), X_OK) == 0) return true;
-    if (fin == std::string::npos) break;
+    if (!dir.empty() && ::access((dir + "/" + programa).c_str(), X_OK) == 0)
+      return true;
+    if (fin == std::string::npos)
+      break;
     inicio = fin + 1;
   }
   return false;
 }
 
-std::vector<std::pair<int, int>> BandasDeColor(const QImage &imagen, const QRect &zona, QRgb color) {
+std::vector<std::pair<int, int>> BandasDeColor(const QImage &imagen, const QRect &zona,
+                                               QRgb color) {
   std::vector<std::pair<int, int>> bandas;
   bool dentro = false;
   for (int y = 0; y < zona.height(); ++y) {
@@ -215,8 +240,10 @@ std::vector<std::pair<int, int>> BandasDeColor(const QImage &imagen, const QRect
     for (int x = 0; x < zona.width() && !hay; ++x) {
       hay = (imagen.pixel(zona.x() + x, zona.y() + y) & 0xFFFFFF) == (color & 0xFFFFFF);
     }
-    if (hay && !dentro) bandas.emplace_back(y, y);
-    if (hay) bandas.back().second = y;
+    if (hay && !dentro)
+      bandas.emplace_back(y, y);
+    if (hay)
+      bandas.back().second = y;
     dentro = hay;
   }
   return bandas;
@@ -226,7 +253,8 @@ int ContarColor(const QImage &imagen, const QRect &zona, QRgb color) {
   int n = 0;
   for (int y = zona.top(); y <= zona.bottom(); ++y) {
     for (int x = zona.left(); x <= zona.right(); ++x) {
-      if ((imagen.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF)) ++n;
+      if ((imagen.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF))
+        ++n;
     }
   }
   return n;

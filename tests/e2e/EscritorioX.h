@@ -63,8 +63,8 @@ private:
 
 // Rows of `imagen` inside `zona` holding pixels of colour `color`, as bands
 // [first, last] of consecutive rows (coordinates relative to zona's top).
-[[nodiscard]] std::vector<std::pair<int, int>> BandasDeColor(const QImage &imagen, const QRect &zona,
-                                                            QRgb color);
+[[nodiscard]] std::vector<std::pair<int, int>> BandasDeColor(const QImage &imagen,
+                                                             const QRect &zona, QRgb color);
 
 // Pixels of colour `color` inside `zona`.
 [[nodiscard]] int ContarColor(const QImage &imagen, const QRect &zona, QRgb color);

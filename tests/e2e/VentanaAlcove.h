@@ -31,9 +31,7 @@ struct VentanaAlcove {
     return i == 0 ? En(0, {9, 180, 427, 262}) : En(1, {6, 180, 427, 262});
   }
   // The rows part of a catalogue view, inside its border and below its headings.
-  [[nodiscard]] QRect Filas(int i) const {
-    return DSK(i).adjusted(3, AltoCabecera + 2, -3, -3);
-  }
+  [[nodiscard]] QRect Filas(int i) const { return DSK(i).adjusted(3, AltoCabecera + 2, -3, -3); }
   [[nodiscard]] QRect Info(int i) const { return En(i, {9, 447, 427, 61}); }
 
   QPoint origen;
@@ -52,7 +50,8 @@ inline constexpr QRgb Amarillo = 0xFFFFFF00;
 inline bool PulsarNombre(EscritorioX::ServidorVirtual &x, const QImage &pantalla,
                          const QRect &lista, std::size_t n) {
   const auto bandas = EscritorioX::BandasDeColor(pantalla, lista.adjusted(2, 2, -2, -2), Amarillo);
-  if (bandas.size() <= n) return false;
+  if (bandas.size() <= n)
+    return false;
   const int y = lista.top() + 2 + (bandas[n].first + bandas[n].second) / 2;
   x.Clic(lista.left() + 30, y);
   return true;

@@ -26,7 +26,8 @@ std::vector<std::string> Listado(const std::filesystem::path &carpeta) {
     std::string minus = n;
     std::transform(minus.begin(), minus.end(), minus.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (e.is_regular_file() && minus.size() > 4 && minus.ends_with(".dsk")) nombres.push_back(n);
+    if (e.is_regular_file() && minus.size() > 4 && minus.ends_with(".dsk"))
+      nombres.push_back(n);
   }
   std::sort(nombres.begin(), nombres.end(), [](const std::string &a, const std::string &b) {
     return std::lexicographical_compare(
@@ -43,8 +44,10 @@ std::size_t Posicion(const std::vector<std::string> &nombres, const std::string 
 }
 
 int Capturar(const std::string &salida) {
-  const std::filesystem::path carpeta =
-      std::filesystem::temp_directory_path() / ("alcove-captura-" + std::to_string(::getpid()));
+  // A short, steady path: the folder list shows it in the picture.
+  const std::filesystem::path carpeta = std::filesystem::temp_directory_path() / "alcove";
+  std::error_code ec;
+  std::filesystem::remove_all(carpeta, ec);
   std::filesystem::create_directories(carpeta / "muestras");
   std::filesystem::create_directories(carpeta / "run");
   Generador::GenerarMuestras(carpeta / "muestras");
@@ -74,7 +77,6 @@ int Capturar(const std::string &salida) {
       }
     }
   }
-  std::error_code ec;
   std::filesystem::remove_all(carpeta, ec);
   return resultado;
 }

@@ -53,7 +53,9 @@ inline QString QRuta(const std::filesystem::path &ruta) {
 }
 
 // Readable QStrings in test failures.
-inline void PrintTo(const QString &texto, std::ostream *os) { *os << '"' << texto.toStdString() << '"'; }
+inline void PrintTo(const QString &texto, std::ostream *os) {
+  *os << '"' << texto.toStdString() << '"';
+}
 
 // A double click as a real mouse makes it: press and release, then the second
 // press arrives as a double click, then its release.
@@ -75,7 +77,8 @@ inline void PulsarArchivo(ListaArchivos &lista, const QString &nombre) {
 // A click with the mouse on heading `columna` (0-based) of a catalogue view.
 inline void PulsarCabecera(VistaCatalogo &vista, int columna) {
   QHeaderView *cabecera = vista.header();
-  const QPoint punto(cabecera->sectionViewportPosition(columna) + cabecera->sectionSize(columna) / 2,
+  const QPoint punto(cabecera->sectionViewportPosition(columna) +
+                         cabecera->sectionSize(columna) / 2,
                      cabecera->height() / 2);
   QTest::mouseClick(cabecera->viewport(), Qt::LeftButton, {}, punto);
 }
@@ -84,7 +87,8 @@ inline void PulsarCabecera(VistaCatalogo &vista, int columna) {
 inline QStringList Columna(const VistaCatalogo &vista, int columna) {
   QStringList textos;
   const ModeloCatalogo &filas = vista.ListItems();
-  for (int f = 0; f < filas.rowCount(); ++f) textos << filas.Texto(f, columna);
+  for (int f = 0; f < filas.rowCount(); ++f)
+    textos << filas.Texto(f, columna);
   return textos;
 }
 

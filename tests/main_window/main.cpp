@@ -7,7 +7,8 @@
 #include <cstdlib>
 
 int main(int argc, char **argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication aplicacion(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

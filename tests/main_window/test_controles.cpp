@@ -21,8 +21,8 @@ TEST(Twips, FifteenToThePixelRoundedToNearest) {
   using Plataforma::TwipsAPixeles;
   EXPECT_EQ(TwipsAPixeles(13410), 894);
   EXPECT_EQ(TwipsAPixeles(8265), 551);
-  EXPECT_EQ(TwipsAPixeles(800), 53);   // 53.33
-  EXPECT_EQ(TwipsAPixeles(1000), 67);  // 66.67
+  EXPECT_EQ(TwipsAPixeles(800), 53);  // 53.33
+  EXPECT_EQ(TwipsAPixeles(1000), 67); // 66.67
   EXPECT_EQ(TwipsAPixeles(7), 0);
   EXPECT_EQ(TwipsAPixeles(8), 1);
   EXPECT_EQ(TwipsAPixeles(-8), -1);
@@ -66,7 +66,8 @@ TEST(ListaArchivos, WritingThePathRelistsAndABadPathChangesNothing) {
 
 TEST(ListaArchivos, MouseAndKeyboardSelectionRaiseClickOnceEach) {
   CarpetaTemporal carpeta;
-  for (const char *nombre : {"a.dsk", "b.dsk", "c.dsk"}) Escribir(carpeta.Archivo(nombre), {1});
+  for (const char *nombre : {"a.dsk", "b.dsk", "c.dsk"})
+    Escribir(carpeta.Archivo(nombre), {1});
   ListaArchivos lista;
   lista.resize(200, 200);
   lista.show();
@@ -165,7 +166,8 @@ TEST(ListaUnidades, OffersRootAndMountedFoldersAndFindsTheDriveOfAPath) {
   const QStringList unidades = ListaUnidades::UnidadesDelSistema();
   ASSERT_FALSE(unidades.isEmpty());
   EXPECT_EQ(unidades.front(), "/");
-  for (const QString &u : unidades) EXPECT_TRUE(QFileInfo(u).isDir()) << u.toStdString();
+  for (const QString &u : unidades)
+    EXPECT_TRUE(QFileInfo(u).isDir()) << u.toStdString();
   QStringList sinRepetir = unidades;
   EXPECT_EQ(sinRepetir.removeDuplicates(), 0);
 
@@ -222,7 +224,8 @@ TEST(ModeloCatalogo, SortedAscendingByNameIgnoringCaseAndEqualTextsKeepArrivalOr
   modelo.Add(Fila("a       ", "TXT", "   1"), 4);
   auto columna = [&modelo](int c) {
     QStringList t;
-    for (int f = 0; f < modelo.rowCount(); ++f) t << modelo.Texto(f, c);
+    for (int f = 0; f < modelo.rowCount(); ++f)
+      t << modelo.Texto(f, c);
     return t;
   };
   EXPECT_EQ(columna(0), (QStringList{"A       ", "a       ", "b       ", "B       "}));

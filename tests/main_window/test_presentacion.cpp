@@ -25,9 +25,11 @@ EntradaDir Entrada(std::string nombre, std::uint8_t registros,
 // Every slot unused but the ones given, from slot 0 on.
 CabeceraDisco Catalogo(const std::vector<EntradaDir> &entradas) {
   CabeceraDisco cab;
-  for (auto &e : cab.Entradas) e = Entrada("\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5", 0xE5,
-                                          EstadoEntrada::NombreNoValido);
-  for (std::size_t i = 0; i < entradas.size(); ++i) cab.Entradas[i] = entradas[i];
+  for (auto &e : cab.Entradas)
+    e = Entrada("\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5", 0xE5,
+                EstadoEntrada::NombreNoValido);
+  for (std::size_t i = 0; i < entradas.size(); ++i)
+    cab.Entradas[i] = entradas[i];
   return cab;
 }
 
@@ -43,14 +45,15 @@ TEST_P(TextoKB, EightRecordsToTheKilobyteNeverBelowOnePaddedToFour) {
   EXPECT_EQ(Presentacion::TextoKB(GetParam().registros), QString::fromLatin1(GetParam().texto));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Registros, TextoKB,
-    ::testing::Values(CasoKB{"cero", 0, "   1"}, CasoKB{"siete", 7, "   1"},
-                      CasoKB{"ocho", 8, "   1"}, CasoKB{"quince", 15, "   1"},
-                      CasoKB{"dieciseis", 16, "   2"}, CasoKB{"veintitres", 23, "   2"},
-                      CasoKB{"ochenta", 80, "  10"}, CasoKB{"extension_llena", 128, "  16"},
-                      CasoKB{"maximo", 255, "  31"}),
-    [](const auto &caso) { return std::string(caso.param.nombre); });
+INSTANTIATE_TEST_SUITE_P(Registros, TextoKB,
+                         ::testing::Values(CasoKB{"cero", 0, "   1"}, CasoKB{"siete", 7, "   1"},
+                                           CasoKB{"ocho", 8, "   1"}, CasoKB{"quince", 15, "   1"},
+                                           CasoKB{"dieciseis", 16, "   2"},
+                                           CasoKB{"veintitres", 23, "   2"},
+                                           CasoKB{"ochenta", 80, "  10"},
+                                           CasoKB{"extension_llena", 128, "  16"},
+                                           CasoKB{"maximo", 255, "  31"}),
+                         [](const auto &caso) { return std::string(caso.param.nombre); });
 
 struct CasoIcono {
   const char *nombre;
@@ -96,8 +99,9 @@ TEST(FilasCatalogo, ListsUsedEntriesInSlotOrderWithNameExtSizeAndIcon) {
       Entrada("BLANK      ", 8),
   });
   const std::vector<FilaCatalogo> esperadas{
-      {"GAME    ", "BIN", "  16", 4}, {"GAME    ", "BIN", "  16", 4}, {"GAME    ", "BIN", "   2", 4},
-      {"notes   ", "bin", "   1", 1}, {"LOADER  ", "BAS", "  31", 3}, {"OLD     ", "BAK", "   1", 2},
+      {"GAME    ", "BIN", "  16", 4}, {"GAME    ", "BIN", "  16", 4},
+      {"GAME    ", "BIN", "   2", 4}, {"notes   ", "bin", "   1", 1},
+      {"LOADER  ", "BAS", "  31", 3}, {"OLD     ", "BAK", "   1", 2},
       {"BLANK   ", "   ", "   1", 1},
   };
   EXPECT_EQ(Presentacion::FilasCatalogo(cab, Claves), esperadas);
@@ -185,7 +189,8 @@ TEST(Iconos, FourDistinctSixteenPixelPicturesWithSilverAsMask) {
     const QImage imagen = icono.toImage();
     // The corners are background: the mask colour that the image list clears.
     EXPECT_EQ(imagen.pixelColor(0, 0), QColor(192, 192, 192)) << clave.toStdString();
-    for (const QImage &otra : vistas) EXPECT_NE(imagen, otra) << clave.toStdString();
+    for (const QImage &otra : vistas)
+      EXPECT_NE(imagen, otra) << clave.toStdString();
     vistas.push_back(imagen);
   }
   EXPECT_EQ(Iconos::PintarIcono("XYZ").toImage(), vistas.front());

@@ -37,19 +37,20 @@ struct Fila {
 ImagenDsk ImagenJuegos() {
   ImagenDsk imagen(Generador::Disposicion::Estandar, 40, 1);
   imagen.Creador("TEST CREADOR");
-  imagen.AgregarEntrada(CrearEntrada(0, "GAME    BIN", 128, 0)) // three extents
+  imagen
+      .AgregarEntrada(CrearEntrada(0, "GAME    BIN", 128, 0)) // three extents
       .AgregarEntrada(CrearEntrada(0, "GAME    BIN", 128, 1))
       .AgregarEntrada(CrearEntrada(0, "GAME    BIN", 16, 2))
-      .AgregarEntrada(CrearEntrada(0xE5, "OLD     BAS", 10))     // deleted
-      .AgregarEntrada(CrearEntrada(0, "BAD\x01NAMEBAS", 10))     // control character
-      .AgregarEntrada(CrearEntrada(0, "HIGH\xC1   BIN", 8))      // top bit set
-      .AgregarEntrada(CrearEntrada(0, "PIPE|   TXT", 8))         // code 124
-      .AgregarEntrada(CrearEntrada(16, "USER16  BIN", 16))       // user above 15
-      .AgregarEntrada(CrearEntrada(3, "notes   bin", 0))         // lower case, 0 records
+      .AgregarEntrada(CrearEntrada(0xE5, "OLD     BAS", 10)) // deleted
+      .AgregarEntrada(CrearEntrada(0, "BAD\x01NAMEBAS", 10)) // control character
+      .AgregarEntrada(CrearEntrada(0, "HIGH\xC1   BIN", 8))  // top bit set
+      .AgregarEntrada(CrearEntrada(0, "PIPE|   TXT", 8))     // code 124
+      .AgregarEntrada(CrearEntrada(16, "USER16  BIN", 16))   // user above 15
+      .AgregarEntrada(CrearEntrada(3, "notes   bin", 0))     // lower case, 0 records
       .AgregarEntrada(CrearEntrada(15, "LOADER  BAS", 255))
       .AgregarEntrada(CrearEntrada(0, "ZAP     BAK", 16))
-      .AgregarEntrada(CrearEntrada(0, "CURLY{  TXT", 8))         // code 123 is fine
-      .AgregarEntrada(CrearEntrada(0, "CR\r     TXT", 8));       // CR reads as a blank
+      .AgregarEntrada(CrearEntrada(0, "CURLY{  TXT", 8))   // code 123 is fine
+      .AgregarEntrada(CrearEntrada(0, "CR\r     TXT", 8)); // CR reads as a blank
   return imagen;
 }
 
@@ -89,7 +90,8 @@ protected:
 
   template <class T> T &Control(const QString &nombre) {
     T *control = ventana->findChild<T *>(nombre);
-    if (control == nullptr) throw std::runtime_error("no control " + nombre.toStdString());
+    if (control == nullptr)
+      throw std::runtime_error("no control " + nombre.toStdString());
     return *control;
   }
   ListaUnidades &Drive(int i) { return Control<ListaUnidades>(QStringLiteral("Drive_%1").arg(i)); }
@@ -98,7 +100,8 @@ protected:
   VistaCatalogo &DSK(int i) { return Control<VistaCatalogo>(QStringLiteral("DSK_%1").arg(i)); }
   QStringList Paneles() {
     QStringList textos;
-    for (int i = 1; i <= 4; ++i) textos << Control<QLabel>(QStringLiteral("Panel_%1").arg(i)).text();
+    for (int i = 1; i <= 4; ++i)
+      textos << Control<QLabel>(QStringLiteral("Panel_%1").arg(i)).text();
     return textos;
   }
   std::vector<Fila> Filas(int i) {
@@ -142,10 +145,10 @@ TEST_F(VentanaPrincipal, ControlsSitWhereTheLayoutPutsThemWithTheirTextsColoursA
     QWidget *padre;
   };
   const std::vector<Esperado> lugares{
-      {"Drive_0", {11, 12, 267, 24}, &frame1},  {"Drive_1", {6, 9, 267, 24}, &frame2},
-      {"Dir_0", {9, 45, 267, 132}, &frame1},    {"Dir_1", {6, 45, 267, 132}, &frame2},
-      {"File_0", {282, 12, 154, 166}, &frame1}, {"File_1", {279, 9, 154, 166}, &frame2},
-      {"DSK_0", {9, 180, 427, 262}, &frame1},   {"DSK_1", {6, 180, 427, 262}, &frame2},
+      {"Drive_0", {11, 12, 267, 24}, &frame1},   {"Drive_1", {6, 9, 267, 24}, &frame2},
+      {"Dir_0", {9, 45, 267, 132}, &frame1},     {"Dir_1", {6, 45, 267, 132}, &frame2},
+      {"File_0", {282, 12, 154, 166}, &frame1},  {"File_1", {279, 9, 154, 166}, &frame2},
+      {"DSK_0", {9, 180, 427, 262}, &frame1},    {"DSK_1", {6, 180, 427, 262}, &frame2},
       {"Fm_Info_0", {9, 447, 427, 61}, &frame1}, {"Fm_Info_1", {9, 447, 427, 61}, &frame2},
   };
   for (const Esperado &e : lugares) {
@@ -168,15 +171,16 @@ TEST_F(VentanaPrincipal, ControlsSitWhereTheLayoutPutsThemWithTheirTextsColoursA
   for (int i = 0; i < 2; ++i) {
     const ModeloCatalogo &m = DSK(i).ListItems();
     QStringList titulos;
-    for (int c = 0; c < 4; ++c) titulos << m.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    for (int c = 0; c < 4; ++c)
+      titulos << m.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     EXPECT_EQ(titulos, (QStringList{"Nombre", "EXT", "KB", "Attrib"}));
     const std::array<int, 4> anchos{120, 53, 67, 96};
     const std::array<Qt::Alignment, 4> alineaciones{Qt::AlignLeft, Qt::AlignRight, Qt::AlignRight,
-                                                     Qt::AlignLeft};
+                                                    Qt::AlignLeft};
     for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(DSK(i).header()->sectionSize(c), anchos[static_cast<std::size_t>(c)]);
-      const auto alineacion = Qt::Alignment(
-          m.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
+      const auto alineacion =
+          Qt::Alignment(m.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
       EXPECT_TRUE(alineacion & alineaciones[static_cast<std::size_t>(c)]) << c;
     }
   }
@@ -184,7 +188,8 @@ TEST_F(VentanaPrincipal, ControlsSitWhereTheLayoutPutsThemWithTheirTextsColoursA
 
 TEST_F(VentanaPrincipal, MenusAreDiscoADiscoBAndAyudaWhoseItemOpensTheAboutWindow) {
   QStringList titulos;
-  for (QAction *accion : ventana->menuBar()->actions()) titulos << accion->text();
+  for (QAction *accion : ventana->menuBar()->actions())
+    titulos << accion->text();
   EXPECT_EQ(titulos, (QStringList{"Disco A", "Disco B", "Ayuda"}));
   EXPECT_TRUE(Control<QMenu>("MenDiscoA").actions().isEmpty());
   EXPECT_TRUE(Control<QMenu>("MenDiscoB").actions().isEmpty());
@@ -210,7 +215,8 @@ TEST_F(VentanaPrincipal, MenusAreDiscoADiscoBAndAyudaWhoseItemOpensTheAboutWindo
 
 TEST_F(VentanaPrincipal, StartsInTheCurrentFolderWithEmptyViewsAndTheFirstStatusTexts) {
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(Drive(i).Drive(), ListaUnidades::UnidadDe(Base(), ListaUnidades::UnidadesDelSistema()));
+    EXPECT_EQ(Drive(i).Drive(),
+              ListaUnidades::UnidadDe(Base(), ListaUnidades::UnidadesDelSistema()));
     EXPECT_EQ(Dir(i).Path(), Base());
     EXPECT_EQ(File(i).Path(), Base());
     EXPECT_EQ(File(i).Archivos(), (QStringList{"extendido.DSK", "juegos.dsk"}));
@@ -242,7 +248,8 @@ TEST_F(VentanaPrincipal, NavigatingOnePaneLeavesTheOtherPaneTheViewsAndTheStatus
   const QString otra = Base() + "/otra";
   QPoint punto(-1, -1);
   for (QTreeWidgetItemIterator it(&Dir(1)); *it; ++it) {
-    if ((*it)->data(0, Qt::UserRole).toString() == otra) punto = Dir(1).visualItemRect(*it).center();
+    if ((*it)->data(0, Qt::UserRole).toString() == otra)
+      punto = Dir(1).visualItemRect(*it).center();
   }
   DobleClic(Dir(1).viewport(), punto);
   EXPECT_EQ(Dir(1).Path(), otra);
@@ -310,7 +317,8 @@ TEST_F(VentanaPrincipal, APaneThatNeverHeldAnImageListsNothing) {
 
 TEST_F(VentanaPrincipal, ImagesWithoutRowsOrSignatureStillFillTheStatusBar) {
   ImagenDsk borrados;
-  for (int i = 0; i < 64; ++i) borrados.FijarEntrada(i, CrearEntrada(0xE5, "GONE    BIN", 16));
+  for (int i = 0; i < 64; ++i)
+    borrados.FijarEntrada(i, CrearEntrada(0xE5, "GONE    BIN", 16));
   borrados.Creador("");
   EscribirImagen(carpeta.Ruta() / "borrado.dsk", borrados);
   ImagenDsk rara = ImagenExtendida();
@@ -329,12 +337,14 @@ TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANe
   PulsarArchivo(File(1), "juegos.dsk");
   auto kb = [](const std::vector<Fila> &filas) {
     QStringList t;
-    for (const Fila &f : filas) t << f.kb;
+    for (const Fila &f : filas)
+      t << f.kb;
     return t;
   };
   auto ext = [](const std::vector<Fila> &filas) {
     QStringList t;
-    for (const Fila &f : filas) t << f.ext;
+    for (const Fila &f : filas)
+      t << f.ext;
     return t;
   };
 
@@ -351,15 +361,18 @@ TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANe
   EXPECT_EQ(kb(Filas(1)).mid(2, 3), (QStringList{"  16", "  16", "   2"}));
 
   PulsarCabecera(DSK(0), 2); // "KB" in pane A: right-aligned, so numeric
-  EXPECT_EQ(kb(Filas(0)), (QStringList{"   1", "   1", "   1", "   2", "   2", "  16", "  16", "  31"}));
+  EXPECT_EQ(kb(Filas(0)),
+            (QStringList{"   1", "   1", "   1", "   2", "   2", "  16", "  16", "  31"}));
 
   PulsarArchivo(File(1), "extendido.DSK");
   EXPECT_EQ(ext(Filas(1)), (QStringList{"BAS", "BIN"}));
   PulsarCabecera(DSK(1), 3); // "Attrib": all equal, catalogue order
   PulsarArchivo(File(1), "juegos.dsk");
   QStringList nombres;
-  for (const Fila &f : Filas(1)) nombres << f.nombre.trimmed();
-  EXPECT_EQ(nombres, (QStringList{"GAME", "GAME", "GAME", "notes", "LOADER", "ZAP", "CURLY{", "CR"}));
+  for (const Fila &f : Filas(1))
+    nombres << f.nombre.trimmed();
+  EXPECT_EQ(nombres,
+            (QStringList{"GAME", "GAME", "GAME", "notes", "LOADER", "ZAP", "CURLY{", "CR"}));
 }
 
 TEST_F(VentanaPrincipal, TheCatalogueColumnsShowTheirWidestTextsWhole) {

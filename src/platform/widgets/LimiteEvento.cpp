@@ -23,14 +23,16 @@ Avisador &AvisadorActual() {
 } // namespace
 
 Avisador InstalarAvisador(Avisador avisador) {
-  if (!avisador) avisador = CajaDeAviso;
+  if (!avisador)
+    avisador = CajaDeAviso;
   return std::exchange(AvisadorActual(), std::move(avisador));
 }
 
 QString TextoFallo(const std::exception &fallo) {
   // The program's own messages are Spanish texts in UTF-8; anything else comes
   // from the library and is not for the user's eyes.
-  if (dynamic_cast<const ErrorAlcove *>(&fallo) != nullptr) return QString::fromUtf8(fallo.what());
+  if (dynamic_cast<const ErrorAlcove *>(&fallo) != nullptr)
+    return QString::fromUtf8(fallo.what());
   return QStringLiteral("Error inesperado: %1").arg(QString::fromLocal8Bit(fallo.what()));
 }
 

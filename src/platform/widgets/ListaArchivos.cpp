@@ -16,7 +16,8 @@ ListaArchivos::ListaArchivos(QWidget *padre) : QListView(padre) {
   // A press that does not change the selection still means "this file": the
   // click that follows raises Click once.
   connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &indice) {
-    if (indice.isValid() && !elegidoAlPulsar_) emit Click();
+    if (indice.isValid() && !elegidoAlPulsar_)
+      emit Click();
   });
   path_ = QDir::cleanPath(QDir::currentPath());
   modelo_.setStringList(ArchivosDe(path_));
@@ -27,7 +28,8 @@ QStringList ListaArchivos::ArchivosDe(const QString &carpeta) {
   // and broken links stay out, as they would in a file manager.
   QStringList nombres;
   QDirIterator it(carpeta, {Pattern()}, QDir::Files);
-  while (it.hasNext()) nombres << it.nextFileInfo().fileName();
+  while (it.hasNext())
+    nombres << it.nextFileInfo().fileName();
   std::sort(nombres.begin(), nombres.end(), [](const QString &a, const QString &b) {
     const int sinCaso = a.compare(b, Qt::CaseInsensitive);
     return sinCaso != 0 ? sinCaso < 0 : a < b;
@@ -36,13 +38,15 @@ QStringList ListaArchivos::ArchivosDe(const QString &carpeta) {
 }
 
 void ListaArchivos::SetPath(const QString &ruta) {
-  const QString limpia = QDir::cleanPath(
-      QDir::isAbsolutePath(QDir::fromNativeSeparators(ruta))
-          ? QDir::fromNativeSeparators(ruta)
-          : QDir(path_).absoluteFilePath(QDir::fromNativeSeparators(ruta)));
+  const QString limpia =
+      QDir::cleanPath(QDir::isAbsolutePath(QDir::fromNativeSeparators(ruta))
+                          ? QDir::fromNativeSeparators(ruta)
+                          : QDir(path_).absoluteFilePath(QDir::fromNativeSeparators(ruta)));
   const QFileInfo info(limpia);
-  if (!info.exists() || !info.isDir()) LanzarError(Errores::RutaNoEncontrada);
-  if (!QDir(limpia).isReadable()) LanzarError(Errores::ErrorAccesoRuta);
+  if (!info.exists() || !info.isDir())
+    LanzarError(Errores::RutaNoEncontrada);
+  if (!QDir(limpia).isReadable())
+    LanzarError(Errores::ErrorAccesoRuta);
   QStringList nombres = ArchivosDe(limpia);
   path_ = limpia;
   modelo_.setStringList(std::move(nombres));

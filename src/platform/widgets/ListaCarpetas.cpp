@@ -35,10 +35,9 @@ QIcon IconoCarpeta(bool abierta) {
 // Path of a folder given by the user, made absolute and clean.
 QString RutaCompleta(const QString &base, const QString &ruta) {
   const QString sinSeparadores = QDir::fromNativeSeparators(ruta);
-  const QString absoluta =
-      QDir::isAbsolutePath(sinSeparadores) || base.isEmpty()
-          ? sinSeparadores
-          : QDir(base).absoluteFilePath(sinSeparadores);
+  const QString absoluta = QDir::isAbsolutePath(sinSeparadores) || base.isEmpty()
+                               ? sinSeparadores
+                               : QDir(base).absoluteFilePath(sinSeparadores);
   return QDir::cleanPath(absoluta);
 }
 
@@ -63,18 +62,22 @@ ListaCarpetas::ListaCarpetas(QWidget *padre) : QTreeWidget(padre) {
 void ListaCarpetas::SetPath(const QString &ruta) {
   const QString nueva = RutaCompleta(path_, ruta);
   const QFileInfo info(nueva);
-  if (!info.exists() || !info.isDir()) LanzarError(Errores::RutaNoEncontrada);
-  if (!QDir(nueva).isReadable()) LanzarError(Errores::ErrorAccesoRuta);
+  if (!info.exists() || !info.isDir())
+    LanzarError(Errores::RutaNoEncontrada);
+  if (!QDir(nueva).isReadable())
+    LanzarError(Errores::ErrorAccesoRuta);
   const bool cambia = nueva != path_;
   path_ = nueva;
   Listar();
-  if (cambia) emit Change();
+  if (cambia)
+    emit Change();
 }
 
 QString ListaCarpetas::RutaDeFila(int fila) const {
   int n = 0;
   for (QTreeWidgetItemIterator it(const_cast<ListaCarpetas *>(this)); *it; ++it, ++n) {
-    if (n == fila) return (*it)->data(0, RolRuta).toString();
+    if (n == fila)
+      return (*it)->data(0, RolRuta).toString();
   }
   return {};
 }
@@ -89,7 +92,8 @@ void ListaCarpetas::keyPressEvent(QKeyEvent *evento) {
 }
 
 void ListaCarpetas::Abrir(QTreeWidgetItem *elemento) {
-  if (elemento == nullptr) return;
+  if (elemento == nullptr)
+    return;
   const QString ruta = elemento->data(0, RolRuta).toString();
   // A user's move: whatever fails is told here, the list stays where it was.
   Plataforma::ProtegerEvento(this, [this, ruta] { SetPath(ruta); });
@@ -101,13 +105,15 @@ void ListaCarpetas::Listar() {
   std::vector<QString> cadena;
   QDir dir(path_);
   cadena.push_back(dir.absolutePath());
-  while (!dir.isRoot() && dir.cdUp()) cadena.push_back(dir.absolutePath());
+  while (!dir.isRoot() && dir.cdUp())
+    cadena.push_back(dir.absolutePath());
 
   const QIcon abierta = IconoCarpeta(true);
   const QIcon cerrada = IconoCarpeta(false);
   QTreeWidgetItem *padre = nullptr;
   for (auto it = cadena.rbegin(); it != cadena.rend(); ++it) {
-    const QString nombre = padre == nullptr ? QDir::toNativeSeparators(*it) : QFileInfo(*it).fileName();
+    const QString nombre =
+        padre == nullptr ? QDir::toNativeSeparators(*it) : QFileInfo(*it).fileName();
     auto *elemento = padre == nullptr ? new QTreeWidgetItem(this) : new QTreeWidgetItem(padre);
     elemento->setText(0, nombre);
     elemento->setIcon(0, abierta);
@@ -116,8 +122,8 @@ void ListaCarpetas::Listar() {
   }
   QTreeWidgetItem *actual = padre;
 
-  const QFileInfoList subcarpetas = QDir(path_).entryInfoList(
-      QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+  const QFileInfoList subcarpetas =
+      QDir(path_).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
   for (const QFileInfo &sub : subcarpetas) {
     auto *elemento = new QTreeWidgetItem(actual);
     elemento->setText(0, sub.fileName());

@@ -9,18 +9,21 @@ void ListaImagenes::Agregar(const QString &clave, const QPixmap &imagen) {
 }
 
 QString ListaImagenes::Key(int posicion) const {
-  if (posicion < 1 || posicion > Count()) return {};
+  if (posicion < 1 || posicion > Count())
+    return {};
   return imagenes_[static_cast<std::size_t>(posicion - 1)].clave;
 }
 
 int ListaImagenes::Index(const QString &clave) const {
   for (int j = 1; j <= Count(); ++j) {
-    if (imagenes_[static_cast<std::size_t>(j - 1)].clave == clave) return j;
+    if (imagenes_[static_cast<std::size_t>(j - 1)].clave == clave)
+      return j;
   }
   return 0;
 }
 
 QIcon ListaImagenes::Icono(int posicion) const {
-  if (posicion < 1 || posicion > Count()) return {};
+  if (posicion < 1 || posicion > Count())
+    return {};
   return imagenes_[static_cast<std::size_t>(posicion - 1)].icono;
 }

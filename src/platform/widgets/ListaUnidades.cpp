@@ -18,10 +18,12 @@ QStringList ListaUnidades::UnidadesDelSistema() {
   unidades << QStringLiteral("/");
 #endif
   for (const QStorageInfo &volumen : QStorageInfo::mountedVolumes()) {
-    if (!volumen.isValid() || !volumen.isReady()) continue;
+    if (!volumen.isValid() || !volumen.isReady())
+      continue;
     const QString raiz = volumen.rootPath();
     // Single files bound into a container (/etc/hosts and the like) are no drives.
-    if (!QFileInfo(raiz).isDir()) continue;
+    if (!QFileInfo(raiz).isDir())
+      continue;
     unidades << QDir::toNativeSeparators(raiz);
   }
   std::sort(unidades.begin() + (unidades.isEmpty() ? 0 : 1), unidades.end());
@@ -37,20 +39,24 @@ QString ListaUnidades::UnidadDe(const QString &ruta, const QStringList &unidades
     const QString conBarra = raiz.endsWith(u'/') ? raiz : raiz + u'/';
     const bool dentro = limpia.compare(raiz, Qt::CaseInsensitive) == 0 ||
                         limpia.startsWith(conBarra, Qt::CaseInsensitive);
-    if (dentro && raiz.size() > QDir::fromNativeSeparators(mejor).size()) mejor = unidad;
+    if (dentro && raiz.size() > QDir::fromNativeSeparators(mejor).size())
+      mejor = unidad;
   }
-  if (mejor.isEmpty() && !unidades.isEmpty()) mejor = unidades.front();
+  if (mejor.isEmpty() && !unidades.isEmpty())
+    mejor = unidades.front();
   return mejor;
 }
 
 void ListaUnidades::SetDrive(const QString &ruta) {
   const int indice = findText(UnidadDe(ruta, UnidadesDelSistema()));
-  if (indice >= 0) setCurrentIndex(indice);
+  if (indice >= 0)
+    setCurrentIndex(indice);
 }
 
 void ListaUnidades::DeshacerCambio() {
   const int indice = findText(anterior_);
-  if (indice < 0) return;
+  if (indice < 0)
+    return;
   const QSignalBlocker bloqueo(this);
   setCurrentIndex(indice);
   actual_ = anterior_;
@@ -75,7 +81,8 @@ void ListaUnidades::Rellenar(const QString &seleccion) {
 }
 
 void ListaUnidades::AlCambiarIndice(int indice) {
-  if (rellenando_ || indice < 0) return;
+  if (rellenando_ || indice < 0)
+    return;
   anterior_ = actual_;
   actual_ = currentText();
   emit Change();

@@ -15,7 +15,8 @@ void Marco::paintEvent(QPaintEvent * /*evento*/) {
   p.drawRect(borde.adjusted(0, 0, -1, -1));
   p.setPen(Qt::white);
   p.drawRect(borde.adjusted(1, 1, 0, 0));
-  if (title().isEmpty()) return;
+  if (title().isEmpty())
+    return;
   const QRect caja(6, 0, medidas.horizontalAdvance(title()) + 4, medidas.height());
   p.fillRect(caja, palette().color(QPalette::Window));
   p.setPen(palette().color(QPalette::WindowText));

@@ -13,8 +13,10 @@ inline constexpr int TwipsPorPixel = 15;
 [[nodiscard]] constexpr int TwipsAPixeles(int twips) {
   const int cociente = twips / TwipsPorPixel;
   const int resto = twips % TwipsPorPixel;
-  if (2 * resto > TwipsPorPixel) return cociente + 1;
-  if (2 * resto < -TwipsPorPixel) return cociente - 1;
+  if (2 * resto > TwipsPorPixel)
+    return cociente + 1;
+  if (2 * resto < -TwipsPorPixel)
+    return cociente - 1;
   return cociente;
 }
 

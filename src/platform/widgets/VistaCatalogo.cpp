@@ -27,9 +27,9 @@ void ModeloCatalogo::Clear() {
 
 bool ModeloCatalogo::Antes(const Fila &a, const Fila &b) const {
   const auto columna = static_cast<std::size_t>(clave_);
-  const int comparacion =
-      a.textos[columna].compare(b.textos[columna], Qt::CaseInsensitive);
-  if (comparacion != 0) return orden_ == 0 ? comparacion < 0 : comparacion > 0;
+  const int comparacion = a.textos[columna].compare(b.textos[columna], Qt::CaseInsensitive);
+  if (comparacion != 0)
+    return orden_ == 0 ? comparacion < 0 : comparacion > 0;
   return a.llegada < b.llegada;
 }
 
@@ -53,7 +53,8 @@ void ModeloCatalogo::SetSorted(bool ordenado) {
 }
 
 void ModeloCatalogo::SetSortKey(std::int16_t clave) {
-  if (clave < 0 || clave >= Columnas) LanzarError(Errores::ArgumentoNoValido);
+  if (clave < 0 || clave >= Columnas)
+    LanzarError(Errores::ArgumentoNoValido);
   clave_ = clave;
   Reordenar();
 }
@@ -64,13 +65,13 @@ void ModeloCatalogo::SetSortOrder(int orden) {
 }
 
 void ModeloCatalogo::Reordenar() {
-  if (!ordenado_ || filas_.size() < 2) return;
+  if (!ordenado_ || filas_.size() < 2)
+    return;
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   std::vector<std::size_t> nuevoOrden(filas_.size());
   std::iota(nuevoOrden.begin(), nuevoOrden.end(), std::size_t{0});
-  std::stable_sort(nuevoOrden.begin(), nuevoOrden.end(), [this](std::size_t a, std::size_t b) {
-    return Antes(filas_[a], filas_[b]);
-  });
+  std::stable_sort(nuevoOrden.begin(), nuevoOrden.end(),
+                   [this](std::size_t a, std::size_t b) { return Antes(filas_[a], filas_[b]); });
   std::vector<Fila> ordenadas;
   ordenadas.reserve(filas_.size());
   std::vector<int> destino(filas_.size());
@@ -90,12 +91,14 @@ void ModeloCatalogo::Reordenar() {
 }
 
 QString ModeloCatalogo::Texto(int fila, int columna) const {
-  if (fila < 0 || fila >= rowCount() || columna < 0 || columna >= Columnas) return {};
+  if (fila < 0 || fila >= rowCount() || columna < 0 || columna >= Columnas)
+    return {};
   return filas_[static_cast<std::size_t>(fila)].textos[static_cast<std::size_t>(columna)];
 }
 
 int ModeloCatalogo::IconoPequeno(int fila) const {
-  if (fila < 0 || fila >= rowCount()) return 0;
+  if (fila < 0 || fila >= rowCount())
+    return 0;
   return filas_[static_cast<std::size_t>(fila)].icono;
 }
 
@@ -108,14 +111,16 @@ int ModeloCatalogo::columnCount(const QModelIndex &padre) const {
 }
 
 QVariant ModeloCatalogo::data(const QModelIndex &indice, int rol) const {
-  if (!indice.isValid()) return {};
+  if (!indice.isValid())
+    return {};
   const Fila &fila = filas_[static_cast<std::size_t>(indice.row())];
   const auto columna = static_cast<std::size_t>(indice.column());
   switch (rol) {
   case Qt::DisplayRole: return fila.textos[columna];
   case Qt::TextAlignmentRole: return static_cast<int>(alineacion_[columna].toInt());
   case Qt::DecorationRole:
-    if (columna == 0) return imagenes_.Icono(fila.icono);
+    if (columna == 0)
+      return imagenes_.Icono(fila.icono);
     return {};
   case RolClaveIcono: return imagenes_.Key(fila.icono);
   default: return {};
@@ -123,8 +128,10 @@ QVariant ModeloCatalogo::data(const QModelIndex &indice, int rol) const {
 }
 
 QVariant ModeloCatalogo::headerData(int seccion, Qt::Orientation orientacion, int rol) const {
-  if (orientacion != Qt::Horizontal || seccion < 0 || seccion >= Columnas) return {};
-  if (rol == Qt::DisplayRole) return titulos_[static_cast<std::size_t>(seccion)];
+  if (orientacion != Qt::Horizontal || seccion < 0 || seccion >= Columnas)
+    return {};
+  if (rol == Qt::DisplayRole)
+    return titulos_[static_cast<std::size_t>(seccion)];
   if (rol == Qt::TextAlignmentRole) {
     return static_cast<int>(alineacion_[static_cast<std::size_t>(seccion)].toInt());
   }

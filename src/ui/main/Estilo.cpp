@@ -21,8 +21,8 @@ QFont Courier(double puntos) {
 void AmarilloSobreAzul(QWidget *control) {
   QPalette paleta = control->palette();
   for (const auto grupo : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    for (const auto rol : {QPalette::Window, QPalette::Base, QPalette::AlternateBase,
-                           QPalette::Button}) {
+    for (const auto rol :
+         {QPalette::Window, QPalette::Base, QPalette::AlternateBase, QPalette::Button}) {
       paleta.setColor(grupo, rol, AzulOscuro());
     }
     for (const auto rol : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {

@@ -73,7 +73,8 @@ constexpr double PuntosCatalogo = 12;
 
 // The pane's position in the control arrays; anything but 0 or 1 is refused.
 std::size_t Ranura(int Index) {
-  if (Index < 0 || Index > 1) LanzarError(Errores::SubindiceFueraDeIntervalo);
+  if (Index < 0 || Index > 1)
+    LanzarError(Errores::SubindiceFueraDeIntervalo);
   return static_cast<std::size_t>(Index);
 }
 
@@ -113,7 +114,8 @@ F_Alcove::F_Alcove(QWidget *padre)
   // No control follows the window's size: it has one size only.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   Centrar();
-  for (std::int16_t i = 0; i < 2; ++i) Conectar(i);
+  for (std::int16_t i = 0; i < 2; ++i)
+    Conectar(i);
   Form_Load();
 }
 
@@ -178,8 +180,8 @@ void F_Alcove::CrearPanel(std::int16_t Index, QGroupBox *marco) {
   Fm_Info[p]->setGeometry(lugar.info.Rect());
   Fm_Info[p]->setFont(fuenteListas);
 
-  for (QWidget *control : std::initializer_list<QWidget *>{Drive[p], Dir[p], File[p], DSK[p],
-                                                           Fm_Info[p]}) {
+  for (QWidget *control :
+       std::initializer_list<QWidget *>{Drive[p], Dir[p], File[p], DSK[p], Fm_Info[p]}) {
     Estilo::AmarilloSobreAzul(control);
   }
 }
@@ -197,7 +199,8 @@ void F_Alcove::CrearBarraEstado(QWidget *cliente) {
     Panels[i]->setObjectName(QStringLiteral("Panel_%1").arg(i + 1));
     Panels[i]->setTextFormat(Qt::PlainText);
     Panels[i]->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    if (anchos[i] > 0) Panels[i]->setFixedWidth(anchos[i]);
+    if (anchos[i] > 0)
+      Panels[i]->setFixedWidth(anchos[i]);
     StatusBar->addWidget(Panels[i], anchos[i] > 0 ? 0 : 1);
   }
 }
@@ -224,7 +227,8 @@ void F_Alcove::Conectar(std::int16_t Index) {
 void F_Alcove::Centrar() {
   adjustSize();
   const QScreen *pantalla = screen();
-  if (pantalla == nullptr) return;
+  if (pantalla == nullptr)
+    return;
   const QRect zona = pantalla->availableGeometry();
   move(zona.center() - rect().center());
 }
@@ -233,13 +237,12 @@ void F_Alcove::Form_Load() {
   // Nothing to do: the lists start on the current drive and folder by themselves.
 }
 
-bool F_Alcove::ExisteDisco(int Index) const {
-  return Discos[Ranura(Index)] != nullptr;
-}
+bool F_Alcove::ExisteDisco(int Index) const { return Discos[Ranura(Index)] != nullptr; }
 
 Cls_Disco &F_Alcove::Disco(std::int16_t Index) {
   std::unique_ptr<Cls_Disco> &ranura = Discos[Ranura(Index)];
-  if (!ranura) ranura = std::make_unique<Cls_Disco>();
+  if (!ranura)
+    ranura = std::make_unique<Cls_Disco>();
   return *ranura;
 }
 
@@ -269,10 +272,13 @@ void F_Alcove::File_Click(std::int16_t Index) {
   ModeloCatalogo &filas = DSK[p]->ListItems();
   filas.Clear();
   // An object that never held an image has nothing to list.
-  if (disco.NombreFichero.empty()) return;
+  if (disco.NombreFichero.empty())
+    return;
   QStringList claves;
-  for (int j = 1; j <= Image_EXT.Count(); ++j) claves << Image_EXT.Key(j);
-  for (const Presentacion::FilaCatalogo &fila : Presentacion::FilasCatalogo(disco.Cabecera(), claves)) {
+  for (int j = 1; j <= Image_EXT.Count(); ++j)
+    claves << Image_EXT.Key(j);
+  for (const Presentacion::FilaCatalogo &fila :
+       Presentacion::FilasCatalogo(disco.Cabecera(), claves)) {
     filas.Add({fila.Nombre, fila.Ext, fila.KB, QString()}, fila.Icono);
   }
 }
@@ -283,7 +289,8 @@ void F_Alcove::MostrarInfoDisco(std::int16_t index) {
   const Presentacion::TextosEstado textos =
       Presentacion::EstadoDisco(disco.NombreCFichero(), disco.Cabecera());
   panel1->setText(textos[0]);
-  for (std::size_t i = 1; i < Panels.size(); ++i) Panels[i]->setText(textos[i]);
+  for (std::size_t i = 1; i < Panels.size(); ++i)
+    Panels[i]->setText(textos[i]);
 }
 
 void F_Alcove::DSK_ColumnClick(std::int16_t Index, int ColumnHeader) {

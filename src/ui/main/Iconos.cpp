@@ -4,7 +4,6 @@
 
 #include <QFont>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace Iconos {
 
@@ -24,14 +23,12 @@ void PintarHoja(QPainter &p, const QColor &papel) {
 
 void PintarDesconocido(QPainter &p) {
   PintarHoja(p, Qt::white);
-  p.setPen(QPen(QColor(0, 0, 170), 1.6));
-  QPainterPath interrogacion;
-  interrogacion.moveTo(5.5, 7);
-  interrogacion.cubicTo(5.5, 4, 10.5, 4, 10.5, 7);
-  interrogacion.cubicTo(10.5, 9, 8, 9, 8, 11);
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(interrogacion);
-  p.fillRect(7, 12, 2, 2, QColor(0, 0, 170));
+  QFont fuente;
+  fuente.setPixelSize(12);
+  fuente.setBold(true);
+  p.setFont(fuente);
+  p.setPen(QColor(0, 0, 170));
+  p.drawText(QRect(2, 2, 12, 13), Qt::AlignCenter, QStringLiteral("?"));
 }
 
 void PintarBasic(QPainter &p) {
@@ -46,11 +43,11 @@ void PintarBasic(QPainter &p) {
 void PintarBinario(QPainter &p) {
   PintarHoja(p, Qt::white);
   // Bits: a little grid of set and clear cells.
-  static constexpr int bits[5] = {0b1011, 0b0110, 0b1101, 0b0011, 0b1010};
-  for (int fila = 0; fila < 5; ++fila) {
-    for (int col = 0; col < 4; ++col) {
-      const bool uno = ((bits[fila] >> (3 - col)) & 1) != 0;
-      p.fillRect(4 + col * 2, 5 + fila * 2, 1, 1, uno ? QColor(0, 0, 0) : QColor(170, 170, 170));
+  static constexpr int bits[4] = {0b101, 0b011, 0b110, 0b100};
+  for (int fila = 0; fila < 4; ++fila) {
+    for (int col = 0; col < 3; ++col) {
+      const bool uno = ((bits[fila] >> (2 - col)) & 1) != 0;
+      p.fillRect(4 + col * 3, 3 + fila * 3, 2, 2, uno ? QColor(0, 0, 170) : QColor(176, 176, 176));
     }
   }
 }
@@ -84,7 +81,8 @@ QPixmap PintarDisco(int lado) {
   p.drawRect(QRectF(6.5, 14.5, 19, 14));
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(255, 255, 0));
-  for (int linea = 0; linea < 3; ++linea) p.drawRect(QRectF(9, 17.5 + linea * 4, 14, 1.5));
+  for (int linea = 0; linea < 3; ++linea)
+    p.drawRect(QRectF(9, 17.5 + linea * 4, 14, 1.5));
   return imagen;
 }
 
@@ -113,12 +111,14 @@ QPixmap PintarIcono(const QString &clave) {
 }
 
 void LlenarImageEXT(ListaImagenes &lista) {
-  for (const QString &clave : ClavesCatalogo()) lista.Agregar(clave, PintarIcono(clave));
+  for (const QString &clave : ClavesCatalogo())
+    lista.Agregar(clave, PintarIcono(clave));
 }
 
 QIcon IconoAlcove() {
   QIcon icono;
-  for (const int lado : {16, 24, 32, 48, 64}) icono.addPixmap(PintarDisco(lado));
+  for (const int lado : {16, 24, 32, 48, 64})
+    icono.addPixmap(PintarDisco(lado));
   return icono;
 }
 

@@ -15,7 +15,8 @@ QString TextoNombreHost(const std::string &bytes) {
 
 QString TextoKB(std::uint8_t Registros) {
   QString texto = QString::number(Registros >> 3);
-  if (texto == QLatin1String("0")) texto = QStringLiteral("1");
+  if (texto == QLatin1String("0"))
+    texto = QStringLiteral("1");
   return texto.rightJustified(4, u' ');
 }
 
