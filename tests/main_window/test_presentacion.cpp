@@ -37,6 +37,7 @@ struct CasoKB {
   const char *nombre;
   std::uint8_t registros;
   const char *texto;
+  friend void PrintTo(const CasoKB &c, std::ostream *os) { *os << c.nombre; }
 };
 
 class TextoKB : public ::testing::TestWithParam<CasoKB> {};
@@ -59,6 +60,7 @@ struct CasoIcono {
   const char *nombre;
   const char *ext;
   int indice; // position from 1 in Claves
+  friend void PrintTo(const CasoIcono &c, std::ostream *os) { *os << c.nombre; }
 };
 
 class IndiceIcono : public ::testing::TestWithParam<CasoIcono> {};
@@ -140,6 +142,7 @@ struct CasoFormato {
   const char *nombre;
   std::int32_t formato;
   const char *texto;
+  friend void PrintTo(const CasoFormato &c, std::ostream *os) { *os << c.nombre; }
 };
 
 class TextoFormato : public ::testing::TestWithParam<CasoFormato> {};
