@@ -4,6 +4,10 @@
 
 #include <cstdio>
 #include <map>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,4 +55,18 @@ int EjecutarConProporciones(int argc, char **argv,
     }
   }
   return 0;
+}
+
+void CopiarConUnaLecturaYUnaEscritura(benchmark::State &state, const std::string &origen,
+                                      const std::string &destino, std::size_t largo) {
+  std::vector<char> buffer(largo);
+  for (auto _ : state) {
+    const int in = ::open(origen.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = ::open(destino.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    benchmark::DoNotOptimize(::read(in, buffer.data(), buffer.size()));
+    benchmark::DoNotOptimize(::write(out, buffer.data(), buffer.size()));
+    ::close(out);
+    ::close(in);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(largo));
 }

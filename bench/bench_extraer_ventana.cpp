@@ -33,7 +33,8 @@ struct Ficheros {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
       bytes[i] = static_cast<char>(i * 13);
     }
-    std::ofstream(imagen, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(Largo));
+    std::ofstream(imagen, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(Largo));
   }
   ~Ficheros() {
     std::error_code ec;
@@ -47,16 +48,7 @@ Ficheros &F() {
 }
 
 void Base_Copia8MiB(benchmark::State &state) {
-  std::vector<char> buffer(Largo);
-  for (auto _ : state) {
-    const int in = ::open(F().imagen.c_str(), O_RDONLY | O_CLOEXEC);
-    const int out = ::open(F().salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    benchmark::DoNotOptimize(::read(in, buffer.data(), buffer.size()));
-    benchmark::DoNotOptimize(::write(out, buffer.data(), buffer.size()));
-    ::close(out);
-    ::close(in);
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(Largo));
+  CopiarConUnaLecturaYUnaEscritura(state, F().imagen, F().salida, Largo);
 }
 BENCHMARK(Base_Copia8MiB)->Unit(benchmark::kMillisecond);
 

@@ -22,12 +22,14 @@ struct Ficheros {
   std::string salida;
 
   Ficheros() {
-    carpeta = std::filesystem::temp_directory_path() / ("alcove-bench-" + std::to_string(::getpid()));
+    carpeta =
+        std::filesystem::temp_directory_path() / ("alcove-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(carpeta);
     imagen = (carpeta / "juego.dsk").string();
     Generador::ImagenDsk img(Generador::Disposicion::Estandar, 42, 1);
     for (int i = 0; i < 40; ++i) {
-      img.AgregarEntrada(Generador::CrearEntrada(0, "FILE" + std::to_string(10 + i) + "  BIN", 128));
+      img.AgregarEntrada(
+          Generador::CrearEntrada(0, "FILE" + std::to_string(10 + i) + "  BIN", 128));
     }
     Generador::EscribirArchivo(imagen, img.Bytes());
     grande = (carpeta / "grande.dsk").string();
@@ -81,22 +83,14 @@ void NumByte_200KB(benchmark::State &state) {
     benchmark::DoNotOptimize(suma);
   }
   state.SetItemsProcessed(state.iterations() * total);
-  state.counters["ns_por_byte"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * total), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_por_byte"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * total),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(NumByte_200KB)->Unit(benchmark::kMillisecond);
 
 void Base_Copia8MiB(benchmark::State &state) {
-  std::vector<char> buffer(8 << 20);
-  for (auto _ : state) {
-    const int in = ::open(F().grande.c_str(), O_RDONLY | O_CLOEXEC);
-    const int out = ::open(F().salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    benchmark::DoNotOptimize(::read(in, buffer.data(), buffer.size()));
-    benchmark::DoNotOptimize(::write(out, buffer.data(), buffer.size()));
-    ::close(out);
-    ::close(in);
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(buffer.size()));
+  CopiarConUnaLecturaYUnaEscritura(state, F().grande, F().salida, 8 << 20);
 }
 BENCHMARK(Base_Copia8MiB)->Unit(benchmark::kMillisecond);
 

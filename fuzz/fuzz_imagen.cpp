@@ -43,13 +43,20 @@ void RevisarCabecera(const CabeceraDisco &cab) {
   Comprobar(cab.Entradas[64] == EntradaDir{});
 }
 
-std::string ArchivoTemporal() {
-  char plantilla[] = "/tmp/alcove-fuzz-XXXXXX";
-  const int fd = ::mkstemp(plantilla);
-  Comprobar(fd >= 0);
-  ::close(fd);
-  return plantilla;
-}
+// One scratch file for the whole run, removed when the fuzzer exits.
+struct ArchivoTemporal {
+  std::string ruta;
+  ArchivoTemporal() {
+    char plantilla[] = "/tmp/alcove-fuzz-XXXXXX";
+    const int fd = ::mkstemp(plantilla);
+    Comprobar(fd >= 0);
+    ::close(fd);
+    ruta = plantilla;
+  }
+  ~ArchivoTemporal() { ::unlink(ruta.c_str()); }
+  ArchivoTemporal(const ArchivoTemporal &) = delete;
+  ArchivoTemporal &operator=(const ArchivoTemporal &) = delete;
+};
 
 } // namespace
 
@@ -62,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t lar
     return 0;
   }
   // Through the object: the same record, whatever the file holds.
-  static const std::string ruta = ArchivoTemporal();
+  static const ArchivoTemporal temporal;
+  const std::string &ruta = temporal.ruta;
   std::FILE *f = std::fopen(ruta.c_str(), "wb");
   Comprobar(f != nullptr);
   Comprobar(largo == 0 || std::fwrite(datos, 1, largo, f) == largo);

@@ -155,9 +155,22 @@ TEST_F(Util, RenombrarNuncaSustituyeAOtroArchivo) {
   EXPECT_EQ(Modo(de), 0440); // restored after the failed move
 
   EXPECT_EQ(util.Renombrar(de, de), Errores::ArchivoYaExiste);
-  EXPECT_EQ(util.Renombrar(de, dir.Archivo("no-hay/x.dsk")), Errores::ArchivoNoEncontrado);
+  EXPECT_EQ(util.Renombrar(de, dir.Archivo("no-hay/x.dsk")), Errores::RutaNoEncontrada);
   EXPECT_EQ(util.Renombrar(de, a + "/x.dsk"), Errores::RutaNoEncontrada);
   EXPECT_TRUE(std::filesystem::exists(de));
+}
+
+TEST_F(Util, UnEnlaceSeBorraYSeMueveSinTocarSuDestino) {
+  const std::string destino = Crear("protegido.dsk");
+  ::chmod(destino.c_str(), 0444);
+  std::filesystem::create_symlink(destino, dir.Ruta() / "enlace.dsk");
+  EXPECT_EQ(util.Renombrar(dir.Archivo("enlace.dsk"), dir.Archivo("movido.dsk")), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Ruta() / "movido.dsk"));
+  EXPECT_EQ(Modo(destino), 0444);
+  EXPECT_EQ(util.Eliminar(dir.Archivo("movido.dsk")), 0);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.Ruta() / "movido.dsk")));
+  EXPECT_TRUE(std::filesystem::exists(destino));
+  EXPECT_EQ(Modo(destino), 0444);
 }
 
 TEST_F(Util, RenombrarAOtroSistemaDeArchivos) {
@@ -166,7 +179,8 @@ TEST_F(Util, RenombrarAOtroSistemaDeArchivos) {
   if (!std::filesystem::is_directory("/dev/shm")) {
     GTEST_SKIP() << "no /dev/shm";
   }
-  struct stat a {}, b {};
+  struct stat a {
+  }, b{};
   ::stat(dir.Ruta().c_str(), &a);
   ::stat("/dev/shm", &b);
   if (a.st_dev == b.st_dev) {
@@ -190,7 +204,8 @@ TEST(Fecha, DiasDesde1899EnHoraLocal) {
   EXPECT_DOUBLE_EQ(Plataforma::FechaDesdeUnix(0, 0), 25569.0);
   EXPECT_DOUBLE_EQ(Plataforma::FechaDesdeUnix(86400 + 43200, 0), 25570.5);
   EXPECT_DOUBLE_EQ(Plataforma::FechaDesdeUnix(-2209161600LL, 0), 0.0); // 30 December 1899
-  EXPECT_NEAR(Plataforma::FechaDesdeUnix(951782400, 500000000), 36585.0 + 0.5 / 86400, 1e-9); // 2000-02-29
+  EXPECT_NEAR(Plataforma::FechaDesdeUnix(951782400, 500000000), 36585.0 + 0.5 / 86400,
+              1e-9);          // 2000-02-29
   ::setenv("TZ", "CET-1", 1); // an hour east: local midnight is 23:00 UTC
   ::tzset();
   EXPECT_DOUBLE_EQ(Plataforma::FechaDesdeUnix(-3600, 0), 25569.0);

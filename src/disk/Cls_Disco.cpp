@@ -163,7 +163,11 @@ void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
         }
       }
       if (mostrado) {
-        progreso.Ocultar();
+        try {
+          progreso.Ocultar();
+        } catch (...) {
+          // Already unwinding or done: the copy's own outcome is what the caller hears.
+        }
       }
     }
   } fin{destino, progreso};
@@ -188,7 +192,18 @@ void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
     const std::size_t largo =
         static_cast<std::size_t>(std::min<std::int64_t>(hasta - p + 1, TrozoExtraccion));
     const std::span<std::uint8_t> bytes(trozo.data(), largo);
-    Plataforma::LeerBytes(NumFichero, p, bytes);
+    try {
+      Plataforma::LeerBytes(NumFichero, p, bytes);
+    } catch (...) {
+      // A read failing inside the chunk: copy byte by byte up to the failing
+      // position, so that what could be copied stays in the file, then fail.
+      for (std::size_t k = 0; k < largo; ++k) {
+        const std::int64_t pos = p + static_cast<std::int64_t>(k);
+        progreso.SetValor(static_cast<double>(pos));
+        Plataforma::EscribirByte(destino, pos - desde, Plataforma::LeerByte(NumFichero, pos));
+      }
+      throw; // every byte read after all: report the failure all the same
+    }
     std::size_t listos = 0;
     try {
       while (listos < largo) {

@@ -44,9 +44,11 @@ ArchivoHost ObtenerArchivo(const std::string &ruta);
 // The host's own permission state, kept so that a failed change can be undone.
 struct PermisosGuardados {
   std::uint32_t modo = 0;
+  bool cambiados = false; // false: nothing was changed, nothing to restore
 };
 
-// Clears every attribute that can be cleared; returns what there was before.
+// Clears every attribute that can be cleared; returns what there was before. A
+// symbolic link is left alone: deleting or moving it never touches its target.
 PermisosGuardados LimpiarAtributos(const std::string &ruta);
 void RestaurarAtributos(const std::string &ruta, PermisosGuardados previos);
 

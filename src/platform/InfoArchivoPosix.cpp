@@ -144,18 +144,22 @@ PermisosGuardados LimpiarAtributos(const std::string &ruta) {
     LanzarError(Errores::NombreArchivoIncorrecto);
   }
   struct stat st {};
-  if (::stat(ruta.c_str(), &st) != 0) {
+  if (::lstat(ruta.c_str(), &st) != 0) {
     LanzarErrorHost(errno);
   }
-  PermisosGuardados previos{static_cast<std::uint32_t>(st.st_mode & 07777)};
-  if ((st.st_mode & S_IWUSR) == 0 && ::chmod(ruta.c_str(), (st.st_mode & 07777) | S_IWUSR) != 0) {
+  PermisosGuardados previos{static_cast<std::uint32_t>(st.st_mode & 07777), false};
+  if (S_ISLNK(st.st_mode) || (st.st_mode & S_IWUSR) != 0) {
+    return previos;
+  }
+  if (::chmod(ruta.c_str(), (st.st_mode & 07777) | S_IWUSR) != 0) {
     LanzarErrorHost(errno);
   }
+  previos.cambiados = true;
   return previos;
 }
 
 void RestaurarAtributos(const std::string &ruta, PermisosGuardados previos) {
-  if (!ContieneNulo(ruta)) {
+  if (previos.cambiados && !ContieneNulo(ruta)) {
     ::chmod(ruta.c_str(), static_cast<mode_t>(previos.modo));
   }
 }
@@ -244,6 +248,12 @@ void MoverArchivo(const std::string &de, const std::string &a) {
     return;
   }
   const int e = errno;
+  if (e == ENOENT) {
+    // The source was there a moment ago: what is missing is the destination's folder.
+    struct stat st {};
+    LanzarError(::lstat(de.c_str(), &st) == 0 ? Errores::RutaNoEncontrada
+                                              : Errores::ArchivoNoEncontrado);
+  }
   if (e == EXDEV) {
     MoverCopiando(de, a);
     return;

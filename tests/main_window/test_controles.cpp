@@ -290,10 +290,13 @@ TEST(LimiteEvento, FailuresAreToldAndSwallowedAndTheHandlerReportsIt) {
   EXPECT_FALSE(Plataforma::ProtegerEvento(nullptr, [] { LanzarError(Errores::DiscoNoPreparado); }));
   EXPECT_FALSE(Plataforma::ProtegerEvento(nullptr, [] { throw std::runtime_error("boom"); }));
   EXPECT_FALSE(Plataforma::ProtegerEvento(nullptr, [] { throw 42; }));
-  ASSERT_EQ(avisos.mensajes.size(), 3);
+  EXPECT_FALSE(Plataforma::ProtegerEvento(nullptr, [] { throw std::bad_alloc(); }));
+  ASSERT_EQ(avisos.mensajes.size(), 4);
   EXPECT_EQ(avisos.mensajes[0], QString::fromUtf8(Errores::Mensaje(Errores::DiscoNoPreparado)));
-  EXPECT_EQ(avisos.mensajes[1], "Error inesperado: boom");
+  // Library texts are English and not for the user: a Spanish text stands in.
+  EXPECT_EQ(avisos.mensajes[1], "Error inesperado");
   EXPECT_EQ(avisos.mensajes[2], "Error inesperado");
+  EXPECT_EQ(avisos.mensajes[3], QString::fromUtf8(Errores::Mensaje(Errores::MemoriaInsuficiente)));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The main window driven through its real controls, found by name.
 #include "Ayudas.h"
 
+#include "platform/ArchivosHost.h"
 #include "platform/Errores.h"
 #include "platform/widgets/ListaCarpetas.h"
 #include "platform/widgets/ListaUnidades.h"
@@ -303,6 +304,33 @@ TEST_F(VentanaPrincipal, AVanishedFileLeavesTheEarlierImageShown) {
   EXPECT_EQ(Filas(0), FilasJuegos);
   EXPECT_EQ(Paneles(), (QStringList{"juegos.dsk", " MV-CPC EMU ", " T:40 S:1 ", "TEST CREADOR"}));
   EXPECT_TRUE(avisos.mensajes.isEmpty());
+}
+
+TEST_F(VentanaPrincipal, AnImageThatCannotBeOpenedIsToldOnceAndTheWindowKeepsWhatItShowed) {
+  PulsarArchivo(File(0), "juegos.dsk");
+  // Every host file number taken: pane B's first image cannot be opened.
+  const std::string ocupado = (carpeta.Ruta() / "juegos.dsk").string();
+  std::vector<std::int16_t> numeros;
+  for (;;) {
+    try {
+      const std::int16_t n = Plataforma::SiguienteNumeroLibre();
+      Plataforma::AbrirArchivo(n, ocupado, Plataforma::Acceso::Lectura);
+      numeros.push_back(n);
+    } catch (const ErrorAlcove &) {
+      break;
+    }
+  }
+  PulsarArchivo(File(1), "extendido.DSK");
+  for (const std::int16_t n : numeros)
+    Plataforma::CerrarArchivo(n);
+  ASSERT_EQ(avisos.mensajes.size(), 1);
+  EXPECT_EQ(avisos.mensajes[0], QString::fromUtf8(Errores::Mensaje(Errores::DemasiadosArchivos)));
+  EXPECT_EQ(Paneles(), (QStringList{"juegos.dsk", " MV-CPC EMU ", " T:40 S:1 ", "TEST CREADOR"}));
+  EXPECT_EQ(Filas(0), FilasJuegos);
+  EXPECT_TRUE(Filas(1).empty());
+  // Once numbers are free again the same click opens it.
+  PulsarArchivo(File(1), "extendido.DSK");
+  EXPECT_FALSE(Filas(1).empty());
 }
 
 TEST_F(VentanaPrincipal, APaneThatNeverHeldAnImageListsNothing) {

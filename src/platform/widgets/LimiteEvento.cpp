@@ -3,7 +3,9 @@
 #include "platform/Errores.h"
 
 #include <QMessageBox>
+
 #include <QWidget>
+#include <new>
 
 #include <utility>
 
@@ -33,7 +35,9 @@ QString TextoFallo(const std::exception &fallo) {
   // from the library and is not for the user's eyes.
   if (dynamic_cast<const ErrorAlcove *>(&fallo) != nullptr)
     return QString::fromUtf8(fallo.what());
-  return QStringLiteral("Error inesperado: %1").arg(QString::fromLocal8Bit(fallo.what()));
+  if (dynamic_cast<const std::bad_alloc *>(&fallo) != nullptr)
+    return QString::fromUtf8(Errores::Mensaje(Errores::MemoriaInsuficiente).c_str());
+  return QStringLiteral("Error inesperado");
 }
 
 void AvisarFallo(QWidget *padre, const QString &mensaje) { AvisadorActual()(padre, mensaje); }
