@@ -333,6 +333,18 @@ TEST_F(VentanaPrincipal, AnImageThatCannotBeOpenedIsToldOnceAndTheWindowKeepsWha
   EXPECT_FALSE(Filas(1).empty());
 }
 
+TEST_F(VentanaPrincipal, AnImageNamedInLatin1IsListedAndOpens) {
+  // "été.dsk" as an old Windows or Amstrad tool would write it: not UTF-8.
+  EscribirImagen(carpeta.Ruta() / "\xE9t\xE9.dsk", ImagenJuegos());
+  File(0).SetPath(Base());
+  const QString mostrado = QString::fromUtf8("\uFFFDt\uFFFD.dsk");
+  ASSERT_TRUE(File(0).Archivos().contains(mostrado)) << File(0).Archivos().join(',').toStdString();
+  PulsarArchivo(File(0), mostrado);
+  EXPECT_TRUE(avisos.mensajes.isEmpty());
+  EXPECT_EQ(Filas(0), FilasJuegos);
+  EXPECT_EQ(Paneles()[0], mostrado);
+}
+
 TEST_F(VentanaPrincipal, APaneThatNeverHeldAnImageListsNothing) {
   PulsarArchivo(File(0), "juegos.dsk");
   fs::remove(carpeta.Ruta() / "extendido.DSK");

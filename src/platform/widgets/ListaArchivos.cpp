@@ -3,10 +3,12 @@
 #include "platform/Errores.h"
 
 #include <QDir>
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 ListaArchivos::ListaArchivos(QWidget *padre) : QListView(padre) {
   setModel(&modelo_);
@@ -20,21 +22,45 @@ ListaArchivos::ListaArchivos(QWidget *padre) : QListView(padre) {
       emit Click();
   });
   path_ = QDir::cleanPath(QDir::currentPath());
-  modelo_.setStringList(ArchivosDe(path_));
+  Mostrar(ArchivosDe(path_));
 }
 
-QStringList ListaArchivos::ArchivosDe(const QString &carpeta) {
-  // Name filters of QDir ignore letter case unless told otherwise. Hidden files
-  // and broken links stay out, as they would in a file manager.
+void ListaArchivos::Mostrar(std::vector<Archivo> archivos) {
   QStringList nombres;
-  QDirIterator it(carpeta, {Pattern()}, QDir::Files);
-  while (it.hasNext())
-    nombres << it.nextFileInfo().fileName();
-  std::sort(nombres.begin(), nombres.end(), [](const QString &a, const QString &b) {
-    const int sinCaso = a.compare(b, Qt::CaseInsensitive);
-    return sinCaso != 0 ? sinCaso < 0 : a < b;
+  nombres.reserve(static_cast<qsizetype>(archivos.size()));
+  bytes_.clear();
+  bytes_.reserve(archivos.size());
+  for (Archivo &a : archivos) {
+    nombres << a.nombre;
+    bytes_.push_back(std::move(a.bytes));
+  }
+  modelo_.setStringList(nombres);
+}
+
+std::vector<ListaArchivos::Archivo> ListaArchivos::ArchivosDe(const QString &carpeta) {
+  // Names are taken as the host's bytes, so that an image whose name is not
+  // valid UTF-8 is listed and opens. The extension matches whatever its case;
+  // hidden files and broken links stay out, as they would in a file manager.
+  std::vector<Archivo> archivos;
+  std::error_code ec;
+  const std::filesystem::path raiz(QFile::encodeName(carpeta).toStdString());
+  for (std::filesystem::directory_iterator it(raiz, ec), fin; !ec && it != fin; it.increment(ec)) {
+    std::string nombre = it->path().filename().native();
+    if (nombre.size() <= 4 || nombre.front() == '.')
+      continue;
+    const std::string ext = nombre.substr(nombre.size() - 4);
+    const bool esDsk =
+        ext[0] == '.' && (ext[1] | 0x20) == 'd' && (ext[2] | 0x20) == 's' && (ext[3] | 0x20) == 'k';
+    std::error_code ecTipo;
+    if (!esDsk || !it->is_regular_file(ecTipo))
+      continue;
+    archivos.push_back({QFile::decodeName(QByteArray::fromStdString(nombre)), std::move(nombre)});
+  }
+  std::sort(archivos.begin(), archivos.end(), [](const Archivo &a, const Archivo &b) {
+    const int sinCaso = a.nombre.compare(b.nombre, Qt::CaseInsensitive);
+    return sinCaso != 0 ? sinCaso < 0 : a.bytes < b.bytes;
   });
-  return nombres;
+  return archivos;
 }
 
 void ListaArchivos::SetPath(const QString &ruta) {
@@ -47,14 +73,20 @@ void ListaArchivos::SetPath(const QString &ruta) {
     LanzarError(Errores::RutaNoEncontrada);
   if (!QDir(limpia).isReadable())
     LanzarError(Errores::ErrorAccesoRuta);
-  QStringList nombres = ArchivosDe(limpia);
+  std::vector<Archivo> archivos = ArchivosDe(limpia);
   path_ = limpia;
-  modelo_.setStringList(std::move(nombres));
+  Mostrar(std::move(archivos));
 }
 
 QString ListaArchivos::FileName() const {
   const QModelIndex indice = currentIndex();
   return indice.isValid() ? indice.data().toString() : QString();
+}
+
+std::string ListaArchivos::FileNameBytes() const {
+  const QModelIndex indice = currentIndex();
+  const auto fila = static_cast<std::size_t>(indice.row());
+  return indice.isValid() && fila < bytes_.size() ? bytes_[fila] : std::string();
 }
 
 void ListaArchivos::mousePressEvent(QMouseEvent *evento) {

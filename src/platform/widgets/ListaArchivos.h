@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QStringListModel>
 
+#include <string>
+#include <vector>
+
 // File list: the files of one folder whose names match "*.dsk", whatever their
 // letter case, sorted by name. Selecting a file with the mouse or the keyboard
 // (and clicking the selected one again) raises Click.
@@ -20,12 +23,19 @@ public:
   void SetPath(const QString &ruta);
   // The selected file's name, without its folder; empty when none is selected.
   [[nodiscard]] QString FileName() const;
+  // The same name as the host's bytes: names that are not valid UTF-8 show with
+  // a replacement character but open by these.
+  [[nodiscard]] std::string FileNameBytes() const;
   [[nodiscard]] static QString Pattern() { return QStringLiteral("*.dsk"); }
   // The names listed, in the order shown.
   [[nodiscard]] QStringList Archivos() const { return modelo_.stringList(); }
 
+  struct Archivo {
+    QString nombre;    // as shown
+    std::string bytes; // as the host names it
+  };
   // The matching files of `carpeta`, sorted as the list shows them.
-  [[nodiscard]] static QStringList ArchivosDe(const QString &carpeta);
+  [[nodiscard]] static std::vector<Archivo> ArchivosDe(const QString &carpeta);
 
 signals:
   void Click();
@@ -37,7 +47,10 @@ protected:
   void currentChanged(const QModelIndex &actual, const QModelIndex &anterior) override;
 
 private:
+  void Mostrar(std::vector<Archivo> archivos);
+
   QStringListModel modelo_;
+  std::vector<std::string> bytes_; // one per row
   QString path_;
   bool porUsuario_ = false;      // inside a mouse press or key press
   bool elegidoAlPulsar_ = false; // the last press already raised Click

@@ -265,8 +265,10 @@ void F_Alcove::File_Click(std::int16_t Index) {
   const std::size_t p = Ranura(Index);
   const ListaArchivos &file = *File[p];
   // Folder, separator, name, joined as they are: at the root the separator doubles.
-  const QString ruta = file.Path() + QChar::fromLatin1(Plataforma::SeparadorRuta) + file.FileName();
-  disco.Cargar(QFile::encodeName(ruta).toStdString());
+  // The name goes as the host's bytes, so that names that are not UTF-8 open.
+  const std::string ruta = QFile::encodeName(file.Path()).toStdString() +
+                           Plataforma::SeparadorRuta + file.FileNameBytes();
+  disco.Cargar(ruta);
   MostrarInfoDisco(Index);
 
   ModeloCatalogo &filas = DSK[p]->ListItems();
