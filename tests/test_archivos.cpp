@@ -42,7 +42,7 @@ TEST_F(Archivos, NumerosDesdeUnoYElMasBajoLibre) {
   EXPECT_EQ(c, 3);
   P::CerrarArchivo(b);
   EXPECT_EQ(P::SiguienteNumeroLibre(), 2);
-  P::CerrarArchivo(b);   // closing a number that is not open does nothing
+  P::CerrarArchivo(b); // closing a number that is not open does nothing
   P::CerrarArchivo(0);
   P::CerrarArchivo(400);
   EXPECT_THROW(P::AbrirArchivo(a, dir.Archivo("x"), P::Acceso::Lectura), ErrorAlcove);

@@ -176,8 +176,8 @@ TEST_F(Disco, Posiciones) {
   EXPECT_EQ(d.NumByte(1e12), 0);
   // Fractions round to nearest, ties to even: 0.5 -> 0, 1.5 -> 2, 2.5 -> 2.
   EXPECT_EQ(d.NumByte(0.5), 'M');
-  EXPECT_EQ(d.NumByte(1.5), ' ');  // byte 2, not 'V' at 1
-  EXPECT_EQ(d.NumByte(2.5), ' ');  // byte 2, not '-' at 3
+  EXPECT_EQ(d.NumByte(1.5), ' '); // byte 2, not 'V' at 1
+  EXPECT_EQ(d.NumByte(2.5), ' '); // byte 2, not '-' at 3
   EXPECT_EQ(d.ExtraerStr(0.5, 2.5), "MV ");
   EXPECT_EQ(d.ExtraerStr(1.4, 1.6), "V ");
   for (const double malo : {-1.0, -0.6, -1e300}) {
@@ -245,7 +245,7 @@ TEST_F(Disco, EscribirEnUnaImagenReemplazadaNoTocaLaNueva) {
 TEST_F(Disco, NombreCFichero) {
   Cls_Disco d;
   const std::pair<std::string, std::string> casos[] = {
-      {"/home/cpc/juegos/a.dsk", "a.dsk"}, {"a.dsk", "a.dsk"},     {"/home/cpc/", ""},
+      {"/home/cpc/juegos/a.dsk", "a.dsk"},  {"a.dsk", "a.dsk"},          {"/home/cpc/", ""},
       {"c:\\cpc\\a.dsk", "c:\\cpc\\a.dsk"}, {"//doble//b.dsk", "b.dsk"}, {"", ""}};
   for (const auto &[ruta, nombre] : casos) {
     d.NombreFichero = ruta;

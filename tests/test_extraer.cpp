@@ -48,9 +48,10 @@ protected:
 
   void SetUp() override {
     Plataforma::InstalarProgreso(&espia);
-    imagen = Generador::ImagenDsk()
-                 .AgregarFichero({0, "DATA", "BIN", false, false, std::vector<std::uint8_t>(3000, 7)})
-                 .Bytes();
+    imagen =
+        Generador::ImagenDsk()
+            .AgregarFichero({0, "DATA", "BIN", false, false, std::vector<std::uint8_t>(3000, 7)})
+            .Bytes();
     for (std::size_t i = 0; i < imagen.size(); i += 7) {
       imagen[i] = static_cast<std::uint8_t>(i / 7);
     }
@@ -122,8 +123,8 @@ TEST_F(Extraer, UnFalloAMitadCierraYOcultaIgualmente) {
 TEST_F(Extraer, RechazaEscribirSobreLaPropiaImagen) {
   const auto antes = Leer(dir.Archivo("img.dsk"));
   std::filesystem::create_symlink(dir.Archivo("img.dsk"), dir.Ruta() / "enlace.dsk");
-  for (const std::string &ruta : {dir.Archivo("img.dsk"), dir.Archivo("enlace.dsk"),
-                                  dir.Archivo("./img.dsk")}) {
+  for (const std::string &ruta :
+       {dir.Archivo("img.dsk"), dir.Archivo("enlace.dsk"), dir.Archivo("./img.dsk")}) {
     double i = 0, o = 9;
     EXPECT_THROW(disco.Extraer(ruta, i, o), ErrorAlcove) << ruta;
   }

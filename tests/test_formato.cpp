@@ -42,8 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CasoFirma{"ExtendidaSola", "EXTENDED CPC DSK", 2},
                     CasoFirma{"BlancoDelante", " MV - CPCEMU Disk-File", 0},
                     CasoFirma{"SignoDelante", "*EXTENDED CPC DSK", 0},
-                    CasoFirma{"Cortada", "EXTENDED CPC DS", 0},
-                    CasoFirma{"Vacia", "", 0},
+                    CasoFirma{"Cortada", "EXTENDED CPC DS", 0}, CasoFirma{"Vacia", "", 0},
                     CasoFirma{"MasAdentro", "DISK MV - CPCEMU", 0},
                     // Bytes above 127 are not letters: no folding may make them match.
                     CasoFirma{"ByteAlto", "\xCDV - CPCEMU", 0},
@@ -113,7 +112,8 @@ TEST(Entrada, MarcasDeExtension) {
     std::uint8_t b9, b10;
     std::int32_t m1, m2;
   };
-  for (const Caso c : {Caso{1, 1, 1, 4}, Caso{0, 0, 2, 8}, Caso{0x81, 1, 2, 4}, Caso{'B', 'I', 2, 8}}) {
+  for (const Caso c :
+       {Caso{1, 1, 1, 4}, Caso{0, 0, 2, 8}, Caso{0x81, 1, 2, 4}, Caso{'B', 'I', 2, 8}}) {
     auto bytes = Entrada(0, "NAME    BIN");
     bytes[9] = c.b9;
     bytes[10] = c.b10;
@@ -127,7 +127,8 @@ TEST(Entrada, ControlesDelNombreSeGuardanComoBlancos) {
   EXPECT_EQ(Formato::LeerEntrada(Entrada(0, "A\r\nB    BIN")).Nombre, "A  B    BIN");
 }
 
-std::vector<std::uint8_t> Cabecera(std::string_view creador, std::uint8_t pistas, std::uint8_t caras) {
+std::vector<std::uint8_t> Cabecera(std::string_view creador, std::uint8_t pistas,
+                                   std::uint8_t caras) {
   std::vector<std::uint8_t> v(Formato::BytesLeidos, 0);
   const std::string_view firma = "MV - CPCEMU Disk-File\r\nDisk-Info\r\n";
   std::copy(firma.begin(), firma.end(), v.begin());
@@ -147,7 +148,7 @@ TEST(Cabecera, Creador) {
       {"  CPCDiskXP   ", "CPCDiskXP"},
       {"              ", ""},
       {std::string(14, '\0'), std::string(14, '\0')}, // zeros are not blanks
-      {"\r\nTOOL v1 \r\n  ", "TOOL v1"},                // CR and LF became blanks
+      {"\r\nTOOL v1 \r\n  ", "TOOL v1"},              // CR and LF became blanks
       {std::string("A    \0     B  ", 14), std::string("A    \0     B", 12)},
   };
   for (const auto &c : casos) {

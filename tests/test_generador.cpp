@@ -48,8 +48,9 @@ TEST(Muestras, FicheroDeVariasExtensiones) {
   EXPECT_EQ(registros, (std::vector<int>{128, 128, 64}));
   // Its data sit in the blocks the catalogue names: block b at 512 + 1024 b
   // within the sector data, one 256-byte track header every 4608 bytes.
-  const EntradaDir &big = *std::find_if(cab.Entradas.begin(), cab.Entradas.end(),
-                                        [](const EntradaDir &e) { return e.Nombre == "BIG     BIN"; });
+  const EntradaDir &big =
+      *std::find_if(cab.Entradas.begin(), cab.Entradas.end(),
+                    [](const EntradaDir &e) { return e.Nombre == "BIG     BIN"; });
   const auto Desplazamiento = [](int bloque) {
     const int logico = bloque * 1024;
     return 256 + (logico / 4608) * (256 + 4608) + 256 + logico % 4608;
