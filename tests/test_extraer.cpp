@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <stdexcept>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -118,6 +121,33 @@ TEST_F(Extraer, UnFalloAMitadCierraYOcultaIgualmente) {
   EXPECT_EQ(Leer(dir.Archivo("mitad.bin")), Rango(1000, 1499)); // what was copied stays
   // The image is untouched and still open.
   EXPECT_EQ(disco.NumByte(0), imagen[0]);
+}
+
+TEST_F(Extraer, UnaEscrituraQueFallaAMitadSeDiceYCierraIgualmente) {
+  // A file size limit makes the host refuse writes past 100000 bytes, as a full
+  // disk would.
+  Escribir(dir.Archivo("grande.dsk"), std::vector<std::uint8_t>(300000, 0x33));
+  Cls_Disco d;
+  d.Cargar(dir.Archivo("grande.dsk"));
+  struct rlimit antes {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &antes), 0);
+  const auto senal = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limite = antes;
+  limite.rlim_cur = 100000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+  const int descriptores = DescriptoresAbiertos();
+  double i = 0, o = 299999;
+  try {
+    d.Extraer(dir.Archivo("lleno.bin"), i, o);
+    ADD_FAILURE() << "the write past the limit must fail";
+  } catch (const ErrorAlcove &e) {
+    EXPECT_EQ(e.Numero(), Errores::DiscoLleno);
+  }
+  ::setrlimit(RLIMIT_FSIZE, &antes);
+  std::signal(SIGXFSZ, senal);
+  EXPECT_EQ(espia.ocultado, 1);
+  EXPECT_EQ(DescriptoresAbiertos(), descriptores);
+  EXPECT_EQ(Leer(dir.Archivo("lleno.bin")), std::vector<std::uint8_t>(100000, 0x33));
 }
 
 TEST_F(Extraer, RechazaEscribirSobreLaPropiaImagen) {
