@@ -43,8 +43,8 @@ inline std::uint8_t LeerByte(std::int16_t numero, std::int64_t pos);
 // destino.size() bytes from `pos`; the part past the end reads as zeros.
 void LeerBytes(std::int16_t numero, std::int64_t pos, std::span<std::uint8_t> destino);
 
-// One byte; appending to the pending run is inline.
-inline void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor);
+// One byte, gathered into the pending run.
+void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor);
 void EscribirBytes(std::int16_t numero, std::int64_t pos, std::span<const std::uint8_t> datos);
 
 // Writes pending bytes to the host file now.
@@ -73,7 +73,7 @@ struct Vista {
   std::int64_t inicioBloque = 0;
   std::int64_t validos = 0;
   // Positions [protegidoDesde, protegidoHasta) are covered by the read block, so
-  // writes there must also update it and take the slow path.
+  // writes there must also update it.
   std::int64_t protegidoDesde = 0;
   std::int64_t protegidoHasta = 0;
   // Pending write run: bytes [inicioPendiente, inicioPendiente + usados).
@@ -86,7 +86,6 @@ struct Vista {
 inline Vista vistas[MaximoNumeroArchivo + 1];
 
 std::uint8_t LeerByteLento(std::int16_t numero, std::int64_t pos);
-void EscribirByteLento(std::int16_t numero, std::int64_t pos, std::uint8_t valor);
 
 } // namespace detalle
 
@@ -100,16 +99,5 @@ inline std::uint8_t LeerByte(std::int16_t numero, std::int64_t pos) {
   return detalle::LeerByteLento(numero, pos);
 }
 
-inline void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor) {
-  if (numero > 0 && numero <= MaximoNumeroArchivo) {
-    detalle::Vista &v = detalle::vistas[numero];
-    if (v.usados < v.capacidad && pos == v.inicioPendiente + static_cast<std::int64_t>(v.usados) &&
-        (pos < v.protegidoDesde || pos >= v.protegidoHasta)) {
-      v.pendiente[v.usados++] = valor;
-      return;
-    }
-  }
-  detalle::EscribirByteLento(numero, pos, valor);
-}
 
 } // namespace Plataforma

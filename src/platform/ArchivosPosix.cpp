@@ -214,13 +214,15 @@ std::uint8_t LeerByteLento(std::int16_t numero, std::int64_t pos) {
   return rel < v.validos ? a.bloque[static_cast<std::size_t>(rel)] : 0;
 }
 
-void EscribirByteLento(std::int16_t numero, std::int64_t pos, std::uint8_t valor) {
+} // namespace detalle
+
+void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor) {
   Archivo &a = Buscar(numero);
   ComprobarPosicion(pos);
   if (!a.escritura) {
     LanzarError(Errores::ModoArchivoIncorrecto);
   }
-  Vista &v = VistaDe(numero);
+  detalle::Vista &v = VistaDe(numero);
   // Keep the read block true.
   if (v.validos > 0 && pos >= v.protegidoDesde && pos < v.protegidoHasta) {
     const std::int64_t rel = pos - v.inicioBloque;
@@ -248,7 +250,6 @@ void EscribirByteLento(std::int16_t numero, std::int64_t pos, std::uint8_t valor
   a.pendiente[v.usados++] = valor;
 }
 
-} // namespace detalle
 
 void LeerBytes(std::int16_t numero, std::int64_t pos, std::span<std::uint8_t> destino) {
   Archivo &a = Buscar(numero);
