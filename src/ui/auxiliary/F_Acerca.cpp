@@ -1,7 +1,8 @@
 #include "ui/auxiliary/F_Acerca.h"
 
+#include "platform/widgets/Estilo.h"
 #include "platform/widgets/MedidorLed.h"
-#include "ui/auxiliary/Medidas.h"
+#include "platform/widgets/Twips.h"
 #include "ui/auxiliary/Portada.h"
 #include "ui/auxiliary/Redondeo.h"
 
@@ -51,8 +52,8 @@ std::optional<std::int16_t> PorcentajeEnUso(std::int64_t total, std::int64_t dis
 
 namespace {
 
-const QColor AzulOscuro(0, 0, 170);
-const QColor Amarillo(255, 255, 0);
+const QColor AzulOscuro = Estilo::AzulOscuro();
+const QColor Amarillo = Estilo::Amarillo();
 
 F_Acerca *cargada = nullptr;
 
@@ -70,7 +71,7 @@ QLabel *Etiqueta(const char *nombre, const QString &texto, const QRect &sitio, Q
   auto *etiqueta = new QLabel(texto, &padre);
   etiqueta->setObjectName(QString::fromLatin1(nombre));
   etiqueta->setGeometry(sitio);
-  etiqueta->setFont(Medidas::CourierNew(8.25, false));
+  etiqueta->setFont(Estilo::Courier(8.25, false));
   Colorear(*etiqueta, AzulOscuro, Amarillo);
   return etiqueta;
 }
@@ -97,7 +98,7 @@ F_Acerca::F_Acerca(const Plataforma::ServicioInfoSistema &info,
   txtInfo_ = new QPlainTextEdit(this);
   txtInfo_->setObjectName(QStringLiteral("TxT_Info"));
   txtInfo_->setGeometry(RectTwips(0, 3015, 4950, 735));
-  txtInfo_->setFont(Medidas::CourierNew(8.25, true));
+  txtInfo_->setFont(Estilo::Courier(8.25, true));
   txtInfo_->setReadOnly(true);
   // Long lines wrap inside the box, which shows no scroll bars.
   txtInfo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -128,7 +129,7 @@ F_Acerca::F_Acerca(const Plataforma::ServicioInfoSistema &info,
   auto *aceptar = new QPushButton(QStringLiteral("Aceptar"), this);
   aceptar->setObjectName(QStringLiteral("Cmd_Aceptar"));
   aceptar->setGeometry(RectTwips(3285, 3825, 1560, 555));
-  aceptar->setFont(Medidas::CourierNew(9.75, true));
+  aceptar->setFont(Estilo::Courier(9.75, true));
   aceptar->setStyleSheet(
       QStringLiteral("QPushButton { background-color: rgb(255, 255, 0); color: black;"
                      " border: 2px outset rgb(200, 200, 0); }"

@@ -1,6 +1,7 @@
 #include "ui/auxiliary/F_Progress.h"
 
-#include "ui/auxiliary/Medidas.h"
+#include "platform/widgets/Estilo.h"
+#include "platform/widgets/Twips.h"
 #include "ui/auxiliary/Redondeo.h"
 
 #include <QCoreApplication>
@@ -50,8 +51,8 @@ std::uint8_t ValorBarra(double valor, double de, double a) {
 
 namespace {
 
-const QColor AzulOscuro(0, 0, 170);
-const QColor Amarillo(255, 255, 0);
+const QColor AzulOscuro = Estilo::AzulOscuro();
+const QColor Amarillo = Estilo::Amarillo();
 
 // Qt destroys no widget after the application object is gone, so a window still
 // loaded at exit is unloaded while the application is being destroyed.
@@ -102,7 +103,7 @@ void F_Progress::Cargar() {
   lblTitulo_ = new QLabel(QStringLiteral("Titulo"), &ventana);
   lblTitulo_->setObjectName(QStringLiteral("Lbl_Titulo"));
   lblTitulo_->setGeometry(Plataforma::RectTwips(0, 0, 6975, 330));
-  lblTitulo_->setFont(Medidas::CourierNew(14.25, true));
+  lblTitulo_->setFont(Estilo::Courier(14.25, true));
   lblTitulo_->setAutoFillBackground(true);
 
   auto *shape = new QFrame(&ventana);

@@ -11,7 +11,7 @@
 #include "platform/widgets/Twips.h"
 #include "platform/widgets/VistaCatalogo.h"
 #include "ui/auxiliary/F_Acerca.h"
-#include "ui/main/Estilo.h"
+#include "platform/widgets/Estilo.h"
 #include "ui/main/Iconos.h"
 #include "ui/main/Presentacion.h"
 

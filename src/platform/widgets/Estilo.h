@@ -11,9 +11,9 @@ namespace Estilo {
 [[nodiscard]] inline QColor AzulOscuro() { return {0, 0, 170}; }
 [[nodiscard]] inline QColor Amarillo() { return {255, 255, 0}; }
 
-// Courier New bold at `puntos` points. Where Courier New is not installed,
-// Liberation Mono (same metrics) stands in.
-[[nodiscard]] QFont Courier(double puntos);
+// Courier New at `puntos` points, bold unless told otherwise. Where Courier New
+// is not installed, Liberation Mono (same metrics) stands in.
+[[nodiscard]] QFont Courier(double puntos, bool negrita = true);
 
 // Dark blue background and yellow text for `control` and its children; the
 // selection shows inverted.

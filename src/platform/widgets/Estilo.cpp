@@ -1,11 +1,11 @@
-#include "ui/main/Estilo.h"
+#include "platform/widgets/Estilo.h"
 
 #include <QPalette>
 #include <QWidget>
 
 namespace Estilo {
 
-QFont Courier(double puntos) {
+QFont Courier(double puntos, bool negrita) {
   static const bool sustituto = [] {
     QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
     return true;
@@ -14,7 +14,7 @@ QFont Courier(double puntos) {
   QFont fuente(QStringLiteral("Courier New"));
   fuente.setStyleHint(QFont::TypeWriter);
   fuente.setPointSizeF(puntos);
-  fuente.setBold(true);
+  fuente.setBold(negrita);
   return fuente;
 }
 
