@@ -6,6 +6,7 @@
 #include "platform/InfoArchivo.h"
 #include "platform/Progreso.h"
 #include "util/Cls_Util.h"
+#include "util/Redondeo.h"
 
 #include <array>
 #include <cmath>
@@ -33,7 +34,7 @@ std::int64_t Posicion(double valor) {
   if (!std::isfinite(valor)) {
     LanzarError(Errores::ArgumentoNoValido);
   }
-  const double redondo = std::nearbyint(valor);
+  const double redondo = RedondearPar(valor);
   if (redondo < 0) {
     LanzarError(Errores::PosicionIncorrecta);
   }
@@ -48,7 +49,7 @@ double Redondo(double valor) {
   if (!std::isfinite(valor)) {
     LanzarError(Errores::ArgumentoNoValido);
   }
-  return std::nearbyint(valor);
+  return RedondearPar(valor);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "platform/widgets/MedidorLed.h"
 #include "platform/widgets/Twips.h"
 #include "ui/auxiliary/Portada.h"
-#include "ui/auxiliary/Redondeo.h"
+#include "util/Redondeo.h"
 
 #include <QFrame>
 #include <QLabel>

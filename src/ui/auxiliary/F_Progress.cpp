@@ -2,7 +2,7 @@
 
 #include "platform/widgets/Estilo.h"
 #include "platform/widgets/Twips.h"
-#include "ui/auxiliary/Redondeo.h"
+#include "util/Redondeo.h"
 
 #include <QCoreApplication>
 #include <QFrame>
