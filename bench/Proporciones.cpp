@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <vector>
 
@@ -69,4 +70,23 @@ void CopiarConUnaLecturaYUnaEscritura(benchmark::State &state, const std::string
     ::close(in);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(largo));
+}
+
+CarpetaBench::CarpetaBench(const std::string &nombre)
+    : ruta_(std::filesystem::temp_directory_path() /
+            ("alcove-bench-" + nombre + "-" + std::to_string(::getpid()))) {
+  std::filesystem::create_directories(ruta_);
+}
+
+CarpetaBench::~CarpetaBench() {
+  std::error_code ec;
+  std::filesystem::remove_all(ruta_, ec);
+}
+
+void EscribirBytesDePrueba(const std::string &ruta, std::size_t largo) {
+  std::vector<char> bytes(largo);
+  for (std::size_t i = 0; i < largo; ++i) {
+    bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
+  }
+  std::ofstream(ruta, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(largo));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,3 +20,24 @@ class State;
 // to `destino` with one read and one write call, as often as `state` asks.
 void CopiarConUnaLecturaYUnaEscritura(benchmark::State &state, const std::string &origen,
                                       const std::string &destino, std::size_t largo);
+
+// A scratch folder under the temporary folder for one benchmark run, removed
+// with everything in it when the run ends.
+class CarpetaBench {
+public:
+  explicit CarpetaBench(const std::string &nombre);
+  ~CarpetaBench();
+  CarpetaBench(const CarpetaBench &) = delete;
+  CarpetaBench &operator=(const CarpetaBench &) = delete;
+
+  [[nodiscard]] const std::filesystem::path &Ruta() const { return ruta_; }
+  [[nodiscard]] std::string Archivo(const std::string &nombre) const {
+    return (ruta_ / nombre).string();
+  }
+
+private:
+  std::filesystem::path ruta_;
+};
+
+// Writes `largo` bytes of a fixed, non-repeating-looking pattern to `ruta`.
+void EscribirBytesDePrueba(const std::string &ruta, std::size_t largo);

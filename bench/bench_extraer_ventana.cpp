@@ -22,24 +22,11 @@ namespace {
 constexpr std::size_t Largo = 8 << 20;
 
 struct Ficheros {
-  std::filesystem::path carpeta =
-      std::filesystem::temp_directory_path() / ("alcove-bench-v-" + std::to_string(::getpid()));
-  std::string imagen = (carpeta / "grande.dsk").string();
-  std::string salida = (carpeta / "salida.bin").string();
+  CarpetaBench carpeta{"ventana"};
+  std::string imagen = carpeta.Archivo("grande.dsk");
+  std::string salida = carpeta.Archivo("salida.bin");
 
-  Ficheros() {
-    std::filesystem::create_directories(carpeta);
-    std::vector<char> bytes(Largo);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-      bytes[i] = static_cast<char>(i * 13);
-    }
-    std::ofstream(imagen, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(Largo));
-  }
-  ~Ficheros() {
-    std::error_code ec;
-    std::filesystem::remove_all(carpeta, ec);
-  }
+  Ficheros() { EscribirBytesDePrueba(imagen, Largo); }
 };
 
 Ficheros &F() {

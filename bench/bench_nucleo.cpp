@@ -16,33 +16,19 @@
 namespace {
 
 struct Ficheros {
-  std::filesystem::path carpeta;
-  std::string imagen; // a 200 KB standard image
-  std::string grande; // 8 MiB
-  std::string salida;
+  CarpetaBench carpeta{"nucleo"};
+  std::string imagen = carpeta.Archivo("juego.dsk");  // a 190 KB standard image
+  std::string grande = carpeta.Archivo("grande.dsk"); // 8 MiB
+  std::string salida = carpeta.Archivo("salida.bin");
 
   Ficheros() {
-    carpeta =
-        std::filesystem::temp_directory_path() / ("alcove-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(carpeta);
-    imagen = (carpeta / "juego.dsk").string();
     Generador::ImagenDsk img(Generador::Disposicion::Estandar, 42, 1);
     for (int i = 0; i < 40; ++i) {
       img.AgregarEntrada(
           Generador::CrearEntrada(0, "FILE" + std::to_string(10 + i) + "  BIN", 128));
     }
     Generador::EscribirArchivo(imagen, img.Bytes());
-    grande = (carpeta / "grande.dsk").string();
-    std::vector<std::uint8_t> bytes(8 << 20);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-      bytes[i] = static_cast<std::uint8_t>(i * 7);
-    }
-    Generador::EscribirArchivo(grande, bytes);
-    salida = (carpeta / "salida.bin").string();
-  }
-  ~Ficheros() {
-    std::error_code ec;
-    std::filesystem::remove_all(carpeta, ec);
+    EscribirBytesDePrueba(grande, 8 << 20);
   }
 };
 

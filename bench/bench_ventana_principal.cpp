@@ -29,9 +29,9 @@ namespace fs = std::filesystem;
 constexpr int Imagenes = 10000;
 
 struct Carpetas {
-  fs::path raiz = fs::temp_directory_path() / ("alcove-bench-vp-" + std::to_string(::getpid()));
-  fs::path muchas = raiz / "muchas";
-  fs::path una = raiz / "una";
+  CarpetaBench raiz{"principal"};
+  fs::path muchas = raiz.Ruta() / "muchas";
+  fs::path una = raiz.Ruta() / "una";
 
   Carpetas() {
     fs::create_directories(muchas);
@@ -51,10 +51,6 @@ struct Carpetas {
       imagen.AgregarEntrada(Generador::CrearEntrada(0, nombre, static_cast<std::uint8_t>(i * 4)));
     }
     Generador::EscribirArchivo(una / "sesenta.dsk", imagen.Bytes());
-  }
-  ~Carpetas() {
-    std::error_code ec;
-    fs::remove_all(raiz, ec);
   }
 };
 
