@@ -4,9 +4,9 @@
 #include "Proporciones.h"
 
 #include "Generador.h"
-#include "platform/widgets/ListaArchivos.h"
-#include "platform/widgets/VistaCatalogo.h"
 #include "ui/main/F_Alcove.h"
+#include "ui/widgets/ListaArchivos.h"
+#include "ui/widgets/VistaCatalogo.h"
 
 #include <QApplication>
 #include <QTest>

@@ -6,8 +6,17 @@ alcove_test(pruebas_nucleo
 target_compile_definitions(pruebas_nucleo PRIVATE
   ALCOVE_CARPETA_MUESTRAS="${PROJECT_SOURCE_DIR}/samples")
 
-# Alcove added to another project with add_subdirectory: configure, build, run.
+# Alcove added to another project with add_subdirectory, with Qt out of reach:
+# configure, build, check no Qt library is loaded, run.
 add_test(NAME ConsumidorConAddSubdirectory
   COMMAND ${CMAKE_COMMAND} -E env CC=${CMAKE_C_COMPILER} CXX=${CMAKE_CXX_COMPILER}
-          sh -c "${CMAKE_COMMAND} -S ${CMAKE_CURRENT_SOURCE_DIR}/consumidor -B ${CMAKE_CURRENT_BINARY_DIR}/consumidor -G Ninja -DALCOVE_RAIZ=${PROJECT_SOURCE_DIR} >/dev/null && ${CMAKE_COMMAND} --build ${CMAKE_CURRENT_BINARY_DIR}/consumidor >/dev/null && ${CMAKE_CURRENT_BINARY_DIR}/consumidor/consumidor ${PROJECT_SOURCE_DIR}/samples/juegos.dsk")
+          sh -c "${CMAKE_COMMAND} -S ${CMAKE_CURRENT_SOURCE_DIR}/consumidor -B ${CMAKE_CURRENT_BINARY_DIR}/consumidor -G Ninja -DALCOVE_RAIZ=${PROJECT_SOURCE_DIR} >/dev/null && ${CMAKE_COMMAND} --build ${CMAKE_CURRENT_BINARY_DIR}/consumidor >/dev/null && ! ldd ${CMAKE_CURRENT_BINARY_DIR}/consumidor/consumidor | grep -i qt && ${CMAKE_CURRENT_BINARY_DIR}/consumidor/consumidor ${PROJECT_SOURCE_DIR}/samples/juegos.dsk")
 set_tests_properties(ConsumidorConAddSubdirectory PROPERTIES LABELS sin_sanitizer TIMEOUT 300)
+
+# Nothing under src/platform/ includes a Qt Widgets header: window code lives in
+# src/ui/.
+add_test(NAME PlataformaSinWidgets
+  COMMAND ${CMAKE_COMMAND} -DCARPETA=${PROJECT_SOURCE_DIR}/src/platform
+          "-DCABECERAS_WIDGETS=${Qt6Widgets_INCLUDE_DIRS}"
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/guiones/SinWidgets.cmake)
+set_tests_properties(PlataformaSinWidgets PROPERTIES LABELS sin_sanitizer)

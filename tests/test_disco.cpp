@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -129,18 +131,52 @@ TEST_F(Disco, ImagenDeSoloLecturaSeCarga) {
   }
 }
 
-TEST_F(Disco, ImagenQueNoSeAbreDejaElObjetoSinArchivo) {
-  if (EsRoot()) {
-    GTEST_SKIP() << "root reads any file";
-  }
+// A load that fails leaves the object serving the image it had, whatever made
+// the open fail: no permission, or no descriptor left (which root meets too).
+TEST_F(Disco, CargaFallidaSigueSirviendoLaImagenAnterior) {
   const std::string buena = Estandar();
-  const std::string cerrada = Extendida();
-  ::chmod(cerrada.c_str(), 0);
+  const std::string otra = Extendida();
   Cls_Disco d;
   d.Cargar(buena);
-  EXPECT_EQ(NumeroDeError([&] { d.Cargar(cerrada); }), Errores::PermisoDenegado);
-  EXPECT_EQ(d.NombreFichero, buena); // still describes the last image
-  EXPECT_EQ(NumeroDeError([&] { (void)d.NumByte(0); }), Errores::NumeroArchivoIncorrecto);
+  const auto SigueLaPrimera = [&] {
+    EXPECT_EQ(d.NombreFichero, buena);
+    EXPECT_EQ(d.Cabecera().Creador, "FIRST");
+    EXPECT_EQ(d.NumByte(0), 'M');
+    EXPECT_EQ(d.ExtraerStr(0, 10), "MV - CPCEMU");
+  };
+  {
+    SCOPED_TRACE("sin descriptores libres");
+    struct rlimit antes {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &antes), 0);
+    const int libre = ::dup(0); // the lowest free descriptor, the one open would take
+    ASSERT_GE(libre, 0);
+    ::close(libre);
+    struct rlimit justo = antes;
+    justo.rlim_cur = static_cast<rlim_t>(libre);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &justo), 0);
+    const std::int16_t numero = NumeroDeError([&] { d.Cargar(otra); });
+    ::setrlimit(RLIMIT_NOFILE, &antes);
+    EXPECT_EQ(numero, Errores::DemasiadosArchivos);
+    SigueLaPrimera();
+  }
+  if (!EsRoot()) {
+    SCOPED_TRACE("sin permiso");
+    ::chmod(otra.c_str(), 0);
+    EXPECT_EQ(NumeroDeError([&] { d.Cargar(otra); }), Errores::PermisoDenegado);
+    SigueLaPrimera();
+  }
+}
+
+TEST_F(Disco, ImagenDeDosGibiBytesNoSeCarga) {
+  const std::string buena = Estandar();
+  const std::string grande = dir.Archivo("grande.dsk");
+  Escribir(grande, ImagenDsk().Bytes());
+  std::filesystem::resize_file(grande, 0x80000000ULL);
+  Cls_Disco d;
+  d.Cargar(buena);
+  d.Cargar(grande);
+  EXPECT_EQ(d.NombreFichero, buena);
+  EXPECT_EQ(d.NumByte(0), 'M');
 }
 
 TEST_F(Disco, NoSeEsperaAUnaFifoNiAUnaCarpeta) {
@@ -230,16 +266,50 @@ TEST_F(Disco, LeerYVolverAEscribirSoloCambiaRetornosYSaltos) {
   EXPECT_EQ(cambiados, 6); // CR LF twice in the signature, once in the first track header
 }
 
-TEST_F(Disco, EscribirEnUnaImagenReemplazadaNoTocaLaNueva) {
-  // Write access is gained on the open file itself, not on whatever now has its name.
+TEST_F(Disco, EscribirEnUnaImagenReemplazadaNoEscribeNada) {
+  // An editor saves by renaming a new file over the old one; writing into the
+  // old, nameless file would report success and lose the edit.
   const std::string ruta = Estandar();
   Cls_Disco d;
   d.Cargar(ruta);
   const std::string otra = Extendida();
   std::filesystem::rename(otra, ruta);
-  d.MeterSTR(0, 1, "ZZ");
-  EXPECT_EQ(d.ExtraerStr(0, 1), "ZZ");
+  try {
+    d.MeterSTR(0, 1, "ZZ");
+    FAIL() << "la ruta ya nombra otro fichero";
+  } catch (const ErrorAlcove &e) {
+    EXPECT_EQ(e.Numero(), Errores::ArchivoNoEncontrado);
+  }
+  EXPECT_EQ(d.ExtraerStr(0, 1), "MV");
   EXPECT_EQ(Leer(ruta)[0], 'E');
+}
+
+TEST_F(Disco, EscribirEnUnaImagenBorradaNoEscribeNada) {
+  const std::string ruta = Estandar();
+  Cls_Disco d;
+  d.Cargar(ruta);
+  std::filesystem::remove(ruta);
+  EXPECT_EQ(NumeroDeError([&] { d.MeterSTR(0, 1, "ZZ"); }), Errores::ArchivoNoEncontrado);
+  EXPECT_EQ(d.ExtraerStr(0, 1), "MV");
+}
+
+// A write reaching 2 GiB would make an image Alcove no longer opens: refused
+// at once, with nothing written and the file as long as it was.
+TEST_F(Disco, EscribirMasAllaDeDosGibiBytesSeRechaza) {
+  const std::string ruta = Estandar();
+  const auto largo = std::filesystem::file_size(ruta);
+  Cls_Disco d;
+  d.Cargar(ruta);
+  for (const double pos : {0x7FFFFFFF * 1.0, 0x80000000 * 1.0, 0x1p40, 0x1p61}) {
+    SCOPED_TRACE(pos);
+    EXPECT_EQ(NumeroDeError([&] { d.MeterSTR(pos, pos, "Z"); }), Errores::PosicionIncorrecta);
+    EXPECT_EQ(NumeroDeError([&] { d.MeterSTR(0, pos, std::string(16, 'Z')); }),
+              Errores::ArgumentoNoValido); // too few characters, checked first
+  }
+  EXPECT_EQ(std::filesystem::file_size(ruta), largo);
+  d.MeterSTR(0x7FFFFFFE, 0x7FFFFFFE, "Z"); // the last byte an image may have
+  EXPECT_EQ(std::filesystem::file_size(ruta), 0x7FFFFFFFULL);
+  EXPECT_EQ(d.NumByte(0x7FFFFFFE), 'Z');
 }
 
 TEST_F(Disco, NombreCFichero) {

@@ -177,7 +177,27 @@ TEST_F(Extraer, SinImagenNiRutaValidaFallaAntesDeEmpezar) {
     disco.Extraer(dir.Archivo("no/existe/x.bin"), i, o);
     FAIL() << "la carpeta no existe";
   } catch (const ErrorAlcove &e) {
-    EXPECT_EQ(e.Numero(), Errores::ArchivoNoEncontrado);
+    EXPECT_EQ(e.Numero(), Errores::RutaNoEncontrada);
+  }
+  EXPECT_EQ(espia.mostrado, 0);
+}
+
+// A range past 2^31 - 1 bytes is refused before anything is opened or shown:
+// on a 100 KB image it would otherwise write zeros until the disk is full.
+TEST_F(Extraer, RangoEnormeSeRechazaSinEscribirNada) {
+  const struct {
+    double desde, hasta;
+  } casos[] = {{0, 0x80000000}, {0, 0x1p40 - 1}, {5, 0x80000004}, {0, 0x1p61}};
+  for (const auto &c : casos) {
+    SCOPED_TRACE(c.hasta);
+    double i = c.desde, o = c.hasta;
+    try {
+      disco.Extraer(dir.Archivo("enorme.bin"), i, o);
+      FAIL() << "el intervalo no cabe";
+    } catch (const ErrorAlcove &e) {
+      EXPECT_EQ(e.Numero(), Errores::ArgumentoNoValido);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Ruta() / "enorme.bin"));
   }
   EXPECT_EQ(espia.mostrado, 0);
 }

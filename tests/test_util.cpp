@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 
@@ -109,6 +110,63 @@ TEST_F(Util, DosGibiBytesNoCaben) {
   EXPECT_EQ(justo.Tamano, 0x7FFFFFFF);
   EXPECT_EQ(util.InfoFichero(Disperso("grande.dsk", 0x80000000LL)).Existe, Falso);
   EXPECT_EQ(util.InfoFichero(Disperso("enorme.dsk", 0x100000005LL)).Existe, Falso);
+}
+
+// Delete and rename act on what InfoFichero calls missing because it does not
+// fit the record, and never answer "done" for a path they could not examine.
+TEST_F(Util, EliminarYRenombrarDosGibiBytesOMas) {
+  for (const off_t largo : {off_t{0x80000000LL}, off_t{0x100000005LL}}) {
+    SCOPED_TRACE(largo);
+    const std::string ruta = dir.Archivo("grande.dsk");
+    const int fd = ::open(ruta.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, largo), 0);
+    ::close(fd);
+    ASSERT_EQ(util.InfoFichero(ruta).Existe, Falso);
+    EXPECT_EQ(util.Renombrar(ruta, dir.Archivo("movido.dsk")), 0);
+    EXPECT_FALSE(std::filesystem::exists(ruta));
+    EXPECT_EQ(std::filesystem::file_size(dir.Ruta() / "movido.dsk"),
+              static_cast<std::uintmax_t>(largo));
+    EXPECT_EQ(util.Eliminar(dir.Archivo("movido.dsk")), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.Ruta() / "movido.dsk"));
+  }
+}
+
+TEST_F(Util, RutaQueNoSePuedeExaminarDiceElFallo) {
+  std::filesystem::create_symlink(dir.Ruta() / "bucle2.dsk", dir.Ruta() / "bucle1.dsk");
+  std::filesystem::create_symlink(dir.Ruta() / "bucle1.dsk", dir.Ruta() / "bucle2.dsk");
+  std::string larga = dir.Ruta().string();
+  while (larga.size() <= PATH_MAX) {
+    larga += "/" + std::string(200, 'x');
+  }
+  const struct {
+    const char *caso;
+    std::string ruta;
+    std::int16_t numero;
+  } casos[] = {
+      {"bucle de enlaces", dir.Archivo("bucle1.dsk"), Errores::ErrorAccesoRuta},
+      {"ruta demasiado larga", larga + "/a.dsk", Errores::RutaNoEncontrada},
+      {"nombre demasiado largo", dir.Archivo(std::string(NAME_MAX + 1, 'n')),
+       Errores::RutaNoEncontrada},
+  };
+  for (const auto &c : casos) {
+    SCOPED_TRACE(c.caso);
+    EXPECT_EQ(util.Eliminar(c.ruta), c.numero);
+    EXPECT_EQ(util.Renombrar(c.ruta, dir.Archivo("destino.dsk")), c.numero);
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Ruta() / "bucle1.dsk"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Ruta() / "destino.dsk"));
+}
+
+TEST_F(Util, CarpetaSinPermisoDiceElFallo) {
+  if (EsRoot()) {
+    GTEST_SKIP() << "root searches any folder";
+  }
+  const std::string ruta = Crear("a.dsk");
+  ::chmod(dir.Ruta().c_str(), 0600);
+  EXPECT_EQ(util.Eliminar(ruta), Errores::PermisoDenegado);
+  ::chmod(dir.Ruta().c_str(), 0700);
+  EXPECT_TRUE(std::filesystem::exists(ruta));
 }
 
 TEST_F(Util, EliminarAunqueSeaDeSoloLectura) {

@@ -5,6 +5,7 @@
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/Progreso.h"
+#include "util/AlSalir.h"
 #include "util/Cls_Util.h"
 #include "util/Redondeo.h"
 
@@ -44,6 +45,15 @@ std::int64_t Posicion(double valor) {
   return static_cast<std::int64_t>(redondo);
 }
 
+// Closes a host file on the way out of a failure: the failure itself is what
+// the caller must hear.
+void CerrarSinFallo(std::int16_t numero) noexcept {
+  try {
+    Plataforma::CerrarArchivo(numero);
+  } catch (...) {
+  }
+}
+
 // Rounds without judging the sign, for comparing the two ends of a range.
 double Redondo(double valor) {
   if (!std::isfinite(valor)) {
@@ -68,20 +78,29 @@ void Cls_Disco::Cargar(std::string Fichero) {
   if (!Util) {
     Util = std::make_unique<Cls_Util>();
   }
-  if (Util->InfoFichero(Fichero).Existe == Falso) {
-    return; // a missing file changes nothing
-  }
-  Cerrar();
-  // Opening never asks for write access: read-only images load too.
+  // The new image is opened before the old one is let go: a load that fails
+  // leaves the object serving the image it had.
   const std::int16_t numero = Plataforma::SiguienteNumeroLibre();
-  Plataforma::AbrirArchivo(numero, Fichero, Plataforma::Acceso::Lectura);
-  NumFichero = numero;
-  TotalBytes = static_cast<double>(Plataforma::Longitud(NumFichero));
-  NombreFichero = std::move(Fichero);
-
+  try {
+    if (!Plataforma::AbrirImagen(numero, Fichero)) {
+      return; // a folder, FIFO, device or a file of 2 GiB or more: nothing changes
+    }
+  } catch (const ErrorAlcove &) {
+    if (Util->InfoFichero(Fichero).Existe == Falso) {
+      return; // a missing file changes nothing
+    }
+    throw; // it is there, but cannot be opened: the caller must hear why
+  }
+  AlSalir cerrarNueva([numero] { CerrarSinFallo(numero); });
   // Everything decoding needs lies in the first 2560 bytes: one read.
   std::array<std::uint8_t, Formato::BytesLeidos> inicio{};
-  Plataforma::LeerBytes(NumFichero, 0, inicio);
+  Plataforma::LeerBytes(numero, 0, inicio);
+  const auto longitud = static_cast<double>(Plataforma::Longitud(numero));
+  Cerrar();
+  cerrarNueva.Cancelar();
+  NumFichero = numero;
+  TotalBytes = longitud;
+  NombreFichero = std::move(Fichero);
   Formato::LeerCabecera(inicio, Cab);
   Formato::LeerDirectorio(inicio, Cab);
 }
@@ -126,6 +145,16 @@ void Cls_Disco::MeterSTR(double HexI, double HexO, std::string Datos) {
   if (static_cast<std::uint64_t>(hasta - desde) >= Datos.size()) {
     LanzarError(Errores::ArgumentoNoValido);
   }
+  // Positions stay below 2 GiB, the largest image Alcove opens again.
+  if (hasta >= Plataforma::LongitudMaximaImagen) {
+    LanzarError(Errores::PosicionIncorrecta);
+  }
+  // Another program may have saved a new file over the image's name, or
+  // deleted it: writing into the old, nameless file would lose the edit.
+  if (!Plataforma::EsElMismoArchivo(NumFichero, NombreFichero)) {
+    throw ErrorAlcove(Errores::ArchivoNoEncontrado,
+                      "La imagen ya no está en su ruta: otro programa la ha cambiado o borrado");
+  }
   Plataforma::PermitirEscritura(NumFichero);
   Plataforma::EscribirBytes(NumFichero, desde,
                             std::span(reinterpret_cast<const std::uint8_t *>(Datos.data()),
@@ -139,6 +168,42 @@ void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
   }
   const std::int64_t desde = Posicion(HexI);
   const std::int64_t hasta = Posicion(HexO);
+  ComprobarExtraccion(Ruta, desde, hasta);
+
+  const std::int16_t destino = Plataforma::SiguienteNumeroLibre();
+  Plataforma::AbrirArchivo(destino, Ruta, Plataforma::Acceso::LecturaEscritura);
+  IndicadorProgreso &progreso = Plataforma::ProgresoCompartido();
+  bool mostrado = false;
+  // The host file is closed and the window hidden however the copy ends.
+  AlSalir fin([&] {
+    CerrarSinFallo(destino);
+    if (mostrado) {
+      try {
+        progreso.Ocultar();
+      } catch (...) {
+        // Already unwinding or done: the copy's own outcome is what the caller hears.
+      }
+    }
+  });
+  // The file ends up holding exactly the range: an older, longer file must
+  // not keep its tail after the copied bytes.
+  Plataforma::FijarLongitud(destino, 0);
+  progreso.SetDe(static_cast<double>(desde));
+  progreso.SetA(static_cast<double>(hasta));
+  progreso.SetTitulo("Extrayendo fichero ....");
+  mostrado = true;
+  progreso.Mostrar();
+  CopiarConProgreso(destino, desde, hasta, progreso);
+  Plataforma::CerrarArchivo(destino); // reports a failed last write; the guard then finds it closed
+}
+
+void Cls_Disco::ComprobarExtraccion(const std::string &Ruta, std::int64_t desde,
+                                    std::int64_t hasta) const {
+  // The same bound as ExtraerStr, before anything is opened: a huge range
+  // would otherwise write zeros until the disk is full.
+  if (hasta - desde + 1 > LargoMaximoTexto) {
+    throw ErrorAlcove(Errores::ArgumentoNoValido, "El intervalo a extraer pasa de 2 GiB");
+  }
   if (!Plataforma::EstaAbierto(NumFichero)) {
     LanzarError(Errores::NumeroArchivoIncorrecto); // before any file is created
   }
@@ -146,44 +211,14 @@ void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
     throw ErrorAlcove(Errores::ErrorAccesoRuta,
                       "No se puede extraer sobre la propia imagen abierta");
   }
+}
 
-  const std::int16_t destino = Plataforma::SiguienteNumeroLibre();
-  Plataforma::AbrirArchivo(destino, Ruta, Plataforma::Acceso::LecturaEscritura);
-  IndicadorProgreso &progreso = Plataforma::ProgresoCompartido();
-  // The host file is closed and the window hidden however the copy ends.
-  struct Fin {
-    std::int16_t numero;
-    IndicadorProgreso &progreso;
-    bool mostrado = false;
-    bool cerrado = false;
-    ~Fin() {
-      if (!cerrado) {
-        try {
-          Plataforma::CerrarArchivo(numero);
-        } catch (...) {
-        }
-      }
-      if (mostrado) {
-        try {
-          progreso.Ocultar();
-        } catch (...) {
-          // Already unwinding or done: the copy's own outcome is what the caller hears.
-        }
-      }
-    }
-  } fin{destino, progreso};
-
-  // The file ends up holding exactly the range: an older, longer file must
-  // not keep its tail after the copied bytes.
-  Plataforma::FijarLongitud(destino, 0);
-  progreso.SetDe(static_cast<double>(desde));
-  progreso.SetA(static_cast<double>(hasta));
-  progreso.SetTitulo("Extrayendo fichero ....");
-  fin.mostrado = true;
-  progreso.Mostrar();
-  // Byte p of the image goes to offset p - desde of the host file, and the
-  // window hears of every position that can change what it shows. Bytes move through a buffer of
-  // the same reads NumByte makes (zeros past the end), so the copy costs no call per byte.
+// Byte p of the image goes to offset p - desde of `destino`, and the window
+// hears of every position that can change what it shows. Bytes move through a
+// buffer of the same reads NumByte makes (zeros past the end), so the copy
+// costs no call per byte.
+void Cls_Disco::CopiarConProgreso(std::int16_t destino, std::int64_t desde, std::int64_t hasta,
+                                  IndicadorProgreso &progreso) const {
   std::vector<std::uint8_t> trozo(
       static_cast<std::size_t>(std::min<std::int64_t>(hasta - desde + 1, TrozoExtraccion)));
   // The window may say which coming positions leave it unchanged; those are not
@@ -232,8 +267,6 @@ void Cls_Disco::Extraer(std::string Ruta, double &HexI, double &HexO) {
     Plataforma::EscribirBytes(destino, p - desde, bytes);
     p += static_cast<std::int64_t>(largo);
   }
-  fin.cerrado = true;
-  Plataforma::CerrarArchivo(destino); // reports a failed last write
 }
 
 std::string Cls_Disco::NombreCFichero() const {

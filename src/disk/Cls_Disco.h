@@ -7,6 +7,7 @@
 #include <string>
 
 class Cls_Util;
+class IndicadorProgreso;
 
 // One CPCEMU disk image opened by the program. Cargar opens the file and decodes
 // its header and catalogue; the object then serves the bytes of the open file.
@@ -23,7 +24,9 @@ public:
   double Puntero = 0;        // kept for compatibility; nothing uses it
 
   // Opens and decodes `Fichero`. A path that names no existing file is no
-  // failure: nothing changes and the image loaded before stays open.
+  // failure: nothing changes and the image loaded before stays open. Nor is a
+  // folder, FIFO, device or a file of 2 GiB or more. A file that is there but
+  // cannot be opened throws, and the image loaded before stays open too.
   void Cargar(std::string Fichero);
 
   // Closes the open image; does nothing when none is open.
@@ -33,7 +36,8 @@ public:
   [[nodiscard]] std::uint8_t NumByte(double Pos) const;
 
   // Copies bytes HexI..HexO of the image to the host file `Ruta`, which ends up
-  // holding exactly that range, under the shared progress indicator.
+  // holding exactly that range, under the shared progress indicator. Ranges
+  // longer than 2^31 - 1 bytes are refused before anything is opened.
   void Extraer(std::string Ruta, double &HexI, double &HexO);
 
   // Bytes HexI..HexO as text, carriage returns and line feeds as blanks; empty
@@ -41,7 +45,9 @@ public:
   [[nodiscard]] std::string ExtraerStr(double HexI, double HexO) const;
 
   // Writes the first HexO - HexI + 1 characters of `Datos` at HexI..HexO. Too
-  // few characters is refused before anything is written.
+  // few characters is refused before anything is written, and so is a write
+  // reaching 2 GiB, or one into an image whose path now names another file or
+  // nothing (saved over or deleted by another program).
   void MeterSTR(double HexI, double HexO, std::string Datos);
 
   // NombreFichero without its folder.
@@ -51,6 +57,10 @@ public:
   [[nodiscard]] CabeceraDisco Cabecera() const;
 
 private:
+  void ComprobarExtraccion(const std::string &Ruta, std::int64_t desde, std::int64_t hasta) const;
+  void CopiarConProgreso(std::int16_t destino, std::int64_t desde, std::int64_t hasta,
+                         IndicadorProgreso &progreso) const;
+
   CabeceraDisco Cab;
   std::int16_t NumFichero = 0;
   std::unique_ptr<Cls_Util> Util;

@@ -61,16 +61,6 @@ std::string QuitarBlancos(std::string_view texto) {
   return std::string(texto.substr(primero, ultimo - primero + 1));
 }
 
-std::int32_t ClasificarEntrada(std::uint8_t usuario, std::string_view nombre) {
-  const bool valido = std::all_of(nombre.begin(), nombre.end(), [](char c) {
-    return CaracterAceptado(static_cast<unsigned char>(c));
-  });
-  if (!valido) {
-    return EstadoEntrada::NombreNoValido; // wins over "not in use"
-  }
-  return usuario > 15 ? EstadoEntrada::NoUsada : EstadoEntrada::EnUso; // 229 marks a deleted entry
-}
-
 void LeerEntrada(std::span<const std::uint8_t, LargoEntrada> bytes, EntradaDir &e) {
   e.Usuario = bytes[EntUsuario];
   if (e.Nombre.size() != LargoNombre) {
@@ -94,9 +84,7 @@ void LeerEntrada(std::span<const std::uint8_t, LargoEntrada> bytes, EntradaDir &
   std::memcpy(e.Nombre.data(), texto + EntNombre, LargoNombre);
   e.MarcaExt1 = bytes[EntExt1] == 1 ? 1 : 2;
   e.MarcaExt2 = bytes[EntExt2] == 1 ? 4 : 8;
-  e.Estado = rechazados != 0  ? EstadoEntrada::NombreNoValido
-             : e.Usuario > 15 ? EstadoEntrada::NoUsada
-                              : EstadoEntrada::EnUso;
+  e.Estado = EstadoDeEntrada(rechazados == 0, e.Usuario);
   e.S2 = bytes[EntS2];
   e.Registros = bytes[EntRegistros];
   std::memcpy(e.Bloques.data(), bytes.data() + EntBloques, e.Bloques.size());

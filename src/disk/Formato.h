@@ -46,6 +46,23 @@ inline constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK";
   return static_cast<char>(b ^ (esControl * (b ^ ' ')));
 }
 
+// Host files taken for disk images: "*.dsk", the extension in any letter case.
+inline constexpr std::string_view PatronImagenes = "*.dsk";
+[[nodiscard]] constexpr bool EsNombreDeImagen(std::string_view nombre) {
+  constexpr std::string_view ext = PatronImagenes.substr(1);
+  if (nombre.size() <= ext.size()) {
+    return false; // ".dsk" alone names no image
+  }
+  const std::string_view cola = nombre.substr(nombre.size() - ext.size());
+  for (std::size_t i = 0; i < ext.size(); ++i) {
+    const char c = (cola[i] >= 'A' && cola[i] <= 'Z') ? static_cast<char>(cola[i] + 32) : cola[i];
+    if (c != ext[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // 1 standard, 2 extended, 0 neither; only the leading characters count, any case.
 [[nodiscard]] std::int32_t DetectarFormato(std::string_view firma);
 
@@ -58,8 +75,13 @@ inline constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK";
   return (c == ' ') | ((c >= 41) & (c <= 123)); // bitwise: no branches
 }
 
-// 0, 32 or 64 for a user byte and an 11-character name.
-[[nodiscard]] std::int32_t ClasificarEntrada(std::uint8_t usuario, std::string_view nombre);
+// An entry's state from whether every name character was accepted and its user
+// byte: a refused name wins over "not in use" (users above 15, 229 for deleted).
+[[nodiscard]] constexpr std::int32_t EstadoDeEntrada(bool nombreAceptado, std::uint8_t usuario) {
+  return !nombreAceptado ? EstadoEntrada::NombreNoValido
+         : usuario > 15  ? EstadoEntrada::NoUsada
+                         : EstadoEntrada::EnUso;
+}
 
 // Decodes one 32-byte catalogue entry (into `e`, reusing its storage).
 [[nodiscard]] EntradaDir LeerEntrada(std::span<const std::uint8_t, LargoEntrada> bytes);

@@ -27,6 +27,16 @@ std::int16_t SiguienteNumeroLibre();
 // is refused without blocking. Throws when the number is already open.
 void AbrirArchivo(std::int16_t numero, const std::string &ruta, Acceso acceso);
 
+// Largest file AbrirImagen opens: 2 GiB less one byte, so that every position
+// fits a 32-bit count.
+inline constexpr std::int64_t LongitudMaximaImagen = 0x7FFFFFFF;
+
+// Opens `ruta` for reading under `numero` when it names a regular file of at
+// most LongitudMaximaImagen bytes: one open, which never blocks, and one look
+// at what was opened. Returns false, with nothing opened, for anything else (a
+// folder, FIFO, device, a larger file). Throws when the open itself fails.
+[[nodiscard]] bool AbrirImagen(std::int16_t numero, const std::string &ruta);
+
 // Writes out pending bytes and closes. A number that is not open is ignored.
 // The number is free afterwards even when the last write fails (and throws).
 void CerrarArchivo(std::int16_t numero);
@@ -98,6 +108,5 @@ inline std::uint8_t LeerByte(std::int16_t numero, std::int64_t pos) {
   }
   return detalle::LeerByteLento(numero, pos);
 }
-
 
 } // namespace Plataforma

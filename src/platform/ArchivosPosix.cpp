@@ -1,5 +1,6 @@
 #include "platform/ArchivosHost.h"
 #include "platform/Errores.h"
+#include "platform/Rutas.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +18,7 @@ namespace {
 
 // Reads are served from one aligned block; writes gather into one pending run.
 constexpr std::int64_t TamanoBloque = 64 * 1024;
+constexpr std::int64_t TamanoPagina = 4 * 1024;
 constexpr std::size_t MaximoPendiente = 256 * 1024;
 
 struct Archivo {
@@ -55,8 +57,6 @@ void ComprobarPosicion(std::int64_t pos) {
     LanzarError(Errores::PosicionIncorrecta);
   }
 }
-
-bool ContieneNulo(const std::string &ruta) { return ruta.find('\0') != std::string::npos; }
 
 // pread until `destino` is full or the file ends; returns the bytes read.
 std::size_t LeerCompleto(int fd, std::int64_t pos, std::uint8_t *destino, std::size_t largo) {
@@ -109,17 +109,22 @@ void OlvidarBloque(detalle::Vista &v) {
 }
 
 void CargarBloque(Archivo &a, detalle::Vista &v, std::int64_t pos) {
+  // A reader walking on from the block it had gets a whole block; one that
+  // jumps about (from sector to sector of a disk) gets a page, so that a miss
+  // costs a page's copy and not a block's.
+  const bool seguido = v.validos > 0 && pos == v.protegidoHasta;
+  const std::int64_t largo = seguido ? TamanoBloque : TamanoPagina;
   VaciarPendiente(a, v);
   OlvidarBloque(v);
   if (!a.bloque) {
     a.bloque = std::make_unique<std::uint8_t[]>(TamanoBloque);
     v.bloque = a.bloque.get();
   }
-  v.inicioBloque = pos - pos % TamanoBloque;
+  v.inicioBloque = pos - pos % TamanoPagina;
   v.validos = static_cast<std::int64_t>(
-      LeerCompleto(a.fd, v.inicioBloque, a.bloque.get(), static_cast<std::size_t>(TamanoBloque)));
+      LeerCompleto(a.fd, v.inicioBloque, a.bloque.get(), static_cast<std::size_t>(largo)));
   v.protegidoDesde = v.inicioBloque;
-  v.protegidoHasta = v.inicioBloque + TamanoBloque;
+  v.protegidoHasta = v.inicioBloque + largo;
 }
 
 } // namespace
@@ -133,7 +138,11 @@ std::int16_t SiguienteNumeroLibre() {
   LanzarError(Errores::DemasiadosArchivos);
 }
 
-void AbrirArchivo(std::int16_t numero, const std::string &ruta, Acceso acceso) {
+namespace {
+
+// Opens `ruta` and looks at what was opened; the caller decides whether to keep it.
+std::unique_ptr<Archivo> Abrir(std::int16_t numero, const std::string &ruta, Acceso acceso,
+                               struct stat &st) {
   if (numero <= 0 || numero > MaximoNumeroArchivo) {
     LanzarError(Errores::NumeroArchivoIncorrecto);
   }
@@ -150,20 +159,43 @@ void AbrirArchivo(std::int16_t numero, const std::string &ruta, Acceso acceso) {
   auto archivo = std::make_unique<Archivo>();
   archivo->fd = ::open(ruta.c_str(), flags, 0666);
   if (archivo->fd < 0) {
-    LanzarErrorHost(errno);
+    // Creating a file in a folder that does not exist: the path is what is missing.
+    LanzarError(errno == ENOENT && acceso == Acceso::LecturaEscritura ? Errores::RutaNoEncontrada
+                                                                      : Errores::DesdeHost(errno));
   }
-  struct stat st {};
   if (::fstat(archivo->fd, &st) != 0) {
     LanzarErrorHost(errno);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    LanzarError(S_ISDIR(st.st_mode) ? Errores::ErrorAccesoRuta : Errores::ModoArchivoIncorrecto);
   }
   archivo->escritura = acceso == Acceso::LecturaEscritura;
   archivo->ruta = ruta;
   archivo->longitud = static_cast<std::int64_t>(st.st_size);
+  return archivo;
+}
+
+void Registrar(std::int16_t numero, std::unique_ptr<Archivo> archivo) {
   tabla[numero] = std::move(archivo);
   VistaDe(numero) = {};
+}
+
+} // namespace
+
+void AbrirArchivo(std::int16_t numero, const std::string &ruta, Acceso acceso) {
+  struct stat st {};
+  auto archivo = Abrir(numero, ruta, acceso, st);
+  if (!S_ISREG(st.st_mode)) {
+    LanzarError(S_ISDIR(st.st_mode) ? Errores::ErrorAccesoRuta : Errores::ModoArchivoIncorrecto);
+  }
+  Registrar(numero, std::move(archivo));
+}
+
+bool AbrirImagen(std::int16_t numero, const std::string &ruta) {
+  struct stat st {};
+  auto archivo = Abrir(numero, ruta, Acceso::Lectura, st);
+  if (!S_ISREG(st.st_mode) || st.st_size > LongitudMaximaImagen) {
+    return false; // closed as `archivo` goes
+  }
+  Registrar(numero, std::move(archivo));
+  return true;
 }
 
 void CerrarArchivo(std::int16_t numero) {
@@ -249,7 +281,6 @@ void EscribirByte(std::int16_t numero, std::int64_t pos, std::uint8_t valor) {
   }
   a.pendiente[v.usados++] = valor;
 }
-
 
 void LeerBytes(std::int16_t numero, std::int64_t pos, std::span<std::uint8_t> destino) {
   Archivo &a = Buscar(numero);

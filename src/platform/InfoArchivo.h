@@ -41,6 +41,12 @@ struct ArchivoHost {
 // ErrorAlcove when the path names anything else or nothing.
 ArchivoHost ObtenerArchivo(const std::string &ruta);
 
+// True when `ruta` names a regular file, of any size (links followed); false
+// when it names nothing or something else (a folder, FIFO, device). A path that
+// cannot be examined throws: too long (RutaNoEncontrada), a loop of links, a
+// folder on the way that cannot be searched, an I/O error.
+[[nodiscard]] bool EsArchivoRegular(const std::string &ruta);
+
 // The host's own permission state, kept so that a failed change can be undone.
 struct PermisosGuardados {
   std::uint32_t modo = 0;

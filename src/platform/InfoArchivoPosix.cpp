@@ -1,5 +1,7 @@
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
+#include "platform/Rutas.h"
+#include "util/AlSalir.h"
 
 #include <cerrno>
 #include <ctime>
@@ -20,8 +22,6 @@
 
 namespace Plataforma {
 namespace {
-
-bool ContieneNulo(const std::string &ruta) { return ruta.find('\0') != std::string::npos; }
 
 std::string SinCarpeta(const std::string &ruta) {
   const auto barra = ruta.rfind('/');
@@ -139,6 +139,22 @@ ArchivoHost ObtenerArchivo(const std::string &ruta) {
   return a;
 }
 
+bool EsArchivoRegular(const std::string &ruta) {
+  if (ruta.empty() || ContieneNulo(ruta)) {
+    return false; // no file can have such a name
+  }
+  struct stat st {};
+  if (::stat(ruta.c_str(), &st) == 0) {
+    return S_ISREG(st.st_mode);
+  }
+  switch (errno) {
+  case ENOENT:
+  case ENOTDIR: return false; // nothing by that name
+  case ENAMETOOLONG: LanzarError(Errores::RutaNoEncontrada);
+  default: LanzarErrorHost(errno); // a loop, a folder that cannot be searched, I/O
+  }
+}
+
 PermisosGuardados LimpiarAtributos(const std::string &ruta) {
   if (ContieneNulo(ruta)) {
     LanzarError(Errores::NombreArchivoIncorrecto);
@@ -182,10 +198,7 @@ void MoverCopiando(const std::string &de, const std::string &a) {
   if (origen < 0) {
     LanzarErrorHost(errno);
   }
-  struct Cierre {
-    int fd;
-    ~Cierre() { ::close(fd); }
-  } cierreOrigen{origen};
+  const AlSalir cierreOrigen([origen] { ::close(origen); });
   struct stat st {};
   if (::fstat(origen, &st) != 0) {
     LanzarErrorHost(errno);
@@ -197,7 +210,7 @@ void MoverCopiando(const std::string &de, const std::string &a) {
   }
   int fallo = 0;
   {
-    Cierre cierreDestino{destino};
+    const AlSalir cierreDestino([destino] { ::close(destino); });
     char buffer[64 * 1024];
     for (;;) {
       const ssize_t n = ::read(origen, buffer, sizeof buffer);

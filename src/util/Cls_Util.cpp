@@ -60,7 +60,9 @@ DatosFichero Cls_Util::InfoFichero(const std::string &Ruta) {
 
 std::int16_t Cls_Util::Eliminar(const std::string &Ruta) {
   return NumeroDeFallo([&] {
-    if (InfoFichero(Ruta).Existe == Falso) {
+    // Not InfoFichero: it calls a file of 2 GiB or more missing, and hides why a
+    // path could not be examined. Both must reach the caller.
+    if (!Plataforma::EsArchivoRegular(Ruta)) {
       return;
     }
     const auto previos = Plataforma::LimpiarAtributos(Ruta);
@@ -76,7 +78,7 @@ std::int16_t Cls_Util::Eliminar(const std::string &Ruta) {
 
 std::int16_t Cls_Util::Renombrar(const std::string &De, const std::string &A) {
   return NumeroDeFallo([&] {
-    if (InfoFichero(De).Existe == Falso) {
+    if (!Plataforma::EsArchivoRegular(De)) {
       return;
     }
     const auto previos = Plataforma::LimpiarAtributos(De);

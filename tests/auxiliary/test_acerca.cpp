@@ -1,9 +1,9 @@
 #include "platform/Errores.h"
-#include "platform/EstadoMemoria.h"
-#include "platform/InfoSistema.h"
-#include "platform/widgets/MedidorLed.h"
+#include "platform/sistema/EstadoMemoria.h"
+#include "platform/sistema/InfoSistema.h"
 #include "ui/auxiliary/F_Acerca.h"
 #include "ui/auxiliary/Portada.h"
+#include "ui/widgets/MedidorLed.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "platform/Errores.h"
-#include "platform/EstadoMemoria.h"
-#include "platform/InfoSistema.h"
+#include "platform/sistema/EstadoMemoria.h"
+#include "platform/sistema/InfoSistema.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

@@ -2,9 +2,9 @@
 
 #include "Comun.h"
 #include "Generador.h"
-#include "platform/widgets/LimiteEvento.h"
-#include "platform/widgets/ListaArchivos.h"
-#include "platform/widgets/VistaCatalogo.h"
+#include "ui/widgets/LimiteEvento.h"
+#include "ui/widgets/ListaArchivos.h"
+#include "ui/widgets/VistaCatalogo.h"
 
 #include <QDir>
 #include <QHeaderView>

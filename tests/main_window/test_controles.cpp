@@ -3,10 +3,10 @@
 #include "Ayudas.h"
 
 #include "platform/Errores.h"
-#include "platform/widgets/ListaCarpetas.h"
-#include "platform/widgets/ListaImagenes.h"
-#include "platform/widgets/ListaUnidades.h"
-#include "platform/widgets/Twips.h"
+#include "ui/widgets/ListaCarpetas.h"
+#include "ui/widgets/ListaImagenes.h"
+#include "ui/widgets/ListaUnidades.h"
+#include "ui/widgets/Twips.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>

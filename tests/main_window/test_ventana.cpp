@@ -3,10 +3,10 @@
 
 #include "platform/ArchivosHost.h"
 #include "platform/Errores.h"
-#include "platform/widgets/ListaCarpetas.h"
-#include "platform/widgets/ListaUnidades.h"
 #include "ui/auxiliary/F_Acerca.h"
 #include "ui/main/F_Alcove.h"
+#include "ui/widgets/ListaCarpetas.h"
+#include "ui/widgets/ListaUnidades.h"
 
 #include <QFontInfo>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 #include "ui/auxiliary/F_Acerca.h"
 
-#include "platform/widgets/Estilo.h"
-#include "platform/widgets/MedidorLed.h"
-#include "platform/widgets/Twips.h"
 #include "ui/auxiliary/Portada.h"
+#include "ui/widgets/Estilo.h"
+#include "ui/widgets/MedidorLed.h"
+#include "ui/widgets/Twips.h"
 #include "util/Redondeo.h"
 
 #include <QFrame>
@@ -130,11 +130,11 @@ F_Acerca::F_Acerca(const Plataforma::ServicioInfoSistema &info,
   aceptar->setObjectName(QStringLiteral("Cmd_Aceptar"));
   aceptar->setGeometry(RectTwips(3285, 3825, 1560, 555));
   aceptar->setFont(Estilo::Courier(9.75, true));
-  aceptar->setStyleSheet(
-      QStringLiteral("QPushButton { background-color: rgb(255, 255, 0); color: black;"
-                     " border: 2px outset rgb(200, 200, 0); }"
-                     "QPushButton:pressed { border-style: inset; }"
-                     "QPushButton:focus { border-color: white; }"));
+  aceptar->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black;"
+                                        " border: 2px outset rgb(200, 200, 0); }"
+                                        "QPushButton:pressed { border-style: inset; }"
+                                        "QPushButton:focus { border-color: white; }")
+                             .arg(Amarillo.name()));
   aceptar->setDefault(true);
   connect(aceptar, &QPushButton::clicked, this, [this] { Cmd_Aceptar_Click(); });
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/EstadoMemoria.h"
-#include "platform/InfoSistema.h"
+#include "platform/sistema/EstadoMemoria.h"
+#include "platform/sistema/InfoSistema.h"
 
 #include <QDialog>
 

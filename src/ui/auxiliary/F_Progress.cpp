@@ -1,7 +1,7 @@
 #include "ui/auxiliary/F_Progress.h"
 
-#include "platform/widgets/Estilo.h"
-#include "platform/widgets/Twips.h"
+#include "ui/widgets/Estilo.h"
+#include "ui/widgets/Twips.h"
 #include "util/Redondeo.h"
 
 #include <QCoreApplication>

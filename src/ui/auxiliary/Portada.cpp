@@ -1,4 +1,5 @@
 #include "ui/auxiliary/Portada.h"
+#include "ui/widgets/Estilo.h"
 
 #include <QColor>
 #include <QList>
@@ -34,8 +35,8 @@ constexpr int TonosBorde = 120;
 
 QList<QRgb> Paleta() {
   QList<QRgb> tabla(256, qRgb(0, 0, 0));
-  tabla[Papel] = qRgb(0, 0, 170);
-  tabla[Amarillo] = qRgb(255, 255, 0);
+  tabla[Papel] = Estilo::AzulOscuro().rgb();
+  tabla[Amarillo] = Estilo::Amarillo().rgb();
   tabla[Blanco] = qRgb(255, 255, 255);
   tabla[GrisOscuro] = qRgb(40, 40, 48);
   tabla[GrisClaro] = qRgb(200, 200, 200);

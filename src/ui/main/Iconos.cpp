@@ -1,6 +1,7 @@
 #include "ui/main/Iconos.h"
 
-#include "platform/widgets/ListaImagenes.h"
+#include "ui/widgets/Estilo.h"
+#include "ui/widgets/ListaImagenes.h"
 
 #include <QFont>
 #include <QPainter>
@@ -27,7 +28,7 @@ void PintarDesconocido(QPainter &p) {
   fuente.setPixelSize(12);
   fuente.setBold(true);
   p.setFont(fuente);
-  p.setPen(QColor(0, 0, 170));
+  p.setPen(Estilo::AzulOscuro());
   p.drawText(QRect(2, 2, 12, 13), Qt::AlignCenter, QStringLiteral("?"));
 }
 
@@ -36,7 +37,7 @@ void PintarBasic(QPainter &p) {
   // A listing: line numbers in red, statements in blue.
   for (int y = 3; y <= 13; y += 2) {
     p.fillRect(4, y, 2, 1, QColor(200, 0, 0));
-    p.fillRect(7, y, (y % 4 == 1) ? 6 : 4, 1, QColor(0, 0, 170));
+    p.fillRect(7, y, (y % 4 == 1) ? 6 : 4, 1, Estilo::AzulOscuro());
   }
 }
 
@@ -47,7 +48,8 @@ void PintarBinario(QPainter &p) {
   for (int fila = 0; fila < 4; ++fila) {
     for (int col = 0; col < 3; ++col) {
       const bool uno = ((bits[fila] >> (2 - col)) & 1) != 0;
-      p.fillRect(4 + col * 3, 3 + fila * 3, 2, 2, uno ? QColor(0, 0, 170) : QColor(176, 176, 176));
+      p.fillRect(4 + col * 3, 3 + fila * 3, 2, 2,
+                 uno ? Estilo::AzulOscuro() : QColor(176, 176, 176));
     }
   }
 }
@@ -77,10 +79,10 @@ QPixmap PintarDisco(int lado) {
   // The metal shutter and the label.
   p.setBrush(QColor(190, 190, 200));
   p.drawRect(QRectF(10.5, 1.5, 11, 9));
-  p.setBrush(QColor(0, 0, 170));
+  p.setBrush(Estilo::AzulOscuro());
   p.drawRect(QRectF(6.5, 14.5, 19, 14));
   p.setPen(Qt::NoPen);
-  p.setBrush(QColor(255, 255, 0));
+  p.setBrush(Estilo::Amarillo());
   for (int linea = 0; linea < 3; ++linea)
     p.drawRect(QRectF(9, 17.5 + linea * 4, 14, 1.5));
   return imagen;

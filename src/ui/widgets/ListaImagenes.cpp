@@ -1,4 +1,4 @@
-#include "platform/widgets/ListaImagenes.h"
+#include "ui/widgets/ListaImagenes.h"
 
 #include <QBitmap>
 

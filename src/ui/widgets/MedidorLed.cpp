@@ -1,4 +1,4 @@
-#include "platform/widgets/MedidorLed.h"
+#include "ui/widgets/MedidorLed.h"
 
 #include <QPainter>
 

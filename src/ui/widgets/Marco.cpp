@@ -1,4 +1,4 @@
-#include "platform/widgets/Marco.h"
+#include "ui/widgets/Marco.h"
 
 #include <QPainter>
 

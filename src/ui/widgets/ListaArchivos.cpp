@@ -1,5 +1,7 @@
-#include "platform/widgets/ListaArchivos.h"
+#include "ui/widgets/ListaArchivos.h"
+#include "ui/widgets/Rutas.h"
 
+#include "disk/Formato.h"
 #include "platform/Errores.h"
 
 #include <QDir>
@@ -46,13 +48,10 @@ std::vector<ListaArchivos::Archivo> ListaArchivos::ArchivosDe(const QString &car
   const std::filesystem::path raiz(QFile::encodeName(carpeta).toStdString());
   for (std::filesystem::directory_iterator it(raiz, ec), fin; !ec && it != fin; it.increment(ec)) {
     std::string nombre = it->path().filename().native();
-    if (nombre.size() <= 4 || nombre.front() == '.')
+    if (nombre.front() == '.')
       continue;
-    const std::string ext = nombre.substr(nombre.size() - 4);
-    const bool esDsk =
-        ext[0] == '.' && (ext[1] | 0x20) == 'd' && (ext[2] | 0x20) == 's' && (ext[3] | 0x20) == 'k';
     std::error_code ecTipo;
-    if (!esDsk || !it->is_regular_file(ecTipo))
+    if (!Formato::EsNombreDeImagen(nombre) || !it->is_regular_file(ecTipo))
       continue;
     archivos.push_back({QFile::decodeName(QByteArray::fromStdString(nombre)), std::move(nombre)});
   }
@@ -64,10 +63,7 @@ std::vector<ListaArchivos::Archivo> ListaArchivos::ArchivosDe(const QString &car
 }
 
 void ListaArchivos::SetPath(const QString &ruta) {
-  const QString limpia =
-      QDir::cleanPath(QDir::isAbsolutePath(QDir::fromNativeSeparators(ruta))
-                          ? QDir::fromNativeSeparators(ruta)
-                          : QDir(path_).absoluteFilePath(QDir::fromNativeSeparators(ruta)));
+  const QString limpia = Rutas::RutaCompleta(path_, ruta);
   const QFileInfo info(limpia);
   if (!info.exists() || !info.isDir())
     LanzarError(Errores::RutaNoEncontrada);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disk/Formato.h"
+
 #include <QListView>
 #include <QString>
 #include <QStringList>
@@ -26,7 +28,7 @@ public:
   // The same name as the host's bytes: names that are not valid UTF-8 show with
   // a replacement character but open by these.
   [[nodiscard]] std::string FileNameBytes() const;
-  [[nodiscard]] static QString Pattern() { return QStringLiteral("*.dsk"); }
+  [[nodiscard]] static QString Pattern() { return QString::fromLatin1(Formato::PatronImagenes); }
   // The names listed, in the order shown.
   [[nodiscard]] QStringList Archivos() const { return modelo_.stringList(); }
 

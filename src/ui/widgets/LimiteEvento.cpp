@@ -1,4 +1,4 @@
-#include "platform/widgets/LimiteEvento.h"
+#include "ui/widgets/LimiteEvento.h"
 
 #include "platform/Errores.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/widgets/ListaImagenes.h"
+#include "ui/widgets/ListaImagenes.h"
 
 #include <QAbstractTableModel>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "platform/widgets/VistaCatalogo.h"
+#include "ui/widgets/VistaCatalogo.h"
 
 #include "platform/Errores.h"
-#include "platform/widgets/ListaImagenes.h"
+#include "ui/widgets/ListaImagenes.h"
 
 #include <QHeaderView>
 

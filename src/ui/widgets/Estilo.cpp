@@ -1,4 +1,4 @@
-#include "platform/widgets/Estilo.h"
+#include "ui/widgets/Estilo.h"
 
 #include <QPalette>
 #include <QWidget>

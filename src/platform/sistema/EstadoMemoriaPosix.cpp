@@ -1,4 +1,4 @@
-#include "platform/EstadoMemoria.h"
+#include "platform/sistema/EstadoMemoria.h"
 
 #include "platform/Errores.h"
 

@@ -1,4 +1,4 @@
-#include "platform/InfoSistema.h"
+#include "platform/sistema/InfoSistema.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/widgets/ListaUnidades.h"
+#include "ui/widgets/ListaUnidades.h"
 
 #include <QDir>
 #include <QFileInfo>

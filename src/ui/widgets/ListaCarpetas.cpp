@@ -1,7 +1,8 @@
-#include "platform/widgets/ListaCarpetas.h"
+#include "ui/widgets/ListaCarpetas.h"
+#include "ui/widgets/Rutas.h"
 
 #include "platform/Errores.h"
-#include "platform/widgets/LimiteEvento.h"
+#include "ui/widgets/LimiteEvento.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,15 +33,6 @@ QIcon IconoCarpeta(bool abierta) {
   return QIcon(imagen);
 }
 
-// Path of a folder given by the user, made absolute and clean.
-QString RutaCompleta(const QString &base, const QString &ruta) {
-  const QString sinSeparadores = QDir::fromNativeSeparators(ruta);
-  const QString absoluta = QDir::isAbsolutePath(sinSeparadores) || base.isEmpty()
-                               ? sinSeparadores
-                               : QDir(base).absoluteFilePath(sinSeparadores);
-  return QDir::cleanPath(absoluta);
-}
-
 } // namespace
 
 ListaCarpetas::ListaCarpetas(QWidget *padre) : QTreeWidget(padre) {
@@ -60,7 +52,7 @@ ListaCarpetas::ListaCarpetas(QWidget *padre) : QTreeWidget(padre) {
 }
 
 void ListaCarpetas::SetPath(const QString &ruta) {
-  const QString nueva = RutaCompleta(path_, ruta);
+  const QString nueva = Rutas::RutaCompleta(path_, ruta);
   const QFileInfo info(nueva);
   if (!info.exists() || !info.isDir())
     LanzarError(Errores::RutaNoEncontrada);
