@@ -1,7 +1,6 @@
 # The program's icon: PNGs at the usual hicolor sizes drawn at build time from
 # data/icono/alcove.svg with rsvg-convert. The window takes them from a Qt
 # resource and the install rules put them in the hicolor theme.
-include_guard(GLOBAL)
 
 set(ALCOVE_ICONO_SVG ${PROJECT_SOURCE_DIR}/data/icono/alcove.svg)
 set(ALCOVE_ICONO_LADOS 16 22 24 32 48 64 128 256)
