@@ -12,10 +12,13 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Alcove looks into the disk images of the Amstrad CPC: the .dsk files of the
 standard and extended CPCEMU layouts. Its window, in Spanish and dressed like
 the CPC's own screen, shows two images side by side with the files in each
-catalogue, their sizes and types, and the image's layout and creator.
+catalogue, their sizes and types, and the image's layout and creator.")
+if(TARGET alcove-cli)
+  string(APPEND CPACK_PACKAGE_DESCRIPTION "
 .
 The alcove-cli command lists, extracts and searches files across whole
 collections of images from the shell.")
+endif()
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
