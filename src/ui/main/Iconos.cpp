@@ -3,6 +3,7 @@
 #include "ui/widgets/Estilo.h"
 #include "ui/widgets/ListaImagenes.h"
 
+#include <QDir>
 #include <QFont>
 #include <QPainter>
 
@@ -66,28 +67,6 @@ void PintarCopia(QPainter &p) {
   p.drawPolygon(punta, 3);
 }
 
-// The CPC's 3-inch disk on a `lado` pixels square.
-QPixmap PintarDisco(int lado) {
-  QPixmap imagen(lado, lado);
-  imagen.fill(Qt::transparent);
-  QPainter p(&imagen);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(lado / 32.0, lado / 32.0);
-  p.setPen(QPen(QColor(20, 20, 20), 1));
-  p.setBrush(QColor(40, 40, 48));
-  p.drawRoundedRect(QRectF(3.5, 1.5, 25, 29), 2, 2);
-  // The metal shutter and the label.
-  p.setBrush(QColor(190, 190, 200));
-  p.drawRect(QRectF(10.5, 1.5, 11, 9));
-  p.setBrush(Estilo::AzulOscuro());
-  p.drawRect(QRectF(6.5, 14.5, 19, 14));
-  p.setPen(Qt::NoPen);
-  p.setBrush(Estilo::Amarillo());
-  for (int linea = 0; linea < 3; ++linea)
-    p.drawRect(QRectF(9, 17.5 + linea * 4, 14, 1.5));
-  return imagen;
-}
-
 } // namespace
 
 QStringList ClavesCatalogo() {
@@ -118,9 +97,15 @@ void LlenarImageEXT(ListaImagenes &lista) {
 }
 
 QIcon IconoAlcove() {
+  // Every size drawn at build time from data/icono/alcove.svg, the file the
+  // desktop's menu shows too.
   QIcon icono;
-  for (const int lado : {16, 24, 32, 48, 64})
-    icono.addPixmap(PintarDisco(lado));
+  const QDir carpeta(QStringLiteral(":/alcove/iconos"));
+  for (const QString &nombre : carpeta.entryList({QStringLiteral("alcove-*.png")}, QDir::Files)) {
+    const QPixmap imagen(carpeta.filePath(nombre));
+    if (!imagen.isNull())
+      icono.addPixmap(imagen);
+  }
   return icono;
 }
 

@@ -20,7 +20,7 @@ namespace Iconos {
 // Fills `lista` with the catalogue icons in the order of ClavesCatalogo.
 void LlenarImageEXT(ListaImagenes &lista);
 
-// The window icon: a 3-inch CPC disk, at several sizes.
+// The window icon: a 3-inch CPC disk, at every size the program carries.
 [[nodiscard]] QIcon IconoAlcove();
 
 } // namespace Iconos

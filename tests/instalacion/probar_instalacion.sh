@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Installs a build into a temporary prefix and checks what a desktop and the
+# Debian tools see: the menu entry, the AppStream metadata, the manual pages,
+# bash completion, alcove-cli --version, and alcove's window with its icon.
+# Usage: probar_instalacion.sh BUILD VERSION CON_CLI (1 when alcove-cli is built)
+set -uo pipefail
+aqui=$(cd "$(dirname "$0")" && pwd)
+raiz=$(cd "$aqui/../.." && pwd)
+. "$aqui/comun.sh"
+build=$1 version=$2 con_cli=$3
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+prefijo=$tmp/prefijo
+if ! cmake --install "$build" --prefix "$prefijo" >"$tmp/install.log" 2>&1; then
+  cat "$tmp/install.log" >&2
+  echo "FALLO: cmake --install" >&2
+  exit 1
+fi
+share=$prefijo/share
+
+# The menu entry, and the icon it names in every size of the theme.
+escritorio=$share/applications/alcove.desktop
+if salida=$(desktop-file-validate "$escritorio" 2>&1) && [ -z "$salida" ]; then
+  bien "desktop-file-validate"
+else
+  falla "desktop-file-validate: $salida"
+fi
+grep -qx 'Exec=alcove' "$escritorio" || falla "la entrada no arranca alcove sin argumentos"
+grep -qx 'Icon=alcove' "$escritorio" || falla "la entrada no nombra el icono alcove"
+grep -q '^Name\[es\]=' "$escritorio" || falla "la entrada no tiene nombre en español"
+[ -s "$share/icons/hicolor/scalable/apps/alcove.svg" ] || falla "falta el icono SVG"
+for lado in "${lados_icono[@]}"; do
+  png=$share/icons/hicolor/${lado}x${lado}/apps/alcove.png
+  # Bytes 16..23 of a PNG are its width and height, big-endian.
+  medida=$(od -An -tu1 -j16 -N8 "$png" 2>/dev/null | awk '{ print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8 }')
+  [ "$medida" = "${lado}x${lado}" ] || falla "icono $png: ${medida:-no existe}"
+done
+
+# The AppStream metadata, and the entry it points at.
+metainfo=("$share"/metainfo/*.metainfo.xml)
+if [ ${#metainfo[@]} -ne 1 ] || [ ! -f "${metainfo[0]}" ]; then
+  falla "no hay un solo archivo en share/metainfo"
+elif salida=$(appstreamcli validate --no-net "${metainfo[0]}" 2>&1); then
+  bien "appstreamcli validate"
+  grep -q '<launchable type="desktop-id">alcove.desktop</launchable>' "${metainfo[0]}" ||
+    falla "los metadatos no nombran alcove.desktop"
+else
+  falla "appstreamcli validate: $salida"
+fi
+
+# Manual pages render with no warning from man or groff.
+paginas=("$share"/man/man1/*.1.gz)
+[ "$con_cli" = 1 ] || paginas+=("$build/man/alcove-cli.1.gz")
+[ -f "$share/man/man1/alcove.1.gz" ] || falla "falta alcove(1)"
+for pagina in "${paginas[@]}"; do
+  if MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$pagina" >"$tmp/man.txt" 2>"$tmp/man.err" &&
+    [ ! -s "$tmp/man.err" ] && grep -q 'NOMBRE' "$tmp/man.txt"; then
+    bien "man -l $(basename "$pagina")"
+  else
+    falla "man -l $pagina: $(cat "$tmp/man.err")"
+  fi
+done
+
+# Completion, from the installed file or else from the source tree.
+completado=$share/bash-completion/completions/alcove-cli
+[ "$con_cli" = 1 ] || completado=$raiz/data/bash-completion/alcove-cli
+mkdir -p "$tmp/compl/carpeta"
+# completar PALABRA...: what bash offers for the last word.
+completar() {
+  (cd "$tmp/compl" && bash -c '
+    . /usr/share/bash-completion/bash_completion
+    . "$1"; shift
+    COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+    COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+    _alcove_cli alcove-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}"
+    printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' _ "$completado" "$@")
+}
+: >"$tmp/compl/uno.dsk" >"$tmp/compl/dos.DSK" >"$tmp/compl/nota.txt"
+while IFS='|' read -r linea esperado; do
+  read -r -a palabras <<<"$linea"
+  [ "${linea: -1}" = " " ] && palabras+=("")
+  obtenido=$(completar "${palabras[@]}")
+  [ "$obtenido" = "$esperado" ] && bien "completado '$linea'" ||
+    falla "completado '$linea': '$obtenido', se esperaba '$esperado'"
+done <<'TABLA'
+alcove-cli |cat dump find get info ls 
+alcove-cli l|ls 
+alcove-cli --v|--version 
+alcove-cli ls --b|--borrados 
+alcove-cli get -|--force --help --raw -o 
+alcove-cli find --j|--json 
+alcove-cli ls |carpeta dos.DSK uno.dsk 
+alcove-cli get -o |carpeta 
+TABLA
+
+# The command line, once it is part of the build.
+if [ "$con_cli" = 1 ]; then
+  if salida=$("$prefijo/bin/alcove-cli" --version 2>&1) && [[ $salida == *"$version"* ]]; then
+    bien "alcove-cli --version: $salida"
+  else
+    falla "alcove-cli --version: $salida"
+  fi
+else
+  echo "OMITIDO: alcove-cli --version (alcove-cli aún no se compila en esta rama)"
+fi
+
+# The program itself, started from the prefix.
+mkdir -p "$tmp/casa"
+comprobar_ventana "$prefijo/bin/alcove" "$tmp/casa"
+
+[ "$fallos" -eq 0 ] || { echo "$fallos comprobaciones fallidas" >&2; exit 1; }
+echo "Instalación correcta"
