@@ -75,6 +75,35 @@ void NumByte_200KB(benchmark::State &state) {
 }
 BENCHMARK(NumByte_200KB)->Unit(benchmark::kMillisecond);
 
+// A reader that jumps between sectors: positions spread over the whole image,
+// in an order with no pattern a block could follow.
+void LecturasAleatorias(benchmark::State &state, const std::string &ruta) {
+  Cls_Disco d;
+  d.Cargar(ruta);
+  const auto total = static_cast<std::uint32_t>(d.TotalBytes);
+  std::vector<double> posiciones(4096);
+  std::uint32_t x = 12345;
+  for (double &p : posiciones) {
+    x = x * 1103515245u + 12345u;
+    p = static_cast<double>((x >> 8) % total);
+  }
+  for (auto _ : state) {
+    unsigned suma = 0;
+    for (const double p : posiciones) {
+      suma += d.NumByte(p);
+    }
+    benchmark::DoNotOptimize(suma);
+  }
+  const auto lecturas = static_cast<double>(state.iterations() * posiciones.size());
+  state.counters["ns_por_lectura"] =
+      benchmark::Counter(lecturas, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+void NumByte_Aleatorio(benchmark::State &state) { LecturasAleatorias(state, F().imagen); }
+BENCHMARK(NumByte_Aleatorio)->Unit(benchmark::kMillisecond);
+// Past the size read whole: each jump reads a page.
+void NumByte_Aleatorio8MiB(benchmark::State &state) { LecturasAleatorias(state, F().grande); }
+BENCHMARK(NumByte_Aleatorio8MiB)->Unit(benchmark::kMillisecond);
+
 void Base_Copia8MiB(benchmark::State &state) {
   CopiarConUnaLecturaYUnaEscritura(state, F().grande, F().salida, 8 << 20);
 }

@@ -149,6 +149,9 @@ void Cls_Disco::MeterSTR(double HexI, double HexO, std::string Datos) {
   if (hasta >= Plataforma::LongitudMaximaImagen) {
     LanzarError(Errores::PosicionIncorrecta);
   }
+  if (!Plataforma::EstaAbierto(NumFichero)) {
+    LanzarError(Errores::NumeroArchivoIncorrecto);
+  }
   // Another program may have saved a new file over the image's name, or
   // deleted it: writing into the old, nameless file would lose the edit.
   if (!Plataforma::EsElMismoArchivo(NumFichero, NombreFichero)) {

@@ -19,6 +19,9 @@ namespace {
 // Reads are served from one aligned block; writes gather into one pending run.
 constexpr std::int64_t TamanoBloque = 64 * 1024;
 constexpr std::int64_t TamanoPagina = 4 * 1024;
+// Files up to this size are read whole on a jump; the largest disk images are
+// about 1 MB.
+constexpr std::int64_t MaximoEnMemoria = 4 * 1024 * 1024;
 constexpr std::size_t MaximoPendiente = 256 * 1024;
 
 struct Archivo {
@@ -27,6 +30,7 @@ struct Archivo {
   std::string ruta;
   std::int64_t longitud = 0; // as far as this process has made it; see Longitud
   std::unique_ptr<std::uint8_t[]> bloque;
+  std::int64_t capacidadBloque = 0;
   std::unique_ptr<std::uint8_t[]> pendiente;
 
   Archivo() = default;
@@ -109,22 +113,30 @@ void OlvidarBloque(detalle::Vista &v) {
 }
 
 void CargarBloque(Archivo &a, detalle::Vista &v, std::int64_t pos) {
-  // A reader walking on from the block it had gets a whole block; one that
-  // jumps about (from sector to sector of a disk) gets a page, so that a miss
-  // costs a page's copy and not a block's.
+  // A reader walking on from the block it had gets a whole block. One that
+  // jumps about (from sector to sector of a disk) gets the whole file when it
+  // is as small as disk images are, so that later jumps cost no call at all,
+  // and a page otherwise, so that a miss costs a page's copy and not a block's.
   const bool seguido = v.validos > 0 && pos == v.protegidoHasta;
-  const std::int64_t largo = seguido ? TamanoBloque : TamanoPagina;
+  std::int64_t inicio = pos - pos % TamanoPagina;
+  std::int64_t largo = seguido ? TamanoBloque : TamanoPagina;
+  const std::int64_t entero = (a.longitud / TamanoPagina + 1) * TamanoPagina;
+  if (!seguido && a.longitud <= MaximoEnMemoria && pos < entero) {
+    inicio = 0;
+    largo = std::max(entero, TamanoBloque);
+  }
   VaciarPendiente(a, v);
   OlvidarBloque(v);
-  if (!a.bloque) {
-    a.bloque = std::make_unique<std::uint8_t[]>(TamanoBloque);
+  if (a.capacidadBloque < largo) {
+    a.bloque = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(largo));
+    a.capacidadBloque = largo;
     v.bloque = a.bloque.get();
   }
-  v.inicioBloque = pos - pos % TamanoPagina;
+  v.inicioBloque = inicio;
   v.validos = static_cast<std::int64_t>(
-      LeerCompleto(a.fd, v.inicioBloque, a.bloque.get(), static_cast<std::size_t>(largo)));
-  v.protegidoDesde = v.inicioBloque;
-  v.protegidoHasta = v.inicioBloque + largo;
+      LeerCompleto(a.fd, inicio, a.bloque.get(), static_cast<std::size_t>(largo)));
+  v.protegidoDesde = inicio;
+  v.protegidoHasta = inicio + largo;
 }
 
 } // namespace
