@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <utility>
+
 namespace {
 
 struct Memoria {

@@ -10,8 +10,6 @@
 #include <cstdlib>
 
 #include <xcb/xcb.h>
-// After xcb.h: the declaration of QX11Application needs xcb_connection_t.
-#include <QtGui/qguiapplication_platform.h>
 #endif
 
 namespace {
