@@ -12,5 +12,9 @@ alcove_test(prueba_e2e_ventana
   SOURCES e2e/test_e2e_ventana.cpp
   LIBS alcove_escritorio_x alcove_dskgen
   LABELS e2e)
-target_compile_definitions(prueba_e2e_ventana PRIVATE ALCOVE_BINARIO="$<TARGET_FILE:alcove>")
-add_dependencies(prueba_e2e_ventana alcove)
+# The progress window on its own, for the title the X server holds for it.
+add_executable(alcove_muestra_progreso e2e/muestra_progreso.cpp)
+target_link_libraries(alcove_muestra_progreso PRIVATE alcove_auxiliary alcove_warnings)
+target_compile_definitions(prueba_e2e_ventana PRIVATE ALCOVE_BINARIO="$<TARGET_FILE:alcove>"
+                           ALCOVE_MUESTRA_PROGRESO="$<TARGET_FILE:alcove_muestra_progreso>")
+add_dependencies(prueba_e2e_ventana alcove alcove_muestra_progreso)

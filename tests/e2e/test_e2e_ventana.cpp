@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace {
@@ -204,6 +206,69 @@ TEST(AlcoveEnXvfb, ClickedImagesShowTheirCataloguesYellowOnDarkBlue) {
   EXPECT_EQ(filaDe("ALCOVE"), 0);
   EXPECT_EQ(filaDe("MIDDLE"), 1);
   EXPECT_EQ(filaDe("ZEBRA"), 2);
+}
+
+// What xprop says of `propiedades` of window `id` on display `pantalla`.
+std::string Xprop(const std::string &pantalla, unsigned long id, const std::string &propiedades) {
+  const std::string orden =
+      "xprop -display " + pantalla + " -id " + std::to_string(id) + " " + propiedades + " 2>&1";
+  std::string salida;
+  if (FILE *tubo = ::popen(orden.c_str(), "r")) {
+    char trozo[256];
+    while (std::fgets(trozo, sizeof trozo, tubo) != nullptr)
+      salida += trozo;
+    ::pclose(tubo);
+  }
+  return salida;
+}
+
+// The text after "NAME(TYPE) = " on the line of property `nombre`, or nullopt
+// when xprop printed no such line.
+std::optional<std::string> ValorXprop(const std::string &salida, const std::string &nombre) {
+  std::size_t inicio = 0;
+  while (inicio < salida.size()) {
+    const std::size_t fin = std::min(salida.find('\n', inicio), salida.size());
+    const std::string linea = salida.substr(inicio, fin - inicio);
+    inicio = fin + 1;
+    if (linea.rfind(nombre + "(", 0) != 0)
+      continue;
+    const std::size_t igual = linea.find(" = ");
+    return igual == std::string::npos ? std::string() : linea.substr(igual + 3);
+  }
+  return std::nullopt;
+}
+
+// Qt offers the program's name where a window's title is empty; the progress
+// window must show no caption text at all, whatever the window manager reads.
+TEST(AlcoveEnXvfb, TheProgressWindowHoldsNoCaptionTextForTheXServer) {
+  ASSERT_TRUE(EscritorioX::EnElPath("Xvfb")) << "Xvfb is missing: scripts/setup installs it";
+  ASSERT_TRUE(EscritorioX::EnElPath("xprop"))
+      << "xprop is missing: scripts/setup installs x11-utils";
+  CarpetaTemporal carpeta;
+  std::filesystem::create_directory(carpeta.Ruta() / "run");
+  EscritorioX::ServidorVirtual x(1024, 768);
+  EscritorioX::Proceso progreso(ALCOVE_MUESTRA_PROGRESO, {}, carpeta.Ruta(),
+                                {{"DISPLAY", x.Nombre()},
+                                 {"QT_QPA_PLATFORM", "xcb"},
+                                 {"XDG_RUNTIME_DIR", (carpeta.Ruta() / "run").string()}});
+  const std::optional<unsigned long> id = x.EsperarVentanaDe(progreso.Pid(), 20s);
+  ASSERT_TRUE(id.has_value()) << "the progress window never showed";
+  // Let the program settle, in case anything wrote the title again after mapping.
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(progreso.Vivo());
+
+  // The window found is Alcove's, and xprop reads its properties.
+  const std::string clase = Xprop(x.Nombre(), *id, "WM_CLASS");
+  EXPECT_NE(clase.find("\"Alcove\""), std::string::npos) << clase;
+
+  const std::string nombres = Xprop(x.Nombre(), *id, "_NET_WM_NAME WM_NAME");
+  std::printf("%s", nombres.c_str());
+  for (const char *propiedad : {"_NET_WM_NAME", "WM_NAME"}) {
+    SCOPED_TRACE(propiedad);
+    const std::optional<std::string> valor = ValorXprop(nombres, propiedad);
+    ASSERT_TRUE(valor.has_value()) << nombres;
+    EXPECT_TRUE(valor->empty() || *valor == "\"\"") << "caption text: " << *valor;
+  }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Ayudas.h"
 
 #include "platform/Errores.h"
+#include "ui/widgets/CarpetasUnidad.h"
 #include "ui/widgets/ListaCarpetas.h"
 #include "ui/widgets/ListaImagenes.h"
 #include "ui/widgets/ListaUnidades.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -179,6 +181,75 @@ TEST(ListaUnidades, OffersRootAndMountedFoldersAndFindsTheDriveOfAPath) {
 
   ListaUnidades lista;
   EXPECT_EQ(lista.Drive(), ListaUnidades::UnidadDe(QDir::currentPath(), unidades));
+}
+
+// Drives given to the lists instead of the host's, for the life of the object.
+class UnidadesDadas {
+public:
+  explicit UnidadesDadas(QStringList unidades)
+      : unidades_(std::make_shared<QStringList>(std::move(unidades))) {
+    CarpetasUnidad::FijarFuente([lista = unidades_] { return *lista; });
+  }
+  ~UnidadesDadas() { CarpetasUnidad::FijarFuente({}); }
+  UnidadesDadas(const UnidadesDadas &) = delete;
+  UnidadesDadas &operator=(const UnidadesDadas &) = delete;
+
+  // A volume mounted after the start.
+  void Agregar(const QString &unidad) { *unidades_ << unidad; }
+
+private:
+  std::shared_ptr<QStringList> unidades_;
+};
+
+TEST(CarpetasUnidad, EachDriveStartsAtTheStartingFolderOrItsRootAndKeepsTheLastOneVisited) {
+  CarpetaTemporal carpeta;
+  const QString t = QRuta(carpeta.Ruta());
+  ASSERT_TRUE(QDir(t).mkpath("inicio"));
+  ASSERT_TRUE(QDir(t).mkpath("m/x"));
+  const CarpetaActual actual(carpeta.Ruta() / "inicio");
+  const UnidadesDadas unidades({"/", t, t + "/m"});
+
+  EXPECT_TRUE(CarpetasUnidad::EsUnidad(t));
+  EXPECT_FALSE(CarpetasUnidad::EsUnidad(t + "/inicio"));
+  EXPECT_FALSE(CarpetasUnidad::EsUnidad(""));
+  EXPECT_EQ(CarpetasUnidad::CarpetaActual(t), t + "/inicio");
+  EXPECT_EQ(CarpetasUnidad::CarpetaActual(t + "/m"), t + "/m");
+
+  // A folder on the inner drive is remembered for it, not for the outer one.
+  CarpetasUnidad::Recordar(t + "/m/x");
+  EXPECT_EQ(CarpetasUnidad::CarpetaActual(t + "/m"), t + "/m/x");
+  EXPECT_EQ(CarpetasUnidad::CarpetaActual(t), t + "/inicio");
+
+  // The drive lists offer the drives given, on the drive of the present folder.
+  ListaUnidades lista;
+  QStringList ofrecidas;
+  for (int i = 0; i < lista.count(); ++i)
+    ofrecidas << lista.itemText(i);
+  EXPECT_EQ(ofrecidas, (QStringList{"/", t, t + "/m"}));
+  EXPECT_EQ(lista.Drive(), t);
+}
+
+TEST(CarpetasUnidad, AFolderThatHasGoneGivesWayToItsParentOnTheSameDriveOrTheRoot) {
+  CarpetaTemporal carpeta;
+  const QString t = QRuta(carpeta.Ruta());
+  ASSERT_TRUE(QDir(t).mkpath("a/b/c"));
+  ASSERT_TRUE(QDir(t).mkpath("m/y"));
+  UnidadesDadas unidades({"/", t, t + "/m"});
+
+  CarpetasUnidad::Recordar(t + "/a/b/c");
+  CarpetasUnidad::Recordar(t + "/m/y");
+  // "a/b" becomes a drive of its own, as a volume mounted there would, and the
+  // remembered folder goes: its parent is on another drive now.
+  unidades.Agregar(t + "/a/b");
+  ASSERT_TRUE(QDir(t + "/a/b/c").removeRecursively());
+  EXPECT_EQ(CarpetasUnidad::CarpetaActual(t), t + "/a");
+
+  // A drive whose root has gone too: its root all the same, for the folder list
+  // to refuse.
+  ASSERT_TRUE(QDir(t + "/m").removeRecursively());
+  EXPECT_EQ(CarpetasUnidad::CarpetaActual(t + "/m"), t + "/m");
+  ListaCarpetas dir;
+  EXPECT_THROW(dir.SetPath(t + "/m"), ErrorAlcove);
 }
 
 TEST(ListaUnidades, EveryChangeIsAnEventAndACancelledOneGoesBackQuietly) {

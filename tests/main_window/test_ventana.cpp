@@ -5,6 +5,7 @@
 #include "platform/Errores.h"
 #include "ui/auxiliary/F_Acerca.h"
 #include "ui/main/F_Alcove.h"
+#include "ui/widgets/CarpetasUnidad.h"
 #include "ui/widgets/ListaCarpetas.h"
 #include "ui/widgets/ListaUnidades.h"
 
@@ -14,7 +15,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <cstdlib>
 
 #include <memory>
 
@@ -452,6 +456,167 @@ TEST_F(VentanaPrincipal, FailuresAreToldOnceAndThePaneKeepsWhatItShowed) {
   EXPECT_THROW((void)ventana->ExisteDisco(2), ErrorAlcove);
   EXPECT_FALSE(ventana->ExisteDisco(1));
   EXPECT_EQ(Paneles()[0], "juegos.dsk");
+}
+
+// A second drive beside the one the tests' folder is on: the host's /dev/shm (a
+// tmpfs mounted on its own) when the drive list offers it and it is writable
+// (Qt's list of volumes leaves out those under /dev, so it seldom does);
+// otherwise, or with ALCOVE_UNIDADES_DE_PRUEBA set, a temporary folder given to
+// the drive lists as a drive. Either way the remembered folders start afresh, from the present
+// folder, and the host's drives come back with the object.
+class SegundaUnidad {
+public:
+  SegundaUnidad() {
+    const QString shm = QStringLiteral("/dev/shm");
+    const bool usarHost = std::getenv("ALCOVE_UNIDADES_DE_PRUEBA") == nullptr &&
+                          ListaUnidades::UnidadesDelSistema().contains(shm);
+    if (usarHost) {
+      auto propia = std::make_unique<QTemporaryDir>(shm + "/alcove-XXXXXX");
+      if (propia->isValid()) {
+        unidad_ = shm;
+        carpeta_ = std::move(propia);
+      }
+    }
+    if (carpeta_ == nullptr) {
+      carpeta_ = std::make_unique<QTemporaryDir>();
+      unidad_ = QDir::cleanPath(carpeta_->path());
+      CarpetasUnidad::FijarFuente([segunda = unidad_] {
+        return QStringList{QStringLiteral("/"), segunda};
+      });
+      std::printf("[ drives   ] / and %s, given to the lists\n", qPrintable(unidad_));
+    } else {
+      CarpetasUnidad::FijarFuente({});
+      std::printf("[ drives   ] the host's, %s among them\n", qPrintable(unidad_));
+    }
+  }
+  ~SegundaUnidad() { CarpetasUnidad::FijarFuente({}); }
+  SegundaUnidad(const SegundaUnidad &) = delete;
+  SegundaUnidad &operator=(const SegundaUnidad &) = delete;
+
+  // The drive's text in the drive lists.
+  [[nodiscard]] const QString &Unidad() const { return unidad_; }
+  // A folder of our own on that drive, removed with the object.
+  [[nodiscard]] QString Propia() const { return QDir::cleanPath(carpeta_->path()); }
+
+private:
+  QString unidad_;
+  std::unique_ptr<QTemporaryDir> carpeta_;
+};
+
+class VentanaDosUnidades : public VentanaPrincipal {
+protected:
+  void SetUp() override {
+    VentanaPrincipal::SetUp();
+    // The drives and the starting folder are read as the window is built.
+    ventana.reset();
+    segunda = std::make_unique<SegundaUnidad>();
+    primera = ListaUnidades::UnidadDe(Base(), CarpetasUnidad::Unidades());
+    ventana = std::make_unique<F_Alcove>();
+    ventana->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana.get()));
+    ASSERT_NE(Drive(0).findText(segunda->Unidad()), -1);
+    ASSERT_NE(primera, segunda->Unidad());
+  }
+  void TearDown() override {
+    VentanaPrincipal::TearDown();
+    segunda.reset();
+  }
+
+  void ElegirUnidad(int i, const QString &unidad) {
+    const int indice = Drive(i).findText(unidad);
+    ASSERT_GE(indice, 0) << unidad.toStdString();
+    Drive(i).setCurrentIndex(indice);
+  }
+  // A double click on the row of folder `ruta` in pane i's folder list.
+  void AbrirCarpeta(int i, const QString &ruta) {
+    for (QTreeWidgetItemIterator it(&Dir(i)); *it; ++it) {
+      if ((*it)->data(0, Qt::UserRole).toString() == ruta) {
+        DobleClic(Dir(i).viewport(), Dir(i).visualItemRect(*it).center());
+        return;
+      }
+    }
+    FAIL() << ruta.toStdString() << " is not listed in pane " << i;
+  }
+
+  std::unique_ptr<SegundaUnidad> segunda;
+  QString primera;
+};
+
+TEST_F(VentanaDosUnidades, EachDriveGoesBackToTheLastFolderEitherPaneVisitedOnIt) {
+  const QString otra = segunda->Unidad();
+  const QString propia = segunda->Propia();
+  QDir(propia).mkpath("dentro");
+
+  // Nothing visited on the other drive yet: its root.
+  ElegirUnidad(0, otra);
+  EXPECT_EQ(Dir(0).Path(), otra);
+  EXPECT_EQ(File(0).Path(), otra);
+  AbrirCarpeta(0, propia);
+  AbrirCarpeta(0, propia + "/dentro");
+  ASSERT_EQ(Dir(0).Path(), propia + "/dentro");
+
+  // Back on the first drive: the folder the program started in.
+  ElegirUnidad(0, primera);
+  EXPECT_EQ(Dir(0).Path(), Base());
+  EXPECT_EQ(File(0).Archivos(), (QStringList{"extendido.DSK", "juegos.dsk"}));
+
+  // Pane B finds the folder pane A left on the other drive.
+  ElegirUnidad(1, otra);
+  EXPECT_EQ(Dir(1).Path(), propia + "/dentro");
+  EXPECT_EQ(File(1).Path(), propia + "/dentro");
+
+  // Pane B goes into "sub" on the first drive; pane A, sent there again, follows.
+  ElegirUnidad(1, primera);
+  EXPECT_EQ(Dir(1).Path(), Base());
+  AbrirCarpeta(1, Base() + "/sub");
+  ElegirUnidad(0, otra);
+  ElegirUnidad(0, primera);
+  EXPECT_EQ(Dir(0).Path(), Base() + "/sub");
+  EXPECT_EQ(File(0).Archivos(), QStringList{"sub.dsk"});
+
+  // The root's own row in the folder list is the root, not the drive's folder.
+  ElegirUnidad(1, otra);
+  AbrirCarpeta(1, otra);
+  EXPECT_EQ(Dir(1).Path(), otra);
+  ElegirUnidad(0, otra);
+  EXPECT_EQ(Dir(0).Path(), otra);
+  EXPECT_TRUE(avisos.mensajes.isEmpty());
+}
+
+TEST_F(VentanaDosUnidades, ADriveWhoseFolderHasGoneGoesToItsNearestParentThereOrItsRoot) {
+  struct Caso {
+    const char *nombre;
+    const char *borrada; // under the remembered a/b/c; empty: nothing removed
+    const char *destino; // under the drive's own folder; null: the drive's root
+  };
+  const Caso casos[] = {
+      {"still there", "", "a/b/c"},
+      {"the folder gone", "a/b/c", "a/b"},
+      {"two levels gone", "a/b", "a"},
+      {"the whole case gone", nullptr, nullptr},
+  };
+  for (const Caso &caso : casos) {
+    SCOPED_TRACE(caso.nombre);
+    auto propia = std::make_unique<QTemporaryDir>(segunda->Propia() + "/caso-XXXXXX");
+    ASSERT_TRUE(propia->isValid());
+    const QString raiz = QDir::cleanPath(propia->path());
+    ASSERT_TRUE(QDir(raiz).mkpath("a/b/c"));
+    Dir(0).SetPath(raiz + "/a/b/c");
+    ElegirUnidad(0, primera);
+    if (caso.borrada == nullptr) {
+      propia.reset();
+    } else if (*caso.borrada != '\0') {
+      ASSERT_TRUE(QDir(raiz + "/" + caso.borrada).removeRecursively());
+    }
+    ElegirUnidad(0, segunda->Unidad());
+    const QString esperado = caso.destino == nullptr
+                                 ? segunda->Propia()
+                                 : raiz + "/" + QString::fromLatin1(caso.destino);
+    EXPECT_EQ(Dir(0).Path(), esperado);
+    EXPECT_EQ(Drive(0).Drive(), segunda->Unidad());
+    ElegirUnidad(0, primera);
+  }
+  EXPECT_TRUE(avisos.mensajes.isEmpty());
 }
 
 } // namespace

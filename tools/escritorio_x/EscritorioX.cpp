@@ -1,5 +1,6 @@
 #include "EscritorioX.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -31,6 +32,23 @@ std::optional<std::string> TituloDe(Display *dpy, Window ventana) {
   std::string titulo(nombre);
   XFree(nombre);
   return titulo;
+}
+
+std::optional<long> PidDe(Display *dpy, Window ventana) {
+  const Atom netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
+  Atom tipo = 0;
+  int formato = 0;
+  unsigned long n = 0, quedan = 0;
+  unsigned char *datos = nullptr;
+  if (XGetWindowProperty(dpy, ventana, netWmPid, 0, 1, False, XA_CARDINAL, &tipo, &formato, &n,
+                         &quedan, &datos) != Success)
+    return std::nullopt;
+  std::optional<long> pid;
+  if (datos != nullptr && formato == 32 && n == 1)
+    pid = *reinterpret_cast<const long *>(datos); // format 32 comes as longs
+  if (datos != nullptr)
+    XFree(datos);
+  return pid;
 }
 
 } // namespace
@@ -168,6 +186,33 @@ std::optional<QRect> ServidorVirtual::EsperarVentana(const std::string &titulo,
       if (hallada)
         return hallada;
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return std::nullopt;
+}
+
+std::optional<unsigned long> ServidorVirtual::EsperarVentanaDe(int pid,
+                                                               std::chrono::milliseconds plazo) {
+  Display *dpy = Dpy(pantalla_);
+  const auto limite = std::chrono::steady_clock::now() + plazo;
+  while (std::chrono::steady_clock::now() < limite) {
+    Window raiz = 0, padre = 0;
+    Window *hijas = nullptr;
+    unsigned int n = 0;
+    std::optional<unsigned long> hallada;
+    if (XQueryTree(dpy, DefaultRootWindow(dpy), &raiz, &padre, &hijas, &n) != 0) {
+      for (unsigned int i = 0; i < n && !hallada; ++i) {
+        XWindowAttributes atributos{};
+        if (PidDe(dpy, hijas[i]) != pid || XGetWindowAttributes(dpy, hijas[i], &atributos) == 0 ||
+            atributos.map_state != IsViewable)
+          continue;
+        hallada = hijas[i];
+      }
+      if (hijas != nullptr)
+        XFree(hijas);
+    }
+    if (hallada)
+      return hallada;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return std::nullopt;

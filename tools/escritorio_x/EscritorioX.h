@@ -47,6 +47,10 @@ public:
   // Screen rectangle of the top-level window titled `titulo`, once it is mapped.
   [[nodiscard]] std::optional<QRect> EsperarVentana(const std::string &titulo,
                                                     std::chrono::milliseconds plazo);
+  // The top-level window of process `pid` (by its _NET_WM_PID), once it is
+  // mapped: its X id, for tools such as xprop.
+  [[nodiscard]] std::optional<unsigned long> EsperarVentanaDe(int pid,
+                                                              std::chrono::milliseconds plazo);
   // A left click at screen point (x, y), as the mouse would make it.
   void Clic(int x, int y);
   // The screen's pixels inside `zona`.

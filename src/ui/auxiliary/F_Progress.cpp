@@ -1,6 +1,7 @@
 #include "ui/auxiliary/F_Progress.h"
 
 #include "ui/widgets/Estilo.h"
+#include "ui/widgets/SinCaption.h"
 #include "ui/widgets/Twips.h"
 #include "util/Redondeo.h"
 
@@ -175,6 +176,8 @@ void F_Progress::SetTitulo(const std::string &texto) {
 
 void F_Progress::Mostrar() {
   Cargar();
+  // No caption text, not even the one Qt would put in an empty title's place.
+  Plataforma::QuitarCaption(*ventana_);
   ventana_->show();
   ventana_->raise();
   ventana_->repaint();

@@ -2,6 +2,7 @@
 #include "ui/widgets/Rutas.h"
 
 #include "platform/Errores.h"
+#include "ui/widgets/CarpetasUnidad.h"
 #include "ui/widgets/LimiteEvento.h"
 
 #include <QDir>
@@ -52,6 +53,10 @@ ListaCarpetas::ListaCarpetas(QWidget *padre) : QTreeWidget(padre) {
 }
 
 void ListaCarpetas::SetPath(const QString &ruta) {
+  IrA(CarpetasUnidad::EsUnidad(ruta) ? CarpetasUnidad::CarpetaActual(ruta) : ruta);
+}
+
+void ListaCarpetas::IrA(const QString &ruta) {
   const QString nueva = Rutas::RutaCompleta(path_, ruta);
   const QFileInfo info(nueva);
   if (!info.exists() || !info.isDir())
@@ -60,6 +65,7 @@ void ListaCarpetas::SetPath(const QString &ruta) {
     LanzarError(Errores::ErrorAccesoRuta);
   const bool cambia = nueva != path_;
   path_ = nueva;
+  CarpetasUnidad::Recordar(path_);
   Listar();
   if (cambia)
     emit Change();
@@ -88,7 +94,7 @@ void ListaCarpetas::Abrir(QTreeWidgetItem *elemento) {
     return;
   const QString ruta = elemento->data(0, RolRuta).toString();
   // A user's move: whatever fails is told here, the list stays where it was.
-  Plataforma::ProtegerEvento(this, [this, ruta] { SetPath(ruta); });
+  Plataforma::ProtegerEvento(this, [this, ruta] { IrA(ruta); });
 }
 
 void ListaCarpetas::Listar() {

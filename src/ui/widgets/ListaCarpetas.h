@@ -14,8 +14,11 @@ public:
 
   [[nodiscard]] QString Path() const { return path_; }
   // Moves to `ruta` (absolute, or relative to the current folder) and lists it.
+  // The text of a drive of the drive list moves to that drive's current folder
+  // (CarpetasUnidad), as a drive letter alone does on hosts that have them.
   // Raises Change when the path differs from the one before. A path that is not a
-  // readable folder throws ErrorAlcove and changes nothing.
+  // readable folder throws ErrorAlcove and changes nothing. Every folder reached
+  // becomes its drive's current folder.
   void SetPath(const QString &ruta);
 
   // The full path of the folder shown in row `fila` (0 is the root), empty
@@ -34,6 +37,8 @@ protected:
 private:
   void Listar();
   void Abrir(QTreeWidgetItem *elemento);
+  // Moves to the folder `ruta` itself, even when it is a drive's root.
+  void IrA(const QString &ruta);
 
   QString path_;
 };

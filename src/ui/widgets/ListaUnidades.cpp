@@ -1,5 +1,7 @@
 #include "ui/widgets/ListaUnidades.h"
 
+#include "ui/widgets/CarpetasUnidad.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalBlocker>
@@ -8,7 +10,7 @@
 #include <algorithm>
 
 ListaUnidades::ListaUnidades(QWidget *padre) : QComboBox(padre) {
-  Rellenar(UnidadDe(QDir::currentPath(), UnidadesDelSistema()));
+  Rellenar(UnidadDe(QDir::currentPath(), CarpetasUnidad::Unidades()));
   connect(this, &QComboBox::currentIndexChanged, this, &ListaUnidades::AlCambiarIndice);
 }
 
@@ -48,7 +50,7 @@ QString ListaUnidades::UnidadDe(const QString &ruta, const QStringList &unidades
 }
 
 void ListaUnidades::SetDrive(const QString &ruta) {
-  const int indice = findText(UnidadDe(ruta, UnidadesDelSistema()));
+  const int indice = findText(UnidadDe(ruta, CarpetasUnidad::Unidades()));
   if (indice >= 0)
     setCurrentIndex(indice);
 }
@@ -70,7 +72,7 @@ void ListaUnidades::showPopup() {
 void ListaUnidades::Rellenar(const QString &seleccion) {
   rellenando_ = true;
   clear();
-  addItems(UnidadesDelSistema());
+  addItems(CarpetasUnidad::Unidades());
   const int indice = findText(seleccion);
   setCurrentIndex(indice >= 0 ? indice : 0);
   rellenando_ = false;

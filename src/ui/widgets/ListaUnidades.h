@@ -6,7 +6,8 @@
 
 // Drop-down list of the host's drives. On Linux these are "/" and the mounted
 // volumes that are folders; on Windows the drive roots. Every text it offers is a
-// path that a folder list accepts.
+// path that a folder list accepts, and takes it to that drive's current folder.
+// The drives come from CarpetasUnidad::Unidades.
 class ListaUnidades : public QComboBox {
   Q_OBJECT
 
