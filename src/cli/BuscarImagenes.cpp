@@ -1,0 +1,62 @@
+#include "cli/BuscarImagenes.h"
+
+#include "platform/Errores.h"
+
+#include <algorithm>
+
+namespace Cli {
+
+namespace fs = std::filesystem;
+
+bool EsNombreDeImagen(const std::string &nombre) {
+  constexpr std::string_view kExt = ".dsk";
+  if (nombre.size() <= kExt.size()) {
+    return false;
+  }
+  const std::string_view fin = std::string_view(nombre).substr(nombre.size() - kExt.size());
+  return std::equal(fin.begin(), fin.end(), kExt.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+}
+
+namespace {
+
+void Recorrer(const fs::path &carpeta, std::vector<fs::path> &imagenes,
+              const std::function<void(const fs::path &, const std::string &)> &alFallar) {
+  std::error_code ec;
+  fs::directory_iterator it(carpeta, ec);
+  std::vector<fs::path> subcarpetas;
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code ecTipo;
+    // symlink_status: a link to a folder is not entered, so no loop can form.
+    const fs::file_type tipo = it->symlink_status(ecTipo).type();
+    if (tipo == fs::file_type::directory) {
+      subcarpetas.push_back(it->path());
+    } else if (EsNombreDeImagen(it->path().filename().string()) &&
+               it->is_regular_file(ecTipo)) {
+      imagenes.push_back(it->path());
+    }
+  }
+  if (ec) {
+    alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(ec.value())));
+  }
+  for (const fs::path &sub : subcarpetas) {
+    Recorrer(sub, imagenes, alFallar);
+  }
+}
+
+} // namespace
+
+std::vector<fs::path>
+BuscarImagenes(const std::vector<fs::path> &carpetas,
+               const std::function<void(const fs::path &, const std::string &)> &alFallar) {
+  std::vector<fs::path> imagenes;
+  for (const fs::path &carpeta : carpetas) {
+    Recorrer(carpeta, imagenes, alFallar);
+  }
+  std::sort(imagenes.begin(), imagenes.end());
+  imagenes.erase(std::unique(imagenes.begin(), imagenes.end()), imagenes.end());
+  return imagenes;
+}
+
+} // namespace Cli

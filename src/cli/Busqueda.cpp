@@ -1,0 +1,142 @@
+// `find`: a pattern over every image under some folders, in parallel.
+#include "cli/BuscarImagenes.h"
+#include "cli/Imagen.h"
+#include "cli/Json.h"
+#include "cli/Ordenes.h"
+#include "cli/Paralelo.h"
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+
+#include <unistd.h>
+
+namespace Cli {
+namespace {
+
+struct Coincidencia {
+  std::uint8_t usuario = 0;
+  std::string nombre;
+  nlohmann::json json;
+  std::uint64_t tamano = 0;
+};
+
+struct Resultado {
+  std::string error;
+  std::vector<Coincidencia> coincidencias;
+};
+
+Resultado BuscarEnImagen(const std::string &ruta, const cpm::Patron &patron, bool json) {
+  Resultado r;
+  const Cls_Imagen imagen(ruta, "");
+  r.error = imagen.ErrorCatalogo();
+  if (!r.error.empty()) {
+    return r;
+  }
+  for (const cpm::Archivo *a : cpm::Buscar(imagen.Disco(), patron)) {
+    Coincidencia c{a->usuario, a->NombreCompleto(), nullptr, a->tamano};
+    if (json) {
+      c.json = JsonArchivo(*a, imagen.Disco().formato->tamanoBloque);
+    }
+    r.coincidencias.push_back(std::move(c));
+  }
+  return r;
+}
+
+// A progress line on standard error, only when it is a terminal and the
+// search has taken more than a second; redrawn at most ten times a second.
+class Cls_Progreso {
+public:
+  explicit Cls_Progreso(std::size_t total)
+      : total_(total), activo_(::isatty(STDERR_FILENO) != 0), inicio_(Reloj::now()),
+        ultimo_(inicio_) {}
+  ~Cls_Progreso() {
+    if (mostrado_) {
+      std::fputs("\r\033[K", stderr);
+    }
+  }
+  Cls_Progreso(const Cls_Progreso &) = delete;
+  Cls_Progreso &operator=(const Cls_Progreso &) = delete;
+
+  void Uno() {
+    if (!activo_) {
+      return;
+    }
+    const std::lock_guard<std::mutex> cierre(mutex_);
+    ++hechos_;
+    const auto ahora = Reloj::now();
+    if (ahora - inicio_ < std::chrono::seconds(1) ||
+        (mostrado_ && ahora - ultimo_ < std::chrono::milliseconds(100))) {
+      return;
+    }
+    ultimo_ = ahora;
+    mostrado_ = true;
+    std::fprintf(stderr, "\rbuscando: %zu de %zu imágenes", hechos_, total_);
+    std::fflush(stderr);
+  }
+
+private:
+  using Reloj = std::chrono::steady_clock;
+  std::size_t total_;
+  bool activo_;
+  Reloj::time_point inicio_, ultimo_;
+  std::mutex mutex_;
+  std::size_t hechos_ = 0;
+  bool mostrado_ = false;
+};
+
+} // namespace
+
+int EjecutarFind(const OrdenFind &orden) {
+  std::string errorPatron;
+  const auto patron = cpm::CompilarPatron(orden.patron, &errorPatron);
+  if (!patron) {
+    AvisarError(orden.patron, "patrón no válido: " + errorPatron);
+    return kSalidaUso;
+  }
+  int salida = kSalidaBien;
+  std::vector<std::filesystem::path> carpetas(orden.carpetas.begin(), orden.carpetas.end());
+  const auto imagenes =
+      BuscarImagenes(carpetas, [&salida](const std::filesystem::path &p, const std::string &m) {
+        AvisarError(p.string(), m);
+        salida = kSalidaFallo;
+      });
+  std::vector<Resultado> resultados(imagenes.size());
+  {
+    Cls_Progreso progreso(imagenes.size());
+    EjecutarEnParalelo(imagenes.size(), orden.hilos, [&](std::size_t i) {
+      resultados[i] = BuscarEnImagen(imagenes[i].string(), *patron, orden.json);
+      progreso.Uno();
+    });
+  }
+  nlohmann::json coincidencias = nlohmann::json::array();
+  nlohmann::json errores = nlohmann::json::array();
+  std::string texto;
+  for (std::size_t i = 0; i < imagenes.size(); ++i) {
+    const std::string ruta = imagenes[i].string();
+    if (!resultados[i].error.empty()) {
+      AvisarError(ruta, resultados[i].error);
+      salida = kSalidaFallo;
+      errores.push_back({{"imagen", ruta}, {"error", resultados[i].error}});
+    }
+    for (Coincidencia &c : resultados[i].coincidencias) {
+      if (orden.json) {
+        c.json["imagen"] = ruta;
+        coincidencias.push_back(std::move(c.json));
+      } else {
+        texto += ruta + "\t" + std::to_string(c.usuario) + "\t" + c.nombre + "\t" +
+                 std::to_string(c.tamano) + "\n";
+      }
+    }
+  }
+  if (orden.json) {
+    texto = TextoJson({{"version", kVersionJson},
+                       {"imagenes", imagenes.size()},
+                       {"coincidencias", coincidencias},
+                       {"errores", errores}});
+  }
+  EscribirSalida(texto);
+  return salida;
+}
+
+} // namespace Cli
