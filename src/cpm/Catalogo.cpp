@@ -1,0 +1,3 @@
+#include "cpm/Catalogo.h"
+
+// Stub: replaced by the real code in the next commits.
