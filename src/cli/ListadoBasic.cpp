@@ -76,7 +76,7 @@ constexpr std::size_t kCabeceraLinea = 4;
 // a program that ran before it was saved are addresses there.
 constexpr std::uint32_t kInicioPrograma = 0x0170;
 
-std::uint16_t Palabra(std::span<const std::uint8_t> b, std::size_t i) {
+std::uint16_t LeerPalabra(std::span<const std::uint8_t> b, std::size_t i) {
   return static_cast<std::uint16_t>(b[i] | (b[i + 1] << 8));
 }
 
@@ -160,10 +160,10 @@ private:
     if (c == kPrefijoFuncion) {
       return PrefijoFuncion(s);
     }
-    return Palabra(c, s);
+    return PalabraClave(c, s);
   }
 
-  bool Palabra(std::uint8_t c, std::string &s) {
+  bool PalabraClave(std::uint8_t c, std::string &s) {
     const char *palabra = kPalabras[c - 0x80];
     if (*palabra == '\0') {
       fallo_ = "código &" + Hex(c) + " desconocido";
@@ -296,7 +296,7 @@ private:
   }
 
   std::uint16_t Palabra16() {
-    const std::uint16_t v = Palabra(t_, i_);
+    const std::uint16_t v = LeerPalabra(t_, i_);
     i_ += 2;
     return v;
   }
@@ -308,7 +308,7 @@ private:
       fallo_ = "puntero de línea &" + Hex(direccion) + " fuera del programa";
       return false;
     }
-    s += std::to_string(Palabra(programa_, registro - kInicioPrograma + 2));
+    s += std::to_string(LeerPalabra(programa_, registro - kInicioPrograma + 2));
     return true;
   }
 
@@ -350,9 +350,9 @@ std::string TextoReal(std::span<const std::uint8_t, 5> b) {
   const Decimal d = NueveCifras(v);
   std::string s = (b[3] & 0x80) != 0 ? "-" : "";
   const int n = static_cast<int>(d.cifras.size());
-  if (d.exponente >= 9 || d.exponente < 0 && n - d.exponente > 10) {
+  if (d.exponente >= 9 || (d.exponente < 0 && n - d.exponente > 10)) {
     // Too long for nine places: mantissa and a signed two-digit exponent.
-    char exp[8];
+    char exp[16];
     std::snprintf(exp, sizeof exp, "E%c%02d", d.exponente < 0 ? '-' : '+', std::abs(d.exponente));
     s += d.cifras.substr(0, 1);
     if (n > 1) {
@@ -374,7 +374,7 @@ ListadoBasic ListarBasic(std::span<const std::uint8_t> programa) {
   ListadoBasic r;
   std::size_t i = 0;
   while (i + 2 <= programa.size()) {
-    const std::uint16_t largo = Palabra(programa, i);
+    const std::uint16_t largo = LeerPalabra(programa, i);
     if (largo == 0) {
       return r; // the program's end mark
     }
@@ -383,7 +383,7 @@ ListadoBasic ListarBasic(std::span<const std::uint8_t> programa) {
                " no cabe en el programa";
       return r;
     }
-    const std::uint16_t numero = Palabra(programa, i + 2);
+    const std::uint16_t numero = LeerPalabra(programa, i + 2);
     std::string linea = std::to_string(numero) + " ";
     LectorLinea lector(programa, programa.subspan(i + kCabeceraLinea, largo - kCabeceraLinea));
     const bool bien = lector.Listar(linea);
