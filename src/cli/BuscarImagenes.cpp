@@ -32,8 +32,7 @@ void Recorrer(const fs::path &carpeta, std::vector<fs::path> &imagenes,
     const fs::file_type tipo = it->symlink_status(ecTipo).type();
     if (tipo == fs::file_type::directory) {
       subcarpetas.push_back(it->path());
-    } else if (EsNombreDeImagen(it->path().filename().string()) &&
-               it->is_regular_file(ecTipo)) {
+    } else if (EsNombreDeImagen(it->path().filename().string()) && it->is_regular_file(ecTipo)) {
       imagenes.push_back(it->path());
     }
   }

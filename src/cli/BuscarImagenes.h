@@ -11,9 +11,9 @@ namespace Cli {
 // sorted. Symbolic links to folders are not followed, so a loop cannot hang
 // the search. A folder that cannot be read is passed to `alFallar` with the
 // reason, and the search goes on.
-std::vector<std::filesystem::path>
-BuscarImagenes(const std::vector<std::filesystem::path> &carpetas,
-               const std::function<void(const std::filesystem::path &, const std::string &)> &alFallar);
+std::vector<std::filesystem::path> BuscarImagenes(
+    const std::vector<std::filesystem::path> &carpetas,
+    const std::function<void(const std::filesystem::path &, const std::string &)> &alFallar);
 
 // Whether a file name ends in ".dsk", whatever its case.
 bool EsNombreDeImagen(const std::string &nombre);

@@ -7,11 +7,11 @@ namespace Cli {
 using nlohmann::json;
 
 json JsonArchivo(const cpm::Archivo &a, int tamanoBloque) {
-  json j = {{"usuario", a.usuario},         {"nombre", a.nombre},
-            {"extension", a.extension},     {"solo_lectura", a.soloLectura},
-            {"sistema", a.sistema},         {"archivado", a.archivado},
-            {"tamano", a.tamano},           {"kb", KbOcupados(a, tamanoBloque)},
-            {"completo", a.completo},       {"extensiones", a.extensiones.size()},
+  json j = {{"usuario", a.usuario},     {"nombre", a.nombre},
+            {"extension", a.extension}, {"solo_lectura", a.soloLectura},
+            {"sistema", a.sistema},     {"archivado", a.archivado},
+            {"tamano", a.tamano},       {"kb", KbOcupados(a, tamanoBloque)},
+            {"completo", a.completo},   {"extensiones", a.extensiones.size()},
             {"amsdos", nullptr}};
   if (a.cabecera) {
     j["amsdos"] = {{"tipo", std::string(cpm::NombreTipo(a.cabecera->tipo))},
@@ -50,9 +50,8 @@ json JsonProblemas(const cpm::Problemas &problemas) {
     poner("entrada", p.lugar.entrada);
     poner("bloque", p.lugar.bloque);
     poner("desplazamiento", p.lugar.desplazamiento);
-    lista.push_back({{"tipo", std::string(cpm::NombreTipo(p.tipo))},
-                     {"texto", p.texto},
-                     {"lugar", lugar}});
+    lista.push_back(
+        {{"tipo", std::string(cpm::NombreTipo(p.tipo))}, {"texto", p.texto}, {"lugar", lugar}});
   }
   return lista;
 }

@@ -24,10 +24,10 @@ std::string Hex4(unsigned v) { return Formatear("&%04X", v); }
 std::string Marca(bool si) { return si ? "si" : " -"; }
 
 std::string LineaLarga(const cpm::Archivo &a) {
-  std::string s = Formatear("%3u %s %s %s %s %10llu", a.usuario,
-                            NombreCat(a.nombre, a.extension).c_str(), Marca(a.soloLectura).c_str(),
-                            Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
-                            static_cast<unsigned long long>(a.tamano));
+  std::string s =
+      Formatear("%3u %s %s %s %s %10llu", a.usuario, NombreCat(a.nombre, a.extension).c_str(),
+                Marca(a.soloLectura).c_str(), Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
+                static_cast<unsigned long long>(a.tamano));
   if (a.cabecera) {
     s += Formatear("  %-16s %s   %s", std::string(cpm::NombreTipo(a.cabecera->tipo)).c_str(),
                    Hex4(a.cabecera->carga).c_str(), Hex4(a.cabecera->entrada).c_str());
@@ -54,8 +54,8 @@ std::string Plural(std::size_t n, const char *uno, const char *varios) {
 
 std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos) {
   const cpm::Catalogo &c = disco.catalogo;
-  std::string s = Plural(listados, "archivo", "archivos") + ", " +
-                  std::to_string(KbLibres(disco)) + "K libres";
+  std::string s =
+      Plural(listados, "archivo", "archivos") + ", " + std::to_string(KbLibres(disco)) + "K libres";
   if (ocultos != 0) {
     s += ", " + Plural(ocultos, "de sistema sin listar (-a)", "de sistema sin listar (-a)");
   }
@@ -104,8 +104,8 @@ std::uint64_t KbLibres(const cpm::Disco &disco) {
       }
     }
   }
-  const long long libres =
-      static_cast<long long>(f.bloques) - f.BloquesCatalogo() - static_cast<long long>(usados.size());
+  const long long libres = static_cast<long long>(f.bloques) - f.BloquesCatalogo() -
+                           static_cast<long long>(usados.size());
   return static_cast<std::uint64_t>(std::max(libres, 0LL)) *
          static_cast<std::uint64_t>(f.tamanoBloque) / 1024;
 }

@@ -9,36 +9,145 @@ namespace Cli {
 namespace {
 
 // Keywords &80..&FE; empty where Locomotive BASIC 1.1 has none.
-constexpr std::array<const char *, 0x7F> kPalabras = {
-    "AFTER",  "AUTO",     "BORDER", "CALL",    "CAT",           "CHAIN",    "CLEAR",   "CLG",
-    "CLOSEIN", "CLOSEOUT", "CLS",   "CONT",    "DATA",          "DEF",      "DEFINT",  "DEFREAL",
-    "DEFSTR", "DEG",      "DELETE", "DIM",     "DRAW",          "DRAWR",    "EDIT",    "ELSE",
-    "END",    "ENT",      "ENV",    "ERASE",   "ERROR",         "EVERY",    "FOR",     "GOSUB",
-    "GOTO",   "IF",       "INK",    "INPUT",   "KEY",           "LET",      "LINE",    "LIST",
-    "LOAD",   "LOCATE",   "MEMORY", "MERGE",   "MID$",          "MODE",     "MOVE",    "MOVER",
-    "NEXT",   "NEW",      "ON",     "ON BREAK", "ON ERROR GOTO", "ON SQ",   "OPENIN",  "OPENOUT",
-    "ORIGIN", "OUT",      "PAPER",  "PEN",     "PLOT",          "PLOTR",    "POKE",    "PRINT",
-    "'",      "RAD",      "RANDOMIZE", "READ", "RELEASE",       "REM",      "RENUM",   "RESTORE",
-    "RESUME", "RETURN",   "RUN",    "SAVE",    "SOUND",         "SPEED",    "STOP",    "SYMBOL",
-    "TAG",    "TAGOFF",   "TROFF",  "TRON",    "WAIT",          "WEND",     "WHILE",   "WIDTH",
-    "WINDOW", "WRITE",    "ZONE",   "DI",      "EI",            "FILL",     "GRAPHICS", "MASK",
-    "FRAME",  "CURSOR",   "",       "ERL",     "FN",            "SPC",      "STEP",    "SWAP",
-    "",       "",         "TAB",    "THEN",    "TO",            "USING",    ">",       "=",
-    ">=",     "<",        "<>",     "<=",      "+",             "-",        "*",       "/",
-    "^",      "\\",       "AND",    "MOD",     "OR",            "XOR",      "NOT"};
+constexpr std::array<const char *, 0x7F> kPalabras = {"AFTER",
+                                                      "AUTO",
+                                                      "BORDER",
+                                                      "CALL",
+                                                      "CAT",
+                                                      "CHAIN",
+                                                      "CLEAR",
+                                                      "CLG",
+                                                      "CLOSEIN",
+                                                      "CLOSEOUT",
+                                                      "CLS",
+                                                      "CONT",
+                                                      "DATA",
+                                                      "DEF",
+                                                      "DEFINT",
+                                                      "DEFREAL",
+                                                      "DEFSTR",
+                                                      "DEG",
+                                                      "DELETE",
+                                                      "DIM",
+                                                      "DRAW",
+                                                      "DRAWR",
+                                                      "EDIT",
+                                                      "ELSE",
+                                                      "END",
+                                                      "ENT",
+                                                      "ENV",
+                                                      "ERASE",
+                                                      "ERROR",
+                                                      "EVERY",
+                                                      "FOR",
+                                                      "GOSUB",
+                                                      "GOTO",
+                                                      "IF",
+                                                      "INK",
+                                                      "INPUT",
+                                                      "KEY",
+                                                      "LET",
+                                                      "LINE",
+                                                      "LIST",
+                                                      "LOAD",
+                                                      "LOCATE",
+                                                      "MEMORY",
+                                                      "MERGE",
+                                                      "MID$",
+                                                      "MODE",
+                                                      "MOVE",
+                                                      "MOVER",
+                                                      "NEXT",
+                                                      "NEW",
+                                                      "ON",
+                                                      "ON BREAK",
+                                                      "ON ERROR GOTO",
+                                                      "ON SQ",
+                                                      "OPENIN",
+                                                      "OPENOUT",
+                                                      "ORIGIN",
+                                                      "OUT",
+                                                      "PAPER",
+                                                      "PEN",
+                                                      "PLOT",
+                                                      "PLOTR",
+                                                      "POKE",
+                                                      "PRINT",
+                                                      "'",
+                                                      "RAD",
+                                                      "RANDOMIZE",
+                                                      "READ",
+                                                      "RELEASE",
+                                                      "REM",
+                                                      "RENUM",
+                                                      "RESTORE",
+                                                      "RESUME",
+                                                      "RETURN",
+                                                      "RUN",
+                                                      "SAVE",
+                                                      "SOUND",
+                                                      "SPEED",
+                                                      "STOP",
+                                                      "SYMBOL",
+                                                      "TAG",
+                                                      "TAGOFF",
+                                                      "TROFF",
+                                                      "TRON",
+                                                      "WAIT",
+                                                      "WEND",
+                                                      "WHILE",
+                                                      "WIDTH",
+                                                      "WINDOW",
+                                                      "WRITE",
+                                                      "ZONE",
+                                                      "DI",
+                                                      "EI",
+                                                      "FILL",
+                                                      "GRAPHICS",
+                                                      "MASK",
+                                                      "FRAME",
+                                                      "CURSOR",
+                                                      "",
+                                                      "ERL",
+                                                      "FN",
+                                                      "SPC",
+                                                      "STEP",
+                                                      "SWAP",
+                                                      "",
+                                                      "",
+                                                      "TAB",
+                                                      "THEN",
+                                                      "TO",
+                                                      "USING",
+                                                      ">",
+                                                      "=",
+                                                      ">=",
+                                                      "<",
+                                                      "<>",
+                                                      "<=",
+                                                      "+",
+                                                      "-",
+                                                      "*",
+                                                      "/",
+                                                      "^",
+                                                      "\\",
+                                                      "AND",
+                                                      "MOD",
+                                                      "OR",
+                                                      "XOR",
+                                                      "NOT"};
 
 // Functions after the &FF prefix, by their second byte.
 const char *Funcion(std::uint8_t codigo) {
   static constexpr std::array<const char *, 0x1E> kBajas = {
-      "ABS",  "ASC",    "ATN",  "CHR$",   "CINT", "COS",    "CREAL",  "EXP",
-      "FIX",  "FRE",    "INKEY", "INP",   "INT",  "JOY",    "LEN",    "LOG",
-      "LOG10", "LOWER$", "PEEK", "REMAIN", "SGN", "SIN",    "SPACE$", "SQ",
-      "SQR",  "STR$",   "TAN",  "UNT",    "UPPER$", "VAL"};
+      "ABS",   "ASC", "ATN",    "CHR$", "CINT", "COS",  "CREAL", "EXP",    "FIX",    "FRE",
+      "INKEY", "INP", "INT",    "JOY",  "LEN",  "LOG",  "LOG10", "LOWER$", "PEEK",   "REMAIN",
+      "SGN",   "SIN", "SPACE$", "SQ",   "SQR",  "STR$", "TAN",   "UNT",    "UPPER$", "VAL"};
   static constexpr std::array<const char *, 0x0A> kSinArgumentos = {
       "EOF", "ERR", "HIMEM", "INKEY$", "PI", "RND", "TIME", "XPOS", "YPOS", "DERR"};
   static constexpr std::array<const char *, 0x0F> kVarios = {
-      "BIN$", "DEC$", "HEX$", "INSTR", "LEFT$", "MAX", "MIN", "POS",
-      "RIGHT$", "ROUND", "STRING$", "TEST", "TESTR", "COPYCHR$", "VPOS"};
+      "BIN$",   "DEC$",  "HEX$",    "INSTR", "LEFT$", "MAX",      "MIN", "POS",
+      "RIGHT$", "ROUND", "STRING$", "TEST",  "TESTR", "COPYCHR$", "VPOS"};
   if (codigo < kBajas.size()) {
     return kBajas[codigo];
   }
@@ -53,7 +162,7 @@ const char *Funcion(std::uint8_t codigo) {
 
 constexpr std::uint8_t kFinLinea = 0x00;
 constexpr std::uint8_t kSeparador = 0x01;
-constexpr std::uint8_t kCifra0 = 0x0E;  // &0E..&18 stand for 0..10
+constexpr std::uint8_t kCifra0 = 0x0E; // &0E..&18 stand for 0..10
 constexpr std::uint8_t kCifra10 = 0x18;
 constexpr std::uint8_t kEntero8 = 0x19;
 constexpr std::uint8_t kEntero16 = 0x1A;
@@ -304,7 +413,8 @@ private:
   // The pointer holds the address of the byte before the target line's record.
   bool PunteroLinea(std::uint16_t direccion, std::string &s) {
     const std::uint32_t registro = static_cast<std::uint32_t>(direccion) + 1;
-    if (registro < kInicioPrograma || registro - kInicioPrograma + kCabeceraLinea > programa_.size()) {
+    if (registro < kInicioPrograma ||
+        registro - kInicioPrograma + kCabeceraLinea > programa_.size()) {
       fallo_ = "puntero de línea &" + Hex(direccion) + " fuera del programa";
       return false;
     }

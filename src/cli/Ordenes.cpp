@@ -57,15 +57,14 @@ int EjecutarInfo(const OrdenInfo &orden) {
     const cpm::Disco &d = imagen.Disco();
     if (orden.json) {
       const cpm::Contenedor &c = d.contenedor;
-      imagenes.push_back(
-          {{"imagen", ruta},
-           {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))},
-           {"firma", c.firma},
-           {"creador", c.creador},
-           {"pistas", c.pistas},
-           {"caras", c.caras},
-           {"formato", d.formato ? JsonFormato(*d.formato) : json(nullptr)},
-           {"problemas", JsonProblemas(d.problemas)}});
+      imagenes.push_back({{"imagen", ruta},
+                          {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))},
+                          {"firma", c.firma},
+                          {"creador", c.creador},
+                          {"pistas", c.pistas},
+                          {"caras", c.caras},
+                          {"formato", d.formato ? JsonFormato(*d.formato) : json(nullptr)},
+                          {"problemas", JsonProblemas(d.problemas)}});
       continue;
     }
     if (orden.imagenes.size() > 1) {
@@ -179,8 +178,9 @@ int EjecutarGet(const OrdenGet &orden) {
     const std::int16_t fallo =
         EscrituraSegura::EscribirEnCarpeta(orden.destino, nombre, e.bytes, orden.forzar);
     if (fallo != Errores::Ninguno) {
-      AvisarError(destino, Errores::Mensaje(fallo) +
-                               (fallo == Errores::ArchivoYaExiste ? " (--force lo reemplaza)" : ""));
+      AvisarError(destino,
+                  Errores::Mensaje(fallo) +
+                      (fallo == Errores::ArchivoYaExiste ? " (--force lo reemplaza)" : ""));
       salida = kSalidaFallo;
       continue;
     }
@@ -189,8 +189,8 @@ int EjecutarGet(const OrdenGet &orden) {
                                     "; escritos " + std::to_string(e.bytes.size()) + " bytes");
       salida = kSalidaFallo;
     }
-    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" +
-                   std::to_string(e.bytes.size()) + " bytes)\n");
+    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" + std::to_string(e.bytes.size()) +
+                   " bytes)\n");
   }
   return salida;
 }
@@ -250,7 +250,7 @@ int EjecutarCat(const OrdenCat &orden) {
   }
   if (orden.crudo || ::isatty(STDOUT_FILENO) == 0) {
     EscribirBytes(e.bytes);
-  } else if (!a.cabecera && PareceTexto(e.bytes)) {
+  } else if (!a.cabecera && PareceTexto(HastaFinDeTexto(e.bytes))) {
     EscribirBytes(HastaFinDeTexto(e.bytes));
   } else {
     EscribirSalida(VolcadoHex(e.bytes, a.cabecera ? a.cabecera->carga : 0));

@@ -22,7 +22,8 @@ void EjecutarEnParalelo(std::size_t n, unsigned hilos,
       tarea(i);
     }
   };
-  const std::size_t total = std::min<std::size_t>(HilosEfectivos(hilos), std::max<std::size_t>(n, 1));
+  const std::size_t total =
+      std::min<std::size_t>(HilosEfectivos(hilos), std::max<std::size_t>(n, 1));
   std::vector<std::jthread> otros;
   for (std::size_t h = 1; h < total; ++h) {
     otros.emplace_back(trabajar);

@@ -15,11 +15,17 @@ constexpr const char *kVersion = "alcove-cli 0.1";
 // CLI11 speaks English; its headings are labels we can replace.
 void EnEspanol(CLI::App &app) {
   auto formato = std::make_shared<CLI::Formatter>();
-  for (const auto &[clave, texto] :
-       {std::pair{"Usage", "Uso"}, {"OPTIONS", "OPCIONES"}, {"SUBCOMMAND", "ORDEN"},
-        {"SUBCOMMANDS", "ORDENES"}, {"Positionals", "Argumentos"}, {"REQUIRED", "OBLIGATORIO"},
-        {"TEXT", "TEXTO"}, {"INT", "ENTERO"}, {"UINT", "ENTERO"}, {"Needs", "Necesita"},
-        {"Excludes", "Excluye"}}) {
+  for (const auto &[clave, texto] : {std::pair{"Usage", "Uso"},
+                                     {"OPTIONS", "OPCIONES"},
+                                     {"SUBCOMMAND", "ORDEN"},
+                                     {"SUBCOMMANDS", "ORDENES"},
+                                     {"Positionals", "Argumentos"},
+                                     {"REQUIRED", "OBLIGATORIO"},
+                                     {"TEXT", "TEXTO"},
+                                     {"INT", "ENTERO"},
+                                     {"UINT", "ENTERO"},
+                                     {"Needs", "Necesita"},
+                                     {"Excludes", "Excluye"}}) {
     formato->label(clave, texto);
   }
   formato->column_width(26);
@@ -105,7 +111,9 @@ int Principal(int argc, char **argv) {
   OrdenDump dump;
   CLI::App *cDump = Orden(app, "dump", "Volcado hexadecimal de un sector, buscado por su ID");
   cDump->add_option("IMAGEN", dump.imagen, "Imagen de disco")->required();
-  cDump->add_option("PISTA", dump.pista, "Pista (desde 0)")->required()->check(CLI::NonNegativeNumber);
+  cDump->add_option("PISTA", dump.pista, "Pista (desde 0)")
+      ->required()
+      ->check(CLI::NonNegativeNumber);
   cDump->add_option("CARA", dump.cara, "Cara (0 o 1)")->required()->check(CLI::Range(0, 1));
   cDump->add_option("SECTOR", dump.sector, "ID del sector: &C1, 0xC1 o 193")->required();
 
@@ -130,11 +138,16 @@ int Principal(int argc, char **argv) {
     AvisarError("uso", TextoErrorUso(e));
     return kSalidaUso;
   }
-  if (cInfo->parsed()) return EjecutarInfo(info);
-  if (cLs->parsed()) return EjecutarLs(ls);
-  if (cGet->parsed()) return EjecutarGet(get);
-  if (cCat->parsed()) return EjecutarCat(cat);
-  if (cDump->parsed()) return EjecutarDump(dump);
+  if (cInfo->parsed())
+    return EjecutarInfo(info);
+  if (cLs->parsed())
+    return EjecutarLs(ls);
+  if (cGet->parsed())
+    return EjecutarGet(get);
+  if (cCat->parsed())
+    return EjecutarCat(cat);
+  if (cDump->parsed())
+    return EjecutarDump(dump);
   return EjecutarFind(find);
 }
 

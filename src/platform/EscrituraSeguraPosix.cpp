@@ -42,8 +42,7 @@ bool NombreAceptable(const std::string &nombre) {
 
 std::string NombreTemporal(const std::string &nombre) {
   static std::atomic<unsigned> contador{0};
-  return "." + nombre + ".alcove-" + std::to_string(::getpid()) + "-" +
-         std::to_string(contador++);
+  return "." + nombre + ".alcove-" + std::to_string(::getpid()) + "-" + std::to_string(contador++);
 }
 
 int EscribirTodo(int fd, std::span<const std::uint8_t> bytes) {
