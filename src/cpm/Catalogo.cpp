@@ -212,7 +212,9 @@ void RevisarSectores(Archivo &a, const Contenedor &d, const Formato &f, Problema
       quedan -= largo;
     }
   }
-  if (!leido) {
+  // An extent with fewer records than its place leaves a hole the catalogue
+  // size counts: those bytes are nowhere on the disk.
+  if (!leido || quedan > 0) {
     a.completo = false;
   }
   if (primero.size() >= TamanoCabeceraAmsdos && a.extensiones.front().numero == 0) {
