@@ -4,7 +4,10 @@
 #include "cli/Json.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
+#include "platform/ArchivoMapeado.h"
+#include "platform/Errores.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -26,19 +29,60 @@ struct Resultado {
   std::vector<Coincidencia> coincidencias;
 };
 
-Resultado BuscarEnImagen(const std::string &ruta, const cpm::Patron &patron, bool json) {
-  Resultado r;
-  const Cls_Imagen imagen(ruta, "");
-  r.error = imagen.ErrorCatalogo();
-  if (!r.error.empty()) {
-    return r;
-  }
-  for (const cpm::Archivo *a : cpm::Buscar(imagen.Disco(), patron)) {
+void Anotar(Resultado &r, const cpm::Disco &disco, const cpm::Patron &patron, bool json) {
+  for (const cpm::Archivo *a : cpm::Buscar(disco, patron)) {
     Coincidencia c{a->usuario, a->NombreCompleto(), nullptr, a->tamano};
     if (json) {
-      c.json = JsonArchivo(*a, imagen.Disco().formato->tamanoBloque);
+      c.json = JsonArchivo(*a, disco.formato->tamanoBloque);
     }
     r.coincidencias.push_back(std::move(c));
+  }
+}
+
+// Whether every sector of the catalogue was read whole from the bytes given.
+bool CatalogoEntero(const cpm::Disco &disco) {
+  const cpm::Formato &f = *disco.formato;
+  const long long primero = static_cast<long long>(f.reservadas) * f.sectoresPorPista;
+  const int sectores = f.BloquesCatalogo() * f.tamanoBloque / std::max(f.tamanoSector, 1);
+  for (int k = 0; k < sectores; ++k) {
+    const cpm::Ubicacion u = cpm::UbicarSector(f, primero + k);
+    const cpm::Sector *s = cpm::BuscarSector(disco.contenedor, u.pista, u.cara, u.id);
+    if (s == nullptr || s->datos.size() < static_cast<std::size_t>(f.tamanoSector)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The catalogues of DATA, SYSTEM and +3 disks lie in their first 16 KB.
+constexpr std::size_t kPrincipio = 16 * 1024;
+
+// Text output needs only the catalogue (user, name, size): when the start of
+// the image holds all of it, the rest is never read. JSON tells whether each
+// file is complete and what its AMSDOS header says, so it reads everything.
+bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resultado &r) {
+  thread_local std::vector<std::uint8_t> bytes;
+  if (LeerPrincipioArchivo(ruta, kPrincipio, bytes) != Errores::Ninguno ||
+      bytes.size() < kPrincipio) {
+    return false; // small or unreadable files take the whole path and its messages
+  }
+  const cpm::Disco disco = cpm::LeerDisco(bytes);
+  if (!disco.contenedor.valido || !disco.formato || !CatalogoEntero(disco)) {
+    return false;
+  }
+  Anotar(r, disco, patron, false);
+  return true;
+}
+
+Resultado BuscarEnImagen(const std::string &ruta, const cpm::Patron &patron, bool json) {
+  Resultado r;
+  if (!json && BuscarEnPrincipio(ruta, patron, r)) {
+    return r;
+  }
+  const Cls_Imagen imagen(ruta, "");
+  r.error = imagen.ErrorCatalogo();
+  if (r.error.empty()) {
+    Anotar(r, imagen.Disco(), patron, json);
   }
   return r;
 }

@@ -150,7 +150,9 @@ std::string RarezasSector(const cpm::Pista &p, const cpm::Sector &s, int codigoF
   if (s.copias > 1) {
     r += " débil (" + std::to_string(s.copias) + " copias)";
   }
-  if (s.longitudGuardada != s.LongitudNominal()) {
+  // A weak sector stores its copies one after another: that length is expected.
+  const bool copiasExactas = s.copias > 1 && s.longitudGuardada == s.LongitudNominal() * s.copias;
+  if (s.longitudGuardada != s.LongitudNominal() && !copiasExactas) {
     r += " " + std::to_string(s.longitudGuardada) + " bytes guardados de " +
          std::to_string(s.LongitudNominal());
   }
@@ -167,25 +169,55 @@ struct Senales {
   int errores = 0, debiles = 0, tamanos = 0, otros = 0;
 };
 
-std::string TextoPista(const cpm::Pista &p, int codigoFormato, Senales &senales) {
-  std::string s = Formatear("  %02d.%d ", p.pista, p.cara);
+// The layout of a track: "sin formatear" or its sector count, size code and IDs.
+std::string DisposicionPista(const cpm::Pista &p) {
   if (!p.formateada) {
-    return s + " sin formatear\n";
+    return " sin formatear\n";
   }
-  s += Formatear(" %2zu sectores N=%u:", p.sectores.size(), p.codigoTamano);
+  std::string s = Formatear(" %2zu sectores N=%u:", p.sectores.size(), p.codigoTamano);
   for (const cpm::Sector &sec : p.sectores) {
     s += " " + Formatear("%02X", sec.r);
   }
-  s += "\n";
+  return s + "\n";
+}
+
+std::string RarezasPista(const cpm::Pista &p, int codigoFormato, Senales &senales) {
+  std::string s;
   for (const cpm::Sector &sec : p.sectores) {
     const std::string r = RarezasSector(p, sec, codigoFormato);
     if (!r.empty()) {
       s += "        sector " + Hex2(sec.r) + ":" + r + "\n";
       senales.errores += (sec.st1 != 0 || sec.st2 != 0) ? 1 : 0;
       senales.debiles += sec.copias > 1 ? 1 : 0;
-      senales.tamanos += sec.longitudGuardada != sec.LongitudNominal() ? 1 : 0;
+      senales.tamanos += r.find("guardados") != std::string::npos ? 1 : 0;
       senales.otros += (codigoFormato >= 0 && sec.n != codigoFormato) ? 1 : 0;
     }
+  }
+  return s;
+}
+
+// One line per run of tracks laid out alike with nothing odd ("00.0-36.0"),
+// and each odd track on its own with its odd sectors below it.
+std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato,
+                        Senales &senales) {
+  std::string s;
+  for (std::size_t i = 0; i < pistas.size();) {
+    const std::string forma = DisposicionPista(pistas[i]);
+    const std::string rarezas = RarezasPista(pistas[i], codigoFormato, senales);
+    std::size_t j = i + 1;
+    if (rarezas.empty()) {
+      Senales ninguna;
+      while (j < pistas.size() && DisposicionPista(pistas[j]) == forma &&
+             RarezasPista(pistas[j], codigoFormato, ninguna).empty()) {
+        ++j;
+      }
+    }
+    std::string nombre = Formatear("%02d.%d", pistas[i].pista, pistas[i].cara);
+    if (j > i + 1) {
+      nombre += Formatear("-%02d.%d", pistas[j - 1].pista, pistas[j - 1].cara);
+    }
+    s += Formatear("  %-10s", nombre.c_str()) + forma + rarezas;
+    i = j;
   }
   return s;
 }
@@ -207,13 +239,30 @@ std::string TextoProteccion(const Senales &s) {
   return "Protección anticopia: probable: " + razones + "\n";
 }
 
+// Header texts hold "\r\n" and sometimes other control bytes: shown as blanks.
+std::string UnaLinea(const std::string &texto) {
+  std::string s;
+  for (const char c : texto) {
+    const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    if (!control) {
+      s += c;
+    } else if (!s.empty() && s.back() != ' ') {
+      s += ' ';
+    }
+  }
+  while (!s.empty() && s.back() == ' ') {
+    s.pop_back();
+  }
+  return s;
+}
+
 } // namespace
 
 std::string TextoInfo(const cpm::Disco &disco) {
   const cpm::Contenedor &c = disco.contenedor;
   std::string s = "Disposición: " + std::string(cpm::NombreDisposicion(c.disposicion)) + "\n";
-  s += "Firma: " + c.firma + "\n";
-  s += "Creador: " + c.creador + "\n";
+  s += "Firma: " + UnaLinea(c.firma) + "\n";
+  s += "Creador: " + UnaLinea(c.creador) + "\n";
   s += Formatear("Pistas: %d  Caras: %d\n", c.pistas, c.caras);
   int codigo = -1;
   if (disco.formato) {
@@ -228,9 +277,7 @@ std::string TextoInfo(const cpm::Disco &disco) {
   }
   s += "Pistas (pista.cara, sectores en el orden guardado):\n";
   Senales senales;
-  for (const cpm::Pista &p : c.pistasLeidas) {
-    s += TextoPista(p, codigo, senales);
-  }
+  s += TextoPistas(c.pistasLeidas, codigo, senales);
   s += TextoProteccion(senales);
   if (!disco.problemas.empty()) {
     s += "Problemas:\n";

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 // A host file's bytes, mapped read-only into memory for as long as the object
 // lives: readers take only the pages they touch, which matters when a search
@@ -25,3 +26,8 @@ private:
   bool mapeado_ = false;
   std::int16_t error_ = 0;
 };
+
+// Reads at most `largo` bytes from the start of the regular file `ruta` into
+// `destino` (resized to what was read). Returns an Errores number.
+std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
+                                  std::vector<std::uint8_t> &destino);

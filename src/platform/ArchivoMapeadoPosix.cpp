@@ -46,3 +46,42 @@ Cls_ArchivoMapeado::~Cls_ArchivoMapeado() {
     ::munmap(const_cast<std::uint8_t *>(datos_), largo_);
   }
 }
+
+std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
+                                  std::vector<std::uint8_t> &destino) {
+  destino.clear();
+  if (ruta.find('\0') != std::string::npos) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    return Errores::DesdeHost(errno);
+  }
+  struct stat st {};
+  std::int16_t error = Errores::Ninguno;
+  if (::fstat(fd, &st) != 0) {
+    error = Errores::DesdeHost(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    error = Errores::ArchivoNoEncontrado;
+  } else {
+    destino.resize(largo);
+    std::size_t leidos = 0;
+    while (leidos < largo) {
+      const ssize_t n =
+          ::pread(fd, destino.data() + leidos, largo - leidos, static_cast<off_t>(leidos));
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      if (n < 0) {
+        error = Errores::DesdeHost(errno);
+      }
+      if (n <= 0) {
+        break;
+      }
+      leidos += static_cast<std::size_t>(n);
+    }
+    destino.resize(leidos);
+  }
+  ::close(fd);
+  return error;
+}

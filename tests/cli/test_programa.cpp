@@ -246,7 +246,7 @@ TEST_F(Cli, Info) {
   EXPECT_NE(r.salida.find("Creador: ALCOVE DSKGEN\n"), std::string::npos) << r.salida;
   EXPECT_NE(r.salida.find("Pistas: 40  Caras: 1\n"), std::string::npos) << r.salida;
   EXPECT_NE(r.salida.find("Formato: data"), std::string::npos) << r.salida;
-  EXPECT_NE(r.salida.find("  00.0   9 sectores N=2: C1 C2 C3 C4 C5 C6 C7 C8 C9\n"),
+  EXPECT_NE(r.salida.find("  00.0-39.0   9 sectores N=2: C1 C2 C3 C4 C5 C6 C7 C8 C9\n"),
             std::string::npos)
       << r.salida;
   EXPECT_NE(r.salida.find("Protección anticopia: no se ve ninguna señal"), std::string::npos);
@@ -352,6 +352,61 @@ TEST(CliFind, ArbolConImagenesRotas) {
   EXPECT_EQ(limpio.codigo, 0) << limpio.errores;
   EXPECT_EQ(limpio.errores, "");
   EXPECT_EQ(Lineas(limpio.salida).size(), 2U);
+}
+
+} // namespace
+
+namespace {
+
+// Disks as real ones are: interleaved sectors, the SYSTEM format with its
+// catalogue on track 2, and a protected disk with weak and faulty sectors.
+TEST(CliDiscosReales, IntercaladoSistemaYProtegido) {
+  CarpetaTemporal dir;
+  Generador::DiscoCpm sistema(Generador::GeometriaSystem());
+  sistema.Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4})
+      .Agregar({0, "JUEGO", "BAS", false, false, false, Patron(2000, 1), {}, 0})
+      .Agregar({1, "JUEGO", "BAS", false, false, false, Patron(300, 2), {}, 0});
+  Escribir(dir.Archivo("sistema.dsk"), sistema.Bytes());
+  Generador::DiscoCpm protegido(Generador::GeometriaData(), Generador::Disposicion::Extendida);
+  protegido.Agregar({0, "CARGADOR", "BIN", false, false, false, Patron(700, 3), {}, 0})
+      .Debil(39, 0, 0xC3, 3)
+      .Estado(38, 0, 0xC5, 0x20, 0x20)
+      .SinFormato(37, 0);
+  Escribir(dir.Archivo("protegido.dsk"), protegido.Bytes());
+
+  Resultado r = EjecutarCli({"ls", dir.Archivo("sistema.dsk")});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(
+      Lineas(r.salida),
+      (std::vector<std::string>{" 0:JUEGO   .BAS    2K", " 1:JUEGO   .BAS    1K",
+                                "2 archivos, 166K libres, 0 entradas borradas, 0 entradas raras"}));
+  // The search reads only the start of a disk for text and the whole of it
+  // for JSON: both find the same files.
+  r = EjecutarCli({"find", "*.BAS", dir.Ruta().string()});
+  EXPECT_EQ(Lineas(r.salida),
+            (std::vector<std::string>{dir.Archivo("sistema.dsk") + "\t0\tJUEGO.BAS\t2048",
+                                      dir.Archivo("sistema.dsk") + "\t1\tJUEGO.BAS\t384"}));
+  const json j = json::parse(EjecutarCli({"find", "*.BAS", dir.Ruta().string(), "--json"}).salida);
+  ASSERT_EQ(j["coincidencias"].size(), 2U);
+  EXPECT_EQ(j["coincidencias"][1]["usuario"], 1);
+  EXPECT_EQ(j["coincidencias"][1]["tamano"], 384);
+
+  r = EjecutarCli({"info", dir.Archivo("protegido.dsk")});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_NE(
+      r.salida.find("Disposición: EXTENDED CPC DSK\nFirma: EXTENDED CPC DSK File Disk-Info\n"),
+      std::string::npos)
+      << r.salida;
+  EXPECT_NE(r.salida.find("  00.0-36.0   9 sectores N=2: C1 C2 C3 C4 C5 C6 C7 C8 C9\n  37.0       "
+                          "sin formatear\n"),
+            std::string::npos)
+      << r.salida;
+  EXPECT_NE(r.salida.find("sector &C3: débil (3 copias)\n"), std::string::npos) << r.salida;
+  EXPECT_NE(r.salida.find("sector &C5: ST1=&20 ST2=&20"), std::string::npos) << r.salida;
+  EXPECT_NE(r.salida.find("Protección anticopia: probable: 1 sector(es) con bits de error del "
+                          "FDC, 1 sector(es) débil(es)\n"),
+            std::string::npos)
+      << r.salida;
 }
 
 } // namespace
