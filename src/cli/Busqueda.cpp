@@ -8,6 +8,7 @@
 #include "platform/Errores.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -54,24 +55,29 @@ bool CatalogoEntero(const cpm::Disco &disco) {
   return true;
 }
 
-// The catalogues of DATA, SYSTEM and +3 disks lie in their first 16 KB.
-constexpr std::size_t kPrincipio = 16 * 1024;
+// A DATA disk's catalogue lies in its first 8 KB, a SYSTEM or +3 disk's in
+// its first 16 KB.
+constexpr std::array<std::size_t, 2> kPrincipios = {8 * 1024, 16 * 1024};
 
 // Text output needs only the catalogue (user, name, size): when the start of
 // the image holds all of it, the rest is never read. JSON tells whether each
 // file is complete and what its AMSDOS header says, so it reads everything.
 bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resultado &r) {
   thread_local std::vector<std::uint8_t> bytes;
-  if (LeerPrincipioArchivo(ruta, kPrincipio, bytes) != Errores::Ninguno ||
-      bytes.size() < kPrincipio) {
-    return false; // small or unreadable files take the whole path and its messages
+  for (const std::size_t largo : kPrincipios) {
+    if (LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno || bytes.size() < largo) {
+      return false; // small or unreadable files take the whole path and its messages
+    }
+    const cpm::Disco disco = cpm::LeerDisco(bytes);
+    if (!disco.contenedor.valido) {
+      return false;
+    }
+    if (disco.formato && CatalogoEntero(disco)) {
+      Anotar(r, disco, patron, false);
+      return true;
+    }
   }
-  const cpm::Disco disco = cpm::LeerDisco(bytes);
-  if (!disco.contenedor.valido || !disco.formato || !CatalogoEntero(disco)) {
-    return false;
-  }
-  Anotar(r, disco, patron, false);
-  return true;
+  return false;
 }
 
 Resultado BuscarEnImagen(const std::string &ruta, const cpm::Patron &patron, bool json) {

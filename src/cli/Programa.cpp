@@ -2,6 +2,7 @@
 
 #include "cli/Imagen.h"
 #include "cli/Ordenes.h"
+#include "cpm/Formatos.h"
 
 #include <CLI/CLI.hpp>
 
@@ -48,6 +49,14 @@ void OpcionFormato(CLI::App *sub, std::string &formato) {
       ->type_name("NOMBRE");
 }
 
+std::string Conocidos() {
+  std::string s;
+  for (const std::string_view nombre : cpm::NombresFormatos()) {
+    s += (s.empty() ? "" : ", ") + std::string(nombre);
+  }
+  return s;
+}
+
 // The one-line Spanish text of a usage error.
 std::string TextoErrorUso(const CLI::ParseError &e) {
   const std::string que = e.what();
@@ -78,13 +87,13 @@ int Principal(int argc, char **argv) {
 
   OrdenInfo info;
   CLI::App *cInfo = Orden(app, "info", "Disposición, creador, formato y pistas de cada imagen");
-  cInfo->add_option("IMAGEN", info.imagenes, "Imágenes de disco")->required();
+  cInfo->add_option("IMAGEN", info.imagenes, "Imágenes de disco")->required()->type_name("");
   cInfo->add_flag("--json", info.json, "Salida en JSON");
   OpcionFormato(cInfo, info.formato);
 
   OrdenLs ls;
   CLI::App *cLs = Orden(app, "ls", "Lista los archivos de cada imagen, como CAT");
-  cLs->add_option("IMAGEN", ls.imagenes, "Imágenes de disco")->required();
+  cLs->add_option("IMAGEN", ls.imagenes, "Imágenes de disco")->required()->type_name("");
   cLs->add_flag("-l", ls.opciones.largo, "Detalles: usuario, R/O, SYS, bytes, tipo y direcciones");
   cLs->add_flag("-a", ls.opciones.todos, "Incluye los archivos de sistema");
   cLs->add_flag("--borrados", ls.opciones.borrados, "Lista también las entradas borradas");
@@ -93,8 +102,10 @@ int Principal(int argc, char **argv) {
 
   OrdenGet get;
   CLI::App *cGet = Orden(app, "get", "Extrae archivos por nombre (comodines y prefijo usuario:)");
-  cGet->add_option("IMAGEN", get.imagen, "Imagen de disco")->required();
-  cGet->add_option("PATRON", get.patrones, "Nombres o patrones: *.BAS, 1:JUEGO.*")->required();
+  cGet->add_option("IMAGEN", get.imagen, "Imagen de disco")->required()->type_name("");
+  cGet->add_option("PATRON", get.patrones, "Nombres o patrones: *.BAS, 1:JUEGO.*")
+      ->required()
+      ->type_name("");
   cGet->add_option("-o", get.destino, "Carpeta de destino (por omisión, la actual)")
       ->type_name("DESTINO");
   cGet->add_flag("--raw", get.crudo, "Bytes tal cual, con la cabecera AMSDOS");
@@ -103,24 +114,36 @@ int Principal(int argc, char **argv) {
 
   OrdenCat cat;
   CLI::App *cCat = Orden(app, "cat", "Escribe el contenido de un archivo (BASIC como LIST)");
-  cCat->add_option("IMAGEN", cat.imagen, "Imagen de disco")->required();
-  cCat->add_option("NOMBRE", cat.nombre, "Archivo, con usuario: si hace falta")->required();
+  cCat->add_option("IMAGEN", cat.imagen, "Imagen de disco")->required()->type_name("");
+  cCat->add_option("NOMBRE", cat.nombre, "Archivo, con usuario: si hace falta")
+      ->required()
+      ->type_name("");
   cCat->add_flag("--raw", cat.crudo, "Siempre los bytes, con la cabecera AMSDOS");
   OpcionFormato(cCat, cat.formato);
 
   OrdenDump dump;
   CLI::App *cDump = Orden(app, "dump", "Volcado hexadecimal de un sector, buscado por su ID");
-  cDump->add_option("IMAGEN", dump.imagen, "Imagen de disco")->required();
+  cDump->add_option("IMAGEN", dump.imagen, "Imagen de disco")->required()->type_name("");
   cDump->add_option("PISTA", dump.pista, "Pista (desde 0)")
       ->required()
+      ->type_name("")
       ->check(CLI::NonNegativeNumber);
-  cDump->add_option("CARA", dump.cara, "Cara (0 o 1)")->required()->check(CLI::Range(0, 1));
-  cDump->add_option("SECTOR", dump.sector, "ID del sector: &C1, 0xC1 o 193")->required();
+  cDump->add_option("CARA", dump.cara, "Cara (0 o 1)")
+      ->required()
+      ->type_name("")
+      ->check(CLI::Range(0, 1));
+  cDump->add_option("SECTOR", dump.sector, "ID del sector: &C1, 0xC1 o 193")
+      ->required()
+      ->type_name("");
 
   OrdenFind find;
   CLI::App *cFind = Orden(app, "find", "Busca archivos en todas las imágenes bajo unas carpetas");
-  cFind->add_option("PATRON", find.patron, "Nombre o patrón: *.BAS, 1:JUEGO.*")->required();
-  cFind->add_option("CARPETA", find.carpetas, "Carpetas donde buscar *.dsk")->required();
+  cFind->add_option("PATRON", find.patron, "Nombre o patrón: *.BAS, 1:JUEGO.*")
+      ->required()
+      ->type_name("");
+  cFind->add_option("CARPETA", find.carpetas, "Carpetas donde buscar *.dsk")
+      ->required()
+      ->type_name("");
   cFind->add_option("-j", find.hilos, "Imágenes leídas a la vez (por omisión, una por núcleo)")
       ->type_name("N")
       ->check(CLI::PositiveNumber);
@@ -137,6 +160,12 @@ int Principal(int argc, char **argv) {
   } catch (const CLI::ParseError &e) {
     AvisarError("uso", TextoErrorUso(e));
     return kSalidaUso;
+  }
+  for (const std::string *formato : {&info.formato, &ls.formato, &get.formato, &cat.formato}) {
+    if (!formato->empty() && !cpm::FormatoPorNombre(*formato)) {
+      AvisarError("--formato " + *formato, "formato desconocido; los conocidos: " + Conocidos());
+      return kSalidaUso;
+    }
   }
   if (cInfo->parsed())
     return EjecutarInfo(info);

@@ -276,6 +276,7 @@ TEST_F(Cli, ErroresDeUsoYDeLectura) {
            {{"info", basura}, 1, basura},
            {{"get", imagen, "NADA.BIN", "-o", dir.Archivo("o")}, 1, imagen},
            {{"cat", falta, "X"}, 1, falta},
+           {{"ls", "--formato", "nada", imagen}, 2, "nada"},
        }) {
     SCOPED_TRACE(testing::PrintToString(c.args));
     const Resultado r = EjecutarCli(c.args);
@@ -283,6 +284,8 @@ TEST_F(Cli, ErroresDeUsoYDeLectura) {
     EXPECT_EQ(Lineas(r.errores).size(), 1U) << r.errores;
     EXPECT_NE(r.errores.find(c.enError), std::string::npos) << r.errores;
   }
+  EXPECT_EQ(EjecutarCli({"ls", "--formato", "DATA", imagen}).salida,
+            EjecutarCli({"ls", imagen}).salida);
   // The readable image of the two is still listed.
   EXPECT_NE(EjecutarCli({"ls", basura, imagen}).salida.find("DEMO    .BAS"), std::string::npos);
 }
