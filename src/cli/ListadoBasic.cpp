@@ -398,8 +398,8 @@ private:
     case kEntero16: s += std::to_string(v); break;
     case kBinario: s += "&X" + Binario(v); break;
     case kHexadecimal: s += "&" + Hex(v); break;
-    case kNumeroLinea: s += std::to_string(v); break;
-    default: return PunteroLinea(v, s);
+    case kPunteroLinea: return PunteroLinea(v, s);
+    default: s += std::to_string(v); break; // kNumeroLinea
     }
     return true;
   }
