@@ -398,8 +398,9 @@ private:
     case kEntero16: s += std::to_string(v); break;
     case kBinario: s += "&X" + Binario(v); break;
     case kHexadecimal: s += "&" + Hex(v); break;
+    case kNumeroLinea: s += std::to_string(v); break;
     case kPunteroLinea: return PunteroLinea(v, s);
-    default: s += std::to_string(v); break; // kNumeroLinea
+    default: break; // Numero is only called for the codes above
     }
     return true;
   }
