@@ -1,6 +1,7 @@
 // The exact CP/M reader on generated images: the whole reading of a disk of 64
 // catalogue entries from its file, against reading that file into memory; and
-// extracting every file of a full disk, against copying the image once.
+// extracting every file of a full disk, against copying the image once: in
+// memory, and from the image file to host files.
 #include "Generador.h"
 #include "Proporciones.h"
 
@@ -18,6 +19,8 @@ struct Imagenes {
   CarpetaBench carpeta{"cpm"};
   std::string catalogo64 = carpeta.Archivo("catalogo64.dsk"); // 64 entries, interleaved
   std::vector<std::uint8_t> lleno;                            // 178 KB of files, DATA format
+  std::string llenoDsk = carpeta.Archivo("lleno.dsk");        // the same, as a host file
+  std::string copia = carpeta.Archivo("copia.dsk");
   std::size_t bytesArchivos = 0;
 
   Imagenes() {
@@ -48,6 +51,7 @@ struct Imagenes {
       bytesArchivos += t;
     }
     lleno = l.Bytes();
+    Generador::EscribirArchivo(llenoDsk, lleno);
   }
 };
 
@@ -112,10 +116,33 @@ void ExtraerTodo178K(benchmark::State &state) {
 }
 BENCHMARK(ExtraerTodo178K);
 
+void Base_CopiarArchivoImagen(benchmark::State &state) {
+  CopiarConUnaLecturaYUnaEscritura(state, I().llenoDsk, I().copia, I().lleno.size());
+}
+BENCHMARK(Base_CopiarArchivoImagen);
+
+// From the image file to one host file per file: load, read, extract, write.
+void ExtraerTodoAArchivos(benchmark::State &state) {
+  for (auto _ : state) {
+    const cpm::Carga c = cpm::CargarArchivo(I().llenoDsk);
+    const cpm::Disco d = cpm::LeerDisco(c.bytes);
+    for (const cpm::Archivo &a : d.catalogo.archivos) {
+      const cpm::Extraido e = cpm::ExtraerArchivo(d, a, cpm::ModoExtraccion::Crudo);
+      const std::string ruta = I().carpeta.Archivo(a.NombreCompleto());
+      const int fd = ::open(ruta.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+      benchmark::DoNotOptimize(::write(fd, e.bytes.data(), e.bytes.size()));
+      ::close(fd);
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(I().bytesArchivos));
+}
+BENCHMARK(ExtraerTodoAArchivos);
+
 } // namespace
 
 int main(int argc, char **argv) {
-  return EjecutarConProporciones(
-      argc, argv,
-      {{"LeerCatalogo64", "Base_LeerArchivo"}, {"ExtraerTodo178K", "Base_CopiarImagen"}});
+  return EjecutarConProporciones(argc, argv,
+                                 {{"LeerCatalogo64", "Base_LeerArchivo"},
+                                  {"ExtraerTodo178K", "Base_CopiarImagen"},
+                                  {"ExtraerTodoAArchivos", "Base_CopiarArchivoImagen"}});
 }
