@@ -29,13 +29,12 @@ bool CabeceraAmsdosValida(std::span<const std::uint8_t> registro) {
     return false;
   }
   unsigned suma = 0;
-  bool todoCero = true;
   for (std::size_t i = 0; i < FinSumado; ++i) {
     suma += registro[i];
-    todoCero = todoCero && registro[i] == 0;
   }
-  // A record of zeros sums to its own zero checksum, but holds no header.
-  return !todoCero && (suma & 0xFFFF) == bytes::Le16(registro, PosSuma);
+  // A record of zeros sums to its own zero checksum, but holds no header;
+  // the sum of the bytes is zero only when they all are.
+  return suma != 0 && (suma & 0xFFFF) == bytes::Le16(registro, PosSuma);
 }
 
 std::optional<CabeceraAmsdos> LeerCabeceraAmsdos(std::span<const std::uint8_t> registro) {

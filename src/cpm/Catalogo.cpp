@@ -3,7 +3,6 @@
 #include "Lectura.h"
 
 #include <algorithm>
-#include <map>
 
 namespace cpm {
 namespace {
@@ -104,11 +103,18 @@ Lugar EnEntrada(int entrada) { return {-1, -1, -1, entrada, -1, -1}; }
 
 // Puts the extents in order, drops repeated ones and checks for gaps.
 void Ordenar(Borrador &b, Archivo &a, Problemas &problemas) {
-  std::stable_sort(b.piezas.begin(), b.piezas.end(), [](const Pieza &x, const Pieza &y) {
-    return x.extension.numero < y.extension.numero;
+  // Catalogue order breaks ties: the first of a repeated extent comes first.
+  std::sort(b.piezas.begin(), b.piezas.end(), [](const Pieza &x, const Pieza &y) {
+    return x.extension.numero != y.extension.numero ? x.extension.numero < y.extension.numero
+                                                    : x.extension.entrada < y.extension.entrada;
   });
+  const Pieza &menor = b.piezas.front();
+  a.soloLectura = menor.atributos[0];
+  a.sistema = menor.atributos[1];
+  a.archivado = menor.atributos[2];
   int esperado = 0;
-  for (const Pieza &p : b.piezas) {
+  a.extensiones.reserve(b.piezas.size());
+  for (Pieza &p : b.piezas) {
     const int n = p.extension.numero;
     if (!a.extensiones.empty() && a.extensiones.back().numero == n) {
       problemas.push_back({TipoProblema::ExtensionRepetida,
@@ -125,12 +131,8 @@ void Ordenar(Borrador &b, Archivo &a, Problemas &problemas) {
       a.completo = false;
     }
     esperado = n + 1;
-    a.extensiones.push_back(p.extension);
+    a.extensiones.push_back(std::move(p.extension));
   }
-  const Pieza &menor = b.piezas.front();
-  a.soloLectura = menor.atributos[0];
-  a.sistema = menor.atributos[1];
-  a.archivado = menor.atributos[2];
 }
 
 // The bytes each extent of a file holds, by the catalogue.
@@ -195,10 +197,11 @@ void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int i
 
 // Reads through every sector the file needs; the first record is kept for the
 // AMSDOS header.
-void RevisarSectores(Archivo &a, const Contenedor &d, const Formato &f, Problemas &problemas) {
+void RevisarSectores(Archivo &a, const Contenedor &d, const Formato &f,
+                     std::vector<std::uint8_t> &primero, Problemas &problemas) {
   const auto tamanoBloque = static_cast<std::size_t>(f.tamanoBloque);
   std::uint64_t quedan = a.tamano;
-  std::vector<std::uint8_t> primero;
+  primero.clear();
   bool leido = true;
   for (const Extension &e : a.extensiones) {
     std::uint64_t enExtension =
@@ -206,8 +209,10 @@ void RevisarSectores(Archivo &a, const Contenedor &d, const Formato &f, Problema
     for (std::size_t i = 0; i < e.bloques.size() && enExtension > 0 && leido; ++i) {
       const auto largo =
           static_cast<std::size_t>(std::min<std::uint64_t>(enExtension, tamanoBloque));
-      std::vector<std::uint8_t> *destino = primero.empty() ? &primero : nullptr;
-      leido = lectura::LeerInicioBloque(d, f, e.bloques[i], largo, destino, &problemas) == largo;
+      if (primero.empty() && largo >= TamanoCabeceraAmsdos) {
+        lectura::LeerInicioBloque(d, f, e.bloques[i], TamanoCabeceraAmsdos, &primero, nullptr);
+      }
+      leido = lectura::LeerInicioBloque(d, f, e.bloques[i], largo, nullptr, &problemas) == largo;
       enExtension -= largo;
       quedan -= largo;
     }
@@ -246,59 +251,73 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
     }
   }
   const std::size_t legibles = bytes.size() / TamanoEntrada;
-  std::map<Clave, std::size_t> porClave;
-  std::vector<Borrador> borradores;
+  // The entries of files, keyed; sorting the keys groups each file's entries
+  // in catalogue order and puts the files in user and name order.
+  std::vector<std::pair<Clave, int>> claves;
+  claves.reserve(legibles);
   for (std::size_t i = 0; i < legibles; ++i) {
     const auto e = std::span<const std::uint8_t>(bytes).subspan(i * TamanoEntrada, TamanoEntrada);
+    if (e[0] <= MaxUsuario) {
+      Clave clave{};
+      clave[0] = e[0];
+      bool control = false;
+      for (std::size_t k = 0; k < LargoNombreExt; ++k) {
+        clave[k + 1] = e[PosNombre + k] & 0x7F;
+        control = control || clave[k + 1] < 0x20 || clave[k + 1] == 0x7F;
+      }
+      if (!control &&
+          std::any_of(clave.begin() + 1, clave.end(), [](std::uint8_t b) { return b != ' '; })) {
+        claves.emplace_back(clave, static_cast<int>(i));
+        continue;
+      }
+    }
     EntradaSuelta suelta;
     suelta.entrada = static_cast<int>(i);
     suelta.usuario = e[0];
     std::copy_n(e.begin() + PosNombre, LargoNombreExt, suelta.crudo.begin());
-    suelta.texto = TextoVisible(suelta.crudo);
     if (e[0] == Borrada) {
       if (std::any_of(suelta.crudo.begin(), suelta.crudo.end(),
                       [](std::uint8_t b) { return b != Borrada; })) {
+        suelta.texto = TextoVisible(suelta.crudo);
         c.borradas.push_back(std::move(suelta));
       }
       continue;
     }
     suelta.motivo = e[0] > MaxUsuario ? MotivoUsuario(e[0]) : MotivoRaro(suelta.crudo);
-    if (!suelta.motivo.empty()) {
-      c.raras.push_back(std::move(suelta));
-      continue;
-    }
-    Clave clave{};
-    clave[0] = e[0];
-    for (std::size_t k = 0; k < LargoNombreExt; ++k) {
-      clave[k + 1] = suelta.crudo[k] & 0x7F;
-    }
-    auto [it, nueva] = porClave.try_emplace(clave, borradores.size());
-    if (nueva) {
-      borradores.push_back({clave, {}});
-    }
-    borradores[it->second].piezas.push_back(LeerPieza(e, static_cast<int>(i), formato));
+    suelta.texto = TextoVisible(suelta.crudo);
+    c.raras.push_back(std::move(suelta));
   }
+  std::sort(claves.begin(), claves.end());
   if (legibles < static_cast<std::size_t>(formato.entradas)) {
     c.problemas.push_back({TipoProblema::ArchivoIncompleto,
                            "Sólo se pueden leer " + std::to_string(legibles) + " de las " +
                                std::to_string(formato.entradas) + " entradas del catálogo",
                            EnEntrada(static_cast<int>(legibles))});
   }
-  // Files by user, then name: the map's order.
-  c.archivos.reserve(borradores.size());
   std::vector<int> dueno(static_cast<std::size_t>(std::max(formato.bloques, 0)), -1);
-  for (const auto &[clave, indice] : porClave) {
-    Borrador &b = borradores[indice];
+  std::vector<std::uint8_t> primero;
+  c.archivos.reserve(claves.size());
+  Borrador b;
+  for (std::size_t i = 0; i < claves.size();) {
+    b.clave = claves[i].first;
+    b.piezas.clear();
+    for (; i < claves.size() && claves[i].first == b.clave; ++i) {
+      const int entrada = claves[i].second;
+      b.piezas.push_back(
+          LeerPieza(std::span<const std::uint8_t>(bytes).subspan(
+                        static_cast<std::size_t>(entrada) * TamanoEntrada, TamanoEntrada),
+                    entrada, formato));
+    }
     Archivo a;
-    a.usuario = clave[0];
+    a.usuario = b.clave[0];
     std::array<std::uint8_t, 11> nombre{};
-    std::copy(clave.begin() + 1, clave.end(), nombre.begin());
+    std::copy(b.clave.begin() + 1, b.clave.end(), nombre.begin());
     a.nombre = Limpio(nombre, 0, LargoNombre);
     a.extension = Limpio(nombre, LargoNombre, 3);
     Ordenar(b, a, c.problemas);
     a.tamano = Tamano(a, formato);
     RevisarBloques(a, formato, dueno, static_cast<int>(c.archivos.size()), c.archivos, c.problemas);
-    RevisarSectores(a, disco, formato, c.problemas);
+    RevisarSectores(a, disco, formato, primero, c.problemas);
     c.archivos.push_back(std::move(a));
   }
   return c;

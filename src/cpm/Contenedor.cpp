@@ -86,31 +86,33 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
     const std::size_t copia = s.copias > 1 ? nominal : s.longitudGuardada;
     s.desplazamiento = p.desplazamiento + pos;
     s.datos = bytes::Tramo(pista, pos, std::min(copia, nominal));
-    const Lugar lugar{p.pista, p.cara, s.r, -1, -1, static_cast<long long>(s.desplazamiento)};
+    const auto lugar = [&] {
+      return Lugar{p.pista, p.cara, s.r, -1, -1, static_cast<long long>(s.desplazamiento)};
+    };
     if (s.copias > 1) {
       Anotar(d, TipoProblema::SectorDebil,
              "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) + " tiene " +
                  std::to_string(s.copias) + " copias; se usa la primera",
-             lugar);
+             lugar());
     }
     if (s.datos.size() < std::min(copia, nominal)) {
       Anotar(d, TipoProblema::SectorCorto,
              "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) +
                  " está cortado por el final de la pista o del archivo",
-             lugar);
+             lugar());
     }
     if ((s.st1 & ErrorDatos) != 0 || (s.st2 & ErrorDatos) != 0) {
       Anotar(d, TipoProblema::SectorError,
              "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) +
                  " se leyó con error de datos al hacer la imagen",
-             lugar);
+             lugar());
     }
     for (const Sector &otro : p.sectores) {
       if (otro.r == s.r) {
         Anotar(d, TipoProblema::SectorRepetido,
                "El sector " + std::to_string(s.r) + " aparece dos veces en la " +
                    En(p.pista, p.cara) + "; se usa el primero",
-               lugar);
+               lugar());
         break;
       }
     }

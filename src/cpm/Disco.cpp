@@ -1,7 +1,12 @@
 #include "cpm/Disco.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace cpm {
 namespace {
@@ -67,29 +72,42 @@ Extraido ExtraerArchivo(const Disco &disco, const Archivo &archivo, ModoExtracci
 
 Carga CargarArchivo(const std::filesystem::path &ruta, std::uintmax_t limite) {
   Carga c;
-  std::error_code ec;
-  const auto estado = std::filesystem::status(ruta, ec);
-  if (ec || !std::filesystem::is_regular_file(estado)) {
+  // Non-blocking, so a FIFO cannot hang the open; only a regular file is read.
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    c.error = "No se puede abrir " + ruta.string() + ": " + std::strerror(errno);
+    return c;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
     c.error = "No se puede leer " + ruta.string() + ": no es un archivo normal";
     return c;
   }
-  const std::uintmax_t tamano = std::filesystem::file_size(ruta, ec);
-  if (ec) {
-    c.error = "No se puede leer " + ruta.string() + ": " + ec.message();
-    return c;
-  }
+  const auto tamano = static_cast<std::uintmax_t>(st.st_size);
   if (tamano > limite) {
+    ::close(fd);
     c.error = "No se lee " + ruta.string() + ": ocupa " + std::to_string(tamano) +
               " bytes, más de " + std::to_string(limite) +
               "; ninguna imagen de disco es tan grande";
     return c;
   }
-  std::ifstream f(ruta, std::ios::binary);
   c.bytes.resize(static_cast<std::size_t>(tamano));
-  if (!f ||
-      !f.read(reinterpret_cast<char *>(c.bytes.data()), static_cast<std::streamsize>(tamano))) {
+  std::size_t hecho = 0;
+  while (hecho < c.bytes.size()) {
+    const ::ssize_t n = ::read(fd, c.bytes.data() + hecho, c.bytes.size() - hecho);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      break;
+    }
+    hecho += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (hecho != c.bytes.size()) {
     c.bytes.clear();
-    c.error = "No se puede leer " + ruta.string();
+    c.error = "No se puede leer " + ruta.string() + " entero";
   }
   return c;
 }

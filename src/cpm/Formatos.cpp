@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
 
 namespace cpm {
@@ -59,14 +60,6 @@ bool IgualSinCaso(std::string_view a, std::string_view b) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
-}
-
-int Log2(int valor) {
-  int n = 0;
-  while ((1 << (n + 1)) <= valor) {
-    ++n;
-  }
-  return n;
 }
 
 // The 16-byte disk specification of +3 and PCW disks, in sector 1 of track 0.
@@ -128,7 +121,9 @@ int IdMinimo(const Pista &p) {
 
 } // namespace
 
-int Formato::CodigoTamano() const { return Log2(tamanoSector) - 7; }
+int Formato::CodigoTamano() const {
+  return tamanoSector >= 128 ? std::bit_width(static_cast<unsigned>(tamanoSector)) - 8 : 0;
+}
 
 int Formato::BloquesCatalogo() const { return (entradas * 32 + tamanoBloque - 1) / tamanoBloque; }
 
@@ -221,18 +216,22 @@ Deteccion DetectarFormato(const Contenedor &disco) {
 }
 
 Ubicacion UbicarSector(const Formato &formato, long long indice) {
-  const long long porPista = std::max(formato.sectoresPorPista, 1);
-  const long long logica = indice / porPista;
+  const int porPista = std::max(formato.sectoresPorPista, 1);
+  const int caras = std::max(formato.caras, 1);
+  // Every real disk's sector count fits an int; 32-bit division is the fast one.
+  const auto i = static_cast<unsigned>(std::clamp<long long>(indice, 0, 0x7FFFFFFF));
+  const unsigned logica = i / static_cast<unsigned>(porPista);
   Ubicacion u;
-  u.id = static_cast<std::uint8_t>(formato.primerSector + indice % porPista);
-  if (formato.caras <= 1) {
+  u.id = static_cast<std::uint8_t>(formato.primerSector + i % static_cast<unsigned>(porPista));
+  if (caras == 1) {
     u.pista = static_cast<int>(logica);
   } else if (formato.orden == OrdenCaras::Alternas) {
-    u.pista = static_cast<int>(logica / formato.caras);
-    u.cara = static_cast<int>(logica % formato.caras);
+    u.pista = static_cast<int>(logica / static_cast<unsigned>(caras));
+    u.cara = static_cast<int>(logica % static_cast<unsigned>(caras));
   } else {
-    u.pista = static_cast<int>(logica % formato.pistas);
-    u.cara = static_cast<int>(logica / formato.pistas);
+    const auto pistas = static_cast<unsigned>(std::max(formato.pistas, 1));
+    u.pista = static_cast<int>(logica % pistas);
+    u.cara = static_cast<int>(logica / pistas);
   }
   return u;
 }

@@ -34,6 +34,7 @@ std::size_t LeerInicioBloque(const Contenedor &disco, const Formato &formato, in
     return 0;
   }
   largo = std::min(largo, tamanoBloque);
+  const int codigo = formato.CodigoTamano();
   const long long primero = static_cast<long long>(formato.reservadas) * formato.sectoresPorPista;
   const long long inicio = static_cast<long long>(bloque) * static_cast<long long>(tamanoBloque);
   std::size_t hecho = 0;
@@ -48,7 +49,7 @@ std::size_t LeerInicioBloque(const Contenedor &disco, const Formato &formato, in
       return hecho;
     }
     // A sector of another size cannot be read by the drive with this format.
-    if (s->n != formato.CodigoTamano()) {
+    if (s->n != codigo) {
       Anotar(problemas, TipoProblema::SectorTamanoDistinto,
              "El " + Donde(u) + " tiene el código de tamaño " + std::to_string(s->n), u, bloque);
       return hecho;
