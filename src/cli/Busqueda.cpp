@@ -55,6 +55,39 @@ bool CatalogoEntero(const cpm::Disco &disco) {
   return true;
 }
 
+// Disk-Info fields (both layouts) used to cut a header down to a prefix.
+constexpr std::size_t kPosPistas = 0x30;
+constexpr std::size_t kPosCaras = 0x31;
+constexpr std::size_t kPosTamanoPista = 0x32;  // standard layout, 16-bit
+constexpr std::size_t kPosTablaTamanos = 0x34; // extended layout, 256-byte units
+constexpr std::size_t kTamanoDiskInfo = 256;
+
+// Makes the header of a prefix of an image promise only the tracks the prefix
+// holds whole, so the reader does not list every other track as missing. The
+// format is told from track 0 and the catalogue read from its own tracks, so
+// neither changes.
+void CabeceraHastaPrefijo(std::vector<std::uint8_t> &b) {
+  if (b.size() < kTamanoDiskInfo || b[kPosCaras] == 0 || b[kPosPistas] == 0) {
+    return;
+  }
+  const bool extendida = b[0] == 'E';
+  const std::size_t entradas = std::size_t{b[kPosPistas]} * b[kPosCaras];
+  std::size_t fin = kTamanoDiskInfo;
+  std::size_t enteras = 0;
+  for (; enteras < entradas && kPosTablaTamanos + enteras < kTamanoDiskInfo; ++enteras) {
+    const std::size_t tamano = extendida ? std::size_t{b[kPosTablaTamanos + enteras]} * 256
+                                         : b[kPosTamanoPista] | (b[kPosTamanoPista + 1] << 8);
+    if (fin + tamano > b.size()) {
+      break;
+    }
+    fin += tamano;
+  }
+  const std::size_t pistas = enteras / b[kPosCaras];
+  if (pistas > 0) {
+    b[kPosPistas] = static_cast<std::uint8_t>(pistas);
+  }
+}
+
 // A DATA disk's catalogue lies in its first 8 KB, a SYSTEM or +3 disk's in
 // its first 16 KB.
 constexpr std::array<std::size_t, 2> kPrincipios = {8 * 1024, 16 * 1024};
@@ -68,6 +101,7 @@ bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resul
     if (LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno || bytes.size() < largo) {
       return false; // small or unreadable files take the whole path and its messages
     }
+    CabeceraHastaPrefijo(bytes);
     const cpm::Disco disco = cpm::LeerDisco(bytes);
     if (!disco.contenedor.valido) {
       return false;
