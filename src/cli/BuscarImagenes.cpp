@@ -28,9 +28,10 @@ void Recorrer(const fs::path &carpeta, std::vector<fs::path> &imagenes,
   std::vector<fs::path> subcarpetas;
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::error_code ecTipo;
-    // symlink_status: a link to a folder is not entered, so no loop can form.
-    const fs::file_type tipo = it->symlink_status(ecTipo).type();
-    if (tipo == fs::file_type::directory) {
+    // The listing gives each entry's type; only a link costs a stat. A link
+    // to a folder is not entered, so no loop can form.
+    const bool enlace = it->is_symlink(ecTipo);
+    if (!enlace && it->is_directory(ecTipo)) {
       subcarpetas.push_back(it->path());
     } else if (EsNombreDeImagen(it->path().filename().string()) && it->is_regular_file(ecTipo)) {
       imagenes.push_back(it->path());

@@ -27,7 +27,8 @@ private:
   std::int16_t error_ = 0;
 };
 
-// Reads at most `largo` bytes from the start of the regular file `ruta` into
-// `destino` (resized to what was read). Returns an Errores number.
+// Reads at most `largo` bytes from the start of the file `ruta` into `destino`
+// (resized to what was read). Only regular files can be read this way; other
+// kinds fail without waiting. Returns an Errores number.
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
                                   std::vector<std::uint8_t> &destino);
