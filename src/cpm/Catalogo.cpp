@@ -197,7 +197,7 @@ void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int i
 
 // Reads through every sector the file needs; the first record is kept for the
 // AMSDOS header.
-void RevisarSectores(Archivo &a, const Contenedor &d, const Formato &f,
+void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, const Formato &f,
                      std::vector<std::uint8_t> &primero, Problemas &problemas) {
   const auto tamanoBloque = static_cast<std::size_t>(f.tamanoBloque);
   std::uint64_t quedan = a.tamano;
@@ -210,9 +210,9 @@ void RevisarSectores(Archivo &a, const Contenedor &d, const Formato &f,
       const auto largo =
           static_cast<std::size_t>(std::min<std::uint64_t>(enExtension, tamanoBloque));
       if (primero.empty() && largo >= TamanoCabeceraAmsdos) {
-        lectura::LeerInicioBloque(d, f, e.bloques[i], TamanoCabeceraAmsdos, &primero, nullptr);
+        lectura::LeerInicioBloque(mapa, e.bloques[i], TamanoCabeceraAmsdos, &primero, nullptr);
       }
-      leido = lectura::LeerInicioBloque(d, f, e.bloques[i], largo, nullptr, &problemas) == largo;
+      leido = lectura::LeerInicioBloque(mapa, e.bloques[i], largo, nullptr, &problemas) == largo;
       enExtension -= largo;
       quedan -= largo;
     }
@@ -241,12 +241,13 @@ std::string Archivo::NombreCompleto() const {
 
 Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   Catalogo c;
+  const lectura::Mapa mapa(disco, formato);
   std::vector<std::uint8_t> bytes;
   const std::size_t total = static_cast<std::size_t>(formato.entradas) * TamanoEntrada;
   for (int b = 0; b < formato.BloquesCatalogo() && bytes.size() < total; ++b) {
     const std::size_t quiero =
         std::min(total - bytes.size(), static_cast<std::size_t>(formato.tamanoBloque));
-    if (lectura::LeerInicioBloque(disco, formato, b, quiero, &bytes, &c.problemas) < quiero) {
+    if (lectura::LeerInicioBloque(mapa, b, quiero, &bytes, &c.problemas) < quiero) {
       break;
     }
   }
@@ -317,7 +318,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
     Ordenar(b, a, c.problemas);
     a.tamano = Tamano(a, formato);
     RevisarBloques(a, formato, dueno, static_cast<int>(c.archivos.size()), c.archivos, c.problemas);
-    RevisarSectores(a, disco, formato, primero, c.problemas);
+    RevisarSectores(a, mapa, formato, primero, c.problemas);
     c.archivos.push_back(std::move(a));
   }
   return c;

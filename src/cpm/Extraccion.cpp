@@ -11,7 +11,7 @@ constexpr std::uint64_t TamanoRegistro = 128;
 
 // Every byte of the file from its start, extent after extent, until the first
 // one that cannot be read.
-bool LeerCrudo(const Contenedor &d, const Formato &f, const Archivo &a,
+bool LeerCrudo(const lectura::Mapa &mapa, const Formato &f, const Archivo &a,
                std::vector<std::uint8_t> &destino, Problemas &problemas) {
   const auto tamanoBloque = static_cast<std::uint64_t>(f.tamanoBloque);
   destino.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(a.tamano, 1u << 24)));
@@ -36,7 +36,7 @@ bool LeerCrudo(const Contenedor &d, const Formato &f, const Archivo &a,
         return false;
       }
       const auto largo = static_cast<std::size_t>(std::min(enExtension, tamanoBloque));
-      if (lectura::LeerInicioBloque(d, f, e.bloques[i], largo, &destino, &problemas) != largo) {
+      if (lectura::LeerInicioBloque(mapa, e.bloques[i], largo, &destino, &problemas) != largo) {
         return false;
       }
       enExtension -= largo;
@@ -51,7 +51,7 @@ bool LeerCrudo(const Contenedor &d, const Formato &f, const Archivo &a,
 Extraido Extraer(const Contenedor &disco, const Formato &formato, const Archivo &archivo,
                  ModoExtraccion modo) {
   Extraido r;
-  r.completo = LeerCrudo(disco, formato, archivo, r.bytes, r.problemas);
+  r.completo = LeerCrudo(lectura::Mapa(disco, formato), formato, archivo, r.bytes, r.problemas);
   if (!r.completo) {
     r.problemas.push_back({TipoProblema::ArchivoIncompleto,
                            "Sólo se pueden leer " + std::to_string(r.bytes.size()) + " de los " +
@@ -102,7 +102,8 @@ std::optional<ModoExtraccion> ModoPorNombre(std::string_view nombre) {
 bool LeerBloque(const Contenedor &disco, const Formato &formato, int bloque,
                 std::vector<std::uint8_t> &destino, Problemas *problemas) {
   const auto largo = static_cast<std::size_t>(std::max(formato.tamanoBloque, 0));
-  return lectura::LeerInicioBloque(disco, formato, bloque, largo, &destino, problemas) == largo;
+  return lectura::LeerInicioBloque(lectura::Mapa(disco, formato), bloque, largo, &destino,
+                                   problemas) == largo;
 }
 
 } // namespace cpm

@@ -103,6 +103,42 @@ TEST(Catalogo, BloquesDe2KConMascaraDeExtension) {
   EXPECT_EQ(l.Extraer(3, "LONG.DAT", ModoExtraccion::Crudo), esperado);
 }
 
+// A double-sided 80-track +3/PCW disk described by its specification: 2 KB
+// blocks with 16-bit numbers, a file spanning both sides, in either side order.
+class DosCaras : public ::testing::TestWithParam<bool> {};
+
+TEST_P(DosCaras, ArchivoQueCruzaLasCaras) {
+  const bool sucesivas = GetParam();
+  Generador::Geometria g = Generador::GeometriaPlus3();
+  g.pistas = 80;
+  g.caras = 2;
+  g.sucesivas = sucesivas;
+  g.tamanoBloque = 2048;
+  g.entradas = 256;
+  const auto grande = Datos(400 * 1024 + 77, 4);
+  const auto bytes = DiscoCpm(g, Disposicion::Extendida)
+                         .Especificacion({3, static_cast<std::uint8_t>(sucesivas ? 2 : 1), 80, 9, 2,
+                                          1, 4, 4, 0x2A, 0x52})
+                         .Agregar(Archivo(0, "SMALL", "TXT", Datos(100, 3)))
+                         .Agregar(Archivo(2, "HUGE", "BIN", grande))
+                         .Bytes();
+  const Leido l(bytes);
+  ASSERT_TRUE(l.disco.formato);
+  EXPECT_TRUE(l.disco.formato->Bloques16());
+  EXPECT_EQ(l.disco.formato->orden,
+            sucesivas ? cpm::OrdenCaras::Sucesivas : cpm::OrdenCaras::Alternas);
+  EXPECT_TRUE(l.disco.problemas.empty()) << l.disco.problemas.front().texto;
+  const auto *f = l.Archivo(2, "HUGE.BIN");
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->completo);
+  EXPECT_EQ(f->tamano, (400u * 1024 + 128));
+  EXPECT_EQ(l.Extraer(2, "HUGE.BIN", ModoExtraccion::Crudo), EnRegistros(grande));
+}
+
+INSTANTIATE_TEST_SUITE_P(Orden, DosCaras, ::testing::Values(false, true), [](const auto &fila) {
+  return std::string(fila.param ? "Sucesivas" : "Alternas");
+});
+
 TEST(Catalogo, BorradasYRarasNoSonArchivos) {
   const auto bytes = DiscoCpm(Generador::GeometriaData())
                          .Agregar(Archivo(0, "KEEP", "BIN", Datos(10, 1)))
@@ -214,6 +250,20 @@ INSTANTIATE_TEST_SUITE_P(
                       Fallo{"PistaSinFormato", [](DiscoCpm &d) { d.SinFormato(1, 0); },
                             TipoProblema::SectorAusente, false, 2 * 1024 + 512}),
     [](const auto &fila) { return std::string(fila.param.nombre); });
+
+TEST(Catalogo, SectorDebilDaSuPrimeraCopia) {
+  // A.BIN's first block is sectors C5 and C6 of track 0; C6 is stored three times,
+  // each copy a little different, as copy protections leave them.
+  const auto a = Datos(3000, 5);
+  const auto bytes = DiscoCpm(Generador::GeometriaData(), Disposicion::Extendida)
+                         .Agregar(Archivo(0, "A", "BIN", a))
+                         .Debil(0, 0, 0xC6, 3)
+                         .Bytes();
+  const Leido l(bytes);
+  EXPECT_TRUE(l.Hay(TipoProblema::SectorDebil));
+  EXPECT_TRUE(l.Archivo(0, "A.BIN")->completo);
+  EXPECT_EQ(l.Extraer(0, "A.BIN", ModoExtraccion::Crudo), EnRegistros(a));
+}
 
 TEST(Catalogo, CatalogoIlegible) {
   // The catalogue's second sector (C2) is gone: its 16 entries are lost, the
