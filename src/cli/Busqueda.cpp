@@ -208,8 +208,9 @@ int EjecutarFind(const OrdenFind &orden) {
         c.json["imagen"] = ruta;
         coincidencias.push_back(std::move(c.json));
       } else {
-        texto += ruta + "\t" + std::to_string(c.usuario) + "\t" + c.nombre + "\t" +
-                 std::to_string(c.tamano) + "\n";
+        // Appended piece by piece: a search may print hundreds of thousands of lines.
+        texto.append(ruta).append(1, '\t').append(std::to_string(c.usuario)).append(1, '\t');
+        texto.append(c.nombre).append(1, '\t').append(std::to_string(c.tamano)).append(1, '\n');
       }
     }
   }
