@@ -248,4 +248,426 @@ void GenerarMuestras(const std::filesystem::path &carpeta) {
   }
 }
 
+// ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::size_t TamanoCabecera = 256; // Disk-Info and Track-Info blocks
+constexpr std::size_t TamanoEntradaCat = 32;
+
+int CodigoDe(int tamanoSector) {
+  int n = 0;
+  while ((128 << n) < tamanoSector) {
+    ++n;
+  }
+  return n;
+}
+
+} // namespace
+
+Geometria GeometriaData() { return {}; }
+
+Geometria GeometriaSystem() {
+  Geometria g;
+  g.primerSector = 0x41;
+  g.reservadas = 2;
+  return g;
+}
+
+Geometria GeometriaPlus3() {
+  Geometria g;
+  g.primerSector = 0x01;
+  g.reservadas = 1;
+  return g;
+}
+
+Geometria GeometriaIbm() {
+  Geometria g = GeometriaPlus3();
+  g.sectores = 8;
+  return g;
+}
+
+DiscoCpm::DiscoCpm(const Geometria &geometria, Disposicion disposicion, int pistasImagen,
+                   int carasImagen)
+    : g_(geometria), disposicion_(disposicion),
+      pistasImagen_(pistasImagen > 0 ? pistasImagen : geometria.pistas),
+      carasImagen_(carasImagen > 0 ? carasImagen : geometria.caras) {
+  Firma(disposicion == Disposicion::Estandar ? "MV - CPCEMU Disk-File\r\nDisk-Info\r\n"
+                                             : "EXTENDED CPC DSK File\r\nDisk-Info\r\n");
+  Creador("ALCOVE DSKGEN");
+  pistas_.resize(static_cast<std::size_t>(pistasImagen_ * carasImagen_));
+  for (int i = 0; i < pistasImagen_ * carasImagen_; ++i) {
+    PistaGen &p = pistas_[static_cast<std::size_t>(i)];
+    for (int s = 0; s < g_.sectores; ++s) {
+      SectorGen sec;
+      sec.c = static_cast<std::uint8_t>(i / carasImagen_);
+      sec.h = static_cast<std::uint8_t>(i % carasImagen_);
+      sec.r = static_cast<std::uint8_t>(g_.primerSector + s);
+      sec.n = static_cast<std::uint8_t>(CodigoDe(g_.tamanoSector));
+      sec.datos.assign(static_cast<std::size_t>(g_.tamanoSector), 0xE5);
+      p.sectores.push_back(std::move(sec));
+    }
+  }
+  Entrada vacia{};
+  vacia.fill(0xE5);
+  catalogo_.assign(static_cast<std::size_t>(g_.entradas), vacia);
+  ocupada_.assign(catalogo_.size(), false);
+  bloqueUsado_.assign(static_cast<std::size_t>(Bloques()), false);
+  const int bloquesCatalogo =
+      (g_.entradas * static_cast<int>(TamanoEntradaCat) + g_.tamanoBloque - 1) / g_.tamanoBloque;
+  for (int b = 0; b < bloquesCatalogo && b < Bloques(); ++b) {
+    bloqueUsado_[static_cast<std::size_t>(b)] = true;
+  }
+}
+
+int DiscoCpm::Bloques() const {
+  return static_cast<int>(static_cast<long long>(g_.pistas * g_.caras - g_.reservadas) *
+                          g_.sectores * g_.tamanoSector / g_.tamanoBloque);
+}
+
+bool DiscoCpm::Bloques16() const { return Bloques() > 256; }
+
+DiscoCpm &DiscoCpm::Creador(std::string_view texto) {
+  Copiar(texto, creador_.data(), creador_.size(), ' ');
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::Firma(std::string_view texto) {
+  Copiar(texto, firma_.data(), firma_.size(), 0);
+  return *this;
+}
+
+DiscoCpm::PistaGen &DiscoCpm::Pista(int pista, int cara) {
+  if (pista < 0 || cara < 0 || pista >= pistasImagen_ || cara >= carasImagen_) {
+    throw std::out_of_range("no hay pista " + std::to_string(pista) + " cara " +
+                            std::to_string(cara));
+  }
+  return pistas_[static_cast<std::size_t>(pista * carasImagen_ + cara)];
+}
+
+DiscoCpm::SectorGen &DiscoCpm::Sector(int pista, int cara, std::uint8_t id) {
+  for (SectorGen &s : Pista(pista, cara).sectores) {
+    if (s.r == id) {
+      return s;
+    }
+  }
+  throw std::out_of_range("no hay sector " + std::to_string(id));
+}
+
+DiscoCpm &DiscoCpm::Intercalado(const std::vector<int> &orden) {
+  for (PistaGen &p : pistas_) {
+    std::vector<SectorGen> nuevos;
+    for (int i : orden) {
+      nuevos.push_back(p.sectores.at(static_cast<std::size_t>(i)));
+    }
+    p.sectores = std::move(nuevos);
+  }
+  return *this;
+}
+
+DiscoCpm::Lugar DiscoCpm::UbicarSector(long long sectorDatos) const {
+  const long long indice = static_cast<long long>(g_.reservadas) * g_.sectores + sectorDatos;
+  const long long logica = indice / g_.sectores;
+  Lugar l{static_cast<int>(logica), 0,
+          static_cast<std::uint8_t>(g_.primerSector + indice % g_.sectores)};
+  if (g_.caras > 1 && !g_.sucesivas) {
+    l.pista = static_cast<int>(logica / g_.caras);
+    l.cara = static_cast<int>(logica % g_.caras);
+  } else if (g_.caras > 1) {
+    l.pista = static_cast<int>(logica % g_.pistas);
+    l.cara = static_cast<int>(logica / g_.pistas);
+  }
+  return l;
+}
+
+DiscoCpm::Lugar DiscoCpm::UbicarBloque(int bloque) const {
+  return UbicarSector(static_cast<long long>(bloque) * g_.tamanoBloque / g_.tamanoSector);
+}
+
+// Writes bytes at a byte position of the data area (block 0 onwards).
+void DiscoCpm::EscribirLogico(long long byte, const std::uint8_t *datos, std::size_t largo) {
+  while (largo > 0) {
+    const Lugar l = UbicarSector(byte / g_.tamanoSector);
+    const auto dentro = static_cast<std::size_t>(byte % g_.tamanoSector);
+    const std::size_t trozo = std::min(largo, static_cast<std::size_t>(g_.tamanoSector) - dentro);
+    // A sector taken away by QuitarSector keeps nothing.
+    for (SectorGen &s : Pista(l.pista, l.cara).sectores) {
+      if (s.r == l.id) {
+        std::copy_n(datos, trozo, s.datos.begin() + static_cast<std::ptrdiff_t>(dentro));
+        break;
+      }
+    }
+    datos += trozo;
+    largo -= trozo;
+    byte += static_cast<long long>(trozo);
+  }
+}
+
+DiscoCpm &DiscoCpm::EscribirBloque(int bloque, const std::vector<std::uint8_t> &datos) {
+  if (bloque < 0 || bloque >= Bloques() ||
+      datos.size() > static_cast<std::size_t>(g_.tamanoBloque)) {
+    throw std::out_of_range("bloque " + std::to_string(bloque));
+  }
+  EscribirLogico(static_cast<long long>(bloque) * g_.tamanoBloque, datos.data(), datos.size());
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::FijarEntrada(int ranura, const Entrada &entrada) {
+  catalogo_.at(static_cast<std::size_t>(ranura)) = entrada;
+  ocupada_.at(static_cast<std::size_t>(ranura)) = true;
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::Agregar(const ArchivoCpm &archivo) {
+  const auto bloque = static_cast<std::size_t>(g_.tamanoBloque);
+  const std::size_t punteros = Bloques16() ? 8 : 16;
+  const std::size_t porEntrada = punteros * bloque;
+  const int mascara = static_cast<int>(bloque / (Bloques16() ? 2048 : 1024)) - 1;
+  const std::size_t entradas =
+      std::max<std::size_t>(1, (archivo.datos.size() + porEntrada - 1) / porEntrada);
+  std::string nombre = Rellenar(archivo.nombre, 8) + Rellenar(archivo.ext, 3);
+  const std::array<bool, 3> atributos{archivo.soloLectura, archivo.sistema, archivo.archivado};
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (atributos[i]) {
+      nombre[8 + i] = static_cast<char>(nombre[8 + i] | 0x80);
+    }
+  }
+  ultimos_.clear();
+  for (std::size_t k = 0; k < entradas; ++k) {
+    const std::size_t desde = k * porEntrada;
+    const std::size_t bytes = std::min(porEntrada, archivo.datos.size() - desde);
+    const int registros = static_cast<int>((bytes + 127) / 128);
+    const int x = static_cast<int>(k) * (mascara + 1) + (registros > 0 ? (registros - 1) / 128 : 0);
+    const int rc = registros > 0 ? registros - ((registros - 1) / 128) * 128 : 0;
+    Entrada e = CrearEntrada(archivo.usuario, nombre, static_cast<std::uint8_t>(rc),
+                             static_cast<std::uint8_t>(x & 0x1F));
+    e[14] = static_cast<std::uint8_t>(x >> 5);
+    if (k + 1 == entradas) {
+      e[13] = static_cast<std::uint8_t>(archivo.bytesUltimo);
+    }
+    for (std::size_t b = 0; b * bloque < bytes; ++b) {
+      const auto libre = std::find(bloqueUsado_.begin(), bloqueUsado_.end(), false);
+      if (libre == bloqueUsado_.end()) {
+        throw std::length_error("disco lleno");
+      }
+      *libre = true;
+      const int n = static_cast<int>(libre - bloqueUsado_.begin());
+      ultimos_.push_back(n);
+      if (Bloques16()) {
+        e[16 + 2 * b] = static_cast<std::uint8_t>(n & 0xFF);
+        e[17 + 2 * b] = static_cast<std::uint8_t>(n >> 8);
+      } else {
+        e[16 + b] = static_cast<std::uint8_t>(n);
+      }
+      const std::size_t trozo = std::min(bloque, bytes - b * bloque);
+      EscribirLogico(static_cast<long long>(n) * g_.tamanoBloque,
+                     archivo.datos.data() + desde + b * bloque, trozo);
+    }
+    if (k < archivo.ranuras.size()) {
+      FijarEntrada(archivo.ranuras[k], e);
+    } else {
+      const auto libre = std::find(ocupada_.begin(), ocupada_.end(), false);
+      if (libre == ocupada_.end()) {
+        throw std::length_error("catálogo lleno");
+      }
+      FijarEntrada(static_cast<int>(libre - ocupada_.begin()), e);
+    }
+  }
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::Especificacion(const std::array<std::uint8_t, 16> &especificacion) {
+  SectorGen &s = Sector(0, 0, g_.primerSector);
+  std::copy(especificacion.begin(), especificacion.end(), s.datos.begin());
+  return *this;
+}
+
+void DiscoCpm::ExigirExtendida() const {
+  if (disposicion_ != Disposicion::Extendida) {
+    throw std::logic_error("sólo la disposición extendida lo puede guardar");
+  }
+}
+
+DiscoCpm &DiscoCpm::SinFormato(int pista, int cara) {
+  ExigirExtendida();
+  Pista(pista, cara).formateada = false;
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::Debil(int pista, int cara, std::uint8_t id, int copias) {
+  ExigirExtendida();
+  SectorGen &s = Sector(pista, cara, id);
+  s.copias = copias;
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::QuitarSector(int pista, int cara, std::uint8_t id) {
+  auto &v = Pista(pista, cara).sectores;
+  v.erase(std::remove_if(v.begin(), v.end(), [id](const SectorGen &s) { return s.r == id; }),
+          v.end());
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::CodigoTamano(int pista, int cara, std::uint8_t id, std::uint8_t n) {
+  Sector(pista, cara, id).n = n;
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::SectorExtra(int pista, int cara, std::uint8_t id) {
+  PistaGen &p = Pista(pista, cara);
+  SectorGen s;
+  s.c = static_cast<std::uint8_t>(pista);
+  s.h = static_cast<std::uint8_t>(cara);
+  s.r = id;
+  s.n = static_cast<std::uint8_t>(CodigoDe(g_.tamanoSector));
+  s.datos.assign(static_cast<std::size_t>(g_.tamanoSector), 0xE5);
+  p.sectores.push_back(std::move(s));
+  return *this;
+}
+
+DiscoCpm &DiscoCpm::Estado(int pista, int cara, std::uint8_t id, std::uint8_t st1,
+                           std::uint8_t st2) {
+  SectorGen &s = Sector(pista, cara, id);
+  s.st1 = st1;
+  s.st2 = st2;
+  return *this;
+}
+
+std::vector<std::uint8_t> DiscoCpm::Bytes() const {
+  // The catalogue goes into its blocks of a copy, so Bytes() can be called again.
+  DiscoCpm copia = *this;
+  for (std::size_t i = 0; i < catalogo_.size(); ++i) {
+    copia.EscribirLogico(static_cast<long long>(i * TamanoEntradaCat), catalogo_[i].data(),
+                         TamanoEntradaCat);
+  }
+  const bool extendida = disposicion_ == Disposicion::Extendida;
+  const std::size_t nominal = static_cast<std::size_t>(g_.tamanoSector);
+  std::vector<std::uint8_t> img(TamanoCabecera, 0);
+  std::copy(firma_.begin(), firma_.end(), img.begin());
+  std::copy(creador_.begin(), creador_.end(), img.begin() + 34);
+  img[48] = static_cast<std::uint8_t>(pistasImagen_);
+  img[49] = static_cast<std::uint8_t>(carasImagen_);
+  const std::size_t tamanoEstandar =
+      TamanoCabecera + static_cast<std::size_t>(g_.sectores) * nominal;
+  if (!extendida) {
+    img[50] = static_cast<std::uint8_t>(tamanoEstandar & 0xFF);
+    img[51] = static_cast<std::uint8_t>(tamanoEstandar >> 8);
+  }
+  for (std::size_t t = 0; t < copia.pistas_.size(); ++t) {
+    const PistaGen &p = copia.pistas_[t];
+    if (!p.formateada) {
+      continue; // extended only: size 0 in the table, no block
+    }
+    std::vector<std::uint8_t> pista(TamanoCabecera, 0);
+    Copiar("Track-Info\r\n", pista.data(), 12, 0);
+    pista[16] = static_cast<std::uint8_t>(t / static_cast<std::size_t>(carasImagen_));
+    pista[17] = static_cast<std::uint8_t>(t % static_cast<std::size_t>(carasImagen_));
+    pista[20] = static_cast<std::uint8_t>(CodigoDe(g_.tamanoSector));
+    pista[21] = static_cast<std::uint8_t>(p.sectores.size());
+    pista[22] = 0x4E;
+    pista[23] = 0xE5;
+    for (std::size_t s = 0; s < p.sectores.size() && 24 + s * 8 < TamanoCabecera; ++s) {
+      const SectorGen &sec = p.sectores[s];
+      std::uint8_t *info = pista.data() + 24 + s * 8;
+      const std::size_t guardado = sec.datos.size() * static_cast<std::size_t>(sec.copias);
+      info[0] = sec.c;
+      info[1] = sec.h;
+      info[2] = sec.r;
+      info[3] = sec.n;
+      info[4] = sec.st1;
+      info[5] = sec.st2;
+      if (extendida) {
+        info[6] = static_cast<std::uint8_t>(guardado & 0xFF);
+        info[7] = static_cast<std::uint8_t>(guardado >> 8);
+      }
+      for (int c = 0; c < sec.copias; ++c) {
+        // Each copy of a weak sector differs a little from the others, as on a real disk.
+        std::vector<std::uint8_t> datos = sec.datos;
+        if (c > 0 && !datos.empty()) {
+          datos.back() = static_cast<std::uint8_t>(datos.back() ^ c);
+        }
+        pista.insert(pista.end(), datos.begin(), datos.end());
+      }
+    }
+    if (extendida) {
+      pista.resize((pista.size() + 255) / 256 * 256, 0);
+      if (t < 204) {
+        img[52 + t] = static_cast<std::uint8_t>(pista.size() / 256);
+      }
+    } else {
+      pista.resize(tamanoEstandar, 0xE5);
+    }
+    img.insert(img.end(), pista.begin(), pista.end());
+  }
+  return img;
+}
+
+std::vector<std::uint8_t> CabeceraAmsdos(std::string_view nombre11, std::uint8_t tipo,
+                                         std::uint16_t carga, std::uint16_t entrada,
+                                         std::uint32_t longitud) {
+  std::vector<std::uint8_t> c(128, 0);
+  Copiar(nombre11, c.data() + 1, 11, ' ');
+  c[18] = tipo;
+  c[21] = static_cast<std::uint8_t>(carga & 0xFF);
+  c[22] = static_cast<std::uint8_t>(carga >> 8);
+  c[24] = static_cast<std::uint8_t>(longitud & 0xFF);
+  c[25] = static_cast<std::uint8_t>((longitud >> 8) & 0xFF);
+  c[26] = static_cast<std::uint8_t>(entrada & 0xFF);
+  c[27] = static_cast<std::uint8_t>(entrada >> 8);
+  c[64] = static_cast<std::uint8_t>(longitud & 0xFF);
+  c[65] = static_cast<std::uint8_t>((longitud >> 8) & 0xFF);
+  c[66] = static_cast<std::uint8_t>((longitud >> 16) & 0xFF);
+  unsigned suma = 0;
+  for (std::size_t i = 0; i < 67; ++i) {
+    suma += c[i];
+  }
+  c[67] = static_cast<std::uint8_t>(suma & 0xFF);
+  c[68] = static_cast<std::uint8_t>((suma >> 8) & 0xFF);
+  return c;
+}
+
+std::vector<std::uint8_t> ContenidoPrueba(std::size_t largo, std::uint8_t semilla) {
+  return Contenido(largo, semilla);
+}
+
+void GenerarSemillasCpm(const std::filesystem::path &carpeta) {
+  std::filesystem::create_directories(carpeta);
+  std::vector<std::uint8_t> basic = CabeceraAmsdos("DISC    BAS", 0, 0x170, 0, 300);
+  const auto cuerpo = Contenido(300, 9);
+  basic.insert(basic.end(), cuerpo.begin(), cuerpo.end());
+  const std::vector<int> intercalado{0, 5, 1, 6, 2, 7, 3, 8, 4};
+  auto conArchivos = [&](DiscoCpm d) {
+    d.Agregar({0, "DISC", "BAS", false, false, false, basic, {}, 0})
+        .Agregar({0, "BIG-ONE", "BIN", true, true, false, Contenido(20000, 10), {9, 3}, 0})
+        .Agregar({1, "DISC", "BAS", false, false, true, Contenido(700, 11), {}, 0});
+    return d;
+  };
+  EscribirArchivo(carpeta / "data.dsk",
+                  conArchivos(DiscoCpm(GeometriaData()).Intercalado(intercalado)).Bytes());
+  EscribirArchivo(carpeta / "system.dsk",
+                  conArchivos(DiscoCpm(GeometriaSystem(), Disposicion::Extendida)).Bytes());
+  EscribirArchivo(carpeta / "ibm.dsk", conArchivos(DiscoCpm(GeometriaIbm())).Bytes());
+  {
+    Geometria g = GeometriaPlus3();
+    g.pistas = 80;
+    g.caras = 2;
+    g.tamanoBloque = 2048;
+    g.entradas = 128;
+    DiscoCpm d = conArchivos(DiscoCpm(g, Disposicion::Extendida));
+    d.Especificacion({3, 0x81, 80, 9, 2, 1, 4, 2, 0x2A, 0x52, 0, 0, 0, 0, 0, 0});
+    EscribirArchivo(carpeta / "pcw.dsk", d.Bytes());
+  }
+  {
+    DiscoCpm d = conArchivos(DiscoCpm(GeometriaData(), Disposicion::Extendida));
+    d.SinFormato(39, 0).Debil(5, 0, 0xC3, 3).QuitarSector(6, 0, 0xC2);
+    d.CodigoTamano(7, 0, 0xC1, 3);
+    d.FijarEntrada(40, CrearEntrada(0x1F, "\x01\x02\x03\x04\x05\x06\x07\x08" "ART", 0));
+    d.FijarEntrada(41, CrearEntrada(0xE5, "OLD     TXT", 3));
+    auto b = d.Bytes();
+    EscribirArchivo(carpeta / "rara.dsk", b);
+    b.resize(b.size() / 3);
+    EscribirArchivo(carpeta / "corta.dsk", b);
+  }
+}
+
 } // namespace Generador

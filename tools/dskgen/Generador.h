@@ -69,4 +69,123 @@ void EscribirArchivo(const std::filesystem::path &ruta, const std::vector<std::u
 // Writes the sample images of the samples folder into `carpeta`.
 void GenerarMuestras(const std::filesystem::path &carpeta);
 
+// ---------------------------------------------------------------------------
+// Disks of any CP/M format, with the oddities of real images: interleaved
+// sectors, reserved tracks, +3 disk specifications, two sides, unformatted
+// tracks, weak and missing sectors, catalogue entries placed by hand.
+
+// The geometry and file system of a disk to build.
+struct Geometria {
+  std::uint8_t primerSector = 0xC1;
+  int sectores = 9;       // per track
+  int tamanoSector = 512; // 128 << N
+  int pistas = 40;        // per side, as the file system uses them
+  int caras = 1;
+  bool sucesivas = false; // two sides: side 0 whole, then side 1 (else alternating)
+  int reservadas = 0;     // logical tracks before block 0
+  int tamanoBloque = 1024;
+  int entradas = 64;
+};
+
+Geometria GeometriaData();   // CPC DATA: C1..C9, no reserved tracks
+Geometria GeometriaSystem(); // CPC SYSTEM: 41..49, two reserved tracks
+Geometria GeometriaPlus3();  // Spectrum +3 / PCW CF2: 01..09, one reserved track
+Geometria GeometriaIbm();    // CPC IBM: 01..08, one reserved track
+
+// A file for DiscoCpm: one catalogue entry per extent, in the slots given.
+struct ArchivoCpm {
+  std::uint8_t usuario = 0;
+  std::string nombre; // up to 8 characters, as stored (case kept)
+  std::string ext;    // up to 3
+  bool soloLectura = false;
+  bool sistema = false;
+  bool archivado = false;
+  std::vector<std::uint8_t> datos;
+  std::vector<int> ranuras; // catalogue slot of each entry, in extent order; empty: next free
+  int bytesUltimo = 0;      // CP/M 3 byte count of the last record (S1), 0 = none
+};
+
+class DiscoCpm {
+public:
+  // `pistasImagen` and `carasImagen` (0: those of the geometry) give the image
+  // more tracks or sides than the file system uses, formatted alike.
+  explicit DiscoCpm(const Geometria &geometria, Disposicion disposicion = Disposicion::Estandar,
+                    int pistasImagen = 0, int carasImagen = 0);
+
+  DiscoCpm &Creador(std::string_view texto);
+  DiscoCpm &Firma(std::string_view texto);
+  // The stored order of every track's sectors, as indexes from the first ID:
+  // {0, 5, 1, 6, 2, 7, 3, 8, 4} stores C1 C6 C2 C7 C3 C8 C4 C9 C5.
+  DiscoCpm &Intercalado(const std::vector<int> &orden);
+  // Writes a file's data to free blocks and its entries to the catalogue.
+  // Throws std::length_error when the disk or the catalogue is full.
+  DiscoCpm &Agregar(const ArchivoCpm &archivo);
+  DiscoCpm &FijarEntrada(int ranura, const Entrada &entrada);
+  DiscoCpm &EscribirBloque(int bloque, const std::vector<std::uint8_t> &datos);
+  // The 16-byte +3/PCW disk specification at the start of sector 1 of track 0.
+  DiscoCpm &Especificacion(const std::array<std::uint8_t, 16> &especificacion);
+
+  // Oddities; the ones marked need the extended layout (else std::logic_error).
+  DiscoCpm &SinFormato(int pista, int cara);                         // extended
+  DiscoCpm &Debil(int pista, int cara, std::uint8_t id, int copias); // extended
+  DiscoCpm &QuitarSector(int pista, int cara, std::uint8_t id);
+  DiscoCpm &CodigoTamano(int pista, int cara, std::uint8_t id, std::uint8_t n); // ID's N only
+  DiscoCpm &SectorExtra(int pista, int cara, std::uint8_t id); // a blank sector more
+  DiscoCpm &Estado(int pista, int cara, std::uint8_t id, std::uint8_t st1, std::uint8_t st2);
+
+  // The blocks the last Agregar used, in order.
+  [[nodiscard]] const std::vector<int> &UltimosBloques() const { return ultimos_; }
+  // Track, side and ID of the first sector of a block.
+  struct Lugar {
+    int pista;
+    int cara;
+    std::uint8_t id;
+  };
+  [[nodiscard]] Lugar UbicarBloque(int bloque) const;
+  [[nodiscard]] int Bloques() const;    // blocks of the file system
+  [[nodiscard]] bool Bloques16() const; // 16-bit block numbers
+
+  [[nodiscard]] std::vector<std::uint8_t> Bytes() const;
+
+private:
+  struct SectorGen {
+    std::uint8_t c = 0, h = 0, r = 0, n = 2, st1 = 0, st2 = 0;
+    int copias = 1;
+    std::vector<std::uint8_t> datos;
+  };
+  struct PistaGen {
+    bool formateada = true;
+    std::vector<SectorGen> sectores;
+  };
+  PistaGen &Pista(int pista, int cara);
+  SectorGen &Sector(int pista, int cara, std::uint8_t id);
+  [[nodiscard]] Lugar UbicarSector(long long sectorDatos) const;
+  void EscribirLogico(long long byte, const std::uint8_t *datos, std::size_t largo);
+  void ExigirExtendida() const;
+
+  Geometria g_;
+  Disposicion disposicion_;
+  int pistasImagen_;
+  int carasImagen_;
+  std::array<std::uint8_t, 34> firma_{};
+  std::array<std::uint8_t, 14> creador_{};
+  std::vector<PistaGen> pistas_; // index pista * carasImagen + cara
+  std::vector<Entrada> catalogo_;
+  std::vector<bool> ocupada_;
+  std::vector<bool> bloqueUsado_;
+  std::vector<int> ultimos_;
+};
+
+// A valid 128-byte AMSDOS header (checksum set) for a file of `longitud` bytes.
+std::vector<std::uint8_t> CabeceraAmsdos(std::string_view nombre11, std::uint8_t tipo,
+                                         std::uint16_t carga, std::uint16_t entrada,
+                                         std::uint32_t longitud);
+
+// Reproducible bytes of any length, different for each `semilla`.
+std::vector<std::uint8_t> ContenidoPrueba(std::size_t largo, std::uint8_t semilla);
+
+// Writes seed images for the exact reader's fuzzer into `carpeta`: every format
+// and the hard cases, each a few KB to 200 KB.
+void GenerarSemillasCpm(const std::filesystem::path &carpeta);
+
 } // namespace Generador

@@ -1,6 +1,7 @@
 // alcove-dskgen: writes CPCEMU disk images made by our own generator.
 //   alcove-dskgen samples CARPETA        the sample images
 //   alcove-dskgen many CARPETA N         N small images (for benchmarks)
+//   alcove-dskgen semillas CARPETA       seeds for the CP/M reader's fuzzer
 #include "Generador.h"
 
 #include <cstdlib>
@@ -12,6 +13,10 @@ int main(int argc, char **argv) {
     const std::string orden = argc > 1 ? argv[1] : "";
     if (orden == "samples" && argc == 3) {
       Generador::GenerarMuestras(argv[2]);
+      return 0;
+    }
+    if (orden == "semillas" && argc == 3) {
+      Generador::GenerarSemillasCpm(argv[2]);
       return 0;
     }
     if (orden == "many" && argc == 4) {
@@ -26,7 +31,7 @@ int main(int argc, char **argv) {
       }
       return 0;
     }
-    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N\n";
+    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA\n";
     return 2;
   } catch (const std::exception &e) {
     std::cerr << "alcove-dskgen: " << e.what() << '\n';

@@ -1,0 +1,151 @@
+// alcove-cli timed as whole processes, as people run it, each beside the
+// least a process must do to read the same bytes.
+#include "Generador.h"
+#include "Proporciones.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kImagenes = 10000;
+constexpr int kPorCarpeta = 100; // like a collection sorted into folders
+
+struct Ficheros {
+  CarpetaBench carpeta{"cli"};
+  std::string imagen = carpeta.Archivo("intercalada.dsk");
+  fs::path coleccion = carpeta.Ruta() / "coleccion";
+
+  Ficheros() {
+    // 64 files on a DATA disk whose tracks store their sectors interleaved,
+    // as most real disks do.
+    Generador::DiscoCpm disco(Generador::GeometriaData());
+    disco.Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4});
+    for (int i = 0; i < 64; ++i) {
+      const std::string nombre = "FILE" + std::to_string(10 + i);
+      auto datos = Generador::CabeceraAmsdos(nombre + "  BIN", 2, 0x4000, 0x4000, 1500);
+      const auto cuerpo = Generador::ContenidoPrueba(1500, static_cast<std::uint8_t>(i));
+      datos.insert(datos.end(), cuerpo.begin(), cuerpo.end());
+      disco.Agregar({0, nombre, "BIN", false, false, false, datos, {}, 0});
+    }
+    Generador::EscribirArchivo(imagen, disco.Bytes());
+    // A collection of full-size images, each with a few files.
+    Generador::DiscoCpm otro(Generador::GeometriaData());
+    otro.Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4});
+    otro.Agregar(
+            {0, "DISC", "BAS", false, false, false, Generador::ContenidoPrueba(3000, 1), {}, 0})
+        .Agregar(
+            {0, "GAME", "BIN", false, false, false, Generador::ContenidoPrueba(20000, 2), {}, 0})
+        .Agregar(
+            {0, "LEVELS", "DAT", false, false, false, Generador::ContenidoPrueba(9000, 3), {}, 0});
+    const auto bytes = otro.Bytes();
+    for (int i = 0; i < kImagenes; ++i) {
+      const fs::path sub = coleccion / ("c" + std::to_string(i / kPorCarpeta));
+      if (i % kPorCarpeta == 0) {
+        fs::create_directories(sub);
+      }
+      Generador::EscribirArchivo(sub / ("juego" + std::to_string(i) + ".dsk"), bytes);
+    }
+  }
+};
+
+Ficheros &F() {
+  static Ficheros f;
+  return f;
+}
+
+// Runs a program with its output to /dev/null and waits for it.
+void Proceso(benchmark::State &state, std::vector<std::string> args) {
+  std::vector<char *> argv;
+  for (std::string &a : args) {
+    argv.push_back(a.data());
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t acciones;
+  posix_spawn_file_actions_init(&acciones);
+  posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  int estado = 0;
+  if (::posix_spawn(&pid, argv[0], &acciones, nullptr, argv.data(), environ) != 0 ||
+      ::waitpid(pid, &estado, 0) != pid || !WIFEXITED(estado) || WEXITSTATUS(estado) != 0) {
+    state.SkipWithError("el proceso falló");
+  }
+  posix_spawn_file_actions_destroy(&acciones);
+}
+
+void Base_CatImagen(benchmark::State &state) {
+  const std::string imagen = F().imagen;
+  for (auto _ : state) {
+    Proceso(state, {"/bin/cat", imagen});
+  }
+}
+
+void LsIntercalada64(benchmark::State &state) {
+  const std::string imagen = F().imagen;
+  for (auto _ : state) {
+    Proceso(state, {ALCOVE_CLI, "ls", imagen});
+  }
+}
+
+// The least a search must do: find the images and read the start of each.
+void Base_Leer8KBCadaImagen(benchmark::State &state) {
+  const fs::path coleccion = F().coleccion;
+  std::vector<char> buffer(8192);
+  for (auto _ : state) {
+    std::size_t leidos = 0;
+    for (const auto &e : fs::recursive_directory_iterator(coleccion)) {
+      if (!e.is_regular_file()) {
+        continue;
+      }
+      const int fd = ::open(e.path().c_str(), O_RDONLY | O_CLOEXEC);
+      const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+      leidos += n > 0 ? static_cast<std::size_t>(n) : 0;
+      ::close(fd);
+    }
+    benchmark::DoNotOptimize(leidos);
+  }
+}
+
+void Buscar(benchmark::State &state, std::vector<std::string> extra) {
+  std::vector<std::string> args{ALCOVE_CLI, "find", "*.BAS", F().coleccion.string()};
+  args.insert(args.end(), extra.begin(), extra.end());
+  for (auto _ : state) {
+    Proceso(state, args);
+  }
+}
+
+void Find10000(benchmark::State &state) { Buscar(state, {}); }
+void Find10000_j1(benchmark::State &state) { Buscar(state, {"-j", "1"}); }
+void Find10000_j2(benchmark::State &state) { Buscar(state, {"-j", "2"}); }
+
+} // namespace
+
+BENCHMARK(Base_CatImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(LsIntercalada64)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(Base_Leer8KBCadaImagen)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(Find10000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(Find10000_j1)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(Find10000_j2)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
+
+int main(int argc, char **argv) {
+  F(); // the images are written before anything is timed
+  return EjecutarConProporciones(argc, argv,
+                                 {{"LsIntercalada64", "Base_CatImagen"},
+                                  {"Find10000", "Base_Leer8KBCadaImagen"},
+                                  {"Find10000_j1", "Base_Leer8KBCadaImagen"},
+                                  {"Find10000_j2", "Base_Leer8KBCadaImagen"},
+                                  {"Find10000_j2", "Find10000_j1"}});
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Cli {
+
+// Every regular file named *.dsk (any case) under the folders, recursively,
+// sorted by their bytes. Symbolic links to folders are not followed, so a loop cannot hang
+// the search. A folder that cannot be read is passed to `alFallar` with the
+// reason, and the search goes on.
+std::vector<std::filesystem::path> BuscarImagenes(
+    const std::vector<std::filesystem::path> &carpetas,
+    const std::function<void(const std::filesystem::path &, const std::string &)> &alFallar);
+
+// Whether a file name ends in ".dsk", whatever its case.
+bool EsNombreDeImagen(const std::string &nombre);
+
+} // namespace Cli

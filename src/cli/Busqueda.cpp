@@ -1,0 +1,227 @@
+// `find`: a pattern over every image under some folders, in parallel.
+#include "cli/BuscarImagenes.h"
+#include "cli/Imagen.h"
+#include "cli/Json.h"
+#include "cli/Ordenes.h"
+#include "cli/Paralelo.h"
+#include "platform/ArchivoMapeado.h"
+#include "platform/Errores.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+
+#include <unistd.h>
+
+namespace Cli {
+namespace {
+
+struct Coincidencia {
+  std::uint8_t usuario = 0;
+  std::string nombre;
+  nlohmann::json json;
+  std::uint64_t tamano = 0;
+};
+
+struct Resultado {
+  std::string error;
+  std::vector<Coincidencia> coincidencias;
+};
+
+void Anotar(Resultado &r, const cpm::Disco &disco, const cpm::Patron &patron, bool json) {
+  for (const cpm::Archivo *a : cpm::Buscar(disco, patron)) {
+    Coincidencia c{a->usuario, a->NombreCompleto(), nullptr, a->tamano};
+    if (json) {
+      c.json = JsonArchivo(*a, disco.formato->tamanoBloque);
+    }
+    r.coincidencias.push_back(std::move(c));
+  }
+}
+
+// Whether every sector of the catalogue was read whole from the bytes given.
+bool CatalogoEntero(const cpm::Disco &disco) {
+  const cpm::Formato &f = *disco.formato;
+  const long long primero = static_cast<long long>(f.reservadas) * f.sectoresPorPista;
+  const int sectores = f.BloquesCatalogo() * f.tamanoBloque / std::max(f.tamanoSector, 1);
+  for (int k = 0; k < sectores; ++k) {
+    const cpm::Ubicacion u = cpm::UbicarSector(f, primero + k);
+    const cpm::Sector *s = cpm::BuscarSector(disco.contenedor, u.pista, u.cara, u.id);
+    if (s == nullptr || s->datos.size() < static_cast<std::size_t>(f.tamanoSector)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Disk-Info fields (both layouts) used to cut a header down to a prefix.
+constexpr std::size_t kPosPistas = 0x30;
+constexpr std::size_t kPosCaras = 0x31;
+constexpr std::size_t kPosTamanoPista = 0x32;  // standard layout, 16-bit
+constexpr std::size_t kPosTablaTamanos = 0x34; // extended layout, 256-byte units
+constexpr std::size_t kTamanoDiskInfo = 256;
+
+// Makes the header of a prefix of an image promise only the tracks the prefix
+// holds whole, so the reader does not list every other track as missing. The
+// format is told from track 0 and the catalogue read from its own tracks, so
+// neither changes.
+void CabeceraHastaPrefijo(std::vector<std::uint8_t> &b) {
+  if (b.size() < kTamanoDiskInfo || b[kPosCaras] == 0 || b[kPosPistas] == 0) {
+    return;
+  }
+  const bool extendida = b[0] == 'E';
+  const std::size_t entradas = std::size_t{b[kPosPistas]} * b[kPosCaras];
+  std::size_t fin = kTamanoDiskInfo;
+  std::size_t enteras = 0;
+  for (; enteras < entradas && kPosTablaTamanos + enteras < kTamanoDiskInfo; ++enteras) {
+    const std::size_t tamano = extendida ? std::size_t{b[kPosTablaTamanos + enteras]} * 256
+                                         : b[kPosTamanoPista] | (b[kPosTamanoPista + 1] << 8);
+    if (fin + tamano > b.size()) {
+      break;
+    }
+    fin += tamano;
+  }
+  const std::size_t pistas = enteras / b[kPosCaras];
+  if (pistas > 0) {
+    b[kPosPistas] = static_cast<std::uint8_t>(pistas);
+  }
+}
+
+// A DATA disk's catalogue lies in its first 8 KB, a SYSTEM or +3 disk's in
+// its first 16 KB.
+constexpr std::array<std::size_t, 2> kPrincipios = {8 * 1024, 16 * 1024};
+
+// Text output needs only the catalogue (user, name, size): when the start of
+// the image holds all of it, the rest is never read. JSON tells whether each
+// file is complete and what its AMSDOS header says, so it reads everything.
+bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resultado &r) {
+  thread_local std::vector<std::uint8_t> bytes;
+  for (const std::size_t largo : kPrincipios) {
+    if (LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno || bytes.size() < largo) {
+      return false; // small or unreadable files take the whole path and its messages
+    }
+    CabeceraHastaPrefijo(bytes);
+    const cpm::Disco disco = cpm::LeerDisco(bytes);
+    if (!disco.contenedor.valido) {
+      return false;
+    }
+    if (disco.formato && CatalogoEntero(disco)) {
+      Anotar(r, disco, patron, false);
+      return true;
+    }
+  }
+  return false;
+}
+
+Resultado BuscarEnImagen(const std::string &ruta, const cpm::Patron &patron, bool json) {
+  Resultado r;
+  if (!json && BuscarEnPrincipio(ruta, patron, r)) {
+    return r;
+  }
+  const Cls_Imagen imagen(ruta, "");
+  r.error = imagen.ErrorCatalogo();
+  if (r.error.empty()) {
+    Anotar(r, imagen.Disco(), patron, json);
+  }
+  return r;
+}
+
+// A progress line on standard error, only when it is a terminal and the
+// search has taken more than a second; redrawn at most ten times a second.
+class Cls_Progreso {
+public:
+  explicit Cls_Progreso(std::size_t total)
+      : total_(total), activo_(::isatty(STDERR_FILENO) != 0), inicio_(Reloj::now()),
+        ultimo_(inicio_) {}
+  ~Cls_Progreso() {
+    if (mostrado_) {
+      std::fputs("\r\033[K", stderr);
+    }
+  }
+  Cls_Progreso(const Cls_Progreso &) = delete;
+  Cls_Progreso &operator=(const Cls_Progreso &) = delete;
+
+  void Uno() {
+    if (!activo_) {
+      return;
+    }
+    const std::lock_guard<std::mutex> cierre(mutex_);
+    ++hechos_;
+    const auto ahora = Reloj::now();
+    if (ahora - inicio_ < std::chrono::seconds(1) ||
+        (mostrado_ && ahora - ultimo_ < std::chrono::milliseconds(100))) {
+      return;
+    }
+    ultimo_ = ahora;
+    mostrado_ = true;
+    std::fprintf(stderr, "\rbuscando: %zu de %zu imágenes", hechos_, total_);
+    std::fflush(stderr);
+  }
+
+private:
+  using Reloj = std::chrono::steady_clock;
+  std::size_t total_;
+  bool activo_;
+  Reloj::time_point inicio_, ultimo_;
+  std::mutex mutex_;
+  std::size_t hechos_ = 0;
+  bool mostrado_ = false;
+};
+
+} // namespace
+
+int EjecutarFind(const OrdenFind &orden) {
+  std::string errorPatron;
+  const auto patron = cpm::CompilarPatron(orden.patron, &errorPatron);
+  if (!patron) {
+    AvisarError(orden.patron, "patrón no válido: " + errorPatron);
+    return kSalidaUso;
+  }
+  int salida = kSalidaBien;
+  std::vector<std::filesystem::path> carpetas(orden.carpetas.begin(), orden.carpetas.end());
+  const auto imagenes =
+      BuscarImagenes(carpetas, [&salida](const std::filesystem::path &p, const std::string &m) {
+        AvisarError(p.string(), m);
+        salida = kSalidaFallo;
+      });
+  std::vector<Resultado> resultados(imagenes.size());
+  {
+    Cls_Progreso progreso(imagenes.size());
+    EjecutarEnParalelo(imagenes.size(), orden.hilos, [&](std::size_t i) {
+      resultados[i] = BuscarEnImagen(imagenes[i].string(), *patron, orden.json);
+      progreso.Uno();
+    });
+  }
+  nlohmann::json coincidencias = nlohmann::json::array();
+  nlohmann::json errores = nlohmann::json::array();
+  std::string texto;
+  for (std::size_t i = 0; i < imagenes.size(); ++i) {
+    const std::string ruta = imagenes[i].string();
+    if (!resultados[i].error.empty()) {
+      AvisarError(ruta, resultados[i].error);
+      salida = kSalidaFallo;
+      errores.push_back({{"imagen", ruta}, {"error", resultados[i].error}});
+    }
+    for (Coincidencia &c : resultados[i].coincidencias) {
+      if (orden.json) {
+        c.json["imagen"] = ruta;
+        coincidencias.push_back(std::move(c.json));
+      } else {
+        // Appended piece by piece: a search may print hundreds of thousands of lines.
+        texto.append(ruta).append(1, '\t').append(std::to_string(c.usuario)).append(1, '\t');
+        texto.append(c.nombre).append(1, '\t').append(std::to_string(c.tamano)).append(1, '\n');
+      }
+    }
+  }
+  if (orden.json) {
+    texto = TextoJson({{"version", kVersionJson},
+                       {"imagenes", imagenes.size()},
+                       {"coincidencias", coincidencias},
+                       {"errores", errores}});
+  }
+  EscribirSalida(texto);
+  return salida;
+}
+
+} // namespace Cli

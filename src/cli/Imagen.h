@@ -1,0 +1,47 @@
+#pragma once
+
+#include "cpm/Disco.h"
+#include "platform/ArchivoMapeado.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace Cli {
+
+// Exit codes of the program.
+inline constexpr int kSalidaBien = 0;
+inline constexpr int kSalidaFallo = 1; // some input could not be read or written
+inline constexpr int kSalidaUso = 2;
+
+// One line on standard error: "alcove-cli: QUE: MENSAJE".
+void AvisarError(std::string_view que, std::string_view mensaje);
+// Writes bytes to standard output as they are.
+void EscribirSalida(std::string_view texto);
+
+// An image file mapped and read by the exact reader. The disk points into the
+// mapping, so the object stays where it was built.
+class Cls_Imagen {
+public:
+  Cls_Imagen(std::string ruta, const std::string &formato);
+  Cls_Imagen(const Cls_Imagen &) = delete;
+  Cls_Imagen &operator=(const Cls_Imagen &) = delete;
+
+  [[nodiscard]] const std::string &Ruta() const { return ruta_; }
+  [[nodiscard]] const cpm::Disco &Disco() const { return disco_; }
+  // Empty when the tracks could be read; otherwise why not, in Spanish.
+  [[nodiscard]] const std::string &ErrorPistas() const { return errorPistas_; }
+  // Empty when the catalogue could be read; otherwise why not.
+  [[nodiscard]] std::string ErrorCatalogo() const;
+
+private:
+  std::string ruta_;
+  std::unique_ptr<Cls_ArchivoMapeado> mapa_;
+  cpm::Disco disco_;
+  std::string errorPistas_;
+};
+
+// "NOMBRE.EXT", or "U:NOMBRE.EXT" for users other than 0.
+std::string NombreConUsuario(const cpm::Archivo &archivo);
+
+} // namespace Cli

@@ -1,0 +1,291 @@
+#include "cli/Listado.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace Cli {
+namespace {
+
+std::string Formatear(const char *formato, auto... valores) {
+  char texto[256];
+  std::snprintf(texto, sizeof texto, formato, valores...);
+  return texto;
+}
+
+// "NOMBRE  .EXT" as CAT lays names out.
+std::string NombreCat(const std::string &nombre, const std::string &ext) {
+  return Formatear("%-8s.%-3s", nombre.c_str(), ext.c_str());
+}
+
+std::string Hex2(unsigned v) { return Formatear("&%02X", v); }
+std::string Hex4(unsigned v) { return Formatear("&%04X", v); }
+
+std::string Marca(bool si) { return si ? "si" : " -"; }
+
+std::string LineaLarga(const cpm::Archivo &a) {
+  std::string s =
+      Formatear("%3u %s %s %s %s %10llu", a.usuario, NombreCat(a.nombre, a.extension).c_str(),
+                Marca(a.soloLectura).c_str(), Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
+                static_cast<unsigned long long>(a.tamano));
+  if (a.cabecera) {
+    s += Formatear("  %-16s %s   %s", std::string(cpm::NombreTipo(a.cabecera->tipo)).c_str(),
+                   Hex4(a.cabecera->carga).c_str(), Hex4(a.cabecera->entrada).c_str());
+  }
+  if (!a.completo) {
+    s += "  (incompleto)";
+  }
+  return s + "\n";
+}
+
+std::string LineaCorta(const cpm::Archivo &a, int tamanoBloque, bool conUsuario) {
+  std::string s = conUsuario ? Formatear("%2u:", a.usuario) : "";
+  s += NombreCat(a.nombre, a.extension);
+  s += Formatear(" %4lluK", static_cast<unsigned long long>(KbOcupados(a, tamanoBloque)));
+  if (!a.completo) {
+    s += "  (incompleto)";
+  }
+  return s + "\n";
+}
+
+std::string Plural(std::size_t n, const char *uno, const char *varios) {
+  return std::to_string(n) + " " + (n == 1 ? uno : varios);
+}
+
+std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos) {
+  const cpm::Catalogo &c = disco.catalogo;
+  std::string s =
+      Plural(listados, "archivo", "archivos") + ", " + std::to_string(KbLibres(disco)) + "K libres";
+  if (ocultos != 0) {
+    s += ", " + Plural(ocultos, "de sistema sin listar (-a)", "de sistema sin listar (-a)");
+  }
+  s += ", " + Plural(c.borradas.size(), "entrada borrada", "entradas borradas");
+  s += ", " + Plural(c.raras.size(), "entrada rara", "entradas raras") + "\n";
+  return s;
+}
+
+} // namespace
+
+std::vector<const cpm::Archivo *> ArchivosOrdenados(const cpm::Catalogo &catalogo,
+                                                    bool incluirSistema) {
+  std::vector<const cpm::Archivo *> lista;
+  for (const cpm::Archivo &a : catalogo.archivos) {
+    if (incluirSistema || !a.sistema) {
+      lista.push_back(&a);
+    }
+  }
+  std::stable_sort(lista.begin(), lista.end(), [](const cpm::Archivo *x, const cpm::Archivo *y) {
+    return std::tie(x->nombre, x->extension, x->usuario) <
+           std::tie(y->nombre, y->extension, y->usuario);
+  });
+  return lista;
+}
+
+std::uint64_t KbOcupados(const cpm::Archivo &archivo, int tamanoBloque) {
+  std::uint64_t bloques = 0;
+  for (const cpm::Extension &e : archivo.extensiones) {
+    bloques += e.bloques.size();
+  }
+  return bloques * static_cast<std::uint64_t>(std::max(tamanoBloque, 0)) / 1024;
+}
+
+std::uint64_t KbLibres(const cpm::Disco &disco) {
+  if (!disco.formato) {
+    return 0;
+  }
+  const cpm::Formato &f = *disco.formato;
+  std::set<int> usados;
+  for (const cpm::Archivo &a : disco.catalogo.archivos) {
+    for (const cpm::Extension &e : a.extensiones) {
+      for (const int b : e.bloques) {
+        if (b >= f.BloquesCatalogo() && b < f.bloques) {
+          usados.insert(b);
+        }
+      }
+    }
+  }
+  const long long libres = static_cast<long long>(f.bloques) - f.BloquesCatalogo() -
+                           static_cast<long long>(usados.size());
+  return static_cast<std::uint64_t>(std::max(libres, 0LL)) *
+         static_cast<std::uint64_t>(f.tamanoBloque) / 1024;
+}
+
+std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
+  const auto lista = ArchivosOrdenados(disco.catalogo, opciones.todos);
+  const int bloque = disco.formato ? disco.formato->tamanoBloque : 1024;
+  const bool conUsuario = std::any_of(lista.begin(), lista.end(),
+                                      [](const cpm::Archivo *a) { return a->usuario != 0; });
+  std::string s;
+  if (opciones.largo) {
+    s += "Usu Nombre       R/O SYS ARC      Bytes  Tipo             Carga   Entrada\n";
+  }
+  for (const cpm::Archivo *a : lista) {
+    s += opciones.largo ? LineaLarga(*a) : LineaCorta(*a, bloque, conUsuario);
+  }
+  if (opciones.borrados && !disco.catalogo.borradas.empty()) {
+    s += "Borradas:\n";
+    for (const cpm::EntradaSuelta &e : disco.catalogo.borradas) {
+      s += "  " + e.texto + "\n";
+    }
+  }
+  const std::size_t ocultos = disco.catalogo.archivos.size() - lista.size();
+  return s + LineaFinal(disco, lista.size(), ocultos);
+}
+
+namespace {
+
+std::string LineaFormato(const cpm::Formato &f) {
+  return Formatear("  %d sectores de %d bytes por pista desde %s, %d pistas, %d cara(s), %d "
+                   "reservada(s),\n  bloques de %d bytes, %d bloques, %d entradas de catálogo\n",
+                   f.sectoresPorPista, f.tamanoSector, Hex2(f.primerSector).c_str(), f.pistas,
+                   f.caras, f.reservadas, f.tamanoBloque, f.bloques, f.entradas);
+}
+
+// What is odd about one sector, or nothing.
+std::string RarezasSector(const cpm::Pista &p, const cpm::Sector &s, int codigoFormato) {
+  std::string r;
+  if (s.st1 != 0 || s.st2 != 0) {
+    r += " ST1=" + Hex2(s.st1) + " ST2=" + Hex2(s.st2);
+  }
+  if (s.copias > 1) {
+    r += " débil (" + std::to_string(s.copias) + " copias)";
+  }
+  // A weak sector stores its copies one after another: that length is expected.
+  const bool copiasExactas = s.copias > 1 && s.longitudGuardada == s.LongitudNominal() * s.copias;
+  if (s.longitudGuardada != s.LongitudNominal() && !copiasExactas) {
+    r += " " + std::to_string(s.longitudGuardada) + " bytes guardados de " +
+         std::to_string(s.LongitudNominal());
+  }
+  if (codigoFormato >= 0 && s.n != codigoFormato) {
+    r += " N=" + std::to_string(s.n) + " distinto del formato";
+  }
+  if (s.c != p.pistaCabecera) {
+    r += " C=" + std::to_string(s.c) + " distinto de la pista";
+  }
+  return r;
+}
+
+struct Senales {
+  int errores = 0, debiles = 0, tamanos = 0, otros = 0;
+};
+
+// The layout of a track: "sin formatear" or its sector count, size code and IDs.
+std::string DisposicionPista(const cpm::Pista &p) {
+  if (!p.formateada) {
+    return " sin formatear\n";
+  }
+  std::string s = Formatear(" %2zu sectores N=%u:", p.sectores.size(), p.codigoTamano);
+  for (const cpm::Sector &sec : p.sectores) {
+    s += " " + Formatear("%02X", sec.r);
+  }
+  return s + "\n";
+}
+
+std::string RarezasPista(const cpm::Pista &p, int codigoFormato, Senales &senales) {
+  std::string s;
+  for (const cpm::Sector &sec : p.sectores) {
+    const std::string r = RarezasSector(p, sec, codigoFormato);
+    if (!r.empty()) {
+      s += "        sector " + Hex2(sec.r) + ":" + r + "\n";
+      senales.errores += (sec.st1 != 0 || sec.st2 != 0) ? 1 : 0;
+      senales.debiles += sec.copias > 1 ? 1 : 0;
+      senales.tamanos += r.find("guardados") != std::string::npos ? 1 : 0;
+      senales.otros += (codigoFormato >= 0 && sec.n != codigoFormato) ? 1 : 0;
+    }
+  }
+  return s;
+}
+
+// One line per run of tracks laid out alike with nothing odd ("00.0-36.0"),
+// and each odd track on its own with its odd sectors below it.
+std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato,
+                        Senales &senales) {
+  std::string s;
+  for (std::size_t i = 0; i < pistas.size();) {
+    const std::string forma = DisposicionPista(pistas[i]);
+    const std::string rarezas = RarezasPista(pistas[i], codigoFormato, senales);
+    std::size_t j = i + 1;
+    if (rarezas.empty()) {
+      Senales ninguna;
+      while (j < pistas.size() && DisposicionPista(pistas[j]) == forma &&
+             RarezasPista(pistas[j], codigoFormato, ninguna).empty()) {
+        ++j;
+      }
+    }
+    std::string nombre = Formatear("%02d.%d", pistas[i].pista, pistas[i].cara);
+    if (j > i + 1) {
+      nombre += Formatear("-%02d.%d", pistas[j - 1].pista, pistas[j - 1].cara);
+    }
+    s += Formatear("  %-10s", nombre.c_str()) + forma + rarezas;
+    i = j;
+  }
+  return s;
+}
+
+std::string TextoProteccion(const Senales &s) {
+  std::string razones;
+  const auto agregar = [&razones](int n, const char *que) {
+    if (n > 0) {
+      razones += (razones.empty() ? "" : ", ") + std::to_string(n) + " " + que;
+    }
+  };
+  agregar(s.errores, "sector(es) con bits de error del FDC");
+  agregar(s.debiles, "sector(es) débil(es)");
+  agregar(s.tamanos, "sector(es) de tamaño distinto del de su código");
+  agregar(s.otros, "sector(es) de código de tamaño distinto del formato");
+  if (razones.empty()) {
+    return "Protección anticopia: no se ve ninguna señal\n";
+  }
+  return "Protección anticopia: probable: " + razones + "\n";
+}
+
+// Header texts hold "\r\n" and sometimes other control bytes: shown as blanks.
+std::string UnaLinea(const std::string &texto) {
+  std::string s;
+  for (const char c : texto) {
+    const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    if (!control) {
+      s += c;
+    } else if (!s.empty() && s.back() != ' ') {
+      s += ' ';
+    }
+  }
+  while (!s.empty() && s.back() == ' ') {
+    s.pop_back();
+  }
+  return s;
+}
+
+} // namespace
+
+std::string TextoInfo(const cpm::Disco &disco) {
+  const cpm::Contenedor &c = disco.contenedor;
+  std::string s = "Disposición: " + std::string(cpm::NombreDisposicion(c.disposicion)) + "\n";
+  s += "Firma: " + UnaLinea(c.firma) + "\n";
+  s += "Creador: " + UnaLinea(c.creador) + "\n";
+  s += Formatear("Pistas: %d  Caras: %d\n", c.pistas, c.caras);
+  int codigo = -1;
+  if (disco.formato) {
+    const cpm::Formato &f = *disco.formato;
+    codigo = f.CodigoTamano();
+    s += "Formato: " + std::string(f.nombre) + " (" + std::string(f.descripcion) + ")";
+    s += disco.motivoFormato.empty() ? "\n" : ": " + disco.motivoFormato + "\n";
+    s += LineaFormato(f);
+  } else {
+    s += "Formato: desconocido" +
+         (disco.motivoFormato.empty() ? std::string() : ": " + disco.motivoFormato) + "\n";
+  }
+  s += "Pistas (pista.cara, sectores en el orden guardado):\n";
+  Senales senales;
+  s += TextoPistas(c.pistasLeidas, codigo, senales);
+  s += TextoProteccion(senales);
+  if (!disco.problemas.empty()) {
+    s += "Problemas:\n";
+    for (const cpm::Problema &p : disco.problemas) {
+      s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto + "\n";
+    }
+  }
+  return s;
+}
+
+} // namespace Cli

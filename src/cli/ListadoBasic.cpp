@@ -1,0 +1,515 @@
+#include "cli/ListadoBasic.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace Cli {
+namespace {
+
+// Keywords &80..&FE; empty where Locomotive BASIC 1.1 has none.
+constexpr std::array<const char *, 0x7F> kPalabras = {"AFTER",
+                                                      "AUTO",
+                                                      "BORDER",
+                                                      "CALL",
+                                                      "CAT",
+                                                      "CHAIN",
+                                                      "CLEAR",
+                                                      "CLG",
+                                                      "CLOSEIN",
+                                                      "CLOSEOUT",
+                                                      "CLS",
+                                                      "CONT",
+                                                      "DATA",
+                                                      "DEF",
+                                                      "DEFINT",
+                                                      "DEFREAL",
+                                                      "DEFSTR",
+                                                      "DEG",
+                                                      "DELETE",
+                                                      "DIM",
+                                                      "DRAW",
+                                                      "DRAWR",
+                                                      "EDIT",
+                                                      "ELSE",
+                                                      "END",
+                                                      "ENT",
+                                                      "ENV",
+                                                      "ERASE",
+                                                      "ERROR",
+                                                      "EVERY",
+                                                      "FOR",
+                                                      "GOSUB",
+                                                      "GOTO",
+                                                      "IF",
+                                                      "INK",
+                                                      "INPUT",
+                                                      "KEY",
+                                                      "LET",
+                                                      "LINE",
+                                                      "LIST",
+                                                      "LOAD",
+                                                      "LOCATE",
+                                                      "MEMORY",
+                                                      "MERGE",
+                                                      "MID$",
+                                                      "MODE",
+                                                      "MOVE",
+                                                      "MOVER",
+                                                      "NEXT",
+                                                      "NEW",
+                                                      "ON",
+                                                      "ON BREAK",
+                                                      "ON ERROR GOTO",
+                                                      "ON SQ",
+                                                      "OPENIN",
+                                                      "OPENOUT",
+                                                      "ORIGIN",
+                                                      "OUT",
+                                                      "PAPER",
+                                                      "PEN",
+                                                      "PLOT",
+                                                      "PLOTR",
+                                                      "POKE",
+                                                      "PRINT",
+                                                      "'",
+                                                      "RAD",
+                                                      "RANDOMIZE",
+                                                      "READ",
+                                                      "RELEASE",
+                                                      "REM",
+                                                      "RENUM",
+                                                      "RESTORE",
+                                                      "RESUME",
+                                                      "RETURN",
+                                                      "RUN",
+                                                      "SAVE",
+                                                      "SOUND",
+                                                      "SPEED",
+                                                      "STOP",
+                                                      "SYMBOL",
+                                                      "TAG",
+                                                      "TAGOFF",
+                                                      "TROFF",
+                                                      "TRON",
+                                                      "WAIT",
+                                                      "WEND",
+                                                      "WHILE",
+                                                      "WIDTH",
+                                                      "WINDOW",
+                                                      "WRITE",
+                                                      "ZONE",
+                                                      "DI",
+                                                      "EI",
+                                                      "FILL",
+                                                      "GRAPHICS",
+                                                      "MASK",
+                                                      "FRAME",
+                                                      "CURSOR",
+                                                      "",
+                                                      "ERL",
+                                                      "FN",
+                                                      "SPC",
+                                                      "STEP",
+                                                      "SWAP",
+                                                      "",
+                                                      "",
+                                                      "TAB",
+                                                      "THEN",
+                                                      "TO",
+                                                      "USING",
+                                                      ">",
+                                                      "=",
+                                                      ">=",
+                                                      "<",
+                                                      "<>",
+                                                      "<=",
+                                                      "+",
+                                                      "-",
+                                                      "*",
+                                                      "/",
+                                                      "^",
+                                                      "\\",
+                                                      "AND",
+                                                      "MOD",
+                                                      "OR",
+                                                      "XOR",
+                                                      "NOT"};
+
+// Functions after the &FF prefix, by their second byte.
+const char *Funcion(std::uint8_t codigo) {
+  static constexpr std::array<const char *, 0x1E> kBajas = {
+      "ABS",   "ASC", "ATN",    "CHR$", "CINT", "COS",  "CREAL", "EXP",    "FIX",    "FRE",
+      "INKEY", "INP", "INT",    "JOY",  "LEN",  "LOG",  "LOG10", "LOWER$", "PEEK",   "REMAIN",
+      "SGN",   "SIN", "SPACE$", "SQ",   "SQR",  "STR$", "TAN",   "UNT",    "UPPER$", "VAL"};
+  static constexpr std::array<const char *, 0x0A> kSinArgumentos = {
+      "EOF", "ERR", "HIMEM", "INKEY$", "PI", "RND", "TIME", "XPOS", "YPOS", "DERR"};
+  static constexpr std::array<const char *, 0x0F> kVarios = {
+      "BIN$",   "DEC$",  "HEX$",    "INSTR", "LEFT$", "MAX",      "MIN", "POS",
+      "RIGHT$", "ROUND", "STRING$", "TEST",  "TESTR", "COPYCHR$", "VPOS"};
+  if (codigo < kBajas.size()) {
+    return kBajas[codigo];
+  }
+  if (codigo >= 0x40 && codigo < 0x40 + kSinArgumentos.size()) {
+    return kSinArgumentos[codigo - 0x40];
+  }
+  if (codigo >= 0x71 && codigo < 0x71 + kVarios.size()) {
+    return kVarios[codigo - 0x71];
+  }
+  return nullptr;
+}
+
+constexpr std::uint8_t kFinLinea = 0x00;
+constexpr std::uint8_t kSeparador = 0x01;
+constexpr std::uint8_t kCifra0 = 0x0E; // &0E..&18 stand for 0..10
+constexpr std::uint8_t kCifra10 = 0x18;
+constexpr std::uint8_t kEntero8 = 0x19;
+constexpr std::uint8_t kEntero16 = 0x1A;
+constexpr std::uint8_t kBinario = 0x1B;
+constexpr std::uint8_t kHexadecimal = 0x1C;
+constexpr std::uint8_t kPunteroLinea = 0x1D;
+constexpr std::uint8_t kNumeroLinea = 0x1E;
+constexpr std::uint8_t kReal = 0x1F;
+constexpr std::uint8_t kComillas = 0x22;
+constexpr std::uint8_t kRsx = 0x7C;
+constexpr std::uint8_t kData = 0x8C;
+constexpr std::uint8_t kElse = 0x97;
+constexpr std::uint8_t kComentario = 0xC0;
+constexpr std::uint8_t kRem = 0xC5;
+constexpr std::uint8_t kPrefijoFuncion = 0xFF;
+
+// A line record: length word (counting itself), line number word, tokens, &00.
+constexpr std::size_t kCabeceraLinea = 4;
+// BASIC programs sit at &0170 in the CPC's memory; line pointers (&1D) left by
+// a program that ran before it was saved are addresses there.
+constexpr std::uint32_t kInicioPrograma = 0x0170;
+
+std::uint16_t LeerPalabra(std::span<const std::uint8_t> b, std::size_t i) {
+  return static_cast<std::uint16_t>(b[i] | (b[i + 1] << 8));
+}
+
+std::string Hex(std::uint32_t v) {
+  char texto[16];
+  std::snprintf(texto, sizeof texto, "%X", v);
+  return texto;
+}
+
+std::string Binario(std::uint32_t v) {
+  std::string s;
+  do {
+    s.insert(s.begin(), static_cast<char>('0' + (v & 1)));
+    v >>= 1;
+  } while (v != 0);
+  return s;
+}
+
+// Reads the tokens of one line. Keeps its position and the first fault.
+class LectorLinea {
+public:
+  LectorLinea(std::span<const std::uint8_t> programa, std::span<const std::uint8_t> tokens)
+      : programa_(programa), t_(tokens) {}
+
+  // Appends the line's text to `salida`; false (with `fallo_` set) on damage.
+  bool Listar(std::string &salida) {
+    while (i_ < t_.size()) {
+      const std::uint8_t c = t_[i_++];
+      if (c == kFinLinea) {
+        return true;
+      }
+      if (!Token(c, salida)) {
+        return false;
+      }
+    }
+    fallo_ = "la línea no termina en &00";
+    return false;
+  }
+
+  [[nodiscard]] const std::string &Fallo() const { return fallo_; }
+
+private:
+  bool Quedan(std::size_t n, const char *que) {
+    if (t_.size() - i_ >= n) {
+      return true;
+    }
+    fallo_ = std::string(que) + " cortado";
+    return false;
+  }
+
+  bool Token(std::uint8_t c, std::string &s) {
+    if (c == kSeparador) {
+      // LIST prints no colon before ELSE and before a ' comment.
+      if (i_ < t_.size() && (t_[i_] == kElse || t_[i_] == kComentario)) {
+        return true;
+      }
+      s += ':';
+      return true;
+    }
+    if (c <= 0x0D) {
+      return Variable(c, s);
+    }
+    if (c >= kCifra0 && c <= kCifra10) {
+      s += std::to_string(c - kCifra0);
+      return true;
+    }
+    if (c >= kEntero8 && c <= kReal) {
+      return Numero(c, s);
+    }
+    if (c == kComillas) {
+      Cadena(s);
+      return true;
+    }
+    if (c == kRsx) {
+      return Rsx(s);
+    }
+    if (c < 0x80) {
+      s += static_cast<char>(c);
+      return true;
+    }
+    if (c == kPrefijoFuncion) {
+      return PrefijoFuncion(s);
+    }
+    return PalabraClave(c, s);
+  }
+
+  bool PalabraClave(std::uint8_t c, std::string &s) {
+    const char *palabra = kPalabras[c - 0x80];
+    if (*palabra == '\0') {
+      fallo_ = "código &" + Hex(c) + " desconocido";
+      return false;
+    }
+    s += palabra;
+    if (c == kRem || c == kComentario) {
+      TextoCrudo(s, false);
+    } else if (c == kData) {
+      TextoCrudo(s, true);
+    }
+    return true;
+  }
+
+  // REM and ' keep the rest of the line as typed; DATA keeps its items up
+  // to the next statement, and a colon inside quotes belongs to an item.
+  void TextoCrudo(std::string &s, bool hastaSeparador) {
+    bool enComillas = false;
+    while (i_ < t_.size() && t_[i_] != kFinLinea) {
+      if (hastaSeparador && !enComillas && t_[i_] == kSeparador) {
+        return;
+      }
+      enComillas ^= t_[i_] == kComillas;
+      s += static_cast<char>(t_[i_++]);
+    }
+  }
+
+  void Cadena(std::string &s) {
+    s += '"';
+    while (i_ < t_.size() && t_[i_] != kFinLinea) {
+      const std::uint8_t c = t_[i_++];
+      s += static_cast<char>(c);
+      if (c == kComillas) {
+        return;
+      }
+    }
+  }
+
+  // A name whose last character has bit 7 set.
+  bool Nombre(std::string &s) {
+    for (std::size_t n = 0; i_ < t_.size(); ++n) {
+      const std::uint8_t c = t_[i_++];
+      if (c == kFinLinea) {
+        break;
+      }
+      s += static_cast<char>(c & 0x7F);
+      if ((c & 0x80) != 0) {
+        return true;
+      }
+    }
+    fallo_ = "nombre sin final";
+    return false;
+  }
+
+  bool Variable(std::uint8_t c, std::string &s) {
+    if (c >= 0x05 && c <= 0x0A) {
+      fallo_ = "código &" + Hex(c) + " desconocido";
+      return false;
+    }
+    // Two bytes of offset into the variable table, then the name.
+    if (!Quedan(2, "variable")) {
+      return false;
+    }
+    i_ += 2;
+    if (!Nombre(s)) {
+      return false;
+    }
+    if (c == 0x02) {
+      s += '%';
+    } else if (c == 0x03) {
+      s += '$';
+    } else if (c == 0x04) {
+      s += '!';
+    }
+    return true;
+  }
+
+  bool Rsx(std::string &s) {
+    // A byte of offset to the tokens after the name, then the name.
+    if (!Quedan(1, "RSX")) {
+      return false;
+    }
+    ++i_;
+    s += '|';
+    return Nombre(s);
+  }
+
+  bool PrefijoFuncion(std::string &s) {
+    if (!Quedan(1, "función")) {
+      return false;
+    }
+    const std::uint8_t codigo = t_[i_++];
+    const char *funcion = Funcion(codigo);
+    if (funcion == nullptr) {
+      fallo_ = "función &FF &" + Hex(codigo) + " desconocida";
+      return false;
+    }
+    s += funcion;
+    return true;
+  }
+
+  bool Numero(std::uint8_t c, std::string &s) {
+    if (c == kEntero8) {
+      if (!Quedan(1, "número")) {
+        return false;
+      }
+      s += std::to_string(t_[i_++]);
+      return true;
+    }
+    if (c == kReal) {
+      if (!Quedan(5, "número")) {
+        return false;
+      }
+      s += TextoReal(std::span<const std::uint8_t, 5>(t_.subspan(i_, 5)));
+      i_ += 5;
+      return true;
+    }
+    if (!Quedan(2, "número")) {
+      return false;
+    }
+    const std::uint16_t v = Palabra16();
+    switch (c) {
+    case kEntero16: s += std::to_string(v); break;
+    case kBinario: s += "&X" + Binario(v); break;
+    case kHexadecimal: s += "&" + Hex(v); break;
+    case kNumeroLinea: s += std::to_string(v); break;
+    case kPunteroLinea: return PunteroLinea(v, s);
+    default: break; // Numero is only called for the codes above
+    }
+    return true;
+  }
+
+  std::uint16_t Palabra16() {
+    const std::uint16_t v = LeerPalabra(t_, i_);
+    i_ += 2;
+    return v;
+  }
+
+  // The pointer holds the address of the byte before the target line's record.
+  bool PunteroLinea(std::uint16_t direccion, std::string &s) {
+    const std::uint32_t registro = static_cast<std::uint32_t>(direccion) + 1;
+    if (registro < kInicioPrograma ||
+        registro - kInicioPrograma + kCabeceraLinea > programa_.size()) {
+      fallo_ = "puntero de línea &" + Hex(direccion) + " fuera del programa";
+      return false;
+    }
+    s += std::to_string(LeerPalabra(programa_, registro - kInicioPrograma + 2));
+    return true;
+  }
+
+  std::span<const std::uint8_t> programa_;
+  std::span<const std::uint8_t> t_;
+  std::size_t i_ = 0;
+  std::string fallo_;
+};
+
+// The mantissa's nine significant digits and the decimal exponent of the first.
+struct Decimal {
+  std::string cifras;
+  int exponente = 0;
+};
+
+Decimal NueveCifras(double v) {
+  char texto[32];
+  std::snprintf(texto, sizeof texto, "%.8e", v); // d.dddddddde±xx
+  Decimal d;
+  d.cifras = std::string(1, texto[0]) + std::string(texto + 2, 8);
+  d.exponente = std::atoi(texto + 11);
+  while (d.cifras.size() > 1 && d.cifras.back() == '0') {
+    d.cifras.pop_back();
+  }
+  return d;
+}
+
+} // namespace
+
+std::string TextoReal(std::span<const std::uint8_t, 5> b) {
+  // Four bytes of mantissa, lowest first, whose top bit is the sign (the
+  // hidden leading 1 takes its place), and an exponent biased by 128.
+  if (b[4] == 0) {
+    return "0";
+  }
+  const std::uint32_t mantisa = static_cast<std::uint32_t>(b[0]) | (b[1] << 8) | (b[2] << 16) |
+                                (static_cast<std::uint32_t>(b[3] | 0x80) << 24);
+  const double v = std::ldexp(static_cast<double>(mantisa), b[4] - 128 - 32);
+  const Decimal d = NueveCifras(v);
+  std::string s = (b[3] & 0x80) != 0 ? "-" : "";
+  const int n = static_cast<int>(d.cifras.size());
+  if (d.exponente >= 9 || (d.exponente < 0 && n - d.exponente > 10)) {
+    // Too long for nine places: mantissa and a signed two-digit exponent.
+    char exp[16];
+    std::snprintf(exp, sizeof exp, "E%c%02d", d.exponente < 0 ? '-' : '+', std::abs(d.exponente));
+    s += d.cifras.substr(0, 1);
+    if (n > 1) {
+      s += "." + d.cifras.substr(1);
+    }
+    return s + exp;
+  }
+  if (d.exponente < 0) {
+    return s + "0." + std::string(static_cast<std::size_t>(-d.exponente - 1), '0') + d.cifras;
+  }
+  const auto enteros = static_cast<std::size_t>(d.exponente + 1);
+  if (static_cast<std::size_t>(n) <= enteros) {
+    return s + d.cifras + std::string(enteros - static_cast<std::size_t>(n), '0');
+  }
+  return s + d.cifras.substr(0, enteros) + "." + d.cifras.substr(enteros);
+}
+
+ListadoBasic ListarBasic(std::span<const std::uint8_t> programa) {
+  ListadoBasic r;
+  std::size_t i = 0;
+  while (i + 2 <= programa.size()) {
+    const std::uint16_t largo = LeerPalabra(programa, i);
+    if (largo == 0) {
+      return r; // the program's end mark
+    }
+    if (largo < kCabeceraLinea + 1 || largo > programa.size() - i) {
+      r.nota = "línea de largo " + std::to_string(largo) + " en el byte " + std::to_string(i) +
+               " no cabe en el programa";
+      return r;
+    }
+    const std::uint16_t numero = LeerPalabra(programa, i + 2);
+    std::string linea = std::to_string(numero) + " ";
+    LectorLinea lector(programa, programa.subspan(i + kCabeceraLinea, largo - kCabeceraLinea));
+    const bool bien = lector.Listar(linea);
+    r.texto += linea + "\n";
+    if (!bien) {
+      r.nota = "línea " + std::to_string(numero) + ": " + lector.Fallo();
+      return r;
+    }
+    i += largo;
+  }
+  // A program cut short of its end mark: what was whole is listed.
+  if (i != programa.size()) {
+    r.nota = "el programa acaba a mitad de una línea";
+  }
+  return r;
+}
+
+} // namespace Cli

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace Cli {
+
+// What LIST would print for a tokenised Locomotive BASIC 1.1 program, one line
+// of text per program line. A damaged program is listed up to the damage, and
+// `nota` says where and why it stopped; it is empty when the whole program was read.
+struct ListadoBasic {
+  std::string texto;
+  std::string nota;
+};
+
+// `programa` is the program as saved: line records (length word, line number,
+// tokens, &00), ended by a zero length word or the end of the bytes.
+ListadoBasic ListarBasic(std::span<const std::uint8_t> programa);
+
+// The text the CPC prints for a five-byte floating-point constant.
+std::string TextoReal(std::span<const std::uint8_t, 5> bytes);
+
+} // namespace Cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace Cli {
+
+// A host file name for a CP/M file: `nombre` and `ext` as the catalogue holds
+// them (top bits already cleared), joined by '.' when there is an extension.
+// The result is never empty, ".", ".." or hidden, and holds no path
+// separator, control character or byte above 126: those become '_'.
+std::string NombreHostSeguro(std::string_view nombre, std::string_view ext);
+
+} // namespace Cli

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "cli/Listado.h"
+
+#include <string>
+#include <vector>
+
+// The commands of alcove-cli. Each writes its output and its one-line errors
+// and returns the exit code: 0 all done, 1 some input could not be read or
+// written, 2 a usage error.
+namespace Cli {
+
+struct OrdenInfo {
+  std::vector<std::string> imagenes;
+  std::string formato;
+  bool json = false;
+};
+int EjecutarInfo(const OrdenInfo &orden);
+
+struct OrdenLs {
+  std::vector<std::string> imagenes;
+  std::string formato;
+  OpcionesLs opciones;
+  bool json = false;
+};
+int EjecutarLs(const OrdenLs &orden);
+
+struct OrdenGet {
+  std::string imagen;
+  std::vector<std::string> patrones;
+  std::string destino = ".";
+  std::string formato;
+  bool crudo = false;
+  bool forzar = false;
+};
+int EjecutarGet(const OrdenGet &orden);
+
+struct OrdenCat {
+  std::string imagen;
+  std::string nombre;
+  std::string formato;
+  bool crudo = false;
+};
+int EjecutarCat(const OrdenCat &orden);
+
+struct OrdenDump {
+  std::string imagen;
+  int pista = 0;
+  int cara = 0;
+  std::string sector; // "&C1", "0xC1" or decimal
+};
+int EjecutarDump(const OrdenDump &orden);
+
+struct OrdenFind {
+  std::string patron;
+  std::vector<std::string> carpetas;
+  unsigned hilos = 0; // 0: every core
+  bool json = false;
+};
+int EjecutarFind(const OrdenFind &orden);
+
+// A number written as "&C1", "#C1", "0xC1", "C1h" or decimal; -1 when it is none.
+int LeerNumero(const std::string &texto);
+
+} // namespace Cli

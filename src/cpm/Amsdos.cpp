@@ -1,0 +1,74 @@
+#include "cpm/Amsdos.h"
+
+#include "Bytes.h"
+
+#include <algorithm>
+
+namespace cpm {
+namespace {
+
+constexpr std::size_t PosUsuario = 0, PosNombre = 1, LargoNombre = 8, LargoExt = 3;
+constexpr std::size_t PosTipo = 18, PosCarga = 21, PosEntrada = 26;
+constexpr std::size_t PosLongitud = 64, PosSuma = 67, FinSumado = 67;
+
+std::string Parte(std::span<const std::uint8_t> b) {
+  std::string t;
+  for (std::uint8_t c : b) {
+    t.push_back(static_cast<char>(c & 0x7F));
+  }
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) {
+    t.pop_back();
+  }
+  return t;
+}
+
+} // namespace
+
+bool CabeceraAmsdosValida(std::span<const std::uint8_t> registro) {
+  if (registro.size() < TamanoCabeceraAmsdos) {
+    return false;
+  }
+  unsigned suma = 0;
+  for (std::size_t i = 0; i < FinSumado; ++i) {
+    suma += registro[i];
+  }
+  // A record of zeros sums to its own zero checksum, but holds no header;
+  // the sum of the bytes is zero only when they all are.
+  return suma != 0 && (suma & 0xFFFF) == bytes::Le16(registro, PosSuma);
+}
+
+std::optional<CabeceraAmsdos> LeerCabeceraAmsdos(std::span<const std::uint8_t> registro) {
+  if (!CabeceraAmsdosValida(registro)) {
+    return std::nullopt;
+  }
+  CabeceraAmsdos c;
+  c.usuario = registro[PosUsuario];
+  c.tipoCrudo = registro[PosTipo];
+  // Bit 0 protects; bits 1..3 give the kind: 0 BASIC, 1 binary.
+  switch ((c.tipoCrudo >> 1) & 0x07) {
+  case 0: c.tipo = (c.tipoCrudo & 1) != 0 ? TipoAmsdos::BasicProtegido : TipoAmsdos::Basic; break;
+  case 1: c.tipo = TipoAmsdos::Binario; break;
+  default: c.tipo = TipoAmsdos::Otro; break;
+  }
+  c.carga = bytes::Le16(registro, PosCarga);
+  c.entrada = bytes::Le16(registro, PosEntrada);
+  c.longitud = bytes::Le24(registro, PosLongitud);
+  c.nombre = Parte(registro.subspan(PosNombre, LargoNombre));
+  const std::string ext = Parte(registro.subspan(PosNombre + LargoNombre, LargoExt));
+  if (!ext.empty()) {
+    c.nombre += "." + ext;
+  }
+  return c;
+}
+
+std::string_view NombreTipo(TipoAmsdos tipo) {
+  switch (tipo) {
+  case TipoAmsdos::Basic: return "BASIC";
+  case TipoAmsdos::BasicProtegido: return "BASIC protegido";
+  case TipoAmsdos::Binario: return "binario";
+  case TipoAmsdos::Otro: return "otro";
+  }
+  return "otro";
+}
+
+} // namespace cpm

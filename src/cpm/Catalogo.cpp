@@ -1,0 +1,327 @@
+#include "cpm/Catalogo.h"
+
+#include "Lectura.h"
+
+#include <algorithm>
+
+namespace cpm {
+namespace {
+
+// A catalogue entry.
+constexpr std::size_t TamanoEntrada = 32;
+constexpr std::size_t PosNombre = 1, LargoNombre = 8, LargoNombreExt = 11;
+constexpr std::size_t PosEx = 12, PosS1 = 13, PosS2 = 14, PosRc = 15, PosBloques = 16;
+constexpr std::size_t PosSoloLectura = 9, PosSistema = 10, PosArchivado = 11;
+constexpr std::uint8_t Borrada = 0xE5;
+constexpr int MaxUsuario = 15;
+constexpr int RegistrosExtension = 128; // a logical 16 KB extent
+constexpr std::size_t TamanoRegistro = 128;
+
+using Clave = std::array<std::uint8_t, 12>; // user, then the name with top bits cleared
+
+// An entry of a file, before its extents are put in order.
+struct Pieza {
+  Extension extension;
+  std::array<bool, 3> atributos{};
+  int rc = 0;
+};
+
+struct Borrador {
+  Clave clave{};
+  std::vector<Pieza> piezas; // catalogue order
+};
+
+std::string Limpio(const std::array<std::uint8_t, 11> &crudo, std::size_t desde, std::size_t n) {
+  std::string t;
+  for (std::size_t i = desde; i < desde + n; ++i) {
+    const auto c = static_cast<char>(crudo[i] & 0x7F);
+    t.push_back(c >= 0x20 && c < 0x7F ? c : '?');
+  }
+  while (!t.empty() && t.back() == ' ') {
+    t.pop_back();
+  }
+  return t;
+}
+
+std::string TextoVisible(const std::array<std::uint8_t, 11> &crudo) {
+  const std::string ext = Limpio(crudo, LargoNombre, 3);
+  return Limpio(crudo, 0, LargoNombre) + (ext.empty() ? "" : "." + ext);
+}
+
+// Why an entry of a user 0..15 is not a file; empty when it is one.
+std::string MotivoRaro(const std::array<std::uint8_t, 11> &crudo) {
+  bool blancos = true;
+  for (std::uint8_t b : crudo) {
+    const int c = b & 0x7F;
+    if (c < 0x20 || c == 0x7F) {
+      return "códigos de control o gráficos en el nombre";
+    }
+    blancos = blancos && c == ' ';
+  }
+  return blancos ? "nombre en blanco" : "";
+}
+
+std::string MotivoUsuario(std::uint8_t usuario) {
+  switch (usuario) {
+  case 0x20: return "etiqueta del disco (CP/M 3)";
+  case 0x21: return "fechas de los archivos (CP/M 3)";
+  default: return "usuario " + std::to_string(usuario) + ", mayor que 15";
+  }
+}
+
+Pieza LeerPieza(std::span<const std::uint8_t> e, int indice, const Formato &f) {
+  Pieza p;
+  p.extension.entrada = indice;
+  const int exm = f.MascaraExtension();
+  const int x = ((e[PosS2] & 0x3F) << 5) | (e[PosEx] & 0x1F);
+  p.rc = e[PosRc];
+  p.extension.numero = x / (exm + 1);
+  p.extension.registros = (x & exm) * RegistrosExtension + std::min(p.rc, RegistrosExtension);
+  if (f.bytesCpm3 && e[PosS1] > 0 && e[PosS1] < TamanoRegistro) {
+    p.extension.bytesUltimo = e[PosS1];
+  }
+  if (f.Bloques16()) {
+    for (std::size_t i = 0; i < 8; ++i) {
+      const int b = e[PosBloques + 2 * i] | (e[PosBloques + 2 * i + 1] << 8);
+      if (b != 0) {
+        p.extension.bloques.push_back(b);
+      }
+    }
+  } else {
+    for (std::size_t i = 0; i < 16; ++i) {
+      if (e[PosBloques + i] != 0) {
+        p.extension.bloques.push_back(e[PosBloques + i]);
+      }
+    }
+  }
+  p.atributos = {(e[PosSoloLectura] & 0x80) != 0, (e[PosSistema] & 0x80) != 0,
+                 (e[PosArchivado] & 0x80) != 0};
+  return p;
+}
+
+Lugar EnEntrada(int entrada) { return {-1, -1, -1, entrada, -1, -1}; }
+
+// Puts the extents in order, drops repeated ones and checks for gaps.
+void Ordenar(Borrador &b, Archivo &a, Problemas &problemas) {
+  // Catalogue order breaks ties: the first of a repeated extent comes first.
+  std::sort(b.piezas.begin(), b.piezas.end(), [](const Pieza &x, const Pieza &y) {
+    return x.extension.numero != y.extension.numero ? x.extension.numero < y.extension.numero
+                                                    : x.extension.entrada < y.extension.entrada;
+  });
+  const Pieza &menor = b.piezas.front();
+  a.soloLectura = menor.atributos[0];
+  a.sistema = menor.atributos[1];
+  a.archivado = menor.atributos[2];
+  int esperado = 0;
+  a.extensiones.reserve(b.piezas.size());
+  for (Pieza &p : b.piezas) {
+    const int n = p.extension.numero;
+    if (!a.extensiones.empty() && a.extensiones.back().numero == n) {
+      problemas.push_back({TipoProblema::ExtensionRepetida,
+                           "La extensión " + std::to_string(n) + " de " + a.NombreCompleto() +
+                               " aparece otra vez; se usa la primera",
+                           EnEntrada(p.extension.entrada)});
+      continue;
+    }
+    if (n != esperado) {
+      problemas.push_back(
+          {TipoProblema::ExtensionAusente,
+           "A " + a.NombreCompleto() + " le falta la extensión " + std::to_string(esperado),
+           EnEntrada(p.extension.entrada)});
+      a.completo = false;
+    }
+    esperado = n + 1;
+    a.extensiones.push_back(std::move(p.extension));
+  }
+}
+
+// The bytes each extent of a file holds, by the catalogue.
+std::uint64_t Tamano(const Archivo &a, const Formato &f) {
+  if (a.extensiones.empty()) {
+    return 0;
+  }
+  const Extension &u = a.extensiones.back();
+  const auto porEntrada =
+      static_cast<std::uint64_t>(f.MascaraExtension() + 1) * RegistrosExtension * TamanoRegistro;
+  std::uint64_t t = static_cast<std::uint64_t>(u.numero) * porEntrada +
+                    static_cast<std::uint64_t>(u.registros) * TamanoRegistro;
+  if (u.bytesUltimo > 0 && u.registros > 0) {
+    t -= TamanoRegistro - static_cast<std::uint64_t>(u.bytesUltimo);
+  }
+  return t;
+}
+
+// Checks blocks: inside the disk, not the catalogue's, not another file's.
+void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int indice,
+                    const std::vector<Archivo> &archivos, Problemas &problemas) {
+  const int catalogo = f.BloquesCatalogo();
+  for (const Extension &e : a.extensiones) {
+    const auto necesarios = (static_cast<std::size_t>(e.registros) * TamanoRegistro +
+                             static_cast<std::size_t>(f.tamanoBloque) - 1) /
+                            static_cast<std::size_t>(f.tamanoBloque);
+    if (necesarios > e.bloques.size()) {
+      problemas.push_back({TipoProblema::RegistrosDeMas,
+                           "Una extensión de " + a.NombreCompleto() + " tiene " +
+                               std::to_string(e.registros) + " registros y sólo " +
+                               std::to_string(e.bloques.size()) + " bloques",
+                           EnEntrada(e.entrada)});
+      a.completo = false;
+    }
+    for (int bloque : e.bloques) {
+      const Lugar lugar{-1, -1, -1, e.entrada, bloque, -1};
+      if (bloque >= f.bloques) {
+        problemas.push_back({TipoProblema::BloqueFueraDelDisco,
+                             "El bloque " + std::to_string(bloque) + " de " + a.NombreCompleto() +
+                                 " está fuera del disco",
+                             lugar});
+        a.completo = false;
+      } else if (bloque < catalogo) {
+        problemas.push_back({TipoProblema::BloqueCompartido,
+                             "El bloque " + std::to_string(bloque) + " de " + a.NombreCompleto() +
+                                 " es del catálogo",
+                             lugar});
+      } else if (dueno[static_cast<std::size_t>(bloque)] >= 0) {
+        const int otro = dueno[static_cast<std::size_t>(bloque)];
+        problemas.push_back(
+            {TipoProblema::BloqueCompartido,
+             "El bloque " + std::to_string(bloque) + " es de " + a.NombreCompleto() + " y de " +
+                 (otro == indice ? std::string("sí mismo otra vez")
+                                 : archivos[static_cast<std::size_t>(otro)].NombreCompleto()),
+             lugar});
+      } else {
+        dueno[static_cast<std::size_t>(bloque)] = indice;
+      }
+    }
+  }
+}
+
+// Reads through every sector the file needs; the first record is kept for the
+// AMSDOS header.
+void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, const Formato &f,
+                     std::vector<std::uint8_t> &primero, Problemas &problemas) {
+  const auto tamanoBloque = static_cast<std::size_t>(f.tamanoBloque);
+  std::uint64_t quedan = a.tamano;
+  primero.clear();
+  bool leido = true;
+  for (const Extension &e : a.extensiones) {
+    std::uint64_t enExtension =
+        std::min<std::uint64_t>(quedan, static_cast<std::uint64_t>(e.registros) * TamanoRegistro);
+    for (std::size_t i = 0; i < e.bloques.size() && enExtension > 0 && leido; ++i) {
+      const auto largo =
+          static_cast<std::size_t>(std::min<std::uint64_t>(enExtension, tamanoBloque));
+      if (primero.empty() && largo >= TamanoCabeceraAmsdos) {
+        lectura::LeerInicioBloque(mapa, e.bloques[i], TamanoCabeceraAmsdos, &primero, nullptr);
+      }
+      leido = lectura::LeerInicioBloque(mapa, e.bloques[i], largo, nullptr, &problemas) == largo;
+      enExtension -= largo;
+      quedan -= largo;
+    }
+  }
+  // An extent with fewer records than its place leaves a hole the catalogue
+  // size counts: those bytes are nowhere on the disk.
+  if (!leido || quedan > 0) {
+    a.completo = false;
+  }
+  if (primero.size() >= TamanoCabeceraAmsdos && a.extensiones.front().numero == 0) {
+    a.cabecera = LeerCabeceraAmsdos(primero);
+  }
+  if (!a.completo) {
+    problemas.push_back(
+        {TipoProblema::ArchivoIncompleto,
+         "El disco no guarda entero " + std::to_string(a.usuario) + ":" + a.NombreCompleto(),
+         EnEntrada(a.extensiones.front().entrada)});
+  }
+}
+
+} // namespace
+
+std::string Archivo::NombreCompleto() const {
+  return extension.empty() ? nombre : nombre + "." + extension;
+}
+
+Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
+  Catalogo c;
+  const lectura::Mapa mapa(disco, formato);
+  std::vector<std::uint8_t> bytes;
+  const std::size_t total = static_cast<std::size_t>(formato.entradas) * TamanoEntrada;
+  for (int b = 0; b < formato.BloquesCatalogo() && bytes.size() < total; ++b) {
+    const std::size_t quiero =
+        std::min(total - bytes.size(), static_cast<std::size_t>(formato.tamanoBloque));
+    if (lectura::LeerInicioBloque(mapa, b, quiero, &bytes, &c.problemas) < quiero) {
+      break;
+    }
+  }
+  const std::size_t legibles = bytes.size() / TamanoEntrada;
+  // The entries of files, keyed; sorting the keys groups each file's entries
+  // in catalogue order and puts the files in user and name order.
+  std::vector<std::pair<Clave, int>> claves;
+  claves.reserve(legibles);
+  for (std::size_t i = 0; i < legibles; ++i) {
+    const auto e = std::span<const std::uint8_t>(bytes).subspan(i * TamanoEntrada, TamanoEntrada);
+    if (e[0] <= MaxUsuario) {
+      Clave clave{};
+      clave[0] = e[0];
+      bool control = false;
+      for (std::size_t k = 0; k < LargoNombreExt; ++k) {
+        clave[k + 1] = e[PosNombre + k] & 0x7F;
+        control = control || clave[k + 1] < 0x20 || clave[k + 1] == 0x7F;
+      }
+      if (!control &&
+          std::any_of(clave.begin() + 1, clave.end(), [](std::uint8_t b) { return b != ' '; })) {
+        claves.emplace_back(clave, static_cast<int>(i));
+        continue;
+      }
+    }
+    EntradaSuelta suelta;
+    suelta.entrada = static_cast<int>(i);
+    suelta.usuario = e[0];
+    std::copy_n(e.begin() + PosNombre, LargoNombreExt, suelta.crudo.begin());
+    if (e[0] == Borrada) {
+      if (std::any_of(suelta.crudo.begin(), suelta.crudo.end(),
+                      [](std::uint8_t b) { return b != Borrada; })) {
+        suelta.texto = TextoVisible(suelta.crudo);
+        c.borradas.push_back(std::move(suelta));
+      }
+      continue;
+    }
+    suelta.motivo = e[0] > MaxUsuario ? MotivoUsuario(e[0]) : MotivoRaro(suelta.crudo);
+    suelta.texto = TextoVisible(suelta.crudo);
+    c.raras.push_back(std::move(suelta));
+  }
+  std::sort(claves.begin(), claves.end());
+  if (legibles < static_cast<std::size_t>(formato.entradas)) {
+    c.problemas.push_back({TipoProblema::ArchivoIncompleto,
+                           "Sólo se pueden leer " + std::to_string(legibles) + " de las " +
+                               std::to_string(formato.entradas) + " entradas del catálogo",
+                           EnEntrada(static_cast<int>(legibles))});
+  }
+  std::vector<int> dueno(static_cast<std::size_t>(std::max(formato.bloques, 0)), -1);
+  std::vector<std::uint8_t> primero;
+  c.archivos.reserve(claves.size());
+  Borrador b;
+  for (std::size_t i = 0; i < claves.size();) {
+    b.clave = claves[i].first;
+    b.piezas.clear();
+    for (; i < claves.size() && claves[i].first == b.clave; ++i) {
+      const int entrada = claves[i].second;
+      b.piezas.push_back(
+          LeerPieza(std::span<const std::uint8_t>(bytes).subspan(
+                        static_cast<std::size_t>(entrada) * TamanoEntrada, TamanoEntrada),
+                    entrada, formato));
+    }
+    Archivo a;
+    a.usuario = b.clave[0];
+    std::array<std::uint8_t, 11> nombre{};
+    std::copy(b.clave.begin() + 1, b.clave.end(), nombre.begin());
+    a.nombre = Limpio(nombre, 0, LargoNombre);
+    a.extension = Limpio(nombre, LargoNombre, 3);
+    Ordenar(b, a, c.problemas);
+    a.tamano = Tamano(a, formato);
+    RevisarBloques(a, formato, dueno, static_cast<int>(c.archivos.size()), c.archivos, c.problemas);
+    RevisarSectores(a, mapa, formato, primero, c.problemas);
+    c.archivos.push_back(std::move(a));
+  }
+  return c;
+}
+
+} // namespace cpm

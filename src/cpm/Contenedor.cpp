@@ -1,0 +1,262 @@
+#include "cpm/Contenedor.h"
+
+#include "Bytes.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace cpm {
+namespace {
+
+// The Disk-Info block.
+constexpr std::size_t TamanoDiskInfo = 256;
+constexpr std::size_t PosFirma = 0, LargoFirma = 34;
+constexpr std::size_t PosCreador = 34, LargoCreador = 14;
+constexpr std::size_t PosPistas = 48, PosCaras = 49, PosTamanoPista = 50;
+constexpr std::size_t PosTablaTamanos = 52;
+constexpr std::size_t MaxEntradasTabla = TamanoDiskInfo - PosTablaTamanos; // 204
+constexpr int MaxCaras = 2;
+
+// The Track-Info block.
+constexpr std::size_t TamanoTrackInfo = 256;
+constexpr std::string_view FirmaPista = "Track-Info";
+constexpr std::size_t PosPistaTI = 16, PosCaraTI = 17, PosCodigoTI = 20, PosSectoresTI = 21;
+constexpr std::size_t PosGapTI = 22, PosRellenoTI = 23, PosListaTI = 24, LargoInfoSector = 8;
+constexpr std::size_t MaxSectores = 255;
+
+// ST1 bit 5 and ST2 bit 5: data error (bad CRC) when the disk was read.
+constexpr std::uint8_t ErrorDatos = 0x20;
+
+bool Empieza(std::span<const std::uint8_t> b, std::string_view prefijo) {
+  return b.size() >= prefijo.size() && std::equal(prefijo.begin(), prefijo.end(), b.begin());
+}
+
+std::string Texto(std::span<const std::uint8_t> b) {
+  std::string t(b.begin(), b.end());
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) {
+    t.pop_back();
+  }
+  return t;
+}
+
+std::string En(int pista, int cara) {
+  return "pista " + std::to_string(pista) + ", cara " + std::to_string(cara);
+}
+
+void Anotar(Contenedor &d, TipoProblema tipo, std::string texto, Lugar lugar) {
+  d.problemas.push_back({tipo, std::move(texto), lugar});
+}
+
+std::size_t Nominal(std::uint8_t n) { return std::size_t{128} << std::min<std::uint8_t>(n, 8); }
+
+// The sector list of a Track-Info block and the sectors' bytes after it.
+void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) {
+  const std::size_t caben = (pista.size() - std::min(pista.size(), PosListaTI)) / LargoInfoSector;
+  std::size_t cuenta = std::min<std::size_t>(p.sectoresDeclarados, MaxSectores);
+  if (cuenta > caben) {
+    Anotar(d, TipoProblema::SectoresDeMas,
+           "La lista de sectores de la " + En(p.pista, p.cara) + " no cabe en la pista",
+           {p.pista, p.cara, -1, -1, -1, static_cast<long long>(p.desplazamiento)});
+    cuenta = caben;
+  }
+  // Lists longer than 29 sectors push the data to the next multiple of 256.
+  const std::size_t finLista = PosListaTI + cuenta * LargoInfoSector;
+  std::size_t pos = std::max(TamanoTrackInfo, (finLista + 255) / 256 * 256);
+  p.sectores.reserve(cuenta);
+  for (std::size_t i = 0; i < cuenta; ++i) {
+    const auto info = pista.subspan(PosListaTI + i * LargoInfoSector, LargoInfoSector);
+    Sector s;
+    s.c = info[0];
+    s.h = info[1];
+    s.r = info[2];
+    s.n = info[3];
+    s.st1 = info[4];
+    s.st2 = info[5];
+    const std::size_t nominal = Nominal(s.n);
+    if (d.disposicion == Disposicion::Extendida) {
+      s.longitudGuardada = bytes::Le16(info, 6);
+    } else {
+      s.longitudGuardada = Nominal(p.codigoTamano);
+    }
+    // A weak sector (copy protection) is stored as several copies one after another.
+    if (d.disposicion == Disposicion::Extendida && s.longitudGuardada > nominal &&
+        s.longitudGuardada % nominal == 0) {
+      s.copias = static_cast<int>(s.longitudGuardada / nominal);
+    }
+    const std::size_t copia = s.copias > 1 ? nominal : s.longitudGuardada;
+    s.desplazamiento = p.desplazamiento + pos;
+    s.datos = bytes::Tramo(pista, pos, std::min(copia, nominal));
+    const auto lugar = [&] {
+      return Lugar{p.pista, p.cara, s.r, -1, -1, static_cast<long long>(s.desplazamiento)};
+    };
+    if (s.copias > 1) {
+      Anotar(d, TipoProblema::SectorDebil,
+             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) + " tiene " +
+                 std::to_string(s.copias) + " copias; se usa la primera",
+             lugar());
+    }
+    if (s.datos.size() < std::min(copia, nominal)) {
+      Anotar(d, TipoProblema::SectorCorto,
+             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) +
+                 " está cortado por el final de la pista o del archivo",
+             lugar());
+    }
+    if ((s.st1 & ErrorDatos) != 0 || (s.st2 & ErrorDatos) != 0) {
+      Anotar(d, TipoProblema::SectorError,
+             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) +
+                 " se leyó con error de datos al hacer la imagen",
+             lugar());
+    }
+    for (const Sector &otro : p.sectores) {
+      if (otro.r == s.r) {
+        Anotar(d, TipoProblema::SectorRepetido,
+               "El sector " + std::to_string(s.r) + " aparece dos veces en la " +
+                   En(p.pista, p.cara) + "; se usa el primero",
+               lugar());
+        break;
+      }
+    }
+    pos += s.longitudGuardada;
+    p.sectores.push_back(s);
+  }
+}
+
+void LeerPista(Contenedor &d, Pista &p) {
+  const auto pista = bytes::Tramo(d.bytes, p.desplazamiento, p.tamano);
+  p.disponibles = pista.size();
+  const Lugar lugar{p.pista, p.cara, -1, -1, -1, static_cast<long long>(p.desplazamiento)};
+  if (pista.empty()) {
+    Anotar(d, TipoProblema::PistaAusente, "Falta la " + En(p.pista, p.cara) + " en el archivo",
+           lugar);
+    return;
+  }
+  if (pista.size() < p.tamano) {
+    Anotar(d, TipoProblema::PistaCorta,
+           "La " + En(p.pista, p.cara) + " está cortada por el final del archivo", lugar);
+  }
+  if (pista.size() < PosListaTI || !Empieza(pista, FirmaPista)) {
+    Anotar(d, TipoProblema::PistaSinFirma,
+           "La " + En(p.pista, p.cara) + " no empieza por \"Track-Info\"", lugar);
+    return;
+  }
+  p.formateada = true;
+  p.pistaCabecera = pista[PosPistaTI];
+  p.caraCabecera = pista[PosCaraTI];
+  p.codigoTamano = pista[PosCodigoTI];
+  p.sectoresDeclarados = pista[PosSectoresTI];
+  p.gap = pista[PosGapTI];
+  p.relleno = pista[PosRellenoTI];
+  if (p.pistaCabecera != p.pista || p.caraCabecera != p.cara) {
+    Anotar(d, TipoProblema::PistaNumeroDistinto,
+           "La " + En(p.pista, p.cara) + " se llama a sí misma pista " +
+               std::to_string(p.pistaCabecera) + ", cara " + std::to_string(p.caraCabecera),
+           lugar);
+  }
+  LeerSectores(d, p, pista);
+}
+
+bool LeerDiskInfo(Contenedor &d) {
+  const auto b = d.bytes;
+  if (Empieza(b, "MV - CPC")) {
+    d.disposicion = Disposicion::Estandar;
+  } else if (Empieza(b, "EXTENDED")) {
+    d.disposicion = Disposicion::Extendida;
+  } else {
+    Anotar(d, TipoProblema::FirmaDesconocida,
+           "El archivo no empieza por \"MV - CPC\" ni por \"EXTENDED\"", {});
+    return false;
+  }
+  if (b.size() < TamanoDiskInfo) {
+    Anotar(d, TipoProblema::CabeceraCorta, "El archivo es más corto que la cabecera del disco", {});
+    return false;
+  }
+  d.firma = Texto(b.subspan(PosFirma, LargoFirma));
+  d.creador = Texto(b.subspan(PosCreador, LargoCreador));
+  d.pistas = b[PosPistas];
+  d.caras = b[PosCaras];
+  const auto entradas = static_cast<std::size_t>(d.pistas) * static_cast<std::size_t>(d.caras);
+  if (d.pistas == 0 || d.caras == 0 || d.caras > MaxCaras || entradas > MaxEntradasTabla) {
+    Anotar(d, TipoProblema::GeometriaInvalida,
+           "La cabecera da " + std::to_string(d.pistas) + " pistas y " + std::to_string(d.caras) +
+               " caras",
+           {});
+    return false;
+  }
+  if (d.disposicion == Disposicion::Estandar) {
+    d.tamanoPista = bytes::Le16(b, PosTamanoPista);
+    if (d.tamanoPista < TamanoTrackInfo) {
+      Anotar(d, TipoProblema::GeometriaInvalida,
+             "La cabecera da pistas de " + std::to_string(d.tamanoPista) + " bytes", {});
+      return false;
+    }
+  } else {
+    d.tamanos.reserve(entradas);
+    for (std::size_t i = 0; i < entradas; ++i) {
+      d.tamanos.push_back(std::size_t{b[PosTablaTamanos + i]} * 256);
+    }
+  }
+  return true;
+}
+
+} // namespace
+
+std::size_t Sector::LongitudNominal() const { return Nominal(n); }
+
+Contenedor LeerContenedor(std::span<const std::uint8_t> bytes) {
+  Contenedor d;
+  d.bytes = bytes;
+  d.tamanoArchivo = bytes.size();
+  if (!LeerDiskInfo(d)) {
+    return d;
+  }
+  d.valido = true;
+  std::size_t pos = TamanoDiskInfo;
+  d.pistasLeidas.reserve(static_cast<std::size_t>(d.pistas * d.caras));
+  for (int i = 0; i < d.pistas * d.caras; ++i) {
+    Pista p;
+    p.pista = i / d.caras;
+    p.cara = i % d.caras;
+    p.desplazamiento = pos;
+    p.tamano = d.disposicion == Disposicion::Estandar ? d.tamanoPista
+                                                      : d.tamanos[static_cast<std::size_t>(i)];
+    if (p.tamano > 0) {
+      LeerPista(d, p);
+    }
+    pos += p.tamano;
+    d.pistasLeidas.push_back(std::move(p));
+  }
+  if (pos < bytes.size()) {
+    d.bytesSobrantes = bytes.size() - pos;
+    Anotar(d, TipoProblema::BytesSobrantes,
+           "Hay " + std::to_string(d.bytesSobrantes) + " bytes después de la última pista",
+           {-1, -1, -1, -1, -1, static_cast<long long>(pos)});
+  }
+  return d;
+}
+
+const Pista *BuscarPista(const Contenedor &disco, int pista, int cara) {
+  if (pista < 0 || cara < 0 || pista >= disco.pistas || cara >= disco.caras) {
+    return nullptr;
+  }
+  const auto i = static_cast<std::size_t>(pista * disco.caras + cara);
+  return i < disco.pistasLeidas.size() ? &disco.pistasLeidas[i] : nullptr;
+}
+
+const Sector *BuscarSector(const Contenedor &disco, int pista, int cara, std::uint8_t id) {
+  const Pista *p = BuscarPista(disco, pista, cara);
+  if (p == nullptr) {
+    return nullptr;
+  }
+  for (const Sector &s : p->sectores) {
+    if (s.r == id) {
+      return &s;
+    }
+  }
+  return nullptr;
+}
+
+std::string_view NombreDisposicion(Disposicion disposicion) {
+  return disposicion == Disposicion::Estandar ? "MV - CPCEMU" : "EXTENDED CPC DSK";
+}
+
+} // namespace cpm

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "cpm/Contenedor.h"
+#include "cpm/Formatos.h"
+#include "cpm/Problema.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Reading bytes of logical blocks through the format, shared by the catalogue
+// and extraction.
+namespace cpm::lectura {
+
+// The sector of each logical sector of the format (reserved tracks included),
+// looked up once by ID; nullptr where the disk has none.
+class Mapa {
+public:
+  Mapa(const Contenedor &disco, const Formato &formato);
+  [[nodiscard]] const Sector *En(long long indice) const;
+  [[nodiscard]] const Formato &Formato_() const { return formato_; }
+
+private:
+  Formato formato_;
+  std::vector<const Sector *> sectores_;
+};
+
+// Reads the first `largo` bytes of block `bloque` (at most a block), appending
+// them to `destino` when it is given. Returns how many bytes from the start
+// could be read; a shorter count means a sector missing, of another size, or
+// cut short, and a problem is added when `problemas` is given.
+std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
+                             std::vector<std::uint8_t> *destino, Problemas *problemas);
+
+} // namespace cpm::lectura

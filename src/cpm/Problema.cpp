@@ -1,0 +1,39 @@
+#include "cpm/Problema.h"
+
+namespace cpm {
+
+std::string_view NombreTipo(TipoProblema tipo) {
+  switch (tipo) {
+  case TipoProblema::ArchivoIlegible: return "archivo-ilegible";
+  case TipoProblema::FirmaDesconocida: return "firma-desconocida";
+  case TipoProblema::CabeceraCorta: return "cabecera-corta";
+  case TipoProblema::GeometriaInvalida: return "geometria-invalida";
+  case TipoProblema::PistaAusente: return "pista-ausente";
+  case TipoProblema::PistaCorta: return "pista-corta";
+  case TipoProblema::PistaSinFirma: return "pista-sin-firma";
+  case TipoProblema::PistaNumeroDistinto: return "pista-numero-distinto";
+  case TipoProblema::SectoresDeMas: return "sectores-de-mas";
+  case TipoProblema::SectorCorto: return "sector-corto";
+  case TipoProblema::SectorDebil: return "sector-debil";
+  case TipoProblema::SectorRepetido: return "sector-repetido";
+  case TipoProblema::SectorError: return "sector-error";
+  case TipoProblema::BytesSobrantes: return "bytes-sobrantes";
+  case TipoProblema::FormatoDesconocido: return "formato-desconocido";
+  case TipoProblema::FormatoForzado: return "formato-forzado";
+  case TipoProblema::FormatoNombreMalo: return "formato-nombre-malo";
+  case TipoProblema::EspecificacionInvalida: return "especificacion-invalida";
+  case TipoProblema::SectorAusente: return "sector-ausente";
+  case TipoProblema::SectorTamanoDistinto: return "sector-tamano-distinto";
+  case TipoProblema::BloqueFueraDelDisco: return "bloque-fuera-del-disco";
+  case TipoProblema::BloqueCompartido: return "bloque-compartido";
+  case TipoProblema::ExtensionAusente: return "extension-ausente";
+  case TipoProblema::ExtensionRepetida: return "extension-repetida";
+  case TipoProblema::RegistrosDeMas: return "registros-de-mas";
+  case TipoProblema::ArchivoIncompleto: return "archivo-incompleto";
+  case TipoProblema::CabeceraAmsdosInvalida: return "cabecera-amsdos-invalida";
+  case TipoProblema::LongitudCabeceraExcede: return "longitud-cabecera-excede";
+  }
+  return "desconocido";
+}
+
+} // namespace cpm

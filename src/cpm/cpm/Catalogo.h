@@ -1,0 +1,60 @@
+#pragma once
+
+#include "cpm/Amsdos.h"
+#include "cpm/Contenedor.h"
+#include "cpm/Formatos.h"
+#include "cpm/Problema.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The CP/M catalogue: entries, extents and the files they make.
+namespace cpm {
+
+// One catalogue entry used by a file (one extent).
+struct Extension {
+  int entrada = 0;          // index in the catalogue
+  int numero = 0;           // logical extent number, from EX, S2 and the extent mask
+  int registros = 0;        // 128-byte records this entry holds (from EX low bits and RC)
+  int bytesUltimo = 0;      // CP/M 3 byte count of the last record, 0 = whole record
+  std::vector<int> bloques; // the nonzero block numbers, in order
+};
+
+struct Archivo {
+  std::uint8_t usuario = 0;
+  std::string nombre;                     // up to 8 characters, top bits cleared, blanks cut
+  std::string extension;                  // up to 3
+  bool soloLectura = false;               // bit 7 of the first extension byte
+  bool sistema = false;                   // of the second
+  bool archivado = false;                 // of the third
+  std::uint64_t tamano = 0;               // bytes, as the catalogue gives them
+  bool completo = true;                   // every byte can be read from the disk
+  std::vector<Extension> extensiones;     // by extent number
+  std::optional<CabeceraAmsdos> cabecera; // a valid header really read from disk
+
+  [[nodiscard]] std::string NombreCompleto() const; // "NAME.EXT" or "NAME"
+};
+
+// An entry that is not part of a file: deleted, or catalogue art and the like.
+struct EntradaSuelta {
+  int entrada = 0;
+  std::uint8_t usuario = 0;             // byte 0 as stored
+  std::array<std::uint8_t, 11> crudo{}; // name and extension bytes as stored
+  std::string texto;                    // printable form: other bytes as '?'; blanks cut
+  std::string motivo;                   // why it is not a file (odd entries)
+};
+
+struct Catalogo {
+  std::vector<Archivo> archivos;       // by user, then name
+  std::vector<EntradaSuelta> borradas; // user 0xE5 with a name
+  std::vector<EntradaSuelta> raras;    // control or graphic codes, user above 15
+  Problemas problemas;
+};
+
+// Reads the catalogue through its blocks and builds the files.
+Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato);
+
+} // namespace cpm

@@ -1,0 +1,152 @@
+// The pure pieces of alcove-cli: host names, hex dump, numbers, the image
+// finder, the parallel runner and safe writing.
+#include "Comun.h"
+
+#include "cli/BuscarImagenes.h"
+#include "cli/NombreHost.h"
+#include "cli/Ordenes.h"
+#include "cli/Paralelo.h"
+#include "cli/VolcadoHex.h"
+#include "platform/Errores.h"
+#include "platform/EscrituraSegura.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <unordered_set>
+
+namespace {
+
+struct CasoNombre {
+  const char *prueba;
+  std::string nombre, ext, esperado;
+};
+
+class NombreHost : public testing::TestWithParam<CasoNombre> {};
+
+TEST_P(NombreHost, EsSeguro) {
+  EXPECT_EQ(Cli::NombreHostSeguro(GetParam().nombre, GetParam().ext), GetParam().esperado);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, NombreHost,
+    testing::Values(CasoNombre{"Normal", "DISC", "BAS", "DISC.BAS"},
+                    CasoNombre{"SinExtension", "README", "", "README"},
+                    CasoNombre{"Relleno", "AB      ", "T  ", "AB.T"},
+                    CasoNombre{"Barra", "A/B", "BIN", "A_B.BIN"},
+                    CasoNombre{"BarraInvertida", "A\\B", "", "A_B"},
+                    CasoNombre{"Punto", ".", "", "_."}, CasoNombre{"DosPuntos", "..", "", "_.."},
+                    CasoNombre{"SubirCarpeta", "../X", "", "_.._X"},
+                    CasoNombre{"Oculto", "", "BAS", "_.BAS"}, CasoNombre{"Vacio", "", "", "_"},
+                    CasoNombre{"Control", std::string("A\x01\x1B\n", 4), "B\x7F", "A___.B_"},
+                    CasoNombre{"AltoYWindows", "A\xC1*?", "<|>", "A___.___"}),
+    [](const testing::TestParamInfo<CasoNombre> &i) { return std::string(i.param.prueba); });
+
+TEST(VolcadoHex, LineasDeDieciseisConAsciiYDireccion) {
+  std::vector<std::uint8_t> b;
+  for (int i = 0; i < 20; ++i) {
+    b.push_back(static_cast<std::uint8_t>(0x3E + i));
+  }
+  b[1] = 0x00;
+  EXPECT_EQ(Cli::VolcadoHex(b, 0x4000),
+            "4000  3E 00 40 41 42 43 44 45  46 47 48 49 4A 4B 4C 4D  |>.@ABCDEFGHIJKLM|\n"
+            "4010  4E 4F 50 51                                       |NOPQ|\n");
+  EXPECT_EQ(Cli::VolcadoHex({}), "");
+}
+
+TEST(LeerNumero, FormasDeEscribirUnSector) {
+  const std::vector<std::pair<std::string, int>> casos = {
+      {"&C1", 0xC1}, {"#c1", 0xC1}, {"0xC1", 0xC1}, {"C1h", 0xC1},   {"193", 193},
+      {"0", 0},      {"&", -1},     {"", -1},       {"C1", -1},      {"-1", -1},
+      {"&G1", -1},   {"1 2", -1},   {"0x", -1},     {"99999999", -1}};
+  for (const auto &[texto, esperado] : casos) {
+    EXPECT_EQ(Cli::LeerNumero(texto), esperado) << texto;
+  }
+}
+
+TEST(BuscarImagenes, RecorreSubcarpetasSinSeguirEnlacesYSinDistinguirMayusculas) {
+  CarpetaTemporal dir;
+  const auto &r = dir.Ruta();
+  std::filesystem::create_directories(r / "a" / "b");
+  for (const char *f : {"uno.dsk", "a/DOS.DSK", "a/b/tres.Dsk", "a/b/no.txt", "a/dsk", "a/.dsk"}) {
+    Escribir((r / f).string(), {1});
+  }
+  std::filesystem::create_directory(r / "carpeta.dsk"); // a folder is not an image
+  std::filesystem::create_directory_symlink(r, r / "a" / "bucle");
+  std::vector<std::string> fallos;
+  const auto imagenes = Cli::BuscarImagenes(
+      {r, r / "falta"},
+      [&](const std::filesystem::path &p, const std::string &) { fallos.push_back(p.string()); });
+  const std::vector<std::filesystem::path> esperadas = {r / "a" / "DOS.DSK",
+                                                        r / "a" / "b" / "tres.Dsk", r / "uno.dsk"};
+  EXPECT_EQ(imagenes, esperadas);
+  EXPECT_EQ(fallos, std::vector<std::string>{(r / "falta").string()});
+}
+
+TEST(Paralelo, CadaIndiceUnaVezConCualquierNumeroDeHilos) {
+  for (const unsigned hilos : {0U, 1U, 2U, 7U}) {
+    for (const std::size_t n : {0UL, 1UL, 5UL, 1000UL}) {
+      SCOPED_TRACE(std::to_string(hilos) + " hilos, " + std::to_string(n));
+      std::vector<std::atomic<int>> vistos(n);
+      std::mutex m;
+      std::unordered_set<std::thread::id> ids;
+      Cli::EjecutarEnParalelo(n, hilos, [&](std::size_t i) {
+        ++vistos[i];
+        const std::lock_guard<std::mutex> l(m);
+        ids.insert(std::this_thread::get_id());
+      });
+      for (std::size_t i = 0; i < n; ++i) {
+        EXPECT_EQ(vistos[i], 1) << i;
+      }
+      EXPECT_LE(ids.size(), Cli::HilosEfectivos(hilos));
+    }
+  }
+  EXPECT_GE(Cli::HilosEfectivos(0), 1U);
+  EXPECT_EQ(Cli::HilosEfectivos(3), 3U);
+}
+
+TEST(EscrituraSegura, EscribeNoReemplazaSinPermisoYNoDejaTemporales) {
+  CarpetaTemporal dir;
+  const std::string carpeta = dir.Ruta().string();
+  const std::vector<std::uint8_t> uno{1, 2, 3};
+  const std::vector<std::uint8_t> dos{4, 5};
+  EXPECT_EQ(EscrituraSegura::EscribirEnCarpeta(carpeta, "A.BIN", uno, false), Errores::Ninguno);
+  EXPECT_EQ(Leer(dir.Archivo("A.BIN")), uno);
+  EXPECT_EQ(EscrituraSegura::EscribirEnCarpeta(carpeta, "A.BIN", dos, false),
+            Errores::ArchivoYaExiste);
+  EXPECT_EQ(Leer(dir.Archivo("A.BIN")), uno);
+  EXPECT_EQ(EscrituraSegura::EscribirEnCarpeta(carpeta, "A.BIN", dos, true), Errores::Ninguno);
+  EXPECT_EQ(Leer(dir.Archivo("A.BIN")), dos);
+  // A symbolic link in the way is not followed, and is not replaced either.
+  std::filesystem::create_symlink("/etc/passwd", dir.Ruta() / "ENLACE");
+  EXPECT_EQ(EscrituraSegura::EscribirEnCarpeta(carpeta, "ENLACE", uno, false),
+            Errores::ArchivoYaExiste);
+  for (const std::string &nombre :
+       std::vector<std::string>{"", ".", "..", "a/b", std::string("a\0b", 3)}) {
+    EXPECT_EQ(EscrituraSegura::EscribirEnCarpeta(carpeta, nombre, uno, true),
+              Errores::NombreArchivoIncorrecto)
+        << nombre;
+  }
+  EXPECT_EQ(EscrituraSegura::EscribirEnCarpeta(dir.Archivo("falta"), "A", uno, false),
+            Errores::RutaNoEncontrada);
+  std::set<std::string> nombres;
+  for (const auto &e : std::filesystem::directory_iterator(dir.Ruta())) {
+    nombres.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(nombres, (std::set<std::string>{"A.BIN", "ENLACE"}));
+}
+
+TEST(EscrituraSegura, CarpetaSinPermisoDeEscritura) {
+  if (EsRoot()) {
+    GTEST_SKIP() << "root escribe en cualquier carpeta";
+  }
+  CarpetaTemporal dir;
+  std::filesystem::permissions(dir.Ruta(), std::filesystem::perms::owner_read |
+                                               std::filesystem::perms::owner_exec);
+  EXPECT_EQ(EscrituraSegura::EscribirEnCarpeta(dir.Ruta().string(), "A", {}, false),
+            Errores::PermisoDenegado);
+}
+
+} // namespace
