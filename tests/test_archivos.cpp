@@ -3,6 +3,7 @@
 
 #include "platform/ArchivosHost.h"
 #include "platform/Errores.h"
+#include "platform/LecturaArchivo.h"
 
 #include <gtest/gtest.h>
 
@@ -151,6 +152,40 @@ TEST_F(Archivos, PosicionNegativaYCierreQueVacia) {
   P::CerrarArchivo(n);
   EXPECT_FALSE(P::EstaAbierto(n));
   EXPECT_EQ(Leer(dir.Archivo("k"))[0], 2);
+}
+
+// Whole small files for the readers that work on bytes: only regular files, a
+// bound checked before reading, and never a wait on a FIFO.
+TEST_F(Archivos, LeerArchivoEnteroYSuPrincipio) {
+  const std::string archivo = dir.Archivo("a.dsk");
+  Escribir(archivo, std::vector<std::uint8_t>{1, 2, 3, 4, 5});
+  ASSERT_EQ(::mkfifo(dir.Archivo("fifo.dsk").c_str(), 0644), 0);
+  std::vector<std::uint8_t> bytes{9};
+  const struct {
+    const char *caso;
+    std::string ruta;
+    std::uintmax_t limite;
+    std::int16_t error;
+    std::vector<std::uint8_t> leido;
+  } casos[] = {
+      {"entero", archivo, 5, Errores::Ninguno, {1, 2, 3, 4, 5}},
+      {"pasa del límite", archivo, 4, Errores::ArgumentoNoValido, {}},
+      {"no existe", dir.Archivo("no.dsk"), 10, Errores::ArchivoNoEncontrado, {}},
+      {"fifo", dir.Archivo("fifo.dsk"), 10, Errores::ArchivoNoEncontrado, {}},
+      {"carpeta", dir.Ruta().string(), 10, Errores::ArchivoNoEncontrado, {}},
+      {"nulo", archivo + std::string(1, '\0'), 10, Errores::NombreArchivoIncorrecto, {}},
+  };
+  for (const auto &c : casos) {
+    SCOPED_TRACE(c.caso);
+    EXPECT_EQ(P::LeerArchivoEntero(c.ruta, c.limite, bytes), c.error);
+    EXPECT_EQ(bytes, c.leido);
+  }
+  EXPECT_EQ(P::LeerPrincipioArchivo(archivo, 3, bytes), Errores::Ninguno);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(P::LeerPrincipioArchivo(archivo, 64, bytes), Errores::Ninguno);
+  EXPECT_EQ(bytes.size(), 5u);
+  EXPECT_NE(P::LeerPrincipioArchivo(dir.Archivo("fifo.dsk"), 64, bytes), Errores::Ninguno);
+  EXPECT_TRUE(bytes.empty());
 }
 
 } // namespace

@@ -219,4 +219,18 @@ TEST(Texto, BytesATexto) {
   EXPECT_EQ(Formato::QuitarBlancos("\ta\t"), "\ta\t"); // only blanks are removed
 }
 
+// The one rule for which host files are images: the window's file list and
+// the command line's search both use it.
+TEST(Texto, NombresDeImagen) {
+  const struct {
+    const char *nombre;
+    bool esImagen;
+  } casos[] = {{"a.dsk", true},     {"JUEGO.DSK", true},  {"mixto.DsK", true}, {".dsk", false},
+               {"dsk", false},      {"a.dsk.bak", false}, {"a.dsq", false},    {"a_dsk", false},
+               {"a.\xC4SK", false}, {"", false}};
+  for (const auto &c : casos) {
+    EXPECT_EQ(Formato::EsNombreDeImagen(c.nombre), c.esImagen) << c.nombre;
+  }
+}
+
 } // namespace

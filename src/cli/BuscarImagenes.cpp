@@ -1,5 +1,6 @@
 #include "cli/BuscarImagenes.h"
 
+#include "disk/Formato.h"
 #include "platform/Errores.h"
 
 #include <algorithm>
@@ -7,17 +8,6 @@
 namespace Cli {
 
 namespace fs = std::filesystem;
-
-bool EsNombreDeImagen(const std::string &nombre) {
-  constexpr std::string_view kExt = ".dsk";
-  if (nombre.size() <= kExt.size()) {
-    return false;
-  }
-  const std::string_view fin = std::string_view(nombre).substr(nombre.size() - kExt.size());
-  return std::equal(fin.begin(), fin.end(), kExt.begin(), [](char a, char b) {
-    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-  });
-}
 
 namespace {
 
@@ -33,7 +23,8 @@ void Recorrer(const fs::path &carpeta, std::vector<fs::path> &imagenes,
     const bool enlace = it->is_symlink(ecTipo);
     if (!enlace && it->is_directory(ecTipo)) {
       subcarpetas.push_back(it->path());
-    } else if (EsNombreDeImagen(it->path().filename().string()) && it->is_regular_file(ecTipo)) {
+    } else if (Formato::EsNombreDeImagen(it->path().filename().native()) &&
+               it->is_regular_file(ecTipo)) {
       imagenes.push_back(it->path());
     }
   }

@@ -15,7 +15,4 @@ std::vector<std::filesystem::path> BuscarImagenes(
     const std::vector<std::filesystem::path> &carpetas,
     const std::function<void(const std::filesystem::path &, const std::string &)> &alFallar);
 
-// Whether a file name ends in ".dsk", whatever its case.
-bool EsNombreDeImagen(const std::string &nombre);
-
 } // namespace Cli

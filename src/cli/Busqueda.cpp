@@ -4,8 +4,8 @@
 #include "cli/Json.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
-#include "platform/ArchivoMapeado.h"
 #include "platform/Errores.h"
+#include "platform/LecturaArchivo.h"
 
 #include <algorithm>
 #include <array>
@@ -98,7 +98,8 @@ constexpr std::array<std::size_t, 2> kPrincipios = {8 * 1024, 16 * 1024};
 bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resultado &r) {
   thread_local std::vector<std::uint8_t> bytes;
   for (const std::size_t largo : kPrincipios) {
-    if (LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno || bytes.size() < largo) {
+    if (Plataforma::LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno ||
+        bytes.size() < largo) {
       return false; // small or unreadable files take the whole path and its messages
     }
     CabeceraHastaPrefijo(bytes);

@@ -1,6 +1,7 @@
 #include "cli/Imagen.h"
 
 #include "platform/Errores.h"
+#include "platform/LecturaArchivo.h"
 
 #include <cstdio>
 
@@ -23,18 +24,17 @@ void AvisarError(std::string_view que, std::string_view mensaje) {
 
 void EscribirSalida(std::string_view texto) { std::fwrite(texto.data(), 1, texto.size(), stdout); }
 
-Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato)
-    : ruta_(std::move(ruta)),
-      mapa_(std::make_unique<Cls_ArchivoMapeado>(ruta_, cpm::TamanoMaximoArchivo)) {
-  if (mapa_->Error() != Errores::Ninguno) {
-    errorPistas_ = mapa_->Error() == Errores::ArgumentoNoValido
+Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
+  const std::int16_t error = Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_);
+  if (error != Errores::Ninguno) {
+    errorPistas_ = error == Errores::ArgumentoNoValido
                        ? "demasiado grande para ser una imagen de disco"
-                       : Errores::Mensaje(mapa_->Error());
+                       : Errores::Mensaje(error);
     return;
   }
   cpm::OpcionesLectura opciones;
   opciones.formato = formato;
-  disco_ = cpm::LeerDisco(mapa_->Bytes(), opciones);
+  disco_ = cpm::LeerDisco(bytes_, opciones);
   if (!disco_.contenedor.valido) {
     errorPistas_ = "no es una imagen de disco CPCEMU";
     for (const cpm::Problema &p : disco_.contenedor.problemas) {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "cpm/Disco.h"
-#include "platform/ArchivoMapeado.h"
 
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Cli {
 
@@ -19,8 +19,8 @@ void AvisarError(std::string_view que, std::string_view mensaje);
 // Writes bytes to standard output as they are.
 void EscribirSalida(std::string_view texto);
 
-// An image file mapped and read by the exact reader. The disk points into the
-// mapping, so the object stays where it was built.
+// An image file read into memory and read by the exact reader. The disk points
+// into those bytes, so the object stays where it was built.
 class Cls_Imagen {
 public:
   Cls_Imagen(std::string ruta, const std::string &formato);
@@ -36,7 +36,7 @@ public:
 
 private:
   std::string ruta_;
-  std::unique_ptr<Cls_ArchivoMapeado> mapa_;
+  std::vector<std::uint8_t> bytes_;
   cpm::Disco disco_;
   std::string errorPistas_;
 };

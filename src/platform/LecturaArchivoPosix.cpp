@@ -1,0 +1,84 @@
+#include "platform/LecturaArchivo.h"
+
+#include "platform/Errores.h"
+#include "platform/Rutas.h"
+#include "util/AlSalir.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Plataforma {
+namespace {
+
+// pread until `largo` bytes or the end; returns an Errores number and leaves
+// `destino` holding what was read.
+std::int16_t LeerHasta(int fd, std::size_t largo, std::vector<std::uint8_t> &destino) {
+  destino.resize(largo);
+  std::size_t leidos = 0;
+  std::int16_t error = Errores::Ninguno;
+  while (leidos < largo) {
+    const ssize_t n =
+        ::pread(fd, destino.data() + leidos, largo - leidos, static_cast<off_t>(leidos));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      error = Errores::DesdeHost(errno);
+    }
+    if (n <= 0) {
+      break;
+    }
+    leidos += static_cast<std::size_t>(n);
+  }
+  destino.resize(leidos);
+  return error;
+}
+
+} // namespace
+
+std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
+                               std::vector<std::uint8_t> &destino) {
+  destino.clear();
+  if (ContieneNulo(ruta)) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  // O_NONBLOCK: a FIFO named like an image must not hang the open.
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    return Errores::DesdeHost(errno);
+  }
+  const AlSalir cerrar([fd] { ::close(fd); });
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    return Errores::DesdeHost(errno);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return Errores::ArchivoNoEncontrado;
+  }
+  if (static_cast<std::uintmax_t>(st.st_size) > limite) {
+    return Errores::ArgumentoNoValido;
+  }
+  // A file cut short meanwhile gives what it still holds.
+  return LeerHasta(fd, static_cast<std::size_t>(st.st_size), destino);
+}
+
+std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
+                                  std::vector<std::uint8_t> &destino) {
+  destino.clear();
+  if (ContieneNulo(ruta)) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  // No fstat: a folder fails to read (EISDIR) and a FIFO, opened non-blocking,
+  // cannot be read at an offset (ESPIPE), so nothing can hang.
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    return Errores::DesdeHost(errno);
+  }
+  const AlSalir cerrar([fd] { ::close(fd); });
+  return LeerHasta(fd, largo, destino);
+}
+
+} // namespace Plataforma
