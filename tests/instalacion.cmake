@@ -3,5 +3,5 @@
 # real binary once, outside the sanitizer build (label sin_sanitizer).
 add_test(NAME instalacion
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/probar_instalacion.sh ${PROJECT_BINARY_DIR}
-                 ${PROJECT_VERSION} $<TARGET_EXISTS:alcove-cli>)
+                 ${PROJECT_VERSION})
 set_tests_properties(instalacion PROPERTIES LABELS "instalacion;sin_sanitizer" TIMEOUT 120)

@@ -8,6 +8,16 @@ falla() {
 }
 bien() { echo "ok: $*"; }
 
+# comprobar_cli BINARIO VERSION: the command line runs and names its version.
+comprobar_cli() {
+  local salida
+  if salida=$("$1" --version 2>&1) && [[ $salida == *"$2"* ]]; then
+    bien "alcove-cli --version: $salida"
+  else
+    falla "alcove-cli --version: $salida"
+  fi
+}
+
 # Sizes of the icon the build draws, as the hicolor theme and the window get them.
 lados_icono=(16 22 24 32 48 64 128 256)
 

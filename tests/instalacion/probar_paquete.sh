@@ -8,9 +8,6 @@ aqui=$(cd "$(dirname "$0")" && pwd)
 raiz=$(cd "$aqui/../.." && pwd)
 . "$aqui/comun.sh"
 deb=$1 version=$2
-# alcove-cli must be in the package once its sources are in the tree.
-con_cli=0
-[ -f "$raiz/src/cli/CMakeLists.txt" ] && con_cli=1
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -44,10 +41,8 @@ esperados=(
 for lado in "${lados_icono[@]}"; do
   esperados+=("./usr/share/icons/hicolor/${lado}x${lado}/apps/alcove.png")
 done
-if [ "$con_cli" = 1 ]; then
-  esperados+=(./usr/bin/alcove-cli ./usr/share/man/man1/alcove-cli.1.gz
-    ./usr/share/bash-completion/completions/alcove-cli)
-fi
+esperados+=(./usr/bin/alcove-cli ./usr/share/man/man1/alcove-cli.1.gz
+  ./usr/share/bash-completion/completions/alcove-cli)
 for archivo in "${esperados[@]}"; do
   awk -v a="$archivo" '$6 == a { e = 1 } END { exit !e }' "$tmp/contenido.txt" ||
     falla "el paquete no lleva $archivo"
@@ -68,15 +63,7 @@ grep -v '^E:' "$tmp/lintian.txt" | sed 's/^/  lintian: /'
 
 # The programs, run out of an extracted copy.
 dpkg-deb -x "$deb" "$tmp/raiz"
-if [ "$con_cli" = 1 ]; then
-  if salida=$("$tmp/raiz/usr/bin/alcove-cli" --version 2>&1) && [[ $salida == *"$version"* ]]; then
-    bien "alcove-cli --version: $salida"
-  else
-    falla "alcove-cli --version: $salida"
-  fi
-else
-  echo "OMITIDO: alcove-cli --version (alcove-cli aún no se compila en esta rama)"
-fi
+comprobar_cli "$tmp/raiz/usr/bin/alcove-cli" "$version"
 mkdir -p "$tmp/casa"
 comprobar_ventana "$tmp/raiz/usr/bin/alcove" "$tmp/casa"
 
