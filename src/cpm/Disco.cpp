@@ -1,12 +1,7 @@
 #include "cpm/Disco.h"
 
-#include <cerrno>
-#include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
+#include "platform/Errores.h"
+#include "platform/LecturaArchivo.h"
 
 namespace cpm {
 namespace {
@@ -72,42 +67,18 @@ Extraido ExtraerArchivo(const Disco &disco, const Archivo &archivo, ModoExtracci
 
 Carga CargarArchivo(const std::filesystem::path &ruta, std::uintmax_t limite) {
   Carga c;
-  // Non-blocking, so a FIFO cannot hang the open; only a regular file is read.
-  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    c.error = "No se puede abrir " + ruta.string() + ": " + std::strerror(errno);
-    return c;
+  // Only a regular file is read, whole, and a FIFO never makes us wait.
+  const std::int16_t error = Plataforma::LeerArchivoEntero(ruta.native(), limite, c.bytes);
+  if (error == Errores::ArgumentoNoValido) {
+    c.error = "No se lee " + ruta.string() + ": ocupa más de " + std::to_string(limite) +
+              " bytes; ninguna imagen de disco es tan grande";
+  } else if (error == Errores::ArchivoNoEncontrado) {
+    c.error = "No se puede leer " + ruta.string() + ": no existe o no es un archivo normal";
+  } else if (error != Errores::Ninguno) {
+    c.error = "No se puede leer " + ruta.string() + ": " + Errores::Mensaje(error);
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    c.error = "No se puede leer " + ruta.string() + ": no es un archivo normal";
-    return c;
-  }
-  const auto tamano = static_cast<std::uintmax_t>(st.st_size);
-  if (tamano > limite) {
-    ::close(fd);
-    c.error = "No se lee " + ruta.string() + ": ocupa " + std::to_string(tamano) +
-              " bytes, más de " + std::to_string(limite) +
-              "; ninguna imagen de disco es tan grande";
-    return c;
-  }
-  c.bytes.resize(static_cast<std::size_t>(tamano));
-  std::size_t hecho = 0;
-  while (hecho < c.bytes.size()) {
-    const ::ssize_t n = ::read(fd, c.bytes.data() + hecho, c.bytes.size() - hecho);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      break;
-    }
-    hecho += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  if (hecho != c.bytes.size()) {
+  if (c.error) {
     c.bytes.clear();
-    c.error = "No se puede leer " + ruta.string() + " entero";
   }
   return c;
 }

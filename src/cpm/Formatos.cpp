@@ -27,7 +27,7 @@ constexpr Formato Fila(std::string_view nombre, std::string_view descripcion, st
 }
 
 // Detection takes the first row whose lowest sector ID matches; the rows after
-// the first of an ID are only chosen by name or by a disk specification.
+// the first of an ID are only chosen by name or by a disk description.
 constexpr std::array Tabla{
     // The CPC's DATA format (AMSDOS "data only"): the usual game and data disk.
     // 42- and 80-track CPC disks with these IDs are read the same, on side 0.
@@ -36,10 +36,10 @@ constexpr std::array Tabla{
     // The CPC's SYSTEM ("vendor") format: CP/M boots from its two reserved tracks.
     Fila("system", "CPC SYSTEM: sectores 41..49, dos pistas reservadas", 0x41, 9, 40, 1, 2, 1024,
          64, false),
-    // The Spectrum +3 and the PCW 8256's single-sided CF2 disk, without or
-    // with the disk specification in its first sector.
-    Fila("plus3", "Spectrum +3 / PCW CF2: sectores 01..09, una pista reservada", 0x01, 9, 40, 1, 1,
-         1024, 64, true),
+    // The +3 and the PCW 8256's single-sided CF2 disk, without or
+    // with the disk description in its first sector.
+    Fila("plus3", "+3 / PCW CF2: sectores 01..09, una pista reservada", 0x01, 9, 40, 1, 1, 1024, 64,
+         true),
     // The CPC's CP/M IBM format: 8 sectors of 512 bytes, as on a PC's 160 KB disk.
     Fila("ibm", "CPC IBM: sectores 01..08, una pista reservada", 0x01, 8, 40, 1, 1, 1024, 64,
          false),
@@ -62,8 +62,8 @@ bool IgualSinCaso(std::string_view a, std::string_view b) {
          });
 }
 
-// The 16-byte disk specification of +3 and PCW disks, in sector 1 of track 0.
-constexpr std::size_t LargoEspecificacion = 16;
+// The 16-byte disk description of +3 and PCW disks, in sector 1 of track 0.
+constexpr std::size_t LargoDescripcion = 16;
 enum PosEsp : std::size_t {
   EspTipo = 0,
   EspCaras = 1,
@@ -75,7 +75,7 @@ enum PosEsp : std::size_t {
   EspCatalogo = 7,
 };
 
-std::optional<Formato> DesdeEspecificacion(std::span<const std::uint8_t> e, std::string &motivo) {
+std::optional<Formato> DesdeDescripcion(std::span<const std::uint8_t> e, std::string &motivo) {
   const int tipo = e[EspTipo];
   const int caras = (e[EspCaras] & 0x03) == 0 ? 1 : 2;
   const int modoCaras = e[EspCaras] & 0x03;
@@ -88,11 +88,11 @@ std::optional<Formato> DesdeEspecificacion(std::span<const std::uint8_t> e, std:
   if (tipo > 3 || modoCaras == 3 || pistas == 0 || pistas > 100 || sectores == 0 || sectores > 20 ||
       codigo > 5 || codigoBloque < 3 || codigoBloque > 7 || bloquesCatalogo == 0 ||
       bloquesCatalogo > 16 || reservadas >= pistas * caras) {
-    motivo = "la especificación del disco no es coherente";
+    motivo = "la descripción del disco no es coherente";
     return std::nullopt;
   }
   Formato f = Tabla[2];
-  f.descripcion = "Spectrum +3 / PCW según la especificación de su primer sector";
+  f.descripcion = "+3 / PCW según la descripción de su primer sector";
   f.caras = caras;
   f.orden = modoCaras == 2 ? OrdenCaras::Sucesivas : OrdenCaras::Alternas;
   f.pistas = pistas;
@@ -105,7 +105,7 @@ std::optional<Formato> DesdeEspecificacion(std::span<const std::uint8_t> e, std:
       f.tamanoBloque);
   f.entradas = bloquesCatalogo * f.tamanoBloque / 32;
   if (f.bloques <= bloquesCatalogo) {
-    motivo = "la especificación del disco no deja bloques para archivos";
+    motivo = "la descripción del disco no deja bloques para archivos";
     return std::nullopt;
   }
   return f;
@@ -188,14 +188,14 @@ Deteccion DetectarFormato(const Contenedor &disco) {
   if (minimo == 0x01) {
     const Sector *s = BuscarSector(disco, 0, 0, 0x01);
     std::string porQue;
-    if (s != nullptr && s->datos.size() >= LargoEspecificacion && s->datos[0] != 0xE5) {
-      if (auto f = DesdeEspecificacion(s->datos.first(LargoEspecificacion), porQue)) {
+    if (s != nullptr && s->datos.size() >= LargoDescripcion && s->datos[0] != 0xE5) {
+      if (auto f = DesdeDescripcion(s->datos.first(LargoDescripcion), porQue)) {
         d.formato = f;
-        d.motivo = "sectores desde 01, con la especificación del disco";
+        d.motivo = "sectores desde 01, con la descripción del disco";
         return d;
       }
-      d.problemas.push_back({TipoProblema::EspecificacionInvalida,
-                             "No se usa la especificación del disco: " + porQue,
+      d.problemas.push_back({TipoProblema::DescripcionInvalida,
+                             "No se usa la descripción del disco: " + porQue,
                              {0, 0, 1, -1, -1, static_cast<long long>(s->desplazamiento)}});
     }
     if (p->sectores.size() == 8 && BuscarSector(disco, 0, 0, 0x09) == nullptr) {
@@ -203,7 +203,7 @@ Deteccion DetectarFormato(const Contenedor &disco) {
       d.motivo = "ocho sectores 01..08: formato IBM del CPC";
     } else {
       d.formato = Tabla[2];
-      d.motivo = "sectores desde 01, sin especificación: valores del +3";
+      d.motivo = "sectores desde 01, sin descripción: valores del +3";
     }
     return d;
   }

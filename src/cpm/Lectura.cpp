@@ -23,33 +23,42 @@ constexpr long long MaxSectores = 256LL * 2 * 64;
 
 } // namespace
 
-Mapa::Mapa(const Contenedor &disco, const Formato &formato) : formato_(formato) {
-  const int porPista = std::max(formato.sectoresPorPista, 1);
-  const long long total =
-      static_cast<long long>(std::max(formato.pistas, 0)) * std::max(formato.caras, 1) * porPista;
+Mapa::Mapa(const Contenedor &disco, const Formato &formato)
+    : disco_(disco), formato_(formato),
+      porPista_(static_cast<std::size_t>(std::max(formato.sectoresPorPista, 1))) {
+  const long long total = static_cast<long long>(std::max(formato.pistas, 0)) *
+                          std::max(formato.caras, 1) * static_cast<long long>(porPista_);
   sectores_.assign(static_cast<std::size_t>(std::min(total, MaxSectores)), nullptr);
-  const auto paso = static_cast<std::size_t>(porPista);
-  for (std::size_t base = 0; base < sectores_.size(); base += paso) {
-    const Ubicacion u = UbicarSector(formato, static_cast<long long>(base));
-    const Pista *p = BuscarPista(disco, u.pista, u.cara);
-    if (p == nullptr) {
-      continue;
-    }
-    // The first sector of each ID, as BuscarSector finds it.
-    for (const Sector &s : p->sectores) {
-      const int k = s.r - formato.primerSector;
-      const std::size_t i = base + static_cast<std::size_t>(k);
-      if (k >= 0 && k < porPista && i < sectores_.size() && sectores_[i] == nullptr) {
-        sectores_[i] = &s;
-      }
+  pistaLlena_.assign((sectores_.size() + porPista_ - 1) / porPista_, false);
+}
+
+void Mapa::LlenarPista(std::size_t base) const {
+  pistaLlena_[base / porPista_] = true;
+  const Ubicacion u = UbicarSector(formato_, static_cast<long long>(base));
+  const Pista *p = BuscarPista(disco_, u.pista, u.cara);
+  if (p == nullptr) {
+    return;
+  }
+  // The first sector of each ID, as BuscarSector finds it.
+  for (const Sector &s : p->sectores) {
+    const int k = s.r - formato_.primerSector;
+    const std::size_t i = base + static_cast<std::size_t>(k);
+    if (k >= 0 && static_cast<std::size_t>(k) < porPista_ && i < sectores_.size() &&
+        sectores_[i] == nullptr) {
+      sectores_[i] = &s;
     }
   }
 }
 
 const Sector *Mapa::En(long long indice) const {
-  return indice >= 0 && static_cast<std::size_t>(indice) < sectores_.size()
-             ? sectores_[static_cast<std::size_t>(indice)]
-             : nullptr;
+  if (indice < 0 || static_cast<std::size_t>(indice) >= sectores_.size()) {
+    return nullptr;
+  }
+  const auto i = static_cast<std::size_t>(indice);
+  if (!pistaLlena_[i / porPista_]) {
+    LlenarPista(i - i % porPista_);
+  }
+  return sectores_[i];
 }
 
 std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,

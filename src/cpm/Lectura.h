@@ -13,7 +13,8 @@
 namespace cpm::lectura {
 
 // The sector of each logical sector of the format (reserved tracks included),
-// looked up once by ID; nullptr where the disk has none.
+// looked up by ID the first time one of its track's sectors is asked for;
+// nullptr where the disk has none. Holds on to `disco`.
 class Mapa {
 public:
   Mapa(const Contenedor &disco, const Formato &formato);
@@ -21,8 +22,13 @@ public:
   [[nodiscard]] const Formato &Formato_() const { return formato_; }
 
 private:
+  void LlenarPista(std::size_t base) const;
+
+  const Contenedor &disco_;
   Formato formato_;
-  std::vector<const Sector *> sectores_;
+  std::size_t porPista_;
+  mutable std::vector<const Sector *> sectores_;
+  mutable std::vector<bool> pistaLlena_;
 };
 
 // Reads the first `largo` bytes of block `bloque` (at most a block), appending

@@ -21,7 +21,7 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::FormatoDesconocido: return "formato-desconocido";
   case TipoProblema::FormatoForzado: return "formato-forzado";
   case TipoProblema::FormatoNombreMalo: return "formato-nombre-malo";
-  case TipoProblema::EspecificacionInvalida: return "especificacion-invalida";
+  case TipoProblema::DescripcionInvalida: return "descripcion-invalida";
   case TipoProblema::SectorAusente: return "sector-ausente";
   case TipoProblema::SectorTamanoDistinto: return "sector-tamano-distinto";
   case TipoProblema::BloqueFueraDelDisco: return "bloque-fuera-del-disco";

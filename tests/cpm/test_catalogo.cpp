@@ -81,7 +81,7 @@ TEST(Catalogo, ExtensionesDesordenadasYSeparadas) {
 }
 
 TEST(Catalogo, BloquesDe2KConMascaraDeExtension) {
-  // A +3 disk whose specification asks for 2 KB blocks on 40 tracks: 8-bit
+  // A +3 disk whose description asks for 2 KB blocks on 40 tracks: 8-bit
   // block numbers, so each entry holds two 16 KB extents (EXM = 1).
   Generador::Geometria g = Generador::GeometriaPlus3();
   g.tamanoBloque = 2048;
@@ -89,7 +89,7 @@ TEST(Catalogo, BloquesDe2KConMascaraDeExtension) {
   ArchivoCpm a = Archivo(3, "LONG", "DAT", datos);
   a.bytesUltimo = 16; // CP/M 3: 16 bytes used in the last record
   const auto bytes =
-      DiscoCpm(g).Especificacion({0, 0, 40, 9, 2, 1, 4, 1, 0x2A, 0x52}).Agregar(a).Bytes();
+      DiscoCpm(g).Descripcion({0, 0, 40, 9, 2, 1, 4, 1, 0x2A, 0x52}).Agregar(a).Bytes();
   const Leido l(bytes);
   ASSERT_TRUE(l.disco.formato);
   EXPECT_EQ(l.disco.formato->MascaraExtension(), 1);
@@ -103,7 +103,7 @@ TEST(Catalogo, BloquesDe2KConMascaraDeExtension) {
   EXPECT_EQ(l.Extraer(3, "LONG.DAT", ModoExtraccion::Crudo), esperado);
 }
 
-// A double-sided 80-track +3/PCW disk described by its specification: 2 KB
+// A double-sided 80-track +3/PCW disk described by its description: 2 KB
 // blocks with 16-bit numbers, a file spanning both sides, in either side order.
 class DosCaras : public ::testing::TestWithParam<bool> {};
 
@@ -117,8 +117,8 @@ TEST_P(DosCaras, ArchivoQueCruzaLasCaras) {
   g.entradas = 256;
   const auto grande = Datos(400 * 1024 + 77, 4);
   const auto bytes = DiscoCpm(g, Disposicion::Extendida)
-                         .Especificacion({3, static_cast<std::uint8_t>(sucesivas ? 2 : 1), 80, 9, 2,
-                                          1, 4, 4, 0x2A, 0x52})
+                         .Descripcion({3, static_cast<std::uint8_t>(sucesivas ? 2 : 1), 80, 9, 2, 1,
+                                       4, 4, 0x2A, 0x52})
                          .Agregar(Archivo(0, "SMALL", "TXT", Datos(100, 3)))
                          .Agregar(Archivo(2, "HUGE", "BIN", grande))
                          .Bytes();

@@ -45,11 +45,11 @@ TEST_P(Deteccion, DaElFormatoYSusParametros) {
   EXPECT_EQ(d.formato->reservadas, GetParam().reservadas);
 }
 
-std::vector<std::uint8_t> Plus3ConEspecificacion(std::array<std::uint8_t, 16> esp) {
+std::vector<std::uint8_t> Plus3ConDescripcion(std::array<std::uint8_t, 16> esp) {
   Geometria g = Generador::GeometriaPlus3();
   g.pistas = 80;
   g.caras = 2;
-  return DiscoCpm(g, Disposicion::Extendida).Especificacion(esp).Bytes();
+  return DiscoCpm(g, Disposicion::Extendida).Descripcion(esp).Bytes();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
              "data", 180, 64, 0, TipoProblema::FormatoDesconocido, false},
         Caso{"System", [] { return DiscoCpm(Generador::GeometriaSystem()).Bytes(); }, "system", 171,
              64, 2, TipoProblema::FormatoDesconocido, false},
-        Caso{"Plus3SinEspecificacion", [] { return DiscoCpm(Generador::GeometriaPlus3()).Bytes(); },
+        Caso{"Plus3SinDescripcion", [] { return DiscoCpm(Generador::GeometriaPlus3()).Bytes(); },
              "plus3", 175, 64, 1, TipoProblema::FormatoDesconocido, false},
         Caso{"Ibm", [] { return DiscoCpm(Generador::GeometriaIbm()).Bytes(); }, "ibm", 156, 64, 1,
              TipoProblema::FormatoDesconocido, false},
@@ -69,16 +69,16 @@ INSTANTIATE_TEST_SUITE_P(
              [] { return DiscoCpm(Generador::GeometriaData()).SectorExtra(0, 0, 0xCA).Bytes(); },
              "data", 180, 64, 0, TipoProblema::FormatoDesconocido, false},
         // 80 tracks, two sides, 2 KB blocks, four catalogue blocks: (160 - 1) * 9 / 4.
-        Caso{"Pcw720PorEspecificacion",
+        Caso{"Pcw720PorDescripcion",
              [] {
-               return Plus3ConEspecificacion({3, 0x81, 80, 9, 2, 1, 4, 4, 0x2A, 0x52});
+               return Plus3ConDescripcion({3, 0x81, 80, 9, 2, 1, 4, 4, 0x2A, 0x52});
              },
-             "plus3", 357, 256, 1, TipoProblema::EspecificacionInvalida, false},
-        Caso{"EspecificacionIncoherente",
+             "plus3", 357, 256, 1, TipoProblema::DescripcionInvalida, false},
+        Caso{"DescripcionIncoherente",
              [] {
-               return Plus3ConEspecificacion({0, 0, 0, 9, 2, 1, 3, 2});
+               return Plus3ConDescripcion({0, 0, 0, 9, 2, 1, 3, 2});
              },
-             "plus3", 175, 64, 1, TipoProblema::EspecificacionInvalida, true},
+             "plus3", 175, 64, 1, TipoProblema::DescripcionInvalida, true},
         Caso{"IdsDesconocidos",
              [] {
                Geometria g;

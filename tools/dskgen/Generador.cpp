@@ -476,9 +476,9 @@ DiscoCpm &DiscoCpm::Agregar(const ArchivoCpm &archivo) {
   return *this;
 }
 
-DiscoCpm &DiscoCpm::Especificacion(const std::array<std::uint8_t, 16> &especificacion) {
+DiscoCpm &DiscoCpm::Descripcion(const std::array<std::uint8_t, 16> &descripcion) {
   SectorGen &s = Sector(0, 0, g_.primerSector);
-  std::copy(especificacion.begin(), especificacion.end(), s.datos.begin());
+  std::copy(descripcion.begin(), descripcion.end(), s.datos.begin());
   return *this;
 }
 
@@ -654,14 +654,17 @@ void GenerarSemillasCpm(const std::filesystem::path &carpeta) {
     g.tamanoBloque = 2048;
     g.entradas = 128;
     DiscoCpm d = conArchivos(DiscoCpm(g, Disposicion::Extendida));
-    d.Especificacion({3, 0x81, 80, 9, 2, 1, 4, 2, 0x2A, 0x52, 0, 0, 0, 0, 0, 0});
+    d.Descripcion({3, 0x81, 80, 9, 2, 1, 4, 2, 0x2A, 0x52, 0, 0, 0, 0, 0, 0});
     EscribirArchivo(carpeta / "pcw.dsk", d.Bytes());
   }
   {
     DiscoCpm d = conArchivos(DiscoCpm(GeometriaData(), Disposicion::Extendida));
     d.SinFormato(39, 0).Debil(5, 0, 0xC3, 3).QuitarSector(6, 0, 0xC2);
     d.CodigoTamano(7, 0, 0xC1, 3);
-    d.FijarEntrada(40, CrearEntrada(0x1F, "\x01\x02\x03\x04\x05\x06\x07\x08" "ART", 0));
+    d.FijarEntrada(40, CrearEntrada(0x1F,
+                                    "\x01\x02\x03\x04\x05\x06\x07\x08"
+                                    "ART",
+                                    0));
     d.FijarEntrada(41, CrearEntrada(0xE5, "OLD     TXT", 3));
     auto b = d.Bytes();
     EscribirArchivo(carpeta / "rara.dsk", b);

@@ -71,7 +71,7 @@ void GenerarMuestras(const std::filesystem::path &carpeta);
 
 // ---------------------------------------------------------------------------
 // Disks of any CP/M format, with the oddities of real images: interleaved
-// sectors, reserved tracks, +3 disk specifications, two sides, unformatted
+// sectors, reserved tracks, +3 disk descriptions, two sides, unformatted
 // tracks, weak and missing sectors, catalogue entries placed by hand.
 
 // The geometry and file system of a disk to build.
@@ -89,7 +89,7 @@ struct Geometria {
 
 Geometria GeometriaData();   // CPC DATA: C1..C9, no reserved tracks
 Geometria GeometriaSystem(); // CPC SYSTEM: 41..49, two reserved tracks
-Geometria GeometriaPlus3();  // Spectrum +3 / PCW CF2: 01..09, one reserved track
+Geometria GeometriaPlus3();  // +3 / PCW CF2: 01..09, one reserved track
 Geometria GeometriaIbm();    // CPC IBM: 01..08, one reserved track
 
 // A file for DiscoCpm: one catalogue entry per extent, in the slots given.
@@ -122,8 +122,8 @@ public:
   DiscoCpm &Agregar(const ArchivoCpm &archivo);
   DiscoCpm &FijarEntrada(int ranura, const Entrada &entrada);
   DiscoCpm &EscribirBloque(int bloque, const std::vector<std::uint8_t> &datos);
-  // The 16-byte +3/PCW disk specification at the start of sector 1 of track 0.
-  DiscoCpm &Especificacion(const std::array<std::uint8_t, 16> &especificacion);
+  // The 16-byte +3/PCW disk description at the start of sector 1 of track 0.
+  DiscoCpm &Descripcion(const std::array<std::uint8_t, 16> &descripcion);
 
   // Oddities; the ones marked need the extended layout (else std::logic_error).
   DiscoCpm &SinFormato(int pista, int cara);                         // extended

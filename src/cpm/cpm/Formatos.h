@@ -54,7 +54,7 @@ struct Deteccion {
 };
 
 // From the sector IDs of the first track and, on +3/PCW disks, the 16-byte
-// disk specification in its first sector.
+// disk description in its first sector.
 Deteccion DetectarFormato(const Contenedor &disco);
 
 // Where the logical sector `indice` (counted from the first logical track, 0 =

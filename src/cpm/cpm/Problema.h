@@ -25,10 +25,10 @@ enum class TipoProblema {
   SectorError,         // ST1/ST2 report a read error when the image was made
   BytesSobrantes,      // bytes after the last track
   // The format.
-  FormatoDesconocido,     // the first track does not tell the format
-  FormatoForzado,         // the caller chose the format by name
-  FormatoNombreMalo,      // the caller named a format that does not exist
-  EspecificacionInvalida, // a +3/PCW disk specification that cannot be honoured
+  FormatoDesconocido,  // the first track does not tell the format
+  FormatoForzado,      // the caller chose the format by name
+  FormatoNombreMalo,   // the caller named a format that does not exist
+  DescripcionInvalida, // a +3/PCW disk description that cannot be honoured
   // The catalogue and its files.
   SectorAusente,        // a sector the format needs is not on its track
   SectorTamanoDistinto, // its size code differs from the format's: unreadable
