@@ -37,18 +37,30 @@ std::int16_t LeerHasta(int fd, std::size_t largo, std::vector<std::uint8_t> &des
   return error;
 }
 
+// Empties `destino` and opens `ruta` for reading without ever waiting (a FIFO
+// named like an image must not hang the open); -1 and `error` on failure.
+int AbrirParaLeer(const std::string &ruta, std::vector<std::uint8_t> &destino,
+                  std::int16_t &error) {
+  destino.clear();
+  if (ContieneNulo(ruta)) {
+    error = Errores::NombreArchivoIncorrecto;
+    return -1;
+  }
+  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error = Errores::DesdeHost(errno);
+  }
+  return fd;
+}
+
 } // namespace
 
 std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
                                std::vector<std::uint8_t> &destino) {
-  destino.clear();
-  if (ContieneNulo(ruta)) {
-    return Errores::NombreArchivoIncorrecto;
-  }
-  // O_NONBLOCK: a FIFO named like an image must not hang the open.
-  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  std::int16_t error = Errores::Ninguno;
+  const int fd = AbrirParaLeer(ruta, destino, error);
   if (fd < 0) {
-    return Errores::DesdeHost(errno);
+    return error;
   }
   const AlSalir cerrar([fd] { ::close(fd); });
   struct stat st {};
@@ -67,15 +79,12 @@ std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
 
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
                                   std::vector<std::uint8_t> &destino) {
-  destino.clear();
-  if (ContieneNulo(ruta)) {
-    return Errores::NombreArchivoIncorrecto;
-  }
   // No fstat: a folder fails to read (EISDIR) and a FIFO, opened non-blocking,
   // cannot be read at an offset (ESPIPE), so nothing can hang.
-  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  std::int16_t error = Errores::Ninguno;
+  const int fd = AbrirParaLeer(ruta, destino, error);
   if (fd < 0) {
-    return Errores::DesdeHost(errno);
+    return error;
   }
   const AlSalir cerrar([fd] { ::close(fd); });
   return LeerHasta(fd, largo, destino);
