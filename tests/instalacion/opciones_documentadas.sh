@@ -65,6 +65,7 @@ for orden in $ordenes; do
   texto=$(entrada "$orden")
   [ -n "$texto" ] || falla "$orden: no tiene entrada en ÓRDENES"
   ofrece=$(ofrecido alcove-cli "$orden" -)
+  [ -n "$(opciones "$orden")" ] || falla "$orden --help no lista opciones"
   while read -r opcion valor; do
     marcada="*$opcion*${valor:+ _${valor}_}"
     if [ "$opcion" = -h ] || [ "$opcion" = --help ]; then
