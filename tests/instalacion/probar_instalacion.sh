@@ -87,10 +87,18 @@ alcove-cli |cat dump find get info ls
 alcove-cli l|ls 
 alcove-cli --v|--version 
 alcove-cli ls --b|--borrados 
-alcove-cli get -|--force --help --raw -o 
+alcove-cli -|--help --version -h 
+alcove-cli info -|--formato --help --json -h 
+alcove-cli get -|--force --formato --help --raw -h -o 
+alcove-cli dump -|--help -h 
 alcove-cli find --j|--json 
 alcove-cli ls |carpeta dos.DSK uno.dsk 
 alcove-cli get -o |carpeta 
+alcove-cli cat --formato |cf2dd data ibm pcw pcw720 plus3 system vendor 
+alcove-cli info --formato p|pcw pcw720 plus3 
+alcove-cli ls --formato data |carpeta dos.DSK uno.dsk 
+alcove-cli get --formato ibm |carpeta dos.DSK uno.dsk 
+alcove-cli find -j 2 *.BAS |carpeta 
 TABLA
 
 # The command line.
