@@ -3,7 +3,7 @@
 # every command its --help lists, each option (with the name of its value) and
 # the arguments must be in the page's synopsis, each option must have its own
 # entry under the command (or under OPCIONES GENERALES for -h and --help), and
-# the completion must offer it.
+# the completion must offer it. So must every name --formato takes.
 # Usage: opciones_documentadas.sh ALCOVE-CLI
 set -uo pipefail
 aqui=$(cd "$(dirname "$0")" && pwd)
@@ -77,6 +77,16 @@ for orden in $ordenes; do
     fi
     [[ $ofrece == *" $opcion "* ]] || falla "$orden: el completado no ofrece $opcion"
   done < <(opciones "$orden")
+done
+
+# The names --formato takes, as the error for an unknown one lists them.
+formatos=$("$cli" ls --formato ninguno x.dsk 2>&1 | sed -n 's/.*los conocidos: //p' | tr -d ,)
+[ -n "$formatos" ] || falla "--formato desconocido no lista los formatos"
+ofrece=$(ofrecido alcove-cli ls --formato '')
+explicados=$(sed -n '/^# FORMATOS/,/^# /p' "$pagina")
+for formato in $formatos; do
+  grep -qF "*$formato*" <<<"$explicados" || falla "FORMATOS no tiene $formato"
+  [[ $ofrece == *" $formato "* ]] || falla "el completado de --formato no ofrece $formato"
 done
 
 [ "$fallos" -eq 0 ] || { echo "$fallos opciones sin documentar" >&2; exit 1; }
