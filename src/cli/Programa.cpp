@@ -57,20 +57,53 @@ std::string Conocidos() {
   return s;
 }
 
-// The one-line Spanish text of a usage error.
-std::string TextoErrorUso(const CLI::ParseError &e) {
+constexpr std::string_view kOrdenes = "info, ls, get, cat, dump, find";
+
+// What CLI11 names in its English texts: "X is required", "...: X Y".
+std::string TrasDosPuntos(const std::string &texto) {
+  const auto dos = texto.find(": ");
+  return dos == std::string::npos ? texto : texto.substr(dos + 2);
+}
+std::string AntesDeDosPuntos(const std::string &texto) { return texto.substr(0, texto.find(':')); }
+
+// The one-line Spanish text of a usage error; `primero` is the first word given.
+std::string TextoErrorUso(const CLI::ParseError &e, const char *primero) {
   const std::string que = e.what();
   if (dynamic_cast<const CLI::RequiredError *>(&e) != nullptr) {
-    return "falta un argumento obligatorio (" + que + ")";
+    constexpr std::string_view requerido = " is required";
+    if (que.size() > requerido.size() && que.ends_with(requerido) &&
+        que.find("ubcommand") == std::string::npos) {
+      return "falta " + que.substr(0, que.size() - requerido.size()) + "; pruebe --help";
+    }
+    if (primero != nullptr && primero[0] != '-') {
+      return "orden desconocida: " + std::string(primero) +
+             " (las órdenes: " + std::string(kOrdenes) + ")";
+    }
+    return "falta la orden (" + std::string(kOrdenes) + "); pruebe --help";
   }
   if (dynamic_cast<const CLI::ExtrasError *>(&e) != nullptr) {
-    return "argumentos de más (" + que + ")";
+    return "argumentos de más: " + TrasDosPuntos(que);
   }
   if (dynamic_cast<const CLI::ConversionError *>(&e) != nullptr ||
       dynamic_cast<const CLI::ValidationError *>(&e) != nullptr) {
-    return "valor no válido (" + que + ")";
+    return "valor no válido para " + AntesDeDosPuntos(que) + "; pruebe --help";
   }
-  return "uso incorrecto (" + que + "); pruebe --help";
+  return "opción o argumento no válido: " + TrasDosPuntos(que) + "; pruebe --help";
+}
+
+// Track and side take the same forms as the sector ID (3, &03, 0x03, 03h).
+bool LeerPistaYCara(const std::string &pista, const std::string &cara, OrdenDump &dump) {
+  dump.pista = LeerNumero(pista);
+  dump.cara = LeerNumero(cara);
+  if (dump.pista < 0 || dump.pista > 255) {
+    AvisarError("uso", "pista no válida: " + pista + " (de 0 a 255: 3, &03 o 0x03)");
+    return false;
+  }
+  if (dump.cara != 0 && dump.cara != 1) {
+    AvisarError("uso", "cara no válida: " + cara + " (0 o 1)");
+    return false;
+  }
+  return true;
 }
 
 } // namespace
@@ -124,14 +157,9 @@ int Principal(int argc, char **argv) {
   OrdenDump dump;
   CLI::App *cDump = Orden(app, "dump", "Volcado hexadecimal de un sector, buscado por su ID");
   cDump->add_option("IMAGEN", dump.imagen, "Imagen de disco")->required()->type_name("");
-  cDump->add_option("PISTA", dump.pista, "Pista (desde 0)")
-      ->required()
-      ->type_name("")
-      ->check(CLI::NonNegativeNumber);
-  cDump->add_option("CARA", dump.cara, "Cara (0 o 1)")
-      ->required()
-      ->type_name("")
-      ->check(CLI::Range(0, 1));
+  std::string pista, cara;
+  cDump->add_option("PISTA", pista, "Pista (desde 0): 3, &03 o 0x03")->required()->type_name("");
+  cDump->add_option("CARA", cara, "Cara (0 o 1)")->required()->type_name("");
   cDump->add_option("SECTOR", dump.sector, "ID del sector: &C1, 0xC1 o 193")
       ->required()
       ->type_name("");
@@ -158,7 +186,7 @@ int Principal(int argc, char **argv) {
   } catch (const CLI::CallForVersion &e) {
     return app.exit(e);
   } catch (const CLI::ParseError &e) {
-    AvisarError("uso", TextoErrorUso(e));
+    AvisarError("uso", TextoErrorUso(e, argc > 1 ? argv[1] : nullptr));
     return kSalidaUso;
   }
   for (const std::string *formato : {&info.formato, &ls.formato, &get.formato, &cat.formato}) {
@@ -176,7 +204,7 @@ int Principal(int argc, char **argv) {
   if (cCat->parsed())
     return EjecutarCat(cat);
   if (cDump->parsed())
-    return EjecutarDump(dump);
+    return LeerPistaYCara(pista, cara, dump) ? EjecutarDump(dump) : kSalidaUso;
   return EjecutarFind(find);
 }
 

@@ -233,6 +233,7 @@ TEST_F(Cli, DumpPorId) {
   // The second: "CODE    BIN" with R/O set on the first extension byte.
   EXPECT_EQ(lineas[3].substr(0, 56), "0020  00 43 4F 44 45 20 20 20  20 C2 49 4E 00 00 00 19  ");
   EXPECT_EQ(EjecutarCli({"dump", imagen, "0", "0", "193"}).salida, r.salida);
+  EXPECT_EQ(EjecutarCli({"dump", imagen, "&00", "0x0", "C1h"}).salida, r.salida);
   r = EjecutarCli({"dump", imagen, "0", "0", "&41"});
   EXPECT_EQ(r.codigo, 1);
   EXPECT_NE(r.errores.find("sector &41"), std::string::npos) << r.errores;
@@ -265,12 +266,14 @@ TEST_F(Cli, ErroresDeUsoYDeLectura) {
   const std::string basura = dir.Archivo("basura.dsk");
   Escribir(basura, Patron(5000, 1));
   for (const Caso &c : std::vector<Caso>{
-           {{}, 2, "uso"},
-           {{"borrar", imagen}, 2, "uso"},
-           {{"ls"}, 2, "uso"},
-           {{"ls", "--nada", imagen}, 2, "uso"},
+           {{}, 2, "falta la orden"},
+           {{"borrar", imagen}, 2, "orden desconocida: borrar"},
+           {{"ls"}, 2, "falta IMAGEN"},
+           {{"ls", "--nada", imagen}, 2, "--nada"},
+           {{"dump", imagen, "&XY", "0", "&C1"}, 2, "pista no válida: &XY"},
+           {{"dump", imagen, "0", "2", "&C1"}, 2, "cara no válida: 2"},
            {{"get", imagen, "16:X"}, 2, "16:X"},
-           {{"find", "*.BAS", dir.Ruta().string(), "-j", "0"}, 2, "uso"},
+           {{"find", "*.BAS", dir.Ruta().string(), "-j", "0"}, 2, "valor no válido para -j"},
            {{"ls", falta}, 1, falta},
            {{"ls", basura, imagen}, 1, basura},
            {{"info", basura}, 1, basura},
