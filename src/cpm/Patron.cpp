@@ -66,7 +66,9 @@ std::optional<Patron> CompilarPatron(std::string_view texto, std::string *error)
     const std::string_view ext = punto != std::string_view::npos ? texto.substr(punto + 1)
                                  : texto == "*"                  ? "*"
                                                                  : "";
-    if (Parte(texto.substr(0, punto), LargoNombre, p.plantilla.data(), e)) {
+    if (ext.find('.') != std::string_view::npos) {
+      e = "un nombre lleva un solo punto";
+    } else if (Parte(texto.substr(0, punto), LargoNombre, p.plantilla.data(), e)) {
       Parte(ext, LargoExt, p.plantilla.data() + LargoNombre, e);
     }
   }

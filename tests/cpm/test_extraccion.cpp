@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Patrones, MalFormados) {
   for (const char *malo :
-       {"", "NINECHARS.BAS", "A.BASI", "16:A.BAS", "x:A", ":A", "A B.BAS", "A<.BAS"}) {
+       {"", "NINECHARS.BAS", "A.BASI", "16:A.BAS", "x:A", ":A", "A B.BAS", "A<.BAS", "A.B.C"}) {
     SCOPED_TRACE(malo);
     std::string error;
     EXPECT_FALSE(cpm::CompilarPatron(malo, &error));
