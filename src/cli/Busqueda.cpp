@@ -1,5 +1,6 @@
 // `find`: a pattern over every image under some folders, in parallel.
 #include "cli/BuscarImagenes.h"
+#include "cli/CatalogoBreve.h"
 #include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/Ordenes.h"
@@ -40,21 +41,6 @@ void Anotar(Resultado &r, const cpm::Disco &disco, const cpm::Patron &patron, bo
   }
 }
 
-// Whether every sector of the catalogue was read whole from the bytes given.
-bool CatalogoEntero(const cpm::Disco &disco) {
-  const cpm::Formato &f = *disco.formato;
-  const long long primero = static_cast<long long>(f.reservadas) * f.sectoresPorPista;
-  const int sectores = f.BloquesCatalogo() * f.tamanoBloque / std::max(f.tamanoSector, 1);
-  for (int k = 0; k < sectores; ++k) {
-    const cpm::Ubicacion u = cpm::UbicarSector(f, primero + k);
-    const cpm::Sector *s = cpm::BuscarSector(disco.contenedor, u.pista, u.cara, u.id);
-    if (s == nullptr || s->datos.size() < static_cast<std::size_t>(f.tamanoSector)) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Disk-Info fields (both layouts) used to cut a header down to a prefix.
 constexpr std::size_t kPosPistas = 0x30;
 constexpr std::size_t kPosCaras = 0x31;
@@ -93,22 +79,29 @@ void CabeceraHastaPrefijo(std::vector<std::uint8_t> &b) {
 constexpr std::array<std::size_t, 2> kPrincipios = {8 * 1024, 16 * 1024};
 
 // Text output needs only the catalogue (user, name, size): when the start of
-// the image holds all of it, the rest is never read. JSON tells whether each
-// file is complete and what its AMSDOS header says, so it reads everything.
+// the image holds all of it, the rest is never read, and only the catalogue's
+// own sectors are. JSON tells whether each file is complete and what its
+// AMSDOS header says, so it reads everything.
 bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resultado &r) {
   thread_local std::vector<std::uint8_t> bytes;
+  thread_local std::vector<std::uint8_t> catalogo;
+  thread_local std::vector<ArchivoBreve> encontrados;
   for (const std::size_t largo : kPrincipios) {
     if (Plataforma::LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno ||
         bytes.size() < largo) {
       return false; // small or unreadable files take the whole path and its messages
     }
     CabeceraHastaPrefijo(bytes);
-    const cpm::Disco disco = cpm::LeerDisco(bytes);
-    if (!disco.contenedor.valido) {
+    const cpm::Contenedor disco = cpm::LeerContenedor(bytes);
+    if (!disco.valido) {
       return false;
     }
-    if (disco.formato && CatalogoEntero(disco)) {
-      Anotar(r, disco, patron, false);
+    const cpm::Deteccion deteccion = cpm::DetectarFormato(disco);
+    if (deteccion.formato && BytesCatalogo(disco, *deteccion.formato, catalogo)) {
+      BuscarEnCatalogo(catalogo, *deteccion.formato, patron, encontrados);
+      for (ArchivoBreve &a : encontrados) {
+        r.coincidencias.push_back({a.usuario, std::move(a.nombre), nullptr, a.tamano});
+      }
       return true;
     }
   }
@@ -180,17 +173,16 @@ int EjecutarFind(const OrdenFind &orden) {
     return kSalidaUso;
   }
   int salida = kSalidaBien;
-  std::vector<std::filesystem::path> carpetas(orden.carpetas.begin(), orden.carpetas.end());
-  const auto imagenes =
-      BuscarImagenes(carpetas, [&salida](const std::filesystem::path &p, const std::string &m) {
-        AvisarError(p.string(), m);
+  const auto imagenes = BuscarRutasImagenes(
+      orden.carpetas, [&salida](const std::string &carpeta, const std::string &m) {
+        AvisarError(carpeta, m);
         salida = kSalidaFallo;
       });
   std::vector<Resultado> resultados(imagenes.size());
   {
     Cls_Progreso progreso(imagenes.size());
     EjecutarEnParalelo(imagenes.size(), orden.hilos, [&](std::size_t i) {
-      resultados[i] = BuscarEnImagen(imagenes[i].string(), *patron, orden.json);
+      resultados[i] = BuscarEnImagen(imagenes[i], *patron, orden.json);
       progreso.Uno();
     });
   }
@@ -198,7 +190,7 @@ int EjecutarFind(const OrdenFind &orden) {
   nlohmann::json errores = nlohmann::json::array();
   std::string texto;
   for (std::size_t i = 0; i < imagenes.size(); ++i) {
-    const std::string ruta = imagenes[i].string();
+    const std::string &ruta = imagenes[i];
     if (!resultados[i].error.empty()) {
       AvisarError(ruta, resultados[i].error);
       salida = kSalidaFallo;
