@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using AlFallar = std::function<void(const std::string &, const std::string &)>;
+using AlEncontrar = std::function<void(const std::string &)>;
 
 struct CerrarCarpeta {
   void operator()(DIR *d) const { ::closedir(d); }
@@ -52,7 +53,7 @@ unsigned char Tipo(DIR *d, const dirent &e, struct stat &st) {
 
 // One listing a folder; only links to images cost a stat. A link to a folder is not
 // entered, so no loop can form; a link to an image counts.
-void Recorrer(const std::string &carpeta, std::vector<std::string> &imagenes,
+void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar,
               const AlFallar &alFallar) {
   const std::unique_ptr<DIR, CerrarCarpeta> d(::opendir(carpeta.c_str()));
   if (!d) {
@@ -82,25 +83,31 @@ void Recorrer(const std::string &carpeta, std::vector<std::string> &imagenes,
         continue;
       }
       Unir(ruta, carpeta, e->d_name);
-      imagenes.push_back(ruta);
+      alEncontrar(ruta);
     }
   }
   if (errno != 0) {
     alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
   }
   for (const std::string &sub : subcarpetas) {
-    Recorrer(sub, imagenes, alFallar);
+    Recorrer(sub, alEncontrar, alFallar);
   }
 }
 
 } // namespace
 
+void RecorrerCarpetas(const std::vector<std::string> &carpetas, const AlEncontrar &alEncontrar,
+                      const AlFallar &alFallar) {
+  for (const std::string &carpeta : carpetas) {
+    Recorrer(carpeta, alEncontrar, alFallar);
+  }
+}
+
 std::vector<std::string> BuscarRutasImagenes(const std::vector<std::string> &carpetas,
                                              const AlFallar &alFallar) {
   std::vector<std::string> imagenes;
-  for (const std::string &carpeta : carpetas) {
-    Recorrer(carpeta, imagenes, alFallar);
-  }
+  RecorrerCarpetas(
+      carpetas, [&imagenes](const std::string &ruta) { imagenes.push_back(ruta); }, alFallar);
   std::sort(imagenes.begin(), imagenes.end());
   imagenes.erase(std::unique(imagenes.begin(), imagenes.end()), imagenes.end());
   return imagenes;

@@ -21,4 +21,11 @@ std::vector<std::string>
 BuscarRutasImagenes(const std::vector<std::string> &carpetas,
                     const std::function<void(const std::string &, const std::string &)> &alFallar);
 
+// The walk alone: `alEncontrar` hears of each image as its folder is listed,
+// in the listing's order; an image under two of the folders comes twice.
+void RecorrerCarpetas(
+    const std::vector<std::string> &carpetas,
+    const std::function<void(const std::string &)> &alEncontrar,
+    const std::function<void(const std::string &, const std::string &)> &alFallar);
+
 } // namespace Cli
