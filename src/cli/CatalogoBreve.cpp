@@ -103,6 +103,9 @@ void BuscarEnCatalogo(std::span<const std::uint8_t> entradas, const cpm::Formato
   thread_local std::vector<std::pair<Clave, std::size_t>> claves;
   claves.clear();
   for (std::size_t i = 0; i < n; ++i) {
+    if (entradas[i * kTamanoEntrada] > kMaxUsuario) {
+      continue; // most of a catalogue: free or deleted entries
+    }
     Clave clave{};
     if (ClaveDeArchivo(entradas.subspan(i * kTamanoEntrada, kTamanoEntrada), clave)) {
       claves.emplace_back(clave, i);
