@@ -4,6 +4,12 @@
 #include "platform/Errores.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace Cli {
 
@@ -11,47 +17,109 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Recorrer(const fs::path &carpeta, std::vector<fs::path> &imagenes,
-              const std::function<void(const fs::path &, const std::string &)> &alFallar) {
-  std::error_code ec;
-  fs::directory_iterator it(carpeta, ec);
-  std::vector<fs::path> subcarpetas;
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    std::error_code ecTipo;
-    // The listing gives each entry's type; only a link costs a stat. A link
-    // to a folder is not entered, so no loop can form.
-    const bool enlace = it->is_symlink(ecTipo);
-    if (!enlace && it->is_directory(ecTipo)) {
-      subcarpetas.push_back(it->path());
-    } else if (Formato::EsNombreDeImagen(it->path().filename().native()) &&
-               it->is_regular_file(ecTipo)) {
-      imagenes.push_back(it->path());
+using AlFallar = std::function<void(const std::string &, const std::string &)>;
+using AlEncontrar = std::function<void(const std::string &)>;
+
+struct CerrarCarpeta {
+  void operator()(DIR *d) const { ::closedir(d); }
+};
+
+// "carpeta/nombre", joined as std::filesystem joins them.
+void Unir(std::string &ruta, const std::string &carpeta, const char *nombre) {
+  ruta = carpeta;
+  if (!ruta.empty() && ruta.back() != '/') {
+    ruta += '/';
+  }
+  ruta += nombre;
+}
+
+// The entry's type as the listing gives it; file systems that do not give it
+// cost a stat that does not follow links.
+unsigned char Tipo(DIR *d, const dirent &e, struct stat &st) {
+  if (e.d_type != DT_UNKNOWN) {
+    return e.d_type;
+  }
+  if (::fstatat(::dirfd(d), e.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    return DT_UNKNOWN;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return DT_DIR;
+  }
+  if (S_ISLNK(st.st_mode)) {
+    return DT_LNK;
+  }
+  return S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+}
+
+// One listing a folder; only links to images cost a stat. A link to a folder is not
+// entered, so no loop can form; a link to an image counts.
+void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar,
+              const AlFallar &alFallar) {
+  const std::unique_ptr<DIR, CerrarCarpeta> d(::opendir(carpeta.c_str()));
+  if (!d) {
+    alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
+    return;
+  }
+  std::vector<std::string> subcarpetas;
+  std::string ruta;
+  for (;;) {
+    errno = 0;
+    const dirent *e = ::readdir(d.get());
+    if (e == nullptr) {
+      break;
+    }
+    const std::string_view nombre = e->d_name;
+    if (nombre == "." || nombre == "..") {
+      continue;
+    }
+    struct stat st {};
+    const unsigned char tipo = Tipo(d.get(), *e, st);
+    if (tipo == DT_DIR) {
+      Unir(ruta, carpeta, e->d_name);
+      subcarpetas.push_back(ruta);
+    } else if ((tipo == DT_REG || tipo == DT_LNK) && Formato::EsNombreDeImagen(nombre)) {
+      if (tipo == DT_LNK &&
+          (::fstatat(::dirfd(d.get()), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))) {
+        continue;
+      }
+      Unir(ruta, carpeta, e->d_name);
+      alEncontrar(ruta);
     }
   }
-  if (ec) {
-    alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(ec.value())));
+  if (errno != 0) {
+    alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
   }
-  for (const fs::path &sub : subcarpetas) {
-    Recorrer(sub, imagenes, alFallar);
+  for (const std::string &sub : subcarpetas) {
+    Recorrer(sub, alEncontrar, alFallar);
   }
 }
 
 } // namespace
 
+void RecorrerCarpetas(const std::vector<std::string> &carpetas, const AlEncontrar &alEncontrar,
+                      const AlFallar &alFallar) {
+  for (const std::string &carpeta : carpetas) {
+    Recorrer(carpeta, alEncontrar, alFallar);
+  }
+}
+
+std::vector<std::string> BuscarRutasImagenes(const std::vector<std::string> &carpetas,
+                                             const AlFallar &alFallar) {
+  std::vector<std::string> imagenes;
+  RecorrerCarpetas(
+      carpetas, [&imagenes](const std::string &ruta) { imagenes.push_back(ruta); }, alFallar);
+  std::sort(imagenes.begin(), imagenes.end());
+  imagenes.erase(std::unique(imagenes.begin(), imagenes.end()), imagenes.end());
+  return imagenes;
+}
+
 std::vector<fs::path>
 BuscarImagenes(const std::vector<fs::path> &carpetas,
                const std::function<void(const fs::path &, const std::string &)> &alFallar) {
-  std::vector<fs::path> imagenes;
-  for (const fs::path &carpeta : carpetas) {
-    Recorrer(carpeta, imagenes, alFallar);
-  }
-  // By the path's bytes: comparing paths part by part costs more than the
-  // reading of a small image.
-  const auto menor = [](const fs::path &a, const fs::path &b) { return a.native() < b.native(); };
-  const auto igual = [](const fs::path &a, const fs::path &b) { return a.native() == b.native(); };
-  std::sort(imagenes.begin(), imagenes.end(), menor);
-  imagenes.erase(std::unique(imagenes.begin(), imagenes.end(), igual), imagenes.end());
-  return imagenes;
+  const std::vector<std::string> textos(carpetas.begin(), carpetas.end());
+  const auto rutas = BuscarRutasImagenes(
+      textos, [&alFallar](const std::string &c, const std::string &m) { alFallar(c, m); });
+  return {rutas.begin(), rutas.end()};
 }
 
 } // namespace Cli

@@ -15,4 +15,17 @@ std::vector<std::filesystem::path> BuscarImagenes(
     const std::vector<std::filesystem::path> &carpetas,
     const std::function<void(const std::filesystem::path &, const std::string &)> &alFallar);
 
+// The same with paths as plain strings, joined with '/': no path object is
+// built for each of thousands of images.
+std::vector<std::string>
+BuscarRutasImagenes(const std::vector<std::string> &carpetas,
+                    const std::function<void(const std::string &, const std::string &)> &alFallar);
+
+// The walk alone: `alEncontrar` hears of each image as its folder is listed,
+// in the listing's order; an image under two of the folders comes twice.
+void RecorrerCarpetas(
+    const std::vector<std::string> &carpetas,
+    const std::function<void(const std::string &)> &alEncontrar,
+    const std::function<void(const std::string &, const std::string &)> &alFallar);
+
 } // namespace Cli

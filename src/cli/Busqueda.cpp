@@ -1,5 +1,6 @@
 // `find`: a pattern over every image under some folders, in parallel.
 #include "cli/BuscarImagenes.h"
+#include "cli/CatalogoBreve.h"
 #include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/Ordenes.h"
@@ -10,8 +11,11 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <memory>
 #include <mutex>
+#include <thread>
 
 #include <unistd.h>
 
@@ -38,21 +42,6 @@ void Anotar(Resultado &r, const cpm::Disco &disco, const cpm::Patron &patron, bo
     }
     r.coincidencias.push_back(std::move(c));
   }
-}
-
-// Whether every sector of the catalogue was read whole from the bytes given.
-bool CatalogoEntero(const cpm::Disco &disco) {
-  const cpm::Formato &f = *disco.formato;
-  const long long primero = static_cast<long long>(f.reservadas) * f.sectoresPorPista;
-  const int sectores = f.BloquesCatalogo() * f.tamanoBloque / std::max(f.tamanoSector, 1);
-  for (int k = 0; k < sectores; ++k) {
-    const cpm::Ubicacion u = cpm::UbicarSector(f, primero + k);
-    const cpm::Sector *s = cpm::BuscarSector(disco.contenedor, u.pista, u.cara, u.id);
-    if (s == nullptr || s->datos.size() < static_cast<std::size_t>(f.tamanoSector)) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // Disk-Info fields (both layouts) used to cut a header down to a prefix.
@@ -93,22 +82,29 @@ void CabeceraHastaPrefijo(std::vector<std::uint8_t> &b) {
 constexpr std::array<std::size_t, 2> kPrincipios = {8 * 1024, 16 * 1024};
 
 // Text output needs only the catalogue (user, name, size): when the start of
-// the image holds all of it, the rest is never read. JSON tells whether each
-// file is complete and what its AMSDOS header says, so it reads everything.
+// the image holds all of it, the rest is never read, and only the catalogue's
+// own sectors are. JSON tells whether each file is complete and what its
+// AMSDOS header says, so it reads everything.
 bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resultado &r) {
   thread_local std::vector<std::uint8_t> bytes;
+  thread_local std::vector<std::uint8_t> catalogo;
+  thread_local std::vector<ArchivoBreve> encontrados;
   for (const std::size_t largo : kPrincipios) {
     if (Plataforma::LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno ||
         bytes.size() < largo) {
       return false; // small or unreadable files take the whole path and its messages
     }
     CabeceraHastaPrefijo(bytes);
-    const cpm::Disco disco = cpm::LeerDisco(bytes);
-    if (!disco.contenedor.valido) {
+    const cpm::Contenedor disco = cpm::LeerContenedor(bytes);
+    if (!disco.valido) {
       return false;
     }
-    if (disco.formato && CatalogoEntero(disco)) {
-      Anotar(r, disco, patron, false);
+    const cpm::Deteccion deteccion = cpm::DetectarFormato(disco);
+    if (deteccion.formato && BytesCatalogo(disco, *deteccion.formato, catalogo)) {
+      BuscarEnCatalogo(catalogo, *deteccion.formato, patron, encontrados);
+      for (ArchivoBreve &a : encontrados) {
+        r.coincidencias.push_back({a.usuario, std::move(a.nombre), nullptr, a.tamano});
+      }
       return true;
     }
   }
@@ -132,9 +128,7 @@ Resultado BuscarEnImagen(const std::string &ruta, const cpm::Patron &patron, boo
 // search has taken more than a second; redrawn at most ten times a second.
 class Cls_Progreso {
 public:
-  explicit Cls_Progreso(std::size_t total)
-      : total_(total), activo_(::isatty(STDERR_FILENO) != 0), inicio_(Reloj::now()),
-        ultimo_(inicio_) {}
+  Cls_Progreso() : activo_(::isatty(STDERR_FILENO) != 0), inicio_(Reloj::now()), ultimo_(inicio_) {}
   ~Cls_Progreso() {
     if (mostrado_) {
       std::fputs("\r\033[K", stderr);
@@ -143,6 +137,12 @@ public:
   Cls_Progreso(const Cls_Progreso &) = delete;
   Cls_Progreso &operator=(const Cls_Progreso &) = delete;
 
+  // Nothing is drawn before the walk has counted every image.
+  void Total(std::size_t total) {
+    const std::lock_guard<std::mutex> cierre(mutex_);
+    total_ = total;
+  }
+
   void Uno() {
     if (!activo_) {
       return;
@@ -150,7 +150,7 @@ public:
     const std::lock_guard<std::mutex> cierre(mutex_);
     ++hechos_;
     const auto ahora = Reloj::now();
-    if (ahora - inicio_ < std::chrono::seconds(1) ||
+    if (total_ == 0 || ahora - inicio_ < std::chrono::seconds(1) ||
         (mostrado_ && ahora - ultimo_ < std::chrono::milliseconds(100))) {
       return;
     }
@@ -162,13 +162,73 @@ public:
 
 private:
   using Reloj = std::chrono::steady_clock;
-  std::size_t total_;
+  std::size_t total_ = 0;
   bool activo_;
   Reloj::time_point inicio_, ultimo_;
   std::mutex mutex_;
   std::size_t hechos_ = 0;
   bool mostrado_ = false;
 };
+
+// The images as the walk finds them, read by the other threads meanwhile.
+// Each image is held by a pointer that does not move as the list grows.
+class Cls_Trabajos {
+public:
+  struct Trabajo {
+    std::string ruta;
+    Resultado resultado;
+  };
+
+  void Agregar(const std::string &ruta) {
+    auto t = std::make_unique<Trabajo>();
+    t->ruta = ruta;
+    {
+      const std::lock_guard<std::mutex> cierre(mutex_);
+      trabajos_.push_back(std::move(t));
+    }
+    hay_.notify_one();
+  }
+
+  void Terminar() {
+    {
+      const std::lock_guard<std::mutex> cierre(mutex_);
+      terminado_ = true;
+    }
+    hay_.notify_all();
+  }
+
+  // The next image nobody has taken; nullptr once the walk is over and all are taken.
+  Trabajo *Siguiente() {
+    std::unique_lock<std::mutex> cierre(mutex_);
+    hay_.wait(cierre, [this] { return siguiente_ < trabajos_.size() || terminado_; });
+    return siguiente_ < trabajos_.size() ? trabajos_[siguiente_++].get() : nullptr;
+  }
+
+  // Once every thread is done.
+  [[nodiscard]] std::vector<std::unique_ptr<Trabajo>> &Todos() { return trabajos_; }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable hay_;
+  std::vector<std::unique_ptr<Trabajo>> trabajos_;
+  std::size_t siguiente_ = 0;
+  bool terminado_ = false;
+};
+
+// By path, each image once: the order of the output.
+std::vector<const Cls_Trabajos::Trabajo *>
+EnOrden(const std::vector<std::unique_ptr<Cls_Trabajos::Trabajo>> &trabajos) {
+  std::vector<const Cls_Trabajos::Trabajo *> orden;
+  orden.reserve(trabajos.size());
+  for (const auto &t : trabajos) {
+    orden.push_back(t.get());
+  }
+  using T = const Cls_Trabajos::Trabajo *;
+  std::stable_sort(orden.begin(), orden.end(), [](T a, T b) { return a->ruta < b->ruta; });
+  orden.erase(std::unique(orden.begin(), orden.end(), [](T a, T b) { return a->ruta == b->ruta; }),
+              orden.end());
+  return orden;
+}
 
 } // namespace
 
@@ -180,34 +240,53 @@ int EjecutarFind(const OrdenFind &orden) {
     return kSalidaUso;
   }
   int salida = kSalidaBien;
-  std::vector<std::filesystem::path> carpetas(orden.carpetas.begin(), orden.carpetas.end());
-  const auto imagenes =
-      BuscarImagenes(carpetas, [&salida](const std::filesystem::path &p, const std::string &m) {
-        AvisarError(p.string(), m);
-        salida = kSalidaFallo;
-      });
-  std::vector<Resultado> resultados(imagenes.size());
+  // The walk and the reading overlap: the other threads read images while
+  // this one lists folders, then it reads too.
+  Cls_Trabajos trabajos;
   {
-    Cls_Progreso progreso(imagenes.size());
-    EjecutarEnParalelo(imagenes.size(), orden.hilos, [&](std::size_t i) {
-      resultados[i] = BuscarEnImagen(imagenes[i].string(), *patron, orden.json);
-      progreso.Uno();
-    });
+    Cls_Progreso progreso;
+    const auto trabajar = [&] {
+      while (Cls_Trabajos::Trabajo *t = trabajos.Siguiente()) {
+        t->resultado = BuscarEnImagen(t->ruta, *patron, orden.json);
+        progreso.Uno();
+      }
+    };
+    std::vector<std::jthread> otros;
+    for (unsigned h = 1; h < HilosEfectivos(orden.hilos); ++h) {
+      otros.emplace_back(trabajar);
+    }
+    std::size_t encontradas = 0;
+    RecorrerCarpetas(
+        orden.carpetas,
+        [&](const std::string &ruta) {
+          trabajos.Agregar(ruta);
+          ++encontradas;
+        },
+        [&salida](const std::string &carpeta, const std::string &m) {
+          AvisarError(carpeta, m);
+          salida = kSalidaFallo;
+        });
+    trabajos.Terminar();
+    progreso.Total(encontradas);
+    trabajar();
   }
+  const auto imagenes = EnOrden(trabajos.Todos());
   nlohmann::json coincidencias = nlohmann::json::array();
   nlohmann::json errores = nlohmann::json::array();
   std::string texto;
-  for (std::size_t i = 0; i < imagenes.size(); ++i) {
-    const std::string ruta = imagenes[i].string();
-    if (!resultados[i].error.empty()) {
-      AvisarError(ruta, resultados[i].error);
+  for (const Cls_Trabajos::Trabajo *t : imagenes) {
+    const std::string &ruta = t->ruta;
+    const Resultado &resultado = t->resultado;
+    if (!resultado.error.empty()) {
+      AvisarError(ruta, resultado.error);
       salida = kSalidaFallo;
-      errores.push_back({{"imagen", ruta}, {"error", resultados[i].error}});
+      errores.push_back({{"imagen", ruta}, {"error", resultado.error}});
     }
-    for (Coincidencia &c : resultados[i].coincidencias) {
+    for (const Coincidencia &c : resultado.coincidencias) {
       if (orden.json) {
-        c.json["imagen"] = ruta;
-        coincidencias.push_back(std::move(c.json));
+        nlohmann::json j = c.json;
+        j["imagen"] = ruta;
+        coincidencias.push_back(std::move(j));
       } else {
         // Appended piece by piece: a search may print hundreds of thousands of lines.
         texto.append(ruta).append(1, '\t').append(std::to_string(c.usuario)).append(1, '\t');
