@@ -32,15 +32,16 @@ struct Borrador {
 };
 
 std::string Limpio(const std::array<std::uint8_t, 11> &crudo, std::size_t desde, std::size_t n) {
-  std::string t;
-  for (std::size_t i = desde; i < desde + n; ++i) {
+  std::array<char, 11> t{};
+  std::size_t largo = 0;
+  for (std::size_t i = desde; i < desde + n && largo < t.size(); ++i) {
     const auto c = static_cast<char>(crudo[i] & 0x7F);
-    t.push_back(c >= 0x20 && c < 0x7F ? c : '?');
+    t[largo++] = c >= 0x20 && c < 0x7F ? c : '?';
   }
-  while (!t.empty() && t.back() == ' ') {
-    t.pop_back();
+  while (largo > 0 && t[largo - 1] == ' ') {
+    --largo;
   }
-  return t;
+  return std::string(t.data(), largo);
 }
 
 std::string TextoVisible(const std::array<std::uint8_t, 11> &crudo) {
@@ -80,18 +81,21 @@ Pieza LeerPieza(std::span<const std::uint8_t> e, int indice, const Formato &f) {
   if (f.bytesCpm3 && e[PosS1] > 0 && e[PosS1] < TamanoRegistro) {
     p.extension.bytesUltimo = e[PosS1];
   }
-  if (f.Bloques16()) {
-    for (std::size_t i = 0; i < 8; ++i) {
-      const int b = e[PosBloques + 2 * i] | (e[PosBloques + 2 * i + 1] << 8);
-      if (b != 0) {
-        p.extension.bloques.push_back(b);
-      }
-    }
-  } else {
-    for (std::size_t i = 0; i < 16; ++i) {
-      if (e[PosBloques + i] != 0) {
-        p.extension.bloques.push_back(e[PosBloques + i]);
-      }
+  // Counted first, so that the list is allocated once.
+  const bool dobles = f.Bloques16();
+  const std::size_t lugares = dobles ? 8 : 16;
+  const auto numero = [&](std::size_t i) {
+    return dobles ? e[PosBloques + 2 * i] | (e[PosBloques + 2 * i + 1] << 8)
+                  : int{e[PosBloques + i]};
+  };
+  std::size_t usados = 0;
+  for (std::size_t i = 0; i < lugares; ++i) {
+    usados += numero(i) != 0 ? 1 : 0;
+  }
+  p.extension.bloques.reserve(usados);
+  for (std::size_t i = 0; i < lugares; ++i) {
+    if (const int b = numero(i); b != 0) {
+      p.extension.bloques.push_back(b);
     }
   }
   p.atributos = {(e[PosSoloLectura] & 0x80) != 0, (e[PosSistema] & 0x80) != 0,
