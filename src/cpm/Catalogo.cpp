@@ -108,10 +108,12 @@ Lugar EnEntrada(int entrada) { return {-1, -1, -1, entrada, -1, -1}; }
 // Puts the extents in order, drops repeated ones and checks for gaps.
 void Ordenar(Borrador &b, Archivo &a, Problemas &problemas) {
   // Catalogue order breaks ties: the first of a repeated extent comes first.
-  std::sort(b.piezas.begin(), b.piezas.end(), [](const Pieza &x, const Pieza &y) {
-    return x.extension.numero != y.extension.numero ? x.extension.numero < y.extension.numero
-                                                    : x.extension.entrada < y.extension.entrada;
-  });
+  if (b.piezas.size() > 1) {
+    std::sort(b.piezas.begin(), b.piezas.end(), [](const Pieza &x, const Pieza &y) {
+      return x.extension.numero != y.extension.numero ? x.extension.numero < y.extension.numero
+                                                      : x.extension.entrada < y.extension.entrada;
+    });
+  }
   const Pieza &menor = b.piezas.front();
   a.soloLectura = menor.atributos[0];
   a.sistema = menor.atributos[1];
@@ -248,6 +250,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   const lectura::Mapa mapa(disco, formato);
   std::vector<std::uint8_t> bytes;
   const std::size_t total = static_cast<std::size_t>(formato.entradas) * TamanoEntrada;
+  bytes.reserve(total);
   for (int b = 0; b < formato.BloquesCatalogo() && bytes.size() < total; ++b) {
     const std::size_t quiero =
         std::min(total - bytes.size(), static_cast<std::size_t>(formato.tamanoBloque));
