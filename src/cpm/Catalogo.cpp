@@ -81,23 +81,18 @@ Pieza LeerPieza(std::span<const std::uint8_t> e, int indice, const Formato &f) {
   if (f.bytesCpm3 && e[PosS1] > 0 && e[PosS1] < TamanoRegistro) {
     p.extension.bytesUltimo = e[PosS1];
   }
-  // Counted first, so that the list is allocated once.
+  // Gathered first, so that the list is allocated once.
   const bool dobles = f.Bloques16();
   const std::size_t lugares = dobles ? 8 : 16;
-  const auto numero = [&](std::size_t i) {
-    return dobles ? e[PosBloques + 2 * i] | (e[PosBloques + 2 * i + 1] << 8)
-                  : int{e[PosBloques + i]};
-  };
+  std::array<int, 16> lista{};
   std::size_t usados = 0;
   for (std::size_t i = 0; i < lugares; ++i) {
-    usados += numero(i) != 0 ? 1 : 0;
+    const int b =
+        dobles ? e[PosBloques + 2 * i] | (e[PosBloques + 2 * i + 1] << 8) : int{e[PosBloques + i]};
+    lista[usados] = b;
+    usados += b != 0 ? 1 : 0;
   }
-  p.extension.bloques.reserve(usados);
-  for (std::size_t i = 0; i < lugares; ++i) {
-    if (const int b = numero(i); b != 0) {
-      p.extension.bloques.push_back(b);
-    }
-  }
+  p.extension.bloques.assign(lista.begin(), lista.begin() + static_cast<std::ptrdiff_t>(usados));
   p.atributos = {(e[PosSoloLectura] & 0x80) != 0, (e[PosSistema] & 0x80) != 0,
                  (e[PosArchivado] & 0x80) != 0};
   return p;
