@@ -3,6 +3,7 @@
 #include "Lectura.h"
 
 #include <algorithm>
+#include <compare>
 
 namespace cpm {
 namespace {
@@ -18,6 +19,41 @@ constexpr int RegistrosExtension = 128; // a logical 16 KB extent
 constexpr std::size_t TamanoRegistro = 128;
 
 using Clave = std::array<std::uint8_t, 12>; // user, then the name with top bits cleared
+
+// A key and its entry packed big-endian in two numbers, so that sorting
+// compares integers in the same order as the bytes, then the entry.
+struct Orden {
+  std::uint64_t alto = 0; // user and the first seven name bytes
+  std::uint64_t bajo = 0; // the last four name bytes, then the entry
+  auto operator<=>(const Orden &) const = default;
+  [[nodiscard]] bool MismaClave(const Orden &o) const {
+    return alto == o.alto && (bajo >> 32) == (o.bajo >> 32);
+  }
+  [[nodiscard]] int Entrada() const { return static_cast<int>(bajo & 0xFFFFFFFF); }
+};
+
+Orden Empaquetar(const Clave &clave, int entrada) {
+  Orden o;
+  for (std::size_t k = 0; k < 8; ++k) {
+    o.alto = (o.alto << 8) | clave[k];
+  }
+  for (std::size_t k = 8; k < clave.size(); ++k) {
+    o.bajo = (o.bajo << 8) | clave[k];
+  }
+  o.bajo = (o.bajo << 32) | static_cast<std::uint32_t>(entrada);
+  return o;
+}
+
+Clave Desempaquetar(const Orden &o) {
+  Clave clave{};
+  for (std::size_t k = 0; k < 8; ++k) {
+    clave[k] = static_cast<std::uint8_t>(o.alto >> (56 - 8 * k));
+  }
+  for (std::size_t k = 8; k < clave.size(); ++k) {
+    clave[k] = static_cast<std::uint8_t>(o.bajo >> (120 - 8 * k));
+  }
+  return clave;
+}
 
 // An entry of a file, before its extents are put in order.
 struct Pieza {
@@ -256,7 +292,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   const std::size_t legibles = bytes.size() / TamanoEntrada;
   // The entries of files, keyed; sorting the keys groups each file's entries
   // in catalogue order and puts the files in user and name order.
-  std::vector<std::pair<Clave, int>> claves;
+  std::vector<Orden> claves;
   claves.reserve(legibles);
   for (std::size_t i = 0; i < legibles; ++i) {
     const auto e = std::span<const std::uint8_t>(bytes).subspan(i * TamanoEntrada, TamanoEntrada);
@@ -270,7 +306,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
       }
       if (!control &&
           std::any_of(clave.begin() + 1, clave.end(), [](std::uint8_t b) { return b != ' '; })) {
-        claves.emplace_back(clave, static_cast<int>(i));
+        claves.push_back(Empaquetar(clave, static_cast<int>(i)));
         continue;
       }
     }
@@ -302,10 +338,11 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   c.archivos.reserve(claves.size());
   Borrador b;
   for (std::size_t i = 0; i < claves.size();) {
-    b.clave = claves[i].first;
+    const Orden primera = claves[i];
+    b.clave = Desempaquetar(primera);
     b.piezas.clear();
-    for (; i < claves.size() && claves[i].first == b.clave; ++i) {
-      const int entrada = claves[i].second;
+    for (; i < claves.size() && claves[i].MismaClave(primera); ++i) {
+      const int entrada = claves[i].Entrada();
       b.piezas.push_back(
           LeerPieza(std::span<const std::uint8_t>(bytes).subspan(
                         static_cast<std::size_t>(entrada) * TamanoEntrada, TamanoEntrada),
