@@ -3,6 +3,7 @@
 #include "Lectura.h"
 
 #include <algorithm>
+#include <compare>
 
 namespace cpm {
 namespace {
@@ -19,6 +20,41 @@ constexpr std::size_t TamanoRegistro = 128;
 
 using Clave = std::array<std::uint8_t, 12>; // user, then the name with top bits cleared
 
+// A key and its entry packed big-endian in two numbers, so that sorting
+// compares integers in the same order as the bytes, then the entry.
+struct Orden {
+  std::uint64_t alto = 0; // user and the first seven name bytes
+  std::uint64_t bajo = 0; // the last four name bytes, then the entry
+  auto operator<=>(const Orden &) const = default;
+  [[nodiscard]] bool MismaClave(const Orden &o) const {
+    return alto == o.alto && (bajo >> 32) == (o.bajo >> 32);
+  }
+  [[nodiscard]] int Entrada() const { return static_cast<int>(bajo & 0xFFFFFFFF); }
+};
+
+Orden Empaquetar(const Clave &clave, int entrada) {
+  Orden o;
+  for (std::size_t k = 0; k < 8; ++k) {
+    o.alto = (o.alto << 8) | clave[k];
+  }
+  for (std::size_t k = 8; k < clave.size(); ++k) {
+    o.bajo = (o.bajo << 8) | clave[k];
+  }
+  o.bajo = (o.bajo << 32) | static_cast<std::uint32_t>(entrada);
+  return o;
+}
+
+Clave Desempaquetar(const Orden &o) {
+  Clave clave{};
+  for (std::size_t k = 0; k < 8; ++k) {
+    clave[k] = static_cast<std::uint8_t>(o.alto >> (56 - 8 * k));
+  }
+  for (std::size_t k = 8; k < clave.size(); ++k) {
+    clave[k] = static_cast<std::uint8_t>(o.bajo >> (120 - 8 * k));
+  }
+  return clave;
+}
+
 // An entry of a file, before its extents are put in order.
 struct Pieza {
   Extension extension;
@@ -32,15 +68,16 @@ struct Borrador {
 };
 
 std::string Limpio(const std::array<std::uint8_t, 11> &crudo, std::size_t desde, std::size_t n) {
-  std::string t;
-  for (std::size_t i = desde; i < desde + n; ++i) {
+  std::array<char, 11> t{};
+  std::size_t largo = 0;
+  for (std::size_t i = desde; i < desde + n && largo < t.size(); ++i) {
     const auto c = static_cast<char>(crudo[i] & 0x7F);
-    t.push_back(c >= 0x20 && c < 0x7F ? c : '?');
+    t[largo++] = c >= 0x20 && c < 0x7F ? c : '?';
   }
-  while (!t.empty() && t.back() == ' ') {
-    t.pop_back();
+  while (largo > 0 && t[largo - 1] == ' ') {
+    --largo;
   }
-  return t;
+  return std::string(t.data(), largo);
 }
 
 std::string TextoVisible(const std::array<std::uint8_t, 11> &crudo) {
@@ -80,20 +117,18 @@ Pieza LeerPieza(std::span<const std::uint8_t> e, int indice, const Formato &f) {
   if (f.bytesCpm3 && e[PosS1] > 0 && e[PosS1] < TamanoRegistro) {
     p.extension.bytesUltimo = e[PosS1];
   }
-  if (f.Bloques16()) {
-    for (std::size_t i = 0; i < 8; ++i) {
-      const int b = e[PosBloques + 2 * i] | (e[PosBloques + 2 * i + 1] << 8);
-      if (b != 0) {
-        p.extension.bloques.push_back(b);
-      }
-    }
-  } else {
-    for (std::size_t i = 0; i < 16; ++i) {
-      if (e[PosBloques + i] != 0) {
-        p.extension.bloques.push_back(e[PosBloques + i]);
-      }
-    }
+  // Gathered first, so that the list is allocated once.
+  const bool dobles = f.Bloques16();
+  const std::size_t lugares = dobles ? 8 : 16;
+  std::array<int, 16> lista{};
+  std::size_t usados = 0;
+  for (std::size_t i = 0; i < lugares; ++i) {
+    const int b =
+        dobles ? e[PosBloques + 2 * i] | (e[PosBloques + 2 * i + 1] << 8) : int{e[PosBloques + i]};
+    lista[usados] = b;
+    usados += b != 0 ? 1 : 0;
   }
+  p.extension.bloques.assign(lista.begin(), lista.begin() + static_cast<std::ptrdiff_t>(usados));
   p.atributos = {(e[PosSoloLectura] & 0x80) != 0, (e[PosSistema] & 0x80) != 0,
                  (e[PosArchivado] & 0x80) != 0};
   return p;
@@ -104,10 +139,12 @@ Lugar EnEntrada(int entrada) { return {-1, -1, -1, entrada, -1, -1}; }
 // Puts the extents in order, drops repeated ones and checks for gaps.
 void Ordenar(Borrador &b, Archivo &a, Problemas &problemas) {
   // Catalogue order breaks ties: the first of a repeated extent comes first.
-  std::sort(b.piezas.begin(), b.piezas.end(), [](const Pieza &x, const Pieza &y) {
-    return x.extension.numero != y.extension.numero ? x.extension.numero < y.extension.numero
-                                                    : x.extension.entrada < y.extension.entrada;
-  });
+  if (b.piezas.size() > 1) {
+    std::sort(b.piezas.begin(), b.piezas.end(), [](const Pieza &x, const Pieza &y) {
+      return x.extension.numero != y.extension.numero ? x.extension.numero < y.extension.numero
+                                                      : x.extension.entrada < y.extension.entrada;
+    });
+  }
   const Pieza &menor = b.piezas.front();
   a.soloLectura = menor.atributos[0];
   a.sistema = menor.atributos[1];
@@ -244,6 +281,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   const lectura::Mapa mapa(disco, formato);
   std::vector<std::uint8_t> bytes;
   const std::size_t total = static_cast<std::size_t>(formato.entradas) * TamanoEntrada;
+  bytes.reserve(total);
   for (int b = 0; b < formato.BloquesCatalogo() && bytes.size() < total; ++b) {
     const std::size_t quiero =
         std::min(total - bytes.size(), static_cast<std::size_t>(formato.tamanoBloque));
@@ -254,7 +292,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   const std::size_t legibles = bytes.size() / TamanoEntrada;
   // The entries of files, keyed; sorting the keys groups each file's entries
   // in catalogue order and puts the files in user and name order.
-  std::vector<std::pair<Clave, int>> claves;
+  std::vector<Orden> claves;
   claves.reserve(legibles);
   for (std::size_t i = 0; i < legibles; ++i) {
     const auto e = std::span<const std::uint8_t>(bytes).subspan(i * TamanoEntrada, TamanoEntrada);
@@ -268,7 +306,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
       }
       if (!control &&
           std::any_of(clave.begin() + 1, clave.end(), [](std::uint8_t b) { return b != ' '; })) {
-        claves.emplace_back(clave, static_cast<int>(i));
+        claves.push_back(Empaquetar(clave, static_cast<int>(i)));
         continue;
       }
     }
@@ -300,10 +338,11 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   c.archivos.reserve(claves.size());
   Borrador b;
   for (std::size_t i = 0; i < claves.size();) {
-    b.clave = claves[i].first;
+    const Orden primera = claves[i];
+    b.clave = Desempaquetar(primera);
     b.piezas.clear();
-    for (; i < claves.size() && claves[i].first == b.clave; ++i) {
-      const int entrada = claves[i].second;
+    for (; i < claves.size() && claves[i].MismaClave(primera); ++i) {
+      const int entrada = claves[i].Entrada();
       b.piezas.push_back(
           LeerPieza(std::span<const std::uint8_t>(bytes).subspan(
                         static_cast<std::size_t>(entrada) * TamanoEntrada, TamanoEntrada),

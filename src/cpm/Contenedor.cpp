@@ -3,6 +3,7 @@
 #include "Bytes.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace cpm {
@@ -63,9 +64,11 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
   const std::size_t finLista = PosListaTI + cuenta * LargoInfoSector;
   std::size_t pos = std::max(TamanoTrackInfo, (finLista + 255) / 256 * 256);
   p.sectores.reserve(cuenta);
+  // The IDs met so far on this track, one bit each.
+  std::array<std::uint64_t, 4> vistos{};
   for (std::size_t i = 0; i < cuenta; ++i) {
     const auto info = pista.subspan(PosListaTI + i * LargoInfoSector, LargoInfoSector);
-    Sector s;
+    Sector &s = p.sectores.emplace_back();
     s.c = info[0];
     s.h = info[1];
     s.r = info[2];
@@ -107,17 +110,15 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
                  " se leyó con error de datos al hacer la imagen",
              lugar());
     }
-    for (const Sector &otro : p.sectores) {
-      if (otro.r == s.r) {
-        Anotar(d, TipoProblema::SectorRepetido,
-               "El sector " + std::to_string(s.r) + " aparece dos veces en la " +
-                   En(p.pista, p.cara) + "; se usa el primero",
-               lugar());
-        break;
-      }
+    const std::uint64_t bit = std::uint64_t{1} << (s.r % 64);
+    if ((vistos[s.r / 64] & bit) != 0) {
+      Anotar(d, TipoProblema::SectorRepetido,
+             "El sector " + std::to_string(s.r) + " aparece dos veces en la " +
+                 En(p.pista, p.cara) + "; se usa el primero",
+             lugar());
     }
+    vistos[s.r / 64] |= bit;
     pos += s.longitudGuardada;
-    p.sectores.push_back(s);
   }
 }
 

@@ -24,17 +24,25 @@ constexpr long long MaxSectores = 256LL * 2 * 64;
 } // namespace
 
 Mapa::Mapa(const Contenedor &disco, const Formato &formato)
-    : disco_(disco), formato_(formato),
+    : codigo(formato.CodigoTamano()),
+      primero(static_cast<long long>(formato.reservadas) * formato.sectoresPorPista),
+      tamanoBloque(static_cast<std::size_t>(std::max(formato.tamanoBloque, 0))),
+      tamanoSector(static_cast<std::size_t>(std::max(formato.tamanoSector, 0))), disco_(disco),
+      formato_(formato),
       porPista_(static_cast<std::size_t>(std::max(formato.sectoresPorPista, 1))) {
   const long long total = static_cast<long long>(std::max(formato.pistas, 0)) *
                           std::max(formato.caras, 1) * static_cast<long long>(porPista_);
-  sectores_.assign(static_cast<std::size_t>(std::min(total, MaxSectores)), nullptr);
-  pistaLlena_.assign((sectores_.size() + porPista_ - 1) / porPista_, false);
+  total_ = static_cast<std::size_t>(std::min(total, MaxSectores));
+  if (tamanoSector > 0 && tamanoBloque >= tamanoSector && tamanoBloque % tamanoSector == 0) {
+    porBloque = static_cast<long long>(tamanoBloque / tamanoSector);
+  }
 }
 
-void Mapa::LlenarPista(std::size_t base) const {
-  pistaLlena_[base / porPista_] = true;
-  const Ubicacion u = UbicarSector(formato_, static_cast<long long>(base));
+void Mapa::LlenarPista(std::size_t indice) const {
+  inicioPista_ = indice - indice % porPista_;
+  const std::size_t lugares = std::min(porPista_, MaxPorPista);
+  std::fill_n(sectores_.begin(), lugares, nullptr);
+  const Ubicacion u = UbicarSector(formato_, static_cast<long long>(inicioPista_));
   const Pista *p = BuscarPista(disco_, u.pista, u.cara);
   if (p == nullptr) {
     return;
@@ -42,30 +50,17 @@ void Mapa::LlenarPista(std::size_t base) const {
   // The first sector of each ID, as BuscarSector finds it.
   for (const Sector &s : p->sectores) {
     const int k = s.r - formato_.primerSector;
-    const std::size_t i = base + static_cast<std::size_t>(k);
-    if (k >= 0 && static_cast<std::size_t>(k) < porPista_ && i < sectores_.size() &&
-        sectores_[i] == nullptr) {
-      sectores_[i] = &s;
+    if (k >= 0 && static_cast<std::size_t>(k) < lugares &&
+        sectores_[static_cast<std::size_t>(k)] == nullptr) {
+      sectores_[static_cast<std::size_t>(k)] = &s;
     }
   }
-}
-
-const Sector *Mapa::En(long long indice) const {
-  if (indice < 0 || static_cast<std::size_t>(indice) >= sectores_.size()) {
-    return nullptr;
-  }
-  const auto i = static_cast<std::size_t>(indice);
-  if (!pistaLlena_[i / porPista_]) {
-    LlenarPista(i - i % porPista_);
-  }
-  return sectores_[i];
 }
 
 std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
                              std::vector<std::uint8_t> *destino, Problemas *problemas) {
   const Formato &formato = mapa.Formato_();
-  const auto tamanoBloque = static_cast<std::size_t>(formato.tamanoBloque);
-  const auto tamanoSector = static_cast<std::size_t>(formato.tamanoSector);
+  const std::size_t tamanoSector = mapa.tamanoSector;
   if (bloque < 0 || bloque >= formato.bloques || tamanoSector == 0) {
     if (problemas != nullptr) {
       problemas->push_back({TipoProblema::BloqueFueraDelDisco,
@@ -74,15 +69,18 @@ std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
     }
     return 0;
   }
-  largo = std::min(largo, tamanoBloque);
-  const int codigo = formato.CodigoTamano();
-  const long long primero = static_cast<long long>(formato.reservadas) * formato.sectoresPorPista;
-  const long long inicio = static_cast<long long>(bloque) * static_cast<long long>(tamanoBloque);
+  largo = std::min(largo, mapa.tamanoBloque);
+  // Blocks of whole sectors (every real format) need no division.
+  long long indice = mapa.primero + bloque * mapa.porBloque;
+  std::size_t dentro = 0;
+  if (mapa.porBloque == 0) {
+    const long long inicio =
+        static_cast<long long>(bloque) * static_cast<long long>(mapa.tamanoBloque);
+    indice = mapa.primero + inicio / static_cast<long long>(tamanoSector);
+    dentro = static_cast<std::size_t>(inicio % static_cast<long long>(tamanoSector));
+  }
   std::size_t hecho = 0;
-  while (hecho < largo) {
-    const long long pos = inicio + static_cast<long long>(hecho);
-    const long long indice = primero + pos / static_cast<long long>(tamanoSector);
-    const auto dentro = static_cast<std::size_t>(pos % static_cast<long long>(tamanoSector));
+  for (; hecho < largo; ++indice, dentro = 0) {
     const std::size_t quiero = std::min(largo - hecho, tamanoSector - dentro);
     const Sector *s = mapa.En(indice);
     if (s == nullptr) {
@@ -91,7 +89,7 @@ std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
       return hecho;
     }
     // A sector of another size cannot be read by the drive with this format.
-    if (s->n != codigo) {
+    if (s->n != mapa.codigo) {
       Anotar(problemas, TipoProblema::SectorTamanoDistinto,
              "Tiene el código de tamaño " + std::to_string(s->n) + " el ",
              UbicarSector(formato, indice), bloque);
@@ -99,9 +97,9 @@ std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
     }
     const std::size_t hay = s->datos.size() > dentro ? s->datos.size() - dentro : 0;
     const std::size_t tomo = std::min(quiero, hay);
-    if (destino != nullptr) {
-      destino->insert(destino->end(), s->datos.begin() + static_cast<std::ptrdiff_t>(dentro),
-                      s->datos.begin() + static_cast<std::ptrdiff_t>(dentro + tomo));
+    if (destino != nullptr && tomo > 0) {
+      const std::uint8_t *desde = s->datos.data() + dentro;
+      destino->insert(destino->end(), desde, desde + tomo);
     }
     hecho += tomo;
     if (tomo < quiero) {

@@ -4,6 +4,7 @@
 #include "cpm/Formatos.h"
 #include "cpm/Problema.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,22 +14,45 @@
 namespace cpm::lectura {
 
 // The sector of each logical sector of the format (reserved tracks included),
-// looked up by ID the first time one of its track's sectors is asked for;
-// nullptr where the disk has none. Holds on to `disco`.
+// looked up by ID for one logical track at a time: reading goes track by track,
+// so a small table of the last track read saves searching it again, with no
+// allocation. nullptr where the disk has none. Holds on to `disco`.
 class Mapa {
 public:
   Mapa(const Contenedor &disco, const Formato &formato);
-  [[nodiscard]] const Sector *En(long long indice) const;
+  [[nodiscard]] const Sector *En(long long indice) const {
+    if (indice < 0 || static_cast<std::size_t>(indice) >= total_) {
+      return nullptr;
+    }
+    const auto i = static_cast<std::size_t>(indice);
+    if (i < inicioPista_ || i - inicioPista_ >= porPista_) {
+      LlenarPista(i);
+    }
+    const std::size_t k = i - inicioPista_;
+    return k < MaxPorPista ? sectores_[k] : nullptr;
+  }
   [[nodiscard]] const Formato &Formato_() const { return formato_; }
 
+  // Worked out once from the format, for reading block after block.
+  int codigo = 0;          // the size code every sector must have
+  long long primero = 0;   // logical sectors of the reserved tracks
+  long long porBloque = 0; // sectors a block, 0 when a block is not whole sectors
+  std::size_t tamanoBloque = 0;
+  std::size_t tamanoSector = 0;
+
 private:
-  void LlenarPista(std::size_t base) const;
+  void LlenarPista(std::size_t indice) const;
+
+  // A sector ID is a byte, so no track has more places than this.
+  static constexpr std::size_t MaxPorPista = 256;
 
   const Contenedor &disco_;
   Formato formato_;
   std::size_t porPista_;
-  mutable std::vector<const Sector *> sectores_;
-  mutable std::vector<bool> pistaLlena_;
+  std::size_t total_;
+  mutable std::size_t inicioPista_ = SIZE_MAX; // first index of the track in the table
+  // Only the track's first porPista_ places are filled and read.
+  mutable std::array<const Sector *, MaxPorPista> sectores_;
 };
 
 // Reads the first `largo` bytes of block `bloque` (at most a block), appending
