@@ -145,6 +145,15 @@ cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
   return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
 }
 
+// Says on stderr why the image's catalogue cannot be read, if it cannot.
+bool CatalogoLegible(const Cls_Imagen &imagen) {
+  const std::string error = imagen.ErrorCatalogo();
+  if (!error.empty()) {
+    AvisarError(imagen.Ruta(), error);
+  }
+  return error.empty();
+}
+
 std::string PrimerProblema(const cpm::Extraido &e) {
   return e.problemas.empty() ? "no se puede leer entero" : e.problemas.front().texto;
 }
@@ -153,9 +162,7 @@ std::string PrimerProblema(const cpm::Extraido &e) {
 
 int EjecutarGet(const OrdenGet &orden) {
   const Cls_Imagen imagen(orden.imagen, orden.formato);
-  const std::string error = imagen.ErrorCatalogo();
-  if (!error.empty()) {
-    AvisarError(orden.imagen, error);
+  if (!CatalogoLegible(imagen)) {
     return kSalidaFallo;
   }
   int salida = kSalidaBien;
@@ -217,9 +224,7 @@ void EscribirBytes(std::span<const std::uint8_t> bytes) {
 
 int EjecutarCat(const OrdenCat &orden) {
   const Cls_Imagen imagen(orden.imagen, orden.formato);
-  const std::string error = imagen.ErrorCatalogo();
-  if (!error.empty()) {
-    AvisarError(orden.imagen, error);
+  if (!CatalogoLegible(imagen)) {
     return kSalidaFallo;
   }
   int salida = kSalidaBien;
