@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -49,6 +50,33 @@ std::optional<long> PidDe(Display *dpy, Window ventana) {
   if (datos != nullptr)
     XFree(datos);
   return pid;
+}
+
+// Polls the top-level windows until one that `es` accepts is mapped and
+// viewable, or `plazo` runs out.
+std::optional<Window> EsperarVisible(Display *dpy, std::chrono::milliseconds plazo,
+                                     const std::function<bool(Window)> &es) {
+  const auto limite = std::chrono::steady_clock::now() + plazo;
+  while (std::chrono::steady_clock::now() < limite) {
+    Window raiz = 0, padre = 0;
+    Window *hijas = nullptr;
+    unsigned int n = 0;
+    std::optional<Window> hallada;
+    if (XQueryTree(dpy, DefaultRootWindow(dpy), &raiz, &padre, &hijas, &n) != 0) {
+      for (unsigned int i = 0; i < n && !hallada; ++i) {
+        XWindowAttributes atributos{};
+        if (es(hijas[i]) && XGetWindowAttributes(dpy, hijas[i], &atributos) != 0 &&
+            atributos.map_state == IsViewable)
+          hallada = hijas[i];
+      }
+      if (hijas != nullptr)
+        XFree(hijas);
+    }
+    if (hallada)
+      return hallada;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return std::nullopt;
 }
 
 } // namespace
@@ -161,61 +189,22 @@ ServidorVirtual::~ServidorVirtual() {
 std::optional<QRect> ServidorVirtual::EsperarVentana(const std::string &titulo,
                                                      std::chrono::milliseconds plazo) {
   Display *dpy = Dpy(pantalla_);
-  const auto limite = std::chrono::steady_clock::now() + plazo;
-  while (std::chrono::steady_clock::now() < limite) {
-    Window raiz = 0, padre = 0;
-    Window *hijas = nullptr;
-    unsigned int n = 0;
-    if (XQueryTree(dpy, DefaultRootWindow(dpy), &raiz, &padre, &hijas, &n) != 0) {
-      std::optional<QRect> hallada;
-      for (unsigned int i = 0; i < n && !hallada; ++i) {
-        XWindowAttributes atributos{};
-        if (TituloDe(dpy, hijas[i]) != titulo)
-          continue;
-        if (XGetWindowAttributes(dpy, hijas[i], &atributos) == 0)
-          continue;
-        if (atributos.map_state != IsViewable)
-          continue;
-        int x = 0, y = 0;
-        Window hija = 0;
-        XTranslateCoordinates(dpy, hijas[i], raiz, 0, 0, &x, &y, &hija);
-        hallada = QRect(x, y, atributos.width, atributos.height);
-      }
-      if (hijas != nullptr)
-        XFree(hijas);
-      if (hallada)
-        return hallada;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return std::nullopt;
+  const auto ventana =
+      EsperarVisible(dpy, plazo, [&](Window w) { return TituloDe(dpy, w) == titulo; });
+  if (!ventana)
+    return std::nullopt;
+  XWindowAttributes atributos{};
+  XGetWindowAttributes(dpy, *ventana, &atributos);
+  int x = 0, y = 0;
+  Window hija = 0;
+  XTranslateCoordinates(dpy, *ventana, DefaultRootWindow(dpy), 0, 0, &x, &y, &hija);
+  return QRect(x, y, atributos.width, atributos.height);
 }
 
 std::optional<unsigned long> ServidorVirtual::EsperarVentanaDe(int pid,
                                                                std::chrono::milliseconds plazo) {
   Display *dpy = Dpy(pantalla_);
-  const auto limite = std::chrono::steady_clock::now() + plazo;
-  while (std::chrono::steady_clock::now() < limite) {
-    Window raiz = 0, padre = 0;
-    Window *hijas = nullptr;
-    unsigned int n = 0;
-    std::optional<unsigned long> hallada;
-    if (XQueryTree(dpy, DefaultRootWindow(dpy), &raiz, &padre, &hijas, &n) != 0) {
-      for (unsigned int i = 0; i < n && !hallada; ++i) {
-        XWindowAttributes atributos{};
-        if (PidDe(dpy, hijas[i]) != pid || XGetWindowAttributes(dpy, hijas[i], &atributos) == 0 ||
-            atributos.map_state != IsViewable)
-          continue;
-        hallada = hijas[i];
-      }
-      if (hijas != nullptr)
-        XFree(hijas);
-    }
-    if (hallada)
-      return hallada;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return std::nullopt;
+  return EsperarVisible(dpy, plazo, [&](Window w) { return PidDe(dpy, w) == pid; });
 }
 
 void ServidorVirtual::Clic(int x, int y) {
