@@ -21,6 +21,22 @@ std::string Limpio(std::string_view parte) {
   return s;
 }
 
+char Mayuscula(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9 name devices on Windows, with
+// any extension and in any case: "CON.TXT" cannot be a file there.
+bool EsDispositivoWindows(std::string_view nombre) {
+  std::string base;
+  for (const char c : nombre.substr(0, nombre.find('.'))) {
+    base += Mayuscula(c);
+  }
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") {
+    return true;
+  }
+  return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 } // namespace
 
 std::string NombreHostSeguro(std::string_view nombre, std::string_view ext) {
@@ -30,8 +46,13 @@ std::string NombreHostSeguro(std::string_view nombre, std::string_view ext) {
     s += "." + e;
   }
   // A leading dot would hide the file, or name the folder itself or its parent.
-  if (s.empty() || s.front() == '.') {
+  if (s.empty() || s.front() == '.' || EsDispositivoWindows(s)) {
     s.insert(s.begin(), '_');
+  }
+  // Windows drops a trailing dot or blank from a name, so that "AB." would be
+  // written as "AB" and printed as another name.
+  if (s.back() == '.' || s.back() == ' ') {
+    s.back() = '_';
   }
   return s;
 }

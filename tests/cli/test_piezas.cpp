@@ -37,11 +37,23 @@ INSTANTIATE_TEST_SUITE_P(
                     CasoNombre{"Relleno", "AB      ", "T  ", "AB.T"},
                     CasoNombre{"Barra", "A/B", "BIN", "A_B.BIN"},
                     CasoNombre{"BarraInvertida", "A\\B", "", "A_B"},
-                    CasoNombre{"Punto", ".", "", "_."}, CasoNombre{"DosPuntos", "..", "", "_.."},
+                    CasoNombre{"Punto", ".", "", "__"}, CasoNombre{"DosPuntos", "..", "", "_._"},
                     CasoNombre{"SubirCarpeta", "../X", "", "_.._X"},
                     CasoNombre{"Oculto", "", "BAS", "_.BAS"}, CasoNombre{"Vacio", "", "", "_"},
                     CasoNombre{"Control", std::string("A\x01\x1B\n", 4), "B\x7F", "A___.B_"},
-                    CasoNombre{"AltoYWindows", "A\xC1*?", "<|>", "A___.___"}),
+                    CasoNombre{"AltoYWindows", "A\xC1*?", "<|>", "A___.___"},
+                    // Names Windows keeps for devices, with any extension and in any case,
+                    // and the trailing dots it would strip.
+                    CasoNombre{"Consola", "CON", "", "_CON"},
+                    CasoNombre{"ImpresoraConExtension", "prn", "TXT", "_prn.TXT"},
+                    CasoNombre{"Puerto", "COM1", "BAS", "_COM1.BAS"},
+                    CasoNombre{"PuertoParalelo", "Lpt9", "", "_Lpt9"},
+                    CasoNombre{"AuxYNul", "AUX.NUL", "", "_AUX.NUL"},
+                    CasoNombre{"ParecidosNoReservados", "COM10", "CONS", "COM10.CONS"},
+                    CasoNombre{"PuertoCero", "COM0", "", "COM0"},
+                    CasoNombre{"PuntoFinal", "AB.", "", "AB_"},
+                    CasoNombre{"PuntosFinales", "AB", ". ", "AB._"},
+                    CasoNombre{"BlancoTrasPunto", "A. B", "", "A. B"}),
     [](const testing::TestParamInfo<CasoNombre> &i) { return std::string(i.param.prueba); });
 
 TEST(VolcadoHex, LineasDeDieciseisConAsciiYDireccion) {
