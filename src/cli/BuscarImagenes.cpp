@@ -1,15 +1,11 @@
 #include "cli/BuscarImagenes.h"
 
 #include "disk/Formato.h"
+#include "platform/Carpetas.h"
 #include "platform/Errores.h"
+#include "platform/InfoArchivo.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <memory>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace Cli {
 
@@ -20,74 +16,32 @@ namespace {
 using AlFallar = std::function<void(const std::string &, const std::string &)>;
 using AlEncontrar = std::function<void(const std::string &)>;
 
-struct CerrarCarpeta {
-  void operator()(DIR *d) const { ::closedir(d); }
-};
-
-// "carpeta/nombre", joined as std::filesystem joins them.
-void Unir(std::string &ruta, const std::string &carpeta, const char *nombre) {
+// "carpeta/nombre": the user's own spelling of the folder, then one separator
+// of this host's.
+void Unir(std::string &ruta, const std::string &carpeta, std::string_view nombre) {
   ruta = carpeta;
-  if (!ruta.empty() && ruta.back() != '/') {
-    ruta += '/';
+  if (!ruta.empty() && ruta.back() != '/' && ruta.back() != Plataforma::SeparadorRuta) {
+    ruta += Plataforma::SeparadorRuta;
   }
   ruta += nombre;
 }
 
-// The entry's type as the listing gives it; file systems that do not give it
-// cost a stat that does not follow links.
-unsigned char Tipo(DIR *d, const dirent &e, struct stat &st) {
-  if (e.d_type != DT_UNKNOWN) {
-    return e.d_type;
-  }
-  if (::fstatat(::dirfd(d), e.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    return DT_UNKNOWN;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    return DT_DIR;
-  }
-  if (S_ISLNK(st.st_mode)) {
-    return DT_LNK;
-  }
-  return S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-}
-
-// One listing a folder; only links to images cost a stat. A link to a folder is not
-// entered, so no loop can form; a link to an image counts.
+// One listing a folder; a link to a folder is not entered, so no loop can form.
 void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar,
               const AlFallar &alFallar) {
-  const std::unique_ptr<DIR, CerrarCarpeta> d(::opendir(carpeta.c_str()));
-  if (!d) {
-    alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
-    return;
-  }
   std::vector<std::string> subcarpetas;
   std::string ruta;
-  for (;;) {
-    errno = 0;
-    const dirent *e = ::readdir(d.get());
-    if (e == nullptr) {
-      break;
-    }
-    const std::string_view nombre = e->d_name;
-    if (nombre == "." || nombre == "..") {
-      continue;
-    }
-    struct stat st {};
-    const unsigned char tipo = Tipo(d.get(), *e, st);
-    if (tipo == DT_DIR) {
-      Unir(ruta, carpeta, e->d_name);
-      subcarpetas.push_back(ruta);
-    } else if ((tipo == DT_REG || tipo == DT_LNK) && Formato::EsNombreDeImagen(nombre)) {
-      if (tipo == DT_LNK &&
-          (::fstatat(::dirfd(d.get()), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))) {
-        continue;
-      }
-      Unir(ruta, carpeta, e->d_name);
-      alEncontrar(ruta);
-    }
-  }
-  if (errno != 0) {
-    alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
+  const std::int16_t error = Plataforma::ListarCarpeta(
+      carpeta, Formato::EsNombreDeImagen, [&](std::string_view nombre, bool esCarpeta) {
+        Unir(ruta, carpeta, nombre);
+        if (esCarpeta) {
+          subcarpetas.push_back(ruta);
+        } else {
+          alEncontrar(ruta);
+        }
+      });
+  if (error != Errores::Ninguno) {
+    alFallar(carpeta, Errores::Mensaje(error));
   }
   for (const std::string &sub : subcarpetas) {
     Recorrer(sub, alEncontrar, alFallar);
@@ -116,10 +70,22 @@ std::vector<std::string> BuscarRutasImagenes(const std::vector<std::string> &car
 std::vector<fs::path>
 BuscarImagenes(const std::vector<fs::path> &carpetas,
                const std::function<void(const fs::path &, const std::string &)> &alFallar) {
-  const std::vector<std::string> textos(carpetas.begin(), carpetas.end());
+  // Paths as UTF-8 both ways, whatever the host's own path encoding.
+  std::vector<std::string> textos;
+  for (const fs::path &c : carpetas) {
+    const std::u8string u = c.u8string();
+    textos.emplace_back(u.begin(), u.end());
+  }
+  const auto aRuta = [](const std::string &t) {
+    return fs::path(std::u8string(t.begin(), t.end()));
+  };
   const auto rutas = BuscarRutasImagenes(
-      textos, [&alFallar](const std::string &c, const std::string &m) { alFallar(c, m); });
-  return {rutas.begin(), rutas.end()};
+      textos, [&](const std::string &c, const std::string &m) { alFallar(aRuta(c), m); });
+  std::vector<fs::path> salida;
+  for (const std::string &r : rutas) {
+    salida.push_back(aRuta(r));
+  }
+  return salida;
 }
 
 } // namespace Cli

@@ -7,6 +7,7 @@
 #include "cli/Paralelo.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
+#include "platform/Proceso.h"
 
 #include <algorithm>
 #include <array>
@@ -16,8 +17,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-
-#include <unistd.h>
 
 namespace Cli {
 namespace {
@@ -128,7 +127,9 @@ Resultado BuscarEnImagen(const std::string &ruta, const cpm::Patron &patron, boo
 // search has taken more than a second; redrawn at most ten times a second.
 class Cls_Progreso {
 public:
-  Cls_Progreso() : activo_(::isatty(STDERR_FILENO) != 0), inicio_(Reloj::now()), ultimo_(inicio_) {}
+  Cls_Progreso()
+      : activo_(Plataforma::EsTerminal(Plataforma::Flujo::Errores)), inicio_(Reloj::now()),
+        ultimo_(inicio_) {}
   ~Cls_Progreso() {
     if (mostrado_) {
       std::fputs("\r\033[K", stderr);

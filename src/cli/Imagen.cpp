@@ -2,6 +2,7 @@
 
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
+#include "platform/Proceso.h"
 
 #include <cstdio>
 
@@ -19,10 +20,12 @@ void AvisarError(std::string_view que, std::string_view mensaje) {
     }
   }
   linea += '\n';
-  std::fwrite(linea.data(), 1, linea.size(), stderr);
+  Plataforma::Escribir(Plataforma::Flujo::Errores, linea);
 }
 
-void EscribirSalida(std::string_view texto) { std::fwrite(texto.data(), 1, texto.size(), stdout); }
+void EscribirSalida(std::string_view texto) {
+  Plataforma::Escribir(Plataforma::Flujo::Salida, texto);
+}
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
   const std::int16_t error = Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_);

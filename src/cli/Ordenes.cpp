@@ -5,16 +5,16 @@
 #include "cli/ListadoBasic.h"
 #include "cli/NombreHost.h"
 #include "cli/VolcadoHex.h"
+#include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
+#include "platform/InfoArchivo.h"
+#include "platform/Proceso.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <set>
-
-#include <unistd.h>
 
 namespace Cli {
 
@@ -170,8 +170,7 @@ int EjecutarGet(const OrdenGet &orden) {
   if (!elegidos) {
     return salida;
   }
-  std::error_code ec;
-  std::filesystem::create_directories(orden.destino, ec);
+  Plataforma::CrearCarpetas(orden.destino);
   std::set<std::string> escritos;
   for (const cpm::Archivo *a : *elegidos) {
     std::string nombre = NombreHostSeguro(a->nombre, a->extension);
@@ -181,7 +180,12 @@ int EjecutarGet(const OrdenGet &orden) {
       escritos.insert(nombre);
     }
     const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
-    const std::string destino = (std::filesystem::path(orden.destino) / nombre).string();
+    const char ultimo = orden.destino.empty() ? '/' : orden.destino.back();
+    const std::string destino = orden.destino +
+                                (ultimo == '/' || ultimo == Plataforma::SeparadorRuta
+                                     ? ""
+                                     : std::string(1, Plataforma::SeparadorRuta)) +
+                                nombre;
     const std::int16_t fallo =
         EscrituraSegura::EscribirEnCarpeta(orden.destino, nombre, e.bytes, orden.forzar);
     if (fallo != Errores::Ninguno) {
@@ -253,7 +257,7 @@ int EjecutarCat(const OrdenCat &orden) {
     }
     return salida;
   }
-  if (orden.crudo || ::isatty(STDOUT_FILENO) == 0) {
+  if (orden.crudo || !Plataforma::EsTerminal(Plataforma::Flujo::Salida)) {
     EscribirBytes(e.bytes);
   } else if (!a.cabecera && PareceTexto(HastaFinDeTexto(e.bytes))) {
     EscribirBytes(HastaFinDeTexto(e.bytes));

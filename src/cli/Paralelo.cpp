@@ -1,5 +1,7 @@
 #include "cli/Paralelo.h"
 
+#include "platform/Proceso.h"
+
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -11,7 +13,7 @@ unsigned HilosEfectivos(unsigned hilos) {
   if (hilos != 0) {
     return hilos;
   }
-  return std::max(1U, std::thread::hardware_concurrency());
+  return Plataforma::NucleosDisponibles();
 }
 
 void EjecutarEnParalelo(std::size_t n, unsigned hilos,

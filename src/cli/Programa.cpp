@@ -3,10 +3,12 @@
 #include "cli/Imagen.h"
 #include "cli/Ordenes.h"
 #include "cpm/Formatos.h"
+#include "platform/Proceso.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <sstream>
 
 namespace Cli {
 namespace {
@@ -115,6 +117,8 @@ int Principal(int argc, char **argv) {
   EnEspanol(app);
   app.set_version_flag("--version", kVersion, "Muestra la versión y termina");
   app.require_subcommand(1);
+  // "/ruta/x.dsk" is a path, never an option, on every host.
+  app.allow_windows_style_options(false);
   app.footer("Códigos de salida: 0 todo bien; 1 alguna entrada no se pudo leer o escribir; "
              "2 error de uso.");
 
@@ -177,14 +181,22 @@ int Principal(int argc, char **argv) {
       ->check(CLI::PositiveNumber);
   cFind->add_flag("--json", find.json, "Salida en JSON");
 
+  // Help and version through the program's own output, which a console shows right.
+  const auto salir = [&app](const CLI::Error &e) {
+    std::ostringstream salida, errores;
+    const int codigo = app.exit(e, salida, errores);
+    Plataforma::Escribir(Plataforma::Flujo::Salida, salida.str());
+    Plataforma::Escribir(Plataforma::Flujo::Errores, errores.str());
+    return codigo;
+  };
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &e) {
-    return app.exit(e);
+    return salir(e);
   } catch (const CLI::CallForAllHelp &e) {
-    return app.exit(e);
+    return salir(e);
   } catch (const CLI::CallForVersion &e) {
-    return app.exit(e);
+    return salir(e);
   } catch (const CLI::ParseError &e) {
     AvisarError("uso", TextoErrorUso(e, argc > 1 ? argv[1] : nullptr));
     return kSalidaUso;
@@ -195,6 +207,9 @@ int Principal(int argc, char **argv) {
       return kSalidaUso;
     }
   }
+  // cmd.exe hands wildcards over as they are; a shell has already expanded them.
+  Plataforma::ExpandirComodines(info.imagenes);
+  Plataforma::ExpandirComodines(ls.imagenes);
   if (cInfo->parsed())
     return EjecutarInfo(info);
   if (cLs->parsed())

@@ -1,12 +1,22 @@
 // alcove-cli: the exact disk reader on the command line.
 #include "cli/Programa.h"
+#include "platform/Proceso.h"
 
 #include <cstdio>
 #include <exception>
+#include <string>
+#include <vector>
 
 int main(int argc, char **argv) {
   try {
-    const int codigo = Cli::Principal(argc, argv);
+    // UTF-8 inside, whatever the host hands over.
+    std::vector<std::string> argumentos = Plataforma::ArgumentosUtf8(argc, argv);
+    std::vector<char *> punteros;
+    for (std::string &a : argumentos) {
+      punteros.push_back(a.data());
+    }
+    punteros.push_back(nullptr);
+    const int codigo = Cli::Principal(static_cast<int>(argumentos.size()), punteros.data());
     return std::fflush(stdout) == 0 ? codigo : 1;
   } catch (const std::exception &e) {
     std::fprintf(stderr, "alcove-cli: error interno: %s\n", e.what());

@@ -67,15 +67,19 @@ Extraido ExtraerArchivo(const Disco &disco, const Archivo &archivo, ModoExtracci
 
 Carga CargarArchivo(const std::filesystem::path &ruta, std::uintmax_t limite) {
   Carga c;
+  // UTF-8 on every host: native() is UTF-16 on Windows, and string() there
+  // speaks the ANSI code page.
+  const std::u8string u8 = ruta.u8string();
+  const std::string texto(u8.begin(), u8.end());
   // Only a regular file is read, whole, and a FIFO never makes us wait.
-  const std::int16_t error = Plataforma::LeerArchivoEntero(ruta.native(), limite, c.bytes);
+  const std::int16_t error = Plataforma::LeerArchivoEntero(texto, limite, c.bytes);
   if (error == Errores::ArgumentoNoValido) {
-    c.error = "No se lee " + ruta.string() + ": ocupa más de " + std::to_string(limite) +
+    c.error = "No se lee " + texto + ": ocupa más de " + std::to_string(limite) +
               " bytes; ninguna imagen de disco es tan grande";
   } else if (error == Errores::ArchivoNoEncontrado) {
-    c.error = "No se puede leer " + ruta.string() + ": no existe o no es un archivo normal";
+    c.error = "No se puede leer " + texto + ": no existe o no es un archivo normal";
   } else if (error != Errores::Ninguno) {
-    c.error = "No se puede leer " + ruta.string() + ": " + Errores::Mensaje(error);
+    c.error = "No se puede leer " + texto + ": " + Errores::Mensaje(error);
   }
   if (c.error) {
     c.bytes.clear();

@@ -1,17 +1,13 @@
 #include "platform/ArchivosHost.h"
+#include "platform/ArchivoNativo.h"
 #include "platform/Errores.h"
 #include "platform/Rutas.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Plataforma {
 namespace {
@@ -24,8 +20,11 @@ constexpr std::int64_t TamanoPagina = 4 * 1024;
 constexpr std::int64_t MaximoEnMemoria = 4 * 1024 * 1024;
 constexpr std::size_t MaximoPendiente = 256 * 1024;
 
+using Nativo::Manejador;
+using Nativo::SinManejador;
+
 struct Archivo {
-  int fd = -1;
+  Manejador fd = SinManejador;
   bool escritura = false;
   std::string ruta;
   std::int64_t longitud = 0; // as far as this process has made it; see Longitud
@@ -37,8 +36,8 @@ struct Archivo {
   Archivo(const Archivo &) = delete;
   Archivo &operator=(const Archivo &) = delete;
   ~Archivo() {
-    if (fd >= 0) {
-      ::close(fd);
+    if (fd != SinManejador) {
+      Nativo::Soltar(fd);
     }
   }
 };
@@ -62,48 +61,13 @@ void ComprobarPosicion(std::int64_t pos) {
   }
 }
 
-// pread until `destino` is full or the file ends; returns the bytes read.
-std::size_t LeerCompleto(int fd, std::int64_t pos, std::uint8_t *destino, std::size_t largo) {
-  std::size_t leidos = 0;
-  while (leidos < largo) {
-    const ssize_t n = ::pread(fd, destino + leidos, largo - leidos,
-                              static_cast<off_t>(pos + static_cast<std::int64_t>(leidos)));
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      LanzarErrorHost(errno);
-    }
-    if (n == 0) {
-      break;
-    }
-    leidos += static_cast<std::size_t>(n);
-  }
-  return leidos;
-}
-
-void EscribirCompleto(int fd, std::int64_t pos, const std::uint8_t *datos, std::size_t largo) {
-  std::size_t escritos = 0;
-  while (escritos < largo) {
-    const ssize_t n = ::pwrite(fd, datos + escritos, largo - escritos,
-                               static_cast<off_t>(pos + static_cast<std::int64_t>(escritos)));
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      LanzarErrorHost(errno);
-    }
-    escritos += static_cast<std::size_t>(n);
-  }
-}
-
 void VaciarPendiente(Archivo &a, detalle::Vista &v) {
   if (v.usados == 0) {
     return;
   }
   // Whatever happens, the run is gone: a failed write is reported once.
   const std::size_t usados = std::exchange(v.usados, 0);
-  EscribirCompleto(a.fd, v.inicioPendiente, a.pendiente.get(), usados);
+  Nativo::EscribirEn(a.fd, v.inicioPendiente, a.pendiente.get(), usados);
   a.longitud = std::max(a.longitud, v.inicioPendiente + static_cast<std::int64_t>(usados));
 }
 
@@ -134,7 +98,7 @@ void CargarBloque(Archivo &a, detalle::Vista &v, std::int64_t pos) {
   }
   v.inicioBloque = inicio;
   v.validos = static_cast<std::int64_t>(
-      LeerCompleto(a.fd, inicio, a.bloque.get(), static_cast<std::size_t>(largo)));
+      Nativo::LeerEn(a.fd, inicio, a.bloque.get(), static_cast<std::size_t>(largo)));
   v.protegidoDesde = inicio;
   v.protegidoHasta = inicio + largo;
 }
@@ -154,7 +118,7 @@ namespace {
 
 // Opens `ruta` and looks at what was opened; the caller decides whether to keep it.
 std::unique_ptr<Archivo> Abrir(std::int16_t numero, const std::string &ruta, Acceso acceso,
-                               struct stat &st) {
+                               Nativo::Tipo &tipo) {
   if (numero <= 0 || numero > MaximoNumeroArchivo) {
     LanzarError(Errores::NumeroArchivoIncorrecto);
   }
@@ -164,23 +128,13 @@ std::unique_ptr<Archivo> Abrir(std::int16_t numero, const std::string &ruta, Acc
   if (ContieneNulo(ruta)) {
     LanzarError(Errores::NombreArchivoIncorrecto);
   }
-  // O_NONBLOCK: a FIFO or device named like an image must never hang the open.
-  // On the regular files that are kept it changes nothing.
-  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  flags |= acceso == Acceso::Lectura ? O_RDONLY : (O_RDWR | O_CREAT);
+  const Nativo::Abierto abierto = Nativo::Abrir(ruta, acceso);
   auto archivo = std::make_unique<Archivo>();
-  archivo->fd = ::open(ruta.c_str(), flags, 0666);
-  if (archivo->fd < 0) {
-    // Creating a file in a folder that does not exist: the path is what is missing.
-    LanzarError(errno == ENOENT && acceso == Acceso::LecturaEscritura ? Errores::RutaNoEncontrada
-                                                                      : Errores::DesdeHost(errno));
-  }
-  if (::fstat(archivo->fd, &st) != 0) {
-    LanzarErrorHost(errno);
-  }
+  archivo->fd = abierto.manejador;
   archivo->escritura = acceso == Acceso::LecturaEscritura;
   archivo->ruta = ruta;
-  archivo->longitud = static_cast<std::int64_t>(st.st_size);
+  archivo->longitud = abierto.longitud;
+  tipo = abierto.tipo;
   return archivo;
 }
 
@@ -192,18 +146,19 @@ void Registrar(std::int16_t numero, std::unique_ptr<Archivo> archivo) {
 } // namespace
 
 void AbrirArchivo(std::int16_t numero, const std::string &ruta, Acceso acceso) {
-  struct stat st {};
-  auto archivo = Abrir(numero, ruta, acceso, st);
-  if (!S_ISREG(st.st_mode)) {
-    LanzarError(S_ISDIR(st.st_mode) ? Errores::ErrorAccesoRuta : Errores::ModoArchivoIncorrecto);
+  Nativo::Tipo tipo{};
+  auto archivo = Abrir(numero, ruta, acceso, tipo);
+  if (tipo != Nativo::Tipo::Regular) {
+    LanzarError(tipo == Nativo::Tipo::Carpeta ? Errores::ErrorAccesoRuta
+                                              : Errores::ModoArchivoIncorrecto);
   }
   Registrar(numero, std::move(archivo));
 }
 
 bool AbrirImagen(std::int16_t numero, const std::string &ruta) {
-  struct stat st {};
-  auto archivo = Abrir(numero, ruta, Acceso::Lectura, st);
-  if (!S_ISREG(st.st_mode) || st.st_size > LongitudMaximaImagen) {
+  Nativo::Tipo tipo{};
+  auto archivo = Abrir(numero, ruta, Acceso::Lectura, tipo);
+  if (tipo != Nativo::Tipo::Regular || archivo->longitud > LongitudMaximaImagen) {
     return false; // closed as `archivo` goes
   }
   Registrar(numero, std::move(archivo));
@@ -218,10 +173,7 @@ void CerrarArchivo(std::int16_t numero) {
   const detalle::Vista vista = std::exchange(VistaDe(numero), {});
   detalle::Vista pendiente = vista;
   VaciarPendiente(*archivo, pendiente); // the destructor closes the descriptor even if this throws
-  const int fd = std::exchange(archivo->fd, -1);
-  if (::close(fd) != 0 && errno != EINTR) {
-    LanzarErrorHost(errno);
-  }
+  Nativo::Cerrar(std::exchange(archivo->fd, SinManejador));
 }
 
 bool EstaAbierto(std::int16_t numero) noexcept {
@@ -308,7 +260,7 @@ void LeerBytes(std::int16_t numero, std::int64_t pos, std::span<std::uint8_t> de
   }
   // Larger reads go straight to the file, which is current once pending bytes are out.
   VaciarPendiente(a, v);
-  const std::size_t leidos = LeerCompleto(a.fd, pos, destino.data(), destino.size());
+  const std::size_t leidos = Nativo::LeerEn(a.fd, pos, destino.data(), destino.size());
   std::fill(destino.begin() + static_cast<std::ptrdiff_t>(leidos), destino.end(), 0);
 }
 
@@ -354,9 +306,7 @@ void FijarLongitud(std::int16_t numero, std::int64_t longitud) {
   detalle::Vista &v = VistaDe(numero);
   VaciarPendiente(a, v);
   OlvidarBloque(v);
-  if (::ftruncate(a.fd, static_cast<off_t>(longitud)) != 0) {
-    LanzarErrorHost(errno);
-  }
+  Nativo::FijarLongitud(a.fd, longitud);
   a.longitud = longitud;
 }
 
@@ -365,26 +315,8 @@ void PermitirEscritura(std::int16_t numero) {
   if (a.escritura) {
     return;
   }
-  // Reopening through /proc reaches the very inode we hold, even if its path
-  // now names another file; the host still checks the permissions.
-  const std::string propio = "/proc/self/fd/" + std::to_string(a.fd);
-  int fd = ::open(propio.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0 && errno == ENOENT) {
-    fd = ::open(a.ruta.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd >= 0) {
-      struct stat nuevo {
-      }, viejo{};
-      if (::fstat(fd, &nuevo) != 0 || ::fstat(a.fd, &viejo) != 0 || nuevo.st_dev != viejo.st_dev ||
-          nuevo.st_ino != viejo.st_ino) {
-        ::close(fd);
-        LanzarError(Errores::ErrorAccesoRuta);
-      }
-    }
-  }
-  if (fd < 0) {
-    LanzarErrorHost(errno);
-  }
-  ::close(std::exchange(a.fd, fd));
+  const Manejador nuevo = Nativo::ReabrirParaEscribir(a.fd, a.ruta);
+  Nativo::Soltar(std::exchange(a.fd, nuevo));
   a.escritura = true;
 }
 
@@ -392,10 +324,7 @@ bool EsElMismoArchivo(std::int16_t numero, const std::string &ruta) noexcept {
   if (!EstaAbierto(numero) || ContieneNulo(ruta)) {
     return false;
   }
-  struct stat abierto {
-  }, otro{};
-  return ::fstat(tabla[numero]->fd, &abierto) == 0 && ::stat(ruta.c_str(), &otro) == 0 &&
-         abierto.st_dev == otro.st_dev && abierto.st_ino == otro.st_ino;
+  return Nativo::MismoArchivo(tabla[numero]->fd, ruta);
 }
 
 } // namespace Plataforma

@@ -1,93 +1,67 @@
 #include "platform/LecturaArchivo.h"
 
+#include "platform/ArchivoNativo.h"
 #include "platform/Errores.h"
 #include "platform/Rutas.h"
-#include "util/AlSalir.h"
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Plataforma {
 namespace {
 
-// pread until `largo` bytes or the end; returns an Errores number and leaves
-// `destino` holding what was read.
-std::int16_t LeerHasta(int fd, std::size_t largo, std::vector<std::uint8_t> &destino) {
-  destino.resize(largo);
-  std::size_t leidos = 0;
-  std::int16_t error = Errores::Ninguno;
-  while (leidos < largo) {
-    const ssize_t n =
-        ::pread(fd, destino.data() + leidos, largo - leidos, static_cast<off_t>(leidos));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n < 0) {
-      error = Errores::DesdeHost(errno);
-    }
-    if (n <= 0) {
-      break;
-    }
-    leidos += static_cast<std::size_t>(n);
-  }
-  destino.resize(leidos);
-  return error;
-}
+// Closes the host file it holds when it goes.
+class Retenido {
+public:
+  explicit Retenido(Nativo::Manejador m) : m_(m) {}
+  ~Retenido() { Nativo::Soltar(m_); }
+  Retenido(const Retenido &) = delete;
+  Retenido &operator=(const Retenido &) = delete;
+  [[nodiscard]] Nativo::Manejador Get() const { return m_; }
 
-// Empties `destino` and opens `ruta` for reading without ever waiting (a FIFO
-// named like an image must not hang the open); -1 and `error` on failure.
-int AbrirParaLeer(const std::string &ruta, std::vector<std::uint8_t> &destino,
-                  std::int16_t &error) {
+private:
+  Nativo::Manejador m_;
+};
+
+// Opens `ruta` for reading (never waiting on a FIFO named like an image) and
+// reads from its start up to `largo` bytes, or its whole length when `entero`,
+// into `destino`. Returns an Errores number.
+std::int16_t Leer(const std::string &ruta, bool entero, std::uintmax_t largo,
+                  std::vector<std::uint8_t> &destino) {
   destino.clear();
   if (ContieneNulo(ruta)) {
-    error = Errores::NombreArchivoIncorrecto;
-    return -1;
+    return Errores::NombreArchivoIncorrecto;
   }
-  const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    error = Errores::DesdeHost(errno);
+  try {
+    const Nativo::Abierto abierto = Nativo::Abrir(ruta, Acceso::Lectura);
+    const Retenido archivo(abierto.manejador);
+    if (entero) {
+      if (abierto.tipo != Nativo::Tipo::Regular) {
+        return Errores::ArchivoNoEncontrado;
+      }
+      if (static_cast<std::uintmax_t>(abierto.longitud) > largo) {
+        return Errores::ArgumentoNoValido;
+      }
+      largo = static_cast<std::uintmax_t>(abierto.longitud);
+    }
+    // Anything but a regular file fails to read at an offset, so nothing can
+    // hang; a file cut short meanwhile gives what it still holds.
+    destino.resize(static_cast<std::size_t>(largo));
+    destino.resize(Nativo::LeerEn(archivo.Get(), 0, destino.data(), destino.size()));
+    return Errores::Ninguno;
+  } catch (const ErrorAlcove &e) {
+    destino.clear();
+    return e.Numero();
   }
-  return fd;
 }
 
 } // namespace
 
 std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
                                std::vector<std::uint8_t> &destino) {
-  std::int16_t error = Errores::Ninguno;
-  const int fd = AbrirParaLeer(ruta, destino, error);
-  if (fd < 0) {
-    return error;
-  }
-  const AlSalir cerrar([fd] { ::close(fd); });
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    return Errores::DesdeHost(errno);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    return Errores::ArchivoNoEncontrado;
-  }
-  if (static_cast<std::uintmax_t>(st.st_size) > limite) {
-    return Errores::ArgumentoNoValido;
-  }
-  // A file cut short meanwhile gives what it still holds.
-  return LeerHasta(fd, static_cast<std::size_t>(st.st_size), destino);
+  return Leer(ruta, true, limite, destino);
 }
 
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
                                   std::vector<std::uint8_t> &destino) {
-  // No fstat: a folder fails to read (EISDIR) and a FIFO, opened non-blocking,
-  // cannot be read at an offset (ESPIPE), so nothing can hang.
-  std::int16_t error = Errores::Ninguno;
-  const int fd = AbrirParaLeer(ruta, destino, error);
-  if (fd < 0) {
-    return error;
-  }
-  const AlSalir cerrar([fd] { ::close(fd); });
-  return LeerHasta(fd, largo, destino);
+  return Leer(ruta, false, largo, destino);
 }
 
 } // namespace Plataforma
