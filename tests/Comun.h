@@ -5,20 +5,46 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
+
+// Paths in UTF-8, the program's own encoding, to and from std::filesystem
+// (whose narrow strings are in the ANSI code page on Windows).
+inline std::filesystem::path RutaFs(const std::string &utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8(const std::filesystem::path &ruta) {
+  const std::u8string u = ruta.u8string();
+  return {u.begin(), u.end()};
+}
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class CarpetaTemporal {
 public:
   CarpetaTemporal() {
-    std::string plantilla = (std::filesystem::temp_directory_path() / "alcove-XXXXXX").string();
-    if (::mkdtemp(plantilla.data()) == nullptr) {
-      std::abort();
+    std::random_device azar;
+    std::error_code ec;
+    for (int intento = 0; intento < 100; ++intento) {
+      ruta_ = std::filesystem::temp_directory_path() /
+              ("alcove-" + std::to_string(azar()) + std::to_string(azar()));
+      if (std::filesystem::create_directory(ruta_, ec)) {
+        return;
+      }
     }
-    ruta_ = plantilla;
+    std::abort();
   }
   ~CarpetaTemporal() {
     std::error_code ec;
@@ -35,7 +61,7 @@ public:
 
   [[nodiscard]] const std::filesystem::path &Ruta() const { return ruta_; }
   [[nodiscard]] std::string Archivo(const std::string &nombre) const {
-    return (ruta_ / nombre).string();
+    return Utf8(ruta_ / RutaFs(nombre));
   }
 
 private:
@@ -43,15 +69,25 @@ private:
 };
 
 inline void Escribir(const std::string &ruta, const std::vector<std::uint8_t> &bytes) {
-  std::ofstream f(ruta, std::ios::binary | std::ios::trunc);
+  std::ofstream f(RutaFs(ruta), std::ios::binary | std::ios::trunc);
   f.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::vector<std::uint8_t> Leer(const std::string &ruta) {
-  std::ifstream f(ruta, std::ios::binary);
+  std::ifstream f(RutaFs(ruta), std::ios::binary);
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
+#if defined(_WIN32)
+inline bool EsRoot() { return false; }
+
+// Open handles of this process.
+inline int DescriptoresAbiertos() {
+  DWORD n = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &n);
+  return static_cast<int>(n);
+}
+#else
 // Root ignores permission bits; tests that need a refusal skip under it.
 inline bool EsRoot() { return ::geteuid() == 0; }
 
@@ -63,3 +99,4 @@ inline int DescriptoresAbiertos() {
   }
   return n;
 }
+#endif

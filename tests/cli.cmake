@@ -14,3 +14,13 @@ add_test(NAME instalacion_opciones
                  $<TARGET_FILE:alcove-cli>)
 set_tests_properties(instalacion_opciones PROPERTIES LABELS "instalacion;sin_sanitizer" TIMEOUT 60)
 endif()
+
+# Under Wine: the same command table through the Linux alcove-cli and this one.
+set(ALCOVE_CLI_LINUX "" CACHE FILEPATH "The Linux alcove-cli, for comparing the Windows one with it")
+if(CMAKE_CROSSCOMPILING AND WIN32 AND ALCOVE_CLI_LINUX AND CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME cli_igual_que_en_linux
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/igual_que_en_linux.sh ${ALCOVE_CLI_LINUX}
+                   $<TARGET_FILE:alcove-cli> ${CMAKE_CROSSCOMPILING_EMULATOR}
+                   ${PROJECT_SOURCE_DIR}/samples)
+  set_tests_properties(cli_igual_que_en_linux PROPERTIES TIMEOUT 300)
+endif()
