@@ -87,7 +87,25 @@ inline int DescriptoresAbiertos() {
   ::GetProcessHandleCount(::GetCurrentProcess(), &n);
   return static_cast<int>(n);
 }
+
+// Under Wine, which keeps a few things of Windows its own way.
+inline bool EnWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Whether the count above follows the handles opened (Wine does not keep it).
+inline bool RecuentoDeDescriptores() {
+  const int antes = DescriptoresAbiertos();
+  const HANDLE h = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  const bool sigue = DescriptoresAbiertos() == antes + 1;
+  ::CloseHandle(h);
+  return sigue;
+}
 #else
+inline bool RecuentoDeDescriptores() { return true; }
+inline bool EnWine() { return false; }
+
 // Root ignores permission bits; tests that need a refusal skip under it.
 inline bool EsRoot() { return ::geteuid() == 0; }
 

@@ -285,6 +285,9 @@ TEST_F(Disco, LeerYVolverAEscribirSoloCambiaRetornosYSaltos) {
 }
 
 TEST_F(Disco, EscribirEnUnaImagenReemplazadaNoEscribeNada) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "Windows no deja que otro programa reemplace un archivo abierto";
+#else
   // An editor saves by renaming a new file over the old one; writing into the
   // old, nameless file would report success and lose the edit.
   const std::string ruta = Estandar();
@@ -300,9 +303,13 @@ TEST_F(Disco, EscribirEnUnaImagenReemplazadaNoEscribeNada) {
   }
   EXPECT_EQ(d.ExtraerStr(0, 1), "MV");
   EXPECT_EQ(Leer(ruta)[0], 'E');
+#endif
 }
 
 TEST_F(Disco, EscribirEnUnaImagenBorradaNoEscribeNada) {
+  if (EnWine()) {
+    GTEST_SKIP() << "Wine no dice que un archivo abierto está borrado (DeletePending)";
+  }
   const std::string ruta = Estandar();
   Cls_Disco d;
   d.Cargar(ruta);
@@ -333,8 +340,18 @@ TEST_F(Disco, EscribirMasAllaDeDosGibiBytesSeRechaza) {
 TEST_F(Disco, NombreCFichero) {
   Cls_Disco d;
   const std::pair<std::string, std::string> casos[] = {
-      {"/home/cpc/juegos/a.dsk", "a.dsk"},  {"a.dsk", "a.dsk"},          {"/home/cpc/", ""},
-      {"c:\\cpc\\a.dsk", "c:\\cpc\\a.dsk"}, {"//doble//b.dsk", "b.dsk"}, {"", ""}};
+    {"/home/cpc/juegos/a.dsk", "a.dsk"},
+    {"a.dsk", "a.dsk"},
+    {"/home/cpc/", ""},
+#if defined(_WIN32)
+    {"c:\\cpc\\a.dsk", "a.dsk"},
+    {"c:a.dsk", "a.dsk"},
+#else
+    {"c:\\cpc\\a.dsk", "c:\\cpc\\a.dsk"},
+#endif
+    {"//doble//b.dsk", "b.dsk"},
+    {"", ""}
+  };
   for (const auto &[ruta, nombre] : casos) {
     d.NombreFichero = ruta;
     EXPECT_EQ(d.NombreCFichero(), nombre) << ruta;
@@ -369,6 +386,9 @@ TEST_F(Disco, UnNumeroCerradoNoAlcanzaElArchivoDeOtroObjeto) {
 }
 
 TEST_F(Disco, DiezMilCargasNoAbrenDescriptores) {
+  if (!RecuentoDeDescriptores()) {
+    GTEST_SKIP() << "este sistema no cuenta los descriptores abiertos";
+  }
   const std::string a = Estandar();
   const std::string b = Extendida();
   Cls_Disco d;
@@ -382,6 +402,9 @@ TEST_F(Disco, DiezMilCargasNoAbrenDescriptores) {
 }
 
 TEST_F(Disco, DestruirCierraElArchivo) {
+  if (!RecuentoDeDescriptores()) {
+    GTEST_SKIP() << "este sistema no cuenta los descriptores abiertos";
+  }
   const int antes = DescriptoresAbiertos();
   {
     Cls_Disco d;

@@ -20,7 +20,7 @@ using AlEncontrar = std::function<void(const std::string &)>;
 // of this host's.
 void Unir(std::string &ruta, const std::string &carpeta, std::string_view nombre) {
   ruta = carpeta;
-  if (!ruta.empty() && ruta.back() != '/' && ruta.back() != Plataforma::SeparadorRuta) {
+  if (!ruta.empty() && Plataforma::SeparadoresRuta.find(ruta.back()) == std::string_view::npos) {
     ruta += Plataforma::SeparadorRuta;
   }
   ruta += nombre;

@@ -180,12 +180,11 @@ int EjecutarGet(const OrdenGet &orden) {
       escritos.insert(nombre);
     }
     const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
-    const char ultimo = orden.destino.empty() ? '/' : orden.destino.back();
-    const std::string destino = orden.destino +
-                                (ultimo == '/' || ultimo == Plataforma::SeparadorRuta
-                                     ? ""
-                                     : std::string(1, Plataforma::SeparadorRuta)) +
-                                nombre;
+    const bool conSeparador =
+        orden.destino.empty() ||
+        Plataforma::SeparadoresRuta.find(orden.destino.back()) != std::string_view::npos;
+    const std::string destino =
+        orden.destino + (conSeparador ? "" : std::string(1, Plataforma::SeparadorRuta)) + nombre;
     const std::int16_t fallo =
         EscrituraSegura::EscribirEnCarpeta(orden.destino, nombre, e.bytes, orden.forzar);
     if (fallo != Errores::Ninguno) {

@@ -273,7 +273,7 @@ void Cls_Disco::CopiarConProgreso(std::int16_t destino, std::int64_t desde, std:
 }
 
 std::string Cls_Disco::NombreCFichero() const {
-  const auto separador = NombreFichero.rfind(Plataforma::SeparadorRuta);
+  const auto separador = NombreFichero.find_last_of(Plataforma::SeparadoresRuta);
   return separador == std::string::npos ? NombreFichero : NombreFichero.substr(separador + 1);
 }
 

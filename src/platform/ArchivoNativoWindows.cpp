@@ -33,7 +33,12 @@ Abierto Abrir(const std::string &ruta, Acceso acceso) {
                                 kCompartir, nullptr, escribir ? OPEN_ALWAYS : OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h.Valido()) {
-    FalloHost();
+    const DWORD e = ::GetLastError();
+    // Creating a file in a folder that does not exist: the path is what is missing.
+    if (escribir && (e == ERROR_PATH_NOT_FOUND || e == ERROR_FILE_NOT_FOUND)) {
+      LanzarError(Errores::RutaNoEncontrada);
+    }
+    LanzarErrorHost(static_cast<int>(e));
   }
   Abierto a;
   BY_HANDLE_FILE_INFORMATION info{};
@@ -101,6 +106,15 @@ void Cerrar(Manejador m) {
 void Soltar(Manejador m) noexcept { ::CloseHandle(H(m)); }
 
 Manejador ReabrirParaEscribir(Manejador m, const std::string &) {
+  // A read-only file is refused here: not every host checks the attribute when
+  // a handle is reopened.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileInformationByHandle(H(m), &info) == 0) {
+    FalloHost();
+  }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    LanzarError(Errores::PermisoDenegado);
+  }
   // The same file whatever its name now names; the host still checks access.
   const HANDLE nuevo = ::ReOpenFile(H(m), GENERIC_READ | GENERIC_WRITE, kCompartir, 0);
   if (nuevo == INVALID_HANDLE_VALUE) {
@@ -110,6 +124,12 @@ Manejador ReabrirParaEscribir(Manejador m, const std::string &) {
 }
 
 bool MismoArchivo(Manejador m, const std::string &ruta) noexcept {
+  // A file deleted while open keeps its name until the last handle goes.
+  FILE_STANDARD_INFO estado{};
+  if (::GetFileInformationByHandleEx(H(m), FileStandardInfo, &estado, sizeof estado) != 0 &&
+      estado.DeletePending != 0) {
+    return false;
+  }
   const HandleWindows otro(::CreateFileW(Ancho(ruta).c_str(), 0, kCompartir, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION a{}, b{};

@@ -8,8 +8,10 @@ namespace Errores {
 std::int16_t DesdeHost(int codigoHost) {
   switch (static_cast<DWORD>(codigoHost)) {
   case ERROR_SUCCESS: return Ninguno;
-  case ERROR_FILE_NOT_FOUND: return ArchivoNoEncontrado;
-  case ERROR_PATH_NOT_FOUND:
+  // A missing folder on the way, like ENOENT; where the folder is what was
+  // asked for, the callers say RutaNoEncontrada themselves, as on Linux.
+  case ERROR_FILE_NOT_FOUND:
+  case ERROR_PATH_NOT_FOUND: return ArchivoNoEncontrado;
   case ERROR_INVALID_DRIVE:
   case ERROR_BAD_NETPATH:
   case ERROR_BAD_NET_NAME:

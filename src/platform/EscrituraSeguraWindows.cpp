@@ -56,8 +56,9 @@ std::int16_t EscribirEnCarpeta(const std::string &carpeta, const std::string &no
   const DWORD atributos = ::GetFileAttributesW(ancha.c_str());
   if (atributos == INVALID_FILE_ATTRIBUTES) {
     const DWORD e = ::GetLastError();
-    return e == ERROR_FILE_NOT_FOUND ? Errores::RutaNoEncontrada
-                                     : Errores::DesdeHost(static_cast<int>(e));
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND
+               ? Errores::RutaNoEncontrada
+               : Errores::DesdeHost(static_cast<int>(e));
   }
   if ((atributos & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return Errores::RutaNoEncontrada;

@@ -3,16 +3,21 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // What the file utilities need to know of a host file, and the few changes they
 // make. Paths are byte strings, passed to the host unchanged.
 namespace Plataforma {
 
 // Separator between folder and file name on this host.
+// Characters after which a file's name begins: on Windows both slashes and a
+// drive's colon ("c:a.dsk").
 #if defined(_WIN32)
 inline constexpr char SeparadorRuta = '\\';
+inline constexpr std::string_view SeparadoresRuta = "/\\:";
 #else
 inline constexpr char SeparadorRuta = '/';
+inline constexpr std::string_view SeparadoresRuta = "/";
 #endif
 
 // Attribute bits, numbered as the file utilities' record expects them.

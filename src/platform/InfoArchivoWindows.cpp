@@ -139,11 +139,25 @@ void MoverArchivo(const std::string &de, const std::string &a) {
     LanzarError(Errores::NombreArchivoIncorrecto);
   }
   // Without MOVEFILE_REPLACE_EXISTING an existing destination is refused; across
-  // volumes the host copies and then deletes the source.
-  if (::MoveFileExW(Ancho(de).c_str(), Ancho(a).c_str(),
-                    MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) == 0) {
-    FalloHost();
+  // volumes the host copies and then deletes the source. A file moved onto its
+  // own name is not refused by the host, and is here, as on Linux.
+  const std::wstring destino = Ancho(a);
+  if (::GetFileAttributesW(destino.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    LanzarError(Errores::ArchivoYaExiste);
   }
+  const std::wstring origen = Ancho(de);
+  if (::MoveFileExW(origen.c_str(), destino.c_str(),
+                    MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0) {
+    return;
+  }
+  const DWORD e = ::GetLastError();
+  if (e == ERROR_PATH_NOT_FOUND || e == ERROR_FILE_NOT_FOUND) {
+    // With the source there, what is missing is the destination's folder.
+    LanzarError(::GetFileAttributesW(origen.c_str()) != INVALID_FILE_ATTRIBUTES
+                    ? Errores::RutaNoEncontrada
+                    : Errores::ArchivoNoEncontrado);
+  }
+  LanzarErrorHost(static_cast<int>(e));
 }
 
 } // namespace Plataforma

@@ -140,7 +140,7 @@ TEST_F(Cli, GetNoReemplazaSinForce) {
   EXPECT_EQ(r.codigo, 1);
   EXPECT_EQ(Leer(destino + "/CODE.BIN"), (std::vector<std::uint8_t>{9, 9}));
   EXPECT_EQ(Lineas(r.errores).size(), 1U) << r.errores;
-  EXPECT_NE(r.errores.find(destino + "/CODE.BIN"), std::string::npos) << r.errores;
+  EXPECT_NE(r.errores.find(Utf8(RutaFs(destino) / "CODE.BIN")), std::string::npos) << r.errores;
   EXPECT_EQ(Leer(destino + "/NOTAS.TXT"), HastaRegistro(texto)); // the rest was done
   r = EjecutarCli({"get", imagen, "0:CODE.BIN", "-o", destino, "--force"});
   EXPECT_EQ(r.codigo, 0) << r.errores;
@@ -165,7 +165,7 @@ TEST_F(Cli, GetNoEscribeFueraDelDestino) {
   // Only the destination folder is in the box, and it holds plain files with plain names.
   std::set<std::string> enCaja;
   for (const auto &e : std::filesystem::recursive_directory_iterator(caja)) {
-    enCaja.insert(std::filesystem::relative(e.path(), caja).string());
+    enCaja.insert(std::filesystem::relative(e.path(), caja).generic_string());
   }
   EXPECT_EQ(enCaja.count("destino"), 1U);
   std::size_t escritos = 0;

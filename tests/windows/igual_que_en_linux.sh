@@ -2,7 +2,7 @@
 # The same command table through the Linux alcove-cli and, under Wine, the
 # Windows one: standard output (bytes), standard error and exit code must match,
 # and so must the files `get` writes. Paths the program builds use each host's
-# separator, so rows marked ~ compare with '\' read as '/'.
+# separator, so rows marked ~ compare with '\' (and JSON's '\\') read as '/'.
 #   igual_que_en_linux.sh ALCOVE_CLI_LINUX ALCOVE_CLI_EXE WINE64 SAMPLES_DIR
 set -uo pipefail
 linux=$1 exe=$2 wine=$3 muestras=$4
@@ -42,12 +42,15 @@ filas=(
   "get juegos.dsk NADA.BAS"
 )
 
+# '\' -> '/', JSON's '\\' -> '/', and JSON's '\"' left alone.
+barras() { sed -e 's:\\\\:/:g' -e 's:\\\([^"]\):/\1:g'; }
+
 fallos=0
 for fila in "${filas[@]}"; do
   normalizar=cat
   if [ "${fila:0:1}" = "~" ]; then
     fila=${fila:1}
-    normalizar="tr \\\\ /"
+    normalizar=barras
   fi
   read -r -a args <<<"$fila"
   (cd "$trabajo/linux" && "$linux" "${args[@]}" >../l.out 2>../l.err)
