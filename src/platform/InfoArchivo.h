@@ -6,7 +6,8 @@
 #include <string_view>
 
 // What the file utilities need to know of a host file, and the few changes they
-// make. Paths are byte strings, passed to the host unchanged.
+// make. Paths are UTF-8 byte strings: passed to a POSIX host unchanged, and
+// converted to UTF-16 for Windows' calls.
 namespace Plataforma {
 
 // Separator between folder and file name on this host.
