@@ -210,6 +210,13 @@ int Principal(int argc, char **argv) {
   // cmd.exe hands wildcards over as they are; a shell has already expanded them.
   Plataforma::ExpandirComodines(info.imagenes);
   Plataforma::ExpandirComodines(ls.imagenes);
+  for (std::string *imagen : {&get.imagen, &cat.imagen, &dump.imagen}) {
+    std::vector<std::string> una{*imagen};
+    Plataforma::ExpandirComodines(una);
+    if (una.size() == 1) { // orders on one image take a pattern naming one
+      *imagen = una.front();
+    }
+  }
   if (cInfo->parsed())
     return EjecutarInfo(info);
   if (cLs->parsed())

@@ -256,6 +256,9 @@ TEST_F(Cli, NombresNoAscii) {
   r = EjecutarCli({"ls", carpeta + "\\日本\\*.DSK"});
   EXPECT_EQ(r.codigo, 0) << r.errores;
   EXPECT_EQ(r.salida, EjecutarCli({"ls", disco}).salida);
+  r = EjecutarCli({"cat", carpeta + "\\日本\\canci?n*", "NOTAS.TXT"});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.salida, EjecutarCli({"cat", disco, "NOTAS.TXT"}).salida);
 #endif
 }
 
