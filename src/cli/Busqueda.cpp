@@ -85,9 +85,17 @@ constexpr std::array<std::size_t, 2> kPrincipios = {8 * 1024, 16 * 1024};
 // own sectors are. JSON tells whether each file is complete and what its
 // AMSDOS header says, so it reads everything.
 bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resultado &r) {
+#if defined(_WIN32)
+  // mingw's emulated TLS can free a thread's storage before its thread_local
+  // destructors run, which crashed find at a thread's end now and then.
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::uint8_t> catalogo;
+  std::vector<ArchivoBreve> encontrados;
+#else
   thread_local std::vector<std::uint8_t> bytes;
   thread_local std::vector<std::uint8_t> catalogo;
   thread_local std::vector<ArchivoBreve> encontrados;
+#endif
   for (const std::size_t largo : kPrincipios) {
     if (Plataforma::LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno ||
         bytes.size() < largo) {
