@@ -52,6 +52,29 @@ std::string Cls_Imagen::ErrorCatalogo() const {
     return "formato desconocido" +
            (disco_.motivoFormato.empty() ? std::string() : ": " + disco_.motivoFormato);
   }
+  return CatalogoIncompleto(disco_);
+}
+
+std::string CatalogoIncompleto(const cpm::Disco &disco) {
+  if (!disco.formato) {
+    return {};
+  }
+  // The catalogue is read first and stops at the first block it cannot read
+  // whole, so the first sector problem on one of its blocks is what stopped it.
+  const int bloques = disco.formato->BloquesCatalogo();
+  for (const cpm::Problema &p : disco.catalogo.problemas) {
+    const bool lectura = p.tipo == cpm::TipoProblema::SectorAusente ||
+                         p.tipo == cpm::TipoProblema::SectorTamanoDistinto ||
+                         p.tipo == cpm::TipoProblema::SectorCorto ||
+                         p.tipo == cpm::TipoProblema::BloqueFueraDelDisco;
+    if (lectura && p.lugar.bloque >= 0 && p.lugar.bloque < bloques) {
+      std::string texto = p.texto;
+      if (!texto.empty() && texto[0] >= 'A' && texto[0] <= 'Z') {
+        texto[0] = static_cast<char>(texto[0] - 'A' + 'a');
+      }
+      return "catálogo incompleto: " + texto;
+    }
+  }
   return {};
 }
 

@@ -31,8 +31,11 @@ public:
   [[nodiscard]] const cpm::Disco &Disco() const { return disco_; }
   // Empty when the tracks could be read; otherwise why not, in Spanish.
   [[nodiscard]] const std::string &ErrorPistas() const { return errorPistas_; }
-  // Empty when the catalogue could be read; otherwise why not.
+  // Empty when the catalogue could be read whole; otherwise why not: the
+  // tracks, the format, or what is missing of the catalogue (CatalogoIncompleto).
   [[nodiscard]] std::string ErrorCatalogo() const;
+  // A catalogue to show, even when only part of it could be read.
+  [[nodiscard]] bool HayCatalogo() const { return errorPistas_.empty() && disco_.formato; }
 
 private:
   std::string ruta_;
@@ -40,6 +43,11 @@ private:
   cpm::Disco disco_;
   std::string errorPistas_;
 };
+
+// Empty when the catalogue of a disk with a format was read whole; otherwise
+// what stopped it, e.g. "catálogo incompleto: falta el sector 193 de la pista 0,
+// cara 0". The files of the part that was read are still in the catalogue.
+std::string CatalogoIncompleto(const cpm::Disco &disco);
 
 // "NOMBRE.EXT", or "U:NOMBRE.EXT" for users other than 0.
 std::string NombreConUsuario(const cpm::Archivo &archivo);

@@ -1,5 +1,7 @@
 #include "cli/Listado.h"
 
+#include "cli/Imagen.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -52,16 +54,33 @@ std::string Plural(std::size_t n, const char *uno, const char *varios) {
   return std::to_string(n) + " " + (n == 1 ? uno : varios);
 }
 
-std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos) {
+std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos,
+                       bool catalogoEntero) {
   const cpm::Catalogo &c = disco.catalogo;
-  std::string s =
-      Plural(listados, "archivo", "archivos") + ", " + std::to_string(KbLibres(disco)) + "K libres";
+  // Blocks of the entries that could not be read may be in use.
+  std::string s = Plural(listados, "archivo", "archivos") + ", " +
+                  (catalogoEntero ? std::to_string(KbLibres(disco)) + "K libres"
+                                  : std::string("espacio libre desconocido"));
   if (ocultos != 0) {
     s += ", " + Plural(ocultos, "de sistema sin listar (-a)", "de sistema sin listar (-a)");
   }
   s += ", " + Plural(c.borradas.size(), "entrada borrada", "entradas borradas");
   s += ", " + Plural(c.raras.size(), "entrada rara", "entradas raras") + "\n";
   return s;
+}
+
+// How many things the reader found wrong; the format chosen by name is the
+// user's doing, not the disk's.
+std::string LineaProblemas(const cpm::Problemas &problemas) {
+  const auto n = static_cast<std::size_t>(
+      std::count_if(problemas.begin(), problemas.end(), [](const cpm::Problema &p) {
+        return p.tipo != cpm::TipoProblema::FormatoForzado;
+      }));
+  if (n == 0) {
+    return {};
+  }
+  return Plural(n, "problema", "problemas") + " en la lectura (alcove-cli info " +
+         (n == 1 ? "lo" : "los") + " detalla)\n";
 }
 
 } // namespace
@@ -128,8 +147,13 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
       s += "  " + e.texto + "\n";
     }
   }
+  const std::string incompleto = CatalogoIncompleto(disco);
+  if (!incompleto.empty()) {
+    s += incompleto + "\n";
+  }
   const std::size_t ocultos = disco.catalogo.archivos.size() - lista.size();
-  return s + LineaFinal(disco, lista.size(), ocultos);
+  return s + LineaFinal(disco, lista.size(), ocultos, incompleto.empty()) +
+         LineaProblemas(disco.problemas);
 }
 
 namespace {

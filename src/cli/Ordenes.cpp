@@ -55,6 +55,11 @@ int EjecutarInfo(const OrdenInfo &orden) {
       continue;
     }
     const cpm::Disco &d = imagen.Disco();
+    const std::string incompleto = CatalogoIncompleto(d);
+    if (!incompleto.empty()) {
+      AvisarError(ruta, incompleto);
+      salida = kSalidaFallo;
+    }
     if (orden.json) {
       const cpm::Contenedor &c = d.contenedor;
       imagenes.push_back({{"imagen", ruta},
@@ -87,6 +92,8 @@ int EjecutarLs(const OrdenLs &orden) {
     if (!error.empty()) {
       AvisarError(ruta, error);
       salida = kSalidaFallo;
+    }
+    if (!imagen.HayCatalogo()) {
       if (orden.json) {
         imagenes.push_back({{"imagen", ruta}, {"error", error}});
       }
@@ -113,9 +120,11 @@ namespace {
 
 // The files matching any of the patterns, each once, in catalogue order;
 // nothing (with the error reported) when a pattern is malformed.
+// A pattern matching nothing is reported only when the whole catalogue was read.
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
             const std::string &imagen, int &salida) {
+  const bool entero = CatalogoIncompleto(disco).empty();
   std::vector<const cpm::Archivo *> elegidos;
   std::set<const cpm::Archivo *> vistos;
   for (const std::string &texto : patrones) {
@@ -127,7 +136,7 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
       return std::nullopt;
     }
     const auto encontrados = cpm::Buscar(disco, *patron);
-    if (encontrados.empty()) {
+    if (encontrados.empty() && entero) {
       AvisarError(imagen, "ningún archivo coincide con " + texto);
       salida = kSalidaFallo;
     }
@@ -145,13 +154,15 @@ cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
   return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
 }
 
-// Says on stderr why the image's catalogue cannot be read, if it cannot.
-bool CatalogoLegible(const Cls_Imagen &imagen) {
+// Says on stderr why the image's catalogue cannot be read whole, if it cannot,
+// and sets the exit code; true when part of it can be read.
+bool CatalogoLegible(const Cls_Imagen &imagen, int &salida) {
   const std::string error = imagen.ErrorCatalogo();
   if (!error.empty()) {
     AvisarError(imagen.Ruta(), error);
+    salida = kSalidaFallo;
   }
-  return error.empty();
+  return imagen.HayCatalogo();
 }
 
 std::string PrimerProblema(const cpm::Extraido &e) {
@@ -162,10 +173,10 @@ std::string PrimerProblema(const cpm::Extraido &e) {
 
 int EjecutarGet(const OrdenGet &orden) {
   const Cls_Imagen imagen(orden.imagen, orden.formato);
-  if (!CatalogoLegible(imagen)) {
-    return kSalidaFallo;
-  }
   int salida = kSalidaBien;
+  if (!CatalogoLegible(imagen, salida)) {
+    return salida;
+  }
   const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida);
   if (!elegidos) {
     return salida;
@@ -224,10 +235,10 @@ void EscribirBytes(std::span<const std::uint8_t> bytes) {
 
 int EjecutarCat(const OrdenCat &orden) {
   const Cls_Imagen imagen(orden.imagen, orden.formato);
-  if (!CatalogoLegible(imagen)) {
-    return kSalidaFallo;
-  }
   int salida = kSalidaBien;
+  if (!CatalogoLegible(imagen, salida)) {
+    return salida;
+  }
   const auto elegidos = Seleccionar(imagen.Disco(), {orden.nombre}, orden.imagen, salida);
   if (!elegidos || elegidos->empty()) {
     return salida;
