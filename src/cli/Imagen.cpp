@@ -3,6 +3,8 @@
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 
 namespace Cli {
@@ -22,7 +24,35 @@ void AvisarError(std::string_view que, std::string_view mensaje) {
   std::fwrite(linea.data(), 1, linea.size(), stderr);
 }
 
-void EscribirSalida(std::string_view texto) { std::fwrite(texto.data(), 1, texto.size(), stdout); }
+namespace {
+// errno of the first failed write to standard output; 0 while none failed.
+std::atomic<int> errnoSalida{0};
+
+void AnotarFalloSalida(int numero) {
+  int ninguno = 0;
+  errnoSalida.compare_exchange_strong(ninguno, numero != 0 ? numero : EIO);
+}
+} // namespace
+
+void EscribirSalida(std::string_view texto) {
+  if (std::fwrite(texto.data(), 1, texto.size(), stdout) != texto.size()) {
+    AnotarFalloSalida(errno);
+  }
+}
+
+int TerminarSalida(int codigo) {
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    AnotarFalloSalida(errno);
+  }
+  const int numero = errnoSalida.load();
+  if (numero == 0) {
+    return codigo;
+  }
+  AvisarError("salida estándar", "no se ha podido escribir entera (" +
+                                     Errores::Mensaje(Errores::DesdeHost(numero)) + ")");
+  return codigo == kSalidaBien ? kSalidaFallo : codigo;
+}
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
   const std::int16_t error = Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_);

@@ -16,8 +16,11 @@ inline constexpr int kSalidaUso = 2;
 
 // One line on standard error: "alcove-cli: QUE: MENSAJE".
 void AvisarError(std::string_view que, std::string_view mensaje);
-// Writes bytes to standard output as they are.
+// Writes bytes to standard output as they are; a failure is kept for TerminarSalida.
 void EscribirSalida(std::string_view texto);
+// Flushes standard output. When any write to it failed (ours, stdio's or
+// CLI11's), says so in one line and turns `codigo` 0 into 1.
+int TerminarSalida(int codigo);
 
 // An image file read into memory and read by the exact reader. The disk points
 // into those bytes, so the object stays where it was built.

@@ -108,3 +108,39 @@ TEST_F(CliCatalogoIncompleto, LsCuentaLosProblemas) {
 }
 
 } // namespace
+
+namespace {
+
+// Output that cannot be written is a failure, said once, whatever its size and
+// whoever writes it (our own writes, stdio's buffer, CLI11's help).
+TEST(CliSalidaFallida, UnaLineaYCodigoUno) {
+  if (!std::filesystem::exists("/dev/full")) {
+    GTEST_SKIP() << "no hay /dev/full";
+  }
+  CarpetaTemporal dir;
+  Generador::ImagenDsk img;
+  img.AgregarFichero({0, "GRANDE", "DAT", false, false, Patron(40 * 1024, 9)})
+      .AgregarFichero({0, "CORTO", "TXT", false, false, Bytes("HOLA\r\n\x1A")});
+  const std::string imagen = dir.Archivo("disco.dsk");
+  Escribir(imagen, img.Bytes());
+  OpcionesCli aLleno;
+  aLleno.salida = SalidaCli::Archivo;
+  aLleno.archivo = "/dev/full";
+  for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+           {"ls", imagen},                                   // less than stdio's buffer
+           {"cat", imagen, "GRANDE.DAT"},                    // more than it
+           {"ls", "--json", imagen},                         //
+           {"get", imagen, "*", "-o", dir.Archivo("fuera")}, // the files are written
+           {"find", "*", dir.Ruta().string()},               //
+           {"--help"},                                       // through std::cout
+       }) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    const Resultado r = EjecutarCli(args, aLleno);
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.errores,
+              "alcove-cli: salida estándar: no se ha podido escribir entera (Disco lleno)\n");
+  }
+  EXPECT_EQ(Leer(dir.Archivo("fuera/GRANDE.DAT")), Patron(40 * 1024, 9));
+}
+
+} // namespace
