@@ -54,12 +54,25 @@ int TerminarSalida(int codigo) {
   return codigo == kSalidaBien ? kSalidaFallo : codigo;
 }
 
+std::string QueEs(const std::string &ruta) {
+  switch (Plataforma::Clase(ruta)) {
+  case Plataforma::ClaseArchivo::Carpeta: return "es una carpeta";
+  case Plataforma::ClaseArchivo::Fifo: return "es un FIFO";
+  case Plataforma::ClaseArchivo::Dispositivo: return "es un dispositivo";
+  case Plataforma::ClaseArchivo::Socket: return "es un socket";
+  default: return {};
+  }
+}
+
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
   const std::int16_t error = Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_);
   if (error != Errores::Ninguno) {
+    // The reader takes only regular files: anything else is named for what it is.
+    const std::string que = error == Errores::ArchivoNoEncontrado ? QueEs(ruta_) : "";
     errorPistas_ = error == Errores::ArgumentoNoValido
                        ? "demasiado grande para ser una imagen de disco"
-                       : Errores::Mensaje(error);
+                   : !que.empty() ? que + ", no una imagen de disco"
+                                  : Errores::Mensaje(error);
     return;
   }
   cpm::OpcionesLectura opciones;

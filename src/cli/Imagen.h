@@ -22,6 +22,10 @@ void EscribirSalida(std::string_view texto);
 // CLI11's), says so in one line and turns `codigo` 0 into 1.
 int TerminarSalida(int codigo);
 
+// What a path names when it is there but is not a regular file: "es una
+// carpeta", "es un FIFO", ...; empty otherwise.
+std::string QueEs(const std::string &ruta);
+
 // An image file read into memory and read by the exact reader. The disk points
 // into those bytes, so the object stays where it was built.
 class Cls_Imagen {

@@ -7,6 +7,7 @@
 #include "cli/VolcadoHex.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
+#include "platform/LecturaArchivo.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -165,6 +166,33 @@ bool CatalogoLegible(const Cls_Imagen &imagen, int &salida) {
   return imagen.HayCatalogo();
 }
 
+struct NombreElegido {
+  std::string nombre;
+  bool reemplazable; // only a file that was there before the run may be replaced
+};
+
+// A host name no other file of this run has: the file's own, or when another
+// file took it, the user's number in front ("3_CODE.BIN") or "_2", "_3"...
+// until it is free of this run's names and of what the folder held.
+NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta &carpeta,
+                           std::set<std::string> &deEstaVez, bool forzar) {
+  NombreElegido r{NombreHostSeguro(a.nombre, a.extension), forzar};
+  if (deEstaVez.count(r.nombre) != 0) {
+    const auto ocupado = [&](const std::string &n) {
+      return deEstaVez.count(n) != 0 || carpeta.Existe(n);
+    };
+    if (a.usuario != 0) {
+      r.nombre = std::to_string(a.usuario) + "_" + r.nombre;
+    }
+    if (ocupado(r.nombre)) {
+      r.nombre = NombreLibre(r.nombre, ocupado);
+    }
+    r.reemplazable = false;
+  }
+  deEstaVez.insert(r.nombre);
+  return r;
+}
+
 std::string PrimerProblema(const cpm::Extraido &e) {
   return e.problemas.empty() ? "no se puede leer entero" : e.problemas.front().texto;
 }
@@ -183,18 +211,25 @@ int EjecutarGet(const OrdenGet &orden) {
   }
   std::error_code ec;
   std::filesystem::create_directories(orden.destino, ec);
-  std::set<std::string> escritos;
+  // Opened once: every file goes into this folder, whatever its path names meanwhile.
+  EscrituraSegura::Carpeta carpeta(orden.destino);
+  if (carpeta.Error() != Errores::Ninguno) {
+    const Plataforma::ClaseArchivo clase = Plataforma::Clase(orden.destino);
+    const bool otraCosa = clase != Plataforma::ClaseArchivo::NoExiste &&
+                          clase != Plataforma::ClaseArchivo::Desconocida &&
+                          clase != Plataforma::ClaseArchivo::Carpeta;
+    // Why the folder could not be made says more than its absence.
+    const std::int16_t error = ec ? Errores::DesdeHost(ec.value()) : carpeta.Error();
+    AvisarError(orden.destino, otraCosa ? "no es una carpeta" : Errores::Mensaje(error));
+    return kSalidaFallo;
+  }
+  std::set<std::string> deEstaVez;
   for (const cpm::Archivo *a : *elegidos) {
-    std::string nombre = NombreHostSeguro(a->nombre, a->extension);
-    if (!escritos.insert(nombre).second) {
-      // The same name under another user: keep both.
-      nombre = std::to_string(a->usuario) + "_" + nombre;
-      escritos.insert(nombre);
-    }
+    const NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
+    const std::string &nombre = elegido.nombre;
     const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
     const std::string destino = (std::filesystem::path(orden.destino) / nombre).string();
-    const std::int16_t fallo =
-        EscrituraSegura::EscribirEnCarpeta(orden.destino, nombre, e.bytes, orden.forzar);
+    const std::int16_t fallo = carpeta.Escribir(nombre, e.bytes, elegido.reemplazable);
     if (fallo != Errores::Ninguno) {
       AvisarError(destino,
                   Errores::Mensaje(fallo) +

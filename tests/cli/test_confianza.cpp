@@ -10,6 +10,8 @@
 
 #include <set>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Generador::DiscoCpm;
@@ -141,6 +143,259 @@ TEST(CliSalidaFallida, UnaLineaYCodigoUno) {
               "alcove-cli: salida estándar: no se ha podido escribir entera (Disco lleno)\n");
   }
   EXPECT_EQ(Leer(dir.Archivo("fuera/GRANDE.DAT")), Patron(40 * 1024, 9));
+}
+
+} // namespace
+
+namespace {
+
+std::set<std::string> Nombres(const std::filesystem::path &carpeta) {
+  std::set<std::string> nombres;
+  for (const auto &e : std::filesystem::directory_iterator(carpeta)) {
+    nombres.insert(e.path().filename().string());
+  }
+  return nombres;
+}
+
+// alcove-cli run with the writing test hook: it stops itself (SIGSTOP) once a
+// file's bytes are written and before they are put in place.
+class ProcesoPausado {
+public:
+  ProcesoPausado(const std::vector<std::string> &args, const std::string &modo) {
+    std::vector<std::string> todos{ALCOVE_CLI};
+    todos.insert(todos.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &a : todos) {
+      argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    std::string variable = "ALCOVE_PRUEBA_ESCRITURA=" + modo;
+    std::vector<char *> entorno{variable.data()};
+    for (char **e = environ; *e != nullptr; ++e) {
+      entorno.push_back(*e);
+    }
+    entorno.push_back(nullptr);
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    for (const int fd : {0, 1, 2}) {
+      posix_spawn_file_actions_addopen(&acciones, fd, "/dev/null", O_RDWR, 0);
+    }
+    if (::posix_spawn(&pid_, argv[0], &acciones, nullptr, argv.data(), entorno.data()) != 0) {
+      pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&acciones);
+  }
+  ~ProcesoPausado() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  ProcesoPausado(const ProcesoPausado &) = delete;
+  ProcesoPausado &operator=(const ProcesoPausado &) = delete;
+
+  // True when it has stopped; false when it has ended (or did not start, or
+  // took over 30 s, when it is killed).
+  bool EsperarPausa() {
+    for (int i = 0; pid_ > 0 && i < 3000; ++i) {
+      int estado = 0;
+      const pid_t r = ::waitpid(pid_, &estado, WNOHANG | WUNTRACED);
+      if (r == pid_ && WIFSTOPPED(estado)) {
+        return true;
+      }
+      if (r == pid_) {
+        estado_ = estado;
+        pid_ = -1;
+        return false;
+      }
+      ::usleep(10000);
+    }
+    return false;
+  }
+  void Senal(int senal) const { ::kill(pid_, senal); }
+  // Lets it go on through every later stop, to its end.
+  void Terminar() {
+    do {
+      Senal(SIGCONT);
+    } while (EsperarPausa());
+  }
+  [[nodiscard]] int Estado() const { return estado_; }
+
+private:
+  pid_t pid_ = -1;
+  int estado_ = -1;
+};
+
+bool HayOTmpfile(const std::filesystem::path &carpeta) {
+  const int fd = ::open(carpeta.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    ::close(fd);
+  }
+  return fd >= 0;
+}
+
+class CliEscritura : public testing::Test {
+protected:
+  CarpetaTemporal dir;
+  std::string imagen = dir.Archivo("disco.dsk");
+  std::filesystem::path destino = dir.Ruta() / "destino";
+
+  void SetUp() override {
+    Generador::ImagenDsk img;
+    for (const char *nombre : {"A", "B", "C"}) {
+      img.AgregarFichero({0, nombre, "BIN", false, false, Patron(3000, 1)});
+    }
+    Escribir(imagen, img.Bytes());
+    std::filesystem::create_directory(destino);
+  }
+};
+
+// The folder is opened once: swapping it for a link halfway steers nothing.
+TEST_F(CliEscritura, DestinoAbiertoUnaSolaVez) {
+  const std::filesystem::path otro = dir.Ruta() / "otro";
+  const std::filesystem::path movido = dir.Ruta() / "movido";
+  std::filesystem::create_directory(otro);
+  ProcesoPausado p({"get", imagen, "*", "-o", destino.string()}, "pausa");
+  ASSERT_TRUE(p.EsperarPausa());
+  std::filesystem::rename(destino, movido);
+  std::filesystem::create_directory_symlink(otro, destino);
+  p.Terminar();
+  ASSERT_TRUE(WIFEXITED(p.Estado()));
+  EXPECT_EQ(WEXITSTATUS(p.Estado()), 0);
+  EXPECT_EQ(Nombres(movido), (std::set<std::string>{"A.BIN", "B.BIN", "C.BIN"}));
+  EXPECT_EQ(Nombres(otro), std::set<std::string>{});
+}
+
+// Killed between two files, a run leaves the files it finished and nothing
+// else: no temporary file under any name.
+TEST_F(CliEscritura, InterrumpidoNoDejaTemporales) {
+  struct Caso {
+    const char *modo;
+    int senal;
+  };
+  const bool tmpfile = HayOTmpfile(destino);
+  for (const Caso &c : std::vector<Caso>{{"pausa", SIGKILL},
+                                         {"pausa", SIGTERM},
+                                         {"pausa-sin-tmpfile", SIGTERM},
+                                         {"pausa-sin-tmpfile", SIGINT}}) {
+    SCOPED_TRACE(std::string(c.modo) + " " + strsignal(c.senal));
+    if (c.senal == SIGKILL && !tmpfile) {
+      continue; // only a file with no name survives kill -9 unseen
+    }
+    std::filesystem::remove_all(destino);
+    std::filesystem::create_directory(destino);
+    ProcesoPausado p({"get", imagen, "*", "-o", destino.string()}, c.modo);
+    ASSERT_TRUE(p.EsperarPausa());
+    p.Senal(SIGCONT);
+    ASSERT_TRUE(p.EsperarPausa()); // A.BIN is in place, B.BIN's bytes are written
+    const std::size_t temporales = std::string(c.modo) == "pausa" && tmpfile ? 0 : 1;
+    EXPECT_EQ(Nombres(destino).size(), 1 + temporales);
+    p.Senal(c.senal);
+    p.Senal(SIGCONT);
+    EXPECT_FALSE(p.EsperarPausa());
+    ASSERT_TRUE(WIFSIGNALED(p.Estado()));
+    EXPECT_EQ(WTERMSIG(p.Estado()), c.senal);
+    EXPECT_EQ(Nombres(destino), std::set<std::string>{"A.BIN"});
+  }
+}
+
+} // namespace
+
+namespace {
+
+// Names that become the same host name, and a user prefix that meets a real
+// name: every file of a run gets its own host name, and --force replaces only
+// what was there before the run.
+TEST(CliGetNombres, CadaArchivoDeUnaVezConSuNombre) {
+  CarpetaTemporal dir;
+  struct Disco {
+    std::uint8_t usuario;
+    const char *nombre, *ext;
+  };
+  const std::vector<Disco> enDisco = {{0, "A/B", ""},       {0, "A:B", ""},     {0, "A*B", ""},
+                                      {0, "1_GAME", "BIN"}, {0, "GAME", "BIN"}, {1, "GAME", "BIN"}};
+  Generador::ImagenDsk img;
+  std::multiset<std::vector<std::uint8_t>> contenidos;
+  for (std::size_t i = 0; i < enDisco.size(); ++i) {
+    const auto bytes = Patron(128 * (i + 1), static_cast<std::uint8_t>(i));
+    img.AgregarFichero(
+        {enDisco[i].usuario, enDisco[i].nombre, enDisco[i].ext, false, false, bytes});
+    contenidos.insert(bytes);
+  }
+  const std::string imagen = dir.Archivo("disco.dsk");
+  Escribir(imagen, img.Bytes());
+  const std::vector<std::uint8_t> viejo{9, 9, 9};
+
+  struct Caso {
+    const char *nombre;
+    std::vector<std::string> antes; // files in the folder before the run
+    bool forzar;
+    int codigo;
+    std::set<std::string> viejosQuedan; // of those, the ones left as they were
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"CarpetaVacia", {}, false, 0, {}},
+           {"SinForce", {"A_B", "A_B_2"}, false, 1, {"A_B", "A_B_2"}},
+           {"ConForce", {"A_B", "A_B_2"}, true, 0, {"A_B_2"}},
+       }) {
+    SCOPED_TRACE(c.nombre);
+    const std::filesystem::path destino = dir.Ruta() / c.nombre;
+    std::filesystem::create_directory(destino);
+    for (const std::string &n : c.antes) {
+      Escribir((destino / n).string(), viejo);
+    }
+    std::vector<std::string> args{"get", imagen, "*", "*.*", "-o", destino.string()};
+    if (c.forzar) {
+      args.push_back("--force");
+    }
+    const Resultado r = EjecutarCli(args);
+    EXPECT_EQ(r.codigo, c.codigo) << r.errores;
+    std::multiset<std::vector<std::uint8_t>> escritos;
+    for (const std::string &n : Nombres(destino)) {
+      const auto bytes = Leer((destino / n).string());
+      if (bytes == viejo) {
+        EXPECT_EQ(c.viejosQuedan.count(n), 1U) << n;
+      } else {
+        escritos.insert(bytes);
+      }
+    }
+    // Every file of the disk once, and one line for each on the output.
+    const std::size_t rechazados = c.codigo == 0 ? 0 : 1;
+    EXPECT_EQ(escritos.size() + rechazados, contenidos.size());
+    for (const auto &b : escritos) {
+      EXPECT_EQ(contenidos.count(b), 1U);
+    }
+    EXPECT_EQ(Lineas(r.salida).size(), contenidos.size() - rechazados) << r.salida;
+    EXPECT_EQ(Lineas(r.errores).size(), rechazados) << r.errores;
+  }
+}
+
+// Something that is there but is not what the command wants is named for what it is.
+TEST(CliGetNombres, LoQueNoEsUnaImagenOUnaCarpeta) {
+  CarpetaTemporal dir;
+  const std::string carpeta = dir.Archivo("carpeta.dsk");
+  const std::string fifo = dir.Archivo("tubo.dsk");
+  const std::string imagen = dir.Archivo("disco.dsk");
+  std::filesystem::create_directory(carpeta);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  Generador::ImagenDsk img;
+  img.AgregarFichero({0, "A", "BIN", false, false, Patron(100, 1)});
+  Escribir(imagen, img.Bytes());
+  struct Caso {
+    std::vector<std::string> args;
+    std::string error;
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {{"ls", carpeta}, carpeta + ": es una carpeta, no una imagen de disco"},
+           {{"info", fifo}, fifo + ": es un FIFO, no una imagen de disco"},
+           {{"cat", carpeta, "A.BIN"}, carpeta + ": es una carpeta, no una imagen de disco"},
+           {{"get", imagen, "*", "-o", imagen}, imagen + ": no es una carpeta"},
+       }) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const Resultado r = EjecutarCli(c.args);
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.errores, "alcove-cli: " + c.error + "\n");
+  }
 }
 
 } // namespace
