@@ -10,6 +10,7 @@
 #include "platform/LecturaArchivo.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,24 +23,26 @@ namespace Cli {
 using nlohmann::json;
 
 int LeerNumero(const std::string &texto) {
-  std::string cifras = texto;
-  int base = 10;
+  std::string_view cifras = texto;
+  bool hex = true;
   if (!cifras.empty() && (cifras[0] == '&' || cifras[0] == '#' || cifras[0] == '$')) {
-    cifras.erase(0, 1);
-    base = 16;
+    cifras.remove_prefix(1);
   } else if (cifras.size() > 2 && cifras[0] == '0' && (cifras[1] == 'x' || cifras[1] == 'X')) {
-    cifras.erase(0, 2);
-    base = 16;
+    cifras.remove_prefix(2);
   } else if (cifras.size() > 1 && (cifras.back() == 'h' || cifras.back() == 'H')) {
-    cifras.pop_back();
-    base = 16;
+    cifras.remove_suffix(1);
+  } else {
+    hex = false;
   }
-  if (cifras.empty() || cifras.size() > 6) {
+  // Digits only: strtol would also take blanks, a sign and a second "0x".
+  const auto cifra = [hex](char c) {
+    return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
+               : std::isdigit(static_cast<unsigned char>(c)) != 0;
+  };
+  if (cifras.empty() || cifras.size() > 6 || !std::all_of(cifras.begin(), cifras.end(), cifra)) {
     return -1;
   }
-  char *fin = nullptr;
-  const long v = std::strtol(cifras.c_str(), &fin, base);
-  return (*fin != '\0' || v < 0) ? -1 : static_cast<int>(v);
+  return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
 }
 
 int EjecutarInfo(const OrdenInfo &orden) {

@@ -58,9 +58,31 @@ TEST(VolcadoHex, LineasDeDieciseisConAsciiYDireccion) {
 
 TEST(LeerNumero, FormasDeEscribirUnSector) {
   const std::vector<std::pair<std::string, int>> casos = {
-      {"&C1", 0xC1}, {"#c1", 0xC1}, {"0xC1", 0xC1}, {"C1h", 0xC1},   {"193", 193},
-      {"0", 0},      {"&", -1},     {"", -1},       {"C1", -1},      {"-1", -1},
-      {"&G1", -1},   {"1 2", -1},   {"0x", -1},     {"99999999", -1}};
+      {"&C1", 0xC1},
+      {"#c1", 0xC1},
+      {"0xC1", 0xC1},
+      {"C1h", 0xC1},
+      {"193", 193},
+      {"0", 0},
+      {"&", -1},
+      {"", -1},
+      {"C1", -1},
+      {"-1", -1},
+      {"&G1", -1},
+      {"1 2", -1},
+      {"0x", -1},
+      {"99999999", -1},
+      // Only the documented forms: no second prefix, sign or blank inside.
+      {"$C1", 0xC1},
+      {"0XC1", 0xC1},
+      {"&4000", 0x4000},
+      {"0x0xC1", -1},
+      {"&+C1", -1},
+      {" 193", -1},
+      {"+193", -1},
+      {"193 ", -1},
+      {"&-1", -1},
+      {"0x+1", -1}};
   for (const auto &[texto, esperado] : casos) {
     EXPECT_EQ(Cli::LeerNumero(texto), esperado) << texto;
   }
