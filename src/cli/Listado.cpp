@@ -1,6 +1,7 @@
 #include "cli/Listado.h"
 
 #include "cli/Imagen.h"
+#include "cli/VolcadoHex.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -263,21 +264,23 @@ std::string TextoProteccion(const Senales &s) {
   return "Protección anticopia: probable: " + razones + "\n";
 }
 
-// Header texts hold "\r\n" and sometimes other control bytes: shown as blanks.
+// Header texts hold "\r\n" and NUL padding, shown as blanks; any other
+// control byte is shown visibly, so a header cannot command a terminal.
 std::string UnaLinea(const std::string &texto) {
   std::string s;
   for (const char c : texto) {
-    const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    if (!control) {
+    if (c == '\r' || c == '\n' || c == '\0') {
+      if (!s.empty() && s.back() != ' ') {
+        s += ' ';
+      }
+    } else {
       s += c;
-    } else if (!s.empty() && s.back() != ' ') {
-      s += ' ';
     }
   }
   while (!s.empty() && s.back() == ' ') {
     s.pop_back();
   }
-  return s;
+  return ParaTerminal(s);
 }
 
 } // namespace

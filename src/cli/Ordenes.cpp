@@ -45,8 +45,25 @@ int LeerNumero(const std::string &texto) {
   return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
 }
 
+namespace {
+
+// Before each image's text when there are several: its name, and a blank
+// line before every one but the first shown.
+std::string Titulo(const std::vector<std::string> &imagenes, const std::string &ruta,
+                   bool &primera) {
+  if (imagenes.size() < 2) {
+    return {};
+  }
+  const bool antes = !primera;
+  primera = false;
+  return (antes ? "\n" : "") + ruta + ":\n";
+}
+
+} // namespace
+
 int EjecutarInfo(const OrdenInfo &orden) {
   int salida = kSalidaBien;
+  bool primera = true;
   json imagenes = json::array();
   for (const std::string &ruta : orden.imagenes) {
     const Cls_Imagen imagen(ruta, orden.formato);
@@ -76,10 +93,7 @@ int EjecutarInfo(const OrdenInfo &orden) {
                           {"problemas", JsonProblemas(d.problemas)}});
       continue;
     }
-    if (orden.imagenes.size() > 1) {
-      EscribirSalida(ruta + ":\n");
-    }
-    EscribirSalida(TextoInfo(d));
+    EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoInfo(d));
   }
   if (orden.json) {
     EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
@@ -89,6 +103,7 @@ int EjecutarInfo(const OrdenInfo &orden) {
 
 int EjecutarLs(const OrdenLs &orden) {
   int salida = kSalidaBien;
+  bool primera = true;
   json imagenes = json::array();
   for (const std::string &ruta : orden.imagenes) {
     const Cls_Imagen imagen(ruta, orden.formato);
@@ -109,10 +124,7 @@ int EjecutarLs(const OrdenLs &orden) {
       imagenes.push_back(std::move(j));
       continue;
     }
-    if (orden.imagenes.size() > 1) {
-      EscribirSalida(ruta + ":\n");
-    }
-    EscribirSalida(TextoLs(imagen.Disco(), orden.opciones));
+    EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoLs(imagen.Disco(), orden.opciones));
   }
   if (orden.json) {
     EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
@@ -269,6 +281,46 @@ void EscribirBytes(std::span<const std::uint8_t> bytes) {
   EscribirSalida({reinterpret_cast<const char *>(bytes.data()), bytes.size()});
 }
 
+std::string Cadena(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
+
+// What cat shows of a file in `texto`; false when it writes the bytes as
+// they are (piped, without --hex or --texto). A protected program is ciphered: named,
+// then dumped, never listed.
+bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
+                  bool terminal, std::string &texto, int &salida) {
+  const auto tipo = !orden.crudo && a.cabecera ? a.cabecera->tipo : cpm::TipoAmsdos::Otro;
+  const std::uint32_t direccion = !orden.crudo && a.cabecera ? a.cabecera->carga : 0;
+  const bool protegido = tipo == cpm::TipoAmsdos::BasicProtegido;
+  if (orden.hex || (protegido && (terminal || orden.texto))) {
+    texto = (protegido ? "programa BASIC protegido\n" : "") + VolcadoHex(bytes, direccion);
+    return true;
+  }
+  if (tipo == cpm::TipoAmsdos::Basic) {
+    const ListadoBasic listado = ListarBasic(bytes);
+    texto = listado.texto;
+    if (!listado.nota.empty()) {
+      AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + listado.nota);
+      salida = kSalidaFallo;
+    }
+    return true;
+  }
+  // CP/M text ends at ^Z; a file with a header has its exact length.
+  const auto hastaFin = a.cabecera ? bytes : HastaFinDeTexto(bytes);
+  if (orden.texto) {
+    texto = Cadena(hastaFin);
+    return true;
+  }
+  if (!terminal) {
+    return false;
+  }
+  if (orden.crudo) {
+    texto = Cadena(bytes);
+    return true;
+  }
+  texto = !a.cabecera && PareceTexto(hastaFin) ? Cadena(hastaFin) : VolcadoHex(bytes, direccion);
+  return true;
+}
+
 } // namespace
 
 int EjecutarCat(const OrdenCat &orden) {
@@ -292,23 +344,14 @@ int EjecutarCat(const OrdenCat &orden) {
     AvisarError(orden.imagen, NombreConUsuario(a) + " incompleto: " + PrimerProblema(e));
     salida = kSalidaFallo;
   }
-  const bool basic = a.cabecera && a.cabecera->tipo == cpm::TipoAmsdos::Basic;
-  if (!orden.crudo && basic) {
-    const ListadoBasic listado = ListarBasic(e.bytes);
-    EscribirSalida(listado.texto);
-    if (!listado.nota.empty()) {
-      AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + listado.nota);
-      salida = kSalidaFallo;
-    }
+  const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+  std::string texto;
+  if (!ContenidoCat(orden, a, e.bytes, terminal, texto, salida)) {
+    EscribirBytes(e.bytes); // piped, the content as it is
     return salida;
   }
-  if (orden.crudo || ::isatty(STDOUT_FILENO) == 0) {
-    EscribirBytes(e.bytes);
-  } else if (!a.cabecera && PareceTexto(HastaFinDeTexto(e.bytes))) {
-    EscribirBytes(HastaFinDeTexto(e.bytes));
-  } else {
-    EscribirSalida(VolcadoHex(e.bytes, a.cabecera ? a.cabecera->carga : 0));
-  }
+  // A terminal obeys control bytes: the disk's are shown, never sent.
+  EscribirSalida(terminal ? ParaTerminal(texto) : texto);
   return salida;
 }
 

@@ -40,6 +40,8 @@ struct OrdenCat {
   std::string nombre;
   std::string formato;
   bool crudo = false;
+  bool hex = false;   // the hex dump, wherever the output goes
+  bool texto = false; // text (BASIC listed), wherever the output goes
 };
 int EjecutarCat(const OrdenCat &orden);
 

@@ -399,3 +399,113 @@ TEST(CliGetNombres, LoQueNoEsUnaImagenOUnaCarpeta) {
 }
 
 } // namespace
+
+namespace {
+
+// What a disk holds reaches a terminal only as visible text; piped, as it is.
+class CliCat : public testing::Test {
+protected:
+  CarpetaTemporal dir;
+  std::string imagen = dir.Archivo("disco.dsk");
+  // LIST of a REM holding what retitles a terminal, writes its clipboard
+  // (OSC 52) and clears it (a C1 CSI).
+  std::string rem = "10 REM \x1B]52;c;eA==\x07\x9B"
+                    "2J\n";
+  std::vector<std::uint8_t> protegido = Patron(40, 5);
+  std::vector<std::uint8_t> binario = Bytes("AB\x1B[2J\x9B"
+                                            "CD\r\nEF\n");
+
+  void SetUp() override {
+    // One line record: length, number 10, REM and its text, &00; then the end.
+    const std::string cola = rem.substr(7, rem.size() - 8);
+    std::vector<std::uint8_t> linea = {0, 0, 10, 0, 0xC5, ' '};
+    for (const char c : cola) {
+      linea.push_back(static_cast<std::uint8_t>(c));
+    }
+    linea.push_back(0);
+    linea[0] = static_cast<std::uint8_t>(linea.size());
+    linea.push_back(0);
+    linea.push_back(0);
+    Generador::ImagenDsk img;
+    img.Creador("EVIL\x1B]0;X\x07")
+        .AgregarFichero(
+            {0, "ESC", "BAS", false, false, ConCabecera("ESC     BAS", 0, 0x170, 0, linea)})
+        .AgregarFichero(
+            {0, "PROT", "BAS", false, false, ConCabecera("PROT    BAS", 1, 0x170, 0, protegido)})
+        .AgregarFichero(
+            {0, "CODE", "BIN", false, false, ConCabecera("CODE    BIN", 2, 0x4000, 0, binario)})
+        .AgregarFichero({0, "NOTAS", "TXT", false, false, Bytes("HOLA\r\n\x1A")});
+    Escribir(imagen, img.Bytes());
+  }
+};
+
+TEST_F(CliCat, TerminalVeLosControlesYUnTuboLosBytes) {
+  const bool hayTerminal = TerminalNoDisponible().empty();
+  struct Caso {
+    const char *nombre;
+    std::vector<std::string> args;
+    bool terminal;
+    std::string salida; // whole, or its start when `inicio`
+    bool inicio = false;
+  };
+  const std::string binarioTal(binario.begin(), binario.end());
+  for (const Caso &c : std::vector<Caso>{
+           {"BasicATerminal", {"ESC.BAS"}, true, "10 REM \\x1B]52;c;eA==\\x07\\x9B2J\r\n"},
+           {"BasicATubo", {"ESC.BAS"}, false, rem},
+           {"TextoForzadoATerminal",
+            {"CODE.BIN", "--texto"},
+            true,
+            "AB\\x1B[2J\\x9BCD\r\r\nEF\r\n"},
+           {"TextoForzadoATubo", {"CODE.BIN", "--texto"}, false, binarioTal},
+           {"TextoSinCabeceraHastaCtrlZ", {"NOTAS.TXT", "--texto"}, false, "HOLA\r\n"},
+           {"CrudoATerminal", {"CODE.BIN", "--raw"}, true, "\\x00", true},
+           {"HexATubo",
+            {"CODE.BIN", "--hex"},
+            false,
+            "4000  41 42 1B 5B 32 4A 9B 43  44 0D 0A 45 46 0A ",
+            true},
+           {"ProtegidoATerminal",
+            {"PROT.BAS"},
+            true,
+            "programa BASIC protegido\r\n0170  05 0C 13 1A",
+            true},
+           {"ProtegidoATubo", {"PROT.BAS"}, false, std::string(protegido.begin(), protegido.end())},
+           {"ProtegidoHex", {"PROT.BAS", "--hex"}, false, "programa BASIC protegido\n0170  ", true},
+           {"ProtegidoTexto",
+            {"PROT.BAS", "--texto"},
+            false,
+            "programa BASIC protegido\n0170  ",
+            true},
+       }) {
+    SCOPED_TRACE(c.nombre);
+    if (c.terminal && !hayTerminal) {
+      continue;
+    }
+    std::vector<std::string> args{"cat", imagen};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Resultado r = EjecutarCli(args, c.terminal);
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(c.inicio ? r.salida.substr(0, c.salida.size()) : r.salida, c.salida);
+    if (c.terminal) {
+      EXPECT_EQ(r.salida.find_first_of("\x1B\x07\x9B"), std::string::npos);
+    }
+  }
+  EXPECT_EQ(EjecutarCli({"cat", imagen, "CODE.BIN", "--hex", "--texto"}).codigo, 2);
+}
+
+// info shows the header's bytes as visible text too; several images are
+// told apart by a blank line and their names.
+TEST_F(CliCat, InfoYVariasImagenes) {
+  Resultado r = EjecutarCli({"info", imagen});
+  EXPECT_NE(r.salida.find("Creador: EVIL\\x1B]0;X\\x07\n"), std::string::npos) << r.salida;
+  const std::string otra = dir.Archivo("otra.dsk");
+  Generador::ImagenDsk img;
+  img.AgregarFichero({0, "UNO", "TXT", false, false, Bytes("1")});
+  Escribir(otra, img.Bytes());
+  const std::string listaOtra = EjecutarCli({"ls", otra}).salida;
+  const std::string listaImagen = EjecutarCli({"ls", imagen}).salida;
+  r = EjecutarCli({"ls", otra, imagen});
+  EXPECT_EQ(r.salida, otra + ":\n" + listaOtra + "\n" + imagen + ":\n" + listaImagen);
+}
+
+} // namespace

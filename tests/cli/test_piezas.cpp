@@ -56,6 +56,24 @@ TEST(VolcadoHex, LineasDeDieciseisConAsciiYDireccion) {
   EXPECT_EQ(Cli::VolcadoHex({}), "");
 }
 
+TEST(ParaTerminal, ControlesVisiblesYTextoIntacto) {
+  const std::vector<std::pair<std::string, std::string>> casos = {
+      {"HOLA\r\nADIOS\n\tFIN", "HOLA\r\nADIOS\n\tFIN"}, // line ends and tabs stay
+      {"\x1B]0;X\x07", "\\x1B]0;X\\x07"},               // OSC retitling a terminal
+      {"A\rB\x7F", "A\\x0DB\\x7F"},                     // a lone CR rewrites the line
+      {"\x9B"
+       "2J",
+       "\\x9B2J"},                                            // a raw C1 CSI
+      {"\xC2\x9B", "\\xC2\\x9B"},                             // the same in UTF-8
+      {"a\xC3\xB1o \xE2\x82\xAC", "a\xC3\xB1o \xE2\x82\xAC"}, // UTF-8 text stays
+      {"\xA0\xFF\xC3", "\xA0\xFF\xC3"},                       // other bytes stay
+      {"\xE0\x82\x9B", "\xE0\\x82\\x9B"},                     // an overlong form is not text
+  };
+  for (const auto &[texto, esperado] : casos) {
+    EXPECT_EQ(Cli::ParaTerminal(texto), esperado) << texto;
+  }
+}
+
 TEST(LeerNumero, FormasDeEscribirUnSector) {
   const std::vector<std::pair<std::string, int>> casos = {
       {"&C1", 0xC1},
