@@ -135,8 +135,8 @@ int EjecutarLs(const OrdenLs &orden) {
 namespace {
 
 // The files matching any of the patterns, each once, in catalogue order;
-// nothing (with the error reported) when a pattern is malformed.
-// A pattern matching nothing is reported only when the whole catalogue was read.
+// nothing (with the error reported) when a pattern is malformed. A pattern
+// matching nothing is reported only when the whole catalogue was read.
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
             const std::string &imagen, int &salida) {
@@ -186,22 +186,20 @@ struct NombreElegido {
   bool reemplazable; // only a file that was there before the run may be replaced
 };
 
-// A host name no other file of this run has: the file's own, or when another
-// file took it, the user's number in front ("3_CODE.BIN") or "_2", "_3"...
-// until it is free of this run's names and of what the folder held.
+// A host name no other file of this run has: the file's own; when another
+// file took it, the user's number in front ("3_CODE.BIN", a name foreseen as
+// the file's own is, so --force may replace it); when that is taken too, "_2",
+// "_3"... until free of this run's names and of what the folder held.
 NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta &carpeta,
                            std::set<std::string> &deEstaVez, bool forzar) {
   NombreElegido r{NombreHostSeguro(a.nombre, a.extension), forzar};
+  if (deEstaVez.count(r.nombre) != 0 && a.usuario != 0) {
+    r.nombre = std::to_string(a.usuario) + "_" + r.nombre;
+  }
   if (deEstaVez.count(r.nombre) != 0) {
-    const auto ocupado = [&](const std::string &n) {
+    r.nombre = NombreLibre(r.nombre, [&](const std::string &n) {
       return deEstaVez.count(n) != 0 || carpeta.Existe(n);
-    };
-    if (a.usuario != 0) {
-      r.nombre = std::to_string(a.usuario) + "_" + r.nombre;
-    }
-    if (ocupado(r.nombre)) {
-      r.nombre = NombreLibre(r.nombre, ocupado);
-    }
+    });
     r.reemplazable = false;
   }
   deEstaVez.insert(r.nombre);
@@ -283,9 +281,9 @@ void EscribirBytes(std::span<const std::uint8_t> bytes) {
 
 std::string Cadena(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
-// What cat shows of a file in `texto`; false when it writes the bytes as
-// they are (piped, without --hex or --texto). A protected program is ciphered: named,
-// then dumped, never listed.
+// What cat shows of a file in `texto`; false when it writes the bytes as they
+// are (piped, without --hex or --texto). A protected program is ciphered:
+// named, then dumped, never listed.
 bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                   bool terminal, std::string &texto, int &salida) {
   const auto tipo = !orden.crudo && a.cabecera ? a.cabecera->tipo : cpm::TipoAmsdos::Otro;

@@ -509,3 +509,25 @@ TEST_F(CliCat, InfoYVariasImagenes) {
 }
 
 } // namespace
+
+namespace {
+
+// The same get run again with --force gives the same names: a user's number
+// in front is a name the user can foresee, replaced like the file's own.
+TEST(CliGetNombres, OtraVezConForceLosMismosNombres) {
+  CarpetaTemporal dir;
+  Generador::ImagenDsk img;
+  img.AgregarFichero({0, "CODE", "BIN", false, false, Patron(200, 1)})
+      .AgregarFichero({3, "CODE", "BIN", false, false, Patron(300, 2)});
+  const std::string imagen = dir.Archivo("disco.dsk");
+  Escribir(imagen, img.Bytes());
+  const std::string destino = dir.Archivo("fuera");
+  for (int vez = 0; vez < 2; ++vez) {
+    const Resultado r = EjecutarCli({"get", imagen, "*.*", "-o", destino, "--force"});
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(Nombres(destino), (std::set<std::string>{"CODE.BIN", "3_CODE.BIN"}));
+  }
+  EXPECT_EQ(Leer(destino + "/3_CODE.BIN"), HastaRegistro(Patron(300, 2)));
+}
+
+} // namespace
