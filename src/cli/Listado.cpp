@@ -1,5 +1,8 @@
 #include "cli/Listado.h"
 
+#include "cli/Imagen.h"
+#include "cli/VolcadoHex.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -52,16 +55,33 @@ std::string Plural(std::size_t n, const char *uno, const char *varios) {
   return std::to_string(n) + " " + (n == 1 ? uno : varios);
 }
 
-std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos) {
+std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos,
+                       bool catalogoEntero) {
   const cpm::Catalogo &c = disco.catalogo;
-  std::string s =
-      Plural(listados, "archivo", "archivos") + ", " + std::to_string(KbLibres(disco)) + "K libres";
+  // Blocks of the entries that could not be read may be in use.
+  std::string s = Plural(listados, "archivo", "archivos") + ", " +
+                  (catalogoEntero ? std::to_string(KbLibres(disco)) + "K libres"
+                                  : std::string("espacio libre desconocido"));
   if (ocultos != 0) {
     s += ", " + Plural(ocultos, "de sistema sin listar (-a)", "de sistema sin listar (-a)");
   }
   s += ", " + Plural(c.borradas.size(), "entrada borrada", "entradas borradas");
   s += ", " + Plural(c.raras.size(), "entrada rara", "entradas raras") + "\n";
   return s;
+}
+
+// How many things the reader found wrong; the format chosen by name is the
+// user's doing, not the disk's.
+std::string LineaProblemas(const cpm::Problemas &problemas) {
+  const auto n = static_cast<std::size_t>(
+      std::count_if(problemas.begin(), problemas.end(), [](const cpm::Problema &p) {
+        return p.tipo != cpm::TipoProblema::FormatoForzado;
+      }));
+  if (n == 0) {
+    return {};
+  }
+  return Plural(n, "problema", "problemas") + " en la lectura (alcove-cli info " +
+         (n == 1 ? "lo" : "los") + " detalla)\n";
 }
 
 } // namespace
@@ -128,8 +148,13 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
       s += "  " + e.texto + "\n";
     }
   }
+  const std::string incompleto = CatalogoIncompleto(disco);
+  if (!incompleto.empty()) {
+    s += incompleto + "\n";
+  }
   const std::size_t ocultos = disco.catalogo.archivos.size() - lista.size();
-  return s + LineaFinal(disco, lista.size(), ocultos);
+  return s + LineaFinal(disco, lista.size(), ocultos, incompleto.empty()) +
+         LineaProblemas(disco.problemas);
 }
 
 namespace {
@@ -239,21 +264,23 @@ std::string TextoProteccion(const Senales &s) {
   return "Protección anticopia: probable: " + razones + "\n";
 }
 
-// Header texts hold "\r\n" and sometimes other control bytes: shown as blanks.
+// Header texts hold "\r\n" and NUL padding, shown as blanks; any other
+// control byte is shown visibly, so a header cannot command a terminal.
 std::string UnaLinea(const std::string &texto) {
   std::string s;
   for (const char c : texto) {
-    const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    if (!control) {
+    if (c == '\r' || c == '\n' || c == '\0') {
+      if (!s.empty() && s.back() != ' ') {
+        s += ' ';
+      }
+    } else {
       s += c;
-    } else if (!s.empty() && s.back() != ' ') {
-      s += ' ';
     }
   }
   while (!s.empty() && s.back() == ' ') {
     s.pop_back();
   }
-  return s;
+  return ParaTerminal(s);
 }
 
 } // namespace

@@ -23,7 +23,9 @@ std::uint64_t KbOcupados(const cpm::Archivo &archivo, int tamanoBloque);
 // KB of the disk's blocks that no file uses.
 std::uint64_t KbLibres(const cpm::Disco &disco);
 
-// The listing of a readable disk, ending in the line that counts what was left out.
+// The listing of a disk with a catalogue, whole or not: a line saying what
+// stopped the catalogue, the line that counts what was left out, and one that
+// counts the problems the reader found, when it found any.
 std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones);
 
 // What `info` prints of a disk whose tracks could be read.

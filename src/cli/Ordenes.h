@@ -40,6 +40,8 @@ struct OrdenCat {
   std::string nombre;
   std::string formato;
   bool crudo = false;
+  bool hex = false;   // the hex dump, wherever the output goes
+  bool texto = false; // text (BASIC listed), wherever the output goes
 };
 int EjecutarCat(const OrdenCat &orden);
 
@@ -59,7 +61,8 @@ struct OrdenFind {
 };
 int EjecutarFind(const OrdenFind &orden);
 
-// A number written as "&C1", "#C1", "0xC1", "C1h" or decimal; -1 when it is none.
+// A number written as "&C1", "#C1", "$C1", "0xC1", "C1h" or decimal, up to six
+// digits (so any 16-bit address, "&4000"); -1 when it is none of those forms.
 int LeerNumero(const std::string &texto);
 
 } // namespace Cli

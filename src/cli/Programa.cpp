@@ -151,7 +151,10 @@ int Principal(int argc, char **argv) {
   cCat->add_option("NOMBRE", cat.nombre, "Archivo, con usuario: si hace falta")
       ->required()
       ->type_name("");
-  cCat->add_flag("--raw", cat.crudo, "Siempre los bytes, con la cabecera AMSDOS");
+  cCat->add_flag("--raw", cat.crudo, "Los bytes tal cual, con la cabecera AMSDOS");
+  CLI::Option *hex = cCat->add_flag("--hex", cat.hex, "Volcado hexadecimal, también a un tubo");
+  cCat->add_flag("--texto", cat.texto, "Como texto (BASIC listado), también a un terminal")
+      ->excludes(hex);
   OpcionFormato(cCat, cat.formato);
 
   OrdenDump dump;

@@ -205,6 +205,9 @@ TEST_F(Cli, CatListaBasicYDaBytes) {
 }
 
 TEST_F(Cli, CatAUnTerminal) {
+  if (const std::string motivo = TerminalNoDisponible(); !motivo.empty()) {
+    GTEST_SKIP() << "no se puede abrir un pseudoterminal: " << motivo;
+  }
   Resultado r = EjecutarCli({"cat", imagen, "0:CODE.BIN"}, true);
   EXPECT_EQ(r.codigo, 0) << r.errores;
   // A hex dump from the load address, one line per 16 bytes.
