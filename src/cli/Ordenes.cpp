@@ -49,28 +49,18 @@ int EjecutarInfo(const OrdenInfo &orden) {
     if (!imagen.ErrorPistas().empty()) {
       AvisarError(ruta, imagen.ErrorPistas());
       salida = kSalidaFallo;
-      if (orden.json) {
-        imagenes.push_back({{"imagen", ruta}, {"error", imagen.ErrorPistas()}});
-      }
+    }
+    if (orden.json) {
+      imagenes.push_back(JsonInfo(imagen));
       continue;
     }
-    const cpm::Disco &d = imagen.Disco();
-    if (orden.json) {
-      const cpm::Contenedor &c = d.contenedor;
-      imagenes.push_back({{"imagen", ruta},
-                          {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))},
-                          {"firma", c.firma},
-                          {"creador", c.creador},
-                          {"pistas", c.pistas},
-                          {"caras", c.caras},
-                          {"formato", d.formato ? JsonFormato(*d.formato) : json(nullptr)},
-                          {"problemas", JsonProblemas(d.problemas)}});
+    if (!imagen.ErrorPistas().empty()) {
       continue;
     }
     if (orden.imagenes.size() > 1) {
       EscribirSalida(ruta + ":\n");
     }
-    EscribirSalida(TextoInfo(d));
+    EscribirSalida(TextoInfo(imagen.Disco()));
   }
   if (orden.json) {
     EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
@@ -87,15 +77,12 @@ int EjecutarLs(const OrdenLs &orden) {
     if (!error.empty()) {
       AvisarError(ruta, error);
       salida = kSalidaFallo;
-      if (orden.json) {
-        imagenes.push_back({{"imagen", ruta}, {"error", error}});
-      }
-      continue;
     }
     if (orden.json) {
-      json j = JsonCatalogo(imagen.Disco());
-      j["imagen"] = ruta;
-      imagenes.push_back(std::move(j));
+      imagenes.push_back(JsonLs(imagen));
+      continue;
+    }
+    if (!error.empty()) {
       continue;
     }
     if (orden.imagenes.size() > 1) {

@@ -11,8 +11,6 @@ namespace {
 
 // The Disk-Info block.
 constexpr std::size_t TamanoDiskInfo = 256;
-constexpr std::size_t PosFirma = 0, LargoFirma = 34;
-constexpr std::size_t PosCreador = 34, LargoCreador = 14;
 constexpr std::size_t PosPistas = 48, PosCaras = 49, PosTamanoPista = 50;
 constexpr std::size_t PosTablaTamanos = 52;
 constexpr std::size_t MaxEntradasTabla = TamanoDiskInfo - PosTablaTamanos; // 204
