@@ -333,12 +333,25 @@ TEST_F(Cli, ErroresDeUsoYDeLectura) {
            {{"get", imagen, "NADA.BIN", "-o", dir.Archivo("o")}, 1, imagen},
            {{"cat", falta, "X"}, 1, falta},
            {{"ls", "--formato", "nada", imagen}, 2, "nada"},
+           // Every usage error in Spanish, naming what was wrong and the nearest right word.
+           {{"lss", imagen}, 2, "orden desconocida: lss; ¿quería decir ls?"},
+           {{"ls", "--jsno", imagen}, 2, "opción desconocida: --jsno; ¿quería decir --json?"},
+           {{"ls", "-x", imagen}, 2, "opción desconocida: -x (las opciones de ls: -h, --help"},
+           {{"--verison"}, 2, "opción desconocida: --verison; ¿quería decir --version?"},
+           {{"cat", imagen}, 2, "falta NOMBRE"},
+           {{"cat", imagen, "A", "B", "C"}, 2, "sobran los argumentos B C"},
+           {{"info", imagen, "--formato"}, 2, "falta el valor de --formato"},
+           {{"find", "*.BAS", dir.Ruta().string(), "-j"}, 2, "falta el valor de -j"},
+           {{"find", "*.BAS", dir.Ruta().string(), "-j", "dos"}, 2, "valor no válido para -j: dos"},
        }) {
     SCOPED_TRACE(testing::PrintToString(c.args));
     const Resultado r = EjecutarCli(c.args);
     EXPECT_EQ(r.codigo, c.codigo);
     EXPECT_EQ(Lineas(r.errores).size(), 1U) << r.errores;
     EXPECT_NE(r.errores.find(c.enError), std::string::npos) << r.errores;
+    for (const char *ingles : {"required", "missing", "Could not", "expected", "POSITIVE"}) {
+      EXPECT_EQ(r.errores.find(ingles), std::string::npos) << r.errores;
+    }
   }
   EXPECT_EQ(EjecutarCli({"ls", "--formato", "DATA", imagen}).salida,
             EjecutarCli({"ls", imagen}).salida);
@@ -355,10 +368,15 @@ TEST(CliAyuda, AyudaYVersion) {
     EXPECT_EQ(sub.codigo, 0) << orden;
     EXPECT_NE(sub.salida.find("Uso: alcove-cli " + std::string(orden)), std::string::npos)
         << sub.salida;
+    EXPECT_EQ(sub.salida.find("POSITIVE"), std::string::npos) << sub.salida;
+    // The help flag before the command is read as it is after it.
+    EXPECT_EQ(EjecutarCli({"--help", orden}).salida, sub.salida);
   }
+  EXPECT_NE(EjecutarCli({"find", "--help"}).salida.find("  -j N "), std::string::npos);
   r = EjecutarCli({"--version"});
   EXPECT_EQ(r.codigo, 0);
   EXPECT_EQ(r.salida.rfind("alcove-cli ", 0), 0U) << r.salida;
+  EXPECT_EQ(EjecutarCli({"--version", "ls"}).salida, r.salida); // the same through the parser
 }
 
 // A tree of images, some broken, searched with one and with two threads.
