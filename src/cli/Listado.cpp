@@ -21,7 +21,7 @@ std::string NombreCat(const std::string &nombre, const std::string &ext) {
 std::string Hex2(unsigned v) { return Formatear("&%02X", v); }
 std::string Hex4(unsigned v) { return Formatear("&%04X", v); }
 
-std::string Marca(bool si) { return si ? "si" : " -"; }
+std::string Marca(bool si) { return si ? "sí" : " -"; }
 
 std::string LineaLarga(const cpm::Archivo &a) {
   std::string s =
@@ -48,10 +48,6 @@ std::string LineaCorta(const cpm::Archivo &a, int tamanoBloque, bool conUsuario)
   return s + "\n";
 }
 
-std::string Plural(std::size_t n, const char *uno, const char *varios) {
-  return std::to_string(n) + " " + (n == 1 ? uno : varios);
-}
-
 std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos) {
   const cpm::Catalogo &c = disco.catalogo;
   std::string s =
@@ -65,6 +61,10 @@ std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_
 }
 
 } // namespace
+
+std::string Plural(std::size_t n, const char *uno, const char *varios) {
+  return std::to_string(n) + " " + (n == 1 ? uno : varios);
+}
 
 std::vector<const cpm::Archivo *> ArchivosOrdenados(const cpm::Catalogo &catalogo,
                                                     bool incluirSistema) {

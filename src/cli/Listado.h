@@ -14,6 +14,9 @@ struct OpcionesLs {
   bool borrados = false; // --borrados
 };
 
+// "1 archivo", "2 archivos".
+std::string Plural(std::size_t n, const char *uno, const char *varios);
+
 // Files sorted by name, extension and user, as CAT sorts them; system files
 // only with `incluirSistema`.
 std::vector<const cpm::Archivo *> ArchivosOrdenados(const cpm::Catalogo &catalogo,

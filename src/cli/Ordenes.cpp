@@ -180,11 +180,11 @@ int EjecutarGet(const OrdenGet &orden) {
     }
     if (!e.completo) {
       AvisarError(orden.imagen, NombreConUsuario(*a) + " incompleto: " + PrimerProblema(e) +
-                                    "; escritos " + std::to_string(e.bytes.size()) + " bytes");
+                                    "; escritos " + Plural(e.bytes.size(), "byte", "bytes"));
       salida = kSalidaFallo;
     }
-    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" + std::to_string(e.bytes.size()) +
-                   " bytes)\n");
+    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" +
+                   Plural(e.bytes.size(), "byte", "bytes") + ")\n");
   }
   return salida;
 }

@@ -73,7 +73,7 @@ TEST_F(Cli, LsLargo) {
   EXPECT_EQ(r.codigo, 0) << r.errores;
   const auto lineas = Lineas(r.salida);
   ASSERT_EQ(lineas.size(), 7U) << r.salida;
-  EXPECT_EQ(lineas[1], "  0 CODE    .BIN si  -  -       3200  binario          &4000   &4010");
+  EXPECT_EQ(lineas[1], "  0 CODE    .BIN sí  -  -       3200  binario          &4000   &4010");
   EXPECT_EQ(lineas[2], "  3 CODE    .BIN  -  -  -        256");
   EXPECT_EQ(lineas[3].substr(0, 36),
             "  0 DEMO    .BAS  -  -  -        " + std::to_string((basic.size() + 127) / 128 * 128));
