@@ -12,3 +12,13 @@ add_test(NAME instalacion_opciones
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/opciones_documentadas.sh
                  $<TARGET_FILE:alcove-cli>)
 set_tests_properties(instalacion_opciones PROPERTIES LABELS "instalacion;sin_sanitizer" TIMEOUT 60)
+
+# The manual pages are not hyphenated with English patterns.
+find_program(ALCOVE_SCDOC_PRUEBA scdoc)
+find_program(ALCOVE_MAN_PRUEBA man)
+if(ALCOVE_SCDOC_PRUEBA AND ALCOVE_MAN_PRUEBA)
+  add_test(NAME instalacion_man_sin_guiones
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/man_sin_guiones.sh ${ALCOVE_SCDOC_PRUEBA})
+  set_tests_properties(instalacion_man_sin_guiones PROPERTIES LABELS "instalacion;sin_sanitizer"
+                                                              TIMEOUT 60)
+endif()
