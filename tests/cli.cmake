@@ -22,3 +22,10 @@ if(ALCOVE_SCDOC_PRUEBA AND ALCOVE_MAN_PRUEBA)
   set_tests_properties(instalacion_man_sin_guiones PROPERTIES LABELS "instalacion;sin_sanitizer"
                                                               TIMEOUT 60)
 endif()
+
+# Every README example of alcove-cli runs as printed on samples/, and the samples are healthy.
+add_test(NAME instalacion_ejemplos_readme
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/ejemplos_readme.sh
+                 $<TARGET_FILE:alcove-cli>)
+set_tests_properties(instalacion_ejemplos_readme PROPERTIES LABELS "instalacion;sin_sanitizer"
+                                                            TIMEOUT 60)

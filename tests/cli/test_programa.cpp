@@ -432,6 +432,23 @@ TEST(CliFind, ArbolConImagenesRotas) {
   EXPECT_EQ(Lineas(limpio.salida).size(), 2U);
 }
 
+// The broken images kept out of samples/: still read, and their faults told.
+TEST(CliMuestrasRaras, NombresMalosYSinFirma) {
+  CarpetaTemporal dir;
+  Generador::GenerarMuestrasRaras(dir.Ruta());
+  Resultado r = EjecutarCli({"ls", "-a", dir.Archivo("nombres.dsk")});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_NE(r.salida.find(" 0:BAD!NAME.BAS"), std::string::npos) << r.salida;
+  EXPECT_NE(r.salida.find(" 3:MAX     .DAT"), std::string::npos) << r.salida;
+  EXPECT_NE(r.salida.find("(incompleto)"), std::string::npos) << r.salida;
+  const json j = json::parse(EjecutarCli({"ls", "--json", dir.Archivo("nombres.dsk")}).salida);
+  EXPECT_EQ(j["imagenes"][0]["archivos"].size(), 5U);
+  EXPECT_FALSE(j["imagenes"][0]["problemas"].empty());
+  r = EjecutarCli({"ls", dir.Archivo("desconocido.dsk")});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("no es una imagen de disco CPCEMU"), std::string::npos) << r.errores;
+}
+
 } // namespace
 
 namespace {
