@@ -29,3 +29,10 @@ add_test(NAME instalacion_ejemplos_readme
                  $<TARGET_FILE:alcove-cli>)
 set_tests_properties(instalacion_ejemplos_readme PROPERTIES LABELS "instalacion;sin_sanitizer"
                                                             TIMEOUT 60)
+
+# Bash completion offers the files inside an image for get and cat.
+add_test(NAME instalacion_completado_nombres
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/completado_nombres.sh
+                 $<TARGET_FILE:alcove-cli>)
+set_tests_properties(instalacion_completado_nombres
+                     PROPERTIES LABELS "instalacion;sin_sanitizer" TIMEOUT 60)
