@@ -13,9 +13,20 @@ std::string Formatear(const char *formato, auto... valores) {
   return texto;
 }
 
+// `texto` right-aligned in `ancho` columns. Built by hand: a listing has one
+// line per file, and snprintf costs more than the rest of the line.
+std::string ADerecha(const std::string &texto, std::size_t ancho) {
+  return std::string(ancho - std::min(ancho, texto.size()), ' ') + texto;
+}
+
 // "NOMBRE  .EXT" as CAT lays names out.
 std::string NombreCat(const std::string &nombre, const std::string &ext) {
-  return Formatear("%-8s.%-3s", nombre.c_str(), ext.c_str());
+  std::string s = nombre;
+  s.resize(std::max<std::size_t>(s.size(), 8), ' ');
+  s += '.';
+  s += ext;
+  s.resize(std::max<std::size_t>(s.size(), s.size() - ext.size() + 3), ' ');
+  return s;
 }
 
 std::string Hex2(unsigned v) { return Formatear("&%02X", v); }
@@ -39,9 +50,9 @@ std::string LineaLarga(const cpm::Archivo &a) {
 }
 
 std::string LineaCorta(const cpm::Archivo &a, int tamanoBloque, bool conUsuario) {
-  std::string s = conUsuario ? Formatear("%2u:", a.usuario) : "";
+  std::string s = conUsuario ? ADerecha(std::to_string(a.usuario), 2) + ":" : "";
   s += NombreCat(a.nombre, a.extension);
-  s += Formatear(" %4lluK", static_cast<unsigned long long>(KbOcupados(a, tamanoBloque)));
+  s += " " + ADerecha(std::to_string(KbOcupados(a, tamanoBloque)), 4) + "K";
   if (!a.completo) {
     s += "  (incompleto)";
   }
