@@ -27,7 +27,9 @@ void EnEspanol(CLI::App &app) {
                                      {"SUBCOMMAND", "ORDEN"},
                                      {"SUBCOMMANDS", "ORDENES"},
                                      {"Positionals", "Argumentos"},
-                                     {"REQUIRED", "OBLIGATORIO"},
+                                     // Spanish would need a gender per argument ("PISTA
+                                     // obligatoria"); the usage line already shows them.
+                                     {"REQUIRED", ""},
                                      {"TEXT", "TEXTO"},
                                      {"INT", "ENTERO"},
                                      {"UINT", "ENTERO"},
@@ -113,7 +115,7 @@ Ejecucion PrepararGet(CLI::App &sub) {
 Ejecucion PrepararCat(CLI::App &sub) {
   auto orden = std::make_shared<OrdenCat>();
   sub.add_option("IMAGEN", orden->imagen, "Imagen de disco")->required()->type_name("");
-  sub.add_option("NOMBRE", orden->nombre, "Archivo, con usuario: si hace falta")
+  sub.add_option("NOMBRE", orden->nombre, "Nombre del archivo (1:JUEGO.BAS si es de otro usuario)")
       ->required()
       ->type_name("");
   sub.add_flag("--raw", orden->crudo, "Siempre los bytes, con la cabecera AMSDOS");
