@@ -56,10 +56,16 @@ bool FormatoConocido(const std::string &formato) {
     return true;
   }
   std::string conocidos;
+  std::vector<std::string_view> nombres;
   for (const std::string_view nombre : cpm::NombresFormatos()) {
     conocidos += (conocidos.empty() ? "" : ", ") + std::string(nombre);
+    nombres.push_back(nombre);
   }
-  AvisarError("--formato " + formato, "formato desconocido; los conocidos: " + conocidos);
+  const std::string_view cerca = Parecido(formato, nombres);
+  AvisarError("--formato " + formato,
+              "formato desconocido" +
+                  (cerca.empty() ? std::string() : "; ¿quería decir " + std::string(cerca) + "?") +
+                  "; los conocidos: " + conocidos);
   return false;
 }
 
@@ -180,7 +186,8 @@ constexpr std::array kOrdenesLectura{
                     PrepararFind},
 };
 
-// Every command of the program, in the order the help lists them.
+// Every command of the program, in the order the help lists them. Another
+// family of commands adds its own table of DefinicionOrden here.
 std::vector<DefinicionOrden> Ordenes() {
   std::vector<DefinicionOrden> todas(kOrdenesLectura.begin(), kOrdenesLectura.end());
   return todas;

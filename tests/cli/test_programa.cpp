@@ -333,6 +333,7 @@ TEST_F(Cli, ErroresDeUsoYDeLectura) {
            {{"get", imagen, "NADA.BIN", "-o", dir.Archivo("o")}, 1, imagen},
            {{"cat", falta, "X"}, 1, falta},
            {{"ls", "--formato", "nada", imagen}, 2, "nada"},
+           {{"ls", "--formato", "plus", imagen}, 2, "formato desconocido; ¿quería decir plus3?"},
            // Every usage error in Spanish, naming what was wrong and the nearest right word.
            {{"lss", imagen}, 2, "orden desconocida: lss; ¿quería decir ls?"},
            {{"ls", "--jsno", imagen}, 2, "opción desconocida: --jsno; ¿quería decir --json?"},
