@@ -201,7 +201,7 @@ std::string Lista(std::span<const std::string_view> nombres) {
   return s;
 }
 
-// "falta" for what is missing, the unknown named with the nearest known one or the list.
+// An unknown name, with the nearest known one or else the list of them.
 std::string Desconocido(const char *que, const std::string &dado,
                         std::span<const std::string_view> conocidos, const char *cuales) {
   const std::string_view cerca = Parecido(dado, conocidos);
@@ -261,7 +261,8 @@ std::string TextoSobrantes(const std::string &que, const CLI::App &app,
          "; pruebe --help";
 }
 
-// The one-line Spanish text of a usage error. `dada` is the command given, if any.
+// The one-line Spanish text of a usage error. `sub` is the given command's parser, if any;
+// `primero` the first word of the line.
 std::string TextoErrorUso(const CLI::ParseError &e, const CLI::App &app, const CLI::App *sub,
                           const char *primero) {
   const std::string que = e.what();
@@ -307,8 +308,6 @@ CLI::App *AgregarOrden(CLI::App &app, const DefinicionOrden &orden) {
 }
 
 } // namespace
-
-std::span<const DefinicionOrden> OrdenesLectura() { return kOrdenesLectura; }
 
 std::size_t DistanciaEdicion(std::string_view a, std::string_view b) {
   // Optimal string alignment: three rows of the usual table are enough.

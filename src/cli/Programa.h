@@ -26,9 +26,6 @@ struct DefinicionOrden {
   Ejecucion (*preparar)(CLI::App &orden);
 };
 
-// The commands that only read, in the order the help lists them.
-std::span<const DefinicionOrden> OrdenesLectura();
-
 // The edit distance (adjacent swaps count as one) between two words.
 std::size_t DistanciaEdicion(std::string_view a, std::string_view b);
 // The one of `conocidos` a mistyped `dado` most likely meant, or empty when none is near.
