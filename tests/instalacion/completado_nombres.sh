@@ -11,6 +11,7 @@ cli=$1
 temporal=$(mktemp -d)
 trap 'rm -rf "$temporal"' EXIT
 cp "$raiz/samples/juegos.dsk" "$raiz/samples/extendido.dsk" "$temporal/"
+cp "$raiz/samples/juegos.dsk" "$temporal/mis juegos.dsk"
 
 # completar PALABRA...: what bash offers for the last word, sorted.
 completar() {
@@ -42,4 +43,8 @@ cat juegos.dsk DISC.BAS |
 dump juegos.dsk | 
 cat nada.dsk | 
 TABLA
+# An image name typed with a blank escaped, as bash leaves it in the line.
+obtenido=$(completar "$cli" cat 'mis\ juegos.dsk' L)
+[ "$obtenido" = "LEVELS.DAT " ] && bien "completado en 'mis\ juegos.dsk'" ||
+  falla "completado en 'mis\ juegos.dsk': '$obtenido'"
 exit $((fallos > 0))
