@@ -38,7 +38,12 @@ Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std
   if (!disco_.contenedor.valido) {
     errorPistas_ = "no es una imagen de disco CPCEMU";
     for (const cpm::Problema &p : disco_.contenedor.problemas) {
-      errorPistas_ += " (" + p.texto + ")";
+      // The reader's sentence goes on after a colon: its capital is lowered.
+      std::string porque = p.texto;
+      if (!porque.empty() && porque[0] >= 'A' && porque[0] <= 'Z') {
+        porque[0] = static_cast<char>(porque[0] - 'A' + 'a');
+      }
+      errorPistas_ += ": " + porque;
       break;
     }
   }

@@ -447,7 +447,9 @@ TEST(CliMuestrasRaras, NombresMalosYSinFirma) {
   EXPECT_FALSE(j["imagenes"][0]["problemas"].empty());
   r = EjecutarCli({"ls", dir.Archivo("desconocido.dsk")});
   EXPECT_EQ(r.codigo, 1);
-  EXPECT_NE(r.errores.find("no es una imagen de disco CPCEMU"), std::string::npos) << r.errores;
+  EXPECT_NE(r.errores.find("no es una imagen de disco CPCEMU: el archivo no empieza por"),
+            std::string::npos)
+      << r.errores;
 }
 
 } // namespace
