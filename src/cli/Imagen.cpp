@@ -38,12 +38,7 @@ Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std
   if (!disco_.contenedor.valido) {
     errorPistas_ = "no es una imagen de disco CPCEMU";
     for (const cpm::Problema &p : disco_.contenedor.problemas) {
-      // The reader's sentence goes on after a colon: its capital is lowered.
-      std::string porque = p.texto;
-      if (!porque.empty() && porque[0] >= 'A' && porque[0] <= 'Z') {
-        porque[0] = static_cast<char>(porque[0] - 'A' + 'a');
-      }
-      errorPistas_ += ": " + porque;
+      errorPistas_ += ": " + TrasDosPuntos(p.texto);
       break;
     }
   }
@@ -58,6 +53,14 @@ std::string Cls_Imagen::ErrorCatalogo() const {
            (disco_.motivoFormato.empty() ? std::string() : ": " + disco_.motivoFormato);
   }
   return {};
+}
+
+std::string TrasDosPuntos(std::string frase) {
+  // The reader's sentences start with a plain ASCII capital ("El", "La", "Solo").
+  if (!frase.empty() && frase[0] >= 'A' && frase[0] <= 'Z') {
+    frase[0] = static_cast<char>(frase[0] - 'A' + 'a');
+  }
+  return frase;
 }
 
 std::string NombreConUsuario(const cpm::Archivo &archivo) {

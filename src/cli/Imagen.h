@@ -41,6 +41,9 @@ private:
   std::string errorPistas_;
 };
 
+// A sentence of the reader's, its capital lowered to follow a colon in a message.
+std::string TrasDosPuntos(std::string frase);
+
 // "NOMBRE.EXT", or "U:NOMBRE.EXT" for users other than 0.
 std::string NombreConUsuario(const cpm::Archivo &archivo);
 

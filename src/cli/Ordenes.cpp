@@ -142,7 +142,7 @@ bool CatalogoLegible(const Cls_Imagen &imagen) {
 }
 
 std::string PrimerProblema(const cpm::Extraido &e) {
-  return e.problemas.empty() ? "no se puede leer entero" : e.problemas.front().texto;
+  return e.problemas.empty() ? "no se puede leer entero" : TrasDosPuntos(e.problemas.front().texto);
 }
 
 } // namespace

@@ -433,6 +433,27 @@ TEST(CliFind, ArbolConImagenesRotas) {
   EXPECT_EQ(Lineas(limpio.salida).size(), 2U);
 }
 
+// A file missing a sector: get writes what can be read and says why in one
+// line, the reader's sentence carried on after a colon.
+TEST(CliIncompleto, GetDiceQueFalta) {
+  CarpetaTemporal dir;
+  Generador::DiscoCpm disco(Generador::GeometriaData());
+  disco.Agregar({0, "CODE", "BIN", false, false, false, Patron(3000, 1), {}, 0});
+  const Generador::DiscoCpm::Lugar l = disco.UbicarBloque(disco.UltimosBloques().back());
+  disco.QuitarSector(l.pista, l.cara, l.id);
+  Escribir(dir.Archivo("roto.dsk"), disco.Bytes());
+  const Resultado r =
+      EjecutarCli({"get", dir.Archivo("roto.dsk"), "CODE.BIN", "-o", dir.Archivo("o")});
+  EXPECT_EQ(r.codigo, 1);
+  ASSERT_EQ(Lineas(r.errores).size(), 1U) << r.errores;
+  const std::string tras = "CODE.BIN incompleto: ";
+  const auto donde = r.errores.find(tras);
+  ASSERT_NE(donde, std::string::npos) << r.errores;
+  const char primera = r.errores[donde + tras.size()];
+  EXPECT_TRUE(primera >= 'a' && primera <= 'z') << r.errores;
+  EXPECT_NE(r.errores.find("; escritos 2048 bytes"), std::string::npos) << r.errores;
+}
+
 // The broken images kept out of samples/: still read, and their faults told.
 TEST(CliMuestrasRaras, NombresMalosYSinFirma) {
   CarpetaTemporal dir;
