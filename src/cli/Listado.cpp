@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
+#include <vector>
 
 namespace Cli {
 namespace {
@@ -105,18 +105,20 @@ std::uint64_t KbLibres(const cpm::Disco &disco) {
     return 0;
   }
   const cpm::Formato &f = *disco.formato;
-  std::set<int> usados;
+  // A block two files claim is counted once.
+  std::vector<bool> usado(static_cast<std::size_t>(std::max(f.bloques, 0)), false);
+  long long usados = 0;
   for (const cpm::Archivo &a : disco.catalogo.archivos) {
     for (const cpm::Extension &e : a.extensiones) {
       for (const int b : e.bloques) {
-        if (b >= f.BloquesCatalogo() && b < f.bloques) {
-          usados.insert(b);
+        if (b >= f.BloquesCatalogo() && b < f.bloques && !usado[static_cast<std::size_t>(b)]) {
+          usado[static_cast<std::size_t>(b)] = true;
+          ++usados;
         }
       }
     }
   }
-  const long long libres = static_cast<long long>(f.bloques) - f.BloquesCatalogo() -
-                           static_cast<long long>(usados.size());
+  const long long libres = static_cast<long long>(f.bloques) - f.BloquesCatalogo() - usados;
   return static_cast<std::uint64_t>(std::max(libres, 0LL)) *
          static_cast<std::uint64_t>(f.tamanoBloque) / 1024;
 }
@@ -137,6 +139,7 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
   const bool conUsuario = std::any_of(lista.begin(), lista.end(),
                                       [](const cpm::Archivo *a) { return a->usuario != 0; });
   std::string s;
+  s.reserve(lista.size() * 32 + 128); // a line a file, grown once
   if (opciones.largo) {
     s += "Usu Nombre       R/O SYS ARC      Bytes  Tipo             Carga   Entrada\n";
   }
