@@ -433,6 +433,32 @@ TEST(CliFind, ArbolConImagenesRotas) {
   EXPECT_EQ(Lineas(limpio.salida).size(), 2U);
 }
 
+// A sector whose ID claims another size: the text and the JSON tell the same.
+TEST(CliInfo, CodigoDeTamanoDistintoEnTextoYJson) {
+  CarpetaTemporal dir;
+  Generador::DiscoCpm disco(Generador::GeometriaData(), Generador::Disposicion::Extendida);
+  disco.CodigoTamano(10, 0, 0xC4, 3);
+  Escribir(dir.Archivo("n3.dsk"), disco.Bytes());
+  const Resultado r = EjecutarCli({"info", dir.Archivo("n3.dsk")});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_NE(r.salida.find("sector &C4: 512 bytes guardados de 1024 N=3 distinto del formato\n"),
+            std::string::npos)
+      << r.salida;
+  EXPECT_NE(r.salida.find("Protección anticopia: probable: 1 sector de tamaño distinto del de su "
+                          "código, 1 sector de código de tamaño distinto del formato\n"),
+            std::string::npos)
+      << r.salida;
+  const json j = json::parse(EjecutarCli({"info", "--json", dir.Archivo("n3.dsk")}).salida);
+  const json &d = j["imagenes"][0];
+  EXPECT_EQ(d["proteccion"]["sectores_tamano_guardado"], 1);
+  EXPECT_EQ(d["proteccion"]["sectores_codigo_distinto"], 1);
+  EXPECT_EQ(d["proteccion"]["probable"], true);
+  const json &s = d["tabla_pistas"][10]["sectores"][3];
+  EXPECT_EQ(s["r"], 0xC4);
+  EXPECT_EQ(s["n"], 3);
+  EXPECT_EQ(s["rarezas"], json::array({"tamano-guardado", "codigo-tamano-distinto"}));
+}
+
 // A file missing a sector: get writes what can be read and says why in one
 // line, the reader's sentence carried on after a colon.
 TEST(CliIncompleto, GetDiceQueFalta) {
