@@ -81,7 +81,7 @@ Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std
   if (!disco_.contenedor.valido) {
     errorPistas_ = "no es una imagen de disco CPCEMU";
     for (const cpm::Problema &p : disco_.contenedor.problemas) {
-      errorPistas_ += " (" + p.texto + ")";
+      errorPistas_ += ": " + TrasDosPuntos(p.texto);
       break;
     }
   }
@@ -119,6 +119,14 @@ std::string CatalogoIncompleto(const cpm::Disco &disco) {
     }
   }
   return {};
+}
+
+std::string TrasDosPuntos(std::string frase) {
+  // The reader's sentences start with a plain ASCII capital ("El", "La", "Solo").
+  if (!frase.empty() && frase[0] >= 'A' && frase[0] <= 'Z') {
+    frase[0] = static_cast<char>(frase[0] - 'A' + 'a');
+  }
+  return frase;
 }
 
 std::string NombreConUsuario(const cpm::Archivo &archivo) {

@@ -55,6 +55,8 @@ private:
 // what stopped it, e.g. "catálogo incompleto: falta el sector 193 de la pista 0,
 // cara 0". The files of the part that was read are still in the catalogue.
 std::string CatalogoIncompleto(const cpm::Disco &disco);
+// A sentence of the reader's, its capital lowered to follow a colon in a message.
+std::string TrasDosPuntos(std::string frase);
 
 // "NOMBRE.EXT", or "U:NOMBRE.EXT" for users other than 0.
 std::string NombreConUsuario(const cpm::Archivo &archivo);

@@ -67,33 +67,20 @@ int EjecutarInfo(const OrdenInfo &orden) {
   json imagenes = json::array();
   for (const std::string &ruta : orden.imagenes) {
     const Cls_Imagen imagen(ruta, orden.formato);
-    if (!imagen.ErrorPistas().empty()) {
-      AvisarError(ruta, imagen.ErrorPistas());
-      salida = kSalidaFallo;
-      if (orden.json) {
-        imagenes.push_back({{"imagen", ruta}, {"error", imagen.ErrorPistas()}});
-      }
-      continue;
-    }
-    const cpm::Disco &d = imagen.Disco();
-    const std::string incompleto = CatalogoIncompleto(d);
-    if (!incompleto.empty()) {
-      AvisarError(ruta, incompleto);
+    const std::string error = imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco())
+                                                           : imagen.ErrorPistas();
+    if (!error.empty()) {
+      AvisarError(ruta, error);
       salida = kSalidaFallo;
     }
     if (orden.json) {
-      const cpm::Contenedor &c = d.contenedor;
-      imagenes.push_back({{"imagen", ruta},
-                          {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))},
-                          {"firma", c.firma},
-                          {"creador", c.creador},
-                          {"pistas", c.pistas},
-                          {"caras", c.caras},
-                          {"formato", d.formato ? JsonFormato(*d.formato) : json(nullptr)},
-                          {"problemas", JsonProblemas(d.problemas)}});
+      imagenes.push_back(JsonInfo(imagen));
       continue;
     }
-    EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoInfo(d));
+    if (!imagen.ErrorPistas().empty()) {
+      continue;
+    }
+    EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoInfo(imagen.Disco()));
   }
   if (orden.json) {
     EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
@@ -112,16 +99,11 @@ int EjecutarLs(const OrdenLs &orden) {
       AvisarError(ruta, error);
       salida = kSalidaFallo;
     }
-    if (!imagen.HayCatalogo()) {
-      if (orden.json) {
-        imagenes.push_back({{"imagen", ruta}, {"error", error}});
-      }
+    if (orden.json) {
+      imagenes.push_back(JsonLs(imagen));
       continue;
     }
-    if (orden.json) {
-      json j = JsonCatalogo(imagen.Disco());
-      j["imagen"] = ruta;
-      imagenes.push_back(std::move(j));
+    if (!imagen.HayCatalogo()) {
       continue;
     }
     EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoLs(imagen.Disco(), orden.opciones));
@@ -207,7 +189,7 @@ NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta
 }
 
 std::string PrimerProblema(const cpm::Extraido &e) {
-  return e.problemas.empty() ? "no se puede leer entero" : e.problemas.front().texto;
+  return e.problemas.empty() ? "no se puede leer entero" : TrasDosPuntos(e.problemas.front().texto);
 }
 
 } // namespace
@@ -252,11 +234,11 @@ int EjecutarGet(const OrdenGet &orden) {
     }
     if (!e.completo) {
       AvisarError(orden.imagen, NombreConUsuario(*a) + " incompleto: " + PrimerProblema(e) +
-                                    "; escritos " + std::to_string(e.bytes.size()) + " bytes");
+                                    "; escritos " + Plural(e.bytes.size(), "byte", "bytes"));
       salida = kSalidaFallo;
     }
-    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" + std::to_string(e.bytes.size()) +
-                   " bytes)\n");
+    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" +
+                   Plural(e.bytes.size(), "byte", "bytes") + ")\n");
   }
   return salida;
 }

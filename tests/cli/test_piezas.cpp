@@ -6,6 +6,7 @@
 #include "cli/NombreHost.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
+#include "cli/Programa.h"
 #include "cli/VolcadoHex.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
@@ -104,6 +105,32 @@ TEST(LeerNumero, FormasDeEscribirUnSector) {
   for (const auto &[texto, esperado] : casos) {
     EXPECT_EQ(Cli::LeerNumero(texto), esperado) << texto;
   }
+}
+
+TEST(Parecido, SugiereSoloUnDesliz) {
+  const std::vector<std::string_view> ordenes{"info", "ls", "get", "cat", "dump", "find"};
+  const std::vector<std::string_view> opciones{"-h", "--help", "-l", "-a", "--borrados", "--json"};
+  struct Caso {
+    std::string_view dado, esperado;
+    std::span<const std::string_view> conocidos;
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"lss", "ls", ordenes},   // one letter too many
+           {"fnd", "find", ordenes}, // one missing
+           {"gte", "get", ordenes},  // two swapped
+           {"inof", "info", ordenes},
+           {"borrar", "", ordenes}, // nothing near
+           {"x", "", ordenes},      // too short to tell
+           {"--jsno", "--json", opciones},
+           {"--borrado", "--borrados", opciones},
+           {"-x", "", opciones}, // -h, -l and -a are as near
+           {"ls", "", ordenes},  // not a slip: the command itself
+       }) {
+    EXPECT_EQ(Cli::Parecido(c.dado, c.conocidos), c.esperado) << c.dado;
+  }
+  EXPECT_EQ(Cli::DistanciaEdicion("", "abc"), 3U);
+  EXPECT_EQ(Cli::DistanciaEdicion("kitten", "sitting"), 3U);
+  EXPECT_EQ(Cli::DistanciaEdicion("ab", "ba"), 1U);
 }
 
 TEST(BuscarImagenes, RecorreSubcarpetasSinSeguirEnlacesYSinDistinguirMayusculas) {
