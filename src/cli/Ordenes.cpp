@@ -67,8 +67,8 @@ int EjecutarInfo(const OrdenInfo &orden) {
   json imagenes = json::array();
   for (const std::string &ruta : orden.imagenes) {
     const Cls_Imagen imagen(ruta, orden.formato);
-    const std::string error = imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco())
-                                                           : imagen.ErrorPistas();
+    const std::string error =
+        imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco()) : imagen.ErrorPistas();
     if (!error.empty()) {
       AvisarError(ruta, error);
       salida = kSalidaFallo;
