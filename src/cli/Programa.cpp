@@ -169,13 +169,15 @@ int Principal(int argc, char **argv) {
   cFind->add_option("PATRON", find.patron, "Nombre o patrón: *.BAS, 1:JUEGO.*")
       ->required()
       ->type_name("");
-  cFind->add_option("CARPETA", find.carpetas, "Carpetas donde buscar *.dsk")
+  cFind->add_option("CARPETA", find.carpetas, "Carpetas donde buscar *.dsk, o imágenes")
       ->required()
       ->type_name("");
   cFind->add_option("-j", find.hilos, "Imágenes leídas a la vez (por omisión, una por núcleo)")
       ->type_name("N")
       ->check(CLI::PositiveNumber);
   cFind->add_flag("--json", find.json, "Salida en JSON");
+  cFind->add_flag("-q,--silencioso", find.silencioso,
+                  "Calla los archivos que no son imágenes de disco de CPC (solo los cuenta)");
 
   try {
     app.parse(argc, argv);
