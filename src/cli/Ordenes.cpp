@@ -2,6 +2,7 @@
 
 #include "cli/Imagen.h"
 #include "cli/Json.h"
+#include "cli/JsonEnPartes.h"
 #include "cli/ListadoBasic.h"
 #include "cli/NombreHost.h"
 #include "cli/VolcadoHex.h"
@@ -43,28 +44,33 @@ int LeerNumero(const std::string &texto) {
 
 int EjecutarInfo(const OrdenInfo &orden) {
   int salida = kSalidaBien;
-  json imagenes = json::array();
+  // JSON is written image by image: only one is ever held.
+  Cls_ListaJson imagenes;
+  if (orden.json) {
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+  }
   for (const std::string &ruta : orden.imagenes) {
     const Cls_Imagen imagen(ruta, orden.formato);
     if (!imagen.ErrorPistas().empty()) {
       AvisarError(ruta, imagen.ErrorPistas());
       salida = kSalidaFallo;
       if (orden.json) {
-        imagenes.push_back({{"imagen", ruta}, {"error", imagen.ErrorPistas()}});
+        EscribirSalida(imagenes.Elemento({{"imagen", ruta}, {"error", imagen.ErrorPistas()}}));
       }
       continue;
     }
     const cpm::Disco &d = imagen.Disco();
     if (orden.json) {
       const cpm::Contenedor &c = d.contenedor;
-      imagenes.push_back({{"imagen", ruta},
-                          {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))},
-                          {"firma", c.firma},
-                          {"creador", c.creador},
-                          {"pistas", c.pistas},
-                          {"caras", c.caras},
-                          {"formato", d.formato ? JsonFormato(*d.formato) : json(nullptr)},
-                          {"problemas", JsonProblemas(d.problemas)}});
+      EscribirSalida(
+          imagenes.Elemento({{"imagen", ruta},
+                             {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))},
+                             {"firma", c.firma},
+                             {"creador", c.creador},
+                             {"pistas", c.pistas},
+                             {"caras", c.caras},
+                             {"formato", d.formato ? JsonFormato(*d.formato) : json(nullptr)},
+                             {"problemas", JsonProblemas(d.problemas)}}));
       continue;
     }
     if (orden.imagenes.size() > 1) {
@@ -73,14 +79,18 @@ int EjecutarInfo(const OrdenInfo &orden) {
     EscribirSalida(TextoInfo(d));
   }
   if (orden.json) {
-    EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
   }
   return salida;
 }
 
 int EjecutarLs(const OrdenLs &orden) {
   int salida = kSalidaBien;
-  json imagenes = json::array();
+  // JSON is written image by image: only one is ever held.
+  Cls_ListaJson imagenes;
+  if (orden.json) {
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+  }
   for (const std::string &ruta : orden.imagenes) {
     const Cls_Imagen imagen(ruta, orden.formato);
     const std::string error = imagen.ErrorCatalogo();
@@ -88,14 +98,14 @@ int EjecutarLs(const OrdenLs &orden) {
       AvisarError(ruta, error);
       salida = kSalidaFallo;
       if (orden.json) {
-        imagenes.push_back({{"imagen", ruta}, {"error", error}});
+        EscribirSalida(imagenes.Elemento({{"imagen", ruta}, {"error", error}}));
       }
       continue;
     }
     if (orden.json) {
       json j = JsonCatalogo(imagen.Disco());
       j["imagen"] = ruta;
-      imagenes.push_back(std::move(j));
+      EscribirSalida(imagenes.Elemento(j));
       continue;
     }
     if (orden.imagenes.size() > 1) {
@@ -104,7 +114,7 @@ int EjecutarLs(const OrdenLs &orden) {
     EscribirSalida(TextoLs(imagen.Disco(), orden.opciones));
   }
   if (orden.json) {
-    EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
   }
   return salida;
 }

@@ -371,4 +371,26 @@ TEST_F(CliFindMuchas, CtrlCGuardaLoEncontrado) {
   }
 }
 
+// ls and info write their JSON image by image too: the same document.
+TEST(CliJsonPorPartes, LsEInfo) {
+  CarpetaTemporal dir;
+  const std::string bueno = dir.Archivo("bueno.dsk");
+  const std::string malo = dir.Archivo("malo.dsk");
+  Escribir(bueno, Disco({"JUEGO.BAS", "DATOS.BIN"}));
+  Escribir(malo, Patron(3000, 7));
+  for (const char *orden : {"ls", "info"}) {
+    SCOPED_TRACE(orden);
+    const Resultado r = EjecutarCli({orden, "--json", bueno, malo, bueno});
+    EXPECT_EQ(r.codigo, 1);
+    const json d = json::parse(r.salida);
+    EXPECT_EQ(r.salida, TextoJson(d));
+    ASSERT_EQ(d["imagenes"].size(), 3U);
+    EXPECT_EQ(d["imagenes"][1]["imagen"], malo);
+    EXPECT_TRUE(d["imagenes"][1].contains("error"));
+    EXPECT_EQ(d["imagenes"][0], d["imagenes"][2]);
+    EXPECT_EQ(EjecutarCli({orden, "--json", malo}).salida,
+              TextoJson({{"imagenes", {d["imagenes"][1]}}, {"version", d["version"]}}));
+  }
+}
+
 } // namespace
