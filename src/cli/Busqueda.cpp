@@ -133,14 +133,19 @@ Resultado Leer(const Fuente &f, const Busqueda &b) {
 // --- Standard output -------------------------------------------------------------
 
 // The search's output, written straight to the descriptor so that what was
-// found reaches a pipe at once. A reader that has gone (EPIPE: `| head`)
-// stops the search quietly; any other failure is said once.
+// found reaches a pipe at once: the first result at once, later ones within
+// a few milliseconds, gathered meanwhile. A reader that has gone (EPIPE:
+// `| head`) stops the search quietly; any other failure is said once.
 class Cls_Salida {
 public:
-  void Escribir(std::string_view texto) {
-    pendiente_ += texto;
-    if (pendiente_.size() >= kTope) {
+  void Escribir(std::string_view texto) { pendiente_ += texto; }
+
+  // Writes what is pending when there is much of it or it has waited a while.
+  void VaciarSiToca() {
+    const auto ahora = std::chrono::steady_clock::now();
+    if (pendiente_.size() >= kTope || ahora - ultima_ >= kEspera) {
       Vaciar();
+      ultima_ = ahora;
     }
   }
 
@@ -167,7 +172,9 @@ public:
 
 private:
   static constexpr std::size_t kTope = 64 * 1024;
+  static constexpr std::chrono::milliseconds kEspera{10};
   std::string pendiente_;
+  std::chrono::steady_clock::time_point ultima_{};
   bool rota_ = false;
   bool fallo_ = false;
 };
@@ -282,6 +289,8 @@ private:
 // ahead and helps reading.
 class Cls_Cola {
 public:
+  static constexpr std::size_t kAdelanto = 4096;
+
   struct Trabajo {
     Fuente fuente;
     Resultado resultado;
@@ -294,8 +303,9 @@ public:
   Cls_Cola(Lector leer, Impresor imprimir, std::function<void()> vaciar)
       : leer_(std::move(leer)), imprimir_(std::move(imprimir)), vaciar_(std::move(vaciar)) {}
 
-  // From the walk; false once the search has been stopped.
-  bool Agregar(Fuente fuente) {
+  // From the walk, which reads too once it is `adelanto` images ahead (0:
+  // at once, when no other thread reads); false once the search has stopped.
+  bool Agregar(Fuente fuente, std::size_t adelanto) {
     {
       std::unique_lock<std::mutex> cierre(mutex_);
       if (parada_) {
@@ -306,8 +316,7 @@ public:
       trabajos_.push_back(std::move(t));
     }
     hay_.notify_one();
-    // Far ahead of the readers: read some here.
-    while (Pendientes() >= kAdelanto && TrabajarUno()) {
+    while (Pendientes() > std::min(adelanto, kAdelanto) && TrabajarUno()) {
     }
     return true;
   }
@@ -334,7 +343,6 @@ public:
 
 private:
   static constexpr std::size_t kVentana = 1024;
-  static constexpr std::size_t kAdelanto = 4096;
 
   std::size_t Pendientes() {
     const std::lock_guard<std::mutex> cierre(mutex_);
@@ -355,8 +363,10 @@ private:
         if (terminada_ && tomados_ == primero_ + trabajos_.size()) {
           return false;
         }
-        // Woken now and then to see whether Ctrl-C came.
-        hay_.wait_for(cierre, std::chrono::milliseconds(100));
+        // Woken now and then to see whether Ctrl-C came, and to write what
+        // waits while the image before is slow.
+        hay_.wait_for(cierre, std::chrono::milliseconds(20));
+        vaciar_();
         if (Cls_Interrupcion::Llego()) {
           parada_ = true;
         }
@@ -510,7 +520,7 @@ int EjecutarFind(const OrdenFind &orden) {
         impresor.Imprimir(t);
         return !salida.Rota();
       },
-      [&salida] { salida.Vaciar(); });
+      [&salida] { salida.VaciarSiToca(); });
   {
     // The walk and the reading overlap: other threads read images while
     // this one lists folders, then it reads too. A thread starts only when
@@ -521,17 +531,15 @@ int EjecutarFind(const OrdenFind &orden) {
     RecorrerCarpetas(
         orden.carpetas,
         [&](const std::string &ruta) {
-          if (!cola.Agregar({ruta, {}}) || Cls_Interrupcion::Llego()) {
-            return false;
-          }
-          const std::size_t n = cola.Agregados();
+          const std::size_t n = cola.Agregados() + 1;
           if (arrancan && otros.Cuantos() + 1 < HilosEfectivos(orden.hilos, n)) {
             arrancan = otros.Arrancar([&cola] { cola.Trabajar(); });
           }
-          return true;
+          const std::size_t adelanto = otros.Cuantos() > 0 ? Cls_Cola::kAdelanto : 0;
+          return cola.Agregar({ruta, {}}, adelanto) && !Cls_Interrupcion::Llego();
         },
         [&](const std::string &carpeta, const std::string &m) {
-          cola.Agregar({carpeta, m});
+          cola.Agregar({carpeta, m}, Cls_Cola::kAdelanto);
         });
     cola.Terminar();
     progreso.Total(cola.Agregados());

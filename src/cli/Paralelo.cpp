@@ -7,7 +7,8 @@
 namespace Cli {
 
 unsigned HilosEfectivos(unsigned hilos, std::size_t trabajos) {
-  const unsigned nucleos = std::max(1U, std::thread::hardware_concurrency());
+  // Asked once: the library reads it from the system on every call.
+  static const unsigned nucleos = std::max(1U, std::thread::hardware_concurrency());
   const std::size_t pedidos = hilos != 0 ? hilos : nucleos;
   const std::size_t tope =
       std::min<std::size_t>(4 * std::size_t{nucleos}, std::max<std::size_t>(trabajos, 1));
