@@ -233,7 +233,7 @@ public:
   Cls_Progreso(const Cls_Progreso &) = delete;
   Cls_Progreso &operator=(const Cls_Progreso &) = delete;
 
-  // Nothing is drawn before the walk has counted every image.
+  // Known once the walk is over; till then only the images read are counted.
   void Total(std::size_t total) {
     const std::lock_guard<std::mutex> cierre(mutex_);
     total_ = total;
@@ -247,14 +247,16 @@ public:
     ++hechos_;
     coincidencias_ += coincidencias;
     const auto ahora = Reloj::now();
-    if (total_ == 0 || ahora - inicio_ < std::chrono::seconds(1) ||
+    if (ahora - inicio_ < std::chrono::seconds(1) ||
         (mostrado_ && ahora - ultimo_ < std::chrono::milliseconds(100))) {
       return;
     }
     ultimo_ = ahora;
     mostrado_ = true;
-    const std::string linea = "\rbuscando: " + std::to_string(hechos_) + " de " +
-                              Plural(total_, "imagen", "imágenes") + ", " +
+    const std::string imagenes =
+        total_ == 0 ? Plural(hechos_, "imagen leída", "imágenes leídas")
+                    : std::to_string(hechos_) + " de " + Plural(total_, "imagen", "imágenes");
+    const std::string linea = "\rbuscando: " + imagenes + ", " +
                               Plural(coincidencias_, "coincidencia", "coincidencias") + "\033[K";
     std::fputs(linea.c_str(), stderr);
     std::fflush(stderr);
