@@ -547,6 +547,7 @@ int EjecutarFind(const OrdenFind &orden) {
     progreso.Total(cola.Agregados());
     cola.Trabajar();
   }
+  progreso.Borrar();
   impresor.Cerrar();
   interrupcion.Reenviar();
   if (salida.Fallo()) {
