@@ -30,8 +30,9 @@ namespace {
 
 // --- What the search is made of ----------------------------------------------
 
-// One image to read: a file for now. `error` is the walk's own failure (a
-// folder it could not list), reported in its place in the order.
+// One image to read: a file for now (another kind, such as a member of an
+// archive, would carry what Leer needs to get its bytes). `error` is the
+// walk's own failure (a folder it could not list), reported in its place.
 struct Fuente {
   std::string ruta;
   std::string error;
