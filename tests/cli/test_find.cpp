@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -62,6 +63,10 @@ struct Salida {
         ::_exit(125);
       }
     }
+    // LeakSanitizer, in sanitizer builds, needs a thread of its own at exit.
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", (std::string(asan != nullptr ? asan : "") + ":detect_leaks=0").c_str(),
+             1);
     const rlimit limite{*e.maxProcesos, *e.maxProcesos};
     if (::setrlimit(RLIMIT_NPROC, &limite) != 0) {
       ::_exit(125);
