@@ -357,7 +357,11 @@ TEST_F(CliFindMuchas, CtrlCGuardaLoEncontrado) {
       e.args.emplace_back("--json");
     }
     e.senalTrasSalida = SIGINT;
-    const Salida s = Ejecutar(e);
+    // On a busy machine the search may end before the signal comes: again.
+    Salida s = Ejecutar(e);
+    for (int vez = 0; vez < 3 && s.codigo == 0; ++vez) {
+      s = Ejecutar(e);
+    }
     ASSERT_FALSE(s.agotado);
     EXPECT_EQ(s.codigo, 128 + SIGINT);
     EXPECT_EQ(s.errores, "");
