@@ -39,6 +39,7 @@ struct Ejecucion {
   bool ignorarSigpipe = false;       // the child inherits SIGPIPE ignored: writes give EPIPE
   std::size_t cerrarTrasBytes = 0;   // close the reading end after this much output (0: never)
   int senalTrasSalida = 0;           // sent to the child once its first output has come
+  std::string salidaA;               // a file for stdout instead of the pipe
   int limiteSegundos = 20;           // then the child is killed and the case fails
 };
 
@@ -50,7 +51,7 @@ struct Salida {
 };
 
 [[noreturn]] void ProcesoHijo(const Ejecucion &e, int fdSalida, int fdErrores) {
-  ::dup2(fdSalida, STDOUT_FILENO);
+  ::dup2(e.salidaA.empty() ? fdSalida : ::open(e.salidaA.c_str(), O_WRONLY), STDOUT_FILENO);
   ::dup2(e.juntarSalidas ? fdSalida : fdErrores, STDERR_FILENO);
   const int nulo = ::open("/dev/null", O_RDONLY);
   ::dup2(nulo, STDIN_FILENO);
@@ -317,6 +318,21 @@ TEST_F(CliFindArbol, JsonPorPartes) {
   const json vacio = json::parse(Ejecutar({{"find", "*.TXT", r + "/b", "--json"}}).salida);
   EXPECT_EQ(vacio["coincidencias"], json::array());
   EXPECT_EQ(vacio["errores"], json::array());
+}
+
+// A failed write is said, and is a failure whatever was found.
+TEST_F(CliFindArbol, SalidaQueNoSePuedeEscribir) {
+  for (const bool enJson : {false, true}) {
+    SCOPED_TRACE(enJson ? "json" : "texto");
+    Ejecucion e{{"find", "JUEGO.*", r, "-q"}};
+    if (enJson) {
+      e.args.emplace_back("--json");
+    }
+    e.salidaA = "/dev/full";
+    const Salida s = Ejecutar(e);
+    EXPECT_EQ(s.codigo, 1);
+    EXPECT_EQ(s.errores.rfind("alcove-cli: salida estándar: "), 0U) << s.errores;
+  }
 }
 
 // Many images, each with a match: enough output to fill a pipe.
