@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,14 +20,14 @@ namespace fs = std::filesystem;
 namespace {
 
 using AlFallar = std::function<void(const std::string &, const std::string &)>;
-using AlEncontrar = std::function<void(const std::string &)>;
+using AlEncontrar = std::function<bool(const std::string &)>;
 
 struct CerrarCarpeta {
   void operator()(DIR *d) const { ::closedir(d); }
 };
 
 // "carpeta/nombre", joined as std::filesystem joins them.
-void Unir(std::string &ruta, const std::string &carpeta, const char *nombre) {
+void Unir(std::string &ruta, const std::string &carpeta, std::string_view nombre) {
   ruta = carpeta;
   if (!ruta.empty() && ruta.back() != '/') {
     ruta += '/';
@@ -51,17 +53,28 @@ unsigned char Tipo(DIR *d, const dirent &e, struct stat &st) {
   return S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
 }
 
+// Folders already walked, by device and inode: a folder named twice, or
+// inside another one named, is walked once.
+using Vistas = std::set<std::pair<dev_t, ino_t>>;
+
 // One listing a folder; only links to images cost a stat. A link to a folder is not
-// entered, so no loop can form; a link to an image counts.
-void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar,
-              const AlFallar &alFallar) {
+// entered, so no loop can form; a link to an image counts. The folder's images
+// come first, in name order, then its subfolders, in name order.
+// False when `alEncontrar` stopped the walk.
+bool Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar, const AlFallar &alFallar,
+              Vistas &vistas) {
   const std::unique_ptr<DIR, CerrarCarpeta> d(::opendir(carpeta.c_str()));
   if (!d) {
     alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
-    return;
+    return true;
   }
+  struct stat propia {};
+  if (::fstat(::dirfd(d.get()), &propia) == 0 &&
+      !vistas.emplace(propia.st_dev, propia.st_ino).second) {
+    return true;
+  }
+  std::vector<std::string> imagenes;
   std::vector<std::string> subcarpetas;
-  std::string ruta;
   for (;;) {
     errno = 0;
     const dirent *e = ::readdir(d.get());
@@ -75,31 +88,51 @@ void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar,
     struct stat st {};
     const unsigned char tipo = Tipo(d.get(), *e, st);
     if (tipo == DT_DIR) {
-      Unir(ruta, carpeta, e->d_name);
-      subcarpetas.push_back(ruta);
+      subcarpetas.emplace_back(nombre);
     } else if ((tipo == DT_REG || tipo == DT_LNK) && Formato::EsNombreDeImagen(nombre)) {
       if (tipo == DT_LNK &&
           (::fstatat(::dirfd(d.get()), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))) {
         continue;
       }
-      Unir(ruta, carpeta, e->d_name);
-      alEncontrar(ruta);
+      imagenes.emplace_back(nombre);
     }
   }
-  if (errno != 0) {
-    alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
+  const int error = errno;
+  std::sort(imagenes.begin(), imagenes.end());
+  std::sort(subcarpetas.begin(), subcarpetas.end());
+  std::string ruta;
+  for (const std::string &nombre : imagenes) {
+    Unir(ruta, carpeta, nombre);
+    if (!alEncontrar(ruta)) {
+      return false;
+    }
   }
-  for (const std::string &sub : subcarpetas) {
-    Recorrer(sub, alEncontrar, alFallar);
+  if (error != 0) {
+    alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(error)));
   }
+  for (const std::string &nombre : subcarpetas) {
+    Unir(ruta, carpeta, nombre);
+    if (!Recorrer(ruta, alEncontrar, alFallar, vistas)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 } // namespace
 
 void RecorrerCarpetas(const std::vector<std::string> &carpetas, const AlEncontrar &alEncontrar,
                       const AlFallar &alFallar) {
+  Vistas vistas;
   for (const std::string &carpeta : carpetas) {
-    Recorrer(carpeta, alEncontrar, alFallar);
+    // An image named instead of a folder is searched, whatever its name.
+    struct stat st {};
+    const bool seguir = ::stat(carpeta.c_str(), &st) == 0 && S_ISREG(st.st_mode)
+                            ? alEncontrar(carpeta)
+                            : Recorrer(carpeta, alEncontrar, alFallar, vistas);
+    if (!seguir) {
+      return;
+    }
   }
 }
 
@@ -107,7 +140,12 @@ std::vector<std::string> BuscarRutasImagenes(const std::vector<std::string> &car
                                              const AlFallar &alFallar) {
   std::vector<std::string> imagenes;
   RecorrerCarpetas(
-      carpetas, [&imagenes](const std::string &ruta) { imagenes.push_back(ruta); }, alFallar);
+      carpetas,
+      [&imagenes](const std::string &ruta) {
+        imagenes.push_back(ruta);
+        return true;
+      },
+      alFallar);
   std::sort(imagenes.begin(), imagenes.end());
   imagenes.erase(std::unique(imagenes.begin(), imagenes.end()), imagenes.end());
   return imagenes;

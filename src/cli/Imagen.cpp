@@ -28,11 +28,12 @@ namespace {
 // errno of the first failed write to standard output; 0 while none failed.
 std::atomic<int> errnoSalida{0};
 
+} // namespace
+
 void AnotarFalloSalida(int numero) {
   int ninguno = 0;
   errnoSalida.compare_exchange_strong(ninguno, numero != 0 ? numero : EIO);
 }
-} // namespace
 
 void EscribirSalida(std::string_view texto) {
   if (std::fwrite(texto.data(), 1, texto.size(), stdout) != texto.size()) {

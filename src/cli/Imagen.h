@@ -21,6 +21,9 @@ void EscribirSalida(std::string_view texto);
 // Flushes standard output. When any write to it failed (ours, stdio's or
 // CLI11's), says so in one line and turns `codigo` 0 into 1.
 int TerminarSalida(int codigo);
+// Keeps the host's error number of a failed write to standard output made
+// without EscribirSalida, for TerminarSalida to report once.
+void AnotarFalloSalida(int numero);
 
 // What a path names when it is there but is not a regular file: "es una
 // carpeta", "es un FIFO", ...; empty otherwise.

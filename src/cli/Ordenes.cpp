@@ -2,6 +2,7 @@
 
 #include "cli/Imagen.h"
 #include "cli/Json.h"
+#include "cli/JsonEnPartes.h"
 #include "cli/ListadoBasic.h"
 #include "cli/NombreHost.h"
 #include "cli/VolcadoHex.h"
@@ -64,7 +65,11 @@ std::string Titulo(const std::vector<std::string> &imagenes, const std::string &
 int EjecutarInfo(const OrdenInfo &orden) {
   int salida = kSalidaBien;
   bool primera = true;
-  json imagenes = json::array();
+  // JSON is written image by image: only one is ever held.
+  Cls_ListaJson imagenes;
+  if (orden.json) {
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+  }
   for (const std::string &ruta : orden.imagenes) {
     const Cls_Imagen imagen(ruta, orden.formato);
     const std::string error =
@@ -74,7 +79,7 @@ int EjecutarInfo(const OrdenInfo &orden) {
       salida = kSalidaFallo;
     }
     if (orden.json) {
-      imagenes.push_back(JsonInfo(imagen));
+      EscribirSalida(imagenes.Elemento(JsonInfo(imagen)));
       continue;
     }
     if (!imagen.ErrorPistas().empty()) {
@@ -83,7 +88,7 @@ int EjecutarInfo(const OrdenInfo &orden) {
     EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoInfo(imagen.Disco()));
   }
   if (orden.json) {
-    EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
   }
   return salida;
 }
@@ -91,7 +96,11 @@ int EjecutarInfo(const OrdenInfo &orden) {
 int EjecutarLs(const OrdenLs &orden) {
   int salida = kSalidaBien;
   bool primera = true;
-  json imagenes = json::array();
+  // JSON is written image by image: only one is ever held.
+  Cls_ListaJson imagenes;
+  if (orden.json) {
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+  }
   for (const std::string &ruta : orden.imagenes) {
     const Cls_Imagen imagen(ruta, orden.formato);
     const std::string error = imagen.ErrorCatalogo();
@@ -100,7 +109,7 @@ int EjecutarLs(const OrdenLs &orden) {
       salida = kSalidaFallo;
     }
     if (orden.json) {
-      imagenes.push_back(JsonLs(imagen));
+      EscribirSalida(imagenes.Elemento(JsonLs(imagen)));
       continue;
     }
     if (!imagen.HayCatalogo()) {
@@ -109,7 +118,7 @@ int EjecutarLs(const OrdenLs &orden) {
     EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoLs(imagen.Disco(), orden.opciones));
   }
   if (orden.json) {
-    EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
   }
   return salida;
 }

@@ -58,6 +58,7 @@ struct OrdenFind {
   std::vector<std::string> carpetas;
   unsigned hilos = 0; // 0: every core
   bool json = false;
+  bool silencioso = false; // files that are not CPC disk images only counted
 };
 int EjecutarFind(const OrdenFind &orden);
 

@@ -158,12 +158,14 @@ Ejecucion PrepararFind(CLI::App &sub) {
   sub.add_option("PATRON", f->orden.patron, "Nombre o patrón: *.BAS, 1:JUEGO.*")
       ->required()
       ->type_name("");
-  sub.add_option("CARPETA", f->orden.carpetas, "Carpetas donde buscar *.dsk")
+  sub.add_option("CARPETA", f->orden.carpetas, "Carpetas donde buscar *.dsk, o imágenes")
       ->required()
       ->type_name("");
   sub.add_option("-j", f->hilos, "Imágenes leídas a la vez (por omisión, una por núcleo)")
       ->type_name("N");
   sub.add_flag("--json", f->orden.json, "Salida en JSON");
+  sub.add_flag("-q,--silencioso", f->orden.silencioso,
+               "Calla los archivos que no son imágenes de disco de CPC (solo los cuenta)");
   return [f] {
     if (!f->hilos.empty()) {
       const int n = LeerNumero(f->hilos);

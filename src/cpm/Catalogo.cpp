@@ -277,7 +277,7 @@ std::string Archivo::NombreCompleto() const {
   return extension.empty() ? nombre : nombre + "." + extension;
 }
 
-Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
+Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance alcance) {
   Catalogo c;
   const lectura::Mapa mapa(disco, formato);
   std::vector<std::uint8_t> bytes;
@@ -329,12 +329,14 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   }
   std::sort(claves.begin(), claves.end());
   if (legibles < static_cast<std::size_t>(formato.entradas)) {
+    c.entero = false;
     c.problemas.push_back({TipoProblema::ArchivoIncompleto,
                            "Solo se pueden leer " + std::to_string(legibles) + " de las " +
                                std::to_string(formato.entradas) + " entradas del catálogo",
                            EnEntrada(static_cast<int>(legibles))});
   }
-  std::vector<int> dueno(static_cast<std::size_t>(std::max(formato.bloques, 0)), -1);
+  std::vector<int> dueno(
+      alcance == Alcance::Todo ? static_cast<std::size_t>(std::max(formato.bloques, 0)) : 0, -1);
   std::vector<std::uint8_t> primero;
   c.archivos.reserve(claves.size());
   Borrador b;
@@ -357,8 +359,11 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
     a.extension = Limpio(nombre, LargoNombre, 3);
     Ordenar(b, a, c.problemas);
     a.tamano = Tamano(a, formato);
-    RevisarBloques(a, formato, dueno, static_cast<int>(c.archivos.size()), c.archivos, c.problemas);
-    RevisarSectores(a, mapa, formato, primero, c.problemas);
+    if (alcance == Alcance::Todo) {
+      RevisarBloques(a, formato, dueno, static_cast<int>(c.archivos.size()), c.archivos,
+                     c.problemas);
+      RevisarSectores(a, mapa, formato, primero, c.problemas);
+    }
     c.archivos.push_back(std::move(a));
   }
   return c;

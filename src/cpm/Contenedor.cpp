@@ -206,7 +206,11 @@ bool LeerDiskInfo(Contenedor &d) {
 
 std::size_t Sector::LongitudNominal() const { return Nominal(n); }
 
-Contenedor LeerContenedor(std::span<const std::uint8_t> bytes) {
+namespace {
+
+// The header, then the tracks in file order; with `soloEnteras`, up to the
+// first track the bytes do not hold whole.
+Contenedor Leer(std::span<const std::uint8_t> bytes, bool soloEnteras) {
   Contenedor d;
   d.bytes = bytes;
   d.tamanoArchivo = bytes.size();
@@ -223,19 +227,30 @@ Contenedor LeerContenedor(std::span<const std::uint8_t> bytes) {
     p.desplazamiento = pos;
     p.tamano = d.disposicion == Disposicion::Estandar ? d.tamanoPista
                                                       : d.tamanos[static_cast<std::size_t>(i)];
+    if (soloEnteras && p.tamano > bytes.size() - pos) {
+      return d;
+    }
     if (p.tamano > 0) {
       LeerPista(d, p);
     }
     pos += p.tamano;
     d.pistasLeidas.push_back(std::move(p));
   }
-  if (pos < bytes.size()) {
+  if (pos < bytes.size() && !soloEnteras) {
     d.bytesSobrantes = bytes.size() - pos;
     Anotar(d, TipoProblema::BytesSobrantes,
            "Hay " + Cuenta(d.bytesSobrantes, "byte", "bytes") + " después de la última pista",
            {-1, -1, -1, -1, -1, static_cast<long long>(pos)});
   }
   return d;
+}
+
+} // namespace
+
+Contenedor LeerContenedor(std::span<const std::uint8_t> bytes) { return Leer(bytes, false); }
+
+Contenedor LeerPrincipioContenedor(std::span<const std::uint8_t> principio) {
+  return Leer(principio, true);
 }
 
 const Pista *BuscarPista(const Contenedor &disco, int pista, int cara) {

@@ -78,7 +78,7 @@ std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
 }
 
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
-                                  std::vector<std::uint8_t> &destino) {
+                                  std::vector<std::uint8_t> &destino, std::uintmax_t *tamano) {
   // No fstat: a folder fails to read (EISDIR) and a FIFO, opened non-blocking,
   // cannot be read at an offset (ESPIPE), so nothing can hang.
   std::int16_t error = Errores::Ninguno;
@@ -87,6 +87,13 @@ std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
     return error;
   }
   const AlSalir cerrar([fd] { ::close(fd); });
+  if (tamano != nullptr) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+      return Errores::DesdeHost(errno);
+    }
+    *tamano = static_cast<std::uintmax_t>(st.st_size);
+  }
   return LeerHasta(fd, largo, destino);
 }
 

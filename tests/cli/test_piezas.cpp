@@ -172,6 +172,11 @@ TEST(Paralelo, CadaIndiceUnaVezConCualquierNumeroDeHilos) {
   }
   EXPECT_GE(Cli::HilosEfectivos(0), 1U);
   EXPECT_EQ(Cli::HilosEfectivos(3), 3U);
+  // Never more threads than things to do, nor more than four a core.
+  EXPECT_EQ(Cli::HilosEfectivos(100000, 1), 1U);
+  EXPECT_EQ(Cli::HilosEfectivos(100000, 0), 1U);
+  EXPECT_EQ(Cli::HilosEfectivos(3, 2), 2U);
+  EXPECT_EQ(Cli::HilosEfectivos(100000), 4 * std::max(1U, std::thread::hardware_concurrency()));
 }
 
 TEST(EscrituraSegura, EscribeNoReemplazaSinPermisoYNoDejaTemporales) {

@@ -98,7 +98,8 @@ alcove-cli cat --formato |cf2dd data ibm pcw pcw720 plus3 system vendor
 alcove-cli info --formato p|pcw pcw720 plus3 
 alcove-cli ls --formato data |carpeta dos.DSK uno.dsk 
 alcove-cli get --formato ibm |carpeta dos.DSK uno.dsk 
-alcove-cli find -j 2 *.BAS |carpeta 
+alcove-cli find -j 2 *.BAS |carpeta dos.DSK uno.dsk 
+alcove-cli find -|--help --json --silencioso -h -j -q 
 TABLA
 
 # The command line.

@@ -52,9 +52,21 @@ struct Catalogo {
   std::vector<EntradaSuelta> borradas; // user 0xE5 with a name
   std::vector<EntradaSuelta> raras;    // control or graphic codes, user above 15
   Problemas problemas;
+  bool entero = true; // every entry could be read
+};
+
+// How much of the disk LeerCatalogo looks at.
+enum class Alcance {
+  Todo, // each file's blocks checked, its sectors read, its AMSDOS header kept
+  // Only the catalogue's own sectors: the same files with the same names,
+  // attributes, extents and sizes, but no block is checked and no data is
+  // read, so `completo` only tells of a missing extent and there is no
+  // `cabecera`. For listings by name.
+  SoloNombres,
 };
 
 // Reads the catalogue through its blocks and builds the files.
-Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato);
+Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato,
+                      Alcance alcance = Alcance::Todo);
 
 } // namespace cpm

@@ -62,6 +62,10 @@ struct Contenedor {
 // Parses the Disk-Info and every Track-Info block. Never throws for damaged
 // input: problems are listed and what can be read is kept.
 Contenedor LeerContenedor(std::span<const std::uint8_t> bytes);
+// The same from the first bytes of an image file: the header is checked as
+// LeerContenedor checks it, then only the tracks those bytes hold whole are
+// read; the rest are left out (BuscarPista finds none), with no problem noted.
+Contenedor LeerPrincipioContenedor(std::span<const std::uint8_t> principio);
 
 // The track at (pista, cara), or nullptr when there is none.
 const Pista *BuscarPista(const Contenedor &disco, int pista, int cara);
