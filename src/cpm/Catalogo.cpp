@@ -188,9 +188,43 @@ std::uint64_t Tamano(const Archivo &a, const Formato &f) {
   return t;
 }
 
+// Blocks past the format's last one that lie on tracks the image has: a CPC
+// reads them, so they are read too, with one note for the file.
+void AnotarTrasElFinal(const Archivo &a, const Formato &f, int legibles, Problemas &problemas) {
+  int cuantos = 0;
+  int primero = -1;
+  for (const Extension &e : a.extensiones) {
+    for (int bloque : e.bloques) {
+      if (bloque >= f.bloques && bloque < legibles) {
+        primero = cuantos++ == 0 ? bloque : primero;
+      }
+    }
+  }
+  if (cuantos == 0) {
+    return;
+  }
+  const int pista = UbicarSector(f, static_cast<long long>(f.reservadas) * f.sectoresPorPista +
+                                        static_cast<long long>(primero) * f.tamanoBloque /
+                                            std::max(f.tamanoSector, 1))
+                        .pista;
+  const std::string tras = " del formato (" + std::to_string(f.bloques - 1) + "), ";
+  const std::string texto =
+      cuantos == 1
+          ? "El bloque " + std::to_string(primero) + " de " + a.NombreCompleto() +
+                " está tras el último" + tras + "en la pista " + std::to_string(pista) +
+                ", que la imagen tiene; se lee, como en un CPC"
+          : std::to_string(cuantos) + " bloques de " + a.NombreCompleto() + ", desde el " +
+                std::to_string(primero) + ", están tras el último" + tras + "desde la pista " +
+                std::to_string(pista) + ", que la imagen tiene; se leen, como en un CPC";
+  problemas.push_back({TipoProblema::BloqueTrasElFinal,
+                       texto,
+                       {-1, -1, -1, a.extensiones.front().entrada, primero, -1}});
+}
+
 // Checks blocks: inside the disk, not the catalogue's, not another file's.
-void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int indice,
+void RevisarBloques(Archivo &a, const Formato &f, int legibles, std::vector<int> &dueno, int indice,
                     const std::vector<Archivo> &archivos, Problemas &problemas) {
+  AnotarTrasElFinal(a, f, legibles, problemas);
   const int catalogo = f.BloquesCatalogo();
   for (const Extension &e : a.extensiones) {
     const auto necesarios = (static_cast<std::size_t>(e.registros) * TamanoRegistro +
@@ -206,7 +240,7 @@ void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int i
     }
     for (int bloque : e.bloques) {
       const Lugar lugar{-1, -1, -1, e.entrada, bloque, -1};
-      if (bloque >= f.bloques) {
+      if (bloque >= legibles) {
         problemas.push_back({TipoProblema::BloqueFueraDelDisco,
                              "El bloque " + std::to_string(bloque) + " de " + a.NombreCompleto() +
                                  " está fuera del disco",
@@ -333,7 +367,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
                                std::to_string(formato.entradas) + " entradas del catálogo",
                            EnEntrada(static_cast<int>(legibles))});
   }
-  std::vector<int> dueno(static_cast<std::size_t>(std::max(formato.bloques, 0)), -1);
+  std::vector<int> dueno(static_cast<std::size_t>(std::max(mapa.bloquesLegibles, 0)), -1);
   std::vector<std::uint8_t> primero;
   c.archivos.reserve(claves.size());
   Borrador b;
@@ -356,7 +390,8 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
     a.extension = Limpio(nombre, LargoNombre, 3);
     Ordenar(b, a, c.problemas);
     a.tamano = Tamano(a, formato);
-    RevisarBloques(a, formato, dueno, static_cast<int>(c.archivos.size()), c.archivos, c.problemas);
+    RevisarBloques(a, formato, mapa.bloquesLegibles, dueno, static_cast<int>(c.archivos.size()),
+                   c.archivos, c.problemas);
     RevisarSectores(a, mapa, formato, primero, c.problemas);
     c.archivos.push_back(std::move(a));
   }

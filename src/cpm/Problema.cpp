@@ -25,6 +25,7 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::SectorAusente: return "sector-ausente";
   case TipoProblema::SectorTamanoDistinto: return "sector-tamano-distinto";
   case TipoProblema::BloqueFueraDelDisco: return "bloque-fuera-del-disco";
+  case TipoProblema::BloqueTrasElFinal: return "bloque-tras-el-final";
   case TipoProblema::BloqueCompartido: return "bloque-compartido";
   case TipoProblema::ExtensionAusente: return "extension-ausente";
   case TipoProblema::ExtensionRepetida: return "extension-repetida";

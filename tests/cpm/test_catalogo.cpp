@@ -251,6 +251,61 @@ INSTANTIATE_TEST_SUITE_P(
                             TipoProblema::SectorAusente, false, 2 * 1024 + 512}),
     [](const auto &fila) { return std::string(fila.param.nombre); });
 
+// Blocks past the format's last one (179 on a DATA disk). Some 42-track disks
+// keep a file on tracks 40 and 41, and a CPC reads it, since AMSDOS does not
+// check block numbers: read it whole, with a note. Blocks on tracks the image
+// does not have stay an error. Track 40 holds blocks 180..183 and half of 184.
+struct TrasElFinal {
+  const char *nombre;
+  int pistasImagen;
+  std::vector<int> bloques; // of LEJOS.BIN, 1 KB each
+  bool legible;
+};
+
+class BloquesTrasElFinal : public ::testing::TestWithParam<TrasElFinal> {};
+
+TEST_P(BloquesTrasElFinal, SeLeenSiLaImagenTieneSusPistas) {
+  const TrasElFinal &fila = GetParam();
+  const auto datos = Datos(fila.bloques.size() * 1024, 3);
+  DiscoCpm d(Generador::GeometriaData(), Disposicion::Estandar, fila.pistasImagen);
+  d.Agregar(Archivo(0, "CERCA", "BIN", Datos(2000, 4)));
+  if (fila.legible) {
+    d.Agregar(Archivo(0, "LEJOS", "BIN", datos), fila.bloques);
+  } else {
+    // The generator cannot write to tracks the image lacks: the entry alone.
+    auto e = CrearEntrada(0, "LEJOS   BIN", static_cast<std::uint8_t>(8 * fila.bloques.size()));
+    std::copy(fila.bloques.begin(), fila.bloques.end(), e.begin() + 16);
+    d.FijarEntrada(5, e);
+  }
+  const Leido l(d.Bytes());
+  const auto *f = l.Archivo(0, "LEJOS.BIN");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->completo, fila.legible);
+  EXPECT_EQ(l.Hay(TipoProblema::BloqueTrasElFinal), fila.legible);
+  EXPECT_EQ(l.Hay(TipoProblema::BloqueFueraDelDisco), !fila.legible);
+  const auto r = cpm::ExtraerArchivo(l.disco, *f, ModoExtraccion::Crudo);
+  EXPECT_EQ(r.completo, fila.legible);
+  if (fila.legible) {
+    EXPECT_EQ(r.bytes, datos);
+    EXPECT_TRUE(r.problemas.empty()) << r.problemas.front().texto;
+    // The note is the only thing said about the disk.
+    ASSERT_EQ(l.disco.problemas.size(), 1u);
+    EXPECT_NE(l.disco.problemas[0].texto.find("LEJOS.BIN"), std::string::npos);
+  }
+  EXPECT_EQ(l.Extraer(0, "CERCA.BIN", ModoExtraccion::Crudo), EnRegistros(Datos(2000, 4)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, BloquesTrasElFinal,
+    ::testing::Values(TrasElFinal{"Pistas40y41", 42, Rango(180, 9), true},
+                      TrasElFinal{"CruzaElFinal", 42, Rango(176, 8), true},
+                      TrasElFinal{"DesordenadosEntreOtros", 42, {188, 5, 181, 6}, true},
+                      TrasElFinal{"UnaPistaDeMas", 41, Rango(180, 4), true},
+                      TrasElFinal{"PistaQueNoTiene", 40, {180}, false},
+                      TrasElFinal{"BloqueAMediasDeUnaPistaQueNoTiene", 41, {184}, false},
+                      TrasElFinal{"MasAllaDeLaPista41", 42, {189}, false}),
+    [](const auto &fila) { return std::string(fila.param.nombre); });
+
 TEST(Catalogo, SectorDebilDaSuPrimeraCopia) {
   // A.BIN's first block is sectors C5 and C6 of track 0; C6 is stored three times,
   // each copy a little different, as copy protections leave them.

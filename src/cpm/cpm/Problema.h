@@ -33,6 +33,7 @@ enum class TipoProblema {
   SectorAusente,        // a sector the format needs is not on its track
   SectorTamanoDistinto, // its size code differs from the format's: unreadable
   BloqueFueraDelDisco,
+  BloqueTrasElFinal, // past the format's last block, on tracks the image has: read
   BloqueCompartido,
   ExtensionAusente,  // a gap in a file's extent numbers
   ExtensionRepetida, // the same extent number twice; the first one is kept
