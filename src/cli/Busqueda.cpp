@@ -36,7 +36,7 @@ struct Resultado {
 
 void Anotar(Resultado &r, const cpm::Disco &disco, const cpm::Patron &patron, bool json) {
   for (const cpm::Archivo *a : cpm::Buscar(disco, patron)) {
-    Coincidencia c{a->usuario, a->NombreCompleto(), nullptr, a->tamano};
+    Coincidencia c{a->usuario, a->NombreCompleto(), nullptr, a->longitud};
     if (json) {
       c.json = JsonArchivo(*a, disco.formato->tamanoBloque);
     }
@@ -102,6 +102,10 @@ bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resul
     const cpm::Deteccion deteccion = cpm::DetectarFormato(disco);
     if (deteccion.formato && BytesCatalogo(disco, *deteccion.formato, catalogo)) {
       BuscarEnCatalogo(catalogo, *deteccion.formato, patron, encontrados);
+      // A match's length needs its first record, for the AMSDOS header.
+      if (!encontrados.empty()) {
+        return false;
+      }
       for (ArchivoBreve &a : encontrados) {
         r.coincidencias.push_back({a.usuario, std::move(a.nombre), nullptr, a.tamano});
       }

@@ -23,11 +23,13 @@ std::string Hex4(unsigned v) { return Formatear("&%04X", v); }
 
 std::string Marca(bool si) { return si ? "si" : " -"; }
 
-std::string LineaLarga(const cpm::Archivo &a) {
-  std::string s =
-      Formatear("%3u %s %s %s %s %10llu", a.usuario, NombreCat(a.nombre, a.extension).c_str(),
-                Marca(a.soloLectura).c_str(), Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
-                static_cast<unsigned long long>(a.tamano));
+// KB on the disk as CAT counts them, then the bytes `get` writes.
+std::string LineaLarga(const cpm::Archivo &a, int tamanoBloque) {
+  std::string s = Formatear("%3u %s %s %s %s %6lluK %10llu", a.usuario,
+                            NombreCat(a.nombre, a.extension).c_str(), Marca(a.soloLectura).c_str(),
+                            Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
+                            static_cast<unsigned long long>(KbOcupados(a, tamanoBloque)),
+                            static_cast<unsigned long long>(a.longitud));
   if (a.cabecera) {
     s += Formatear("  %-16s %s   %s", std::string(cpm::NombreTipo(a.cabecera->tipo)).c_str(),
                    Hex4(a.cabecera->carga).c_str(), Hex4(a.cabecera->entrada).c_str());
@@ -117,10 +119,10 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
                                       [](const cpm::Archivo *a) { return a->usuario != 0; });
   std::string s;
   if (opciones.largo) {
-    s += "Usu Nombre       R/O SYS ARC      Bytes  Tipo             Carga   Entrada\n";
+    s += "Usu Nombre       R/O SYS ARC Disco       Bytes  Tipo             Carga   Entrada\n";
   }
   for (const cpm::Archivo *a : lista) {
-    s += opciones.largo ? LineaLarga(*a) : LineaCorta(*a, bloque, conUsuario);
+    s += opciones.largo ? LineaLarga(*a, bloque) : LineaCorta(*a, bloque, conUsuario);
   }
   if (opciones.borrados && !disco.catalogo.borradas.empty()) {
     s += "Borradas:\n";

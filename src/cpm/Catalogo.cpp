@@ -296,6 +296,7 @@ void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, const Formato &f,
   if (primero.size() >= TamanoCabeceraAmsdos && a.extensiones.front().numero == 0) {
     a.cabecera = LeerCabeceraAmsdos(primero);
   }
+  a.longitud = LongitudArchivo(a.tamano, a.cabecera);
   if (!a.completo) {
     problemas.push_back(
         {TipoProblema::ArchivoIncompleto,

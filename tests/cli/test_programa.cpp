@@ -15,6 +15,11 @@ using Generador::Fichero;
 using Generador::ImagenDsk;
 using nlohmann::json;
 
+std::string Formatear10(std::size_t n) {
+  std::string s = std::to_string(n);
+  return std::string(10 - std::min<std::size_t>(s.size(), 10), ' ') + s;
+}
+
 // One disk with what `ls`, `get` and `cat` must tell apart: AMSDOS files
 // (BASIC, binary), a plain text, a read-only and a system file, a file of
 // three extents, the same name under user 3, a deleted entry and catalogue art.
@@ -68,16 +73,28 @@ TEST_F(Cli, LsComoCat) {
       << todos.salida;
 }
 
+// One size to trust: ls -l, find and get give a file the same byte count,
+// beside the KB CAT counts.
 TEST_F(Cli, LsLargo) {
   const Resultado r = EjecutarCli({"ls", "-l", imagen});
   EXPECT_EQ(r.codigo, 0) << r.errores;
   const auto lineas = Lineas(r.salida);
   ASSERT_EQ(lineas.size(), 7U) << r.salida;
-  EXPECT_EQ(lineas[1], "  0 CODE    .BIN si  -  -       3200  binario          &4000   &4010");
-  EXPECT_EQ(lineas[2], "  3 CODE    .BIN  -  -  -        256");
-  EXPECT_EQ(lineas[3].substr(0, 36),
-            "  0 DEMO    .BAS  -  -  -        " + std::to_string((basic.size() + 127) / 128 * 128));
+  EXPECT_EQ(lineas[0], "Usu Nombre       R/O SYS ARC Disco       Bytes  Tipo             Carga  "
+                       " Entrada");
+  EXPECT_EQ(lineas[1],
+            "  0 CODE    .BIN si  -  -      4K       3000  binario          &4000   &4010");
+  EXPECT_EQ(lineas[2], "  3 CODE    .BIN  -  -  -      1K        256");
+  EXPECT_EQ(lineas[3].substr(0, 44),
+            "  0 DEMO    .BAS  -  -  -      1K " + Formatear10(BytesProgramaCompleto().size()));
   EXPECT_NE(lineas[3].find("BASIC            &0170   &0000"), std::string::npos) << lineas[3];
+  EXPECT_EQ(lineas[4], "  0 GRANDE  .DAT  -  -  -     40K      40960");
+
+  const Resultado f = EjecutarCli({"find", "*.BIN", dir.Ruta().string()});
+  EXPECT_EQ(Lineas(f.salida), (std::vector<std::string>{imagen + "\t0\tCODE.BIN\t3000",
+                                                        imagen + "\t3\tCODE.BIN\t256"}));
+  const Resultado g = EjecutarCli({"get", imagen, "0:CODE.BIN", "-o", dir.Archivo("fuera")});
+  EXPECT_NE(g.salida.find("(3000 bytes)"), std::string::npos) << g.salida;
 }
 
 TEST_F(Cli, LsJson) {
@@ -99,6 +116,7 @@ TEST_F(Cli, LsJson) {
   EXPECT_EQ(code["sistema"], false);
   EXPECT_EQ(code["archivado"], false);
   EXPECT_EQ(code["tamano"], 3200);
+  EXPECT_EQ(code["longitud"], 3000);
   EXPECT_EQ(code["completo"], true);
   EXPECT_EQ(code["amsdos"]["tipo_codigo"], 2);
   EXPECT_EQ(code["amsdos"]["carga"], 0x4000);

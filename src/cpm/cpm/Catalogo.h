@@ -31,6 +31,7 @@ struct Archivo {
   bool sistema = false;                   // of the second
   bool archivado = false;                 // of the third
   std::uint64_t tamano = 0;               // bytes, as the catalogue gives them
+  std::uint64_t longitud = 0;             // bytes extracted by default (LongitudArchivo)
   bool completo = true;                   // every byte can be read from the disk
   std::vector<Extension> extensiones;     // by extent number
   std::optional<CabeceraAmsdos> cabecera; // a valid header really read from disk
