@@ -1,5 +1,7 @@
 #include "cli/Listado.h"
 
+#include "cpm/Borrados.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -48,6 +50,20 @@ std::string LineaCorta(const cpm::Archivo &a, int tamanoBloque, bool conUsuario)
     s += "  (incompleto)";
   }
   return s + "\n";
+}
+
+// A deleted file's line, like a live one's, saying when get cannot recover it.
+std::string LineaBorrado(const cpm::Disco &disco, const cpm::Archivo &a, bool largo) {
+  const int bloque = disco.formato ? disco.formato->tamanoBloque : 1024;
+  std::string s = largo ? LineaLarga(a, bloque) : LineaCorta(a, bloque, false);
+  const std::string motivo = cpm::MotivoIrrecuperable(disco, a);
+  if (!motivo.empty()) {
+    s.insert(s.size() - 1, "  (no recuperable: " + motivo + ")");
+  }
+  if (largo) {
+    s.replace(0, 3, "  -"); // the user is lost with the entry
+  }
+  return s;
 }
 
 std::string Plural(std::size_t n, const char *uno, const char *varios) {
@@ -124,10 +140,10 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
   for (const cpm::Archivo *a : lista) {
     s += opciones.largo ? LineaLarga(*a, bloque) : LineaCorta(*a, bloque, conUsuario);
   }
-  if (opciones.borrados && !disco.catalogo.borradas.empty()) {
-    s += "Borradas:\n";
-    for (const cpm::EntradaSuelta &e : disco.catalogo.borradas) {
-      s += "  " + e.texto + "\n";
+  if (opciones.borrados && !disco.catalogo.archivosBorrados.empty()) {
+    s += "Archivos borrados:\n";
+    for (const cpm::Archivo &a : disco.catalogo.archivosBorrados) {
+      s += LineaBorrado(disco, a, opciones.largo);
     }
   }
   const std::size_t ocultos = disco.catalogo.archivos.size() - lista.size();

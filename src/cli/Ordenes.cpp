@@ -5,6 +5,7 @@
 #include "cli/ListadoBasic.h"
 #include "cli/NombreHost.h"
 #include "cli/VolcadoHex.h"
+#include "cpm/Borrados.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 
@@ -115,7 +116,7 @@ namespace {
 // nothing (with the error reported) when a pattern is malformed.
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
-            const std::string &imagen, int &salida) {
+            const std::string &imagen, int &salida, bool borrados = false) {
   std::vector<const cpm::Archivo *> elegidos;
   std::set<const cpm::Archivo *> vistos;
   for (const std::string &texto : patrones) {
@@ -126,9 +127,11 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
       salida = kSalidaUso;
       return std::nullopt;
     }
-    const auto encontrados = cpm::Buscar(disco, *patron);
+    const auto encontrados =
+        cpm::Buscar(borrados ? disco.catalogo.archivosBorrados : disco.catalogo.archivos, *patron);
     if (encontrados.empty()) {
-      AvisarError(imagen, "ningún archivo coincide con " + texto);
+      AvisarError(imagen, std::string(borrados ? "ningún archivo borrado" : "ningún archivo") +
+                              " coincide con " + texto);
       salida = kSalidaFallo;
     }
     for (const cpm::Archivo *a : encontrados) {
@@ -154,6 +157,15 @@ bool CatalogoLegible(const Cls_Imagen &imagen) {
   return error.empty();
 }
 
+// A deleted file comes back only while no live file holds its blocks.
+bool Recuperable(const cpm::Disco &disco, const cpm::Archivo &a, const OrdenGet &orden) {
+  const std::string motivo = orden.borrados ? cpm::MotivoIrrecuperable(disco, a) : "";
+  if (!motivo.empty()) {
+    AvisarError(orden.imagen, "no se recupera el borrado " + a.NombreCompleto() + ": " + motivo);
+  }
+  return motivo.empty();
+}
+
 std::string PrimerProblema(const cpm::Extraido &e) {
   return e.problemas.empty() ? "no se puede leer entero" : e.problemas.front().texto;
 }
@@ -166,7 +178,8 @@ int EjecutarGet(const OrdenGet &orden) {
     return kSalidaFallo;
   }
   int salida = kSalidaBien;
-  const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida);
+  const auto elegidos =
+      Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida, orden.borrados);
   if (!elegidos) {
     return salida;
   }
@@ -174,6 +187,10 @@ int EjecutarGet(const OrdenGet &orden) {
   std::filesystem::create_directories(orden.destino, ec);
   std::set<std::string> escritos;
   for (const cpm::Archivo *a : *elegidos) {
+    if (!Recuperable(imagen.Disco(), *a, orden)) {
+      salida = kSalidaFallo;
+      continue;
+    }
     std::string nombre = NombreHostSeguro(a->nombre, a->extension);
     if (!escritos.insert(nombre).second) {
       // The same name under another user: keep both.

@@ -143,6 +143,8 @@ int Principal(int argc, char **argv) {
       ->type_name("DESTINO");
   cGet->add_flag("--raw", get.crudo, "Bytes tal cual, con la cabecera AMSDOS");
   cGet->add_flag("--force", get.forzar, "Reemplaza los archivos que ya existan");
+  cGet->add_flag("--borrados", get.borrados,
+                 "Recupera archivos borrados cuyos bloques no ha ocupado otro archivo");
   OpcionFormato(cGet, get.formato);
 
   OrdenCat cat;

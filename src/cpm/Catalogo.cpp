@@ -305,6 +305,62 @@ void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, const Formato &f,
   }
 }
 
+// The entries of one file, from claves[i] on; returns the index after them.
+std::size_t Juntar(const std::vector<Orden> &claves, std::size_t i,
+                   const std::vector<std::uint8_t> &bytes, const Formato &formato, Borrador &b) {
+  const Orden primera = claves[i];
+  b.clave = Desempaquetar(primera);
+  b.piezas.clear();
+  for (; i < claves.size() && claves[i].MismaClave(primera); ++i) {
+    const int entrada = claves[i].Entrada();
+    b.piezas.push_back(
+        LeerPieza(std::span<const std::uint8_t>(bytes).subspan(
+                      static_cast<std::size_t>(entrada) * TamanoEntrada, TamanoEntrada),
+                  entrada, formato));
+  }
+  return i;
+}
+
+// A file from its entries: name, attributes, extents in order and size.
+Archivo Armar(Borrador &b, const Formato &formato, Problemas &problemas) {
+  Archivo a;
+  a.usuario = b.clave[0];
+  std::array<std::uint8_t, 11> nombre{};
+  std::copy(b.clave.begin() + 1, b.clave.end(), nombre.begin());
+  a.nombre = Limpio(nombre, 0, LargoNombre);
+  a.extension = Limpio(nombre, LargoNombre, 3);
+  Ordenar(b, a, problemas);
+  a.tamano = Tamano(a, formato);
+  return a;
+}
+
+// A deleted entry's key: its user is gone (byte 0 holds the mark), so every
+// deleted entry of a name counts as user 0's.
+Clave ClaveBorrada(const std::array<std::uint8_t, 11> &crudo) {
+  Clave clave{};
+  for (std::size_t k = 0; k < crudo.size(); ++k) {
+    clave[k + 1] = crudo[k] & 0x7F;
+  }
+  return clave;
+}
+
+// Deleted entries grouped into files like live ones. What is odd about them
+// is not the disk's problem: their notes are dropped. Their blocks are not
+// claimed, since live files may have taken them since (see Borrados.h).
+void ArmarBorrados(std::vector<Orden> claves, const std::vector<std::uint8_t> &bytes,
+                   const lectura::Mapa &mapa, Catalogo &c) {
+  std::sort(claves.begin(), claves.end());
+  Problemas descartados;
+  std::vector<std::uint8_t> primero;
+  Borrador b;
+  for (std::size_t i = 0; i < claves.size();) {
+    i = Juntar(claves, i, bytes, mapa.Formato_(), b);
+    Archivo a = Armar(b, mapa.Formato_(), descartados);
+    RevisarSectores(a, mapa, mapa.Formato_(), primero, descartados);
+    c.archivosBorrados.push_back(std::move(a));
+  }
+}
+
 } // namespace
 
 std::string Archivo::NombreCompleto() const {
@@ -328,6 +384,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   // The entries of files, keyed; sorting the keys groups each file's entries
   // in catalogue order and puts the files in user and name order.
   std::vector<Orden> claves;
+  std::vector<Orden> borradas;
   claves.reserve(legibles);
   for (std::size_t i = 0; i < legibles; ++i) {
     const auto e = std::span<const std::uint8_t>(bytes).subspan(i * TamanoEntrada, TamanoEntrada);
@@ -352,6 +409,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
     if (e[0] == Borrada) {
       if (std::any_of(suelta.crudo.begin(), suelta.crudo.end(),
                       [](std::uint8_t b) { return b != Borrada; })) {
+        borradas.push_back(Empaquetar(ClaveBorrada(suelta.crudo), static_cast<int>(i)));
         suelta.texto = TextoVisible(suelta.crudo);
         c.borradas.push_back(std::move(suelta));
       }
@@ -373,29 +431,14 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   c.archivos.reserve(claves.size());
   Borrador b;
   for (std::size_t i = 0; i < claves.size();) {
-    const Orden primera = claves[i];
-    b.clave = Desempaquetar(primera);
-    b.piezas.clear();
-    for (; i < claves.size() && claves[i].MismaClave(primera); ++i) {
-      const int entrada = claves[i].Entrada();
-      b.piezas.push_back(
-          LeerPieza(std::span<const std::uint8_t>(bytes).subspan(
-                        static_cast<std::size_t>(entrada) * TamanoEntrada, TamanoEntrada),
-                    entrada, formato));
-    }
-    Archivo a;
-    a.usuario = b.clave[0];
-    std::array<std::uint8_t, 11> nombre{};
-    std::copy(b.clave.begin() + 1, b.clave.end(), nombre.begin());
-    a.nombre = Limpio(nombre, 0, LargoNombre);
-    a.extension = Limpio(nombre, LargoNombre, 3);
-    Ordenar(b, a, c.problemas);
-    a.tamano = Tamano(a, formato);
+    i = Juntar(claves, i, bytes, formato, b);
+    Archivo a = Armar(b, formato, c.problemas);
     RevisarBloques(a, formato, mapa.bloquesLegibles, dueno, static_cast<int>(c.archivos.size()),
                    c.archivos, c.problemas);
     RevisarSectores(a, mapa, formato, primero, c.problemas);
     c.archivos.push_back(std::move(a));
   }
+  ArmarBorrados(std::move(borradas), bytes, mapa, c);
   return c;
 }
 

@@ -67,7 +67,8 @@ TEST_F(Cli, LsComoCat) {
             }));
   const Resultado todos = EjecutarCli({"ls", "-a", "--borrados", imagen});
   EXPECT_NE(todos.salida.find(" 0:OCULTO  .SYS    1K\n"), std::string::npos) << todos.salida;
-  EXPECT_NE(todos.salida.find("Borradas:\n  VIEJO.TXT\n"), std::string::npos) << todos.salida;
+  EXPECT_NE(todos.salida.find("Archivos borrados:\nVIEJO   .TXT    1K\n"), std::string::npos)
+      << todos.salida;
   EXPECT_NE(todos.salida.find("6 archivos, 130K libres, 1 entrada borrada, 1 entrada rara\n"),
             std::string::npos)
       << todos.salida;
@@ -324,6 +325,49 @@ TEST(CliAyuda, AyudaYVersion) {
   r = EjecutarCli({"--version"});
   EXPECT_EQ(r.codigo, 0);
   EXPECT_EQ(r.salida.rfind("alcove-cli ", 0), 0U) << r.salida;
+}
+
+// get --borrados brings a deleted file back while its blocks are free, and
+// refuses, saying why, once a live file has taken one.
+TEST(CliBorrados, GetRecuperaSiNadieTomoSusBloques) {
+  CarpetaTemporal dir;
+  const auto archivo = [](std::uint8_t usuario, const char *nombre, std::vector<std::uint8_t> v) {
+    Generador::ArchivoCpm a;
+    a.usuario = usuario;
+    a.nombre = nombre;
+    a.ext = "BIN";
+    a.datos = std::move(v);
+    return a;
+  };
+  const auto viejo = ConCabecera("VIEJO   BIN", 2, 0x4000, 0, Patron(2500, 5));
+  Generador::DiscoCpm d(Generador::GeometriaData());
+  d.Agregar(archivo(0xE5, "VIEJO", viejo)).Agregar(archivo(0xE5, "PISADO", Patron(2000, 6)));
+  d.Agregar(archivo(0, "NUEVO", Patron(100, 7)), {d.UltimosBloques().front()});
+  const std::string imagen = dir.Archivo("borrados.dsk");
+  Escribir(imagen, d.Bytes());
+
+  const Resultado ls = EjecutarCli({"ls", "-l", "--borrados", imagen});
+  EXPECT_EQ(ls.codigo, 0) << ls.errores;
+  EXPECT_NE(ls.salida.find("Archivos borrados:\n"
+                           "  - PISADO  .BIN  -  -  -      2K       2048  (no recuperable: su "
+                           "bloque 5 es ahora de 0:NUEVO.BIN)\n"
+                           "  - VIEJO   .BIN  -  -  -      3K       2500  binario"),
+            std::string::npos)
+      << ls.salida;
+
+  const std::string destino = dir.Archivo("fuera");
+  Resultado r = EjecutarCli({"get", "--borrados", imagen, "VIEJO.BIN", "-o", destino});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Leer(destino + "/VIEJO.BIN"), Patron(2500, 5));
+  r = EjecutarCli({"get", "--borrados", imagen, "PISADO.BIN", "-o", destino});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_EQ(r.errores, "alcove-cli: " + imagen +
+                           ": no se recupera el borrado PISADO.BIN: su bloque 5 es ahora de "
+                           "0:NUEVO.BIN\n");
+  EXPECT_FALSE(std::filesystem::exists(destino + "/PISADO.BIN"));
+  // Without --borrados only live files are looked at.
+  r = EjecutarCli({"get", imagen, "VIEJO.BIN", "-o", destino});
+  EXPECT_EQ(r.codigo, 1);
 }
 
 // A tree of images, some broken, searched with one and with two threads.

@@ -1,6 +1,7 @@
 // The catalogue: files keyed by user and name, extents in order, attributes,
 // deleted and odd entries, and the damage a catalogue can carry.
 #include "Ayuda.h"
+#include "cpm/Borrados.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +159,62 @@ TEST(Catalogo, BorradasYRarasNoSonArchivos) {
   EXPECT_EQ(l.disco.catalogo.raras[1].usuario, 17);
   EXPECT_EQ(l.disco.catalogo.raras[2].motivo, "etiqueta del disco (CP/M 3)");
 }
+
+// Deleted entries grouped into files like live ones; one comes back while no
+// live file has taken its blocks.
+struct CasoBorrado {
+  const char *nombre;
+  std::vector<std::uint8_t> datos;
+  bool reusado; // a live file written since took its last block
+  std::uint64_t longitud;
+  const char *motivo; // why it cannot come back; "" when it can
+};
+
+class Borrados : public ::testing::TestWithParam<CasoBorrado> {};
+
+TEST_P(Borrados, SeAgrupanYSeRecuperan) {
+  const CasoBorrado &c = GetParam();
+  DiscoCpm d(Generador::GeometriaData());
+  d.Agregar(Archivo(0, "KEEP", "BIN", Datos(1500, 1)))
+      .Agregar(Archivo(0xE5, "GONE", "BIN", c.datos));
+  const std::vector<int> bloques = d.UltimosBloques();
+  if (c.reusado) {
+    d.Agregar(Archivo(0, "NEW", "BIN", Datos(1024, 9)), {bloques.back()});
+  }
+  const Leido l(d.Bytes());
+  ASSERT_EQ(l.disco.catalogo.archivosBorrados.size(), 1u);
+  const cpm::Archivo &a = l.disco.catalogo.archivosBorrados[0];
+  EXPECT_EQ(a.NombreCompleto(), "GONE.BIN");
+  EXPECT_TRUE(a.completo);
+  EXPECT_EQ(a.longitud, c.longitud);
+  EXPECT_EQ(l.disco.catalogo.borradas.size(), (c.datos.size() + 16383) / 16384);
+  // Deleted entries claim no blocks: the live file reusing one is healthy.
+  EXPECT_TRUE(l.disco.problemas.empty()) << l.disco.problemas.front().texto;
+  EXPECT_EQ(cpm::MotivoIrrecuperable(l.disco, a), c.motivo);
+  if (*c.motivo == '\0') {
+    const auto modo = a.cabecera ? ModoExtraccion::Archivo : ModoExtraccion::Crudo;
+    EXPECT_EQ(cpm::ExtraerArchivo(l.disco, a, modo).bytes.size(), a.longitud);
+    EXPECT_EQ(cpm::ExtraerArchivo(l.disco, a, ModoExtraccion::Crudo).bytes, EnRegistros(c.datos));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Borrados,
+    ::testing::Values(CasoBorrado{"Recuperable", Datos(3000, 2), false, 3072, ""},
+                      CasoBorrado{"ConCabecera",
+                                  [] {
+                                    auto v = Generador::CabeceraAmsdos("GONE    BIN", 2, 0x4000, 0,
+                                                                       1000);
+                                    const auto cuerpo = Datos(1000, 3);
+                                    v.insert(v.end(), cuerpo.begin(), cuerpo.end());
+                                    return v;
+                                  }(),
+                                  false, 1000, ""},
+                      CasoBorrado{"DeDosExtensiones", Datos(20 * 1024 + 5, 4), false,
+                                  20 * 1024 + 128, ""},
+                      CasoBorrado{"BloqueReutilizado", Datos(3000, 2), true, 3072,
+                                  "su bloque 6 es ahora de 0:NEW.BIN"}),
+    [](const auto &fila) { return std::string(fila.param.nombre); });
 
 // One body, one row per fault of the catalogue. Each row changes a disk that
 // holds A.BIN (20 KB: blocks 2..21, two extents in slots 0 and 1) and B.BIN

@@ -51,7 +51,10 @@ struct EntradaSuelta {
 struct Catalogo {
   std::vector<Archivo> archivos;       // by user, then name
   std::vector<EntradaSuelta> borradas; // user 0xE5 with a name
-  std::vector<EntradaSuelta> raras;    // control or graphic codes, user above 15
+  // The deleted entries grouped into files, by name, as user 0 (the user is
+  // lost); size, header and completeness as for live files.
+  std::vector<Archivo> archivosBorrados;
+  std::vector<EntradaSuelta> raras; // control or graphic codes, user above 15
   Problemas problemas;
 };
 
