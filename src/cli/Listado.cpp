@@ -3,6 +3,8 @@
 #include "cpm/Borrados.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdio>
 #include <set>
 
@@ -66,19 +68,22 @@ std::string LineaBorrado(const cpm::Disco &disco, const cpm::Archivo &a, bool la
   return s;
 }
 
-std::string Plural(std::size_t n, const char *uno, const char *varios) {
+std::string Plural(long long n, const char *uno, const char *varios) {
   return std::to_string(n) + " " + (n == 1 ? uno : varios);
 }
 
 std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos) {
   const cpm::Catalogo &c = disco.catalogo;
-  std::string s =
-      Plural(listados, "archivo", "archivos") + ", " + std::to_string(KbLibres(disco)) + "K libres";
+  std::string s = Plural(static_cast<long long>(listados), "archivo", "archivos") + ", " +
+                  std::to_string(KbLibres(disco)) + "K libres";
   if (ocultos != 0) {
-    s += ", " + Plural(ocultos, "de sistema sin listar (-a)", "de sistema sin listar (-a)");
+    s += ", " + Plural(static_cast<long long>(ocultos), "de sistema sin listar (-a)",
+                       "de sistema sin listar (-a)");
   }
-  s += ", " + Plural(c.borradas.size(), "entrada borrada", "entradas borradas");
-  s += ", " + Plural(c.raras.size(), "entrada rara", "entradas raras") + "\n";
+  s += ", " +
+       Plural(static_cast<long long>(c.borradas.size()), "entrada borrada", "entradas borradas");
+  s += ", " + Plural(static_cast<long long>(c.raras.size()), "entrada rara", "entradas raras") +
+       "\n";
   return s;
 }
 
@@ -153,10 +158,13 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
 namespace {
 
 std::string LineaFormato(const cpm::Formato &f) {
-  return Formatear("  %d sectores de %d bytes por pista desde %s, %d pistas, %d cara(s), %d "
-                   "reservada(s),\n  bloques de %d bytes, %d bloques, %d entradas de catálogo\n",
+  const std::string reservadas =
+      f.reservadas == 0 ? "ninguna reservada" : Plural(f.reservadas, "reservada", "reservadas");
+  return Formatear("  %d sectores de %d bytes por pista desde %s, %d pistas, %s, %s,\n"
+                   "  %d bloques de %d bytes, %s de catálogo\n",
                    f.sectoresPorPista, f.tamanoSector, Hex2(f.primerSector).c_str(), f.pistas,
-                   f.caras, f.reservadas, f.tamanoBloque, f.bloques, f.entradas);
+                   Plural(f.caras, "cara", "caras").c_str(), reservadas.c_str(), f.bloques,
+                   f.tamanoBloque, Plural(f.entradas, "entrada", "entradas").c_str());
 }
 
 // What is odd about one sector, or nothing.
@@ -187,29 +195,56 @@ struct Senales {
   int errores = 0, debiles = 0, tamanos = 0, otros = 0;
 };
 
+// The size code most of a track's sectors have (the first met of the most
+// common); the Track-Info's own when it has none.
+unsigned CodigoMayoritario(const cpm::Pista &p) {
+  std::array<int, 256> veces{};
+  unsigned mejor = p.codigoTamano;
+  int maximo = 0;
+  for (const cpm::Sector &sec : p.sectores) {
+    if (++veces[sec.n] > maximo) {
+      maximo = veces[sec.n];
+      mejor = sec.n;
+    }
+  }
+  return mejor;
+}
+
 // The layout of a track: "sin formatear" or its sector count, size code and IDs.
 std::string DisposicionPista(const cpm::Pista &p) {
   if (!p.formateada) {
     return " sin formatear\n";
   }
-  std::string s = Formatear(" %2zu sectores N=%u:", p.sectores.size(), p.codigoTamano);
+  std::string s = Formatear(" %2zu sectores N=%u:", p.sectores.size(), CodigoMayoritario(p));
   for (const cpm::Sector &sec : p.sectores) {
     s += " " + Formatear("%02X", sec.r);
   }
   return s + "\n";
 }
 
+// The odd sectors of a track, one line for each run of sectors (in stored
+// order) odd alike: "sectores &C1-&C9: ST1=&20 ST2=&20".
 std::string RarezasPista(const cpm::Pista &p, int codigoFormato, Senales &senales) {
   std::string s;
-  for (const cpm::Sector &sec : p.sectores) {
+  const auto &sectores = p.sectores;
+  for (std::size_t i = 0; i < sectores.size();) {
+    const cpm::Sector &sec = sectores[i];
     const std::string r = RarezasSector(p, sec, codigoFormato);
-    if (!r.empty()) {
-      s += "        sector " + Hex2(sec.r) + ":" + r + "\n";
-      senales.errores += (sec.st1 != 0 || sec.st2 != 0) ? 1 : 0;
-      senales.debiles += sec.copias > 1 ? 1 : 0;
-      senales.tamanos += r.find("guardados") != std::string::npos ? 1 : 0;
-      senales.otros += (codigoFormato >= 0 && sec.n != codigoFormato) ? 1 : 0;
+    std::size_t j = i + 1;
+    while (!r.empty() && j < sectores.size() && RarezasSector(p, sectores[j], codigoFormato) == r) {
+      ++j;
     }
+    if (!r.empty()) {
+      const auto n = static_cast<int>(j - i);
+      s += j > i + 1 ? "        sectores " + Hex2(sec.r) + "-" + Hex2(sectores[j - 1].r)
+                     : "        sector " + Hex2(sec.r);
+      s += ":" + r + "\n";
+      senales.errores += (sec.st1 != 0 || sec.st2 != 0) ? n : 0;
+      senales.debiles += sec.copias > 1 ? n : 0;
+      senales.tamanos += r.find("guardados") != std::string::npos ? n : 0;
+      senales.otros += (codigoFormato >= 0 && sec.n != codigoFormato) ? n : 0;
+    }
+    i = j;
   }
   return s;
 }
@@ -242,19 +277,84 @@ std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato
 
 std::string TextoProteccion(const Senales &s) {
   std::string razones;
-  const auto agregar = [&razones](int n, const char *que) {
+  const auto agregar = [&razones](int n, const char *uno, const char *varios) {
     if (n > 0) {
-      razones += (razones.empty() ? "" : ", ") + std::to_string(n) + " " + que;
+      razones += (razones.empty() ? "" : ", ") + Plural(n, uno, varios);
     }
   };
-  agregar(s.errores, "sector(es) con bits de error del FDC");
-  agregar(s.debiles, "sector(es) débil(es)");
-  agregar(s.tamanos, "sector(es) de tamaño distinto del de su código");
-  agregar(s.otros, "sector(es) de código de tamaño distinto del formato");
+  agregar(s.errores, "con bits de error del FDC", "con bits de error del FDC");
+  agregar(s.debiles, "débil", "débiles");
+  agregar(s.tamanos, "con bytes guardados de más o de menos",
+          "con bytes guardados de más o de menos");
+  agregar(s.otros, "de código de tamaño distinto del formato",
+          "de código de tamaño distinto del formato");
   if (razones.empty()) {
     return "Protección anticopia: no se ve ninguna señal\n";
   }
-  return "Protección anticopia: probable: " + razones + "\n";
+  return "Protección anticopia: probable; sectores: " + razones + "\n";
+}
+
+// A problem's text with the numbers of its place masked (after "pista",
+// "cara", "sector", "bloque", "entrada"): problems alike but for their place
+// give the same.
+std::string Molde(const std::string &texto) {
+  static constexpr std::array<std::string_view, 5> Lugares = {"pista ", "cara ", "sector ",
+                                                              "bloque ", "entrada "};
+  std::string m;
+  for (std::size_t i = 0; i < texto.size();) {
+    m += texto[i++];
+    const bool lugar = std::any_of(Lugares.begin(), Lugares.end(), [&m](std::string_view l) {
+      return m.size() >= l.size() && m.compare(m.size() - l.size(), l.size(), l) == 0;
+    });
+    if (lugar && i < texto.size() &&
+        (texto[i] == '&' || std::isdigit(static_cast<unsigned char>(texto[i])) != 0)) {
+      ++i;
+      while (i < texto.size() && std::isxdigit(static_cast<unsigned char>(texto[i])) != 0) {
+        ++i;
+      }
+      m += '#';
+    }
+  }
+  return m;
+}
+
+// Where a problem is, as a text can name it; empty when it has no place.
+std::string Donde(const cpm::Lugar &l) {
+  const std::string pista =
+      "la pista " + std::to_string(l.pista) + ", cara " + std::to_string(std::max(l.cara, 0));
+  if (l.sector >= 0 && l.pista >= 0) {
+    return "el sector " + cpm::TextoId(static_cast<std::uint8_t>(l.sector)) + " de " + pista;
+  }
+  if (l.pista >= 0) {
+    return pista;
+  }
+  if (l.bloque >= 0) {
+    return "el bloque " + std::to_string(l.bloque);
+  }
+  return l.entrada >= 0 ? "la entrada " + std::to_string(l.entrada) : "";
+}
+
+// One line per problem, and one for a run of problems alike but for their
+// place: the first, and where the run ends.
+std::string TextoProblemas(const cpm::Problemas &problemas) {
+  std::string s;
+  for (std::size_t i = 0; i < problemas.size();) {
+    const cpm::Problema &p = problemas[i];
+    const std::string molde = Molde(p.texto);
+    std::size_t j = i + 1;
+    while (j < problemas.size() && problemas[j].tipo == p.tipo &&
+           !Donde(problemas[j].lugar).empty() && Molde(problemas[j].texto) == molde) {
+      ++j;
+    }
+    s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto;
+    if (j > i + 1) {
+      s += "; y así hasta " + Donde(problemas[j - 1].lugar) + " (" + std::to_string(j - i) +
+           " en total)";
+    }
+    s += "\n";
+    i = j;
+  }
+  return s;
 }
 
 // Header texts hold "\r\n" and sometimes other control bytes: shown as blanks.
@@ -287,7 +387,9 @@ std::string TextoInfo(const cpm::Disco &disco) {
     const cpm::Formato &f = *disco.formato;
     codigo = f.CodigoTamano();
     s += "Formato: " + std::string(f.nombre) + " (" + std::string(f.descripcion) + ")";
-    s += disco.motivoFormato.empty() ? "\n" : ": " + disco.motivoFormato + "\n";
+    // The reason, unless the description already says it.
+    const bool dicho = f.descripcion.find(disco.motivoFormato) != std::string_view::npos;
+    s += dicho ? "\n" : ": " + disco.motivoFormato + "\n";
     s += LineaFormato(f);
   } else {
     s += "Formato: desconocido" +
@@ -298,10 +400,7 @@ std::string TextoInfo(const cpm::Disco &disco) {
   s += TextoPistas(c.pistasLeidas, codigo, senales);
   s += TextoProteccion(senales);
   if (!disco.problemas.empty()) {
-    s += "Problemas:\n";
-    for (const cpm::Problema &p : disco.problemas) {
-      s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto + "\n";
-    }
+    s += "Problemas:\n" + TextoProblemas(disco.problemas);
   }
   return s;
 }

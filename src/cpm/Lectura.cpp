@@ -7,7 +7,7 @@ namespace cpm::lectura {
 namespace {
 
 std::string Donde(const Ubicacion &u) {
-  return "sector " + std::to_string(u.id) + " de la pista " + std::to_string(u.pista) + ", cara " +
+  return "sector " + TextoId(u.id) + " de la pista " + std::to_string(u.pista) + ", cara " +
          std::to_string(u.cara);
 }
 

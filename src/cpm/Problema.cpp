@@ -2,6 +2,11 @@
 
 namespace cpm {
 
+std::string TextoId(std::uint8_t id) {
+  constexpr std::string_view Cifras = "0123456789ABCDEF";
+  return {'&', Cifras[id >> 4], Cifras[id & 0x0F]};
+}
+
 std::string_view NombreTipo(TipoProblema tipo) {
   switch (tipo) {
   case TipoProblema::ArchivoIlegible: return "archivo-ilegible";

@@ -471,8 +471,8 @@ TEST(CliDiscosReales, IntercaladoSistemaYProtegido) {
       << r.salida;
   EXPECT_NE(r.salida.find("sector &C3: débil (3 copias)\n"), std::string::npos) << r.salida;
   EXPECT_NE(r.salida.find("sector &C5: ST1=&20 ST2=&20"), std::string::npos) << r.salida;
-  EXPECT_NE(r.salida.find("Protección anticopia: probable: 1 sector(es) con bits de error del "
-                          "FDC, 1 sector(es) débil(es)\n"),
+  EXPECT_NE(r.salida.find("Protección anticopia: probable; sectores: 1 con bits de error del "
+                          "FDC, 1 débil\n"),
             std::string::npos)
       << r.salida;
 }

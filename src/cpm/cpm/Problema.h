@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,5 +65,8 @@ using Problemas = std::vector<Problema>;
 
 // A short stable name for the kind ("sector-debil", ...), for scripts and JSON.
 std::string_view NombreTipo(TipoProblema tipo);
+
+// A sector ID as texts for people write it: "&C1".
+std::string TextoId(std::uint8_t id);
 
 } // namespace cpm
