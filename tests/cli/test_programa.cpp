@@ -370,6 +370,28 @@ TEST(CliBorrados, GetRecuperaSiNadieTomoSusBloques) {
   EXPECT_EQ(r.codigo, 1);
 }
 
+// A 42-track DATA disk with a file on tracks 40 and 41: get writes it whole
+// and succeeds; info notes where its blocks lie.
+TEST(CliTrasElFinal, GetLoEscribeEntero) {
+  CarpetaTemporal dir;
+  Generador::ArchivoCpm lejos;
+  lejos.nombre = "LEJOS";
+  lejos.ext = "BIN";
+  lejos.datos = Patron(9 * 1024, 8);
+  Generador::DiscoCpm d(Generador::GeometriaData(), Generador::Disposicion::Estandar, 42);
+  d.Agregar(lejos, {180, 181, 182, 183, 184, 185, 186, 187, 188});
+  const std::string imagen = dir.Archivo("42.dsk");
+  Escribir(imagen, d.Bytes());
+  const Resultado r = EjecutarCli({"get", imagen, "LEJOS.BIN", "-o", dir.Archivo("fuera")});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Leer(dir.Archivo("fuera") + "/LEJOS.BIN"), lejos.datos);
+  EXPECT_NE(EjecutarCli({"info", imagen})
+                .salida.find("bloque-tras-el-final: 9 bloques de LEJOS.BIN, desde el 180, están "
+                             "tras el último del formato (179), desde la pista 40, que la imagen "
+                             "tiene; se leen, como en un CPC\n"),
+            std::string::npos);
+}
+
 // A tree of images, some broken, searched with one and with two threads.
 TEST(CliFind, ArbolConImagenesRotas) {
   CarpetaTemporal dir;
