@@ -7,18 +7,13 @@ namespace Cli {
 using nlohmann::json;
 
 json JsonArchivo(const cpm::Archivo &a, int tamanoBloque) {
-  json j = {{"usuario", a.usuario},
-            {"nombre", a.nombre},
-            {"extension", a.extension},
-            {"solo_lectura", a.soloLectura},
-            {"sistema", a.sistema},
-            {"archivado", a.archivado},
-            {"tamano", a.tamano},
-            {"longitud", a.longitud},
-            {"kb", KbOcupados(a, tamanoBloque)},
-            {"completo", a.completo},
-            {"extensiones", a.extensiones.size()},
+  json j = {{"usuario", a.usuario},     {"nombre", a.nombre},
+            {"extension", a.extension}, {"solo_lectura", a.soloLectura},
+            {"sistema", a.sistema},     {"archivado", a.archivado},
+            {"tamano", a.tamano},       {"kb", KbOcupados(a, tamanoBloque)},
+            {"completo", a.completo},   {"extensiones", a.extensiones.size()},
             {"amsdos", nullptr}};
+  j["longitud"] = a.longitud; // the bytes get writes by default, as ls -l shows them
   if (a.cabecera) {
     j["amsdos"] = {{"tipo", std::string(cpm::NombreTipo(a.cabecera->tipo))},
                    {"tipo_codigo", a.cabecera->tipoCrudo},
