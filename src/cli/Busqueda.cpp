@@ -68,13 +68,13 @@ void Anotar(Resultado &r, const std::string &ruta, const cpm::Archivo &a, const 
   }
   // Appended piece by piece: a search may print hundreds of thousands of lines.
   r.salida.append(ruta).append(1, '\t').append(std::to_string(a.usuario)).append(1, '\t');
-  r.salida.append(a.NombreCompleto()).append(1, '\t').append(std::to_string(a.tamano));
+  r.salida.append(a.NombreCompleto()).append(1, '\t').append(std::to_string(a.longitud));
   r.salida.append(1, '\n');
 }
 
 // A DATA disk's catalogue lies in its first 8 KB, a SYSTEM or +3 disk's in
-// its first 16 KB.
-constexpr std::array<std::size_t, 2> kPrincipios = {8 * 1024, 16 * 1024};
+// its first 16 KB; the first records of the matches may lie anywhere.
+constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024, cpm::TamanoMaximoArchivo};
 
 // Text output needs only the names and sizes: the reader's names-only mode
 // over the start of the file gives them when the start holds the catalogue.
@@ -87,7 +87,13 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
     if (Plataforma::LeerPrincipioArchivo(ruta, largo, bytes, &tamano) != Errores::Ninguno) {
       return false; // the whole reading gives the message
     }
-    if (const auto catalogo = cpm::LeerNombres(bytes, tamano)) {
+    const auto catalogo = cpm::LeerNombres(bytes, tamano);
+    // A match's length needs its first record, for the AMSDOS header: a
+    // larger start is read when this one does not hold it.
+    if (catalogo && std::all_of(catalogo->archivos.begin(), catalogo->archivos.end(),
+                                [&](const cpm::Archivo &a) {
+                                  return a.longitudSabida || !cpm::Coincide(b.patron, a);
+                                })) {
       for (const cpm::Archivo &a : catalogo->archivos) {
         if (cpm::Coincide(b.patron, a)) {
           Anotar(r, ruta, a, b, 0);

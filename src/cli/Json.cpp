@@ -126,6 +126,7 @@ json JsonArchivo(const cpm::Archivo &a, int tamanoBloque) {
             {"completo", a.completo},
             {"entradas_catalogo", a.extensiones.size()},
             {"amsdos", nullptr}};
+  j["longitud"] = a.longitud; // the bytes get writes by default, as ls -l shows them
   if (a.cabecera) {
     j["amsdos"] = {{"tipo", std::string(CodigoTipo(a.cabecera->tipo))},
                    {"tipo_texto", std::string(cpm::NombreTipo(a.cabecera->tipo))},

@@ -2,8 +2,11 @@
 
 #include "cli/Imagen.h"
 #include "cli/VolcadoHex.h"
+#include "cpm/Borrados.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdio>
 #include <vector>
 
@@ -37,11 +40,13 @@ std::string Hex4(unsigned v) { return Formatear("&%04X", v); }
 
 std::string Marca(bool si) { return si ? "sí" : " -"; }
 
-std::string LineaLarga(const cpm::Archivo &a) {
-  std::string s =
-      Formatear("%3u %s %s %s %s %10llu", a.usuario, NombreCat(a.nombre, a.extension).c_str(),
-                Marca(a.soloLectura).c_str(), Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
-                static_cast<unsigned long long>(a.tamano));
+// KB on the disk as CAT counts them, then the bytes `get` writes.
+std::string LineaLarga(const cpm::Archivo &a, int tamanoBloque) {
+  std::string s = Formatear("%3u %s %s %s %s %6lluK %10llu", a.usuario,
+                            NombreCat(a.nombre, a.extension).c_str(), Marca(a.soloLectura).c_str(),
+                            Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
+                            static_cast<unsigned long long>(KbOcupados(a, tamanoBloque)),
+                            static_cast<unsigned long long>(a.longitud));
   if (a.cabecera) {
     s += Formatear("  %-16s %s   %s", std::string(cpm::NombreTipo(a.cabecera->tipo)).c_str(),
                    Hex4(a.cabecera->carga).c_str(), Hex4(a.cabecera->entrada).c_str());
@@ -60,6 +65,20 @@ std::string LineaCorta(const cpm::Archivo &a, int tamanoBloque, bool conUsuario)
     s += "  (incompleto)";
   }
   return s + "\n";
+}
+
+// A deleted file's line, like a live one's, saying when get cannot recover it.
+std::string LineaBorrado(const cpm::Disco &disco, const cpm::Archivo &a, bool largo) {
+  const int bloque = disco.formato ? disco.formato->tamanoBloque : 1024;
+  std::string s = largo ? LineaLarga(a, bloque) : LineaCorta(a, bloque, false);
+  const std::string motivo = cpm::MotivoIrrecuperable(disco, a);
+  if (!motivo.empty()) {
+    s.insert(s.size() - 1, "  (no recuperable: " + motivo + ")");
+  }
+  if (largo) {
+    s.replace(0, 3, "  -"); // the user is lost with the entry
+  }
+  return s;
 }
 
 std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos,
@@ -161,15 +180,15 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
   std::string s;
   s.reserve(lista.size() * 32 + 128); // a line a file, grown once
   if (opciones.largo) {
-    s += "Usu Nombre       R/O SYS ARC      Bytes  Tipo             Carga   Entrada\n";
+    s += "Usu Nombre       R/O SYS ARC Disco       Bytes  Tipo             Carga   Entrada\n";
   }
   for (const cpm::Archivo *a : lista) {
-    s += opciones.largo ? LineaLarga(*a) : LineaCorta(*a, bloque, conUsuario);
+    s += opciones.largo ? LineaLarga(*a, bloque) : LineaCorta(*a, bloque, conUsuario);
   }
-  if (opciones.borrados && !disco.catalogo.borradas.empty()) {
-    s += "Borradas:\n";
-    for (const cpm::EntradaSuelta &e : disco.catalogo.borradas) {
-      s += "  " + e.texto + "\n";
+  if (opciones.borrados && !disco.catalogo.archivosBorrados.empty()) {
+    s += "Archivos borrados:\n";
+    for (const cpm::Archivo &a : disco.catalogo.archivosBorrados) {
+      s += LineaBorrado(disco, a, opciones.largo);
     }
   }
   const std::string incompleto = CatalogoIncompleto(disco);
@@ -185,14 +204,15 @@ namespace {
 
 std::string LineaFormato(const cpm::Formato &f) {
   const auto n = [](int v) { return static_cast<std::size_t>(std::max(v, 0)); };
+  const std::string reservadas =
+      f.reservadas <= 0 ? "ninguna reservada" : Plural(n(f.reservadas), "reservada", "reservadas");
   return "  " + Plural(n(f.sectoresPorPista), "sector", "sectores") +
          Formatear(" de %d bytes por pista desde %s, ", f.tamanoSector,
                    Hex2(f.primerSector).c_str()) +
          Plural(n(f.pistas), "pista", "pistas") + ", " + Plural(n(f.caras), "cara", "caras") +
-         ", " + Plural(n(f.reservadas), "pista reservada", "pistas reservadas") + ",\n  " +
-         Formatear("bloques de %d bytes, ", f.tamanoBloque) +
-         Plural(n(f.bloques), "bloque", "bloques") + ", " +
-         Plural(n(f.entradas), "entrada de catálogo", "entradas de catálogo") + "\n";
+         ", " + reservadas + ",\n  " + Plural(n(f.bloques), "bloque", "bloques") +
+         Formatear(" de %d bytes, ", f.tamanoBloque) +
+         Plural(n(f.entradas), "entrada", "entradas") + " de catálogo\n";
 }
 
 // What is odd about one sector, or nothing.
@@ -217,26 +237,55 @@ std::string TextoRarezas(const cpm::Sector &s, const RarezasSector &r) {
   return t;
 }
 
+// The size code most of a track's sectors have (the first met of the most
+// common); the Track-Info's own when it has none.
+unsigned CodigoMayoritario(const cpm::Pista &p) {
+  std::array<int, 256> veces{};
+  unsigned mejor = p.codigoTamano;
+  int maximo = 0;
+  for (const cpm::Sector &sec : p.sectores) {
+    if (++veces[sec.n] > maximo) {
+      maximo = veces[sec.n];
+      mejor = sec.n;
+    }
+  }
+  return mejor;
+}
+
 // The layout of a track: "sin formatear" or its sector count, size code and IDs.
 std::string DisposicionPista(const cpm::Pista &p) {
   if (!p.formateada) {
     return " sin formatear\n";
   }
   std::string s = Formatear(" %2zu %s N=%u:", p.sectores.size(),
-                            p.sectores.size() == 1 ? "sector" : "sectores", p.codigoTamano);
+                            p.sectores.size() == 1 ? "sector" : "sectores", CodigoMayoritario(p));
   for (const cpm::Sector &sec : p.sectores) {
     s += " " + Formatear("%02X", sec.r);
   }
   return s + "\n";
 }
 
+// The odd sectors of a track, one line for each run of sectors (in stored
+// order) odd alike: "sectores &C1-&C9: ST1=&20 ST2=&20".
 std::string RarezasPista(const cpm::Pista &p, int codigoFormato) {
   std::string s;
-  for (const cpm::Sector &sec : p.sectores) {
-    const RarezasSector r = Rarezas(p, sec, codigoFormato);
-    if (r.Alguna()) {
-      s += "        sector " + Hex2(sec.r) + ":" + TextoRarezas(sec, r) + "\n";
+  const auto &sectores = p.sectores;
+  const auto texto = [&](const cpm::Sector &sec) {
+    return TextoRarezas(sec, Rarezas(p, sec, codigoFormato));
+  };
+  for (std::size_t i = 0; i < sectores.size();) {
+    const cpm::Sector &sec = sectores[i];
+    const std::string r = texto(sec);
+    std::size_t j = i + 1;
+    while (!r.empty() && j < sectores.size() && texto(sectores[j]) == r) {
+      ++j;
     }
+    if (!r.empty()) {
+      s += j > i + 1 ? "        sectores " + Hex2(sec.r) + "-" + Hex2(sectores[j - 1].r)
+                     : "        sector " + Hex2(sec.r);
+      s += ":" + r + "\n";
+    }
+    i = j;
   }
   return s;
 }
@@ -272,16 +321,79 @@ std::string TextoProteccion(const SenalesProteccion &s) {
       razones += (razones.empty() ? "" : ", ") + Plural(static_cast<std::size_t>(n), uno, varios);
     }
   };
-  agregar(s.errores, "sector con bits de error del FDC", "sectores con bits de error del FDC");
-  agregar(s.debiles, "sector débil", "sectores débiles");
-  agregar(s.tamanos, "sector de tamaño distinto del de su código",
-          "sectores de tamaño distinto del de su código");
-  agregar(s.codigos, "sector de código de tamaño distinto del formato",
-          "sectores de código de tamaño distinto del formato");
+  agregar(s.errores, "con bits de error del FDC", "con bits de error del FDC");
+  agregar(s.debiles, "débil", "débiles");
+  agregar(s.tamanos, "con bytes guardados de más o de menos",
+          "con bytes guardados de más o de menos");
+  agregar(s.codigos, "de código de tamaño distinto del formato",
+          "de código de tamaño distinto del formato");
   if (!s.Probable()) {
     return "Protección anticopia: no se ve ninguna señal\n";
   }
-  return "Protección anticopia: probable: " + razones + "\n";
+  return "Protección anticopia: probable; sectores: " + razones + "\n";
+}
+
+// A problem's text with the numbers of its place masked (after "pista",
+// "cara", "sector", "bloque", "entrada"): problems alike but for their place
+// give the same.
+std::string Molde(const std::string &texto) {
+  static constexpr std::array<std::string_view, 5> Lugares = {"pista ", "cara ", "sector ",
+                                                              "bloque ", "entrada "};
+  std::string m;
+  for (std::size_t i = 0; i < texto.size();) {
+    m += texto[i++];
+    const bool lugar = std::any_of(Lugares.begin(), Lugares.end(), [&m](std::string_view l) {
+      return m.size() >= l.size() && m.compare(m.size() - l.size(), l.size(), l) == 0;
+    });
+    if (lugar && i < texto.size() &&
+        (texto[i] == '&' || std::isdigit(static_cast<unsigned char>(texto[i])) != 0)) {
+      ++i;
+      while (i < texto.size() && std::isxdigit(static_cast<unsigned char>(texto[i])) != 0) {
+        ++i;
+      }
+      m += '#';
+    }
+  }
+  return m;
+}
+
+// Where a problem is, as a text can name it; empty when it has no place.
+std::string Donde(const cpm::Lugar &l) {
+  const std::string pista =
+      "la pista " + std::to_string(l.pista) + ", cara " + std::to_string(std::max(l.cara, 0));
+  if (l.sector >= 0 && l.pista >= 0) {
+    return "el sector " + cpm::TextoId(static_cast<std::uint8_t>(l.sector)) + " de " + pista;
+  }
+  if (l.pista >= 0) {
+    return pista;
+  }
+  if (l.bloque >= 0) {
+    return "el bloque " + std::to_string(l.bloque);
+  }
+  return l.entrada >= 0 ? "la entrada " + std::to_string(l.entrada) : "";
+}
+
+// One line per problem, and one for a run of problems alike but for their
+// place: the first, and where the run ends.
+std::string TextoProblemas(const cpm::Problemas &problemas) {
+  std::string s;
+  for (std::size_t i = 0; i < problemas.size();) {
+    const cpm::Problema &p = problemas[i];
+    const std::string molde = Molde(p.texto);
+    std::size_t j = i + 1;
+    while (j < problemas.size() && problemas[j].tipo == p.tipo &&
+           !Donde(problemas[j].lugar).empty() && Molde(problemas[j].texto) == molde) {
+      ++j;
+    }
+    s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto;
+    if (j > i + 1) {
+      s += "; y así hasta " + Donde(problemas[j - 1].lugar) + " (" + std::to_string(j - i) +
+           " en total)";
+    }
+    s += "\n";
+    i = j;
+  }
+  return s;
 }
 
 } // namespace
@@ -345,7 +457,9 @@ std::string TextoInfo(const cpm::Disco &disco) {
   if (disco.formato) {
     const cpm::Formato &f = *disco.formato;
     s += "Formato: " + std::string(f.nombre) + " (" + std::string(f.descripcion) + ")";
-    s += disco.motivoFormato.empty() ? "\n" : ": " + disco.motivoFormato + "\n";
+    // The reason, unless the description already says it.
+    const bool dicho = f.descripcion.find(disco.motivoFormato) != std::string_view::npos;
+    s += dicho ? "\n" : ": " + disco.motivoFormato + "\n";
     s += LineaFormato(f);
   } else {
     s += "Formato: desconocido" +
@@ -355,10 +469,7 @@ std::string TextoInfo(const cpm::Disco &disco) {
   s += TextoPistas(c.pistasLeidas, CodigoFormato(disco));
   s += TextoProteccion(Senales(disco));
   if (!disco.problemas.empty()) {
-    s += "Problemas:\n";
-    for (const cpm::Problema &p : disco.problemas) {
-      s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto + "\n";
-    }
+    s += "Problemas:\n" + TextoProblemas(disco.problemas);
   }
   return s;
 }

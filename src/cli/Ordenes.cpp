@@ -6,6 +6,7 @@
 #include "cli/ListadoBasic.h"
 #include "cli/NombreHost.h"
 #include "cli/VolcadoHex.h"
+#include "cpm/Borrados.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/LecturaArchivo.h"
@@ -130,7 +131,7 @@ namespace {
 // matching nothing is reported only when the whole catalogue was read.
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
-            const std::string &imagen, int &salida) {
+            const std::string &imagen, int &salida, bool borrados = false) {
   const bool entero = CatalogoIncompleto(disco).empty();
   std::vector<const cpm::Archivo *> elegidos;
   std::set<const cpm::Archivo *> vistos;
@@ -142,9 +143,11 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
       salida = kSalidaUso;
       return std::nullopt;
     }
-    const auto encontrados = cpm::Buscar(disco, *patron);
+    const auto encontrados =
+        cpm::Buscar(borrados ? disco.catalogo.archivosBorrados : disco.catalogo.archivos, *patron);
     if (encontrados.empty() && entero) {
-      AvisarError(imagen, "ningún archivo coincide con " + texto);
+      AvisarError(imagen, std::string(borrados ? "ningún archivo borrado" : "ningún archivo") +
+                              " coincide con " + texto);
       salida = kSalidaFallo;
     }
     for (const cpm::Archivo *a : encontrados) {
@@ -197,6 +200,15 @@ NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta
   return r;
 }
 
+// A deleted file comes back only while no live file holds its blocks.
+bool Recuperable(const cpm::Disco &disco, const cpm::Archivo &a, const OrdenGet &orden) {
+  const std::string motivo = orden.borrados ? cpm::MotivoIrrecuperable(disco, a) : "";
+  if (!motivo.empty()) {
+    AvisarError(orden.imagen, "no se recupera el borrado " + a.NombreCompleto() + ": " + motivo);
+  }
+  return motivo.empty();
+}
+
 std::string PrimerProblema(const cpm::Extraido &e) {
   return e.problemas.empty() ? "no se puede leer entero" : TrasDosPuntos(e.problemas.front().texto);
 }
@@ -209,7 +221,8 @@ int EjecutarGet(const OrdenGet &orden) {
   if (!CatalogoLegible(imagen, salida)) {
     return salida;
   }
-  const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida);
+  const auto elegidos =
+      Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida, orden.borrados);
   if (!elegidos) {
     return salida;
   }
@@ -229,6 +242,10 @@ int EjecutarGet(const OrdenGet &orden) {
   }
   std::set<std::string> deEstaVez;
   for (const cpm::Archivo *a : *elegidos) {
+    if (!Recuperable(imagen.Disco(), *a, orden)) {
+      salida = kSalidaFallo;
+      continue;
+    }
     const NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
     const std::string &nombre = elegido.nombre;
     const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));

@@ -32,6 +32,7 @@ struct OrdenGet {
   std::string formato;
   bool crudo = false;
   bool forzar = false;
+  bool borrados = false; // among the deleted files, when their blocks are still free
 };
 int EjecutarGet(const OrdenGet &orden);
 

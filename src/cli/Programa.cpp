@@ -114,6 +114,8 @@ Ejecucion PrepararGet(CLI::App &sub) {
       ->type_name("DESTINO");
   sub.add_flag("--raw", orden->crudo, "Bytes tal cual, con la cabecera AMSDOS");
   sub.add_flag("--force", orden->forzar, "Reemplaza los archivos que ya existan");
+  sub.add_flag("--borrados", orden->borrados,
+               "Recupera archivos borrados cuyos bloques no ha ocupado otro archivo");
   OpcionFormato(sub, orden->formato);
   return [orden] { return FormatoConocido(orden->formato) ? EjecutarGet(*orden) : kSalidaUso; };
 }

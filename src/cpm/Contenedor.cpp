@@ -97,27 +97,27 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
     };
     if (s.copias > 1) {
       Anotar(d, TipoProblema::SectorDebil,
-             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) + " tiene " +
+             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) + " tiene " +
                  std::to_string(s.copias) + " copias; se usa la primera",
              lugar());
     }
     if (s.datos.size() < std::min(copia, nominal)) {
       Anotar(d, TipoProblema::SectorCorto,
-             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) +
+             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) +
                  " está cortado por el final de la pista o del archivo",
              lugar());
     }
     if ((s.st1 & ErrorDatos) != 0 || (s.st2 & ErrorDatos) != 0) {
       Anotar(d, TipoProblema::SectorError,
-             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) +
+             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) +
                  " se leyó con error de datos al hacer la imagen",
              lugar());
     }
     const std::uint64_t bit = std::uint64_t{1} << (s.r % 64);
     if ((vistos[s.r / 64] & bit) != 0) {
       Anotar(d, TipoProblema::SectorRepetido,
-             "El sector " + std::to_string(s.r) + " aparece dos veces en la " +
-                 En(p.pista, p.cara) + "; se usa el primero",
+             "El sector " + TextoId(s.r) + " aparece dos veces en la " + En(p.pista, p.cara) +
+                 "; se usa el primero",
              lugar());
     }
     vistos[s.r / 64] |= bit;

@@ -64,8 +64,12 @@ std::optional<Catalogo> LeerNombres(std::span<const std::uint8_t> principio,
 }
 
 std::vector<const Archivo *> Buscar(const Disco &disco, const Patron &patron) {
+  return Buscar(disco.catalogo.archivos, patron);
+}
+
+std::vector<const Archivo *> Buscar(const std::vector<Archivo> &archivos, const Patron &patron) {
   std::vector<const Archivo *> encontrados;
-  for (const Archivo &a : disco.catalogo.archivos) {
+  for (const Archivo &a : archivos) {
     if (Coincide(patron, a)) {
       encontrados.push_back(&a);
     }

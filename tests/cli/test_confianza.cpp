@@ -52,8 +52,8 @@ TEST_F(CliCatalogoIncompleto, CadaOrdenLoDiceYTerminaEnUno) {
   };
   const std::string o = dir.Archivo("fuera");
   const std::string faltaC1 =
-      "catálogo incompleto: tiene el código de tamaño 3 el sector 193 de la pista 0, cara 0";
-  const std::string faltaC3 = "catálogo incompleto: falta el sector 195 de la pista 0, cara 0";
+      "catálogo incompleto: tiene el código de tamaño 3 el sector &C1 de la pista 0, cara 0";
+  const std::string faltaC3 = "catálogo incompleto: falta el sector &C3 de la pista 0, cara 0";
   for (const Caso &c : std::vector<Caso>{
            {"ls", {"ls", sinNada}, sinNada, faltaC1, faltaC1 + "\n0 archivos,"},
            {"lsMedio", {"ls", medio}, medio, faltaC3, "JUEGO   .BAS    2K\n" + faltaC3},
@@ -65,7 +65,7 @@ TEST_F(CliCatalogoIncompleto, CadaOrdenLoDiceYTerminaEnUno) {
            {"formatoForzado",
             {"ls", "--formato", "data", sistema},
             sistema,
-            "catálogo incompleto: falta el sector 193 de la pista 0, cara 0"},
+            "catálogo incompleto: falta el sector &C1 de la pista 0, cara 0"},
            {"find", {"find", "*", dir.Archivo("sin_nada")}, sinNada, faltaC1},
        }) {
     SCOPED_TRACE(c.nombre);

@@ -15,6 +15,11 @@ using Generador::Fichero;
 using Generador::ImagenDsk;
 using nlohmann::json;
 
+std::string Formatear10(std::size_t n) {
+  std::string s = std::to_string(n);
+  return std::string(10 - std::min<std::size_t>(s.size(), 10), ' ') + s;
+}
+
 // One disk with what `ls`, `get` and `cat` must tell apart: AMSDOS files
 // (BASIC, binary), a plain text, a read-only and a system file, a file of
 // three extents, the same name under user 3, a deleted entry and catalogue art.
@@ -62,22 +67,35 @@ TEST_F(Cli, LsComoCat) {
             }));
   const Resultado todos = EjecutarCli({"ls", "-a", "--borrados", imagen});
   EXPECT_NE(todos.salida.find(" 0:OCULTO  .SYS    1K\n"), std::string::npos) << todos.salida;
-  EXPECT_NE(todos.salida.find("Borradas:\n  VIEJO.TXT\n"), std::string::npos) << todos.salida;
+  EXPECT_NE(todos.salida.find("Archivos borrados:\nVIEJO   .TXT    1K\n"), std::string::npos)
+      << todos.salida;
   EXPECT_NE(todos.salida.find("6 archivos, 130K libres, 1 entrada borrada, 1 entrada rara\n"),
             std::string::npos)
       << todos.salida;
 }
 
+// One size to trust: ls -l, find and get give a file the same byte count,
+// beside the KB CAT counts.
 TEST_F(Cli, LsLargo) {
   const Resultado r = EjecutarCli({"ls", "-l", imagen});
   EXPECT_EQ(r.codigo, 0) << r.errores;
   const auto lineas = Lineas(r.salida);
   ASSERT_EQ(lineas.size(), 7U) << r.salida;
-  EXPECT_EQ(lineas[1], "  0 CODE    .BIN sí  -  -       3200  binario          &4000   &4010");
-  EXPECT_EQ(lineas[2], "  3 CODE    .BIN  -  -  -        256");
-  EXPECT_EQ(lineas[3].substr(0, 36),
-            "  0 DEMO    .BAS  -  -  -        " + std::to_string((basic.size() + 127) / 128 * 128));
+  EXPECT_EQ(lineas[0], "Usu Nombre       R/O SYS ARC Disco       Bytes  Tipo             Carga  "
+                       " Entrada");
+  EXPECT_EQ(lineas[1],
+            "  0 CODE    .BIN sí  -  -      4K       3000  binario          &4000   &4010");
+  EXPECT_EQ(lineas[2], "  3 CODE    .BIN  -  -  -      1K        256");
+  EXPECT_EQ(lineas[3].substr(0, 44),
+            "  0 DEMO    .BAS  -  -  -      1K " + Formatear10(BytesProgramaCompleto().size()));
   EXPECT_NE(lineas[3].find("BASIC            &0170   &0000"), std::string::npos) << lineas[3];
+  EXPECT_EQ(lineas[4], "  0 GRANDE  .DAT  -  -  -     40K      40960");
+
+  const Resultado f = EjecutarCli({"find", "*.BIN", dir.Ruta().string()});
+  EXPECT_EQ(Lineas(f.salida), (std::vector<std::string>{imagen + "\t0\tCODE.BIN\t3000",
+                                                        imagen + "\t3\tCODE.BIN\t256"}));
+  const Resultado g = EjecutarCli({"get", imagen, "0:CODE.BIN", "-o", dir.Archivo("fuera")});
+  EXPECT_NE(g.salida.find("(3000 bytes)"), std::string::npos) << g.salida;
 }
 
 TEST_F(Cli, LsJson) {
@@ -383,6 +401,71 @@ TEST(CliAyuda, AyudaYVersion) {
   EXPECT_EQ(EjecutarCli({"--version", "ls"}).salida, r.salida); // the same through the parser
 }
 
+// get --borrados brings a deleted file back while its blocks are free, and
+// refuses, saying why, once a live file has taken one.
+TEST(CliBorrados, GetRecuperaSiNadieTomoSusBloques) {
+  CarpetaTemporal dir;
+  const auto archivo = [](std::uint8_t usuario, const char *nombre, std::vector<std::uint8_t> v) {
+    Generador::ArchivoCpm a;
+    a.usuario = usuario;
+    a.nombre = nombre;
+    a.ext = "BIN";
+    a.datos = std::move(v);
+    return a;
+  };
+  const auto viejo = ConCabecera("VIEJO   BIN", 2, 0x4000, 0, Patron(2500, 5));
+  Generador::DiscoCpm d(Generador::GeometriaData());
+  d.Agregar(archivo(0xE5, "VIEJO", viejo)).Agregar(archivo(0xE5, "PISADO", Patron(2000, 6)));
+  d.Agregar(archivo(0, "NUEVO", Patron(100, 7)), {d.UltimosBloques().front()});
+  const std::string imagen = dir.Archivo("borrados.dsk");
+  Escribir(imagen, d.Bytes());
+
+  const Resultado ls = EjecutarCli({"ls", "-l", "--borrados", imagen});
+  EXPECT_EQ(ls.codigo, 0) << ls.errores;
+  EXPECT_NE(ls.salida.find("Archivos borrados:\n"
+                           "  - PISADO  .BIN  -  -  -      2K       2048  (no recuperable: su "
+                           "bloque 5 es ahora de 0:NUEVO.BIN)\n"
+                           "  - VIEJO   .BIN  -  -  -      3K       2500  binario"),
+            std::string::npos)
+      << ls.salida;
+
+  const std::string destino = dir.Archivo("fuera");
+  Resultado r = EjecutarCli({"get", "--borrados", imagen, "VIEJO.BIN", "-o", destino});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Leer(destino + "/VIEJO.BIN"), Patron(2500, 5));
+  r = EjecutarCli({"get", "--borrados", imagen, "PISADO.BIN", "-o", destino});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_EQ(r.errores, "alcove-cli: " + imagen +
+                           ": no se recupera el borrado PISADO.BIN: su bloque 5 es ahora de "
+                           "0:NUEVO.BIN\n");
+  EXPECT_FALSE(std::filesystem::exists(destino + "/PISADO.BIN"));
+  // Without --borrados only live files are looked at.
+  r = EjecutarCli({"get", imagen, "VIEJO.BIN", "-o", destino});
+  EXPECT_EQ(r.codigo, 1);
+}
+
+// A 42-track DATA disk with a file on tracks 40 and 41: get writes it whole
+// and succeeds; info notes where its blocks lie.
+TEST(CliTrasElFinal, GetLoEscribeEntero) {
+  CarpetaTemporal dir;
+  Generador::ArchivoCpm lejos;
+  lejos.nombre = "LEJOS";
+  lejos.ext = "BIN";
+  lejos.datos = Patron(9 * 1024, 8);
+  Generador::DiscoCpm d(Generador::GeometriaData(), Generador::Disposicion::Estandar, 42);
+  d.Agregar(lejos, {180, 181, 182, 183, 184, 185, 186, 187, 188});
+  const std::string imagen = dir.Archivo("42.dsk");
+  Escribir(imagen, d.Bytes());
+  const Resultado r = EjecutarCli({"get", imagen, "LEJOS.BIN", "-o", dir.Archivo("fuera")});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Leer(dir.Archivo("fuera") + "/LEJOS.BIN"), lejos.datos);
+  EXPECT_NE(EjecutarCli({"info", imagen})
+                .salida.find("bloque-tras-el-final: 9 bloques de LEJOS.BIN, desde el 180, están "
+                             "tras el último del formato (179), desde la pista 40, que la imagen "
+                             "tiene; se leen, como en un CPC\n"),
+            std::string::npos);
+}
+
 // A tree of images, some broken, searched with one and with two threads.
 TEST(CliFind, ArbolConImagenesRotas) {
   CarpetaTemporal dir;
@@ -449,8 +532,8 @@ TEST(CliInfo, CodigoDeTamanoDistintoEnTextoYJson) {
   EXPECT_NE(r.salida.find("sector &C4: 512 bytes guardados de 1024 N=3 distinto del formato\n"),
             std::string::npos)
       << r.salida;
-  EXPECT_NE(r.salida.find("Protección anticopia: probable: 1 sector de tamaño distinto del de su "
-                          "código, 1 sector de código de tamaño distinto del formato\n"),
+  EXPECT_NE(r.salida.find("Protección anticopia: probable; sectores: 1 con bytes guardados de más "
+                          "o de menos, 1 de código de tamaño distinto del formato\n"),
             std::string::npos)
       << r.salida;
   const json j = json::parse(EjecutarCli({"info", "--json", dir.Archivo("n3.dsk")}).salida);
@@ -553,8 +636,8 @@ TEST(CliDiscosReales, IntercaladoSistemaYProtegido) {
       << r.salida;
   EXPECT_NE(r.salida.find("sector &C3: débil (3 copias)\n"), std::string::npos) << r.salida;
   EXPECT_NE(r.salida.find("sector &C5: ST1=&20 ST2=&20"), std::string::npos) << r.salida;
-  EXPECT_NE(r.salida.find("Protección anticopia: probable: 1 sector con bits de error del "
-                          "FDC, 1 sector débil\n"),
+  EXPECT_NE(r.salida.find("Protección anticopia: probable; sectores: 1 con bits de error del "
+                          "FDC, 1 débil\n"),
             std::string::npos)
       << r.salida;
   const json j2 = json::parse(EjecutarCli({"info", "--json", dir.Archivo("protegido.dsk")}).salida);

@@ -89,7 +89,7 @@ alcove-cli --v|--version
 alcove-cli ls --b|--borrados 
 alcove-cli -|--help --version -h 
 alcove-cli info -|--formato --help --json -h 
-alcove-cli get -|--force --formato --help --raw -h -o 
+alcove-cli get -|--borrados --force --formato --help --raw -h -o 
 alcove-cli dump -|--help -h 
 alcove-cli find --j|--json 
 alcove-cli ls |carpeta dos.DSK uno.dsk 

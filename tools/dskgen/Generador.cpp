@@ -499,7 +499,26 @@ DiscoCpm &DiscoCpm::FijarEntrada(int ranura, const Entrada &entrada) {
   return *this;
 }
 
-DiscoCpm &DiscoCpm::Agregar(const ArchivoCpm &archivo) {
+int DiscoCpm::SiguienteBloque(const std::vector<int> &elegidos) {
+  if (ultimos_.size() < elegidos.size()) {
+    const int n = elegidos[ultimos_.size()];
+    if (n >= 0 && n < Bloques()) {
+      bloqueUsado_[static_cast<std::size_t>(n)] = true;
+    }
+    return n;
+  }
+  if (!elegidos.empty()) {
+    throw std::length_error("faltan bloques elegidos");
+  }
+  const auto libre = std::find(bloqueUsado_.begin(), bloqueUsado_.end(), false);
+  if (libre == bloqueUsado_.end()) {
+    throw std::length_error("disco lleno");
+  }
+  *libre = true;
+  return static_cast<int>(libre - bloqueUsado_.begin());
+}
+
+DiscoCpm &DiscoCpm::Agregar(const ArchivoCpm &archivo, const std::vector<int> &bloques) {
   const auto bloque = static_cast<std::size_t>(g_.tamanoBloque);
   const std::size_t punteros = Bloques16() ? 8 : 16;
   const std::size_t porEntrada = punteros * bloque;
@@ -527,12 +546,7 @@ DiscoCpm &DiscoCpm::Agregar(const ArchivoCpm &archivo) {
       e[13] = static_cast<std::uint8_t>(archivo.bytesUltimo);
     }
     for (std::size_t b = 0; b * bloque < bytes; ++b) {
-      const auto libre = std::find(bloqueUsado_.begin(), bloqueUsado_.end(), false);
-      if (libre == bloqueUsado_.end()) {
-        throw std::length_error("disco lleno");
-      }
-      *libre = true;
-      const int n = static_cast<int>(libre - bloqueUsado_.begin());
+      const int n = SiguienteBloque(bloques);
       ultimos_.push_back(n);
       if (Bloques16()) {
         e[16 + 2 * b] = static_cast<std::uint8_t>(n & 0xFF);

@@ -48,6 +48,7 @@ std::optional<Catalogo> LeerNombres(std::span<const std::uint8_t> principio,
 
 // The files matching a pattern, in catalogue order (user, then name).
 std::vector<const Archivo *> Buscar(const Disco &disco, const Patron &patron);
+std::vector<const Archivo *> Buscar(const std::vector<Archivo> &archivos, const Patron &patron);
 // Extracts one file of the disk; a disk without a format gives nothing and a problem.
 Extraido ExtraerArchivo(const Disco &disco, const Archivo &archivo, ModoExtraccion modo);
 
