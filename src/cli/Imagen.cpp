@@ -25,7 +25,16 @@ void AvisarError(std::string_view que, std::string_view mensaje) {
 void EscribirSalida(std::string_view texto) { std::fwrite(texto.data(), 1, texto.size(), stdout); }
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
-  const std::int16_t error = Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_);
+  Leer(Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_), formato);
+}
+
+Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato,
+                       Plataforma::HuellaArchivo &huella)
+    : ruta_(std::move(ruta)) {
+  Leer(Plataforma::LeerParaReemplazar(ruta_, cpm::TamanoMaximoArchivo, bytes_, huella), formato);
+}
+
+void Cls_Imagen::Leer(std::int16_t error, const std::string &formato) {
   if (error != Errores::Ninguno) {
     errorPistas_ = error == Errores::ArgumentoNoValido
                        ? "demasiado grande para ser una imagen de disco"

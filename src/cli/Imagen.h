@@ -1,8 +1,10 @@
 #pragma once
 
 #include "cpm/Disco.h"
+#include "platform/ReemplazoSeguro.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,17 +26,23 @@ void EscribirSalida(std::string_view texto);
 class Cls_Imagen {
 public:
   Cls_Imagen(std::string ruta, const std::string &formato);
+  // The same, saying in `huella` what the file was, so that a change is written
+  // back only over the very bytes read.
+  Cls_Imagen(std::string ruta, const std::string &formato, Plataforma::HuellaArchivo &huella);
   Cls_Imagen(const Cls_Imagen &) = delete;
   Cls_Imagen &operator=(const Cls_Imagen &) = delete;
 
   [[nodiscard]] const std::string &Ruta() const { return ruta_; }
   [[nodiscard]] const cpm::Disco &Disco() const { return disco_; }
+  [[nodiscard]] std::span<const std::uint8_t> Bytes() const { return bytes_; }
   // Empty when the tracks could be read; otherwise why not, in Spanish.
   [[nodiscard]] const std::string &ErrorPistas() const { return errorPistas_; }
   // Empty when the catalogue could be read; otherwise why not.
   [[nodiscard]] std::string ErrorCatalogo() const;
 
 private:
+  void Leer(std::int16_t error, const std::string &formato);
+
   std::string ruta_;
   std::vector<std::uint8_t> bytes_;
   cpm::Disco disco_;

@@ -109,10 +109,6 @@ int EjecutarLs(const OrdenLs &orden) {
   return salida;
 }
 
-namespace {
-
-// The files matching any of the patterns, each once, in catalogue order;
-// nothing (with the error reported) when a pattern is malformed.
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
             const std::string &imagen, int &salida) {
@@ -140,18 +136,19 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
   return elegidos;
 }
 
-// "file" mode needs a valid header; a file without one is its own content.
-cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
-  return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
-}
-
-// Says on stderr why the image's catalogue cannot be read, if it cannot.
 bool CatalogoLegible(const Cls_Imagen &imagen) {
   const std::string error = imagen.ErrorCatalogo();
   if (!error.empty()) {
     AvisarError(imagen.Ruta(), error);
   }
   return error.empty();
+}
+
+namespace {
+
+// "file" mode needs a valid header; a file without one is its own content.
+cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
+  return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
 }
 
 std::string PrimerProblema(const cpm::Extraido &e) {

@@ -2,6 +2,7 @@
 
 #include "cli/Listado.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,18 @@ struct OrdenFind {
   bool json = false;
 };
 int EjecutarFind(const OrdenFind &orden);
+
+class Cls_Imagen;
+
+// Says on stderr why the image's catalogue cannot be read, if it cannot.
+bool CatalogoLegible(const Cls_Imagen &imagen);
+
+// The files matching any of the patterns, each once, in catalogue order. A
+// pattern matching nothing is reported and sets `salida` to 1; a malformed one
+// is reported, sets it to 2 and gives nothing.
+std::optional<std::vector<const cpm::Archivo *>>
+Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
+            const std::string &imagen, int &salida);
 
 // A number written as "&C1", "#C1", "0xC1", "C1h" or decimal; -1 when it is none.
 int LeerNumero(const std::string &texto);

@@ -2,6 +2,7 @@
 
 #include "cli/Imagen.h"
 #include "cli/Ordenes.h"
+#include "cli/OrdenesEscritura.h"
 #include "cpm/Formatos.h"
 
 #include <CLI/CLI.hpp>
@@ -57,7 +58,7 @@ std::string Conocidos() {
   return s;
 }
 
-constexpr std::string_view kOrdenes = "info, ls, get, cat, dump, find";
+constexpr std::string_view kOrdenes = "info, ls, get, cat, dump, find, new, put, rm, ren, attr";
 
 // What CLI11 names in its English texts: "X is required", "...: X Y".
 std::string TrasDosPuntos(const std::string &texto) {
@@ -83,6 +84,13 @@ std::string TextoErrorUso(const CLI::ParseError &e, const char *primero) {
   }
   if (dynamic_cast<const CLI::ExtrasError *>(&e) != nullptr) {
     return "argumentos de más: " + TrasDosPuntos(que);
+  }
+  if (dynamic_cast<const CLI::ExcludesError *>(&e) != nullptr) {
+    const auto excluye = que.find(" excludes ");
+    if (excluye != std::string::npos) {
+      return que.substr(0, excluye) + " y " + que.substr(excluye + 10) +
+             " no pueden ir juntas; pruebe --help";
+    }
   }
   if (dynamic_cast<const CLI::ConversionError *>(&e) != nullptr ||
       dynamic_cast<const CLI::ValidationError *>(&e) != nullptr) {
@@ -177,6 +185,9 @@ int Principal(int argc, char **argv) {
       ->check(CLI::PositiveNumber);
   cFind->add_flag("--json", find.json, "Salida en JSON");
 
+  OrdenesEscritura escritura;
+  RegistrarOrdenesEscritura(app, Orden, escritura);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &e) {
@@ -205,6 +216,8 @@ int Principal(int argc, char **argv) {
     return EjecutarCat(cat);
   if (cDump->parsed())
     return LeerPistaYCara(pista, cara, dump) ? EjecutarDump(dump) : kSalidaUso;
+  if (const auto salida = EjecutarOrdenEscritura(escritura))
+    return *salida;
   return EjecutarFind(find);
 }
 
