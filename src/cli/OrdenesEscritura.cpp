@@ -330,9 +330,9 @@ void RegistrarOrdenesEscritura(CLI::App &app, CrearOrden crear, OrdenesEscritura
   cNew->add_option("--pistas", o.nuevo.pistas, "Pistas por cara (por omisión, las del formato)")
       ->type_name("N")
       ->check(CLI::PositiveNumber);
-  cNew->add_option("--caras", o.nuevo.caras, "Caras: 1 o 2")
-      ->type_name("1|2")
-      ->check(CLI::Range(1, 2));
+  cNew->add_option("--caras", o.nuevo.caras, "Caras: 1 o 2 (por omisión, las del formato)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 2).description(""));
   cNew->add_flag("--extendida", o.nuevo.extendida, "Disposición EXTENDED CPC DSK");
   cNew->add_flag("--force", o.nuevo.forzar, "Reemplaza la imagen si ya existe");
   o.parsers.emplace_back(cNew, [](const OrdenesEscritura &e) { return EjecutarNew(e.nuevo); });
@@ -342,7 +342,7 @@ void RegistrarOrdenesEscritura(CLI::App &app, CrearOrden crear, OrdenesEscritura
   cPut->add_option("ARCHIVO", o.put.archivos, "Archivos que poner")->required()->type_name("");
   cPut->add_option("--usuario", o.put.usuario, "Usuario CP/M (de 0 a 15; por omisión, 0)")
       ->type_name("N")
-      ->check(CLI::Range(0, 15));
+      ->check(CLI::Range(0, 15).description(""));
   cPut->add_option("--nombre", o.put.nombre, "Nombre en el disco (con un solo archivo)")
       ->type_name("NOMBRE.EXT");
   cPut->add_option("--tipo", o.put.tipo,

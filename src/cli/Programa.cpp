@@ -117,8 +117,8 @@ bool LeerPistaYCara(const std::string &pista, const std::string &cara, OrdenDump
 } // namespace
 
 int Principal(int argc, char **argv) {
-  CLI::App app{"Mira dentro de imágenes de disco del Amstrad CPC (*.dsk): lista, extrae y "
-               "busca archivos con una lectura exacta del disco.",
+  CLI::App app{"Mira dentro de imágenes de disco del Amstrad CPC (*.dsk): lista, extrae, "
+               "busca y escribe archivos con una lectura exacta del disco.",
                "alcove-cli"};
   EnEspanol(app);
   app.set_version_flag("--version", kVersion, "Muestra la versión y termina");
