@@ -85,11 +85,11 @@ std::optional<NombreCpm> ValidarNombre(std::string_view texto, std::uint8_t usua
   std::string_view resto = texto;
   if (const auto dos = resto.find(':'); dos != std::string_view::npos) {
     const auto u = Usuario(resto.substr(0, dos));
-    if (!u) {
-      porQue = "el usuario no es un número de 0 a 15";
-    }
-    r.usuario = u.value_or(0);
+    r.usuario = u.value_or(0xFF);
     resto.remove_prefix(dos + 1);
+  }
+  if (r.usuario > MaxUsuario) {
+    porQue = "el usuario no es un número de 0 a 15";
   }
   const auto punto = resto.find('.');
   const std::string_view nombre = resto.substr(0, punto);
