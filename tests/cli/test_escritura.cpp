@@ -283,6 +283,51 @@ TEST_F(Escritura, RechazosNoTocanLaImagen) {
   }
 }
 
+// Disks that cannot be read cleanly are never written, whatever the command.
+TEST(EscrituraDanados, NoSeEscriben) {
+  CarpetaTemporal dir;
+  const auto archivo =
+      Generador::ArchivoCpm{0, "JUEGO", "BIN", false, false, false, Patron(3000, 1), {}, 0};
+  Generador::DiscoCpm sinCatalogo(Generador::GeometriaData());
+  sinCatalogo.Agregar(archivo).QuitarSector(0, 0, 0xC2);
+  Generador::DiscoCpm compartido(Generador::GeometriaData());
+  compartido.Agregar(archivo);
+  auto otro = Generador::CrearEntrada(0, "OTRO    BIN", 8);
+  otro[16] = static_cast<std::uint8_t>(compartido.UltimosBloques().front()); // JUEGO's block
+  compartido.FijarEntrada(5, otro);
+  Generador::Geometria rara = Generador::GeometriaData();
+  rara.primerSector = 0x11;
+  Generador::DiscoCpm desconocido(rara);
+  desconocido.Agregar(archivo);
+  const std::string host = dir.Archivo("nuevo.bin");
+  Escribir(host, Patron(100, 2));
+  struct Caso {
+    std::string nombre;
+    std::vector<std::uint8_t> bytes;
+    std::string porque;
+  };
+  for (const auto &[nombre, bytes, porque] :
+       std::vector<Caso>{{"sin-catalogo.dsk", sinCatalogo.Bytes(), "catálogo"},
+                         {"compartido.dsk", compartido.Bytes(), "bloque 2"},
+                         {"desconocido.dsk", desconocido.Bytes(), "formato desconocido"}}) {
+    const std::string imagen = dir.Archivo(nombre);
+    Escribir(imagen, bytes);
+    for (const auto &args :
+         std::vector<std::vector<std::string>>{{"put", imagen, host},
+                                               {"rm", imagen, "JUEGO.BIN"},
+                                               {"ren", imagen, "JUEGO.BIN", "OTRO.BAS"},
+                                               {"attr", imagen, "JUEGO.BIN", "--ro"}}) {
+      SCOPED_TRACE(nombre + " " + args[0]);
+      const Resultado r = EjecutarCli(args);
+      EXPECT_EQ(r.codigo, 1);
+      EXPECT_EQ(Lineas(r.errores).size(), 1U) << r.errores;
+      EXPECT_NE(r.errores.find(imagen + ": "), std::string::npos) << r.errores;
+      EXPECT_NE(r.errores.find(porque), std::string::npos) << r.errores;
+      EXPECT_EQ(Leer(imagen), bytes);
+    }
+  }
+}
+
 TEST_F(Escritura, RmRenAttrIdaYVuelta) {
   Resultado r = EjecutarCli({"rm", imagen, "NOTAS.TXT", "FIJO.BIN", "--force"});
   ASSERT_EQ(r.codigo, 0) << r.errores;
