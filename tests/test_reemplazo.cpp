@@ -60,6 +60,18 @@ TEST_F(Reemplazo, ConservaPermisosYEnlaces) {
   EXPECT_EQ(Leer(ruta), nuevo);
   EXPECT_EQ(fs::status(ruta).permissions(), fs::perms(0640));
   EXPECT_EQ(Nombres(dir.Ruta()), std::set<std::string>{"disco.dsk"});
+  if (EsRoot()) {
+    // Root writing another user's image leaves it theirs.
+    ASSERT_EQ(::chown(ruta.c_str(), 1234, 5678), 0);
+    std::vector<std::uint8_t> leido;
+    ASSERT_EQ(P::LeerParaReemplazar(ruta, 1 << 20, leido, huella), Errores::Ninguno);
+    EXPECT_EQ(P::ReemplazarArchivo(ruta, huella, viejo).error, Errores::Ninguno);
+    struct stat st {};
+    ::stat(ruta.c_str(), &st);
+    EXPECT_EQ(st.st_uid, 1234U);
+    EXPECT_EQ(st.st_gid, 5678U);
+    EXPECT_EQ(Leer(ruta), viejo);
+  }
 
   // Through a link in another folder: the file it points to is replaced, in
   // its own folder, and the link is still a link.
@@ -69,11 +81,12 @@ TEST_F(Reemplazo, ConservaPermisosYEnlaces) {
   ::chmod(ruta.c_str(), 0604);
   std::vector<std::uint8_t> leido;
   ASSERT_EQ(P::LeerParaReemplazar(enlace, 1 << 20, leido, huella), Errores::Ninguno);
-  EXPECT_EQ(leido, nuevo);
-  EXPECT_EQ(P::ReemplazarArchivo(enlace, huella, viejo).error, Errores::Ninguno);
+  EXPECT_EQ(leido, Leer(ruta));
+  const auto tercero = Relleno(7000, 3);
+  EXPECT_EQ(P::ReemplazarArchivo(enlace, huella, tercero).error, Errores::Ninguno);
   EXPECT_TRUE(fs::is_symlink(enlace));
   EXPECT_EQ(fs::read_symlink(enlace), ruta);
-  EXPECT_EQ(Leer(ruta), viejo);
+  EXPECT_EQ(Leer(ruta), tercero);
   EXPECT_EQ(fs::status(ruta).permissions(), fs::perms(0604));
   EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "otra"}));
   EXPECT_EQ(Nombres(dir.Ruta() / "otra"), std::set<std::string>{"enlace.dsk"});

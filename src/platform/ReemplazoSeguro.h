@@ -41,7 +41,9 @@ struct Reemplazo {
 };
 
 // Replaces the file `ruta` names, read as `leida`, by `bytes`. On any failure
-// or refusal the file is left as it was and no temporary file remains.
+// or refusal the file is left as it was and no temporary file remains. The last
+// check comes just before the rename: a change made in between, a few
+// microseconds, cannot be seen.
 Reemplazo ReemplazarArchivo(const std::string &ruta, const HuellaArchivo &leida,
                             std::span<const std::uint8_t> bytes);
 

@@ -122,12 +122,16 @@ struct Permisos {
 
 // Fills the file, gives it the old file's permissions and flushes it; 0 or errno.
 int Llenar(int fd, std::span<const std::uint8_t> bytes, const std::optional<Permisos> &permisos) {
-  if (permisos) {
-    // Only root can give a file away; anyone else keeps it as theirs.
-    if (::geteuid() == 0 && ::fchown(fd, permisos->usuario, permisos->grupo) != 0) {
-      return errno;
+  struct stat st {};
+  if (permisos && ::fstat(fd, &st) == 0) {
+    // Only root can give a file away, and only where the file system keeps
+    // owners: elsewhere the new file is as much the user's as the old one was.
+    if ((st.st_uid != permisos->usuario || st.st_gid != permisos->grupo) && ::geteuid() == 0) {
+      [[maybe_unused]] const int ignorado = ::fchown(fd, permisos->usuario, permisos->grupo);
     }
-    if (::fchmod(fd, permisos->modo & 07777) != 0) {
+    // Asked only when they differ: FAT file systems refuse modes they cannot keep.
+    if ((st.st_mode & 07777) != (permisos->modo & 07777) &&
+        ::fchmod(fd, permisos->modo & 07777) != 0) {
       return errno;
     }
   }
