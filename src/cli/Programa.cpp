@@ -86,9 +86,10 @@ std::string TextoErrorUso(const CLI::ParseError &e, const char *primero) {
     return "argumentos de más: " + TrasDosPuntos(que);
   }
   if (dynamic_cast<const CLI::ExcludesError *>(&e) != nullptr) {
-    const auto excluye = que.find(" excludes ");
-    if (excluye != std::string::npos) {
-      return que.substr(0, excluye) + " y " + que.substr(excluye + 10) +
+    constexpr std::string_view excluye = " excludes "; // "--ro excludes --rw"
+    const auto donde = que.find(excluye);
+    if (donde != std::string::npos) {
+      return que.substr(0, donde) + " y " + que.substr(donde + excluye.size()) +
              " no pueden ir juntas; pruebe --help";
     }
   }

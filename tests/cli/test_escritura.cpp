@@ -266,7 +266,7 @@ TEST_F(Escritura, RechazosNoTocanLaImagen) {
            {{"ren", imagen, "CODE.BIN", "OTRO.BIN"}, 1, "3:CODE.BIN"}, // two users
            {{"ren", imagen, "*.TXT", "OTRO.TXT"}, 2, "*.TXT"},
            {{"attr", imagen, "NOTAS.TXT"}, 2, "--ro"},
-           {{"attr", imagen, "NOTAS.TXT", "--ro", "--rw"}, 2, "--r"},
+           {{"attr", imagen, "NOTAS.TXT", "--ro", "--rw"}, 2, "no pueden ir juntas"},
            {{"attr", imagen, "NADA.TXT", "--ro"}, 1, "NADA.TXT"},
            {{"put", dir.Archivo("falta.dsk"), pequeno}, 1, "falta.dsk"},
            {{"rm", pequeno, "X"}, 1, pequeno},
