@@ -361,6 +361,28 @@ void EscribirBloque(std::vector<std::uint8_t> &imagen, const Vista &v, int b,
   }
 }
 
+// A file's data into its blocks and its entries into the catalogue's slots.
+void EscribirArchivo(std::vector<std::uint8_t> &bytes, const Vista &v, const ArchivoNuevo &a,
+                     const Reparto &r, std::span<const int> bloques,
+                     std::span<const std::size_t> ranuras, std::vector<Entrada> &entradas) {
+  const auto tamanoBloque = static_cast<std::size_t>(v.f.tamanoBloque);
+  // The last record padded with ^Z, as CP/M text ends.
+  std::vector<std::uint8_t> datos(a.contenido.begin(), a.contenido.end());
+  datos.resize((datos.size() + TamanoRegistro - 1) / TamanoRegistro * TamanoRegistro, FinTexto);
+  const std::span<const std::uint8_t> todo(datos);
+  for (std::size_t j = 0; j < bloques.size(); ++j) {
+    const std::size_t desde = j * tamanoBloque;
+    EscribirBloque(bytes, v, bloques[j],
+                   todo.subspan(desde, std::min(tamanoBloque, datos.size() - desde)));
+  }
+  const std::size_t porEntrada = r.porEntrada / tamanoBloque;
+  for (std::size_t k = 0; k < r.entradas; ++k) {
+    const std::size_t desde = std::min(k * porEntrada, bloques.size());
+    const std::size_t cuantos = std::min(porEntrada, bloques.size() - desde);
+    entradas[ranuras[k]] = EntradaNueva(a, v.f, r, k, bloques.subspan(desde, cuantos));
+  }
+}
+
 std::optional<Rechazo> RevisarNombres(const Vista &v, std::span<const ArchivoNuevo> archivos,
                                       bool reemplazar, std::vector<Entrada> &entradas) {
   for (std::size_t i = 0; i < archivos.size(); ++i) {
@@ -475,30 +497,15 @@ Escrito PonerArchivos(std::span<const std::uint8_t> imagen, const Disco &disco,
   }
   Escrito e;
   e.bytes.assign(imagen.begin(), imagen.end());
-  const auto tamanoBloque = static_cast<std::size_t>(v.f.tamanoBloque);
+  const std::span<const int> bloquesLibres(libres.bloques);
+  const std::span<const std::size_t> ranuras(vacias);
   std::size_t siguienteBloque = 0, siguienteEntrada = 0;
-  std::vector<std::uint8_t> datos;
   for (std::size_t i = 0; i < archivos.size(); ++i) {
-    const ArchivoNuevo &a = archivos[i];
     const Reparto &r = repartos[i];
-    // The last record padded with ^Z, as CP/M text ends.
-    datos.assign(a.contenido.begin(), a.contenido.end());
-    datos.resize((datos.size() + TamanoRegistro - 1) / TamanoRegistro * TamanoRegistro, FinTexto);
-    const std::span<const int> suyos(libres.bloques.data() + siguienteBloque, r.bloques);
+    EscribirArchivo(e.bytes, v, archivos[i], r, bloquesLibres.subspan(siguienteBloque, r.bloques),
+                    ranuras.subspan(siguienteEntrada, r.entradas), entradas);
     siguienteBloque += r.bloques;
-    for (std::size_t j = 0; j < suyos.size(); ++j) {
-      EscribirBloque(
-          e.bytes, v, suyos[j],
-          std::span<const std::uint8_t>(datos).subspan(
-              j * tamanoBloque, std::min(tamanoBloque, datos.size() - j * tamanoBloque)));
-    }
-    const std::size_t porEntrada = r.porEntrada / tamanoBloque;
-    for (std::size_t k = 0; k < r.entradas; ++k) {
-      const std::size_t desde = std::min(k * porEntrada, suyos.size());
-      const std::size_t cuantos = std::min(porEntrada, suyos.size() - desde);
-      entradas[vacias[siguienteEntrada++]] =
-          EntradaNueva(a, v.f, r, k, suyos.subspan(desde, cuantos));
-    }
+    siguienteEntrada += r.entradas;
   }
   PonerEntradas(e.bytes, v, entradas);
   return e;
