@@ -1,6 +1,7 @@
 #include "cpm/Escritura.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace cpm {
 namespace {
@@ -88,9 +89,15 @@ struct Vista {
 
 std::optional<Rechazo> Preparar(const Disco &disco, Vista &v) {
   if (!disco.formato) {
+    // Why: the format's own reason, or what stopped the reading before it.
+    std::string porQue = disco.motivoFormato;
+    if (porQue.empty() && !disco.problemas.empty()) {
+      porQue = disco.problemas.front().texto;
+      porQue[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(porQue[0])));
+    }
     return Rechazo{TipoRechazo::FormatoDesconocido,
                    "No se escribe en un disco de formato desconocido" +
-                       (disco.motivoFormato.empty() ? "" : ": " + disco.motivoFormato)};
+                       (porQue.empty() ? "" : ": " + porQue)};
   }
   v.c = &disco.contenedor;
   v.f = *disco.formato;

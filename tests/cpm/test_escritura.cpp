@@ -664,6 +664,12 @@ INSTANTIATE_TEST_SUITE_P(
                       return DiscoCpm(g).Bytes();
                     },
                     PonerUno, TipoRechazo::FormatoDesconocido, "formato desconocido"},
+        CasoRechazo{"NoEsUnaImagen",
+                    [] {
+                      return DiscoCpm(Generador::GeometriaData()).Firma("NOT A DISK").Bytes();
+                    },
+                    PonerUno, TipoRechazo::FormatoDesconocido,
+                    "formato desconocido: el archivo no empieza por"},
         CasoRechazo{"CatalogoSinSector",
                     [] { return CatalogoCon([](DiscoCpm &d) { d.QuitarSector(0, 0, 0xC3); }); },
                     PonerUno, TipoRechazo::CatalogoIlegible, "falta el sector 195"},
