@@ -276,7 +276,10 @@ Escrito ConEntradas(std::span<const std::uint8_t> imagen, const Vista &v,
 
 // The reading and the bytes must be of one image; then the common checks.
 std::optional<Rechazo> Empezar(std::span<const std::uint8_t> imagen, const Disco &disco, Vista &v) {
-  if (imagen.size() != disco.contenedor.bytes.size()) {
+  const auto leidos = disco.contenedor.bytes;
+  if (imagen.size() != leidos.size() ||
+      (imagen.data() != leidos.data() &&
+       !std::equal(imagen.begin(), imagen.end(), leidos.begin()))) {
     return Rechazo{TipoRechazo::OpcionNoValida, "La lectura dada no es la de esta imagen"};
   }
   return Preparar(disco, v);

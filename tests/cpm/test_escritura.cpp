@@ -778,6 +778,13 @@ INSTANTIATE_TEST_SUITE_P(
                       mas.push_back(0);
                       return cpm::PonerArchivos(mas, l.disco, {}, false);
                     },
+                    TipoRechazo::OpcionNoValida, "no es la de esta imagen"},
+        CasoRechazo{"LecturaDeOtrosBytes", ConOld,
+                    [](const Leido &l) {
+                      auto otros = l.bytes;
+                      otros[300] ^= 1;
+                      return cpm::PonerArchivos(otros, l.disco, {}, false);
+                    },
                     TipoRechazo::OpcionNoValida, "no es la de esta imagen"}),
     [](const auto &fila) { return std::string(fila.param.nombre); });
 
