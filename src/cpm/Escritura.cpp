@@ -106,6 +106,14 @@ std::optional<Rechazo> Preparar(const Disco &disco, Vista &v) {
     return Rechazo{TipoRechazo::FormatoDesconocido,
                    "No se escribe en un formato cuyos bloques no son sectores enteros"};
   }
+  // 16-bit block numbers need blocks of 2 KB at least, or an entry cannot
+  // hold a whole 16 KB extent.
+  if (v.f.Bloques16() && v.f.tamanoBloque < 2048) {
+    return Rechazo{TipoRechazo::FormatoDesconocido,
+                   "No se escribe con este formato: bloques de " +
+                       std::to_string(v.f.tamanoBloque) +
+                       " bytes con números de 16 bits, que CP/M no admite"};
+  }
   v.primero = static_cast<long long>(v.f.reservadas) * v.f.sectoresPorPista;
   v.porBloque = v.f.tamanoBloque / v.f.tamanoSector;
   const std::size_t total = static_cast<std::size_t>(v.f.entradas) * TamanoEntrada;

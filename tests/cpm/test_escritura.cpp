@@ -670,6 +670,17 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     PonerUno, TipoRechazo::FormatoDesconocido,
                     "formato desconocido: el archivo no empieza por"},
+        // Over 255 blocks of 1 KB: an entry of eight 16-bit numbers cannot hold 16 KB.
+        CasoRechazo{"BloquesPequenosDe16Bits",
+                    [] {
+                      Generador::Geometria g = Generador::GeometriaPlus3();
+                      g.pistas = 80;
+                      g.caras = 2;
+                      return DiscoCpm(g)
+                          .Descripcion({3, 0x81, 80, 9, 2, 1, 3, 2, 0x2A, 0x52, 0, 0, 0, 0, 0, 0})
+                          .Bytes();
+                    },
+                    PonerUno, TipoRechazo::FormatoDesconocido, "números de 16 bits"},
         CasoRechazo{"CatalogoSinSector",
                     [] { return CatalogoCon([](DiscoCpm &d) { d.QuitarSector(0, 0, 0xC3); }); },
                     PonerUno, TipoRechazo::CatalogoIlegible, "falta el sector 195"},
