@@ -1,6 +1,7 @@
 #include "cpm/Escritura.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace cpm {
 namespace {
@@ -88,9 +89,15 @@ struct Vista {
 
 std::optional<Rechazo> Preparar(const Disco &disco, Vista &v) {
   if (!disco.formato) {
+    // Why: the format's own reason, or what stopped the reading before it.
+    std::string porQue = disco.motivoFormato;
+    if (porQue.empty() && !disco.problemas.empty()) {
+      porQue = disco.problemas.front().texto;
+      porQue[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(porQue[0])));
+    }
     return Rechazo{TipoRechazo::FormatoDesconocido,
                    "No se escribe en un disco de formato desconocido" +
-                       (disco.motivoFormato.empty() ? "" : ": " + disco.motivoFormato)};
+                       (porQue.empty() ? "" : ": " + porQue)};
   }
   v.c = &disco.contenedor;
   v.f = *disco.formato;
@@ -98,6 +105,14 @@ std::optional<Rechazo> Preparar(const Disco &disco, Vista &v) {
   if (tamanoSector < TamanoRegistro || v.f.tamanoBloque % v.f.tamanoSector != 0) {
     return Rechazo{TipoRechazo::FormatoDesconocido,
                    "No se escribe en un formato cuyos bloques no son sectores enteros"};
+  }
+  // 16-bit block numbers need blocks of 2 KB at least, or an entry cannot
+  // hold a whole 16 KB extent.
+  if (v.f.Bloques16() && v.f.tamanoBloque < 2048) {
+    return Rechazo{TipoRechazo::FormatoDesconocido,
+                   "No se escribe con este formato: bloques de " +
+                       std::to_string(v.f.tamanoBloque) +
+                       " bytes con números de 16 bits, que CP/M no admite"};
   }
   v.primero = static_cast<long long>(v.f.reservadas) * v.f.sectoresPorPista;
   v.porBloque = v.f.tamanoBloque / v.f.tamanoSector;
@@ -269,7 +284,10 @@ Escrito ConEntradas(std::span<const std::uint8_t> imagen, const Vista &v,
 
 // The reading and the bytes must be of one image; then the common checks.
 std::optional<Rechazo> Empezar(std::span<const std::uint8_t> imagen, const Disco &disco, Vista &v) {
-  if (imagen.size() != disco.contenedor.bytes.size()) {
+  const auto leidos = disco.contenedor.bytes;
+  if (imagen.size() != leidos.size() ||
+      (imagen.data() != leidos.data() &&
+       !std::equal(imagen.begin(), imagen.end(), leidos.begin()))) {
     return Rechazo{TipoRechazo::OpcionNoValida, "La lectura dada no es la de esta imagen"};
   }
   return Preparar(disco, v);
@@ -358,6 +376,28 @@ void EscribirBloque(std::vector<std::uint8_t> &imagen, const Vista &v, int b,
     const std::size_t n = std::min(tamano, datos.size());
     std::copy_n(datos.begin(), n, imagen.begin() + static_cast<long>(s.sector->desplazamiento));
     datos = datos.subspan(n);
+  }
+}
+
+// A file's data into its blocks and its entries into the catalogue's slots.
+void EscribirArchivo(std::vector<std::uint8_t> &bytes, const Vista &v, const ArchivoNuevo &a,
+                     const Reparto &r, std::span<const int> bloques,
+                     std::span<const std::size_t> ranuras, std::vector<Entrada> &entradas) {
+  const auto tamanoBloque = static_cast<std::size_t>(v.f.tamanoBloque);
+  // The last record padded with ^Z, as CP/M text ends.
+  std::vector<std::uint8_t> datos(a.contenido.begin(), a.contenido.end());
+  datos.resize((datos.size() + TamanoRegistro - 1) / TamanoRegistro * TamanoRegistro, FinTexto);
+  const std::span<const std::uint8_t> todo(datos);
+  for (std::size_t j = 0; j < bloques.size(); ++j) {
+    const std::size_t desde = j * tamanoBloque;
+    EscribirBloque(bytes, v, bloques[j],
+                   todo.subspan(desde, std::min(tamanoBloque, datos.size() - desde)));
+  }
+  const std::size_t porEntrada = r.porEntrada / tamanoBloque;
+  for (std::size_t k = 0; k < r.entradas; ++k) {
+    const std::size_t desde = std::min(k * porEntrada, bloques.size());
+    const std::size_t cuantos = std::min(porEntrada, bloques.size() - desde);
+    entradas[ranuras[k]] = EntradaNueva(a, v.f, r, k, bloques.subspan(desde, cuantos));
   }
 }
 
@@ -475,30 +515,15 @@ Escrito PonerArchivos(std::span<const std::uint8_t> imagen, const Disco &disco,
   }
   Escrito e;
   e.bytes.assign(imagen.begin(), imagen.end());
-  const auto tamanoBloque = static_cast<std::size_t>(v.f.tamanoBloque);
+  const std::span<const int> bloquesLibres(libres.bloques);
+  const std::span<const std::size_t> ranuras(vacias);
   std::size_t siguienteBloque = 0, siguienteEntrada = 0;
-  std::vector<std::uint8_t> datos;
   for (std::size_t i = 0; i < archivos.size(); ++i) {
-    const ArchivoNuevo &a = archivos[i];
     const Reparto &r = repartos[i];
-    // The last record padded with ^Z, as CP/M text ends.
-    datos.assign(a.contenido.begin(), a.contenido.end());
-    datos.resize((datos.size() + TamanoRegistro - 1) / TamanoRegistro * TamanoRegistro, FinTexto);
-    const std::span<const int> suyos(libres.bloques.data() + siguienteBloque, r.bloques);
+    EscribirArchivo(e.bytes, v, archivos[i], r, bloquesLibres.subspan(siguienteBloque, r.bloques),
+                    ranuras.subspan(siguienteEntrada, r.entradas), entradas);
     siguienteBloque += r.bloques;
-    for (std::size_t j = 0; j < suyos.size(); ++j) {
-      EscribirBloque(
-          e.bytes, v, suyos[j],
-          std::span<const std::uint8_t>(datos).subspan(
-              j * tamanoBloque, std::min(tamanoBloque, datos.size() - j * tamanoBloque)));
-    }
-    const std::size_t porEntrada = r.porEntrada / tamanoBloque;
-    for (std::size_t k = 0; k < r.entradas; ++k) {
-      const std::size_t desde = std::min(k * porEntrada, suyos.size());
-      const std::size_t cuantos = std::min(porEntrada, suyos.size() - desde);
-      entradas[vacias[siguienteEntrada++]] =
-          EntradaNueva(a, v.f, r, k, suyos.subspan(desde, cuantos));
-    }
+    siguienteEntrada += r.entradas;
   }
   PonerEntradas(e.bytes, v, entradas);
   return e;

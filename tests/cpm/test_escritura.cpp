@@ -526,6 +526,56 @@ TEST(Escritura, CamposDeLasEntradas) {
   }
 }
 
+// rm, ren and attr change only their own bytes of each of the file's entries.
+TEST(Escritura, CadaOrdenCambiaSoloSusBytes) {
+  auto bytes = DiscoCpm(Generador::GeometriaData()).Agregar(Viejo("BIG", Datos(40000, 1))).Bytes();
+  // The three entries of BIG.DAT are the first of the catalogue, at offset 512; F5 and R/O set.
+  constexpr std::size_t Catalogo = 512;
+  for (std::size_t e = 0; e < 3; ++e) {
+    bytes[Catalogo + 32 * e + 5] |= 0x80;
+    bytes[Catalogo + 32 * e + 9] |= 0x80;
+  }
+  const Leido l(bytes);
+  const cpm::Archivo *const big[] = {l.Archivo(0, "BIG.DAT")};
+  ASSERT_NE(big[0], nullptr);
+  struct Caso {
+    const char *nombre;
+    cpm::Escrito escrito;
+    std::set<std::size_t> lugares; // bytes of an entry it may change
+    std::uint8_t bits;             // the bits it may change there
+    int cambios;                   // bytes changed in all
+  };
+  const Caso casos[] = {
+      {"rm", cpm::BorrarArchivos(l.bytes, l.disco, big, true), {0}, 0xFF, 3},
+      {"ren",
+       cpm::RenombrarArchivo(l.bytes, l.disco, *big[0], Nombre("3:SMALL.TXT")),
+       {0, 1, 2, 3, 4, 5, 9, 10}, // the T of DAT stays
+       0x7F,
+       3 * 8},
+      {"attr",
+       cpm::CambiarAtributos(l.bytes, l.disco, big, {false, true, true}),
+       {9, 10, 11},
+       0x80,
+       3 * 3},
+  };
+  for (const Caso &c : casos) {
+    ASSERT_TRUE(c.escrito.Hecho()) << c.nombre;
+    int cambios = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      const auto x = static_cast<std::uint8_t>(bytes[i] ^ c.escrito.bytes[i]);
+      if (x == 0) {
+        continue;
+      }
+      ++cambios;
+      const std::size_t lugar = (i - Catalogo) % 32;
+      EXPECT_TRUE(i >= Catalogo && i < Catalogo + 96 && c.lugares.count(lugar) != 0 &&
+                  (x & ~c.bits) == 0)
+          << c.nombre << ": offset " << i;
+    }
+    EXPECT_EQ(cambios, c.cambios) << c.nombre;
+  }
+}
+
 // --- Damage and oddities.
 
 // A disk full but for blocks 176..179, with OLD.DAT on it.
@@ -664,6 +714,23 @@ INSTANTIATE_TEST_SUITE_P(
                       return DiscoCpm(g).Bytes();
                     },
                     PonerUno, TipoRechazo::FormatoDesconocido, "formato desconocido"},
+        CasoRechazo{"NoEsUnaImagen",
+                    [] {
+                      return DiscoCpm(Generador::GeometriaData()).Firma("NOT A DISK").Bytes();
+                    },
+                    PonerUno, TipoRechazo::FormatoDesconocido,
+                    "formato desconocido: el archivo no empieza por"},
+        // Over 255 blocks of 1 KB: an entry of eight 16-bit numbers cannot hold 16 KB.
+        CasoRechazo{"BloquesPequenosDe16Bits",
+                    [] {
+                      Generador::Geometria g = Generador::GeometriaPlus3();
+                      g.pistas = 80;
+                      g.caras = 2;
+                      return DiscoCpm(g)
+                          .Descripcion({3, 0x81, 80, 9, 2, 1, 3, 2, 0x2A, 0x52, 0, 0, 0, 0, 0, 0})
+                          .Bytes();
+                    },
+                    PonerUno, TipoRechazo::FormatoDesconocido, "números de 16 bits"},
         CasoRechazo{"CatalogoSinSector",
                     [] { return CatalogoCon([](DiscoCpm &d) { d.QuitarSector(0, 0, 0xC3); }); },
                     PonerUno, TipoRechazo::CatalogoIlegible, "falta el sector 195"},
@@ -771,6 +838,13 @@ INSTANTIATE_TEST_SUITE_P(
                       auto mas = l.bytes;
                       mas.push_back(0);
                       return cpm::PonerArchivos(mas, l.disco, {}, false);
+                    },
+                    TipoRechazo::OpcionNoValida, "no es la de esta imagen"},
+        CasoRechazo{"LecturaDeOtrosBytes", ConOld,
+                    [](const Leido &l) {
+                      auto otros = l.bytes;
+                      otros[300] ^= 1;
+                      return cpm::PonerArchivos(otros, l.disco, {}, false);
                     },
                     TipoRechazo::OpcionNoValida, "no es la de esta imagen"}),
     [](const auto &fila) { return std::string(fila.param.nombre); });

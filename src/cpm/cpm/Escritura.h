@@ -74,7 +74,8 @@ struct NombreCpm {
   bool operator==(const NombreCpm &) const = default;
 };
 
-// "NAME.EXT" or "N:NAME.EXT" (the prefix, 0..15, overrides `usuario`), upper-cased.
+// "NAME.EXT" or "N:NAME.EXT" (the prefix, 0..15, overrides `usuario`, which must
+// be 0..15 too), upper-cased.
 // Nothing, with `error` set (Spanish), for names too long, empty, or holding
 // < > . , ; : = ? * [ ] | blanks or control bytes.
 std::optional<NombreCpm> ValidarNombre(std::string_view texto, std::uint8_t usuario,
@@ -106,6 +107,7 @@ bool SePuedeEscribir(const Disco &disco, Rechazo *rechazo = nullptr);
 
 // The space CP/M can still use: blocks no entry holds (every entry that is not
 // &E5 counts) and whose sectors are all sound, and free catalogue entries.
+// All zero when the disk cannot be written.
 struct Espacio {
   int bloquesLibres = 0;
   int bloquesInutilizables = 0; // free, but some sector of theirs is missing or odd
