@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -239,22 +240,54 @@ int Escribir(const Escritura &e) {
   return fallo;
 }
 
+// Takes the file's lock (flock), waiting a little while another writer holds
+// it: our own writers hold it only from their last check to their rename. 0 or
+// errno; file systems without locks go on without one.
+int Bloquear(int fd) {
+  for (int intento = 0; intento < 400; ++intento) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      return 0;
+    }
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) {
+      return 0;
+    }
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      return errno;
+    }
+    ::usleep(5000);
+  }
+  return EWOULDBLOCK; // two seconds: someone else keeps it
+}
+
 // Whether `nombre` in `dir` is still the file `leida` describes, bytes included.
-int Comprobar(int dir, const std::string &nombre, const HuellaArchivo &leida) {
-  const int fd = ::openat(dir, nombre.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
+// The file is left locked in `cerrojo`, which the caller closes after its
+// rename: another writer that locks it too cannot replace it in between.
+int Comprobar(int dir, const std::string &nombre, const HuellaArchivo &leida, int &cerrojo) {
+  if (cerrojo >= 0) {
+    ::close(cerrojo); // a second attempt, with a named file: our own lock would stop it
+  }
+  cerrojo = ::openat(dir, nombre.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (cerrojo < 0) {
     return errno == ENOENT || errno == ELOOP ? kCambiado : errno;
   }
-  const AlSalir cerrar([fd] { ::close(fd); });
+  if (const int fallo = Bloquear(cerrojo)) {
+    return fallo;
+  }
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
+  struct stat nombrado {};
+  if (::fstat(cerrojo, &st) != 0) {
     return errno;
+  }
+  // The writer that held the lock may have put another file under the name.
+  if (::fstatat(dir, nombre.c_str(), &nombrado, AT_SYMLINK_NOFOLLOW) != 0 ||
+      nombrado.st_dev != st.st_dev || nombrado.st_ino != st.st_ino) {
+    return kCambiado;
   }
   if (!S_ISREG(st.st_mode) || HuellaDe(st, leida.resumen) != leida) {
     return kCambiado;
   }
   std::vector<std::uint8_t> ahora;
-  if (const int fallo = LeerDescriptor(fd, static_cast<std::size_t>(st.st_size), ahora)) {
+  if (const int fallo = LeerDescriptor(cerrojo, static_cast<std::size_t>(st.st_size), ahora)) {
     return fallo;
   }
   return ResumenBytes(ahora) == leida.resumen ? 0 : kCambiado;
@@ -311,9 +344,15 @@ Reemplazo ReemplazarArchivo(const std::string &ruta, const HuellaArchivo &leida,
       HuellaDe(st, leida.resumen) != leida) {
     return {Errores::Ninguno, true}; // gone or changed already: nothing written
   }
+  int cerrojo = -1; // released once the new file is in place
+  const AlSalir soltar([&cerrojo] {
+    if (cerrojo >= 0) {
+      ::close(cerrojo);
+    }
+  });
   const Escritura e{dir,   d.nombre,
                     bytes, Permisos{st.st_uid, st.st_gid, st.st_mode},
-                    true,  [&] { return Comprobar(dir, d.nombre, leida); }};
+                    true,  [&] { return Comprobar(dir, d.nombre, leida, cerrojo); }};
   const int fallo = Escribir(e);
   if (fallo == kCambiado) {
     return {Errores::Ninguno, true};

@@ -546,6 +546,34 @@ TEST_F(Escritura, CambiadaMientrasTanto) {
   }
 }
 
+// Two puts on one image at the same time: each either writes with the other's
+// file kept, or is refused; neither change is ever lost.
+TEST_F(Escritura, DosALaVezNoPierdenNada) {
+  const auto original = Leer(imagen);
+  const std::string a = Host("a.bin", Patron(20000, 1));
+  const std::string b = Host("b.bin", Patron(20000, 2));
+  int hechos = 0;
+  for (int vuelta = 0; vuelta < 20; ++vuelta) {
+    Escribir(imagen, original);
+    const pid_t pa = Lanzar({"put", imagen, a}, false);
+    const pid_t pb = Lanzar({"put", imagen, b}, false);
+    int ea = 0, eb = 0;
+    ASSERT_EQ(::waitpid(pa, &ea, 0), pa);
+    ASSERT_EQ(::waitpid(pb, &eb, 0), pb);
+    ASSERT_TRUE(WIFEXITED(ea) && WIFEXITED(eb));
+    const auto archivos = Archivos(imagen);
+    for (const auto &[estado, nombre] : {std::pair{ea, "0:A.BIN"}, std::pair{eb, "0:B.BIN"}}) {
+      EXPECT_LE(WEXITSTATUS(estado), 1);
+      if (WEXITSTATUS(estado) == 0) {
+        EXPECT_EQ(archivos.count(nombre), 1U) << "vuelta " << vuelta << ": " << nombre;
+        ++hechos;
+      }
+    }
+    EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "host"}));
+  }
+  EXPECT_GE(hechos, 20);
+}
+
 TEST(EscrituraAyuda, CadaOrdenTieneAyuda) {
   for (const char *orden : {"new", "put", "rm", "ren", "attr"}) {
     const Resultado r = EjecutarCli({orden, "--help"});
