@@ -164,6 +164,9 @@ TEST_P(NuevoDisco, SeLeeComoSuFormato) {
       EXPECT_EQ(s.h, p.cara);
       EXPECT_EQ(s.n, 2);
       EXPECT_EQ(s.st1 | s.st2, 0);
+      // The extended layout's stored length; the standard layout leaves those bytes zero.
+      const auto info = p.desplazamiento + 24 + 8 * i;
+      EXPECT_EQ(l.bytes[info + 6] | (l.bytes[info + 7] << 8), o.extendida ? 512 : 0);
       ASSERT_EQ(s.datos.size(), 512u);
       const bool lleva = descripcion && p.pista == 0 && p.cara == 0 && s.r == 1;
       EXPECT_EQ(std::count(s.datos.begin(), s.datos.end(), 0xE5), lleva ? 512 - 16 : 512)
