@@ -750,6 +750,13 @@ INSTANTIATE_TEST_SUITE_P(
                       return CatalogoCon([](DiscoCpm &d) { d.CodigoTamano(0, 0, 0xC2, 3); });
                     },
                     PonerUno, TipoRechazo::CatalogoIlegible, "código de tamaño 3"},
+        CasoRechazo{"CatalogoConOtraPistaEnSuId",
+                    [] {
+                      auto b = CatalogoCon([](DiscoCpm &) {});
+                      b[256 + 24] = 5; // C of track 0's first sector (C1)
+                      return b;
+                    },
+                    PonerUno, TipoRechazo::CatalogoIlegible, "lleva C=5 H=0 en su ID"},
         CasoRechazo{"CatalogoRepetido",
                     [] { return CatalogoCon([](DiscoCpm &d) { d.SectorExtra(0, 0, 0xC2); }); },
                     PonerUno, TipoRechazo::CatalogoIlegible, "repetido"},
