@@ -216,7 +216,8 @@ std::vector<std::uint8_t> Generado(Entrada &in) {
   // Damage the generator knows how to make, on track 0..39 side 0.
   const int danos = in.Byte() % 3;
   for (int i = 0; i < danos; ++i) {
-    const int pista = in.Byte() % 40;
+    // Half the damage on the first tracks, where the catalogue lies.
+    const int pista = (in.Byte() & 1) != 0 ? in.Byte() % 3 : in.Byte() % 40;
     const auto id = static_cast<std::uint8_t>(g.primerSector + in.Byte() % g.sectores);
     switch (in.Byte() % 4) {
     case 0: d.Debil(pista, 0, id, 2); break;
@@ -231,7 +232,10 @@ std::vector<std::uint8_t> Generado(Entrada &in) {
 void Estropear(Entrada &in, std::vector<std::uint8_t> &b) {
   const int golpes = in.Byte() % 4;
   for (int i = 0; i < golpes && !b.empty(); ++i) {
-    b[in.Numero(b.size())] = in.Byte();
+    // Half of them in the header and the first tracks.
+    const std::size_t hasta =
+        (in.Byte() & 1) != 0 ? std::min<std::size_t>(b.size(), 16384) : b.size();
+    b[in.Numero(hasta)] = in.Byte();
   }
 }
 

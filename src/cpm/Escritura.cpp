@@ -64,6 +64,10 @@ Situado Situar(const Contenedor &c, const Formato &f, long long indice) {
     r.fallo = "falta el " + Donde(u);
   } else if (iguales > 1) {
     r.fallo = "está repetido el " + Donde(u);
+  } else if (s->c != u.pista || s->h != u.cara) {
+    // The drive asks for the whole ID; another track or side in it is not found.
+    r.fallo = "lleva C=" + std::to_string(s->c) + " H=" + std::to_string(s->h) + " en su ID el " +
+              Donde(u);
   } else if (s->n != f.CodigoTamano()) {
     r.fallo = "tiene el código de tamaño " + std::to_string(s->n) + " el " + Donde(u);
   } else if (s->copias > 1) {

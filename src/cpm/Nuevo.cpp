@@ -109,7 +109,7 @@ void Copiar(std::string_view texto, std::vector<std::uint8_t> &b, std::size_t po
 
 // One formatted track at `pos`: its Track-Info block and its sectors.
 void FormatearPista(std::vector<std::uint8_t> &b, std::size_t pos, const Formato &f,
-                    const Receta &r, int pista, int cara) {
+                    const Receta &r, bool extendida, int pista, int cara) {
   Copiar(FirmaPista, b, pos, FirmaPista.size());
   b[pos + PosPistaTI] = static_cast<std::uint8_t>(pista);
   b[pos + PosCaraTI] = static_cast<std::uint8_t>(cara);
@@ -123,9 +123,11 @@ void FormatearPista(std::vector<std::uint8_t> &b, std::size_t pos, const Formato
     b[info + 1] = static_cast<std::uint8_t>(cara);
     b[info + 2] = static_cast<std::uint8_t>(f.primerSector + r.orden[i]);
     b[info + 3] = static_cast<std::uint8_t>(f.CodigoTamano());
-    // Both layouts may give the stored length; the standard one reads it as unused.
-    b[info + PosLongitudInfo] = static_cast<std::uint8_t>(f.tamanoSector & 0xFF);
-    b[info + PosLongitudInfo + 1] = static_cast<std::uint8_t>(f.tamanoSector >> 8);
+    // The stored length is the extended layout's; the standard one leaves it zero.
+    if (extendida) {
+      b[info + PosLongitudInfo] = static_cast<std::uint8_t>(f.tamanoSector & 0xFF);
+      b[info + PosLongitudInfo + 1] = static_cast<std::uint8_t>(f.tamanoSector >> 8);
+    }
   }
   std::fill(b.begin() + static_cast<long>(pos + TamanoTrackInfo),
             b.begin() +
@@ -165,7 +167,7 @@ Escrito NuevoDisco(const OpcionesNuevo &o) {
   // Cylinder by cylinder, both sides of one before the next, as both layouts store them.
   for (int i = 0; i < pistas * caras; ++i) {
     FormatearPista(b, TamanoDiskInfo + static_cast<std::size_t>(i) * tamanoPista, *f, receta,
-                   i / caras, i % caras);
+                   o.extendida, i / caras, i % caras);
   }
   if (receta.descripcion) {
     const auto d = Descripcion(*f, pistas, caras);

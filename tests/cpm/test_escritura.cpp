@@ -164,6 +164,9 @@ TEST_P(NuevoDisco, SeLeeComoSuFormato) {
       EXPECT_EQ(s.h, p.cara);
       EXPECT_EQ(s.n, 2);
       EXPECT_EQ(s.st1 | s.st2, 0);
+      // The extended layout's stored length; the standard layout leaves those bytes zero.
+      const auto info = p.desplazamiento + 24 + 8 * i;
+      EXPECT_EQ(l.bytes[info + 6] | (l.bytes[info + 7] << 8), o.extendida ? 512 : 0);
       ASSERT_EQ(s.datos.size(), 512u);
       const bool lleva = descripcion && p.pista == 0 && p.cara == 0 && s.r == 1;
       EXPECT_EQ(std::count(s.datos.begin(), s.datos.end(), 0xE5), lleva ? 512 - 16 : 512)
@@ -747,6 +750,13 @@ INSTANTIATE_TEST_SUITE_P(
                       return CatalogoCon([](DiscoCpm &d) { d.CodigoTamano(0, 0, 0xC2, 3); });
                     },
                     PonerUno, TipoRechazo::CatalogoIlegible, "código de tamaño 3"},
+        CasoRechazo{"CatalogoConOtraPistaEnSuId",
+                    [] {
+                      auto b = CatalogoCon([](DiscoCpm &) {});
+                      b[256 + 24] = 5; // C of track 0's first sector (C1)
+                      return b;
+                    },
+                    PonerUno, TipoRechazo::CatalogoIlegible, "lleva C=5 H=0 en su ID"},
         CasoRechazo{"CatalogoRepetido",
                     [] { return CatalogoCon([](DiscoCpm &d) { d.SectorExtra(0, 0, 0xC2); }); },
                     PonerUno, TipoRechazo::CatalogoIlegible, "repetido"},
