@@ -144,8 +144,8 @@ struct Puesta {
     Generador::EscribirArchivo(imagen, Generador::DiscoCpm(Generador::GeometriaData()).Bytes());
     for (int i = 0; i < 2; ++i) {
       fs::create_directories(fs::path(archivos[i]).parent_path());
-      Generador::EscribirArchivo(archivos[i], Generador::ContenidoPrueba(
-                                                  40 * 1024, static_cast<std::uint8_t>(i + 1)));
+      Generador::EscribirArchivo(
+          archivos[i], Generador::ContenidoPrueba(40 * 1024, static_cast<std::uint8_t>(i + 1)));
     }
   }
 };
