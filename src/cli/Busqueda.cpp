@@ -296,7 +296,7 @@ int EjecutarFind(const OrdenFind &orden) {
   }
   if (orden.json) {
     texto = TextoJson({{"version", kVersionJson},
-                       {"imagenes", imagenes.size()},
+                       {"imagenes_leidas", imagenes.size()},
                        {"coincidencias", coincidencias},
                        {"errores", errores}});
   }

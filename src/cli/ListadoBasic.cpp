@@ -228,11 +228,12 @@ public:
   [[nodiscard]] const std::string &Fallo() const { return fallo_; }
 
 private:
-  bool Quedan(std::size_t n, const char *que) {
+  // `cortado` agrees with `que`: "número cortado", "variable cortada".
+  bool Quedan(std::size_t n, const char *que, const char *cortado = " cortado") {
     if (t_.size() - i_ >= n) {
       return true;
     }
-    fallo_ = std::string(que) + " cortado";
+    fallo_ = std::string(que) + cortado;
     return false;
   }
 
@@ -333,7 +334,7 @@ private:
       return false;
     }
     // Two bytes of offset into the variable table, then the name.
-    if (!Quedan(2, "variable")) {
+    if (!Quedan(2, "variable", " cortada")) {
       return false;
     }
     i_ += 2;
@@ -361,7 +362,7 @@ private:
   }
 
   bool PrefijoFuncion(std::string &s) {
-    if (!Quedan(1, "función")) {
+    if (!Quedan(1, "función", " cortada")) {
       return false;
     }
     const std::uint8_t codigo = t_[i_++];

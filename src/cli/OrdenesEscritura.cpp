@@ -10,9 +10,11 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 namespace Cli {
@@ -29,6 +31,13 @@ void ParadaDePrueba() {
   if (std::getenv("ALCOVE_PRUEBA_PARAR_ANTES_DE_REEMPLAZAR") != nullptr) {
     std::raise(SIGSTOP);
   }
+}
+
+// Writing needs the whole catalogue: a file it does not see could be overwritten.
+bool CatalogoEntero(const Cls_Imagen &imagen) {
+  int salida = kSalidaBien;
+  CatalogoLegible(imagen, salida);
+  return salida == kSalidaBien;
 }
 
 // Writes the library's result over the image read, unless it refused or
@@ -232,7 +241,7 @@ int EjecutarPut(const OrdenPut &orden) {
   }
   Plataforma::HuellaArchivo huella;
   const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoLegible(imagen)) {
+  if (!CatalogoEntero(imagen)) {
     return kSalidaFallo;
   }
   const int salida = Guardar(
@@ -253,7 +262,7 @@ int EjecutarPut(const OrdenPut &orden) {
 int EjecutarRm(const OrdenRm &orden) {
   Plataforma::HuellaArchivo huella;
   const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoLegible(imagen)) {
+  if (!CatalogoEntero(imagen)) {
     return kSalidaFallo;
   }
   int salida = kSalidaBien;
@@ -272,7 +281,7 @@ int EjecutarRm(const OrdenRm &orden) {
 int EjecutarRen(const OrdenRen &orden) {
   Plataforma::HuellaArchivo huella;
   const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoLegible(imagen)) {
+  if (!CatalogoEntero(imagen)) {
     return kSalidaFallo;
   }
   int salida = kSalidaBien;
@@ -305,7 +314,7 @@ int EjecutarAttr(const OrdenAttr &orden) {
   }
   Plataforma::HuellaArchivo huella;
   const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoLegible(imagen)) {
+  if (!CatalogoEntero(imagen)) {
     return kSalidaFallo;
   }
   int salida = kSalidaBien;
@@ -321,82 +330,107 @@ int EjecutarAttr(const OrdenAttr &orden) {
   return salida;
 }
 
-void RegistrarOrdenesEscritura(CLI::App &app, CrearOrden crear, OrdenesEscritura &o) {
-  CLI::App *cNew = crear(app, "new", "Crea una imagen de disco formateada y vacía");
-  cNew->add_option("IMAGEN", o.nuevo.imagen, "Imagen nueva")->required()->type_name("");
-  cNew->add_option("--formato", o.nuevo.formato,
-                   "Formato del disco: data (por omisión), system, ibm, plus3, ...")
+namespace {
+
+Ejecucion PrepararNew(CLI::App &sub) {
+  struct New {
+    OrdenNew orden;
+    std::string pistas;
+  };
+  auto n = std::make_shared<New>();
+  sub.add_option("IMAGEN", n->orden.imagen, "Imagen nueva")->required()->type_name("");
+  sub.add_option("--formato", n->orden.formato,
+                 "Formato del disco: data (por omisión), system, ibm, plus3, ...")
       ->type_name("NOMBRE");
-  cNew->add_option("--pistas", o.nuevo.pistas, "Pistas por cara (por omisión, las del formato)")
-      ->type_name("N")
-      ->check(CLI::PositiveNumber);
-  cNew->add_option("--caras", o.nuevo.caras, "Caras: 1 o 2 (por omisión, las del formato)")
+  sub.add_option("--pistas", n->pistas, "Pistas por cara (por omisión, las del formato)")
+      ->type_name("N");
+  sub.add_option("--caras", n->orden.caras, "Caras: 1 o 2 (por omisión, las del formato)")
       ->type_name("N")
       ->check(CLI::Range(1, 2).description(""));
-  cNew->add_flag("--extendida", o.nuevo.extendida, "Disposición EXTENDED CPC DSK");
-  cNew->add_flag("--force", o.nuevo.forzar, "Reemplaza la imagen si ya existe");
-  o.parsers.emplace_back(cNew, [](const OrdenesEscritura &e) { return EjecutarNew(e.nuevo); });
+  sub.add_flag("--extendida", n->orden.extendida, "Disposición EXTENDED CPC DSK");
+  sub.add_flag("--force", n->orden.forzar, "Reemplaza la imagen si ya existe");
+  return [n] {
+    if (!n->pistas.empty()) {
+      n->orden.pistas = LeerCantidad(n->pistas);
+      if (n->orden.pistas <= 0) {
+        AvisarError("uso", "valor no válido para --pistas: " + n->pistas +
+                               " (un número de pistas, mayor que 0)");
+        return kSalidaUso;
+      }
+    }
+    return EjecutarNew(n->orden);
+  };
+}
 
-  CLI::App *cPut = crear(app, "put", "Pone archivos del ordenador en la imagen");
-  cPut->add_option("IMAGEN", o.put.imagen, "Imagen de disco")->required()->type_name("");
-  cPut->add_option("ARCHIVO", o.put.archivos, "Archivos que poner")->required()->type_name("");
-  cPut->add_option("--usuario", o.put.usuario, "Usuario CP/M (de 0 a 15; por omisión, 0)")
+Ejecucion PrepararPut(CLI::App &sub) {
+  auto o = std::make_shared<OrdenPut>();
+  sub.add_option("IMAGEN", o->imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("ARCHIVO", o->archivos, "Archivos que poner")->required()->type_name("");
+  sub.add_option("--usuario", o->usuario, "Usuario CP/M (de 0 a 15; por omisión, 0)")
       ->type_name("N")
       ->check(CLI::Range(0, 15).description(""));
-  cPut->add_option("--nombre", o.put.nombre, "Nombre en el disco (con un solo archivo)")
+  sub.add_option("--nombre", o->nombre, "Nombre en el disco (con un solo archivo)")
       ->type_name("NOMBRE.EXT");
-  cPut->add_option("--tipo", o.put.tipo,
-                   "auto (por omisión): tal cual; binario o basic: con cabecera AMSDOS "
-                   "nueva; ascii: nunca con cabecera")
+  sub.add_option("--tipo", o->tipo,
+                 "auto (por omisión): tal cual; binario o basic: con cabecera AMSDOS "
+                 "nueva; ascii: nunca con cabecera")
       ->type_name("TIPO")
       ->check(CLI::IsMember({"auto", "binario", "basic", "ascii"}));
-  cPut->add_option("--carga", o.put.carga, "Dirección de carga (--tipo binario): &4000, 0x4000")
+  sub.add_option("--carga", o->carga, "Dirección de carga (--tipo binario): &4000, 0x4000")
       ->type_name("DIR");
-  cPut->add_option("--entrada", o.put.entrada, "Dirección de entrada (por omisión, la de carga)")
+  sub.add_option("--entrada", o->entrada, "Dirección de entrada (por omisión, la de carga)")
       ->type_name("DIR");
-  cPut->add_flag("--ro", o.put.soloLectura, "Los deja de solo lectura");
-  cPut->add_flag("--sys", o.put.sistema, "Los deja como archivos de sistema (ocultos)");
-  cPut->add_flag("--force", o.put.forzar, "Reemplaza los archivos que ya estén en el disco");
-  o.parsers.emplace_back(cPut, [](const OrdenesEscritura &e) { return EjecutarPut(e.put); });
+  sub.add_flag("--ro", o->soloLectura, "Los deja de solo lectura");
+  sub.add_flag("--sys", o->sistema, "Los deja como archivos de sistema (ocultos)");
+  sub.add_flag("--force", o->forzar, "Reemplaza los archivos que ya estén en el disco");
+  return [o] { return EjecutarPut(*o); };
+}
 
-  CLI::App *cRm = crear(app, "rm", "Borra archivos de la imagen, como ERA");
-  cRm->add_option("IMAGEN", o.rm.imagen, "Imagen de disco")->required()->type_name("");
-  cRm->add_option("PATRON", o.rm.patrones, "Nombres o patrones: *.BAK, 1:JUEGO.*")
+Ejecucion PrepararRm(CLI::App &sub) {
+  auto o = std::make_shared<OrdenRm>();
+  sub.add_option("IMAGEN", o->imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("PATRON", o->patrones, "Nombres o patrones: *.BAK, 1:JUEGO.*")
       ->required()
       ->type_name("");
-  cRm->add_flag("--force", o.rm.forzar, "Borra también los de solo lectura");
-  o.parsers.emplace_back(cRm, [](const OrdenesEscritura &e) { return EjecutarRm(e.rm); });
+  sub.add_flag("--force", o->forzar, "Borra también los de solo lectura");
+  return [o] { return EjecutarRm(*o); };
+}
 
-  CLI::App *cRen = crear(app, "ren", "Cambia el nombre (y el usuario, con N:) de un archivo");
-  cRen->add_option("IMAGEN", o.ren.imagen, "Imagen de disco")->required()->type_name("");
-  cRen->add_option("VIEJO", o.ren.viejo, "Nombre actual")->required()->type_name("");
-  cRen->add_option("NUEVO", o.ren.nuevo, "Nombre nuevo")->required()->type_name("");
-  o.parsers.emplace_back(cRen, [](const OrdenesEscritura &e) { return EjecutarRen(e.ren); });
+Ejecucion PrepararRen(CLI::App &sub) {
+  auto o = std::make_shared<OrdenRen>();
+  sub.add_option("IMAGEN", o->imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("VIEJO", o->viejo, "Nombre actual")->required()->type_name("");
+  sub.add_option("NUEVO", o->nuevo, "Nombre nuevo")->required()->type_name("");
+  return [o] { return EjecutarRen(*o); };
+}
 
-  CLI::App *cAttr = crear(app, "attr", "Cambia los atributos de archivos, como SET");
-  cAttr->add_option("IMAGEN", o.attr.imagen, "Imagen de disco")->required()->type_name("");
-  cAttr->add_option("PATRON", o.attr.patrones, "Nombres o patrones: *.BIN, 1:JUEGO.*")
+Ejecucion PrepararAttr(CLI::App &sub) {
+  auto o = std::make_shared<OrdenAttr>();
+  sub.add_option("IMAGEN", o->imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("PATRON", o->patrones, "Nombres o patrones: *.BIN, 1:JUEGO.*")
       ->required()
       ->type_name("");
-  const auto par = [cAttr](const char *si, bool &a, const char *no, bool &b, const char *textoSi,
-                           const char *textoNo) {
-    CLI::Option *opcionSi = cAttr->add_flag(si, a, textoSi);
-    cAttr->add_flag(no, b, textoNo)->excludes(opcionSi);
+  const auto par = [&sub](const char *si, bool &a, const char *no, bool &b, const char *textoSi,
+                          const char *textoNo) {
+    CLI::Option *opcionSi = sub.add_flag(si, a, textoSi);
+    sub.add_flag(no, b, textoNo)->excludes(opcionSi);
   };
-  par("--ro", o.attr.ro, "--rw", o.attr.rw, "Solo lectura", "Lectura y escritura");
-  par("--sys", o.attr.sys, "--dir", o.attr.dir, "De sistema (oculto en CAT)", "Visible en CAT");
-  par("--arc", o.attr.arc, "--no-arc", o.attr.noArc, "Marca de archivado",
-      "Sin marca de archivado");
-  o.parsers.emplace_back(cAttr, [](const OrdenesEscritura &e) { return EjecutarAttr(e.attr); });
+  par("--ro", o->ro, "--rw", o->rw, "Solo lectura", "Lectura y escritura");
+  par("--sys", o->sys, "--dir", o->dir, "De sistema (oculto en CAT)", "Visible en CAT");
+  par("--arc", o->arc, "--no-arc", o->noArc, "Marca de archivado", "Sin marca de archivado");
+  return [o] { return EjecutarAttr(*o); };
 }
 
-std::optional<int> EjecutarOrdenEscritura(const OrdenesEscritura &ordenes) {
-  for (const auto &[sub, ejecutar] : ordenes.parsers) {
-    if (sub->parsed()) {
-      return ejecutar(ordenes);
-    }
-  }
-  return std::nullopt;
-}
+constexpr std::array kOrdenesEscritura{
+    DefinicionOrden{"new", "Crea una imagen de disco formateada y vacía", PrepararNew},
+    DefinicionOrden{"put", "Pone archivos del ordenador en la imagen", PrepararPut},
+    DefinicionOrden{"rm", "Borra archivos de la imagen, como ERA", PrepararRm},
+    DefinicionOrden{"ren", "Cambia el nombre (y el usuario, con N:) de un archivo", PrepararRen},
+    DefinicionOrden{"attr", "Cambia los atributos de archivos, como SET", PrepararAttr},
+};
+
+} // namespace
+
+std::span<const DefinicionOrden> OrdenesDeEscritura() { return kOrdenesEscritura; }
 
 } // namespace Cli

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
+#include "cli/Programa.h"
 
-namespace CLI {
-class App;
-}
+#include <span>
+#include <string>
+#include <vector>
 
 // The commands that make and change disks: new, put, rm, ren and attr. Each
 // reads the image, has the writing library make the new bytes, and replaces the
@@ -60,23 +57,7 @@ struct OrdenAttr {
 };
 int EjecutarAttr(const OrdenAttr &orden);
 
-// What the parsers of the writing commands fill, and which one was given.
-struct OrdenesEscritura {
-  OrdenNew nuevo;
-  OrdenPut put;
-  OrdenRm rm;
-  OrdenRen ren;
-  OrdenAttr attr;
-  std::vector<std::pair<CLI::App *, int (*)(const OrdenesEscritura &)>> parsers;
-};
-
-// Makes a subcommand the way the program makes all of them.
-using CrearOrden = CLI::App *(*)(CLI::App &app, const char *nombre, const char *descripcion);
-
-// Adds the five commands to `app`, their options filling `ordenes`.
-void RegistrarOrdenesEscritura(CLI::App &app, CrearOrden crear, OrdenesEscritura &ordenes);
-
-// The exit code of the writing command given; nothing when another was given.
-std::optional<int> EjecutarOrdenEscritura(const OrdenesEscritura &ordenes);
+// The five commands, in the order the help lists them after the reading ones.
+std::span<const DefinicionOrden> OrdenesDeEscritura();
 
 } // namespace Cli

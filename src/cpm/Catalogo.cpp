@@ -155,15 +155,15 @@ void Ordenar(Borrador &b, Archivo &a, Problemas &problemas) {
     const int n = p.extension.numero;
     if (!a.extensiones.empty() && a.extensiones.back().numero == n) {
       problemas.push_back({TipoProblema::ExtensionRepetida,
-                           "La extensión " + std::to_string(n) + " de " + a.NombreCompleto() +
-                               " aparece otra vez; se usa la primera",
+                           "El tramo " + std::to_string(n) + " de " + a.NombreCompleto() +
+                               " aparece otra vez; se usa el primero",
                            EnEntrada(p.extension.entrada)});
       continue;
     }
     if (n != esperado) {
       problemas.push_back(
           {TipoProblema::ExtensionAusente,
-           "A " + a.NombreCompleto() + " le falta la extensión " + std::to_string(esperado),
+           "A " + a.NombreCompleto() + " le falta el tramo " + std::to_string(esperado),
            EnEntrada(p.extension.entrada)});
       a.completo = false;
     }
@@ -198,9 +198,10 @@ void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int i
                             static_cast<std::size_t>(f.tamanoBloque);
     if (necesarios > e.bloques.size()) {
       problemas.push_back({TipoProblema::RegistrosDeMas,
-                           "Una extensión de " + a.NombreCompleto() + " tiene " +
-                               std::to_string(e.registros) + " registros y sólo " +
-                               std::to_string(e.bloques.size()) + " bloques",
+                           "Un tramo de " + a.NombreCompleto() + " tiene " +
+                               std::to_string(e.registros) + " registros y solo " +
+                               std::to_string(e.bloques.size()) +
+                               (e.bloques.size() == 1 ? " bloque" : " bloques"),
                            EnEntrada(e.entrada)});
       a.completo = false;
     }
@@ -329,7 +330,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   std::sort(claves.begin(), claves.end());
   if (legibles < static_cast<std::size_t>(formato.entradas)) {
     c.problemas.push_back({TipoProblema::ArchivoIncompleto,
-                           "Sólo se pueden leer " + std::to_string(legibles) + " de las " +
+                           "Solo se pueden leer " + std::to_string(legibles) + " de las " +
                                std::to_string(formato.entradas) + " entradas del catálogo",
                            EnEntrada(static_cast<int>(legibles))});
   }

@@ -11,8 +11,6 @@ namespace {
 
 // The Disk-Info block.
 constexpr std::size_t TamanoDiskInfo = 256;
-constexpr std::size_t PosFirma = 0, LargoFirma = 34;
-constexpr std::size_t PosCreador = 34, LargoCreador = 14;
 constexpr std::size_t PosPistas = 48, PosCaras = 49, PosTamanoPista = 50;
 constexpr std::size_t PosTablaTamanos = 52;
 constexpr std::size_t MaxEntradasTabla = TamanoDiskInfo - PosTablaTamanos; // 204
@@ -38,6 +36,11 @@ std::string Texto(std::span<const std::uint8_t> b) {
     t.pop_back();
   }
   return t;
+}
+
+// "1 pista", "2 pistas".
+std::string Cuenta(std::size_t n, const char *uno, const char *varios) {
+  return std::to_string(n) + " " + (n == 1 ? uno : varios);
 }
 
 std::string En(int pista, int cara) {
@@ -178,8 +181,8 @@ bool LeerDiskInfo(Contenedor &d) {
   const auto entradas = static_cast<std::size_t>(d.pistas) * static_cast<std::size_t>(d.caras);
   if (d.pistas == 0 || d.caras == 0 || d.caras > MaxCaras || entradas > MaxEntradasTabla) {
     Anotar(d, TipoProblema::GeometriaInvalida,
-           "La cabecera da " + std::to_string(d.pistas) + " pistas y " + std::to_string(d.caras) +
-               " caras",
+           "La cabecera da " + Cuenta(static_cast<std::size_t>(d.pistas), "pista", "pistas") +
+               " y " + Cuenta(static_cast<std::size_t>(d.caras), "cara", "caras"),
            {});
     return false;
   }
@@ -229,7 +232,7 @@ Contenedor LeerContenedor(std::span<const std::uint8_t> bytes) {
   if (pos < bytes.size()) {
     d.bytesSobrantes = bytes.size() - pos;
     Anotar(d, TipoProblema::BytesSobrantes,
-           "Hay " + std::to_string(d.bytesSobrantes) + " bytes después de la última pista",
+           "Hay " + Cuenta(d.bytesSobrantes, "byte", "bytes") + " después de la última pista",
            {-1, -1, -1, -1, -1, static_cast<long long>(pos)});
   }
   return d;

@@ -11,7 +11,6 @@ namespace {
 constexpr std::size_t TamanoDiskInfo = 256;
 constexpr std::string_view FirmaEstandar = "MV - CPCEMU Disk-File\r\nDisk-Info\r\n";
 constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK File\r\nDisk-Info\r\n";
-constexpr std::size_t PosCreador = 34, LargoCreador = 14;
 constexpr std::size_t PosPistas = 48, PosCaras = 49, PosTamanoPista = 50, PosTablaTamanos = 52;
 
 // The Track-Info block.

@@ -26,8 +26,8 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::SectorTamanoDistinto: return "sector-tamano-distinto";
   case TipoProblema::BloqueFueraDelDisco: return "bloque-fuera-del-disco";
   case TipoProblema::BloqueCompartido: return "bloque-compartido";
-  case TipoProblema::ExtensionAusente: return "extension-ausente";
-  case TipoProblema::ExtensionRepetida: return "extension-repetida";
+  case TipoProblema::ExtensionAusente: return "tramo-ausente";
+  case TipoProblema::ExtensionRepetida: return "tramo-repetido";
   case TipoProblema::RegistrosDeMas: return "registros-de-mas";
   case TipoProblema::ArchivoIncompleto: return "archivo-incompleto";
   case TipoProblema::CabeceraAmsdosInvalida: return "cabecera-amsdos-invalida";

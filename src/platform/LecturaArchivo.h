@@ -23,4 +23,9 @@ std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
                                   std::vector<std::uint8_t> &destino);
 
+// What a path names, its links followed; a reader that refuses anything but
+// a regular file can then say what it was given.
+enum class ClaseArchivo { NoExiste, Desconocida, Normal, Carpeta, Fifo, Dispositivo, Socket };
+ClaseArchivo Clase(const std::string &ruta);
+
 } // namespace Plataforma

@@ -90,4 +90,27 @@ std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
   return LeerHasta(fd, largo, destino);
 }
 
+ClaseArchivo Clase(const std::string &ruta) {
+  struct stat st {};
+  if (ContieneNulo(ruta)) {
+    return ClaseArchivo::Desconocida;
+  }
+  if (::stat(ruta.c_str(), &st) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? ClaseArchivo::NoExiste : ClaseArchivo::Desconocida;
+  }
+  if (S_ISREG(st.st_mode)) {
+    return ClaseArchivo::Normal;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return ClaseArchivo::Carpeta;
+  }
+  if (S_ISFIFO(st.st_mode)) {
+    return ClaseArchivo::Fifo;
+  }
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+    return ClaseArchivo::Dispositivo;
+  }
+  return S_ISSOCK(st.st_mode) ? ClaseArchivo::Socket : ClaseArchivo::Desconocida;
+}
+
 } // namespace Plataforma

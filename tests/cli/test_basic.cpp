@@ -106,3 +106,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<CasoReal> &i) { return std::string(i.param.nombre); });
 
 } // namespace
+
+namespace {
+
+// The note names what was cut with the word's own gender.
+TEST(ListadoBasic, LaNotaConcuerda) {
+  const auto nota = [](std::initializer_list<std::uint8_t> bytes) {
+    return Cli::ListarBasic(std::vector<std::uint8_t>(bytes)).nota;
+  };
+  EXPECT_EQ(nota({6, 0, 20, 0, 0x02, 0}), "línea 20: variable cortada");
+  EXPECT_EQ(nota({5, 0, 20, 0, 0xFF}), "línea 20: función cortada");
+  EXPECT_EQ(nota({6, 0, 20, 0, 0x1A, 0}), "línea 20: número cortado");
+}
+
+} // namespace

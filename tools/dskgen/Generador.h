@@ -66,8 +66,12 @@ private:
 // Writes bytes to a file, replacing it.
 void EscribirArchivo(const std::filesystem::path &ruta, const std::vector<std::uint8_t> &bytes);
 
-// Writes the sample images of the samples folder into `carpeta`.
+// Writes the sample images of the samples folder into `carpeta`: healthy disks
+// as AMSDOS writes them, a new user's first look.
 void GenerarMuestras(const std::filesystem::path &carpeta);
+// Writes the deliberately broken images that once sat among the samples (bad
+// names and blockless records, no signature), for the tests and the fuzzer.
+void GenerarMuestrasRaras(const std::filesystem::path &carpeta);
 
 // ---------------------------------------------------------------------------
 // Disks of any CP/M format, with the oddities of real images: interleaved

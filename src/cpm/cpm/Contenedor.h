@@ -15,6 +15,10 @@ namespace cpm {
 
 enum class Disposicion { Estandar, Extendida };
 
+// The Disk-Info block's texts: the signature and the creator.
+constexpr std::size_t PosFirma = 0, LargoFirma = 34;
+constexpr std::size_t PosCreador = 34, LargoCreador = 14;
+
 struct Sector {
   std::uint8_t c = 0, h = 0, r = 0, n = 0; // the ID: track, head, sector, size code
   std::uint8_t st1 = 0, st2 = 0;           // FDC status when the image was made
