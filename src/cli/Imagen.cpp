@@ -66,7 +66,16 @@ std::string QueEs(const std::string &ruta) {
 }
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
-  const std::int16_t error = Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_);
+  Leer(Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_), formato);
+}
+
+Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato,
+                       Plataforma::HuellaArchivo &huella)
+    : ruta_(std::move(ruta)) {
+  Leer(Plataforma::LeerParaReemplazar(ruta_, cpm::TamanoMaximoArchivo, bytes_, huella), formato);
+}
+
+void Cls_Imagen::Leer(std::int16_t error, const std::string &formato) {
   if (error != Errores::Ninguno) {
     // The reader takes only regular files: anything else is named for what it is.
     const std::string que = error == Errores::ArchivoNoEncontrado ? QueEs(ruta_) : "";

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "cpm/Disco.h"
+#include "platform/ReemplazoSeguro.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,11 +36,15 @@ std::string QueEs(const std::string &ruta);
 class Cls_Imagen {
 public:
   Cls_Imagen(std::string ruta, const std::string &formato);
+  // The same, saying in `huella` what the file was, so that a change is written
+  // back only over the very bytes read.
+  Cls_Imagen(std::string ruta, const std::string &formato, Plataforma::HuellaArchivo &huella);
   Cls_Imagen(const Cls_Imagen &) = delete;
   Cls_Imagen &operator=(const Cls_Imagen &) = delete;
 
   [[nodiscard]] const std::string &Ruta() const { return ruta_; }
   [[nodiscard]] const cpm::Disco &Disco() const { return disco_; }
+  [[nodiscard]] std::span<const std::uint8_t> Bytes() const { return bytes_; }
   // Empty when the tracks could be read; otherwise why not, in Spanish.
   [[nodiscard]] const std::string &ErrorPistas() const { return errorPistas_; }
   // Empty when the catalogue could be read whole; otherwise why not: the
@@ -48,6 +54,8 @@ public:
   [[nodiscard]] bool HayCatalogo() const { return errorPistas_.empty() && disco_.formato; }
 
 private:
+  void Leer(std::int16_t error, const std::string &formato);
+
   std::string ruta_;
   std::vector<std::uint8_t> bytes_;
   cpm::Disco disco_;

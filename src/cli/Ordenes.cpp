@@ -47,6 +47,12 @@ int LeerNumero(const std::string &texto) {
   return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
 }
 
+int LeerCantidad(const std::string &texto) {
+  const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;
+  const int n = decimal ? LeerNumero(texto) : -1;
+  return n > 0 ? n : -1;
+}
+
 namespace {
 
 // Before each image's text when there are several: its name, and a blank
@@ -124,14 +130,9 @@ int EjecutarLs(const OrdenLs &orden) {
   return salida;
 }
 
-namespace {
-
-// The files matching any of the patterns, each once, in catalogue order;
-// nothing (with the error reported) when a pattern is malformed. A pattern
-// matching nothing is reported only when the whole catalogue was read.
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
-            const std::string &imagen, int &salida, bool borrados = false) {
+            const std::string &imagen, int &salida, bool borrados) {
   const bool entero = CatalogoIncompleto(disco).empty();
   std::vector<const cpm::Archivo *> elegidos;
   std::set<const cpm::Archivo *> vistos;
@@ -159,13 +160,6 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
   return elegidos;
 }
 
-// "file" mode needs a valid header; a file without one is its own content.
-cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
-  return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
-}
-
-// Says on stderr why the image's catalogue cannot be read whole, if it cannot,
-// and sets the exit code; true when part of it can be read.
 bool CatalogoLegible(const Cls_Imagen &imagen, int &salida) {
   const std::string error = imagen.ErrorCatalogo();
   if (!error.empty()) {
@@ -173,6 +167,13 @@ bool CatalogoLegible(const Cls_Imagen &imagen, int &salida) {
     salida = kSalidaFallo;
   }
   return imagen.HayCatalogo();
+}
+
+namespace {
+
+// "file" mode needs a valid header; a file without one is its own content.
+cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
+  return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
 }
 
 struct NombreElegido {

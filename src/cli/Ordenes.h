@@ -2,6 +2,7 @@
 
 #include "cli/Listado.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,8 +64,23 @@ struct OrdenFind {
 };
 int EjecutarFind(const OrdenFind &orden);
 
+class Cls_Imagen;
+
+// Says on stderr why the image's catalogue cannot be read whole, if it cannot,
+// and sets `salida` to 1; true when part of it can be read.
+bool CatalogoLegible(const Cls_Imagen &imagen, int &salida);
+
+// The files matching any of the patterns, each once, in catalogue order. A
+// pattern matching nothing is reported, when the whole catalogue was read, and
+// sets `salida` to 1; a malformed one is reported, sets it to 2 and gives nothing.
+std::optional<std::vector<const cpm::Archivo *>>
+Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
+            const std::string &imagen, int &salida, bool borrados = false);
+
 // A number written as "&C1", "#C1", "$C1", "0xC1", "C1h" or decimal, up to six
 // digits (so any 16-bit address, "&4000"); -1 when it is none of those forms.
 int LeerNumero(const std::string &texto);
+// A count (-j, --pistas): decimal digits only, more than 0; -1 when it is not one.
+int LeerCantidad(const std::string &texto);
 
 } // namespace Cli

@@ -2,6 +2,7 @@
 
 #include "cli/Imagen.h"
 #include "cli/Ordenes.h"
+#include "cli/OrdenesEscritura.h"
 #include "cpm/Formatos.h"
 
 #include <CLI/CLI.hpp>
@@ -170,8 +171,8 @@ Ejecucion PrepararFind(CLI::App &sub) {
                "Calla los archivos que no son imágenes de disco de CPC (solo los cuenta)");
   return [f] {
     if (!f->hilos.empty()) {
-      const int n = LeerNumero(f->hilos);
-      if (n <= 0 || f->hilos.find_first_not_of("0123456789") != std::string::npos) {
+      const int n = LeerCantidad(f->hilos);
+      if (n <= 0) {
         AvisarError("uso", "valor no válido para -j: " + f->hilos +
                                " (un número de imágenes, mayor que 0)");
         return kSalidaUso;
@@ -197,6 +198,8 @@ constexpr std::array kOrdenesLectura{
 // family of commands adds its own table of DefinicionOrden here.
 std::vector<DefinicionOrden> Ordenes() {
   std::vector<DefinicionOrden> todas(kOrdenesLectura.begin(), kOrdenesLectura.end());
+  const std::span<const DefinicionOrden> escritura = OrdenesDeEscritura();
+  todas.insert(todas.end(), escritura.begin(), escritura.end());
   return todas;
 }
 
@@ -296,6 +299,14 @@ std::string TextoErrorUso(const CLI::ParseError &e, const CLI::App &app, const C
     }
     return "falta la orden (" + Lista(ordenes) + "); pruebe --help";
   }
+  if (dynamic_cast<const CLI::ExcludesError *>(&e) != nullptr) {
+    constexpr std::string_view excluye = " excludes "; // "--ro excludes --rw"
+    const auto donde = que.find(excluye);
+    if (donde != std::string::npos) {
+      return que.substr(0, donde) + " y " + que.substr(donde + excluye.size()) +
+             " no pueden ir juntas; pruebe --help";
+    }
+  }
   const std::string opcion = que.substr(0, que.find(':'));
   if (dynamic_cast<const CLI::ArgumentMismatch *>(&e) != nullptr) {
     return "falta el valor de " + opcion + "; pruebe --help";
@@ -362,8 +373,8 @@ int Principal(int argc, char **argv) {
     EscribirSalida(std::string(kVersion) + "\n");
     return kSalidaBien;
   }
-  CLI::App app{"Mira dentro de imágenes de disco del Amstrad CPC (*.dsk): lista, extrae y "
-               "busca archivos con una lectura exacta del disco.",
+  CLI::App app{"Mira dentro de imágenes de disco del Amstrad CPC (*.dsk): lista, extrae, "
+               "busca y escribe archivos con una lectura exacta del disco.",
                "alcove-cli"};
   EnEspanol(app);
   app.set_version_flag("--version", std::string(kVersion), "Muestra la versión y termina");

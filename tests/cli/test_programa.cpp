@@ -384,7 +384,8 @@ TEST_F(Cli, ErroresDeUsoYDeLectura) {
 TEST(CliAyuda, AyudaYVersion) {
   Resultado r = EjecutarCli({"--help"});
   EXPECT_EQ(r.codigo, 0);
-  for (const char *orden : {"info", "ls", "get", "cat", "dump", "find"}) {
+  for (const char *orden :
+       {"info", "ls", "get", "cat", "dump", "find", "new", "put", "rm", "ren", "attr"}) {
     EXPECT_NE(r.salida.find(std::string("  ") + orden + " "), std::string::npos) << orden;
     const Resultado sub = EjecutarCli({orden, "--help"});
     EXPECT_EQ(sub.codigo, 0) << orden;

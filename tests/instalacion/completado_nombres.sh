@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Bash completion offers the files inside an image for get and cat, in any
-# case and with the user prefix, from the program the line names; never for
-# dump, nor for cat's second name.
+# Bash completion offers the files inside an image for get, cat, rm, ren and
+# attr, in any case and with the user prefix, from the program the line names;
+# never for dump, nor for cat's second name or ren's new one.
 # Usage: completado_nombres.sh ALCOVE-CLI
 set -uo pipefail
 aqui=$(cd "$(dirname "$0")" && pwd)
@@ -42,6 +42,10 @@ cat extendido.dsk n|notes.bin
 cat juegos.dsk DISC.BAS | 
 dump juegos.dsk | 
 cat nada.dsk | 
+rm juegos.dsk d|DISC.BAK DISC.BAS 
+attr --ro juegos.dsk L|LEVELS.DAT 
+ren juegos.dsk g|GAME.BIN 
+ren juegos.dsk GAME.BIN | 
 TABLA
 # An image name typed with a blank escaped, as bash leaves it in the line.
 obtenido=$(completar "$cli" cat 'mis\ juegos.dsk' L)

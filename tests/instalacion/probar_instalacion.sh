@@ -83,7 +83,7 @@ while IFS='|' read -r linea esperado; do
   [ "$obtenido" = "$esperado" ] && bien "completado '$linea'" ||
     falla "completado '$linea': '$obtenido', se esperaba '$esperado'"
 done <<'TABLA'
-alcove-cli |cat dump find get info ls 
+alcove-cli |attr cat dump find get info ls new put ren rm 
 alcove-cli l|ls 
 alcove-cli --v|--version 
 alcove-cli ls --b|--borrados 
