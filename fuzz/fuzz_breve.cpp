@@ -1,6 +1,7 @@
 // The reader's names-only mode over the start of a file against the whole
 // reading of the same bytes: whenever it answers, it gives the very files the
-// whole reading gives (names, attributes, extents, blocks and sizes).
+// whole reading gives (names, attributes, extents, blocks, sizes and, when it
+// could read the first record, lengths).
 #include "cpm/Disco.h"
 
 #include <algorithm>
@@ -38,6 +39,9 @@ void Comparar(const cpm::Catalogo &nombres, const cpm::Disco &todo) {
     Comprobar(a[i].soloLectura == b[i].soloLectura && a[i].sistema == b[i].sistema &&
               a[i].archivado == b[i].archivado);
     Comprobar(MismasExtensiones(a[i], b[i]));
+    // The length from the first record, when the names-only reading had it.
+    Comprobar(!a[i].longitudSabida || (a[i].longitud == b[i].longitud &&
+                                       a[i].cabecera.has_value() == b[i].cabecera.has_value()));
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <tuple>
@@ -66,7 +67,11 @@ const std::vector<CasoDisco> &Discos() {
        [] {
          DiscoCpm d(Generador::GeometriaData());
          d.Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4});
+         std::vector<std::uint8_t> con =
+             Generador::CabeceraAmsdos("CODE    BIN", 2, 0x4000, 0x4000, 800);
+         con.resize(1024, 0x33); // a header and 896 bytes, of which it claims 800
          d.Agregar({0, "game", "bin", true, true, true, Relleno(40000), {}, 0})
+             .Agregar({0, "CODE", "BIN", false, false, false, con, {}, 0})
              .Agregar({3, "DISC", "BAS", false, false, false, Relleno(700), {}, 0})
              .Agregar({0, "DISC", "BAS", false, false, false, Relleno(0), {}, 0})
              .Agregar({0, "A", "", false, false, false, Relleno(128), {}, 0});
@@ -125,6 +130,45 @@ TEST(SoloNombres, DaLoMismoQueElLectorExacto) {
       }
     }
   }
+}
+
+// A file's exact length needs its first record (an AMSDOS header or not):
+// the names-only reading gives the whole reading's whenever it says it knows
+// it, and knows it for every file when it has the whole image.
+TEST(SoloNombres, LongitudComoElLectorCuandoLaSabe) {
+  for (const CasoDisco &caso : Discos()) {
+    SCOPED_TRACE(caso.nombre);
+    const auto bytes = caso.crear().Bytes();
+    const cpm::Disco disco = cpm::LeerDisco(bytes);
+    for (const std::size_t largo : {std::size_t{8 * 1024}, std::size_t{16 * 1024}, bytes.size()}) {
+      const auto principio =
+          std::span<const std::uint8_t>(bytes).first(std::min(largo, bytes.size()));
+      const auto catalogo = cpm::LeerNombres(principio, bytes.size());
+      if (!catalogo) {
+        continue;
+      }
+      ASSERT_EQ(catalogo->archivos.size(), disco.catalogo.archivos.size());
+      for (std::size_t i = 0; i < catalogo->archivos.size(); ++i) {
+        const cpm::Archivo &a = catalogo->archivos[i];
+        const cpm::Archivo &b = disco.catalogo.archivos[i];
+        SCOPED_TRACE(a.NombreCompleto() + " en " + std::to_string(largo) + " bytes");
+        EXPECT_TRUE(a.longitudSabida || largo < bytes.size());
+        if (a.longitudSabida) {
+          EXPECT_EQ(a.longitud, b.longitud);
+          EXPECT_EQ(a.cabecera.has_value(), b.cabecera.has_value());
+        }
+      }
+    }
+  }
+  // The header's length, not the records', once the whole image is read.
+  const auto bytes = Discos().front().crear().Bytes();
+  const auto catalogo = cpm::LeerNombres(bytes, bytes.size());
+  ASSERT_TRUE(catalogo);
+  const auto code = std::find_if(catalogo->archivos.begin(), catalogo->archivos.end(),
+                                 [](const cpm::Archivo &a) { return a.nombre == "CODE"; });
+  ASSERT_NE(code, catalogo->archivos.end());
+  EXPECT_EQ(code->longitud, 800U);
+  EXPECT_EQ(code->tamano, 1024U);
 }
 
 // Refused: what the start of the file cannot tell, and what the whole
