@@ -4,8 +4,10 @@
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
+#include "platform/LecturaArchivo.h"
 
 #include <algorithm>
+#include <set>
 
 namespace Cli {
 
@@ -14,7 +16,11 @@ namespace fs = std::filesystem;
 namespace {
 
 using AlFallar = std::function<void(const std::string &, const std::string &)>;
-using AlEncontrar = std::function<void(const std::string &)>;
+using AlEncontrar = std::function<bool(const std::string &)>;
+
+// Folders already walked: a folder named twice, or inside another one named,
+// is walked once.
+using Vistas = std::set<Plataforma::IdCarpeta>;
 
 // "carpeta/nombre": the user's own spelling of the folder, then one separator
 // of this host's.
@@ -26,34 +32,53 @@ void Unir(std::string &ruta, const std::string &carpeta, std::string_view nombre
   ruta += nombre;
 }
 
-// One listing a folder; a link to a folder is not entered, so no loop can form.
-void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar,
-              const AlFallar &alFallar) {
+// One listing a folder; a link to a folder is not entered, so no loop can form;
+// a link to an image counts. The folder's images come first, in name order,
+// then its subfolders, in name order. False when `alEncontrar` stopped the walk.
+bool Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar, const AlFallar &alFallar,
+              Vistas &vistas) {
+  std::vector<std::string> imagenes;
   std::vector<std::string> subcarpetas;
-  std::string ruta;
   const std::int16_t error = Plataforma::ListarCarpeta(
-      carpeta, Formato::EsNombreDeImagen, [&](std::string_view nombre, bool esCarpeta) {
-        Unir(ruta, carpeta, nombre);
-        if (esCarpeta) {
-          subcarpetas.push_back(ruta);
-        } else {
-          alEncontrar(ruta);
-        }
+      carpeta, [&vistas](const Plataforma::IdCarpeta &id) { return vistas.insert(id).second; },
+      Formato::EsNombreDeImagen,
+      [&](std::string_view nombre, bool esCarpeta) {
+        (esCarpeta ? subcarpetas : imagenes).emplace_back(nombre);
       });
+  std::sort(imagenes.begin(), imagenes.end());
+  std::sort(subcarpetas.begin(), subcarpetas.end());
+  std::string ruta;
+  for (const std::string &nombre : imagenes) {
+    Unir(ruta, carpeta, nombre);
+    if (!alEncontrar(ruta)) {
+      return false;
+    }
+  }
   if (error != Errores::Ninguno) {
     alFallar(carpeta, Errores::Mensaje(error));
   }
-  for (const std::string &sub : subcarpetas) {
-    Recorrer(sub, alEncontrar, alFallar);
+  for (const std::string &nombre : subcarpetas) {
+    Unir(ruta, carpeta, nombre);
+    if (!Recorrer(ruta, alEncontrar, alFallar, vistas)) {
+      return false;
+    }
   }
+  return true;
 }
 
 } // namespace
 
 void RecorrerCarpetas(const std::vector<std::string> &carpetas, const AlEncontrar &alEncontrar,
                       const AlFallar &alFallar) {
+  Vistas vistas;
   for (const std::string &carpeta : carpetas) {
-    Recorrer(carpeta, alEncontrar, alFallar);
+    // An image named instead of a folder is searched, whatever its name.
+    const bool seguir = Plataforma::Clase(carpeta) == Plataforma::ClaseArchivo::Normal
+                            ? alEncontrar(carpeta)
+                            : Recorrer(carpeta, alEncontrar, alFallar, vistas);
+    if (!seguir) {
+      return;
+    }
   }
 }
 
@@ -61,7 +86,12 @@ std::vector<std::string> BuscarRutasImagenes(const std::vector<std::string> &car
                                              const AlFallar &alFallar) {
   std::vector<std::string> imagenes;
   RecorrerCarpetas(
-      carpetas, [&imagenes](const std::string &ruta) { imagenes.push_back(ruta); }, alFallar);
+      carpetas,
+      [&imagenes](const std::string &ruta) {
+        imagenes.push_back(ruta);
+        return true;
+      },
+      alFallar);
   std::sort(imagenes.begin(), imagenes.end());
   imagenes.erase(std::unique(imagenes.begin(), imagenes.end()), imagenes.end());
   return imagenes;

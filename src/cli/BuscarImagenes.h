@@ -21,11 +21,14 @@ std::vector<std::string>
 BuscarRutasImagenes(const std::vector<std::string> &carpetas,
                     const std::function<void(const std::string &, const std::string &)> &alFallar);
 
-// The walk alone: `alEncontrar` hears of each image as its folder is listed,
-// in the listing's order; an image under two of the folders comes twice.
+// The walk of `find`: `alEncontrar` hears of each image as its folder is
+// listed: a folder's images in name order, then each of its subfolders in
+// name order, walked the same way. A folder is walked once however often it
+// is met. A regular file named instead of a folder is passed on as it is.
+// The walk stops when `alEncontrar` returns false.
 void RecorrerCarpetas(
     const std::vector<std::string> &carpetas,
-    const std::function<void(const std::string &)> &alEncontrar,
+    const std::function<bool(const std::string &)> &alEncontrar,
     const std::function<void(const std::string &, const std::string &)> &alFallar);
 
 } // namespace Cli

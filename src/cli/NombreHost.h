@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,5 +13,10 @@ namespace Cli {
 // no Windows device (CON, PRN, AUX, NUL, COM1-9, LPT1-9; '_' goes in front) on
 // any host, and does not end in a dot or blank (the last one becomes '_').
 std::string NombreHostSeguro(std::string_view nombre, std::string_view ext);
+
+// `nombre` with "_2", "_3", ... before its extension ("A.BIN" gives "A_2.BIN"):
+// the first that `ocupado` does not claim.
+std::string NombreLibre(const std::string &nombre,
+                        const std::function<bool(const std::string &)> &ocupado);
 
 } // namespace Cli

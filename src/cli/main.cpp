@@ -1,4 +1,5 @@
 // alcove-cli: the exact disk reader on the command line.
+#include "cli/Imagen.h"
 #include "cli/Programa.h"
 #include "platform/Proceso.h"
 
@@ -16,8 +17,8 @@ int main(int argc, char **argv) {
       punteros.push_back(a.data());
     }
     punteros.push_back(nullptr);
-    const int codigo = Cli::Principal(static_cast<int>(argumentos.size()), punteros.data());
-    return std::fflush(stdout) == 0 ? codigo : 1;
+    return Cli::TerminarSalida(
+        Cli::Principal(static_cast<int>(argumentos.size()), punteros.data()));
   } catch (const std::exception &e) {
     std::fprintf(stderr, "alcove-cli: error interno: %s\n", e.what());
     return 1;

@@ -39,11 +39,18 @@ unsigned char Tipo(DIR *d, const dirent &e) {
 } // namespace
 
 std::int16_t ListarCarpeta(const std::string &carpeta,
+                           const std::function<bool(const IdCarpeta &)> &entrar,
                            const std::function<bool(std::string_view)> &interesa,
                            const std::function<void(std::string_view, bool)> &alVer) {
   const std::unique_ptr<DIR, CerrarCarpeta> d(::opendir(carpeta.c_str()));
   if (!d) {
     return Errores::DesdeHost(errno);
+  }
+  struct stat propia {};
+  if (::fstat(::dirfd(d.get()), &propia) == 0 &&
+      !entrar(IdCarpeta{static_cast<std::uint64_t>(propia.st_dev),
+                        static_cast<std::uint64_t>(propia.st_ino)})) {
+    return Errores::Ninguno;
   }
   for (;;) {
     errno = 0;
@@ -70,10 +77,10 @@ std::int16_t ListarCarpeta(const std::string &carpeta,
   return errno != 0 ? Errores::DesdeHost(errno) : Errores::Ninguno;
 }
 
-bool CrearCarpetas(const std::string &carpeta) {
+std::int16_t CrearCarpetas(const std::string &carpeta) {
   std::error_code ec;
   std::filesystem::create_directories(carpeta, ec);
-  return std::filesystem::is_directory(carpeta, ec);
+  return ec ? Errores::DesdeHost(ec.value()) : Errores::Ninguno;
 }
 
 } // namespace Plataforma

@@ -26,9 +26,28 @@ private:
 
 bool EsSeparador(wchar_t c) { return c == L'\\' || c == L'/' || c == L':'; }
 
+// The folder's volume and file index, when the host gives them.
+bool Identidad(const std::string &carpeta, IdCarpeta &id) {
+  const HANDLE h = ::CreateFileW(Ancho(carpeta).c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool bien = ::GetFileInformationByHandle(h, &info) != 0;
+  ::CloseHandle(h);
+  if (bien) {
+    id.dispositivo = info.dwVolumeSerialNumber;
+    id.nodo = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32U) | info.nFileIndexLow;
+  }
+  return bien;
+}
+
 } // namespace
 
 std::int16_t ListarCarpeta(const std::string &carpeta,
+                           const std::function<bool(const IdCarpeta &)> &entrar,
                            const std::function<bool(std::string_view)> &interesa,
                            const std::function<void(std::string_view, bool)> &alVer) {
   std::wstring patron = Ancho(carpeta);
@@ -43,6 +62,9 @@ std::int16_t ListarCarpeta(const std::string &carpeta,
     const DWORD e = ::GetLastError();
     // A folder that exists but holds nothing at all (a drive's empty root).
     return e == ERROR_FILE_NOT_FOUND ? Errores::Ninguno : Errores::DesdeHost(static_cast<int>(e));
+  }
+  if (IdCarpeta id; Identidad(carpeta, id) && !entrar(id)) {
+    return Errores::Ninguno;
   }
   do {
     const std::wstring_view ancho = datos.cFileName;
@@ -65,13 +87,13 @@ std::int16_t ListarCarpeta(const std::string &carpeta,
   return e == ERROR_NO_MORE_FILES ? Errores::Ninguno : Errores::DesdeHost(static_cast<int>(e));
 }
 
-bool CrearCarpetas(const std::string &carpeta) {
+std::int16_t CrearCarpetas(const std::string &carpeta) {
   // A path built from wide characters: a narrow one would be read in the ANSI
   // code page.
   const std::filesystem::path ruta(Ancho(carpeta));
   std::error_code ec;
   std::filesystem::create_directories(ruta, ec);
-  return std::filesystem::is_directory(ruta, ec);
+  return ec ? Errores::DesdeHost(ec.value()) : Errores::Ninguno;
 }
 
 } // namespace Plataforma

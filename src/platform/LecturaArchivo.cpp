@@ -24,7 +24,7 @@ private:
 // reads from its start up to `largo` bytes, or its whole length when `entero`,
 // into `destino`. Returns an Errores number.
 std::int16_t Leer(const std::string &ruta, bool entero, std::uintmax_t largo,
-                  std::vector<std::uint8_t> &destino) {
+                  std::vector<std::uint8_t> &destino, std::uintmax_t *tamano) {
   destino.clear();
   if (ContieneNulo(ruta)) {
     return Errores::NombreArchivoIncorrecto;
@@ -32,6 +32,9 @@ std::int16_t Leer(const std::string &ruta, bool entero, std::uintmax_t largo,
   try {
     const Nativo::Abierto abierto = Nativo::Abrir(ruta, Acceso::Lectura);
     const Retenido archivo(abierto.manejador);
+    if (tamano != nullptr) {
+      *tamano = static_cast<std::uintmax_t>(abierto.longitud);
+    }
     if (entero) {
       if (abierto.tipo != Nativo::Tipo::Regular) {
         return Errores::ArchivoNoEncontrado;
@@ -56,12 +59,12 @@ std::int16_t Leer(const std::string &ruta, bool entero, std::uintmax_t largo,
 
 std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
                                std::vector<std::uint8_t> &destino) {
-  return Leer(ruta, true, limite, destino);
+  return Leer(ruta, true, limite, destino, nullptr);
 }
 
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
-                                  std::vector<std::uint8_t> &destino) {
-  return Leer(ruta, false, largo, destino);
+                                  std::vector<std::uint8_t> &destino, std::uintmax_t *tamano) {
+  return Leer(ruta, false, largo, destino, tamano);
 }
 
 } // namespace Plataforma

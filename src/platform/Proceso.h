@@ -20,8 +20,14 @@ enum class Flujo { Salida, Errores };
 [[nodiscard]] bool EsTerminal(Flujo flujo);
 
 // Writes `texto` (UTF-8) to the stream: as it is to a file or pipe, as text a
-// console can show to a console window.
-void Escribir(Flujo flujo, std::string_view texto);
+// console can show to a console window. Returns 0, or the errno value of a
+// failure.
+int Escribir(Flujo flujo, std::string_view texto);
+
+// Writes all of `texto` straight to the stream, past the C library's buffer,
+// so that a pipe's reader has it at once. Returns 0, or the errno value of the
+// failure: EPIPE when the reader has gone.
+[[nodiscard]] int EscribirSinBufer(Flujo flujo, std::string_view texto);
 
 // The cores this process may use; at least 1.
 [[nodiscard]] unsigned NucleosDisponibles();

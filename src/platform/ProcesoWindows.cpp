@@ -3,6 +3,7 @@
 #include "platform/TextoWindows.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include <fcntl.h>
@@ -65,20 +66,45 @@ bool EsTerminal(Flujo flujo) {
   return ::GetConsoleMode(Handle(flujo), &modo) != 0;
 }
 
-void Escribir(Flujo flujo, std::string_view texto) {
+int Escribir(Flujo flujo, std::string_view texto) {
   static const bool consolaSalida = EsTerminal(Flujo::Salida);
   static const bool consolaErrores = EsTerminal(Flujo::Errores);
   std::FILE *archivo = flujo == Flujo::Salida ? stdout : stderr;
   if (!(flujo == Flujo::Salida ? consolaSalida : consolaErrores)) {
-    std::fwrite(texto.data(), 1, texto.size(), archivo);
-    return;
+    errno = 0;
+    if (std::fwrite(texto.data(), 1, texto.size(), archivo) != texto.size()) {
+      return errno != 0 ? errno : EIO;
+    }
+    return 0;
   }
   // A console shows UTF-16; UTF-8 bytes would show garbled whatever its code page.
   std::fflush(archivo);
   const std::wstring ancho = Ancho(texto);
   DWORD escritos = 0;
-  ::WriteConsoleW(Handle(flujo), ancho.data(), static_cast<DWORD>(ancho.size()), &escritos,
-                  nullptr);
+  return ::WriteConsoleW(Handle(flujo), ancho.data(), static_cast<DWORD>(ancho.size()), &escritos,
+                         nullptr) != 0
+             ? 0
+             : EIO;
+}
+
+int EscribirSinBufer(Flujo flujo, std::string_view texto) {
+  if (EsTerminal(flujo)) {
+    Escribir(flujo, texto);
+    return 0;
+  }
+  std::fflush(flujo == Flujo::Salida ? stdout : stderr);
+  std::size_t hecho = 0;
+  while (hecho < texto.size()) {
+    const DWORD pedido = static_cast<DWORD>(std::min<std::size_t>(texto.size() - hecho, 1U << 30U));
+    DWORD escritos = 0;
+    if (::WriteFile(Handle(flujo), texto.data() + hecho, pedido, &escritos, nullptr) == 0) {
+      const DWORD e = ::GetLastError();
+      // A pipe whose reader has gone.
+      return e == ERROR_BROKEN_PIPE || e == ERROR_NO_DATA ? EPIPE : EIO;
+    }
+    hecho += escritos;
+  }
+  return 0;
 }
 
 unsigned NucleosDisponibles() {

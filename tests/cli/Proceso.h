@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cerrno>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,25 @@ struct Resultado {
   std::string errores;
 };
 
+// Where the program's standard output goes.
+enum class SalidaCli {
+  Tubo,     // read back into Resultado::salida
+  Terminal, // a pseudo-terminal, read back too (its line discipline turns "\n" into "\r\n")
+  Archivo,  // the file `archivo` names, e.g. /dev/full
+};
+
+struct OpcionesCli {
+  SalidaCli salida = SalidaCli::Tubo;
+  std::string archivo;              // for SalidaCli::Archivo
+  std::vector<std::string> entorno; // "NOMBRE=valor" added to this process's environment
+};
+
+namespace proceso_detalle {
+// No run of the program in these tests comes near this; one that does is
+// stuck, and is killed so the test fails instead of hanging.
+inline constexpr int kPlazoMs = 60000;
+} // namespace proceso_detalle
+
 #if defined(_WIN32)
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -21,6 +41,7 @@ struct Resultado {
 #endif
 #include <windows.h>
 
+#include <cwchar>
 #include <thread>
 
 namespace proceso_detalle {
@@ -68,13 +89,17 @@ inline void LeerTodo(HANDLE h, std::string &destino) {
 
 } // namespace proceso_detalle
 
-// Runs ALCOVE_CLI with `args` (UTF-8) through CreateProcessW. There is no
-// pseudo-terminal on Windows: callers that want one skip.
-inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEnTerminal = false) {
+// Windows has no pseudo-terminals: tests that need one skip with this reason.
+inline std::string TerminalNoDisponible() { return "Windows no tiene pseudoterminales"; }
+
+// Runs ALCOVE_CLI with `args` (UTF-8) through CreateProcessW. A step of the
+// harness that fails gives codigo -1 and says why in `errores`; a run that
+// takes too long is killed.
+inline Resultado EjecutarCli(const std::vector<std::string> &args, const OpcionesCli &opciones) {
   using namespace proceso_detalle;
   Resultado r;
-  if (salidaEnTerminal) {
-    r.errores = "sin terminal en Windows";
+  if (opciones.salida == SalidaCli::Terminal) {
+    r.errores = TerminalNoDisponible();
     return r;
   }
   const std::wstring programa = Ancho(ALCOVE_CLI);
@@ -85,12 +110,28 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEn
     Citar(linea, Ancho(a));
   }
   SECURITY_ATTRIBUTES heredable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE salida[2], errores[2];
-  if (::CreatePipe(&salida[0], &salida[1], &heredable, 0) == 0 ||
-      ::CreatePipe(&errores[0], &errores[1], &heredable, 0) == 0) {
+  HANDLE salida[2] = {nullptr, nullptr}, errores[2];
+  if (::CreatePipe(&errores[0], &errores[1], &heredable, 0) == 0) {
+    r.errores = "CreatePipe falló";
     return r;
   }
-  ::SetHandleInformation(salida[0], HANDLE_FLAG_INHERIT, 0);
+  if (opciones.salida == SalidaCli::Archivo) {
+    salida[1] = ::CreateFileW(Ancho(opciones.archivo).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, &heredable, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (salida[1] == INVALID_HANDLE_VALUE) {
+      r.errores = "no se pudo abrir " + opciones.archivo;
+    }
+  } else if (::CreatePipe(&salida[0], &salida[1], &heredable, 0) == 0) {
+    r.errores = "CreatePipe falló";
+  } else {
+    ::SetHandleInformation(salida[0], HANDLE_FLAG_INHERIT, 0);
+  }
+  if (!r.errores.empty()) {
+    ::CloseHandle(errores[0]);
+    ::CloseHandle(errores[1]);
+    return r;
+  }
   ::SetHandleInformation(errores[0], HANDLE_FLAG_INHERIT, 0);
   HANDLE nulo = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &heredable,
                               OPEN_EXISTING, 0, nullptr);
@@ -100,23 +141,51 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEn
   inicio.hStdInput = nulo;
   inicio.hStdOutput = salida[1];
   inicio.hStdError = errores[1];
+  // The environment: the added variables, then this process's own.
+  std::wstring entorno;
+  for (const std::string &v : opciones.entorno) {
+    entorno += Ancho(v);
+    entorno += L'\0';
+  }
+  if (wchar_t *propio = ::GetEnvironmentStringsW(); propio != nullptr) {
+    for (const wchar_t *v = propio; *v != L'\0'; v += std::wcslen(v) + 1) {
+      entorno.append(v, std::wcslen(v) + 1);
+    }
+    ::FreeEnvironmentStringsW(propio);
+  }
+  entorno += L'\0';
   PROCESS_INFORMATION info{};
   const BOOL creado = ::CreateProcessW(programa.c_str(), linea.data(), nullptr, nullptr, TRUE,
-                                       CREATE_NO_WINDOW, nullptr, nullptr, &inicio, &info);
+                                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
+                                       entorno.data(), nullptr, &inicio, &info);
   ::CloseHandle(salida[1]);
   ::CloseHandle(errores[1]);
   ::CloseHandle(nulo);
   if (creado == 0) {
-    ::CloseHandle(salida[0]);
+    if (salida[0] != nullptr) {
+      ::CloseHandle(salida[0]);
+    }
     ::CloseHandle(errores[0]);
     r.errores = "CreateProcessW falló";
     return r;
   }
   // Both pipes at once, so that neither can fill up and stop the child.
+  // A child that does not end in time is killed, which closes its pipes.
   std::thread lectorErrores(LeerTodo, errores[0], std::ref(r.errores));
-  LeerTodo(salida[0], r.salida);
+  std::string recibido;
+  std::thread lectorSalida;
+  if (salida[0] != nullptr) {
+    lectorSalida = std::thread(LeerTodo, salida[0], std::ref(recibido));
+  }
+  if (::WaitForSingleObject(info.hProcess, static_cast<DWORD>(kPlazoMs)) == WAIT_TIMEOUT) {
+    ::TerminateProcess(info.hProcess, 137);
+    ::WaitForSingleObject(info.hProcess, INFINITE);
+  }
+  if (lectorSalida.joinable()) {
+    lectorSalida.join();
+  }
   lectorErrores.join();
-  ::WaitForSingleObject(info.hProcess, INFINITE);
+  r.salida = std::move(recibido);
   DWORD codigo = 0;
   ::GetExitCodeProcess(info.hProcess, &codigo);
   r.codigo = static_cast<int>(codigo);
@@ -126,6 +195,9 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEn
 }
 
 #else
+#include <csignal>
+#include <cstring>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -137,17 +209,28 @@ extern char **environ;
 
 namespace proceso_detalle {
 
-inline void LeerAmbos(int fdSalida, int fdErrores, Resultado &r) {
+inline void LeerAmbos(int fdSalida, int fdErrores, pid_t pid, Resultado &r) {
   pollfd fds[2] = {{fdSalida, POLLIN, 0}, {fdErrores, POLLIN, 0}};
   std::string *destinos[2] = {&r.salida, &r.errores};
-  int abiertos = 2;
+  int abiertos = (fdSalida >= 0 ? 1 : 0) + (fdErrores >= 0 ? 1 : 0);
   char buffer[65536];
+  const auto fin = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPlazoMs);
   while (abiertos > 0) {
-    if (::poll(fds, 2, -1) < 0) {
+    const auto quedan = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            fin - std::chrono::steady_clock::now())
+                            .count();
+    const int listos = quedan > 0 ? ::poll(fds, 2, static_cast<int>(quedan)) : 0;
+    if (listos == 0) {
+      ::kill(pid, SIGKILL);
+      r.errores += "[la prueba ha matado el proceso: no terminó en " +
+                   std::to_string(kPlazoMs / 1000) + " s]";
+      break;
+    }
+    if (listos < 0) {
       if (errno == EINTR) {
         continue;
       }
-      return;
+      break;
     }
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) {
@@ -163,13 +246,62 @@ inline void LeerAmbos(int fdSalida, int fdErrores, Resultado &r) {
       }
     }
   }
+  for (const pollfd &f : fds) {
+    if (f.fd >= 0) {
+      ::close(f.fd);
+    }
+  }
+}
+
+inline std::string Fallo(const char *que) { return std::string(que) + ": " + std::strerror(errno); }
+
+// A pseudo-terminal's two ends; on failure, `motivo` says which step failed.
+struct Terminal {
+  int maestro = -1;
+  int esclavo = -1;
+  std::string motivo;
+};
+
+inline Terminal AbrirTerminal() {
+  Terminal t;
+  t.maestro = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (t.maestro < 0) {
+    t.motivo = Fallo("posix_openpt");
+    return t;
+  }
+  const char *nombre = nullptr;
+  if (::grantpt(t.maestro) != 0) {
+    t.motivo = Fallo("grantpt");
+  } else if (::unlockpt(t.maestro) != 0) {
+    t.motivo = Fallo("unlockpt");
+  } else if ((nombre = ::ptsname(t.maestro)) == nullptr) {
+    t.motivo = Fallo("ptsname");
+  } else if ((t.esclavo = ::open(nombre, O_RDWR | O_NOCTTY | O_CLOEXEC)) < 0) {
+    t.motivo = Fallo("open(ptsname)");
+  }
+  if (!t.motivo.empty()) {
+    ::close(t.maestro);
+    t.maestro = -1;
+  }
+  return t;
 }
 
 } // namespace proceso_detalle
 
-// Runs ALCOVE_CLI with `args`. With `salidaEnTerminal`, standard output is a
-// pseudo-terminal (its line discipline turns "\n" into "\r\n").
-inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEnTerminal = false) {
+// Why no pseudo-terminal can be had here (no /dev/pts in a chroot, say), or
+// nothing when one can: tests that need one skip with that reason.
+inline std::string TerminalNoDisponible() {
+  const proceso_detalle::Terminal t = proceso_detalle::AbrirTerminal();
+  if (t.motivo.empty()) {
+    ::close(t.esclavo);
+    ::close(t.maestro);
+  }
+  return t.motivo;
+}
+
+// Runs ALCOVE_CLI with `args`. A step of the harness that fails gives codigo -1
+// and says why in `errores`; a run that takes too long is killed.
+inline Resultado EjecutarCli(const std::vector<std::string> &args, const OpcionesCli &opciones) {
   std::vector<std::string> todos{ALCOVE_CLI};
   todos.insert(todos.end(), args.begin(), args.end());
   std::vector<char *> argv;
@@ -177,19 +309,40 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEn
     argv.push_back(a.data());
   }
   argv.push_back(nullptr);
+  std::vector<std::string> variables = opciones.entorno;
+  std::vector<char *> entorno;
+  for (std::string &v : variables) {
+    entorno.push_back(v.data());
+  }
+  for (char **e = environ; *e != nullptr; ++e) {
+    entorno.push_back(*e);
+  }
+  entorno.push_back(nullptr);
 
-  int salida[2];
+  Resultado r;
+  int salida[2] = {-1, -1};
   int errores[2];
   if (::pipe2(errores, O_CLOEXEC) != 0) {
-    return {};
+    r.errores = proceso_detalle::Fallo("pipe2");
+    return r;
   }
-  if (salidaEnTerminal) {
-    salida[0] = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ::grantpt(salida[0]);
-    ::unlockpt(salida[0]);
-    salida[1] = ::open(::ptsname(salida[0]), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (opciones.salida == SalidaCli::Terminal) {
+    const proceso_detalle::Terminal t = proceso_detalle::AbrirTerminal();
+    salida[0] = t.maestro;
+    salida[1] = t.esclavo;
+    r.errores = t.motivo;
+  } else if (opciones.salida == SalidaCli::Archivo) {
+    salida[1] = ::open(opciones.archivo.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (salida[1] < 0) {
+      r.errores = proceso_detalle::Fallo(opciones.archivo.c_str());
+    }
   } else if (::pipe2(salida, O_CLOEXEC) != 0) {
-    return {};
+    r.errores = proceso_detalle::Fallo("pipe2");
+  }
+  if (!r.errores.empty()) {
+    ::close(errores[0]);
+    ::close(errores[1]);
+    return r;
   }
   posix_spawn_file_actions_t acciones;
   posix_spawn_file_actions_init(&acciones);
@@ -197,19 +350,20 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEn
   posix_spawn_file_actions_adddup2(&acciones, salida[1], 1);
   posix_spawn_file_actions_adddup2(&acciones, errores[1], 2);
   pid_t pid = -1;
-  const int fallo = ::posix_spawn(&pid, argv[0], &acciones, nullptr, argv.data(), environ);
+  const int fallo = ::posix_spawn(&pid, argv[0], &acciones, nullptr, argv.data(), entorno.data());
   posix_spawn_file_actions_destroy(&acciones);
   ::close(salida[1]);
   ::close(errores[1]);
-  Resultado r;
   if (fallo != 0) {
-    ::close(salida[0]);
+    if (salida[0] >= 0) {
+      ::close(salida[0]);
+    }
     ::close(errores[0]);
     r.errores = "posix_spawn falló";
     return r;
   }
   // A terminal's master reads EIO once the child has gone: that ends the read too.
-  proceso_detalle::LeerAmbos(salida[0], errores[0], r);
+  proceso_detalle::LeerAmbos(salida[0], errores[0], pid, r);
   int estado = 0;
   ::waitpid(pid, &estado, 0);
   r.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : 128 + WTERMSIG(estado);
@@ -217,6 +371,13 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEn
 }
 
 #endif
+
+// With `salidaEnTerminal`, standard output is a pseudo-terminal.
+inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEnTerminal = false) {
+  OpcionesCli opciones;
+  opciones.salida = salidaEnTerminal ? SalidaCli::Terminal : SalidaCli::Tubo;
+  return EjecutarCli(args, opciones);
+}
 
 // Lines of a text, without their ends.
 inline std::vector<std::string> Lineas(const std::string &texto) {

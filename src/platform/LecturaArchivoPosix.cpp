@@ -1,0 +1,34 @@
+#include "platform/LecturaArchivo.h"
+
+#include "platform/Rutas.h"
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
+namespace Plataforma {
+
+ClaseArchivo Clase(const std::string &ruta) {
+  struct stat st {};
+  if (ContieneNulo(ruta)) {
+    return ClaseArchivo::Desconocida;
+  }
+  if (::stat(ruta.c_str(), &st) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? ClaseArchivo::NoExiste : ClaseArchivo::Desconocida;
+  }
+  if (S_ISREG(st.st_mode)) {
+    return ClaseArchivo::Normal;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return ClaseArchivo::Carpeta;
+  }
+  if (S_ISFIFO(st.st_mode)) {
+    return ClaseArchivo::Fifo;
+  }
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+    return ClaseArchivo::Dispositivo;
+  }
+  return S_ISSOCK(st.st_mode) ? ClaseArchivo::Socket : ClaseArchivo::Desconocida;
+}
+
+} // namespace Plataforma
