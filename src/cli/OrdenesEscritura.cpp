@@ -4,6 +4,7 @@
 #include "cli/Ordenes.h"
 #include "cpm/Escritura.h"
 #include "platform/Errores.h"
+#include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/ReemplazoSeguro.h"
 
@@ -13,7 +14,6 @@
 #include <array>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <set>
 
@@ -29,7 +29,9 @@ std::string Contar(std::size_t n, const char *singular, const char *plural) {
 // sets this.
 void ParadaDePrueba() {
   if (std::getenv("ALCOVE_PRUEBA_PARAR_ANTES_DE_REEMPLAZAR") != nullptr) {
+#if defined(SIGSTOP) // no such signal on Windows, where the tests that stop it skip
     std::raise(SIGSTOP);
+#endif
   }
 }
 
@@ -82,7 +84,7 @@ std::optional<std::uint16_t> LeerDireccion(const char *opcion, const std::string
 // prefix is taken only from --nombre; a host file's name with ':' is refused.
 std::optional<cpm::NombreCpm> NombreEnDisco(const OrdenPut &orden, const std::string &archivo) {
   const auto usuario = static_cast<std::uint8_t>(orden.usuario);
-  const std::string propio = std::filesystem::path(archivo).filename().string();
+  const std::string propio = archivo.substr(archivo.find_last_of(Plataforma::SeparadoresRuta) + 1);
   std::string texto = orden.nombre.empty() ? propio : orden.nombre;
   if (orden.nombre.empty() && propio.find(':') != std::string::npos) {
     texto = std::to_string(usuario) + ":" + propio; // the second ':' is what is refused

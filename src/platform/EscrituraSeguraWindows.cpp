@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <set>
+#include <utility>
 
 namespace EscrituraSegura {
 namespace {
@@ -45,33 +48,108 @@ DWORD EscribirTodo(HANDLE h, std::span<const std::uint8_t> bytes) {
   return ::FlushFileBuffers(h) != 0 ? 0 : ::GetLastError();
 }
 
+// Temporary names being written now, removed if the console is closed or
+// Ctrl-C ends the process before they are put in place.
+std::mutex gMutexTemporales;
+std::set<std::wstring> &Temporales() {
+  static std::set<std::wstring> temporales;
+  return temporales;
+}
+
+BOOL WINAPI AlTerminar(DWORD) {
+  const std::lock_guard<std::mutex> cierre(gMutexTemporales);
+  for (const std::wstring &t : Temporales()) {
+    ::DeleteFileW(t.c_str());
+  }
+  return FALSE; // the host's own handling goes on: the process ends
+}
+
+void InstalarManejador() {
+  static const bool instalado = ::SetConsoleCtrlHandler(AlTerminar, TRUE) != 0;
+  (void)instalado;
+}
+
+// Holds a temporary name in Temporales() while it lives.
+class Anotado {
+public:
+  explicit Anotado(std::wstring ruta) : ruta_(std::move(ruta)) {
+    const std::lock_guard<std::mutex> cierre(gMutexTemporales);
+    Temporales().insert(ruta_);
+  }
+  ~Anotado() {
+    const std::lock_guard<std::mutex> cierre(gMutexTemporales);
+    Temporales().erase(ruta_);
+  }
+  Anotado(const Anotado &) = delete;
+  Anotado &operator=(const Anotado &) = delete;
+
+private:
+  std::wstring ruta_;
+};
+
 } // namespace
 
-std::int16_t EscribirEnCarpeta(const std::string &carpeta, const std::string &nombre,
-                               std::span<const std::uint8_t> bytes, bool reemplazar) {
-  if (!NombreAceptable(nombre) || carpeta.find('\0') != std::string::npos) {
+// The folder stays open, shared for reading and writing but not for deleting,
+// so that its path cannot be renamed or removed, and so keeps naming it, while
+// files are written into it.
+struct Carpeta::Estado {
+  std::wstring ruta;
+  HANDLE h = INVALID_HANDLE_VALUE;
+};
+
+Carpeta::Carpeta(const std::string &ruta) : estado_(std::make_unique<Estado>()) {
+  if (ruta.find('\0') != std::string::npos) {
+    error_ = Errores::NombreArchivoIncorrecto;
+    return;
+  }
+  estado_->ruta = Ancho(ruta.empty() ? std::string(".") : ruta);
+  estado_->h = ::CreateFileW(estado_->ruta.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (estado_->h == INVALID_HANDLE_VALUE) {
+    const DWORD e = ::GetLastError();
+    error_ = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND
+                 ? Errores::RutaNoEncontrada
+                 : Errores::DesdeHost(static_cast<int>(e));
+    return;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileInformationByHandle(estado_->h, &info) == 0 ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    error_ = Errores::RutaNoEncontrada; // a file where the folder was asked for
+    return;
+  }
+  InstalarManejador();
+}
+
+Carpeta::~Carpeta() {
+  if (estado_->h != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(estado_->h);
+  }
+}
+
+std::int16_t Carpeta::Escribir(const std::string &nombre, std::span<const std::uint8_t> bytes,
+                               bool reemplazar) {
+  if (error_ != Errores::Ninguno) {
+    return error_;
+  }
+  if (!NombreAceptable(nombre)) {
     return Errores::NombreArchivoIncorrecto;
   }
-  const std::wstring ancha = Ancho(carpeta);
-  const DWORD atributos = ::GetFileAttributesW(ancha.c_str());
-  if (atributos == INVALID_FILE_ATTRIBUTES) {
-    const DWORD e = ::GetLastError();
-    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND
-               ? Errores::RutaNoEncontrada
-               : Errores::DesdeHost(static_cast<int>(e));
-  }
-  if ((atributos & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return Errores::RutaNoEncontrada;
-  }
-  const std::wstring temporal = Unir(ancha, NombreTemporal(nombre));
-  const std::wstring destino = Unir(ancha, Ancho(nombre));
+  const std::wstring temporal = Unir(estado_->ruta, NombreTemporal(nombre));
+  const std::wstring destino = Unir(estado_->ruta, Ancho(nombre));
+  const Anotado anotado(temporal);
   HandleWindows archivo(::CreateFileW(temporal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
   if (!archivo.Valido()) {
     return Errores::DesdeHost(static_cast<int>(::GetLastError()));
   }
   DWORD fallo = EscribirTodo(archivo.Get(), bytes);
   if (!archivo.Cerrar() && fallo == 0) {
+    fallo = ::GetLastError();
+  }
+  // The written file is an ordinary one once it has its name.
+  if (fallo == 0 && ::SetFileAttributesW(temporal.c_str(), FILE_ATTRIBUTE_NORMAL) == 0) {
     fallo = ::GetLastError();
   }
   // Without MOVEFILE_REPLACE_EXISTING the move refuses an existing name, in the
@@ -87,6 +165,27 @@ std::int16_t EscribirEnCarpeta(const std::string &carpeta, const std::string &no
                : Errores::DesdeHost(static_cast<int>(fallo));
   }
   return Errores::Ninguno;
+}
+
+bool Carpeta::Existe(const std::string &nombre) const {
+  if (error_ != Errores::Ninguno) {
+    return false;
+  }
+  // Anything but "not there" counts as there: a name we cannot look at is not free.
+  if (::GetFileAttributesW(Unir(estado_->ruta, Ancho(nombre)).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return true;
+  }
+  const DWORD e = ::GetLastError();
+  return e != ERROR_FILE_NOT_FOUND && e != ERROR_PATH_NOT_FOUND;
+}
+
+std::int16_t EscribirEnCarpeta(const std::string &carpeta, const std::string &nombre,
+                               std::span<const std::uint8_t> bytes, bool reemplazar) {
+  if (!NombreAceptable(nombre)) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  Carpeta destino(carpeta);
+  return destino.Escribir(nombre, bytes, reemplazar);
 }
 
 } // namespace EscrituraSegura

@@ -10,7 +10,9 @@
 
 #include <set>
 
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -22,7 +24,8 @@ using nlohmann::json;
 class CliCatalogoIncompleto : public testing::Test {
 protected:
   CarpetaTemporal dir;
-  std::string sinNada = dir.Archivo("sin_nada/disco.dsk");
+  // Joined with the host's separator, as find joins the folder and the name.
+  std::string sinNada = (dir.Ruta() / "sin_nada" / "disco.dsk").string();
   std::string medio = dir.Archivo("medio.dsk");
   std::string sistema = dir.Archivo("sistema.dsk");
   std::vector<std::uint8_t> juego = Patron(2000, 1);
@@ -157,6 +160,13 @@ std::set<std::string> Nombres(const std::filesystem::path &carpeta) {
   return nombres;
 }
 
+#if defined(_WIN32)
+// Stopping a process (SIGSTOP), links to folders and O_TMPFILE are POSIX's.
+TEST(CliEscritura, DestinoAbiertoUnaSolaVez) {
+  GTEST_SKIP() << "sin SIGSTOP ni enlaces a carpetas en Windows";
+}
+TEST(CliEscritura, InterrumpidoNoDejaTemporales) { GTEST_SKIP() << "sin SIGSTOP en Windows"; }
+#else
 // alcove-cli run with the writing test hook: it stops itself (SIGSTOP) once a
 // file's bytes are written and before they are put in place.
 class ProcesoPausado {
@@ -299,6 +309,8 @@ TEST_F(CliEscritura, InterrumpidoNoDejaTemporales) {
   }
 }
 
+#endif
+
 } // namespace
 
 namespace {
@@ -377,7 +389,12 @@ TEST(CliGetNombres, LoQueNoEsUnaImagenOUnaCarpeta) {
   const std::string fifo = dir.Archivo("tubo.dsk");
   const std::string imagen = dir.Archivo("disco.dsk");
   std::filesystem::create_directory(carpeta);
+#if defined(_WIN32)
+  const bool hayFifo = false; // Windows has no FIFOs
+#else
+  const bool hayFifo = true;
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+#endif
   Generador::ImagenDsk img;
   img.AgregarFichero({0, "A", "BIN", false, false, Patron(100, 1)});
   Escribir(imagen, img.Bytes());
@@ -392,6 +409,9 @@ TEST(CliGetNombres, LoQueNoEsUnaImagenOUnaCarpeta) {
            {{"get", imagen, "*", "-o", imagen}, imagen + ": no es una carpeta"},
        }) {
     SCOPED_TRACE(testing::PrintToString(c.args));
+    if (!hayFifo && c.args[1] == fifo) {
+      continue;
+    }
     const Resultado r = EjecutarCli(c.args);
     EXPECT_EQ(r.codigo, 1);
     EXPECT_EQ(r.errores, "alcove-cli: " + c.error + "\n");
