@@ -1,5 +1,6 @@
 #include "cli/BuscarImagenes.h"
 
+#include "cli/Comprimidos.h"
 #include "disk/Formato.h"
 #include "platform/Errores.h"
 
@@ -19,6 +20,15 @@ namespace {
 
 using AlFallar = std::function<void(const std::string &, const std::string &)>;
 using AlEncontrar = std::function<void(const std::string &)>;
+
+// The images inside a zip, by full name; a zip that cannot be listed is one failure.
+void RecorrerZip(const std::string &zip, const AlEncontrar &alEncontrar, const AlFallar &alFallar,
+                 const AlEncontrar &alAnidado) {
+  const std::string error = ImagenesDeZip(zip, alEncontrar, alAnidado);
+  if (!error.empty()) {
+    alFallar(zip, error);
+  }
+}
 
 struct CerrarCarpeta {
   void operator()(DIR *d) const { ::closedir(d); }
@@ -53,8 +63,8 @@ unsigned char Tipo(DIR *d, const dirent &e, struct stat &st) {
 
 // One listing a folder; only links to images cost a stat. A link to a folder is not
 // entered, so no loop can form; a link to an image counts.
-void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar,
-              const AlFallar &alFallar) {
+void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar, const AlFallar &alFallar,
+              const AlEncontrar &alAnidado) {
   const std::unique_ptr<DIR, CerrarCarpeta> d(::opendir(carpeta.c_str()));
   if (!d) {
     alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
@@ -77,29 +87,41 @@ void Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar,
     if (tipo == DT_DIR) {
       Unir(ruta, carpeta, e->d_name);
       subcarpetas.push_back(ruta);
-    } else if ((tipo == DT_REG || tipo == DT_LNK) && Formato::EsNombreDeImagen(nombre)) {
+    } else if ((tipo == DT_REG || tipo == DT_LNK) &&
+               (Formato::EsNombreDeImagen(nombre) || EsNombreImagenGz(nombre) ||
+                EsNombreZip(nombre))) {
       if (tipo == DT_LNK &&
           (::fstatat(::dirfd(d.get()), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))) {
         continue;
       }
       Unir(ruta, carpeta, e->d_name);
-      alEncontrar(ruta);
+      if (EsNombreZip(nombre)) {
+        RecorrerZip(ruta, alEncontrar, alFallar, alAnidado);
+      } else {
+        alEncontrar(ruta);
+      }
     }
   }
   if (errno != 0) {
     alFallar(carpeta, Errores::Mensaje(Errores::DesdeHost(errno)));
   }
   for (const std::string &sub : subcarpetas) {
-    Recorrer(sub, alEncontrar, alFallar);
+    Recorrer(sub, alEncontrar, alFallar, alAnidado);
   }
 }
 
 } // namespace
 
 void RecorrerCarpetas(const std::vector<std::string> &carpetas, const AlEncontrar &alEncontrar,
-                      const AlFallar &alFallar) {
+                      const AlFallar &alFallar, const AlEncontrar &alAnidado) {
   for (const std::string &carpeta : carpetas) {
-    Recorrer(carpeta, alEncontrar, alFallar);
+    // A zip given as a folder is walked as one.
+    struct stat st {};
+    if (EsNombreZip(carpeta) && ::stat(carpeta.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      RecorrerZip(carpeta, alEncontrar, alFallar, alAnidado);
+    } else {
+      Recorrer(carpeta, alEncontrar, alFallar, alAnidado);
+    }
   }
 }
 

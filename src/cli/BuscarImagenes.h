@@ -23,9 +23,12 @@ BuscarRutasImagenes(const std::vector<std::string> &carpetas,
 
 // The walk alone: `alEncontrar` hears of each image as its folder is listed,
 // in the listing's order; an image under two of the folders comes twice.
-void RecorrerCarpetas(
-    const std::vector<std::string> &carpetas,
-    const std::function<void(const std::string &)> &alEncontrar,
-    const std::function<void(const std::string &, const std::string &)> &alFallar);
+// Images include an image's .gz ("x.dsk.gz") and the images inside each zip
+// ("x.zip/y/z.dsk", in member order); a folder may be a zip. Zips inside a
+// zip are not opened: each goes to `alAnidado`.
+void RecorrerCarpetas(const std::vector<std::string> &carpetas,
+                      const std::function<void(const std::string &)> &alEncontrar,
+                      const std::function<void(const std::string &, const std::string &)> &alFallar,
+                      const std::function<void(const std::string &)> &alAnidado = {});
 
 } // namespace Cli

@@ -1,6 +1,7 @@
 // `find`: a pattern over every image under some folders, in parallel.
 #include "cli/BuscarImagenes.h"
 #include "cli/CatalogoBreve.h"
+#include "cli/Comprimidos.h"
 #include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/Ordenes.h"
@@ -90,8 +91,8 @@ bool BuscarEnPrincipio(const std::string &ruta, const cpm::Patron &patron, Resul
   thread_local std::vector<std::uint8_t> catalogo;
   thread_local std::vector<ArchivoBreve> encontrados;
   for (const std::size_t largo : kPrincipios) {
-    if (Plataforma::LeerPrincipioArchivo(ruta, largo, bytes) != Errores::Ninguno ||
-        bytes.size() < largo) {
+    // A zip member or a .gz inflates only this start.
+    if (!CargarPrincipio(ruta, largo, bytes).empty() || bytes.size() < largo) {
       return false; // small or unreadable files take the whole path and its messages
     }
     CabeceraHastaPrefijo(bytes);
@@ -243,6 +244,7 @@ int EjecutarFind(const OrdenFind &orden) {
   // The walk and the reading overlap: the other threads read images while
   // this one lists folders, then it reads too.
   Cls_Trabajos trabajos;
+  std::size_t anidados = 0; // zips inside zips, not opened
   {
     Cls_Progreso progreso;
     const auto trabajar = [&] {
@@ -265,7 +267,8 @@ int EjecutarFind(const OrdenFind &orden) {
         [&salida](const std::string &carpeta, const std::string &m) {
           AvisarError(carpeta, m);
           salida = kSalidaFallo;
-        });
+        },
+        [&anidados](const std::string &) { ++anidados; });
     trabajos.Terminar();
     progreso.Total(encontradas);
     trabajar();
@@ -301,6 +304,11 @@ int EjecutarFind(const OrdenFind &orden) {
                        {"errores", errores}});
   }
   EscribirSalida(texto);
+  if (anidados > 0) {
+    AvisarError("find", anidados == 1 ? "1 zip dentro de otro zip no se ha abierto"
+                                      : std::to_string(anidados) +
+                                            " zips dentro de otros zips no se han abierto");
+  }
   return salida;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/Imagen.h"
 
+#include "cli/Comprimidos.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 
@@ -25,11 +26,9 @@ void AvisarError(std::string_view que, std::string_view mensaje) {
 void EscribirSalida(std::string_view texto) { std::fwrite(texto.data(), 1, texto.size(), stdout); }
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
-  const std::int16_t error = Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_);
-  if (error != Errores::Ninguno) {
-    errorPistas_ = error == Errores::ArgumentoNoValido
-                       ? "demasiado grande para ser una imagen de disco"
-                       : Errores::Mensaje(error);
+  // A plain file, a .gz or a member of a zip.
+  errorPistas_ = CargarImagen(ruta_, bytes_);
+  if (!errorPistas_.empty()) {
     return;
   }
   cpm::OpcionesLectura opciones;

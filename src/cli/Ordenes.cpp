@@ -1,5 +1,6 @@
 #include "cli/Ordenes.h"
 
+#include "cli/Comprimidos.h"
 #include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/ListadoBasic.h"
@@ -44,7 +45,10 @@ int LeerNumero(const std::string &texto) {
 int EjecutarInfo(const OrdenInfo &orden) {
   int salida = kSalidaBien;
   json imagenes = json::array();
-  for (const std::string &ruta : orden.imagenes) {
+  // A zip stands for its images, each under its full name.
+  const std::vector<std::string> rutas = ExpandirZips(orden.imagenes, salida);
+  const bool conNombres = rutas.size() > 1 || rutas != orden.imagenes;
+  for (const std::string &ruta : rutas) {
     const Cls_Imagen imagen(ruta, orden.formato);
     if (!imagen.ErrorPistas().empty()) {
       AvisarError(ruta, imagen.ErrorPistas());
@@ -67,7 +71,7 @@ int EjecutarInfo(const OrdenInfo &orden) {
                           {"problemas", JsonProblemas(d.problemas)}});
       continue;
     }
-    if (orden.imagenes.size() > 1) {
+    if (conNombres) {
       EscribirSalida(ruta + ":\n");
     }
     EscribirSalida(TextoInfo(d));
@@ -81,7 +85,10 @@ int EjecutarInfo(const OrdenInfo &orden) {
 int EjecutarLs(const OrdenLs &orden) {
   int salida = kSalidaBien;
   json imagenes = json::array();
-  for (const std::string &ruta : orden.imagenes) {
+  // A zip stands for its images, each under its full name.
+  const std::vector<std::string> rutas = ExpandirZips(orden.imagenes, salida);
+  const bool conNombres = rutas.size() > 1 || rutas != orden.imagenes;
+  for (const std::string &ruta : rutas) {
     const Cls_Imagen imagen(ruta, orden.formato);
     const std::string error = imagen.ErrorCatalogo();
     if (!error.empty()) {
@@ -98,7 +105,7 @@ int EjecutarLs(const OrdenLs &orden) {
       imagenes.push_back(std::move(j));
       continue;
     }
-    if (orden.imagenes.size() > 1) {
+    if (conNombres) {
       EscribirSalida(ruta + ":\n");
     }
     EscribirSalida(TextoLs(imagen.Disco(), orden.opciones));

@@ -15,13 +15,14 @@ namespace {
 
 // pread until `largo` bytes or the end; returns an Errores number and leaves
 // `destino` holding what was read.
-std::int16_t LeerHasta(int fd, std::size_t largo, std::vector<std::uint8_t> &destino) {
+std::int16_t LeerHasta(int fd, std::size_t largo, std::vector<std::uint8_t> &destino,
+                       std::uint64_t desde = 0) {
   destino.resize(largo);
   std::size_t leidos = 0;
   std::int16_t error = Errores::Ninguno;
   while (leidos < largo) {
     const ssize_t n =
-        ::pread(fd, destino.data() + leidos, largo - leidos, static_cast<off_t>(leidos));
+        ::pread(fd, destino.data() + leidos, largo - leidos, static_cast<off_t>(desde + leidos));
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -88,6 +89,33 @@ std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
   }
   const AlSalir cerrar([fd] { ::close(fd); });
   return LeerHasta(fd, largo, destino);
+}
+
+std::int16_t LeerTramoArchivo(const std::string &ruta, std::uint64_t desde, std::size_t largo,
+                              std::vector<std::uint8_t> &destino) {
+  std::int16_t error = Errores::Ninguno;
+  const int fd = AbrirParaLeer(ruta, destino, error);
+  if (fd < 0) {
+    return error;
+  }
+  const AlSalir cerrar([fd] { ::close(fd); });
+  return LeerHasta(fd, largo, destino, desde);
+}
+
+std::int16_t LeerEstadoArchivo(const std::string &ruta, EstadoArchivo &estado) {
+  if (ContieneNulo(ruta)) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  struct stat st {};
+  if (::stat(ruta.c_str(), &st) != 0) {
+    return Errores::DesdeHost(errno);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return Errores::ArchivoNoEncontrado;
+  }
+  estado.tamano = static_cast<std::uint64_t>(st.st_size);
+  estado.cambio = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return Errores::Ninguno;
 }
 
 } // namespace Plataforma
