@@ -2,6 +2,7 @@
 # images. Needs no windows.
 alcove_test(pruebas_cli
   SOURCES cli/test_basic.cpp cli/test_piezas.cpp cli/test_programa.cpp cli/test_catalogo_breve.cpp
+          cli/test_comprimidos.cpp
   LIBS alcove_cli_piezas alcove_dskgen GTest::gtest_main)
 target_include_directories(pruebas_cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
 target_compile_definitions(pruebas_cli PRIVATE ALCOVE_CLI="$<TARGET_FILE:alcove-cli>")
