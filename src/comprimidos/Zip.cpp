@@ -190,6 +190,8 @@ std::uint32_t Crc(std::span<const std::uint8_t> bytes) {
 
 constexpr const char *kCortado = "cortado: faltan datos comprimidos";
 constexpr const char *kDanado = "datos comprimidos dañados";
+constexpr const char *kMasQueDeclara =
+    "se descomprime en más bytes de los que declara el zip: dañado o malicioso";
 
 std::string ExtraerGuardado(std::span<const std::uint8_t> datos, const Miembro &m,
                             std::vector<std::uint8_t> &destino, std::size_t cuantos) {
@@ -213,15 +215,14 @@ std::string ExtraerDeflate(std::span<const std::uint8_t> datos, const Miembro &m
   // One byte past the claimed size tells a member that inflates to more.
   switch (Inflar(inflador.Flujo(), destino, entero ? cuantos + 1 : cuantos)) {
   case Inflado::Fin:
+    // A stream may end just as it reaches the extra byte.
+    if (destino.size() > cuantos) {
+      return kMasQueDeclara;
+    }
     return destino.size() < cuantos
                ? "se descomprime en menos bytes de los que declara el zip: dañado"
                : std::string();
-  case Inflado::Tope:
-    if (entero) {
-      destino.clear();
-      return "se descomprime en más bytes de los que declara el zip: dañado o malicioso";
-    }
-    return {};
+  case Inflado::Tope: return entero ? kMasQueDeclara : std::string();
   case Inflado::FaltanDatos: return kCortado;
   case Inflado::Danado: break;
   }

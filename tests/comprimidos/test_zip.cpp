@@ -116,6 +116,8 @@ TEST(Zip, MiembrosIlegibles) {
       {"mayor que el límite", con([](auto &) {}), 10000, "el límite es 10 KiB"},
       {"dice menos de lo que infla", zip_prueba::QueDice(Comprimido("bomba.dsk", ceros), 1000),
        2 << 20, "más bytes de los que declara"},
+      {"dice un byte menos", con([&a](auto &m) { m.tamanoDeclarado = a.size() - 1; }), kLimite,
+       "más bytes de los que declara"},
       {"dice más de lo que infla", con([](auto &m) { m.tamanoDeclarado = 30000; }), kLimite,
        "menos bytes de los que declara"},
       {"guardado con dos tamaños", con([](auto &m) { m.comprimir = false, m.tamanoDeclarado = 5; }),
