@@ -174,13 +174,19 @@ std::string CargarMiembro(const RutaEnZip &r, std::size_t primeros,
     return error;
   }
   thread_local std::vector<std::uint8_t> datos;
-  const std::uint64_t tanteo = std::min(m.tamanoComprimido, EntradaParaPrincipio(primeros));
+  if (m.posicionCabecera >= r.estado.tamano) {
+    return "cabecera local fuera del archivo: zip cortado";
+  }
+  // Never more than the file holds, whatever the member claims.
+  const std::uint64_t guardados =
+      std::min(m.tamanoComprimido, r.estado.tamano - m.posicionCabecera);
+  const std::uint64_t tanteo = std::min(guardados, EntradaParaPrincipio(primeros));
   error = LeerDatos(r.zip, m, tanteo, datos);
   if (error.empty()) {
     error = comprimidos::Extraer(datos, m, kLimite, bytes, primeros);
   }
-  if (!error.empty() && tanteo < m.tamanoComprimido) {
-    error = LeerDatos(r.zip, m, m.tamanoComprimido, datos);
+  if (!error.empty() && tanteo < guardados) {
+    error = LeerDatos(r.zip, m, guardados, datos);
     if (error.empty()) {
       error = comprimidos::Extraer(datos, m, kLimite, bytes, primeros);
     }

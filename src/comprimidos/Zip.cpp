@@ -347,6 +347,12 @@ std::string MotivoIlegible(const Miembro &m, std::uint64_t limite) {
   if (m.tamano > limite) {
     return "ocupa " + TextoTamano(m.tamano) + " descomprimido; el límite es " + TextoTamano(limite);
   }
+  // Deflate adds far less than this even to bytes it cannot compress; the
+  // compressed bytes are read whole, so their size is bounded too.
+  if (m.tamanoComprimido > m.tamano + m.tamano / 64 + 64 * 1024) {
+    return "dañado: " + TextoTamano(m.tamanoComprimido) + " comprimidos para " +
+           TextoTamano(m.tamano);
+  }
   return {};
 }
 

@@ -120,8 +120,12 @@ TEST(Zip, MiembrosIlegibles) {
        "más bytes de los que declara"},
       {"dice más de lo que infla", con([](auto &m) { m.tamanoDeclarado = 30000; }), kLimite,
        "menos bytes de los que declara"},
-      {"guardado con dos tamaños", con([](auto &m) { m.comprimir = false, m.tamanoDeclarado = 5; }),
-       kLimite, "dos tamaños"},
+      {"guardado con dos tamaños",
+       con([](auto &m) { m.comprimir = false, m.tamanoDeclarado = 19000; }), kLimite,
+       "dos tamaños"},
+      {"más comprimido de lo posible",
+       zip_prueba::QueDice(zip_prueba::Guardado("x.dsk", Bytes(100000, 9)), 100), kLimite,
+       "98 KiB comprimidos para 100 bytes"},
   };
   for (const Caso &c : casos) {
     SCOPED_TRACE(c.nombre);

@@ -65,7 +65,8 @@ inline constexpr std::size_t kCabeceraLocalMaxima = 30 + 2 * 0xFFFF;
 std::uint64_t InicioDatos(std::span<const std::uint8_t> local, std::string &error);
 
 // Whether a member can be read under `limite` bytes at all: empty when it can,
-// otherwise why not (encrypted, an unknown method, too large). Reads nothing.
+// otherwise why not (encrypted, an unknown method, too large, or more
+// compressed bytes than deflate could ever make of it). Reads nothing.
 std::string MotivoIlegible(const Miembro &m, std::uint64_t limite);
 
 inline constexpr std::size_t kTodo = std::numeric_limits<std::size_t>::max();
