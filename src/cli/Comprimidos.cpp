@@ -8,6 +8,7 @@
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -107,11 +108,18 @@ struct RutaEnZip {
   Plataforma::EstadoArchivo estado;
 };
 
+// Zips name their folders with '/'; Windows users may write '\\' as well.
+#if defined(_WIN32)
+constexpr const char *kSeparadores = "/\\";
+#else
+constexpr const char *kSeparadores = "/";
+#endif
+
 // "a/b.zip/c/d.dsk" is a member when "a/b.zip" is a file; a folder named so
 // is only a folder. The first such file along the path is the zip.
 std::optional<RutaEnZip> PartirRuta(const std::string &ruta) {
-  for (std::size_t barra = ruta.find('/'); barra != std::string::npos;
-       barra = ruta.find('/', barra + 1)) {
+  for (std::size_t barra = ruta.find_first_of(kSeparadores); barra != std::string::npos;
+       barra = ruta.find_first_of(kSeparadores, barra + 1)) {
     const std::string_view antes(ruta.data(), barra);
     if (!comprimidos::EsNombreZip(antes)) {
       continue;
@@ -120,6 +128,9 @@ std::optional<RutaEnZip> PartirRuta(const std::string &ruta) {
     r.zip.assign(antes);
     if (Plataforma::LeerEstadoArchivo(r.zip, r.estado) == Errores::Ninguno) {
       r.miembro = ruta.substr(barra + 1);
+#if defined(_WIN32)
+      std::replace(r.miembro.begin(), r.miembro.end(), '\\', '/');
+#endif
       return r;
     }
   }
