@@ -1,6 +1,6 @@
 // Seeds for fuzz_zip: small zips (stored and deflated members, in folders,
-// one encrypted, one lying about its size) and a gzip file, written to the
-// folder given.
+// one encrypted, one lying about its size, one in ZIP64 form) and a gzip
+// file, written to the folder given.
 #include "ZipDePrueba.h"
 
 #include <fstream>
@@ -37,6 +37,9 @@ int main(int argc, char **argv) {
   Escribir(carpeta + "/miente.zip",
            CrearZip({QueDice(Comprimido("m.dsk", std::vector<std::uint8_t>(5000, 0)), 100)}));
   Escribir(carpeta + "/uno.zip", CrearZip({Comprimido("x.dsk", Contenido(4000, 4))}));
+  Escribir(carpeta + "/zip64.zip", CrearZip({Comprimido("d/y.dsk", Contenido(1000, 6)),
+                                             Guardado("z.dsk", Contenido(200, 7))},
+                                            true));
   Escribir(carpeta + "/imagen.dsk.gz", Gzip(Contenido(3000, 5)));
   return 0;
 }

@@ -73,8 +73,11 @@ inline void U32(std::vector<std::uint8_t> &b, std::uint32_t v) {
 } // namespace detalle
 
 // A zip of the members in order, as archivers write them: local headers and
-// data, then the central directory and its end record.
-inline std::vector<std::uint8_t> CrearZip(const std::vector<Miembro> &miembros) {
+// data, then the central directory and its end record. With `zip64`, as
+// streaming archivers write them: sizes and offsets in ZIP64 extra fields, and
+// the ZIP64 end record and its locator before the classic one.
+inline std::vector<std::uint8_t> CrearZip(const std::vector<Miembro> &miembros,
+                                          bool zip64 = false) {
   using detalle::U16;
   using detalle::U32;
   std::vector<std::uint8_t> zip;
@@ -91,20 +94,32 @@ inline std::vector<std::uint8_t> CrearZip(const std::vector<Miembro> &miembros) 
     const std::uint16_t metodo = m.metodo != 0xFFFF ? m.metodo : (m.comprimir ? 8 : 0);
     const std::uint16_t banderas = (m.cifrado ? 1 : 0) | (m.utf8 ? 0x800 : 0);
     const auto posicion = static_cast<std::uint32_t>(zip.size());
+    // Sizes and offset, each 8 bytes, as the ZIP64 extra field holds them.
+    std::vector<std::uint8_t> extra;
+    if (zip64) {
+      U16(extra, 1);
+      U16(extra, 24);
+      for (const std::uint32_t v : {tamano, static_cast<std::uint32_t>(datos.size()), posicion}) {
+        U32(extra, v);
+        U32(extra, 0);
+      }
+    }
+    const auto campo = [zip64](std::uint32_t v) { return zip64 ? 0xFFFFFFFFU : v; };
     const auto comunes = [&](std::vector<std::uint8_t> &b) {
-      U16(b, 20); // version needed
+      U16(b, zip64 ? 45 : 20); // version needed
       U16(b, banderas);
       U16(b, metodo);
       U32(b, 0x00210000); // time and date: 1 January 1980
       U32(b, crc);
-      U32(b, static_cast<std::uint32_t>(datos.size()));
-      U32(b, tamano);
+      U32(b, campo(static_cast<std::uint32_t>(datos.size())));
+      U32(b, campo(tamano));
       U16(b, static_cast<std::uint32_t>(m.nombre.size()));
-      U16(b, 0); // extra field
+      U16(b, static_cast<std::uint32_t>(extra.size()));
     };
     U32(zip, 0x04034B50);
     comunes(zip);
     zip.insert(zip.end(), m.nombre.begin(), m.nombre.end());
+    zip.insert(zip.end(), extra.begin(), extra.end());
     zip.insert(zip.end(), datos.begin(), datos.end());
 
     U32(central, 0x02014B50);
@@ -114,11 +129,34 @@ inline std::vector<std::uint8_t> CrearZip(const std::vector<Miembro> &miembros) 
     U16(central, 0); // disk
     U16(central, 0); // internal attributes
     U32(central, 0); // external attributes
-    U32(central, posicion);
+    U32(central, campo(posicion));
     central.insert(central.end(), m.nombre.begin(), m.nombre.end());
+    central.insert(central.end(), extra.begin(), extra.end());
   }
   const auto inicioCentral = static_cast<std::uint32_t>(zip.size());
   zip.insert(zip.end(), central.begin(), central.end());
+  if (zip64) {
+    const auto fin64 = static_cast<std::uint32_t>(zip.size());
+    U32(zip, 0x06064B50);
+    for (const std::uint32_t v : {44U, 0U}) { // size of the rest of the record
+      U32(zip, v);
+    }
+    U16(zip, 45);
+    U16(zip, 45);
+    U32(zip, 0); // disk
+    U32(zip, 0); // disk of the directory
+    for (const std::uint32_t v :
+         {static_cast<std::uint32_t>(miembros.size()), static_cast<std::uint32_t>(miembros.size()),
+          static_cast<std::uint32_t>(central.size()), inicioCentral}) {
+      U32(zip, v);
+      U32(zip, 0);
+    }
+    U32(zip, 0x07064B50);
+    U32(zip, 0); // disk of the ZIP64 end record
+    U32(zip, fin64);
+    U32(zip, 0);
+    U32(zip, 1); // disks
+  }
   U32(zip, 0x06054B50);
   U16(zip, 0);
   U16(zip, 0);

@@ -16,6 +16,9 @@ std::uint32_t Le32(std::span<const std::uint8_t> b, std::size_t pos) {
   return static_cast<std::uint32_t>(Le16(b, pos)) |
          (static_cast<std::uint32_t>(Le16(b, pos + 2)) << 16);
 }
+std::uint64_t Le64(std::span<const std::uint8_t> b, std::size_t pos) {
+  return Le32(b, pos) | (static_cast<std::uint64_t>(Le32(b, pos + 4)) << 32);
+}
 
 // End of central directory record.
 constexpr std::uint32_t kFirmaFin = 0x06054B50;
@@ -27,9 +30,21 @@ constexpr std::size_t kFinEntradas = 10;
 constexpr std::size_t kFinTamano = 12;
 constexpr std::size_t kFinPosicion = 16;
 constexpr std::size_t kFinComentario = 20;
-// The ZIP64 locator stands right before the end record.
+// The ZIP64 locator stands right before the end record, and points at the
+// ZIP64 end record, which holds the same fields in 64 bits.
 constexpr std::uint32_t kFirmaLocalizador64 = 0x07064B50;
 constexpr std::size_t kTamanoLocalizador64 = 20;
+constexpr std::size_t kLoc64Posicion = 8;
+constexpr std::uint32_t kFirmaFin64 = 0x06064B50;
+constexpr std::size_t kTamanoFin64 = 56;
+constexpr std::size_t kFin64Disco = 16;
+constexpr std::size_t kFin64DiscoDirectorio = 20;
+constexpr std::size_t kFin64EntradasDisco = 24;
+constexpr std::size_t kFin64Entradas = 32;
+constexpr std::size_t kFin64Tamano = 40;
+constexpr std::size_t kFin64Posicion = 48;
+// The extra field of an entry whose sizes or offset do not fit in 32 bits.
+constexpr std::uint16_t kExtraZip64 = 0x0001;
 
 // Central directory header.
 constexpr std::uint32_t kFirmaCentral = 0x02014B50;
@@ -229,6 +244,73 @@ std::string ExtraerDeflate(std::span<const std::uint8_t> datos, const Miembro &m
   return kDanado;
 }
 
+constexpr const char *kVolumenes = "zip partido en varios volúmenes: no admitido";
+
+// The classic end record, at the start of `f`.
+bool LeerFin32(std::span<const std::uint8_t> f, FinDirectorio &fin) {
+  if (Le16(f, kFinDisco) != 0 || Le16(f, kFinDiscoDirectorio) != 0 ||
+      Le16(f, kFinEntradasDisco) != Le16(f, kFinEntradas)) {
+    fin.error = kVolumenes;
+    return false;
+  }
+  fin.entradas = Le16(f, kFinEntradas);
+  fin.tamano = Le32(f, kFinTamano);
+  fin.posicion = Le32(f, kFinPosicion);
+  return true;
+}
+
+// The ZIP64 end record the locator at `localizador` points at; it must lie in
+// the tail, before the locator. `hasta` becomes where it starts.
+bool LeerFin64(std::span<const std::uint8_t> cola, std::uint64_t inicioCola,
+               std::size_t localizador, FinDirectorio &fin, std::uint64_t &hasta) {
+  const std::uint64_t donde = Le64(cola, localizador + kLoc64Posicion);
+  if (donde < inicioCola || donde - inicioCola > localizador ||
+      localizador - (donde - inicioCola) < kTamanoFin64 ||
+      Le32(cola, static_cast<std::size_t>(donde - inicioCola)) != kFirmaFin64) {
+    fin.error = "registro final ZIP64 dañado o fuera de su sitio";
+    return false;
+  }
+  const auto f = cola.subspan(static_cast<std::size_t>(donde - inicioCola));
+  if (Le32(f, kFin64Disco) != 0 || Le32(f, kFin64DiscoDirectorio) != 0 ||
+      Le64(f, kFin64EntradasDisco) != Le64(f, kFin64Entradas)) {
+    fin.error = kVolumenes;
+    return false;
+  }
+  fin.entradas = Le64(f, kFin64Entradas);
+  fin.tamano = Le64(f, kFin64Tamano);
+  fin.posicion = Le64(f, kFin64Posicion);
+  hasta = donde;
+  return true;
+}
+
+// The 64-bit sizes and offset of a ZIP64 entry, from its extra field: each
+// there only when its classic field is 0xFFFFFFFF, in this order.
+bool LeerExtra64(std::span<const std::uint8_t> extra, Miembro &m) {
+  while (extra.size() >= 4) {
+    const std::size_t largo = Le16(extra, 2);
+    if (largo > extra.size() - 4) {
+      return false;
+    }
+    if (Le16(extra, 0) == kExtraZip64) {
+      const auto datos = extra.subspan(4, largo);
+      std::size_t leidos = 0;
+      for (std::uint64_t *campo : {&m.tamano, &m.tamanoComprimido, &m.posicionCabecera}) {
+        if (*campo != kMarca64) {
+          continue;
+        }
+        if (datos.size() - leidos < 8) {
+          return false;
+        }
+        *campo = Le64(datos, leidos);
+        leidos += 8;
+      }
+      return true;
+    }
+    extra = extra.subspan(4 + largo);
+  }
+  return false;
+}
+
 } // namespace
 
 FinDirectorio LeerFin(std::span<const std::uint8_t> cola, std::uint64_t tamanoArchivo) {
@@ -245,26 +327,21 @@ FinDirectorio LeerFin(std::span<const std::uint8_t> cola, std::uint64_t tamanoAr
         pos + kTamanoFin + Le16(cola, pos + kFinComentario) != cola.size()) {
       continue;
     }
-    const auto fin32 = cola.subspan(pos);
-    if (Le16(fin32, kFinDisco) != 0 || Le16(fin32, kFinDiscoDirectorio) != 0 ||
-        Le16(fin32, kFinEntradasDisco) != Le16(fin32, kFinEntradas)) {
-      fin.error = "zip partido en varios volúmenes: no admitido";
+    // The directory must end where the records after it begin.
+    std::uint64_t hasta = inicioCola + pos;
+    if (pos >= kTamanoLocalizador64 &&
+        Le32(cola, pos - kTamanoLocalizador64) == kFirmaLocalizador64) {
+      if (!LeerFin64(cola, inicioCola, pos - kTamanoLocalizador64, fin, hasta)) {
+        return fin;
+      }
+    } else if (!LeerFin32(cola.subspan(pos), fin)) {
       return fin;
     }
-    const bool hay64 = pos >= kTamanoLocalizador64 &&
-                       Le32(cola, pos - kTamanoLocalizador64) == kFirmaLocalizador64;
-    if (hay64 || Le32(fin32, kFinPosicion) == kMarca64 || Le32(fin32, kFinTamano) == kMarca64) {
-      fin.error = "zip de formato ZIP64: no admitido";
-      return fin;
-    }
-    fin.entradas = Le16(fin32, kFinEntradas);
-    fin.tamano = Le32(fin32, kFinTamano);
-    fin.posicion = Le32(fin32, kFinPosicion);
-    if (fin.posicion + fin.tamano > inicioCola + pos) {
+    if (fin.posicion > hasta || fin.tamano > hasta - fin.posicion) {
       fin.error = "directorio central fuera del archivo: zip cortado o dañado";
     } else if (fin.tamano > kDirectorioMaximo) {
       fin.error = "directorio central de " + TextoTamano(fin.tamano) + ": demasiado grande";
-    } else if (fin.tamano < std::uint64_t{fin.entradas} * kTamanoCentral) {
+    } else if (fin.entradas > fin.tamano / kTamanoCentral) {
       fin.error = "directorio central más corto que sus entradas: zip dañado";
     }
     return fin;
@@ -283,9 +360,9 @@ Directorio LeerDirectorio(std::span<const std::uint8_t> bytes, const FinDirector
     d.error = "directorio central cortado";
     return d;
   }
-  d.miembros.reserve(fin.entradas);
+  d.miembros.reserve(static_cast<std::size_t>(fin.entradas));
   std::size_t pos = 0;
-  for (std::uint32_t i = 0; i < fin.entradas; ++i) {
+  for (std::uint64_t i = 0; i < fin.entradas; ++i) {
     if (bytes.size() - pos < kTamanoCentral || Le32(bytes, pos) != kFirmaCentral) {
       d.error = "directorio central dañado en la entrada " + std::to_string(i + 1);
       return d;
@@ -309,8 +386,10 @@ Directorio LeerDirectorio(std::span<const std::uint8_t> bytes, const FinDirector
     m.tamanoComprimido = Le32(e, kCenComprimido);
     m.tamano = Le32(e, kCenTamano);
     m.posicionCabecera = Le32(e, kCenPosicion);
-    if (m.tamano == kMarca64 || m.tamanoComprimido == kMarca64 || m.posicionCabecera == kMarca64) {
-      d.error = m.ruta + ": entrada ZIP64: no admitida";
+    const bool es64 =
+        m.tamano == kMarca64 || m.tamanoComprimido == kMarca64 || m.posicionCabecera == kMarca64;
+    if (es64 && !LeerExtra64(e.subspan(kTamanoCentral + largoNombre, Le16(e, kCenExtra)), m)) {
+      d.error = m.ruta + ": entrada ZIP64 dañada";
       return d;
     }
     d.miembros.push_back(std::move(m));

@@ -64,6 +64,29 @@ TEST(Zip, ListaYLeeMiembrosGuardadosYComprimidosEnCarpetas) {
   EXPECT_TRUE(leido.empty());
 }
 
+// As streaming archivers write them: the sizes and offsets in ZIP64 fields.
+TEST(Zip, Zip64) {
+  const auto a = Bytes(30000, 6);
+  const auto b = Bytes(700, 7);
+  const auto zip = CrearZip({Comprimido("juegos/a.dsk", a), Guardado("b.dsk", b)}, true);
+  const Directorio d = ListarZip(zip);
+  ASSERT_EQ(d.error, "");
+  ASSERT_EQ(d.miembros.size(), 2U);
+  EXPECT_EQ(d.miembros[1].posicionCabecera, 30 + 12 + 28 + d.miembros[0].tamanoComprimido);
+  std::vector<std::uint8_t> leido;
+  EXPECT_EQ(LeerMiembro(zip, d.miembros[0], kLimite, leido), "");
+  EXPECT_EQ(leido, a);
+  EXPECT_EQ(LeerMiembro(zip, d.miembros[1], kLimite, leido), "");
+  EXPECT_EQ(leido, b);
+
+  // An entry that says ZIP64 but has no such field.
+  auto sinExtra = zip;
+  const std::size_t central = sinExtra.size() - 22 - 20 - 56 - (46 + 5 + 28);
+  ASSERT_EQ(sinExtra[central], 0x50);
+  sinExtra[central + 46 + 5] = 9; // another extra field's ID
+  EXPECT_NE(ListarZip(sinExtra).error.find("b.dsk: entrada ZIP64 dañada"), std::string::npos);
+}
+
 // A start read from only the first compressed bytes, as find reads members;
 // too few of them for the whole is said, not taken for the whole.
 TEST(Zip, PrincipioConPocosDatos) {

@@ -39,7 +39,7 @@ struct Directorio {
 struct FinDirectorio {
   std::uint64_t posicion = 0;
   std::uint64_t tamano = 0;
-  std::uint32_t entradas = 0;
+  std::uint64_t entradas = 0;
   std::string error;
 };
 
