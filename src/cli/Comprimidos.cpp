@@ -172,12 +172,11 @@ std::string CargarMiembro(const RutaEnZip &r, std::size_t primeros,
                           std::vector<std::uint8_t> &bytes) {
   bytes.clear();
   const auto leido = Directorios().Obtener(r.zip, r.estado);
-  if (!leido->directorio.error.empty()) {
-    return r.zip + ": " + leido->directorio.error;
-  }
+  // A directory damaged further on still gives the members before the damage.
   const auto it = leido->porNombre.find(r.miembro);
   if (it == leido->porNombre.end()) {
-    return "no está en " + r.zip;
+    return leido->directorio.error.empty() ? "no está en " + r.zip
+                                           : r.zip + ": " + leido->directorio.error;
   }
   const comprimidos::Miembro &m = leido->directorio.miembros[it->second];
   std::string error = comprimidos::MotivoIlegible(m, kLimite);

@@ -146,6 +146,25 @@ TEST_F(CliZip, ZipSoloEnInfoYLs) {
                                ": no es un archivo zip (no tiene directorio central)\n");
 }
 
+// A directory damaged after its first entry: that member is still read, and
+// the damage is one line.
+TEST_F(CliZip, DirectorioDanadoDespuesDeUnMiembro) {
+  auto zip = zip_prueba::CrearZip({Comprimido("a.dsk", uno), Comprimido("b.dsk", dos)});
+  const std::string central = "PK\x01\x02";
+  const auto primera = std::search(zip.begin(), zip.end(), central.begin(), central.end());
+  const auto segunda = std::search(primera + 1, zip.end(), central.begin(), central.end());
+  ASSERT_NE(segunda, zip.end());
+  *segunda = 'X';
+  const std::string parcial = (dir.Ruta() / "parcial.zip").string();
+  Escribir(parcial, zip);
+  const Resultado r = EjecutarCli({"ls", parcial});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_EQ(
+      r.salida,
+      EjecutarCli({"ls", (planos / "uno.dsk").string()}).salida.insert(0, parcial + "/a.dsk:\n"));
+  EXPECT_EQ(r.errores, "alcove-cli: " + parcial + ": directorio central dañado en la entrada 2\n");
+}
+
 TEST_F(CliZip, NombresQueNoSonImagenes) {
   struct Caso {
     std::vector<std::string> args;
