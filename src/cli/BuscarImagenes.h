@@ -8,6 +8,7 @@
 namespace Cli {
 
 // Every regular file named *.dsk (any case) under the folders, recursively,
+// with the images in zips and .gz files as RecorrerCarpetas finds them,
 // sorted by their bytes. Symbolic links to folders are not followed, so a loop cannot hang
 // the search. A folder that cannot be read is passed to `alFallar` with the
 // reason, and the search goes on.
