@@ -1,5 +1,5 @@
 // alcove-cli timed as whole processes, as people run it, each beside the
-// least a process must do to read the same bytes.
+// least a process must do to read (or change) the same bytes.
 #include "Generador.h"
 #include "Proporciones.h"
 #include "ZipDePrueba.h"
@@ -181,8 +181,58 @@ void FindZip5000(benchmark::State &state) {
 void Find10000_j1(benchmark::State &state) { Buscar(state, {"-j", "1"}); }
 void Find10000_j2(benchmark::State &state) { Buscar(state, {"-j", "2"}); }
 
+// put of a 40 KB file onto an empty 178 KB DATA disk. Two files of the same
+// name and size take turns, so every run really changes the image (the same
+// file again would leave it untouched).
+struct Puesta {
+  CarpetaBench carpeta{"put"};
+  std::string imagen = carpeta.Archivo("vacio.dsk");
+  std::string copia = carpeta.Archivo("copia.dsk");
+  std::string archivos[2] = {carpeta.Archivo("a/GAME.BIN"), carpeta.Archivo("b/GAME.BIN")};
+
+  Puesta() {
+    Generador::EscribirArchivo(imagen, Generador::DiscoCpm(Generador::GeometriaData()).Bytes());
+    for (int i = 0; i < 2; ++i) {
+      fs::create_directories(fs::path(archivos[i]).parent_path());
+      Generador::EscribirArchivo(
+          archivos[i], Generador::ContenidoPrueba(40 * 1024, static_cast<std::uint8_t>(i + 1)));
+    }
+  }
+};
+
+Puesta &P() {
+  static Puesta p;
+  return p;
+}
+
+void Put40KB(benchmark::State &state) {
+  int turno = 0;
+  for (auto _ : state) {
+    Proceso(state, {ALCOVE_CLI, "put", P().imagen, P().archivos[turno], "--force"});
+    turno ^= 1;
+  }
+}
+
+// The least a process can do to change an image: read it and write it once.
+void Base_LeerYEscribirImagen(benchmark::State &state) {
+  for (auto _ : state) {
+    Proceso(state, {"/bin/dd", "if=" + P().imagen, "of=" + P().copia, "bs=1M", "status=none"});
+  }
+}
+
+// The same, flushed to the disk as a write that survives a crash must be.
+void Base_LeerEscribirYVolcarImagen(benchmark::State &state) {
+  for (auto _ : state) {
+    Proceso(state, {"/bin/dd", "if=" + P().imagen, "of=" + P().copia, "bs=1M", "status=none",
+                    "conv=fsync"});
+  }
+}
+
 } // namespace
 
+BENCHMARK(Put40KB)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(Base_LeerYEscribirImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(Base_LeerEscribirYVolcarImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_CatImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(LsIntercalada64)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_Leer8KBCadaImagen)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
@@ -194,9 +244,12 @@ BENCHMARK(Find10000_j2)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1
 
 int main(int argc, char **argv) {
   F(); // the images are written before anything is timed
+  P();
   Z();
   return EjecutarConProporciones(argc, argv,
-                                 {{"LsIntercalada64", "Base_CatImagen"},
+                                 {{"Put40KB", "Base_LeerYEscribirImagen"},
+                                  {"Put40KB", "Base_LeerEscribirYVolcarImagen"},
+                                  {"LsIntercalada64", "Base_CatImagen"},
                                   {"Find10000", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j1", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j2", "Base_Leer8KBCadaImagen"},

@@ -20,9 +20,10 @@ foreach(_pagina alcove alcove-cli)
   add_custom_command(
     OUTPUT ${_man_dir}/${_pagina}.1 ${_man_dir}/${_pagina}.1.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${_man_dir}
-    COMMAND ${ALCOVE_SCDOC} < ${_fuente} > ${_man_dir}/${_pagina}.1
+    COMMAND ${CMAKE_COMMAND} -DSCDOC=${ALCOVE_SCDOC} -DFUENTE=${_fuente}
+            -DSALIDA=${_man_dir}/${_pagina}.1 -P ${PROJECT_SOURCE_DIR}/cmake/PaginaManual.cmake
     COMMAND ${ALCOVE_GZIP} -9nf -k ${_man_dir}/${_pagina}.1
-    DEPENDS ${_fuente}
+    DEPENDS ${_fuente} ${PROJECT_SOURCE_DIR}/cmake/PaginaManual.cmake
     COMMENT "Página de manual ${_pagina}(1)")
   list(APPEND _man_salidas ${_man_dir}/${_pagina}.1.gz)
 endforeach()

@@ -1,9 +1,10 @@
 # alcove-cli: its pieces, and the real program run as a process on generated
 # images. Needs no windows.
 alcove_test(pruebas_cli
-  SOURCES cli/test_basic.cpp cli/test_piezas.cpp cli/test_programa.cpp cli/test_catalogo_breve.cpp
-          cli/test_comprimidos.cpp
-  LIBS alcove_cli_piezas alcove_dskgen GTest::gtest_main)
+  SOURCES cli/test_basic.cpp cli/test_piezas.cpp cli/test_programa.cpp cli/test_confianza.cpp
+          cli/test_find.cpp cli/test_info.cpp cli/test_escritura.cpp cli/test_comprimidos.cpp
+  LIBS alcove_cli_piezas alcove_dskgen GTest::gtest_main
+  TIMEOUT 120)
 target_include_directories(pruebas_cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
 target_compile_definitions(pruebas_cli PRIVATE ALCOVE_CLI="$<TARGET_FILE:alcove-cli>")
 add_dependencies(pruebas_cli alcove-cli)
@@ -13,3 +14,27 @@ add_test(NAME instalacion_opciones
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/opciones_documentadas.sh
                  $<TARGET_FILE:alcove-cli>)
 set_tests_properties(instalacion_opciones PROPERTIES LABELS "instalacion;sin_sanitizer" TIMEOUT 60)
+
+# The manual pages are not hyphenated with English patterns.
+find_program(ALCOVE_SCDOC_PRUEBA scdoc)
+find_program(ALCOVE_MAN_PRUEBA man)
+if(ALCOVE_SCDOC_PRUEBA AND ALCOVE_MAN_PRUEBA)
+  add_test(NAME instalacion_man_sin_guiones
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/man_sin_guiones.sh ${ALCOVE_SCDOC_PRUEBA})
+  set_tests_properties(instalacion_man_sin_guiones PROPERTIES LABELS "instalacion;sin_sanitizer"
+                                                              TIMEOUT 60)
+endif()
+
+# Every README example of alcove-cli runs as printed on samples/, and the samples are healthy.
+add_test(NAME instalacion_ejemplos_readme
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/ejemplos_readme.sh
+                 $<TARGET_FILE:alcove-cli>)
+set_tests_properties(instalacion_ejemplos_readme PROPERTIES LABELS "instalacion;sin_sanitizer"
+                                                            TIMEOUT 60)
+
+# Bash completion offers the files inside an image for get and cat.
+add_test(NAME instalacion_completado_nombres
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/instalacion/completado_nombres.sh
+                 $<TARGET_FILE:alcove-cli>)
+set_tests_properties(instalacion_completado_nombres
+                     PROPERTIES LABELS "instalacion;sin_sanitizer" TIMEOUT 60)

@@ -22,13 +22,18 @@ std::vector<std::string>
 BuscarRutasImagenes(const std::vector<std::string> &carpetas,
                     const std::function<void(const std::string &, const std::string &)> &alFallar);
 
-// The walk alone: `alEncontrar` hears of each image as its folder is listed,
-// in the listing's order; an image under two of the folders comes twice.
+// The walk of `find`: `alEncontrar` hears of each image as its folder is
+// listed: a folder's images in name order, then each of its subfolders in
+// name order, walked the same way. A folder is walked once however often it
+// is met. A regular file named instead of a folder is passed on as it is.
+// The walk stops when `alEncontrar` returns false.
 // Images include an image's .gz ("x.dsk.gz") and the images inside each zip
-// ("x.zip/y/z.dsk", in member order); a folder may be a zip. Zips inside a
-// zip are not opened: each goes to `alAnidado`.
+// ("x.zip/y/z.dsk", in member order, where the zip's name falls); a zip named
+// instead of a folder is walked as one. Zips inside a zip are not opened: each
+// goes to `alAnidado`. A zip that cannot be listed goes to `alFallar`, after
+// the images read from it before the damage.
 void RecorrerCarpetas(const std::vector<std::string> &carpetas,
-                      const std::function<void(const std::string &)> &alEncontrar,
+                      const std::function<bool(const std::string &)> &alEncontrar,
                       const std::function<void(const std::string &, const std::string &)> &alFallar,
                       const std::function<void(const std::string &)> &alAnidado = {});
 

@@ -29,10 +29,6 @@ struct ZipLeido {
   std::unordered_map<std::string, std::size_t> porNombre;
 };
 
-std::string MensajeLectura(std::int16_t error, const char *demasiado) {
-  return error == Errores::ArgumentoNoValido ? demasiado : Errores::Mensaje(error);
-}
-
 // The central directory read from the file: its tail, then the directory
 // itself when the tail does not hold it.
 comprimidos::Directorio LeerDirectorioZip(const std::string &zip, std::uint64_t tamano) {
@@ -169,7 +165,7 @@ std::uint64_t EntradaParaPrincipio(std::size_t primeros) {
 }
 
 std::string CargarMiembro(const RutaEnZip &r, std::size_t primeros,
-                          std::vector<std::uint8_t> &bytes) {
+                          std::vector<std::uint8_t> &bytes, std::uintmax_t &tamano) {
   bytes.clear();
   const auto leido = Directorios().Obtener(r.zip, r.estado);
   // A directory damaged further on still gives the members before the damage.
@@ -179,6 +175,7 @@ std::string CargarMiembro(const RutaEnZip &r, std::size_t primeros,
                                            : r.zip + ": " + leido->directorio.error;
   }
   const comprimidos::Miembro &m = leido->directorio.miembros[it->second];
+  tamano = m.tamano;
   std::string error = comprimidos::MotivoIlegible(m, kLimite);
   if (!error.empty()) {
     return error;
@@ -211,19 +208,24 @@ std::string CargarGz(const std::string &ruta, std::size_t primeros,
                      std::vector<std::uint8_t> &bytes) {
   std::vector<std::uint8_t> gz;
   const std::int16_t error = Plataforma::LeerArchivoEntero(ruta, kLimiteGz, gz);
+  if (error == Errores::ArgumentoNoValido) {
+    return "demasiado grande para ser una imagen de disco comprimida";
+  }
   if (error != Errores::Ninguno) {
-    return MensajeLectura(error, "demasiado grande para ser una imagen de disco comprimida");
+    return MotivoLectura(ruta, error);
   }
   return comprimidos::LeerGz(gz, kLimite, bytes, primeros);
 }
 
-std::string Cargar(const std::string &ruta, std::size_t primeros,
-                   std::vector<std::uint8_t> &bytes) {
+std::string Cargar(const std::string &ruta, std::size_t primeros, std::vector<std::uint8_t> &bytes,
+                   std::uintmax_t &tamano) {
   if (const auto enZip = PartirRuta(ruta)) {
-    return CargarMiembro(*enZip, primeros, bytes);
+    return CargarMiembro(*enZip, primeros, bytes, tamano);
   }
   if (comprimidos::EsNombreGz(ruta)) {
-    return CargarGz(ruta, primeros, bytes);
+    std::string error = CargarGz(ruta, primeros, bytes);
+    tamano = bytes.size();
+    return error;
   }
   if (comprimidos::EsNombreZip(ruta)) {
     bytes.clear();
@@ -234,21 +236,25 @@ std::string Cargar(const std::string &ruta, std::size_t primeros,
   }
   const std::int16_t error = primeros == comprimidos::kTodo
                                  ? Plataforma::LeerArchivoEntero(ruta, kLimite, bytes)
-                                 : Plataforma::LeerPrincipioArchivo(ruta, primeros, bytes);
-  return error == Errores::Ninguno
-             ? std::string()
-             : MensajeLectura(error, "demasiado grande para ser una imagen de disco");
+                                 : Plataforma::LeerPrincipioArchivo(ruta, primeros, bytes, &tamano);
+  return MotivoLectura(ruta, error);
 }
 
 } // namespace
 
 std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes) {
-  return Cargar(ruta, comprimidos::kTodo, bytes);
+  std::uintmax_t tamano = 0;
+  return Cargar(ruta, comprimidos::kTodo, bytes, tamano);
 }
 
 std::string CargarPrincipio(const std::string &ruta, std::size_t largo,
-                            std::vector<std::uint8_t> &bytes) {
-  return Cargar(ruta, largo, bytes);
+                            std::vector<std::uint8_t> &bytes, std::uintmax_t *tamano) {
+  std::uintmax_t total = 0;
+  std::string error = Cargar(ruta, largo, bytes, total);
+  if (tamano != nullptr) {
+    *tamano = total;
+  }
+  return error;
 }
 
 bool EsRutaComprimida(const std::string &ruta) {
@@ -268,7 +274,7 @@ bool EsNombreImagenGz(std::string_view nombre) {
 }
 
 std::string ImagenesDeZip(const std::string &zip,
-                          const std::function<void(const std::string &)> &alEncontrar,
+                          const std::function<bool(const std::string &)> &alEncontrar,
                           const std::function<void(const std::string &)> &alAnidado) {
   Plataforma::EstadoArchivo estado;
   const std::int16_t fallo = Plataforma::LeerEstadoArchivo(zip, estado);
@@ -281,7 +287,9 @@ std::string ImagenesDeZip(const std::string &zip,
       continue;
     }
     if (Formato::EsNombreDeImagen(m.ruta)) {
-      alEncontrar(zip + "/" + m.ruta);
+      if (!alEncontrar(zip + "/" + m.ruta)) {
+        return {};
+      }
     } else if (comprimidos::EsNombreZip(m.ruta) && alAnidado) {
       alAnidado(zip + "/" + m.ruta);
     }
@@ -299,8 +307,12 @@ std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int
       continue;
     }
     const std::size_t antes = imagenes.size();
-    std::string error = ImagenesDeZip(
-        ruta, [&imagenes](const std::string &imagen) { imagenes.push_back(imagen); }, {});
+    std::string error = ImagenesDeZip(ruta,
+                                      [&imagenes](const std::string &imagen) {
+                                        imagenes.push_back(imagen);
+                                        return true;
+                                      },
+                                      {});
     if (error.empty() && imagenes.size() == antes) {
       error = "no guarda ninguna imagen de disco (*.dsk)";
     }

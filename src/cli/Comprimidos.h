@@ -16,9 +16,12 @@ namespace Cli {
 std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes);
 
 // Only its first `largo` bytes (fewer when it is shorter); a zip member or a
-// .gz inflates no further than that, and its CRC is not checked.
+// .gz inflates no further than that, and its CRC is not checked. `tamano`,
+// when given, gets the whole image's size: a file's, a member's as its zip
+// declares it; a .gz's is not known before it is inflated, so it gets the
+// bytes read.
 std::string CargarPrincipio(const std::string &ruta, std::size_t largo,
-                            std::vector<std::uint8_t> &bytes);
+                            std::vector<std::uint8_t> &bytes, std::uintmax_t *tamano = nullptr);
 
 // True for what the writing commands must refuse: a .gz, a .zip, a member of a zip.
 [[nodiscard]] bool EsRutaComprimida(const std::string &ruta);
@@ -30,10 +33,11 @@ std::string CargarPrincipio(const std::string &ruta, std::size_t largo,
 [[nodiscard]] bool EsNombreImagenGz(std::string_view nombre);
 
 // The images of the zip at `zip` (members named like images, in member order)
-// by full name. Zips inside it are not opened: each goes to `alAnidado`.
-// Returns empty or why the zip cannot be listed.
+// by full name, until `alEncontrar` returns false. Zips inside it are not
+// opened: each goes to `alAnidado`, when given. Returns empty or why the zip
+// cannot be listed (whole: the members before a damage are still given).
 std::string ImagenesDeZip(const std::string &zip,
-                          const std::function<void(const std::string &)> &alEncontrar,
+                          const std::function<bool(const std::string &)> &alEncontrar,
                           const std::function<void(const std::string &)> &alAnidado);
 
 // For info and ls: each zip among `rutas` replaced by its images. A zip that

@@ -4,6 +4,8 @@
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 
 namespace Cli {
@@ -23,11 +25,73 @@ void AvisarError(std::string_view que, std::string_view mensaje) {
   std::fwrite(linea.data(), 1, linea.size(), stderr);
 }
 
-void EscribirSalida(std::string_view texto) { std::fwrite(texto.data(), 1, texto.size(), stdout); }
+namespace {
+// errno of the first failed write to standard output; 0 while none failed.
+std::atomic<int> errnoSalida{0};
+
+} // namespace
+
+void AnotarFalloSalida(int numero) {
+  int ninguno = 0;
+  errnoSalida.compare_exchange_strong(ninguno, numero != 0 ? numero : EIO);
+}
+
+void EscribirSalida(std::string_view texto) {
+  if (std::fwrite(texto.data(), 1, texto.size(), stdout) != texto.size()) {
+    AnotarFalloSalida(errno);
+  }
+}
+
+int TerminarSalida(int codigo) {
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    AnotarFalloSalida(errno);
+  }
+  const int numero = errnoSalida.load();
+  if (numero == 0) {
+    return codigo;
+  }
+  AvisarError("salida estándar", "no se ha podido escribir entera (" +
+                                     Errores::Mensaje(Errores::DesdeHost(numero)) + ")");
+  return codigo == kSalidaBien ? kSalidaFallo : codigo;
+}
+
+std::string QueEs(const std::string &ruta) {
+  switch (Plataforma::Clase(ruta)) {
+  case Plataforma::ClaseArchivo::Carpeta: return "es una carpeta";
+  case Plataforma::ClaseArchivo::Fifo: return "es un FIFO";
+  case Plataforma::ClaseArchivo::Dispositivo: return "es un dispositivo";
+  case Plataforma::ClaseArchivo::Socket: return "es un socket";
+  default: return {};
+  }
+}
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
   // A plain file, a .gz or a member of a zip.
-  errorPistas_ = CargarImagen(ruta_, bytes_);
+  Leer(CargarImagen(ruta_, bytes_), formato);
+}
+
+Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato,
+                       Plataforma::HuellaArchivo &huella)
+    : ruta_(std::move(ruta)) {
+  Leer(MotivoLectura(
+           ruta_, Plataforma::LeerParaReemplazar(ruta_, cpm::TamanoMaximoArchivo, bytes_, huella)),
+       formato);
+}
+
+std::string MotivoLectura(const std::string &ruta, std::int16_t error) {
+  if (error == Errores::Ninguno) {
+    return {};
+  }
+  // The reader takes only regular files: anything else is named for what it is.
+  const std::string que = error == Errores::ArchivoNoEncontrado ? QueEs(ruta) : "";
+  return error == Errores::ArgumentoNoValido ? "demasiado grande para ser una imagen de disco"
+         : !que.empty()                      ? que + ", no una imagen de disco"
+                                             : Errores::Mensaje(error);
+}
+
+void Cls_Imagen::Leer(std::string error, const std::string &formato) {
+  errorPistas_ = std::move(error);
   if (!errorPistas_.empty()) {
     return;
   }
@@ -37,7 +101,7 @@ Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std
   if (!disco_.contenedor.valido) {
     errorPistas_ = "no es una imagen de disco CPCEMU";
     for (const cpm::Problema &p : disco_.contenedor.problemas) {
-      errorPistas_ += " (" + p.texto + ")";
+      errorPistas_ += ": " + TrasDosPuntos(p.texto);
       break;
     }
   }
@@ -51,7 +115,38 @@ std::string Cls_Imagen::ErrorCatalogo() const {
     return "formato desconocido" +
            (disco_.motivoFormato.empty() ? std::string() : ": " + disco_.motivoFormato);
   }
+  return CatalogoIncompleto(disco_);
+}
+
+std::string CatalogoIncompleto(const cpm::Disco &disco) {
+  if (!disco.formato) {
+    return {};
+  }
+  // The catalogue is read first and stops at the first block it cannot read
+  // whole, so the first sector problem on one of its blocks is what stopped it.
+  const int bloques = disco.formato->BloquesCatalogo();
+  for (const cpm::Problema &p : disco.catalogo.problemas) {
+    const bool lectura = p.tipo == cpm::TipoProblema::SectorAusente ||
+                         p.tipo == cpm::TipoProblema::SectorTamanoDistinto ||
+                         p.tipo == cpm::TipoProblema::SectorCorto ||
+                         p.tipo == cpm::TipoProblema::BloqueFueraDelDisco;
+    if (lectura && p.lugar.bloque >= 0 && p.lugar.bloque < bloques) {
+      std::string texto = p.texto;
+      if (!texto.empty() && texto[0] >= 'A' && texto[0] <= 'Z') {
+        texto[0] = static_cast<char>(texto[0] - 'A' + 'a');
+      }
+      return "catálogo incompleto: " + texto;
+    }
+  }
   return {};
+}
+
+std::string TrasDosPuntos(std::string frase) {
+  // The reader's sentences start with a plain ASCII capital ("El", "La", "Solo").
+  if (!frase.empty() && frase[0] >= 'A' && frase[0] <= 'Z') {
+    frase[0] = static_cast<char>(frase[0] - 'A' + 'a');
+  }
+  return frase;
 }
 
 std::string NombreConUsuario(const cpm::Archivo &archivo) {

@@ -2,19 +2,134 @@
 
 #include "cli/Listado.h"
 
+#include <algorithm>
+
 namespace Cli {
 
 using nlohmann::json;
 
+namespace {
+
+json ArrayBytes(std::span<const std::uint8_t> bytes) {
+  json lista = json::array();
+  for (const std::uint8_t b : bytes) {
+    lista.push_back(b);
+  }
+  return lista;
+}
+
+// The bytes of one field of the Disk-Info block as the image stores them.
+json BytesCabecera(const cpm::Contenedor &c, std::size_t pos, std::size_t largo) {
+  if (c.bytes.size() < pos + largo) {
+    return json::array();
+  }
+  return ArrayBytes(c.bytes.subspan(pos, largo));
+}
+
+// Both versions of a Disk-Info text: for people, and the bytes as stored.
+void PonerTextoCabecera(json &j, const char *clave, const std::string &texto,
+                        const cpm::Contenedor &c, std::size_t pos, std::size_t largo) {
+  j[clave] = TextoUnaLinea(texto);
+  j[std::string(clave) + "_bytes"] = BytesCabecera(c, pos, largo);
+}
+
+// Common to both kinds of loose entry: where it is and what its name bytes say.
+json JsonSuelta(const cpm::EntradaSuelta &e) {
+  return {{"entrada", e.entrada}, {"texto", e.texto}, {"bytes", ArrayBytes(e.crudo)}};
+}
+
+json JsonSector(const cpm::Pista &p, const cpm::Sector &s, int codigoFormato) {
+  const RarezasSector r = Rarezas(p, s, codigoFormato);
+  json rarezas = json::array();
+  for (const auto &[hay, codigo] : {std::pair{r.errorFdc, "error-fdc"},
+                                    {r.debil, "debil"},
+                                    {r.tamanoGuardado, "tamano-guardado"},
+                                    {r.codigoDistinto, "codigo-tamano-distinto"},
+                                    {r.pistaDistinta, "pista-distinta"}}) {
+    if (hay) {
+      rarezas.push_back(codigo);
+    }
+  }
+  return {{"c", s.c},
+          {"h", s.h},
+          {"r", s.r},
+          {"n", s.n},
+          {"st1", s.st1},
+          {"st2", s.st2},
+          {"bytes_guardados", s.longitudGuardada},
+          {"copias", s.copias},
+          {"rarezas", rarezas}};
+}
+
+json JsonTablaPistas(const cpm::Disco &disco) {
+  const int codigo = CodigoFormato(disco);
+  json pistas = json::array();
+  for (const cpm::Pista &p : disco.contenedor.pistasLeidas) {
+    json sectores = json::array();
+    for (const cpm::Sector &s : p.sectores) {
+      sectores.push_back(JsonSector(p, s, codigo));
+    }
+    pistas.push_back({{"pista", p.pista},
+                      {"cara", p.cara},
+                      {"formateada", p.formateada},
+                      {"codigo_tamano", p.codigoTamano},
+                      {"sectores", sectores}});
+  }
+  return pistas;
+}
+
+json JsonProteccion(const cpm::Disco &disco) {
+  const SenalesProteccion s = Senales(disco);
+  return {{"probable", s.Probable()},
+          {"sectores_error_fdc", s.errores},
+          {"sectores_debiles", s.debiles},
+          {"sectores_tamano_guardado", s.tamanos},
+          {"sectores_codigo_distinto", s.codigos}};
+}
+
+json JsonError(const Cls_Imagen &imagen, const std::string &error) {
+  return {{"imagen", imagen.Ruta()}, {"error", error}};
+}
+
+} // namespace
+
+std::uint64_t LongitudExacta(const cpm::Archivo &a) {
+  if (!a.cabecera) {
+    return a.tamano;
+  }
+  // `get` cuts the header off and the file at the header's length, never past the stored bytes.
+  const std::uint64_t fin = cpm::TamanoCabeceraAmsdos + std::uint64_t{a.cabecera->longitud};
+  return std::min(fin, std::max<std::uint64_t>(a.tamano, cpm::TamanoCabeceraAmsdos)) -
+         cpm::TamanoCabeceraAmsdos;
+}
+
+std::string_view CodigoTipo(cpm::TipoAmsdos tipo) {
+  switch (tipo) {
+  case cpm::TipoAmsdos::Basic: return "basic";
+  case cpm::TipoAmsdos::BasicProtegido: return "basic-protegido";
+  case cpm::TipoAmsdos::Binario: return "binario";
+  case cpm::TipoAmsdos::Otro: return "otro";
+  }
+  return "otro";
+}
+
 json JsonArchivo(const cpm::Archivo &a, int tamanoBloque) {
-  json j = {{"usuario", a.usuario},     {"nombre", a.nombre},
-            {"extension", a.extension}, {"solo_lectura", a.soloLectura},
-            {"sistema", a.sistema},     {"archivado", a.archivado},
-            {"tamano", a.tamano},       {"kb", KbOcupados(a, tamanoBloque)},
-            {"completo", a.completo},   {"extensiones", a.extensiones.size()},
+  json j = {{"usuario", a.usuario},
+            {"nombre", a.nombre},
+            {"extension", a.extension},
+            {"solo_lectura", a.soloLectura},
+            {"sistema", a.sistema},
+            {"archivado", a.archivado},
+            {"tamano", a.tamano},
+            {"longitud", LongitudExacta(a)},
+            {"kb", KbOcupados(a, tamanoBloque)},
+            {"completo", a.completo},
+            {"entradas_catalogo", a.extensiones.size()},
             {"amsdos", nullptr}};
+  j["longitud"] = a.longitud; // the bytes get writes by default, as ls -l shows them
   if (a.cabecera) {
-    j["amsdos"] = {{"tipo", std::string(cpm::NombreTipo(a.cabecera->tipo))},
+    j["amsdos"] = {{"tipo", std::string(CodigoTipo(a.cabecera->tipo))},
+                   {"tipo_texto", std::string(cpm::NombreTipo(a.cabecera->tipo))},
                    {"tipo_codigo", a.cabecera->tipoCrudo},
                    {"carga", a.cabecera->carga},
                    {"entrada", a.cabecera->entrada},
@@ -23,16 +138,13 @@ json JsonArchivo(const cpm::Archivo &a, int tamanoBloque) {
   return j;
 }
 
-json JsonSuelta(const cpm::EntradaSuelta &e) {
-  json crudo = json::array();
-  for (const std::uint8_t b : e.crudo) {
-    crudo.push_back(b);
-  }
-  return {{"entrada", e.entrada},
-          {"usuario", e.usuario},
-          {"texto", e.texto},
-          {"bytes", crudo},
-          {"motivo", e.motivo}};
+json JsonBorrada(const cpm::EntradaSuelta &e) { return JsonSuelta(e); }
+
+json JsonRara(const cpm::EntradaSuelta &e) {
+  json j = JsonSuelta(e);
+  j["byte_usuario"] = e.usuario;
+  j["motivo"] = e.motivo;
+  return j;
 }
 
 json JsonProblemas(const cpm::Problemas &problemas) {
@@ -77,18 +189,56 @@ json JsonCatalogo(const cpm::Disco &disco) {
   }
   json borradas = json::array();
   for (const cpm::EntradaSuelta &e : disco.catalogo.borradas) {
-    borradas.push_back(JsonSuelta(e));
+    borradas.push_back(JsonBorrada(e));
   }
   json raras = json::array();
   for (const cpm::EntradaSuelta &e : disco.catalogo.raras) {
-    raras.push_back(JsonSuelta(e));
+    raras.push_back(JsonRara(e));
   }
   return {{"formato", JsonFormato(*disco.formato)},
           {"archivos", archivos},
           {"borradas", borradas},
           {"raras", raras},
+          {"kb_capacidad", KbCapacidad(disco)},
           {"kb_libres", KbLibres(disco)},
           {"problemas", JsonProblemas(disco.problemas)}};
+}
+
+json JsonLs(const Cls_Imagen &imagen) {
+  const std::string error = imagen.ErrorCatalogo();
+  if (!imagen.HayCatalogo()) {
+    return JsonError(imagen, error);
+  }
+  const cpm::Disco &d = imagen.Disco();
+  json j = JsonCatalogo(d);
+  if (!error.empty()) {
+    j["error"] = error; // the catalogue read in part: what was read is listed
+  }
+  j["imagen"] = imagen.Ruta();
+  j["disposicion"] = std::string(cpm::NombreDisposicion(d.contenedor.disposicion));
+  PonerTextoCabecera(j, "creador", d.contenedor.creador, d.contenedor, cpm::PosCreador,
+                     cpm::LargoCreador);
+  return j;
+}
+
+json JsonInfo(const Cls_Imagen &imagen) {
+  if (!imagen.ErrorPistas().empty()) {
+    return JsonError(imagen, imagen.ErrorPistas());
+  }
+  const cpm::Disco &d = imagen.Disco();
+  const cpm::Contenedor &c = d.contenedor;
+  json j = {{"imagen", imagen.Ruta()},
+            {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))}};
+  PonerTextoCabecera(j, "firma", c.firma, c, cpm::PosFirma, cpm::LargoFirma);
+  PonerTextoCabecera(j, "creador", c.creador, c, cpm::PosCreador, cpm::LargoCreador);
+  j["pistas"] = c.pistas;
+  j["caras"] = c.caras;
+  j["formato"] = d.formato ? JsonFormato(*d.formato) : json(nullptr);
+  j["motivo_formato"] = d.motivoFormato;
+  j["tabla_pistas"] = JsonTablaPistas(d);
+  j["proteccion"] = JsonProteccion(d);
+  j["problemas"] = JsonProblemas(d.problemas);
+  return j;
 }
 
 std::string TextoJson(const json &documento) {

@@ -1,8 +1,14 @@
 #include "cli/Listado.h"
 
+#include "cli/Imagen.h"
+#include "cli/VolcadoHex.h"
+#include "cpm/Borrados.h"
+
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdio>
-#include <set>
+#include <vector>
 
 namespace Cli {
 namespace {
@@ -13,21 +19,34 @@ std::string Formatear(const char *formato, auto... valores) {
   return texto;
 }
 
+// `texto` right-aligned in `ancho` columns. Built by hand: a listing has one
+// line per file, and snprintf costs more than the rest of the line.
+std::string ADerecha(const std::string &texto, std::size_t ancho) {
+  return std::string(ancho - std::min(ancho, texto.size()), ' ') + texto;
+}
+
 // "NOMBRE  .EXT" as CAT lays names out.
 std::string NombreCat(const std::string &nombre, const std::string &ext) {
-  return Formatear("%-8s.%-3s", nombre.c_str(), ext.c_str());
+  std::string s = nombre;
+  s.resize(std::max<std::size_t>(s.size(), 8), ' ');
+  s += '.';
+  s += ext;
+  s.resize(std::max<std::size_t>(s.size(), s.size() - ext.size() + 3), ' ');
+  return s;
 }
 
 std::string Hex2(unsigned v) { return Formatear("&%02X", v); }
 std::string Hex4(unsigned v) { return Formatear("&%04X", v); }
 
-std::string Marca(bool si) { return si ? "si" : " -"; }
+std::string Marca(bool si) { return si ? "sí" : " -"; }
 
-std::string LineaLarga(const cpm::Archivo &a) {
-  std::string s =
-      Formatear("%3u %s %s %s %s %10llu", a.usuario, NombreCat(a.nombre, a.extension).c_str(),
-                Marca(a.soloLectura).c_str(), Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
-                static_cast<unsigned long long>(a.tamano));
+// KB on the disk as CAT counts them, then the bytes `get` writes.
+std::string LineaLarga(const cpm::Archivo &a, int tamanoBloque) {
+  std::string s = Formatear("%3u %s %s %s %s %6lluK %10llu", a.usuario,
+                            NombreCat(a.nombre, a.extension).c_str(), Marca(a.soloLectura).c_str(),
+                            Marca(a.sistema).c_str(), Marca(a.archivado).c_str(),
+                            static_cast<unsigned long long>(KbOcupados(a, tamanoBloque)),
+                            static_cast<unsigned long long>(a.longitud));
   if (a.cabecera) {
     s += Formatear("  %-16s %s   %s", std::string(cpm::NombreTipo(a.cabecera->tipo)).c_str(),
                    Hex4(a.cabecera->carga).c_str(), Hex4(a.cabecera->entrada).c_str());
@@ -39,23 +58,36 @@ std::string LineaLarga(const cpm::Archivo &a) {
 }
 
 std::string LineaCorta(const cpm::Archivo &a, int tamanoBloque, bool conUsuario) {
-  std::string s = conUsuario ? Formatear("%2u:", a.usuario) : "";
+  std::string s = conUsuario ? ADerecha(std::to_string(a.usuario), 2) + ":" : "";
   s += NombreCat(a.nombre, a.extension);
-  s += Formatear(" %4lluK", static_cast<unsigned long long>(KbOcupados(a, tamanoBloque)));
+  s += " " + ADerecha(std::to_string(KbOcupados(a, tamanoBloque)), 4) + "K";
   if (!a.completo) {
     s += "  (incompleto)";
   }
   return s + "\n";
 }
 
-std::string Plural(std::size_t n, const char *uno, const char *varios) {
-  return std::to_string(n) + " " + (n == 1 ? uno : varios);
+// A deleted file's line, like a live one's, saying when get cannot recover it.
+std::string LineaBorrado(const cpm::Disco &disco, const cpm::Archivo &a, bool largo) {
+  const int bloque = disco.formato ? disco.formato->tamanoBloque : 1024;
+  std::string s = largo ? LineaLarga(a, bloque) : LineaCorta(a, bloque, false);
+  const std::string motivo = cpm::MotivoIrrecuperable(disco, a);
+  if (!motivo.empty()) {
+    s.insert(s.size() - 1, "  (no recuperable: " + motivo + ")");
+  }
+  if (largo) {
+    s.replace(0, 3, "  -"); // the user is lost with the entry
+  }
+  return s;
 }
 
-std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos) {
+std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_t ocultos,
+                       bool catalogoEntero) {
   const cpm::Catalogo &c = disco.catalogo;
-  std::string s =
-      Plural(listados, "archivo", "archivos") + ", " + std::to_string(KbLibres(disco)) + "K libres";
+  // Blocks of the entries that could not be read may be in use.
+  std::string s = Plural(listados, "archivo", "archivos") + ", " +
+                  (catalogoEntero ? std::to_string(KbLibres(disco)) + "K libres"
+                                  : std::string("espacio libre desconocido"));
   if (ocultos != 0) {
     s += ", " + Plural(ocultos, "de sistema sin listar (-a)", "de sistema sin listar (-a)");
   }
@@ -64,7 +96,25 @@ std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_
   return s;
 }
 
+// How many things the reader found wrong; the format chosen by name is the
+// user's doing, not the disk's.
+std::string LineaProblemas(const cpm::Problemas &problemas) {
+  const auto n = static_cast<std::size_t>(
+      std::count_if(problemas.begin(), problemas.end(), [](const cpm::Problema &p) {
+        return p.tipo != cpm::TipoProblema::FormatoForzado;
+      }));
+  if (n == 0) {
+    return {};
+  }
+  return Plural(n, "problema", "problemas") + " en la lectura (alcove-cli info " +
+         (n == 1 ? "lo" : "los") + " detalla)\n";
+}
+
 } // namespace
+
+std::string Plural(std::size_t n, const char *uno, const char *varios) {
+  return std::to_string(n) + " " + (n == 1 ? uno : varios);
+}
 
 std::vector<const cpm::Archivo *> ArchivosOrdenados(const cpm::Catalogo &catalogo,
                                                     bool incluirSistema) {
@@ -94,20 +144,32 @@ std::uint64_t KbLibres(const cpm::Disco &disco) {
     return 0;
   }
   const cpm::Formato &f = *disco.formato;
-  std::set<int> usados;
+  // A block two files claim is counted once.
+  std::vector<bool> usado(static_cast<std::size_t>(std::max(f.bloques, 0)), false);
+  long long usados = 0;
   for (const cpm::Archivo &a : disco.catalogo.archivos) {
     for (const cpm::Extension &e : a.extensiones) {
       for (const int b : e.bloques) {
-        if (b >= f.BloquesCatalogo() && b < f.bloques) {
-          usados.insert(b);
+        if (b >= f.BloquesCatalogo() && b < f.bloques && !usado[static_cast<std::size_t>(b)]) {
+          usado[static_cast<std::size_t>(b)] = true;
+          ++usados;
         }
       }
     }
   }
-  const long long libres = static_cast<long long>(f.bloques) - f.BloquesCatalogo() -
-                           static_cast<long long>(usados.size());
+  const long long libres = static_cast<long long>(f.bloques) - f.BloquesCatalogo() - usados;
   return static_cast<std::uint64_t>(std::max(libres, 0LL)) *
          static_cast<std::uint64_t>(f.tamanoBloque) / 1024;
+}
+
+std::uint64_t KbCapacidad(const cpm::Disco &disco) {
+  if (!disco.formato) {
+    return 0;
+  }
+  const cpm::Formato &f = *disco.formato;
+  const long long bloques = static_cast<long long>(f.bloques) - f.BloquesCatalogo();
+  return static_cast<std::uint64_t>(std::max(bloques, 0LL)) *
+         static_cast<std::uint64_t>(std::max(f.tamanoBloque, 0)) / 1024;
 }
 
 std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
@@ -116,99 +178,129 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
   const bool conUsuario = std::any_of(lista.begin(), lista.end(),
                                       [](const cpm::Archivo *a) { return a->usuario != 0; });
   std::string s;
+  s.reserve(lista.size() * 32 + 128); // a line a file, grown once
   if (opciones.largo) {
-    s += "Usu Nombre       R/O SYS ARC      Bytes  Tipo             Carga   Entrada\n";
+    s += "Usu Nombre       R/O SYS ARC Disco       Bytes  Tipo             Carga   Entrada\n";
   }
   for (const cpm::Archivo *a : lista) {
-    s += opciones.largo ? LineaLarga(*a) : LineaCorta(*a, bloque, conUsuario);
+    s += opciones.largo ? LineaLarga(*a, bloque) : LineaCorta(*a, bloque, conUsuario);
   }
-  if (opciones.borrados && !disco.catalogo.borradas.empty()) {
-    s += "Borradas:\n";
-    for (const cpm::EntradaSuelta &e : disco.catalogo.borradas) {
-      s += "  " + e.texto + "\n";
+  if (opciones.borrados && !disco.catalogo.archivosBorrados.empty()) {
+    s += "Archivos borrados:\n";
+    for (const cpm::Archivo &a : disco.catalogo.archivosBorrados) {
+      s += LineaBorrado(disco, a, opciones.largo);
     }
   }
+  const std::string incompleto = CatalogoIncompleto(disco);
+  if (!incompleto.empty()) {
+    s += incompleto + "\n";
+  }
   const std::size_t ocultos = disco.catalogo.archivos.size() - lista.size();
-  return s + LineaFinal(disco, lista.size(), ocultos);
+  return s + LineaFinal(disco, lista.size(), ocultos, incompleto.empty()) +
+         LineaProblemas(disco.problemas);
 }
 
 namespace {
 
 std::string LineaFormato(const cpm::Formato &f) {
-  return Formatear("  %d sectores de %d bytes por pista desde %s, %d pistas, %d cara(s), %d "
-                   "reservada(s),\n  bloques de %d bytes, %d bloques, %d entradas de catálogo\n",
-                   f.sectoresPorPista, f.tamanoSector, Hex2(f.primerSector).c_str(), f.pistas,
-                   f.caras, f.reservadas, f.tamanoBloque, f.bloques, f.entradas);
+  const auto n = [](int v) { return static_cast<std::size_t>(std::max(v, 0)); };
+  const std::string reservadas =
+      f.reservadas <= 0 ? "ninguna reservada" : Plural(n(f.reservadas), "reservada", "reservadas");
+  return "  " + Plural(n(f.sectoresPorPista), "sector", "sectores") +
+         Formatear(" de %d bytes por pista desde %s, ", f.tamanoSector,
+                   Hex2(f.primerSector).c_str()) +
+         Plural(n(f.pistas), "pista", "pistas") + ", " + Plural(n(f.caras), "cara", "caras") +
+         ", " + reservadas + ",\n  " + Plural(n(f.bloques), "bloque", "bloques") +
+         Formatear(" de %d bytes, ", f.tamanoBloque) +
+         Plural(n(f.entradas), "entrada", "entradas") + " de catálogo\n";
 }
 
 // What is odd about one sector, or nothing.
-std::string RarezasSector(const cpm::Pista &p, const cpm::Sector &s, int codigoFormato) {
-  std::string r;
-  if (s.st1 != 0 || s.st2 != 0) {
-    r += " ST1=" + Hex2(s.st1) + " ST2=" + Hex2(s.st2);
+std::string TextoRarezas(const cpm::Sector &s, const RarezasSector &r) {
+  std::string t;
+  if (r.errorFdc) {
+    t += " ST1=" + Hex2(s.st1) + " ST2=" + Hex2(s.st2);
   }
-  if (s.copias > 1) {
-    r += " débil (" + std::to_string(s.copias) + " copias)";
+  if (r.debil) {
+    t += " débil (" + std::to_string(s.copias) + " copias)";
   }
-  // A weak sector stores its copies one after another: that length is expected.
-  const bool copiasExactas = s.copias > 1 && s.longitudGuardada == s.LongitudNominal() * s.copias;
-  if (s.longitudGuardada != s.LongitudNominal() && !copiasExactas) {
-    r += " " + std::to_string(s.longitudGuardada) + " bytes guardados de " +
+  if (r.tamanoGuardado) {
+    t += " " + std::to_string(s.longitudGuardada) + " bytes guardados de " +
          std::to_string(s.LongitudNominal());
   }
-  if (codigoFormato >= 0 && s.n != codigoFormato) {
-    r += " N=" + std::to_string(s.n) + " distinto del formato";
+  if (r.codigoDistinto) {
+    t += " N=" + std::to_string(s.n) + " distinto del formato";
   }
-  if (s.c != p.pistaCabecera) {
-    r += " C=" + std::to_string(s.c) + " distinto de la pista";
+  if (r.pistaDistinta) {
+    t += " C=" + std::to_string(s.c) + " distinto de la pista";
   }
-  return r;
+  return t;
 }
 
-struct Senales {
-  int errores = 0, debiles = 0, tamanos = 0, otros = 0;
-};
+// The size code most of a track's sectors have (the first met of the most
+// common); the Track-Info's own when it has none.
+unsigned CodigoMayoritario(const cpm::Pista &p) {
+  std::array<int, 256> veces{};
+  unsigned mejor = p.codigoTamano;
+  int maximo = 0;
+  for (const cpm::Sector &sec : p.sectores) {
+    if (++veces[sec.n] > maximo) {
+      maximo = veces[sec.n];
+      mejor = sec.n;
+    }
+  }
+  return mejor;
+}
 
 // The layout of a track: "sin formatear" or its sector count, size code and IDs.
 std::string DisposicionPista(const cpm::Pista &p) {
   if (!p.formateada) {
     return " sin formatear\n";
   }
-  std::string s = Formatear(" %2zu sectores N=%u:", p.sectores.size(), p.codigoTamano);
+  std::string s = Formatear(" %2zu %s N=%u:", p.sectores.size(),
+                            p.sectores.size() == 1 ? "sector" : "sectores", CodigoMayoritario(p));
   for (const cpm::Sector &sec : p.sectores) {
     s += " " + Formatear("%02X", sec.r);
   }
   return s + "\n";
 }
 
-std::string RarezasPista(const cpm::Pista &p, int codigoFormato, Senales &senales) {
+// The odd sectors of a track, one line for each run of sectors (in stored
+// order) odd alike: "sectores &C1-&C9: ST1=&20 ST2=&20".
+std::string RarezasPista(const cpm::Pista &p, int codigoFormato) {
   std::string s;
-  for (const cpm::Sector &sec : p.sectores) {
-    const std::string r = RarezasSector(p, sec, codigoFormato);
-    if (!r.empty()) {
-      s += "        sector " + Hex2(sec.r) + ":" + r + "\n";
-      senales.errores += (sec.st1 != 0 || sec.st2 != 0) ? 1 : 0;
-      senales.debiles += sec.copias > 1 ? 1 : 0;
-      senales.tamanos += r.find("guardados") != std::string::npos ? 1 : 0;
-      senales.otros += (codigoFormato >= 0 && sec.n != codigoFormato) ? 1 : 0;
+  const auto &sectores = p.sectores;
+  const auto texto = [&](const cpm::Sector &sec) {
+    return TextoRarezas(sec, Rarezas(p, sec, codigoFormato));
+  };
+  for (std::size_t i = 0; i < sectores.size();) {
+    const cpm::Sector &sec = sectores[i];
+    const std::string r = texto(sec);
+    std::size_t j = i + 1;
+    while (!r.empty() && j < sectores.size() && texto(sectores[j]) == r) {
+      ++j;
     }
+    if (!r.empty()) {
+      s += j > i + 1 ? "        sectores " + Hex2(sec.r) + "-" + Hex2(sectores[j - 1].r)
+                     : "        sector " + Hex2(sec.r);
+      s += ":" + r + "\n";
+    }
+    i = j;
   }
   return s;
 }
 
 // One line per run of tracks laid out alike with nothing odd ("00.0-36.0"),
 // and each odd track on its own with its odd sectors below it.
-std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato,
-                        Senales &senales) {
+std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato) {
   std::string s;
   for (std::size_t i = 0; i < pistas.size();) {
     const std::string forma = DisposicionPista(pistas[i]);
-    const std::string rarezas = RarezasPista(pistas[i], codigoFormato, senales);
+    const std::string rarezas = RarezasPista(pistas[i], codigoFormato);
     std::size_t j = i + 1;
     if (rarezas.empty()) {
-      Senales ninguna;
       while (j < pistas.size() && DisposicionPista(pistas[j]) == forma &&
-             RarezasPista(pistas[j], codigoFormato, ninguna).empty()) {
+             RarezasPista(pistas[j], codigoFormato).empty()) {
         ++j;
       }
     }
@@ -222,68 +314,162 @@ std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato
   return s;
 }
 
-std::string TextoProteccion(const Senales &s) {
+std::string TextoProteccion(const SenalesProteccion &s) {
   std::string razones;
-  const auto agregar = [&razones](int n, const char *que) {
+  const auto agregar = [&razones](int n, const char *uno, const char *varios) {
     if (n > 0) {
-      razones += (razones.empty() ? "" : ", ") + std::to_string(n) + " " + que;
+      razones += (razones.empty() ? "" : ", ") + Plural(static_cast<std::size_t>(n), uno, varios);
     }
   };
-  agregar(s.errores, "sector(es) con bits de error del FDC");
-  agregar(s.debiles, "sector(es) débil(es)");
-  agregar(s.tamanos, "sector(es) de tamaño distinto del de su código");
-  agregar(s.otros, "sector(es) de código de tamaño distinto del formato");
-  if (razones.empty()) {
+  agregar(s.errores, "con bits de error del FDC", "con bits de error del FDC");
+  agregar(s.debiles, "débil", "débiles");
+  agregar(s.tamanos, "con bytes guardados de más o de menos",
+          "con bytes guardados de más o de menos");
+  agregar(s.codigos, "de código de tamaño distinto del formato",
+          "de código de tamaño distinto del formato");
+  if (!s.Probable()) {
     return "Protección anticopia: no se ve ninguna señal\n";
   }
-  return "Protección anticopia: probable: " + razones + "\n";
+  return "Protección anticopia: probable; sectores: " + razones + "\n";
 }
 
-// Header texts hold "\r\n" and sometimes other control bytes: shown as blanks.
-std::string UnaLinea(const std::string &texto) {
-  std::string s;
-  for (const char c : texto) {
-    const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    if (!control) {
-      s += c;
-    } else if (!s.empty() && s.back() != ' ') {
-      s += ' ';
+// A problem's text with the numbers of its place masked (after "pista",
+// "cara", "sector", "bloque", "entrada"): problems alike but for their place
+// give the same.
+std::string Molde(const std::string &texto) {
+  static constexpr std::array<std::string_view, 5> Lugares = {"pista ", "cara ", "sector ",
+                                                              "bloque ", "entrada "};
+  std::string m;
+  for (std::size_t i = 0; i < texto.size();) {
+    m += texto[i++];
+    const bool lugar = std::any_of(Lugares.begin(), Lugares.end(), [&m](std::string_view l) {
+      return m.size() >= l.size() && m.compare(m.size() - l.size(), l.size(), l) == 0;
+    });
+    if (lugar && i < texto.size() &&
+        (texto[i] == '&' || std::isdigit(static_cast<unsigned char>(texto[i])) != 0)) {
+      ++i;
+      while (i < texto.size() && std::isxdigit(static_cast<unsigned char>(texto[i])) != 0) {
+        ++i;
+      }
+      m += '#';
     }
   }
-  while (!s.empty() && s.back() == ' ') {
-    s.pop_back();
+  return m;
+}
+
+// Where a problem is, as a text can name it; empty when it has no place.
+std::string Donde(const cpm::Lugar &l) {
+  const std::string pista =
+      "la pista " + std::to_string(l.pista) + ", cara " + std::to_string(std::max(l.cara, 0));
+  if (l.sector >= 0 && l.pista >= 0) {
+    return "el sector " + cpm::TextoId(static_cast<std::uint8_t>(l.sector)) + " de " + pista;
+  }
+  if (l.pista >= 0) {
+    return pista;
+  }
+  if (l.bloque >= 0) {
+    return "el bloque " + std::to_string(l.bloque);
+  }
+  return l.entrada >= 0 ? "la entrada " + std::to_string(l.entrada) : "";
+}
+
+// One line per problem, and one for a run of problems alike but for their
+// place: the first, and where the run ends.
+std::string TextoProblemas(const cpm::Problemas &problemas) {
+  std::string s;
+  for (std::size_t i = 0; i < problemas.size();) {
+    const cpm::Problema &p = problemas[i];
+    const std::string molde = Molde(p.texto);
+    std::size_t j = i + 1;
+    while (j < problemas.size() && problemas[j].tipo == p.tipo &&
+           !Donde(problemas[j].lugar).empty() && Molde(problemas[j].texto) == molde) {
+      ++j;
+    }
+    s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto;
+    if (j > i + 1) {
+      s += "; y así hasta " + Donde(problemas[j - 1].lugar) + " (" + std::to_string(j - i) +
+           " en total)";
+    }
+    s += "\n";
+    i = j;
   }
   return s;
 }
 
 } // namespace
 
+RarezasSector Rarezas(const cpm::Pista &p, const cpm::Sector &s, int codigoFormato) {
+  RarezasSector r;
+  r.errorFdc = s.st1 != 0 || s.st2 != 0;
+  r.debil = s.copias > 1;
+  // A weak sector stores its copies one after another: that length is expected.
+  const bool copiasExactas = s.copias > 1 && s.longitudGuardada == s.LongitudNominal() * s.copias;
+  r.tamanoGuardado = s.longitudGuardada != s.LongitudNominal() && !copiasExactas;
+  r.codigoDistinto = codigoFormato >= 0 && s.n != codigoFormato;
+  r.pistaDistinta = s.c != p.pistaCabecera;
+  return r;
+}
+
+int CodigoFormato(const cpm::Disco &disco) {
+  return disco.formato ? disco.formato->CodigoTamano() : -1;
+}
+
+SenalesProteccion Senales(const cpm::Disco &disco) {
+  const int codigo = CodigoFormato(disco);
+  SenalesProteccion s;
+  for (const cpm::Pista &p : disco.contenedor.pistasLeidas) {
+    for (const cpm::Sector &sec : p.sectores) {
+      const RarezasSector r = Rarezas(p, sec, codigo);
+      s.errores += r.errorFdc ? 1 : 0;
+      s.debiles += r.debil ? 1 : 0;
+      s.tamanos += r.tamanoGuardado ? 1 : 0;
+      s.codigos += r.codigoDistinto ? 1 : 0;
+    }
+  }
+  return s;
+}
+
+// Header texts hold "\r\n" and NUL padding, shown as blanks; any other
+// control byte is shown visibly, so a header cannot command a terminal.
+std::string TextoUnaLinea(const std::string &texto) {
+  std::string s;
+  for (const char c : texto) {
+    if (c == '\r' || c == '\n' || c == '\0') {
+      if (!s.empty() && s.back() != ' ') {
+        s += ' ';
+      }
+    } else {
+      s += c;
+    }
+  }
+  while (!s.empty() && s.back() == ' ') {
+    s.pop_back();
+  }
+  return ParaTerminal(s);
+}
+
 std::string TextoInfo(const cpm::Disco &disco) {
   const cpm::Contenedor &c = disco.contenedor;
   std::string s = "Disposición: " + std::string(cpm::NombreDisposicion(c.disposicion)) + "\n";
-  s += "Firma: " + UnaLinea(c.firma) + "\n";
-  s += "Creador: " + UnaLinea(c.creador) + "\n";
+  s += "Firma: " + TextoUnaLinea(c.firma) + "\n";
+  s += "Creador: " + TextoUnaLinea(c.creador) + "\n";
   s += Formatear("Pistas: %d  Caras: %d\n", c.pistas, c.caras);
-  int codigo = -1;
   if (disco.formato) {
     const cpm::Formato &f = *disco.formato;
-    codigo = f.CodigoTamano();
     s += "Formato: " + std::string(f.nombre) + " (" + std::string(f.descripcion) + ")";
-    s += disco.motivoFormato.empty() ? "\n" : ": " + disco.motivoFormato + "\n";
+    // The reason, unless the description already says it.
+    const bool dicho = f.descripcion.find(disco.motivoFormato) != std::string_view::npos;
+    s += dicho ? "\n" : ": " + disco.motivoFormato + "\n";
     s += LineaFormato(f);
   } else {
     s += "Formato: desconocido" +
          (disco.motivoFormato.empty() ? std::string() : ": " + disco.motivoFormato) + "\n";
   }
   s += "Pistas (pista.cara, sectores en el orden guardado):\n";
-  Senales senales;
-  s += TextoPistas(c.pistasLeidas, codigo, senales);
-  s += TextoProteccion(senales);
+  s += TextoPistas(c.pistasLeidas, CodigoFormato(disco));
+  s += TextoProteccion(Senales(disco));
   if (!disco.problemas.empty()) {
-    s += "Problemas:\n";
-    for (const cpm::Problema &p : disco.problemas) {
-      s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto + "\n";
-    }
+    s += "Problemas:\n" + TextoProblemas(disco.problemas);
   }
   return s;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 
 namespace Cli {
 namespace {
@@ -176,6 +177,7 @@ constexpr std::uint8_t kRsx = 0x7C;
 constexpr std::uint8_t kData = 0x8C;
 constexpr std::uint8_t kElse = 0x97;
 constexpr std::uint8_t kComentario = 0xC0;
+constexpr std::uint8_t kFn = 0xE4;
 constexpr std::uint8_t kRem = 0xC5;
 constexpr std::uint8_t kPrefijoFuncion = 0xFF;
 
@@ -204,7 +206,17 @@ std::string Binario(std::uint32_t v) {
   return s;
 }
 
+bool Letra(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool Cifra(char c) { return c >= '0' && c <= '9'; }
+
 // Reads the tokens of one line. Keeps its position and the first fault.
+//
+// LIST separates items the program stores run together, as the CPC's ROM
+// does: after an item that ends like a word (a keyword ending in a letter,
+// digit or period, a number, an untyped variable, an RSX name) it prints one
+// blank before a keyword that begins with a letter, a variable, a number, or
+// a plain letter, digit, '.', '!', '$' or '%'. Anything else printed ends no
+// word. Stored blanks are printed as they are.
 class LectorLinea {
 public:
   LectorLinea(std::span<const std::uint8_t> programa, std::span<const std::uint8_t> tokens)
@@ -228,11 +240,12 @@ public:
   [[nodiscard]] const std::string &Fallo() const { return fallo_; }
 
 private:
-  bool Quedan(std::size_t n, const char *que) {
+  // `cortado` agrees with `que`: "número cortado", "variable cortada".
+  bool Quedan(std::size_t n, const char *que, const char *cortado = " cortado") {
     if (t_.size() - i_ >= n) {
       return true;
     }
-    fallo_ = std::string(que) + " cortado";
+    fallo_ = std::string(que) + cortado;
     return false;
   }
 
@@ -243,13 +256,16 @@ private:
         return true;
       }
       s += ':';
+      palabra_ = false;
       return true;
     }
     if (c <= 0x0D) {
       return Variable(c, s);
     }
     if (c >= kCifra0 && c <= kCifra10) {
+      Separar(s);
       s += std::to_string(c - kCifra0);
+      palabra_ = true;
       return true;
     }
     if (c >= kEntero8 && c <= kReal) {
@@ -257,13 +273,14 @@ private:
     }
     if (c == kComillas) {
       Cadena(s);
+      palabra_ = false;
       return true;
     }
     if (c == kRsx) {
       return Rsx(s);
     }
     if (c < 0x80) {
-      s += static_cast<char>(c);
+      Suelto(static_cast<char>(c), s);
       return true;
     }
     if (c == kPrefijoFuncion) {
@@ -278,7 +295,9 @@ private:
       fallo_ = "código &" + Hex(c) + " desconocido";
       return false;
     }
-    s += palabra;
+    Palabra(palabra, s);
+    // FN takes its function's name with no blank.
+    palabra_ = palabra_ && c != kFn;
     if (c == kRem || c == kComentario) {
       TextoCrudo(s, false);
     } else if (c == kData) {
@@ -296,7 +315,7 @@ private:
         return;
       }
       enComillas ^= t_[i_] == kComillas;
-      s += static_cast<char>(t_[i_++]);
+      Suelto(static_cast<char>(t_[i_++]), s);
     }
   }
 
@@ -333,13 +352,15 @@ private:
       return false;
     }
     // Two bytes of offset into the variable table, then the name.
-    if (!Quedan(2, "variable")) {
+    if (!Quedan(2, "variable", " cortada")) {
       return false;
     }
     i_ += 2;
+    Separar(s);
     if (!Nombre(s)) {
       return false;
     }
+    palabra_ = c >= 0x0B;
     if (c == 0x02) {
       s += '%';
     } else if (c == 0x03) {
@@ -357,11 +378,12 @@ private:
     }
     ++i_;
     s += '|';
+    palabra_ = true;
     return Nombre(s);
   }
 
   bool PrefijoFuncion(std::string &s) {
-    if (!Quedan(1, "función")) {
+    if (!Quedan(1, "función", " cortada")) {
       return false;
     }
     const std::uint8_t codigo = t_[i_++];
@@ -370,11 +392,13 @@ private:
       fallo_ = "función &FF &" + Hex(codigo) + " desconocida";
       return false;
     }
-    s += funcion;
+    Palabra(funcion, s);
     return true;
   }
 
   bool Numero(std::uint8_t c, std::string &s) {
+    Separar(s);
+    palabra_ = true;
     if (c == kEntero8) {
       if (!Quedan(1, "número")) {
         return false;
@@ -423,10 +447,35 @@ private:
     return true;
   }
 
+  void Separar(std::string &s) const {
+    if (palabra_) {
+      s += ' ';
+    }
+  }
+
+  void Palabra(std::string_view texto, std::string &s) {
+    if (Letra(texto.front())) {
+      Separar(s);
+    }
+    s += texto;
+    const char ultima = texto.back();
+    palabra_ = Letra(ultima) || Cifra(ultima) || ultima == '.';
+  }
+
+  // A character stored as itself, outside strings.
+  void Suelto(char c, std::string &s) {
+    if (Letra(c) || Cifra(c) || c == '.' || c == '!' || c == '$' || c == '%') {
+      Separar(s);
+    }
+    s += c;
+    palabra_ = false;
+  }
+
   std::span<const std::uint8_t> programa_;
   std::span<const std::uint8_t> t_;
   std::size_t i_ = 0;
   std::string fallo_;
+  bool palabra_ = false; // the last item printed ends like a word
 };
 
 // The mantissa's nine significant digits and the decimal exponent of the first.

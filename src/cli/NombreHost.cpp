@@ -36,4 +36,18 @@ std::string NombreHostSeguro(std::string_view nombre, std::string_view ext) {
   return s;
 }
 
+std::string NombreLibre(const std::string &nombre,
+                        const std::function<bool(const std::string &)> &ocupado) {
+  // A dot at the start is not an extension's (safe names never have one there).
+  const std::size_t punto = nombre.rfind('.');
+  const std::size_t corte = punto == std::string::npos || punto == 0 ? nombre.size() : punto;
+  for (unsigned n = 2;; ++n) {
+    std::string candidato =
+        nombre.substr(0, corte) + "_" + std::to_string(n) + nombre.substr(corte);
+    if (!ocupado(candidato)) {
+      return candidato;
+    }
+  }
+}
+
 } // namespace Cli

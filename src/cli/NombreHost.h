@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,10 @@ namespace Cli {
 // The result is never empty, ".", ".." or hidden, and holds no path
 // separator, control character or byte above 126: those become '_'.
 std::string NombreHostSeguro(std::string_view nombre, std::string_view ext);
+
+// `nombre` with "_2", "_3", ... before its extension ("A.BIN" gives "A_2.BIN"):
+// the first that `ocupado` does not claim.
+std::string NombreLibre(const std::string &nombre,
+                        const std::function<bool(const std::string &)> &ocupado);
 
 } // namespace Cli

@@ -3,13 +3,17 @@
 #include "cli/Comprimidos.h"
 #include "cli/Imagen.h"
 #include "cli/Json.h"
+#include "cli/JsonEnPartes.h"
 #include "cli/ListadoBasic.h"
 #include "cli/NombreHost.h"
 #include "cli/VolcadoHex.h"
+#include "cpm/Borrados.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
+#include "platform/LecturaArchivo.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,69 +26,91 @@ namespace Cli {
 using nlohmann::json;
 
 int LeerNumero(const std::string &texto) {
-  std::string cifras = texto;
-  int base = 10;
+  std::string_view cifras = texto;
+  bool hex = true;
   if (!cifras.empty() && (cifras[0] == '&' || cifras[0] == '#' || cifras[0] == '$')) {
-    cifras.erase(0, 1);
-    base = 16;
+    cifras.remove_prefix(1);
   } else if (cifras.size() > 2 && cifras[0] == '0' && (cifras[1] == 'x' || cifras[1] == 'X')) {
-    cifras.erase(0, 2);
-    base = 16;
+    cifras.remove_prefix(2);
   } else if (cifras.size() > 1 && (cifras.back() == 'h' || cifras.back() == 'H')) {
-    cifras.pop_back();
-    base = 16;
+    cifras.remove_suffix(1);
+  } else {
+    hex = false;
   }
-  if (cifras.empty() || cifras.size() > 6) {
+  // Digits only: strtol would also take blanks, a sign and a second "0x".
+  const auto cifra = [hex](char c) {
+    return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
+               : std::isdigit(static_cast<unsigned char>(c)) != 0;
+  };
+  if (cifras.empty() || cifras.size() > 6 || !std::all_of(cifras.begin(), cifras.end(), cifra)) {
     return -1;
   }
-  char *fin = nullptr;
-  const long v = std::strtol(cifras.c_str(), &fin, base);
-  return (*fin != '\0' || v < 0) ? -1 : static_cast<int>(v);
+  return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
 }
+
+int LeerCantidad(const std::string &texto) {
+  const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;
+  const int n = decimal ? LeerNumero(texto) : -1;
+  return n > 0 ? n : -1;
+}
+
+namespace {
+
+// Before each image's text when there are several, or one out of a zip: its
+// name, and a blank line before every one but the first shown.
+std::string Titulo(bool conNombres, const std::string &ruta, bool &primera) {
+  if (!conNombres) {
+    return {};
+  }
+  const bool antes = !primera;
+  primera = false;
+  return (antes ? "\n" : "") + ruta + ":\n";
+}
+
+} // namespace
 
 int EjecutarInfo(const OrdenInfo &orden) {
   int salida = kSalidaBien;
-  json imagenes = json::array();
+  bool primera = true;
+  // JSON is written image by image: only one is ever held.
+  Cls_ListaJson imagenes;
+  if (orden.json) {
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+  }
   // A zip stands for its images, each under its full name.
   const std::vector<std::string> rutas = ExpandirZips(orden.imagenes, salida);
   const bool conNombres = rutas.size() > 1 || rutas != orden.imagenes;
   for (const std::string &ruta : rutas) {
     const Cls_Imagen imagen(ruta, orden.formato);
-    if (!imagen.ErrorPistas().empty()) {
-      AvisarError(ruta, imagen.ErrorPistas());
+    const std::string error =
+        imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco()) : imagen.ErrorPistas();
+    if (!error.empty()) {
+      AvisarError(ruta, error);
       salida = kSalidaFallo;
-      if (orden.json) {
-        imagenes.push_back({{"imagen", ruta}, {"error", imagen.ErrorPistas()}});
-      }
-      continue;
     }
-    const cpm::Disco &d = imagen.Disco();
     if (orden.json) {
-      const cpm::Contenedor &c = d.contenedor;
-      imagenes.push_back({{"imagen", ruta},
-                          {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))},
-                          {"firma", c.firma},
-                          {"creador", c.creador},
-                          {"pistas", c.pistas},
-                          {"caras", c.caras},
-                          {"formato", d.formato ? JsonFormato(*d.formato) : json(nullptr)},
-                          {"problemas", JsonProblemas(d.problemas)}});
+      EscribirSalida(imagenes.Elemento(JsonInfo(imagen)));
       continue;
     }
-    if (conNombres) {
-      EscribirSalida(ruta + ":\n");
+    if (!imagen.ErrorPistas().empty()) {
+      continue;
     }
-    EscribirSalida(TextoInfo(d));
+    EscribirSalida(Titulo(conNombres, ruta, primera) + TextoInfo(imagen.Disco()));
   }
   if (orden.json) {
-    EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
   }
   return salida;
 }
 
 int EjecutarLs(const OrdenLs &orden) {
   int salida = kSalidaBien;
-  json imagenes = json::array();
+  bool primera = true;
+  // JSON is written image by image: only one is ever held.
+  Cls_ListaJson imagenes;
+  if (orden.json) {
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+  }
   // A zip stands for its images, each under its full name.
   const std::vector<std::string> rutas = ExpandirZips(orden.imagenes, salida);
   const bool conNombres = rutas.size() > 1 || rutas != orden.imagenes;
@@ -94,35 +120,26 @@ int EjecutarLs(const OrdenLs &orden) {
     if (!error.empty()) {
       AvisarError(ruta, error);
       salida = kSalidaFallo;
-      if (orden.json) {
-        imagenes.push_back({{"imagen", ruta}, {"error", error}});
-      }
-      continue;
     }
     if (orden.json) {
-      json j = JsonCatalogo(imagen.Disco());
-      j["imagen"] = ruta;
-      imagenes.push_back(std::move(j));
+      EscribirSalida(imagenes.Elemento(JsonLs(imagen)));
       continue;
     }
-    if (conNombres) {
-      EscribirSalida(ruta + ":\n");
+    if (!imagen.HayCatalogo()) {
+      continue;
     }
-    EscribirSalida(TextoLs(imagen.Disco(), orden.opciones));
+    EscribirSalida(Titulo(conNombres, ruta, primera) + TextoLs(imagen.Disco(), orden.opciones));
   }
   if (orden.json) {
-    EscribirSalida(TextoJson({{"version", kVersionJson}, {"imagenes", imagenes}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
   }
   return salida;
 }
 
-namespace {
-
-// The files matching any of the patterns, each once, in catalogue order;
-// nothing (with the error reported) when a pattern is malformed.
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
-            const std::string &imagen, int &salida) {
+            const std::string &imagen, int &salida, bool borrados) {
+  const bool entero = CatalogoIncompleto(disco).empty();
   std::vector<const cpm::Archivo *> elegidos;
   std::set<const cpm::Archivo *> vistos;
   for (const std::string &texto : patrones) {
@@ -133,9 +150,11 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
       salida = kSalidaUso;
       return std::nullopt;
     }
-    const auto encontrados = cpm::Buscar(disco, *patron);
-    if (encontrados.empty()) {
-      AvisarError(imagen, "ningún archivo coincide con " + texto);
+    const auto encontrados =
+        cpm::Buscar(borrados ? disco.catalogo.archivosBorrados : disco.catalogo.archivos, *patron);
+    if (encontrados.empty() && entero) {
+      AvisarError(imagen, std::string(borrados ? "ningún archivo borrado" : "ningún archivo") +
+                              " coincide con " + texto);
       salida = kSalidaFallo;
     }
     for (const cpm::Archivo *a : encontrados) {
@@ -147,50 +166,98 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
   return elegidos;
 }
 
+bool CatalogoLegible(const Cls_Imagen &imagen, int &salida) {
+  const std::string error = imagen.ErrorCatalogo();
+  if (!error.empty()) {
+    AvisarError(imagen.Ruta(), error);
+    salida = kSalidaFallo;
+  }
+  return imagen.HayCatalogo();
+}
+
+namespace {
+
 // "file" mode needs a valid header; a file without one is its own content.
 cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
   return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
 }
 
-// Says on stderr why the image's catalogue cannot be read, if it cannot.
-bool CatalogoLegible(const Cls_Imagen &imagen) {
-  const std::string error = imagen.ErrorCatalogo();
-  if (!error.empty()) {
-    AvisarError(imagen.Ruta(), error);
+struct NombreElegido {
+  std::string nombre;
+  bool reemplazable; // only a file that was there before the run may be replaced
+};
+
+// A host name no other file of this run has: the file's own; when another
+// file took it, the user's number in front ("3_CODE.BIN", a name foreseen as
+// the file's own is, so --force may replace it); when that is taken too, "_2",
+// "_3"... until free of this run's names and of what the folder held.
+NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta &carpeta,
+                           std::set<std::string> &deEstaVez, bool forzar) {
+  NombreElegido r{NombreHostSeguro(a.nombre, a.extension), forzar};
+  if (deEstaVez.count(r.nombre) != 0 && a.usuario != 0) {
+    r.nombre = std::to_string(a.usuario) + "_" + r.nombre;
   }
-  return error.empty();
+  if (deEstaVez.count(r.nombre) != 0) {
+    r.nombre = NombreLibre(r.nombre, [&](const std::string &n) {
+      return deEstaVez.count(n) != 0 || carpeta.Existe(n);
+    });
+    r.reemplazable = false;
+  }
+  deEstaVez.insert(r.nombre);
+  return r;
+}
+
+// A deleted file comes back only while no live file holds its blocks.
+bool Recuperable(const cpm::Disco &disco, const cpm::Archivo &a, const OrdenGet &orden) {
+  const std::string motivo = orden.borrados ? cpm::MotivoIrrecuperable(disco, a) : "";
+  if (!motivo.empty()) {
+    AvisarError(orden.imagen, "no se recupera el borrado " + a.NombreCompleto() + ": " + motivo);
+  }
+  return motivo.empty();
 }
 
 std::string PrimerProblema(const cpm::Extraido &e) {
-  return e.problemas.empty() ? "no se puede leer entero" : e.problemas.front().texto;
+  return e.problemas.empty() ? "no se puede leer entero" : TrasDosPuntos(e.problemas.front().texto);
 }
 
 } // namespace
 
 int EjecutarGet(const OrdenGet &orden) {
   const Cls_Imagen imagen(orden.imagen, orden.formato);
-  if (!CatalogoLegible(imagen)) {
-    return kSalidaFallo;
-  }
   int salida = kSalidaBien;
-  const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida);
+  if (!CatalogoLegible(imagen, salida)) {
+    return salida;
+  }
+  const auto elegidos =
+      Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida, orden.borrados);
   if (!elegidos) {
     return salida;
   }
   std::error_code ec;
   std::filesystem::create_directories(orden.destino, ec);
-  std::set<std::string> escritos;
+  // Opened once: every file goes into this folder, whatever its path names meanwhile.
+  EscrituraSegura::Carpeta carpeta(orden.destino);
+  if (carpeta.Error() != Errores::Ninguno) {
+    const Plataforma::ClaseArchivo clase = Plataforma::Clase(orden.destino);
+    const bool otraCosa = clase != Plataforma::ClaseArchivo::NoExiste &&
+                          clase != Plataforma::ClaseArchivo::Desconocida &&
+                          clase != Plataforma::ClaseArchivo::Carpeta;
+    // Why the folder could not be made says more than its absence.
+    const std::int16_t error = ec ? Errores::DesdeHost(ec.value()) : carpeta.Error();
+    AvisarError(orden.destino, otraCosa ? "no es una carpeta" : Errores::Mensaje(error));
+    return kSalidaFallo;
+  }
+  std::set<std::string> deEstaVez;
   for (const cpm::Archivo *a : *elegidos) {
-    std::string nombre = NombreHostSeguro(a->nombre, a->extension);
-    if (!escritos.insert(nombre).second) {
-      // The same name under another user: keep both.
-      nombre = std::to_string(a->usuario) + "_" + nombre;
-      escritos.insert(nombre);
+    if (!Recuperable(imagen.Disco(), *a, orden)) {
+      salida = kSalidaFallo;
+      continue;
     }
+    const NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
+    const std::string &nombre = elegido.nombre;
     const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
     const std::string destino = (std::filesystem::path(orden.destino) / nombre).string();
-    const std::int16_t fallo =
-        EscrituraSegura::EscribirEnCarpeta(orden.destino, nombre, e.bytes, orden.forzar);
+    const std::int16_t fallo = carpeta.Escribir(nombre, e.bytes, elegido.reemplazable);
     if (fallo != Errores::Ninguno) {
       AvisarError(destino,
                   Errores::Mensaje(fallo) +
@@ -200,11 +267,11 @@ int EjecutarGet(const OrdenGet &orden) {
     }
     if (!e.completo) {
       AvisarError(orden.imagen, NombreConUsuario(*a) + " incompleto: " + PrimerProblema(e) +
-                                    "; escritos " + std::to_string(e.bytes.size()) + " bytes");
+                                    "; escritos " + Plural(e.bytes.size(), "byte", "bytes"));
       salida = kSalidaFallo;
     }
-    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" + std::to_string(e.bytes.size()) +
-                   " bytes)\n");
+    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" +
+                   Plural(e.bytes.size(), "byte", "bytes") + ")\n");
   }
   return salida;
 }
@@ -227,14 +294,54 @@ void EscribirBytes(std::span<const std::uint8_t> bytes) {
   EscribirSalida({reinterpret_cast<const char *>(bytes.data()), bytes.size()});
 }
 
+std::string Cadena(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
+
+// What cat shows of a file in `texto`; false when it writes the bytes as they
+// are (piped, without --hex or --texto). A protected program is ciphered:
+// named, then dumped, never listed.
+bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
+                  bool terminal, std::string &texto, int &salida) {
+  const auto tipo = !orden.crudo && a.cabecera ? a.cabecera->tipo : cpm::TipoAmsdos::Otro;
+  const std::uint32_t direccion = !orden.crudo && a.cabecera ? a.cabecera->carga : 0;
+  const bool protegido = tipo == cpm::TipoAmsdos::BasicProtegido;
+  if (orden.hex || (protegido && (terminal || orden.texto))) {
+    texto = (protegido ? "programa BASIC protegido\n" : "") + VolcadoHex(bytes, direccion);
+    return true;
+  }
+  if (tipo == cpm::TipoAmsdos::Basic) {
+    const ListadoBasic listado = ListarBasic(bytes);
+    texto = listado.texto;
+    if (!listado.nota.empty()) {
+      AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + listado.nota);
+      salida = kSalidaFallo;
+    }
+    return true;
+  }
+  // CP/M text ends at ^Z; a file with a header has its exact length.
+  const auto hastaFin = a.cabecera ? bytes : HastaFinDeTexto(bytes);
+  if (orden.texto) {
+    texto = Cadena(hastaFin);
+    return true;
+  }
+  if (!terminal) {
+    return false;
+  }
+  if (orden.crudo) {
+    texto = Cadena(bytes);
+    return true;
+  }
+  texto = !a.cabecera && PareceTexto(hastaFin) ? Cadena(hastaFin) : VolcadoHex(bytes, direccion);
+  return true;
+}
+
 } // namespace
 
 int EjecutarCat(const OrdenCat &orden) {
   const Cls_Imagen imagen(orden.imagen, orden.formato);
-  if (!CatalogoLegible(imagen)) {
-    return kSalidaFallo;
-  }
   int salida = kSalidaBien;
+  if (!CatalogoLegible(imagen, salida)) {
+    return salida;
+  }
   const auto elegidos = Seleccionar(imagen.Disco(), {orden.nombre}, orden.imagen, salida);
   if (!elegidos || elegidos->empty()) {
     return salida;
@@ -250,23 +357,14 @@ int EjecutarCat(const OrdenCat &orden) {
     AvisarError(orden.imagen, NombreConUsuario(a) + " incompleto: " + PrimerProblema(e));
     salida = kSalidaFallo;
   }
-  const bool basic = a.cabecera && a.cabecera->tipo == cpm::TipoAmsdos::Basic;
-  if (!orden.crudo && basic) {
-    const ListadoBasic listado = ListarBasic(e.bytes);
-    EscribirSalida(listado.texto);
-    if (!listado.nota.empty()) {
-      AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + listado.nota);
-      salida = kSalidaFallo;
-    }
+  const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+  std::string texto;
+  if (!ContenidoCat(orden, a, e.bytes, terminal, texto, salida)) {
+    EscribirBytes(e.bytes); // piped, the content as it is
     return salida;
   }
-  if (orden.crudo || ::isatty(STDOUT_FILENO) == 0) {
-    EscribirBytes(e.bytes);
-  } else if (!a.cabecera && PareceTexto(HastaFinDeTexto(e.bytes))) {
-    EscribirBytes(HastaFinDeTexto(e.bytes));
-  } else {
-    EscribirSalida(VolcadoHex(e.bytes, a.cabecera ? a.cabecera->carga : 0));
-  }
+  // A terminal obeys control bytes: the disk's are shown, never sent.
+  EscribirSalida(terminal ? ParaTerminal(texto) : texto);
   return salida;
 }
 

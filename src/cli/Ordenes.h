@@ -2,6 +2,7 @@
 
 #include "cli/Listado.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ struct OrdenGet {
   std::string formato;
   bool crudo = false;
   bool forzar = false;
+  bool borrados = false; // among the deleted files, when their blocks are still free
 };
 int EjecutarGet(const OrdenGet &orden);
 
@@ -40,6 +42,8 @@ struct OrdenCat {
   std::string nombre;
   std::string formato;
   bool crudo = false;
+  bool hex = false;   // the hex dump, wherever the output goes
+  bool texto = false; // text (BASIC listed), wherever the output goes
 };
 int EjecutarCat(const OrdenCat &orden);
 
@@ -56,10 +60,27 @@ struct OrdenFind {
   std::vector<std::string> carpetas;
   unsigned hilos = 0; // 0: every core
   bool json = false;
+  bool silencioso = false; // files that are not CPC disk images only counted
 };
 int EjecutarFind(const OrdenFind &orden);
 
-// A number written as "&C1", "#C1", "0xC1", "C1h" or decimal; -1 when it is none.
+class Cls_Imagen;
+
+// Says on stderr why the image's catalogue cannot be read whole, if it cannot,
+// and sets `salida` to 1; true when part of it can be read.
+bool CatalogoLegible(const Cls_Imagen &imagen, int &salida);
+
+// The files matching any of the patterns, each once, in catalogue order. A
+// pattern matching nothing is reported, when the whole catalogue was read, and
+// sets `salida` to 1; a malformed one is reported, sets it to 2 and gives nothing.
+std::optional<std::vector<const cpm::Archivo *>>
+Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
+            const std::string &imagen, int &salida, bool borrados = false);
+
+// A number written as "&C1", "#C1", "$C1", "0xC1", "C1h" or decimal, up to six
+// digits (so any 16-bit address, "&4000"); -1 when it is none of those forms.
 int LeerNumero(const std::string &texto);
+// A count (-j, --pistas): decimal digits only, more than 0; -1 when it is not one.
+int LeerCantidad(const std::string &texto);
 
 } // namespace Cli

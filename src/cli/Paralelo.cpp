@@ -2,16 +2,26 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
-#include <vector>
+#include <system_error>
 
 namespace Cli {
 
-unsigned HilosEfectivos(unsigned hilos) {
-  if (hilos != 0) {
-    return hilos;
+unsigned HilosEfectivos(unsigned hilos, std::size_t trabajos) {
+  // Asked once: the library reads it from the system on every call.
+  static const unsigned nucleos = std::max(1U, std::thread::hardware_concurrency());
+  const std::size_t pedidos = hilos != 0 ? hilos : nucleos;
+  const std::size_t tope =
+      std::min<std::size_t>(4 * std::size_t{nucleos}, std::max<std::size_t>(trabajos, 1));
+  return static_cast<unsigned>(std::min(pedidos, tope));
+}
+
+bool Cls_Hilos::Arrancar(const std::function<void()> &trabajo) {
+  try {
+    hilos_.emplace_back(trabajo);
+    return true;
+  } catch (const std::system_error &) {
+    return false;
   }
-  return std::max(1U, std::thread::hardware_concurrency());
 }
 
 void EjecutarEnParalelo(std::size_t n, unsigned hilos,
@@ -22,11 +32,8 @@ void EjecutarEnParalelo(std::size_t n, unsigned hilos,
       tarea(i);
     }
   };
-  const std::size_t total =
-      std::min<std::size_t>(HilosEfectivos(hilos), std::max<std::size_t>(n, 1));
-  std::vector<std::jthread> otros;
-  for (std::size_t h = 1; h < total; ++h) {
-    otros.emplace_back(trabajar);
+  Cls_Hilos otros;
+  for (unsigned h = 1; h < HilosEfectivos(hilos, n) && otros.Arrancar(trabajar); ++h) {
   }
   trabajar(); // this thread works too
 }

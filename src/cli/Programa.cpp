@@ -2,16 +2,23 @@
 
 #include "cli/Imagen.h"
 #include "cli/Ordenes.h"
+#include "cli/OrdenesEscritura.h"
 #include "cpm/Formatos.h"
 
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <numeric>
+#include <string>
+#include <vector>
 
 namespace Cli {
 namespace {
 
-constexpr const char *kVersion = "alcove-cli 0.1";
+constexpr std::string_view kVersion = "alcove-cli 0.1";
+constexpr const char *kAyuda = "Muestra esta ayuda y termina";
 
 // CLI11 speaks English; its headings are labels we can replace.
 void EnEspanol(CLI::App &app) {
@@ -21,7 +28,9 @@ void EnEspanol(CLI::App &app) {
                                      {"SUBCOMMAND", "ORDEN"},
                                      {"SUBCOMMANDS", "ORDENES"},
                                      {"Positionals", "Argumentos"},
-                                     {"REQUIRED", "OBLIGATORIO"},
+                                     // Spanish would need a gender per argument ("PISTA
+                                     // obligatoria"); the usage line already shows them.
+                                     {"REQUIRED", ""},
                                      {"TEXT", "TEXTO"},
                                      {"INT", "ENTERO"},
                                      {"UINT", "ENTERO"},
@@ -32,63 +41,33 @@ void EnEspanol(CLI::App &app) {
   formato->column_width(26);
   app.formatter(formato);
   app.option_defaults()->group("Opciones");
-  app.set_help_flag("-h,--help", "Muestra esta ayuda y termina");
+  app.set_help_flag("-h,--help", kAyuda);
 }
 
-CLI::App *Orden(CLI::App &app, const char *nombre, const char *descripcion) {
-  CLI::App *sub = app.add_subcommand(nombre, descripcion);
-  sub->group("Órdenes");
-  sub->set_help_flag("-h,--help", "Muestra esta ayuda y termina");
-  return sub;
-}
-
-void OpcionFormato(CLI::App *sub, std::string &formato) {
-  sub->add_option("--formato", formato,
-                  "Lee el disco con este formato en lugar de deducirlo (data, system, ibm, "
-                  "plus3, ...)")
+void OpcionFormato(CLI::App &sub, std::string &formato) {
+  sub.add_option("--formato", formato,
+                 "Lee el disco con este formato en lugar de deducirlo (data, system, ibm, "
+                 "plus3, ...)")
       ->type_name("NOMBRE");
 }
 
-std::string Conocidos() {
-  std::string s;
+// A name --formato was given must be in the reader's table.
+bool FormatoConocido(const std::string &formato) {
+  if (formato.empty() || cpm::FormatoPorNombre(formato)) {
+    return true;
+  }
+  std::string conocidos;
+  std::vector<std::string_view> nombres;
   for (const std::string_view nombre : cpm::NombresFormatos()) {
-    s += (s.empty() ? "" : ", ") + std::string(nombre);
+    conocidos += (conocidos.empty() ? "" : ", ") + std::string(nombre);
+    nombres.push_back(nombre);
   }
-  return s;
-}
-
-constexpr std::string_view kOrdenes = "info, ls, get, cat, dump, find";
-
-// What CLI11 names in its English texts: "X is required", "...: X Y".
-std::string TrasDosPuntos(const std::string &texto) {
-  const auto dos = texto.find(": ");
-  return dos == std::string::npos ? texto : texto.substr(dos + 2);
-}
-std::string AntesDeDosPuntos(const std::string &texto) { return texto.substr(0, texto.find(':')); }
-
-// The one-line Spanish text of a usage error; `primero` is the first word given.
-std::string TextoErrorUso(const CLI::ParseError &e, const char *primero) {
-  const std::string que = e.what();
-  if (dynamic_cast<const CLI::RequiredError *>(&e) != nullptr) {
-    constexpr std::string_view requerido = " is required";
-    if (que.size() > requerido.size() && que.ends_with(requerido) &&
-        que.find("ubcommand") == std::string::npos) {
-      return "falta " + que.substr(0, que.size() - requerido.size()) + "; pruebe --help";
-    }
-    if (primero != nullptr && primero[0] != '-') {
-      return "orden desconocida: " + std::string(primero) +
-             " (las órdenes: " + std::string(kOrdenes) + ")";
-    }
-    return "falta la orden (" + std::string(kOrdenes) + "); pruebe --help";
-  }
-  if (dynamic_cast<const CLI::ExtrasError *>(&e) != nullptr) {
-    return "argumentos de más: " + TrasDosPuntos(que);
-  }
-  if (dynamic_cast<const CLI::ConversionError *>(&e) != nullptr ||
-      dynamic_cast<const CLI::ValidationError *>(&e) != nullptr) {
-    return "valor no válido para " + AntesDeDosPuntos(que) + "; pruebe --help";
-  }
-  return "opción o argumento no válido: " + TrasDosPuntos(que) + "; pruebe --help";
+  const std::string_view cerca = Parecido(formato, nombres);
+  AvisarError("--formato " + formato,
+              "formato desconocido" +
+                  (cerca.empty() ? std::string() : "; ¿quería decir " + std::string(cerca) + "?") +
+                  "; los conocidos: " + conocidos);
+  return false;
 }
 
 // Track and side take the same forms as the sector ID (3, &03, 0x03, 03h).
@@ -106,77 +85,314 @@ bool LeerPistaYCara(const std::string &pista, const std::string &cara, OrdenDump
   return true;
 }
 
+Ejecucion PrepararInfo(CLI::App &sub) {
+  auto orden = std::make_shared<OrdenInfo>();
+  sub.add_option("IMAGEN", orden->imagenes, "Imágenes de disco")->required()->type_name("");
+  sub.add_flag("--json", orden->json, "Salida en JSON");
+  OpcionFormato(sub, orden->formato);
+  return [orden] { return FormatoConocido(orden->formato) ? EjecutarInfo(*orden) : kSalidaUso; };
+}
+
+Ejecucion PrepararLs(CLI::App &sub) {
+  auto orden = std::make_shared<OrdenLs>();
+  sub.add_option("IMAGEN", orden->imagenes, "Imágenes de disco")->required()->type_name("");
+  sub.add_flag("-l", orden->opciones.largo,
+               "Detalles: usuario, R/O, SYS, bytes, tipo y direcciones");
+  sub.add_flag("-a", orden->opciones.todos, "Incluye los archivos de sistema");
+  sub.add_flag("--borrados", orden->opciones.borrados, "Lista también las entradas borradas");
+  sub.add_flag("--json", orden->json, "Salida en JSON (todos los archivos, borradas y raras)");
+  OpcionFormato(sub, orden->formato);
+  return [orden] { return FormatoConocido(orden->formato) ? EjecutarLs(*orden) : kSalidaUso; };
+}
+
+Ejecucion PrepararGet(CLI::App &sub) {
+  auto orden = std::make_shared<OrdenGet>();
+  sub.add_option("IMAGEN", orden->imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("PATRON", orden->patrones, "Nombres o patrones: *.BAS, 1:JUEGO.*")
+      ->required()
+      ->type_name("");
+  sub.add_option("-o", orden->destino, "Carpeta de destino (por omisión, la actual)")
+      ->type_name("DESTINO");
+  sub.add_flag("--raw", orden->crudo, "Bytes tal cual, con la cabecera AMSDOS");
+  sub.add_flag("--force", orden->forzar, "Reemplaza los archivos que ya existan");
+  sub.add_flag("--borrados", orden->borrados,
+               "Recupera archivos borrados cuyos bloques no ha ocupado otro archivo");
+  OpcionFormato(sub, orden->formato);
+  return [orden] { return FormatoConocido(orden->formato) ? EjecutarGet(*orden) : kSalidaUso; };
+}
+
+Ejecucion PrepararCat(CLI::App &sub) {
+  auto orden = std::make_shared<OrdenCat>();
+  sub.add_option("IMAGEN", orden->imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("NOMBRE", orden->nombre, "Nombre del archivo (1:JUEGO.BAS si es de otro usuario)")
+      ->required()
+      ->type_name("");
+  sub.add_flag("--raw", orden->crudo, "Los bytes tal cual, con la cabecera AMSDOS");
+  CLI::Option *hex = sub.add_flag("--hex", orden->hex, "Volcado hexadecimal, también a un tubo");
+  sub.add_flag("--texto", orden->texto, "Como texto (BASIC listado), también a un terminal")
+      ->excludes(hex);
+  OpcionFormato(sub, orden->formato);
+  return [orden] { return FormatoConocido(orden->formato) ? EjecutarCat(*orden) : kSalidaUso; };
+}
+
+Ejecucion PrepararDump(CLI::App &sub) {
+  struct Dump {
+    OrdenDump orden;
+    std::string pista, cara;
+  };
+  auto d = std::make_shared<Dump>();
+  sub.add_option("IMAGEN", d->orden.imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("PISTA", d->pista, "Pista (desde 0): 3, &03 o 0x03")->required()->type_name("");
+  sub.add_option("CARA", d->cara, "Cara (0 o 1)")->required()->type_name("");
+  sub.add_option("SECTOR", d->orden.sector, "ID del sector: &C1, 0xC1 o 193")
+      ->required()
+      ->type_name("");
+  return [d] {
+    return LeerPistaYCara(d->pista, d->cara, d->orden) ? EjecutarDump(d->orden) : kSalidaUso;
+  };
+}
+
+Ejecucion PrepararFind(CLI::App &sub) {
+  struct Find {
+    OrdenFind orden;
+    std::string hilos;
+  };
+  auto f = std::make_shared<Find>();
+  sub.add_option("PATRON", f->orden.patron, "Nombre o patrón: *.BAS, 1:JUEGO.*")
+      ->required()
+      ->type_name("");
+  sub.add_option("CARPETA", f->orden.carpetas, "Carpetas donde buscar *.dsk, o imágenes")
+      ->required()
+      ->type_name("");
+  sub.add_option("-j", f->hilos, "Imágenes leídas a la vez (por omisión, una por núcleo)")
+      ->type_name("N");
+  sub.add_flag("--json", f->orden.json, "Salida en JSON");
+  sub.add_flag("-q,--silencioso", f->orden.silencioso,
+               "Calla los archivos que no son imágenes de disco de CPC (solo los cuenta)");
+  return [f] {
+    if (!f->hilos.empty()) {
+      const int n = LeerCantidad(f->hilos);
+      if (n <= 0) {
+        AvisarError("uso", "valor no válido para -j: " + f->hilos +
+                               " (un número de imágenes, mayor que 0)");
+        return kSalidaUso;
+      }
+      f->orden.hilos = static_cast<unsigned>(n);
+    }
+    return EjecutarFind(f->orden);
+  };
+}
+
+constexpr std::array kOrdenesLectura{
+    DefinicionOrden{"info", "Disposición, creador, formato y pistas de cada imagen", PrepararInfo},
+    DefinicionOrden{"ls", "Lista los archivos de cada imagen, como CAT", PrepararLs},
+    DefinicionOrden{"get", "Extrae archivos por nombre (comodines y prefijo usuario:)",
+                    PrepararGet},
+    DefinicionOrden{"cat", "Escribe el contenido de un archivo (BASIC como LIST)", PrepararCat},
+    DefinicionOrden{"dump", "Volcado hexadecimal de un sector, buscado por su ID", PrepararDump},
+    DefinicionOrden{"find", "Busca archivos en todas las imágenes bajo unas carpetas",
+                    PrepararFind},
+};
+
+// Every command of the program, in the order the help lists them. Another
+// family of commands adds its own table of DefinicionOrden here.
+std::vector<DefinicionOrden> Ordenes() {
+  std::vector<DefinicionOrden> todas(kOrdenesLectura.begin(), kOrdenesLectura.end());
+  const std::span<const DefinicionOrden> escritura = OrdenesDeEscritura();
+  todas.insert(todas.end(), escritura.begin(), escritura.end());
+  return todas;
+}
+
+std::string Lista(std::span<const std::string_view> nombres) {
+  std::string s;
+  for (const std::string_view n : nombres) {
+    s += (s.empty() ? "" : ", ") + std::string(n);
+  }
+  return s;
+}
+
+// An unknown name, with the nearest known one or else the list of them.
+std::string Desconocido(const char *que, const std::string &dado,
+                        std::span<const std::string_view> conocidos, const char *cuales) {
+  const std::string_view cerca = Parecido(dado, conocidos);
+  if (!cerca.empty()) {
+    return std::string(que) + " desconocida: " + dado + "; ¿quería decir " + std::string(cerca) +
+           "?";
+  }
+  return std::string(que) + " desconocida: " + dado + " (" + cuales + ": " + Lista(conocidos) + ")";
+}
+
+std::vector<std::string_view> NombresOpciones(const CLI::App &app,
+                                              std::vector<std::string> &guardados) {
+  for (const CLI::Option *o : app.get_options()) {
+    for (const std::string &s : o->get_snames()) {
+      guardados.push_back("-" + s);
+    }
+    for (const std::string &l : o->get_lnames()) {
+      guardados.push_back("--" + l);
+    }
+  }
+  return {guardados.begin(), guardados.end()};
+}
+
+std::vector<std::string> Palabras(const std::string &texto) {
+  std::vector<std::string> palabras;
+  std::size_t i = 0;
+  while (i < texto.size()) {
+    const std::size_t fin = std::min(texto.find(' ', i), texto.size());
+    if (fin > i) {
+      palabras.push_back(texto.substr(i, fin - i));
+    }
+    i = fin + 1;
+  }
+  return palabras;
+}
+
+// What is left over in a command's line: an unknown option, or arguments too many.
+std::string TextoSobrantes(const std::string &que, const CLI::App &app,
+                           const std::string &nombreOrden) {
+  const auto dos = que.find(": ");
+  std::vector<std::string> sobran = Palabras(dos == std::string::npos ? que : que.substr(dos + 2));
+  std::reverse(sobran.begin(), sobran.end()); // CLI11 names them last first
+  for (const std::string &s : sobran) {
+    if (s.size() > 1 && s[0] == '-') {
+      std::vector<std::string> guardados;
+      const auto conocidas = NombresOpciones(app, guardados);
+      const std::string cuales =
+          nombreOrden.empty() ? "las opciones" : "las opciones de " + nombreOrden;
+      return Desconocido("opción", s.substr(0, s.find('=')), conocidas, cuales.c_str());
+    }
+  }
+  std::string lista;
+  for (const std::string &s : sobran) {
+    lista += (lista.empty() ? "" : " ") + s;
+  }
+  return (sobran.size() == 1 ? "sobra el argumento " : "sobran los argumentos ") + lista +
+         "; pruebe --help";
+}
+
+// The one-line Spanish text of a usage error. `sub` is the given command's parser, if any;
+// `primero` the first word of the line.
+std::string TextoErrorUso(const CLI::ParseError &e, const CLI::App &app, const CLI::App *sub,
+                          const char *primero) {
+  const std::string que = e.what();
+  std::vector<std::string_view> ordenes;
+  for (const DefinicionOrden &o : Ordenes()) {
+    ordenes.push_back(o.nombre);
+  }
+  const std::string nombreOrden = sub != nullptr ? sub->get_name() : "";
+  if (dynamic_cast<const CLI::ExtrasError *>(&e) != nullptr) {
+    return TextoSobrantes(que, sub != nullptr ? *sub : app, nombreOrden);
+  }
+  if (dynamic_cast<const CLI::RequiredError *>(&e) != nullptr) {
+    constexpr std::string_view requerido = " is required";
+    if (que.size() > requerido.size() && que.ends_with(requerido) &&
+        que.find("ubcommand") == std::string::npos) {
+      return "falta " + que.substr(0, que.size() - requerido.size()) + "; pruebe --help";
+    }
+    if (primero != nullptr && primero[0] == '-') {
+      std::vector<std::string> guardados;
+      return Desconocido("opción", primero, NombresOpciones(app, guardados), "las opciones");
+    }
+    if (primero != nullptr) {
+      return Desconocido("orden", primero, ordenes, "las órdenes");
+    }
+    return "falta la orden (" + Lista(ordenes) + "); pruebe --help";
+  }
+  if (dynamic_cast<const CLI::ExcludesError *>(&e) != nullptr) {
+    constexpr std::string_view excluye = " excludes "; // "--ro excludes --rw"
+    const auto donde = que.find(excluye);
+    if (donde != std::string::npos) {
+      return que.substr(0, donde) + " y " + que.substr(donde + excluye.size()) +
+             " no pueden ir juntas; pruebe --help";
+    }
+  }
+  const std::string opcion = que.substr(0, que.find(':'));
+  if (dynamic_cast<const CLI::ArgumentMismatch *>(&e) != nullptr) {
+    return "falta el valor de " + opcion + "; pruebe --help";
+  }
+  if (dynamic_cast<const CLI::ConversionError *>(&e) != nullptr ||
+      dynamic_cast<const CLI::ValidationError *>(&e) != nullptr) {
+    return "valor no válido para " + opcion + "; pruebe --help";
+  }
+  return "opción o argumento no válido; pruebe --help";
+}
+
+CLI::App *AgregarOrden(CLI::App &app, const DefinicionOrden &orden) {
+  CLI::App *sub = app.add_subcommand(std::string(orden.nombre), std::string(orden.descripcion));
+  sub->group("Órdenes");
+  sub->set_help_flag("-h,--help", kAyuda);
+  return sub;
+}
+
 } // namespace
 
+std::size_t DistanciaEdicion(std::string_view a, std::string_view b) {
+  // Optimal string alignment: three rows of the usual table are enough.
+  std::vector<std::size_t> dos(b.size() + 1), uno(b.size() + 1), fila(b.size() + 1);
+  std::iota(uno.begin(), uno.end(), std::size_t{0});
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    fila[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t cambio = a[i - 1] == b[j - 1] ? 0 : 1;
+      fila[j] = std::min({uno[j] + 1, fila[j - 1] + 1, uno[j - 1] + cambio});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        fila[j] = std::min(fila[j], dos[j - 2] + 1);
+      }
+    }
+    std::swap(dos, uno);
+    std::swap(uno, fila);
+  }
+  return uno[b.size()];
+}
+
+std::string_view Parecido(std::string_view dado, std::span<const std::string_view> conocidos) {
+  std::string_view mejor;
+  std::size_t menor = 0;
+  bool empate = false;
+  for (const std::string_view c : conocidos) {
+    const std::size_t d = DistanciaEdicion(dado, c);
+    if (mejor.empty() || d < menor) {
+      mejor = c;
+      menor = d;
+      empate = false;
+    } else if (d == menor && c != mejor) {
+      empate = true;
+    }
+  }
+  // Near enough to be a slip: at most two edits, and at most one in three letters.
+  if (mejor.empty() || empate || menor == 0 || menor > 2 || menor * 3 > dado.size()) {
+    return {};
+  }
+  return mejor;
+}
+
 int Principal(int argc, char **argv) {
-  CLI::App app{"Mira dentro de imágenes de disco del Amstrad CPC (*.dsk): lista, extrae y "
-               "busca archivos con una lectura exacta del disco.",
+  const std::string_view primero = argc > 1 ? argv[1] : "";
+  if (argc == 2 && primero == "--version") {
+    EscribirSalida(std::string(kVersion) + "\n");
+    return kSalidaBien;
+  }
+  CLI::App app{"Mira dentro de imágenes de disco del Amstrad CPC (*.dsk): lista, extrae, "
+               "busca y escribe archivos con una lectura exacta del disco.",
                "alcove-cli"};
   EnEspanol(app);
-  app.set_version_flag("--version", kVersion, "Muestra la versión y termina");
+  app.set_version_flag("--version", std::string(kVersion), "Muestra la versión y termina");
   app.require_subcommand(1);
   app.footer("Códigos de salida: 0 todo bien; 1 alguna entrada no se pudo leer o escribir; "
              "2 error de uso.");
 
-  OrdenInfo info;
-  CLI::App *cInfo = Orden(app, "info", "Disposición, creador, formato y pistas de cada imagen");
-  cInfo->add_option("IMAGEN", info.imagenes, "Imágenes de disco")->required()->type_name("");
-  cInfo->add_flag("--json", info.json, "Salida en JSON");
-  OpcionFormato(cInfo, info.formato);
-
-  OrdenLs ls;
-  CLI::App *cLs = Orden(app, "ls", "Lista los archivos de cada imagen, como CAT");
-  cLs->add_option("IMAGEN", ls.imagenes, "Imágenes de disco")->required()->type_name("");
-  cLs->add_flag("-l", ls.opciones.largo, "Detalles: usuario, R/O, SYS, bytes, tipo y direcciones");
-  cLs->add_flag("-a", ls.opciones.todos, "Incluye los archivos de sistema");
-  cLs->add_flag("--borrados", ls.opciones.borrados, "Lista también las entradas borradas");
-  cLs->add_flag("--json", ls.json, "Salida en JSON (todos los archivos, borradas y raras)");
-  OpcionFormato(cLs, ls.formato);
-
-  OrdenGet get;
-  CLI::App *cGet = Orden(app, "get", "Extrae archivos por nombre (comodines y prefijo usuario:)");
-  cGet->add_option("IMAGEN", get.imagen, "Imagen de disco")->required()->type_name("");
-  cGet->add_option("PATRON", get.patrones, "Nombres o patrones: *.BAS, 1:JUEGO.*")
-      ->required()
-      ->type_name("");
-  cGet->add_option("-o", get.destino, "Carpeta de destino (por omisión, la actual)")
-      ->type_name("DESTINO");
-  cGet->add_flag("--raw", get.crudo, "Bytes tal cual, con la cabecera AMSDOS");
-  cGet->add_flag("--force", get.forzar, "Reemplaza los archivos que ya existan");
-  OpcionFormato(cGet, get.formato);
-
-  OrdenCat cat;
-  CLI::App *cCat = Orden(app, "cat", "Escribe el contenido de un archivo (BASIC como LIST)");
-  cCat->add_option("IMAGEN", cat.imagen, "Imagen de disco")->required()->type_name("");
-  cCat->add_option("NOMBRE", cat.nombre, "Archivo, con usuario: si hace falta")
-      ->required()
-      ->type_name("");
-  cCat->add_flag("--raw", cat.crudo, "Siempre los bytes, con la cabecera AMSDOS");
-  OpcionFormato(cCat, cat.formato);
-
-  OrdenDump dump;
-  CLI::App *cDump = Orden(app, "dump", "Volcado hexadecimal de un sector, buscado por su ID");
-  cDump->add_option("IMAGEN", dump.imagen, "Imagen de disco")->required()->type_name("");
-  std::string pista, cara;
-  cDump->add_option("PISTA", pista, "Pista (desde 0): 3, &03 o 0x03")->required()->type_name("");
-  cDump->add_option("CARA", cara, "Cara (0 o 1)")->required()->type_name("");
-  cDump->add_option("SECTOR", dump.sector, "ID del sector: &C1, 0xC1 o 193")
-      ->required()
-      ->type_name("");
-
-  OrdenFind find;
-  CLI::App *cFind = Orden(app, "find", "Busca archivos en todas las imágenes bajo unas carpetas");
-  cFind->add_option("PATRON", find.patron, "Nombre o patrón: *.BAS, 1:JUEGO.*")
-      ->required()
-      ->type_name("");
-  cFind->add_option("CARPETA", find.carpetas, "Carpetas donde buscar *.dsk")
-      ->required()
-      ->type_name("");
-  cFind->add_option("-j", find.hilos, "Imágenes leídas a la vez (por omisión, una por núcleo)")
-      ->type_name("N")
-      ->check(CLI::PositiveNumber);
-  cFind->add_flag("--json", find.json, "Salida en JSON");
-
+  // Only the given command's parser is built; the help and a mistyped command need them all.
+  const std::vector<DefinicionOrden> ordenes = Ordenes();
+  const bool conocida = std::any_of(ordenes.begin(), ordenes.end(),
+                                    [&](const DefinicionOrden &o) { return o.nombre == primero; });
+  std::vector<std::pair<CLI::App *, Ejecucion>> preparadas;
+  for (const DefinicionOrden &o : ordenes) {
+    if (!conocida || o.nombre == primero) {
+      CLI::App *sub = AgregarOrden(app, o);
+      preparadas.emplace_back(sub, o.preparar(*sub));
+    }
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &e) {
@@ -186,26 +402,16 @@ int Principal(int argc, char **argv) {
   } catch (const CLI::CallForVersion &e) {
     return app.exit(e);
   } catch (const CLI::ParseError &e) {
-    AvisarError("uso", TextoErrorUso(e, argc > 1 ? argv[1] : nullptr));
+    const CLI::App *sub = conocida ? preparadas.front().first : nullptr;
+    AvisarError("uso", TextoErrorUso(e, app, sub, argc > 1 ? argv[1] : nullptr));
     return kSalidaUso;
   }
-  for (const std::string *formato : {&info.formato, &ls.formato, &get.formato, &cat.formato}) {
-    if (!formato->empty() && !cpm::FormatoPorNombre(*formato)) {
-      AvisarError("--formato " + *formato, "formato desconocido; los conocidos: " + Conocidos());
-      return kSalidaUso;
+  for (const auto &[sub, ejecutar] : preparadas) {
+    if (sub->parsed()) {
+      return ejecutar();
     }
   }
-  if (cInfo->parsed())
-    return EjecutarInfo(info);
-  if (cLs->parsed())
-    return EjecutarLs(ls);
-  if (cGet->parsed())
-    return EjecutarGet(get);
-  if (cCat->parsed())
-    return EjecutarCat(cat);
-  if (cDump->parsed())
-    return LeerPistaYCara(pista, cara, dump) ? EjecutarDump(dump) : kSalidaUso;
-  return EjecutarFind(find);
+  return kSalidaUso;
 }
 
 } // namespace Cli

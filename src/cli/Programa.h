@@ -1,8 +1,34 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <string_view>
+
+namespace CLI {
+class App;
+} // namespace CLI
+
 namespace Cli {
 
 // The whole program: reads the arguments, runs one command, returns the exit code.
 int Principal(int argc, char **argv);
+
+// What runs a command once its arguments were read; returns the exit code.
+using Ejecucion = std::function<int()>;
+
+// A command of alcove-cli. Only the given command's parser is built: `preparar`
+// adds its arguments and options to it and returns what runs it, holding the
+// values the parser fills in.
+struct DefinicionOrden {
+  std::string_view nombre;
+  std::string_view descripcion;
+  Ejecucion (*preparar)(CLI::App &orden);
+};
+
+// The edit distance (adjacent swaps count as one) between two words.
+std::size_t DistanciaEdicion(std::string_view a, std::string_view b);
+// The one of `conocidos` a mistyped `dado` most likely meant, or empty when none is near.
+std::string_view Parecido(std::string_view dado, std::span<const std::string_view> conocidos);
 
 } // namespace Cli

@@ -1,4 +1,5 @@
 // alcove-cli: the exact disk reader on the command line.
+#include "cli/Imagen.h"
 #include "cli/Programa.h"
 
 #include <cstdio>
@@ -6,8 +7,7 @@
 
 int main(int argc, char **argv) {
   try {
-    const int codigo = Cli::Principal(argc, argv);
-    return std::fflush(stdout) == 0 ? codigo : 1;
+    return Cli::TerminarSalida(Cli::Principal(argc, argv));
   } catch (const std::exception &e) {
     std::fprintf(stderr, "alcove-cli: error interno: %s\n", e.what());
     return 1;

@@ -72,6 +72,14 @@ std::optional<CabeceraAmsdos> LeerCabeceraAmsdos(std::span<const std::uint8_t> r
   return c;
 }
 
+std::uint64_t LongitudArchivo(std::uint64_t tamano, const std::optional<CabeceraAmsdos> &cabecera) {
+  if (!cabecera) {
+    return tamano;
+  }
+  const std::uint64_t tras = tamano > TamanoCabeceraAmsdos ? tamano - TamanoCabeceraAmsdos : 0;
+  return std::min<std::uint64_t>(cabecera->longitud, tras);
+}
+
 std::string_view NombreTipo(TipoAmsdos tipo) {
   switch (tipo) {
   case TipoAmsdos::Basic: return "BASIC";

@@ -155,15 +155,15 @@ void Ordenar(Borrador &b, Archivo &a, Problemas &problemas) {
     const int n = p.extension.numero;
     if (!a.extensiones.empty() && a.extensiones.back().numero == n) {
       problemas.push_back({TipoProblema::ExtensionRepetida,
-                           "La extensión " + std::to_string(n) + " de " + a.NombreCompleto() +
-                               " aparece otra vez; se usa la primera",
+                           "El tramo " + std::to_string(n) + " de " + a.NombreCompleto() +
+                               " aparece otra vez; se usa el primero",
                            EnEntrada(p.extension.entrada)});
       continue;
     }
     if (n != esperado) {
       problemas.push_back(
           {TipoProblema::ExtensionAusente,
-           "A " + a.NombreCompleto() + " le falta la extensión " + std::to_string(esperado),
+           "A " + a.NombreCompleto() + " le falta el tramo " + std::to_string(esperado),
            EnEntrada(p.extension.entrada)});
       a.completo = false;
     }
@@ -188,9 +188,43 @@ std::uint64_t Tamano(const Archivo &a, const Formato &f) {
   return t;
 }
 
+// Blocks past the format's last one that lie on tracks the image has: a CPC
+// reads them, so they are read too, with one note for the file.
+void AnotarTrasElFinal(const Archivo &a, const Formato &f, int legibles, Problemas &problemas) {
+  int cuantos = 0;
+  int primero = -1;
+  for (const Extension &e : a.extensiones) {
+    for (int bloque : e.bloques) {
+      if (bloque >= f.bloques && bloque < legibles) {
+        primero = cuantos++ == 0 ? bloque : primero;
+      }
+    }
+  }
+  if (cuantos == 0) {
+    return;
+  }
+  const int pista = UbicarSector(f, static_cast<long long>(f.reservadas) * f.sectoresPorPista +
+                                        static_cast<long long>(primero) * f.tamanoBloque /
+                                            std::max(f.tamanoSector, 1))
+                        .pista;
+  const std::string tras = " del formato (" + std::to_string(f.bloques - 1) + "), ";
+  const std::string texto =
+      cuantos == 1
+          ? "El bloque " + std::to_string(primero) + " de " + a.NombreCompleto() +
+                " está tras el último" + tras + "en la pista " + std::to_string(pista) +
+                ", que la imagen tiene; se lee, como en un CPC"
+          : std::to_string(cuantos) + " bloques de " + a.NombreCompleto() + ", desde el " +
+                std::to_string(primero) + ", están tras el último" + tras + "desde la pista " +
+                std::to_string(pista) + ", que la imagen tiene; se leen, como en un CPC";
+  problemas.push_back({TipoProblema::BloqueTrasElFinal,
+                       texto,
+                       {-1, -1, -1, a.extensiones.front().entrada, primero, -1}});
+}
+
 // Checks blocks: inside the disk, not the catalogue's, not another file's.
-void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int indice,
+void RevisarBloques(Archivo &a, const Formato &f, int legibles, std::vector<int> &dueno, int indice,
                     const std::vector<Archivo> &archivos, Problemas &problemas) {
+  AnotarTrasElFinal(a, f, legibles, problemas);
   const int catalogo = f.BloquesCatalogo();
   for (const Extension &e : a.extensiones) {
     const auto necesarios = (static_cast<std::size_t>(e.registros) * TamanoRegistro +
@@ -198,15 +232,16 @@ void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int i
                             static_cast<std::size_t>(f.tamanoBloque);
     if (necesarios > e.bloques.size()) {
       problemas.push_back({TipoProblema::RegistrosDeMas,
-                           "Una extensión de " + a.NombreCompleto() + " tiene " +
-                               std::to_string(e.registros) + " registros y sólo " +
-                               std::to_string(e.bloques.size()) + " bloques",
+                           "Un tramo de " + a.NombreCompleto() + " tiene " +
+                               std::to_string(e.registros) + " registros y solo " +
+                               std::to_string(e.bloques.size()) +
+                               (e.bloques.size() == 1 ? " bloque" : " bloques"),
                            EnEntrada(e.entrada)});
       a.completo = false;
     }
     for (int bloque : e.bloques) {
       const Lugar lugar{-1, -1, -1, e.entrada, bloque, -1};
-      if (bloque >= f.bloques) {
+      if (bloque >= legibles) {
         problemas.push_back({TipoProblema::BloqueFueraDelDisco,
                              "El bloque " + std::to_string(bloque) + " de " + a.NombreCompleto() +
                                  " está fuera del disco",
@@ -232,7 +267,30 @@ void RevisarBloques(Archivo &a, const Formato &f, std::vector<int> &dueno, int i
   }
 }
 
-// Reads through every sector the file needs; the first record is kept for the
+// The block whose start holds the file's first record: the first block of
+// extent 0, when that extent holds a whole record. -1 when there is none.
+int BloqueCabecera(const Archivo &a) {
+  if (a.extensiones.empty() || a.tamano < TamanoCabeceraAmsdos) {
+    return -1;
+  }
+  const Extension &e = a.extensiones.front();
+  return e.numero == 0 && e.registros > 0 && !e.bloques.empty() ? e.bloques.front() : -1;
+}
+
+// The AMSDOS header and the length from the first record; false when its
+// sector cannot be read (the header is then taken as absent).
+bool LeerCabecera(Archivo &a, const lectura::Mapa &mapa, std::vector<std::uint8_t> &primero) {
+  primero.clear();
+  const int bloque = BloqueCabecera(a);
+  const bool leido =
+      bloque < 0 || lectura::LeerInicioBloque(mapa, bloque, TamanoCabeceraAmsdos, &primero,
+                                              nullptr) == TamanoCabeceraAmsdos;
+  a.cabecera = leido && bloque >= 0 ? LeerCabeceraAmsdos(primero) : std::nullopt;
+  a.longitud = LongitudArchivo(a.tamano, a.cabecera);
+  return leido;
+}
+
+// Reads through every sector the file needs; the first record gives the
 // AMSDOS header.
 void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, const Formato &f,
                      std::vector<std::uint8_t> &primero, Problemas &problemas) {
@@ -246,9 +304,6 @@ void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, const Formato &f,
     for (std::size_t i = 0; i < e.bloques.size() && enExtension > 0 && leido; ++i) {
       const auto largo =
           static_cast<std::size_t>(std::min<std::uint64_t>(enExtension, tamanoBloque));
-      if (primero.empty() && largo >= TamanoCabeceraAmsdos) {
-        lectura::LeerInicioBloque(mapa, e.bloques[i], TamanoCabeceraAmsdos, &primero, nullptr);
-      }
       leido = lectura::LeerInicioBloque(mapa, e.bloques[i], largo, nullptr, &problemas) == largo;
       enExtension -= largo;
       quedan -= largo;
@@ -259,14 +314,68 @@ void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, const Formato &f,
   if (!leido || quedan > 0) {
     a.completo = false;
   }
-  if (primero.size() >= TamanoCabeceraAmsdos && a.extensiones.front().numero == 0) {
-    a.cabecera = LeerCabeceraAmsdos(primero);
-  }
+  LeerCabecera(a, mapa, primero);
   if (!a.completo) {
     problemas.push_back(
         {TipoProblema::ArchivoIncompleto,
          "El disco no guarda entero " + std::to_string(a.usuario) + ":" + a.NombreCompleto(),
          EnEntrada(a.extensiones.front().entrada)});
+  }
+}
+
+// The entries of one file, from claves[i] on; returns the index after them.
+std::size_t Juntar(const std::vector<Orden> &claves, std::size_t i,
+                   const std::vector<std::uint8_t> &bytes, const Formato &formato, Borrador &b) {
+  const Orden primera = claves[i];
+  b.clave = Desempaquetar(primera);
+  b.piezas.clear();
+  for (; i < claves.size() && claves[i].MismaClave(primera); ++i) {
+    const int entrada = claves[i].Entrada();
+    b.piezas.push_back(
+        LeerPieza(std::span<const std::uint8_t>(bytes).subspan(
+                      static_cast<std::size_t>(entrada) * TamanoEntrada, TamanoEntrada),
+                  entrada, formato));
+  }
+  return i;
+}
+
+// A file from its entries: name, attributes, extents in order and size.
+Archivo Armar(Borrador &b, const Formato &formato, Problemas &problemas) {
+  Archivo a;
+  a.usuario = b.clave[0];
+  std::array<std::uint8_t, 11> nombre{};
+  std::copy(b.clave.begin() + 1, b.clave.end(), nombre.begin());
+  a.nombre = Limpio(nombre, 0, LargoNombre);
+  a.extension = Limpio(nombre, LargoNombre, 3);
+  Ordenar(b, a, problemas);
+  a.tamano = Tamano(a, formato);
+  return a;
+}
+
+// A deleted entry's key: its user is gone (byte 0 holds the mark), so every
+// deleted entry of a name counts as user 0's.
+Clave ClaveBorrada(const std::array<std::uint8_t, 11> &crudo) {
+  Clave clave{};
+  for (std::size_t k = 0; k < crudo.size(); ++k) {
+    clave[k + 1] = crudo[k] & 0x7F;
+  }
+  return clave;
+}
+
+// Deleted entries grouped into files like live ones. What is odd about them
+// is not the disk's problem: their notes are dropped. Their blocks are not
+// claimed, since live files may have taken them since (see Borrados.h).
+void ArmarBorrados(std::vector<Orden> claves, const std::vector<std::uint8_t> &bytes,
+                   const lectura::Mapa &mapa, Catalogo &c) {
+  std::sort(claves.begin(), claves.end());
+  Problemas descartados;
+  std::vector<std::uint8_t> primero;
+  Borrador b;
+  for (std::size_t i = 0; i < claves.size();) {
+    i = Juntar(claves, i, bytes, mapa.Formato_(), b);
+    Archivo a = Armar(b, mapa.Formato_(), descartados);
+    RevisarSectores(a, mapa, mapa.Formato_(), primero, descartados);
+    c.archivosBorrados.push_back(std::move(a));
   }
 }
 
@@ -276,7 +385,7 @@ std::string Archivo::NombreCompleto() const {
   return extension.empty() ? nombre : nombre + "." + extension;
 }
 
-Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
+Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance alcance) {
   Catalogo c;
   const lectura::Mapa mapa(disco, formato);
   std::vector<std::uint8_t> bytes;
@@ -293,6 +402,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   // The entries of files, keyed; sorting the keys groups each file's entries
   // in catalogue order and puts the files in user and name order.
   std::vector<Orden> claves;
+  std::vector<Orden> borradas;
   claves.reserve(legibles);
   for (std::size_t i = 0; i < legibles; ++i) {
     const auto e = std::span<const std::uint8_t>(bytes).subspan(i * TamanoEntrada, TamanoEntrada);
@@ -317,6 +427,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
     if (e[0] == Borrada) {
       if (std::any_of(suelta.crudo.begin(), suelta.crudo.end(),
                       [](std::uint8_t b) { return b != Borrada; })) {
+        borradas.push_back(Empaquetar(ClaveBorrada(suelta.crudo), static_cast<int>(i)));
         suelta.texto = TextoVisible(suelta.crudo);
         c.borradas.push_back(std::move(suelta));
       }
@@ -328,37 +439,32 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato) {
   }
   std::sort(claves.begin(), claves.end());
   if (legibles < static_cast<std::size_t>(formato.entradas)) {
+    c.entero = false;
     c.problemas.push_back({TipoProblema::ArchivoIncompleto,
-                           "Sólo se pueden leer " + std::to_string(legibles) + " de las " +
+                           "Solo se pueden leer " + std::to_string(legibles) + " de las " +
                                std::to_string(formato.entradas) + " entradas del catálogo",
                            EnEntrada(static_cast<int>(legibles))});
   }
-  std::vector<int> dueno(static_cast<std::size_t>(std::max(formato.bloques, 0)), -1);
+  std::vector<int> dueno(
+      alcance == Alcance::Todo ? static_cast<std::size_t>(std::max(mapa.bloquesLegibles, 0)) : 0,
+      -1);
   std::vector<std::uint8_t> primero;
   c.archivos.reserve(claves.size());
   Borrador b;
   for (std::size_t i = 0; i < claves.size();) {
-    const Orden primera = claves[i];
-    b.clave = Desempaquetar(primera);
-    b.piezas.clear();
-    for (; i < claves.size() && claves[i].MismaClave(primera); ++i) {
-      const int entrada = claves[i].Entrada();
-      b.piezas.push_back(
-          LeerPieza(std::span<const std::uint8_t>(bytes).subspan(
-                        static_cast<std::size_t>(entrada) * TamanoEntrada, TamanoEntrada),
-                    entrada, formato));
+    i = Juntar(claves, i, bytes, formato, b);
+    Archivo a = Armar(b, formato, c.problemas);
+    if (alcance == Alcance::Todo) {
+      RevisarBloques(a, formato, mapa.bloquesLegibles, dueno, static_cast<int>(c.archivos.size()),
+                     c.archivos, c.problemas);
+      RevisarSectores(a, mapa, formato, primero, c.problemas);
+    } else {
+      a.longitudSabida = LeerCabecera(a, mapa, primero);
     }
-    Archivo a;
-    a.usuario = b.clave[0];
-    std::array<std::uint8_t, 11> nombre{};
-    std::copy(b.clave.begin() + 1, b.clave.end(), nombre.begin());
-    a.nombre = Limpio(nombre, 0, LargoNombre);
-    a.extension = Limpio(nombre, LargoNombre, 3);
-    Ordenar(b, a, c.problemas);
-    a.tamano = Tamano(a, formato);
-    RevisarBloques(a, formato, dueno, static_cast<int>(c.archivos.size()), c.archivos, c.problemas);
-    RevisarSectores(a, mapa, formato, primero, c.problemas);
     c.archivos.push_back(std::move(a));
+  }
+  if (alcance == Alcance::Todo) {
+    ArmarBorrados(std::move(borradas), bytes, mapa, c);
   }
   return c;
 }

@@ -11,8 +11,6 @@ namespace {
 
 // The Disk-Info block.
 constexpr std::size_t TamanoDiskInfo = 256;
-constexpr std::size_t PosFirma = 0, LargoFirma = 34;
-constexpr std::size_t PosCreador = 34, LargoCreador = 14;
 constexpr std::size_t PosPistas = 48, PosCaras = 49, PosTamanoPista = 50;
 constexpr std::size_t PosTablaTamanos = 52;
 constexpr std::size_t MaxEntradasTabla = TamanoDiskInfo - PosTablaTamanos; // 204
@@ -38,6 +36,11 @@ std::string Texto(std::span<const std::uint8_t> b) {
     t.pop_back();
   }
   return t;
+}
+
+// "1 pista", "2 pistas".
+std::string Cuenta(std::size_t n, const char *uno, const char *varios) {
+  return std::to_string(n) + " " + (n == 1 ? uno : varios);
 }
 
 std::string En(int pista, int cara) {
@@ -94,27 +97,27 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
     };
     if (s.copias > 1) {
       Anotar(d, TipoProblema::SectorDebil,
-             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) + " tiene " +
+             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) + " tiene " +
                  std::to_string(s.copias) + " copias; se usa la primera",
              lugar());
     }
     if (s.datos.size() < std::min(copia, nominal)) {
       Anotar(d, TipoProblema::SectorCorto,
-             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) +
+             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) +
                  " está cortado por el final de la pista o del archivo",
              lugar());
     }
     if ((s.st1 & ErrorDatos) != 0 || (s.st2 & ErrorDatos) != 0) {
       Anotar(d, TipoProblema::SectorError,
-             "El sector " + std::to_string(s.r) + " de la " + En(p.pista, p.cara) +
+             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) +
                  " se leyó con error de datos al hacer la imagen",
              lugar());
     }
     const std::uint64_t bit = std::uint64_t{1} << (s.r % 64);
     if ((vistos[s.r / 64] & bit) != 0) {
       Anotar(d, TipoProblema::SectorRepetido,
-             "El sector " + std::to_string(s.r) + " aparece dos veces en la " +
-                 En(p.pista, p.cara) + "; se usa el primero",
+             "El sector " + TextoId(s.r) + " aparece dos veces en la " + En(p.pista, p.cara) +
+                 "; se usa el primero",
              lugar());
     }
     vistos[s.r / 64] |= bit;
@@ -178,8 +181,8 @@ bool LeerDiskInfo(Contenedor &d) {
   const auto entradas = static_cast<std::size_t>(d.pistas) * static_cast<std::size_t>(d.caras);
   if (d.pistas == 0 || d.caras == 0 || d.caras > MaxCaras || entradas > MaxEntradasTabla) {
     Anotar(d, TipoProblema::GeometriaInvalida,
-           "La cabecera da " + std::to_string(d.pistas) + " pistas y " + std::to_string(d.caras) +
-               " caras",
+           "La cabecera da " + Cuenta(static_cast<std::size_t>(d.pistas), "pista", "pistas") +
+               " y " + Cuenta(static_cast<std::size_t>(d.caras), "cara", "caras"),
            {});
     return false;
   }
@@ -203,7 +206,11 @@ bool LeerDiskInfo(Contenedor &d) {
 
 std::size_t Sector::LongitudNominal() const { return Nominal(n); }
 
-Contenedor LeerContenedor(std::span<const std::uint8_t> bytes) {
+namespace {
+
+// The header, then the tracks in file order; with `soloEnteras`, up to the
+// first track the bytes do not hold whole.
+Contenedor Leer(std::span<const std::uint8_t> bytes, bool soloEnteras) {
   Contenedor d;
   d.bytes = bytes;
   d.tamanoArchivo = bytes.size();
@@ -220,19 +227,30 @@ Contenedor LeerContenedor(std::span<const std::uint8_t> bytes) {
     p.desplazamiento = pos;
     p.tamano = d.disposicion == Disposicion::Estandar ? d.tamanoPista
                                                       : d.tamanos[static_cast<std::size_t>(i)];
+    if (soloEnteras && p.tamano > bytes.size() - pos) {
+      return d;
+    }
     if (p.tamano > 0) {
       LeerPista(d, p);
     }
     pos += p.tamano;
     d.pistasLeidas.push_back(std::move(p));
   }
-  if (pos < bytes.size()) {
+  if (pos < bytes.size() && !soloEnteras) {
     d.bytesSobrantes = bytes.size() - pos;
     Anotar(d, TipoProblema::BytesSobrantes,
-           "Hay " + std::to_string(d.bytesSobrantes) + " bytes después de la última pista",
+           "Hay " + Cuenta(d.bytesSobrantes, "byte", "bytes") + " después de la última pista",
            {-1, -1, -1, -1, -1, static_cast<long long>(pos)});
   }
   return d;
+}
+
+} // namespace
+
+Contenedor LeerContenedor(std::span<const std::uint8_t> bytes) { return Leer(bytes, false); }
+
+Contenedor LeerPrincipioContenedor(std::span<const std::uint8_t> principio) {
+  return Leer(principio, true);
 }
 
 const Pista *BuscarPista(const Contenedor &disco, int pista, int cara) {

@@ -37,15 +37,39 @@ Disco LeerDisco(std::span<const std::uint8_t> bytes, const OpcionesLectura &opci
     Sumar(d.problemas, det.problemas);
   }
   if (d.formato) {
-    d.catalogo = LeerCatalogo(d.contenedor, *d.formato);
+    d.catalogo = LeerCatalogo(d.contenedor, *d.formato, opciones.alcance);
     Sumar(d.problemas, d.catalogo.problemas);
   }
   return d;
 }
 
+std::optional<Catalogo> LeerNombres(std::span<const std::uint8_t> principio,
+                                    std::uintmax_t tamanoArchivo) {
+  if (tamanoArchivo > TamanoMaximoArchivo || principio.size() > tamanoArchivo) {
+    return std::nullopt;
+  }
+  const Contenedor contenedor = LeerPrincipioContenedor(principio);
+  if (!contenedor.valido) {
+    return std::nullopt;
+  }
+  const Deteccion deteccion = DetectarFormato(contenedor);
+  if (!deteccion.formato) {
+    return std::nullopt;
+  }
+  Catalogo c = LeerCatalogo(contenedor, *deteccion.formato, Alcance::SoloNombres);
+  if (!c.entero) {
+    return std::nullopt;
+  }
+  return c;
+}
+
 std::vector<const Archivo *> Buscar(const Disco &disco, const Patron &patron) {
+  return Buscar(disco.catalogo.archivos, patron);
+}
+
+std::vector<const Archivo *> Buscar(const std::vector<Archivo> &archivos, const Patron &patron) {
   std::vector<const Archivo *> encontrados;
-  for (const Archivo &a : disco.catalogo.archivos) {
+  for (const Archivo &a : archivos) {
     if (Coincide(patron, a)) {
       encontrados.push_back(&a);
     }

@@ -21,7 +21,7 @@ bool LeerCrudo(const lectura::Mapa &mapa, const Formato &f, const Archivo &a,
     if (e.numero != esperado++) {
       problemas.push_back(
           {TipoProblema::ExtensionAusente,
-           "Falta la extensión " + std::to_string(esperado - 1) + " de " + a.NombreCompleto(),
+           "Falta el tramo " + std::to_string(esperado - 1) + " de " + a.NombreCompleto(),
            {-1, -1, -1, e.entrada, -1, -1}});
       return false;
     }
@@ -30,8 +30,8 @@ bool LeerCrudo(const lectura::Mapa &mapa, const Formato &f, const Archivo &a,
     for (std::size_t i = 0; enExtension > 0; ++i) {
       if (i >= e.bloques.size()) {
         problemas.push_back({TipoProblema::RegistrosDeMas,
-                             "La extensión " + std::to_string(e.numero) + " de " +
-                                 a.NombreCompleto() + " tiene más registros que bloques",
+                             "El tramo " + std::to_string(e.numero) + " de " + a.NombreCompleto() +
+                                 " tiene más registros que bloques",
                              {-1, -1, -1, e.entrada, -1, -1}});
         return false;
       }
@@ -54,7 +54,7 @@ Extraido Extraer(const Contenedor &disco, const Formato &formato, const Archivo 
   r.completo = LeerCrudo(lectura::Mapa(disco, formato), formato, archivo, r.bytes, r.problemas);
   if (!r.completo) {
     r.problemas.push_back({TipoProblema::ArchivoIncompleto,
-                           "Sólo se pueden leer " + std::to_string(r.bytes.size()) + " de los " +
+                           "Solo se pueden leer " + std::to_string(r.bytes.size()) + " de los " +
                                std::to_string(archivo.tamano) + " bytes de " +
                                archivo.NombreCompleto(),
                            {}});

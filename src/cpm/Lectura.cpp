@@ -7,7 +7,7 @@ namespace cpm::lectura {
 namespace {
 
 std::string Donde(const Ubicacion &u) {
-  return "sector " + std::to_string(u.id) + " de la pista " + std::to_string(u.pista) + ", cara " +
+  return "sector " + TextoId(u.id) + " de la pista " + std::to_string(u.pista) + ", cara " +
          std::to_string(u.cara);
 }
 
@@ -21,6 +21,18 @@ void Anotar(Problemas *problemas, TipoProblema tipo, const std::string &texto, c
 // No format of a real disk comes near this many sectors.
 constexpr long long MaxSectores = 256LL * 2 * 64;
 
+// Logical tracks the reading may use: the format's, or more when the image has
+// more tracks and they follow on in the same order (one side, or sides
+// alternating). Sides one after the other cannot run past their end.
+long long PistasLogicas(const Contenedor &disco, const Formato &formato) {
+  const int caras = std::max(formato.caras, 1);
+  long long pistas = std::max(formato.pistas, 0);
+  if (caras == 1 || (formato.orden == OrdenCaras::Alternas && disco.caras >= caras)) {
+    pistas = std::max<long long>(pistas, disco.pistas);
+  }
+  return pistas * caras;
+}
+
 } // namespace
 
 Mapa::Mapa(const Contenedor &disco, const Formato &formato)
@@ -30,11 +42,17 @@ Mapa::Mapa(const Contenedor &disco, const Formato &formato)
       tamanoSector(static_cast<std::size_t>(std::max(formato.tamanoSector, 0))), disco_(disco),
       formato_(formato),
       porPista_(static_cast<std::size_t>(std::max(formato.sectoresPorPista, 1))) {
-  const long long total = static_cast<long long>(std::max(formato.pistas, 0)) *
-                          std::max(formato.caras, 1) * static_cast<long long>(porPista_);
+  const long long total = PistasLogicas(disco, formato) * static_cast<long long>(porPista_);
   total_ = static_cast<std::size_t>(std::min(total, MaxSectores));
   if (tamanoSector > 0 && tamanoBloque >= tamanoSector && tamanoBloque % tamanoSector == 0) {
     porBloque = static_cast<long long>(tamanoBloque / tamanoSector);
+  }
+  bloquesLegibles = formato.bloques;
+  if (tamanoBloque > 0 && static_cast<long long>(total_) > primero) {
+    const long long enImagen = (static_cast<long long>(total_) - primero) *
+                               static_cast<long long>(tamanoSector) /
+                               static_cast<long long>(tamanoBloque);
+    bloquesLegibles = static_cast<int>(std::max<long long>(formato.bloques, enImagen));
   }
 }
 
@@ -61,7 +79,7 @@ std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
                              std::vector<std::uint8_t> *destino, Problemas *problemas) {
   const Formato &formato = mapa.Formato_();
   const std::size_t tamanoSector = mapa.tamanoSector;
-  if (bloque < 0 || bloque >= formato.bloques || tamanoSector == 0) {
+  if (bloque < 0 || bloque >= mapa.bloquesLegibles || tamanoSector == 0) {
     if (problemas != nullptr) {
       problemas->push_back({TipoProblema::BloqueFueraDelDisco,
                             "El bloque " + std::to_string(bloque) + " está fuera del disco",

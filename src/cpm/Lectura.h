@@ -39,6 +39,9 @@ public:
   long long porBloque = 0; // sectors a block, 0 when a block is not whole sectors
   std::size_t tamanoBloque = 0;
   std::size_t tamanoSector = 0;
+  // Blocks that can be read: the format's, and past its last one those whose
+  // sectors lie on tracks the image has (AMSDOS does not check the number).
+  int bloquesLegibles = 0;
 
 private:
   void LlenarPista(std::size_t indice) const;

@@ -2,6 +2,11 @@
 
 namespace cpm {
 
+std::string TextoId(std::uint8_t id) {
+  constexpr std::string_view Cifras = "0123456789ABCDEF";
+  return {'&', Cifras[id >> 4], Cifras[id & 0x0F]};
+}
+
 std::string_view NombreTipo(TipoProblema tipo) {
   switch (tipo) {
   case TipoProblema::ArchivoIlegible: return "archivo-ilegible";
@@ -25,9 +30,10 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::SectorAusente: return "sector-ausente";
   case TipoProblema::SectorTamanoDistinto: return "sector-tamano-distinto";
   case TipoProblema::BloqueFueraDelDisco: return "bloque-fuera-del-disco";
+  case TipoProblema::BloqueTrasElFinal: return "bloque-tras-el-final";
   case TipoProblema::BloqueCompartido: return "bloque-compartido";
-  case TipoProblema::ExtensionAusente: return "extension-ausente";
-  case TipoProblema::ExtensionRepetida: return "extension-repetida";
+  case TipoProblema::ExtensionAusente: return "tramo-ausente";
+  case TipoProblema::ExtensionRepetida: return "tramo-repetido";
   case TipoProblema::RegistrosDeMas: return "registros-de-mas";
   case TipoProblema::ArchivoIncompleto: return "archivo-incompleto";
   case TipoProblema::CabeceraAmsdosInvalida: return "cabecera-amsdos-invalida";

@@ -2,10 +2,16 @@
 
 #include "platform/Errores.h"
 
+#include <array>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,35 +85,216 @@ int PonerEnSuSitio(int dir, const std::string &temporal, const std::string &nomb
   return 0;
 }
 
-} // namespace
+// Test hook: with ALCOVE_PRUEBA_ESCRITURA=pausa the process stops itself once
+// each file's bytes are written and before they are put in place, so a test
+// can look at the folder, change it or kill the process at that moment;
+// "pausa-sin-tmpfile" also takes the path of hosts without O_TMPFILE.
+const char *Prueba() { return std::getenv("ALCOVE_PRUEBA_ESCRITURA"); }
 
-std::int16_t EscribirEnCarpeta(const std::string &carpeta, const std::string &nombre,
-                               std::span<const std::uint8_t> bytes, bool reemplazar) {
-  if (!NombreAceptable(nombre) || carpeta.find('\0') != std::string::npos) {
-    return Errores::NombreArchivoIncorrecto;
+void PausaDePrueba() {
+  const char *prueba = Prueba();
+  if (prueba != nullptr && std::strncmp(prueba, "pausa", 5) == 0) {
+    ::raise(SIGSTOP);
   }
-  const Descriptor dir(::open(carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Fd() < 0) {
-    return errno == ENOENT ? Errores::RutaNoEncontrada : Errores::DesdeHost(errno);
+}
+
+bool SinTmpfileDePrueba() {
+  const char *prueba = Prueba();
+  return prueba != nullptr && std::strcmp(prueba, "pausa-sin-tmpfile") == 0;
+}
+
+// Temporary names to remove when the process is interrupted. The signal
+// handler reads this fixed table without allocating or locking; a slot is in
+// use while its folder descriptor is not negative.
+struct Pendiente {
+  std::atomic<int> dir{-1};
+  char nombre[256] = {};
+};
+static_assert(std::atomic<int>::is_always_lock_free);
+constexpr int kLibre = -1;
+constexpr int kOcupandose = -2;
+std::array<Pendiente, 8> pendientes;
+
+constexpr std::array<int, 4> kSenales = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+void AlInterrumpir(int senal) {
+  const int guardado = errno;
+  for (Pendiente &p : pendientes) {
+    const int dir = p.dir.load();
+    if (dir >= 0) {
+      ::unlinkat(dir, p.nombre, 0);
+    }
   }
+  errno = guardado;
+  // SA_RESETHAND put the default action back: the signal raised again ends
+  // the process as it would have, once this handler returns.
+  ::raise(senal);
+}
+
+// Installed once, and only for signals nobody else has taken or ignored.
+void InstalarManejador() {
+  static std::once_flag una;
+  std::call_once(una, [] {
+    struct sigaction nueva {};
+    nueva.sa_handler = AlInterrumpir;
+    nueva.sa_flags = SA_RESETHAND;
+    sigemptyset(&nueva.sa_mask);
+    for (const int senal : kSenales) {
+      sigaddset(&nueva.sa_mask, senal);
+    }
+    for (const int senal : kSenales) {
+      struct sigaction vieja {};
+      if (::sigaction(senal, nullptr, &vieja) == 0 && (vieja.sa_flags & SA_SIGINFO) == 0 &&
+          vieja.sa_handler == SIG_DFL) {
+        ::sigaction(senal, &nueva, nullptr);
+      }
+    }
+  });
+}
+
+// A temporary name in the table while it lives. A name that does not fit is
+// not kept (no host name is that long).
+class Registro {
+public:
+  Registro(int dir, const std::string &nombre) {
+    for (Pendiente &p : pendientes) {
+      int libre = kLibre;
+      if (nombre.size() < sizeof p.nombre && p.dir.compare_exchange_strong(libre, kOcupandose)) {
+        std::memcpy(p.nombre, nombre.c_str(), nombre.size() + 1);
+        p.dir.store(dir);
+        slot_ = &p;
+        return;
+      }
+    }
+  }
+  ~Registro() {
+    if (slot_ != nullptr) {
+      slot_->dir.store(kLibre);
+    }
+  }
+  Registro(const Registro &) = delete;
+  Registro &operator=(const Registro &) = delete;
+
+private:
+  Pendiente *slot_ = nullptr;
+};
+
+// Through a hidden temporary name, removed on failure and on interruption.
+int EscribirConNombre(int dir, const std::string &nombre, std::span<const std::uint8_t> bytes,
+                      bool reemplazar) {
   const std::string temporal = NombreTemporal(nombre);
-  Descriptor archivo(::openat(dir.Fd(), temporal.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  const Registro registro(dir, temporal);
+  Descriptor archivo(
+      ::openat(dir, temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (archivo.Fd() < 0) {
-    return Errores::DesdeHost(errno);
+    return errno;
   }
   int fallo = EscribirTodo(archivo.Fd(), bytes);
   if (archivo.Cerrar() != 0 && fallo == 0) {
     fallo = errno;
   }
+  PausaDePrueba();
   if (fallo == 0) {
-    fallo = PonerEnSuSitio(dir.Fd(), temporal, nombre, reemplazar);
+    fallo = PonerEnSuSitio(dir, temporal, nombre, reemplazar);
   }
   if (fallo != 0) {
-    ::unlinkat(dir.Fd(), temporal.c_str(), 0);
-    return fallo == EEXIST ? Errores::ArchivoYaExiste : Errores::DesdeHost(fallo);
+    ::unlinkat(dir, temporal.c_str(), 0);
   }
-  return Errores::Ninguno;
+  return fallo;
+}
+
+// Through a file with no name (O_TMPFILE), given one only when it is whole: a
+// killed process leaves nothing. -1 when the file system cannot do it.
+int EscribirSinNombre(int dir, const std::string &nombre, std::span<const std::uint8_t> bytes,
+                      bool reemplazar) {
+  const Descriptor archivo(::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644));
+  if (archivo.Fd() < 0) {
+    return -1;
+  }
+  const int fallo = EscribirTodo(archivo.Fd(), bytes);
+  if (fallo != 0) {
+    return fallo;
+  }
+  PausaDePrueba();
+  const std::string propio = "/proc/self/fd/" + std::to_string(archivo.Fd());
+  if (!reemplazar) {
+    // A link never replaces: the check and the placing are one step.
+    if (::linkat(AT_FDCWD, propio.c_str(), dir, nombre.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return 0;
+    }
+    return errno == ENOENT ? -1 : errno; // no /proc: the named way
+  }
+  // Replacing needs a name to rename from, for the moment between the two steps.
+  const std::string temporal = NombreTemporal(nombre);
+  const Registro registro(dir, temporal);
+  if (::linkat(AT_FDCWD, propio.c_str(), dir, temporal.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    return errno == ENOENT ? -1 : errno;
+  }
+  if (::renameat(dir, temporal.c_str(), dir, nombre.c_str()) != 0) {
+    const int error = errno;
+    ::unlinkat(dir, temporal.c_str(), 0);
+    return error;
+  }
+  return 0;
+}
+
+} // namespace
+
+struct Carpeta::Estado {
+  int fd = -1;
+};
+
+Carpeta::Carpeta(const std::string &ruta) : estado_(std::make_unique<Estado>()) {
+  if (ruta.find('\0') != std::string::npos) {
+    error_ = Errores::NombreArchivoIncorrecto;
+    return;
+  }
+  estado_->fd = ::open(ruta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (estado_->fd < 0) {
+    error_ = errno == ENOENT ? Errores::RutaNoEncontrada : Errores::DesdeHost(errno);
+    return;
+  }
+  InstalarManejador();
+}
+
+Carpeta::~Carpeta() {
+  if (estado_->fd >= 0) {
+    ::close(estado_->fd);
+  }
+}
+
+std::int16_t Carpeta::Escribir(const std::string &nombre, std::span<const std::uint8_t> bytes,
+                               bool reemplazar) {
+  if (error_ != Errores::Ninguno) {
+    return error_;
+  }
+  if (!NombreAceptable(nombre)) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  int fallo = SinTmpfileDePrueba() ? -1 : EscribirSinNombre(estado_->fd, nombre, bytes, reemplazar);
+  if (fallo < 0) {
+    fallo = EscribirConNombre(estado_->fd, nombre, bytes, reemplazar);
+  }
+  if (fallo == 0) {
+    return Errores::Ninguno;
+  }
+  return fallo == EEXIST ? Errores::ArchivoYaExiste : Errores::DesdeHost(fallo);
+}
+
+bool Carpeta::Existe(const std::string &nombre) const {
+  struct stat st {};
+  // Anything but "not there" counts as there: a name we cannot look at is not free.
+  return error_ == Errores::Ninguno &&
+         (::fstatat(estado_->fd, nombre.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT);
+}
+
+std::int16_t EscribirEnCarpeta(const std::string &carpeta, const std::string &nombre,
+                               std::span<const std::uint8_t> bytes, bool reemplazar) {
+  if (!NombreAceptable(nombre)) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  Carpeta destino(carpeta);
+  return destino.Escribir(nombre, bytes, reemplazar);
 }
 
 } // namespace EscrituraSegura

@@ -18,10 +18,17 @@ std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
                                std::vector<std::uint8_t> &destino);
 
 // Reads at most `largo` bytes from the start of the file `ruta` into `destino`
-// (resized to what was read). Only regular files can be read this way; other
-// kinds fail without waiting. Returns an Errores number.
+// (resized to what was read), and its whole size into `tamano` when given.
+// Only regular files can be read this way; other kinds fail without waiting.
+// Returns an Errores number.
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
-                                  std::vector<std::uint8_t> &destino);
+                                  std::vector<std::uint8_t> &destino,
+                                  std::uintmax_t *tamano = nullptr);
+
+// What a path names, its links followed; a reader that refuses anything but
+// a regular file can then say what it was given.
+enum class ClaseArchivo { NoExiste, Desconocida, Normal, Carpeta, Fifo, Dispositivo, Socket };
+ClaseArchivo Clase(const std::string &ruta);
 
 // Reads at most `largo` bytes from offset `desde` of the regular file `ruta`
 // into `destino` (resized to what was read: fewer past the end). Same rules as

@@ -79,7 +79,7 @@ std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
 }
 
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
-                                  std::vector<std::uint8_t> &destino) {
+                                  std::vector<std::uint8_t> &destino, std::uintmax_t *tamano) {
   // No fstat: a folder fails to read (EISDIR) and a FIFO, opened non-blocking,
   // cannot be read at an offset (ESPIPE), so nothing can hang.
   std::int16_t error = Errores::Ninguno;
@@ -88,7 +88,37 @@ std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
     return error;
   }
   const AlSalir cerrar([fd] { ::close(fd); });
+  if (tamano != nullptr) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+      return Errores::DesdeHost(errno);
+    }
+    *tamano = static_cast<std::uintmax_t>(st.st_size);
+  }
   return LeerHasta(fd, largo, destino);
+}
+
+ClaseArchivo Clase(const std::string &ruta) {
+  struct stat st {};
+  if (ContieneNulo(ruta)) {
+    return ClaseArchivo::Desconocida;
+  }
+  if (::stat(ruta.c_str(), &st) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? ClaseArchivo::NoExiste : ClaseArchivo::Desconocida;
+  }
+  if (S_ISREG(st.st_mode)) {
+    return ClaseArchivo::Normal;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return ClaseArchivo::Carpeta;
+  }
+  if (S_ISFIFO(st.st_mode)) {
+    return ClaseArchivo::Fifo;
+  }
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+    return ClaseArchivo::Dispositivo;
+  }
+  return S_ISSOCK(st.st_mode) ? ClaseArchivo::Socket : ClaseArchivo::Desconocida;
 }
 
 std::int16_t LeerTramoArchivo(const std::string &ruta, std::uint64_t desde, std::size_t largo,

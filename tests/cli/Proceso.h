@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,17 +26,32 @@ struct Resultado {
 
 namespace proceso_detalle {
 
-inline void LeerAmbos(int fdSalida, int fdErrores, Resultado &r) {
+// No run of the program in these tests comes near this; one that does is
+// stuck, and is killed so the test fails instead of hanging.
+inline constexpr int kPlazoMs = 60000;
+
+inline void LeerAmbos(int fdSalida, int fdErrores, pid_t pid, Resultado &r) {
   pollfd fds[2] = {{fdSalida, POLLIN, 0}, {fdErrores, POLLIN, 0}};
   std::string *destinos[2] = {&r.salida, &r.errores};
-  int abiertos = 2;
+  int abiertos = (fdSalida >= 0 ? 1 : 0) + (fdErrores >= 0 ? 1 : 0);
   char buffer[65536];
+  const auto fin = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPlazoMs);
   while (abiertos > 0) {
-    if (::poll(fds, 2, -1) < 0) {
+    const auto quedan = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            fin - std::chrono::steady_clock::now())
+                            .count();
+    const int listos = quedan > 0 ? ::poll(fds, 2, static_cast<int>(quedan)) : 0;
+    if (listos == 0) {
+      ::kill(pid, SIGKILL);
+      r.errores += "[la prueba ha matado el proceso: no terminó en " +
+                   std::to_string(kPlazoMs / 1000) + " s]";
+      break;
+    }
+    if (listos < 0) {
       if (errno == EINTR) {
         continue;
       }
-      return;
+      break;
     }
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) {
@@ -49,13 +67,75 @@ inline void LeerAmbos(int fdSalida, int fdErrores, Resultado &r) {
       }
     }
   }
+  for (const pollfd &f : fds) {
+    if (f.fd >= 0) {
+      ::close(f.fd);
+    }
+  }
+}
+
+inline std::string Fallo(const char *que) { return std::string(que) + ": " + std::strerror(errno); }
+
+// A pseudo-terminal's two ends; on failure, `motivo` says which step failed.
+struct Terminal {
+  int maestro = -1;
+  int esclavo = -1;
+  std::string motivo;
+};
+
+inline Terminal AbrirTerminal() {
+  Terminal t;
+  t.maestro = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (t.maestro < 0) {
+    t.motivo = Fallo("posix_openpt");
+    return t;
+  }
+  const char *nombre = nullptr;
+  if (::grantpt(t.maestro) != 0) {
+    t.motivo = Fallo("grantpt");
+  } else if (::unlockpt(t.maestro) != 0) {
+    t.motivo = Fallo("unlockpt");
+  } else if ((nombre = ::ptsname(t.maestro)) == nullptr) {
+    t.motivo = Fallo("ptsname");
+  } else if ((t.esclavo = ::open(nombre, O_RDWR | O_NOCTTY | O_CLOEXEC)) < 0) {
+    t.motivo = Fallo("open(ptsname)");
+  }
+  if (!t.motivo.empty()) {
+    ::close(t.maestro);
+    t.maestro = -1;
+  }
+  return t;
 }
 
 } // namespace proceso_detalle
 
-// Runs ALCOVE_CLI with `args`. With `salidaEnTerminal`, standard output is a
-// pseudo-terminal (its line discipline turns "\n" into "\r\n").
-inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEnTerminal = false) {
+// Why no pseudo-terminal can be had here (no /dev/pts in a chroot, say), or
+// nothing when one can: tests that need one skip with that reason.
+inline std::string TerminalNoDisponible() {
+  const proceso_detalle::Terminal t = proceso_detalle::AbrirTerminal();
+  if (t.motivo.empty()) {
+    ::close(t.esclavo);
+    ::close(t.maestro);
+  }
+  return t.motivo;
+}
+
+// Where the program's standard output goes.
+enum class SalidaCli {
+  Tubo,     // read back into Resultado::salida
+  Terminal, // a pseudo-terminal, read back too (its line discipline turns "\n" into "\r\n")
+  Archivo,  // the file `archivo` names, e.g. /dev/full
+};
+
+struct OpcionesCli {
+  SalidaCli salida = SalidaCli::Tubo;
+  std::string archivo;              // for SalidaCli::Archivo
+  std::vector<std::string> entorno; // "NOMBRE=valor" added to this process's environment
+};
+
+// Runs ALCOVE_CLI with `args`. A step of the harness that fails gives codigo -1
+// and says why in `errores`; a run that takes too long is killed.
+inline Resultado EjecutarCli(const std::vector<std::string> &args, const OpcionesCli &opciones) {
   std::vector<std::string> todos{ALCOVE_CLI};
   todos.insert(todos.end(), args.begin(), args.end());
   std::vector<char *> argv;
@@ -63,19 +143,40 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEn
     argv.push_back(a.data());
   }
   argv.push_back(nullptr);
+  std::vector<std::string> variables = opciones.entorno;
+  std::vector<char *> entorno;
+  for (std::string &v : variables) {
+    entorno.push_back(v.data());
+  }
+  for (char **e = environ; *e != nullptr; ++e) {
+    entorno.push_back(*e);
+  }
+  entorno.push_back(nullptr);
 
-  int salida[2];
+  Resultado r;
+  int salida[2] = {-1, -1};
   int errores[2];
   if (::pipe2(errores, O_CLOEXEC) != 0) {
-    return {};
+    r.errores = proceso_detalle::Fallo("pipe2");
+    return r;
   }
-  if (salidaEnTerminal) {
-    salida[0] = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ::grantpt(salida[0]);
-    ::unlockpt(salida[0]);
-    salida[1] = ::open(::ptsname(salida[0]), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (opciones.salida == SalidaCli::Terminal) {
+    const proceso_detalle::Terminal t = proceso_detalle::AbrirTerminal();
+    salida[0] = t.maestro;
+    salida[1] = t.esclavo;
+    r.errores = t.motivo;
+  } else if (opciones.salida == SalidaCli::Archivo) {
+    salida[1] = ::open(opciones.archivo.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (salida[1] < 0) {
+      r.errores = proceso_detalle::Fallo(opciones.archivo.c_str());
+    }
   } else if (::pipe2(salida, O_CLOEXEC) != 0) {
-    return {};
+    r.errores = proceso_detalle::Fallo("pipe2");
+  }
+  if (!r.errores.empty()) {
+    ::close(errores[0]);
+    ::close(errores[1]);
+    return r;
   }
   posix_spawn_file_actions_t acciones;
   posix_spawn_file_actions_init(&acciones);
@@ -83,23 +184,31 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEn
   posix_spawn_file_actions_adddup2(&acciones, salida[1], 1);
   posix_spawn_file_actions_adddup2(&acciones, errores[1], 2);
   pid_t pid = -1;
-  const int fallo = ::posix_spawn(&pid, argv[0], &acciones, nullptr, argv.data(), environ);
+  const int fallo = ::posix_spawn(&pid, argv[0], &acciones, nullptr, argv.data(), entorno.data());
   posix_spawn_file_actions_destroy(&acciones);
   ::close(salida[1]);
   ::close(errores[1]);
-  Resultado r;
   if (fallo != 0) {
-    ::close(salida[0]);
+    if (salida[0] >= 0) {
+      ::close(salida[0]);
+    }
     ::close(errores[0]);
     r.errores = "posix_spawn falló";
     return r;
   }
   // A terminal's master reads EIO once the child has gone: that ends the read too.
-  proceso_detalle::LeerAmbos(salida[0], errores[0], r);
+  proceso_detalle::LeerAmbos(salida[0], errores[0], pid, r);
   int estado = 0;
   ::waitpid(pid, &estado, 0);
   r.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : 128 + WTERMSIG(estado);
   return r;
+}
+
+// With `salidaEnTerminal`, standard output is a pseudo-terminal.
+inline Resultado EjecutarCli(const std::vector<std::string> &args, bool salidaEnTerminal = false) {
+  OpcionesCli opciones;
+  opciones.salida = salidaEnTerminal ? SalidaCli::Terminal : SalidaCli::Tubo;
+  return EjecutarCli(args, opciones);
 }
 
 // Lines of a text, without their ends.

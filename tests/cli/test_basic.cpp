@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -54,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         CasoDanado{"LargoMasAllaDelFinal", Tras10({50, 0, 20, 0, 0x8A, 0}), "10 CLS\n"},
         CasoDanado{"LargoMenorQueLaCabecera", Tras10({3, 0, 20, 0, 0}), "10 CLS\n"},
-        CasoDanado{"LineaSinCeroFinal", Tras10({6, 0, 20, 0, 0x8A, 0x8A}), "10 CLS\n20 CLSCLS\n"},
+        CasoDanado{"LineaSinCeroFinal", Tras10({6, 0, 20, 0, 0x8A, 0x8A}), "10 CLS\n20 CLS CLS\n"},
         CasoDanado{"MitadDeLinea", Tras10({9}), "10 CLS\n"},
         CasoDanado{"EnteroCortado", Tras10({6, 0, 20, 0, 0x1A, 0}), "10 CLS\n20 \n"},
         CasoDanado{"RealCortado", Tras10({8, 0, 20, 0, 0x1F, 1, 2, 0}), "10 CLS\n20 \n"},
@@ -82,6 +84,133 @@ TEST(ListadoBasic, NingunPrefijoHaceFallar) {
   }
 }
 
+// LIST's spacing: a program typed without blanks lists as the CPC shows it,
+// and stored blanks print as they are. Each row is one line's tokens.
+using Fichas = std::vector<int>;
+
+Fichas operator+(Fichas a, const Fichas &b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A variable: its type code, two offset bytes, the name with bit 7 on its last letter.
+Fichas Var(std::string_view nombre, int tipo = 0x0D) {
+  Fichas f{tipo, 0, 0};
+  for (const char c : nombre) {
+    f.push_back(c);
+  }
+  f.back() |= 0x80;
+  return f;
+}
+
+constexpr int Print = 0xBF, Call = 0x83, Locate = 0xA9, For = 0x9E, To = 0xEC, Step = 0xE6;
+constexpr int If = 0xA1, Then = 0xEB, Else = 0x97, Goto = 0xA0, Rem = 0xC5, Data = 0x8C;
+constexpr int Fn = 0xE4, Def = 0x8D, And = 0xFA, Igual = 0xEF, Mas = 0xF4, Menos = 0xF5;
+constexpr int Comentario = 0xC0, Dos = 0x01, Blanco = ' ';
+const Fichas Chr{0xFF, 0x03}, Inkey{0xFF, 0x43}, Log10{0xFF, 0x10}, Pi{0xFF, 0x44};
+const Fichas Hex1AD{0x1C, 0xAD, 0x01}, Bin101{0x1B, 0x05, 0x00}, Real05{0x1F, 0, 0, 0, 0, 0x80};
+const Fichas Linea100{0x1E, 100, 0}, Entero300{0x1A, 0x2C, 0x01}, Entero200{0x19, 200};
+Fichas Cifra(int n) { return {0x0E + n}; }
+// An RSX: its offset byte, then the name ended like a variable's.
+Fichas Rsx(std::string_view nombre) {
+  Fichas f = Var(nombre);
+  f.front() = 0x7C;
+  f.erase(f.begin() + 1);
+  return f;
+}
+
+struct CasoEspacios {
+  const char *nombre;
+  Fichas fichas;
+  const char *texto;
+};
+
+class EspaciosList : public testing::TestWithParam<CasoEspacios> {};
+
+TEST_P(EspaciosList, ComoLoListaElCpc) {
+  const Fichas &f = GetParam().fichas;
+  std::vector<std::uint8_t> b{static_cast<std::uint8_t>(f.size() + 5), 0, 10, 0};
+  b.insert(b.end(), f.begin(), f.end());
+  b.insert(b.end(), {0, 0, 0});
+  const Cli::ListadoBasic r = Cli::ListarBasic(b);
+  EXPECT_EQ(r.texto, std::string("10 ") + GetParam().texto + "\n");
+  EXPECT_EQ(r.nota, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, EspaciosList,
+    testing::Values(
+        // Keywords ending in a letter, before each kind of item.
+        CasoEspacios{"PalabraYFuncion", Fichas{Print} + Chr + Fichas{'('} + Cifra(8) + Fichas{')'},
+                     "PRINT CHR$(8)"},
+        CasoEspacios{"PalabraYHexadecimal", Fichas{Call} + Hex1AD, "CALL &1AD"},
+        CasoEspacios{"PalabraYCifras", Fichas{Locate} + Cifra(1) + Fichas{','} + Cifra(4),
+                     "LOCATE 1,4"},
+        CasoEspacios{"PalabraYVariables",
+                     Fichas{For} + Var("i") + Fichas{Igual} + Cifra(1) + Fichas{To} + Cifra(10),
+                     "FOR i=1 TO 10"},
+        CasoEspacios{"PalabraYVariableConTipo", Fichas{Print} + Var("n", 0x02), "PRINT n%"},
+        CasoEspacios{"PalabraYCadena", Fichas{Print, '"', 'A', '"'}, "PRINT\"A\""},
+        CasoEspacios{"PalabraYOperador", Fichas{Print, Menos} + Cifra(1), "PRINT-1"},
+        CasoEspacios{"PalabraYParentesis", Fichas{Print, '('} + Cifra(1) + Fichas{')'}, "PRINT(1)"},
+        CasoEspacios{"PalabraYRsx", Fichas{Print, Dos} + Rsx("DISC"), "PRINT:|DISC"},
+        CasoEspacios{"PalabrasSeguidas",
+                     Fichas{If} + Var("a") + Fichas{Then, Print} + Cifra(1) + Fichas{Dos, Else} +
+                         Fichas{Goto} + Linea100,
+                     "IF a THEN PRINT 1 ELSE GOTO 100"},
+        CasoEspacios{"OperadorConPalabra",
+                     Fichas{If} + Var("x") + Fichas{Igual} + Cifra(1) + Fichas{And} + Var("y"),
+                     "IF x=1 AND y"},
+        // Every kind of number, on both sides.
+        CasoEspacios{"Numeros",
+                     Fichas{For} + Var("t") + Fichas{Igual} + Real05 + Fichas{To} + Entero300 +
+                         Fichas{Step} + Entero200,
+                     "FOR t=0.5 TO 300 STEP 200"},
+        CasoEspacios{"BinarioYPalabra", Fichas{Print} + Bin101 + Fichas{And} + Hex1AD,
+                     "PRINT &X101 AND &1AD"},
+        CasoEspacios{"NumeroDeLineaYPalabra",
+                     Fichas{If} + Var("a") + Fichas{Then} + Linea100 + Fichas{Else} + Linea100,
+                     "IF a THEN 100 ELSE 100"},
+        // Variables: an untyped one ends like a word, a typed one does not.
+        CasoEspacios{"VariableSinTipoYPalabra",
+                     Fichas{If} + Var("a") + Fichas{Then} + Var("b") + Fichas{Igual} + Cifra(2),
+                     "IF a THEN b=2"},
+        CasoEspacios{"VariableConTipoYPalabra",
+                     Fichas{If} + Var("a", 0x03) + Fichas{Then, Print} + Var("b", 0x04),
+                     "IF a$THEN PRINT b!"},
+        // Keywords ending in a digit or in another sign.
+        CasoEspacios{"PalabraAcabadaEnCifra", Log10 + Cifra(2), "LOG10 2"},
+        CasoEspacios{"PalabraAcabadaEnSigno",
+                     Fichas{Print} + Inkey + Var("b") + Fichas{Print} + Chr + Cifra(3),
+                     "PRINT INKEY$b PRINT CHR$3"},
+        CasoEspacios{"FuncionSinArgumentos", Fichas{Print} + Pi + Fichas{Mas} + Pi + Var("z"),
+                     "PRINT PI+PI z"},
+        // FN takes its name with no blank.
+        CasoEspacios{"Fn",
+                     Fichas{Def, Fn} + Var("f") + Fichas{'('} + Var("x") + Fichas{')', Igual} +
+                         Var("x") + Fichas{Mas, Fn} + Var("g"),
+                     "DEF FNf(x)=x+FNg"},
+        CasoEspacios{"PalabraYFn", Fichas{Print, Fn} + Var("f"), "PRINT FNf"},
+        // An RSX name ends like a word.
+        CasoEspacios{"RsxYNumero", Rsx("MODE") + Cifra(2), "|MODE 2"},
+        // Stored blanks print as stored, and nothing more is added after them.
+        CasoEspacios{"BlancosGuardados",
+                     Fichas{Print, Blanco, Blanco} + Var("a") + Fichas{Blanco, Then, Blanco} +
+                         Cifra(1),
+                     "PRINT  a THEN 1"},
+        // REM, ' and DATA keep their text; a letter right after them is spaced.
+        CasoEspacios{"RemPegado", Fichas{Rem, 'h', 'o', 'l', 'a'}, "REM hola"},
+        CasoEspacios{"RemConBlanco", Fichas{Rem, Blanco, 'h', 'o', 'l', 'a'}, "REM hola"},
+        CasoEspacios{"ComentarioPegado", Fichas{Print, Dos, Comentario, 'x'}, "PRINT'x"},
+        CasoEspacios{"DataPegado", Fichas{Data, '1', ',', '.', '5', Dos, Print} + Var("a"),
+                     "DATA 1,.5:PRINT a"},
+        // Plain characters: letters, digits, '.', '!', '$' and '%' are spaced.
+        CasoEspacios{"CaracteresSueltos",
+                     Fichas{Print, '#'} + Cifra(8) + Fichas{Print, '.'} + Var("a") + Fichas{'$'} +
+                         Cifra(1) + Fichas{'%'},
+                     "PRINT#8 PRINT .a $1 %"}),
+    [](const testing::TestParamInfo<CasoEspacios> &i) { return std::string(i.param.nombre); });
+
 struct CasoReal {
   const char *nombre;
   std::array<std::uint8_t, 5> bytes;
@@ -104,5 +233,19 @@ INSTANTIATE_TEST_SUITE_P(
                     CasoReal{"NueveCifras", {0xA0, 0xA2, 0x79, 0x6B, 0x9B}, "123456789"},
                     CasoReal{"DosALa56", {0x00, 0x00, 0x00, 0x00, 0xB9}, "7.2057594E+16"}),
     [](const testing::TestParamInfo<CasoReal> &i) { return std::string(i.param.nombre); });
+
+} // namespace
+
+namespace {
+
+// The note names what was cut with the word's own gender.
+TEST(ListadoBasic, LaNotaConcuerda) {
+  const auto nota = [](std::initializer_list<std::uint8_t> bytes) {
+    return Cli::ListarBasic(std::vector<std::uint8_t>(bytes)).nota;
+  };
+  EXPECT_EQ(nota({6, 0, 20, 0, 0x02, 0}), "línea 20: variable cortada");
+  EXPECT_EQ(nota({5, 0, 20, 0, 0xFF}), "línea 20: función cortada");
+  EXPECT_EQ(nota({6, 0, 20, 0, 0x1A, 0}), "línea 20: número cortado");
+}
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "cli/NombreHost.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
+#include "cli/Programa.h"
 #include "cli/VolcadoHex.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
@@ -56,14 +57,80 @@ TEST(VolcadoHex, LineasDeDieciseisConAsciiYDireccion) {
   EXPECT_EQ(Cli::VolcadoHex({}), "");
 }
 
+TEST(ParaTerminal, ControlesVisiblesYTextoIntacto) {
+  const std::vector<std::pair<std::string, std::string>> casos = {
+      {"HOLA\r\nADIOS\n\tFIN", "HOLA\r\nADIOS\n\tFIN"}, // line ends and tabs stay
+      {"\x1B]0;X\x07", "\\x1B]0;X\\x07"},               // OSC retitling a terminal
+      {"A\rB\x7F", "A\\x0DB\\x7F"},                     // a lone CR rewrites the line
+      {"\x9B"
+       "2J",
+       "\\x9B2J"},                                            // a raw C1 CSI
+      {"\xC2\x9B", "\\xC2\\x9B"},                             // the same in UTF-8
+      {"a\xC3\xB1o \xE2\x82\xAC", "a\xC3\xB1o \xE2\x82\xAC"}, // UTF-8 text stays
+      {"\xA0\xFF\xC3", "\xA0\xFF\xC3"},                       // other bytes stay
+      {"\xE0\x82\x9B", "\xE0\\x82\\x9B"},                     // an overlong form is not text
+  };
+  for (const auto &[texto, esperado] : casos) {
+    EXPECT_EQ(Cli::ParaTerminal(texto), esperado) << texto;
+  }
+}
+
 TEST(LeerNumero, FormasDeEscribirUnSector) {
   const std::vector<std::pair<std::string, int>> casos = {
-      {"&C1", 0xC1}, {"#c1", 0xC1}, {"0xC1", 0xC1}, {"C1h", 0xC1},   {"193", 193},
-      {"0", 0},      {"&", -1},     {"", -1},       {"C1", -1},      {"-1", -1},
-      {"&G1", -1},   {"1 2", -1},   {"0x", -1},     {"99999999", -1}};
+      {"&C1", 0xC1},
+      {"#c1", 0xC1},
+      {"0xC1", 0xC1},
+      {"C1h", 0xC1},
+      {"193", 193},
+      {"0", 0},
+      {"&", -1},
+      {"", -1},
+      {"C1", -1},
+      {"-1", -1},
+      {"&G1", -1},
+      {"1 2", -1},
+      {"0x", -1},
+      {"99999999", -1},
+      // Only the documented forms: no second prefix, sign or blank inside.
+      {"$C1", 0xC1},
+      {"0XC1", 0xC1},
+      {"&4000", 0x4000},
+      {"0x0xC1", -1},
+      {"&+C1", -1},
+      {" 193", -1},
+      {"+193", -1},
+      {"193 ", -1},
+      {"&-1", -1},
+      {"0x+1", -1}};
   for (const auto &[texto, esperado] : casos) {
     EXPECT_EQ(Cli::LeerNumero(texto), esperado) << texto;
   }
+}
+
+TEST(Parecido, SugiereSoloUnDesliz) {
+  const std::vector<std::string_view> ordenes{"info", "ls", "get", "cat", "dump", "find"};
+  const std::vector<std::string_view> opciones{"-h", "--help", "-l", "-a", "--borrados", "--json"};
+  struct Caso {
+    std::string_view dado, esperado;
+    std::span<const std::string_view> conocidos;
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"lss", "ls", ordenes},   // one letter too many
+           {"fnd", "find", ordenes}, // one missing
+           {"gte", "get", ordenes},  // two swapped
+           {"inof", "info", ordenes},
+           {"borrar", "", ordenes}, // nothing near
+           {"x", "", ordenes},      // too short to tell
+           {"--jsno", "--json", opciones},
+           {"--borrado", "--borrados", opciones},
+           {"-x", "", opciones}, // -h, -l and -a are as near
+           {"ls", "", ordenes},  // not a slip: the command itself
+       }) {
+    EXPECT_EQ(Cli::Parecido(c.dado, c.conocidos), c.esperado) << c.dado;
+  }
+  EXPECT_EQ(Cli::DistanciaEdicion("", "abc"), 3U);
+  EXPECT_EQ(Cli::DistanciaEdicion("kitten", "sitting"), 3U);
+  EXPECT_EQ(Cli::DistanciaEdicion("ab", "ba"), 1U);
 }
 
 TEST(BuscarImagenes, RecorreSubcarpetasSinSeguirEnlacesYSinDistinguirMayusculas) {
@@ -105,6 +172,11 @@ TEST(Paralelo, CadaIndiceUnaVezConCualquierNumeroDeHilos) {
   }
   EXPECT_GE(Cli::HilosEfectivos(0), 1U);
   EXPECT_EQ(Cli::HilosEfectivos(3), 3U);
+  // Never more threads than things to do, nor more than four a core.
+  EXPECT_EQ(Cli::HilosEfectivos(100000, 1), 1U);
+  EXPECT_EQ(Cli::HilosEfectivos(100000, 0), 1U);
+  EXPECT_EQ(Cli::HilosEfectivos(3, 2), 2U);
+  EXPECT_EQ(Cli::HilosEfectivos(100000), 4 * std::max(1U, std::thread::hardware_concurrency()));
 }
 
 TEST(EscrituraSegura, EscribeNoReemplazaSinPermisoYNoDejaTemporales) {

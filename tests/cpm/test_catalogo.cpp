@@ -1,6 +1,7 @@
 // The catalogue: files keyed by user and name, extents in order, attributes,
 // deleted and odd entries, and the damage a catalogue can carry.
 #include "Ayuda.h"
+#include "cpm/Borrados.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,62 @@ TEST(Catalogo, BorradasYRarasNoSonArchivos) {
   EXPECT_EQ(l.disco.catalogo.raras[2].motivo, "etiqueta del disco (CP/M 3)");
 }
 
+// Deleted entries grouped into files like live ones; one comes back while no
+// live file has taken its blocks.
+struct CasoBorrado {
+  const char *nombre;
+  std::vector<std::uint8_t> datos;
+  bool reusado; // a live file written since took its last block
+  std::uint64_t longitud;
+  const char *motivo; // why it cannot come back; "" when it can
+};
+
+class Borrados : public ::testing::TestWithParam<CasoBorrado> {};
+
+TEST_P(Borrados, SeAgrupanYSeRecuperan) {
+  const CasoBorrado &c = GetParam();
+  DiscoCpm d(Generador::GeometriaData());
+  d.Agregar(Archivo(0, "KEEP", "BIN", Datos(1500, 1)))
+      .Agregar(Archivo(0xE5, "GONE", "BIN", c.datos));
+  const std::vector<int> bloques = d.UltimosBloques();
+  if (c.reusado) {
+    d.Agregar(Archivo(0, "NEW", "BIN", Datos(1024, 9)), {bloques.back()});
+  }
+  const Leido l(d.Bytes());
+  ASSERT_EQ(l.disco.catalogo.archivosBorrados.size(), 1u);
+  const cpm::Archivo &a = l.disco.catalogo.archivosBorrados[0];
+  EXPECT_EQ(a.NombreCompleto(), "GONE.BIN");
+  EXPECT_TRUE(a.completo);
+  EXPECT_EQ(a.longitud, c.longitud);
+  EXPECT_EQ(l.disco.catalogo.borradas.size(), (c.datos.size() + 16383) / 16384);
+  // Deleted entries claim no blocks: the live file reusing one is healthy.
+  EXPECT_TRUE(l.disco.problemas.empty()) << l.disco.problemas.front().texto;
+  EXPECT_EQ(cpm::MotivoIrrecuperable(l.disco, a), c.motivo);
+  if (*c.motivo == '\0') {
+    const auto modo = a.cabecera ? ModoExtraccion::Archivo : ModoExtraccion::Crudo;
+    EXPECT_EQ(cpm::ExtraerArchivo(l.disco, a, modo).bytes.size(), a.longitud);
+    EXPECT_EQ(cpm::ExtraerArchivo(l.disco, a, ModoExtraccion::Crudo).bytes, EnRegistros(c.datos));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Borrados,
+    ::testing::Values(CasoBorrado{"Recuperable", Datos(3000, 2), false, 3072, ""},
+                      CasoBorrado{"ConCabecera",
+                                  [] {
+                                    auto v = Generador::CabeceraAmsdos("GONE    BIN", 2, 0x4000, 0,
+                                                                       1000);
+                                    const auto cuerpo = Datos(1000, 3);
+                                    v.insert(v.end(), cuerpo.begin(), cuerpo.end());
+                                    return v;
+                                  }(),
+                                  false, 1000, ""},
+                      CasoBorrado{"DeDosExtensiones", Datos(20 * 1024 + 5, 4), false,
+                                  20 * 1024 + 128, ""},
+                      CasoBorrado{"BloqueReutilizado", Datos(3000, 2), true, 3072,
+                                  "su bloque 6 es ahora de 0:NEW.BIN"}),
+    [](const auto &fila) { return std::string(fila.param.nombre); });
+
 // One body, one row per fault of the catalogue. Each row changes a disk that
 // holds A.BIN (20 KB: blocks 2..21, two extents in slots 0 and 1) and B.BIN
 // (1 KB: block 22, slot 2).
@@ -249,6 +306,61 @@ INSTANTIATE_TEST_SUITE_P(
                             TipoProblema::SectorTamanoDistinto, false, 1024},
                       Fallo{"PistaSinFormato", [](DiscoCpm &d) { d.SinFormato(1, 0); },
                             TipoProblema::SectorAusente, false, 2 * 1024 + 512}),
+    [](const auto &fila) { return std::string(fila.param.nombre); });
+
+// Blocks past the format's last one (179 on a DATA disk). Some 42-track disks
+// keep a file on tracks 40 and 41, and a CPC reads it, since AMSDOS does not
+// check block numbers: read it whole, with a note. Blocks on tracks the image
+// does not have stay an error. Track 40 holds blocks 180..183 and half of 184.
+struct TrasElFinal {
+  const char *nombre;
+  int pistasImagen;
+  std::vector<int> bloques; // of LEJOS.BIN, 1 KB each
+  bool legible;
+};
+
+class BloquesTrasElFinal : public ::testing::TestWithParam<TrasElFinal> {};
+
+TEST_P(BloquesTrasElFinal, SeLeenSiLaImagenTieneSusPistas) {
+  const TrasElFinal &fila = GetParam();
+  const auto datos = Datos(fila.bloques.size() * 1024, 3);
+  DiscoCpm d(Generador::GeometriaData(), Disposicion::Estandar, fila.pistasImagen);
+  d.Agregar(Archivo(0, "CERCA", "BIN", Datos(2000, 4)));
+  if (fila.legible) {
+    d.Agregar(Archivo(0, "LEJOS", "BIN", datos), fila.bloques);
+  } else {
+    // The generator cannot write to tracks the image lacks: the entry alone.
+    auto e = CrearEntrada(0, "LEJOS   BIN", static_cast<std::uint8_t>(8 * fila.bloques.size()));
+    std::copy(fila.bloques.begin(), fila.bloques.end(), e.begin() + 16);
+    d.FijarEntrada(5, e);
+  }
+  const Leido l(d.Bytes());
+  const auto *f = l.Archivo(0, "LEJOS.BIN");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->completo, fila.legible);
+  EXPECT_EQ(l.Hay(TipoProblema::BloqueTrasElFinal), fila.legible);
+  EXPECT_EQ(l.Hay(TipoProblema::BloqueFueraDelDisco), !fila.legible);
+  const auto r = cpm::ExtraerArchivo(l.disco, *f, ModoExtraccion::Crudo);
+  EXPECT_EQ(r.completo, fila.legible);
+  if (fila.legible) {
+    EXPECT_EQ(r.bytes, datos);
+    EXPECT_TRUE(r.problemas.empty()) << r.problemas.front().texto;
+    // The note is the only thing said about the disk.
+    ASSERT_EQ(l.disco.problemas.size(), 1u);
+    EXPECT_NE(l.disco.problemas[0].texto.find("LEJOS.BIN"), std::string::npos);
+  }
+  EXPECT_EQ(l.Extraer(0, "CERCA.BIN", ModoExtraccion::Crudo), EnRegistros(Datos(2000, 4)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, BloquesTrasElFinal,
+    ::testing::Values(TrasElFinal{"Pistas40y41", 42, Rango(180, 9), true},
+                      TrasElFinal{"CruzaElFinal", 42, Rango(176, 8), true},
+                      TrasElFinal{"DesordenadosEntreOtros", 42, {188, 5, 181, 6}, true},
+                      TrasElFinal{"UnaPistaDeMas", 41, Rango(180, 4), true},
+                      TrasElFinal{"PistaQueNoTiene", 40, {180}, false},
+                      TrasElFinal{"BloqueAMediasDeUnaPistaQueNoTiene", 41, {184}, false},
+                      TrasElFinal{"MasAllaDeLaPista41", 42, {189}, false}),
     [](const auto &fila) { return std::string(fila.param.nombre); });
 
 TEST(Catalogo, SectorDebilDaSuPrimeraCopia) {

@@ -28,6 +28,48 @@ ArchivoCpm Archivo(const char *nombre, std::vector<std::uint8_t> datos) {
   return a;
 }
 
+// One size to trust: the length the reader gives a file is the byte count
+// extracted by default (header removed when there is a valid one).
+struct CasoLongitud {
+  const char *nombre;
+  Generador::Geometria geometria;
+  std::vector<std::uint8_t> datos;
+  int bytesUltimo; // CP/M 3 byte count of the last record
+  std::uint64_t longitud;
+};
+
+class Longitud : public testing::TestWithParam<CasoLongitud> {};
+
+TEST_P(Longitud, EsLaQueSeExtraePorOmision) {
+  const CasoLongitud &c = GetParam();
+  ArchivoCpm a = Archivo("F", c.datos);
+  a.bytesUltimo = c.bytesUltimo;
+  const Leido l(DiscoCpm(c.geometria).Agregar(a).Bytes());
+  const auto *f = l.Archivo(0, "F.BIN");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->longitud, c.longitud);
+  const auto modo = f->cabecera ? ModoExtraccion::Archivo : ModoExtraccion::Crudo;
+  EXPECT_EQ(cpm::ExtraerArchivo(l.disco, *f, modo).bytes.size(), f->longitud);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Longitud,
+    testing::Values(
+        CasoLongitud{"LaDeLaCabecera", Generador::GeometriaData(),
+                     ConCabecera(2, 3000, Datos(3000, 1)), 0, 3000},
+        CasoLongitud{"CabeceraDeLongitudCero", Generador::GeometriaData(),
+                     ConCabecera(2, 0, Datos(300, 1)), 0, 0},
+        CasoLongitud{"CabeceraQueDaMasDeLoQueHay", Generador::GeometriaData(),
+                     ConCabecera(2, 9000, Datos(1000, 1)), 0, 1024},
+        CasoLongitud{"SinCabeceraRegistrosEnteros", Generador::GeometriaData(), Datos(2000, 2), 0,
+                     2048},
+        CasoLongitud{"MenosDeUnRegistro", Generador::GeometriaData(), Datos(10, 2), 0, 128},
+        CasoLongitud{"Vacio", Generador::GeometriaData(), {}, 0, 0},
+        CasoLongitud{"CuentaDeBytesCpm3", Generador::GeometriaPlus3(), Datos(1000, 3), 104, 1000},
+        CasoLongitud{"CabeceraEnPlus3", Generador::GeometriaPlus3(),
+                     ConCabecera(0, 700, Datos(700, 4)), 60, 700}),
+    [](const testing::TestParamInfo<CasoLongitud> &i) { return std::string(i.param.nombre); });
+
 TEST(Amsdos, CabeceraValidaYModos) {
   const auto cuerpo = Datos(3000, 1);
   auto rota = ConCabecera(2, 3000, cuerpo);

@@ -20,7 +20,7 @@ opciones() {
     /^[^ ]/ { dentro = 0 }
     dentro && $1 ~ /^-/ {
       n = split($1, nombres, ","); valor = ""
-      if ($2 ~ /^[A-Z]+(:|$)/) { valor = $2; sub(/:.*/, "", valor) }
+      if ($2 ~ /^[A-Z][A-Z.]*(:|$)/) { valor = $2; sub(/:.*/, "", valor) }
       for (i = 1; i <= n; i++) print nombres[i], valor
     }'
 }

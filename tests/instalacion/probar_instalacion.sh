@@ -84,24 +84,26 @@ while IFS='|' read -r linea esperado; do
   [ "$obtenido" = "$esperado" ] && bien "completado '$linea'" ||
     falla "completado '$linea': '$obtenido', se esperaba '$esperado'"
 done <<'TABLA'
-alcove-cli |cat dump find get info ls 
+alcove-cli |attr cat dump find get info ls new put ren rm 
 alcove-cli l|ls 
 alcove-cli --v|--version 
 alcove-cli ls --b|--borrados 
 alcove-cli -|--help --version -h 
 alcove-cli info -|--formato --help --json -h 
-alcove-cli get -|--force --formato --help --raw -h -o 
+alcove-cli get -|--borrados --force --formato --help --raw -h -o 
 alcove-cli dump -|--help -h 
 alcove-cli find --j|--json 
 alcove-cli ls |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli get -o |carpeta 
 alcove-cli cat |carpeta dos.DSK tres.dsk.gz uno.dsk 
-alcove-cli find * |carpeta coleccion.ZIP 
+alcove-cli find * |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli cat --formato |cf2dd data ibm pcw pcw720 plus3 system vendor 
 alcove-cli info --formato p|pcw pcw720 plus3 
 alcove-cli ls --formato data |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli get --formato ibm |carpeta dos.DSK tres.dsk.gz uno.dsk 
-alcove-cli find -j 2 *.BAS |carpeta coleccion.ZIP 
+alcove-cli find -j 2 *.BAS |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
+alcove-cli find -|--help --json --silencioso -h -j -q 
+alcove-cli rm |carpeta dos.DSK uno.dsk 
 TABLA
 
 # The command line.

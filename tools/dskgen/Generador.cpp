@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
+#include <variant>
 
 namespace Generador {
 namespace {
@@ -185,20 +187,95 @@ std::vector<std::uint8_t> Contenido(std::size_t largo, std::uint8_t semilla) {
 
 std::vector<std::uint8_t> Texto(std::string_view t) { return {t.begin(), t.end()}; }
 
+// A file as AMSDOS saves it: the 128-byte header, then the content.
+std::vector<std::uint8_t> ConCabecera(std::string_view nombre11, std::uint8_t tipo,
+                                      std::uint16_t carga, std::uint16_t entrada,
+                                      const std::vector<std::uint8_t> &contenido) {
+  std::vector<std::uint8_t> b =
+      CabeceraAmsdos(nombre11, tipo, carga, entrada, static_cast<std::uint32_t>(contenido.size()));
+  b.insert(b.end(), contenido.begin(), contenido.end());
+  return b;
+}
+
+// A Locomotive BASIC program as the CPC stores it: each line its length, its
+// number, its tokens and a 0; two zero bytes at the end.
+using LineaBasic = std::pair<std::uint16_t, std::vector<std::uint8_t>>;
+
+std::vector<std::uint8_t> ProgramaBasic(const std::vector<LineaBasic> &lineas) {
+  std::vector<std::uint8_t> b;
+  for (const auto &[numero, tokens] : lineas) {
+    const std::size_t largo = 4 + tokens.size() + 1;
+    b.push_back(static_cast<std::uint8_t>(largo & 0xFF));
+    b.push_back(static_cast<std::uint8_t>(largo >> 8));
+    b.push_back(static_cast<std::uint8_t>(numero & 0xFF));
+    b.push_back(static_cast<std::uint8_t>(numero >> 8));
+    b.insert(b.end(), tokens.begin(), tokens.end());
+    b.push_back(0);
+  }
+  b.push_back(0);
+  b.push_back(0);
+  return b;
+}
+
+// Bytes of a token line: characters as typed, with the tokens' byte values in between.
+std::vector<std::uint8_t>
+Tokens(std::initializer_list<std::variant<int, std::string_view>> partes) {
+  std::vector<std::uint8_t> b;
+  for (const auto &p : partes) {
+    if (const int *byte = std::get_if<int>(&p)) {
+      b.push_back(static_cast<std::uint8_t>(*byte));
+    } else {
+      const std::string_view t = std::get<std::string_view>(p);
+      b.insert(b.end(), t.begin(), t.end());
+    }
+  }
+  return b;
+}
+
+// The loader of juegos.dsk, typed with spaces as people type it:
+//   10 MODE 1:BORDER 0:INK 0,0:INK 1,24
+//   20 MEMORY &3FFF
+//   30 LOAD"SCREEN.SCR",&C000
+//   40 LOAD"GAME.BIN",&4000
+//   50 CALL &4000
+std::vector<std::uint8_t> CargadorJuegos(bool conPantalla) {
+  constexpr int Mode = 0xAD, Border = 0x82, Ink = 0xA2, Memory = 0xAA, Load = 0xA8, Call = 0x83;
+  constexpr int DosPuntos = 0x01, Hex = 0x1C, Entero8 = 0x19;
+  const auto cifra = [](int n) { return 0x0E + n; }; // 0..10 take one byte
+  std::vector<LineaBasic> lineas;
+  const auto linea = [&](std::uint16_t n, std::vector<std::uint8_t> t) {
+    lineas.emplace_back(n, std::move(t));
+  };
+  linea(10, Tokens({Mode,      " ", cifra(1), DosPuntos, Border,  " ",      cifra(0),
+                    DosPuntos, Ink, " ",      cifra(0),  ",",     cifra(0), DosPuntos,
+                    Ink,       " ", cifra(1), ",",       Entero8, 24}));
+  linea(20, Tokens({Memory, " ", Hex, 0xFF, 0x3F}));
+  if (conPantalla) {
+    linea(30, Tokens({Load, "\"SCREEN.SCR\",", Hex, 0x00, 0xC0}));
+  }
+  linea(40, Tokens({Load, "\"GAME.BIN\",", Hex, 0x00, 0x40}));
+  linea(50, Tokens({Call, " ", Hex, 0x00, 0x40}));
+  return ProgramaBasic(lineas);
+}
+
 } // namespace
 
 void GenerarMuestras(const std::filesystem::path &carpeta) {
   std::filesystem::create_directories(carpeta);
 
-  // A games disk in the standard layout: BASIC loader, binaries, a backup copy.
+  // A games disk as AMSDOS writes one: a BASIC loader (and the .BAK of its
+  // previous version), a binary and a screen with their headers, a data file.
   {
     ImagenDsk img(Disposicion::Estandar, 40, 1);
     img.Creador("");
     img.AgregarFichero({0, "DISC", "BAS", false, false,
-                        Texto("10 MODE 1:INK 0,1:INK 1,24\r\n20 RUN\"GAME\r\n")})
-        .AgregarFichero({0, "DISC", "BAK", false, false, Texto("10 MODE 1\r\n20 RUN\"GAME\r\n")})
-        .AgregarFichero({0, "GAME", "BIN", false, false, Contenido(41 * 1024, 1)})
-        .AgregarFichero({0, "SCREEN", "SCR", false, false, Contenido(16 * 1024 + 128, 2)})
+                        ConCabecera("DISC    BAS", 0, 0x170, 0, CargadorJuegos(true))})
+        .AgregarFichero({0, "DISC", "BAK", false, false,
+                         ConCabecera("DISC    BAS", 0, 0x170, 0, CargadorJuegos(false))})
+        .AgregarFichero({0, "GAME", "BIN", false, false,
+                         ConCabecera("GAME    BIN", 2, 0x4000, 0x4000, Contenido(41 * 1024, 1))})
+        .AgregarFichero({0, "SCREEN", "SCR", false, false,
+                         ConCabecera("SCREEN  SCR", 2, 0xC000, 0, Contenido(16 * 1024, 2))})
         .AgregarFichero({0, "LEVELS", "DAT", false, false, Contenido(3000, 3)});
     EscribirArchivo(carpeta / "juegos.dsk", img.Bytes());
   }
@@ -216,13 +293,24 @@ void GenerarMuestras(const std::filesystem::path &carpeta) {
         .AgregarFichero({0, "notes", "bin", false, false, Texto("lower case name\r\n")});
     EscribirArchivo(carpeta / "extendido.dsk", img.Bytes());
   }
-  // A two-sided disk with an empty catalogue.
+  // A freshly formatted disk: an empty catalogue.
   {
-    ImagenDsk img(Disposicion::Estandar, 80, 2);
-    img.Creador("  FORMATTER   ");
+    ImagenDsk img(Disposicion::Estandar, 40, 1);
+    img.Creador("ALCOVE DSKGEN");
     EscribirArchivo(carpeta / "vacio.dsk", img.Bytes());
   }
-  // Bad names: characters the catalogue listing refuses.
+  // Upper-case extension in the file name: the file list ignores case.
+  {
+    ImagenDsk img(Disposicion::Estandar, 40, 1);
+    img.Creador("CPCDiskXP v2");
+    img.AgregarFichero({0, "MAYUS", "BAS", false, false, Texto("10 PRINT \"HOLA\"\r\n")});
+    EscribirArchivo(carpeta / "MAYUSCULAS.DSK", img.Bytes());
+  }
+}
+
+void GenerarMuestrasRaras(const std::filesystem::path &carpeta) {
+  std::filesystem::create_directories(carpeta);
+  // Bad names: characters the catalogue listing refuses, records with no blocks.
   {
     ImagenDsk img(Disposicion::Extendida, 40, 1);
     img.AgregarEntrada(CrearEntrada(0, "GOOD    BAS", 8))
@@ -232,19 +320,12 @@ void GenerarMuestras(const std::filesystem::path &carpeta) {
         .AgregarEntrada(CrearEntrada(3, "MAX     DAT", 255));
     EscribirArchivo(carpeta / "nombres.dsk", img.Bytes());
   }
-  // An image with neither signature: it still loads, with no layout named.
+  // An image with neither signature.
   {
     ImagenDsk img(Disposicion::Estandar, 40, 1);
     img.Firma("NOT A CPC DISK IMAGE");
     img.AgregarFichero({0, "ODD", "BIN", false, false, Contenido(1500, 8)});
     EscribirArchivo(carpeta / "desconocido.dsk", img.Bytes());
-  }
-  // Upper-case extension in the file name: the file list ignores case.
-  {
-    ImagenDsk img(Disposicion::Estandar, 40, 1);
-    img.Creador("CPCDiskXP v2");
-    img.AgregarFichero({0, "MAYUS", "BAS", false, false, Texto("10 PRINT \"HOLA\"\r\n")});
-    EscribirArchivo(carpeta / "MAYUSCULAS.DSK", img.Bytes());
   }
 }
 
@@ -418,7 +499,26 @@ DiscoCpm &DiscoCpm::FijarEntrada(int ranura, const Entrada &entrada) {
   return *this;
 }
 
-DiscoCpm &DiscoCpm::Agregar(const ArchivoCpm &archivo) {
+int DiscoCpm::SiguienteBloque(const std::vector<int> &elegidos) {
+  if (ultimos_.size() < elegidos.size()) {
+    const int n = elegidos[ultimos_.size()];
+    if (n >= 0 && n < Bloques()) {
+      bloqueUsado_[static_cast<std::size_t>(n)] = true;
+    }
+    return n;
+  }
+  if (!elegidos.empty()) {
+    throw std::length_error("faltan bloques elegidos");
+  }
+  const auto libre = std::find(bloqueUsado_.begin(), bloqueUsado_.end(), false);
+  if (libre == bloqueUsado_.end()) {
+    throw std::length_error("disco lleno");
+  }
+  *libre = true;
+  return static_cast<int>(libre - bloqueUsado_.begin());
+}
+
+DiscoCpm &DiscoCpm::Agregar(const ArchivoCpm &archivo, const std::vector<int> &bloques) {
   const auto bloque = static_cast<std::size_t>(g_.tamanoBloque);
   const std::size_t punteros = Bloques16() ? 8 : 16;
   const std::size_t porEntrada = punteros * bloque;
@@ -446,12 +546,7 @@ DiscoCpm &DiscoCpm::Agregar(const ArchivoCpm &archivo) {
       e[13] = static_cast<std::uint8_t>(archivo.bytesUltimo);
     }
     for (std::size_t b = 0; b * bloque < bytes; ++b) {
-      const auto libre = std::find(bloqueUsado_.begin(), bloqueUsado_.end(), false);
-      if (libre == bloqueUsado_.end()) {
-        throw std::length_error("disco lleno");
-      }
-      *libre = true;
-      const int n = static_cast<int>(libre - bloqueUsado_.begin());
+      const int n = SiguienteBloque(bloques);
       ultimos_.push_back(n);
       if (Bloques16()) {
         e[16 + 2 * b] = static_cast<std::uint8_t>(n & 0xFF);
@@ -631,7 +726,7 @@ std::vector<std::uint8_t> ContenidoPrueba(std::size_t largo, std::uint8_t semill
 }
 
 void GenerarSemillasCpm(const std::filesystem::path &carpeta) {
-  std::filesystem::create_directories(carpeta);
+  GenerarMuestrasRaras(carpeta);
   std::vector<std::uint8_t> basic = CabeceraAmsdos("DISC    BAS", 0, 0x170, 0, 300);
   const auto cuerpo = Contenido(300, 9);
   basic.insert(basic.end(), cuerpo.begin(), cuerpo.end());

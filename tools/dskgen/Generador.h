@@ -66,8 +66,12 @@ private:
 // Writes bytes to a file, replacing it.
 void EscribirArchivo(const std::filesystem::path &ruta, const std::vector<std::uint8_t> &bytes);
 
-// Writes the sample images of the samples folder into `carpeta`.
+// Writes the sample images of the samples folder into `carpeta`: healthy disks
+// as AMSDOS writes them, a new user's first look.
 void GenerarMuestras(const std::filesystem::path &carpeta);
+// Writes the deliberately broken images that once sat among the samples (bad
+// names and blockless records, no signature), for the tests and the fuzzer.
+void GenerarMuestrasRaras(const std::filesystem::path &carpeta);
 
 // ---------------------------------------------------------------------------
 // Disks of any CP/M format, with the oddities of real images: interleaved
@@ -119,7 +123,9 @@ public:
   DiscoCpm &Intercalado(const std::vector<int> &orden);
   // Writes a file's data to free blocks and its entries to the catalogue.
   // Throws std::length_error when the disk or the catalogue is full.
-  DiscoCpm &Agregar(const ArchivoCpm &archivo);
+  // `bloques` names the blocks to use instead, in order: any block whose
+  // sectors the image has, past the file system's last one too.
+  DiscoCpm &Agregar(const ArchivoCpm &archivo, const std::vector<int> &bloques = {});
   DiscoCpm &FijarEntrada(int ranura, const Entrada &entrada);
   DiscoCpm &EscribirBloque(int bloque, const std::vector<std::uint8_t> &datos);
   // The 16-byte +3/PCW disk description at the start of sector 1 of track 0.
@@ -161,6 +167,7 @@ private:
   SectorGen &Sector(int pista, int cara, std::uint8_t id);
   [[nodiscard]] Lugar UbicarSector(long long sectorDatos) const;
   void EscribirLogico(long long byte, const std::uint8_t *datos, std::size_t largo);
+  int SiguienteBloque(const std::vector<int> &elegidos); // marks it used
   void ExigirExtendida() const;
 
   Geometria g_;

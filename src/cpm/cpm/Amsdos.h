@@ -30,4 +30,10 @@ std::optional<CabeceraAmsdos> LeerCabeceraAmsdos(std::span<const std::uint8_t> r
 
 std::string_view NombreTipo(TipoAmsdos tipo); // "BASIC", "BASIC protegido", ...
 
+// A file's length as it is extracted by default: with a valid header, the
+// header's length, within the records after the header; otherwise `tamano`,
+// the catalogue's size (whole records, or the CP/M 3 byte count on +3/PCW
+// disks). A header is only known from the file's first record.
+std::uint64_t LongitudArchivo(std::uint64_t tamano, const std::optional<CabeceraAmsdos> &cabecera);
+
 } // namespace cpm

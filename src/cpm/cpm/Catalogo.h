@@ -31,6 +31,8 @@ struct Archivo {
   bool sistema = false;                   // of the second
   bool archivado = false;                 // of the third
   std::uint64_t tamano = 0;               // bytes, as the catalogue gives them
+  std::uint64_t longitud = 0;             // bytes extracted by default (LongitudArchivo)
+  bool longitudSabida = true;             // false: names-only reading without the first record
   bool completo = true;                   // every byte can be read from the disk
   std::vector<Extension> extensiones;     // by extent number
   std::optional<CabeceraAmsdos> cabecera; // a valid header really read from disk
@@ -50,11 +52,27 @@ struct EntradaSuelta {
 struct Catalogo {
   std::vector<Archivo> archivos;       // by user, then name
   std::vector<EntradaSuelta> borradas; // user 0xE5 with a name
-  std::vector<EntradaSuelta> raras;    // control or graphic codes, user above 15
+  // The deleted entries grouped into files, by name, as user 0 (the user is
+  // lost); size, header and completeness as for live files.
+  std::vector<Archivo> archivosBorrados;
+  std::vector<EntradaSuelta> raras; // control or graphic codes, user above 15
   Problemas problemas;
+  bool entero = true; // every entry could be read
+};
+
+// How much of the disk LeerCatalogo looks at.
+enum class Alcance {
+  Todo, // each file's blocks checked, its sectors read, its AMSDOS header kept
+  // Only the catalogue's own sectors and each file's first record: the same
+  // files with the same names, attributes, extents, sizes, headers and
+  // lengths, but no block is checked and no other data is read, so `completo`
+  // only tells of a missing extent. A first record the bytes do not hold
+  // leaves `longitudSabida` false. For listings by name.
+  SoloNombres,
 };
 
 // Reads the catalogue through its blocks and builds the files.
-Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato);
+Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato,
+                      Alcance alcance = Alcance::Todo);
 
 } // namespace cpm

@@ -15,6 +15,10 @@ namespace cpm {
 
 enum class Disposicion { Estandar, Extendida };
 
+// The Disk-Info block's texts: the signature and the creator.
+constexpr std::size_t PosFirma = 0, LargoFirma = 34;
+constexpr std::size_t PosCreador = 34, LargoCreador = 14;
+
 struct Sector {
   std::uint8_t c = 0, h = 0, r = 0, n = 0; // the ID: track, head, sector, size code
   std::uint8_t st1 = 0, st2 = 0;           // FDC status when the image was made
@@ -58,6 +62,10 @@ struct Contenedor {
 // Parses the Disk-Info and every Track-Info block. Never throws for damaged
 // input: problems are listed and what can be read is kept.
 Contenedor LeerContenedor(std::span<const std::uint8_t> bytes);
+// The same from the first bytes of an image file: the header is checked as
+// LeerContenedor checks it, then only the tracks those bytes hold whole are
+// read; the rest are left out (BuscarPista finds none), with no problem noted.
+Contenedor LeerPrincipioContenedor(std::span<const std::uint8_t> principio);
 
 // The track at (pista, cara), or nullptr when there is none.
 const Pista *BuscarPista(const Contenedor &disco, int pista, int cara);

@@ -18,7 +18,8 @@
 namespace cpm {
 
 struct OpcionesLectura {
-  std::string formato; // empty: detect it; otherwise a name of NombresFormatos()
+  std::string formato;             // empty: detect it; otherwise a name of NombresFormatos()
+  Alcance alcance = Alcance::Todo; // of the catalogue's reading
 };
 
 struct Disco {
@@ -33,13 +34,23 @@ struct Disco {
 // must outlive it.
 Disco LeerDisco(std::span<const std::uint8_t> bytes, const OpcionesLectura &opciones = {});
 
-// The files matching a pattern, in catalogue order (user, then name).
-std::vector<const Archivo *> Buscar(const Disco &disco, const Patron &patron);
-// Extracts one file of the disk; a disk without a format gives nothing and a problem.
-Extraido ExtraerArchivo(const Disco &disco, const Archivo &archivo, ModoExtraccion modo);
-
 // No real disk image comes near this; anything larger is refused unread.
 constexpr std::uintmax_t TamanoMaximoArchivo = 16u * 1024u * 1024u;
+
+// The catalogue read by name only (Alcance::SoloNombres) from the first bytes
+// of an image file `tamanoArchivo` bytes long: the same files, names and sizes
+// LeerDisco gives for the whole file. Nothing when those bytes cannot tell:
+// the header is refused, track 0 or a catalogue sector is not among them or
+// cannot be read, no format is found, or the file is larger than any image.
+// The whole reading then says what is wrong.
+std::optional<Catalogo> LeerNombres(std::span<const std::uint8_t> principio,
+                                    std::uintmax_t tamanoArchivo);
+
+// The files matching a pattern, in catalogue order (user, then name).
+std::vector<const Archivo *> Buscar(const Disco &disco, const Patron &patron);
+std::vector<const Archivo *> Buscar(const std::vector<Archivo> &archivos, const Patron &patron);
+// Extracts one file of the disk; a disk without a format gives nothing and a problem.
+Extraido ExtraerArchivo(const Disco &disco, const Archivo &archivo, ModoExtraccion modo);
 
 struct Carga {
   std::vector<std::uint8_t> bytes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,7 @@ enum class TipoProblema {
   SectorAusente,        // a sector the format needs is not on its track
   SectorTamanoDistinto, // its size code differs from the format's: unreadable
   BloqueFueraDelDisco,
+  BloqueTrasElFinal, // past the format's last block, on tracks the image has: read
   BloqueCompartido,
   ExtensionAusente,  // a gap in a file's extent numbers
   ExtensionRepetida, // the same extent number twice; the first one is kept
@@ -63,5 +65,8 @@ using Problemas = std::vector<Problema>;
 
 // A short stable name for the kind ("sector-debil", ...), for scripts and JSON.
 std::string_view NombreTipo(TipoProblema tipo);
+
+// A sector ID as texts for people write it: "&C1".
+std::string TextoId(std::uint8_t id);
 
 } // namespace cpm

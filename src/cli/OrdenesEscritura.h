@@ -1,0 +1,63 @@
+#pragma once
+
+#include "cli/Programa.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+// The commands that make and change disks: new, put, rm, ren and attr. Each
+// reads the image, has the writing library make the new bytes, and replaces the
+// file safely; a refusal leaves the file as it was (exit 1). No question is
+// ever asked.
+namespace Cli {
+
+struct OrdenNew {
+  std::string imagen;
+  std::string formato = "data";
+  int pistas = 0; // 0: the format's own
+  int caras = 0;
+  bool extendida = false;
+  bool forzar = false;
+};
+int EjecutarNew(const OrdenNew &orden);
+
+struct OrdenPut {
+  std::string imagen;
+  std::vector<std::string> archivos;
+  int usuario = 0;
+  std::string nombre; // the name on the disk, for one file only
+  std::string tipo = "auto";
+  std::string carga; // addresses as dump takes them: &4000, 0x4000, 16384...
+  std::string entrada;
+  bool soloLectura = false;
+  bool sistema = false;
+  bool forzar = false;
+};
+int EjecutarPut(const OrdenPut &orden);
+
+struct OrdenRm {
+  std::string imagen;
+  std::vector<std::string> patrones;
+  bool forzar = false;
+};
+int EjecutarRm(const OrdenRm &orden);
+
+struct OrdenRen {
+  std::string imagen;
+  std::string viejo;
+  std::string nuevo;
+};
+int EjecutarRen(const OrdenRen &orden);
+
+struct OrdenAttr {
+  std::string imagen;
+  std::vector<std::string> patrones;
+  bool ro = false, rw = false, sys = false, dir = false, arc = false, noArc = false;
+};
+int EjecutarAttr(const OrdenAttr &orden);
+
+// The five commands, in the order the help lists them after the reading ones.
+std::span<const DefinicionOrden> OrdenesDeEscritura();
+
+} // namespace Cli

@@ -1,0 +1,586 @@
+// The writing commands run as processes: new, put, rm, ren and attr, read back
+// through ls and get; every refusal and every failure leaves the image as it was.
+#include "Comun.h"
+#include "Imagenes.h"
+#include "Proceso.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <iostream>
+#include <random>
+#include <set>
+
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+using Generador::ImagenDsk;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+std::set<std::string> Nombres(const fs::path &carpeta) {
+  std::set<std::string> n;
+  for (const auto &e : fs::directory_iterator(carpeta)) {
+    n.insert(e.path().filename().string());
+  }
+  return n;
+}
+
+// The files `ls --json` lists on the image, by "U:NOMBRE.EXT".
+std::map<std::string, json> Archivos(const std::string &imagen) {
+  const Resultado r = EjecutarCli({"ls", "--json", imagen});
+  std::map<std::string, json> m;
+  if (r.codigo != 0) {
+    ADD_FAILURE() << r.errores;
+    return m;
+  }
+  const json todo = json::parse(r.salida);
+  for (const json &a : todo["imagenes"][0]["archivos"]) {
+    const std::string ext = a["extension"];
+    m[std::to_string(a["usuario"].get<int>()) + ":" + a["nombre"].get<std::string>() +
+      (ext.empty() ? "" : "." + ext)] = a;
+  }
+  return m;
+}
+
+// A file's content as get gives it (header taken off when it has one).
+std::vector<std::uint8_t> Extraer(const CarpetaTemporal &dir, const std::string &imagen,
+                                  const std::string &nombre, bool crudo = false) {
+  const std::string destino = dir.Archivo("extraidos");
+  fs::remove_all(destino);
+  std::vector<std::string> args{"get", imagen, nombre, "-o", destino};
+  if (crudo) {
+    args.push_back("--raw");
+  }
+  const Resultado r = EjecutarCli(args);
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  const auto escritos = Nombres(destino);
+  return escritos.size() == 1 ? Leer(destino + "/" + *escritos.begin())
+                              : std::vector<std::uint8_t>{};
+}
+
+// A DATA disk with a few files, as other tools leave them.
+class Escritura : public testing::Test {
+protected:
+  CarpetaTemporal dir;
+  std::string imagen = dir.Archivo("disco.dsk");
+  std::vector<std::uint8_t> codigo = Patron(3000, 1);
+
+  void SetUp() override {
+    ImagenDsk img;
+    img.AgregarFichero(
+           {0, "CODE", "BIN", false, false, ConCabecera("CODE    BIN", 2, 0x4000, 0x4000, codigo)})
+        .AgregarFichero({0, "NOTAS", "TXT", false, false, Bytes("HOLA\r\n\x1A")})
+        .AgregarFichero({0, "FIJO", "BIN", true, false, Patron(700, 2)})
+        .AgregarFichero({3, "CODE", "BIN", false, false, Patron(256, 3)});
+    Escribir(imagen, img.Bytes());
+  }
+  std::string Host(const std::string &nombre, const std::vector<std::uint8_t> &bytes) {
+    fs::create_directories(dir.Ruta() / "host");
+    const std::string ruta = dir.Archivo("host/" + nombre);
+    Escribir(ruta, bytes);
+    return ruta;
+  }
+};
+
+TEST(EscrituraNew, DiscosVaciosDeCadaFormato) {
+  CarpetaTemporal dir;
+  struct Caso {
+    std::vector<std::string> opciones;
+    const char *formato;
+    int pistas, caras, kbLibres;
+    const char *disposicion;
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {{}, "data", 40, 1, 178, "MV - CPCEMU"},
+           {{"--extendida"}, "data", 40, 1, 178, "EXTENDED CPC DSK"},
+           {{"--formato", "system"}, "system", 40, 1, 169, "MV - CPCEMU"},
+           {{"--formato", "ibm"}, "ibm", 40, 1, 154, "MV - CPCEMU"},
+           {{"--formato", "plus3"}, "plus3", 40, 1, 173, "MV - CPCEMU"},
+       }) {
+    SCOPED_TRACE(c.formato);
+    const std::string imagen = dir.Archivo(std::string(c.formato) + c.disposicion[0] + ".dsk");
+    std::vector<std::string> args{"new", imagen};
+    args.insert(args.end(), c.opciones.begin(), c.opciones.end());
+    const Resultado r = EjecutarCli(args);
+    ASSERT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_NE(r.salida.find(std::to_string(c.kbLibres) + "K libres"), std::string::npos)
+        << r.salida;
+    const json j = json::parse(EjecutarCli({"info", "--json", imagen}).salida)["imagenes"][0];
+    EXPECT_EQ(j["formato"]["nombre"], c.formato);
+    EXPECT_EQ(j["pistas"], c.pistas);
+    EXPECT_EQ(j["caras"], c.caras);
+    EXPECT_EQ(j["disposicion"], c.disposicion);
+    EXPECT_EQ(j["creador"].get<std::string>().rfind("Alcove ", 0), 0U) << j["creador"];
+    const Resultado ls = EjecutarCli({"ls", imagen});
+    EXPECT_EQ(ls.codigo, 0) << ls.errores;
+    EXPECT_NE(ls.salida.find("0 archivos, " + std::to_string(c.kbLibres) + "K libres"),
+              std::string::npos)
+        << ls.salida;
+  }
+  const std::string doble = dir.Archivo("doble.dsk");
+  ASSERT_EQ(EjecutarCli({"new", doble, "--pistas", "80", "--caras", "2"}).codigo, 0);
+  const json j = json::parse(EjecutarCli({"info", "--json", doble}).salida)["imagenes"][0];
+  EXPECT_EQ(j["pistas"], 80);
+  EXPECT_EQ(j["caras"], 2);
+}
+
+TEST(EscrituraNew, NoPisaSinForce) {
+  CarpetaTemporal dir;
+  const std::string imagen = dir.Archivo("disco.dsk");
+  const auto viejo = Patron(1000, 1);
+  Escribir(imagen, viejo);
+  ::chmod(imagen.c_str(), 0640);
+  Resultado r = EjecutarCli({"new", imagen});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("--force"), std::string::npos) << r.errores;
+  EXPECT_EQ(Leer(imagen), viejo);
+  r = EjecutarCli({"new", imagen, "--force"});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(EjecutarCli({"ls", imagen}).codigo, 0);
+  EXPECT_EQ(fs::status(imagen).permissions(), fs::perms(0640));
+  for (const auto &uso : std::vector<std::vector<std::string>>{
+           {"new", dir.Archivo("a.dsk"), "--formato", "nada"},
+           {"new", dir.Archivo("a.dsk"), "--caras", "3"},
+           {"new", dir.Archivo("a.dsk"), "--pistas", "0"},
+       }) {
+    EXPECT_EQ(EjecutarCli(uso).codigo, 2) << uso[3];
+  }
+  EXPECT_EQ(Nombres(dir.Ruta()), std::set<std::string>{"disco.dsk"});
+}
+
+// What CP/M keeps of a file without a header: every record, the last padded with ^Z.
+std::vector<std::uint8_t> ConRelleno(std::vector<std::uint8_t> v) {
+  v.resize((v.size() + 127) / 128 * 128, 0x1A);
+  return v;
+}
+
+TEST_F(Escritura, PutYGetDanLosMismosBytes) {
+  const auto juego = Patron(40 * 1024, 5);
+  const auto basic = Patron(900, 6);
+  const auto texto = Bytes("10 PRINT \"HOLA\"\r\n");
+  const auto propio = ConCabecera("PROPIO  BIN", 2, 0x8000, 0x8003, Patron(500, 7));
+  Resultado r = EjecutarCli({"put", imagen, Host("game", juego), "--tipo", "binario", "--carga",
+                             "&4000", "--entrada", "&4010", "--nombre", "GAME.BIN"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_NE(r.salida.find("-> GAME.BIN ("), std::string::npos) << r.salida;
+  r = EjecutarCli({"put", imagen, Host("prog.bas", basic), "--tipo", "basic", "--usuario", "2"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  r = EjecutarCli(
+      {"put", imagen, Host("leeme.txt", texto), Host("propio.bin", propio), "--ro", "--sys"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Lineas(r.salida).size(), 2U) << r.salida;
+  // Looks like it has a header, but ascii never treats it as one.
+  r = EjecutarCli({"put", imagen, Host("ascii.txt", propio), "--tipo", "ascii"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+
+  const auto a = Archivos(imagen);
+  ASSERT_EQ(a.size(), 9U);
+  EXPECT_EQ(a.at("0:GAME.BIN")["amsdos"]["tipo_codigo"], 2);
+  EXPECT_EQ(a.at("0:GAME.BIN")["amsdos"]["carga"], 0x4000);
+  EXPECT_EQ(a.at("0:GAME.BIN")["amsdos"]["entrada"], 0x4010);
+  EXPECT_EQ(a.at("0:GAME.BIN")["amsdos"]["longitud"], 40 * 1024);
+  EXPECT_EQ(a.at("2:PROG.BAS")["amsdos"]["tipo_codigo"], 0);
+  EXPECT_EQ(a.at("2:PROG.BAS")["amsdos"]["carga"], 0x170);
+  EXPECT_TRUE(a.at("0:LEEME.TXT")["amsdos"].is_null());
+  for (const char *n : {"0:LEEME.TXT", "0:PROPIO.BIN"}) {
+    EXPECT_EQ(a.at(n)["solo_lectura"], true) << n;
+    EXPECT_EQ(a.at(n)["sistema"], true) << n;
+  }
+  EXPECT_EQ(a.at("0:GAME.BIN")["solo_lectura"], false);
+  EXPECT_EQ(Extraer(dir, imagen, "GAME.BIN"), juego);
+  EXPECT_EQ(Extraer(dir, imagen, "2:PROG.BAS"), basic);
+  EXPECT_EQ(Extraer(dir, imagen, "LEEME.TXT"), ConRelleno(texto));
+  EXPECT_EQ(Extraer(dir, imagen, "PROPIO.BIN"), Patron(500, 7));
+  EXPECT_EQ(Extraer(dir, imagen, "PROPIO.BIN", true), ConRelleno(propio));
+  EXPECT_EQ(Extraer(dir, imagen, "ASCII.TXT", true), ConRelleno(propio));
+  EXPECT_EQ(Extraer(dir, imagen, "0:CODE.BIN"), codigo); // what was there stays
+}
+
+// Addresses take every form dump takes, up to &FFFF.
+TEST_F(Escritura, DireccionesComoDump) {
+  const std::string archivo = Host("x.bin", Patron(10, 1));
+  int n = 0;
+  for (const auto &[texto, valor] : std::vector<std::pair<std::string, int>>{{"&4000", 0x4000},
+                                                                             {"#4000", 0x4000},
+                                                                             {"$4000", 0x4000},
+                                                                             {"0x4000", 0x4000},
+                                                                             {"4000h", 0x4000},
+                                                                             {"16384", 0x4000},
+                                                                             {"&FFFF", 0xFFFF},
+                                                                             {"0", 0}}) {
+    const std::string nombre = "D" + std::to_string(n++) + ".BIN";
+    const Resultado r = EjecutarCli(
+        {"put", imagen, archivo, "--tipo", "binario", "--carga", texto, "--nombre", nombre});
+    ASSERT_EQ(r.codigo, 0) << texto << r.errores;
+    const json cabecera = Archivos(imagen).at("0:" + nombre)["amsdos"];
+    EXPECT_EQ(cabecera["carga"], valor) << texto;
+    EXPECT_EQ(cabecera["entrada"], valor) << texto; // the load address when not given
+  }
+}
+
+// Every refusal and usage error: the exit code, one line saying why, and the
+// image byte for byte as it was, with nothing else left in its folder.
+TEST_F(Escritura, RechazosNoTocanLaImagen) {
+  struct Caso {
+    std::vector<std::string> args;
+    int codigo;
+    std::string enError;
+  };
+  const std::string pequeno = Host("p.bin", Patron(100, 1));
+  const std::string enorme = Host("enorme.bin", Patron(175 * 1024, 2));
+  const std::string conEspacio = Host("mi juego.bin", Patron(10, 3));
+  const std::string largo = Host("nombrelargo.bin", Patron(10, 4));
+  const std::string code = Host("code.bin", Patron(10, 5));
+  for (const Caso &c : std::vector<Caso>{
+           {{"put", imagen, code}, 1, "CODE.BIN"},
+           {{"put", imagen, enorme}, 1, "K"},
+           {{"put", imagen, conEspacio}, 1, "mi juego.bin"},
+           {{"put", imagen, largo}, 1, "nombrelargo.bin"},
+           {{"put", imagen, pequeno, "--nombre", "A*.BIN"}, 1, "A*.BIN"},
+           {{"put", imagen, pequeno, "--nombre", "A.B;C"}, 1, "A.B;C"},
+           {{"put", imagen, pequeno, dir.Archivo("no-esta.bin")}, 1, "no-esta.bin"},
+           {{"put", imagen, pequeno, pequeno}, 1, "P.BIN"},
+           {{"put", imagen, pequeno, "--tipo", "binario"}, 2, "--carga"},
+           {{"put", imagen, pequeno, "--tipo", "binario", "--carga", "&10000"}, 2, "&10000"},
+           {{"put", imagen, pequeno, "--tipo", "binario", "--carga", "&4000", "--entrada", "x"},
+            2,
+            "--entrada"},
+           {{"put", imagen, pequeno, "--carga", "&4000"}, 2, "--tipo binario"},
+           {{"put", imagen, pequeno, code, "--nombre", "X.BIN"}, 2, "--nombre"},
+           {{"put", imagen, pequeno, "--tipo", "zip"}, 2, "--tipo"},
+           {{"put", imagen, pequeno, "--usuario", "16"}, 2, "--usuario"},
+           {{"rm", imagen, "NADA.*"}, 1, "NADA.*"},
+           {{"rm", imagen, "NOTAS.TXT", "NADA.*"}, 1, "NADA.*"},
+           {{"rm", imagen, "FIJO.BIN"}, 1, "FIJO.BIN"},
+           {{"rm", imagen, "17:X"}, 2, "17:X"},
+           {{"ren", imagen, "NOTAS.TXT", "FIJO.BIN"}, 1, "FIJO.BIN"},
+           {{"ren", imagen, "NOTAS.TXT", "MAL NOMBRE"}, 1, "MAL NOMBRE"},
+           {{"ren", imagen, "NADA.TXT", "OTRO.TXT"}, 1, "NADA.TXT"},
+           {{"ren", imagen, "CODE.BIN", "OTRO.BIN"}, 1, "3:CODE.BIN"}, // two users
+           {{"ren", imagen, "*.TXT", "OTRO.TXT"}, 2, "*.TXT"},
+           {{"attr", imagen, "NOTAS.TXT"}, 2, "--ro"},
+           {{"attr", imagen, "NOTAS.TXT", "--ro", "--rw"}, 2, "no pueden ir juntas"},
+           {{"attr", imagen, "NADA.TXT", "--ro"}, 1, "NADA.TXT"},
+           {{"put", dir.Archivo("falta.dsk"), pequeno}, 1, "falta.dsk"},
+           {{"rm", pequeno, "X"}, 1, pequeno},
+       }) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const auto antes = Leer(imagen);
+    const Resultado r = EjecutarCli(c.args);
+    EXPECT_EQ(r.codigo, c.codigo);
+    EXPECT_EQ(Lineas(r.errores).size(), 1U) << r.errores;
+    EXPECT_NE(r.errores.find(c.enError), std::string::npos) << r.errores;
+    EXPECT_EQ(r.errores.rfind("alcove-cli: ", 0), 0U) << r.errores;
+    EXPECT_EQ(Leer(imagen), antes);
+    EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "host"}));
+  }
+}
+
+// Disks that cannot be read cleanly are never written, whatever the command.
+TEST(EscrituraDanados, NoSeEscriben) {
+  CarpetaTemporal dir;
+  const auto archivo =
+      Generador::ArchivoCpm{0, "JUEGO", "BIN", false, false, false, Patron(3000, 1), {}, 0};
+  Generador::DiscoCpm sinCatalogo(Generador::GeometriaData());
+  sinCatalogo.Agregar(archivo).QuitarSector(0, 0, 0xC2);
+  Generador::DiscoCpm compartido(Generador::GeometriaData());
+  compartido.Agregar(archivo);
+  auto otro = Generador::CrearEntrada(0, "OTRO    BIN", 8);
+  otro[16] = static_cast<std::uint8_t>(compartido.UltimosBloques().front()); // JUEGO's block
+  compartido.FijarEntrada(5, otro);
+  Generador::Geometria rara = Generador::GeometriaData();
+  rara.primerSector = 0x11;
+  Generador::DiscoCpm desconocido(rara);
+  desconocido.Agregar(archivo);
+  const std::string host = dir.Archivo("nuevo.bin");
+  Escribir(host, Patron(100, 2));
+  struct Caso {
+    std::string nombre;
+    std::vector<std::uint8_t> bytes;
+    std::string porque;
+  };
+  for (const auto &[nombre, bytes, porque] :
+       std::vector<Caso>{{"sin-catalogo.dsk", sinCatalogo.Bytes(), "catálogo"},
+                         {"compartido.dsk", compartido.Bytes(), "bloque 2"},
+                         {"desconocido.dsk", desconocido.Bytes(), "formato desconocido"}}) {
+    const std::string imagen = dir.Archivo(nombre);
+    Escribir(imagen, bytes);
+    for (const auto &args :
+         std::vector<std::vector<std::string>>{{"put", imagen, host},
+                                               {"rm", imagen, "JUEGO.BIN"},
+                                               {"ren", imagen, "JUEGO.BIN", "OTRO.BAS"},
+                                               {"attr", imagen, "JUEGO.BIN", "--ro"}}) {
+      SCOPED_TRACE(nombre + " " + args[0]);
+      const Resultado r = EjecutarCli(args);
+      EXPECT_EQ(r.codigo, 1);
+      EXPECT_EQ(Lineas(r.errores).size(), 1U) << r.errores;
+      EXPECT_NE(r.errores.find(imagen + ": "), std::string::npos) << r.errores;
+      EXPECT_NE(r.errores.find(porque), std::string::npos) << r.errores;
+      EXPECT_EQ(Leer(imagen), bytes);
+    }
+  }
+}
+
+TEST_F(Escritura, RmRenAttrIdaYVuelta) {
+  Resultado r = EjecutarCli({"rm", imagen, "NOTAS.TXT", "FIJO.BIN", "--force"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.salida, "2 archivos borrados\n");
+  const Resultado ls = EjecutarCli({"ls", "--borrados", imagen});
+  EXPECT_NE(ls.salida.find("Archivos borrados:\n"), std::string::npos) << ls.salida;
+  EXPECT_NE(ls.salida.find("\nNOTAS   .TXT    1K\n"), std::string::npos) << ls.salida;
+
+  r = EjecutarCli({"ren", imagen, "3:CODE.BIN", "5:OTRO.DAT"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.salida, "3:CODE.BIN -> 5:OTRO.DAT\n");
+  r = EjecutarCli({"attr", imagen, "*.*", "--ro", "--sys", "--arc"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.salida, "2 archivos cambiados\n");
+  auto a = Archivos(imagen);
+  ASSERT_EQ(a.size(), 2U);
+  for (const auto &[nombre, j] : a) {
+    EXPECT_EQ(j["solo_lectura"], true) << nombre;
+    EXPECT_EQ(j["sistema"], true) << nombre;
+    EXPECT_EQ(j["archivado"], true) << nombre;
+  }
+  EXPECT_EQ(Extraer(dir, imagen, "5:OTRO.DAT"), Patron(256, 3));
+  // A renamed file keeps its attributes; only the bits asked for change.
+  ASSERT_EQ(EjecutarCli({"ren", imagen, "0:CODE.BIN", "JUEGO.BIN"}).codigo, 0);
+  ASSERT_EQ(EjecutarCli({"attr", imagen, "JUEGO.BIN", "--rw", "--dir"}).codigo, 0);
+  a = Archivos(imagen);
+  EXPECT_EQ(a.at("0:JUEGO.BIN")["solo_lectura"], false);
+  EXPECT_EQ(a.at("0:JUEGO.BIN")["sistema"], false);
+  EXPECT_EQ(a.at("0:JUEGO.BIN")["archivado"], true);
+  EXPECT_EQ(a.at("5:OTRO.DAT")["solo_lectura"], true);
+  ASSERT_EQ(EjecutarCli({"attr", imagen, "JUEGO.BIN", "--no-arc"}).codigo, 0);
+  EXPECT_EQ(Archivos(imagen).at("0:JUEGO.BIN")["archivado"], false);
+  EXPECT_EQ(Extraer(dir, imagen, "JUEGO.BIN"), codigo);
+  // With --force, put replaces the old file in the same write.
+  const auto nuevo = Patron(5000, 9);
+  EXPECT_EQ(EjecutarCli({"put", imagen, Host("juego.bin", nuevo)}).codigo, 1);
+  r = EjecutarCli({"put", imagen, Host("juego.bin", nuevo), "--force"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Extraer(dir, imagen, "JUEGO.BIN"), ConRelleno(nuevo));
+  EXPECT_EQ(Archivos(imagen).size(), 2U);
+}
+
+// IMAGEN through a link: the file it points to changes, the link stays, and
+// the permission bits are kept.
+TEST_F(Escritura, EnlaceYPermisos) {
+  fs::create_directory(dir.Ruta() / "enlaces");
+  const std::string enlace = dir.Archivo("enlaces/disco.dsk");
+  fs::create_symlink(imagen, enlace);
+  ::chmod(imagen.c_str(), 0604);
+  const Resultado r = EjecutarCli({"put", enlace, Host("nuevo.bin", Patron(2000, 1))});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_TRUE(fs::is_symlink(enlace));
+  EXPECT_EQ(fs::read_symlink(enlace), imagen);
+  EXPECT_EQ(Archivos(imagen).count("0:NUEVO.BIN"), 1U);
+  EXPECT_EQ(fs::status(imagen).permissions(), fs::perms(0604));
+  EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "enlaces", "host"}));
+  EXPECT_EQ(Nombres(dir.Ruta() / "enlaces"), std::set<std::string>{"disco.dsk"});
+}
+
+// A child started with its own file size limit; with `ignorar`, SIGXFSZ is
+// ignored, so writes past the limit fail (as on a full disk) instead of
+// killing it.
+Resultado ConLimiteDeTamano(const std::vector<std::string> &args, rlim_t limite, bool ignorar) {
+  rlimit antes{}, nucleo{};
+  ::getrlimit(RLIMIT_FSIZE, &antes);
+  ::getrlimit(RLIMIT_CORE, &nucleo);
+  const auto senal = ::signal(SIGXFSZ, ignorar ? SIG_IGN : SIG_DFL);
+  rlimit nuevo = antes;
+  nuevo.rlim_cur = limite;
+  const rlimit sinNucleo{0, nucleo.rlim_max};
+  ::setrlimit(RLIMIT_CORE, &sinNucleo);
+  ::setrlimit(RLIMIT_FSIZE, &nuevo);
+  Resultado r = EjecutarCli(args);
+  ::setrlimit(RLIMIT_FSIZE, &antes);
+  ::setrlimit(RLIMIT_CORE, &nucleo);
+  ::signal(SIGXFSZ, senal);
+  return r;
+}
+
+TEST_F(Escritura, DiscoLlenoYMuerteAMitad) {
+  const auto antes = Leer(imagen);
+  const std::string archivo = Host("juego.bin", Patron(20000, 1));
+  // The write fails part-way: refused, said, nothing left.
+  Resultado r = ConLimiteDeTamano({"put", imagen, archivo}, antes.size() / 2, true);
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("la imagen queda como estaba"), std::string::npos) << r.errores;
+  EXPECT_EQ(Leer(imagen), antes);
+  EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "host"}));
+  // The process is killed by the kernel in the middle of writing.
+  r = ConLimiteDeTamano({"put", imagen, archivo}, antes.size() / 2, false);
+  EXPECT_EQ(r.codigo, 128 + SIGXFSZ);
+  EXPECT_EQ(Leer(imagen), antes);
+  EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "host"}));
+}
+
+// A real full file system: a tiny tmpfs with room for the image but not for
+// its new copy. Needs root (mount); skipped otherwise.
+TEST_F(Escritura, SistemaDeArchivosLleno) {
+  const fs::path punto = dir.Ruta() / "tmpfs";
+  fs::create_directory(punto);
+  if (::mount("alcove", punto.c_str(), "tmpfs", 0, "size=256k") != 0) {
+    GTEST_SKIP() << "no se puede montar un tmpfs aquí";
+  }
+  const std::string enTmpfs = (punto / "disco.dsk").string();
+  const auto antes = Leer(imagen);
+  Escribir(enTmpfs, antes);
+  const Resultado r = EjecutarCli({"put", enTmpfs, Host("juego.bin", Patron(20000, 1))});
+  const auto despues = Leer(enTmpfs);
+  const auto quedan = Nombres(punto);
+  ::umount(punto.c_str());
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("Disco lleno"), std::string::npos) << r.errores;
+  EXPECT_EQ(despues, antes);
+  EXPECT_EQ(quedan, std::set<std::string>{"disco.dsk"});
+}
+
+// Starts alcove-cli with its output thrown away; with `parar`, it stops itself
+// just before replacing the image.
+pid_t Lanzar(std::vector<std::string> args, bool parar) {
+  args.insert(args.begin(), ALCOVE_CLI);
+  std::vector<char *> argv;
+  for (std::string &a : args) {
+    argv.push_back(a.data());
+  }
+  argv.push_back(nullptr);
+  std::vector<std::string> entorno;
+  for (char **e = environ; *e != nullptr; ++e) {
+    entorno.emplace_back(*e);
+  }
+  if (parar) {
+    entorno.emplace_back("ALCOVE_PRUEBA_PARAR_ANTES_DE_REEMPLAZAR=1");
+  }
+  std::vector<char *> envp;
+  for (std::string &e : entorno) {
+    envp.push_back(e.data());
+  }
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t acciones;
+  posix_spawn_file_actions_init(&acciones);
+  posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  ::posix_spawn(&pid, argv[0], &acciones, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&acciones);
+  return pid;
+}
+
+// Killed at any moment, the image is the old one or the new one, whole, and
+// no temporary name ever takes its place.
+TEST_F(Escritura, MatadoEnCualquierMomento) {
+  const auto viejo = Leer(imagen);
+  const std::string archivo = Host("juego.bin", Patron(60000, 1));
+  const auto inicio = std::chrono::steady_clock::now();
+  ASSERT_EQ(EjecutarCli({"put", imagen, archivo}).codigo, 0);
+  // Kills spread over a whole run and a little after it.
+  const auto duracion = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now() - inicio)
+                            .count();
+  const auto nuevo = Leer(imagen);
+  ASSERT_NE(nuevo, viejo);
+  std::mt19937 azar(17);
+  int viejos = 0, nuevos = 0;
+  for (int i = 0; i < 60; ++i) {
+    Escribir(imagen, viejo);
+    const pid_t pid = Lanzar({"put", imagen, archivo}, false);
+    ASSERT_GT(pid, 0);
+    ::usleep(static_cast<useconds_t>(azar() % static_cast<unsigned>(duracion * 3 / 2 + 1)));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    const auto ahora = Leer(imagen);
+    ASSERT_TRUE(ahora == viejo || ahora == nuevo) << "vuelta " << i;
+    (ahora == viejo ? viejos : nuevos)++;
+    for (const std::string &n : Nombres(dir.Ruta())) {
+      // A name given to the new file only to rename it at once may remain.
+      EXPECT_TRUE(n == "disco.dsk" || n == "host" || n.rfind(".disco.dsk.alcove-", 0) == 0) << n;
+    }
+  }
+  std::cout << "[          ] viejas " << viejos << ", nuevas " << nuevos << "\n";
+}
+
+// Someone changes the image between our reading and our writing: refused,
+// and their change is what stays.
+TEST_F(Escritura, CambiadaMientrasTanto) {
+  struct Caso {
+    const char *nombre;
+    std::function<void(const std::string &)> cambio;
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"otro programa la reescribe",
+            [](const std::string &ruta) {
+              auto b = Leer(ruta);
+              b[600] ^= 0xFF;
+              Escribir(ruta, b);
+            }},
+           {"otra igual en su lugar",
+            [](const std::string &ruta) {
+              Escribir(ruta + ".x", Leer(ruta));
+              fs::rename(ruta + ".x", ruta);
+            }},
+       }) {
+    SCOPED_TRACE(c.nombre);
+    SetUp();
+    const pid_t pid = Lanzar({"put", imagen, Host("x.bin", Patron(100, 1))}, true);
+    ASSERT_GT(pid, 0);
+    int estado = 0;
+    ASSERT_EQ(::waitpid(pid, &estado, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(estado));
+    c.cambio(imagen);
+    const auto cambiada = Leer(imagen);
+    ::kill(pid, SIGCONT);
+    ASSERT_EQ(::waitpid(pid, &estado, 0), pid);
+    EXPECT_TRUE(WIFEXITED(estado));
+    EXPECT_EQ(WEXITSTATUS(estado), 1);
+    EXPECT_EQ(Leer(imagen), cambiada);
+    EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "host"}));
+  }
+}
+
+// Two puts on one image at the same time: each either writes with the other's
+// file kept, or is refused; neither change is ever lost.
+TEST_F(Escritura, DosALaVezNoPierdenNada) {
+  const auto original = Leer(imagen);
+  const std::string a = Host("a.bin", Patron(20000, 1));
+  const std::string b = Host("b.bin", Patron(20000, 2));
+  int hechos = 0;
+  for (int vuelta = 0; vuelta < 20; ++vuelta) {
+    Escribir(imagen, original);
+    const pid_t pa = Lanzar({"put", imagen, a}, false);
+    const pid_t pb = Lanzar({"put", imagen, b}, false);
+    int ea = 0, eb = 0;
+    ASSERT_EQ(::waitpid(pa, &ea, 0), pa);
+    ASSERT_EQ(::waitpid(pb, &eb, 0), pb);
+    ASSERT_TRUE(WIFEXITED(ea) && WIFEXITED(eb));
+    const auto archivos = Archivos(imagen);
+    for (const auto &[estado, nombre] : {std::pair{ea, "0:A.BIN"}, std::pair{eb, "0:B.BIN"}}) {
+      EXPECT_LE(WEXITSTATUS(estado), 1);
+      if (WEXITSTATUS(estado) == 0) {
+        EXPECT_EQ(archivos.count(nombre), 1U) << "vuelta " << vuelta << ": " << nombre;
+        ++hechos;
+      }
+    }
+    EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "host"}));
+  }
+  EXPECT_GE(hechos, 20);
+}
+
+TEST(EscrituraAyuda, CadaOrdenTieneAyuda) {
+  for (const char *orden : {"new", "put", "rm", "ren", "attr"}) {
+    const Resultado r = EjecutarCli({orden, "--help"});
+    EXPECT_EQ(r.codigo, 0) << orden;
+    EXPECT_NE(r.salida.find("Uso: alcove-cli " + std::string(orden)), std::string::npos)
+        << r.salida;
+  }
+}
+
+} // namespace
