@@ -435,11 +435,13 @@ TEST_P(EscrituraFormato, PonerBorrarRenombrarYAtributosSeLeenIgual) {
   EXPECT_EQ(a.Extraer(0, "KEEP.DAT", ModoExtraccion::Crudo), viejoKeep);
 
   // put over an existing name, with reemplazar: the old entries and blocks go in the same write.
+  // `a` is the reading this write replaces: what is compared is taken first.
+  const std::size_t archivosAntes = a.disco.catalogo.archivos.size();
   const std::vector<cpm::ArchivoNuevo> otra{Nuevo("OLD.DAT", Datos(5000, 10))};
   paso.Escribir(cpm::PonerArchivos(a.bytes, a.disco, otra, true), "0:OLD.DAT");
   EXPECT_EQ(paso.leido->Extraer(0, "OLD.DAT", ModoExtraccion::Crudo),
             Esperado(Datos(5000, 10), cpm3));
-  EXPECT_EQ(paso.leido->disco.catalogo.archivos.size(), a.disco.catalogo.archivos.size());
+  EXPECT_EQ(paso.leido->disco.catalogo.archivos.size(), archivosAntes);
 }
 
 DiscoCpm Plus3Con2K(int pistas, int caras) {
