@@ -2,6 +2,7 @@
 // least a process must do to read (or change) the same bytes.
 #include "Generador.h"
 #include "Proporciones.h"
+#include "ZipDePrueba.h"
 
 #include <benchmark/benchmark.h>
 
@@ -66,6 +67,37 @@ Ficheros &F() {
   return f;
 }
 
+// One zip of 5,000 full-size images in folders, as collections are shipped.
+constexpr int kEnZip = 5000;
+struct Coleccion {
+  CarpetaBench carpeta{"cli-zip"};
+  std::string zip = carpeta.Archivo("coleccion.zip");
+
+  Coleccion() {
+    Generador::DiscoCpm disco(Generador::GeometriaData());
+    disco.Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4});
+    disco
+        .Agregar(
+            {0, "DISC", "BAS", false, false, false, Generador::ContenidoPrueba(3000, 1), {}, 0})
+        .Agregar(
+            {0, "GAME", "BIN", false, false, false, Generador::ContenidoPrueba(20000, 2), {}, 0});
+    std::vector<zip_prueba::Miembro> miembros;
+    for (int i = 0; i < kEnZip; ++i) {
+      // Each image a little different, so no two members compress alike.
+      auto bytes = disco.Bytes();
+      bytes[bytes.size() / 2] = static_cast<std::uint8_t>(i);
+      miembros.push_back(zip_prueba::Comprimido(
+          "c" + std::to_string(i / kPorCarpeta) + "/juego" + std::to_string(i) + ".dsk", bytes));
+    }
+    Generador::EscribirArchivo(zip, zip_prueba::CrearZip(miembros));
+  }
+};
+
+Coleccion &Z() {
+  static Coleccion c;
+  return c;
+}
+
 // Runs a program with its output to /dev/null and waits for it.
 void Proceso(benchmark::State &state, std::vector<std::string> args) {
   std::vector<char *> argv;
@@ -128,6 +160,24 @@ void Buscar(benchmark::State &state, std::vector<std::string> extra) {
 }
 
 void Find10000(benchmark::State &state) { Buscar(state, {}); }
+
+// The least a reading of every member costs: unzip inflating all of it.
+void Base_UnzipP5000(benchmark::State &state) {
+  if (::access("/usr/bin/unzip", X_OK) != 0) {
+    state.SkipWithError("falta unzip (apt-get install unzip)");
+    return;
+  }
+  for (auto _ : state) {
+    Proceso(state, {"/usr/bin/unzip", "-p", Z().zip});
+  }
+}
+
+// find inflates only the start of each member, where the catalogue lies.
+void FindZip5000(benchmark::State &state) {
+  for (auto _ : state) {
+    Proceso(state, {ALCOVE_CLI, "find", "*", Z().zip});
+  }
+}
 void Find10000_j1(benchmark::State &state) { Buscar(state, {"-j", "1"}); }
 void Find10000_j2(benchmark::State &state) { Buscar(state, {"-j", "2"}); }
 
@@ -186,6 +236,8 @@ BENCHMARK(Base_LeerEscribirYVolcarImagen)->UseRealTime()->Unit(benchmark::kMicro
 BENCHMARK(Base_CatImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(LsIntercalada64)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_Leer8KBCadaImagen)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(Base_UnzipP5000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(FindZip5000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(Find10000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(Find10000_j1)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(Find10000_j2)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
@@ -193,6 +245,7 @@ BENCHMARK(Find10000_j2)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1
 int main(int argc, char **argv) {
   F(); // the images are written before anything is timed
   P();
+  Z();
   return EjecutarConProporciones(argc, argv,
                                  {{"Put40KB", "Base_LeerYEscribirImagen"},
                                   {"Put40KB", "Base_LeerEscribirYVolcarImagen"},
@@ -200,5 +253,6 @@ int main(int argc, char **argv) {
                                   {"Find10000", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j1", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j2", "Base_Leer8KBCadaImagen"},
-                                  {"Find10000_j2", "Find10000_j1"}});
+                                  {"Find10000_j2", "Find10000_j1"},
+                                  {"FindZip5000", "Base_UnzipP5000"}});
 }

@@ -1,7 +1,11 @@
 # alcove-cli as whole processes: `ls` beside `cat IMAGE > /dev/null`, `put` beside
-# one read and one write of the image (`dd`, with and without fsync), and `find`
-# over 10,000 images beside reading the first 8 KB of each on one thread.
+# one read and one write of the image (`dd`, with and without fsync), `find`
+# over 10,000 images beside reading the first 8 KB of each on one thread, and
+# `find` over one zip of 5,000 images beside `unzip -p` inflating all of it.
 add_executable(bench_cli bench_cli.cpp Proporciones.cpp)
-target_link_libraries(bench_cli PRIVATE alcove_dskgen benchmark::benchmark alcove_warnings)
+target_link_libraries(bench_cli PRIVATE alcove_dskgen alcove_comprimidos benchmark::benchmark
+                                        alcove_warnings)
+# The collection zip is written with the tests' zip maker.
+target_include_directories(bench_cli PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_compile_definitions(bench_cli PRIVATE ALCOVE_CLI="$<TARGET_FILE:alcove-cli>")
 add_dependencies(bench_cli alcove-cli)

@@ -1,5 +1,6 @@
 #include "cli/BuscarImagenes.h"
 
+#include "cli/Comprimidos.h"
 #include "disk/Formato.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
@@ -17,6 +18,41 @@ namespace {
 
 using AlFallar = std::function<void(const std::string &, const std::string &)>;
 using AlEncontrar = std::function<bool(const std::string &)>;
+using AlAnidado = std::function<void(const std::string &)>;
+
+// What the walk hands on besides folders.
+struct Avisos {
+  const AlEncontrar &alEncontrar;
+  const AlFallar &alFallar;
+  const AlAnidado &alAnidado;
+};
+
+// The images inside a zip, by full name, then the reason when the zip could
+// not be listed whole. False when `alEncontrar` stopped the walk.
+bool RecorrerZip(const std::string &zip, const Avisos &avisos) {
+  bool seguir = true;
+  const std::string error = ImagenesDeZip(
+      zip,
+      [&](const std::string &imagen) {
+        seguir = avisos.alEncontrar(imagen);
+        return seguir;
+      },
+      avisos.alAnidado);
+  if (seguir && !error.empty()) {
+    avisos.alFallar(zip, error);
+  }
+  return seguir;
+}
+
+// Files the walk takes: images, their .gz, and zips.
+bool EsNombreBuscado(std::string_view nombre) {
+  return Formato::EsNombreDeImagen(nombre) || EsNombreImagenGz(nombre) || EsNombreZip(nombre);
+}
+
+// A file the walk took: an image, or a zip to look into.
+bool Entregar(const std::string &ruta, std::string_view nombre, const Avisos &avisos) {
+  return EsNombreZip(nombre) ? RecorrerZip(ruta, avisos) : avisos.alEncontrar(ruta);
+}
 
 // Folders already walked: a folder named twice, or inside another one named,
 // is walked once.
@@ -35,13 +71,12 @@ void Unir(std::string &ruta, const std::string &carpeta, std::string_view nombre
 // One listing a folder; a link to a folder is not entered, so no loop can form;
 // a link to an image counts. The folder's images come first, in name order,
 // then its subfolders, in name order. False when `alEncontrar` stopped the walk.
-bool Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar, const AlFallar &alFallar,
-              Vistas &vistas) {
+bool Recorrer(const std::string &carpeta, const Avisos &avisos, Vistas &vistas) {
   std::vector<std::string> imagenes;
   std::vector<std::string> subcarpetas;
   const std::int16_t error = Plataforma::ListarCarpeta(
       carpeta, [&vistas](const Plataforma::IdCarpeta &id) { return vistas.insert(id).second; },
-      Formato::EsNombreDeImagen,
+      EsNombreBuscado,
       [&](std::string_view nombre, bool esCarpeta) {
         (esCarpeta ? subcarpetas : imagenes).emplace_back(nombre);
       });
@@ -50,16 +85,16 @@ bool Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar, const 
   std::string ruta;
   for (const std::string &nombre : imagenes) {
     Unir(ruta, carpeta, nombre);
-    if (!alEncontrar(ruta)) {
+    if (!Entregar(ruta, nombre, avisos)) {
       return false;
     }
   }
   if (error != Errores::Ninguno) {
-    alFallar(carpeta, Errores::Mensaje(error));
+    avisos.alFallar(carpeta, Errores::Mensaje(error));
   }
   for (const std::string &nombre : subcarpetas) {
     Unir(ruta, carpeta, nombre);
-    if (!Recorrer(ruta, alEncontrar, alFallar, vistas)) {
+    if (!Recorrer(ruta, avisos, vistas)) {
       return false;
     }
   }
@@ -69,13 +104,15 @@ bool Recorrer(const std::string &carpeta, const AlEncontrar &alEncontrar, const 
 } // namespace
 
 void RecorrerCarpetas(const std::vector<std::string> &carpetas, const AlEncontrar &alEncontrar,
-                      const AlFallar &alFallar) {
+                      const AlFallar &alFallar, const AlAnidado &alAnidado) {
+  const Avisos avisos{alEncontrar, alFallar, alAnidado};
   Vistas vistas;
   for (const std::string &carpeta : carpetas) {
-    // An image named instead of a folder is searched, whatever its name.
+    // An image named instead of a folder is searched, whatever its name; a
+    // zip is walked as a folder.
     const bool seguir = Plataforma::Clase(carpeta) == Plataforma::ClaseArchivo::Normal
-                            ? alEncontrar(carpeta)
-                            : Recorrer(carpeta, alEncontrar, alFallar, vistas);
+                            ? Entregar(carpeta, carpeta, avisos)
+                            : Recorrer(carpeta, avisos, vistas);
     if (!seguir) {
       return;
     }

@@ -2,6 +2,7 @@
 // names the images in a fixed order; threads read them; what each one gave is
 // printed in the walk's order as soon as it and all before it are read.
 #include "cli/BuscarImagenes.h"
+#include "cli/Comprimidos.h"
 #include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
@@ -29,9 +30,9 @@ namespace {
 
 // --- What the search is made of ----------------------------------------------
 
-// One image to read: a file for now (another kind, such as a member of an
-// archive, would carry what Leer needs to get its bytes). `error` is the
-// walk's own failure (a folder it could not list), reported in its place.
+// One image to read, by the name CargarImagen takes: a file, a .gz, or a
+// member of a zip ("x.zip/y.dsk"). `error` is the walk's own failure (a
+// folder or a zip it could not list), reported in its place.
 struct Fuente {
   std::string ruta;
   std::string error;
@@ -89,7 +90,8 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
 #endif
   for (const std::size_t largo : kPrincipios) {
     std::uintmax_t tamano = 0;
-    if (Plataforma::LeerPrincipioArchivo(ruta, largo, bytes, &tamano) != Errores::Ninguno) {
+    // A zip member or a .gz inflates only this start.
+    if (!CargarPrincipio(ruta, largo, bytes, &tamano).empty()) {
       return false; // the whole reading gives the message
     }
     const auto catalogo = cpm::LeerNombres(bytes, tamano);
@@ -533,6 +535,7 @@ int EjecutarFind(const OrdenFind &orden) {
         return !salida.Rota();
       },
       [&salida] { salida.VaciarSiToca(); });
+  std::size_t anidados = 0; // zips inside zips, not opened
   {
     // The walk and the reading overlap: other threads read images while
     // this one lists folders, then it reads too. A thread starts only when
@@ -552,13 +555,19 @@ int EjecutarFind(const OrdenFind &orden) {
         },
         [&](const std::string &carpeta, const std::string &m) {
           cola.Agregar({carpeta, m}, Cls_Cola::kAdelanto);
-        });
+        },
+        [&anidados](const std::string &) { ++anidados; });
     cola.Terminar();
     progreso.Total(cola.Agregados());
     cola.Trabajar();
   }
   progreso.Borrar();
   impresor.Cerrar();
+  if (anidados > 0) {
+    AvisarError("find", anidados == 1 ? "1 zip dentro de otro zip no se ha abierto"
+                                      : std::to_string(anidados) +
+                                            " zips dentro de otros zips no se han abierto");
+  }
   interrupcion.Reenviar();
   if (salida.Fallo()) {
     return kSalidaFallo;

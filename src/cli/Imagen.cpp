@@ -1,5 +1,6 @@
 #include "cli/Imagen.h"
 
+#include "cli/Comprimidos.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
@@ -67,23 +68,32 @@ std::string QueEs(const std::string &ruta) {
 }
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
-  Leer(Plataforma::LeerArchivoEntero(ruta_, cpm::TamanoMaximoArchivo, bytes_), formato);
+  // A plain file, a .gz or a member of a zip.
+  Leer(CargarImagen(ruta_, bytes_), formato);
 }
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato,
                        Plataforma::HuellaArchivo &huella)
     : ruta_(std::move(ruta)) {
-  Leer(Plataforma::LeerParaReemplazar(ruta_, cpm::TamanoMaximoArchivo, bytes_, huella), formato);
+  Leer(MotivoLectura(
+           ruta_, Plataforma::LeerParaReemplazar(ruta_, cpm::TamanoMaximoArchivo, bytes_, huella)),
+       formato);
 }
 
-void Cls_Imagen::Leer(std::int16_t error, const std::string &formato) {
-  if (error != Errores::Ninguno) {
-    // The reader takes only regular files: anything else is named for what it is.
-    const std::string que = error == Errores::ArchivoNoEncontrado ? QueEs(ruta_) : "";
-    errorPistas_ = error == Errores::ArgumentoNoValido
-                       ? "demasiado grande para ser una imagen de disco"
-                   : !que.empty() ? que + ", no una imagen de disco"
-                                  : Errores::Mensaje(error);
+std::string MotivoLectura(const std::string &ruta, std::int16_t error) {
+  if (error == Errores::Ninguno) {
+    return {};
+  }
+  // The reader takes only regular files: anything else is named for what it is.
+  const std::string que = error == Errores::ArchivoNoEncontrado ? QueEs(ruta) : "";
+  return error == Errores::ArgumentoNoValido ? "demasiado grande para ser una imagen de disco"
+         : !que.empty()                      ? que + ", no una imagen de disco"
+                                             : Errores::Mensaje(error);
+}
+
+void Cls_Imagen::Leer(std::string error, const std::string &formato) {
+  errorPistas_ = std::move(error);
+  if (!errorPistas_.empty()) {
     return;
   }
   cpm::OpcionesLectura opciones;

@@ -30,6 +30,9 @@ void AnotarFalloSalida(int numero);
 // What a path names when it is there but is not a regular file: "es una
 // carpeta", "es un FIFO", ...; empty otherwise.
 std::string QueEs(const std::string &ruta);
+// Why a file could not be read as an image, from LecturaArchivo's Errores
+// number; empty for Errores::Ninguno.
+std::string MotivoLectura(const std::string &ruta, std::int16_t error);
 
 // An image file read into memory and read by the exact reader. The disk points
 // into those bytes, so the object stays where it was built.
@@ -54,7 +57,8 @@ public:
   [[nodiscard]] bool HayCatalogo() const { return errorPistas_.empty() && disco_.formato; }
 
 private:
-  void Leer(std::int16_t error, const std::string &formato);
+  // Reads the bytes loaded, unless `error` says why they could not be.
+  void Leer(std::string error, const std::string &formato);
 
   std::string ruta_;
   std::vector<std::uint8_t> bytes_;

@@ -1,5 +1,6 @@
 #include "cli/Ordenes.h"
 
+#include "cli/Comprimidos.h"
 #include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
@@ -55,11 +56,10 @@ int LeerCantidad(const std::string &texto) {
 
 namespace {
 
-// Before each image's text when there are several: its name, and a blank
-// line before every one but the first shown.
-std::string Titulo(const std::vector<std::string> &imagenes, const std::string &ruta,
-                   bool &primera) {
-  if (imagenes.size() < 2) {
+// Before each image's text when there are several, or one out of a zip: its
+// name, and a blank line before every one but the first shown.
+std::string Titulo(bool conNombres, const std::string &ruta, bool &primera) {
+  if (!conNombres) {
     return {};
   }
   const bool antes = !primera;
@@ -77,7 +77,10 @@ int EjecutarInfo(const OrdenInfo &orden) {
   if (orden.json) {
     EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
   }
-  for (const std::string &ruta : orden.imagenes) {
+  // A zip stands for its images, each under its full name.
+  const std::vector<std::string> rutas = ExpandirZips(orden.imagenes, salida);
+  const bool conNombres = rutas.size() > 1 || rutas != orden.imagenes;
+  for (const std::string &ruta : rutas) {
     const Cls_Imagen imagen(ruta, orden.formato);
     const std::string error =
         imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco()) : imagen.ErrorPistas();
@@ -92,7 +95,7 @@ int EjecutarInfo(const OrdenInfo &orden) {
     if (!imagen.ErrorPistas().empty()) {
       continue;
     }
-    EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoInfo(imagen.Disco()));
+    EscribirSalida(Titulo(conNombres, ruta, primera) + TextoInfo(imagen.Disco()));
   }
   if (orden.json) {
     EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
@@ -108,7 +111,10 @@ int EjecutarLs(const OrdenLs &orden) {
   if (orden.json) {
     EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
   }
-  for (const std::string &ruta : orden.imagenes) {
+  // A zip stands for its images, each under its full name.
+  const std::vector<std::string> rutas = ExpandirZips(orden.imagenes, salida);
+  const bool conNombres = rutas.size() > 1 || rutas != orden.imagenes;
+  for (const std::string &ruta : rutas) {
     const Cls_Imagen imagen(ruta, orden.formato);
     const std::string error = imagen.ErrorCatalogo();
     if (!error.empty()) {
@@ -122,7 +128,7 @@ int EjecutarLs(const OrdenLs &orden) {
     if (!imagen.HayCatalogo()) {
       continue;
     }
-    EscribirSalida(Titulo(orden.imagenes, ruta, primera) + TextoLs(imagen.Disco(), orden.opciones));
+    EscribirSalida(Titulo(conNombres, ruta, primera) + TextoLs(imagen.Disco(), orden.opciones));
   }
   if (orden.json) {
     EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));

@@ -1,5 +1,6 @@
 #include "cli/OrdenesEscritura.h"
 
+#include "cli/Comprimidos.h"
 #include "cli/Imagen.h"
 #include "cli/Ordenes.h"
 #include "cpm/Escritura.h"
@@ -33,6 +34,16 @@ void ParadaDePrueba() {
     std::raise(SIGSTOP);
 #endif
   }
+}
+
+// Images inside zips and .gz files are only read: nothing rewrites an archive.
+// True, with the reason said, for such a path.
+bool Comprimida(const std::string &imagen) {
+  if (!EsRutaComprimida(imagen)) {
+    return false;
+  }
+  AvisarError(imagen, MotivoRutaComprimida());
+  return true;
 }
 
 // Writing needs the whole catalogue: a file it does not see could be overwritten.
@@ -185,6 +196,9 @@ int EjecutarNew(const OrdenNew &orden) {
     AvisarError("uso", escrito.rechazo->texto);
     return kSalidaUso;
   }
+  if (Comprimida(orden.imagen)) {
+    return kSalidaFallo;
+  }
   const std::int16_t error = Plataforma::CrearArchivo(orden.imagen, escrito.bytes, orden.forzar);
   if (error == Errores::ArchivoYaExiste) {
     AvisarError(orden.imagen, "ya existe; se deja como está (--force la reemplaza)");
@@ -227,6 +241,9 @@ int EjecutarPut(const OrdenPut &orden) {
       return kSalidaUso;
     }
   }
+  if (Comprimida(orden.imagen)) {
+    return kSalidaFallo;
+  }
   std::vector<cpm::ArchivoNuevo> nuevos;
   std::set<std::pair<std::uint8_t, std::array<char, 11>>> nombres;
   for (const std::string &archivo : orden.archivos) {
@@ -262,6 +279,9 @@ int EjecutarPut(const OrdenPut &orden) {
 }
 
 int EjecutarRm(const OrdenRm &orden) {
+  if (Comprimida(orden.imagen)) {
+    return kSalidaFallo;
+  }
   Plataforma::HuellaArchivo huella;
   const Cls_Imagen imagen(orden.imagen, "", huella);
   if (!CatalogoEntero(imagen)) {
@@ -281,6 +301,9 @@ int EjecutarRm(const OrdenRm &orden) {
 }
 
 int EjecutarRen(const OrdenRen &orden) {
+  if (Comprimida(orden.imagen)) {
+    return kSalidaFallo;
+  }
   Plataforma::HuellaArchivo huella;
   const Cls_Imagen imagen(orden.imagen, "", huella);
   if (!CatalogoEntero(imagen)) {
@@ -313,6 +336,9 @@ int EjecutarAttr(const OrdenAttr &orden) {
   if (!cambio.soloLectura && !cambio.sistema && !cambio.archivado) {
     AvisarError("uso", "falta qué cambiar: --ro, --rw, --sys, --dir, --arc o --no-arc");
     return kSalidaUso;
+  }
+  if (Comprimida(orden.imagen)) {
+    return kSalidaFallo;
   }
   Plataforma::HuellaArchivo huella;
   const Cls_Imagen imagen(orden.imagen, "", huella);

@@ -21,10 +21,11 @@ private:
 };
 
 // Opens `ruta` for reading (never waiting on a FIFO named like an image) and
-// reads from its start up to `largo` bytes, or its whole length when `entero`,
+// reads from its start (or `desde`) up to `largo` bytes, or its whole length when `entero`,
 // into `destino`. Returns an Errores number.
 std::int16_t Leer(const std::string &ruta, bool entero, std::uintmax_t largo,
-                  std::vector<std::uint8_t> &destino, std::uintmax_t *tamano) {
+                  std::vector<std::uint8_t> &destino, std::uintmax_t *tamano,
+                  std::uint64_t desde = 0) {
   destino.clear();
   if (ContieneNulo(ruta)) {
     return Errores::NombreArchivoIncorrecto;
@@ -47,7 +48,8 @@ std::int16_t Leer(const std::string &ruta, bool entero, std::uintmax_t largo,
     // Anything but a regular file fails to read at an offset, so nothing can
     // hang; a file cut short meanwhile gives what it still holds.
     destino.resize(static_cast<std::size_t>(largo));
-    destino.resize(Nativo::LeerEn(archivo.Get(), 0, destino.data(), destino.size()));
+    destino.resize(Nativo::LeerEn(archivo.Get(), static_cast<std::int64_t>(desde), destino.data(),
+                                  destino.size()));
     return Errores::Ninguno;
   } catch (const ErrorAlcove &e) {
     destino.clear();
@@ -65,6 +67,11 @@ std::int16_t LeerArchivoEntero(const std::string &ruta, std::uintmax_t limite,
 std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
                                   std::vector<std::uint8_t> &destino, std::uintmax_t *tamano) {
   return Leer(ruta, false, largo, destino, tamano);
+}
+
+std::int16_t LeerTramoArchivo(const std::string &ruta, std::uint64_t desde, std::size_t largo,
+                              std::vector<std::uint8_t> &destino) {
+  return Leer(ruta, false, largo, destino, nullptr, desde);
 }
 
 } // namespace Plataforma

@@ -30,4 +30,21 @@ std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
 enum class ClaseArchivo { NoExiste, Desconocida, Normal, Carpeta, Fifo, Dispositivo, Socket };
 ClaseArchivo Clase(const std::string &ruta);
 
+// Reads at most `largo` bytes from offset `desde` of the regular file `ruta`
+// into `destino` (resized to what was read: fewer past the end). Same rules as
+// LeerPrincipioArchivo. For archives read piece by piece.
+std::int16_t LeerTramoArchivo(const std::string &ruta, std::uint64_t desde, std::size_t largo,
+                              std::vector<std::uint8_t> &destino);
+
+// Size and last change of a file, enough to tell whether it changed since.
+struct EstadoArchivo {
+  std::uint64_t tamano = 0;
+  std::int64_t cambio = 0; // host units (nanoseconds on POSIX)
+  friend bool operator==(const EstadoArchivo &, const EstadoArchivo &) = default;
+};
+
+// The state of `ruta` when it names a regular file (links followed);
+// ArchivoNoEncontrado for anything else. Returns an Errores number.
+std::int16_t LeerEstadoArchivo(const std::string &ruta, EstadoArchivo &estado);
+
 } // namespace Plataforma

@@ -1,5 +1,6 @@
 #include "platform/LecturaArchivo.h"
 
+#include "platform/Errores.h"
 #include "platform/Rutas.h"
 
 #include <cerrno>
@@ -29,6 +30,22 @@ ClaseArchivo Clase(const std::string &ruta) {
     return ClaseArchivo::Dispositivo;
   }
   return S_ISSOCK(st.st_mode) ? ClaseArchivo::Socket : ClaseArchivo::Desconocida;
+}
+
+std::int16_t LeerEstadoArchivo(const std::string &ruta, EstadoArchivo &estado) {
+  if (ContieneNulo(ruta)) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  struct stat st {};
+  if (::stat(ruta.c_str(), &st) != 0) {
+    return Errores::DesdeHost(errno);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return Errores::ArchivoNoEncontrado;
+  }
+  estado.tamano = static_cast<std::uint64_t>(st.st_size);
+  estado.cambio = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return Errores::Ninguno;
 }
 
 } // namespace Plataforma

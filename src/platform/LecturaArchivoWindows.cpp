@@ -1,5 +1,6 @@
 #include "platform/LecturaArchivo.h"
 
+#include "platform/Errores.h"
 #include "platform/Rutas.h"
 #include "platform/TextoWindows.h"
 
@@ -35,6 +36,24 @@ ClaseArchivo Clase(const std::string &ruta) {
     }
   }
   return ClaseArchivo::Normal;
+}
+
+std::int16_t LeerEstadoArchivo(const std::string &ruta, EstadoArchivo &estado) {
+  if (ContieneNulo(ruta)) {
+    return Errores::NombreArchivoIncorrecto;
+  }
+  WIN32_FILE_ATTRIBUTE_DATA datos{};
+  if (::GetFileAttributesExW(Ancho(ruta).c_str(), GetFileExInfoStandard, &datos) == 0) {
+    return Errores::DesdeHost(static_cast<int>(::GetLastError()));
+  }
+  if ((datos.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    return Errores::ArchivoNoEncontrado;
+  }
+  estado.tamano = (static_cast<std::uint64_t>(datos.nFileSizeHigh) << 32U) | datos.nFileSizeLow;
+  estado.cambio = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(datos.ftLastWriteTime.dwHighDateTime) << 32U) |
+      datos.ftLastWriteTime.dwLowDateTime);
+  return Errores::Ninguno;
 }
 
 } // namespace Plataforma

@@ -76,6 +76,7 @@ completar() {
     printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' _ "$completado" "$@")
 }
 : >"$tmp/compl/uno.dsk" >"$tmp/compl/dos.DSK" >"$tmp/compl/nota.txt"
+: >"$tmp/compl/tres.dsk.gz" >"$tmp/compl/coleccion.ZIP"
 while IFS='|' read -r linea esperado; do
   read -r -a palabras <<<"$linea"
   [ "${linea: -1}" = " " ] && palabras+=("")
@@ -92,14 +93,17 @@ alcove-cli info -|--formato --help --json -h
 alcove-cli get -|--borrados --force --formato --help --raw -h -o 
 alcove-cli dump -|--help -h 
 alcove-cli find --j|--json 
-alcove-cli ls |carpeta dos.DSK uno.dsk 
+alcove-cli ls |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli get -o |carpeta 
+alcove-cli cat |carpeta dos.DSK tres.dsk.gz uno.dsk 
+alcove-cli find * |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli cat --formato |cf2dd data ibm pcw pcw720 plus3 system vendor 
 alcove-cli info --formato p|pcw pcw720 plus3 
-alcove-cli ls --formato data |carpeta dos.DSK uno.dsk 
-alcove-cli get --formato ibm |carpeta dos.DSK uno.dsk 
-alcove-cli find -j 2 *.BAS |carpeta dos.DSK uno.dsk 
+alcove-cli ls --formato data |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
+alcove-cli get --formato ibm |carpeta dos.DSK tres.dsk.gz uno.dsk 
+alcove-cli find -j 2 *.BAS |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli find -|--help --json --silencioso -h -j -q 
+alcove-cli rm |carpeta dos.DSK uno.dsk 
 TABLA
 
 # The command line.

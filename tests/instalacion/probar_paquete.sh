@@ -19,9 +19,10 @@ campo() { dpkg-deb --field "$deb" "$1"; }
 [ "$(campo Architecture)" = "$(dpkg --print-architecture)" ] || falla "Architecture: $(campo Architecture)"
 [[ $(campo Maintainer) == *"<"*"@"*">" ]] || falla "Maintainer: $(campo Maintainer)"
 [ -n "$(campo Description)" ] || falla "sin Description"
-# Depends comes from the binaries: the C and C++ runtimes and Qt's libraries.
+# Depends comes from the binaries: the C and C++ runtimes, Qt's libraries and
+# zlib, which alcove-cli inflates zipped images with.
 depende=$(campo Depends)
-for biblioteca in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+for biblioteca in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 zlib1g; do
   tr ',' '\n' <<<"$depende" | awk '{ print $1 }' | grep -qxF "$biblioteca" ||
     falla "Depends no nombra $biblioteca: $depende"
 done

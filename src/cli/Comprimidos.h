@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Images read where they lie: plain files, .gz files, and members of zips
+// named by the zip's path, '/', and the member's path:
+// "coleccion.zip/juegos/abadia.dsk". Zip directories are read once per run.
+namespace Cli {
+
+// The image named `ruta` read whole into `bytes`, at most the reader's limit.
+// Returns empty, or why it cannot be read, in Spanish.
+std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes);
+
+// Only its first `largo` bytes (fewer when it is shorter); a zip member or a
+// .gz inflates no further than that, and its CRC is not checked. `tamano`,
+// when given, gets the whole image's size: a file's, a member's as its zip
+// declares it; a .gz's is not known before it is inflated, so it gets the
+// bytes read.
+std::string CargarPrincipio(const std::string &ruta, std::size_t largo,
+                            std::vector<std::uint8_t> &bytes, std::uintmax_t *tamano = nullptr);
+
+// True for what the writing commands must refuse: a .gz, a .zip, a member of a zip.
+[[nodiscard]] bool EsRutaComprimida(const std::string &ruta);
+// Their message: "alcove-cli: RUTA: " + this.
+[[nodiscard]] std::string MotivoRutaComprimida();
+
+// Names as `find` takes them besides images: a .zip, and an image's .gz ("x.dsk.gz").
+[[nodiscard]] bool EsNombreZip(std::string_view nombre);
+[[nodiscard]] bool EsNombreImagenGz(std::string_view nombre);
+
+// The images of the zip at `zip` (members named like images, in member order)
+// by full name, until `alEncontrar` returns false. Zips inside it are not
+// opened: each goes to `alAnidado`, when given. Returns empty or why the zip
+// cannot be listed (whole: the members before a damage are still given).
+std::string ImagenesDeZip(const std::string &zip,
+                          const std::function<bool(const std::string &)> &alEncontrar,
+                          const std::function<void(const std::string &)> &alAnidado);
+
+// For info and ls: each zip among `rutas` replaced by its images. A zip that
+// cannot be listed, or that holds none, is reported and makes `salida` 1.
+std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida);
+
+} // namespace Cli

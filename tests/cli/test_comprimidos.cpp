@@ -1,0 +1,280 @@
+// alcove-cli on images inside zips and .gz files, made here from generator
+// images: read where they lie, named by the zip's path and the member's.
+#include "Comun.h"
+#include "Imagenes.h"
+#include "Proceso.h"
+#include "ZipDePrueba.h"
+#include "cli/Comprimidos.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using Generador::ImagenDsk;
+using nlohmann::json;
+using zip_prueba::Comprimido;
+using zip_prueba::Guardado;
+
+std::vector<std::uint8_t> Disco(std::uint8_t usuario, const char *nombre, std::size_t largo) {
+  ImagenDsk img;
+  img.AgregarFichero({usuario, nombre, "BAS", false, false, Patron(largo, 1)})
+      .AgregarFichero({0, "DATOS", "BIN", false, false, Patron(300, 2)});
+  return img.Bytes();
+}
+
+// planos/ holds the images as plain files; busqueda/ the same inside a
+// collection zip (with broken members, a text and a nested zip), a .gz, a zip
+// in another letter case and a file named .zip that is none.
+class CliZip : public testing::Test {
+protected:
+  CarpetaTemporal dir;
+  std::filesystem::path planos = dir.Ruta() / "planos";
+  std::filesystem::path busqueda = dir.Ruta() / "busqueda";
+  std::vector<std::uint8_t> uno = Disco(0, "JUEGO", 1000);
+  std::vector<std::uint8_t> dos = Disco(2, "OTRO", 200);
+  std::string col = (busqueda / "col.zip").string();
+
+  void SetUp() override {
+    std::filesystem::create_directories(planos);
+    std::filesystem::create_directories(busqueda / "SUB");
+    Escribir((planos / "uno.dsk").string(), uno);
+    Escribir((planos / "dos.dsk").string(), dos);
+    auto roto = Comprimido("rotos/roto.dsk", uno);
+    roto.danarEn = 0;
+    auto crc = Comprimido("rotos/crc.dsk", dos);
+    crc.crc = 1234;
+    auto cifrado = Comprimido("rotos/cifrado.dsk", uno);
+    cifrado.cifrado = true;
+    const std::vector<std::uint8_t> ceros(17 * 1024 * 1024, 0);
+    Escribir(col, zip_prueba::CrearZip({
+                      Guardado("juegos/", {}),
+                      Comprimido("juegos/abadia.dsk", uno),
+                      Guardado("juegos/viejos/DOS.DSK", dos),
+                      Comprimido("leeme.txt", Bytes("hola")),
+                      Guardado("dentro.zip", zip_prueba::CrearZip({Comprimido("x.dsk", uno)})),
+                      roto,
+                      crc,
+                      cifrado,
+                      zip_prueba::QueDice(Comprimido("rotos/bomba.dsk", ceros), 1000),
+                      zip_prueba::QueDice(Guardado("rotos/grande.dsk", uno), 20 << 20),
+                  }));
+    Escribir((busqueda / "suelto.dsk.gz").string(), zip_prueba::Gzip(dos));
+    Escribir((busqueda / "SUB" / "otra.ZIP").string(),
+             zip_prueba::CrearZip({Comprimido("tres.dsk", uno)}));
+    Escribir((busqueda / "malo.zip").string(), Patron(3000, 4));
+  }
+};
+
+// Every reading command gives on a member and on a .gz what it gives on the
+// plain image.
+TEST_F(CliZip, MiembroYGzComoImagen) {
+  Escribir((planos / "dos.dsk.gz").string(), zip_prueba::Gzip(dos));
+  struct Caso {
+    const char *nombre;
+    std::vector<std::string> antes, despues;
+  };
+  const std::vector<Caso> casos = {
+      {"ls", {"ls", "-l"}, {}},
+      {"info", {"info"}, {}},
+      {"ls --json", {"ls", "--json"}, {}},
+      {"cat", {"cat"}, {"DATOS.BIN", "--raw"}},
+      {"dump", {"dump"}, {"0", "0", "&C1"}},
+  };
+  const std::vector<std::pair<std::string, std::string>> imagenes = {
+      {(planos / "uno.dsk").string(), col + "/juegos/abadia.dsk"},
+      {(planos / "dos.dsk").string(), col + "/juegos/viejos/DOS.DSK"},
+      {(planos / "dos.dsk").string(), (planos / "dos.dsk.gz").string()},
+  };
+  for (const Caso &c : casos) {
+    for (const auto &[plano, dentro] : imagenes) {
+      SCOPED_TRACE(std::string(c.nombre) + " " + dentro);
+      const auto argumentos = [&c](const std::string &imagen) {
+        std::vector<std::string> a = c.antes;
+        a.push_back(imagen);
+        a.insert(a.end(), c.despues.begin(), c.despues.end());
+        return a;
+      };
+      const Resultado esperado = EjecutarCli(argumentos(plano));
+      const Resultado r = EjecutarCli(argumentos(dentro));
+      EXPECT_EQ(r.codigo, 0) << r.errores;
+      ASSERT_EQ(esperado.codigo, 0) << esperado.errores;
+      std::string salida = esperado.salida;
+      for (std::size_t i = salida.find(plano); i != std::string::npos;
+           i = salida.find(plano, i + dentro.size())) {
+        salida.replace(i, plano.size(), dentro);
+      }
+      EXPECT_EQ(r.salida, salida);
+    }
+  }
+  const std::string destino = (dir.Ruta() / "sacado").string();
+  const Resultado get = EjecutarCli({"get", col + "/juegos/abadia.dsk", "*.BAS", "-o", destino});
+  EXPECT_EQ(get.codigo, 0) << get.errores;
+  EXPECT_EQ(Leer(destino + "/JUEGO.BAS"), HastaRegistro(Patron(1000, 1)));
+}
+
+// A zip named alone: every image inside, in member order, under its full
+// name; each broken member one line, and the others still listed.
+TEST_F(CliZip, ZipSoloEnInfoYLs) {
+  const Resultado r = EjecutarCli({"ls", col});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_EQ(r.salida.find(col + "/juegos/abadia.dsk:\n"), 0U) << r.salida;
+  EXPECT_NE(r.salida.find("\n" + col + "/juegos/viejos/DOS.DSK:\n"), std::string::npos);
+  EXPECT_EQ(r.salida.find("/rotos/"), std::string::npos) << "broken members list nothing";
+  const auto errores = Lineas(r.errores);
+  ASSERT_EQ(errores.size(), 5U) << r.errores;
+  const std::vector<std::pair<const char *, const char *>> motivos = {
+      {"roto.dsk", "datos comprimidos dañados"},
+      {"crc.dsk", "CRC incorrecto"},
+      {"cifrado.dsk", "cifrado"},
+      {"bomba.dsk", "más bytes de los que declara el zip"},
+      {"grande.dsk", "ocupa 20 MiB descomprimido; el límite es 16 MiB"}};
+  for (std::size_t i = 0; i < motivos.size(); ++i) {
+    EXPECT_EQ(errores[i].rfind("alcove-cli: " + col + "/rotos/" + motivos[i].first + ": ", 0), 0U)
+        << errores[i];
+    EXPECT_NE(errores[i].find(motivos[i].second), std::string::npos) << errores[i];
+  }
+
+  const json d = json::parse(EjecutarCli({"info", "--json", col}).salida);
+  ASSERT_EQ(d["imagenes"].size(), 7U);
+  EXPECT_EQ(d["imagenes"][1]["imagen"], col + "/juegos/viejos/DOS.DSK");
+  EXPECT_EQ(d["imagenes"][1]["pistas"], 40);
+
+  const Resultado vacio = EjecutarCli({"info", (busqueda / "malo.zip").string()});
+  EXPECT_EQ(vacio.codigo, 1);
+  EXPECT_EQ(vacio.errores, "alcove-cli: " + (busqueda / "malo.zip").string() +
+                               ": no es un archivo zip (no tiene directorio central)\n");
+}
+
+// A directory damaged after its first entry: that member is still read, and
+// the damage is one line.
+TEST_F(CliZip, DirectorioDanadoDespuesDeUnMiembro) {
+  auto zip = zip_prueba::CrearZip({Comprimido("a.dsk", uno), Comprimido("b.dsk", dos)});
+  const std::string central = "PK\x01\x02";
+  const auto primera = std::search(zip.begin(), zip.end(), central.begin(), central.end());
+  const auto segunda = std::search(primera + 1, zip.end(), central.begin(), central.end());
+  ASSERT_NE(segunda, zip.end());
+  *segunda = 'X';
+  const std::string parcial = (dir.Ruta() / "parcial.zip").string();
+  Escribir(parcial, zip);
+  const Resultado r = EjecutarCli({"ls", parcial});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_EQ(
+      r.salida,
+      EjecutarCli({"ls", (planos / "uno.dsk").string()}).salida.insert(0, parcial + "/a.dsk:\n"));
+  EXPECT_EQ(r.errores, "alcove-cli: " + parcial + ": directorio central dañado en la entrada 2\n");
+}
+
+TEST_F(CliZip, NombresQueNoSonImagenes) {
+  struct Caso {
+    std::vector<std::string> args;
+    std::string error;
+  };
+  const std::vector<Caso> casos = {
+      {{"ls", col + "/juegos/nada.dsk"}, col + "/juegos/nada.dsk: no está en " + col},
+      {{"cat", col, "X"},
+       col + ": es un archivo zip; nombre una imagen de dentro: " + col + "/NOMBRE.dsk"},
+      {{"info", (busqueda / "malo.zip").string() + "/a.dsk"},
+       (busqueda / "malo.zip").string() + "/a.dsk: " + (busqueda / "malo.zip").string() +
+           ": no es un archivo zip (no tiene directorio central)"},
+      {{"ls", col + "/leeme.txt"}, col + "/leeme.txt: no es una imagen de disco CPCEMU"},
+  };
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.args[1]);
+    const Resultado r = EjecutarCli(c.args);
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.errores.rfind("alcove-cli: " + c.error, 0), 0U) << r.errores;
+  }
+}
+
+// find walks into every zip it meets and into a zip given as a folder, the
+// members in member order where the zip's name falls in the walk; each broken
+// member and the zip that is none are said in their place. Text output reads
+// only the start of each member, JSON reads members whole.
+TEST_F(CliZip, FindEntraEnLosZips) {
+  const std::string b = busqueda.string();
+  const Resultado hilo1 = EjecutarCli({"find", "*.BAS", b, "-j", "1"});
+  EXPECT_EQ(hilo1.codigo, 0) << "something matched";
+  EXPECT_EQ(Lineas(hilo1.salida),
+            (std::vector<std::string>{
+                col + "/juegos/abadia.dsk\t0\tJUEGO.BAS\t1024",
+                col + "/juegos/viejos/DOS.DSK\t2\tOTRO.BAS\t256",
+                // Its catalogue is whole; the CRC covers what the text search does not read.
+                col + "/rotos/crc.dsk\t2\tOTRO.BAS\t256",
+                b + "/suelto.dsk.gz\t2\tOTRO.BAS\t256",
+                b + "/SUB/otra.ZIP/tres.dsk\t0\tJUEGO.BAS\t1024",
+            }));
+  const auto errores = Lineas(hilo1.errores);
+  const std::vector<std::string> donde = {
+      col + "/rotos/roto.dsk: ", col + "/rotos/cifrado.dsk: ", col + "/rotos/bomba.dsk: ",
+      col + "/rotos/grande.dsk: ", b + "/malo.zip: "};
+  ASSERT_EQ(errores.size(), donde.size() + 1) << hilo1.errores;
+  for (std::size_t i = 0; i < donde.size(); ++i) {
+    EXPECT_EQ(errores[i].rfind("alcove-cli: " + donde[i], 0), 0U) << errores[i];
+  }
+  EXPECT_EQ(errores.back(), "alcove-cli: find: 1 zip dentro de otro zip no se ha abierto");
+  const Resultado hilos2 = EjecutarCli({"find", "*.BAS", b, "-j", "2"});
+  EXPECT_EQ(hilos2.salida, hilo1.salida);
+  EXPECT_EQ(hilos2.errores, hilo1.errores);
+
+  const json j = json::parse(EjecutarCli({"find", "2:*", b, "--json"}).salida);
+  EXPECT_EQ(j["imagenes_leidas"], 9);
+  ASSERT_EQ(j["coincidencias"].size(), 2U);
+  EXPECT_EQ(j["coincidencias"][0]["imagen"], col + "/juegos/viejos/DOS.DSK");
+  EXPECT_EQ(j["coincidencias"][1]["imagen"], b + "/suelto.dsk.gz");
+  EXPECT_EQ(j["errores"].size(), 5U); // the bad CRC too, read whole
+  EXPECT_EQ(j["errores"][1]["imagen"], col + "/rotos/crc.dsk");
+
+  const Resultado solo = EjecutarCli({"find", "*.BAS", (busqueda / "SUB" / "otra.ZIP").string()});
+  EXPECT_EQ(solo.codigo, 0) << solo.errores;
+  EXPECT_EQ(solo.salida, b + "/SUB/otra.ZIP/tres.dsk\t0\tJUEGO.BAS\t1024\n");
+}
+
+// The writing commands refuse an image inside a zip or a .gz, and touch nothing.
+TEST_F(CliZip, EscrituraRechazada) {
+  const std::string gz = (busqueda / "suelto.dsk.gz").string();
+  const std::string host = (dir.Ruta() / "NUEVO.BIN").string();
+  Escribir(host, Patron(100, 3));
+  struct Caso {
+    const char *nombre;
+    std::vector<std::string> args; // the image is args[1]
+  };
+  const std::vector<Caso> casos = {
+      {"new en un zip", {"new", col + "/juegos/nuevo.dsk"}},
+      {"new .gz", {"new", (busqueda / "nuevo.dsk.gz").string()}},
+      {"new .zip", {"new", (busqueda / "nuevo.zip").string()}},
+      {"put", {"put", col + "/juegos/abadia.dsk", host}},
+      {"rm", {"rm", gz, "*.BAS"}},
+      {"ren", {"ren", col + "/juegos/abadia.dsk", "JUEGO.BAS", "OTRO.BAS"}},
+      {"attr", {"attr", col + "/juegos/viejos/DOS.DSK", "*.*", "--ro"}},
+      {"attr zip", {"attr", col, "*.*", "--ro"}},
+  };
+  const auto zip = Leer(col);
+  const auto suelto = Leer(gz);
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.nombre);
+    const Resultado r = EjecutarCli(c.args);
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.errores, "alcove-cli: " + c.args[1] + ": " + Cli::MotivoRutaComprimida() + "\n");
+    EXPECT_EQ(r.salida, "");
+  }
+  EXPECT_EQ(Leer(col), zip);
+  EXPECT_EQ(Leer(gz), suelto);
+  EXPECT_FALSE(std::filesystem::exists(busqueda / "nuevo.dsk.gz"));
+  EXPECT_FALSE(std::filesystem::exists(busqueda / "nuevo.zip"));
+}
+
+TEST_F(CliZip, RutasQueNoSePuedenEscribir) {
+  std::filesystem::create_directories(busqueda / "carpeta.zip");
+  for (const std::string &si : {col, col + "/juegos/abadia.dsk", col + "/nada.dsk",
+                                (busqueda / "suelto.dsk.gz").string(), std::string("nuevo.ZIP")}) {
+    EXPECT_TRUE(Cli::EsRutaComprimida(si)) << si;
+  }
+  for (const std::string &no :
+       {(planos / "uno.dsk").string(), (busqueda / "carpeta.zip" / "a.dsk").string(),
+        std::string("nuevo.dsk")}) {
+    EXPECT_FALSE(Cli::EsRutaComprimida(no)) << no;
+  }
+}
+
+} // namespace
