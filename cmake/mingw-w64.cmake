@@ -20,6 +20,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# zlib (libz-mingw-w64-dev) linked statically too, not through its DLL.
+set(ZLIB_LIBRARY /usr/${_mingw}/lib/libz.a CACHE FILEPATH "zlib for mingw-w64, static")
 
 set(ALCOVE_BUILD_GUI OFF CACHE BOOL "Build the Qt windows and the alcove executable")
 set(ALCOVE_BUILD_BENCH OFF CACHE BOOL "Build the benchmarks")
