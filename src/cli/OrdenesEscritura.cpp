@@ -2,6 +2,7 @@
 
 #include "cli/Comprimidos.h"
 #include "cli/Imagen.h"
+#include "cli/Listado.h"
 #include "cli/Ordenes.h"
 #include "cpm/Escritura.h"
 #include "platform/Errores.h"
@@ -15,16 +16,13 @@
 #include <array>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <set>
+#include <span>
 
 namespace Cli {
 namespace {
-
-// "1 archivo", "2 archivos".
-std::string Contar(std::size_t n, const char *singular, const char *plural) {
-  return std::to_string(n) + " " + (n == 1 ? singular : plural);
-}
 
 // The tests stop the program here to change the image under it; nobody else
 // sets this.
@@ -78,6 +76,42 @@ int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
     return kSalidaFallo;
   }
   return kSalidaBien;
+}
+
+// A change to an image that is no archive member and whose whole catalogue
+// reads: `cambio` gets the reading and the identity the replacement checks.
+using Cambio = std::function<int(const Cls_Imagen &, const Plataforma::HuellaArchivo &)>;
+int CambiarImagen(const std::string &ruta, const Cambio &cambio) {
+  if (Comprimida(ruta)) {
+    return kSalidaFallo;
+  }
+  Plataforma::HuellaArchivo huella;
+  const Cls_Imagen imagen(ruta, "", huella);
+  if (!CatalogoEntero(imagen)) {
+    return kSalidaFallo;
+  }
+  return cambio(imagen, huella);
+}
+
+// rm and attr: the files the patterns name, all or nothing (a pattern matching
+// nothing stops the rest), in one write, then how many.
+using CambioElegidos =
+    std::function<cpm::Escrito(const Cls_Imagen &, std::span<const cpm::Archivo *const>)>;
+int CambiarSeleccion(const std::string &ruta, const std::vector<std::string> &patrones,
+                     const CambioElegidos &cambio, const char *uno, const char *varios) {
+  return CambiarImagen(ruta,
+                       [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
+                         int salida = kSalidaBien;
+                         const auto elegidos = Seleccionar(imagen.Disco(), patrones, ruta, salida);
+                         if (!elegidos || salida != kSalidaBien) {
+                           return salida;
+                         }
+                         salida = Guardar(imagen, huella, cambio(imagen, *elegidos));
+                         if (salida == kSalidaBien) {
+                           EscribirSalida(Plural(elegidos->size(), uno, varios) + "\n");
+                         }
+                         return salida;
+                       });
 }
 
 // An address as dump takes numbers, from &0000 to &FFFF; nothing (reported) if not.
@@ -211,8 +245,8 @@ int EjecutarNew(const OrdenNew &orden) {
   const cpm::Disco disco = cpm::LeerDisco(escrito.bytes);
   const cpm::Espacio libre = cpm::EspacioLibre(disco);
   EscribirSalida(orden.imagen + ": disco nuevo, formato " + orden.formato + ", " +
-                 Contar(static_cast<std::size_t>(disco.contenedor.pistas), "pista", "pistas") +
-                 ", " + Contar(static_cast<std::size_t>(disco.contenedor.caras), "cara", "caras") +
+                 Plural(static_cast<std::size_t>(disco.contenedor.pistas), "pista", "pistas") +
+                 ", " + Plural(static_cast<std::size_t>(disco.contenedor.caras), "cara", "caras") +
                  ", " + std::to_string(libre.bloquesLibres * libre.tamanoBloque / 1024) +
                  "K libres\n");
   return kSalidaBien;
@@ -279,55 +313,37 @@ int EjecutarPut(const OrdenPut &orden) {
 }
 
 int EjecutarRm(const OrdenRm &orden) {
-  if (Comprimida(orden.imagen)) {
-    return kSalidaFallo;
-  }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoEntero(imagen)) {
-    return kSalidaFallo;
-  }
-  int salida = kSalidaBien;
-  const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida);
-  if (!elegidos || salida != kSalidaBien) {
-    return salida; // all or nothing: a pattern matching nothing stops the rest
-  }
-  salida = Guardar(imagen, huella,
-                   cpm::BorrarArchivos(imagen.Bytes(), imagen.Disco(), *elegidos, orden.forzar));
-  if (salida == kSalidaBien) {
-    EscribirSalida(Contar(elegidos->size(), "archivo borrado", "archivos borrados") + "\n");
-  }
-  return salida;
+  return CambiarSeleccion(
+      orden.imagen, orden.patrones,
+      [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
+        return cpm::BorrarArchivos(imagen.Bytes(), imagen.Disco(), elegidos, orden.forzar);
+      },
+      "archivo borrado", "archivos borrados");
 }
 
 int EjecutarRen(const OrdenRen &orden) {
-  if (Comprimida(orden.imagen)) {
-    return kSalidaFallo;
-  }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoEntero(imagen)) {
-    return kSalidaFallo;
-  }
-  int salida = kSalidaBien;
-  const cpm::Archivo *archivo = UnArchivo(imagen, orden.viejo, salida);
-  if (archivo == nullptr) {
-    return salida;
-  }
-  std::string error;
-  const auto nuevo = cpm::ValidarNombre(orden.nuevo, archivo->usuario, &error);
-  if (!nuevo) {
-    AvisarError(orden.imagen, error);
-    return kSalidaFallo;
-  }
-  salida = Guardar(imagen, huella,
-                   cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
-  if (salida == kSalidaBien) {
-    EscribirSalida(NombreConUsuario(*archivo) + " -> " +
-                   (nuevo->usuario == 0 ? "" : std::to_string(nuevo->usuario) + ":") +
-                   nuevo->Texto() + "\n");
-  }
-  return salida;
+  return CambiarImagen(
+      orden.imagen, [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
+        int salida = kSalidaBien;
+        const cpm::Archivo *archivo = UnArchivo(imagen, orden.viejo, salida);
+        if (archivo == nullptr) {
+          return salida;
+        }
+        std::string error;
+        const auto nuevo = cpm::ValidarNombre(orden.nuevo, archivo->usuario, &error);
+        if (!nuevo) {
+          AvisarError(orden.imagen, error);
+          return kSalidaFallo;
+        }
+        salida = Guardar(imagen, huella,
+                         cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
+        if (salida == kSalidaBien) {
+          EscribirSalida(NombreConUsuario(*archivo) + " -> " +
+                         (nuevo->usuario == 0 ? "" : std::to_string(nuevo->usuario) + ":") +
+                         nuevo->Texto() + "\n");
+        }
+        return salida;
+      });
 }
 
 int EjecutarAttr(const OrdenAttr &orden) {
@@ -337,25 +353,12 @@ int EjecutarAttr(const OrdenAttr &orden) {
     AvisarError("uso", "falta qué cambiar: --ro, --rw, --sys, --dir, --arc o --no-arc");
     return kSalidaUso;
   }
-  if (Comprimida(orden.imagen)) {
-    return kSalidaFallo;
-  }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoEntero(imagen)) {
-    return kSalidaFallo;
-  }
-  int salida = kSalidaBien;
-  const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida);
-  if (!elegidos || salida != kSalidaBien) {
-    return salida;
-  }
-  salida = Guardar(imagen, huella,
-                   cpm::CambiarAtributos(imagen.Bytes(), imagen.Disco(), *elegidos, cambio));
-  if (salida == kSalidaBien) {
-    EscribirSalida(Contar(elegidos->size(), "archivo cambiado", "archivos cambiados") + "\n");
-  }
-  return salida;
+  return CambiarSeleccion(
+      orden.imagen, orden.patrones,
+      [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
+        return cpm::CambiarAtributos(imagen.Bytes(), imagen.Disco(), elegidos, cambio);
+      },
+      "archivo cambiado", "archivos cambiados");
 }
 
 namespace {
