@@ -19,6 +19,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <optional>
 #include <set>
 
 namespace Cli {
@@ -69,71 +71,74 @@ std::string Titulo(bool conNombres, const std::string &ruta, bool &primera) {
 
 } // namespace
 
-int EjecutarInfo(const OrdenInfo &orden) {
+namespace {
+
+// What info and ls make of one image: the error to report (empty: none), its
+// JSON object, and its text (nothing: the image is not shown).
+struct Vista {
+  std::function<std::string(const Cls_Imagen &)> error;
+  std::function<json(const Cls_Imagen &)> enJson;
+  std::function<std::optional<std::string>(const Cls_Imagen &)> enTexto;
+};
+
+// info and ls: each image (a zip standing for its images, each under its full
+// name) read in turn, and its JSON written as soon as it is ready: only one is
+// ever held.
+int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &formato,
+              bool enJson, const Vista &vista) {
   int salida = kSalidaBien;
   bool primera = true;
-  // JSON is written image by image: only one is ever held.
   Cls_ListaJson imagenes;
-  if (orden.json) {
+  if (enJson) {
     EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
   }
-  // A zip stands for its images, each under its full name.
-  const std::vector<std::string> rutas = ExpandirZips(orden.imagenes, salida);
-  const bool conNombres = rutas.size() > 1 || rutas != orden.imagenes;
+  const std::vector<std::string> rutas = ExpandirZips(imagenesDadas, salida);
+  const bool conNombres = rutas.size() > 1 || rutas != imagenesDadas;
   for (const std::string &ruta : rutas) {
-    const Cls_Imagen imagen(ruta, orden.formato);
-    const std::string error =
-        imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco()) : imagen.ErrorPistas();
+    const Cls_Imagen imagen(ruta, formato);
+    const std::string error = vista.error(imagen);
     if (!error.empty()) {
       AvisarError(ruta, error);
       salida = kSalidaFallo;
     }
-    if (orden.json) {
-      EscribirSalida(imagenes.Elemento(JsonInfo(imagen)));
-      continue;
+    if (enJson) {
+      EscribirSalida(imagenes.Elemento(vista.enJson(imagen)));
+    } else if (const auto texto = vista.enTexto(imagen)) {
+      EscribirSalida(Titulo(conNombres, ruta, primera) + *texto);
     }
-    if (!imagen.ErrorPistas().empty()) {
-      continue;
-    }
-    EscribirSalida(Titulo(conNombres, ruta, primera) + TextoInfo(imagen.Disco()));
   }
-  if (orden.json) {
+  if (enJson) {
     EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
   }
   return salida;
 }
 
+} // namespace
+
+int EjecutarInfo(const OrdenInfo &orden) {
+  return PorImagen(orden.imagenes, orden.formato, orden.json,
+                   {[](const Cls_Imagen &imagen) {
+                      return imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco())
+                                                          : imagen.ErrorPistas();
+                    },
+                    JsonInfo,
+                    [](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                      if (!imagen.ErrorPistas().empty()) {
+                        return std::nullopt;
+                      }
+                      return TextoInfo(imagen.Disco());
+                    }});
+}
+
 int EjecutarLs(const OrdenLs &orden) {
-  int salida = kSalidaBien;
-  bool primera = true;
-  // JSON is written image by image: only one is ever held.
-  Cls_ListaJson imagenes;
-  if (orden.json) {
-    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
-  }
-  // A zip stands for its images, each under its full name.
-  const std::vector<std::string> rutas = ExpandirZips(orden.imagenes, salida);
-  const bool conNombres = rutas.size() > 1 || rutas != orden.imagenes;
-  for (const std::string &ruta : rutas) {
-    const Cls_Imagen imagen(ruta, orden.formato);
-    const std::string error = imagen.ErrorCatalogo();
-    if (!error.empty()) {
-      AvisarError(ruta, error);
-      salida = kSalidaFallo;
-    }
-    if (orden.json) {
-      EscribirSalida(imagenes.Elemento(JsonLs(imagen)));
-      continue;
-    }
-    if (!imagen.HayCatalogo()) {
-      continue;
-    }
-    EscribirSalida(Titulo(conNombres, ruta, primera) + TextoLs(imagen.Disco(), orden.opciones));
-  }
-  if (orden.json) {
-    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
-  }
-  return salida;
+  return PorImagen(orden.imagenes, orden.formato, orden.json,
+                   {[](const Cls_Imagen &imagen) { return imagen.ErrorCatalogo(); }, JsonLs,
+                    [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                      if (!imagen.HayCatalogo()) {
+                        return std::nullopt;
+                      }
+                      return TextoLs(imagen.Disco(), orden.opciones);
+                    }});
 }
 
 std::optional<std::vector<const cpm::Archivo *>>
