@@ -6,8 +6,8 @@
 #include "Generador.h"
 #include "Revision.h"
 #include "cli/Listado.h"
-#include "cli/ListadoBasic.h"
 #include "cpm/Borrados.h"
+#include "ver/Basic.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -154,7 +154,7 @@ void ComprobarIntacto(const cpm::Disco &d, const cpm::Archivo *a, const Modelo &
     Comprobar(sin.bytes.size() == longitud);
     Comprobar(std::equal(sin.bytes.begin(), sin.bytes.end(), crudo.bytes.begin() + 128));
     if (cab->tipo == cpm::TipoAmsdos::Basic) {
-      (void)Cli::ListarBasic(sin.bytes);
+      (void)Ver::ListarBasic(sin.bytes);
     }
   }
 }

@@ -1,7 +1,7 @@
 # alcove-cli: its pieces, and the real program run as a process on generated
 # images. Needs no windows.
 alcove_test(pruebas_cli
-  SOURCES cli/test_basic.cpp cli/test_piezas.cpp cli/test_programa.cpp cli/test_confianza.cpp
+  SOURCES cli/test_piezas.cpp cli/test_programa.cpp cli/test_confianza.cpp
           cli/test_find.cpp cli/test_info.cpp cli/test_escritura.cpp cli/test_comprimidos.cpp
   LIBS alcove_cli_piezas alcove_dskgen GTest::gtest_main
   TIMEOUT 120)

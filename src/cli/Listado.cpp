@@ -1,7 +1,7 @@
 #include "cli/Listado.h"
 
 #include "cli/Imagen.h"
-#include "cli/VolcadoHex.h"
+#include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 
 #include <algorithm>

@@ -4,9 +4,8 @@
 #include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
-#include "cli/ListadoBasic.h"
 #include "cli/NombreHost.h"
-#include "cli/VolcadoHex.h"
+#include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
@@ -14,6 +13,8 @@
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
+#include "ver/Basic.h"
+#include "ver/Hex.h"
 
 #include <algorithm>
 #include <cctype>
@@ -313,11 +314,11 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
   const std::uint32_t direccion = !orden.crudo && a.cabecera ? a.cabecera->carga : 0;
   const bool protegido = tipo == cpm::TipoAmsdos::BasicProtegido;
   if (orden.hex || (protegido && (terminal || orden.texto))) {
-    texto = (protegido ? "programa BASIC protegido\n" : "") + VolcadoHex(bytes, direccion);
+    texto = (protegido ? "programa BASIC protegido\n" : "") + Ver::VolcadoHex(bytes, direccion);
     return true;
   }
   if (tipo == cpm::TipoAmsdos::Basic) {
-    const ListadoBasic listado = ListarBasic(bytes);
+    const Ver::ListadoBasic listado = Ver::ListarBasic(bytes);
     texto = listado.texto;
     if (!listado.nota.empty()) {
       AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + listado.nota);
@@ -338,7 +339,8 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
     texto = Cadena(bytes);
     return true;
   }
-  texto = !a.cabecera && PareceTexto(hastaFin) ? Cadena(hastaFin) : VolcadoHex(bytes, direccion);
+  texto =
+      !a.cabecera && PareceTexto(hastaFin) ? Cadena(hastaFin) : Ver::VolcadoHex(bytes, direccion);
   return true;
 }
 
@@ -405,7 +407,7 @@ int EjecutarDump(const OrdenDump &orden) {
   if (s->copias > 1) {
     texto += "débil: " + std::to_string(s->copias) + " copias guardadas; se muestra la primera\n";
   }
-  EscribirSalida(texto + VolcadoHex(s->datos));
+  EscribirSalida(texto + Ver::VolcadoHex(s->datos));
   if (s->datos.size() < s->LongitudNominal()) {
     AvisarError(orden.imagen, std::string(nombre) + ": la imagen guarda " +
                                   std::to_string(s->datos.size()) + " de " +

@@ -1,4 +1,4 @@
-// The pure pieces of alcove-cli: host names, hex dump, numbers, the image
+// The pure pieces of alcove-cli: host names, terminal-safe text, numbers, the image
 // finder, the parallel runner and safe writing.
 #include "Comun.h"
 
@@ -7,7 +7,7 @@
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
 #include "cli/Programa.h"
-#include "cli/VolcadoHex.h"
+#include "cli/Terminal.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 
@@ -56,18 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
                     CasoNombre{"PuntosFinales", "AB", ". ", "AB._"},
                     CasoNombre{"BlancoTrasPunto", "A. B", "", "A. B"}),
     [](const testing::TestParamInfo<CasoNombre> &i) { return std::string(i.param.prueba); });
-
-TEST(VolcadoHex, LineasDeDieciseisConAsciiYDireccion) {
-  std::vector<std::uint8_t> b;
-  for (int i = 0; i < 20; ++i) {
-    b.push_back(static_cast<std::uint8_t>(0x3E + i));
-  }
-  b[1] = 0x00;
-  EXPECT_EQ(Cli::VolcadoHex(b, 0x4000),
-            "4000  3E 00 40 41 42 43 44 45  46 47 48 49 4A 4B 4C 4D  |>.@ABCDEFGHIJKLM|\n"
-            "4010  4E 4F 50 51                                       |NOPQ|\n");
-  EXPECT_EQ(Cli::VolcadoHex({}), "");
-}
 
 TEST(ParaTerminal, ControlesVisiblesYTextoIntacto) {
   const std::vector<std::pair<std::string, std::string>> casos = {

@@ -4,7 +4,8 @@
 #include <span>
 #include <string>
 
-namespace Cli {
+// Locomotive BASIC programs as the CPC lists them.
+namespace Ver {
 
 // What LIST would print for a tokenised Locomotive BASIC 1.1 program, one line
 // of text per program line. A damaged program is listed up to the damage, and
@@ -21,4 +22,4 @@ ListadoBasic ListarBasic(std::span<const std::uint8_t> programa);
 // The text the CPC prints for a five-byte floating-point constant.
 std::string TextoReal(std::span<const std::uint8_t, 5> bytes);
 
-} // namespace Cli
+} // namespace Ver

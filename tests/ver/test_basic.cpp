@@ -2,7 +2,7 @@
 // the CPC's printing of floating-point constants.
 #include "ProgramaBasic.h"
 
-#include "cli/ListadoBasic.h"
+#include "ver/Basic.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 
 TEST(ListadoBasic, ProgramaConTodosLosTokens) {
   const auto bytes = BytesProgramaCompleto();
-  const Cli::ListadoBasic r = Cli::ListarBasic(bytes);
+  const Ver::ListadoBasic r = Ver::ListarBasic(bytes);
   EXPECT_EQ(r.texto, ProgramaCompleto().Listado());
   EXPECT_EQ(r.nota, "");
 }
@@ -22,7 +22,7 @@ TEST(ListadoBasic, ProgramaConTodosLosTokens) {
 TEST(ListadoBasic, SinMarcaFinalListaLoQueHay) {
   auto bytes = BytesProgramaCompleto();
   bytes.resize(bytes.size() - 2); // no zero length word at the end
-  const Cli::ListadoBasic r = Cli::ListarBasic(bytes);
+  const Ver::ListadoBasic r = Ver::ListarBasic(bytes);
   EXPECT_EQ(r.texto, ProgramaCompleto().Listado());
   EXPECT_EQ(r.nota, "");
 }
@@ -36,7 +36,7 @@ struct CasoDanado {
 class BasicDanado : public testing::TestWithParam<CasoDanado> {};
 
 TEST_P(BasicDanado, ParaConUnaNota) {
-  const Cli::ListadoBasic r = Cli::ListarBasic(GetParam().bytes);
+  const Ver::ListadoBasic r = Ver::ListarBasic(GetParam().bytes);
   EXPECT_EQ(r.texto, GetParam().texto);
   EXPECT_NE(r.nota, "");
 }
@@ -78,7 +78,7 @@ TEST(ListadoBasic, NingunPrefijoHaceFallar) {
   const auto bytes = BytesProgramaCompleto();
   for (std::size_t n = 0; n < bytes.size(); ++n) {
     SCOPED_TRACE(n);
-    const Cli::ListadoBasic r = Cli::ListarBasic(std::span<const std::uint8_t>(bytes.data(), n));
+    const Ver::ListadoBasic r = Ver::ListarBasic(std::span<const std::uint8_t>(bytes.data(), n));
     EXPECT_EQ(ProgramaCompleto().Listado().rfind(r.texto.substr(0, r.texto.rfind('\n') + 1), 0),
               0U);
   }
@@ -132,7 +132,7 @@ TEST_P(EspaciosList, ComoLoListaElCpc) {
   std::vector<std::uint8_t> b{static_cast<std::uint8_t>(f.size() + 5), 0, 10, 0};
   b.insert(b.end(), f.begin(), f.end());
   b.insert(b.end(), {0, 0, 0});
-  const Cli::ListadoBasic r = Cli::ListarBasic(b);
+  const Ver::ListadoBasic r = Ver::ListarBasic(b);
   EXPECT_EQ(r.texto, std::string("10 ") + GetParam().texto + "\n");
   EXPECT_EQ(r.nota, "");
 }
@@ -219,7 +219,7 @@ struct CasoReal {
 
 class Real : public testing::TestWithParam<CasoReal> {};
 
-TEST_P(Real, ComoLoImprimeElCpc) { EXPECT_EQ(Cli::TextoReal(GetParam().bytes), GetParam().texto); }
+TEST_P(Real, ComoLoImprimeElCpc) { EXPECT_EQ(Ver::TextoReal(GetParam().bytes), GetParam().texto); }
 
 INSTANTIATE_TEST_SUITE_P(
     Casos, Real,
@@ -241,7 +241,7 @@ namespace {
 // The note names what was cut with the word's own gender.
 TEST(ListadoBasic, LaNotaConcuerda) {
   const auto nota = [](std::initializer_list<std::uint8_t> bytes) {
-    return Cli::ListarBasic(std::vector<std::uint8_t>(bytes)).nota;
+    return Ver::ListarBasic(std::vector<std::uint8_t>(bytes)).nota;
   };
   EXPECT_EQ(nota({6, 0, 20, 0, 0x02, 0}), "línea 20: variable cortada");
   EXPECT_EQ(nota({5, 0, 20, 0, 0xFF}), "línea 20: función cortada");

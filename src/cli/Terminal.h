@@ -1,15 +1,9 @@
 #pragma once
 
-#include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
 namespace Cli {
-
-// Sixteen bytes a line: the address (from `direccion`), the bytes in hex, and
-// the printable ASCII ones ('.' for the rest).
-std::string VolcadoHex(std::span<const std::uint8_t> bytes, std::uint32_t direccion = 0);
 
 // Text made safe for a terminal: bytes below &20 other than the line end
 // ("\n", "\r\n") and the tab, &7F, and the C1 controls &80..&9F (raw, or as

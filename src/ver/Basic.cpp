@@ -1,4 +1,4 @@
-#include "cli/ListadoBasic.h"
+#include "ver/Basic.h"
 
 #include <array>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace Cli {
+namespace Ver {
 namespace {
 
 // Keywords &80..&FE; empty where Locomotive BASIC 1.1 has none.
@@ -561,4 +561,4 @@ ListadoBasic ListarBasic(std::span<const std::uint8_t> programa) {
   return r;
 }
 
-} // namespace Cli
+} // namespace Ver
