@@ -15,6 +15,8 @@
 #include "platform/Proceso.h"
 #include "ver/Basic.h"
 #include "ver/Hex.h"
+#include "ver/Texto.h"
+#include "ver/Vista.h"
 
 #include <algorithm>
 #include <cctype>
@@ -287,18 +289,6 @@ int EjecutarGet(const OrdenGet &orden) {
 
 namespace {
 
-bool PareceTexto(std::span<const std::uint8_t> bytes) {
-  return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t c) {
-    return (c >= 0x20 && c < 0x7F) || c == '\n' || c == '\r' || c == '\t' || c == 0x1A;
-  });
-}
-
-// CP/M text ends at the first ^Z; the rest of the record is filler.
-std::span<const std::uint8_t> HastaFinDeTexto(std::span<const std::uint8_t> bytes) {
-  const auto fin = std::find(bytes.begin(), bytes.end(), std::uint8_t{0x1A});
-  return bytes.first(static_cast<std::size_t>(fin - bytes.begin()));
-}
-
 void EscribirBytes(std::span<const std::uint8_t> bytes) {
   EscribirSalida({reinterpret_cast<const char *>(bytes.data()), bytes.size()});
 }
@@ -310,14 +300,15 @@ std::string Cadena(std::span<const std::uint8_t> bytes) { return {bytes.begin(),
 // named, then dumped, never listed.
 bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                   bool terminal, std::string &texto, int &salida) {
-  const auto tipo = !orden.crudo && a.cabecera ? a.cabecera->tipo : cpm::TipoAmsdos::Otro;
+  // With --raw the header is part of the bytes: nothing but a dump or the bytes.
+  const Ver::Vista vista = orden.crudo ? Ver::Vista::Hex : Ver::ElegirVista(a, bytes);
   const std::uint32_t direccion = !orden.crudo && a.cabecera ? a.cabecera->carga : 0;
-  const bool protegido = tipo == cpm::TipoAmsdos::BasicProtegido;
+  const bool protegido = vista == Ver::Vista::BasicProtegido;
   if (orden.hex || (protegido && (terminal || orden.texto))) {
     texto = (protegido ? "programa BASIC protegido\n" : "") + Ver::VolcadoHex(bytes, direccion);
     return true;
   }
-  if (tipo == cpm::TipoAmsdos::Basic) {
+  if (vista == Ver::Vista::Basic) {
     const Ver::ListadoBasic listado = Ver::ListarBasic(bytes);
     texto = listado.texto;
     if (!listado.nota.empty()) {
@@ -327,7 +318,7 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
     return true;
   }
   // CP/M text ends at ^Z; a file with a header has its exact length.
-  const auto hastaFin = a.cabecera ? bytes : HastaFinDeTexto(bytes);
+  const auto hastaFin = a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes);
   if (orden.texto) {
     texto = Cadena(hastaFin);
     return true;
@@ -339,8 +330,7 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
     texto = Cadena(bytes);
     return true;
   }
-  texto =
-      !a.cabecera && PareceTexto(hastaFin) ? Cadena(hastaFin) : Ver::VolcadoHex(bytes, direccion);
+  texto = vista == Ver::Vista::Texto ? Cadena(hastaFin) : Ver::VolcadoHex(bytes, direccion);
   return true;
 }
 
