@@ -132,14 +132,13 @@ bool PonerConPermiso(Dialogos &dialogos, const ImagenLeida &imagen,
   }
   const bool reemplazar = !ocupados.empty();
   if (reemplazar &&
-      !dialogos.Confirmar("Reemplazar", "Ya hay en el disco " + Lista(ocupados) +
-                                            (ocupados.size() == 1 ? ". ¿Reemplazarlo?"
-                                                                  : ". ¿Reemplazarlos?"))) {
+      !dialogos.Confirmar("Reemplazar",
+                          "Ya hay en el disco " + Lista(ocupados) +
+                              (ocupados.size() == 1 ? ". ¿Reemplazarlo?" : ". ¿Reemplazarlos?"))) {
     return false;
   }
-  return Guardar(dialogos,
-                 imagen, cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, reemplazar),
-                 fracaso);
+  return Guardar(dialogos, imagen,
+                 cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, reemplazar), fracaso);
 }
 
 // What ExtraerEnCarpeta wrote.
@@ -200,17 +199,16 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
   std::vector<std::string> existentes;
   std::uint64_t total = 0;
   for (const cpm::Archivo *a : e.archivos) {
-    nombres.push_back(cpm::ElegirNombreHost(*a, deEstaVez, preguntar, [&](const std::string &n) {
-      return destino.Existe(n);
-    }));
+    nombres.push_back(cpm::ElegirNombreHost(
+        *a, deEstaVez, preguntar, [&](const std::string &n) { return destino.Existe(n); }));
     if (nombres.back().reemplazable && destino.Existe(nombres.back().nombre))
       existentes.push_back(nombres.back().nombre);
     total += a->longitud;
   }
   if (!existentes.empty() &&
-      !dialogos.Confirmar("Extraer", "Ya hay en " + carpeta + " " + Lista(existentes) +
-                                         (existentes.size() == 1 ? ". ¿Reemplazarlo?"
-                                                                 : ". ¿Reemplazarlos?"))) {
+      !dialogos.Confirmar(
+          "Extraer", "Ya hay en " + carpeta + " " + Lista(existentes) +
+                         (existentes.size() == 1 ? ". ¿Reemplazarlo?" : ". ¿Reemplazarlos?"))) {
     return hecho;
   }
   std::vector<std::string> fallos;
@@ -223,9 +221,8 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
       progreso.Titulo("Extrayendo " + NombreConUsuario(a));
       const cpm::Extraido x = cpm::ExtraerArchivo(imagen.Disco(), a, Modo(a, conCabecera));
       // Only a file the user agreed to lose is replaced.
-      const bool reemplazar =
-          n.reemplazable && std::find(existentes.begin(), existentes.end(), n.nombre) !=
-                                existentes.end();
+      const bool reemplazar = n.reemplazable && std::find(existentes.begin(), existentes.end(),
+                                                          n.nombre) != existentes.end();
       const std::int16_t fallo = destino.Escribir(n.nombre, x.bytes, reemplazar);
       if (fallo != Errores::Ninguno) {
         fallos.push_back(n.nombre + ": " + Errores::Mensaje(fallo));
@@ -248,7 +245,8 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
   if (!fallos.empty()) {
     std::string texto = hecho.rutas.empty()
                             ? fracaso + "."
-                            : "Se han extraído " + Cuenta(hecho.rutas.size(), "archivo", "archivos") +
+                            : "Se han extraído " +
+                                  Cuenta(hecho.rutas.size(), "archivo", "archivos") +
                                   ", pero no todo.";
     for (const std::string &f : fallos)
       texto += "\n" + f;
@@ -268,12 +266,12 @@ EstadoSeleccion Acciones::Estado(const Panel &panel) const {
   const Eleccion e = Elegir(imagen.Disco(), panel);
   estado.archivos = static_cast<int>(e.archivos.size());
   estado.desconocidas = static_cast<int>(e.desconocidas.size());
-  estado.soloLectura = !e.archivos.empty() &&
-                       std::all_of(e.archivos.begin(), e.archivos.end(),
-                                   [](const cpm::Archivo *a) { return a->soloLectura; });
-  estado.oculto = !e.archivos.empty() &&
-                  std::all_of(e.archivos.begin(), e.archivos.end(),
-                              [](const cpm::Archivo *a) { return a->sistema; });
+  estado.soloLectura =
+      !e.archivos.empty() && std::all_of(e.archivos.begin(), e.archivos.end(),
+                                         [](const cpm::Archivo *a) { return a->soloLectura; });
+  estado.oculto =
+      !e.archivos.empty() && std::all_of(e.archivos.begin(), e.archivos.end(),
+                                         [](const cpm::Archivo *a) { return a->sistema; });
   return estado;
 }
 
@@ -322,10 +320,9 @@ bool Acciones::Borrar(const Panel &panel) {
   if (!e)
     return false;
   const std::string pregunta =
-      e->archivos.size() == 1
-          ? "¿Borrar " + NombreConUsuario(*e->archivos.front()) + " del disco?"
-          : "¿Borrar estos " + std::to_string(e->archivos.size()) + " archivos del disco?\n" +
-                Lista(Nombres(e->archivos));
+      e->archivos.size() == 1 ? "¿Borrar " + NombreConUsuario(*e->archivos.front()) + " del disco?"
+                              : "¿Borrar estos " + std::to_string(e->archivos.size()) +
+                                    " archivos del disco?\n" + Lista(Nombres(e->archivos));
   if (!dialogos_.Confirmar("Borrar", pregunta))
     return false;
   return Guardar(dialogos_, *imagen,
@@ -349,8 +346,8 @@ bool Acciones::CambiarNombre(const Panel &panel) {
   const cpm::Archivo &a = *e->archivos.front();
   const std::string viejo = NombreConUsuario(a);
   const auto texto = dialogos_.PedirTexto(
-      "Cambiar nombre", "Nombre nuevo de " + viejo + " (con N: delante cambia también el usuario):",
-      viejo);
+      "Cambiar nombre",
+      "Nombre nuevo de " + viejo + " (con N: delante cambia también el usuario):", viejo);
   if (!texto || *texto == viejo)
     return false;
   std::string error;
@@ -404,7 +401,8 @@ bool Acciones::PonerArchivos(const Panel &panel, const std::vector<std::string> 
 
 bool Acciones::ElegirYPonerArchivos(const Panel &panel) {
   if (panel.imagen.empty()) {
-    dialogos_.Avisar("No se ha puesto ningún archivo.\nEste panel no tiene ninguna imagen abierta.");
+    dialogos_.Avisar(
+        "No se ha puesto ningún archivo.\nEste panel no tiene ninguna imagen abierta.");
     return false;
   }
   return PonerArchivos(panel, dialogos_.ElegirArchivos(panel.carpeta));
@@ -446,8 +444,8 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
 void Acciones::Extraer(const Panel &panel) {
   if (panel.imagen.empty() || panel.filas.empty())
     return;
-  const auto destino =
-      dialogos_.ElegirCarpeta(ultimaCarpeta_.empty() ? panel.carpeta : ultimaCarpeta_, conCabecera_);
+  const auto destino = dialogos_.ElegirCarpeta(
+      ultimaCarpeta_.empty() ? panel.carpeta : ultimaCarpeta_, conCabecera_);
   if (!destino)
     return;
   conCabecera_ = destino->conCabecera;

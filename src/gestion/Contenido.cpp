@@ -98,19 +98,18 @@ Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
   case Ver::Vista::Hex: c.texto = Ver::VolcadoHex(e.bytes, direccion); break;
   }
   if (!e.completo) {
-    Agregar(c.nota, "archivo incompleto: " +
-                        (e.problemas.empty() ? std::string("no se puede leer entero")
-                                             : e.problemas.front().texto));
+    Agregar(c.nota,
+            "archivo incompleto: " + (e.problemas.empty() ? std::string("no se puede leer entero")
+                                                          : e.problemas.front().texto));
   }
   return c;
 }
 
-Contenido ContenidoDesconocido(const EntradaCruda &entrada, int ranura,
-                               const std::string &motivo) {
+Contenido ContenidoDesconocido(const EntradaCruda &entrada, int ranura, const std::string &motivo) {
   Contenido c;
   c.titulo = TextoEntrada(entrada);
-  c.texto = "La lectura exacta del disco no tiene este archivo: " + motivo + ".\n\n" +
-            "Entrada " + std::to_string(ranura) + " del catálogo en la posición fija (byte " +
+  c.texto = "La lectura exacta del disco no tiene este archivo: " + motivo + ".\n\n" + "Entrada " +
+            std::to_string(ranura) + " del catálogo en la posición fija (byte " +
             std::to_string(PosCatalogoFijo + static_cast<std::size_t>(ranura) * LargoEntrada) +
             " de la imagen):\n\n" + Ver::VolcadoHex(entrada);
   c.nota = "entrada desconocida";

@@ -71,12 +71,12 @@ std::string TextoPropiedades(const cpm::Disco &disco, const cpm::Archivo &a) {
   } else {
     s += Linea("Tipo AMSDOS", "sin cabecera");
   }
-  s += Linea("Longitud", Cuenta(a.longitud, "byte", "bytes") +
-                             (a.cabecera ? " (sin la cabecera)" : ""));
+  s += Linea("Longitud",
+             Cuenta(a.longitud, "byte", "bytes") + (a.cabecera ? " (sin la cabecera)" : ""));
   s += Linea("En el disco", Cuenta(a.tamano, "byte", "bytes"));
   s += Linea("Atributos", Atributos(a));
-  s += Linea("Entradas", Cuenta(a.extensiones.size(), "entrada del catálogo",
-                                "entradas del catálogo"));
+  s += Linea("Entradas",
+             Cuenta(a.extensiones.size(), "entrada del catálogo", "entradas del catálogo"));
   s += Linea("Bloques", Bloques(a, disco.formato ? disco.formato->tamanoBloque : 0));
   if (!a.completo)
     s += Linea("Estado", "incompleto: parte de sus bytes no se puede leer");

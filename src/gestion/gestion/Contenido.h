@@ -26,7 +26,7 @@ struct Imagen {
 };
 
 struct Contenido {
-  std::string titulo;           // the window's caption
+  std::string titulo; // the window's caption
   Ver::Vista vista = Ver::Vista::Hex;
   std::string texto;            // UTF-8, in a fixed-width font; empty with a picture
   std::optional<Imagen> imagen; // a picture instead of the text

@@ -10,7 +10,8 @@
 
 namespace Gestion {
 
-// An image file read whole by the exact reader, with what the file was, so
+// An image file (or an image inside a zip or .gz, which is never written back)
+// read whole by the exact reader, with what the file was, so
 // that a change is written back only over the very bytes read. The reading
 // points into the bytes: the object stays where it was built.
 class ImagenLeida {
@@ -27,6 +28,8 @@ public:
   [[nodiscard]] const std::string &Error() const { return error_; }
 
 private:
+  void Leer();
+
   std::string ruta_;
   std::vector<std::uint8_t> bytes_;
   Plataforma::HuellaArchivo huella_;
