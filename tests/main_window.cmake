@@ -2,9 +2,13 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
 alcove_test(pruebas_ventana_principal
   SOURCES main_window/main.cpp main_window/test_presentacion.cpp main_window/test_controles.cpp
-          main_window/test_ventana.cpp
+          main_window/test_ventana.cpp main_window/test_gestor.cpp
   LIBS alcove_main_window alcove_dskgen Qt6::Test
   LABELS ventanas)
+# The disk manager's writes are compared with alcove-cli's.
+target_include_directories(pruebas_ventana_principal PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
+target_compile_definitions(pruebas_ventana_principal PRIVATE ALCOVE_CLI="$<TARGET_FILE:alcove-cli>")
+add_dependencies(pruebas_ventana_principal alcove-cli)
 
 # The real program under a virtual X server (Xvfb), clicked with XTEST and read
 # back with XGetImage (tools/escritorio_x).
