@@ -1,6 +1,9 @@
 // What the window's disk manager decides, over disks made by the generator.
+#include "Comun.h"
 #include "Generador.h"
 #include "ProgramaBasic.h"
+#include "ZipDePrueba.h"
+#include "gestion/Acciones.h"
 #include "gestion/Contenido.h"
 #include "gestion/Entrada.h"
 #include "gestion/Propiedades.h"
@@ -212,6 +215,53 @@ TEST(Propiedades, TellTypeAddressesLengthUserAttributesAndBlocks) {
   EXPECT_NE(sin.find("Tipo AMSDOS:  sin cabecera\n"), std::string::npos) << sin;
   EXPECT_NE(sin.find("Atributos:    archivado\n"), std::string::npos) << sin;
   EXPECT_EQ(sin.find("Carga:"), std::string::npos);
+}
+
+// Says yes to everything and keeps what it is told.
+class SiATodo final : public Gestion::Dialogos {
+public:
+  std::vector<std::string> avisos;
+  bool Confirmar(const std::string &, const std::string &) override { return true; }
+  std::optional<std::string> PedirTexto(const std::string &, const std::string &,
+                                        const std::string &) override {
+    return std::nullopt;
+  }
+  std::optional<Destino> ElegirCarpeta(const std::string &, bool) override { return std::nullopt; }
+  std::vector<std::string> ElegirArchivos(const std::string &) override { return {}; }
+  std::optional<DiscoNuevo>
+  PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &) override {
+    return std::nullopt;
+  }
+  void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
+  void Mostrar(const std::string &, const std::string &) override {}
+};
+
+// Files the listing leaves out (an attribute sets a top bit) can still be
+// reached by other rows: a read-only file is never deleted, nor a member of a zip written.
+TEST(Acciones, AReadOnlyFileOrAnImageInsideAZipIsRefusedAndLeftAsItWas) {
+  const Disco d(
+      {{0, "FIJO", "BIN", true, false, false, Generador::ContenidoPrueba(300, 1), {}, 0}});
+  CarpetaTemporal carpeta;
+  const std::string ruta = carpeta.Archivo("a.dsk");
+  Escribir(ruta, d.bytes);
+  SiATodo dialogos;
+  Gestion::Acciones acciones(dialogos);
+  Gestion::Panel panel{ruta, carpeta.Archivo(""), {{0, d.Entrada(0)}}};
+  EXPECT_FALSE(acciones.Borrar(panel));
+  ASSERT_EQ(dialogos.avisos.size(), 1u);
+  EXPECT_EQ(dialogos.avisos[0], "No se ha borrado nada.\n0:FIJO.BIN es de solo lectura.");
+  EXPECT_EQ(Leer(ruta), d.bytes);
+
+  Escribir(carpeta.Archivo("juegos.zip"),
+           zip_prueba::CrearZip({zip_prueba::Guardado("a.dsk", d.bytes)}));
+  panel.imagen = carpeta.Archivo("juegos.zip/a.dsk");
+  EXPECT_FALSE(acciones.CambiarAtributo(panel, Gestion::Atributo::SoloLectura, false));
+  ASSERT_EQ(dialogos.avisos.size(), 2u);
+  EXPECT_EQ(dialogos.avisos[1].rfind("No se han cambiado los atributos.\nLas imágenes dentro de "
+                                     "un .zip o un .gz solo se leen",
+                                     0),
+            0u)
+      << dialogos.avisos[1];
 }
 
 } // namespace
