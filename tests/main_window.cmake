@@ -22,3 +22,19 @@ target_link_libraries(alcove_muestra_progreso PRIVATE alcove_auxiliary alcove_wa
 target_compile_definitions(prueba_e2e_ventana PRIVATE ALCOVE_BINARIO="$<TARGET_FILE:alcove>"
                            ALCOVE_MUESTRA_PROGRESO="$<TARGET_FILE:alcove_muestra_progreso>")
 add_dependencies(prueba_e2e_ventana alcove alcove_muestra_progreso)
+
+# The disk manager in the real program under Xvfb: drags to and from windows of
+# our own (no file manager is assumed), and pictures of the viewer and the menu
+# left in the build folder's capturas/ to be looked at.
+add_executable(alcove_prueba_arrastre e2e/arrastre.cpp)
+target_link_libraries(alcove_prueba_arrastre PRIVATE Qt6::Widgets alcove_warnings)
+alcove_test(prueba_e2e_gestor
+  SOURCES e2e/test_e2e_gestor.cpp
+  LIBS alcove_escritorio_x alcove_dskgen
+  LABELS e2e)
+target_include_directories(prueba_e2e_gestor PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
+target_compile_definitions(prueba_e2e_gestor PRIVATE ALCOVE_BINARIO="$<TARGET_FILE:alcove>"
+                           ALCOVE_ARRASTRE="$<TARGET_FILE:alcove_prueba_arrastre>"
+                           ALCOVE_CLI="$<TARGET_FILE:alcove-cli>"
+                           ALCOVE_CAPTURAS="${CMAKE_BINARY_DIR}/capturas")
+add_dependencies(prueba_e2e_gestor alcove alcove-cli alcove_prueba_arrastre)

@@ -4,6 +4,7 @@
 #include "gestion/Entrada.h"
 #include "ui/gestor/DialogosQt.h"
 #include "ui/gestor/F_Ver.h"
+#include "ui/widgets/Estilo.h"
 #include "ui/widgets/LimiteEvento.h"
 #include "ui/widgets/ListaArchivos.h"
 #include "ui/widgets/VistaCatalogo.h"
@@ -27,6 +28,7 @@ namespace {
 
 // What a drag between the two panes carries besides the files: the pane it left.
 const QString FormatoFilas = QStringLiteral("application/x-alcove-filas");
+constexpr double PuntosMenu = 9.75;
 
 std::string Bytes(const QString &ruta) { return QFile::encodeName(ruta).toStdString(); }
 
@@ -172,6 +174,9 @@ QMenu *GestorCatalogo::AbrirMenu(int i, QPoint punto, bool deTeclado) {
   auto *menu = new QMenu(vista);
   menu->setObjectName(QStringLiteral("MenuCatalogo_%1").arg(i));
   menu->setAttribute(Qt::WA_DeleteOnClose);
+  // The program's look, as the lists around it.
+  menu->setFont(Estilo::Courier(PuntosMenu));
+  Estilo::AmarilloSobreAzul(menu);
   const auto agregar = [&](const QString &nombre, const QString &texto,
                            const std::function<void()> &hacer) {
     QAction *accion = menu->addAction(texto);
