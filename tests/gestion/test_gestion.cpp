@@ -7,6 +7,7 @@
 #include "gestion/Contenido.h"
 #include "gestion/Entrada.h"
 #include "gestion/Propiedades.h"
+#include "gestion/Zips.h"
 
 #include <gtest/gtest.h>
 
@@ -253,7 +254,14 @@ TEST(Acciones, AReadOnlyFileOrAnImageInsideAZipIsRefusedAndLeftAsItWas) {
   EXPECT_EQ(Leer(ruta), d.bytes);
 
   Escribir(carpeta.Archivo("juegos.zip"),
-           zip_prueba::CrearZip({zip_prueba::Guardado("a.dsk", d.bytes)}));
+           zip_prueba::CrearZip({zip_prueba::Guardado("a.dsk", d.bytes),
+                                 zip_prueba::Guardado("otro/b.DSK", d.bytes),
+                                 zip_prueba::Guardado("leeme.txt", {1})}));
+  Escribir(carpeta.Archivo(".oculto.zip"),
+           zip_prueba::CrearZip({zip_prueba::Guardado("c.dsk", d.bytes)}));
+  // The zips' images, named from the folder; hidden zips and other members stay out.
+  EXPECT_EQ(Gestion::ImagenesEnZips(Utf8(carpeta.Ruta())),
+            (std::vector<std::string>{"juegos.zip/a.dsk", "juegos.zip/otro/b.DSK"}));
   panel.imagen = carpeta.Archivo("juegos.zip/a.dsk");
   EXPECT_FALSE(acciones.CambiarAtributo(panel, Gestion::Atributo::SoloLectura, false));
   ASSERT_EQ(dialogos.avisos.size(), 2u);

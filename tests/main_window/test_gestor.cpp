@@ -4,6 +4,7 @@
 #include "Ayudas.h"
 #include "Proceso.h"
 #include "ProgramaBasic.h"
+#include "ZipDePrueba.h"
 
 #include "gestion/Dialogos.h"
 #include "platform/Progreso.h"
@@ -600,6 +601,36 @@ TEST_F(Gestor, DragsCarryExactFilesOutAndBetweenPanesAndDropsPutHostFiles) {
   QDragEnterEvent otro(QPoint(20, 20), Qt::CopyAction, &texto, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(destino, &otro);
   EXPECT_FALSE(otro.isAccepted());
+}
+
+TEST_F(Gestor, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten) {
+  const std::vector<std::uint8_t> zip =
+      zip_prueba::CrearZip({zip_prueba::Comprimido("juegos/juego.dsk", DiscoB()),
+                            zip_prueba::Guardado("leeme.txt", {1})});
+  Escribir(carpeta.Archivo("coleccion.zip"), zip);
+  File(0).SetPath(File(0).Path());
+  EXPECT_EQ(File(0).Archivos(), (QStringList{"a.dsk", "b.dsk", "coleccion.zip/juegos/juego.dsk"}));
+  PulsarArchivo(File(0), "coleccion.zip/juegos/juego.dsk");
+  EXPECT_EQ(Nombres(0), (QStringList{"OTRO.BIN"}));
+  EXPECT_EQ(ventana->findChild<QLabel *>("Panel_1")->text(), "juego.dsk");
+  const std::string miembro = carpeta.Archivo("coleccion.zip/juegos/juego.dsk");
+  EXPECT_EQ(G().Imagen(0), miembro);
+
+  // Read: dragged out, the file is get's.
+  Elegir(0, {"OTRO.BIN"});
+  std::unique_ptr<QMimeData> datos(G().DatosArrastre(0));
+  ASSERT_NE(datos, nullptr);
+  ASSERT_EQ(EjecutarCli({"get", miembro, "OTRO.BIN", "-o", carpeta.Archivo("cli")}).codigo, 0);
+  EXPECT_EQ(Leer(datos->urls().front().toLocalFile().toStdString()),
+            Leer(carpeta.Archivo("cli/OTRO.BIN")));
+  // Never written: the refusal says why and the zip stays as it was.
+  guion.confirmar = {true};
+  Menu(0, "Borrar");
+  ASSERT_EQ(avisos.mensajes.size(), 1);
+  EXPECT_TRUE(avisos.mensajes.front().contains("dentro de un .zip o un .gz solo se leen"))
+      << avisos.mensajes.front().toStdString();
+  EXPECT_EQ(guion.confirmar.size(), 1u) << "refused before asking";
+  EXPECT_EQ(Leer(carpeta.Archivo("coleccion.zip")), zip);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "disk/Cls_Disco.h"
 #include "gestion/Entrada.h"
+#include "gestion/Zips.h"
+#include "platform/InfoArchivo.h"
 #include "ui/gestor/DialogosQt.h"
 #include "ui/gestor/F_Ver.h"
 #include "ui/widgets/Estilo.h"
@@ -67,6 +69,16 @@ GestorCatalogo::GestorCatalogo(QWidget *ventana, std::array<PanelVentana, 2> pan
     vista->viewport()->installEventFilter(this);
     connect(vista, &QAbstractItemView::activated, this,
             [this, i] { Plataforma::ProtegerEvento(ventana_, [this, i] { Ver(i); }); });
+    // Images inside the folder's zips follow its own, read-only.
+    ListaArchivos *lista = paneles_[static_cast<std::size_t>(i)].archivos;
+    lista->FijarOtrasImagenes(Gestion::ImagenesEnZips);
+    // After the window's own handler, which cannot open them.
+    connect(lista, &ListaArchivos::Click, this, [this, i, lista] {
+      const std::string ruta =
+          Bytes(lista->Path()) + Plataforma::SeparadorRuta + lista->FileNameBytes();
+      if (!lista->FileNameBytes().empty() && Gestion::EsMiembroDeZip(ruta))
+        Plataforma::ProtegerEvento(ventana_, [&] { AbrirMiembro(i, ruta); });
+    });
   }
 }
 
@@ -79,7 +91,32 @@ int GestorCatalogo::PanelDe(const QObject *objeto) const {
 
 std::string GestorCatalogo::Imagen(int i) const {
   const Cls_Disco *disco = paneles_[static_cast<std::size_t>(i)].disco();
-  return disco != nullptr ? disco->NombreFichero : std::string();
+  if (disco == nullptr)
+    return {};
+  const auto &[copia, miembro] = miembros_[static_cast<std::size_t>(i)];
+  return !copia.empty() && disco->NombreFichero == copia ? miembro : disco->NombreFichero;
+}
+
+void GestorCatalogo::AbrirMiembro(int i, const std::string &ruta) {
+  std::vector<std::uint8_t> bytes;
+  if (const std::string error = Gestion::LeerMiembro(ruta, bytes); !error.empty()) {
+    Elegidos(*propios_).Avisar(ruta + ": " + error + ".");
+    return;
+  }
+  auto carpeta = std::make_unique<QTemporaryDir>();
+  const QString nombre = QFile::decodeName(
+      QByteArray::fromStdString(ruta.substr(ruta.find_last_of(Plataforma::SeparadoresRuta) + 1)));
+  QFile copia(carpeta->filePath(nombre));
+  if (!carpeta->isValid() || !copia.open(QIODevice::WriteOnly) ||
+      copia.write(reinterpret_cast<const char *>(bytes.data()),
+                  static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    Elegidos(*propios_).Avisar(ruta + ": no se ha podido leer la imagen.");
+    return;
+  }
+  copia.close();
+  miembros_[static_cast<std::size_t>(i)] = {Bytes(copia.fileName()), ruta};
+  temporales_.push_back(std::move(carpeta));
+  paneles_[static_cast<std::size_t>(i)].listar(miembros_[static_cast<std::size_t>(i)].first);
 }
 
 Gestion::Panel GestorCatalogo::Panel(int i) const {

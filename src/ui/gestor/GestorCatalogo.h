@@ -65,6 +65,10 @@ private:
   void Escrito(int i); // lists again every pane that shows pane i's image
   void Hacer(int i, const std::function<bool()> &accion);
   void Arrastrar(int i);
+  // An image inside a zip, chosen in the file list: the design's listing reads
+  // files only, so it gets a private copy of the image, and the pane reads and
+  // refuses writes by the image's own path.
+  void AbrirMiembro(int i, const std::string &ruta);
 
   QWidget *ventana_;
   std::array<PanelVentana, 2> paneles_;
@@ -73,9 +77,10 @@ private:
   std::array<const QObject *, 4> vigilados_{};
   std::unique_ptr<DialogosQt> propios_;
   Gestion::Acciones acciones_;
-  std::vector<std::unique_ptr<QTemporaryDir>> temporales_; // of drags, until the end
-  int arrastrando_ = -1;                                   // pane of the drag under way
-  Gestion::Panel origen_;                                  // its rows
+  std::vector<std::unique_ptr<QTemporaryDir>> temporales_;      // of drags, until the end
+  int arrastrando_ = -1;                                        // pane of the drag under way
+  Gestion::Panel origen_;                                       // its rows
+  std::array<std::pair<std::string, std::string>, 2> miembros_; // copy, and the member it is
   int pulsado_ = -1;
   QPoint puntoPulsado_;
 };
