@@ -441,6 +441,45 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
   return imagen && PonerConPermiso(dialogos_, *imagen, nuevos, fracaso);
 }
 
+bool Acciones::DevolverFilas(const Panel &panel) {
+  const std::string fracaso = "No se ha cambiado ningún archivo";
+  const auto imagen = ParaCambiar(dialogos_, panel, fracaso);
+  if (!imagen)
+    return false;
+  std::vector<const cpm::Archivo *> sinFila;
+  std::vector<std::string> opciones;
+  for (const cpm::Archivo &a : imagen->Disco().catalogo.archivos) {
+    if (!a.soloLectura && !a.sistema && !a.archivado)
+      continue;
+    sinFila.push_back(&a);
+    std::string atributos = a.soloLectura ? "solo lectura" : "";
+    for (const auto &[puesto, nombre] :
+         {std::pair{a.sistema, "oculto"}, {a.archivado, "archivado"}})
+      if (puesto)
+        atributos += (atributos.empty() ? "" : ", ") + std::string(nombre);
+    opciones.push_back(NombreConUsuario(a) + " (" + atributos + ")");
+  }
+  if (sinFila.empty()) {
+    dialogos_.Avisar("Todos los archivos del disco tienen su fila: ninguno tiene atributos.");
+    return false;
+  }
+  const std::vector<std::size_t> elegidos = dialogos_.ElegirVarios(
+      "Archivos sin fila",
+      "Estos archivos tienen atributos y por eso no se listan. Los elegidos los pierden:",
+      opciones);
+  std::vector<const cpm::Archivo *> archivos;
+  for (const std::size_t i : elegidos) {
+    if (i < sinFila.size())
+      archivos.push_back(sinFila[i]);
+  }
+  if (archivos.empty())
+    return false;
+  return Guardar(
+      dialogos_, *imagen,
+      cpm::CambiarAtributos(imagen->Bytes(), imagen->Disco(), archivos, {false, false, false}),
+      fracaso);
+}
+
 void Acciones::Extraer(const Panel &panel) {
   if (panel.imagen.empty() || panel.filas.empty())
     return;

@@ -229,6 +229,10 @@ public:
   }
   std::optional<Destino> ElegirCarpeta(const std::string &, bool) override { return std::nullopt; }
   std::vector<std::string> ElegirArchivos(const std::string &) override { return {}; }
+  std::vector<std::size_t> ElegirVarios(const std::string &, const std::string &,
+                                        const std::vector<std::string> &) override {
+    return {};
+  }
   std::optional<DiscoNuevo>
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &) override {
     return std::nullopt;

@@ -65,6 +65,13 @@ public:
     return carpeta;
   }
   std::vector<std::string> ElegirArchivos(const std::string &) override { return archivos; }
+  std::vector<std::size_t> ElegirVarios(const std::string &, const std::string &,
+                                        const std::vector<std::string> &o) override {
+    ofrecidos = o;
+    return elegidos;
+  }
+  std::vector<std::size_t> elegidos;
+  std::vector<std::string> ofrecidos;
   std::optional<DiscoNuevo>
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override {
     EXPECT_FALSE(formatos.empty());
@@ -529,9 +536,32 @@ TEST_F(Gestor, PropertiesAndTheMenusOfTheKeyboardAndTheEmptyArea) {
   textos.clear();
   for (QAction *a : menu->actions())
     textos << a->text();
-  EXPECT_EQ(textos, (QStringList{"Nuevo disco…", "Poner archivos…"}));
+  EXPECT_EQ(textos, (QStringList{"Nuevo disco…", "Poner archivos…", "Archivos sin fila…"}));
   EXPECT_TRUE(v.selectionModel()->selectedRows().isEmpty());
   delete menu;
+}
+
+// An attribute hides a file's row; the empty area's menu gives it back.
+TEST_F(Gestor, FilesHiddenByTheirAttributesGetTheirRowsBack) {
+  Elegir(0, {"LEEME.TXT"});
+  Menu(0, "SoloLectura");
+  Elegir(0, {"DATOS.BIN"});
+  Menu(0, "Oculto");
+  ASSERT_FALSE(Nombres(0).contains("LEEME.TXT"));
+  const std::vector<std::uint8_t> esperado = PorCli(A(), {"attr", "IMAGEN", "LEEME.TXT", "--rw"});
+  const std::vector<std::uint8_t> antes = Leer(A());
+  guion.elegidos = {}; // cancelled: nothing changes
+  DSK(0).clearSelection();
+  Menu(0, "SinFila", true);
+  EXPECT_EQ(guion.ofrecidos,
+            (std::vector<std::string>{"DATOS.BIN (oculto)", "LEEME.TXT (solo lectura)"}));
+  EXPECT_EQ(Leer(A()), antes);
+  guion.elegidos = {1};
+  Menu(0, "SinFila", true);
+  EXPECT_EQ(Leer(A()), esperado);
+  EXPECT_TRUE(Nombres(0).contains("LEEME.TXT"));
+  EXPECT_FALSE(Nombres(0).contains("DATOS.BIN"));
+  EXPECT_TRUE(avisos.mensajes.isEmpty()) << avisos.mensajes.join('\n').toStdString();
 }
 
 TEST_F(Gestor, ANewDiskIsAlcoveClisNewAndOpensInThePane) {

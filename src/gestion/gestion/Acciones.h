@@ -62,6 +62,11 @@ public:
   // AMSDOS headers, users and attributes.
   bool Copiar(const Panel &origen, const Panel &destino);
 
+  // Files with an attribute set have no row (the listing leaves out names with
+  // a top bit set, and the attributes are those bits): the user picks some of
+  // them, and their attributes are cleared, so that they are listed again.
+  bool DevolverFilas(const Panel &panel);
+
   // A folder chosen, then the selected files extracted there, as alcove-cli's
   // get does, under the progress window. With or without their AMSDOS headers,
   // as chosen; the choice is kept for the rest of the run.

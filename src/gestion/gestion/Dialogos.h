@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ public:
   // The name and format of a new disk; the formats as name and description.
   virtual std::optional<DiscoNuevo>
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) = 0;
+
+  // Some of `opciones`, by position; none when cancelled.
+  virtual std::vector<std::size_t> ElegirVarios(const std::string &titulo,
+                                                const std::string &pregunta,
+                                                const std::vector<std::string> &opciones) = 0;
 
   // Why something was not done, or what went wrong.
   virtual void Avisar(const std::string &mensaje) = 0;

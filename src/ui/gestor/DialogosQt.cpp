@@ -12,7 +12,9 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -123,6 +125,38 @@ DialogosQt::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string
   if (dialogo.exec() != QDialog::Accepted)
     return std::nullopt;
   return DiscoNuevo{Bytes(nombre->text()), formato->currentData().toString().toStdString()};
+}
+
+std::vector<std::size_t> DialogosQt::ElegirVarios(const std::string &titulo,
+                                                  const std::string &pregunta,
+                                                  const std::vector<std::string> &opciones) {
+  QDialog dialogo(padre_);
+  dialogo.setWindowTitle(Utf8(titulo));
+  auto *columna = new QVBoxLayout(&dialogo);
+  auto *etiqueta = new QLabel(Utf8(pregunta), &dialogo);
+  etiqueta->setWordWrap(true);
+  columna->addWidget(etiqueta);
+  auto *lista = new QListWidget(&dialogo);
+  lista->setFont(Estilo::Courier(9.75));
+  Estilo::AmarilloSobreAzul(lista);
+  for (const std::string &opcion : opciones) {
+    auto *item = new QListWidgetItem(Utf8(opcion), lista);
+    item->setCheckState(Qt::Checked);
+  }
+  columna->addWidget(lista);
+  auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
+  BotonesEnEspanol(*botones, QStringLiteral("Aceptar"));
+  QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
+  QObject::connect(botones, &QDialogButtonBox::rejected, &dialogo, &QDialog::reject);
+  columna->addWidget(botones);
+  std::vector<std::size_t> elegidos;
+  if (dialogo.exec() == QDialog::Accepted) {
+    for (int i = 0; i < lista->count(); ++i) {
+      if (lista->item(i)->checkState() == Qt::Checked)
+        elegidos.push_back(static_cast<std::size_t>(i));
+    }
+  }
+  return elegidos;
 }
 
 void DialogosQt::Avisar(const std::string &mensaje) {

@@ -17,6 +17,8 @@ public:
   std::vector<std::string> ElegirArchivos(const std::string &desde) override;
   std::optional<DiscoNuevo>
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override;
+  std::vector<std::size_t> ElegirVarios(const std::string &titulo, const std::string &pregunta,
+                                        const std::vector<std::string> &opciones) override;
   void Avisar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;
 

@@ -235,6 +235,9 @@ QMenu *GestorCatalogo::AbrirMenu(int i, QPoint punto, bool deTeclado) {
         QStringLiteral("PonerArchivos"), QStringLiteral("Poner archivos…"),
         [this, panel, i] { Hacer(i, [&] { return acciones_.ElegirYPonerArchivos(panel); }); });
     poner->setEnabled(!panel.imagen.empty());
+    agregar(QStringLiteral("SinFila"), QStringLiteral("Archivos sin fila…"), [this, panel, i] {
+      Hacer(i, [&] { return acciones_.DevolverFilas(panel); });
+    })->setEnabled(!panel.imagen.empty());
   } else {
     const Gestion::EstadoSeleccion estado = acciones_.Estado(panel);
     agregar(QStringLiteral("Ver"), QStringLiteral("Ver"), [this, i] { Ver(i); });
