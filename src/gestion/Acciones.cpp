@@ -178,7 +178,7 @@ private:
 
 // get's road: the library's names, each file written whole or not at all.
 // With `preguntar`, files already in the folder are replaced if the user says
-// so; without it none is.
+// so, under the progress window; without it none is, and no window shows.
 Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::string &carpeta,
                             bool conCabecera, bool preguntar) {
   const std::string fracaso = "No se ha extraído nada";
@@ -213,12 +213,16 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
   }
   std::vector<std::string> fallos;
   {
-    ProgresoVisible progreso(total);
+    // A drag's files are written while the button is held: no window then.
+    std::optional<ProgresoVisible> progreso;
+    if (preguntar)
+      progreso.emplace(total);
     std::uint64_t hechos = 0;
     for (std::size_t i = 0; i < e.archivos.size(); ++i) {
       const cpm::Archivo &a = *e.archivos[i];
       const cpm::NombreElegido &n = nombres[i];
-      progreso.Titulo("Extrayendo " + NombreConUsuario(a));
+      if (progreso)
+        progreso->Titulo("Extrayendo " + NombreConUsuario(a));
       const cpm::Extraido x = cpm::ExtraerArchivo(imagen.Disco(), a, Modo(a, conCabecera));
       // Only a file the user agreed to lose is replaced.
       const bool reemplazar = n.reemplazable && std::find(existentes.begin(), existentes.end(),
@@ -236,7 +240,8 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
         }
       }
       hechos += a.longitud;
-      progreso.Hecho(hechos);
+      if (progreso)
+        progreso->Hecho(hechos);
     }
   }
   if (!e.desconocidas.empty())

@@ -584,10 +584,13 @@ TEST_F(Gestor, ANewDiskIsAlcoveClisNewAndOpensInThePane) {
 }
 
 TEST_F(Gestor, DragsCarryExactFilesOutAndBetweenPanesAndDropsPutHostFiles) {
-  // Out: the files get writes, in a folder of their own.
+  // Out: the files get writes, in a folder of their own, with no window
+  // while the button is held.
+  ProgresoVisto progreso;
   Elegir(0, {"LOADER.BAS", "LEEME.TXT"});
   std::unique_ptr<QMimeData> datos(G().DatosArrastre(0));
   ASSERT_NE(datos, nullptr);
+  EXPECT_EQ(progreso.mostrado, 0);
   ASSERT_EQ(datos->urls().size(), 2);
   ASSERT_EQ(
       EjecutarCli({"get", A(), "LOADER.BAS", "LEEME.TXT", "-o", carpeta.Archivo("cli")}).codigo, 0);
