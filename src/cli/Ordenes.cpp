@@ -190,29 +190,12 @@ cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
   return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
 }
 
-struct NombreElegido {
-  std::string nombre;
-  bool reemplazable; // only a file that was there before the run may be replaced
-};
-
-// A host name no other file of this run has: the file's own; when another
-// file took it, the user's number in front ("3_CODE.BIN", a name foreseen as
-// the file's own is, so --force may replace it); when that is taken too, "_2",
-// "_3"... until free of this run's names and of what the folder held.
-NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta &carpeta,
-                           std::set<std::string> &deEstaVez, bool forzar) {
-  NombreElegido r{NombreHostSeguro(a.nombre, a.extension), forzar};
-  if (deEstaVez.count(r.nombre) != 0 && a.usuario != 0) {
-    r.nombre = std::to_string(a.usuario) + "_" + r.nombre;
-  }
-  if (deEstaVez.count(r.nombre) != 0) {
-    r.nombre = NombreLibre(r.nombre, [&](const std::string &n) {
-      return deEstaVez.count(n) != 0 || carpeta.Existe(n);
-    });
-    r.reemplazable = false;
-  }
-  deEstaVez.insert(r.nombre);
-  return r;
+// get's names are the library's: the file's own, then the user's number in
+// front, then "_2", "_3"... (cpm::ElegirNombreHost).
+cpm::NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta &carpeta,
+                                std::set<std::string> &deEstaVez, bool forzar) {
+  return cpm::ElegirNombreHost(a, deEstaVez, forzar,
+                               [&](const std::string &n) { return carpeta.Existe(n); });
 }
 
 // A deleted file comes back only while no live file holds its blocks.
@@ -260,7 +243,7 @@ int EjecutarGet(const OrdenGet &orden) {
       salida = kSalidaFallo;
       continue;
     }
-    const NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
+    const cpm::NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
     const std::string &nombre = elegido.nombre;
     const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
     const bool conSeparador =

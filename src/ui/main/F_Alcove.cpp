@@ -4,6 +4,7 @@
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "ui/auxiliary/F_Acerca.h"
+#include "ui/gestor/GestorCatalogo.h"
 #include "ui/main/Iconos.h"
 #include "ui/main/Presentacion.h"
 #include "ui/widgets/Estilo.h"
@@ -116,6 +117,16 @@ F_Alcove::F_Alcove(QWidget *padre)
   Centrar();
   for (std::int16_t i = 0; i < 2; ++i)
     Conectar(i);
+  // Events the panes leave open: the catalogue views as a disk manager. The
+  // disk slots are looked at, never created, from there.
+  std::array<PanelVentana, 2> paneles;
+  for (std::int16_t i = 0; i < 2; ++i) {
+    const auto p = static_cast<std::size_t>(i);
+    paneles[p] = {DSK[p], File[p],
+                  [this, p] { return static_cast<const Cls_Disco *>(Discos[p].get()); },
+                  [this, i](const std::string &ruta) { ListarImagen(i, ruta); }};
+  }
+  Gestor = new GestorCatalogo(this, std::move(paneles));
   Form_Load();
 }
 
@@ -261,13 +272,19 @@ void F_Alcove::Dir_Change(std::int16_t Index) {
 }
 
 void F_Alcove::File_Click(std::int16_t Index) {
-  Cls_Disco &disco = Disco(Index);
+  Disco(Index);
   const std::size_t p = Ranura(Index);
   const ListaArchivos &file = *File[p];
   // Folder, separator, name, joined as they are: at the root the separator doubles.
   // The name goes as the host's bytes, so that names that are not UTF-8 open.
   const std::string ruta = QFile::encodeName(file.Path()).toStdString() +
                            Plataforma::SeparadorRuta + file.FileNameBytes();
+  ListarImagen(Index, ruta);
+}
+
+void F_Alcove::ListarImagen(std::int16_t Index, const std::string &ruta) {
+  Cls_Disco &disco = Disco(Index);
+  const std::size_t p = Ranura(Index);
   disco.Cargar(ruta);
   MostrarInfoDisco(Index);
 

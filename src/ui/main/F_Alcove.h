@@ -7,8 +7,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class Cls_Disco;
+class GestorCatalogo;
 class ListaArchivos;
 class ListaCarpetas;
 class ListaUnidades;
@@ -40,6 +42,9 @@ public:
   void Dir_Change(std::int16_t Index);
   // Opens the file chosen in File(Index) in the pane and lists its catalogue.
   void File_Click(std::int16_t Index);
+  // Opens the image at `ruta` in the pane and lists its catalogue: what
+  // File_Click does once it has joined the path.
+  void ListarImagen(std::int16_t Index, const std::string &ruta);
   // Sorts DSK(Index) by column `ColumnHeader` (1-based), ascending.
   void DSK_ColumnClick(std::int16_t Index, int ColumnHeader);
   void menu_Ayuda_Click(std::int16_t Index);
@@ -72,4 +77,7 @@ private:
   std::array<QGroupBox *, 2> Fm_Info{};
   QStatusBar *StatusBar = nullptr;
   std::array<QLabel *, 4> Panels{};
+
+  // The catalogue views as a disk manager (viewer, context menus, drag and drop).
+  GestorCatalogo *Gestor = nullptr;
 };

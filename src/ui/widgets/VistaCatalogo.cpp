@@ -22,6 +22,7 @@ void ModeloCatalogo::FijarCabeceras(const Textos &titulos,
 void ModeloCatalogo::Clear() {
   beginResetModel();
   filas_.clear();
+  siguienteLlegada_ = 0;
   endResetModel();
 }
 
@@ -100,6 +101,12 @@ int ModeloCatalogo::IconoPequeno(int fila) const {
   if (fila < 0 || fila >= rowCount())
     return 0;
   return filas_[static_cast<std::size_t>(fila)].icono;
+}
+
+int ModeloCatalogo::Llegada(int fila) const {
+  if (fila < 0 || fila >= rowCount())
+    return -1;
+  return static_cast<int>(filas_[static_cast<std::size_t>(fila)].llegada);
 }
 
 int ModeloCatalogo::rowCount(const QModelIndex &padre) const {
