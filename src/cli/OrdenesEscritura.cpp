@@ -51,6 +51,12 @@ bool CatalogoEntero(const Cls_Imagen &imagen) {
   return salida == kSalidaBien;
 }
 
+// A refusal of the host's: the read-only one says it all, the others say that
+// nothing changed.
+std::string TextoRechazo(const std::string &rechazo) {
+  return rechazo == Plataforma::kSoloLectura ? rechazo : rechazo + "; la imagen queda como estaba";
+}
+
 // Writes the library's result over the image read, unless it refused or
 // someone changed the file meanwhile. Returns the exit code.
 int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
@@ -68,6 +74,10 @@ int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
       Plataforma::ReemplazarArchivo(imagen.Ruta(), huella, escrito.bytes);
   if (r.cambiado) {
     AvisarError(imagen.Ruta(), "la imagen ha cambiado desde que se leyó; no se ha escrito nada");
+    return kSalidaFallo;
+  }
+  if (!r.rechazo.empty()) {
+    AvisarError(imagen.Ruta(), TextoRechazo(r.rechazo));
     return kSalidaFallo;
   }
   if (r.error != Errores::Ninguno) {
@@ -233,7 +243,13 @@ int EjecutarNew(const OrdenNew &orden) {
   if (Comprimida(orden.imagen)) {
     return kSalidaFallo;
   }
-  const std::int16_t error = Plataforma::CrearArchivo(orden.imagen, escrito.bytes, orden.forzar);
+  std::string rechazo;
+  const std::int16_t error =
+      Plataforma::CrearArchivo(orden.imagen, escrito.bytes, orden.forzar, &rechazo);
+  if (!rechazo.empty()) {
+    AvisarError(orden.imagen, TextoRechazo(rechazo));
+    return kSalidaFallo;
+  }
   if (error == Errores::ArchivoYaExiste) {
     AvisarError(orden.imagen, "ya existe; se deja como está (--force la reemplaza)");
     return kSalidaFallo;
