@@ -93,7 +93,7 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
   bool primera = true;
   Cls_ListaJson imagenes;
   if (enJson) {
-    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"), true);
   }
   const std::vector<std::string> rutas = ExpandirZips(imagenesDadas, salida);
   const bool conNombres = rutas.size() > 1 || rutas != imagenesDadas;
@@ -105,13 +105,13 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
       salida = kSalidaFallo;
     }
     if (enJson) {
-      EscribirSalida(imagenes.Elemento(vista.enJson(imagen)));
+      EscribirSalida(imagenes.Elemento(vista.enJson(imagen)), true);
     } else if (const auto texto = vista.enTexto(imagen)) {
       EscribirSalida(Titulo(conNombres, ruta, primera) + *texto);
     }
   }
   if (enJson) {
-    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}), true);
   }
   return salida;
 }
