@@ -44,6 +44,8 @@ inline constexpr int kPlazoMs = 60000;
 #endif
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <cwchar>
 #include <thread>
 
@@ -192,6 +194,10 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, const Opcione
   DWORD codigo = 0;
   ::GetExitCodeProcess(info.hProcess, &codigo);
   r.codigo = static_cast<int>(codigo);
+  PROCESS_MEMORY_COUNTERS memoria{};
+  if (::K32GetProcessMemoryInfo(info.hProcess, &memoria, sizeof memoria) != 0) {
+    r.memoriaMaximaKb = static_cast<long>(memoria.PeakWorkingSetSize / 1024);
+  }
   ::CloseHandle(info.hProcess);
   ::CloseHandle(info.hThread);
   return r;
