@@ -632,3 +632,49 @@ TEST(CliNombresEnTerminal, ControlesVisibles) {
 }
 
 } // namespace
+
+namespace {
+
+// Catalogue entries that all point at the same blocks make a disk seem to hold
+// far more than its image: get writes no more than the image's bytes, stops
+// with one line that says why, and leaves the rest unwritten.
+TEST(CliGetAcotado, NoSacaMasDeLoQueCabeEnLaImagen) {
+  CarpetaTemporal dir;
+  DiscoCpm disco(Generador::GeometriaData());
+  std::vector<int> bloques;
+  for (int b = 2; b < 18; ++b) {
+    bloques.push_back(b);
+  }
+  const auto datos = Patron(16 * 1024, 3);
+  for (int i = 0; i < 40; ++i) {
+    const std::string numero = (i < 10 ? "0" : "") + std::to_string(i);
+    disco.Agregar({0, "COPIA" + numero, "BIN", false, false, false, datos, {}, 0}, bloques);
+  }
+  const std::string imagen = dir.Archivo("cruzado.dsk");
+  const auto bytes = disco.Bytes();
+  Escribir(imagen, bytes);
+  const std::size_t caben = bytes.size() / datos.size();
+  const std::string destino = dir.Archivo("fuera");
+  const Resultado r = EjecutarCli({"get", imagen, "*.BIN", "-o", destino});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_EQ(Lineas(r.salida).size(), caben) << r.salida;
+  EXPECT_EQ(Nombres(destino).size(), caben);
+  ASSERT_LT(caben, 40U);
+  EXPECT_EQ(r.errores, "alcove-cli: " + imagen + ": se detiene antes de COPIA" +
+                           std::to_string(caben) + ".BIN: lo escrito pasaría de los " +
+                           std::to_string(bytes.size()) +
+                           " bytes de la imagen, así que sus archivos comparten bloques; quedan " +
+                           std::to_string(40 - caben) + " archivos sin escribir\n");
+  // A disk whose files share nothing is written whole, however full.
+  Generador::ImagenDsk lleno;
+  for (int i = 0; i < 10; ++i) {
+    lleno.AgregarFichero({0, "F" + std::to_string(i), "BIN", false, false, Patron(17 * 1024, 1)});
+  }
+  const std::string sano = dir.Archivo("lleno.dsk");
+  Escribir(sano, lleno.Bytes());
+  const Resultado todo = EjecutarCli({"get", sano, "*", "-o", dir.Archivo("todo")});
+  EXPECT_EQ(todo.codigo, 0) << todo.errores;
+  EXPECT_EQ(Lineas(todo.salida).size(), 10U);
+}
+
+} // namespace
