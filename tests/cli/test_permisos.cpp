@@ -253,6 +253,29 @@ TEST(CliPermisos, MatadoAlRenombrarLoLimpiaLaSiguiente) {
   }
 }
 
+#if !defined(_WIN32)
+// get --force replacing a file the same way: a kill before the rename leaves
+// one hidden copy, and the next get over that file removes it.
+TEST(CliPermisos, GetMatadoAlRenombrarLoLimpiaElSiguiente) {
+  CarpetaTemporal dir;
+  const std::string imagen = dir.Archivo("disco.dsk");
+  Escribir(imagen, Imagen());
+  const fs::path destino = dir.Ruta() / "fuera";
+  fs::create_directory(destino);
+  Escribir(Utf8(destino / "VIEJO.BIN"), {1, 2, 3});
+  OpcionesCli matar;
+  matar.entorno = {"ALCOVE_PRUEBA_ESCRITURA=matar-al-renombrar"};
+  const std::vector<std::string> args{"get", imagen, "VIEJO.BIN", "-o", Utf8(destino), "--force"};
+  Resultado r = EjecutarCli(args, matar);
+  EXPECT_EQ(r.codigo, 137) << r.errores;
+  EXPECT_EQ(Leer(Utf8(destino / "VIEJO.BIN")), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_LE(Nombres(destino).size(), 2U);
+  r = EjecutarCli(args);
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Nombres(destino), std::set<std::string>{"VIEJO.BIN"});
+}
+#endif
+
 // An image with the host's read-only attribute or mode is refused and keeps it.
 TEST(CliPermisos, SoloLecturaSeQuedaComoEsta) {
 #if !defined(_WIN32)
