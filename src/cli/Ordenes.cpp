@@ -93,7 +93,7 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
   bool primera = true;
   Cls_ListaJson imagenes;
   if (enJson) {
-    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"), true);
   }
   const std::vector<std::string> rutas = ExpandirZips(imagenesDadas, salida);
   const bool conNombres = rutas.size() > 1 || rutas != imagenesDadas;
@@ -105,13 +105,13 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
       salida = kSalidaFallo;
     }
     if (enJson) {
-      EscribirSalida(imagenes.Elemento(vista.enJson(imagen)));
+      EscribirSalida(imagenes.Elemento(vista.enJson(imagen)), true);
     } else if (const auto texto = vista.enTexto(imagen)) {
       EscribirSalida(Titulo(conNombres, ruta, primera) + *texto);
     }
   }
   if (enJson) {
-    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}), true);
   }
   return salida;
 }
@@ -238,14 +238,29 @@ int EjecutarGet(const OrdenGet &orden) {
     return kSalidaFallo;
   }
   std::set<std::string> deEstaVez;
-  for (const cpm::Archivo *a : *elegidos) {
+  // Files that share blocks can seem to hold far more than the disk: no more
+  // is written than the image's own bytes, which hold every byte of its files.
+  std::uintmax_t escritos = 0;
+  for (std::size_t i = 0; i < elegidos->size(); ++i) {
+    const cpm::Archivo *a = (*elegidos)[i];
     if (!Recuperable(imagen.Disco(), *a, orden)) {
       salida = kSalidaFallo;
       continue;
     }
+    const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
+    if (e.bytes.size() > imagen.Bytes().size() - escritos) {
+      const std::size_t quedan = elegidos->size() - i;
+      AvisarError(orden.imagen,
+                  "se detiene antes de " + NombreConUsuario(*a) + ": lo escrito pasaría de los " +
+                      std::to_string(imagen.Bytes().size()) +
+                      " bytes de la imagen, así que sus archivos comparten bloques; " +
+                      (quedan == 1 ? "queda " : "quedan ") + Plural(quedan, "archivo", "archivos") +
+                      " sin escribir");
+      return kSalidaFallo;
+    }
+    escritos += e.bytes.size();
     const cpm::NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
     const std::string &nombre = elegido.nombre;
-    const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
     const bool conSeparador =
         orden.destino.empty() ||
         Plataforma::SeparadoresRuta.find(orden.destino.back()) != std::string_view::npos;

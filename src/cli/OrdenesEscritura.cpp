@@ -215,7 +215,13 @@ int EjecutarNew(const OrdenNew &orden) {
   if (Comprimida(orden.imagen)) {
     return kSalidaFallo;
   }
-  const std::int16_t error = Plataforma::CrearArchivo(orden.imagen, escrito.bytes, orden.forzar);
+  std::string rechazo;
+  const std::int16_t error =
+      Plataforma::CrearArchivo(orden.imagen, escrito.bytes, orden.forzar, &rechazo);
+  if (!rechazo.empty()) {
+    AvisarError(orden.imagen, cpm::TextoRechazo(rechazo));
+    return kSalidaFallo;
+  }
   if (error == Errores::ArchivoYaExiste) {
     AvisarError(orden.imagen, "ya existe; se deja como está (--force la reemplaza)");
     return kSalidaFallo;

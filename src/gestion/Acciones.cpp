@@ -531,12 +531,17 @@ std::optional<std::string> Acciones::NuevoDisco(const Panel &panel) {
     return std::nullopt;
   }
   const std::string ruta = Unir(panel.carpeta, nombre);
-  std::int16_t error = Plataforma::CrearArchivo(ruta, escrito.bytes, false);
+  std::string rechazo;
+  std::int16_t error = Plataforma::CrearArchivo(ruta, escrito.bytes, false, &rechazo);
   if (error == Errores::ArchivoYaExiste) {
     if (!dialogos_.Confirmar("Nuevo disco",
                              "Ya existe " + nombre + ". ¿Reemplazarlo por un disco vacío?"))
       return std::nullopt;
-    error = Plataforma::CrearArchivo(ruta, escrito.bytes, true);
+    error = Plataforma::CrearArchivo(ruta, escrito.bytes, true, &rechazo);
+  }
+  if (!rechazo.empty()) {
+    dialogos_.Avisar(fracaso + ".\n" + Frase(cpm::TextoRechazo(rechazo)) + ".");
+    return std::nullopt;
   }
   if (error != Errores::Ninguno) {
     dialogos_.Avisar(fracaso + ".\n" + ruta + ": " + Errores::Mensaje(error) + ".");

@@ -17,6 +17,10 @@ struct Guardado {
   std::string error;     // empty unless refused or failed: why, in Spanish
 };
 
+// A refusal of the host's replacement (Plataforma::Reemplazo::rechazo) as the
+// user reads it: the read-only one says it all, the others add that nothing changed.
+std::string TextoRechazo(const std::string &rechazo);
+
 // Replaces the image file `ruta`, read as `leidos` with identity `huella`
 // (Plataforma::LeerParaReemplazar), by the result `escrito`, through the safe
 // replacement. A refusal, a file someone changed since it was read, or a failed
