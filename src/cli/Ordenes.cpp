@@ -311,9 +311,11 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
   if (vista == Ver::Vista::Basic) {
     const Ver::ListadoBasic listado = Ver::ListarBasic(bytes);
     texto = listado.texto;
-    if (!listado.nota.empty()) {
+    if (listado.parcial) {
       AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + listado.nota);
       salida = kSalidaFallo;
+    } else if (!listado.nota.empty()) {
+      AvisarError(orden.imagen, NombreConUsuario(a) + ": " + listado.nota);
     }
     return true;
   }
