@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t lar
   Comprobar(!Ver::PareceDams(b) || !dams.parcial);
 
   const auto origen = static_cast<std::uint16_t>(eleccion * 0x0101);
-  const Ver::Listado z80 = Ver::DesensamblarZ80(b, origen, static_cast<std::uint16_t>(origen + eleccion));
+  const Ver::Listado z80 =
+      Ver::DesensamblarZ80(b, origen, static_cast<std::uint16_t>(origen + eleccion));
   ComprobarListado(z80);
   for (std::size_t i = 0; i < b.size() && i < 64; ++i) {
     const Ver::Instruccion ins = Ver::DecodificarZ80(b.subspan(i), origen);

@@ -18,12 +18,12 @@
 #include "ver/Basic.h"
 #include "ver/CatalogoCpc.h"
 #include "ver/Dams.h"
+#include "ver/Hex.h"
 #include "ver/Pantalla.h"
 #include "ver/Protegido.h"
-#include "ver/Z80.h"
-#include "ver/Hex.h"
 #include "ver/Texto.h"
 #include "ver/Vista.h"
+#include "ver/Z80.h"
 
 #include <algorithm>
 #include <cctype>
@@ -152,7 +152,8 @@ std::string TextoCatCpc(const cpm::Disco &disco) {
       break; // what could be read is shown; ls says what stopped it
     }
   }
-  entradas.resize(std::min(entradas.size(), static_cast<std::size_t>(std::max(f.entradas, 0)) * 32));
+  entradas.resize(
+      std::min(entradas.size(), static_cast<std::size_t>(std::max(f.entradas, 0)) * 32));
   const std::string texto = Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco));
   return Plataforma::EsTerminal(Plataforma::Flujo::Salida) ? ParaTerminal(texto) : texto;
 }
@@ -484,9 +485,10 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
       return true;
     }
     return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-  case Ver::Vista::Hex: return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
+                             memoria.origen);
+  case Ver::Vista::Hex:
+    return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
+                             memoria.origen);
   }
   texto = listado.texto;
   AvisarListado(orden, a, listado, salida);

@@ -189,7 +189,8 @@ Ejecucion PrepararCat(CLI::App &sub) {
                              " (basic, basic-protegido, dams, z80, pantalla, texto o hex)");
       return kSalidaUso;
     }
-    if (!orden->desde.empty() && (LeerNumero(orden->desde) < 0 || LeerNumero(orden->desde) > 0xFFFF)) {
+    if (!orden->desde.empty() &&
+        (LeerNumero(orden->desde) < 0 || LeerNumero(orden->desde) > 0xFFFF)) {
       AvisarError("uso", "dirección no válida para --desde: " + orden->desde +
                              " (de &0000 a &FFFF: &4000, 0x4000 o 16384)");
       return kSalidaUso;

@@ -71,7 +71,8 @@ Lectura Leer(std::span<const std::uint8_t> f) {
         const std::size_t n = c - kPrimerToken;
         if (n >= kMnemonicos.size() || conMnemonico) {
           r.listado.parcial = true;
-          r.listado.nota = "línea " + std::to_string(numero) + ": código " + Hex2(c) + " inesperado";
+          r.listado.nota =
+              "línea " + std::to_string(numero) + ": código " + Hex2(c) + " inesperado";
           return r;
         }
         HastaColumna(linea, kColMnemonico);
@@ -83,7 +84,8 @@ Lectura Leer(std::span<const std::uint8_t> f) {
       }
       if (c < 0x20 && c != '\t') {
         r.listado.parcial = true;
-        r.listado.nota = "línea " + std::to_string(numero) + ": byte de control " + Hex2(c) + " inesperado";
+        r.listado.nota =
+            "línea " + std::to_string(numero) + ": byte de control " + Hex2(c) + " inesperado";
         return r;
       }
       linea += static_cast<char>(c);

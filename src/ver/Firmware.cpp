@@ -4,8 +4,8 @@
 // the low kernel jumpblock (the RST entries at &0000..&003F), the high kernel
 // jumpblock (&B900..), the main firmware jumpblock (&BB00..&BD37), the
 // entries the 664 and 6128 add after it (&BD3A..&BD5B) and the indirections
-// (&BDCD..&BDF4). Names are the manual's, "LOW:" and "IND:" included. The maths entries are left out:
-// their addresses differ between the 464 and the later machines.
+// (&BDCD..&BDF4). Names are the manual's, "LOW:" and "IND:" included. The maths entries are left
+// out: their addresses differ between the 464 and the later machines.
 #include "ver/Z80.h"
 
 #include <algorithm>
@@ -284,9 +284,8 @@ static_assert(std::is_sorted(kJumpblock.begin(), kJumpblock.end(),
 } // namespace
 
 std::string_view NombreFirmware(std::uint16_t direccion) {
-  const auto it = std::lower_bound(
-      kJumpblock.begin(), kJumpblock.end(), direccion,
-      [](const Entrada &e, std::uint16_t d) { return e.first < d; });
+  const auto it = std::lower_bound(kJumpblock.begin(), kJumpblock.end(), direccion,
+                                   [](const Entrada &e, std::uint16_t d) { return e.first < d; });
   return it != kJumpblock.end() && it->first == direccion ? it->second : std::string_view{};
 }
 

@@ -89,12 +89,14 @@ Pantalla PintarPantalla(std::span<const std::uint8_t> bytes, int modo, const Pal
                                static_cast<std::size_t>(y / 8) * kBytesPorLinea;
     for (std::size_t x = 0; x < kBytesPorLinea && inicio + x < bytes.size(); ++x) {
       for (int n = 0; n < pixeles; ++n) {
-        const auto color = ColorFirmware(paleta[static_cast<std::size_t>(Tinta(bytes[inicio + x], modo, n))]);
+        const auto color =
+            ColorFirmware(paleta[static_cast<std::size_t>(Tinta(bytes[inicio + x], modo, n))]);
         const int columna = (static_cast<int>(x) * pixeles + n) * ancho;
         for (int fila = 2 * y; fila < 2 * y + 2; ++fila) {
           for (int k = 0; k < ancho; ++k) {
             const std::size_t p = (static_cast<std::size_t>(fila) * kAncho + columna + k) * 3;
-            std::copy(color.begin(), color.end(), r.imagen.rgb.begin() + static_cast<std::ptrdiff_t>(p));
+            std::copy(color.begin(), color.end(),
+                      r.imagen.rgb.begin() + static_cast<std::ptrdiff_t>(p));
           }
         }
       }
@@ -105,7 +107,8 @@ Pantalla PintarPantalla(std::span<const std::uint8_t> bytes, int modo, const Pal
     r.nota = "la pantalla tiene " + std::to_string(bytes.size()) + " bytes de " +
              std::to_string(kTamano) + "; lo que falta queda en negro";
   } else if (bytes.size() > kTamano) {
-    r.nota = "sobran " + std::to_string(bytes.size() - kTamano) + " bytes tras los 16 KB de la pantalla";
+    r.nota =
+        "sobran " + std::to_string(bytes.size() - kTamano) + " bytes tras los 16 KB de la pantalla";
   }
   return r;
 }

@@ -19,7 +19,8 @@ std::vector<std::uint8_t> Alternar(std::span<const std::uint8_t> bytes) {
   std::vector<std::uint8_t> r(bytes.begin(), bytes.end());
   for (std::size_t i = 0; i < r.size(); ++i) {
     const std::size_t k = i % kRegistro;
-    r[i] ^= static_cast<std::uint8_t>(kClave13[k % kClave13.size()] ^ kClave11[k % kClave11.size()]);
+    r[i] ^=
+        static_cast<std::uint8_t>(kClave13[k % kClave13.size()] ^ kClave11[k % kClave11.size()]);
   }
   return r;
 }

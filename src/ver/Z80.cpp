@@ -21,9 +21,9 @@ constexpr std::array<const char *, 8> kAlu{"ADD A,", "ADC A,", "SUB ", "SBC A,",
 constexpr std::array<const char *, 8> kRot{"RLC", "RRC", "RL", "RR", "SLA", "SRA", "SLL", "SRL"};
 constexpr std::array<const char *, 8> kModo{"0", "0/1", "1", "2", "0", "0/1", "1", "2"};
 constexpr std::array<std::array<const char *, 4>, 4> kBloque{{{"LDI", "CPI", "INI", "OUTI"},
-                                                               {"LDD", "CPD", "IND", "OUTD"},
-                                                               {"LDIR", "CPIR", "INIR", "OTIR"},
-                                                               {"LDDR", "CPDR", "INDR", "OTDR"}}};
+                                                              {"LDD", "CPD", "IND", "OUTD"},
+                                                              {"LDIR", "CPIR", "INIR", "OTIR"},
+                                                              {"LDDR", "CPDR", "INDR", "OTDR"}}};
 constexpr std::array<const char *, 8> kVarios{"RLCA", "RRCA", "RLA", "RRA",
                                               "DAA",  "CPL",  "SCF", "CCF"};
 constexpr std::array<const char *, 8> kEdLd{"LD I,A", "LD R,A", "LD A,I", "LD A,R",
@@ -122,7 +122,8 @@ private:
   // (IX+d): the displacement byte comes right after the opcode, before any
   // immediate byte (LD (IX+d),n).
   std::string Desplazado(int d) {
-    return std::string("(") + indice_ + (d < 0 ? "-" : "+") + Hex2(static_cast<unsigned>(std::abs(d))) + ")";
+    return std::string("(") + indice_ + (d < 0 ? "-" : "+") +
+           Hex2(static_cast<unsigned>(std::abs(d))) + ")";
   }
 
   std::string Reg(int r, bool conHl = true) {
@@ -323,7 +324,8 @@ private:
     case 5: Flujo_(Flujo::Vuelve); return y == 1 ? "RETI" : "RETN";
     case 6: return std::string("IM ") + kModo[y];
     default:
-      return *kEdLd[y] != '\0' ? kEdLd[y] : "DEFB &ED," + Hex2(0x40 | (y << 3) | z) + " ; sin efecto";
+      return *kEdLd[y] != '\0' ? kEdLd[y]
+                               : "DEFB &ED," + Hex2(0x40 | (y << 3) | z) + " ; sin efecto";
     }
   }
 
@@ -371,13 +373,15 @@ Recorrido Recorrer(std::span<const std::uint8_t> c, std::uint16_t origen, std::s
     while (pos < c.size() && r.marcas[pos] == Marca::Nada) {
       const auto direccion = static_cast<std::uint16_t>(origen + pos);
       const Instruccion ins = DecodificarZ80(c.subspan(pos), direccion);
-      if (ins.largo == 0 || std::any_of(r.marcas.begin() + static_cast<std::ptrdiff_t>(pos),
-                                        r.marcas.begin() + static_cast<std::ptrdiff_t>(pos + ins.largo),
-                                        [](Marca m) { return m != Marca::Nada; })) {
+      if (ins.largo == 0 ||
+          std::any_of(r.marcas.begin() + static_cast<std::ptrdiff_t>(pos),
+                      r.marcas.begin() + static_cast<std::ptrdiff_t>(pos + ins.largo),
+                      [](Marca m) { return m != Marca::Nada; })) {
         break; // cut short, or running into another instruction's bytes
       }
       r.marcas[pos] = Marca::Inicio;
-      std::fill_n(r.marcas.begin() + static_cast<std::ptrdiff_t>(pos + 1), ins.largo - 1, Marca::Resto);
+      std::fill_n(r.marcas.begin() + static_cast<std::ptrdiff_t>(pos + 1), ins.largo - 1,
+                  Marca::Resto);
       if (ins.destino && ins.flujo != Flujo::Vuelve) {
         if (const auto d = dentro(*ins.destino)) {
           r.etiquetas.insert(*ins.destino);
@@ -458,7 +462,8 @@ Listado DesensamblarZ80(std::span<const std::uint8_t> codigo, std::uint16_t orig
   const std::size_t cabe = kMemoria - origen;
   if (codigo.size() > cabe) {
     r.parcial = true;
-    r.nota = "el archivo pasa de &FFFF; se muestran sus " + std::to_string(cabe) + " primeros bytes";
+    r.nota =
+        "el archivo pasa de &FFFF; se muestran sus " + std::to_string(cabe) + " primeros bytes";
     codigo = codigo.first(cabe);
   }
   std::size_t inicio = 0;

@@ -34,7 +34,7 @@ protected:
   }
 
   // INICIO LD A,1 / CALL &BB5A / RET, as DAMS saves it.
-  std::vector<std::uint8_t> dams{'I',  'N', 'I', 'C', 'I', 'O', 0x80, 'A', ',', '1', 0x0D,
+  std::vector<std::uint8_t> dams{'I',  'N', 'I', 'C', 'I', 'O', 0x80, 'A',  ',',  '1', 0x0D,
                                  0x9E, '&', 'B', 'B', '5', 'A', 0x0D, 0x9F, 0x0D, 0x00};
   std::vector<std::uint8_t> codigo{0x3E, 0x41, 0xCD, 0x5A, 0xBB, 0xC9};
   // Mode 1, ink 3 in the screen's first byte: four pixels, the first bright red.
@@ -46,13 +46,13 @@ protected:
 
   void SetUp() override {
     ImagenDsk img;
-    img.AgregarFichero({0, "CARGA", "BAS", false, false,
-                        ConCabecera("CARGA   BAS", 0, 0x170, 0, Cargador())})
-        .AgregarFichero({0, "SECRETO", "BAS", false, false,
-                         ConCabecera("SECRETO BAS", 1, 0x170, 0,
-                                     Ver::ProtegerBasic(BytesProgramaCompleto()))})
-        .AgregarFichero({0, "FUENTE", "ADM", false, false,
-                         ConCabecera("FUENTE  ADM", 2, 0x4000, 0, dams)})
+    img.AgregarFichero(
+           {0, "CARGA", "BAS", false, false, ConCabecera("CARGA   BAS", 0, 0x170, 0, Cargador())})
+        .AgregarFichero(
+            {0, "SECRETO", "BAS", false, false,
+             ConCabecera("SECRETO BAS", 1, 0x170, 0, Ver::ProtegerBasic(BytesProgramaCompleto()))})
+        .AgregarFichero(
+            {0, "FUENTE", "ADM", false, false, ConCabecera("FUENTE  ADM", 2, 0x4000, 0, dams)})
         .AgregarFichero({0, "CODIGO", "BIN", false, false,
                          ConCabecera("CODIGO  BIN", 2, 0x8000, 0x8000, codigo)})
         .AgregarFichero({0, "DIBUJO", "SCR", false, false, pantalla});
@@ -112,8 +112,7 @@ TEST_F(Visores, PantallaEnPng) {
   // A screen of another mode and palette, and the mistakes a user can make.
   r = EjecutarCli({"cat", "--png", png, "--modo", "0", "--paleta", "0,26", imagen, "DIBUJO.SCR"});
   EXPECT_EQ(r.codigo, 0) << r.errores;
-  for (const auto &[args, mensaje] :
-       std::vector<std::pair<std::vector<std::string>, std::string>>{
+  for (const auto &[args, mensaje] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--modo", "3"}, "modo no válido: 3 (0, 1 o 2)"},
            {{"--paleta", "1,27"}, "color no válido: 27"},
            {{"--tipo", "dibujo"}, "visor desconocido: dibujo"}}) {
@@ -142,10 +141,10 @@ TEST_F(Visores, JsonDiceLaVista) {
     vistas[a["nombre"].get<std::string>()] = a["vista"].get<std::string>();
   }
   EXPECT_EQ(vistas, (std::map<std::string, std::string>{{"CARGA", "basic"},
-                                                          {"SECRETO", "basic-protegido"},
-                                                          {"FUENTE", "dams"},
-                                                          {"CODIGO", "z80"},
-                                                          {"DIBUJO", "pantalla"}}));
+                                                        {"SECRETO", "basic-protegido"},
+                                                        {"FUENTE", "dams"},
+                                                        {"CODIGO", "z80"},
+                                                        {"DIBUJO", "pantalla"}}));
 }
 
 // ls --cat: the bytes CAT prints, a name's control codes raw when piped and
@@ -155,12 +154,17 @@ TEST(LsCat, ArteDelCatalogo) {
   const std::string imagen = dir.Archivo("arte.dsk");
   ImagenDsk img;
   img.AgregarFichero({0, "JUEGO", "BAS", false, false, Bytes("10 CLS\r\n")})
-      .AgregarEntrada(Generador::CrearEntrada(0, std::string("\x1C\x01\x02\x18" "ARTE") + "   ", 0));
+      .AgregarEntrada(Generador::CrearEntrada(0,
+                                              std::string("\x1C\x01\x02\x18"
+                                                          "ARTE") +
+                                                  "   ",
+                                              0));
   Escribir(imagen, img.Bytes());
   Resultado r = EjecutarCli({"ls", "--cat", imagen});
   EXPECT_EQ(r.codigo, 0) << r.errores;
   EXPECT_EQ(r.salida, std::string("\r\nDrive A: user  0\r\n\r\n"
-                                  "\x1C\x01\x02\x18" "ARTE.      0K   JUEGO   .BAS   1K\r\n"
+                                  "\x1C\x01\x02\x18"
+                                  "ARTE.      0K   JUEGO   .BAS   1K\r\n"
                                   "\r\n177K free\r\n\r\n"));
 #if !defined(_WIN32)
   if (TerminalNoDisponible().empty()) {

@@ -13,8 +13,8 @@
 namespace {
 
 // A DAMS line: label, mnemonic token (or none), operands, comment (or none).
-std::vector<std::uint8_t> Linea(const std::string &etiqueta, int token, const std::string &operandos,
-                                const char *comentario = nullptr) {
+std::vector<std::uint8_t> Linea(const std::string &etiqueta, int token,
+                                const std::string &operandos, const char *comentario = nullptr) {
   std::vector<std::uint8_t> b(etiqueta.begin(), etiqueta.end());
   if (token >= 0) {
     b.push_back(static_cast<std::uint8_t>(0x80 + token));
@@ -43,14 +43,10 @@ std::vector<std::uint8_t> Fuente(std::initializer_list<std::vector<std::uint8_t>
 constexpr int Ld = 0, Call = 30, Ret = 31, Jr = 29, Org = 72, Defm = 69, End = 76;
 
 TEST(ListarDams, EtiquetasMnemonicosOperandosYComentarios) {
-  const auto fuente = Fuente({Linea("", Org, "&4000"),
-                              Linea("INICIO", Ld, "A,(HL)", "primer byte"),
-                              Linea("", Call, "&BB5A"),
-                              Linea("ETIQUETALARGA", Jr, "NZ,INICIO"),
-                              Linea("", -1, "", " solo un comentario"),
-                              Linea("", Defm, "\"HOLA\""),
-                              Linea("", Ret, ""),
-                              Linea("", End, "")});
+  const auto fuente = Fuente({Linea("", Org, "&4000"), Linea("INICIO", Ld, "A,(HL)", "primer byte"),
+                              Linea("", Call, "&BB5A"), Linea("ETIQUETALARGA", Jr, "NZ,INICIO"),
+                              Linea("", -1, "", " solo un comentario"), Linea("", Defm, "\"HOLA\""),
+                              Linea("", Ret, ""), Linea("", End, "")});
   const Ver::Listado r = Ver::ListarDams(fuente);
   EXPECT_FALSE(r.parcial) << r.nota;
   EXPECT_EQ(r.texto, "        ORG     &4000\n"
@@ -82,13 +78,13 @@ TEST_P(DamsDanado, ParaMarcadoParcial) {
 
 INSTANTIATE_TEST_SUITE_P(
     Casos, DamsDanado,
-    testing::Values(
-        CasoDams{"CortadaAMitadDeLinea",
-                 Fuente({Linea("", Ret, ""), {'X', 0x80, 'A'}}, false), "        RET\n"},
-        CasoDams{"TokenFueraDeLaTabla", Fuente({Linea("", Ret, ""), {0xD0, 0x0D}}),
-                 "        RET\n"},
-        CasoDams{"DosMnemonicos", Fuente({{0x80, 0x80, 0x0D}}), ""},
-        CasoDams{"ByteDeControl", Fuente({{'A', 0x0A, 0x0D}}), ""}),
+    testing::Values(CasoDams{"CortadaAMitadDeLinea",
+                             Fuente({Linea("", Ret, ""), {'X', 0x80, 'A'}}, false),
+                             "        RET\n"},
+                    CasoDams{"TokenFueraDeLaTabla", Fuente({Linea("", Ret, ""), {0xD0, 0x0D}}),
+                             "        RET\n"},
+                    CasoDams{"DosMnemonicos", Fuente({{0x80, 0x80, 0x0D}}), ""},
+                    CasoDams{"ByteDeControl", Fuente({{'A', 0x0A, 0x0D}}), ""}),
     [](const testing::TestParamInfo<CasoDams> &i) { return std::string(i.param.nombre); });
 
 TEST(PareceDams, TextoYBinariosNoLoSon) {

@@ -43,8 +43,8 @@ std::size_t Desplazamiento(int x, int y) {
 struct CasoModo {
   const char *nombre;
   int modo;
-  std::uint8_t byte;               // written at line 9, byte 3
-  std::vector<int> tintas;         // of the byte's pixels, left to right
+  std::uint8_t byte;       // written at line 9, byte 3
+  std::vector<int> tintas; // of the byte's pixels, left to right
 };
 
 class PantallaModos : public testing::TestWithParam<CasoModo> {};
@@ -61,7 +61,8 @@ TEST_P(PantallaModos, CadaPixelSuTinta) {
   const auto n = static_cast<int>(GetParam().tintas.size());
   const int ancho = 640 / (80 * n);
   for (int i = 0; i < n; ++i) {
-    EXPECT_EQ(Pixel(r.imagen, 3 * n + i, 9, ancho), Tinta(paleta, GetParam().tintas[static_cast<std::size_t>(i)]))
+    EXPECT_EQ(Pixel(r.imagen, 3 * n + i, 9, ancho),
+              Tinta(paleta, GetParam().tintas[static_cast<std::size_t>(i)]))
         << "píxel " << i;
   }
   // Its neighbours, on the line and above and below, keep ink 0.
@@ -146,15 +147,20 @@ TEST(TextoCat, ComoLoImprimeElCpc) {
     }
   };
   entrada(0, 0, "ZETA    BAS", 3);
-  entrada(1, 0, std::string("\x1F\x01\x01" "ARTE   ", 8) + "BIN", 0);
+  entrada(1, 0,
+          std::string("\x1F\x01\x01"
+                      "ARTE   ",
+                      8) +
+              "BIN",
+          0);
   entrada(2, 3, "OTRO    BIN", 1); // another user's
   entrada(3, 0, "SISTEMA BIN", 1);
   cat[3 * 32 + 10] |= 0x80; // system: not listed
   cat[0 * 32 + 9] |= 0x80;  // read-only
-  EXPECT_EQ(Ver::TextoCat(cat, 1024, 180, 170),
-            "\r\nDrive A: user  0\r\n\r\n"
-            "\x1F\x01\x01" "ARTE .BIN   0K   ZETA    .BAS*  3K\r\n"
-            "\r\n170K free\r\n\r\n");
+  EXPECT_EQ(Ver::TextoCat(cat, 1024, 180, 170), "\r\nDrive A: user  0\r\n\r\n"
+                                                "\x1F\x01\x01"
+                                                "ARTE .BIN   0K   ZETA    .BAS*  3K\r\n"
+                                                "\r\n170K free\r\n\r\n");
 }
 
 } // namespace

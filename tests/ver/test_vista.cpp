@@ -35,8 +35,8 @@ const std::vector<std::uint8_t> kTexto{'1', '0', ' ',  'P',  'R',  'I',
                                        'N', 'T', '\r', '\n', 0x1A, 0x00};
 const std::vector<std::uint8_t> kBinario{0x3E, 0x01, 0xCD, 0x5A, 0xBB, 0xC9};
 // "INICIO LD A,1" and a comment line, as DAMS saves them.
-const std::vector<std::uint8_t> kDams{'I', 'N', 'I', 'C', 'I', 'O', 0x80, 'A', ',', '1', 0x0D,
-                                      0xFF, 'f', 'i', 'n', 0x0D, 0x00};
+const std::vector<std::uint8_t> kDams{'I', 'N',  'I',  'C', 'I', 'O', 0x80, 'A', ',',
+                                      '1', 0x0D, 0xFF, 'f', 'i', 'n', 0x0D, 0x00};
 const std::vector<std::uint8_t> kPantalla(16384, 0x55);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -49,14 +49,16 @@ INSTANTIATE_TEST_SUITE_P(
         // A binary's bytes are code, whatever they look like.
         CasoVista{"TextoConCabeceraBinaria", cpm::TipoAmsdos::Binario, kTexto, Ver::Vista::Z80},
         // AMSDOS's ASCII files have a header of their own type.
-        CasoVista{"TextoConCabeceraAscii", cpm::TipoAmsdos::Otro,
-                  {'H', 'O', 'L', 'A', '\r', '\n'}, Ver::Vista::Texto},
+        CasoVista{"TextoConCabeceraAscii",
+                  cpm::TipoAmsdos::Otro,
+                  {'H', 'O', 'L', 'A', '\r', '\n'},
+                  Ver::Vista::Texto},
         CasoVista{"DamsSinCabecera", std::nullopt, kDams, Ver::Vista::Dams},
         CasoVista{"DamsConCabeceraBinaria", cpm::TipoAmsdos::Binario, kDams, Ver::Vista::Dams},
         // Screens: 16 KB named .SCR or loaded at &C000; a ROM there is code.
         CasoVista{"PantallaPorExtension", std::nullopt, kPantalla, Ver::Vista::Pantalla, "SCR"},
-        CasoVista{"PantallaSinHuecoFinal", std::nullopt,
-                  std::vector<std::uint8_t>(16336, 0x55), Ver::Vista::Pantalla, "scr"},
+        CasoVista{"PantallaSinHuecoFinal", std::nullopt, std::vector<std::uint8_t>(16336, 0x55),
+                  Ver::Vista::Pantalla, "scr"},
         CasoVista{"PantallaPorCarga", cpm::TipoAmsdos::Binario, kPantalla, Ver::Vista::Pantalla,
                   "BIN", 0xC000},
         CasoVista{"RomNoEsPantalla", cpm::TipoAmsdos::Binario, kPantalla, Ver::Vista::Z80, "ROM",

@@ -27,8 +27,7 @@ INSTANTIATE_TEST_SUITE_P(
     Casos, Opcodes,
     testing::Values(
         // Unprefixed
-        CasoOpcode{"Nop", {0x00}, "NOP", 1},
-        CasoOpcode{"ExAf", {0x08}, "EX AF,AF'", 1},
+        CasoOpcode{"Nop", {0x00}, "NOP", 1}, CasoOpcode{"ExAf", {0x08}, "EX AF,AF'", 1},
         CasoOpcode{"Djnz", {0x10, 0xFE}, "DJNZ &4000", 2},
         CasoOpcode{"JrAtras", {0x18, 0x80}, "JR &3F82", 2},
         CasoOpcode{"JrCondicional", {0x38, 0x05}, "JR C,&4007", 2},
@@ -37,16 +36,12 @@ INSTANTIATE_TEST_SUITE_P(
         CasoOpcode{"LdMemoriaHl", {0x22, 0x00, 0xC0}, "LD (&C000),HL", 3},
         CasoOpcode{"LdAMemoria", {0x3A, 0x10, 0x00}, "LD A,(&0010)", 3},
         CasoOpcode{"LdIndirecto", {0x1A}, "LD A,(DE)", 1},
-        CasoOpcode{"IncPar", {0x23}, "INC HL", 1},
-        CasoOpcode{"DecMemoria", {0x35}, "DEC (HL)", 1},
+        CasoOpcode{"IncPar", {0x23}, "INC HL", 1}, CasoOpcode{"DecMemoria", {0x35}, "DEC (HL)", 1},
         CasoOpcode{"LdRegistroInmediato", {0x3E, 0x01}, "LD A,&01", 2},
-        CasoOpcode{"Daa", {0x27}, "DAA", 1},
-        CasoOpcode{"LdRegistros", {0x78}, "LD A,B", 1},
-        CasoOpcode{"Halt", {0x76}, "HALT", 1},
-        CasoOpcode{"Alu", {0xAE}, "XOR (HL)", 1},
+        CasoOpcode{"Daa", {0x27}, "DAA", 1}, CasoOpcode{"LdRegistros", {0x78}, "LD A,B", 1},
+        CasoOpcode{"Halt", {0x76}, "HALT", 1}, CasoOpcode{"Alu", {0xAE}, "XOR (HL)", 1},
         CasoOpcode{"AluInmediato", {0xFE, 0x20}, "CP &20", 2},
-        CasoOpcode{"RetCondicional", {0xC8}, "RET Z", 1},
-        CasoOpcode{"PopAf", {0xF1}, "POP AF", 1},
+        CasoOpcode{"RetCondicional", {0xC8}, "RET Z", 1}, CasoOpcode{"PopAf", {0xF1}, "POP AF", 1},
         CasoOpcode{"JpHl", {0xE9}, "JP (HL)", 1},
         CasoOpcode{"JpCondicional", {0xFA, 0x00, 0x80}, "JP M,&8000", 3},
         CasoOpcode{"OutN", {0xD3, 0xFE}, "OUT (&FE),A", 2},
@@ -73,8 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoOpcode{"EdImIndefinido", {0xED, 0x4E}, "IM 0/1", 2},
         CasoOpcode{"EdIm2", {0xED, 0x5E}, "IM 2", 2},
         CasoOpcode{"EdLdAR", {0xED, 0x5F}, "LD A,R", 2},
-        CasoOpcode{"EdRld", {0xED, 0x6F}, "RLD", 2},
-        CasoOpcode{"EdLdir", {0xED, 0xB0}, "LDIR", 2},
+        CasoOpcode{"EdRld", {0xED, 0x6F}, "RLD", 2}, CasoOpcode{"EdLdir", {0xED, 0xB0}, "LDIR", 2},
         CasoOpcode{"EdOtdr", {0xED, 0xBB}, "OTDR", 2},
         CasoOpcode{"EdSinEfecto", {0xED, 0x00}, "DEFB &ED,&00 ; sin efecto", 2},
         CasoOpcode{"Ed77SinEfecto", {0xED, 0x77}, "DEFB &ED,&77 ; sin efecto", 2},
@@ -108,8 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoOpcode{"PrefijoAntesDeExDe", {0xDD, 0xEB}, "DEFB &DD ; prefijo sin efecto", 1},
         // Cut short: no instruction
         CasoOpcode{"CallCortado", {0xCD, 0x5A}, "", 0},
-        CasoOpcode{"IndiceCbCortado", {0xDD, 0xCB, 0x02}, "", 0},
-        CasoOpcode{"Vacio", {}, "", 0}),
+        CasoOpcode{"IndiceCbCortado", {0xDD, 0xCB, 0x02}, "", 0}, CasoOpcode{"Vacio", {}, "", 0}),
     [](const testing::TestParamInfo<CasoOpcode> &i) { return std::string(i.param.nombre); });
 
 // No opcode is left out: after any prefix, every byte makes an instruction of
@@ -142,14 +135,13 @@ TEST(Firmware, NombresDelJumpblock) {
 // after its RET: labels inside the file, the firmware's name, and data that
 // keeps every byte.
 TEST(DesensamblarZ80, EtiquetasFirmwareYDatos) {
-  const std::vector<std::uint8_t> codigo{
-      0x21, 0x0C, 0x40,       // 4000 LD HL,&400C
-      0x7E,                   // 4003 LD A,(HL)
-      0xCD, 0x5A, 0xBB,       // 4004 CALL &BB5A
-      0x23,                   // 4007 INC HL
-      0x18, 0xF9,             // 4008 JR &4003
-      0xC3, 0x00,             // 400A: the flow never gets here
-      'H',  'o',  'l', 'a', 0x00};
+  const std::vector<std::uint8_t> codigo{0x21, 0x0C, 0x40, // 4000 LD HL,&400C
+                                         0x7E,             // 4003 LD A,(HL)
+                                         0xCD, 0x5A, 0xBB, // 4004 CALL &BB5A
+                                         0x23,             // 4007 INC HL
+                                         0x18, 0xF9,       // 4008 JR &4003
+                                         0xC3, 0x00,       // 400A: the flow never gets here
+                                         'H',  'o',  'l',  'a', 0x00};
   const Ver::Listado r = Ver::DesensamblarZ80(codigo, 0x4000, 0x4000);
   EXPECT_FALSE(r.parcial);
   EXPECT_EQ(r.nota, "");

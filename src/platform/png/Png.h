@@ -12,8 +12,7 @@ namespace Plataforma {
 
 // The PNG file of an `ancho` × `alto` picture of RGB bytes (three a pixel,
 // rows from the top). Nothing, with a Spanish `error`, when it cannot be made.
-std::optional<std::vector<std::uint8_t>> CodificarPng(int ancho, int alto,
-                                                      std::span<const std::uint8_t> rgb,
-                                                      std::string &error);
+std::optional<std::vector<std::uint8_t>>
+CodificarPng(int ancho, int alto, std::span<const std::uint8_t> rgb, std::string &error);
 
 } // namespace Plataforma

@@ -43,9 +43,8 @@ bool Codificar(int ancho, int alto, std::span<const std::uint8_t> rgb,
 
 } // namespace
 
-std::optional<std::vector<std::uint8_t>> CodificarPng(int ancho, int alto,
-                                                      std::span<const std::uint8_t> rgb,
-                                                      std::string &error) {
+std::optional<std::vector<std::uint8_t>>
+CodificarPng(int ancho, int alto, std::span<const std::uint8_t> rgb, std::string &error) {
   if (ancho <= 0 || alto <= 0 ||
       rgb.size() != static_cast<std::size_t>(ancho) * static_cast<std::size_t>(alto) * 3) {
     error = "imagen sin píxeles o de tamaño incoherente";

@@ -13,12 +13,12 @@ namespace Ver {
 
 // What one instruction does to the flow of the program.
 enum class Flujo {
-  Sigue,        // on to the next instruction
-  Salta,        // JP, JR: only to its target
-  SaltaSi,      // a conditional JP, JR or DJNZ: to its target or on
-  Llama,        // CALL, RST: to its target, and back
-  Vuelve,       // RET, RETI, RETN, JP (HL): nowhere this listing can follow
-  VuelveSi,     // a conditional RET
+  Sigue,    // on to the next instruction
+  Salta,    // JP, JR: only to its target
+  SaltaSi,  // a conditional JP, JR or DJNZ: to its target or on
+  Llama,    // CALL, RST: to its target, and back
+  Vuelve,   // RET, RETI, RETN, JP (HL): nowhere this listing can follow
+  VuelveSi, // a conditional RET
 };
 
 struct Instruccion {
