@@ -154,8 +154,25 @@ std::string TextoCatCpc(const cpm::Disco &disco) {
   }
   entradas.resize(
       std::min(entradas.size(), static_cast<std::size_t>(std::max(f.entradas, 0)) * 32));
-  const std::string texto = Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco));
-  return Plataforma::EsTerminal(Plataforma::Flujo::Salida) ? ParaTerminal(texto) : texto;
+  if (!Plataforma::EsTerminal(Plataforma::Flujo::Salida)) {
+    return Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco));
+  }
+  // Every control code of a name shown, its CR and LF too: only CAT's own end lines.
+  return Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco),
+                       [](std::string_view nombre) {
+                         std::string visible;
+                         for (const char c : nombre) {
+                           const auto b = static_cast<std::uint8_t>(c);
+                           if (b < 0x20 || b == 0x7F) {
+                             char t[8];
+                             std::snprintf(t, sizeof t, "\\x%02X", b);
+                             visible += t;
+                           } else {
+                             visible += c;
+                           }
+                         }
+                         return visible;
+                       });
 }
 
 } // namespace

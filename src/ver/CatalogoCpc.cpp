@@ -25,7 +25,7 @@ struct ArchivoCat {
 } // namespace
 
 std::string TextoCat(std::span<const std::uint8_t> entradas, int tamanoBloque, int bloques,
-                     std::uint64_t kbLibres) {
+                     std::uint64_t kbLibres, const FormaNombre &forma) {
   // Entries of one name are one file; the name's top bits are attributes.
   std::map<std::array<std::uint8_t, 11>, ArchivoCat> archivos;
   const bool punteros16 = bloques > 255;
@@ -52,9 +52,10 @@ std::string TextoCat(std::span<const std::uint8_t> entradas, int tamanoBloque, i
     if (a.sistema) {
       continue;
     }
-    s.append(nombre.begin(), nombre.begin() + 8);
-    s += '.';
-    s.append(nombre.begin() + 8, nombre.end());
+    std::string doce(nombre.begin(), nombre.begin() + 8);
+    doce += '.';
+    doce.append(nombre.begin() + 8, nombre.end());
+    s += forma ? forma(doce) : doce;
     s += a.soloLectura ? '*' : ' ';
     const std::string kb =
         std::to_string(a.bloques * static_cast<std::uint64_t>(std::max(tamanoBloque, 0)) / 1024);
