@@ -1,4 +1,5 @@
 # The viewers, over bytes made in the tests; need no windows.
 alcove_test(pruebas_ver
-  SOURCES ver/test_basic.cpp ver/test_hex.cpp ver/test_vista.cpp
+  SOURCES ver/test_basic.cpp ver/test_hex.cpp ver/test_vista.cpp ver/test_z80.cpp
+          ver/test_fuentes.cpp ver/test_pantalla.cpp
   LIBS alcove_ver GTest::gtest_main)

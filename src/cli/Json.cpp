@@ -1,6 +1,7 @@
 #include "cli/Json.h"
 
 #include "cli/Listado.h"
+#include "ver/Vista.h"
 
 #include <algorithm>
 
@@ -185,7 +186,12 @@ json JsonFormato(const cpm::Formato &f) {
 json JsonCatalogo(const cpm::Disco &disco) {
   json archivos = json::array();
   for (const cpm::Archivo *a : ArchivosOrdenados(disco.catalogo, true)) {
-    archivos.push_back(JsonArchivo(*a, disco.formato->tamanoBloque));
+    json j = JsonArchivo(*a, disco.formato->tamanoBloque);
+    // The viewer that fits it, from the bytes get writes.
+    const cpm::Extraido e = cpm::ExtraerArchivo(
+        disco, *a, a->cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo);
+    j["vista"] = std::string(Ver::NombreVista(Ver::ElegirVista(*a, e.bytes)));
+    archivos.push_back(std::move(j));
   }
   json borradas = json::array();
   for (const cpm::EntradaSuelta &e : disco.catalogo.borradas) {

@@ -12,6 +12,7 @@ struct OpcionesLs {
   bool largo = false;    // -l
   bool todos = false;    // -a: system files too
   bool borrados = false; // --borrados
+  bool cat = false;      // --cat: the bytes the CPC's CAT prints
 };
 
 // "1 archivo", "2 archivos".

@@ -7,16 +7,23 @@
 #include "cli/NombreHost.h"
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
+#include "cpm/Extraccion.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
+#include "platform/png/Png.h"
 #include "ver/Basic.h"
+#include "ver/CatalogoCpc.h"
+#include "ver/Dams.h"
 #include "ver/Hex.h"
+#include "ver/Pantalla.h"
+#include "ver/Protegido.h"
 #include "ver/Texto.h"
 #include "ver/Vista.h"
+#include "ver/Z80.h"
 
 #include <algorithm>
 #include <cctype>
@@ -133,12 +140,52 @@ int EjecutarInfo(const OrdenInfo &orden) {
                     }});
 }
 
+namespace {
+
+// ls --cat: what CAT prints, from the catalogue's own bytes. A terminal is
+// shown the names' control codes; piped, they go out as the CPC sends them.
+std::string TextoCatCpc(const cpm::Disco &disco) {
+  const cpm::Formato &f = *disco.formato;
+  std::vector<std::uint8_t> entradas;
+  for (int b = 0; b < f.BloquesCatalogo(); ++b) {
+    if (!cpm::LeerBloque(disco.contenedor, f, b, entradas)) {
+      break; // what could be read is shown; ls says what stopped it
+    }
+  }
+  entradas.resize(
+      std::min(entradas.size(), static_cast<std::size_t>(std::max(f.entradas, 0)) * 32));
+  if (!Plataforma::EsTerminal(Plataforma::Flujo::Salida)) {
+    return Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco));
+  }
+  // Every control code of a name shown, its CR and LF too: only CAT's own end lines.
+  return Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco),
+                       [](std::string_view nombre) {
+                         std::string visible;
+                         for (const char c : nombre) {
+                           const auto b = static_cast<std::uint8_t>(c);
+                           if (b < 0x20 || b == 0x7F) {
+                             char t[8];
+                             std::snprintf(t, sizeof t, "\\x%02X", b);
+                             visible += t;
+                           } else {
+                             visible += c;
+                           }
+                         }
+                         return visible;
+                       });
+}
+
+} // namespace
+
 int EjecutarLs(const OrdenLs &orden) {
   return PorImagen(orden.imagenes, orden.formato, orden.json,
                    {[](const Cls_Imagen &imagen) { return imagen.ErrorCatalogo(); }, JsonLs,
                     [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
                       if (!imagen.HayCatalogo()) {
                         return std::nullopt;
+                      }
+                      if (orden.opciones.cat) {
+                        return TextoCatCpc(imagen.Disco());
                       }
                       return TextoLs(imagen.Disco(), orden.opciones);
                     }});
@@ -293,28 +340,12 @@ void EscribirBytes(std::span<const std::uint8_t> bytes) {
 
 std::string Cadena(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
-// What cat shows of a file in `texto`; false when it writes the bytes as they
-// are (piped, without --hex or --texto). A protected program is ciphered:
-// named, then dumped, never listed.
-bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
-                  bool terminal, std::string &texto, int &salida) {
-  // With --raw the header is part of the bytes: nothing but a dump or the bytes.
-  const Ver::Vista vista = orden.crudo ? Ver::Vista::Hex : Ver::ElegirVista(a, bytes);
-  const std::uint32_t direccion = !orden.crudo && a.cabecera ? a.cabecera->carga : 0;
-  const bool protegido = vista == Ver::Vista::BasicProtegido;
-  if (orden.hex || (protegido && (terminal || orden.texto))) {
-    texto = (protegido ? "programa BASIC protegido\n" : "") + Ver::VolcadoHex(bytes, direccion);
-    return true;
-  }
-  if (vista == Ver::Vista::Basic) {
-    const Ver::ListadoBasic listado = Ver::ListarBasic(bytes);
-    texto = listado.texto;
-    if (!listado.nota.empty()) {
-      AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + listado.nota);
-      salida = kSalidaFallo;
-    }
-    return true;
-  }
+// A file no viewer lists: text up to its ^Z with --texto or on a terminal
+// when it reads as text, a hex dump on a terminal, and piped its bytes as they
+// are (false).
+bool ContenidoSinVista(const OrdenCat &orden, const cpm::Archivo &a,
+                       std::span<const std::uint8_t> bytes, bool terminal, bool esTexto,
+                       std::string &texto, std::uint32_t direccion) {
   // CP/M text ends at ^Z; a file with a header has its exact length.
   const auto hastaFin = a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes);
   if (orden.texto) {
@@ -328,7 +359,154 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
     texto = Cadena(bytes);
     return true;
   }
-  texto = vista == Ver::Vista::Texto ? Cadena(hastaFin) : Ver::VolcadoHex(bytes, direccion);
+  texto = esTexto ? Cadena(hastaFin) : Ver::VolcadoHex(bytes, direccion);
+  return true;
+}
+
+// A viewer's listing said: one cut short is an error (exit 1), a note about
+// a whole one (a loader's machine code) is only said.
+void AvisarListado(const OrdenCat &orden, const cpm::Archivo &a, const Ver::Listado &l,
+                   int &salida) {
+  if (l.parcial) {
+    AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + l.nota);
+    salida = kSalidaFallo;
+  } else if (!l.nota.empty()) {
+    AvisarError(orden.imagen, NombreConUsuario(a) + ": " + l.nota);
+  }
+}
+
+// The viewer asked for (--tipo, --z80, --png), or the one that fits. With
+// --raw the header is part of the bytes: nothing but a dump or the bytes.
+Ver::Vista VistaCat(const OrdenCat &orden, const cpm::Archivo &a,
+                    std::span<const std::uint8_t> bytes) {
+  if (const auto pedida = Ver::VistaPorNombre(orden.tipo)) {
+    return *pedida;
+  }
+  if (!orden.png.empty()) {
+    return Ver::Vista::Pantalla;
+  }
+  return orden.crudo ? Ver::Vista::Hex : Ver::ElegirVista(a, bytes);
+}
+
+// The inks for --paleta: a file of firmware colours, or the colours themselves.
+std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden) {
+  if (orden.paleta.empty()) {
+    return Ver::PaletaPorOmision();
+  }
+  std::string texto = orden.paleta;
+  if (Plataforma::Clase(orden.paleta) == Plataforma::ClaseArchivo::Normal) {
+    std::vector<std::uint8_t> bytes;
+    const std::int16_t e = Plataforma::LeerArchivoEntero(orden.paleta, 4096, bytes);
+    if (e != Errores::Ninguno) {
+      AvisarError(orden.paleta, e == Errores::ArgumentoNoValido ? "demasiado grande para una paleta"
+                                                                : Errores::Mensaje(e));
+      return std::nullopt;
+    }
+    texto.assign(bytes.begin(), bytes.end());
+  }
+  std::string error;
+  auto paleta = Ver::LeerPaleta(texto, error);
+  if (!paleta) {
+    AvisarError("--paleta " + orden.paleta, error);
+  }
+  return paleta;
+}
+
+// The screen drawn and written as the PNG file --png names.
+void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
+                 int &salida) {
+  const auto paleta = PaletaCat(orden);
+  if (!paleta) {
+    salida = kSalidaUso;
+    return;
+  }
+  const Ver::Pantalla p = Ver::PintarPantalla(bytes, orden.modo, *paleta);
+  std::string error;
+  const auto png = Plataforma::CodificarPng(p.imagen.ancho, p.imagen.alto, p.imagen.rgb, error);
+  if (!png) {
+    AvisarError(orden.png, error);
+    salida = kSalidaFallo;
+    return;
+  }
+  const std::size_t corte = orden.png.find_last_of(Plataforma::SeparadoresRuta);
+  const std::string carpeta = corte == std::string::npos ? "." : orden.png.substr(0, corte + 1);
+  const std::string nombre = corte == std::string::npos ? orden.png : orden.png.substr(corte + 1);
+  const std::int16_t fallo = EscrituraSegura::EscribirEnCarpeta(carpeta, nombre, *png, true);
+  if (fallo != Errores::Ninguno) {
+    AvisarError(orden.png, Errores::Mensaje(fallo));
+    salida = kSalidaFallo;
+    return;
+  }
+  AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
+  EscribirSalida(NombreConUsuario(a) + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
+                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(orden.modo) +
+                 ")\n");
+}
+
+// Where the file sits in memory for a listing: --desde, or its header's load
+// address (and its entry address, for the disassembler).
+struct Memoria {
+  std::uint16_t origen = 0;
+  std::optional<std::uint16_t> entrada;
+};
+
+Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
+  Memoria m;
+  if (!orden.desde.empty()) {
+    m.origen = static_cast<std::uint16_t>(LeerNumero(orden.desde)); // checked by the parser
+  } else if (!orden.crudo && a.cabecera) {
+    m.origen = a.cabecera->carga;
+    m.entrada = a.cabecera->entrada;
+  }
+  return m;
+}
+
+// What cat shows of a file in `texto`; false when it writes the bytes as they
+// are (piped, without --hex, --texto or a viewer asked for). Programs and
+// sources are listed wherever the output goes; machine code is disassembled
+// and screens drawn when asked.
+bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
+                  bool terminal, std::string &texto, int &salida) {
+  const Ver::Vista vista = VistaCat(orden, a, bytes);
+  const Memoria memoria = MemoriaCat(orden, a);
+  const bool pedida = !orden.tipo.empty();
+  if (orden.hex || (pedida && vista == Ver::Vista::Hex)) {
+    texto = Ver::VolcadoHex(bytes, memoria.origen);
+    return true;
+  }
+  Ver::Listado listado;
+  switch (vista) {
+  case Ver::Vista::Basic: listado = Ver::ListarBasic(bytes); break;
+  case Ver::Vista::BasicProtegido: listado = Ver::ListarBasic(Ver::DesprotegerBasic(bytes)); break;
+  case Ver::Vista::Dams: listado = Ver::ListarDams(bytes); break;
+  case Ver::Vista::Z80:
+    if (!pedida) {
+      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
+                               memoria.origen);
+    }
+    listado = Ver::DesensamblarZ80(bytes, memoria.origen, memoria.entrada);
+    break;
+  case Ver::Vista::Pantalla:
+    if (orden.png.empty()) {
+      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
+                               memoria.origen);
+    }
+    PantallaPng(orden, a, bytes, salida);
+    texto.clear();
+    return true;
+  case Ver::Vista::Texto:
+    if (pedida) {
+      texto = Cadena(a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes));
+      return true;
+    }
+    return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
+                             memoria.origen);
+  case Ver::Vista::Hex:
+    return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
+                             memoria.origen);
+  }
+  texto = listado.texto;
+  AvisarListado(orden, a, listado, salida);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include "cli/OrdenesEscritura.h"
 #include "cpm/Formatos.h"
 #include "platform/Proceso.h"
+#include "ver/Vista.h"
 
 #include <CLI/CLI.hpp>
 
@@ -115,6 +116,9 @@ Ejecucion PrepararLs(CLI::App &sub) {
                "Detalles: usuario, R/O, SYS, bytes, tipo y direcciones");
   sub.add_flag("-a", orden->opciones.todos, "Incluye los archivos de sistema");
   sub.add_flag("--borrados", orden->opciones.borrados, "Lista también las entradas borradas");
+  sub.add_flag("--cat", orden->opciones.cat,
+               "El catálogo como lo imprime CAT en un CPC, con los códigos de control de los "
+               "nombres");
   sub.add_flag("--json", orden->json, "Salida en JSON (todos los archivos, borradas y raras)");
   OpcionFormato(sub, orden->formato);
   return [orden] {
@@ -150,11 +154,54 @@ Ejecucion PrepararCat(CLI::App &sub) {
       ->type_name("");
   sub.add_flag("--raw", orden->crudo, "Los bytes tal cual, con la cabecera AMSDOS");
   CLI::Option *hex = sub.add_flag("--hex", orden->hex, "Volcado hexadecimal, también a un tubo");
-  sub.add_flag("--texto", orden->texto, "Como texto (BASIC listado), también a un terminal")
-      ->excludes(hex);
+  CLI::Option *texto =
+      sub.add_flag("--texto", orden->texto, "Como texto (BASIC listado), también a un terminal")
+          ->excludes(hex);
+  CLI::Option *tipo =
+      sub.add_option("--tipo", orden->tipo,
+                     "Lo muestra con este visor: basic, basic-protegido, dams, z80, pantalla, "
+                     "texto o hex")
+          ->type_name("VISOR");
+  auto z80 = std::make_shared<bool>(false);
+  sub.add_flag("--z80", *z80, "Desensambla el código Z80 (como --tipo z80)")->excludes(tipo);
+  sub.add_option("--desde", orden->desde,
+                 "Dirección donde se carga, para el desensamblado y el volcado (&4000)")
+      ->type_name("DIR");
+  sub.add_option("--png", orden->png, "Dibuja la pantalla en este archivo PNG")
+      ->type_name("ARCHIVO")
+      ->excludes(hex)
+      ->excludes(texto)
+      ->excludes(tipo);
+  auto modo = std::make_shared<std::string>();
+  sub.add_option("--modo", *modo, "Modo de la pantalla: 0, 1 (por omisión) o 2")->type_name("N");
+  sub.add_option("--paleta", orden->paleta,
+                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo con "
+                 "ellos")
+      ->type_name("COLORES");
   OpcionFormato(sub, orden->formato);
-  return [orden] {
+  return [orden, z80, modo] {
     ExpandirUna(orden->imagen);
+    if (*z80) {
+      orden->tipo = "z80";
+    }
+    if (!orden->tipo.empty() && !Ver::VistaPorNombre(orden->tipo)) {
+      AvisarError("uso", "visor desconocido: " + orden->tipo +
+                             " (basic, basic-protegido, dams, z80, pantalla, texto o hex)");
+      return kSalidaUso;
+    }
+    if (!orden->desde.empty() &&
+        (LeerNumero(orden->desde) < 0 || LeerNumero(orden->desde) > 0xFFFF)) {
+      AvisarError("uso", "dirección no válida para --desde: " + orden->desde +
+                             " (de &0000 a &FFFF: &4000, 0x4000 o 16384)");
+      return kSalidaUso;
+    }
+    if (!modo->empty()) {
+      if (*modo != "0" && *modo != "1" && *modo != "2") {
+        AvisarError("uso", "modo no válido: " + *modo + " (0, 1 o 2)");
+        return kSalidaUso;
+      }
+      orden->modo = (*modo)[0] - '0';
+    }
     return FormatoConocido(orden->formato) ? EjecutarCat(*orden) : kSalidaUso;
   };
 }
@@ -213,7 +260,8 @@ constexpr std::array kOrdenesLectura{
     DefinicionOrden{"ls", "Lista los archivos de cada imagen, como CAT", PrepararLs},
     DefinicionOrden{"get", "Extrae archivos por nombre (comodines y prefijo usuario:)",
                     PrepararGet},
-    DefinicionOrden{"cat", "Escribe el contenido de un archivo (BASIC como LIST)", PrepararCat},
+    DefinicionOrden{"cat", "Muestra un archivo como lo que es: BASIC, DAMS, Z80, pantalla, texto",
+                    PrepararCat},
     DefinicionOrden{"dump", "Volcado hexadecimal de un sector, buscado por su ID", PrepararDump},
     DefinicionOrden{"find", "Busca archivos en todas las imágenes bajo unas carpetas",
                     PrepararFind},

@@ -1,8 +1,11 @@
 #include "gestion/Contenido.h"
 
 #include "ver/Basic.h"
+#include "ver/Dams.h"
 #include "ver/Hex.h"
+#include "ver/Protegido.h"
 #include "ver/Texto.h"
+#include "ver/Z80.h"
 
 namespace Gestion {
 namespace {
@@ -10,6 +13,8 @@ namespace {
 std::span<const std::uint8_t> Bytes(const std::string &s) {
   return {reinterpret_cast<const std::uint8_t *>(s.data()), s.size()};
 }
+
+std::string Cadena(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
 // "file" mode needs a valid header; a file without one is its own content.
 cpm::ModoExtraccion ModoVer(const cpm::Archivo &a) {
@@ -72,31 +77,36 @@ Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
   c.titulo = NombreConUsuario(archivo);
   c.vista = vista.value_or(Ver::ElegirVista(archivo, e.bytes));
   const std::uint32_t direccion = archivo.cabecera ? archivo.cabecera->carga : 0;
+  Ver::Listado listado;
   switch (c.vista) {
-  case Ver::Vista::Basic: {
-    const Ver::ListadoBasic listado = Ver::ListarBasic(e.bytes);
-    c.texto = TextoVisible(Bytes(listado.texto));
-    if (!listado.nota.empty())
-      Agregar(c.nota, "listado interrumpido: " + listado.nota);
+  case Ver::Vista::Basic: listado = Ver::ListarBasic(e.bytes); break;
+  case Ver::Vista::BasicProtegido:
+    listado = Ver::ListarBasic(Ver::DesprotegerBasic(e.bytes));
+    break;
+  case Ver::Vista::Dams: listado = Ver::ListarDams(e.bytes); break;
+  case Ver::Vista::Z80:
+    listado = Ver::DesensamblarZ80(
+        e.bytes, direccion,
+        archivo.cabecera ? std::optional<std::uint16_t>(archivo.cabecera->entrada) : std::nullopt);
+    break;
+  case Ver::Vista::Pantalla: {
+    // Mode 1 and the power-on inks: what the firmware shows when nothing set them.
+    Ver::Pantalla p = Ver::PintarPantalla(e.bytes, 1, Ver::PaletaPorOmision());
+    c.imagen = std::move(p.imagen);
+    listado.parcial = p.parcial;
+    listado.nota = p.nota;
     break;
   }
   case Ver::Vista::Texto:
     // CP/M text ends at ^Z; a file with a header has its exact length.
-    c.texto = TextoVisible(archivo.cabecera ? std::span<const std::uint8_t>(e.bytes)
+    listado.texto = Cadena(archivo.cabecera ? std::span<const std::uint8_t>(e.bytes)
                                             : Ver::HastaFinDeTexto(e.bytes));
     break;
-  case Ver::Vista::BasicProtegido:
-    // Ciphered: named, then dumped, never listed.
-    Agregar(c.nota, "programa BASIC protegido");
-    c.texto = Ver::VolcadoHex(e.bytes, direccion);
-    break;
-  // The screen, DAMS and Z80 viewers are dumps until their decoders are in the
-  // viewers' library; a screen's picture then goes into c.imagen.
-  case Ver::Vista::Pantalla:
-  case Ver::Vista::Dams:
-  case Ver::Vista::Z80:
-  case Ver::Vista::Hex: c.texto = Ver::VolcadoHex(e.bytes, direccion); break;
+  case Ver::Vista::Hex: listado.texto = Ver::VolcadoHex(e.bytes, direccion); break;
   }
+  c.texto = TextoVisible(Bytes(listado.texto));
+  if (!listado.nota.empty())
+    Agregar(c.nota, listado.parcial ? "listado interrumpido: " + listado.nota : listado.nota);
   if (!e.completo) {
     Agregar(c.nota,
             "archivo incompleto: " + (e.problemas.empty() ? std::string("no se puede leer entero")

@@ -1,5 +1,6 @@
 #include "ver/Basic.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -308,15 +309,43 @@ private:
 
   // REM and ' keep the rest of the line as typed; DATA keeps its items up
   // to the next statement, and a colon inside quotes belongs to an item.
+  // LIST still spells out every keyword byte (&80 and above) of a DATA
+  // statement outside its quotes: programs that POKE their own DATA lines
+  // leave such bytes there, and the CPC prints OPENIN for &B6.
   void TextoCrudo(std::string &s, bool hastaSeparador) {
     bool enComillas = false;
     while (i_ < t_.size() && t_[i_] != kFinLinea) {
-      if (hastaSeparador && !enComillas && t_[i_] == kSeparador) {
+      const std::uint8_t c = t_[i_];
+      if (hastaSeparador && !enComillas && c == kSeparador) {
         return;
       }
-      enComillas ^= t_[i_] == kComillas;
-      Suelto(static_cast<char>(t_[i_++]), s);
+      enComillas ^= c == kComillas;
+      ++i_;
+      if (hastaSeparador && !enComillas && c >= 0x80 && PalabraEnData(c, s)) {
+        continue;
+      }
+      Suelto(static_cast<char>(c), s);
     }
+  }
+
+  // A keyword or &FF function inside DATA, by name; false (nothing read) when
+  // the byte names none, and it is printed as it is.
+  bool PalabraEnData(std::uint8_t c, std::string &s) {
+    if (c == kPrefijoFuncion) {
+      const char *funcion = i_ < t_.size() ? Funcion(t_[i_]) : nullptr;
+      if (funcion == nullptr) {
+        return false;
+      }
+      ++i_;
+      Palabra(funcion, s);
+      return true;
+    }
+    const char *palabra = kPalabras[c - 0x80];
+    if (*palabra == '\0') {
+      return false;
+    }
+    Palabra(palabra, s);
+    return true;
   }
 
   void Cadena(std::string &s) {
@@ -530,15 +559,34 @@ std::string TextoReal(std::span<const std::uint8_t, 5> b) {
   return s + d.cifras.substr(0, enteros) + "." + d.cifras.substr(enteros);
 }
 
+namespace {
+
+// What follows a program's end mark. A loader often carries its machine code
+// there, under the same header, and runs it with CALL; zeros and ^Z are only
+// the filler of the last record.
+std::string TrasElFinal(std::span<const std::uint8_t> resto) {
+  const bool relleno = std::all_of(resto.begin(), resto.end(),
+                                   [](std::uint8_t b) { return b == 0x00 || b == 0x1A; });
+  if (relleno) {
+    return {};
+  }
+  return "sigue código máquina (" + std::to_string(resto.size()) +
+         (resto.size() == 1 ? " byte)" : " bytes)");
+}
+
+} // namespace
+
 ListadoBasic ListarBasic(std::span<const std::uint8_t> programa) {
   ListadoBasic r;
   std::size_t i = 0;
   while (i + 2 <= programa.size()) {
     const std::uint16_t largo = LeerPalabra(programa, i);
     if (largo == 0) {
-      return r; // the program's end mark
+      r.nota = TrasElFinal(programa.subspan(i + 2)); // the program's end mark
+      return r;
     }
     if (largo < kCabeceraLinea + 1 || largo > programa.size() - i) {
+      r.parcial = true;
       r.nota = "línea de largo " + std::to_string(largo) + " en el byte " + std::to_string(i) +
                " no cabe en el programa";
       return r;
@@ -549,6 +597,7 @@ ListadoBasic ListarBasic(std::span<const std::uint8_t> programa) {
     const bool bien = lector.Listar(linea);
     r.texto += linea + "\n";
     if (!bien) {
+      r.parcial = true;
       r.nota = "línea " + std::to_string(numero) + ": " + lector.Fallo();
       return r;
     }
@@ -556,6 +605,7 @@ ListadoBasic ListarBasic(std::span<const std::uint8_t> programa) {
   }
   // A program cut short of its end mark: what was whole is listed.
   if (i != programa.size()) {
+    r.parcial = true;
     r.nota = "el programa acaba a mitad de una línea";
   }
   return r;

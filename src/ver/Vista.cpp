@@ -1,5 +1,7 @@
 #include "ver/Vista.h"
 
+#include "ver/Dams.h"
+#include "ver/Pantalla.h"
 #include "ver/Texto.h"
 
 #include <array>
@@ -38,16 +40,30 @@ std::optional<Vista> VistaPorNombre(std::string_view nombre) {
   return std::nullopt;
 }
 
+// The header says what BASIC saved; a screen is known by its size and its
+// name or load address; a DAMS source by reading whole as one; a binary with a
+// header is machine code; the rest by whether it reads as text.
 Vista ElegirVista(const cpm::Archivo &archivo, std::span<const std::uint8_t> contenido) {
-  if (archivo.cabecera) {
-    switch (archivo.cabecera->tipo) {
-    case cpm::TipoAmsdos::Basic: return Vista::Basic;
-    case cpm::TipoAmsdos::BasicProtegido: return Vista::BasicProtegido;
-    default: return Vista::Hex;
-    }
+  const auto &cabecera = archivo.cabecera;
+  if (cabecera && cabecera->tipo == cpm::TipoAmsdos::Basic) {
+    return Vista::Basic;
   }
-  // Without a header only the bytes tell; CP/M text has no header.
-  return PareceTexto(HastaFinDeTexto(contenido)) ? Vista::Texto : Vista::Hex;
+  if (cabecera && cabecera->tipo == cpm::TipoAmsdos::BasicProtegido) {
+    return Vista::BasicProtegido;
+  }
+  const auto carga = cabecera ? std::optional<std::uint16_t>(cabecera->carga) : std::nullopt;
+  if (PareceDePantalla(contenido.size(), archivo.extension, carga)) {
+    return Vista::Pantalla;
+  }
+  if (PareceDams(contenido)) {
+    return Vista::Dams;
+  }
+  if (cabecera && cabecera->tipo == cpm::TipoAmsdos::Binario) {
+    return Vista::Z80;
+  }
+  // CP/M text has no header; AMSDOS's ASCII files have one of their own type.
+  const auto texto = cabecera ? contenido : HastaFinDeTexto(contenido);
+  return PareceTexto(texto) ? Vista::Texto : Vista::Hex;
 }
 
 } // namespace Ver

@@ -5,6 +5,7 @@
 #include "Imagenes.h"
 #include "Proceso.h"
 #include "ZipDePrueba.h"
+#include "ver/Protegido.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -447,6 +448,7 @@ protected:
     linea[0] = static_cast<std::uint8_t>(linea.size());
     linea.push_back(0);
     linea.push_back(0);
+    protegido = Ver::ProtegerBasic(linea); // the same program, saved protected
     Generador::ImagenDsk img;
     img.Creador("EVIL\x1B]0;X\x07")
         .AgregarFichero(
@@ -485,18 +487,11 @@ TEST_F(CliCat, TerminalVeLosControlesYUnTuboLosBytes) {
             false,
             "4000  41 42 1B 5B 32 4A 9B 43  44 0D 0A 45 46 0A ",
             true},
-           {"ProtegidoATerminal",
-            {"PROT.BAS"},
-            true,
-            "programa BASIC protegido\r\n0170  05 0C 13 1A",
-            true},
-           {"ProtegidoATubo", {"PROT.BAS"}, false, std::string(protegido.begin(), protegido.end())},
-           {"ProtegidoHex", {"PROT.BAS", "--hex"}, false, "programa BASIC protegido\n0170  ", true},
-           {"ProtegidoTexto",
-            {"PROT.BAS", "--texto"},
-            false,
-            "programa BASIC protegido\n0170  ",
-            true},
+           // A protected program is listed as any other; --hex dumps its stored bytes.
+           {"ProtegidoATerminal", {"PROT.BAS"}, true, "10 REM \\x1B]52;c;eA==\\x07\\x9B2J\r\n"},
+           {"ProtegidoATubo", {"PROT.BAS"}, false, rem},
+           {"ProtegidoHex", {"PROT.BAS", "--hex"}, false, "0170  ", true},
+           {"ProtegidoTexto", {"PROT.BAS", "--texto"}, false, rem},
        }) {
     SCOPED_TRACE(c.nombre);
     if (c.terminal && !hayTerminal) {

@@ -8,6 +8,7 @@
 #include "gestion/Entrada.h"
 #include "gestion/Propiedades.h"
 #include "gestion/Zips.h"
+#include "ver/Protegido.h"
 
 #include <gtest/gtest.h>
 
@@ -118,7 +119,7 @@ TEST(EntradaDeFila, ListedSlotsLeaveOutUnusedAndBadlyNamedEntries) {
   EXPECT_EQ(Gestion::RanurasListadas(cab), (std::vector<int>{0, 63}));
 }
 
-TEST(Contenido, EachFileIsShownAsWhatItIs) {
+TEST(Contenido, CadaArchivoSeMuestraComoLoQueEs) {
   const Disco d(Archivos());
   struct Caso {
     int ranura;
@@ -128,7 +129,7 @@ TEST(Contenido, EachFileIsShownAsWhatItIs) {
   };
   const std::vector<Caso> casos{
       {0, Ver::Vista::Basic, ProgramaCompleto().Listado().substr(0, 20), ""},
-      {1, Ver::Vista::Hex, "4000  ", ""}, // dumped from its load address
+      {1, Ver::Vista::Z80, "4000  ", ""}, // disassembled from its load address
       {2, Ver::Vista::Texto, "HOLA\nMUNDO\n", ""},
       {3, Ver::Vista::Hex, "0000  ", ""},
   };
@@ -153,7 +154,7 @@ TEST(Contenido, EachFileIsShownAsWhatItIs) {
             (std::vector<Ver::Vista>{Ver::Vista::Hex, Ver::Vista::Texto}));
 }
 
-TEST(Contenido, AProtectedProgramIsDumpedAndADamagedListingSaysWhereItStopped) {
+TEST(Contenido, UnProgramaProtegidoSeListaYUnoDanadoDiceDondeParo) {
   std::vector<std::uint8_t> roto = BytesProgramaCompleto();
   roto.resize(roto.size() - 2);
   roto[0] = 0xFF; // the first line claims more bytes than there are
@@ -164,15 +165,18 @@ TEST(Contenido, AProtectedProgramIsDumpedAndADamagedListingSaysWhereItStopped) {
         false,
         false,
         false,
-        ConCabecera("SECRETO BAS", 1, 0x170, BytesProgramaCompleto()),
+        ConCabecera("SECRETO BAS", 1, 0x170, Ver::ProtegerBasic(BytesProgramaCompleto())),
         {},
         0},
        {0, "ROTO", "BAS", false, false, false, ConCabecera("ROTO    BAS", 0, 0x170, roto), {}, 0}});
   const Gestion::Contenido protegido =
       Gestion::ContenidoArchivo(d.disco, *Gestion::ArchivoDeEntrada(d.disco, d.Entrada(0)));
   EXPECT_EQ(protegido.vista, Ver::Vista::BasicProtegido);
-  EXPECT_EQ(protegido.nota, "programa BASIC protegido");
-  EXPECT_EQ(protegido.texto.substr(0, 6), "0170  ");
+  EXPECT_EQ(protegido.nota, "");
+  const std::string listado = ProgramaCompleto().Listado();
+  EXPECT_EQ(protegido.texto,
+            Gestion::TextoVisible(
+                {reinterpret_cast<const std::uint8_t *>(listado.data()), listado.size()}));
   const Gestion::Contenido danado =
       Gestion::ContenidoArchivo(d.disco, *Gestion::ArchivoDeEntrada(d.disco, d.Entrada(1)));
   EXPECT_EQ(danado.vista, Ver::Vista::Basic);

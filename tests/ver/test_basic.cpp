@@ -17,6 +17,20 @@ TEST(ListadoBasic, ProgramaConTodosLosTokens) {
   const Ver::ListadoBasic r = Ver::ListarBasic(bytes);
   EXPECT_EQ(r.texto, ProgramaCompleto().Listado());
   EXPECT_EQ(r.nota, "");
+  EXPECT_FALSE(r.parcial);
+}
+
+// A loader: machine code after the end mark is named, and the listing is whole.
+// Zeros and ^Z there are only the last record's filler.
+TEST(ListadoBasic, TrasLaMarcaFinal) {
+  auto bytes = BytesProgramaCompleto();
+  bytes.insert(bytes.end(), {0x00, 0x1A});
+  EXPECT_EQ(Ver::ListarBasic(bytes).nota, "");
+  bytes.insert(bytes.end(), {0x21, 0x00, 0x40, 0xC9});
+  const Ver::ListadoBasic r = Ver::ListarBasic(bytes);
+  EXPECT_EQ(r.texto, ProgramaCompleto().Listado());
+  EXPECT_FALSE(r.parcial);
+  EXPECT_EQ(r.nota, "sigue código máquina (6 bytes)");
 }
 
 TEST(ListadoBasic, SinMarcaFinalListaLoQueHay) {
@@ -39,6 +53,7 @@ TEST_P(BasicDanado, ParaConUnaNota) {
   const Ver::ListadoBasic r = Ver::ListarBasic(GetParam().bytes);
   EXPECT_EQ(r.texto, GetParam().texto);
   EXPECT_NE(r.nota, "");
+  EXPECT_TRUE(r.parcial);
 }
 
 // Line 10 whole ("10 CLS\n"), then one broken line.
@@ -204,6 +219,10 @@ INSTANTIATE_TEST_SUITE_P(
         CasoEspacios{"ComentarioPegado", Fichas{Print, Dos, Comentario, 'x'}, "PRINT'x"},
         CasoEspacios{"DataPegado", Fichas{Data, '1', ',', '.', '5', Dos, Print} + Var("a"),
                      "DATA 1,.5:PRINT a"},
+        // LIST spells out any keyword byte inside DATA, outside its quotes.
+        CasoEspacios{"PalabrasEnData",
+                     Fichas{Data, '1', ',', 0xB6, 0x93, ',', '"', 0xB6, '"', Dos, Print},
+                     "DATA 1,OPENIN DIM,\"\xB6\":PRINT"},
         // Plain characters: letters, digits, '.', '!', '$' and '%' are spaced.
         CasoEspacios{"CaracteresSueltos",
                      Fichas{Print, '#'} + Cifra(8) + Fichas{Print, '.'} + Var("a") + Fichas{'$'} +

@@ -14,15 +14,19 @@ struct CasoVista {
   std::optional<cpm::TipoAmsdos> cabecera; // nothing: a file without one
   std::vector<std::uint8_t> contenido;
   Ver::Vista esperada;
+  const char *extension = "";
+  std::uint16_t carga = 0;
 };
 
 class ElegirVista : public testing::TestWithParam<CasoVista> {};
 
 TEST_P(ElegirVista, PorCabeceraYContenido) {
   cpm::Archivo a;
+  a.extension = GetParam().extension;
   if (GetParam().cabecera) {
     a.cabecera = cpm::CabeceraAmsdos{};
     a.cabecera->tipo = *GetParam().cabecera;
+    a.cabecera->carga = GetParam().carga;
   }
   EXPECT_EQ(Ver::ElegirVista(a, GetParam().contenido), GetParam().esperada);
 }
@@ -30,6 +34,10 @@ TEST_P(ElegirVista, PorCabeceraYContenido) {
 const std::vector<std::uint8_t> kTexto{'1', '0', ' ',  'P',  'R',  'I',
                                        'N', 'T', '\r', '\n', 0x1A, 0x00};
 const std::vector<std::uint8_t> kBinario{0x3E, 0x01, 0xCD, 0x5A, 0xBB, 0xC9};
+// "INICIO LD A,1" and a comment line, as DAMS saves them.
+const std::vector<std::uint8_t> kDams{'I', 'N',  'I',  'C', 'I', 'O', 0x80, 'A', ',',
+                                      '1', 0x0D, 0xFF, 'f', 'i', 'n', 0x0D, 0x00};
+const std::vector<std::uint8_t> kPantalla(16384, 0x55);
 
 INSTANTIATE_TEST_SUITE_P(
     Casos, ElegirVista,
@@ -37,9 +45,26 @@ INSTANTIATE_TEST_SUITE_P(
         CasoVista{"Basic", cpm::TipoAmsdos::Basic, kBinario, Ver::Vista::Basic},
         CasoVista{"BasicProtegido", cpm::TipoAmsdos::BasicProtegido, kBinario,
                   Ver::Vista::BasicProtegido},
-        CasoVista{"BinarioConCabecera", cpm::TipoAmsdos::Binario, kBinario, Ver::Vista::Hex},
-        // A header's file is never taken for CP/M text, whatever its bytes.
-        CasoVista{"TextoConCabeceraBinaria", cpm::TipoAmsdos::Binario, kTexto, Ver::Vista::Hex},
+        CasoVista{"BinarioConCabecera", cpm::TipoAmsdos::Binario, kBinario, Ver::Vista::Z80},
+        // A binary's bytes are code, whatever they look like.
+        CasoVista{"TextoConCabeceraBinaria", cpm::TipoAmsdos::Binario, kTexto, Ver::Vista::Z80},
+        // AMSDOS's ASCII files have a header of their own type.
+        CasoVista{"TextoConCabeceraAscii",
+                  cpm::TipoAmsdos::Otro,
+                  {'H', 'O', 'L', 'A', '\r', '\n'},
+                  Ver::Vista::Texto},
+        CasoVista{"DamsSinCabecera", std::nullopt, kDams, Ver::Vista::Dams},
+        CasoVista{"DamsConCabeceraBinaria", cpm::TipoAmsdos::Binario, kDams, Ver::Vista::Dams},
+        // Screens: 16 KB named .SCR or loaded at &C000; a ROM there is code.
+        CasoVista{"PantallaPorExtension", std::nullopt, kPantalla, Ver::Vista::Pantalla, "SCR"},
+        CasoVista{"PantallaSinHuecoFinal", std::nullopt, std::vector<std::uint8_t>(16336, 0x55),
+                  Ver::Vista::Pantalla, "scr"},
+        CasoVista{"PantallaPorCarga", cpm::TipoAmsdos::Binario, kPantalla, Ver::Vista::Pantalla,
+                  "BIN", 0xC000},
+        CasoVista{"RomNoEsPantalla", cpm::TipoAmsdos::Binario, kPantalla, Ver::Vista::Z80, "ROM",
+                  0xC000},
+        CasoVista{"ScrDeOtroTamano", std::nullopt, std::vector<std::uint8_t>(16000, 0xAA),
+                  Ver::Vista::Hex, "SCR"},
         // Filler after the ^Z does not count.
         CasoVista{"TextoHastaCtrlZ", std::nullopt, kTexto, Ver::Vista::Texto},
         CasoVista{"BytesSinCabecera", std::nullopt, kBinario, Ver::Vista::Hex}),

@@ -2,6 +2,7 @@
 
 #include "cpm/Disco.h"
 #include "gestion/Entrada.h"
+#include "ver/Pantalla.h"
 #include "ver/Vista.h"
 
 #include <cstdint>
@@ -13,17 +14,8 @@
 // What the viewer window shows of a file, worked out without any window.
 namespace Gestion {
 
-// A picture: `ancho` x `alto` pixels, three bytes (red, green, blue) each, row
-// by row from the top.
-struct Imagen {
-  int ancho = 0;
-  int alto = 0;
-  std::vector<std::uint8_t> rgb;
-  [[nodiscard]] bool Valida() const {
-    return ancho > 0 && alto > 0 &&
-           rgb.size() == static_cast<std::size_t>(ancho) * static_cast<std::size_t>(alto) * 3;
-  }
-};
+// A picture, as the screen viewer draws one.
+using Imagen = Ver::Imagen;
 
 struct Contenido {
   std::string titulo; // the window's caption

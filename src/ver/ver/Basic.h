@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ver/Listado.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -8,12 +10,10 @@
 namespace Ver {
 
 // What LIST would print for a tokenised Locomotive BASIC 1.1 program, one line
-// of text per program line. A damaged program is listed up to the damage, and
-// `nota` says where and why it stopped; it is empty when the whole program was read.
-struct ListadoBasic {
-  std::string texto;
-  std::string nota;
-};
+// of text per program line. A damaged program is listed up to the damage,
+// marked partial, and `nota` says where and why it stopped. Bytes after the end
+// mark (a loader's machine code) are named in `nota` of a whole listing.
+using ListadoBasic = Listado;
 
 // `programa` is the program as saved: line records (length word, line number,
 // tokens, &00), ended by a zero length word or the end of the bytes.

@@ -25,7 +25,10 @@ std::string_view NombreVista(Vista vista); // "basic", "basic-protegido", ...
 std::optional<Vista> VistaPorNombre(std::string_view nombre);
 
 // The viewer that fits a file, from its AMSDOS header, its name and
-// `contenido`: its bytes as extracted, the header removed.
+// `contenido`: its bytes as extracted, the header removed. In order: a BASIC
+// header (protected when the type byte's bit 0 is set); a screen's size with a
+// screen's extension or load address &C000; bytes that read whole as a DAMS
+// source; a binary header (machine code); text; anything else a hex dump.
 Vista ElegirVista(const cpm::Archivo &archivo, std::span<const std::uint8_t> contenido);
 
 } // namespace Ver

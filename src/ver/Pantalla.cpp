@@ -1,0 +1,132 @@
+#include "ver/Pantalla.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace Ver {
+namespace {
+
+// The video memory: 16 KB at &C000, eight blocks of 2048 bytes, one per
+// character row's pixel line; in each, 80 bytes per row of characters. The
+// last 48 bytes of each block are not shown.
+constexpr std::size_t kTamano = 16384;
+constexpr std::size_t kSinUltimoHueco = 16336; // a dump saved without the last 48 spare bytes
+constexpr int kLineas = 200;
+constexpr std::size_t kBytesPorLinea = 80;
+constexpr std::size_t kBloque = 2048;
+constexpr int kAncho = 640;
+constexpr int kAlto = 400;
+
+// The level of each of the three guns: off, half, full.
+constexpr std::array<std::uint8_t, 3> kNiveles{0x00, 0x80, 0xFF};
+
+// The ink of pixel `n` (counted from the left) of a byte, in each mode. Mode 0
+// spreads a pixel's four bits over the byte (bits 7,3,5,1 for the first pixel,
+// lowest bit first); mode 1 two bits (7 and 3 for the first); mode 2 one.
+int Tinta(std::uint8_t b, int modo, int n) {
+  const auto bit = [b](int i) { return (b >> i) & 1; };
+  switch (modo) {
+  case 0: return bit(7 - n) | (bit(3 - n) << 1) | (bit(5 - n) << 2) | (bit(1 - n) << 3);
+  case 1: return bit(7 - n) | (bit(3 - n) << 1);
+  default: return bit(7 - n);
+  }
+}
+
+} // namespace
+
+Paleta PaletaPorOmision() { return {1, 24, 20, 6, 26, 0, 2, 8, 10, 12, 14, 16, 18, 22, 1, 16}; }
+
+// A firmware colour number is 9 × green + 3 × red + blue, each gun 0, 1 or 2.
+std::array<std::uint8_t, 3> ColorFirmware(int numero) {
+  const int n = std::clamp(numero, 0, 26);
+  return {kNiveles[(n / 3) % 3], kNiveles[n / 9], kNiveles[n % 3]};
+}
+
+std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error) {
+  Paleta p = PaletaPorOmision();
+  std::size_t tinta = 0;
+  std::size_t i = 0;
+  while (i < texto.size()) {
+    const char c = texto[i];
+    if (c == ',' || c == ';' || std::isspace(static_cast<unsigned char>(c)) != 0) {
+      ++i;
+      continue;
+    }
+    std::size_t fin = i;
+    while (fin < texto.size() && std::isdigit(static_cast<unsigned char>(texto[fin])) != 0) {
+      ++fin;
+    }
+    const std::string_view numero = texto.substr(i, fin - i);
+    if (numero.empty() || numero.size() > 2 || std::stoi(std::string(numero)) > 26) {
+      const std::string_view dado = texto.substr(i, std::max<std::size_t>(fin - i, 1));
+      error = "color no válido: " + std::string(dado) + " (de 0 a 26, como los toma INK)";
+      return std::nullopt;
+    }
+    if (tinta == p.size()) {
+      error = "más de 16 colores";
+      return std::nullopt;
+    }
+    p[tinta++] = static_cast<std::uint8_t>(std::stoi(std::string(numero)));
+    i = fin;
+  }
+  if (tinta == 0) {
+    error = "ningún color";
+    return std::nullopt;
+  }
+  return p;
+}
+
+Pantalla PintarPantalla(std::span<const std::uint8_t> bytes, int modo, const Paleta &paleta) {
+  Pantalla r;
+  r.imagen.ancho = kAncho;
+  r.imagen.alto = kAlto;
+  r.imagen.rgb.assign(static_cast<std::size_t>(kAncho) * kAlto * 3, 0);
+  modo = std::clamp(modo, 0, 2);
+  const int pixeles = 2 << modo; // per byte: 2, 4 or 8
+  const int ancho = 4 >> modo;   // picture pixels per screen pixel: 4, 2 or 1
+  for (int y = 0; y < kLineas; ++y) {
+    const std::size_t inicio = static_cast<std::size_t>(y % 8) * kBloque +
+                               static_cast<std::size_t>(y / 8) * kBytesPorLinea;
+    for (std::size_t x = 0; x < kBytesPorLinea && inicio + x < bytes.size(); ++x) {
+      for (int n = 0; n < pixeles; ++n) {
+        const auto color =
+            ColorFirmware(paleta[static_cast<std::size_t>(Tinta(bytes[inicio + x], modo, n))]);
+        const int columna = (static_cast<int>(x) * pixeles + n) * ancho;
+        for (int fila = 2 * y; fila < 2 * y + 2; ++fila) {
+          for (int k = 0; k < ancho; ++k) {
+            const std::size_t p = (static_cast<std::size_t>(fila) * kAncho + columna + k) * 3;
+            std::copy(color.begin(), color.end(),
+                      r.imagen.rgb.begin() + static_cast<std::ptrdiff_t>(p));
+          }
+        }
+      }
+    }
+  }
+  if (bytes.size() < kSinUltimoHueco) {
+    r.parcial = true;
+    r.nota = "la pantalla tiene " + std::to_string(bytes.size()) + " bytes de " +
+             std::to_string(kTamano) + "; lo que falta queda en negro";
+  } else if (bytes.size() > kTamano) {
+    r.nota =
+        "sobran " + std::to_string(bytes.size() - kTamano) + " bytes tras los 16 KB de la pantalla";
+  }
+  return r;
+}
+
+bool PareceDePantalla(std::size_t largo, std::string_view extension,
+                      std::optional<std::uint16_t> carga) {
+  if (largo != kTamano && largo != kSinUltimoHueco) {
+    return false;
+  }
+  std::string ext(extension);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  // OCP Art Studio and most screen savers write .SCR; ROM images are 16 KB at
+  // &C000 too, and are no screen.
+  if (ext == "SCR" || ext == "SCN" || ext == "PAN") {
+    return true;
+  }
+  return carga == 0xC000 && ext != "ROM";
+}
+
+} // namespace Ver
