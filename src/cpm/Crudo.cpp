@@ -3,6 +3,8 @@
 #include "cpm/Contenedor.h"
 #include "cpm/Escritura.h"
 
+#include "Dsk.h"
+
 #include <algorithm>
 
 namespace cpm {
@@ -62,13 +64,23 @@ LecturaCruda LeerCrudo(std::span<const std::uint8_t> bytes, const Formato &f,
   }
   OpcionesNuevo o;
   o.formato = std::string(f.nombre);
-  o.pistas = static_cast<int>(std::min<std::size_t>(bytes.size() / cilindro, 256));
+  const int pistas = static_cast<int>(std::min<std::size_t>(bytes.size() / cilindro, 256));
+  // A dump of fewer tracks than the format has (a disk imaged short) is the
+  // format's first tracks.
+  o.pistas = std::max(pistas, f.pistas);
   o.caras = f.caras;
   o.version = version;
   Escrito nuevo = NuevoDisco(o);
   if (!nuevo.Hecho()) {
     r.error = Minuscula(nuevo.rechazo->texto);
     return r;
+  }
+  if (pistas < o.pistas) {
+    const std::size_t tamano = nuevo.bytes.size() - dsk::TamanoDiskInfo;
+    nuevo.bytes.resize(dsk::TamanoDiskInfo + tamano / static_cast<std::size_t>(o.pistas) *
+                                                 static_cast<std::size_t>(pistas));
+    nuevo.bytes[dsk::PosPistas] = static_cast<std::uint8_t>(pistas);
+    o.pistas = pistas;
   }
   const Contenedor c = LeerContenedor(nuevo.bytes);
   const auto tamano = static_cast<std::size_t>(f.tamanoSector);
