@@ -28,7 +28,7 @@ constexpr std::size_t TamanoBloque = 512;
 constexpr std::string_view FirmaHfeV3 = "HXCHFEV3";
 constexpr std::size_t PosRevision = 8, PosPistas = 9, PosCaras = 10, PosCodificacion = 11;
 constexpr std::size_t PosTasa = 12, PosRpm = 14, PosModo = 16, PosLibre = 17, PosTabla = 18;
-constexpr std::size_t PosEscritura = 20, PosPasoSimple = 21, PosAlternativas = 22;
+constexpr std::size_t PosEscritura = 20, PosPasoSimple = 21; // 22..25: other encodings for track 0
 constexpr std::size_t FinCabecera = 26;
 constexpr std::size_t LargoEntradaTabla = 4;
 constexpr std::uint8_t CodificacionMfm = 0x00, CodificacionFm = 0x02, CodificacionFmEmu = 0x03;
