@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 // The file layout follows the HxC project's HFE description and Keir Fraser's
 // FlashFloppy (src/image/hfe.c), which reads it on the Gotek: a 512-byte
@@ -64,14 +65,19 @@ class Codificador {
 public:
   explicit Codificador(std::size_t limite) : limite_(limite * CeldasByte) {}
 
+  // One byte: 16 cells, each data bit after its clock, which is 1 only
+  // between two 0 bits (and left out where `sinReloj` says). Every byte is
+  // two file bytes, the first cell in bit 0.
   void Byte(std::uint8_t valor, std::uint8_t sinReloj = 0) {
-    for (int i = 7; i >= 0; --i) {
-      const bool dato = ((valor >> i) & 1) != 0;
-      const bool reloj = !anterior_ && !dato && ((sinReloj >> i) & 1) == 0;
-      Celda(reloj);
-      Celda(dato);
-      anterior_ = dato;
+    if (Lleno()) {
+      return;
     }
+    const unsigned celdas = sinReloj == 0 ? Tabla()[(anterior_ ? 256u : 0u) | valor]
+                                          : Celdas(valor, sinReloj, anterior_);
+    anterior_ = (valor & 1) != 0;
+    bytes_.push_back(static_cast<std::uint8_t>(celdas & 0xFF));
+    bytes_.push_back(static_cast<std::uint8_t>(celdas >> 8));
+    celdas_ += CeldasByte;
   }
   void Repetir(std::size_t veces, std::uint8_t valor) {
     for (std::size_t i = 0; i < veces && !Lleno(); ++i) {
@@ -92,17 +98,31 @@ public:
   std::vector<std::uint8_t> Tomar() { return std::move(bytes_); }
 
 private:
-  void Celda(bool uno) {
-    if (Lleno()) {
-      return;
+  // One byte: 16 cells, each data bit after its clock, which is 1 only
+  // between two 0 bits (and left out where `sinReloj` says); the first cell
+  // in bit 0, as the file stores them.
+  static unsigned Celdas(std::uint8_t valor, std::uint8_t sinReloj, bool anterior) {
+    unsigned celdas = 0;
+    for (int i = 7; i >= 0; --i) {
+      const bool dato = ((valor >> i) & 1) != 0;
+      const bool reloj = !anterior && !dato && ((sinReloj >> i) & 1) == 0;
+      const int pos = 2 * (7 - i);
+      celdas |= (reloj ? 1u : 0u) << pos;
+      celdas |= (dato ? 1u : 0u) << (pos + 1);
+      anterior = dato;
     }
-    if (celdas_ % 8 == 0) {
-      bytes_.push_back(0);
-    }
-    if (uno) {
-      bytes_.back() = static_cast<std::uint8_t>(bytes_.back() | (1u << (celdas_ % 8)));
-    }
-    ++celdas_;
+    return celdas;
+  }
+  // Every byte's cells, after a 0 bit (0..255) and after a 1 (256..511).
+  static const std::array<std::uint16_t, 512> &Tabla() {
+    static const std::array<std::uint16_t, 512> tabla = [] {
+      std::array<std::uint16_t, 512> t{};
+      for (unsigned i = 0; i < 512; ++i) {
+        t[i] = static_cast<std::uint16_t>(Celdas(static_cast<std::uint8_t>(i & 0xFF), 0, i >= 256));
+      }
+      return t;
+    }();
+    return tabla;
   }
 
   std::size_t limite_;
@@ -229,25 +249,27 @@ std::vector<std::uint8_t> Cabecera(const Superficie &d) {
 // ---------------------------------------------------------------------------
 // Reading.
 
+// The cells of one side, first cell first. A file byte holds 8 cells from
+// bit 0; reversed, a byte reads in cell order from its top bit.
 class Celdas {
 public:
   explicit Celdas(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
   [[nodiscard]] std::size_t Total() const { return bytes_.size() * 8; }
-  [[nodiscard]] bool Uno(std::size_t i) const { return ((bytes_[i / 8] >> (i % 8)) & 1) != 0; }
-  [[nodiscard]] std::uint16_t Dieciseis(std::size_t desde) const {
-    std::uint16_t v = 0;
-    for (std::size_t i = 0; i < CeldasByte; ++i) {
-      v = static_cast<std::uint16_t>((v << 1) | (Uno(desde + i) ? 1 : 0));
-    }
-    return v;
+  // The file byte `i` in cell order (0 past the end).
+  [[nodiscard]] std::uint8_t EnOrden(std::size_t i) const {
+    return i < bytes_.size() ? Invertidos()[bytes_[i]] : 0;
   }
-  // The data bits of the 16 cells from `desde`.
+  // 16 cells from `desde`, the first in the top bit.
+  [[nodiscard]] std::uint16_t Dieciseis(std::size_t desde) const {
+    const std::size_t b = desde / 8;
+    const std::uint32_t v =
+        (std::uint32_t{EnOrden(b)} << 16) | (std::uint32_t{EnOrden(b + 1)} << 8) | EnOrden(b + 2);
+    return static_cast<std::uint16_t>(v >> (8 - desde % 8));
+  }
+  // The data bits of the 16 cells from `desde` (every second cell, the clocks between).
   [[nodiscard]] std::uint8_t Byte(std::size_t desde) const {
-    std::uint8_t v = 0;
-    for (std::size_t i = 1; i < CeldasByte; i += 2) {
-      v = static_cast<std::uint8_t>((v << 1) | (Uno(desde + i) ? 1 : 0));
-    }
-    return v;
+    const std::uint16_t celdas = Dieciseis(desde);
+    return static_cast<std::uint8_t>((Datos()[celdas >> 8] << 4) | Datos()[celdas & 0xFF]);
   }
   // `n` bytes from `desde`, or as many as the cells hold.
   [[nodiscard]] std::vector<std::uint8_t> Leer(std::size_t desde, std::size_t n) const {
@@ -261,6 +283,33 @@ public:
   }
 
 private:
+  // Bits 6, 4, 2 and 0 of 8 cells in order: the 4 data bits among them.
+  static const std::array<std::uint8_t, 256> &Datos() {
+    static const std::array<std::uint8_t, 256> tabla = [] {
+      std::array<std::uint8_t, 256> t{};
+      for (unsigned b = 0; b < 256; ++b) {
+        t[b] =
+            static_cast<std::uint8_t>(((b >> 3) & 8) | ((b >> 2) & 4) | ((b >> 1) & 2) | (b & 1));
+      }
+      return t;
+    }();
+    return tabla;
+  }
+  static const std::array<std::uint8_t, 256> &Invertidos() {
+    static const std::array<std::uint8_t, 256> tabla = [] {
+      std::array<std::uint8_t, 256> t{};
+      for (unsigned b = 0; b < 256; ++b) {
+        unsigned r = 0;
+        for (unsigned i = 0; i < 8; ++i) {
+          r |= ((b >> i) & 1u) << (7 - i);
+        }
+        t[b] = static_cast<std::uint8_t>(r);
+      }
+      return t;
+    }();
+    return tabla;
+  }
+
   std::span<const std::uint8_t> bytes_;
 };
 
@@ -270,26 +319,74 @@ struct MarcaHallada {
   std::uint8_t marca = 0;
 };
 
+// For the 8 cells of a file byte, the windows ending in the next byte that
+// can be a sync: a window ending k cells before that byte's end holds these
+// 8 cells as its bits 8 - k to 15 - k. Bit k set for each.
+const std::array<std::uint8_t, 256> &VentanasPosibles() {
+  static const std::array<std::uint8_t, 256> tabla = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (unsigned k = 0; k < 8; ++k) {
+      const unsigned celdas = (CeldasA1 >> (8 - k)) & 0xFF;
+      t[celdas] = static_cast<std::uint8_t>(t[celdas] | (1u << k));
+    }
+    return t;
+  }();
+  return tabla;
+}
+
 // The next three A1 syncs and their mark byte starting in [desde, hasta).
+// The search goes a file byte (8 cells) at a time, trying the 8 windows that
+// end in it, earliest first.
 std::optional<MarcaHallada> BuscarMarca(const Celdas &c, std::size_t desde, std::size_t hasta) {
   const std::size_t total = c.Total();
   hasta = std::min(hasta, total);
+  // The window ending at cell `fin` (the cells are all from `desde` on).
+  const auto probar = [&](std::size_t fin) -> std::optional<MarcaHallada> {
+    if (fin + 1 + 3 * CeldasByte > total) {
+      return MarcaHallada{}; // no room for the rest: the caller stops
+    }
+    if (c.Dieciseis(fin + 1) == CeldasA1 && c.Dieciseis(fin + 1 + CeldasByte) == CeldasA1) {
+      return MarcaHallada{fin + 1 - CeldasByte, fin + 1 + 3 * CeldasByte,
+                          c.Byte(fin + 1 + 2 * CeldasByte)};
+    }
+    return std::nullopt;
+  };
   if (desde + 4 * CeldasByte > total) {
     return std::nullopt;
   }
-  std::uint16_t registro = 0;
-  for (std::size_t i = desde; i < hasta; ++i) {
-    registro = static_cast<std::uint16_t>((registro << 1) | (c.Uno(i) ? 1 : 0));
-    if (registro != CeldasA1 || i + 1 < desde + CeldasByte) {
-      continue;
+  std::uint32_t ventana = 0; // the last cells read, the newest in bit 0
+  std::size_t leidas = 0;    // how many of them are from `desde` on
+  std::size_t i = desde;
+  while (i < hasta) {
+    std::size_t paso = 1;
+    unsigned posibles = 0; // the windows ending in this step worth a look, as for VentanasPosibles
+    if (i % 8 == 0 && i + 8 <= hasta) {
+      // Every window ending in this byte holds the whole byte before it.
+      const std::uint8_t anterior = static_cast<std::uint8_t>(ventana & 0xFF);
+      ventana = (ventana << 8) | c.EnOrden(i / 8);
+      posibles = leidas >= 8 ? VentanasPosibles()[anterior] : 0xFF;
+      paso = 8;
+    } else {
+      ventana = (ventana << 1) | ((c.Dieciseis(i) >> 15) & 1u);
+      posibles = 1;
     }
-    const std::size_t inicio = i + 1 - CeldasByte;
-    if (i + 1 + 3 * CeldasByte > total) {
-      return std::nullopt;
+    // The earliest window first: the highest k.
+    for (unsigned quedan = posibles & ((1u << paso) - 1); quedan != 0;) {
+      const auto k = static_cast<std::size_t>(std::bit_width(quedan) - 1);
+      quedan &= ~(1u << k);
+      const std::size_t fin = i + paso - 1 - k;
+      if (leidas + (paso - k) < CeldasByte || ((ventana >> k) & 0xFFFF) != CeldasA1) {
+        continue;
+      }
+      if (auto m = probar(fin)) {
+        if (m->campo == 0) {
+          return std::nullopt;
+        }
+        return m;
+      }
     }
-    if (c.Dieciseis(i + 1) == CeldasA1 && c.Dieciseis(i + 1 + CeldasByte) == CeldasA1) {
-      return MarcaHallada{inicio, i + 1 + 3 * CeldasByte, c.Byte(i + 1 + 2 * CeldasByte)};
-    }
+    leidas += paso;
+    i += paso;
   }
   return std::nullopt;
 }
@@ -376,11 +473,20 @@ PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas 
 } // namespace
 
 std::uint16_t CrcCcitt(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
-  for (const std::uint8_t b : bytes) {
-    crc = static_cast<std::uint16_t>(crc ^ (b << 8));
-    for (int i = 0; i < 8; ++i) {
-      crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1);
+  // A byte at a time, through the table of the polynomial's 256 remainders.
+  static const std::array<std::uint16_t, 256> tabla = [] {
+    std::array<std::uint16_t, 256> t{};
+    for (unsigned b = 0; b < 256; ++b) {
+      auto r = static_cast<std::uint16_t>(b << 8);
+      for (int i = 0; i < 8; ++i) {
+        r = static_cast<std::uint16_t>((r & 0x8000) != 0 ? (r << 1) ^ 0x1021 : r << 1);
+      }
+      t[b] = r;
     }
+    return t;
+  }();
+  for (const std::uint8_t b : bytes) {
+    crc = static_cast<std::uint16_t>((crc << 8) ^ tabla[((crc >> 8) ^ b) & 0xFF]);
   }
   return crc;
 }
