@@ -5,6 +5,7 @@
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
 #include "cli/NombreHost.h"
+#include "cli/Sumas.h"
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
@@ -131,12 +132,18 @@ int EjecutarInfo(const OrdenInfo &orden) {
                       return imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco())
                                                           : imagen.ErrorPistas();
                     },
-                    JsonInfo,
-                    [](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                    [&orden](const Cls_Imagen &imagen) {
+                      json j = JsonInfo(imagen);
+                      if (orden.sumas && imagen.ErrorPistas().empty()) {
+                        j["sumas"] = JsonSumas(imagen);
+                      }
+                      return j;
+                    },
+                    [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
                       if (!imagen.ErrorPistas().empty()) {
                         return std::nullopt;
                       }
-                      return TextoInfo(imagen.Disco());
+                      return TextoInfo(imagen.Disco()) + (orden.sumas ? TextoSumas(imagen) : "");
                     }});
 }
 

@@ -15,6 +15,7 @@ struct OrdenInfo {
   std::vector<std::string> imagenes;
   std::string formato;
   bool json = false;
+  bool sumas = false; // SHA-256 of the disk's data and of each file
 };
 int EjecutarInfo(const OrdenInfo &orden);
 

@@ -2,6 +2,7 @@
 
 #include "cli/Imagen.h"
 #include "cli/Ordenes.h"
+#include "cli/OrdenesConversion.h"
 #include "cli/OrdenesEscritura.h"
 #include "cpm/Formatos.h"
 #include "platform/Proceso.h"
@@ -102,6 +103,7 @@ Ejecucion PrepararInfo(CLI::App &sub) {
   auto orden = std::make_shared<OrdenInfo>();
   sub.add_option("IMAGEN", orden->imagenes, "Imágenes de disco")->required()->type_name("");
   sub.add_flag("--json", orden->json, "Salida en JSON");
+  sub.add_flag("--sumas", orden->sumas, "SHA-256 de los datos del disco y de cada archivo");
   OpcionFormato(sub, orden->formato);
   return [orden] {
     Plataforma::ExpandirComodines(orden->imagenes);
@@ -273,6 +275,8 @@ std::vector<DefinicionOrden> Ordenes() {
   std::vector<DefinicionOrden> todas(kOrdenesLectura.begin(), kOrdenesLectura.end());
   const std::span<const DefinicionOrden> escritura = OrdenesDeEscritura();
   todas.insert(todas.end(), escritura.begin(), escritura.end());
+  const std::span<const DefinicionOrden> conversion = OrdenesDeConversion();
+  todas.insert(todas.end(), conversion.begin(), conversion.end());
   return todas;
 }
 

@@ -84,12 +84,12 @@ while IFS='|' read -r linea esperado; do
   [ "$obtenido" = "$esperado" ] && bien "completado '$linea'" ||
     falla "completado '$linea': '$obtenido', se esperaba '$esperado'"
 done <<'TABLA'
-alcove-cli |attr cat dump find get info ls new put ren rm 
+alcove-cli |attr cat cmp convert dump find get info ls new put ren rm 
 alcove-cli l|ls 
 alcove-cli --v|--version 
 alcove-cli ls --b|--borrados 
 alcove-cli -|--help --version -h 
-alcove-cli info -|--formato --help --json -h 
+alcove-cli info -|--formato --help --json --sumas -h 
 alcove-cli get -|--borrados --force --formato --help --raw -h -o 
 alcove-cli dump -|--help -h 
 alcove-cli find --j|--json 
