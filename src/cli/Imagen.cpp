@@ -88,7 +88,7 @@ std::string MotivoLectura(const std::string &ruta, std::int16_t error) {
   const std::string que = error == Errores::ArchivoNoEncontrado ? QueEs(ruta) : "";
   return error == Errores::ArgumentoNoValido ? "demasiado grande para ser una imagen de disco"
          : !que.empty()                      ? que + ", no una imagen de disco"
-                                             : Errores::Mensaje(error);
+                                             : TrasDosPuntos(Errores::Mensaje(error));
 }
 
 void Cls_Imagen::Leer(std::string error, const std::string &formato) {

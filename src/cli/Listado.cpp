@@ -86,7 +86,8 @@ std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_
   const cpm::Catalogo &c = disco.catalogo;
   // Blocks of the entries that could not be read may be in use.
   std::string s = Plural(listados, "archivo", "archivos") + ", " +
-                  (catalogoEntero ? std::to_string(KbLibres(disco)) + "K libres"
+                  (catalogoEntero ? std::to_string(KbLibres(disco)) +
+                                        (KbLibres(disco) == 1 ? "K libre" : "K libres")
                                   : std::string("espacio libre desconocido"));
   if (ocultos != 0) {
     s += ", " + Plural(ocultos, "de sistema sin listar (-a)", "de sistema sin listar (-a)");
@@ -370,7 +371,7 @@ std::string Donde(const cpm::Lugar &l) {
   if (l.bloque >= 0) {
     return "el bloque " + std::to_string(l.bloque);
   }
-  return l.entrada >= 0 ? "la entrada " + std::to_string(l.entrada) : "";
+  return l.entrada >= 0 ? "la entrada " + std::to_string(l.entrada) + " del catálogo" : "";
 }
 
 // One line per problem, and one for a run of problems alike but for their

@@ -53,9 +53,13 @@ int LeerNumero(const std::string &texto) {
   return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
 }
 
-int LeerCantidad(const std::string &texto) {
+int LeerDecimal(const std::string &texto) {
   const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;
-  const int n = decimal ? LeerNumero(texto) : -1;
+  return decimal ? LeerNumero(texto) : -1;
+}
+
+int LeerCantidad(const std::string &texto) {
+  const int n = LeerDecimal(texto);
   return n > 0 ? n : -1;
 }
 
@@ -224,6 +228,12 @@ bool Recuperable(const cpm::Disco &disco, const cpm::Archivo &a, const OrdenGet 
   return motivo.empty();
 }
 
+// The text of a file: CP/M text ends at ^Z; a file with a header has its exact length.
+std::span<const std::uint8_t> FinDelTexto(const cpm::Archivo &a,
+                                          std::span<const std::uint8_t> bytes) {
+  return a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes);
+}
+
 std::string PrimerProblema(const cpm::Extraido &e) {
   return e.problemas.empty() ? "no se puede leer entero" : TrasDosPuntos(e.problemas.front().texto);
 }
@@ -251,7 +261,8 @@ int EjecutarGet(const OrdenGet &orden) {
                           clase != Plataforma::ClaseArchivo::Carpeta;
     // Why the folder could not be made says more than its absence.
     const std::int16_t error = creada != Errores::Ninguno ? creada : carpeta.Error();
-    AvisarError(orden.destino, otraCosa ? "no es una carpeta" : Errores::Mensaje(error));
+    AvisarError(orden.destino,
+                otraCosa ? "no es una carpeta" : TrasDosPuntos(Errores::Mensaje(error)));
     return kSalidaFallo;
   }
   std::set<std::string> deEstaVez;
@@ -262,7 +273,10 @@ int EjecutarGet(const OrdenGet &orden) {
     }
     const NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
     const std::string &nombre = elegido.nombre;
-    const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
+    cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
+    if (orden.texto) {
+      e.bytes = Ver::ConFinesUnix(FinDelTexto(*a, e.bytes));
+    }
     const bool conSeparador =
         orden.destino.empty() ||
         Plataforma::SeparadoresRuta.find(orden.destino.back()) != std::string_view::npos;
@@ -271,7 +285,7 @@ int EjecutarGet(const OrdenGet &orden) {
     const std::int16_t fallo = carpeta.Escribir(nombre, e.bytes, elegido.reemplazable);
     if (fallo != Errores::Ninguno) {
       AvisarError(destino,
-                  Errores::Mensaje(fallo) +
+                  TrasDosPuntos(Errores::Mensaje(fallo)) +
                       (fallo == Errores::ArchivoYaExiste ? " (--force lo reemplaza)" : ""));
       salida = kSalidaFallo;
       continue;
@@ -317,10 +331,9 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
     }
     return true;
   }
-  // CP/M text ends at ^Z; a file with a header has its exact length.
-  const auto hastaFin = a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes);
+  const auto hastaFin = FinDelTexto(a, bytes);
   if (orden.texto) {
-    texto = Cadena(hastaFin);
+    texto = Cadena(Ver::ConFinesUnix(hastaFin));
     return true;
   }
   if (!terminal) {

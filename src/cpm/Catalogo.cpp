@@ -231,12 +231,12 @@ void RevisarBloques(Archivo &a, const Formato &f, int legibles, std::vector<int>
                              static_cast<std::size_t>(f.tamanoBloque) - 1) /
                             static_cast<std::size_t>(f.tamanoBloque);
     if (necesarios > e.bloques.size()) {
-      problemas.push_back({TipoProblema::RegistrosDeMas,
-                           "Un tramo de " + a.NombreCompleto() + " tiene " +
-                               std::to_string(e.registros) + " registros y solo " +
-                               std::to_string(e.bloques.size()) +
-                               (e.bloques.size() == 1 ? " bloque" : " bloques"),
-                           EnEntrada(e.entrada)});
+      problemas.push_back(
+          {TipoProblema::RegistrosDeMas,
+           "Un tramo de " + a.NombreCompleto() + " tiene " + std::to_string(e.registros) +
+               (e.registros == 1 ? " registro y solo " : " registros y solo ") +
+               std::to_string(e.bloques.size()) + (e.bloques.size() == 1 ? " bloque" : " bloques"),
+           EnEntrada(e.entrada)});
       a.completo = false;
     }
     for (int bloque : e.bloques) {

@@ -15,4 +15,32 @@ bool PareceTexto(std::span<const std::uint8_t> bytes) {
   });
 }
 
+std::vector<std::uint8_t> ConFinesCpm(std::span<const std::uint8_t> bytes, std::size_t *cambiadas) {
+  std::vector<std::uint8_t> v;
+  v.reserve(bytes.size() + bytes.size() / 16);
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
+      v.push_back('\r');
+      ++n;
+    }
+    v.push_back(bytes[i]);
+  }
+  if (cambiadas != nullptr) {
+    *cambiadas = n;
+  }
+  return v;
+}
+
+std::vector<std::uint8_t> ConFinesUnix(std::span<const std::uint8_t> bytes) {
+  std::vector<std::uint8_t> v;
+  v.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n') {
+      v.push_back(bytes[i]);
+    }
+  }
+  return v;
+}
+
 } // namespace Ver

@@ -107,7 +107,11 @@ TEST(EscrituraNew, DiscosVaciosDeCadaFormato) {
            {{"--formato", "plus3"}, "plus3", 40, 1, 173, "MV - CPCEMU"},
            // The 3.5-inch disks of ROMDOS: 80 tracks, two sides, 2 KB blocks.
            {{"--formato", "romdos-d2"}, "romdos-d2", 80, 2, 712, "MV - CPCEMU"},
-           {{"--formato", "romdos-d10", "--extendida"}, "romdos-d10", 80, 2, 796,
+           {{"--formato", "romdos-d10", "--extendida"},
+            "romdos-d10",
+            80,
+            2,
+            796,
             "EXTENDED CPC DSK"},
            {{"--formato", "romdos-d20"}, "romdos-d20", 80, 2, 792, "MV - CPCEMU"},
        }) {
@@ -141,9 +145,9 @@ TEST(EscrituraNew, DiscosVaciosDeCadaFormato) {
             "romdos-d20 (plus3 se ajusta a las que se pidan)\n");
   EXPECT_FALSE(fs::exists(doble));
   // A +3 disk's description says how many it has.
-  ASSERT_EQ(EjecutarCli({"new", doble, "--formato", "plus3", "--pistas", "80", "--caras", "2"})
-                .codigo,
-            0);
+  ASSERT_EQ(
+      EjecutarCli({"new", doble, "--formato", "plus3", "--pistas", "80", "--caras", "2"}).codigo,
+      0);
   const json j = json::parse(EjecutarCli({"info", "--json", doble}).salida)["imagenes"][0];
   EXPECT_EQ(j["pistas"], 80);
   EXPECT_EQ(j["caras"], 2);
@@ -246,11 +250,13 @@ TEST_F(Escritura, DireccionesComoDump) {
            {"0x4000", 0x4000, ""},
            {"4000h", 0x4000, ""},
            {"16384", 0x4000, ""},
-           {"&FFFF", 0xFFFF, ""},
+           {"&FFF6", 0xFFF6, ""}, // the highest its 10 bytes fit at, up to &FFFF
            {"0", 0, ""},
            {"999", 999, ""},
-           {"4000", 4000, "4000 se lee como decimal (&0FA0); para &4000 escriba &4000, entre comillas"},
-           {"0100", 100, "0100 se lee como decimal (&0064); para &0100 escriba &0100, entre comillas"},
+           {"4000", 4000,
+            "4000 se lee como decimal (&0FA0); para &4000 escriba &4000, entre comillas"},
+           {"0100", 100,
+            "0100 se lee como decimal (&0064); para &0100 escriba &0100, entre comillas"},
            {"0009", 9, ""}, // the same number either way
        }) {
     SCOPED_TRACE(c.texto);
@@ -282,41 +288,67 @@ TEST_F(Escritura, PutDiceLoQueGuarda) {
   const auto latin1 = Bytes("CAF\xC9\n");
   const auto propio = ConCabecera("PROPIO  BIN", 2, 0x8000, 0x8003, Patron(500, 7));
   for (const Caso &c : std::vector<Caso>{
-           {"unix.txt", Bytes(unix), {},
+           {"unix.txt",
+            Bytes(unix),
+            {},
             "UNIX.TXT (128 bytes, sin cabecera, 2 líneas pasadas a CR LF, 28 del archivo y 100 "
             "de relleno ^Z)",
-            ConRelleno(Bytes("10 PRINT \"HOLA\"\r\nLINEA DOS\r\n")), unix},
-           {"cpm.txt", Bytes("A\r\nB\r\n"), {},
+            ConRelleno(Bytes("10 PRINT \"HOLA\"\r\nLINEA DOS\r\n")),
+            unix},
+           {"cpm.txt",
+            Bytes("A\r\nB\r\n"),
+            {},
             "CPM.TXT (128 bytes, sin cabecera, 6 del archivo y 122 de relleno ^Z)",
-            ConRelleno(Bytes("A\r\nB\r\n")), "A\nB\n"},
-           {"exacto.txt", Bytes("A\nB\n"), {"--raw"},
+            ConRelleno(Bytes("A\r\nB\r\n")),
+            "A\nB\n"},
+           {"exacto.txt",
+            Bytes("A\nB\n"),
+            {"--raw"},
             "EXACTO.TXT (128 bytes, sin cabecera, 4 del archivo y 124 de relleno ^Z)",
-            ConRelleno(Bytes("A\nB\n")), "A\nB\n"},
+            ConRelleno(Bytes("A\nB\n")),
+            "A\nB\n"},
            // Not plain ASCII: auto keeps it as it is, ascii says it is text.
-           {"cafe.txt", latin1, {},
+           {"cafe.txt",
+            latin1,
+            {},
             "CAFE.TXT (128 bytes, sin cabecera, 5 del archivo y 123 de relleno ^Z)",
-            ConRelleno(latin1), "-"},
-           {"cafe2.txt", latin1, {"--tipo", "ascii"},
+            ConRelleno(latin1),
+            "-"},
+           {"cafe2.txt",
+            latin1,
+            {"--tipo", "ascii"},
             "CAFE2.TXT (128 bytes, sin cabecera, 1 línea pasada a CR LF, 6 del archivo y 122 de "
             "relleno ^Z)",
-            ConRelleno(Bytes("CAF\xC9\r\n")), "-"},
-           {"game", Patron(40960, 5),
+            ConRelleno(Bytes("CAF\xC9\r\n")),
+            "-"},
+           {"game",
+            Patron(40960, 5),
             {"--tipo", "binario", "--carga", "&4000", "--entrada", "&4010", "--nombre", "GAME.BIN"},
             "GAME.BIN (40960 bytes, cabecera AMSDOS añadida: binario, carga &4000, ejecución "
             "&4010)",
-            Patron(40960, 5), "-"},
+            Patron(40960, 5),
+            "-"},
            // The most &4000 can take: up to &FFFF.
-           {"tope.bin", Patron(49152, 6), {"--tipo", "binario", "--carga", "&4000"},
+           {"tope.bin",
+            Patron(49152, 6),
+            {"--tipo", "binario", "--carga", "&4000"},
             "TOPE.BIN (49152 bytes, cabecera AMSDOS añadida: binario, carga &4000, ejecución "
             "&4000)",
-            Patron(49152, 6), "-"},
-           {"propio.bin", propio, {},
+            Patron(49152, 6),
+            "-"},
+           {"propio.bin",
+            propio,
+            {},
             "PROPIO.BIN (500 bytes, con su cabecera AMSDOS: binario, carga &8000, ejecución "
             "&8003)",
-            Patron(500, 7), "-"},
+            Patron(500, 7),
+            "-"},
            // A user is a decimal number, leading zeros and all.
-           {"prog.bas", Patron(900, 8), {"--tipo", "basic", "--usuario", "010"},
-            "10:PROG.BAS (900 bytes, cabecera AMSDOS añadida: BASIC, carga &0170)", Patron(900, 8),
+           {"prog.bas",
+            Patron(900, 8),
+            {"--tipo", "basic", "--usuario", "010"},
+            "10:PROG.BAS (900 bytes, cabecera AMSDOS añadida: BASIC, carga &0170)",
+            Patron(900, 8),
             "-"},
        }) {
     SCOPED_TRACE(c.archivo);
@@ -330,12 +362,12 @@ TEST_F(Escritura, PutDiceLoQueGuarda) {
     const std::string nombre = c.linea.substr(0, c.linea.find(" ("));
     const auto leido = Extraer(dir, imagen, nombre);
     EXPECT_EQ(leido, c.leido);
-    const json a = Archivos(imagen).at(nombre.find(':') == std::string::npos ? "0:" + nombre
-                                                                              : nombre);
+    const json a =
+        Archivos(imagen).at(nombre.find(':') == std::string::npos ? "0:" + nombre : nombre);
     EXPECT_EQ(a["longitud"], leido.size());
-    EXPECT_EQ(c.linea.substr(nombre.size() + 2, c.linea.find(' ', nombre.size() + 2) -
-                                                    nombre.size() - 2),
-              std::to_string(leido.size()));
+    EXPECT_EQ(
+        c.linea.substr(nombre.size() + 2, c.linea.find(' ', nombre.size() + 2) - nombre.size() - 2),
+        std::to_string(leido.size()));
     if (c.texto != "-") {
       EXPECT_EQ(Extraer(dir, imagen, nombre, {"--texto"}), Bytes(c.texto));
       const Resultado cat = EjecutarCli({"cat", imagen, nombre, "--texto"});
@@ -485,7 +517,7 @@ TEST(EscrituraDanados, NoSeEscriben) {
   otro[16] = static_cast<std::uint8_t>(compartido.UltimosBloques().front()); // JUEGO's block
   compartido.FijarEntrada(5, otro);
   Generador::Geometria rara = Generador::GeometriaData();
-  rara.primerSector = 0x11;
+  rara.primerSector = 0x91; // ParaDOS 80, whose format the reader does not know
   Generador::DiscoCpm desconocido(rara);
   desconocido.Agregar(archivo);
   const std::string host = dir.Archivo("nuevo.bin");
@@ -652,7 +684,8 @@ TEST_F(Escritura, SistemaDeArchivosLleno) {
   const auto quedan = Nombres(punto);
   ::umount(punto.c_str());
   EXPECT_EQ(r.codigo, 1);
-  EXPECT_NE(r.errores.find("no se ha podido escribir: disco lleno"), std::string::npos) << r.errores;
+  EXPECT_NE(r.errores.find("no se ha podido escribir: disco lleno"), std::string::npos)
+      << r.errores;
   EXPECT_EQ(despues, antes);
   EXPECT_EQ(quedan, std::set<std::string>{"disco.dsk"});
 }

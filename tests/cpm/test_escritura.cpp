@@ -250,12 +250,39 @@ INSTANTIATE_TEST_SUITE_P(
                   256,
                   2048},
         // ROMDOS's 3.5-inch formats: a whole double-sided disk, 2 KB blocks.
-        CasoNuevo{"RomdosD2", {"romdos-d2", 0, 0, false, ""}, 80, 2, Seguidos(0x21, 9), 0x52,
-                  80, 2, 360, 256, 2048},
-        CasoNuevo{"RomdosD10", {"romdos-d10", 0, 0, true, ""}, 80, 2, Seguidos(0x11, 10), 0x22,
-                  80, 2, 400, 128, 2048},
-        CasoNuevo{"RomdosD20", {"romdos-d20", 0, 0, false, ""}, 80, 2, Seguidos(0x31, 10), 0x22,
-                  80, 2, 400, 256, 2048}),
+        CasoNuevo{"RomdosD2",
+                  {"romdos-d2", 0, 0, false, ""},
+                  80,
+                  2,
+                  Seguidos(0x21, 9),
+                  0x52,
+                  80,
+                  2,
+                  360,
+                  256,
+                  2048},
+        CasoNuevo{"RomdosD10",
+                  {"romdos-d10", 0, 0, true, ""},
+                  80,
+                  2,
+                  Seguidos(0x11, 10),
+                  0x22,
+                  80,
+                  2,
+                  400,
+                  128,
+                  2048},
+        CasoNuevo{"RomdosD20",
+                  {"romdos-d20", 0, 0, false, ""},
+                  80,
+                  2,
+                  Seguidos(0x31, 10),
+                  0x22,
+                  80,
+                  2,
+                  400,
+                  256,
+                  2048}),
     [](const auto &fila) { return std::string(fila.param.nombre); });
 
 TEST(NuevoDisco, OpcionesQueNoValen) {
@@ -740,7 +767,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRechazo{"FormatoDesconocido",
                     [] {
                       Generador::Geometria g;
-                      g.primerSector = 0x11;
+                      g.primerSector = 0x91; // ParaDOS 80, unknown to the reader
                       return DiscoCpm(g).Bytes();
                     },
                     PonerUno, TipoRechazo::FormatoDesconocido, "formato desconocido"},

@@ -94,10 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
         // ROMDOS's 3.5-inch formats, told by their first sector ID alone.
         Caso{"RomdosD2", [] { return DiscoCpm(Romdos(0x21, 9, 256)).Bytes(); }, "romdos-d2", 360,
              256, 0, TipoProblema::FormatoDesconocido, false},
-        Caso{"RomdosD10", [] { return DiscoCpm(Romdos(0x11, 10, 128)).Bytes(); }, "romdos-d10",
-             400, 128, 0, TipoProblema::FormatoDesconocido, false},
-        Caso{"RomdosD20", [] { return DiscoCpm(Romdos(0x31, 10, 256)).Bytes(); }, "romdos-d20",
-             400, 256, 0, TipoProblema::FormatoDesconocido, false},
+        Caso{"RomdosD10", [] { return DiscoCpm(Romdos(0x11, 10, 128)).Bytes(); }, "romdos-d10", 400,
+             128, 0, TipoProblema::FormatoDesconocido, false},
+        Caso{"RomdosD20", [] { return DiscoCpm(Romdos(0x31, 10, 256)).Bytes(); }, "romdos-d20", 400,
+             256, 0, TipoProblema::FormatoDesconocido, false},
         Caso{"IdsDesconocidos",
              [] {
                Geometria g;
