@@ -226,7 +226,7 @@ std::string TextoRarezas(const cpm::Sector &s, const RarezasSector &r) {
     t += " débil (" + std::to_string(s.copias) + " copias)";
   }
   if (r.tamanoGuardado) {
-    t += " " + std::to_string(s.longitudGuardada) + " bytes guardados de " +
+    t += " " + Plural(s.longitudGuardada, "byte guardado", "bytes guardados") + " de " +
          std::to_string(s.LongitudNominal());
   }
   if (r.codigoDistinto) {

@@ -404,8 +404,9 @@ int EjecutarDump(const OrdenDump &orden) {
   }
   char cabecera[160];
   std::snprintf(cabecera, sizeof cabecera,
-                "%s: C=%u H=%u R=&%02X N=%u ST1=&%02X ST2=&%02X, %zu bytes en la imagen\n", nombre,
-                s->c, s->h, s->r, s->n, s->st1, s->st2, s->datos.size());
+                "%s: C=%u H=%u R=&%02X N=%u ST1=&%02X ST2=&%02X, %zu %s en la imagen\n", nombre,
+                s->c, s->h, s->r, s->n, s->st1, s->st2, s->datos.size(),
+                s->datos.size() == 1 ? "byte" : "bytes");
   std::string texto = cabecera;
   if (s->copias > 1) {
     texto += "débil: " + std::to_string(s->copias) + " copias guardadas; se muestra la primera\n";

@@ -440,10 +440,12 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance a
   std::sort(claves.begin(), claves.end());
   if (legibles < static_cast<std::size_t>(formato.entradas)) {
     c.entero = false;
-    c.problemas.push_back({TipoProblema::ArchivoIncompleto,
-                           "Solo se pueden leer " + std::to_string(legibles) + " de las " +
-                               std::to_string(formato.entradas) + " entradas del catálogo",
-                           EnEntrada(static_cast<int>(legibles))});
+    c.problemas.push_back(
+        {TipoProblema::ArchivoIncompleto,
+         std::string(legibles == 1 ? "Solo se puede leer " : "Solo se pueden leer ") +
+             std::to_string(legibles) + " de las " + std::to_string(formato.entradas) +
+             " entradas del catálogo",
+         EnEntrada(static_cast<int>(legibles))});
   }
   std::vector<int> dueno(
       alcance == Alcance::Todo ? static_cast<std::size_t>(std::max(mapa.bloquesLegibles, 0)) : 0,

@@ -164,8 +164,9 @@ std::string MotivoNoCabe(std::size_t largo, std::uint16_t carga) {
   if (carga + largo > Memoria) {
     std::snprintf(texto, sizeof texto,
                   "no cabe en la memoria del CPC: %zu bytes desde &%04X pasan de &FFFF (desde ahí "
-                  "caben %zu)",
-                  largo, static_cast<unsigned>(carga), Memoria - carga);
+                  "%s %zu)",
+                  largo, static_cast<unsigned>(carga), Memoria - carga == 1 ? "cabe" : "caben",
+                  Memoria - carga);
   } else if (largo > 0xFFFF) {
     std::snprintf(texto, sizeof texto,
                   "la cabecera AMSDOS guarda hasta 65535 bytes y el archivo tiene %zu", largo);
