@@ -621,8 +621,7 @@ Ejecucion PrepararPut(CLI::App &sub) {
                  "auto (por omisión): con su cabecera si la tiene, un texto ASCII con CR LF; "
                  "binario o basic: con cabecera AMSDOS nueva; ascii: texto con CR LF, nunca "
                  "con cabecera")
-      ->type_name("TIPO")
-      ->check(CLI::IsMember({"auto", "binario", "basic", "ascii"}));
+      ->type_name("TIPO");
   p->conCarga =
       sub.add_option("--carga", p->carga, "Dirección de carga (--tipo binario): '&4000', 0x4000")
           ->type_name("DIR");
@@ -635,6 +634,15 @@ Ejecucion PrepararPut(CLI::App &sub) {
   sub.add_flag("--sys", o.sistema, "Los deja como archivos de sistema (ocultos)");
   sub.add_flag("--force", o.forzar, "Reemplaza los archivos que ya estén en el disco");
   return [p] {
+    static constexpr std::array<std::string_view, 4> kTipos{"auto", "binario", "basic", "ascii"};
+    const std::string &tipo = p->orden.tipo;
+    if (std::find(kTipos.begin(), kTipos.end(), tipo) == kTipos.end()) {
+      const std::string_view cerca = Parecido(tipo, kTipos);
+      AvisarError("uso", "valor no válido para --tipo: " + tipo +
+                             (cerca.empty() ? " (auto, binario, basic o ascii)"
+                                            : "; ¿quería decir " + std::string(cerca) + "?"));
+      return kSalidaUso;
+    }
     if (!p->usuario.empty()) {
       const auto usuario = LeerEnRango("--usuario", p->usuario, 0, 15, "de 0 a 15");
       if (!usuario) {
