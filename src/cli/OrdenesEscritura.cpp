@@ -668,7 +668,8 @@ Ejecucion PrepararRm(CLI::App &sub) {
       ->type_name("");
   sub.add_flag("--force", o->forzar, "Borra también los de solo lectura");
   sub.add_flag("--todos", o->todos,
-               "Un patrón sin N: borra lo que nombra en todos los usuarios (sin ella, en uno)");
+               "Un patrón sin N: vale para todos los usuarios (sin ella, uno que casa con varios "
+               "se rechaza)");
   return [o] { return EjecutarRm(*o); };
 }
 
