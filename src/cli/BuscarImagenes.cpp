@@ -1,6 +1,7 @@
 #include "cli/BuscarImagenes.h"
 
 #include "cli/Comprimidos.h"
+#include "cli/Imagen.h"
 #include "disk/Formato.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
@@ -90,7 +91,7 @@ bool Recorrer(const std::string &carpeta, const Avisos &avisos, Vistas &vistas) 
     }
   }
   if (error != Errores::Ninguno) {
-    avisos.alFallar(carpeta, Errores::Mensaje(error));
+    avisos.alFallar(carpeta, TrasDosPuntos(Errores::Mensaje(error)));
   }
   for (const std::string &nombre : subcarpetas) {
     Unir(ruta, carpeta, nombre);

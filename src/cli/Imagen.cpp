@@ -62,16 +62,6 @@ int TerminarSalida(int codigo) {
   return codigo == kSalidaBien ? kSalidaFallo : codigo;
 }
 
-std::string QueEs(const std::string &ruta) {
-  switch (Plataforma::Clase(ruta)) {
-  case Plataforma::ClaseArchivo::Carpeta: return "es una carpeta";
-  case Plataforma::ClaseArchivo::Fifo: return "es un FIFO";
-  case Plataforma::ClaseArchivo::Dispositivo: return "es un dispositivo";
-  case Plataforma::ClaseArchivo::Socket: return "es un socket";
-  default: return {};
-  }
-}
-
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
   // A plain file, a .gz or a member of a zip.
   Leer(CargarImagen(ruta_, bytes_), formato);
@@ -90,10 +80,10 @@ std::string MotivoLectura(const std::string &ruta, std::int16_t error) {
     return {};
   }
   // The reader takes only regular files: anything else is named for what it is.
-  const std::string que = error == Errores::ArchivoNoEncontrado ? QueEs(ruta) : "";
+  const std::string que = error == Errores::ArchivoNoEncontrado ? Plataforma::QueEs(ruta) : "";
   return error == Errores::ArgumentoNoValido ? "demasiado grande para ser una imagen de disco"
          : !que.empty()                      ? que + ", no una imagen de disco"
-                                             : Errores::Mensaje(error);
+                                             : TrasDosPuntos(Errores::Mensaje(error));
 }
 
 void Cls_Imagen::Leer(std::string error, const std::string &formato) {
@@ -145,14 +135,6 @@ std::string CatalogoIncompleto(const cpm::Disco &disco) {
     }
   }
   return {};
-}
-
-std::string TrasDosPuntos(std::string frase) {
-  // The reader's sentences start with a plain ASCII capital ("El", "La", "Solo").
-  if (!frase.empty() && frase[0] >= 'A' && frase[0] <= 'Z') {
-    frase[0] = static_cast<char>(frase[0] - 'A' + 'a');
-  }
-  return frase;
 }
 
 std::string NombreConUsuario(const cpm::Archivo &archivo) {

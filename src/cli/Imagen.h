@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cpm/Disco.h"
+#include "platform/Errores.h"
 #include "platform/ReemplazoSeguro.h"
 
 #include <cstdint>
@@ -29,9 +30,6 @@ int TerminarSalida(int codigo);
 // without EscribirSalida, for TerminarSalida to report once.
 void AnotarFalloSalida(int numero);
 
-// What a path names when it is there but is not a regular file: "es una
-// carpeta", "es un FIFO", ...; empty otherwise.
-std::string QueEs(const std::string &ruta);
 // Why a file could not be read as an image, from LecturaArchivo's Errores
 // number; empty for Errores::Ninguno.
 std::string MotivoLectura(const std::string &ruta, std::int16_t error);
@@ -73,7 +71,7 @@ private:
 // cara 0". The files of the part that was read are still in the catalogue.
 std::string CatalogoIncompleto(const cpm::Disco &disco);
 // A sentence of the reader's, its capital lowered to follow a colon in a message.
-std::string TrasDosPuntos(std::string frase);
+using Errores::TrasDosPuntos;
 
 // "NOMBRE.EXT", or "U:NOMBRE.EXT" for users other than 0.
 std::string NombreConUsuario(const cpm::Archivo &archivo);

@@ -86,7 +86,8 @@ std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_
   const cpm::Catalogo &c = disco.catalogo;
   // Blocks of the entries that could not be read may be in use.
   std::string s = Plural(listados, "archivo", "archivos") + ", " +
-                  (catalogoEntero ? std::to_string(KbLibres(disco)) + "K libres"
+                  (catalogoEntero ? std::to_string(KbLibres(disco)) +
+                                        (KbLibres(disco) == 1 ? "K libre" : "K libres")
                                   : std::string("espacio libre desconocido"));
   if (ocultos != 0) {
     s += ", " + Plural(ocultos, "de sistema sin listar (-a)", "de sistema sin listar (-a)");
@@ -225,7 +226,7 @@ std::string TextoRarezas(const cpm::Sector &s, const RarezasSector &r) {
     t += " débil (" + std::to_string(s.copias) + " copias)";
   }
   if (r.tamanoGuardado) {
-    t += " " + std::to_string(s.longitudGuardada) + " bytes guardados de " +
+    t += " " + Plural(s.longitudGuardada, "byte guardado", "bytes guardados") + " de " +
          std::to_string(s.LongitudNominal());
   }
   if (r.codigoDistinto) {
@@ -370,7 +371,7 @@ std::string Donde(const cpm::Lugar &l) {
   if (l.bloque >= 0) {
     return "el bloque " + std::to_string(l.bloque);
   }
-  return l.entrada >= 0 ? "la entrada " + std::to_string(l.entrada) : "";
+  return l.entrada >= 0 ? "la entrada " + std::to_string(l.entrada) + " del catálogo" : "";
 }
 
 // One line per problem, and one for a run of problems alike but for their

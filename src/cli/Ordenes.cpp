@@ -61,9 +61,13 @@ int LeerNumero(const std::string &texto) {
   return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
 }
 
-int LeerCantidad(const std::string &texto) {
+int LeerDecimal(const std::string &texto) {
   const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;
-  const int n = decimal ? LeerNumero(texto) : -1;
+  return decimal ? LeerNumero(texto) : -1;
+}
+
+int LeerCantidad(const std::string &texto) {
+  const int n = LeerDecimal(texto);
   return n > 0 ? n : -1;
 }
 
@@ -261,6 +265,12 @@ bool Recuperable(const cpm::Disco &disco, const cpm::Archivo &a, const OrdenGet 
   return motivo.empty();
 }
 
+// The text of a file: CP/M text ends at ^Z; a file with a header has its exact length.
+std::span<const std::uint8_t> FinDelTexto(const cpm::Archivo &a,
+                                          std::span<const std::uint8_t> bytes) {
+  return a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes);
+}
+
 std::string PrimerProblema(const cpm::Extraido &e) {
   return e.problemas.empty() ? "no se puede leer entero" : TrasDosPuntos(e.problemas.front().texto);
 }
@@ -288,7 +298,8 @@ int EjecutarGet(const OrdenGet &orden) {
                           clase != Plataforma::ClaseArchivo::Carpeta;
     // Why the folder could not be made says more than its absence.
     const std::int16_t error = creada != Errores::Ninguno ? creada : carpeta.Error();
-    AvisarError(orden.destino, otraCosa ? "no es una carpeta" : Errores::Mensaje(error));
+    AvisarError(orden.destino,
+                otraCosa ? "no es una carpeta" : TrasDosPuntos(Errores::Mensaje(error)));
     return kSalidaFallo;
   }
   std::set<std::string> deEstaVez;
@@ -301,7 +312,7 @@ int EjecutarGet(const OrdenGet &orden) {
       salida = kSalidaFallo;
       continue;
     }
-    const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
+    cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
     if (e.bytes.size() > imagen.Bytes().size() - escritos) {
       const std::size_t quedan = elegidos->size() - i;
       AvisarError(orden.imagen,
@@ -313,6 +324,9 @@ int EjecutarGet(const OrdenGet &orden) {
       return kSalidaFallo;
     }
     escritos += e.bytes.size();
+    if (orden.texto) {
+      e.bytes = Ver::ConFinesUnix(FinDelTexto(*a, e.bytes));
+    }
     const cpm::NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
     const std::string &nombre = elegido.nombre;
     const bool conSeparador =
@@ -323,7 +337,7 @@ int EjecutarGet(const OrdenGet &orden) {
     const std::int16_t fallo = carpeta.Escribir(nombre, e.bytes, elegido.reemplazable);
     if (fallo != Errores::Ninguno) {
       AvisarError(destino,
-                  Errores::Mensaje(fallo) +
+                  TrasDosPuntos(Errores::Mensaje(fallo)) +
                       (fallo == Errores::ArchivoYaExiste ? " (--force lo reemplaza)" : ""));
       salida = kSalidaFallo;
       continue;
@@ -354,9 +368,9 @@ bool ContenidoSinVista(const OrdenCat &orden, const cpm::Archivo &a,
                        std::span<const std::uint8_t> bytes, bool terminal, bool esTexto,
                        std::string &texto, std::uint32_t direccion) {
   // CP/M text ends at ^Z; a file with a header has its exact length.
-  const auto hastaFin = a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes);
+  const auto hastaFin = FinDelTexto(a, bytes);
   if (orden.texto) {
-    texto = Cadena(hastaFin);
+    texto = Cadena(Ver::ConFinesUnix(hastaFin));
     return true;
   }
   if (!terminal) {
@@ -574,8 +588,9 @@ int EjecutarDump(const OrdenDump &orden) {
   }
   char cabecera[160];
   std::snprintf(cabecera, sizeof cabecera,
-                "%s: C=%u H=%u R=&%02X N=%u ST1=&%02X ST2=&%02X, %zu bytes en la imagen\n", nombre,
-                s->c, s->h, s->r, s->n, s->st1, s->st2, s->datos.size());
+                "%s: C=%u H=%u R=&%02X N=%u ST1=&%02X ST2=&%02X, %zu %s en la imagen\n", nombre,
+                s->c, s->h, s->r, s->n, s->st1, s->st2, s->datos.size(),
+                s->datos.size() == 1 ? "byte" : "bytes");
   std::string texto = cabecera;
   if (s->copias > 1) {
     texto += "débil: " + std::to_string(s->copias) + " copias guardadas; se muestra la primera\n";

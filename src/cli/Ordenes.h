@@ -35,6 +35,7 @@ struct OrdenGet {
   bool crudo = false;
   bool forzar = false;
   bool borrados = false; // among the deleted files, when their blocks are still free
+  bool texto = false;    // text up to its ^Z, CR LF made LF
 };
 int EjecutarGet(const OrdenGet &orden);
 
@@ -88,5 +89,7 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
 int LeerNumero(const std::string &texto);
 // A count (-j, --pistas): decimal digits only, more than 0; -1 when it is not one.
 int LeerCantidad(const std::string &texto);
+// Decimal digits only, leading zeros and all ("010" is 10), up to six; -1 otherwise.
+int LeerDecimal(const std::string &texto);
 
 } // namespace Cli

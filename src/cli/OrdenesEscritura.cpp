@@ -5,21 +5,25 @@
 #include "cli/Listado.h"
 #include "cli/Ordenes.h"
 #include "cpm/Escritura.h"
+#include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
 #include "cpm/Poner.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/ReemplazoSeguro.h"
+#include "ver/Texto.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 
@@ -53,10 +57,22 @@ bool CatalogoEntero(const Cls_Imagen &imagen) {
   return salida == kSalidaBien;
 }
 
+// The way --force takes past one kind of refusal, said after it: "--force lo reemplaza".
+struct PasoForce {
+  cpm::TipoRechazo tipo;
+  const char *texto;
+};
+
 // Writes the library's result over the image read, unless it refused or
 // someone changed the file meanwhile (cpm::GuardarEscrito). Returns the exit code.
 int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
-            const cpm::Escrito &escrito) {
+            const cpm::Escrito &escrito, std::optional<PasoForce> force = std::nullopt) {
+  if (!escrito.Hecho()) {
+    const bool conForce = force && force->tipo == escrito.rechazo->tipo;
+    AvisarError(imagen.Ruta(), TrasDosPuntos(escrito.rechazo->texto) +
+                                   (conForce ? " (" + std::string(force->texto) + ")" : ""));
+    return kSalidaFallo;
+  }
   const cpm::Guardado guardado =
       cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), huella, escrito, ParadaDePrueba);
   if (!guardado.error.empty()) {
@@ -64,6 +80,38 @@ int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
     return kSalidaFallo;
   }
   return kSalidaBien;
+}
+
+// "a", "a o b", "a, b o c".
+std::string Enumerar(const std::vector<std::string> &cosas) {
+  std::string s;
+  for (std::size_t i = 0; i < cosas.size(); ++i) {
+    s += (i == 0 ? "" : i + 1 == cosas.size() ? " o " : ", ") + cosas[i];
+  }
+  return s;
+}
+
+// A pattern without N: that matches files of several users does not say
+// which it means (CP/M's ERA and REN work in one user): what to tell the
+// user then, or nothing.
+std::string Ambiguo(const cpm::Disco &disco, const std::string &texto) {
+  const auto patron = cpm::CompilarPatron(texto);
+  if (!patron || patron->usuario) {
+    return {};
+  }
+  std::set<std::uint8_t> usuarios;
+  for (const cpm::Archivo *a : cpm::Buscar(disco.catalogo.archivos, *patron)) {
+    usuarios.insert(a->usuario);
+  }
+  if (usuarios.size() < 2) {
+    return {};
+  }
+  std::vector<std::string> cuales;
+  for (const std::uint8_t u : usuarios) {
+    cuales.push_back(std::to_string(u) + ":" + texto);
+  }
+  return texto + " casa con archivos de " + Plural(usuarios.size(), "usuario", "usuarios") +
+         "; diga cuál: " + Enumerar(cuales);
 }
 
 // A change to an image that is no archive member and whose whole catalogue
@@ -81,40 +129,95 @@ int CambiarImagen(const std::string &ruta, const Cambio &cambio) {
   return cambio(imagen, huella);
 }
 
+// How rm and attr tell what they did: a line per file, then how many.
+struct Resumen {
+  std::function<std::string(const cpm::Archivo &)> linea;
+  const char *uno;
+  const char *varios;
+};
+
 // rm and attr: the files the patterns name, all or nothing (a pattern matching
-// nothing stops the rest), in one write, then how many.
+// nothing stops the rest), in one write, then a line for each. With
+// `unUsuario`, a pattern without N: must name the files of one user.
 using CambioElegidos =
     std::function<cpm::Escrito(const Cls_Imagen &, std::span<const cpm::Archivo *const>)>;
 int CambiarSeleccion(const std::string &ruta, const std::vector<std::string> &patrones,
-                     const CambioElegidos &cambio, const char *uno, const char *varios) {
-  return CambiarImagen(ruta,
-                       [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
-                         int salida = kSalidaBien;
-                         const auto elegidos = Seleccionar(imagen.Disco(), patrones, ruta, salida);
-                         if (!elegidos || salida != kSalidaBien) {
-                           return salida;
-                         }
-                         salida = Guardar(imagen, huella, cambio(imagen, *elegidos));
-                         if (salida == kSalidaBien) {
-                           EscribirSalida(Plural(elegidos->size(), uno, varios) + "\n");
-                         }
-                         return salida;
-                       });
+                     bool unUsuario, const CambioElegidos &cambio, const Resumen &resumen,
+                     std::optional<PasoForce> force = std::nullopt) {
+  return CambiarImagen(
+      ruta, [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
+        int salida = kSalidaBien;
+        const auto elegidos = Seleccionar(imagen.Disco(), patrones, ruta, salida);
+        if (!elegidos || salida != kSalidaBien) {
+          return salida;
+        }
+        for (const std::string &patron : patrones) {
+          const std::string ambiguo = unUsuario ? Ambiguo(imagen.Disco(), patron) : "";
+          if (!ambiguo.empty()) {
+            AvisarError(ruta, ambiguo + ", o dé --todos");
+            return kSalidaFallo;
+          }
+        }
+        salida = Guardar(imagen, huella, cambio(imagen, *elegidos), force);
+        if (salida == kSalidaBien) {
+          std::string texto;
+          for (const cpm::Archivo *a : *elegidos) {
+            texto += resumen.linea(*a) + "\n";
+          }
+          EscribirSalida(texto + Plural(elegidos->size(), resumen.uno, resumen.varios) + "\n");
+        }
+        return salida;
+      });
+}
+
+// A bare number of four digits or more reads as decimal, but iDSK and many
+// CPC listings would read it as hex: when the two differ, say which it is.
+void AvisarDecimal(const char *opcion, const std::string &texto, int valor) {
+  const int hex = texto.size() >= 4 && LeerDecimal(texto) == valor ? LeerNumero("&" + texto) : -1;
+  if (hex < 0 || hex > 0xFFFF || hex == valor) {
+    return;
+  }
+  char aviso[160];
+  std::snprintf(aviso, sizeof aviso,
+                "%s se lee como decimal (&%04X); para &%s escriba &%s, entre comillas",
+                texto.c_str(), static_cast<unsigned>(valor), texto.c_str(), texto.c_str());
+  AvisarError(opcion, aviso);
 }
 
 // An address as dump takes numbers, from &0000 to &FFFF; nothing (reported) if not.
 std::optional<std::uint16_t> LeerDireccion(const char *opcion, const std::string &texto) {
+  if (texto.empty()) {
+    AvisarError("uso", std::string("falta la dirección de ") + opcion +
+                           ": escriba '&4000', entre comillas (sin ellas el shell se queda con "
+                           "el &)");
+    return std::nullopt;
+  }
   const int valor = LeerNumero(texto);
   if (valor < 0 || valor > 0xFFFF) {
     AvisarError("uso", std::string("dirección no válida para ") + opcion + ": " + texto +
                            " (de &0000 a &FFFF: &4000, #4000, $4000, 0x4000, 4000h o 16384)");
     return std::nullopt;
   }
+  AvisarDecimal(opcion, texto, valor);
   return static_cast<std::uint16_t>(valor);
 }
 
+// A decimal value between `minimo` and `maximo`; nothing (reported with
+// `rango`) when it is not one.
+std::optional<int> LeerEnRango(const char *opcion, const std::string &texto, int minimo, int maximo,
+                               const char *rango) {
+  const int n = LeerDecimal(texto);
+  if (n < minimo || n > maximo) {
+    AvisarError("uso",
+                std::string("valor no válido para ") + opcion + ": " + texto + " (" + rango + ")");
+    return std::nullopt;
+  }
+  return n;
+}
+
 // The name a host file takes on the disk: --nombre, or its own name (the
-// library's rule: a host file's name with ':' is refused).
+// library's rule: a user prefix is taken only from --nombre; a host file's name
+// with ':' is refused).
 std::optional<cpm::NombreCpm> NombreEnDisco(const OrdenPut &orden, const std::string &archivo) {
   const auto usuario = static_cast<std::uint8_t>(orden.usuario);
   std::string error;
@@ -133,35 +236,82 @@ cpm::TipoPoner TipoDe(const std::string &tipo) {
                            : cpm::TipoPoner::Auto;
 }
 
-// What a host file becomes on the disk, with --tipo; nothing (reported) if it cannot be read.
-std::optional<cpm::ArchivoNuevo> Preparar(const OrdenPut &orden, const std::string &archivo,
-                                          std::uint16_t carga, std::uint16_t entrada) {
+// A host file ready for the disk, and what was done to it on the way.
+struct Preparado {
+  cpm::ArchivoNuevo archivo;
+  bool cabeceraAnadida = false;
+  std::size_t lineasCpm = 0; // LF line ends given their CR
+};
+
+// What a host file becomes on the disk, with --tipo; nothing (reported) if it
+// cannot be read or cannot have the header asked for.
+std::optional<Preparado> Preparar(const OrdenPut &orden, const std::string &archivo,
+                                  std::uint16_t carga, std::uint16_t entrada) {
   const auto nombre = NombreEnDisco(orden, archivo);
   if (!nombre) {
     return std::nullopt;
   }
   std::vector<std::uint8_t> bytes;
   if (const std::string error = cpm::LeerArchivoParaPoner(archivo, bytes); !error.empty()) {
-    AvisarError(archivo, error);
+    AvisarError(archivo, TrasDosPuntos(error));
     return std::nullopt;
   }
-  return cpm::ArchivoNuevo{
-      *nombre,
-      cpm::ContenidoParaPoner(TipoDe(orden.tipo), *nombre, std::move(bytes), carga, entrada),
-      orden.soloLectura, orden.sistema};
+  cpm::ParaPoner puesto = cpm::ContenidoParaPoner(TipoDe(orden.tipo), *nombre, std::move(bytes),
+                                                  carga, entrada, orden.crudo);
+  if (!puesto.rechazo.empty()) {
+    AvisarError(archivo, puesto.rechazo);
+    return std::nullopt;
+  }
+  return Preparado{{*nombre, std::move(puesto.contenido), orden.soloLectura, orden.sistema},
+                   puesto.cabeceraAnadida,
+                   puesto.lineasCpm};
 }
 
-// "con cabecera AMSDOS" or "sin cabecera", as the file goes on the disk.
-std::string DescribirCabecera(const std::vector<std::uint8_t> &contenido) {
-  const auto cabecera = cpm::LeerCabeceraAmsdos(contenido);
-  if (!cabecera) {
-    return "sin cabecera";
-  }
+// "BASIC, carga &0170" or "binario, carga &4000, ejecución &4010".
+std::string TextoCabecera(const cpm::CabeceraAmsdos &c) {
   char texto[80];
-  std::snprintf(texto, sizeof texto, "cabecera AMSDOS %s, carga &%04X, entrada &%04X",
-                std::string(cpm::NombreTipo(cabecera->tipo)).c_str(), cabecera->carga,
-                cabecera->entrada);
-  return texto;
+  std::snprintf(texto, sizeof texto, "%s, carga &%04X",
+                std::string(cpm::NombreTipo(c.tipo)).c_str(), static_cast<unsigned>(c.carga));
+  std::string s = texto;
+  if (c.tipo == cpm::TipoAmsdos::Binario) {
+    std::snprintf(texto, sizeof texto, ", ejecución &%04X", static_cast<unsigned>(c.entrada));
+    s += texto;
+  }
+  return s;
+}
+
+// What put says of a file: the length ls -l and get give, the header, the line
+// ends changed and the filler of the last record. `enDisco` is the file as the
+// new image reads.
+std::string DescribirPuesto(const Preparado &p, const cpm::Archivo *enDisco) {
+  const std::vector<std::uint8_t> &contenido = p.archivo.contenido;
+  const std::uint64_t longitud = enDisco != nullptr ? enDisco->longitud : contenido.size();
+  const auto cabecera = enDisco != nullptr ? enDisco->cabecera : cpm::LeerCabeceraAmsdos(contenido);
+  std::string s = Plural(longitud, "byte", "bytes") + ", ";
+  if (!cabecera) {
+    s += "sin cabecera";
+  } else {
+    s += (p.cabeceraAnadida ? "cabecera AMSDOS añadida: " : "con su cabecera AMSDOS: ") +
+         TextoCabecera(*cabecera);
+  }
+  if (p.lineasCpm > 0) {
+    s += ", " + Plural(p.lineasCpm, "línea pasada a CR LF", "líneas pasadas a CR LF");
+  }
+  if (!cabecera && longitud > contenido.size()) {
+    s += ", " + std::to_string(contenido.size()) + " del archivo y " +
+         std::to_string(longitud - contenido.size()) + " de relleno ^Z";
+  }
+  return s;
+}
+
+// The file of that name and user in a reading, or null.
+const cpm::Archivo *Buscado(const cpm::Disco &disco, const cpm::NombreCpm &nombre) {
+  for (const cpm::Archivo &a : disco.catalogo.archivos) {
+    if (a.usuario == nombre.usuario && a.NombreCompleto() == nombre.Texto()) {
+      return &a;
+    }
+  }
+  return nullptr;
 }
 
 // The one file VIEJO names; nothing (reported, with the exit code) if not one.
@@ -175,13 +325,8 @@ const cpm::Archivo *UnArchivo(const Cls_Imagen &imagen, const std::string &viejo
   if (!elegidos || elegidos->empty()) {
     return nullptr;
   }
-  if (elegidos->size() > 1) {
-    std::string cuales;
-    for (const cpm::Archivo *a : *elegidos) {
-      cuales += (cuales.empty() ? "" : ", ") + NombreConUsuario(*a);
-    }
-    AvisarError(imagen.Ruta(), viejo + " lo tienen " + std::to_string(elegidos->size()) +
-                                   " usuarios (" + cuales + "); diga cuál con N:NOMBRE");
+  if (const std::string ambiguo = Ambiguo(imagen.Disco(), viejo); !ambiguo.empty()) {
+    AvisarError(imagen.Ruta(), ambiguo);
     salida = kSalidaFallo;
     return nullptr;
   }
@@ -198,9 +343,39 @@ std::optional<bool> Elegir(bool poner, bool quitar) {
   return std::nullopt;
 }
 
+// A format whose file system is fixed would leave the rest of a bigger disk
+// unused: the formats that use that many tracks and sides, or nothing (reported).
+bool GeometriaUsada(const cpm::Formato &f, int pistas, int caras) {
+  if (cpm::DescribeSuGeometria(f) || (pistas <= f.pistas && caras <= f.caras)) {
+    return true;
+  }
+  std::vector<std::string> otros;
+  for (const std::string_view n : cpm::FormatosDeGeometria(pistas, caras)) {
+    otros.emplace_back(n);
+  }
+  const std::string geometria = Plural(static_cast<std::size_t>(pistas), "pista", "pistas") +
+                                " y " + Plural(static_cast<std::size_t>(caras), "cara", "caras");
+  AvisarError("uso", "el formato " + std::string(f.nombre) + " usa " +
+                         Plural(static_cast<std::size_t>(f.pistas), "pista", "pistas") + " y " +
+                         Plural(static_cast<std::size_t>(f.caras), "cara", "caras") +
+                         ", y las demás quedarían sin usar; " +
+                         (otros.empty() ? "ningún formato de la tabla usa " + geometria
+                                        : "con " + geometria + ": --formato " + Enumerar(otros)) +
+                         " (plus3 se ajusta a las que se pidan)");
+  return false;
+}
+
 } // namespace
 
 int EjecutarNew(const OrdenNew &orden) {
+  if (!FormatoConocido(orden.formato)) {
+    return kSalidaUso;
+  }
+  const cpm::Formato f = *cpm::FormatoPorNombre(orden.formato);
+  if (!GeometriaUsada(f, orden.pistas > 0 ? orden.pistas : f.pistas,
+                      orden.caras > 0 ? orden.caras : f.caras)) {
+    return kSalidaUso;
+  }
   cpm::OpcionesNuevo opciones;
   opciones.formato = orden.formato;
   opciones.pistas = orden.pistas;
@@ -209,7 +384,7 @@ int EjecutarNew(const OrdenNew &orden) {
   opciones.version = ALCOVE_VERSION;
   const cpm::Escrito escrito = cpm::NuevoDisco(opciones);
   if (!escrito.Hecho()) {
-    AvisarError("uso", escrito.rechazo->texto);
+    AvisarError("uso", TrasDosPuntos(escrito.rechazo->texto));
     return kSalidaUso;
   }
   if (Comprimida(orden.imagen)) {
@@ -227,12 +402,13 @@ int EjecutarNew(const OrdenNew &orden) {
     return kSalidaFallo;
   }
   if (error != Errores::Ninguno) {
-    AvisarError(orden.imagen, "no se ha podido escribir: " + Errores::Mensaje(error));
+    AvisarError(orden.imagen,
+                "no se ha podido escribir: " + TrasDosPuntos(Errores::Mensaje(error)));
     return kSalidaFallo;
   }
   const cpm::Disco disco = cpm::LeerDisco(escrito.bytes);
   const cpm::Espacio libre = cpm::EspacioLibre(disco);
-  EscribirSalida(orden.imagen + ": disco nuevo, formato " + orden.formato + ", " +
+  EscribirSalida(orden.imagen + ": disco nuevo, formato " + std::string(f.nombre) + ", " +
                  Plural(static_cast<std::size_t>(disco.contenedor.pistas), "pista", "pistas") +
                  ", " + Plural(static_cast<std::size_t>(disco.contenedor.caras), "cara", "caras") +
                  ", " + std::to_string(libre.bloquesLibres * libre.tamanoBloque / 1024) +
@@ -247,18 +423,19 @@ int EjecutarPut(const OrdenPut &orden) {
     return kSalidaUso;
   }
   const bool binario = orden.tipo == "binario";
-  if (!binario && (!orden.carga.empty() || !orden.entrada.empty())) {
+  if (!binario && (orden.carga || orden.entrada)) {
     AvisarError("uso", "--carga y --entrada solo valen con --tipo binario");
     return kSalidaUso;
   }
-  if (binario && orden.carga.empty()) {
-    AvisarError("uso", "--tipo binario necesita --carga (la dirección donde se carga: &4000)");
+  if (binario && !orden.carga) {
+    AvisarError("uso", "--tipo binario necesita --carga (la dirección donde se carga: '&4000', "
+                       "entre comillas)");
     return kSalidaUso;
   }
   std::optional<std::uint16_t> carga{0}, entrada{0};
   if (binario) {
-    carga = LeerDireccion("--carga", orden.carga);
-    entrada = orden.entrada.empty() ? carga : LeerDireccion("--entrada", orden.entrada);
+    carga = LeerDireccion("--carga", *orden.carga);
+    entrada = !orden.entrada ? carga : LeerDireccion("--entrada", *orden.entrada);
     if (!carga || !entrada) {
       return kSalidaUso;
     }
@@ -266,47 +443,58 @@ int EjecutarPut(const OrdenPut &orden) {
   if (Comprimida(orden.imagen)) {
     return kSalidaFallo;
   }
-  std::vector<cpm::ArchivoNuevo> nuevos;
+  std::vector<Preparado> preparados;
   std::set<std::pair<std::uint8_t, std::array<char, 11>>> nombres;
   for (const std::string &archivo : orden.archivos) {
-    auto nuevo = Preparar(orden, archivo, *carga, *entrada);
-    if (!nuevo) {
+    auto p = Preparar(orden, archivo, *carga, *entrada);
+    if (!p) {
       return kSalidaFallo;
     }
-    if (!nombres.insert({nuevo->nombre.usuario, nuevo->nombre.nombre}).second) {
-      AvisarError(archivo, "otro de los archivos dados va al disco con el mismo nombre, " +
-                               nuevo->nombre.Texto());
+    const cpm::NombreCpm &n = p->archivo.nombre;
+    if (!nombres.insert({n.usuario, n.nombre}).second) {
+      AvisarError(archivo,
+                  "otro de los archivos dados va al disco con el mismo nombre, " + n.Texto());
       return kSalidaFallo;
     }
-    nuevos.push_back(std::move(*nuevo));
+    preparados.push_back(std::move(*p));
+  }
+  std::vector<cpm::ArchivoNuevo> nuevos;
+  for (const Preparado &p : preparados) {
+    nuevos.push_back(p.archivo);
   }
   Plataforma::HuellaArchivo huella;
   const Cls_Imagen imagen(orden.imagen, "", huella);
   if (!CatalogoEntero(imagen)) {
     return kSalidaFallo;
   }
-  const int salida = Guardar(
-      imagen, huella, cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, orden.forzar));
+  const cpm::Escrito escrito =
+      cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, orden.forzar);
+  const int salida = Guardar(imagen, huella, escrito,
+                             PasoForce{cpm::TipoRechazo::YaExiste, "--force lo reemplaza"});
   if (salida != kSalidaBien) {
     return salida;
   }
-  for (std::size_t i = 0; i < nuevos.size(); ++i) {
-    const cpm::NombreCpm &n = nuevos[i].nombre;
-    EscribirSalida(orden.archivos[i] + " -> " +
-                   (n.usuario == 0 ? "" : std::to_string(n.usuario) + ":") + n.Texto() + " (" +
-                   std::to_string(nuevos[i].contenido.size()) + " bytes, " +
-                   DescribirCabecera(nuevos[i].contenido) + ")\n");
+  // What the new image reads is what ls -l and get will give.
+  const cpm::Disco puesto = cpm::LeerDisco(escrito.bytes);
+  std::string texto;
+  for (std::size_t i = 0; i < preparados.size(); ++i) {
+    const cpm::NombreCpm &n = preparados[i].archivo.nombre;
+    texto += orden.archivos[i] + " -> " + (n.usuario == 0 ? "" : std::to_string(n.usuario) + ":") +
+             n.Texto() + " (" + DescribirPuesto(preparados[i], Buscado(puesto, n)) + ")\n";
   }
+  EscribirSalida(texto);
   return kSalidaBien;
 }
 
 int EjecutarRm(const OrdenRm &orden) {
   return CambiarSeleccion(
-      orden.imagen, orden.patrones,
+      orden.imagen, orden.patrones, !orden.todos,
       [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
         return cpm::BorrarArchivos(imagen.Bytes(), imagen.Disco(), elegidos, orden.forzar);
       },
-      "archivo borrado", "archivos borrados");
+      {[](const cpm::Archivo &a) { return NombreConUsuario(a) + " borrado"; }, "archivo borrado",
+       "archivos borrados"},
+      PasoForce{cpm::TipoRechazo::SoloLectura, "--force lo borra"});
 }
 
 int EjecutarRen(const OrdenRen &orden) {
@@ -341,12 +529,25 @@ int EjecutarAttr(const OrdenAttr &orden) {
     AvisarError("uso", "falta qué cambiar: --ro, --rw, --sys, --dir, --arc o --no-arc");
     return kSalidaUso;
   }
+  // Each file's line names the bits asked for, as they are now: "R/O sí, SYS no".
+  std::vector<std::string> bits;
+  for (const auto &[nombre, valor] :
+       {std::pair{"R/O", cambio.soloLectura}, {"SYS", cambio.sistema}, {"ARC", cambio.archivado}}) {
+    if (valor) {
+      bits.push_back(std::string(nombre) + (*valor ? " sí" : " no"));
+    }
+  }
+  std::string cambiados;
+  for (const std::string &b : bits) {
+    cambiados += (cambiados.empty() ? "" : ", ") + b;
+  }
   return CambiarSeleccion(
-      orden.imagen, orden.patrones,
+      orden.imagen, orden.patrones, false,
       [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
         return cpm::CambiarAtributos(imagen.Bytes(), imagen.Disco(), elegidos, cambio);
       },
-      "archivo cambiado", "archivos cambiados");
+      {[&](const cpm::Archivo &a) { return NombreConUsuario(a) + ": " + cambiados; },
+       "archivo cambiado", "archivos cambiados"});
 }
 
 namespace {
@@ -354,18 +555,17 @@ namespace {
 Ejecucion PrepararNew(CLI::App &sub) {
   struct New {
     OrdenNew orden;
-    std::string pistas;
+    std::string pistas, caras;
   };
   auto n = std::make_shared<New>();
   sub.add_option("IMAGEN", n->orden.imagen, "Imagen nueva")->required()->type_name("");
   sub.add_option("--formato", n->orden.formato,
-                 "Formato del disco: data (por omisión), system, ibm, plus3, ...")
+                 "Formato del disco (por omisión, data): " + ListaFormatos())
       ->type_name("NOMBRE");
   sub.add_option("--pistas", n->pistas, "Pistas por cara (por omisión, las del formato)")
       ->type_name("N");
-  sub.add_option("--caras", n->orden.caras, "Caras: 1 o 2 (por omisión, las del formato)")
-      ->type_name("N")
-      ->check(CLI::Range(1, 2).description(""));
+  sub.add_option("--caras", n->caras, "Caras: 1 o 2 (por omisión, las del formato)")
+      ->type_name("N");
   sub.add_flag("--extendida", n->orden.extendida, "Disposición EXTENDED CPC DSK");
   sub.add_flag("--force", n->orden.forzar, "Reemplaza la imagen si ya existe");
   return [n] {
@@ -377,32 +577,72 @@ Ejecucion PrepararNew(CLI::App &sub) {
         return kSalidaUso;
       }
     }
+    if (!n->caras.empty()) {
+      const auto caras = LeerEnRango("--caras", n->caras, 1, 2, "1 o 2");
+      if (!caras) {
+        return kSalidaUso;
+      }
+      n->orden.caras = *caras;
+    }
     return EjecutarNew(n->orden);
   };
 }
 
 Ejecucion PrepararPut(CLI::App &sub) {
-  auto o = std::make_shared<OrdenPut>();
-  sub.add_option("IMAGEN", o->imagen, "Imagen de disco")->required()->type_name("");
-  sub.add_option("ARCHIVO", o->archivos, "Archivos que poner")->required()->type_name("");
-  sub.add_option("--usuario", o->usuario, "Usuario CP/M (de 0 a 15; por omisión, 0)")
-      ->type_name("N")
-      ->check(CLI::Range(0, 15).description(""));
-  sub.add_option("--nombre", o->nombre, "Nombre en el disco (con un solo archivo)")
+  struct Put {
+    OrdenPut orden;
+    std::string usuario, carga, entrada;
+    CLI::Option *conCarga = nullptr, *conEntrada = nullptr;
+  };
+  auto p = std::make_shared<Put>();
+  OrdenPut &o = p->orden;
+  sub.add_option("IMAGEN", o.imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("ARCHIVO", o.archivos, "Archivos que poner")->required()->type_name("");
+  sub.add_option("--usuario", p->usuario, "Usuario CP/M (de 0 a 15, en decimal; por omisión, 0)")
+      ->type_name("N");
+  sub.add_option("--nombre", o.nombre, "Nombre en el disco (con un solo archivo)")
       ->type_name("NOMBRE.EXT");
-  sub.add_option("--tipo", o->tipo,
-                 "auto (por omisión): tal cual; binario o basic: con cabecera AMSDOS "
-                 "nueva; ascii: nunca con cabecera")
-      ->type_name("TIPO")
-      ->check(CLI::IsMember({"auto", "binario", "basic", "ascii"}));
-  sub.add_option("--carga", o->carga, "Dirección de carga (--tipo binario): &4000, 0x4000")
-      ->type_name("DIR");
-  sub.add_option("--entrada", o->entrada, "Dirección de entrada (por omisión, la de carga)")
-      ->type_name("DIR");
-  sub.add_flag("--ro", o->soloLectura, "Los deja de solo lectura");
-  sub.add_flag("--sys", o->sistema, "Los deja como archivos de sistema (ocultos)");
-  sub.add_flag("--force", o->forzar, "Reemplaza los archivos que ya estén en el disco");
-  return [o] { return EjecutarPut(*o); };
+  sub.add_option("--tipo", o.tipo,
+                 "auto (por omisión): con su cabecera si la tiene, un texto ASCII con CR LF; "
+                 "binario o basic: con cabecera AMSDOS nueva; ascii: texto con CR LF, nunca "
+                 "con cabecera")
+      ->type_name("TIPO");
+  p->conCarga =
+      sub.add_option("--carga", p->carga, "Dirección de carga (--tipo binario): '&4000', 0x4000")
+          ->type_name("DIR");
+  p->conEntrada =
+      sub.add_option("--entrada", p->entrada,
+                     "Dirección de ejecución (--tipo binario; por omisión, la de carga)")
+          ->type_name("DIR");
+  sub.add_flag("--raw", o.crudo, "Los bytes tal cual: un texto sin pasar sus LF a CR LF");
+  sub.add_flag("--ro", o.soloLectura, "Los deja de solo lectura");
+  sub.add_flag("--sys", o.sistema, "Los deja como archivos de sistema (ocultos)");
+  sub.add_flag("--force", o.forzar, "Reemplaza los archivos que ya estén en el disco");
+  return [p] {
+    static constexpr std::array<std::string_view, 4> kTipos{"auto", "binario", "basic", "ascii"};
+    const std::string &tipo = p->orden.tipo;
+    if (std::find(kTipos.begin(), kTipos.end(), tipo) == kTipos.end()) {
+      const std::string_view cerca = Parecido(tipo, kTipos);
+      AvisarError("uso", "valor no válido para --tipo: " + tipo +
+                             (cerca.empty() ? " (auto, binario, basic o ascii)"
+                                            : "; ¿quería decir " + std::string(cerca) + "?"));
+      return kSalidaUso;
+    }
+    if (!p->usuario.empty()) {
+      const auto usuario = LeerEnRango("--usuario", p->usuario, 0, 15, "de 0 a 15");
+      if (!usuario) {
+        return kSalidaUso;
+      }
+      p->orden.usuario = *usuario;
+    }
+    if (p->conCarga->count() > 0) {
+      p->orden.carga = p->carga;
+    }
+    if (p->conEntrada->count() > 0) {
+      p->orden.entrada = p->entrada;
+    }
+    return EjecutarPut(p->orden);
+  };
 }
 
 Ejecucion PrepararRm(CLI::App &sub) {
@@ -412,6 +652,9 @@ Ejecucion PrepararRm(CLI::App &sub) {
       ->required()
       ->type_name("");
   sub.add_flag("--force", o->forzar, "Borra también los de solo lectura");
+  sub.add_flag("--todos", o->todos,
+               "Un patrón sin N: vale para todos los usuarios (sin ella, uno que casa con varios "
+               "se rechaza)");
   return [o] { return EjecutarRm(*o); };
 }
 

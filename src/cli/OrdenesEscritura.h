@@ -2,6 +2,7 @@
 
 #include "cli/Programa.h"
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -28,8 +29,9 @@ struct OrdenPut {
   int usuario = 0;
   std::string nombre; // the name on the disk, for one file only
   std::string tipo = "auto";
-  std::string carga; // addresses as dump takes them: &4000, 0x4000, 16384...
-  std::string entrada;
+  std::optional<std::string> carga; // addresses as dump takes them: &4000, 0x4000, 16384...
+  std::optional<std::string> entrada;
+  bool crudo = false; // the bytes as they are: a text's LF not made CR LF
   bool soloLectura = false;
   bool sistema = false;
   bool forzar = false;
@@ -40,6 +42,7 @@ struct OrdenRm {
   std::string imagen;
   std::vector<std::string> patrones;
   bool forzar = false;
+  bool todos = false; // a pattern without N: may name files of several users
 };
 int EjecutarRm(const OrdenRm &orden);
 

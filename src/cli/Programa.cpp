@@ -50,28 +50,8 @@ void EnEspanol(CLI::App &app) {
 
 void OpcionFormato(CLI::App &sub, std::string &formato) {
   sub.add_option("--formato", formato,
-                 "Lee el disco con este formato en lugar de deducirlo (data, system, ibm, "
-                 "plus3, ...)")
+                 "Lee el disco con este formato en lugar de deducirlo: " + ListaFormatos())
       ->type_name("NOMBRE");
-}
-
-// A name --formato was given must be in the reader's table.
-bool FormatoConocido(const std::string &formato) {
-  if (formato.empty() || cpm::FormatoPorNombre(formato)) {
-    return true;
-  }
-  std::string conocidos;
-  std::vector<std::string_view> nombres;
-  for (const std::string_view nombre : cpm::NombresFormatos()) {
-    conocidos += (conocidos.empty() ? "" : ", ") + std::string(nombre);
-    nombres.push_back(nombre);
-  }
-  const std::string_view cerca = Parecido(formato, nombres);
-  AvisarError("--formato " + formato,
-              "formato desconocido" +
-                  (cerca.empty() ? std::string() : "; ¿quería decir " + std::string(cerca) + "?") +
-                  "; los conocidos: " + conocidos);
-  return false;
 }
 
 // Track and side take the same forms as the sector ID (3, &03, 0x03, 03h).
@@ -137,7 +117,10 @@ Ejecucion PrepararGet(CLI::App &sub) {
       ->type_name("");
   sub.add_option("-o", orden->destino, "Carpeta de destino (por omisión, la actual)")
       ->type_name("DESTINO");
-  sub.add_flag("--raw", orden->crudo, "Bytes tal cual, con la cabecera AMSDOS");
+  CLI::Option *crudo =
+      sub.add_flag("--raw", orden->crudo, "Bytes tal cual, con la cabecera AMSDOS");
+  sub.add_flag("--texto", orden->texto, "Texto hasta su ^Z, con los CR LF pasados a LF")
+      ->excludes(crudo);
   sub.add_flag("--force", orden->forzar, "Reemplaza los archivos que ya existan");
   sub.add_flag("--borrados", orden->borrados,
                "Recupera archivos borrados cuyos bloques no ha ocupado otro archivo");
@@ -157,7 +140,9 @@ Ejecucion PrepararCat(CLI::App &sub) {
   sub.add_flag("--raw", orden->crudo, "Los bytes tal cual, con la cabecera AMSDOS");
   CLI::Option *hex = sub.add_flag("--hex", orden->hex, "Volcado hexadecimal, también a un tubo");
   CLI::Option *texto =
-      sub.add_flag("--texto", orden->texto, "Como texto (BASIC listado), también a un terminal")
+      sub.add_flag(
+             "--texto", orden->texto,
+             "Como texto (BASIC listado; un texto hasta su ^Z, con LF), también a un terminal")
           ->excludes(hex);
   CLI::Option *tipo =
       sub.add_option("--tipo", orden->tipo,
@@ -386,7 +371,13 @@ std::string TextoErrorUso(const CLI::ParseError &e, const CLI::App &app, const C
   }
   const std::string opcion = que.substr(0, que.find(':'));
   if (dynamic_cast<const CLI::ArgumentMismatch *>(&e) != nullptr) {
-    return "falta el valor de " + opcion + "; pruebe --help";
+    // An unquoted &4000 is the shell's: it runs what comes before it in the background.
+    const bool direccion = opcion == "--carga" || opcion == "--entrada";
+    return "falta el valor de " + opcion +
+           (direccion ? " (una dirección; escriba '&4000', entre comillas: sin ellas el shell se "
+                        "queda con el &)"
+                      : "") +
+           "; pruebe --help";
   }
   if (dynamic_cast<const CLI::ConversionError *>(&e) != nullptr ||
       dynamic_cast<const CLI::ValidationError *>(&e) != nullptr) {
@@ -403,6 +394,24 @@ CLI::App *AgregarOrden(CLI::App &app, const DefinicionOrden &orden) {
 }
 
 } // namespace
+
+std::string ListaFormatos() {
+  const std::vector<std::string_view> nombres = cpm::NombresFormatos();
+  return Lista(nombres);
+}
+
+bool FormatoConocido(const std::string &formato) {
+  if (formato.empty() || cpm::FormatoPorNombre(formato)) {
+    return true;
+  }
+  const std::vector<std::string_view> nombres = cpm::NombresFormatos();
+  const std::string_view cerca = Parecido(formato, nombres);
+  AvisarError("--formato " + formato,
+              "formato desconocido" +
+                  (cerca.empty() ? std::string() : "; ¿quería decir " + std::string(cerca) + "?") +
+                  "; los conocidos: " + ListaFormatos());
+  return false;
+}
 
 std::size_t DistanciaEdicion(std::string_view a, std::string_view b) {
   // Optimal string alignment: three rows of the usual table are enough.
@@ -458,8 +467,8 @@ int Principal(int argc, char **argv) {
   app.require_subcommand(1);
   // "/ruta/x.dsk" is a path, never an option, on every host.
   app.allow_windows_style_options(false);
-  app.footer("Códigos de salida: 0 todo bien; 1 alguna entrada no se pudo leer o escribir; "
-             "2 error de uso.");
+  app.footer("Códigos de salida: 0 todo bien; 1 alguna imagen o archivo no se pudo leer o "
+             "escribir; 2 error de uso.");
 
   // Only the given command's parser is built; the help and a mistyped command need them all.
   const std::vector<DefinicionOrden> ordenes = Ordenes();

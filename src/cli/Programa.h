@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace CLI {
@@ -25,6 +26,12 @@ struct DefinicionOrden {
   std::string_view descripcion;
   Ejecucion (*preparar)(CLI::App &orden);
 };
+
+// True when a --formato given is in the reader's table (or none was given);
+// otherwise says so, with the nearest name or the list of them.
+bool FormatoConocido(const std::string &formato);
+// Every name --formato takes, aliases last: "data, system, ...".
+std::string ListaFormatos();
 
 // The edit distance (adjacent swaps count as one) between two words.
 std::size_t DistanciaEdicion(std::string_view a, std::string_view b);

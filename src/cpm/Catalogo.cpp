@@ -231,12 +231,12 @@ void RevisarBloques(Archivo &a, const Formato &f, int legibles, std::vector<int>
                              static_cast<std::size_t>(f.tamanoBloque) - 1) /
                             static_cast<std::size_t>(f.tamanoBloque);
     if (necesarios > e.bloques.size()) {
-      problemas.push_back({TipoProblema::RegistrosDeMas,
-                           "Un tramo de " + a.NombreCompleto() + " tiene " +
-                               std::to_string(e.registros) + " registros y solo " +
-                               std::to_string(e.bloques.size()) +
-                               (e.bloques.size() == 1 ? " bloque" : " bloques"),
-                           EnEntrada(e.entrada)});
+      problemas.push_back(
+          {TipoProblema::RegistrosDeMas,
+           "Un tramo de " + a.NombreCompleto() + " tiene " + std::to_string(e.registros) +
+               (e.registros == 1 ? " registro y solo " : " registros y solo ") +
+               std::to_string(e.bloques.size()) + (e.bloques.size() == 1 ? " bloque" : " bloques"),
+           EnEntrada(e.entrada)});
       a.completo = false;
     }
     for (int bloque : e.bloques) {
@@ -440,10 +440,12 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance a
   std::sort(claves.begin(), claves.end());
   if (legibles < static_cast<std::size_t>(formato.entradas)) {
     c.entero = false;
-    c.problemas.push_back({TipoProblema::ArchivoIncompleto,
-                           "Solo se pueden leer " + std::to_string(legibles) + " de las " +
-                               std::to_string(formato.entradas) + " entradas del catálogo",
-                           EnEntrada(static_cast<int>(legibles))});
+    c.problemas.push_back(
+        {TipoProblema::ArchivoIncompleto,
+         std::string(legibles == 1 ? "Solo se puede leer " : "Solo se pueden leer ") +
+             std::to_string(legibles) + " de las " + std::to_string(formato.entradas) +
+             " entradas del catálogo",
+         EnEntrada(static_cast<int>(legibles))});
   }
   std::vector<int> dueno(
       alcance == Alcance::Todo ? static_cast<std::size_t>(std::max(mapa.bloquesLegibles, 0)) : 0,

@@ -32,6 +32,11 @@ std::string Plural(long long n, std::string_view uno, std::string_view varios) {
   return std::to_string(n) + " " + std::string(n == 1 ? uno : varios);
 }
 
+// A verb that agrees with its count: "falta 1", "faltan 2", "quedan 0".
+std::string Verbo(long long n, std::string_view uno, std::string_view varios) {
+  return std::string(n == 1 ? uno : varios) + " " + std::to_string(n);
+}
+
 std::string Donde(const Ubicacion &u) {
   return "sector " + std::to_string(u.id) + " de la pista " + std::to_string(u.pista) + ", cara " +
          std::to_string(u.cara);
@@ -439,26 +444,29 @@ std::optional<Rechazo> RevisarSitio(const Vista &v, const Libres &libres, std::s
     const std::size_t faltan = bloques - hay;
     if (bloques <= hay + static_cast<std::size_t>(libres.inutilizables)) {
       return Rechazo{TipoRechazo::SectorInutilizable,
-                     "No hay sitio: faltan " +
+                     "No hay sitio: " + std::string(faltan == 1 ? "falta " : "faltan ") +
                          Plural(static_cast<long long>(faltan), "bloque", "bloques") + " (" +
                          kb(faltan) + "); " +
                          Plural(libres.inutilizables, "bloque libre no se puede usar",
                                 "bloques libres no se pueden usar") +
                          " por sus sectores: " + libres.primerFallo};
     }
+    const auto n = [](std::size_t x) { return static_cast<long long>(x); };
     return Rechazo{TipoRechazo::SinSitio,
-                   "No hay sitio: hacen falta " +
-                       Plural(static_cast<long long>(bloques), "bloque", "bloques") + " (" +
-                       kb(bloques) + ") y quedan " + std::to_string(hay) + " libres; faltan " +
-                       std::to_string(faltan) + " (" + kb(faltan) + ")"};
+                   "No hay sitio: " + std::string(bloques == 1 ? "hace" : "hacen") + " falta " +
+                       Plural(n(bloques), "bloque", "bloques") + " (" + kb(bloques) + ") y " +
+                       Verbo(n(hay), "queda", "quedan") + (hay == 1 ? " libre; " : " libres; ") +
+                       Verbo(n(faltan), "falta", "faltan") + " (" + kb(faltan) + ")"};
   }
   if (entradas > entradasLibres) {
     const std::size_t faltan = entradas - entradasLibres;
+    const auto n = [](std::size_t x) { return static_cast<long long>(x); };
     return Rechazo{TipoRechazo::SinEntradas,
-                   "No hay sitio en el catálogo: hacen falta " +
-                       Plural(static_cast<long long>(entradas), "entrada", "entradas") +
-                       " y quedan " + std::to_string(entradasLibres) + " libres; faltan " +
-                       std::to_string(faltan)};
+                   "No hay sitio en el catálogo: " + std::string(entradas == 1 ? "hace" : "hacen") +
+                       " falta " + Plural(n(entradas), "entrada", "entradas") + " y " +
+                       Verbo(n(entradasLibres), "queda", "quedan") +
+                       (entradasLibres == 1 ? " libre; " : " libres; ") +
+                       Verbo(n(faltan), "falta", "faltan")};
   }
   return std::nullopt;
 }

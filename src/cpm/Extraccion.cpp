@@ -53,11 +53,12 @@ Extraido Extraer(const Contenedor &disco, const Formato &formato, const Archivo 
   Extraido r;
   r.completo = LeerCrudo(lectura::Mapa(disco, formato), formato, archivo, r.bytes, r.problemas);
   if (!r.completo) {
-    r.problemas.push_back({TipoProblema::ArchivoIncompleto,
-                           "Solo se pueden leer " + std::to_string(r.bytes.size()) + " de los " +
-                               std::to_string(archivo.tamano) + " bytes de " +
-                               archivo.NombreCompleto(),
-                           {}});
+    r.problemas.push_back(
+        {TipoProblema::ArchivoIncompleto,
+         std::string(r.bytes.size() == 1 ? "Solo se puede leer " : "Solo se pueden leer ") +
+             std::to_string(r.bytes.size()) + " de los " + std::to_string(archivo.tamano) +
+             " bytes de " + archivo.NombreCompleto(),
+         {}});
   }
   if (modo == ModoExtraccion::Crudo) {
     return r;

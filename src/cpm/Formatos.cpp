@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cctype>
+#include <cstdio>
 
 namespace cpm {
 namespace {
@@ -46,6 +47,18 @@ constexpr std::array Tabla{
     // The PCW 8512/9512's double-sided 720 KB CF2DD disk (B: drive).
     Fila("pcw720", "PCW CF2DD: 80 pistas, dos caras, sectores 01..09, bloques de 2 KB", 0x01, 9, 80,
          2, 1, 2048, 256, true),
+    // ROMDOS's (and RAMDOS's) 3.5-inch disks, the CPC's usual second drive:
+    // 80 tracks on both sides, taken in turn (cylinder by cylinder), no
+    // reserved track, 2 KB blocks; told apart by their first sector ID. D2 is
+    // the 9-sector disk with 256 entries (712K free), D10 and D20 the 10-sector
+    // ones with 128 and 256 (796K and 792K). D1's IDs are the +3's, so it is
+    // left out: an 80-track +3 disk without a description would read as it.
+    Fila("romdos-d2", "ROMDOS D2: 80 pistas, dos caras, sectores 21..29, bloques de 2 KB", 0x21, 9,
+         80, 2, 0, 2048, 256, false),
+    Fila("romdos-d10", "ROMDOS D10: 80 pistas, dos caras, sectores 11..1A, bloques de 2 KB", 0x11,
+         10, 80, 2, 0, 2048, 128, false),
+    Fila("romdos-d20", "ROMDOS D20: 80 pistas, dos caras, sectores 31..3A, bloques de 2 KB", 0x31,
+         10, 80, 2, 0, 2048, 256, false),
 };
 
 // Other names for rows of the table.
@@ -136,6 +149,20 @@ int Formato::MascaraExtension() const {
 
 std::span<const Formato> TablaFormatos() { return Tabla; }
 
+bool DescribeSuGeometria(const Formato &formato) {
+  return formato.nombre == "plus3" || formato.nombre == "pcw720";
+}
+
+std::vector<std::string_view> FormatosDeGeometria(int pistas, int caras) {
+  std::vector<std::string_view> nombres;
+  for (const Formato &f : Tabla) {
+    if (f.pistas == pistas && f.caras == caras) {
+      nombres.push_back(f.nombre);
+    }
+  }
+  return nombres;
+}
+
 std::vector<std::string_view> NombresFormatos() {
   std::vector<std::string_view> nombres;
   for (const Formato &f : Tabla) {
@@ -180,11 +207,6 @@ Deteccion DetectarFormato(const Contenedor &disco) {
                    : "sectores C1..C9";
     return d;
   }
-  if (minimo == 0x41) {
-    d.formato = Tabla[1];
-    d.motivo = "sectores 41..49";
-    return d;
-  }
   if (minimo == 0x01) {
     const Sector *s = BuscarSector(disco, 0, 0, 0x01);
     std::string porQue;
@@ -206,6 +228,16 @@ Deteccion DetectarFormato(const Contenedor &disco) {
       d.motivo = "sectores desde 01, sin descripción: valores del +3";
     }
     return d;
+  }
+  for (const Formato &f : Tabla) {
+    if (f.primerSector == minimo) {
+      char ids[32];
+      std::snprintf(ids, sizeof ids, "sectores %02X..%02X", f.primerSector,
+                    f.primerSector + f.sectoresPorPista - 1);
+      d.formato = f;
+      d.motivo = ids;
+      return d;
+    }
   }
   d.motivo = "la primera pista empieza por el sector " + std::to_string(minimo) +
              ", que no es de ningún formato conocido";

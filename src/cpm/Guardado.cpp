@@ -30,8 +30,9 @@ Guardado GuardarEscrito(const std::string &ruta, std::span<const std::uint8_t> l
     return {false, TextoRechazo(r.rechazo)};
   }
   if (r.error != Errores::Ninguno) {
-    return {false, "no se ha podido escribir: " + Errores::Mensaje(r.error) +
-                       "; la imagen queda como estaba"};
+    return {false,
+            "no se ha podido escribir: " + Errores::TrasDosPuntos(Errores::Mensaje(r.error)) +
+                "; la imagen queda como estaba"};
   }
   return {true, {}};
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace cpm {
 namespace {
@@ -155,6 +156,24 @@ std::vector<std::uint8_t> ConCabeceraBasic(const NombreCpm &nombre,
   return Unir(HacerCabeceraAmsdos(nombre, TipoAmsdosBasic, CargaBasic, 0,
                                   static_cast<std::uint32_t>(cuerpo.size())),
               cuerpo);
+}
+
+std::string MotivoNoCabe(std::size_t largo, std::uint16_t carga) {
+  constexpr std::size_t Memoria = 0x10000;
+  char texto[160];
+  if (carga + largo > Memoria) {
+    std::snprintf(texto, sizeof texto,
+                  "no cabe en la memoria del CPC: %zu bytes desde &%04X pasan de &FFFF (desde ahí "
+                  "%s %zu)",
+                  largo, static_cast<unsigned>(carga), Memoria - carga == 1 ? "cabe" : "caben",
+                  Memoria - carga);
+  } else if (largo > 0xFFFF) {
+    std::snprintf(texto, sizeof texto,
+                  "la cabecera AMSDOS guarda hasta 65535 bytes y el archivo tiene %zu", largo);
+  } else {
+    return {};
+  }
+  return texto;
 }
 
 std::string_view NombreTipo(TipoRechazo tipo) {

@@ -43,7 +43,8 @@ Receta RecetaDe(const Formato &f) {
   Receta r;
   // AMSDOS formats DATA and SYSTEM tracks with a 2:1 interleave and the
   // format gap &52; the IBM format's gap is &50. The +3 and the PCW lay their
-  // sectors in order.
+  // sectors in order; so do we ROMDOS's, whose interleave no document we know
+  // gives (the drive finds a sector by its ID wherever it lies).
   if (f.nombre == "data" || f.nombre == "system") {
     r.orden = {0, 5, 1, 6, 2, 7, 3, 8, 4};
   } else {
@@ -52,7 +53,12 @@ Receta RecetaDe(const Formato &f) {
   if (f.nombre == "ibm") {
     r.gap = 0x50;
   }
-  r.descripcion = f.nombre == "plus3" || f.nombre == "pcw720";
+  // Ten 512-byte sectors fill a 250 kbit/s track (6250 bytes) with a GAP#3
+  // of 36 bytes at most; ROMDOS's D10 and D20 take &22.
+  if (f.sectoresPorPista == 10) {
+    r.gap = 0x22;
+  }
+  r.descripcion = DescribeSuGeometria(f);
   return r;
 }
 

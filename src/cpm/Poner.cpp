@@ -1,6 +1,7 @@
 #include "cpm/Poner.h"
 
 #include "cpm/Disco.h"
+#include "cpm/Texto.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
@@ -12,8 +13,15 @@ std::string LeerArchivoParaPoner(const std::string &ruta, std::vector<std::uint8
   if (error == Errores::Ninguno) {
     return {};
   }
-  return error == Errores::ArgumentoNoValido ? "demasiado grande para un disco"
-                                             : Errores::Mensaje(error);
+  if (error == Errores::ArgumentoNoValido) {
+    return "demasiado grande para un disco";
+  }
+  // The reader takes only regular files: anything else is named for what it is.
+  if (const std::string que = error == Errores::ArchivoNoEncontrado ? Plataforma::QueEs(ruta) : "";
+      !que.empty()) {
+    return que;
+  }
+  return Errores::Mensaje(error);
 }
 
 std::optional<NombreCpm> NombreDeArchivoHost(const std::string &ruta, std::uint8_t usuario,
@@ -25,16 +33,23 @@ std::optional<NombreCpm> NombreDeArchivoHost(const std::string &ruta, std::uint8
   return ValidarNombre(texto, usuario, error);
 }
 
-std::vector<std::uint8_t> ContenidoParaPoner(TipoPoner tipo, const NombreCpm &nombre,
-                                             std::vector<std::uint8_t> bytes, std::uint16_t carga,
-                                             std::uint16_t entrada) {
-  switch (tipo) {
-  case TipoPoner::Binario: return ConCabeceraBinaria(nombre, bytes, carga, entrada);
-  case TipoPoner::Basic: return ConCabeceraBasic(nombre, bytes);
-  case TipoPoner::Auto:
-  case TipoPoner::Ascii: break;
+ParaPoner ContenidoParaPoner(TipoPoner tipo, const NombreCpm &nombre,
+                             std::vector<std::uint8_t> bytes, std::uint16_t carga,
+                             std::uint16_t entrada, bool exacto) {
+  ParaPoner p;
+  if (tipo == TipoPoner::Binario || tipo == TipoPoner::Basic) {
+    const bool binario = tipo == TipoPoner::Binario;
+    p.rechazo = MotivoNoCabe(bytes.size(), binario ? carga : CargaBasic);
+    if (p.rechazo.empty()) {
+      p.contenido = binario ? ConCabeceraBinaria(nombre, bytes, carga, entrada)
+                            : ConCabeceraBasic(nombre, bytes);
+      p.cabeceraAnadida = true;
+    }
+    return p;
   }
-  return bytes;
+  const bool texto = tipo == TipoPoner::Ascii || (!LeerCabeceraAmsdos(bytes) && PareceTexto(bytes));
+  p.contenido = texto && !exacto ? ConFinesCpm(bytes, &p.lineasCpm) : std::move(bytes);
+  return p;
 }
 
 } // namespace cpm

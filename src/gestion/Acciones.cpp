@@ -395,11 +395,13 @@ bool Acciones::PonerArchivos(const Panel &panel, const std::vector<std::string> 
     if (nombre)
       error = cpm::LeerArchivoParaPoner(ruta, bytes);
     if (!error.empty()) {
-      dialogos_.Avisar(fracaso + ".\n" + ruta + ": " + error + ".");
+      dialogos_.Avisar(fracaso + ".\n" + ruta + ": " + Errores::TrasDosPuntos(error) + ".");
       return false;
     }
+    // As put --tipo auto: a plain text gets the CPC's CR LF line ends.
     nuevos.push_back(
-        {*nombre, cpm::ContenidoParaPoner(cpm::TipoPoner::Auto, *nombre, std::move(bytes))});
+        {*nombre,
+         cpm::ContenidoParaPoner(cpm::TipoPoner::Auto, *nombre, std::move(bytes)).contenido});
   }
   return PonerConPermiso(dialogos_, *imagen, nuevos, fracaso);
 }

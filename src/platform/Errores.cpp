@@ -27,6 +27,14 @@ std::string Mensaje(std::int16_t numero) {
   }
 }
 
+std::string TrasDosPuntos(std::string frase) {
+  // The sentences start with a plain ASCII capital ("El", "La", "Solo").
+  if (!frase.empty() && frase[0] >= 'A' && frase[0] <= 'Z') {
+    frase[0] = static_cast<char>(frase[0] - 'A' + 'a');
+  }
+  return frase;
+}
+
 } // namespace Errores
 
 ErrorAlcove::ErrorAlcove(std::int16_t numero) : ErrorAlcove(numero, Errores::Mensaje(numero)) {}

@@ -30,6 +30,9 @@ inline constexpr std::int16_t RutaNoEncontrada = 76;
 
 // The Spanish text shown to the user for a number; unknown numbers get a generic text.
 std::string Mensaje(std::int16_t numero);
+// A sentence (Mensaje's, the reader's) with its capital lowered, to follow a
+// colon in a message: "archivo: no se ha encontrado el archivo".
+std::string TrasDosPuntos(std::string frase);
 
 // Number for a host error code (errno on POSIX hosts).
 std::int16_t DesdeHost(int codigoHost);

@@ -74,4 +74,14 @@ std::int16_t LeerTramoArchivo(const std::string &ruta, std::uint64_t desde, std:
   return Leer(ruta, false, largo, destino, nullptr, desde);
 }
 
+std::string QueEs(const std::string &ruta) {
+  switch (Clase(ruta)) {
+  case ClaseArchivo::Carpeta: return "es una carpeta";
+  case ClaseArchivo::Fifo: return "es un FIFO";
+  case ClaseArchivo::Dispositivo: return "es un dispositivo";
+  case ClaseArchivo::Socket: return "es un socket";
+  default: return {};
+  }
+}
+
 } // namespace Plataforma

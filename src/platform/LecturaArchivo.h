@@ -30,6 +30,9 @@ std::int16_t LeerPrincipioArchivo(const std::string &ruta, std::size_t largo,
 // a regular file can then say what it was given.
 enum class ClaseArchivo { NoExiste, Desconocida, Normal, Carpeta, Fifo, Dispositivo, Socket };
 ClaseArchivo Clase(const std::string &ruta);
+// What a path names when it is there but is not a regular file: "es una
+// carpeta", "es un FIFO", ...; empty otherwise.
+std::string QueEs(const std::string &ruta);
 
 // Reads at most `largo` bytes from offset `desde` of the regular file `ruta`
 // into `destino` (resized to what was read: fewer past the end). Same rules as

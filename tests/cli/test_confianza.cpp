@@ -471,16 +471,15 @@ TEST_F(CliCat, TerminalVeLosControlesYUnTuboLosBytes) {
     std::string salida; // whole, or its start when `inicio`
     bool inicio = false;
   };
-  const std::string binarioTal(binario.begin(), binario.end());
+  // --texto gives a text's line ends as LF.
+  const std::string binarioTexto = "AB\x1B[2J\x9B"
+                                   "CD\nEF\n";
   for (const Caso &c : std::vector<Caso>{
            {"BasicATerminal", {"ESC.BAS"}, true, "10 REM \\x1B]52;c;eA==\\x07\\x9B2J\r\n"},
            {"BasicATubo", {"ESC.BAS"}, false, rem},
-           {"TextoForzadoATerminal",
-            {"CODE.BIN", "--texto"},
-            true,
-            "AB\\x1B[2J\\x9BCD\r\r\nEF\r\n"},
-           {"TextoForzadoATubo", {"CODE.BIN", "--texto"}, false, binarioTal},
-           {"TextoSinCabeceraHastaCtrlZ", {"NOTAS.TXT", "--texto"}, false, "HOLA\r\n"},
+           {"TextoForzadoATerminal", {"CODE.BIN", "--texto"}, true, "AB\\x1B[2J\\x9BCD\r\nEF\r\n"},
+           {"TextoForzadoATubo", {"CODE.BIN", "--texto"}, false, binarioTexto},
+           {"TextoSinCabeceraHastaCtrlZ", {"NOTAS.TXT", "--texto"}, false, "HOLA\n"},
            {"CrudoATerminal", {"CODE.BIN", "--raw"}, true, "\\x00", true},
            {"HexATubo",
             {"CODE.BIN", "--hex"},

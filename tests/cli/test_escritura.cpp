@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -53,13 +54,12 @@ std::map<std::string, json> Archivos(const std::string &imagen) {
 
 // A file's content as get gives it (header taken off when it has one).
 std::vector<std::uint8_t> Extraer(const CarpetaTemporal &dir, const std::string &imagen,
-                                  const std::string &nombre, bool crudo = false) {
+                                  const std::string &nombre,
+                                  const std::vector<std::string> &opciones = {}) {
   const std::string destino = dir.Archivo("extraidos");
   fs::remove_all(destino);
   std::vector<std::string> args{"get", imagen, nombre, "-o", destino};
-  if (crudo) {
-    args.push_back("--raw");
-  }
+  args.insert(args.end(), opciones.begin(), opciones.end());
   const Resultado r = EjecutarCli(args);
   EXPECT_EQ(r.codigo, 0) << r.errores;
   const auto escritos = Nombres(destino);
@@ -105,6 +105,15 @@ TEST(EscrituraNew, DiscosVaciosDeCadaFormato) {
            {{"--formato", "system"}, "system", 40, 1, 169, "MV - CPCEMU"},
            {{"--formato", "ibm"}, "ibm", 40, 1, 154, "MV - CPCEMU"},
            {{"--formato", "plus3"}, "plus3", 40, 1, 173, "MV - CPCEMU"},
+           // The 3.5-inch disks of ROMDOS: 80 tracks, two sides, 2 KB blocks.
+           {{"--formato", "romdos-d2"}, "romdos-d2", 80, 2, 712, "MV - CPCEMU"},
+           {{"--formato", "romdos-d10", "--extendida"},
+            "romdos-d10",
+            80,
+            2,
+            796,
+            "EXTENDED CPC DSK"},
+           {{"--formato", "romdos-d20"}, "romdos-d20", 80, 2, 792, "MV - CPCEMU"},
        }) {
     SCOPED_TRACE(c.formato);
     const std::string imagen = dir.Archivo(std::string(c.formato) + c.disposicion[0] + ".dsk");
@@ -126,11 +135,23 @@ TEST(EscrituraNew, DiscosVaciosDeCadaFormato) {
               std::string::npos)
         << ls.salida;
   }
+  // A geometry the format's file system would leave unused: the formats that use it.
   const std::string doble = dir.Archivo("doble.dsk");
-  ASSERT_EQ(EjecutarCli({"new", doble, "--pistas", "80", "--caras", "2"}).codigo, 0);
+  const Resultado r = EjecutarCli({"new", doble, "--pistas", "80", "--caras", "2"});
+  EXPECT_EQ(r.codigo, 2);
+  EXPECT_EQ(r.errores,
+            "alcove-cli: uso: el formato data usa 40 pistas y 1 cara, y las demás quedarían sin "
+            "usar; con 80 pistas y 2 caras: --formato pcw720, romdos-d2, romdos-d10 o "
+            "romdos-d20 (plus3 se ajusta a las que se pidan)\n");
+  EXPECT_FALSE(fs::exists(doble));
+  // A +3 disk's description says how many it has.
+  ASSERT_EQ(
+      EjecutarCli({"new", doble, "--formato", "plus3", "--pistas", "80", "--caras", "2"}).codigo,
+      0);
   const json j = json::parse(EjecutarCli({"info", "--json", doble}).salida)["imagenes"][0];
   EXPECT_EQ(j["pistas"], 80);
   EXPECT_EQ(j["caras"], 2);
+  EXPECT_EQ(j["formato"]["caras"], 2);
 }
 
 TEST(EscrituraNew, NoPisaSinForce) {
@@ -151,12 +172,15 @@ TEST(EscrituraNew, NoPisaSinForce) {
 #if !defined(_WIN32)
   EXPECT_EQ(fs::status(imagen).permissions(), fs::perms(0640));
 #endif
-  for (const auto &uso : std::vector<std::vector<std::string>>{
-           {"new", dir.Archivo("a.dsk"), "--formato", "nada"},
-           {"new", dir.Archivo("a.dsk"), "--caras", "3"},
-           {"new", dir.Archivo("a.dsk"), "--pistas", "0"},
+  for (const auto &[opcion, valor, porque] : std::vector<std::array<std::string, 3>>{
+           {"--formato", "nada", "formato desconocido"},
+           {"--caras", "3", "--caras: 3 (1 o 2)"},
+           {"--pistas", "0", "--pistas: 0 (un número de pistas, mayor que 0)"},
+           {"--pistas", "39", "admite de 40 a 85 pistas, no 39"},
        }) {
-    EXPECT_EQ(EjecutarCli(uso).codigo, 2) << uso[3];
+    const Resultado uso = EjecutarCli({"new", dir.Archivo("a.dsk"), opcion, valor});
+    EXPECT_EQ(uso.codigo, 2) << opcion;
+    EXPECT_NE(uso.errores.find(porque), std::string::npos) << uso.errores;
   }
   EXPECT_EQ(Nombres(dir.Ruta()), std::set<std::string>{"disco.dsk"});
 }
@@ -182,8 +206,8 @@ TEST_F(Escritura, PutYGetDanLosMismosBytes) {
       {"put", imagen, Host("leeme.txt", texto), Host("propio.bin", propio), "--ro", "--sys"});
   ASSERT_EQ(r.codigo, 0) << r.errores;
   EXPECT_EQ(Lineas(r.salida).size(), 2U) << r.salida;
-  // Looks like it has a header, but ascii never treats it as one.
-  r = EjecutarCli({"put", imagen, Host("ascii.txt", propio), "--tipo", "ascii"});
+  // Looks like it has a header, but ascii never treats it as one; --raw keeps its bytes.
+  r = EjecutarCli({"put", imagen, Host("ascii.txt", propio), "--tipo", "ascii", "--raw"});
   ASSERT_EQ(r.codigo, 0) << r.errores;
 
   const auto a = Archivos(imagen);
@@ -204,30 +228,152 @@ TEST_F(Escritura, PutYGetDanLosMismosBytes) {
   EXPECT_EQ(Extraer(dir, imagen, "2:PROG.BAS"), basic);
   EXPECT_EQ(Extraer(dir, imagen, "LEEME.TXT"), ConRelleno(texto));
   EXPECT_EQ(Extraer(dir, imagen, "PROPIO.BIN"), Patron(500, 7));
-  EXPECT_EQ(Extraer(dir, imagen, "PROPIO.BIN", true), ConRelleno(propio));
-  EXPECT_EQ(Extraer(dir, imagen, "ASCII.TXT", true), ConRelleno(propio));
+  EXPECT_EQ(Extraer(dir, imagen, "PROPIO.BIN", {"--raw"}), ConRelleno(propio));
+  EXPECT_EQ(Extraer(dir, imagen, "ASCII.TXT", {"--raw"}), ConRelleno(propio));
   EXPECT_EQ(Extraer(dir, imagen, "0:CODE.BIN"), codigo); // what was there stays
 }
 
-// Addresses take every form dump takes, up to &FFFF.
+// Addresses take every form dump takes, up to &FFFF. A bare number is
+// decimal; one that would also read as hex (iDSK's way) draws a warning.
 TEST_F(Escritura, DireccionesComoDump) {
   const std::string archivo = Host("x.bin", Patron(10, 1));
+  struct Caso {
+    std::string texto;
+    int valor;
+    std::string aviso; // on stderr, after "alcove-cli: --carga: "
+  };
   int n = 0;
-  for (const auto &[texto, valor] : std::vector<std::pair<std::string, int>>{{"&4000", 0x4000},
-                                                                             {"#4000", 0x4000},
-                                                                             {"$4000", 0x4000},
-                                                                             {"0x4000", 0x4000},
-                                                                             {"4000h", 0x4000},
-                                                                             {"16384", 0x4000},
-                                                                             {"&FFFF", 0xFFFF},
-                                                                             {"0", 0}}) {
+  for (const Caso &c : std::vector<Caso>{
+           {"&4000", 0x4000, ""},
+           {"#4000", 0x4000, ""},
+           {"$4000", 0x4000, ""},
+           {"0x4000", 0x4000, ""},
+           {"4000h", 0x4000, ""},
+           {"16384", 0x4000, ""},
+           {"&FFF6", 0xFFF6, ""}, // the highest its 10 bytes fit at, up to &FFFF
+           {"0", 0, ""},
+           {"999", 999, ""},
+           {"4000", 4000,
+            "4000 se lee como decimal (&0FA0); para &4000 escriba &4000, entre comillas"},
+           {"0100", 100,
+            "0100 se lee como decimal (&0064); para &0100 escriba &0100, entre comillas"},
+           {"0009", 9, ""}, // the same number either way
+       }) {
+    SCOPED_TRACE(c.texto);
     const std::string nombre = "D" + std::to_string(n++) + ".BIN";
     const Resultado r = EjecutarCli(
-        {"put", imagen, archivo, "--tipo", "binario", "--carga", texto, "--nombre", nombre});
-    ASSERT_EQ(r.codigo, 0) << texto << r.errores;
+        {"put", imagen, archivo, "--tipo", "binario", "--carga", c.texto, "--nombre", nombre});
+    ASSERT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(r.errores, c.aviso.empty() ? "" : "alcove-cli: --carga: " + c.aviso + "\n");
     const json cabecera = Archivos(imagen).at("0:" + nombre)["amsdos"];
-    EXPECT_EQ(cabecera["carga"], valor) << texto;
-    EXPECT_EQ(cabecera["entrada"], valor) << texto; // the load address when not given
+    EXPECT_EQ(cabecera["carga"], c.valor);
+    EXPECT_EQ(cabecera["entrada"], c.valor); // the load address when not given
+  }
+}
+
+// What put says of each file: the length ls -l and get give (the file
+// without its header), whether a header was added or kept, and what it did to
+// the line ends of a text; get --texto and cat --texto give a Unix text back
+// as it was.
+TEST_F(Escritura, PutDiceLoQueGuarda) {
+  struct Caso {
+    std::string archivo; // on the host
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::string> opciones;
+    std::string linea;               // what put prints after "ARCHIVO -> "
+    std::vector<std::uint8_t> leido; // what get gives back
+    std::string texto;               // get --texto and cat --texto; "-": not asked
+  };
+  const std::string unix = "10 PRINT \"HOLA\"\nLINEA DOS\n";
+  const auto latin1 = Bytes("CAF\xC9\n");
+  const auto propio = ConCabecera("PROPIO  BIN", 2, 0x8000, 0x8003, Patron(500, 7));
+  for (const Caso &c : std::vector<Caso>{
+           {"unix.txt",
+            Bytes(unix),
+            {},
+            "UNIX.TXT (128 bytes, sin cabecera, 2 líneas pasadas a CR LF, 28 del archivo y 100 "
+            "de relleno ^Z)",
+            ConRelleno(Bytes("10 PRINT \"HOLA\"\r\nLINEA DOS\r\n")),
+            unix},
+           {"cpm.txt",
+            Bytes("A\r\nB\r\n"),
+            {},
+            "CPM.TXT (128 bytes, sin cabecera, 6 del archivo y 122 de relleno ^Z)",
+            ConRelleno(Bytes("A\r\nB\r\n")),
+            "A\nB\n"},
+           {"exacto.txt",
+            Bytes("A\nB\n"),
+            {"--raw"},
+            "EXACTO.TXT (128 bytes, sin cabecera, 4 del archivo y 124 de relleno ^Z)",
+            ConRelleno(Bytes("A\nB\n")),
+            "A\nB\n"},
+           // Not plain ASCII: auto keeps it as it is, ascii says it is text.
+           {"cafe.txt",
+            latin1,
+            {},
+            "CAFE.TXT (128 bytes, sin cabecera, 5 del archivo y 123 de relleno ^Z)",
+            ConRelleno(latin1),
+            "-"},
+           {"cafe2.txt",
+            latin1,
+            {"--tipo", "ascii"},
+            "CAFE2.TXT (128 bytes, sin cabecera, 1 línea pasada a CR LF, 6 del archivo y 122 de "
+            "relleno ^Z)",
+            ConRelleno(Bytes("CAF\xC9\r\n")),
+            "-"},
+           {"game",
+            Patron(40960, 5),
+            {"--tipo", "binario", "--carga", "&4000", "--entrada", "&4010", "--nombre", "GAME.BIN"},
+            "GAME.BIN (40960 bytes, cabecera AMSDOS añadida: binario, carga &4000, ejecución "
+            "&4010)",
+            Patron(40960, 5),
+            "-"},
+           // The most &4000 can take: up to &FFFF.
+           {"tope.bin",
+            Patron(49152, 6),
+            {"--tipo", "binario", "--carga", "&4000"},
+            "TOPE.BIN (49152 bytes, cabecera AMSDOS añadida: binario, carga &4000, ejecución "
+            "&4000)",
+            Patron(49152, 6),
+            "-"},
+           {"propio.bin",
+            propio,
+            {},
+            "PROPIO.BIN (500 bytes, con su cabecera AMSDOS: binario, carga &8000, ejecución "
+            "&8003)",
+            Patron(500, 7),
+            "-"},
+           // A user is a decimal number, leading zeros and all.
+           {"prog.bas",
+            Patron(900, 8),
+            {"--tipo", "basic", "--usuario", "010"},
+            "10:PROG.BAS (900 bytes, cabecera AMSDOS añadida: BASIC, carga &0170)",
+            Patron(900, 8),
+            "-"},
+       }) {
+    SCOPED_TRACE(c.archivo);
+    const std::string host = Host(c.archivo, c.bytes);
+    std::vector<std::string> args{"put", imagen, host};
+    args.insert(args.end(), c.opciones.begin(), c.opciones.end());
+    const Resultado r = EjecutarCli(args);
+    ASSERT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(r.errores, "");
+    EXPECT_EQ(r.salida, host + " -> " + c.linea + "\n");
+    const std::string nombre = c.linea.substr(0, c.linea.find(" ("));
+    const auto leido = Extraer(dir, imagen, nombre);
+    EXPECT_EQ(leido, c.leido);
+    const json a =
+        Archivos(imagen).at(nombre.find(':') == std::string::npos ? "0:" + nombre : nombre);
+    EXPECT_EQ(a["longitud"], leido.size());
+    EXPECT_EQ(
+        c.linea.substr(nombre.size() + 2, c.linea.find(' ', nombre.size() + 2) - nombre.size() - 2),
+        std::to_string(leido.size()));
+    if (c.texto != "-") {
+      EXPECT_EQ(Extraer(dir, imagen, nombre, {"--texto"}), Bytes(c.texto));
+      const Resultado cat = EjecutarCli({"cat", imagen, nombre, "--texto"});
+      EXPECT_EQ(cat.codigo, 0) << cat.errores;
+      EXPECT_EQ(cat.salida, c.texto);
+    }
   }
 }
 
@@ -244,8 +390,22 @@ TEST_F(Escritura, RechazosNoTocanLaImagen) {
   const std::string conEspacio = Host("mi juego.bin", Patron(10, 3));
   const std::string largo = Host("nombrelargo.bin", Patron(10, 4));
   const std::string code = Host("code.bin", Patron(10, 5));
+  const std::string setenta = Host("setenta.bin", Patron(70000, 6));
+  const std::string k64 = Host("k64.bin", Patron(65536, 7));
   for (const Caso &c : std::vector<Caso>{
-           {{"put", imagen, code}, 1, "CODE.BIN"},
+           {{"put", imagen, code}, 1, "ya hay un 0:CODE.BIN en el disco (--force lo reemplaza)"},
+           {{"put", imagen, dir.Archivo("host")}, 1, dir.Archivo("host") + ": es una carpeta"},
+           // The header's 16-bit length and the CPC's 64 KB hold no more.
+           {{"put", imagen, setenta, "--tipo", "binario", "--carga", "&4000"},
+            1,
+            "no cabe en la memoria del CPC: 70000 bytes desde &4000 pasan de &FFFF (desde ahí "
+            "caben 49152)"},
+           {{"put", imagen, k64, "--tipo", "binario", "--carga", "0"},
+            1,
+            "la cabecera AMSDOS guarda hasta 65535 bytes y el archivo tiene 65536"},
+           // Unquoted, the shell takes "&4000" for itself and leaves --carga bare.
+           {{"put", imagen, pequeno, "--tipo", "binario", "--carga"}, 2, "entre comillas"},
+           {{"put", imagen, pequeno, "--tipo", "binario", "--carga="}, 2, "entre comillas"},
            {{"put", imagen, enorme}, 1, "K"},
            {{"put", imagen, conEspacio}, 1, "mi juego.bin"},
            {{"put", imagen, largo}, 1, "nombrelargo.bin"},
@@ -260,16 +420,25 @@ TEST_F(Escritura, RechazosNoTocanLaImagen) {
             "--entrada"},
            {{"put", imagen, pequeno, "--carga", "&4000"}, 2, "--tipo binario"},
            {{"put", imagen, pequeno, code, "--nombre", "X.BIN"}, 2, "--nombre"},
-           {{"put", imagen, pequeno, "--tipo", "zip"}, 2, "--tipo"},
-           {{"put", imagen, pequeno, "--usuario", "16"}, 2, "--usuario"},
+           {{"put", imagen, pequeno, "--tipo", "zip"},
+            2,
+            "--tipo: zip (auto, binario, basic o ascii)"},
+           {{"put", imagen, pequeno, "--tipo", "binaro"},
+            2,
+            "--tipo: binaro; ¿quería decir binario?"},
+           {{"put", imagen, pequeno, "--usuario", "16"}, 2, "--usuario: 16 (de 0 a 15)"},
+           {{"put", imagen, pequeno, "--usuario", "-1"}, 2, "--usuario: -1 (de 0 a 15)"},
            {{"rm", imagen, "NADA.*"}, 1, "NADA.*"},
            {{"rm", imagen, "NOTAS.TXT", "NADA.*"}, 1, "NADA.*"},
-           {{"rm", imagen, "FIJO.BIN"}, 1, "FIJO.BIN"},
+           {{"rm", imagen, "FIJO.BIN"}, 1, "0:FIJO.BIN es de solo lectura (--force lo borra)"},
+           // A name of several users is one of them, as ren takes it; --todos means all.
+           {{"rm", imagen, "CODE.BIN"}, 1, "diga cuál: 0:CODE.BIN o 3:CODE.BIN, o dé --todos"},
+           {{"rm", imagen, "*.bin"}, 1, "diga cuál: 0:*.bin o 3:*.bin, o dé --todos"},
            {{"rm", imagen, "17:X"}, 2, "17:X"},
            {{"ren", imagen, "NOTAS.TXT", "FIJO.BIN"}, 1, "FIJO.BIN"},
            {{"ren", imagen, "NOTAS.TXT", "MAL NOMBRE"}, 1, "MAL NOMBRE"},
            {{"ren", imagen, "NADA.TXT", "OTRO.TXT"}, 1, "NADA.TXT"},
-           {{"ren", imagen, "CODE.BIN", "OTRO.BIN"}, 1, "3:CODE.BIN"}, // two users
+           {{"ren", imagen, "CODE.BIN", "OTRO.BIN"}, 1, "diga cuál: 0:CODE.BIN o 3:CODE.BIN"},
            {{"ren", imagen, "*.TXT", "OTRO.TXT"}, 2, "*.TXT"},
            {{"attr", imagen, "NOTAS.TXT"}, 2, "--ro"},
            {{"attr", imagen, "NOTAS.TXT", "--ro", "--rw"}, 2, "no pueden ir juntas"},
@@ -289,6 +458,57 @@ TEST_F(Escritura, RechazosNoTocanLaImagen) {
   }
 }
 
+// Counts agree with their words: one block, one entry, one K, and several.
+TEST(EscrituraCuentas, UnoYVarios) {
+  CarpetaTemporal dir;
+  const auto archivo = [](const std::string &nombre, std::size_t largo) {
+    return Generador::ArchivoCpm{0, nombre, "BIN", false, false, false, Patron(largo, 1), {}, 0};
+  };
+  Generador::DiscoCpm casiLleno(Generador::GeometriaData()); // one block free
+  casiLleno.Agregar(archivo("GRANDE", 177 * 1024));
+  Generador::DiscoCpm catalogo(Generador::GeometriaData()); // one entry free
+  for (int i = 0; i < 63; ++i) {
+    catalogo.Agregar(archivo("F" + std::to_string(i), 100));
+  }
+  const auto host = [&dir](const std::string &nombre, std::size_t largo) {
+    Escribir(dir.Archivo(nombre), Patron(largo, 2));
+    return dir.Archivo(nombre);
+  };
+  const std::string k2 = host("k2.bin", 2048), k4 = host("k4.bin", 4096);
+  const std::string a = host("a.bin", 10), b = host("b.bin", 10);
+  struct Caso {
+    std::vector<std::uint8_t> disco;
+    std::vector<std::string> args; // after the image
+    std::string salida;            // found in standard output
+    std::string error;             // standard error after "alcove-cli: IMAGEN: "
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {casiLleno.Bytes(), {}, "1 archivo, 1K libre, 0 entradas borradas", ""},
+           {casiLleno.Bytes(),
+            {k2},
+            "",
+            "no hay sitio: hacen falta 2 bloques (2 KB) y queda 1 libre; falta 1 (1 KB)"},
+           {casiLleno.Bytes(),
+            {k4},
+            "",
+            "no hay sitio: hacen falta 4 bloques (4 KB) y queda 1 libre; faltan 3 (3 KB)"},
+           {catalogo.Bytes(),
+            {a, b},
+            "",
+            "no hay sitio en el catálogo: hacen falta 2 entradas y queda 1 libre; falta 1"},
+       }) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const std::string imagen = dir.Archivo("disco.dsk");
+    Escribir(imagen, c.disco);
+    std::vector<std::string> args{c.args.empty() ? "ls" : "put", imagen};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Resultado r = EjecutarCli(args);
+    EXPECT_EQ(r.codigo, c.error.empty() ? 0 : 1);
+    EXPECT_NE(r.salida.find(c.salida), std::string::npos) << r.salida;
+    EXPECT_EQ(r.errores, c.error.empty() ? "" : "alcove-cli: " + imagen + ": " + c.error + "\n");
+  }
+}
+
 // Disks that cannot be read cleanly are never written, whatever the command.
 TEST(EscrituraDanados, NoSeEscriben) {
   CarpetaTemporal dir;
@@ -302,7 +522,7 @@ TEST(EscrituraDanados, NoSeEscriben) {
   otro[16] = static_cast<std::uint8_t>(compartido.UltimosBloques().front()); // JUEGO's block
   compartido.FijarEntrada(5, otro);
   Generador::Geometria rara = Generador::GeometriaData();
-  rara.primerSector = 0x11;
+  rara.primerSector = 0x91; // ParaDOS 80, whose format the reader does not know
   Generador::DiscoCpm desconocido(rara);
   desconocido.Agregar(archivo);
   const std::string host = dir.Archivo("nuevo.bin");
@@ -337,7 +557,7 @@ TEST(EscrituraDanados, NoSeEscriben) {
 TEST_F(Escritura, RmRenAttrIdaYVuelta) {
   Resultado r = EjecutarCli({"rm", imagen, "NOTAS.TXT", "FIJO.BIN", "--force"});
   ASSERT_EQ(r.codigo, 0) << r.errores;
-  EXPECT_EQ(r.salida, "2 archivos borrados\n");
+  EXPECT_EQ(r.salida, "NOTAS.TXT borrado\nFIJO.BIN borrado\n2 archivos borrados\n");
   const Resultado ls = EjecutarCli({"ls", "--borrados", imagen});
   EXPECT_NE(ls.salida.find("Archivos borrados:\n"), std::string::npos) << ls.salida;
   EXPECT_NE(ls.salida.find("\nNOTAS   .TXT    1K\n"), std::string::npos) << ls.salida;
@@ -347,7 +567,8 @@ TEST_F(Escritura, RmRenAttrIdaYVuelta) {
   EXPECT_EQ(r.salida, "3:CODE.BIN -> 5:OTRO.DAT\n");
   r = EjecutarCli({"attr", imagen, "*.*", "--ro", "--sys", "--arc"});
   ASSERT_EQ(r.codigo, 0) << r.errores;
-  EXPECT_EQ(r.salida, "2 archivos cambiados\n");
+  EXPECT_EQ(r.salida, "CODE.BIN: R/O sí, SYS sí, ARC sí\n5:OTRO.DAT: R/O sí, SYS sí, ARC sí\n"
+                      "2 archivos cambiados\n");
   auto a = Archivos(imagen);
   ASSERT_EQ(a.size(), 2U);
   for (const auto &[nombre, j] : a) {
@@ -358,7 +579,9 @@ TEST_F(Escritura, RmRenAttrIdaYVuelta) {
   EXPECT_EQ(Extraer(dir, imagen, "5:OTRO.DAT"), Patron(256, 3));
   // A renamed file keeps its attributes; only the bits asked for change.
   ASSERT_EQ(EjecutarCli({"ren", imagen, "0:CODE.BIN", "JUEGO.BIN"}).codigo, 0);
-  ASSERT_EQ(EjecutarCli({"attr", imagen, "JUEGO.BIN", "--rw", "--dir"}).codigo, 0);
+  r = EjecutarCli({"attr", imagen, "JUEGO.BIN", "--rw", "--dir"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.salida, "JUEGO.BIN: R/O no, SYS no\n1 archivo cambiado\n");
   a = Archivos(imagen);
   EXPECT_EQ(a.at("0:JUEGO.BIN")["solo_lectura"], false);
   EXPECT_EQ(a.at("0:JUEGO.BIN")["sistema"], false);
@@ -374,6 +597,14 @@ TEST_F(Escritura, RmRenAttrIdaYVuelta) {
   ASSERT_EQ(r.codigo, 0) << r.errores;
   EXPECT_EQ(Extraer(dir, imagen, "JUEGO.BIN"), ConRelleno(nuevo));
   EXPECT_EQ(Archivos(imagen).size(), 2U);
+  // Files of users 0 and 5: all of them only with --todos.
+  r = EjecutarCli({"rm", imagen, "*.*", "--force"});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("--todos"), std::string::npos) << r.errores;
+  r = EjecutarCli({"rm", imagen, "*.*", "--force", "--todos"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.salida, "JUEGO.BIN borrado\n5:OTRO.DAT borrado\n2 archivos borrados\n");
+  EXPECT_TRUE(Archivos(imagen).empty());
 }
 
 #if defined(_WIN32)
@@ -458,7 +689,8 @@ TEST_F(Escritura, SistemaDeArchivosLleno) {
   const auto quedan = Nombres(punto);
   ::umount(punto.c_str());
   EXPECT_EQ(r.codigo, 1);
-  EXPECT_NE(r.errores.find("Disco lleno"), std::string::npos) << r.errores;
+  EXPECT_NE(r.errores.find("no se ha podido escribir: disco lleno"), std::string::npos)
+      << r.errores;
   EXPECT_EQ(despues, antes);
   EXPECT_EQ(quedan, std::set<std::string>{"disco.dsk"});
 }
@@ -603,6 +835,20 @@ TEST(EscrituraAyuda, CadaOrdenTieneAyuda) {
     EXPECT_NE(r.salida.find("Uso: alcove-cli " + std::string(orden)), std::string::npos)
         << r.salida;
   }
+  // new's help names every format --formato takes, as an unknown name lists them.
+  const std::string error = EjecutarCli({"new", "x.dsk", "--formato", "ninguno"}).errores;
+  const auto conocidos = error.find("los conocidos: ");
+  ASSERT_NE(conocidos, std::string::npos) << error;
+  const std::string ayuda = EjecutarCli({"new", "--help"}).salida;
+  std::string lista = error.substr(conocidos + 15);
+  lista.pop_back(); // the line end
+  for (std::size_t i = 0; i < lista.size();) {
+    const std::size_t fin = std::min(lista.find(", ", i), lista.size());
+    const std::string nombre = lista.substr(i, fin - i);
+    EXPECT_NE(ayuda.find(" " + nombre), std::string::npos) << nombre << "\n" << ayuda;
+    i = fin + 2;
+  }
+  EXPECT_NE(lista.find("romdos-d10"), std::string::npos) << lista;
 }
 
 } // namespace

@@ -308,7 +308,7 @@ TEST_F(Cli, NombresNoAscii) {
   const std::string falta = carpeta + "/falta ñ.dsk";
   r = EjecutarCli({"ls", falta});
   EXPECT_EQ(r.codigo, 1);
-  EXPECT_EQ(r.errores, "alcove-cli: " + falta + ": No se ha encontrado el archivo\n");
+  EXPECT_EQ(r.errores, "alcove-cli: " + falta + ": no se ha encontrado el archivo\n");
 #if defined(_WIN32)
   // cmd.exe hands wildcards over as they are: the program expands them.
   r = EjecutarCli({"ls", carpeta + "\\日本\\*.DSK"});

@@ -248,6 +248,40 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   357,
                   256,
+                  2048},
+        // ROMDOS's 3.5-inch formats: a whole double-sided disk, 2 KB blocks.
+        CasoNuevo{"RomdosD2",
+                  {"romdos-d2", 0, 0, false, ""},
+                  80,
+                  2,
+                  Seguidos(0x21, 9),
+                  0x52,
+                  80,
+                  2,
+                  360,
+                  256,
+                  2048},
+        CasoNuevo{"RomdosD10",
+                  {"romdos-d10", 0, 0, true, ""},
+                  80,
+                  2,
+                  Seguidos(0x11, 10),
+                  0x22,
+                  80,
+                  2,
+                  400,
+                  128,
+                  2048},
+        CasoNuevo{"RomdosD20",
+                  {"romdos-d20", 0, 0, false, ""},
+                  80,
+                  2,
+                  Seguidos(0x31, 10),
+                  0x22,
+                  80,
+                  2,
+                  400,
+                  256,
                   2048}),
     [](const auto &fila) { return std::string(fila.param.nombre); });
 
@@ -489,6 +523,24 @@ INSTANTIATE_TEST_SUITE_P(
                     [] {
                       return NuevoConArchivos({"system", 80, 2, false, ""});
                     },
+                    false},
+        // Made by the generator, the reader's other writer: 10 sectors from &31, 256 entries.
+        CasoFormato{"RomdosD20",
+                    [] {
+                      Generador::Geometria g;
+                      g.primerSector = 0x31;
+                      g.sectores = 10;
+                      g.pistas = 80;
+                      g.caras = 2;
+                      g.tamanoBloque = 2048;
+                      g.entradas = 256;
+                      return ConArchivos(DiscoCpm(g));
+                    },
+                    false},
+        CasoFormato{"NuevoRomdosD10",
+                    [] {
+                      return NuevoConArchivos({"romdos-d10", 0, 0, false, ""});
+                    },
                     false}),
     [](const auto &fila) { return std::string(fila.param.nombre); });
 
@@ -715,7 +767,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRechazo{"FormatoDesconocido",
                     [] {
                       Generador::Geometria g;
-                      g.primerSector = 0x11;
+                      g.primerSector = 0x91; // ParaDOS 80, unknown to the reader
                       return DiscoCpm(g).Bytes();
                     },
                     PonerUno, TipoRechazo::FormatoDesconocido, "formato desconocido"},
@@ -785,7 +837,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "hacen falta 10 bloques (10 KB) y quedan 4 libres; faltan 6 (6 KB)"},
         CasoRechazo{"SinSitioEntreVarios", [] { return CasiLleno().Bytes(); },
                     Poner({Nuevo("A", Datos(2048, 9)), Nuevo("B", Datos(3000, 9))}),
-                    TipoRechazo::SinSitio, "faltan 1 (1 KB)"},
+                    TipoRechazo::SinSitio, "; falta 1 (1 KB)"},
         CasoRechazo{"SectorInutilizable",
                     [] {
                       DiscoCpm d = CasiLleno();
@@ -796,11 +848,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Poner({Nuevo("NEW.DAT", Datos(4096, 9))}), TipoRechazo::SectorInutilizable,
                     "en el bloque 178 falta el sector"},
         CasoRechazo{"SinEntradas", [] { return CatalogoCon(64); }, PonerUno,
-                    TipoRechazo::SinEntradas, "quedan 0 libres; faltan 1"},
+                    TipoRechazo::SinEntradas, "quedan 0 libres; falta 1"},
         // 80 KB: enough blocks, but five entries of 16 KB and four left.
         CasoRechazo{"SinEntradasPorExtensiones", [] { return CatalogoCon(60); },
                     Poner({Nuevo("HUGE", Datos(80 * 1024, 9))}), TipoRechazo::SinEntradas,
-                    "hacen falta 5 entradas y quedan 4 libres; faltan 1"},
+                    "hacen falta 5 entradas y quedan 4 libres; falta 1"},
         CasoRechazo{"NombreNoValido", ConOld,
                     Poner({cpm::ArchivoNuevo{cpm::NombreCpm{0, {'l', 'o', 'w', ' ', ' ', ' ', ' ',
                                                                 ' ', ' ', ' ', ' '}},

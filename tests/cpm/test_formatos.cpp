@@ -52,6 +52,18 @@ std::vector<std::uint8_t> Plus3ConDescripcion(std::array<std::uint8_t, 16> esp) 
   return DiscoCpm(g, Disposicion::Extendida).Descripcion(esp).Bytes();
 }
 
+// 80 tracks on two sides, alternating, no reserved track, 2 KB blocks.
+Geometria Romdos(std::uint8_t primero, int sectores, int entradas) {
+  Geometria g;
+  g.primerSector = primero;
+  g.sectores = sectores;
+  g.pistas = 80;
+  g.caras = 2;
+  g.tamanoBloque = 2048;
+  g.entradas = entradas;
+  return g;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Casos, Deteccion,
     ::testing::Values(
@@ -79,6 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
                return Plus3ConDescripcion({0, 0, 0, 9, 2, 1, 3, 2});
              },
              "plus3", 175, 64, 1, TipoProblema::DescripcionInvalida, true},
+        // ROMDOS's 3.5-inch formats, told by their first sector ID alone.
+        Caso{"RomdosD2", [] { return DiscoCpm(Romdos(0x21, 9, 256)).Bytes(); }, "romdos-d2", 360,
+             256, 0, TipoProblema::FormatoDesconocido, false},
+        Caso{"RomdosD10", [] { return DiscoCpm(Romdos(0x11, 10, 128)).Bytes(); }, "romdos-d10", 400,
+             128, 0, TipoProblema::FormatoDesconocido, false},
+        Caso{"RomdosD20", [] { return DiscoCpm(Romdos(0x31, 10, 256)).Bytes(); }, "romdos-d20", 400,
+             256, 0, TipoProblema::FormatoDesconocido, false},
         Caso{"IdsDesconocidos",
              [] {
                Geometria g;
@@ -97,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Formatos, NombresYAlias) {
   const auto nombres = cpm::NombresFormatos();
-  for (const char *n : {"data", "system", "ibm", "plus3", "pcw", "pcw720", "vendor"}) {
+  for (const char *n : {"data", "system", "ibm", "plus3", "pcw", "pcw720", "vendor", "romdos-d2",
+                        "romdos-d10", "romdos-d20"}) {
     EXPECT_NE(std::find(nombres.begin(), nombres.end(), n), nombres.end()) << n;
     EXPECT_TRUE(cpm::FormatoPorNombre(n)) << n;
   }

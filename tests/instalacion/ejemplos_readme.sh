@@ -61,6 +61,22 @@ if ((ejemplos < 5)); then
   falla "README tiene $ejemplos ejemplos de alcove-cli; se esperaban al menos 5"
 fi
 
+# The manual's examples that name a sample image work on it as printed there
+# (scdoc's \* being a *).
+while IFS= read -r linea; do
+  orden=${linea#$'\t'}
+  orden=${orden//\\\*/*}
+  for imagen in "$raiz"/samples/*; do
+    [[ " $orden " == *" $(basename "$imagen") "* ]] || continue
+    if salida=$(cd "$temporal/samples" && PATH="$temporal/bin:$PATH" bash -c "$orden" 2>&1 >/dev/null); then
+      bien "man: $orden"
+    else
+      falla "man: $orden"$'\n'"$salida"
+    fi
+    break
+  done
+done < <(sed -n '/^# EJEMPLOS/,/^# VÉASE/p' "$raiz/docs/man/alcove-cli.1.scd" | grep $'^\talcove-cli ')
+
 # A new user's first look: every sample lists and reads without a problem.
 for imagen in "$raiz"/samples/*; do
   nombre=$(basename "$imagen")

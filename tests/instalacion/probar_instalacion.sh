@@ -90,14 +90,14 @@ alcove-cli --v|--version
 alcove-cli ls --b|--borrados 
 alcove-cli -|--help --version -h 
 alcove-cli info -|--formato --help --json --sumas -h 
-alcove-cli get -|--borrados --force --formato --help --raw -h -o 
+alcove-cli get -|--borrados --force --formato --help --raw --texto -h -o 
 alcove-cli dump -|--help -h 
 alcove-cli find --j|--json 
 alcove-cli ls |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli get -o |carpeta 
 alcove-cli cat |carpeta dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli find * |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
-alcove-cli cat --formato |cf2dd data ibm pcw pcw720 plus3 system vendor 
+alcove-cli cat --formato |cf2dd data ibm pcw pcw720 plus3 romdos-d10 romdos-d2 romdos-d20 system vendor 
 alcove-cli info --formato p|pcw pcw720 plus3 
 alcove-cli ls --formato data |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli get --formato ibm |carpeta dos.DSK tres.dsk.gz uno.dsk 

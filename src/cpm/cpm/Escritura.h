@@ -96,6 +96,10 @@ std::vector<std::uint8_t> ConCabeceraBinaria(const NombreCpm &nombre,
                                              std::uint16_t carga, std::uint16_t entrada);
 std::vector<std::uint8_t> ConCabeceraBasic(const NombreCpm &nombre,
                                            std::span<const std::uint8_t> cuerpo);
+// Why `largo` bytes loaded at `carga` cannot have a header made for them (its
+// 16-bit length holds up to 65535, the CPC's memory ends at &FFFF), in
+// Spanish; empty when they can.
+std::string MotivoNoCabe(std::size_t largo, std::uint16_t carga);
 
 // ---------------------------------------------------------------------------
 // Changes to a disk. `imagen` is the image's bytes and `disco` their reading

@@ -46,6 +46,11 @@ std::span<const Formato> TablaFormatos();
 std::vector<std::string_view> NombresFormatos();
 // The format of that name (case-insensitive), or nothing.
 std::optional<Formato> FormatoPorNombre(std::string_view nombre);
+// +3 and PCW disks carry a description of their tracks and sides, so their
+// file system grows with the disk; every other format's is fixed.
+bool DescribeSuGeometria(const Formato &formato);
+// The formats whose file system fills this many tracks a side and sides, in table order.
+std::vector<std::string_view> FormatosDeGeometria(int pistas, int caras);
 
 struct Deteccion {
   std::optional<Formato> formato; // nothing: the format cannot be told

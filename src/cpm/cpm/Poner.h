@@ -12,10 +12,10 @@
 namespace cpm {
 
 enum class TipoPoner {
-  Auto,    // the bytes as they are, with their own AMSDOS header if they have one
+  Auto,    // with their own AMSDOS header if they have one; plainly ASCII text as Ascii
   Binario, // behind a new binary header
   Basic,   // behind a new BASIC header (load &0170)
-  Ascii,   // the bytes as they are, never with a header of ours
+  Ascii,   // text: line ends made CR LF, never with a header of ours
 };
 
 // The host file `ruta` read whole for a disk; empty, or why not (Spanish).
@@ -28,9 +28,17 @@ std::string LeerArchivoParaPoner(const std::string &ruta, std::vector<std::uint8
 std::optional<NombreCpm> NombreDeArchivoHost(const std::string &ruta, std::uint8_t usuario,
                                              std::string *error = nullptr);
 
-// The bytes that go on the disk for a host file's `bytes`.
-std::vector<std::uint8_t> ContenidoParaPoner(TipoPoner tipo, const NombreCpm &nombre,
-                                             std::vector<std::uint8_t> bytes,
-                                             std::uint16_t carga = 0, std::uint16_t entrada = 0);
+// What goes on the disk for a host file's `bytes`, and what was done to them.
+struct ParaPoner {
+  std::vector<std::uint8_t> contenido;
+  bool cabeceraAnadida = false;
+  std::size_t lineasCpm = 0; // LF line ends given their CR
+  std::string rechazo;       // empty, or why the header asked for cannot hold the file
+};
+// The CPC and CP/M end a line with CR LF: a text gets them, unless `exacto`
+// keeps every byte as it is.
+ParaPoner ContenidoParaPoner(TipoPoner tipo, const NombreCpm &nombre,
+                             std::vector<std::uint8_t> bytes, std::uint16_t carga = 0,
+                             std::uint16_t entrada = 0, bool exacto = false);
 
 } // namespace cpm

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <span>
+#include "cpm/Texto.h"
 
-// Plain CP/M and AMSDOS text files.
+// Plain CP/M and AMSDOS text files: the library's rules, which writing shares.
 namespace Ver {
 
-// CP/M text ends at the first ^Z (&1A); the rest of the last record is filler.
-std::span<const std::uint8_t> HastaFinDeTexto(std::span<const std::uint8_t> bytes);
-
-// Printable ASCII, line ends, tabs and ^Z only.
-bool PareceTexto(std::span<const std::uint8_t> bytes);
+using cpm::ConFinesCpm;
+using cpm::ConFinesUnix;
+using cpm::HastaFinDeTexto;
+using cpm::PareceTexto;
 
 } // namespace Ver
