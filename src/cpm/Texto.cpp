@@ -15,6 +15,19 @@ bool PareceTexto(std::span<const std::uint8_t> bytes) {
   });
 }
 
+bool PareceTextoCpc(std::span<const std::uint8_t> bytes) {
+  std::size_t altos = 0;
+  for (const std::uint8_t c : bytes) {
+    if (c >= 0x80) {
+      ++altos;
+    } else if ((c < 0x20 || c == 0x7F) && c != '\n' && c != '\r' && c != '\t' && c != '\f' &&
+               c != 0x1A) {
+      return false;
+    }
+  }
+  return altos * 4 <= bytes.size();
+}
+
 std::vector<std::uint8_t> ConFinesCpm(std::span<const std::uint8_t> bytes, std::size_t *cambiadas) {
   std::vector<std::uint8_t> v;
   v.reserve(bytes.size() + bytes.size() / 16);

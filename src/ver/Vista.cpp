@@ -63,7 +63,7 @@ Vista ElegirVista(const cpm::Archivo &archivo, std::span<const std::uint8_t> con
   }
   // CP/M text has no header; AMSDOS's ASCII files have one of their own type.
   const auto texto = cabecera ? contenido : HastaFinDeTexto(contenido);
-  return PareceTexto(texto) ? Vista::Texto : Vista::Hex;
+  return PareceTextoCpc(texto) ? Vista::Texto : Vista::Hex;
 }
 
 } // namespace Ver

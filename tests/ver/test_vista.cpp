@@ -34,6 +34,11 @@ TEST_P(ElegirVista, PorCabeceraYContenido) {
 const std::vector<std::uint8_t> kTexto{'1', '0', ' ',  'P',  'R',  'I',
                                        'N', 'T', '\r', '\n', 0x1A, 0x00};
 const std::vector<std::uint8_t> kBinario{0x3E, 0x01, 0xCD, 0x5A, 0xBB, 0xC9};
+// A text drawn with the CPC's box characters (&90, &9A, ...).
+const std::vector<std::uint8_t> kTextoCpc{0x96, 0x9A, 0x9C, '-', '\r', '\n', 0x95, ' ',
+                                          'G',  'U',  'I',  'A', ' ',  'O',  'R',  'G',
+                                          'A',  'M',  'S',  ' ', 0x95, '\r', '\n', 0x1A};
+const std::vector<std::uint8_t> kAltos{0x90, 0x9A, 0x9A, 0xC3, 0xA1, 'A', 0x90, 0x90};
 // "INICIO LD A,1" and a comment line, as DAMS saves them.
 const std::vector<std::uint8_t> kDams{'I', 'N',  'I',  'C', 'I', 'O', 0x80, 'A', ',',
                                       '1', 0x0D, 0xFF, 'f', 'i', 'n', 0x0D, 0x00};
@@ -67,7 +72,9 @@ INSTANTIATE_TEST_SUITE_P(
                   Ver::Vista::Hex, "SCR"},
         // Filler after the ^Z does not count.
         CasoVista{"TextoHastaCtrlZ", std::nullopt, kTexto, Ver::Vista::Texto},
-        CasoVista{"BytesSinCabecera", std::nullopt, kBinario, Ver::Vista::Hex}),
+        CasoVista{"BytesSinCabecera", std::nullopt, kBinario, Ver::Vista::Hex},
+        CasoVista{"TextoConCaracteresDelCpc", std::nullopt, kTextoCpc, Ver::Vista::Texto},
+        CasoVista{"CasiTodoPorEncimaDe80", std::nullopt, kAltos, Ver::Vista::Hex}),
     [](const testing::TestParamInfo<CasoVista> &i) { return std::string(i.param.prueba); });
 
 TEST(NombreVista, CadaVistaSeLeeDeSuNombre) {

@@ -9,5 +9,6 @@ using cpm::ConFinesCpm;
 using cpm::ConFinesUnix;
 using cpm::HastaFinDeTexto;
 using cpm::PareceTexto;
+using cpm::PareceTextoCpc;
 
 } // namespace Ver
