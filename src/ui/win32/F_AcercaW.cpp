@@ -174,6 +174,8 @@ LRESULT Carga::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
     RECT r;
     ::GetClientRect(w_, &r);
     ::FillRect(reinterpret_cast<HDC>(wp), &r, Win32::BrochaNegra());
+    const RECT marco = Win32::Rect(D::FrameMemoria);
+    ::FillRect(reinterpret_cast<HDC>(wp), &marco, Win32::BrochaAzul());
     return 1;
   }
   default: return ::DefWindowProcW(w_, mensaje, wp, lp);

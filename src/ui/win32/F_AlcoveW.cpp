@@ -49,7 +49,9 @@ F_AlcoveW::F_AlcoveW() {
     imagenes_.Agregar(clave, Iconos::PintarIcono(clave));
 
   // One size only: a close box, no maximise or minimise box, no sizing border.
-  constexpr DWORD estilo = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  // The frames are painted behind the controls (PintarFondo), so the children
+  // are not clipped out of the window's own background.
+  constexpr DWORD estilo = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   menu_ = ::CreateMenu();
   CrearMenus();
   RECT r{0, 0, Px(D::Cliente.ancho), Px(D::Cliente.alto)};

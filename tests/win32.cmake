@@ -1,0 +1,22 @@
+# The Win32 windows, cross-built and run under Wine with a display (test-windows
+# starts one): the real window made in the test's process and driven by window
+# messages, and alcove.exe compared with the Linux window on the same images.
+if(NOT WIN32)
+  return()
+endif()
+alcove_test(pruebas_win32
+  SOURCES win32/test_ventana_win32.cpp
+  LIBS alcove_win32 alcove_dskgen GTest::gtest_main
+  LABELS ventanas)
+
+set(ALCOVE_VENTANA_LINUX "" CACHE FILEPATH "The Linux alcove, for comparing alcove.exe with it")
+set(ALCOVE_PANTALLAZO "" CACHE FILEPATH "alcove-pantallazo, for the screenshots under Wine")
+if(CMAKE_CROSSCOMPILING AND ALCOVE_VENTANA_LINUX AND ALCOVE_PANTALLAZO
+   AND CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME ventana_igual_que_en_linux
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/ventana_igual_que_en_linux.sh
+                   ${ALCOVE_VENTANA_LINUX} $<TARGET_FILE:alcove> ${CMAKE_CROSSCOMPILING_EMULATOR}
+                   ${PROJECT_SOURCE_DIR}/samples ${ALCOVE_PANTALLAZO}
+                   ${PROJECT_BINARY_DIR}/capturas)
+  set_tests_properties(ventana_igual_que_en_linux PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endif()
