@@ -42,6 +42,10 @@ struct Miembro {
   std::optional<std::uint32_t> tamanoDeclarado;       // uncompressed size the headers claim
   std::optional<std::uint32_t> crc;                   // CRC the headers claim
   std::size_t danarEn = static_cast<std::size_t>(-1); // flip this byte of the stored data
+  // A directory entry only, pointing at the local header of an earlier member
+  // (its index), moved on by `desplazar` bytes: data shared, as bombs share it.
+  std::optional<std::size_t> datosDe;
+  std::size_t desplazar = 0;
 };
 
 inline Miembro Comprimido(std::string nombre, std::vector<std::uint8_t> contenido) {
@@ -82,18 +86,24 @@ inline std::vector<std::uint8_t> CrearZip(const std::vector<Miembro> &miembros,
   using detalle::U32;
   std::vector<std::uint8_t> zip;
   std::vector<std::uint8_t> central;
+  std::vector<std::uint32_t> posiciones;
   for (const Miembro &m : miembros) {
-    std::vector<std::uint8_t> datos = m.comprimir ? Comprimir(m.contenido, -15) : m.contenido;
+    const Miembro &fuente = m.datosDe ? miembros[*m.datosDe] : m;
+    std::vector<std::uint8_t> datos =
+        fuente.comprimir ? Comprimir(fuente.contenido, -15) : fuente.contenido;
     if (m.danarEn < datos.size()) {
       datos[m.danarEn] ^= 0xFF;
     }
     const auto crc = m.crc.value_or(static_cast<std::uint32_t>(
-        crc32(0, m.contenido.data(), static_cast<uInt>(m.contenido.size()))));
+        crc32(0, fuente.contenido.data(), static_cast<uInt>(fuente.contenido.size()))));
     const std::uint32_t tamano =
-        m.tamanoDeclarado.value_or(static_cast<std::uint32_t>(m.contenido.size()));
-    const std::uint16_t metodo = m.metodo != 0xFFFF ? m.metodo : (m.comprimir ? 8 : 0);
+        m.tamanoDeclarado.value_or(static_cast<std::uint32_t>(fuente.contenido.size()));
+    const std::uint16_t metodo = m.metodo != 0xFFFF ? m.metodo : (fuente.comprimir ? 8 : 0);
     const std::uint16_t banderas = (m.cifrado ? 1 : 0) | (m.utf8 ? 0x800 : 0);
-    const auto posicion = static_cast<std::uint32_t>(zip.size());
+    const auto posicion = m.datosDe
+                              ? static_cast<std::uint32_t>(posiciones[*m.datosDe] + m.desplazar)
+                              : static_cast<std::uint32_t>(zip.size());
+    posiciones.push_back(posicion);
     // Sizes and offset, each 8 bytes, as the ZIP64 extra field holds them.
     std::vector<std::uint8_t> extra;
     if (zip64) {
@@ -116,11 +126,13 @@ inline std::vector<std::uint8_t> CrearZip(const std::vector<Miembro> &miembros,
       U16(b, static_cast<std::uint32_t>(m.nombre.size()));
       U16(b, static_cast<std::uint32_t>(extra.size()));
     };
-    U32(zip, 0x04034B50);
-    comunes(zip);
-    zip.insert(zip.end(), m.nombre.begin(), m.nombre.end());
-    zip.insert(zip.end(), extra.begin(), extra.end());
-    zip.insert(zip.end(), datos.begin(), datos.end());
+    if (!m.datosDe) {
+      U32(zip, 0x04034B50);
+      comunes(zip);
+      zip.insert(zip.end(), m.nombre.begin(), m.nombre.end());
+      zip.insert(zip.end(), extra.begin(), extra.end());
+      zip.insert(zip.end(), datos.begin(), datos.end());
+    }
 
     U32(central, 0x02014B50);
     U16(central, 0x031E); // made by: Unix

@@ -3,6 +3,7 @@
 alcove_test(pruebas_cli
   SOURCES cli/test_piezas.cpp cli/test_programa.cpp cli/test_confianza.cpp
           cli/test_find.cpp cli/test_info.cpp cli/test_escritura.cpp cli/test_comprimidos.cpp
+          cli/test_permisos.cpp
   LIBS alcove_cli_piezas alcove_dskgen GTest::gtest_main
   TIMEOUT 120)
 target_include_directories(pruebas_cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)

@@ -37,7 +37,7 @@ bool RecorrerZip(const std::string &zip, const Avisos &avisos) {
         seguir = avisos.alEncontrar(imagen);
         return seguir;
       },
-      avisos.alAnidado);
+      avisos.alAnidado, avisos.alFallar);
   if (seguir && !error.empty()) {
     avisos.alFallar(zip, error);
   }

@@ -8,6 +8,7 @@
 #include "cli/JsonEnPartes.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
+#include "cli/Terminal.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
@@ -152,6 +153,7 @@ Resultado Leer(const Fuente &f, const Busqueda &b) {
 // `| head`) stops the search quietly; any other failure is said once.
 class Cls_Salida {
 public:
+  explicit Cls_Salida(bool json) : json_(json) {}
   void Escribir(std::string_view texto) { pendiente_ += texto; }
 
   // Writes what is pending when there is much of it or it has waited a while.
@@ -165,7 +167,10 @@ public:
 
   void Vaciar() {
     if (!rota_) {
-      const int error = Plataforma::EscribirSinBufer(Plataforma::Flujo::Salida, pendiente_);
+      std::string copia;
+      const int error = Plataforma::EscribirSinBufer(
+          Plataforma::Flujo::Salida,
+          ParaFlujo(Plataforma::Flujo::Salida, pendiente_, copia, json_));
       if (error != 0) {
         rota_ = true;
         if (error != EPIPE) {
@@ -183,6 +188,7 @@ public:
 private:
   static constexpr std::size_t kTope = 64 * 1024;
   static constexpr std::chrono::milliseconds kEspera{10};
+  bool json_;
   std::string pendiente_;
   std::chrono::steady_clock::time_point ultima_{};
   bool rota_ = false;
@@ -521,7 +527,7 @@ int EjecutarFind(const OrdenFind &orden) {
   }
   const Busqueda busqueda{*patron, orden.json};
   Cls_Interrupcion interrupcion;
-  Cls_Salida salida;
+  Cls_Salida salida(orden.json);
   Cls_Progreso progreso;
   Cls_Impresor impresor(orden, salida, progreso);
   Cls_Cola cola(

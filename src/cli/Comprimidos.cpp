@@ -9,11 +9,14 @@
 #include "platform/LecturaArchivo.h"
 
 #include <algorithm>
+#include <atomic>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace Cli {
 namespace {
@@ -22,11 +25,28 @@ constexpr std::uint64_t kLimite = cpm::TamanoMaximoArchivo;
 // A .gz of an image that does not compress at all is a little larger than it.
 constexpr std::uint64_t kLimiteGz = kLimite + kLimite / 64 + 64 * 1024;
 
-// A zip's directory with its members found by name.
+// A zip's directory with its members found by name, and what the run has
+// inflated of it so far.
 struct ZipLeido {
   Plataforma::EstadoArchivo estado;
   comprimidos::Directorio directorio;
-  std::unordered_map<std::string, std::size_t> porNombre;
+  // The first member of each name; names held by more than one, and how many.
+  std::unordered_map<std::string_view, std::uint32_t> porNombre;
+  std::unordered_map<std::string_view, std::uint32_t> repetidos;
+  std::size_t memoria = 0; // roughly what all this takes
+  std::uint64_t presupuesto = 0;
+  mutable std::atomic<std::uint64_t> inflado{0};
+
+  // Takes `bytes` from the budget; false when they are not left.
+  bool Gastar(std::uint64_t bytes) const {
+    std::uint64_t antes = inflado.load();
+    do {
+      if (bytes > presupuesto - antes) {
+        return false;
+      }
+    } while (!inflado.compare_exchange_weak(antes, antes + bytes));
+    return true;
+  }
 };
 
 // The central directory read from the file: its tail, then the directory
@@ -63,34 +83,76 @@ comprimidos::Directorio LeerDirectorioZip(const std::string &zip, std::uint64_t 
   return comprimidos::LeerDirectorio(bytes, fin);
 }
 
-// Directories already read, by the zip's path: `find` reads each member of a
-// collection by name, and the directory must be read once, not once a member.
-// An entry is read again when its file's size or time has changed.
+// The directories of one run, by the file they were read from (its device
+// and inode, so one zip under many names is read once; a file changed since
+// is read again). `find` reads each member of a collection by name, so a
+// directory must be read once, not once a member; but a walk through
+// thousands of zips must not keep them all. A directory stays while someone
+// holds it (the walk listing it, a member being read), and the last ones read
+// stay a while for the members still on their way: the newest always, others
+// while they take under kMemoriaRecientes together.
 class Cls_Directorios {
 public:
   std::shared_ptr<const ZipLeido> Obtener(const std::string &zip,
                                           const Plataforma::EstadoArchivo &estado) {
     {
       const std::lock_guard<std::mutex> cierre(mutex_);
-      const auto it = leidos_.find(zip);
-      if (it != leidos_.end() && it->second->estado == estado) {
-        return it->second;
+      const auto it = vivos_.find(estado);
+      if (auto vivo = it != vivos_.end() ? it->second.lock() : nullptr) {
+        Recordar(vivo);
+        return vivo;
       }
     }
     auto nuevo = std::make_shared<ZipLeido>();
     nuevo->estado = estado;
     nuevo->directorio = LeerDirectorioZip(zip, estado.tamano);
-    for (std::size_t i = 0; i < nuevo->directorio.miembros.size(); ++i) {
-      nuevo->porNombre.emplace(nuevo->directorio.miembros[i].ruta, i);
-    }
+    nuevo->presupuesto = comprimidos::PresupuestoInflado(estado.tamano);
+    Indexar(*nuevo);
     const std::lock_guard<std::mutex> cierre(mutex_);
-    leidos_[zip] = nuevo;
+    std::erase_if(vivos_, [](const auto &v) { return v.second.expired(); });
+    vivos_[estado] = nuevo;
+    Recordar(nuevo);
     return nuevo;
   }
 
 private:
+  static constexpr std::size_t kMemoriaRecientes = 16 << 20;
+
+  static void Indexar(ZipLeido &z) {
+    const auto &miembros = z.directorio.miembros;
+    z.porNombre.reserve(miembros.size());
+    z.memoria = sizeof z + miembros.capacity() * sizeof(comprimidos::Miembro);
+    for (std::uint32_t i = 0; i < miembros.size(); ++i) {
+      const std::string_view nombre = miembros[i].ruta;
+      if (!z.porNombre.emplace(nombre, i).second) {
+        ++z.repetidos.try_emplace(nombre, 1).first->second;
+      }
+      z.memoria += miembros[i].ruta.capacity() + 4 * sizeof(void *);
+    }
+  }
+
+  // The newest at the back; the oldest go while they take too much.
+  void Recordar(const std::shared_ptr<const ZipLeido> &z) {
+    if (!recientes_.empty() && recientes_.back() == z) {
+      return;
+    }
+    const auto ya = std::find(recientes_.begin(), recientes_.end(), z);
+    if (ya != recientes_.end()) {
+      memoriaRecientes_ -= (*ya)->memoria;
+      recientes_.erase(ya);
+    }
+    recientes_.push_back(z);
+    memoriaRecientes_ += z->memoria;
+    while (recientes_.size() > 1 && memoriaRecientes_ > kMemoriaRecientes) {
+      memoriaRecientes_ -= recientes_.front()->memoria;
+      recientes_.pop_front();
+    }
+  }
+
   std::mutex mutex_;
-  std::map<std::string, std::shared_ptr<const ZipLeido>> leidos_;
+  std::map<Plataforma::EstadoArchivo, std::weak_ptr<const ZipLeido>> vivos_;
+  std::deque<std::shared_ptr<const ZipLeido>> recientes_;
+  std::size_t memoriaRecientes_ = 0;
 };
 
 Cls_Directorios &Directorios() {
@@ -164,19 +226,57 @@ std::uint64_t EntradaParaPrincipio(std::size_t primeros) {
   return primeros == comprimidos::kTodo ? primeros : std::uint64_t{primeros} * 2 + 4096;
 }
 
+char Minuscula(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IgualSinMayusculas(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return Minuscula(x) == Minuscula(y);
+         });
+}
+
+// The member `nombre` names: its own, or else the one name that differs from
+// it only in letter case, as names on a disk are found. Null, with the reason
+// in `error`, when there is none or more than one.
+const comprimidos::Miembro *Buscar(const ZipLeido &z, const std::string &zip,
+                                   const std::string &nombre, std::string &error) {
+  const auto &miembros = z.directorio.miembros;
+  if (const auto it = z.porNombre.find(nombre); it != z.porNombre.end()) {
+    return &miembros[it->second];
+  }
+  std::vector<std::uint32_t> cerca;
+  for (const auto &[otro, i] : z.porNombre) {
+    if (IgualSinMayusculas(otro, nombre)) {
+      cerca.push_back(i);
+    }
+  }
+  if (cerca.size() == 1) {
+    return &miembros[cerca[0]];
+  }
+  // A directory damaged further on still gives the members before the damage.
+  error = !z.directorio.error.empty() ? zip + ": " + z.directorio.error : "no está en " + zip;
+  std::sort(cerca.begin(), cerca.end());
+  for (std::size_t k = 0; k < cerca.size(); ++k) {
+    error += k == 0 ? "; con otras mayúsculas hay " : k + 1 == cerca.size() ? " y " : ", ";
+    error += miembros[cerca[k]].ruta;
+  }
+  return nullptr;
+}
+
 std::string CargarMiembro(const RutaEnZip &r, std::size_t primeros,
                           std::vector<std::uint8_t> &bytes, std::uintmax_t &tamano) {
   bytes.clear();
   const auto leido = Directorios().Obtener(r.zip, r.estado);
-  // A directory damaged further on still gives the members before the damage.
-  const auto it = leido->porNombre.find(r.miembro);
-  if (it == leido->porNombre.end()) {
-    return leido->directorio.error.empty() ? "no está en " + r.zip
-                                           : r.zip + ": " + leido->directorio.error;
+  std::string error;
+  const comprimidos::Miembro *encontrado = Buscar(*leido, r.zip, r.miembro, error);
+  if (encontrado == nullptr) {
+    return error;
   }
-  const comprimidos::Miembro &m = leido->directorio.miembros[it->second];
+  const comprimidos::Miembro &m = *encontrado;
   tamano = m.tamano;
-  std::string error = comprimidos::MotivoIlegible(m, kLimite);
+  error = comprimidos::MotivoCompartido(leido->directorio, m);
+  if (error.empty()) {
+    error = comprimidos::MotivoIlegible(m, kLimite);
+  }
   if (!error.empty()) {
     return error;
   }
@@ -188,15 +288,26 @@ std::string CargarMiembro(const RutaEnZip &r, std::size_t primeros,
   const std::uint64_t guardados =
       std::min(m.tamanoComprimido, r.estado.tamano - m.posicionCabecera);
   const std::uint64_t tanteo = std::min(guardados, EntradaParaPrincipio(primeros));
-  error = LeerDatos(r.zip, m, tanteo, datos);
-  if (error.empty()) {
-    error = comprimidos::Extraer(datos, m, kLimite, bytes, primeros);
-  }
-  if (!error.empty() && tanteo < guardados) {
-    error = LeerDatos(r.zip, m, guardados, datos);
-    if (error.empty()) {
-      error = comprimidos::Extraer(datos, m, kLimite, bytes, primeros);
+  // Each inflation is paid from the zip's budget first.
+  bool agotado = false;
+  const auto intentar = [&](std::uint64_t largo) {
+    std::string fallo = LeerDatos(r.zip, m, largo, datos);
+    if (!fallo.empty()) {
+      return fallo;
     }
+    if (!leido->Gastar(std::min<std::uint64_t>(m.tamano, primeros))) {
+      agotado = true;
+      return "presupuesto de descompresión del zip agotado (" +
+             comprimidos::TextoTamano(leido->presupuesto) +
+             ": dos veces lo más que deflate saca de sus " +
+             comprimidos::TextoTamano(leido->estado.tamano) +
+             ", y 16 MiB más); sus datos se leen una y otra vez: posible bomba zip";
+    }
+    return comprimidos::Extraer(datos, m, kLimite, bytes, primeros);
+  };
+  error = intentar(tanteo);
+  if (!error.empty() && !agotado && tanteo < guardados) {
+    error = intentar(guardados);
   }
   if (datos.capacity() > 1024 * 1024) {
     std::vector<std::uint8_t>().swap(datos); // a thread keeps no large buffer between members
@@ -275,23 +386,41 @@ bool EsNombreImagenGz(std::string_view nombre) {
 
 std::string ImagenesDeZip(const std::string &zip,
                           const std::function<bool(const std::string &)> &alEncontrar,
-                          const std::function<void(const std::string &)> &alAnidado) {
+                          const std::function<void(const std::string &)> &alAnidado,
+                          const AlOculto &alOculto) {
   Plataforma::EstadoArchivo estado;
   const std::int16_t fallo = Plataforma::LeerEstadoArchivo(zip, estado);
   if (fallo != Errores::Ninguno) {
     return Errores::Mensaje(fallo);
   }
   const auto leido = Directorios().Obtener(zip, estado);
-  for (const comprimidos::Miembro &m : leido->directorio.miembros) {
+  const auto &miembros = leido->directorio.miembros;
+  std::unordered_set<std::string_view> dichos; // names whose hidden members were told
+  for (std::uint32_t i = 0; i < miembros.size(); ++i) {
+    const comprimidos::Miembro &m = miembros[i];
     if (m.EsCarpeta()) {
       continue;
     }
-    if (Formato::EsNombreDeImagen(m.ruta)) {
-      if (!alEncontrar(zip + "/" + m.ruta)) {
-        return {};
+    if (!Formato::EsNombreDeImagen(m.ruta)) {
+      if (comprimidos::EsNombreZip(m.ruta) && alAnidado) {
+        alAnidado(zip + "/" + m.ruta);
       }
-    } else if (comprimidos::EsNombreZip(m.ruta) && alAnidado) {
-      alAnidado(zip + "/" + m.ruta);
+      continue;
+    }
+    // A name names the first member that has it: the others cannot be named.
+    if (leido->porNombre.at(m.ruta) != i) {
+      if (alOculto && dichos.insert(m.ruta).second) {
+        const std::uint32_t otros = leido->repetidos.at(m.ruta) - 1;
+        alOculto(zip + "/" + m.ruta,
+                 "el zip guarda " + std::to_string(otros + 1) +
+                     " miembros con este nombre: se lee el primero y " +
+                     (otros == 1 ? std::string("el otro queda oculto")
+                                 : "los otros " + std::to_string(otros) + " quedan ocultos"));
+      }
+      continue;
+    }
+    if (!alEncontrar(zip + "/" + m.ruta)) {
+      return {};
     }
   }
   return leido->directorio.error;
@@ -307,12 +436,17 @@ std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int
       continue;
     }
     const std::size_t antes = imagenes.size();
-    std::string error = ImagenesDeZip(ruta,
-                                      [&imagenes](const std::string &imagen) {
-                                        imagenes.push_back(imagen);
-                                        return true;
-                                      },
-                                      {});
+    std::string error = ImagenesDeZip(
+        ruta,
+        [&imagenes](const std::string &imagen) {
+          imagenes.push_back(imagen);
+          return true;
+        },
+        {},
+        [&salida](const std::string &oculta, const std::string &motivo) {
+          AvisarError(oculta, motivo);
+          salida = kSalidaFallo;
+        });
     if (error.empty() && imagenes.size() == antes) {
       error = "no guarda ninguna imagen de disco (*.dsk)";
     }

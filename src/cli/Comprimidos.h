@@ -8,7 +8,9 @@
 
 // Images read where they lie: plain files, .gz files, and members of zips
 // named by the zip's path, '/', and the member's path:
-// "coleccion.zip/juegos/abadia.dsk". Zip directories are read once per run.
+// "coleccion.zip/juegos/abadia.dsk". A zip's directory is read once for as
+// long as its members are being read, whatever name the zip goes by; a member
+// is found by its name, or in another letter case when only one fits.
 namespace Cli {
 
 // The image named `ruta` read whole into `bytes`, at most the reader's limit.
@@ -34,11 +36,16 @@ std::string CargarPrincipio(const std::string &ruta, std::size_t largo,
 
 // The images of the zip at `zip` (members named like images, in member order)
 // by full name, until `alEncontrar` returns false. Zips inside it are not
-// opened: each goes to `alAnidado`, when given. Returns empty or why the zip
-// cannot be listed (whole: the members before a damage are still given).
+// opened: each goes to `alAnidado`, when given. A name held by several members
+// names the first; the others, which no name can reach, go to `alOculto`
+// once a name, with the reason, in the place of the first of them. Returns
+// empty or why the zip cannot be listed (whole: the members before a damage
+// are still given).
+using AlOculto = std::function<void(const std::string &, const std::string &)>;
 std::string ImagenesDeZip(const std::string &zip,
                           const std::function<bool(const std::string &)> &alEncontrar,
-                          const std::function<void(const std::string &)> &alAnidado);
+                          const std::function<void(const std::string &)> &alAnidado,
+                          const AlOculto &alOculto = {});
 
 // For info and ls: each zip among `rutas` replaced by its images. A zip that
 // cannot be listed, or that holds none, is reported and makes `salida` 1.

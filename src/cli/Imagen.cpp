@@ -1,6 +1,7 @@
 #include "cli/Imagen.h"
 
 #include "cli/Comprimidos.h"
+#include "cli/Terminal.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
@@ -23,7 +24,9 @@ void AvisarError(std::string_view que, std::string_view mensaje) {
     }
   }
   linea += '\n';
-  Plataforma::Escribir(Plataforma::Flujo::Errores, linea);
+  std::string copia;
+  Plataforma::Escribir(Plataforma::Flujo::Errores,
+                       ParaFlujo(Plataforma::Flujo::Errores, linea, copia));
 }
 
 namespace {
@@ -37,8 +40,10 @@ void AnotarFalloSalida(int numero) {
   errnoSalida.compare_exchange_strong(ninguno, numero != 0 ? numero : EIO);
 }
 
-void EscribirSalida(std::string_view texto) {
-  if (const int error = Plataforma::Escribir(Plataforma::Flujo::Salida, texto); error != 0) {
+void EscribirSalida(std::string_view texto, bool json) {
+  std::string copia;
+  const std::string_view escrito = ParaFlujo(Plataforma::Flujo::Salida, texto, copia, json);
+  if (const int error = Plataforma::Escribir(Plataforma::Flujo::Salida, escrito); error != 0) {
     AnotarFalloSalida(error);
   }
 }

@@ -18,8 +18,10 @@ inline constexpr int kSalidaUso = 2;
 
 // One line on standard error: "alcove-cli: QUE: MENSAJE".
 void AvisarError(std::string_view que, std::string_view mensaje);
-// Writes bytes to standard output as they are; a failure is kept for TerminarSalida.
-void EscribirSalida(std::string_view texto);
+// Writes to standard output: as they are to a file or pipe, made visible to a
+// terminal (ParaFlujo; `json` for a JSON document). A failure is kept for
+// TerminarSalida.
+void EscribirSalida(std::string_view texto, bool json = false);
 // Flushes standard output. When any write to it failed (ours, stdio's or
 // CLI11's), says so in one line and turns `codigo` 0 into 1.
 int TerminarSalida(int codigo);

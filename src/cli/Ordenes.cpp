@@ -93,7 +93,7 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
   bool primera = true;
   Cls_ListaJson imagenes;
   if (enJson) {
-    EscribirSalida(Cls_ListaJson::Abrir("imagenes"));
+    EscribirSalida(Cls_ListaJson::Abrir("imagenes"), true);
   }
   const std::vector<std::string> rutas = ExpandirZips(imagenesDadas, salida);
   const bool conNombres = rutas.size() > 1 || rutas != imagenesDadas;
@@ -105,13 +105,13 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
       salida = kSalidaFallo;
     }
     if (enJson) {
-      EscribirSalida(imagenes.Elemento(vista.enJson(imagen)));
+      EscribirSalida(imagenes.Elemento(vista.enJson(imagen)), true);
     } else if (const auto texto = vista.enTexto(imagen)) {
       EscribirSalida(Titulo(conNombres, ruta, primera) + *texto);
     }
   }
   if (enJson) {
-    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}));
+    EscribirSalida(imagenes.Cerrar({{"version", kVersionJson}}), true);
   }
   return salida;
 }
@@ -190,29 +190,12 @@ cpm::ModoExtraccion Modo(const cpm::Archivo &a, bool crudo) {
   return !crudo && a.cabecera ? cpm::ModoExtraccion::Archivo : cpm::ModoExtraccion::Crudo;
 }
 
-struct NombreElegido {
-  std::string nombre;
-  bool reemplazable; // only a file that was there before the run may be replaced
-};
-
-// A host name no other file of this run has: the file's own; when another
-// file took it, the user's number in front ("3_CODE.BIN", a name foreseen as
-// the file's own is, so --force may replace it); when that is taken too, "_2",
-// "_3"... until free of this run's names and of what the folder held.
-NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta &carpeta,
-                           std::set<std::string> &deEstaVez, bool forzar) {
-  NombreElegido r{NombreHostSeguro(a.nombre, a.extension), forzar};
-  if (deEstaVez.count(r.nombre) != 0 && a.usuario != 0) {
-    r.nombre = std::to_string(a.usuario) + "_" + r.nombre;
-  }
-  if (deEstaVez.count(r.nombre) != 0) {
-    r.nombre = NombreLibre(r.nombre, [&](const std::string &n) {
-      return deEstaVez.count(n) != 0 || carpeta.Existe(n);
-    });
-    r.reemplazable = false;
-  }
-  deEstaVez.insert(r.nombre);
-  return r;
+// get's names are the library's: the file's own, then the user's number in
+// front, then "_2", "_3"... (cpm::ElegirNombreHost).
+cpm::NombreElegido ElegirNombre(const cpm::Archivo &a, const EscrituraSegura::Carpeta &carpeta,
+                                std::set<std::string> &deEstaVez, bool forzar) {
+  return cpm::ElegirNombreHost(a, deEstaVez, forzar,
+                               [&](const std::string &n) { return carpeta.Existe(n); });
 }
 
 // A deleted file comes back only while no live file holds its blocks.
@@ -255,14 +238,29 @@ int EjecutarGet(const OrdenGet &orden) {
     return kSalidaFallo;
   }
   std::set<std::string> deEstaVez;
-  for (const cpm::Archivo *a : *elegidos) {
+  // Files that share blocks can seem to hold far more than the disk: no more
+  // is written than the image's own bytes, which hold every byte of its files.
+  std::uintmax_t escritos = 0;
+  for (std::size_t i = 0; i < elegidos->size(); ++i) {
+    const cpm::Archivo *a = (*elegidos)[i];
     if (!Recuperable(imagen.Disco(), *a, orden)) {
       salida = kSalidaFallo;
       continue;
     }
-    const NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
-    const std::string &nombre = elegido.nombre;
     const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
+    if (e.bytes.size() > imagen.Bytes().size() - escritos) {
+      const std::size_t quedan = elegidos->size() - i;
+      AvisarError(orden.imagen,
+                  "se detiene antes de " + NombreConUsuario(*a) + ": lo escrito pasaría de los " +
+                      std::to_string(imagen.Bytes().size()) +
+                      " bytes de la imagen, así que sus archivos comparten bloques; " +
+                      (quedan == 1 ? "queda " : "quedan ") + Plural(quedan, "archivo", "archivos") +
+                      " sin escribir");
+      return kSalidaFallo;
+    }
+    escritos += e.bytes.size();
+    const cpm::NombreElegido elegido = ElegirNombre(*a, carpeta, deEstaVez, orden.forzar);
+    const std::string &nombre = elegido.nombre;
     const bool conSeparador =
         orden.destino.empty() ||
         Plataforma::SeparadoresRuta.find(orden.destino.back()) != std::string_view::npos;

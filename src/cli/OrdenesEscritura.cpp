@@ -5,6 +5,8 @@
 #include "cli/Listado.h"
 #include "cli/Ordenes.h"
 #include "cpm/Escritura.h"
+#include "cpm/Guardado.h"
+#include "cpm/Poner.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
@@ -52,27 +54,13 @@ bool CatalogoEntero(const Cls_Imagen &imagen) {
 }
 
 // Writes the library's result over the image read, unless it refused or
-// someone changed the file meanwhile. Returns the exit code.
+// someone changed the file meanwhile (cpm::GuardarEscrito). Returns the exit code.
 int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
             const cpm::Escrito &escrito) {
-  if (!escrito.Hecho()) {
-    AvisarError(imagen.Ruta(), escrito.rechazo->texto);
-    return kSalidaFallo;
-  }
-  const auto viejos = imagen.Bytes();
-  if (std::equal(viejos.begin(), viejos.end(), escrito.bytes.begin(), escrito.bytes.end())) {
-    return kSalidaBien; // nothing to change: the file is not touched
-  }
-  ParadaDePrueba();
-  const Plataforma::Reemplazo r =
-      Plataforma::ReemplazarArchivo(imagen.Ruta(), huella, escrito.bytes);
-  if (r.cambiado) {
-    AvisarError(imagen.Ruta(), "la imagen ha cambiado desde que se leyó; no se ha escrito nada");
-    return kSalidaFallo;
-  }
-  if (r.error != Errores::Ninguno) {
-    AvisarError(imagen.Ruta(), "no se ha podido escribir: " + Errores::Mensaje(r.error) +
-                                   "; la imagen queda como estaba");
+  const cpm::Guardado guardado =
+      cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), huella, escrito, ParadaDePrueba);
+  if (!guardado.error.empty()) {
+    AvisarError(imagen.Ruta(), guardado.error);
     return kSalidaFallo;
   }
   return kSalidaBien;
@@ -125,21 +113,24 @@ std::optional<std::uint16_t> LeerDireccion(const char *opcion, const std::string
   return static_cast<std::uint16_t>(valor);
 }
 
-// The name a host file takes on the disk: --nombre, or its own name. A user
-// prefix is taken only from --nombre; a host file's name with ':' is refused.
+// The name a host file takes on the disk: --nombre, or its own name (the
+// library's rule: a host file's name with ':' is refused).
 std::optional<cpm::NombreCpm> NombreEnDisco(const OrdenPut &orden, const std::string &archivo) {
   const auto usuario = static_cast<std::uint8_t>(orden.usuario);
-  const std::string propio = archivo.substr(archivo.find_last_of(Plataforma::SeparadoresRuta) + 1);
-  std::string texto = orden.nombre.empty() ? propio : orden.nombre;
-  if (orden.nombre.empty() && propio.find(':') != std::string::npos) {
-    texto = std::to_string(usuario) + ":" + propio; // the second ':' is what is refused
-  }
   std::string error;
-  auto nombre = cpm::ValidarNombre(texto, usuario, &error);
+  auto nombre = orden.nombre.empty() ? cpm::NombreDeArchivoHost(archivo, usuario, &error)
+                                     : cpm::ValidarNombre(orden.nombre, usuario, &error);
   if (!nombre) {
     AvisarError(archivo, error + (orden.nombre.empty() ? " (--nombre le da otro)" : ""));
   }
   return nombre;
+}
+
+cpm::TipoPoner TipoDe(const std::string &tipo) {
+  return tipo == "binario" ? cpm::TipoPoner::Binario
+         : tipo == "basic" ? cpm::TipoPoner::Basic
+         : tipo == "ascii" ? cpm::TipoPoner::Ascii
+                           : cpm::TipoPoner::Auto;
 }
 
 // What a host file becomes on the disk, with --tipo; nothing (reported) if it cannot be read.
@@ -150,23 +141,14 @@ std::optional<cpm::ArchivoNuevo> Preparar(const OrdenPut &orden, const std::stri
     return std::nullopt;
   }
   std::vector<std::uint8_t> bytes;
-  const std::int16_t error =
-      Plataforma::LeerArchivoEntero(archivo, cpm::TamanoMaximoArchivo, bytes);
-  if (error != Errores::Ninguno) {
-    AvisarError(archivo, error == Errores::ArgumentoNoValido ? "demasiado grande para un disco"
-                                                             : Errores::Mensaje(error));
+  if (const std::string error = cpm::LeerArchivoParaPoner(archivo, bytes); !error.empty()) {
+    AvisarError(archivo, error);
     return std::nullopt;
   }
-  cpm::ArchivoNuevo nuevo{*nombre, {}, orden.soloLectura, orden.sistema};
-  if (orden.tipo == "binario") {
-    nuevo.contenido = cpm::ConCabeceraBinaria(*nombre, bytes, carga, entrada);
-  } else if (orden.tipo == "basic") {
-    nuevo.contenido = cpm::ConCabeceraBasic(*nombre, bytes);
-  } else {
-    // auto and ascii: the bytes as they are, with their own header if they have one.
-    nuevo.contenido = std::move(bytes);
-  }
-  return nuevo;
+  return cpm::ArchivoNuevo{
+      *nombre,
+      cpm::ContenidoParaPoner(TipoDe(orden.tipo), *nombre, std::move(bytes), carga, entrada),
+      orden.soloLectura, orden.sistema};
 }
 
 // "con cabecera AMSDOS" or "sin cabecera", as the file goes on the disk.
@@ -233,7 +215,13 @@ int EjecutarNew(const OrdenNew &orden) {
   if (Comprimida(orden.imagen)) {
     return kSalidaFallo;
   }
-  const std::int16_t error = Plataforma::CrearArchivo(orden.imagen, escrito.bytes, orden.forzar);
+  std::string rechazo;
+  const std::int16_t error =
+      Plataforma::CrearArchivo(orden.imagen, escrito.bytes, orden.forzar, &rechazo);
+  if (!rechazo.empty()) {
+    AvisarError(orden.imagen, cpm::TextoRechazo(rechazo));
+    return kSalidaFallo;
+  }
   if (error == Errores::ArchivoYaExiste) {
     AvisarError(orden.imagen, "ya existe; se deja como está (--force la reemplaza)");
     return kSalidaFallo;

@@ -1,5 +1,6 @@
 #include "cli/Terminal.h"
 
+#include <cctype>
 #include <cstdint>
 
 namespace Cli {
@@ -74,6 +75,38 @@ std::string ParaTerminal(std::string_view texto) {
     i += largo;
   }
   return s;
+}
+
+std::string JsonParaTerminal(std::string_view json) {
+  std::string s;
+  s.reserve(json.size());
+  for (std::size_t i = 0; i < json.size(); ++i) {
+    const auto c = static_cast<std::uint8_t>(json[i]);
+    const bool c1 = c == 0xC2 && i + 1 < json.size() &&
+                    static_cast<std::uint8_t>(json[i + 1]) >= 0x80 &&
+                    static_cast<std::uint8_t>(json[i + 1]) < 0xA0;
+    if (c != 0x7F && !c1) {
+      s += json[i];
+      continue;
+    }
+    // Such bytes stand only inside strings, where an escape means the same.
+    const std::uint8_t punto = c1 ? static_cast<std::uint8_t>(json[++i]) : c;
+    s += "\\u00";
+    s += static_cast<char>(std::tolower(kCifras[punto >> 4]));
+    s += static_cast<char>(std::tolower(kCifras[punto & 0xF]));
+  }
+  return s;
+}
+
+std::string_view ParaFlujo(Plataforma::Flujo flujo, std::string_view texto, std::string &copia,
+                           bool json) {
+  static const bool salida = Plataforma::EsTerminal(Plataforma::Flujo::Salida);
+  static const bool errores = Plataforma::EsTerminal(Plataforma::Flujo::Errores);
+  if (!(flujo == Plataforma::Flujo::Salida ? salida : errores)) {
+    return texto;
+  }
+  copia = json ? JsonParaTerminal(texto) : ParaTerminal(texto);
+  return copia;
 }
 
 } // namespace Cli

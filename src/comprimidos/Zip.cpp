@@ -350,7 +350,41 @@ FinDirectorio LeerFin(std::span<const std::uint8_t> cola, std::uint64_t tamanoAr
   return fin;
 }
 
-Directorio LeerDirectorio(std::span<const std::uint8_t> bytes, const FinDirectorio &fin) {
+namespace {
+
+// Sorted by where their local headers lie, each member is checked against the
+// furthest reach of the data before it: 30 bytes of header and its compressed
+// bytes at least, whatever its name and extra field add, and never past the
+// central directory at `hasta`.
+void MarcarCompartidos(Directorio &d, std::uint64_t hasta) {
+  if (d.miembros.size() >= Miembro::kSinCompartir) {
+    return;
+  }
+  std::vector<std::uint32_t> orden(d.miembros.size());
+  for (std::uint32_t i = 0; i < orden.size(); ++i) {
+    orden[i] = i;
+  }
+  std::stable_sort(orden.begin(), orden.end(), [&d](std::uint32_t a, std::uint32_t b) {
+    return d.miembros[a].posicionCabecera < d.miembros[b].posicionCabecera;
+  });
+  std::uint64_t alcance = 0;
+  std::uint32_t duenio = Miembro::kSinCompartir;
+  for (const std::uint32_t i : orden) {
+    Miembro &m = d.miembros[i];
+    if (duenio != Miembro::kSinCompartir && m.posicionCabecera < alcance) {
+      m.datosDe = duenio;
+    }
+    const std::uint64_t largo = kTamanoLocal + std::min(m.tamanoComprimido, hasta);
+    const std::uint64_t fin =
+        std::min(hasta, m.posicionCabecera > hasta ? hasta : m.posicionCabecera + largo);
+    if (fin > alcance) {
+      alcance = fin;
+      duenio = i;
+    }
+  }
+}
+
+Directorio LeerEntradas(std::span<const std::uint8_t> bytes, const FinDirectorio &fin) {
   Directorio d;
   if (!fin.error.empty()) {
     d.error = fin.error;
@@ -396,6 +430,29 @@ Directorio LeerDirectorio(std::span<const std::uint8_t> bytes, const FinDirector
     pos += largo;
   }
   return d;
+}
+
+} // namespace
+
+Directorio LeerDirectorio(std::span<const std::uint8_t> bytes, const FinDirectorio &fin) {
+  Directorio d = LeerEntradas(bytes, fin);
+  MarcarCompartidos(d, fin.posicion);
+  return d;
+}
+
+std::string MotivoCompartido(const Directorio &d, const Miembro &m) {
+  if (m.datosDe >= d.miembros.size()) {
+    return {};
+  }
+  const Miembro &otro = d.miembros[m.datosDe];
+  return std::string("sus datos comprimidos ") +
+         (otro.posicionCabecera == m.posicionCabecera ? "son" : "están dentro de") +
+         " los de otro miembro (" + otro.ruta + "): posible bomba zip; no se lee";
+}
+
+std::uint64_t PresupuestoInflado(std::uint64_t tamanoZip) {
+  constexpr std::uint64_t kTope = std::numeric_limits<std::uint64_t>::max() / 4 / kRazonDeflate;
+  return 2 * kRazonDeflate * std::min(tamanoZip, kTope) + (16ULL << 20);
 }
 
 Directorio ListarZip(std::span<const std::uint8_t> zip) {

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,6 +97,30 @@ void PausaDePrueba() {
   if (prueba != nullptr && std::strncmp(prueba, "pausa", 5) == 0) {
     ::raise(SIGSTOP);
   }
+}
+
+// With "matar-al-renombrar", the process kills itself once a file that
+// replaces another has its temporary name, just before the rename.
+void MuerteDePrueba() {
+  const char *prueba = Prueba();
+  if (prueba != nullptr && std::strcmp(prueba, "matar-al-renombrar") == 0) {
+    ::raise(SIGKILL);
+  }
+}
+
+// Takes the lock of a file about to be replaced, as the image writers take it,
+// waiting a little while someone holds it; false when it cannot be had.
+bool Bloquear(int fd) {
+  for (int intento = 0; intento < 400; ++intento) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      return true;
+    }
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      return false;
+    }
+    ::usleep(5000);
+  }
+  return false;
 }
 
 bool SinTmpfileDePrueba() {
@@ -217,19 +242,29 @@ int EscribirSinNombre(int dir, const std::string &nombre, std::span<const std::u
   }
   PausaDePrueba();
   const std::string propio = "/proc/self/fd/" + std::to_string(archivo.Fd());
-  if (!reemplazar) {
-    // A link never replaces: the check and the placing are one step.
-    if (::linkat(AT_FDCWD, propio.c_str(), dir, nombre.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      return 0;
-    }
+  // A link never replaces: the check and the placing are one step, and the
+  // file has no name till it is whole.
+  if (::linkat(AT_FDCWD, propio.c_str(), dir, nombre.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    return 0;
+  }
+  if (errno != EEXIST || !reemplazar) {
     return errno == ENOENT ? -1 : errno; // no /proc: the named way
   }
-  // Replacing needs a name to rename from, for the moment between the two steps.
-  const std::string temporal = NombreTemporal(nombre);
+  // Replacing needs a name to rename from, for the moment between the two
+  // steps: under the lock of the file replaced, one of our own, where a copy
+  // left by a run killed in that moment is removed.
+  const Descriptor viejo(
+      ::openat(dir, nombre.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const bool bloqueado = viejo.Fd() >= 0 && Bloquear(viejo.Fd());
+  const std::string temporal = bloqueado ? "." + nombre + ".alcove-nuevo" : NombreTemporal(nombre);
+  if (bloqueado) {
+    ::unlinkat(dir, temporal.c_str(), 0);
+  }
   const Registro registro(dir, temporal);
   if (::linkat(AT_FDCWD, propio.c_str(), dir, temporal.c_str(), AT_SYMLINK_FOLLOW) != 0) {
     return errno == ENOENT ? -1 : errno;
   }
+  MuerteDePrueba();
   if (::renameat(dir, temporal.c_str(), dir, nombre.c_str()) != 0) {
     const int error = errno;
     ::unlinkat(dir, temporal.c_str(), 0);

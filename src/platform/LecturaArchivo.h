@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,11 +37,15 @@ ClaseArchivo Clase(const std::string &ruta);
 std::int16_t LeerTramoArchivo(const std::string &ruta, std::uint64_t desde, std::size_t largo,
                               std::vector<std::uint8_t> &destino);
 
-// Size and last change of a file, enough to tell whether it changed since.
+// Which file a path names, whatever name it goes by (a hard link, another
+// spelling of the path), with its size and last change, enough to tell
+// whether it changed since.
 struct EstadoArchivo {
+  std::uint64_t dispositivo = 0;   // the device, or the volume's serial number
+  std::uint64_t identificador = 0; // the inode, or the file index
   std::uint64_t tamano = 0;
   std::int64_t cambio = 0; // host units (nanoseconds on POSIX)
-  friend bool operator==(const EstadoArchivo &, const EstadoArchivo &) = default;
+  friend auto operator<=>(const EstadoArchivo &, const EstadoArchivo &) = default;
 };
 
 // The state of `ruta` when it names a regular file (links followed);

@@ -43,6 +43,8 @@ std::int16_t LeerEstadoArchivo(const std::string &ruta, EstadoArchivo &estado) {
   if (!S_ISREG(st.st_mode)) {
     return Errores::ArchivoNoEncontrado;
   }
+  estado.dispositivo = static_cast<std::uint64_t>(st.st_dev);
+  estado.identificador = static_cast<std::uint64_t>(st.st_ino);
   estado.tamano = static_cast<std::uint64_t>(st.st_size);
   estado.cambio = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   return Errores::Ninguno;

@@ -42,17 +42,26 @@ std::int16_t LeerEstadoArchivo(const std::string &ruta, EstadoArchivo &estado) {
   if (ContieneNulo(ruta)) {
     return Errores::NombreArchivoIncorrecto;
   }
-  WIN32_FILE_ATTRIBUTE_DATA datos{};
-  if (::GetFileAttributesExW(Ancho(ruta).c_str(), GetFileExInfoStandard, &datos) == 0) {
+  // Opened for its attributes only: the volume and the file index say which
+  // file it is, whatever name it goes by.
+  const HandleWindows h(::CreateFileW(Ancho(ruta).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!h.Valido() || ::GetFileInformationByHandle(h.Get(), &info) == 0) {
     return Errores::DesdeHost(static_cast<int>(::GetLastError()));
   }
-  if ((datos.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0 ||
+      ::GetFileType(h.Get()) != FILE_TYPE_DISK) {
     return Errores::ArchivoNoEncontrado;
   }
-  estado.tamano = (static_cast<std::uint64_t>(datos.nFileSizeHigh) << 32U) | datos.nFileSizeLow;
+  estado.dispositivo = info.dwVolumeSerialNumber;
+  estado.identificador =
+      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32U) | info.nFileIndexLow;
+  estado.tamano = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32U) | info.nFileSizeLow;
   estado.cambio = static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(datos.ftLastWriteTime.dwHighDateTime) << 32U) |
-      datos.ftLastWriteTime.dwLowDateTime);
+      (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32U) |
+      info.ftLastWriteTime.dwLowDateTime);
   return Errores::Ninguno;
 }
 

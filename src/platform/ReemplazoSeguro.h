@@ -9,8 +9,15 @@
 // always either the old file or the new one, whole. The new bytes go to a
 // temporary file in the folder of the real file (the one a symbolic link points
 // to; the link stays), are flushed to the disk, and are then renamed over it,
-// with its permission bits. A file changed by someone else since it was read is
-// not replaced.
+// with its owner, group, mode, ACLs and extended attributes (its attributes on
+// Windows). A file its user could not open for writing, or whose owner, group
+// or attributes the new file could not keep, is refused; so is a file changed
+// by someone else since it was read.
+//
+// From the last check to the rename the old file is locked, and under that
+// lock the temporary name ".NAME.alcove-nuevo" belongs to the writer holding
+// it: a process killed between naming the new file and renaming it leaves
+// that one hidden copy, which the next write to the file removes.
 namespace Plataforma {
 
 // What a file was when it was read. Any difference when it is about to be
@@ -38,7 +45,11 @@ std::int16_t LeerParaReemplazar(const std::string &ruta, std::uintmax_t limite,
 struct Reemplazo {
   std::int16_t error = 0; // an Errores number; 0 when the file was written
   bool cambiado = false;  // refused: the file is no longer what was read
+  std::string rechazo;    // refused, and why, in Spanish: "la imagen es de solo lectura"
 };
+
+// The refusal of a file its user may not write.
+inline constexpr const char *kSoloLectura = "la imagen es de solo lectura";
 
 // Replaces the file `ruta` names, read as `leida`, by `bytes`. On any failure
 // or refusal the file is left as it was and no temporary file remains. The last
@@ -48,9 +59,11 @@ Reemplazo ReemplazarArchivo(const std::string &ruta, const HuellaArchivo &leida,
                             std::span<const std::uint8_t> bytes);
 
 // Writes a new file `ruta` the same safe way. An existing file (or the one a
-// link points to) is replaced only with `reemplazar`, keeping its permission
-// bits; without it, ArchivoYaExiste is returned and nothing is touched.
+// link points to) is replaced only with `reemplazar`, keeping what
+// ReemplazarArchivo keeps and refused as it refuses (PermisoDenegado, the
+// reason in `rechazo` when given); without it, ArchivoYaExiste is returned and
+// nothing is touched.
 std::int16_t CrearArchivo(const std::string &ruta, std::span<const std::uint8_t> bytes,
-                          bool reemplazar);
+                          bool reemplazar, std::string *rechazo = nullptr);
 
 } // namespace Plataforma

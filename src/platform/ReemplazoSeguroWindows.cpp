@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 namespace Plataforma {
 namespace {
@@ -124,20 +125,34 @@ DWORD Resolver(const std::string &ruta, Destino &d) {
   return (atributos & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ERROR_PATH_NOT_FOUND;
 }
 
+// A name no other process uses: for writers that hold no lock.
 std::wstring NombreTemporal(const std::wstring &nombre) {
   static std::atomic<unsigned> contador{0};
   return L"." + nombre + L".alcove-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
          std::to_wstring(contador++);
 }
 
+// Test hook: with ALCOVE_PRUEBA_ESCRITURA=matar-al-renombrar the process ends
+// at once, as a kill would end it, once the new file is written under its
+// temporary name and just before the move.
+void MuerteDePrueba() {
+  wchar_t valor[32];
+  const DWORD n = ::GetEnvironmentVariableW(L"ALCOVE_PRUEBA_ESCRITURA", valor, 32);
+  if (n > 0 && n < 32 && std::wstring_view(valor, n) == L"matar-al-renombrar") {
+    ::TerminateProcess(::GetCurrentProcess(), 137);
+  }
+}
+
 // Takes the lock of the whole file (LockFileEx), waiting a little while another
-// writer holds it: our own writers hold it only from their last check to their
-// move. 0 or a GetLastError value.
-DWORD Bloquear(HANDLE h) {
+// writer holds it: our own writers hold it from before they write to their
+// move. 0 or a GetLastError value; `exclusivo` tells whether it is really held.
+DWORD Bloquear(HANDLE h, bool &exclusivo) {
+  exclusivo = false;
   for (int intento = 0; intento < 400; ++intento) {
     OVERLAPPED o{};
     if (::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
                      &o) != 0) {
+      exclusivo = true;
       return 0;
     }
     const DWORD e = ::GetLastError();
@@ -152,13 +167,27 @@ DWORD Bloquear(HANDLE h) {
   return ERROR_LOCK_VIOLATION; // two seconds: someone else keeps it
 }
 
-// The old file, held open and locked from the last check to the move.
+// The old file, held open and locked from before the new one is written to
+// the move. While it is locked, the temporary name ".NAME.alcove-nuevo" is
+// ours alone.
 struct Cerrojo {
   HANDLE h = INVALID_HANDLE_VALUE;
+  bool exclusivo = false;
   Cerrojo() = default;
   ~Cerrojo() { Soltar(); }
   Cerrojo(const Cerrojo &) = delete;
   Cerrojo &operator=(const Cerrojo &) = delete;
+  // 0, kCambiado when the file is gone, or a GetLastError value.
+  DWORD Tomar(const Destino &d) {
+    h = ::CreateFileW(d.Ruta().c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      const DWORD e = ::GetLastError();
+      return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kCambiado : e;
+    }
+    return Bloquear(h, exclusivo);
+  }
   void Soltar() {
     if (h != INVALID_HANDLE_VALUE) {
       ::CloseHandle(h); // closing releases the lock too
@@ -167,28 +196,31 @@ struct Cerrojo {
   }
 };
 
-// Whether the real file is still the one `leida` describes, bytes included.
-// The file is left open and locked in `cerrojo`, which the caller closes after
-// its move.
-DWORD Comprobar(const Destino &d, const HuellaArchivo &leida, Cerrojo &cerrojo) {
-  cerrojo.Soltar();
-  cerrojo.h = ::CreateFileW(d.Ruta().c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (cerrojo.h == INVALID_HANDLE_VALUE) {
-    const DWORD e = ::GetLastError();
-    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kCambiado : e;
-  }
-  if (const DWORD fallo = Bloquear(cerrojo.h)) {
-    return fallo;
-  }
+// Whether the real file, held in `cerrojo`, is still the one `leida`
+// describes, bytes included, and still has its name.
+DWORD Comprobar(const Destino &d, const HuellaArchivo &leida, const Cerrojo &cerrojo) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (::GetFileInformationByHandle(cerrojo.h, &info) == 0) {
     return ::GetLastError();
   }
+  // Someone may have put another file under the name meanwhile.
+  const HandleWindows nombrado(
+      ::CreateFileW(d.Ruta().c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION otro{};
+  if (!nombrado.Valido() || ::GetFileInformationByHandle(nombrado.Get(), &otro) == 0 ||
+      HuellaDe(otro, 0).identificador != HuellaDe(info, 0).identificador ||
+      otro.dwVolumeSerialNumber != info.dwVolumeSerialNumber) {
+    return kCambiado;
+  }
   if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
       HuellaDe(info, leida.resumen) != leida) {
     return kCambiado;
+  }
+  LARGE_INTEGER inicio{};
+  if (::SetFilePointerEx(cerrojo.h, inicio, nullptr, FILE_BEGIN) == 0) {
+    return ::GetLastError();
   }
   std::vector<std::uint8_t> ahora;
   if (const DWORD fallo = LeerHandle(cerrojo.h, static_cast<std::size_t>(leida.tamano), ahora)) {
@@ -197,14 +229,27 @@ DWORD Comprobar(const Destino &d, const HuellaArchivo &leida, Cerrojo &cerrojo) 
   return ResumenBytes(ahora) == leida.resumen ? 0 : kCambiado;
 }
 
+// The name the new file is written under: ours alone under the old file's
+// lock (one there already is the copy of a writer killed before its move,
+// removed now), otherwise one no other process uses.
+std::wstring Temporal(const Destino &d, const Cerrojo *cerrojo) {
+  if (cerrojo != nullptr && cerrojo->exclusivo) {
+    std::wstring propio = d.carpeta + L"\\." + d.nombre + L".alcove-nuevo";
+    ::SetFileAttributesW(propio.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(propio.c_str());
+    return propio;
+  }
+  return d.carpeta + L'\\' + NombreTemporal(d.nombre);
+}
+
 // Writes `bytes` to a temporary file in the folder, flushes it, runs
 // `comprobar` (0 to go on) and moves the file over `d`'s name: only with
-// `reemplazar` over an existing one. `soltar` is called if the move is refused
-// while the old file is held open, and the move tried once more.
+// `reemplazar` over an existing one, which `cerrojo` (when given) holds
+// locked. When the move is refused while the old file is held open, the lock
+// is let go and the move tried once more.
 DWORD Escribir(const Destino &d, std::span<const std::uint8_t> bytes, DWORD atributos,
-               bool reemplazar, const std::function<DWORD()> &comprobar,
-               const std::function<void()> &soltar) {
-  const std::wstring temporal = d.carpeta + L'\\' + NombreTemporal(d.nombre);
+               bool reemplazar, Cerrojo *cerrojo, const std::function<DWORD()> &comprobar) {
+  const std::wstring temporal = Temporal(d, cerrojo);
   HandleWindows archivo(::CreateFileW(temporal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
   if (!archivo.Valido()) {
@@ -220,12 +265,15 @@ DWORD Escribir(const Destino &d, std::span<const std::uint8_t> bytes, DWORD atri
   if (fallo == 0) {
     fallo = comprobar();
   }
+  if (fallo == 0) {
+    MuerteDePrueba();
+  }
   const DWORD modo = MOVEFILE_WRITE_THROUGH | (reemplazar ? MOVEFILE_REPLACE_EXISTING : 0);
   const std::wstring destino = d.Ruta();
   if (fallo == 0 && ::MoveFileExW(temporal.c_str(), destino.c_str(), modo) == 0) {
     fallo = ::GetLastError();
-    if (fallo == ERROR_ACCESS_DENIED || fallo == ERROR_SHARING_VIOLATION) {
-      soltar();
+    if (cerrojo != nullptr && (fallo == ERROR_ACCESS_DENIED || fallo == ERROR_SHARING_VIOLATION)) {
+      cerrojo->Soltar();
       fallo = ::MoveFileExW(temporal.c_str(), destino.c_str(), modo) != 0 ? 0 : ::GetLastError();
     }
   }
@@ -233,6 +281,18 @@ DWORD Escribir(const Destino &d, std::span<const std::uint8_t> bytes, DWORD atri
     ::DeleteFileW(temporal.c_str());
   }
   return fallo;
+}
+
+// False when the caller may not write the file: its read-only attribute, or
+// an ACL that denies writing.
+bool PuedeEscribir(const Destino &d, DWORD atributos) {
+  if ((atributos & FILE_ATTRIBUTE_READONLY) != 0) {
+    return false;
+  }
+  const HandleWindows h(::CreateFileW(d.Ruta().c_str(), FILE_WRITE_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+  return h.Valido() || ::GetLastError() != ERROR_ACCESS_DENIED;
 }
 
 // The attributes the new file takes from the one it replaces.
@@ -287,31 +347,38 @@ Reemplazo ReemplazarArchivo(const std::string &ruta, const HuellaArchivo &leida,
   Destino d;
   if (const DWORD fallo = Resolver(ruta, d)) {
     const bool falta = fallo == ERROR_FILE_NOT_FOUND || fallo == ERROR_PATH_NOT_FOUND;
-    return {falta ? std::int16_t{0} : Errores::DesdeHost(static_cast<int>(fallo)), falta};
+    return {falta ? std::int16_t{0} : Errores::DesdeHost(static_cast<int>(fallo)), falta, {}};
   }
   WIN32_FILE_ATTRIBUTE_DATA datos{};
   if (::GetFileAttributesExW(d.Ruta().c_str(), GetFileExInfoStandard, &datos) == 0 ||
       (datos.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return {Errores::Ninguno, true}; // gone already: nothing written
+    return {Errores::Ninguno, true, {}}; // gone already: nothing written
+  }
+  if (!PuedeEscribir(d, datos.dwFileAttributes)) {
+    return {Errores::Ninguno, false, kSoloLectura};
   }
   Cerrojo cerrojo; // released once the new file is in place
-  const DWORD fallo = Escribir(
-      d, bytes, AtributosHeredados(datos.dwFileAttributes), true,
-      [&] { return Comprobar(d, leida, cerrojo); }, [&] { cerrojo.Soltar(); });
-  if (fallo == kCambiado) {
-    return {Errores::Ninguno, true};
+  DWORD fallo = cerrojo.Tomar(d);
+  if (fallo == 0) {
+    fallo = Escribir(d, bytes, AtributosHeredados(datos.dwFileAttributes), true, &cerrojo,
+                     [&] { return Comprobar(d, leida, cerrojo); });
   }
-  return {fallo == 0 ? Errores::Ninguno : Error(fallo), false};
+  if (fallo == kCambiado) {
+    return {Errores::Ninguno, true, {}};
+  }
+  return {fallo == 0 ? Errores::Ninguno : Error(fallo), false, {}};
 }
 
 std::int16_t CrearArchivo(const std::string &ruta, std::span<const std::uint8_t> bytes,
-                          bool reemplazar) {
+                          bool reemplazar, std::string *rechazo) {
   Destino d;
   if (const DWORD fallo = Resolver(ruta, d)) {
     return fallo == ERROR_INVALID_NAME ? Errores::NombreArchivoIncorrecto
                                        : Errores::DesdeHost(static_cast<int>(fallo));
   }
   DWORD atributos = FILE_ATTRIBUTE_NORMAL;
+  Cerrojo cerrojo;
+  bool hay = false;
   const DWORD existentes = ::GetFileAttributesW(d.Ruta().c_str());
   if (existentes != INVALID_FILE_ATTRIBUTES) {
     if (!reemplazar) {
@@ -320,10 +387,21 @@ std::int16_t CrearArchivo(const std::string &ruta, std::span<const std::uint8_t>
     if ((existentes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       return Errores::ErrorAccesoRuta; // never a folder
     }
+    if (!PuedeEscribir(d, existentes)) {
+      if (rechazo != nullptr) {
+        *rechazo = kSoloLectura;
+      }
+      return Errores::PermisoDenegado;
+    }
     atributos = AtributosHeredados(existentes);
+    const DWORD fallo = cerrojo.Tomar(d);
+    if (fallo != 0 && fallo != kCambiado) {
+      return Error(fallo);
+    }
+    hay = fallo == 0;
   }
-  const DWORD fallo = Escribir(
-      d, bytes, atributos, reemplazar, [] { return DWORD{0}; }, [] {});
+  const DWORD fallo =
+      Escribir(d, bytes, atributos, reemplazar, hay ? &cerrojo : nullptr, [] { return DWORD{0}; });
   return fallo == 0 ? Errores::Ninguno : Error(fallo);
 }
 

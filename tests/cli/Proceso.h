@@ -11,6 +11,7 @@ struct Resultado {
   int codigo = -1;
   std::string salida;
   std::string errores;
+  long memoriaMaximaKb = 0; // the most memory it held at once, where the host tells
 };
 
 // Where the program's standard output goes.
@@ -24,6 +25,8 @@ struct OpcionesCli {
   SalidaCli salida = SalidaCli::Tubo;
   std::string archivo;              // for SalidaCli::Archivo
   std::vector<std::string> entorno; // "NOMBRE=valor" added to this process's environment
+  bool erroresEnTerminal = false;   // standard error on a pseudo-terminal of its own (POSIX)
+  std::vector<std::string> delante; // a program that runs alcove-cli (POSIX), e.g. setpriv
 };
 
 namespace proceso_detalle {
@@ -40,6 +43,8 @@ inline constexpr int kPlazoMs = 60000;
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cwchar>
 #include <thread>
@@ -189,6 +194,10 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, const Opcione
   DWORD codigo = 0;
   ::GetExitCodeProcess(info.hProcess, &codigo);
   r.codigo = static_cast<int>(codigo);
+  PROCESS_MEMORY_COUNTERS memoria{};
+  if (::K32GetProcessMemoryInfo(info.hProcess, &memoria, sizeof memoria) != 0) {
+    r.memoriaMaximaKb = static_cast<long>(memoria.PeakWorkingSetSize / 1024);
+  }
   ::CloseHandle(info.hProcess);
   ::CloseHandle(info.hThread);
   return r;
@@ -202,6 +211,7 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, const Opcione
 #include <poll.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -302,7 +312,8 @@ inline std::string TerminalNoDisponible() {
 // Runs ALCOVE_CLI with `args`. A step of the harness that fails gives codigo -1
 // and says why in `errores`; a run that takes too long is killed.
 inline Resultado EjecutarCli(const std::vector<std::string> &args, const OpcionesCli &opciones) {
-  std::vector<std::string> todos{ALCOVE_CLI};
+  std::vector<std::string> todos = opciones.delante;
+  todos.emplace_back(ALCOVE_CLI);
   todos.insert(todos.end(), args.begin(), args.end());
   std::vector<char *> argv;
   for (std::string &a : todos) {
@@ -322,7 +333,15 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, const Opcione
   Resultado r;
   int salida[2] = {-1, -1};
   int errores[2];
-  if (::pipe2(errores, O_CLOEXEC) != 0) {
+  if (opciones.erroresEnTerminal) {
+    const proceso_detalle::Terminal t = proceso_detalle::AbrirTerminal();
+    if (!t.motivo.empty()) {
+      r.errores = t.motivo;
+      return r;
+    }
+    errores[0] = t.maestro;
+    errores[1] = t.esclavo;
+  } else if (::pipe2(errores, O_CLOEXEC) != 0) {
     r.errores = proceso_detalle::Fallo("pipe2");
     return r;
   }
@@ -365,8 +384,10 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, const Opcione
   // A terminal's master reads EIO once the child has gone: that ends the read too.
   proceso_detalle::LeerAmbos(salida[0], errores[0], pid, r);
   int estado = 0;
-  ::waitpid(pid, &estado, 0);
+  rusage uso{};
+  ::wait4(pid, &estado, 0, &uso);
   r.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : 128 + WTERMSIG(estado);
+  r.memoriaMaximaKb = uso.ru_maxrss;
   return r;
 }
 

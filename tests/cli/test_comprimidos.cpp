@@ -7,6 +7,7 @@
 #include "cli/Comprimidos.h"
 
 #include <gtest/gtest.h>
+#include <iostream>
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -289,6 +290,171 @@ TEST_F(CliZip, RutasQueNoSePuedenEscribir) {
         std::string("nuevo.dsk")}) {
     EXPECT_FALSE(Cli::EsRutaComprimida(no)) << no;
   }
+}
+
+// Entries that share one member's data, as zip bombs are made, are refused
+// unread: the data is inflated once, for the first of them, however many
+// entries point into it.
+TEST_F(CliZip, DatosCompartidosSeLeenUnaVez) {
+  std::vector<zip_prueba::Miembro> miembros = {Comprimido("a.dsk", uno)};
+  for (int i = 0; i < 40; ++i) {
+    auto m = Comprimido("copia" + std::to_string(i) + ".dsk", uno);
+    m.datosDe = 0;
+    miembros.push_back(m);
+  }
+  auto dentro = Comprimido("dentro.dsk", uno);
+  dentro.datosDe = 0;
+  dentro.desplazar = 40; // a local header of its own inside a's data
+  miembros.push_back(dentro);
+  const std::string bomba = dir.Archivo("bomba.zip");
+  Escribir(bomba, zip_prueba::CrearZip(miembros));
+  for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+           {"ls", bomba},
+           {"find", "*", bomba},
+           {"find", "*", bomba, "--json"},
+       }) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    const Resultado r = EjecutarCli(args);
+    EXPECT_EQ(r.codigo, args[0] == "ls" ? 1 : 0);
+    const auto errores = Lineas(r.errores);
+    ASSERT_EQ(errores.size(), 41U) << r.errores;
+    if (args.back() == "--json") {
+      const json j = json::parse(r.salida);
+      EXPECT_EQ(j["coincidencias"].size(), 2U);
+      EXPECT_EQ(j["coincidencias"][0]["imagen"], bomba + "/a.dsk");
+      EXPECT_EQ(j["errores"].size(), 41U);
+    } else {
+      EXPECT_NE(r.salida.find(bomba + "/a.dsk"), std::string::npos) << r.salida;
+      EXPECT_EQ(r.salida.find("copia"), std::string::npos) << r.salida;
+    }
+    EXPECT_EQ(errores[0], "alcove-cli: " + bomba +
+                              "/copia0.dsk: sus datos comprimidos son los de otro miembro (a.dsk): "
+                              "posible bomba zip; no se lee");
+    EXPECT_EQ(errores[40].rfind("alcove-cli: " + bomba + "/dentro.dsk: ", 0), 0U) << errores[40];
+  }
+}
+
+// Whatever reads a zip's members over and over, a run inflates no more of one
+// zip than twice what deflate can make of its bytes (1032 to 1), and 16 MiB more.
+TEST_F(CliZip, PresupuestoDeDescompresion) {
+  const std::string zip = dir.Archivo("uno.zip");
+  Escribir(zip, zip_prueba::CrearZip({Comprimido("a.dsk", uno)}));
+  const std::uint64_t presupuesto = 2 * 1032 * std::filesystem::file_size(zip) + (16 << 20);
+  const std::size_t caben = static_cast<std::size_t>(presupuesto / uno.size());
+  std::vector<std::string> args{"info"};
+  args.insert(args.end(), caben + 2, zip + "/a.dsk");
+  const Resultado r = EjecutarCli(args);
+  EXPECT_EQ(r.codigo, 1);
+  std::size_t leidas = 0;
+  for (const std::string &l : Lineas(r.salida)) {
+    leidas += l.rfind("Disposición: ", 0) == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(leidas, caben);
+  const auto errores = Lineas(r.errores);
+  ASSERT_EQ(errores.size(), 2U) << r.errores;
+  EXPECT_EQ(errores[0].rfind(
+                "alcove-cli: " + zip + "/a.dsk: presupuesto de descompresión del zip agotado (", 0),
+            0U)
+      << errores[0];
+}
+
+// A name two members hold names the first; the others are said to be hidden,
+// not read as the first again. A name in another letter case finds the one
+// member it can mean, as image names are found, and lists them when it could
+// mean several.
+TEST_F(CliZip, NombresRepetidosYMayusculas) {
+  const std::string zip = dir.Archivo("nombres.zip");
+  Escribir(zip,
+           zip_prueba::CrearZip({Comprimido("Juegos/Abadia.DSK", uno), Comprimido("a.dsk", uno),
+                                 Comprimido("a.dsk", dos), Comprimido("a.dsk", dos),
+                                 Comprimido("x.dsk", uno), Comprimido("X.DSK", dos)}));
+  const std::string oculto =
+      "alcove-cli: " + zip +
+      "/a.dsk: el zip guarda 3 miembros con este nombre: se lee el primero y los otros 2 quedan "
+      "ocultos\n";
+  Resultado r = EjecutarCli({"ls", zip});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_EQ(r.errores, oculto);
+  std::size_t titulos = 0;
+  for (const std::string &l : Lineas(r.salida)) {
+    titulos += l.rfind(zip + "/", 0) == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(titulos, 4U) << r.salida;
+  r = EjecutarCli({"find", "*.BAS", zip});
+  EXPECT_EQ(r.codigo, 0);
+  EXPECT_EQ(r.errores, oculto);
+  EXPECT_EQ(r.salida.find(zip + "/a.dsk\t2\tOTRO.BAS"), std::string::npos) << r.salida;
+  EXPECT_NE(r.salida.find(zip + "/a.dsk\t0\tJUEGO.BAS"), std::string::npos) << r.salida;
+
+  const std::string lsUno = EjecutarCli({"ls", (planos / "uno.dsk").string()}).salida;
+  const std::string lsDos = EjecutarCli({"ls", (planos / "dos.dsk").string()}).salida;
+  struct Caso {
+    std::string miembro;
+    int codigo;
+    std::string salida;
+    std::string error{};
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"Juegos/Abadia.DSK", 0, lsUno},
+           {"juegos/abadia.dsk", 0, lsUno},
+           {"A.DSK", 0, lsUno},
+           {"X.DSK", 0, lsDos},
+           {"x.Dsk", 1, "", "no está en " + zip + "; con otras mayúsculas hay x.dsk y X.DSK"},
+           {"b.dsk", 1, "", "no está en " + zip},
+       }) {
+    SCOPED_TRACE(c.miembro);
+    r = EjecutarCli({"ls", zip + "/" + c.miembro});
+    EXPECT_EQ(r.codigo, c.codigo);
+    EXPECT_EQ(r.salida, c.salida);
+    EXPECT_EQ(r.errores, c.error.empty()
+                             ? ""
+                             : "alcove-cli: " + zip + "/" + c.miembro + ": " + c.error + "\n");
+  }
+}
+
+// The directories read in a run stay in memory only while their members are
+// on their way: a zip walked under many names is read once (the same file is
+// known by its device and inode), and many zips in a row take the memory of a
+// few.
+TEST(CliZipMemoria, AcotadaPorLosZipsEnCurso) {
+  CarpetaTemporal dir;
+  std::vector<zip_prueba::Miembro> miembros;
+  for (int i = 0; i < 40000; ++i) {
+    miembros.push_back(Guardado("una/carpeta/con/nombre-" + std::to_string(i) + ".txt", {}));
+  }
+  const auto zip = zip_prueba::CrearZip(miembros);
+  const std::filesystem::path uno = dir.Ruta() / "uno";
+  const std::filesystem::path enlaces = dir.Ruta() / "enlaces";
+  const std::filesystem::path pocas = dir.Ruta() / "pocas";
+  const std::filesystem::path muchas = dir.Ruta() / "muchas";
+  for (const auto &c : {uno, enlaces, pocas, muchas}) {
+    std::filesystem::create_directory(c);
+  }
+  Escribir(Utf8(uno / "a.zip"), zip);
+  for (int i = 0; i < 16; ++i) {
+    const std::string nombre = "z" + std::to_string(i) + ".zip";
+    std::filesystem::create_hard_link(uno / "a.zip", enlaces / nombre);
+    Escribir(Utf8(muchas / nombre), zip);
+    if (i < 4) {
+      Escribir(Utf8(pocas / nombre), zip);
+    }
+  }
+  const auto memoria = [](const std::filesystem::path &carpeta) {
+    const Resultado r = EjecutarCli({"find", "*.*", Utf8(carpeta)});
+    EXPECT_EQ(r.codigo, 1) << r.errores; // nothing matched
+    return r.memoriaMaximaKb;
+  };
+  const long base = memoria(uno);
+  if (base == 0) {
+    GTEST_SKIP() << "el sistema no dice cuánta memoria usó el proceso";
+  }
+  const long conEnlaces = memoria(enlaces);
+  const long conPocas = memoria(pocas);
+  const long conMuchas = memoria(muchas);
+  EXPECT_LT(conEnlaces, base * 3 / 2);
+  EXPECT_LT(conMuchas, conPocas * 3 / 2);
+  std::cout << "[          ] KB: 1 zip " << base << ", 16 enlaces " << conEnlaces << ", 4 copias "
+            << conPocas << ", 16 copias " << conMuchas << "\n";
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "Comun.h"
 #include "Imagenes.h"
 #include "Proceso.h"
+#include "ZipDePrueba.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -548,6 +549,132 @@ TEST(CliGetNombres, OtraVezConForceLosMismosNombres) {
     EXPECT_EQ(Nombres(destino), (std::set<std::string>{"CODE.BIN", "3_CODE.BIN"}));
   }
   EXPECT_EQ(Leer(destino + "/3_CODE.BIN"), HastaRegistro(Patron(300, 2)));
+}
+
+} // namespace
+
+namespace {
+
+// Names from zips and from the host reach a terminal only as visible text, on
+// standard output and in error lines alike: a member's name cannot retitle the
+// window, clear it or write the clipboard. Piped, and in JSON, they are exact.
+TEST(CliNombresEnTerminal, ControlesVisibles) {
+  if (const std::string motivo = TerminalNoDisponible(); !motivo.empty()) {
+    GTEST_SKIP() << motivo;
+  }
+  CarpetaTemporal dir;
+  // A window title (OSC 0), a clipboard write (OSC 52), a clear (CSI), and a
+  // C1 CSI written as UTF-8.
+  const std::string malo = "\x1B]0;T\x07\x1B]52;c;eA==\x07\x1B[2J\xC2\x9B"
+                           "2J.dsk";
+  const std::string visto = "\\x1B]0;T\\x07\\x1B]52;c;eA==\\x07\\x1B[2J\\xC2\\x9B2J.dsk";
+  Generador::ImagenDsk img;
+  img.AgregarFichero({0, "A", "BIN", false, false, Patron(300, 1)});
+  auto roto = zip_prueba::Comprimido("roto" + malo, img.Bytes());
+  roto.danarEn = 0;
+  const std::string zip = dir.Archivo("col.zip");
+  Escribir(zip, zip_prueba::CrearZip({zip_prueba::Comprimido(malo, img.Bytes()), roto}));
+  Escribir(dir.Archivo("suelto" + malo), img.Bytes());
+  const std::string fuera = dir.Archivo("fuera" + malo);
+  struct Caso {
+    const char *nombre;
+    std::vector<std::string> args;
+    std::string enSalida;  // as the terminal shows it
+    std::string enErrores; // the same
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"ls", {"ls", zip}, zip + "/" + visto + ":", zip + "/roto" + visto + ": "},
+           {"info", {"info", zip}, zip + "/" + visto + ":", zip + "/roto" + visto + ": "},
+           {"find", {"find", "*", dir.Ruta().string()}, zip + "/" + visto + "\t0\tA.BIN", ""},
+           {"findSuelto", {"find", "*", dir.Ruta().string()}, "suelto" + visto + "\t0\tA.BIN", ""},
+           {"get",
+            {"get", zip + "/" + malo, "*", "-o", fuera},
+            "A.BIN -> " + dir.Archivo("fuera" + visto),
+            ""},
+           {"error", {"cat", zip + "/roto" + malo, "A.BIN"}, "", zip + "/roto" + visto + ": "},
+       }) {
+    SCOPED_TRACE(c.nombre);
+    OpcionesCli terminal;
+    terminal.salida = SalidaCli::Terminal;
+    terminal.erroresEnTerminal = true;
+    const Resultado r = EjecutarCli(c.args, terminal);
+    EXPECT_NE(r.salida.find(c.enSalida), std::string::npos) << r.salida;
+    EXPECT_NE(r.errores.find(c.enErrores), std::string::npos) << r.errores;
+    for (const std::string &texto : {r.salida, r.errores}) {
+      EXPECT_EQ(texto.find_first_of("\x1B\x07"), std::string::npos) << texto;
+      EXPECT_EQ(texto.find("\xC2\x9B"), std::string::npos) << texto;
+    }
+    std::filesystem::remove_all(RutaFs(fuera));
+    const Resultado tubo = EjecutarCli(c.args);
+    if (!c.enSalida.empty()) {
+      EXPECT_NE(tubo.salida.find(malo), std::string::npos) << tubo.salida;
+    }
+    if (!c.enErrores.empty()) {
+      EXPECT_NE(tubo.errores.find(malo), std::string::npos) << tubo.errores;
+    }
+  }
+  // JSON to a terminal: the same names, with nothing a terminal obeys.
+  OpcionesCli terminal;
+  terminal.salida = SalidaCli::Terminal;
+  for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+           {"ls", "--json", zip + "/" + malo},
+           {"find", "--json", "*", zip},
+       }) {
+    SCOPED_TRACE(args[0]);
+    const Resultado r = EjecutarCli(args, terminal);
+    EXPECT_EQ(r.salida.find_first_of("\x1B\x07\x7F"), std::string::npos) << r.salida;
+    EXPECT_EQ(r.salida.find("\xC2\x9B"), std::string::npos) << r.salida;
+    const json j = json::parse(r.salida, nullptr, false);
+    ASSERT_FALSE(j.is_discarded()) << r.salida;
+    const json &imagen = args[0] == "ls" ? j["imagenes"][0] : j["coincidencias"][0];
+    EXPECT_EQ(imagen["imagen"], zip + "/" + malo);
+  }
+}
+
+} // namespace
+
+namespace {
+
+// Catalogue entries that all point at the same blocks make a disk seem to hold
+// far more than its image: get writes no more than the image's bytes, stops
+// with one line that says why, and leaves the rest unwritten.
+TEST(CliGetAcotado, NoSacaMasDeLoQueCabeEnLaImagen) {
+  CarpetaTemporal dir;
+  DiscoCpm disco(Generador::GeometriaData());
+  std::vector<int> bloques;
+  for (int b = 2; b < 18; ++b) {
+    bloques.push_back(b);
+  }
+  const auto datos = Patron(16 * 1024, 3);
+  for (int i = 0; i < 40; ++i) {
+    const std::string numero = (i < 10 ? "0" : "") + std::to_string(i);
+    disco.Agregar({0, "COPIA" + numero, "BIN", false, false, false, datos, {}, 0}, bloques);
+  }
+  const std::string imagen = dir.Archivo("cruzado.dsk");
+  const auto bytes = disco.Bytes();
+  Escribir(imagen, bytes);
+  const std::size_t caben = bytes.size() / datos.size();
+  const std::string destino = dir.Archivo("fuera");
+  const Resultado r = EjecutarCli({"get", imagen, "*.BIN", "-o", destino});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_EQ(Lineas(r.salida).size(), caben) << r.salida;
+  EXPECT_EQ(Nombres(destino).size(), caben);
+  ASSERT_LT(caben, 40U);
+  EXPECT_EQ(r.errores, "alcove-cli: " + imagen + ": se detiene antes de COPIA" +
+                           std::to_string(caben) + ".BIN: lo escrito pasaría de los " +
+                           std::to_string(bytes.size()) +
+                           " bytes de la imagen, así que sus archivos comparten bloques; quedan " +
+                           std::to_string(40 - caben) + " archivos sin escribir\n");
+  // A disk whose files share nothing is written whole, however full.
+  Generador::ImagenDsk lleno;
+  for (int i = 0; i < 10; ++i) {
+    lleno.AgregarFichero({0, "F" + std::to_string(i), "BIN", false, false, Patron(17 * 1024, 1)});
+  }
+  const std::string sano = dir.Archivo("lleno.dsk");
+  Escribir(sano, lleno.Bytes());
+  const Resultado todo = EjecutarCli({"get", sano, "*", "-o", dir.Archivo("todo")});
+  EXPECT_EQ(todo.codigo, 0) << todo.errores;
+  EXPECT_EQ(Lineas(todo.salida).size(), 10U);
 }
 
 } // namespace

@@ -520,8 +520,9 @@ TEST_F(Escritura, MatadoEnCualquierMomento) {
     ASSERT_TRUE(ahora == viejo || ahora == nuevo) << "vuelta " << i;
     (ahora == viejo ? viejos : nuevos)++;
     for (const std::string &n : Nombres(dir.Ruta())) {
-      // A name given to the new file only to rename it at once may remain.
-      EXPECT_TRUE(n == "disco.dsk" || n == "host" || n.rfind(".disco.dsk.alcove-", 0) == 0) << n;
+      // The name given to the new file only to rename it at once may remain,
+      // till the next write.
+      EXPECT_TRUE(n == "disco.dsk" || n == "host" || n == ".disco.dsk.alcove-nuevo") << n;
     }
   }
   std::cout << "[          ] viejas " << viejos << ", nuevas " << nuevos << "\n";

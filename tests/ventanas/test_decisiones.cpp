@@ -128,6 +128,8 @@ struct ArchivosFalsos final : Controles::ListaArchivos {
     nombre.clear();
   }
   [[nodiscard]] std::string FileName() const override { return nombre; }
+  void FijarOtrasImagenes(OtrasImagenes o) override { otras = std::move(o); }
+  OtrasImagenes otras;
 };
 
 struct ImagenesFalsas final : Controles::ListaImagenes {
@@ -161,6 +163,15 @@ struct VistaFalsa final : Controles::VistaLista {
   }
   [[nodiscard]] std::string ClaveIcono(int f) const override {
     return imagenes.Key(filas[f].icono);
+  }
+  [[nodiscard]] int Llegada(int f) const override { return filas.Llegada(f); }
+  std::vector<int> elegidas;
+  int actual = -1;
+  [[nodiscard]] std::vector<int> Seleccionadas() const override { return elegidas; }
+  [[nodiscard]] int FilaActual() const override { return actual; }
+  void SeleccionarSolo(int f) override {
+    elegidas = f < 0 ? std::vector<int>{} : std::vector<int>{f};
+    actual = f < 0 ? actual : f;
   }
 };
 

@@ -207,16 +207,59 @@ std::optional<unsigned long> ServidorVirtual::EsperarVentanaDe(int pid,
   return EsperarVisible(dpy, plazo, [&](Window w) { return PidDe(dpy, w) == pid; });
 }
 
-void ServidorVirtual::Clic(int x, int y) {
-  Display *dpy = Dpy(pantalla_);
+namespace {
+
+void Mover(Display *dpy, int x, int y) {
   XTestFakeMotionEvent(dpy, -1, x, y, CurrentTime);
   XSync(dpy, False);
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+}
+
+void Boton(Display *dpy, unsigned int boton, bool pulsado) {
+  XTestFakeButtonEvent(dpy, boton, pulsado ? True : False, CurrentTime);
   XSync(dpy, False);
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
-  XSync(dpy, False);
+}
+
+} // namespace
+
+void ServidorVirtual::Clic(int x, int y) {
+  Display *dpy = Dpy(pantalla_);
+  Mover(dpy, x, y);
+  Boton(dpy, 1, true);
+  Boton(dpy, 1, false);
+}
+
+void ServidorVirtual::ClicDerecho(int x, int y) {
+  Display *dpy = Dpy(pantalla_);
+  Mover(dpy, x, y);
+  Boton(dpy, 3, true);
+  Boton(dpy, 3, false);
+}
+
+void ServidorVirtual::DobleClic(int x, int y) {
+  Display *dpy = Dpy(pantalla_);
+  Mover(dpy, x, y);
+  for (int i = 0; i < 2; ++i) {
+    Boton(dpy, 1, true);
+    Boton(dpy, 1, false);
+  }
+}
+
+void ServidorVirtual::Arrastrar(QPoint desde, QPoint hasta) {
+  Display *dpy = Dpy(pantalla_);
+  Mover(dpy, desde.x(), desde.y());
+  Boton(dpy, 1, true);
+  constexpr int pasos = 20;
+  for (int i = 1; i <= pasos; ++i) {
+    const QPoint p = desde + (hasta - desde) * i / pasos;
+    Mover(dpy, p.x(), p.y());
+  }
+  // The drop target answers the last move before the button is let go.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Mover(dpy, hasta.x() + 1, hasta.y());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Boton(dpy, 1, false);
 }
 
 QImage ServidorVirtual::Capturar(const QRect &zona) {

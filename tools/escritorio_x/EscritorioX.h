@@ -53,6 +53,13 @@ public:
                                                               std::chrono::milliseconds plazo);
   // A left click at screen point (x, y), as the mouse would make it.
   void Clic(int x, int y);
+  // The same with the right button, which opens context menus.
+  void ClicDerecho(int x, int y);
+  // Two left clicks in quick succession.
+  void DobleClic(int x, int y);
+  // Presses the left button at `desde`, moves in small steps to `hasta` and
+  // lets go there, pausing as a hand would: a drag and drop.
+  void Arrastrar(QPoint desde, QPoint hasta);
   // The screen's pixels inside `zona`.
   [[nodiscard]] QImage Capturar(const QRect &zona);
 

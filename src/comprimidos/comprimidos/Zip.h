@@ -26,6 +26,11 @@ struct Miembro {
   bool cifrado = false;
   std::uint32_t crc = 0;
   std::uint64_t posicionCabecera = 0; // of its local header, from the archive's start
+  // The member (its index) whose data this one's local header lies in, or
+  // that has the same local header: how zip bombs make one member's data
+  // count many times. kSinCompartir for a member of its own.
+  std::uint32_t datosDe = kSinCompartir;
+  static constexpr std::uint32_t kSinCompartir = 0xFFFFFFFF;
 
   [[nodiscard]] bool EsCarpeta() const { return !ruta.empty() && ruta.back() == '/'; }
 };
@@ -52,6 +57,8 @@ FinDirectorio LeerFin(std::span<const std::uint8_t> cola, std::uint64_t tamanoAr
 
 // The entries of a central directory: `bytes` are the `fin.tamano` bytes at
 // `fin.posicion`. Names stored in the old DOS code page come back in UTF-8.
+// Each member's `datosDe` is set: an entry whose local header is another's, or
+// lies inside another's data, is marked as sharing it.
 Directorio LeerDirectorio(std::span<const std::uint8_t> bytes, const FinDirectorio &fin);
 
 // Both steps over a whole archive in memory.
@@ -70,6 +77,22 @@ std::uint64_t InicioDatos(std::span<const std::uint8_t> local, std::string &erro
 std::string MotivoIlegible(const Miembro &m, std::uint64_t limite);
 
 inline constexpr std::size_t kTodo = std::numeric_limits<std::size_t>::max();
+
+// Why a member that shares another's data is not read ("sus datos
+// comprimidos son los de otro miembro (a.dsk): posible bomba zip; no se
+// lee"); empty for a member of its own. A zip's members read once each can
+// then cost no more than deflate can make of the zip's bytes.
+std::string MotivoCompartido(const Directorio &d, const Miembro &m);
+
+// Deflate makes at most 1032 bytes of one (258 bytes from the two bits of its
+// longest match).
+inline constexpr std::uint64_t kRazonDeflate = 1032;
+
+// How much of one zip a run may inflate: twice what deflate can make of all
+// its bytes, so that each member can be read twice (the start, then the
+// whole), and 16 MiB more, one image at the limit. More means the same data
+// read over and over, as only a bomb needs.
+[[nodiscard]] std::uint64_t PresupuestoInflado(std::uint64_t tamanoZip);
 
 // The member's content from its data (`datos`, the compressed bytes after the
 // local header; at least tamanoComprimido of them to read it whole). With

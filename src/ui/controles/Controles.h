@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 // The operations the windows call on the host's controls, and nothing more. The
 // windows' own code (F_Alcove, F_Progress, F_Acerca) works through these alone;
@@ -41,6 +43,11 @@ public:
   // The selected file's name without its folder, as the host's file calls take
   // it (which is not always what the list shows); empty when none is selected.
   [[nodiscard]] virtual std::string FileName() const = 0;
+
+  // Other images a folder holds (inside its zips), by their names from the
+  // folder, listed after its own files; the list is drawn again at once.
+  using OtrasImagenes = std::function<std::vector<std::string>(const std::string &carpeta)>;
+  virtual void FijarOtrasImagenes(OtrasImagenes otras) = 0;
 };
 
 // A list view in report layout with four columns, kept sorted by one of them.
@@ -66,6 +73,18 @@ public:
   [[nodiscard]] virtual int Filas() const = 0;
   [[nodiscard]] virtual std::string Texto(int fila, int columna) const = 0;
   [[nodiscard]] virtual std::string ClaveIcono(int fila) const = 0;
+
+  // The rows as the disk manager works on them. The rows carry no key: the
+  // order in which the row at `fila` was added since the last Clear (from 0;
+  // -1 for no row) tells which catalogue entry made it.
+  [[nodiscard]] virtual int Llegada(int fila) const = 0;
+  // The selected rows' positions, ascending.
+  [[nodiscard]] virtual std::vector<int> Seleccionadas() const = 0;
+  // The row with the focus; -1 when none.
+  [[nodiscard]] virtual int FilaActual() const = 0;
+  // Row `fila` becomes the only selected row and the current one; -1 clears
+  // the selection.
+  virtual void SeleccionarSolo(int fila) = 0;
 };
 
 // Small pictures found by position (from 1) or by key; keys compare exactly.

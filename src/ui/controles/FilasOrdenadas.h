@@ -18,7 +18,10 @@ public:
     std::uint64_t llegada = 0; // order of addition, for equal texts
   };
 
-  void Clear() { filas_.clear(); }
+  void Clear() {
+    filas_.clear();
+    siguienteLlegada_ = 0;
+  }
   // Adds a row where the sort order puts it (at the end when unsorted); returns
   // its position.
   int Add(const Textos &textos, int icono);
@@ -39,6 +42,13 @@ public:
   [[nodiscard]] int size() const { return static_cast<int>(filas_.size()); }
   [[nodiscard]] const Fila &operator[](int posicion) const {
     return filas_[static_cast<std::size_t>(posicion)];
+  }
+  // The order in which the row at `posicion` was added since the last Clear,
+  // from 0; -1 for no row.
+  [[nodiscard]] int Llegada(int posicion) const {
+    return posicion < 0 || posicion >= size()
+               ? -1
+               : static_cast<int>(filas_[static_cast<std::size_t>(posicion)].llegada);
   }
 
 private:

@@ -29,6 +29,8 @@ void F_Alcove::Form_Load() {
 
 bool F_Alcove::ExisteDisco(int Index) const { return Discos[Ranura(Index)] != nullptr; }
 
+const Cls_Disco *F_Alcove::DiscoSiExiste(int Index) const { return Discos[Ranura(Index)].get(); }
+
 Cls_Disco &F_Alcove::Disco(std::int16_t Index) {
   std::unique_ptr<Cls_Disco> &ranura = Discos[Ranura(Index)];
   if (!ranura)
@@ -51,11 +53,16 @@ void F_Alcove::Dir_Change(std::int16_t Index) {
 }
 
 void F_Alcove::File_Click(std::int16_t Index) {
+  Disco(Index);
+  const Controles::ListaArchivos &file = *c_.File[Ranura(Index)];
+  // Folder, separator, name, joined as they are: at the root the separator doubles.
+  ListarImagen(Index, file.Path() + Plataforma::SeparadorRuta + file.FileName());
+}
+
+void F_Alcove::ListarImagen(std::int16_t Index, const std::string &ruta) {
   Cls_Disco &disco = Disco(Index);
   const std::size_t p = Ranura(Index);
-  const Controles::ListaArchivos &file = *c_.File[p];
-  // Folder, separator, name, joined as they are: at the root the separator doubles.
-  disco.Cargar(file.Path() + Plataforma::SeparadorRuta + file.FileName());
+  disco.Cargar(ruta);
   MostrarInfoDisco(Index);
 
   Controles::VistaLista &filas = *c_.DSK[p];

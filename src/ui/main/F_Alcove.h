@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class Cls_Disco;
 
@@ -45,12 +46,18 @@ public:
   void Dir_Change(std::int16_t Index);
   // Opens the file chosen in File(Index) in the pane and lists its catalogue.
   void File_Click(std::int16_t Index);
+  // Opens the image at `ruta` in the pane and lists its catalogue: what
+  // File_Click does once it has joined the path.
+  void ListarImagen(std::int16_t Index, const std::string &ruta);
   // Sorts DSK(Index) by column `ColumnHeader` (1-based), ascending.
   void DSK_ColumnClick(std::int16_t Index, int ColumnHeader);
   void menu_Ayuda_Click(std::int16_t Index);
 
   // Whether slot `Index` of Discos holds a disk object yet. Asking creates nothing.
   [[nodiscard]] bool ExisteDisco(int Index) const;
+  // Slot `Index`'s disk object, or nullptr while the slot is empty. Asking
+  // creates nothing.
+  [[nodiscard]] const Cls_Disco *DiscoSiExiste(int Index) const;
 
   // Writes what the window shows to the tests' dump, if one was asked for.
   void Volcar(const std::string &suceso) const noexcept;

@@ -1,6 +1,7 @@
 #include "ui/qt/F_AlcoveQt.h"
 
 #include "ui/controles/Disposicion.h"
+#include "ui/gestor/GestorCatalogo.h"
 #include "ui/main/Presentacion.h"
 #include "ui/qt/F_AcercaQt.h"
 #include "ui/qt/IconosQt.h"
@@ -90,6 +91,16 @@ F_AlcoveQt::F_AlcoveQt(QWidget *padre)
   Centrar();
   for (std::int16_t i = 0; i < 2; ++i)
     Conectar(i);
+  // Events the panes leave open: the catalogue views as a disk manager. The
+  // disk slots are looked at, never created, from there.
+  std::array<Gestion::PanelVentana, 2> paneles;
+  for (std::int16_t i = 0; i < 2; ++i) {
+    const auto p = static_cast<std::size_t>(i);
+    paneles[p] = {vistas_[p].get(), archivos_[p].get(),
+                  [this, i] { return formulario_->DiscoSiExiste(i); },
+                  [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); }};
+  }
+  Gestor = new GestorCatalogo(this, DSK, File, std::move(paneles));
   formulario_->Form_Load();
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+class GestorCatalogo;
 class ListaArchivos;
 class ListaCarpetas;
 class ListaUnidades;
@@ -69,4 +70,8 @@ private:
   std::array<std::unique_ptr<Enlaces::Vista>, 2> vistas_;
   std::unique_ptr<Enlaces::Estado> estado_;
   std::unique_ptr<F_Alcove> formulario_;
+
+  // The catalogue views as a disk manager (viewer, context menus, drag and
+  // drop), owned by the window as its Qt child.
+  GestorCatalogo *Gestor = nullptr;
 };

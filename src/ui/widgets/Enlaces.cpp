@@ -8,9 +8,12 @@
 #include "ui/widgets/VistaCatalogo.h"
 
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+
+#include <algorithm>
 
 namespace Enlaces {
 
@@ -27,6 +30,7 @@ void Carpetas::SetPath(const std::string &ruta) { w_.SetPath(RutaQt(ruta)); }
 std::string Archivos::Path() const { return RutaHost(w_.Path()); }
 void Archivos::SetPath(const std::string &ruta) { w_.SetPath(RutaQt(ruta)); }
 std::string Archivos::FileName() const { return w_.FileNameBytes(); }
+void Archivos::FijarOtrasImagenes(OtrasImagenes otras) { w_.FijarOtrasImagenes(std::move(otras)); }
 
 void Vista::Clear() { w_.ListItems().Clear(); }
 int Vista::Add(const Textos &textos, int icono) {
@@ -47,6 +51,27 @@ std::string Vista::Texto(int fila, int columna) const {
 std::string Vista::ClaveIcono(int fila) const {
   const ModeloCatalogo &m = w_.ListItems();
   return m.Imagenes().Key(m.IconoPequeno(fila));
+}
+int Vista::Llegada(int fila) const { return w_.ListItems().Llegada(fila); }
+std::vector<int> Vista::Seleccionadas() const {
+  std::vector<int> filas;
+  for (const QModelIndex &indice : w_.selectionModel()->selectedRows())
+    filas.push_back(indice.row());
+  std::sort(filas.begin(), filas.end());
+  return filas;
+}
+int Vista::FilaActual() const {
+  const QModelIndex actual = w_.currentIndex();
+  return actual.isValid() ? actual.row() : -1;
+}
+void Vista::SeleccionarSolo(int fila) {
+  if (fila < 0 || fila >= w_.ListItems().rowCount()) {
+    w_.clearSelection();
+    return;
+  }
+  w_.selectionModel()->setCurrentIndex(w_.ListItems().index(fila, 0),
+                                       QItemSelectionModel::ClearAndSelect |
+                                           QItemSelectionModel::Rows);
 }
 
 namespace {

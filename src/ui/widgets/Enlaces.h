@@ -50,6 +50,7 @@ public:
   void SetPath(const std::string &ruta) override;
   // The host's bytes, so that names that are not UTF-8 open.
   [[nodiscard]] std::string FileName() const override;
+  void FijarOtrasImagenes(OtrasImagenes otras) override;
 
 private:
   ::ListaArchivos &w_;
@@ -68,6 +69,10 @@ public:
   [[nodiscard]] int Filas() const override;
   [[nodiscard]] std::string Texto(int fila, int columna) const override;
   [[nodiscard]] std::string ClaveIcono(int fila) const override;
+  [[nodiscard]] int Llegada(int fila) const override;
+  [[nodiscard]] std::vector<int> Seleccionadas() const override;
+  [[nodiscard]] int FilaActual() const override;
+  void SeleccionarSolo(int fila) override;
 
 private:
   VistaCatalogo &w_;

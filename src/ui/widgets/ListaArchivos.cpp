@@ -69,9 +69,23 @@ void ListaArchivos::SetPath(const QString &ruta) {
     LanzarError(Errores::RutaNoEncontrada);
   if (!QDir(limpia).isReadable())
     LanzarError(Errores::ErrorAccesoRuta);
-  std::vector<Archivo> archivos = ArchivosDe(limpia);
+  std::vector<Archivo> archivos = Todos(limpia);
   path_ = limpia;
   Mostrar(std::move(archivos));
+}
+
+std::vector<ListaArchivos::Archivo> ListaArchivos::Todos(const QString &carpeta) const {
+  std::vector<Archivo> archivos = ArchivosDe(carpeta);
+  if (otras_) {
+    for (std::string &nombre : otras_(QFile::encodeName(carpeta).toStdString()))
+      archivos.push_back({QFile::decodeName(QByteArray::fromStdString(nombre)), std::move(nombre)});
+  }
+  return archivos;
+}
+
+void ListaArchivos::FijarOtrasImagenes(OtrasImagenes otras) {
+  otras_ = std::move(otras);
+  Mostrar(Todos(path_));
 }
 
 QString ListaArchivos::FileName() const {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QStringListModel>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,11 @@ public:
   // The matching files of `carpeta`, sorted as the list shows them.
   [[nodiscard]] static std::vector<Archivo> ArchivosDe(const QString &carpeta);
 
+  // Other images a folder holds (inside its zips), by their names from the
+  // folder, listed after its own files; the list is drawn again at once.
+  using OtrasImagenes = std::function<std::vector<std::string>(const std::string &carpeta)>;
+  void FijarOtrasImagenes(OtrasImagenes otras);
+
 signals:
   void Click();
 
@@ -51,6 +57,9 @@ protected:
 private:
   void Mostrar(std::vector<Archivo> archivos);
 
+  [[nodiscard]] std::vector<Archivo> Todos(const QString &carpeta) const;
+
+  OtrasImagenes otras_;
   QStringListModel modelo_;
   std::vector<std::string> bytes_; // one per row
   QString path_;

@@ -51,6 +51,9 @@ public:
   [[nodiscard]] QString Texto(int fila, int columna) const;
   [[nodiscard]] int IconoPequeno(int fila) const;
   [[nodiscard]] const ListaImagenes &Imagenes() const { return imagenes_; }
+  // The order in which the row at `fila` was added since the last Clear, from
+  // 0; -1 for no row. The rows carry no key: this tells which entry made one.
+  [[nodiscard]] int Llegada(int fila) const { return filas_.Llegada(fila); }
 
   [[nodiscard]] int rowCount(const QModelIndex &padre = {}) const override;
   [[nodiscard]] int columnCount(const QModelIndex &padre = {}) const override;

@@ -262,7 +262,21 @@ void ArchivosW::SetPath(const std::string &ruta) {
   ComprobarCarpeta(completa);
   Contenido contenido = Listar(completa);
   ruta_ = completa;
-  nombres_ = std::move(contenido.imagenes);
+  propias_ = std::move(contenido.imagenes);
+  Mostrar();
+}
+
+void ArchivosW::FijarOtrasImagenes(OtrasImagenes otras) {
+  otras_ = std::move(otras);
+  Mostrar();
+}
+
+void ArchivosW::Mostrar() {
+  nombres_ = propias_;
+  if (otras_ && !ruta_.empty()) {
+    for (std::string &otra : otras_(ruta_))
+      nombres_.push_back(std::move(otra));
+  }
   ::SendMessageW(w_, WM_SETREDRAW, FALSE, 0);
   ::SendMessageW(w_, LB_RESETCONTENT, 0, 0);
   for (const std::string &n : nombres_)
@@ -331,10 +345,11 @@ void VistaW::Clear() {
 void VistaW::Insertar(int posicion, const FilasOrdenadas::Fila &fila) {
   std::wstring texto = Ancho(fila.textos[0]);
   LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
   item.iItem = posicion;
   item.pszText = texto.data();
   item.iImage = fila.icono - 1; // the image list counts from 0
+  item.lParam = static_cast<LPARAM>(fila.llegada);
   const auto real =
       static_cast<int>(::SendMessageW(w_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   for (int c = 1; c < Columnas; ++c) {
@@ -353,12 +368,69 @@ int VistaW::Add(const Textos &textos, int icono) {
 }
 
 void VistaW::Rellenar() {
+  // The control's rows are still in the old order: what was selected is known
+  // by the rows' arrival, which sorting does not change.
+  std::vector<std::uint64_t> elegidas;
+  std::uint64_t actual = UINT64_MAX;
+  const int antes = Filas();
+  std::vector<std::uint64_t> llegadas(static_cast<std::size_t>(antes));
+  for (int f = 0; f < antes; ++f) {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM | LVIF_STATE;
+    item.iItem = f;
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(w_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    const auto llegada = static_cast<std::uint64_t>(item.lParam);
+    if ((item.state & LVIS_SELECTED) != 0)
+      elegidas.push_back(llegada);
+    if ((item.state & LVIS_FOCUSED) != 0)
+      actual = llegada;
+  }
   ::SendMessageW(w_, WM_SETREDRAW, FALSE, 0);
   ::SendMessageW(w_, LVM_DELETEALLITEMS, 0, 0);
-  for (int f = 0; f < filas_.size(); ++f)
+  for (int f = 0; f < filas_.size(); ++f) {
     Insertar(f, filas_[f]);
+    const std::uint64_t llegada = filas_[f].llegada;
+    UINT estado = 0;
+    if (std::find(elegidas.begin(), elegidas.end(), llegada) != elegidas.end())
+      estado |= LVIS_SELECTED;
+    if (llegada == actual)
+      estado |= LVIS_FOCUSED;
+    if (estado != 0)
+      PonerEstado(f, estado, LVIS_SELECTED | LVIS_FOCUSED);
+  }
   ::SendMessageW(w_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(w_, nullptr, TRUE);
+}
+
+void VistaW::PonerEstado(int fila, UINT estado, UINT mascara) {
+  LVITEMW item{};
+  item.state = estado;
+  item.stateMask = mascara;
+  ::SendMessageW(w_, LVM_SETITEMSTATE, static_cast<WPARAM>(fila), reinterpret_cast<LPARAM>(&item));
+}
+
+std::vector<int> VistaW::Seleccionadas() const {
+  std::vector<int> filas;
+  for (auto f = ::SendMessageW(w_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED); f >= 0;
+       f = ::SendMessageW(w_, LVM_GETNEXTITEM, static_cast<WPARAM>(f), LVNI_SELECTED))
+    filas.push_back(static_cast<int>(f));
+  return filas;
+}
+
+int VistaW::FilaActual() const {
+  return static_cast<int>(
+      ::SendMessageW(w_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+void VistaW::SeleccionarSolo(int fila) {
+  // Row -1 of LVM_SETITEMSTATE is every row.
+  PonerEstado(-1, 0, LVIS_SELECTED);
+  if (fila < 0 || fila >= Filas())
+    return;
+  PonerEstado(fila, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ::SendMessageW(w_, LVM_SETSELECTIONMARK, 0, fila);
+  ::SendMessageW(w_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(fila), FALSE);
 }
 
 void VistaW::SetSortKey(std::int16_t clave) {

@@ -62,19 +62,23 @@ private:
 };
 
 // File list: the files of one folder whose names match "*.dsk", whatever their
-// letter case, sorted by name.
+// letter case, sorted by name, then the other images the folder holds.
 class ArchivosW final : public Controles::ListaArchivos {
 public:
   explicit ArchivosW(HWND lista);
   [[nodiscard]] std::string Path() const override { return ruta_; }
   void SetPath(const std::string &ruta) override;
   [[nodiscard]] std::string FileName() const override;
+  void FijarOtrasImagenes(OtrasImagenes otras) override;
   [[nodiscard]] const std::vector<std::string> &Archivos() const { return nombres_; }
 
 private:
+  void Mostrar();
   HWND w_;
   std::string ruta_;
-  std::vector<std::string> nombres_;
+  std::vector<std::string> propias_; // the folder's own images
+  std::vector<std::string> nombres_; // every row
+  OtrasImagenes otras_;
 };
 
 // An image list of 16 x 16 pictures with silver as the mask colour.
@@ -113,10 +117,17 @@ public:
   [[nodiscard]] int Filas() const override;
   [[nodiscard]] std::string Texto(int fila, int columna) const override;
   [[nodiscard]] std::string ClaveIcono(int fila) const override;
+  [[nodiscard]] int Llegada(int fila) const override { return filas_.Llegada(fila); }
+  [[nodiscard]] std::vector<int> Seleccionadas() const override;
+  [[nodiscard]] int FilaActual() const override;
+  void SeleccionarSolo(int fila) override;
 
 private:
   void Insertar(int posicion, const FilasOrdenadas::Fila &fila);
+  // Fills the control again in FilasOrdenadas' order; the selected rows and the
+  // current one stay so.
   void Rellenar();
+  void PonerEstado(int fila, UINT estado, UINT mascara);
   HWND w_;
   const ImagenesW &imagenes_;
   FilasOrdenadas filas_;

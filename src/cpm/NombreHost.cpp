@@ -1,6 +1,6 @@
-#include "cli/NombreHost.h"
+#include "cpm/NombreHost.h"
 
-namespace Cli {
+namespace cpm {
 namespace {
 
 // Characters no host should get from a disk: separators of every host, the
@@ -71,4 +71,20 @@ std::string NombreLibre(const std::string &nombre,
   }
 }
 
-} // namespace Cli
+NombreElegido ElegirNombreHost(const Archivo &archivo, std::set<std::string> &deEstaVez,
+                               bool reemplazar,
+                               const std::function<bool(const std::string &)> &existe) {
+  NombreElegido r{NombreHostSeguro(archivo.nombre, archivo.extension), reemplazar};
+  if (deEstaVez.count(r.nombre) != 0 && archivo.usuario != 0) {
+    r.nombre = std::to_string(archivo.usuario) + "_" + r.nombre;
+  }
+  if (deEstaVez.count(r.nombre) != 0) {
+    r.nombre = NombreLibre(
+        r.nombre, [&](const std::string &n) { return deEstaVez.count(n) != 0 || existe(n); });
+    r.reemplazable = false;
+  }
+  deEstaVez.insert(r.nombre);
+  return r;
+}
+
+} // namespace cpm

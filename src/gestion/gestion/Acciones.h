@@ -1,0 +1,89 @@
+#pragma once
+
+#include "gestion/Contenido.h"
+#include "gestion/Dialogos.h"
+#include "gestion/Entrada.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The window's disk manager: every action on a pane's image, decided here and
+// done through the exact library, the safe replacement and the safe writes of
+// the platform layer. The window's binding only says what is selected, shows
+// what comes back and lists the image again when an action says it changed.
+namespace Gestion {
+
+// A pane as the actions see it.
+struct Panel {
+  std::string imagen;  // the image the pane lists; empty when none
+  std::string carpeta; // the folder its file list shows
+  // The selected rows: each one's catalogue slot (0..63) and entry.
+  struct Fila {
+    int ranura = 0;
+    EntradaCruda entrada{};
+  };
+  std::vector<Fila> filas;
+};
+
+enum class Atributo { SoloLectura, Oculto };
+
+// What the context menu of the selected rows offers.
+struct EstadoSeleccion {
+  int archivos = 0;         // different files the rows stand for
+  int desconocidas = 0;     // rows the exact reading does not know
+  bool soloLectura = false; // every file is read-only
+  bool oculto = false;      // every file is a system file
+  bool escribible = false;  // the image is a plain file (not inside a zip)
+};
+
+class Acciones {
+public:
+  explicit Acciones(Dialogos &dialogos) : dialogos_(dialogos) {}
+
+  [[nodiscard]] EstadoSeleccion Estado(const Panel &panel) const;
+
+  // What the viewer shows of row `fila`: as `vista`, or as the viewer that
+  // fits the file; `vistas` gets the viewers offered, the fitting one first.
+  [[nodiscard]] Contenido Ver(const Panel &panel, const Panel::Fila &fila,
+                              std::optional<Ver::Vista> vista,
+                              std::vector<Ver::Vista> *vistas = nullptr) const;
+  void Propiedades(const Panel &panel) const;
+
+  // Writes: true when the image changed, and the pane must list it again.
+  bool Borrar(const Panel &panel);
+  bool CambiarNombre(const Panel &panel);
+  bool CambiarAtributo(const Panel &panel, Atributo atributo, bool valor);
+  // Host files put on the pane's image, as alcove-cli's put --tipo auto does.
+  bool PonerArchivos(const Panel &panel, const std::vector<std::string> &rutas);
+  // The same, choosing the files first.
+  bool ElegirYPonerArchivos(const Panel &panel);
+  // The files of `origen`'s rows copied onto `destino`'s image, with their
+  // AMSDOS headers, users and attributes.
+  bool Copiar(const Panel &origen, const Panel &destino);
+
+  // Files with an attribute set have no row (the listing leaves out names with
+  // a top bit set, and the attributes are those bits): the user picks some of
+  // them, and their attributes are cleared, so that they are listed again.
+  bool DevolverFilas(const Panel &panel);
+
+  // A folder chosen, then the selected files extracted there, as alcove-cli's
+  // get does, under the progress window. With or without their AMSDOS headers,
+  // as chosen; the choice is kept for the rest of the run.
+  void Extraer(const Panel &panel);
+  // The selected files extracted into `carpeta` with the kept choice, for a
+  // drag to another program; the paths written. Nothing when any could not be.
+  std::vector<std::string> ExtraerEn(const Panel &panel, const std::string &carpeta);
+
+  // A new formatted disk in the pane's folder; its path, or nothing.
+  std::optional<std::string> NuevoDisco(const Panel &panel);
+
+  [[nodiscard]] bool ConCabecera() const { return conCabecera_; }
+
+private:
+  Dialogos &dialogos_;
+  bool conCabecera_ = false; // get's own default: the header goes
+  std::string ultimaCarpeta_;
+};
+
+} // namespace Gestion

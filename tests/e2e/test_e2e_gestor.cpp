@@ -1,0 +1,170 @@
+// The disk manager in the real program on a virtual X server: rows dragged to
+// a folder's window and files dropped from one, with real mouse events and a
+// drop target and drag source of our own at the other end; pictures of the
+// viewer and the context menu saved to be looked at.
+#include "Comun.h"
+#include "EscritorioX.h"
+#include "Generador.h"
+#include "Proceso.h"
+#include "VentanaAlcove.h"
+
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> Disco() {
+  Generador::DiscoCpm d(Generador::GeometriaData());
+  const std::string leeme = "HOLA DESDE EL CPC\r\n\x1A";
+  d.Agregar({0, "LEEME", "TXT", false, false, false, {leeme.begin(), leeme.end()}, {}, 0});
+  std::vector<std::uint8_t> programa =
+      Generador::CabeceraAmsdos("LOADER  BAS", 0, 0x170, 0x170, 25);
+  // 10 PRINT "HOLA" : 20 GOTO 10
+  for (const int b : std::initializer_list<int>{
+           0x0D, 0x00, 0x0A, 0x00, 0xBF, ' ', '"',  'H',  'O',  'L',  'A',  '"', 0x00,
+           0x0A, 0x00, 0x14, 0x00, 0xA0, ' ', 0x1E, 0x0A, 0x00, 0x00, 0x00, 0x00})
+    programa.push_back(static_cast<std::uint8_t>(b));
+  d.Agregar({0, "LOADER", "BAS", false, false, false, programa, {}, 0});
+  return d.Bytes();
+}
+
+// Waits for `cumple`, checking every 100 ms.
+template <class Condicion> bool Esperar(Condicion cumple, std::chrono::milliseconds plazo) {
+  const auto limite = std::chrono::steady_clock::now() + plazo;
+  while (!cumple()) {
+    if (std::chrono::steady_clock::now() > limite)
+      return false;
+    std::this_thread::sleep_for(100ms);
+  }
+  return true;
+}
+
+class GestorEnXvfb : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(EscritorioX::EnElPath("Xvfb")) << "Xvfb is missing: scripts/setup installs it";
+    fs::create_directory(carpeta.Ruta() / "run");
+    fs::create_directory(carpeta.Ruta() / "destino");
+    fs::create_directory(carpeta.Ruta() / "cli");
+    Escribir(carpeta.Archivo("a.dsk"), Disco());
+    x.emplace(1280, 1024);
+    alcove.emplace(ALCOVE_BINARIO, std::vector<std::string>{}, carpeta.Ruta(), Entorno());
+    const auto v = x->EsperarVentana("Alcove beta 1", 20s);
+    ASSERT_TRUE(v.has_value()) << "the window never showed";
+    ventana = *v;
+    const VentanaAlcove lugares(ventana);
+    // The image opened in pane A with the mouse, its two rows drawn.
+    ASSERT_TRUE(Esperar([&] { return Bandas(lugares.File(0)).size() == 1; }, 15s));
+    ASSERT_TRUE(PulsarNombre(*x, x->Capturar(QRect(0, 0, 1280, 1024)), lugares.File(0), 0));
+    ASSERT_TRUE(Esperar([&] { return Bandas(lugares.Filas(0)).size() == 2; }, 10s));
+  }
+  std::map<std::string, std::string> Entorno() const {
+    return {{"DISPLAY", x->Nombre()},
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"XDG_RUNTIME_DIR", (carpeta.Ruta() / "run").string()}};
+  }
+  std::vector<std::pair<int, int>> Bandas(const QRect &zona) {
+    return EscritorioX::BandasDeColor(x->Capturar(QRect(0, 0, 1280, 1024)),
+                                      zona.adjusted(2, 2, -2, -2), Amarillo);
+  }
+  // The middle of row `n` of pane A's catalogue, on the screen.
+  QPoint Fila(std::size_t n) {
+    const QRect filas = VentanaAlcove(ventana).Filas(0);
+    const auto bandas = Bandas(filas);
+    if (bandas.size() <= n) {
+      ADD_FAILURE() << "row " << n << " is not drawn";
+      return filas.center();
+    }
+    return {filas.left() + 40, filas.top() + 2 + (bandas[n].first + bandas[n].second) / 2};
+  }
+  void Guardar(const QImage &imagen, const char *nombre) {
+    fs::create_directories(ALCOVE_CAPTURAS);
+    imagen.save(QString::fromStdString((fs::path(ALCOVE_CAPTURAS) / nombre).string()));
+  }
+
+  CarpetaTemporal carpeta;
+  std::optional<EscritorioX::ServidorVirtual> x;
+  std::optional<EscritorioX::Proceso> alcove;
+  QRect ventana;
+};
+
+TEST_F(GestorEnXvfb, ARowDraggedToAFolderArrivesExactAndAFileDroppedFromOneGoesOnTheImage) {
+  // Out: LEEME.TXT, the first row, onto a window that copies what it gets.
+  EscritorioX::Proceso destino(ALCOVE_ARRASTRE,
+                               {"recibir", (carpeta.Ruta() / "destino").string(), "20", "880"},
+                               carpeta.Ruta(), Entorno());
+  ASSERT_TRUE(x->EsperarVentana("Destino de prueba", 20s).has_value());
+  x->Arrastrar(Fila(0), QPoint(140, 940));
+  const std::string llegado = carpeta.Archivo("destino/LEEME.TXT");
+  ASSERT_TRUE(Esperar([&] { return fs::exists(llegado); }, 10s)) << "nothing was dropped";
+  ASSERT_EQ(
+      EjecutarCli({"get", carpeta.Archivo("a.dsk"), "LEEME.TXT", "-o", carpeta.Archivo("cli")})
+          .codigo,
+      0);
+  EXPECT_EQ(Leer(llegado), Leer(carpeta.Archivo("cli/LEEME.TXT")));
+
+  // In: a host file dragged from a window of its folder onto the rows.
+  Escribir(carpeta.Archivo("extra.bin"), Generador::ContenidoPrueba(2000, 4));
+  Escribir(carpeta.Archivo("cli/a.dsk"), Leer(carpeta.Archivo("a.dsk")));
+  ASSERT_EQ(EjecutarCli({"put", carpeta.Archivo("cli/a.dsk"), carpeta.Archivo("extra.bin")}).codigo,
+            0);
+  EscritorioX::Proceso origen(ALCOVE_ARRASTRE,
+                              {"enviar", "300", "880", carpeta.Archivo("extra.bin")},
+                              carpeta.Ruta(), Entorno());
+  ASSERT_TRUE(x->EsperarVentana("Origen de prueba", 20s).has_value());
+  const QRect filas = VentanaAlcove(ventana).Filas(0);
+  x->Arrastrar(QPoint(420, 940), filas.center());
+  ASSERT_TRUE(Esperar([&] { return Leer(carpeta.Archivo("a.dsk")) != Disco(); }, 10s))
+      << "the image was not written";
+  EXPECT_EQ(Leer(carpeta.Archivo("a.dsk")), Leer(carpeta.Archivo("cli/a.dsk")));
+  EXPECT_TRUE(Esperar([&] { return Bandas(filas).size() == 3; }, 5s)) << "listed again";
+  EXPECT_TRUE(alcove->Vivo());
+}
+
+TEST_F(GestorEnXvfb, TheContextMenuWearsTheProgramsColours) {
+  // The rows' menu, opened with the right button beside the first row.
+  const QPoint fila = Fila(0);
+  x->ClicDerecho(fila.x(), fila.y());
+  std::this_thread::sleep_for(700ms);
+  const QImage menu = x->Capturar(QRect(fila, QSize(260, 240)));
+  Guardar(menu, "menu.png");
+  EXPECT_GT(EscritorioX::BandasDeColor(menu, menu.rect().adjusted(4, 4, -4, -4), Amarillo).size(),
+            5u)
+      << "the menu's items, yellow on dark blue";
+  EXPECT_TRUE(alcove->Vivo());
+}
+
+TEST_F(GestorEnXvfb, TheViewerWearsTheProgramsColours) {
+  // LOADER.BAS, the second row, opened with a double click.
+  const QPoint segunda = Fila(1);
+  x->DobleClic(segunda.x(), segunda.y());
+  const auto visor = x->EsperarVentana("LOADER.BAS - Alcove", 10s);
+  if (!visor)
+    Guardar(x->Capturar(QRect(0, 0, 1280, 1024)), "sin-visor.png");
+  ASSERT_TRUE(visor.has_value()) << "the viewer never showed";
+  std::this_thread::sleep_for(500ms);
+  const QImage ver = x->Capturar(*visor);
+  Guardar(ver, "visor.png");
+  EXPECT_GT(EscritorioX::ContarColor(ver, ver.rect(), AzulOscuro), ver.width() * ver.height() / 2);
+  EXPECT_GT(EscritorioX::BandasDeColor(ver, ver.rect().adjusted(0, 40, 0, -10), Amarillo).size(),
+            1u)
+      << "the listing's lines";
+
+  EXPECT_TRUE(alcove->Vivo());
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QGuiApplication aplicacion(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,279 @@
+// What the window's disk manager decides, over disks made by the generator.
+#include "Comun.h"
+#include "Generador.h"
+#include "ProgramaBasic.h"
+#include "ZipDePrueba.h"
+#include "gestion/Acciones.h"
+#include "gestion/Contenido.h"
+#include "gestion/Entrada.h"
+#include "gestion/Propiedades.h"
+#include "gestion/Zips.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Generador::ArchivoCpm;
+
+std::vector<std::uint8_t> ConCabecera(std::string_view nombre11, std::uint8_t tipo,
+                                      std::uint16_t carga, std::vector<std::uint8_t> cuerpo) {
+  std::vector<std::uint8_t> b = Generador::CabeceraAmsdos(
+      nombre11, tipo, carga, carga, static_cast<std::uint32_t>(cuerpo.size()));
+  b.insert(b.end(), cuerpo.begin(), cuerpo.end());
+  return b;
+}
+
+std::vector<std::uint8_t> Texto(const std::string &s) { return {s.begin(), s.end()}; }
+
+// A DATA disk whose catalogue lies at the fixed offset 512, as the rows read it.
+struct Disco {
+  std::vector<std::uint8_t> bytes;
+  cpm::Disco disco;
+  explicit Disco(const std::vector<ArchivoCpm> &archivos) {
+    Generador::DiscoCpm d(Generador::GeometriaData());
+    for (const ArchivoCpm &a : archivos)
+      d.Agregar(a);
+    bytes = d.Bytes();
+    disco = cpm::LeerDisco(bytes);
+  }
+  [[nodiscard]] Gestion::EntradaCruda Entrada(int ranura) const {
+    return Gestion::EntradaDeImagen(bytes, ranura);
+  }
+};
+
+const std::vector<ArchivoCpm> &Archivos() {
+  static const std::vector<ArchivoCpm> archivos{
+      {0,
+       "LOADER",
+       "BAS",
+       false,
+       false,
+       false,
+       ConCabecera("LOADER  BAS", 0, 0x170, BytesProgramaCompleto()),
+       {},
+       0},
+      {3,
+       "CODE",
+       "BIN",
+       true,
+       true,
+       false,
+       ConCabecera("CODE    BIN", 2, 0x4000, Generador::ContenidoPrueba(3000, 7)),
+       {},
+       0},
+      {0, "LEEME", "TXT", false, false, true, Texto("HOLA\r\nMUNDO\r\n\x1A\x1A\x1A"), {}, 0},
+      {0, "CODE", "BIN", false, false, false, Generador::ContenidoPrueba(200, 9), {}, 0},
+  };
+  return archivos;
+}
+
+TEST(EntradaDeFila, EachRowFindsTheFileOfItsUserNameAndExtensionOrNone) {
+  const Disco d(Archivos());
+  struct Caso {
+    const char *nombre;
+    Gestion::EntradaCruda entrada;
+    int usuario; // of the file found; -1: none
+    const char *archivo;
+  };
+  Gestion::EntradaCruda atributos = d.Entrada(1); // 3:CODE.BIN, R/O and SYS bits set
+  Gestion::EntradaCruda otroUsuario = d.Entrada(1);
+  otroUsuario[0] = 5;
+  Gestion::EntradaCruda basura{};
+  basura.fill(0x41);
+  basura[0] = 0;
+  const std::vector<Caso> casos{
+      {"first slot", d.Entrada(0), 0, "LOADER.BAS"},
+      {"attribute bits do not count", atributos, 3, "CODE.BIN"},
+      {"same name, user 0", d.Entrada(3), 0, "CODE.BIN"},
+      {"a user with no such file", otroUsuario, -1, ""},
+      {"garbage at the fixed position", basura, -1, ""},
+  };
+  EXPECT_NE(atributos[9] & 0x80, 0) << "the R/O bit is set in the entry";
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.nombre);
+    const cpm::Archivo *a = Gestion::ArchivoDeEntrada(d.disco, c.entrada);
+    if (c.usuario < 0) {
+      EXPECT_EQ(a, nullptr);
+      continue;
+    }
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->usuario, c.usuario);
+    EXPECT_EQ(a->NombreCompleto(), c.archivo);
+  }
+  EXPECT_EQ(Gestion::TextoEntrada(atributos), "CODE.BIN");
+}
+
+TEST(EntradaDeFila, ListedSlotsLeaveOutUnusedAndBadlyNamedEntries) {
+  CabeceraDisco cab;
+  cab.Entradas[0].Estado = EstadoEntrada::EnUso;
+  cab.Entradas[1].Estado = EstadoEntrada::NoUsada;
+  cab.Entradas[2].Estado = EstadoEntrada::NombreNoValido;
+  for (int i = 3; i < 64; ++i)
+    cab.Entradas[static_cast<std::size_t>(i)].Estado = EstadoEntrada::NoUsada;
+  cab.Entradas[63].Estado = EstadoEntrada::EnUso;
+  cab.Entradas[64].Estado = EstadoEntrada::EnUso; // never listed
+  EXPECT_EQ(Gestion::RanurasListadas(cab), (std::vector<int>{0, 63}));
+}
+
+TEST(Contenido, EachFileIsShownAsWhatItIs) {
+  const Disco d(Archivos());
+  struct Caso {
+    int ranura;
+    Ver::Vista vista;
+    std::string empieza; // the text starts so
+    std::string nota;
+  };
+  const std::vector<Caso> casos{
+      {0, Ver::Vista::Basic, ProgramaCompleto().Listado().substr(0, 20), ""},
+      {1, Ver::Vista::Hex, "4000  ", ""}, // dumped from its load address
+      {2, Ver::Vista::Texto, "HOLA\nMUNDO\n", ""},
+      {3, Ver::Vista::Hex, "0000  ", ""},
+  };
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.ranura);
+    const cpm::Archivo *a = Gestion::ArchivoDeEntrada(d.disco, d.Entrada(c.ranura));
+    ASSERT_NE(a, nullptr);
+    const Gestion::Contenido contenido = Gestion::ContenidoArchivo(d.disco, *a);
+    EXPECT_EQ(contenido.vista, c.vista);
+    EXPECT_EQ(contenido.texto.substr(0, c.empieza.size()), c.empieza);
+    EXPECT_EQ(contenido.nota, c.nota);
+  }
+  // Text ends at its ^Z; the BASIC program can still be seen as a dump.
+  const cpm::Archivo *texto = Gestion::ArchivoDeEntrada(d.disco, d.Entrada(2));
+  EXPECT_EQ(Gestion::ContenidoArchivo(d.disco, *texto).texto, "HOLA\nMUNDO\n");
+  const cpm::Archivo *basic = Gestion::ArchivoDeEntrada(d.disco, d.Entrada(0));
+  EXPECT_EQ(Gestion::ContenidoArchivo(d.disco, *basic, Ver::Vista::Hex).texto.substr(0, 6),
+            "0170  ");
+  EXPECT_EQ(Gestion::VistasPosibles(Ver::Vista::Basic),
+            (std::vector<Ver::Vista>{Ver::Vista::Basic, Ver::Vista::Texto, Ver::Vista::Hex}));
+  EXPECT_EQ(Gestion::VistasPosibles(Ver::Vista::Hex),
+            (std::vector<Ver::Vista>{Ver::Vista::Hex, Ver::Vista::Texto}));
+}
+
+TEST(Contenido, AProtectedProgramIsDumpedAndADamagedListingSaysWhereItStopped) {
+  std::vector<std::uint8_t> roto = BytesProgramaCompleto();
+  roto.resize(roto.size() - 2);
+  roto[0] = 0xFF; // the first line claims more bytes than there are
+  const Disco d(
+      {{0,
+        "SECRETO",
+        "BAS",
+        false,
+        false,
+        false,
+        ConCabecera("SECRETO BAS", 1, 0x170, BytesProgramaCompleto()),
+        {},
+        0},
+       {0, "ROTO", "BAS", false, false, false, ConCabecera("ROTO    BAS", 0, 0x170, roto), {}, 0}});
+  const Gestion::Contenido protegido =
+      Gestion::ContenidoArchivo(d.disco, *Gestion::ArchivoDeEntrada(d.disco, d.Entrada(0)));
+  EXPECT_EQ(protegido.vista, Ver::Vista::BasicProtegido);
+  EXPECT_EQ(protegido.nota, "programa BASIC protegido");
+  EXPECT_EQ(protegido.texto.substr(0, 6), "0170  ");
+  const Gestion::Contenido danado =
+      Gestion::ContenidoArchivo(d.disco, *Gestion::ArchivoDeEntrada(d.disco, d.Entrada(1)));
+  EXPECT_EQ(danado.vista, Ver::Vista::Basic);
+  EXPECT_EQ(danado.nota.rfind("listado interrumpido: ", 0), 0u) << danado.nota;
+}
+
+TEST(Contenido, AnUnknownRowShowsWhyAndTheHexOfItsEntry) {
+  Gestion::EntradaCruda e{};
+  e.fill(0x20);
+  e[0] = 0;
+  e[1] = 'X';
+  const Gestion::Contenido c = Gestion::ContenidoDesconocido(e, 5, "no está");
+  EXPECT_EQ(c.titulo, "X");
+  EXPECT_NE(c.texto.find("no está"), std::string::npos);
+  EXPECT_NE(c.texto.find("byte 672"), std::string::npos) << "512 + 5 * 32";
+  EXPECT_NE(c.texto.find("0000  00 58 20 20"), std::string::npos) << c.texto;
+}
+
+TEST(Contenido, TextForAWindowHasOneLineEndAndNoControlBytes) {
+  const std::vector<std::uint8_t> bytes{'A',  '\r', '\n', 'B',  '\r', 'C',
+                                        '\n', '\t', 0x07, 0x7F, 0x9F, 0xE9};
+  EXPECT_EQ(Gestion::TextoVisible(bytes), "A\nB\nC\n\t...\xC3\xA9");
+}
+
+TEST(Propiedades, TellTypeAddressesLengthUserAttributesAndBlocks) {
+  const Disco d(Archivos());
+  const cpm::Archivo *code = Gestion::ArchivoDeEntrada(d.disco, d.Entrada(1));
+  ASSERT_NE(code, nullptr);
+  const std::string texto = Gestion::TextoPropiedades(d.disco, *code);
+  for (const char *linea : {"Archivo:      CODE.BIN\n", "Usuario:      3\n",
+                            "Tipo AMSDOS:  binario (&02)\n", "Carga:        &4000\n",
+                            "Ejecución:    &4000\n", "Longitud:     3000 bytes (sin la cabecera)\n",
+                            "Atributos:    solo lectura, oculto (de sistema)\n",
+                            "Entradas:     1 entrada del catálogo\n"}) {
+    EXPECT_NE(texto.find(linea), std::string::npos) << linea << "\nin:\n" << texto;
+  }
+  // 3128 bytes in 1 KB blocks: four of them, listed.
+  EXPECT_NE(texto.find("Bloques:      4 bloques de 1024 bytes: "), std::string::npos) << texto;
+  const cpm::Archivo *leeme = Gestion::ArchivoDeEntrada(d.disco, d.Entrada(2));
+  const std::string sin = Gestion::TextoPropiedades(d.disco, *leeme);
+  EXPECT_NE(sin.find("Tipo AMSDOS:  sin cabecera\n"), std::string::npos) << sin;
+  EXPECT_NE(sin.find("Atributos:    archivado\n"), std::string::npos) << sin;
+  EXPECT_EQ(sin.find("Carga:"), std::string::npos);
+}
+
+// Says yes to everything and keeps what it is told.
+class SiATodo final : public Gestion::Dialogos {
+public:
+  std::vector<std::string> avisos;
+  bool Confirmar(const std::string &, const std::string &) override { return true; }
+  std::optional<std::string> PedirTexto(const std::string &, const std::string &,
+                                        const std::string &) override {
+    return std::nullopt;
+  }
+  std::optional<Destino> ElegirCarpeta(const std::string &, bool) override { return std::nullopt; }
+  std::vector<std::string> ElegirArchivos(const std::string &) override { return {}; }
+  std::vector<std::size_t> ElegirVarios(const std::string &, const std::string &,
+                                        const std::vector<std::string> &) override {
+    return {};
+  }
+  std::optional<DiscoNuevo>
+  PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &) override {
+    return std::nullopt;
+  }
+  void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
+  void Mostrar(const std::string &, const std::string &) override {}
+};
+
+// Files the listing leaves out (an attribute sets a top bit) can still be
+// reached by other rows: a read-only file is never deleted, nor a member of a zip written.
+TEST(Acciones, AReadOnlyFileOrAnImageInsideAZipIsRefusedAndLeftAsItWas) {
+  const Disco d(
+      {{0, "FIJO", "BIN", true, false, false, Generador::ContenidoPrueba(300, 1), {}, 0}});
+  CarpetaTemporal carpeta;
+  const std::string ruta = carpeta.Archivo("a.dsk");
+  Escribir(ruta, d.bytes);
+  SiATodo dialogos;
+  Gestion::Acciones acciones(dialogos);
+  Gestion::Panel panel{ruta, carpeta.Archivo(""), {{0, d.Entrada(0)}}};
+  EXPECT_FALSE(acciones.Borrar(panel));
+  ASSERT_EQ(dialogos.avisos.size(), 1u);
+  EXPECT_EQ(dialogos.avisos[0], "No se ha borrado nada.\n0:FIJO.BIN es de solo lectura.");
+  EXPECT_EQ(Leer(ruta), d.bytes);
+
+  Escribir(carpeta.Archivo("juegos.zip"),
+           zip_prueba::CrearZip({zip_prueba::Guardado("a.dsk", d.bytes),
+                                 zip_prueba::Guardado("otro/b.DSK", d.bytes),
+                                 zip_prueba::Guardado("leeme.txt", {1})}));
+  Escribir(carpeta.Archivo(".oculto.zip"),
+           zip_prueba::CrearZip({zip_prueba::Guardado("c.dsk", d.bytes)}));
+  // The zips' images, named from the folder; hidden zips and other members stay out.
+  EXPECT_EQ(Gestion::ImagenesEnZips(Utf8(carpeta.Ruta())),
+            (std::vector<std::string>{"juegos.zip/a.dsk", "juegos.zip/otro/b.DSK"}));
+  panel.imagen = carpeta.Archivo("juegos.zip/a.dsk");
+  EXPECT_FALSE(acciones.CambiarAtributo(panel, Gestion::Atributo::SoloLectura, false));
+  ASSERT_EQ(dialogos.avisos.size(), 2u);
+  EXPECT_EQ(dialogos.avisos[1].rfind("No se han cambiado los atributos.\nLas imágenes dentro de "
+                                     "un .zip o un .gz solo se leen",
+                                     0),
+            0u)
+      << dialogos.avisos[1];
+}
+
+} // namespace
