@@ -5,9 +5,13 @@ if(NOT WIN32)
   return()
 endif()
 alcove_test(pruebas_win32
-  SOURCES win32/test_ventana_win32.cpp
-  LIBS alcove_win32 alcove_dskgen GTest::gtest_main
+  SOURCES win32/test_ventana_win32.cpp win32/test_gestor_win32.cpp
+  LIBS alcove_win32 alcove_dskgen alcove_comprimidos GTest::gtest_main
   LABELS ventanas)
+# The disk manager's writes are compared with alcove-cli's.
+target_include_directories(pruebas_win32 PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
+target_compile_definitions(pruebas_win32 PRIVATE ALCOVE_CLI="$<TARGET_FILE:alcove-cli>")
+add_dependencies(pruebas_win32 alcove-cli)
 
 set(ALCOVE_VENTANA_LINUX "" CACHE FILEPATH "The Linux alcove, for comparing alcove.exe with it")
 set(ALCOVE_PANTALLAZO "" CACHE FILEPATH "alcove-pantallazo, for the screenshots under Wine")

@@ -86,8 +86,32 @@ void GestorPaneles::Escrito(int i) {
 }
 
 void GestorPaneles::Hacer(int i, const std::function<bool()> &accion) {
-  if (accion())
+  // Windows replaces no file that a handle holds open: every pane that shows
+  // the image lets it go while it is written, and takes it again afterwards,
+  // listed again when it changed and as it was when it did not.
+  const std::string imagen = Imagen(i);
+  std::vector<int> suyos;
+  for (const int j : {0, 1}) {
+    if (!imagen.empty() && Imagen(j) == imagen && P(j).cerrar && P(j).reabrir)
+      suyos.push_back(j);
+  }
+  const auto reabrir = [&] {
+    for (const int j : suyos)
+      P(j).reabrir();
+  };
+  for (const int j : suyos)
+    P(j).cerrar();
+  bool cambiado = false;
+  try {
+    cambiado = accion();
+  } catch (...) {
+    reabrir();
+    throw;
+  }
+  if (cambiado)
     Escrito(i);
+  else
+    reabrir();
 }
 
 void GestorPaneles::Ver(int i) {
@@ -134,14 +158,7 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
   const auto separador = [&] { menu.push_back({}); };
   if (panel.filas.empty()) {
     const bool conImagen = !panel.imagen.empty();
-    agregar("NuevoDisco", "Nuevo disco…", [this, panel, i] {
-      const auto ruta = acciones_.NuevoDisco(panel);
-      if (!ruta)
-        return;
-      Controles::ListaArchivos &lista = *P(i).archivos;
-      lista.SetPath(lista.Path()); // the new file shows in the list
-      P(i).listar(*ruta);
-    });
+    agregar("NuevoDisco", "Nuevo disco…", [this, panel, i] { NuevoDisco(i, panel); });
     agregar(
         "PonerArchivos", "Poner archivos…",
         [this, panel, i] { Hacer(i, [&] { return acciones_.ElegirYPonerArchivos(panel); }); },
@@ -176,18 +193,45 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
   return menu;
 }
 
+void GestorPaneles::NuevoDisco(int i, const Gestion::Panel &panel) {
+  // The new disk may be made over an image a pane shows, which Windows
+  // replaces only once no handle holds it open.
+  std::vector<int> abiertos;
+  for (const int j : {0, 1}) {
+    if (!Imagen(j).empty() && P(j).cerrar && P(j).reabrir)
+      abiertos.push_back(j);
+  }
+  for (const int j : abiertos)
+    P(j).cerrar();
+  std::optional<std::string> ruta;
+  try {
+    ruta = acciones_.NuevoDisco(panel);
+  } catch (...) {
+    for (const int j : abiertos)
+      P(j).reabrir();
+    throw;
+  }
+  for (const int j : abiertos)
+    P(j).reabrir();
+  if (!ruta)
+    return;
+  Controles::ListaArchivos &lista = *P(i).archivos;
+  lista.SetPath(lista.Path()); // the new file shows in the list
+  if (Imagen(1 - i) == *ruta)
+    P(1 - i).listar(*ruta);
+  P(i).listar(*ruta);
+}
+
 void GestorPaneles::BorrarSeleccion(int i) {
-  Hacer(i, [&] {
-    const Gestion::Panel panel = Panel(i);
-    return !panel.filas.empty() && acciones_.Borrar(panel);
-  });
+  const Gestion::Panel panel = Panel(i);
+  if (!panel.filas.empty())
+    Hacer(i, [&] { return acciones_.Borrar(panel); });
 }
 
 void GestorPaneles::RenombrarSeleccion(int i) {
-  Hacer(i, [&] {
-    const Gestion::Panel panel = Panel(i);
-    return !panel.filas.empty() && acciones_.CambiarNombre(panel);
-  });
+  const Gestion::Panel panel = Panel(i);
+  if (!panel.filas.empty())
+    Hacer(i, [&] { return acciones_.CambiarNombre(panel); });
 }
 
 void GestorPaneles::ArchivoElegido(int i) {
@@ -240,12 +284,16 @@ std::function<void()> GestorPaneles::Recibir(int i, const Soltado &soltado) {
     if (soltado.panel == i || soltado.panel > 1)
       return {};
     const Gestion::Panel origen = soltado.panel == arrastrando_ ? origen_ : Panel(soltado.panel);
-    return [this, origen, i] { Hacer(i, [&] { return acciones_.Copiar(origen, Panel(i)); }); };
+    return [this, origen, i] {
+      const Gestion::Panel destino = Panel(i);
+      Hacer(i, [&] { return acciones_.Copiar(origen, destino); });
+    };
   }
   if (soltado.rutas.empty())
     return {};
   return [this, rutas = soltado.rutas, i] {
-    Hacer(i, [&] { return acciones_.PonerArchivos(Panel(i), rutas); });
+    const Gestion::Panel destino = Panel(i);
+    Hacer(i, [&] { return acciones_.PonerArchivos(destino, rutas); });
   };
 }
 

@@ -1,6 +1,7 @@
 // The real Win32 window, made in this process and driven by window messages as
 // the controls send them; its rows read back from the list view itself. Runs
 // under Wine with a display.
+#include "Ayudas32.h"
 #include "Comun.h"
 #include "Generador.h"
 
@@ -17,30 +18,6 @@
 namespace {
 
 using Generador::CrearEntrada;
-
-// Makes the process's current folder `ruta` for the life of the object.
-class CarpetaActual {
-public:
-  explicit CarpetaActual(const std::filesystem::path &ruta)
-      : anterior_(std::filesystem::current_path()) {
-    std::filesystem::current_path(ruta);
-  }
-  ~CarpetaActual() { std::filesystem::current_path(anterior_); }
-  CarpetaActual(const CarpetaActual &) = delete;
-  CarpetaActual &operator=(const CarpetaActual &) = delete;
-
-private:
-  std::filesystem::path anterior_;
-};
-
-// Lets the window handle what it has been sent.
-void Procesar() {
-  MSG m;
-  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&m);
-    ::DispatchMessageW(&m);
-  }
-}
 
 class VentanaWin32 : public ::testing::Test {
 protected:

@@ -83,6 +83,7 @@ probar() {
   sleep 0.5
   "$pantallazo" "$capturas/$nombre.png" "$ventana"
   ventana_=$ventana
+  arriba_=$m
 }
 
 fallos=0
@@ -92,10 +93,11 @@ wait "$programa" 2>/dev/null
 programa=""
 
 if probar windows "$wine" "$exe"; then
-  # The about window, from the menu: "Ayuda", then its one item.
-  xdotool mousemove --window "$ventana_" 120 10 click 1
+  # The about window, from the menu just above the client area: "Ayuda",
+  # then its one item.
+  xdotool mousemove --window "$ventana_" 120 $((arriba_ - 10)) click 1
   sleep 0.5
-  xdotool mousemove --window "$ventana_" 150 30 click 1
+  xdotool mousemove --window "$ventana_" 150 $((arriba_ + 10)) click 1
   for _ in $(seq 100); do
     acerca=$(xdotool search --onlyvisible --name '^Acerca de Alcove beta 1$' 2>/dev/null | head -n 1)
     [ -n "$acerca" ] && break

@@ -25,6 +25,10 @@ struct PanelVentana {
   std::function<const Cls_Disco *()> disco;
   // Opens an image in the pane and lists it, as choosing it in the file list does.
   std::function<void(const std::string &ruta)> listar;
+  // Lets the pane's image file go, and takes it again with nothing shown
+  // changed: a write replaces the file between them.
+  std::function<void()> cerrar;
+  std::function<void()> reabrir;
 };
 
 // A viewer window's first content, the viewers it offers and how it gets the
@@ -103,6 +107,7 @@ private:
   void Escrito(int i); // lists again every pane that shows pane i's image
   void Hacer(int i, const std::function<bool()> &accion);
   void AbrirMiembro(int i, const std::string &ruta);
+  void NuevoDisco(int i, const Gestion::Panel &panel);
   [[nodiscard]] const PanelVentana &P(int i) const;
 
   std::array<PanelVentana, 2> paneles_;

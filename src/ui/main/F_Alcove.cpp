@@ -31,6 +31,17 @@ bool F_Alcove::ExisteDisco(int Index) const { return Discos[Ranura(Index)] != nu
 
 const Cls_Disco *F_Alcove::DiscoSiExiste(int Index) const { return Discos[Ranura(Index)].get(); }
 
+void F_Alcove::CerrarImagen(std::int16_t Index) {
+  if (Cls_Disco *disco = Discos[Ranura(Index)].get(); disco != nullptr)
+    disco->Cerrar();
+}
+
+void F_Alcove::ReabrirImagen(std::int16_t Index) {
+  if (Cls_Disco *disco = Discos[Ranura(Index)].get();
+      disco != nullptr && !disco->NombreFichero.empty())
+    disco->Cargar(disco->NombreFichero);
+}
+
 Cls_Disco &F_Alcove::Disco(std::int16_t Index) {
   std::unique_ptr<Cls_Disco> &ranura = Discos[Ranura(Index)];
   if (!ranura)

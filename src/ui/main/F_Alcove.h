@@ -58,6 +58,12 @@ public:
   // Slot `Index`'s disk object, or nullptr while the slot is empty. Asking
   // creates nothing.
   [[nodiscard]] const Cls_Disco *DiscoSiExiste(int Index) const;
+  // The pane's image file let go, and taken again from the same path, with
+  // nothing shown changed: a write that replaces the file goes between them,
+  // as Windows replaces no file that a handle holds open. Nothing for an
+  // empty slot.
+  void CerrarImagen(std::int16_t Index);
+  void ReabrirImagen(std::int16_t Index);
 
   // Writes what the window shows to the tests' dump, if one was asked for.
   void Volcar(const std::string &suceso) const noexcept;

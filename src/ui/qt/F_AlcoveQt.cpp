@@ -96,9 +96,12 @@ F_AlcoveQt::F_AlcoveQt(QWidget *padre)
   std::array<Gestion::PanelVentana, 2> paneles;
   for (std::int16_t i = 0; i < 2; ++i) {
     const auto p = static_cast<std::size_t>(i);
-    paneles[p] = {vistas_[p].get(), archivos_[p].get(),
+    paneles[p] = {vistas_[p].get(),
+                  archivos_[p].get(),
                   [this, i] { return formulario_->DiscoSiExiste(i); },
-                  [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); }};
+                  [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); },
+                  [this, i] { formulario_->CerrarImagen(i); },
+                  [this, i] { formulario_->ReabrirImagen(i); }};
   }
   Gestor = new GestorCatalogo(this, DSK, File, std::move(paneles));
   formulario_->Form_Load();

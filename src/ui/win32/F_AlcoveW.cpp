@@ -82,6 +82,19 @@ F_AlcoveW::F_AlcoveW() {
   c.Image_EXT = &imagenes_;
   c.MostrarAcercaDe = [] { MostrarAcercaDe(); };
   formulario_ = std::make_unique<F_Alcove>(std::move(c));
+  // Events the panes leave open: the catalogue views as a disk manager. The
+  // disk slots are looked at, never created, from there.
+  std::array<Gestion::PanelVentana, 2> paneles;
+  for (std::size_t p = 0; p < 2; ++p) {
+    const auto i = static_cast<std::int16_t>(p);
+    paneles[p] = {dsk_[p].get(),
+                  file_[p].get(),
+                  [this, i] { return formulario_->DiscoSiExiste(i); },
+                  [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); },
+                  [this, i] { formulario_->CerrarImagen(i); },
+                  [this, i] { formulario_->ReabrirImagen(i); }};
+  }
+  gestor_ = std::make_unique<GestorW>(w_, vistas_, std::move(paneles));
   for (std::size_t p = 0; p < 2; ++p) {
     const auto i = static_cast<std::int16_t>(p);
     dir_[p]->AlCambiar = [this, i] {
@@ -94,6 +107,8 @@ F_AlcoveW::F_AlcoveW() {
 }
 
 F_AlcoveW::~F_AlcoveW() {
+  // Its drop targets and viewers go while the window is still there.
+  gestor_.reset();
   if (w_ != nullptr && ::IsWindow(w_)) {
     ::SetWindowLongPtrW(w_, GWLP_USERDATA, 0);
     ::DestroyWindow(w_);
@@ -138,9 +153,9 @@ void F_AlcoveW::CrearPanel(std::size_t p) {
   files_[p] = Win32::Crear(w_, L"LISTBOX", L"",
                            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | hijo,
                            l.file, id + IdFile, o.x, o.y);
-  vistas_[p] = Win32::Crear(w_, WC_LISTVIEWW, L"",
-                            LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | hijo,
-                            l.dsk, id + IdDSK, o.x, o.y);
+  vistas_[p] =
+      Win32::Crear(w_, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER | hijo, l.dsk,
+                   id + IdDSK, o.x, o.y);
   for (HWND w : {drives_[p], dirs_[p], files_[p]})
     fuente(w, D::PuntosListas);
   fuente(vistas_[p], D::PuntosCatalogo);
@@ -243,8 +258,11 @@ void F_AlcoveW::Comando(int id, int aviso) {
     }
     break;
   case IdFile:
-    if (aviso == LBN_SELCHANGE)
+    if (aviso == LBN_SELCHANGE) {
       Evento("File_Click" + pane, [this, i] { formulario_->File_Click(i); });
+      // After the window's own handler, which cannot open images inside zips.
+      gestor_->ArchivoElegido(i);
+    }
     break;
   default: break;
   }
@@ -280,6 +298,8 @@ LRESULT F_AlcoveW::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
   case WM_COMMAND: Comando(LOWORD(wp), HIWORD(wp)); return 0;
   case WM_NOTIFY: {
     const auto *aviso = reinterpret_cast<const NMHDR *>(lp);
+    if (LRESULT r = 0; gestor_->Notificacion(*aviso, r))
+      return r;
     for (std::size_t p = 0; p < 2; ++p) {
       if (aviso->hwndFrom == vistas_[p] && aviso->code == LVN_COLUMNCLICK) {
         const int columna = reinterpret_cast<const NMLISTVIEW *>(lp)->iSubItem + 1;
@@ -313,8 +333,19 @@ LRESULT F_AlcoveW::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
     ::SetBkColor(dc, Win32::Ref(D::AzulOscuro));
     return reinterpret_cast<LRESULT>(Win32::BrochaAzul());
   }
+  case WM_CONTEXTMENU:
+    if (gestor_->MenuContextual(reinterpret_cast<HWND>(wp), lp))
+      return 0;
+    return ::DefWindowProcW(w_, mensaje, wp, lp);
+  case WM_MEASUREITEM:
+  case WM_DRAWITEM:
+    if (gestor_->DibujoMenu(mensaje, lp))
+      return TRUE;
+    return ::DefWindowProcW(w_, mensaje, wp, lp);
+  case GestorW::MensajeSoltado: gestor_->Soltados(); return 0;
   case WM_ERASEBKGND: PintarFondo(reinterpret_cast<HDC>(wp)); return 1;
   case WM_DESTROY:
+    gestor_.reset();
     ::SetWindowLongPtrW(w_, GWLP_USERDATA, 0);
     w_ = nullptr;
     ::PostQuitMessage(0);

@@ -2,6 +2,7 @@
 
 #include "ui/main/F_Alcove.h"
 #include "ui/win32/Controles32.h"
+#include "ui/win32/GestorW.h"
 
 #include <array>
 #include <functional>
@@ -25,6 +26,9 @@ public:
   [[nodiscard]] HWND Control(const std::string &nombre) const;
   [[nodiscard]] Win32::CarpetasW &Dir(int i) { return *dir_[static_cast<std::size_t>(i)]; }
   [[nodiscard]] Win32::ArchivosW &File(int i) { return *file_[static_cast<std::size_t>(i)]; }
+  [[nodiscard]] Win32::VistaW &DSK(int i) { return *dsk_[static_cast<std::size_t>(i)]; }
+  // The catalogue views as a disk manager.
+  [[nodiscard]] GestorW &Gestor() { return *gestor_; }
 
   // Control identifiers: pane i's control k is IdPanel + 10 i + k.
   enum : int { IdDrive = 0, IdDir = 1, IdFile = 2, IdDSK = 3, IdFrame = 4, IdInfo = 5 };
@@ -53,4 +57,5 @@ private:
   std::array<std::unique_ptr<Win32::VistaW>, 2> dsk_;
   std::unique_ptr<Win32::EstadoW> estado_;
   std::unique_ptr<F_Alcove> formulario_;
+  std::unique_ptr<GestorW> gestor_;
 };

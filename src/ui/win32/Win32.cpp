@@ -1,6 +1,7 @@
 #include "ui/win32/Win32.h"
 
 #include "ui/controles/Fallos.h"
+#include "ui/win32/DialogosW.h"
 
 #include <map>
 #include <utility>
@@ -69,9 +70,8 @@ HWND Crear(HWND padre, const wchar_t *clase, const wchar_t *texto, DWORD estilo,
 
 namespace {
 
-void CajaDeAviso(HWND padre, const std::string &mensaje) {
-  ::MessageBoxW(padre, Ancho(mensaje).c_str(), L"Alcove", MB_OK | MB_ICONWARNING);
-}
+// The program's own box, so that its one button says "Aceptar".
+void CajaDeAviso(HWND padre, const std::string &mensaje) { CajaAviso(padre, "Alcove", mensaje); }
 
 Avisador &AvisadorActual() {
   static Avisador actual = CajaDeAviso;
@@ -85,6 +85,8 @@ Avisador InstalarAvisador(Avisador avisador) {
     avisador = CajaDeAviso;
   return std::exchange(AvisadorActual(), std::move(avisador));
 }
+
+void Avisar(HWND padre, const std::string &mensaje) { AvisadorActual()(padre, mensaje); }
 
 bool ProtegerEvento(HWND padre, const std::function<void()> &manejador) noexcept {
   return Fallos::Proteger(

@@ -43,6 +43,8 @@ HWND Crear(HWND padre, const wchar_t *clase, const wchar_t *texto, DWORD estilo,
 // in their own so that nothing waits for a click.
 using Avisador = std::function<void(HWND padre, const std::string &mensaje)>;
 Avisador InstalarAvisador(Avisador avisador);
+// Shows `mensaje` through the installed avisador.
+void Avisar(HWND padre, const std::string &mensaje);
 
 // Runs `manejador`; a failure that escapes it is shown and swallowed, so that
 // no exception reaches a window procedure. True when the handler ended normally.
