@@ -636,6 +636,28 @@ TEST_F(Gestor, DragsCarryExactFilesOutAndBetweenPanesAndDropsPutHostFiles) {
   EXPECT_FALSE(otro.isAccepted());
 }
 
+// Rows dragged from another Alcove are only its files here: they are put on
+// the image, never taken for this window's own rows of the pane they left.
+TEST_F(Gestor, RowsDraggedFromAnotherAlcoveArriveAsTheirFiles) {
+  const QByteArray otro = QByteArray::number(QCoreApplication::applicationPid() + 1);
+  const std::vector<std::uint8_t> original = Leer(B());
+  for (const QByteArray &filas : {QByteArray("0"), otro + " 0"}) {
+    SCOPED_TRACE(filas.toStdString());
+    Escribir(B(), original);
+    PulsarArchivo(File(1), "b.dsk");
+    Elegir(0, {"LOADER.BAS"});
+    const std::vector<std::uint8_t> conExtra = PorCli(B(), {"put", "IMAGEN", "extra.bin"});
+    QMimeData datos;
+    datos.setUrls({QUrl::fromLocalFile(QString::fromStdString(carpeta.Archivo("extra.bin")))});
+    datos.setData(QStringLiteral("application/x-alcove-filas"), filas);
+    ASSERT_TRUE(G().Recibir(1, datos, true));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Leer(B()), conExtra);
+    EXPECT_FALSE(Nombres(1).contains("LOADER.BAS"));
+  }
+  EXPECT_TRUE(avisos.mensajes.isEmpty()) << avisos.mensajes.join('\n').toStdString();
+}
+
 TEST_F(Gestor, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten) {
   const std::vector<std::uint8_t> zip =
       zip_prueba::CrearZip({zip_prueba::Comprimido("juegos/juego.dsk", DiscoB()),

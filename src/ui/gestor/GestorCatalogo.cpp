@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDrag>
 #include <QDropEvent>
 #include <QFile>
@@ -29,14 +30,24 @@ constexpr double PuntosMenu = 9.75;
 std::string Bytes(const QString &ruta) { return QFile::encodeName(ruta).toStdString(); }
 QString Utf8(const std::string &texto) { return QString::fromStdString(texto); }
 
+// The pane a drag of rows left, and this process's id: rows of another
+// Alcove's window are only its files here.
+QByteArray Filas(int panel) {
+  return QByteArray::number(QCoreApplication::applicationPid()) + ' ' + QByteArray::number(panel);
+}
+
 // What a drop brings, as the decisions take it; nothing when it brings
 // anything but rows of this window or local files.
 std::optional<Gestion::Soltado> Soltado(const QMimeData &datos) {
   Gestion::Soltado soltado;
-  if (datos.hasFormat(FormatoFilas)) {
-    bool numero = false;
-    soltado.panel = datos.data(FormatoFilas).toInt(&numero);
-    return numero ? std::optional(soltado) : std::nullopt;
+  const QList<QByteArray> filas = datos.data(FormatoFilas).split(' ');
+  bool proceso = false, panel = false;
+  if (filas.size() == 2 && filas[0].toLongLong(&proceso) == QCoreApplication::applicationPid() &&
+      proceso) {
+    soltado.panel = filas[1].toInt(&panel);
+    if (panel)
+      return soltado;
+    soltado.panel = -1;
   }
   if (!datos.hasUrls())
     return std::nullopt;
@@ -128,7 +139,7 @@ QMimeData *GestorCatalogo::DatosArrastre(int i) {
   for (const std::string &ruta : rutas)
     urls << QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(ruta)));
   datos->setUrls(urls);
-  datos->setData(FormatoFilas, QByteArray::number(i));
+  datos->setData(FormatoFilas, Filas(i));
   return datos;
 }
 
