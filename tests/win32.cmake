@@ -24,3 +24,20 @@ if(CMAKE_CROSSCOMPILING AND ALCOVE_VENTANA_LINUX AND ALCOVE_PANTALLAZO
                    ${PROJECT_BINARY_DIR}/capturas)
   set_tests_properties(ventana_igual_que_en_linux PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 endif()
+
+# The disk manager in the real alcove.exe under Wine, driven with xdotool: the
+# viewer and a context menu (pictures left in capturas/), rows dragged to the
+# other pane and to another program, a file dropped from one; the images
+# checked with the Linux alcove-cli.
+add_executable(alcove_prueba_arrastre_w WIN32 windows/arrastre_w.cpp)
+target_link_options(alcove_prueba_arrastre_w PRIVATE -municode)
+target_link_libraries(alcove_prueba_arrastre_w PRIVATE alcove_win32 alcove_warnings)
+if(CMAKE_CROSSCOMPILING AND ALCOVE_CLI_LINUX AND ALCOVE_PANTALLAZO
+   AND CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME gestor_en_wine
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/gestor_en_wine.sh $<TARGET_FILE:alcove>
+                   ${CMAKE_CROSSCOMPILING_EMULATOR} ${PROJECT_SOURCE_DIR}/samples
+                   ${ALCOVE_PANTALLAZO} ${PROJECT_BINARY_DIR}/capturas ${ALCOVE_CLI_LINUX}
+                   $<TARGET_FILE:alcove_prueba_arrastre_w>)
+  set_tests_properties(gestor_en_wine PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endif()

@@ -87,8 +87,11 @@ F_VerW::F_VerW(HWND dueno, Gestion::Visor visor)
   // Wide enough for a hex dump's lines, as the Qt viewer is.
   RECT r{0, 0, AnchoCaracteres(w_, 84) + P(40), P(560)};
   ::AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  ::SetWindowPos(w_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A little in from the main window's corner, as a window of its own.
+  RECT sobre{};
+  const bool conDueno = dueno != nullptr && ::GetWindowRect(dueno, &sobre) != 0;
+  ::SetWindowPos(w_, nullptr, sobre.left + P(40), sobre.top + P(40), r.right - r.left,
+                 r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE | (conDueno ? 0 : SWP_NOMOVE));
   ::SetWindowLongPtrW(w_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   ::SetWindowLongPtrW(w_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedimiento));
   Mostrar(visor.contenido);
