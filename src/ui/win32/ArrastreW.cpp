@@ -75,7 +75,12 @@ public:
       return DV_E_FORMATETC;
     HGLOBAL h = nullptr;
     if (pedido->cfFormat == CF_HDROP) {
-      h = CrearHdrop(rutas_);
+      try {
+        h = CrearHdrop(rutas_);
+      } catch (...) {
+        // Nothing crosses into OLE: the other end hears there was no memory.
+        return E_OUTOFMEMORY;
+      }
     } else {
       const Filas filas{::GetCurrentProcessId(), panel_};
       h = Copia(&filas, sizeof(filas));
