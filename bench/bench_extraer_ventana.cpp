@@ -4,7 +4,7 @@
 #include "Proporciones.h"
 
 #include "disk/Cls_Disco.h"
-#include "ui/auxiliary/Auxiliares.h"
+#include "ui/qt/Auxiliares.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

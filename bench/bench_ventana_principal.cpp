@@ -4,7 +4,7 @@
 #include "Proporciones.h"
 
 #include "Generador.h"
-#include "ui/main/F_Alcove.h"
+#include "ui/qt/F_AlcoveQt.h"
 #include "ui/widgets/ListaArchivos.h"
 #include "ui/widgets/VistaCatalogo.h"
 
@@ -106,7 +106,7 @@ BENCHMARK(RelistarListaArchivos10000)->Unit(benchmark::kMillisecond);
 
 // A mouse click on an image of 64 entries in pane A, to its rows painted.
 void AbrirImagen64(benchmark::State &state) {
-  F_Alcove ventana;
+  F_AlcoveQt ventana;
   ventana.show();
   auto *file = ventana.findChild<ListaArchivos *>("File_0");
   auto *dsk = ventana.findChild<VistaCatalogo *>("DSK_0");

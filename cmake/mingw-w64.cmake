@@ -1,8 +1,8 @@
 # Cross-building alcove-cli for 64-bit Windows with Debian's mingw-w64:
 #   cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 # The posix thread model: the win32 one has no std::thread. Everything is linked
-# statically, so the .exe needs no DLL beside it. The windows (Qt) are not built:
-# Debian has no Qt for mingw.
+# statically, so the .exe needs no DLL beside it. The Qt windows are not built
+# (Debian has no Qt for mingw): alcove.exe has the Win32 binding instead.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -1,7 +1,7 @@
 # The main window: what it shows, its controls, and the window driven through them.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 alcove_test(pruebas_ventana_principal
-  SOURCES main_window/main.cpp main_window/test_presentacion.cpp main_window/test_controles.cpp
+  SOURCES main_window/main.cpp main_window/test_iconos.cpp main_window/test_controles.cpp
           main_window/test_ventana.cpp main_window/test_gestor.cpp
   LIBS alcove_main_window alcove_dskgen Qt6::Test
   LABELS ventanas)

@@ -1,5 +1,5 @@
-#include "ui/auxiliary/Auxiliares.h"
-#include "ui/main/F_Alcove.h"
+#include "ui/qt/Auxiliares.h"
+#include "ui/qt/F_AlcoveQt.h"
 
 #include <QApplication>
 
@@ -8,7 +8,7 @@ int main(int argc, char *argv[]) {
   QApplication aplicacion(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Alcove"));
   InstalarVentanasAuxiliares();
-  F_Alcove ventana;
+  F_AlcoveQt ventana;
   QApplication::setWindowIcon(ventana.windowIcon());
   ventana.show();
   return QApplication::exec();

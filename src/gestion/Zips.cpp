@@ -1,25 +1,26 @@
 #include "gestion/Zips.h"
 
 #include "cli/Comprimidos.h"
+#include "platform/Carpetas.h"
 #include "platform/InfoArchivo.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace Gestion {
 
 std::vector<std::string> ImagenesEnZips(const std::string &carpeta) {
+  // Through the host's own listing: names in UTF-8 on every host, whatever the
+  // local code page of a Windows could hold.
   std::vector<std::string> zips;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(carpeta, ec), fin; !ec && it != fin;
-       it.increment(ec)) {
-    const std::string nombre = it->path().filename().string();
-    std::error_code ecTipo;
-    if (!nombre.empty() && nombre.front() != '.' && Cli::EsNombreZip(nombre) &&
-        it->is_regular_file(ecTipo))
-      zips.push_back(nombre);
-  }
+  static_cast<void>(Plataforma::ListarCarpeta(
+      carpeta, [](const Plataforma::IdCarpeta &) { return true; },
+      [](std::string_view nombre) {
+        return !nombre.empty() && nombre.front() != '.' && Cli::EsNombreZip(nombre);
+      },
+      [&zips](std::string_view nombre, bool esCarpeta) {
+        if (!esCarpeta)
+          zips.emplace_back(nombre);
+      }));
   std::sort(zips.begin(), zips.end());
   std::vector<std::string> imagenes;
   const bool conSeparador =

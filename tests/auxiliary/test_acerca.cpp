@@ -1,8 +1,7 @@
 #include "platform/Errores.h"
 #include "platform/sistema/EstadoMemoria.h"
 #include "platform/sistema/InfoSistema.h"
-#include "ui/auxiliary/F_Acerca.h"
-#include "ui/auxiliary/Portada.h"
+#include "ui/qt/F_AcercaQt.h"
 #include "ui/widgets/MedidorLed.h"
 
 #include <QApplication>
@@ -60,63 +59,6 @@ private:
   EstadoMemoria estado_;
 };
 
-// ---- Percentages ---------------------------------------------------------------
-
-struct CasoPorcentaje {
-  std::int64_t total;
-  std::int64_t disponible;
-  std::optional<std::int16_t> esperado;
-};
-
-TEST(PorcentajeEnUso, RoundsHalfToEvenAndRefusesWhatCannotBeShown) {
-  const CasoPorcentaje casos[] = {
-      {1000, 430, 57},
-      {1000, 1000, 0},
-      {200, 199, 0}, // exactly 0.5
-      {200, 197, 2}, // exactly 1.5
-      {200, 195, 2}, // exactly 2.5
-      {1000, 0, 100},
-      {100, 150, -50},
-      {0, 0, std::nullopt},
-      {0, 500, std::nullopt},
-      {1, -400, std::nullopt}, // 40100% does not fit 16 bits
-      // Counts past 32 bits: 64 GiB with 16 GiB free.
-      {std::int64_t{64} << 30, std::int64_t{16} << 30, 75},
-  };
-  for (const auto &caso : casos) {
-    EXPECT_EQ(Acerca::PorcentajeEnUso(caso.total, caso.disponible), caso.esperado)
-        << caso.total << " / " << caso.disponible;
-  }
-}
-
-// ---- System text -----------------------------------------------------------------
-
-struct CasoTexto {
-  const char *que;
-  std::vector<ObjetoSistema> objetos;
-  std::string texto;
-};
-
-TEST(TextoSistema, BuildsThreeLinesFromTheLastObject) {
-  const ObjetoSistema debian("Debian GNU/Linux 12", "12", "AB12-CD34");
-  const CasoTexto casos[] = {
-      {"empty collection", {}, ""},
-      {"one object", {debian}, "S.O. Debian GNU/Linux 12\r\nVersion: 12\r\nS/N:AB12-CD34"},
-      {"null version", {ObjetoSistema("Debian", std::nullopt, "X1")}, "S.O. Debian\r\n\r\nS/N:X1"},
-      {"null serial number",
-       {ObjetoSistema("Debian", "12", std::nullopt)},
-       "S.O. Debian\r\nVersion: 12\r\n"},
-      {"null caption", {ObjetoSistema(std::nullopt, "12", "X1")}, "S.O. \r\nVersion: 12\r\nS/N:X1"},
-      {"all null", {ObjetoSistema(std::nullopt, std::nullopt, std::nullopt)}, "S.O. \r\n\r\n"},
-      {"two objects",
-       {debian, ObjetoSistema("Otro", "2", "Z")},
-       "S.O. Otro\r\nVersion: 2\r\nS/N:Z"},
-  };
-  for (const auto &caso : casos) {
-    EXPECT_EQ(Acerca::TextoSistema(caso.objetos), caso.texto) << caso.que;
-  }
-}
-
 // ---- The window ------------------------------------------------------------------
 
 template <typename T> T *Control(QWidget &ventana, const char *nombre) {
@@ -129,10 +71,10 @@ QString TextoInfo(QWidget &ventana) {
   return Control<QPlainTextEdit>(ventana, "TxT_Info")->toPlainText();
 }
 
-TEST(F_Acerca, HasItsControlsWithTheirTexts) {
+TEST(F_AcercaQt, HasItsControlsWithTheirTexts) {
   InfoFalsa info;
   MemoriaFalsa memoria;
-  F_Acerca ventana(info, memoria);
+  F_AcercaQt ventana(info, memoria);
   EXPECT_EQ(ventana.windowTitle(), QStringLiteral("Acerca de Alcove beta 1"));
   EXPECT_EQ(Control<QLabel>(ventana, "Label1")->text(), QStringLiteral("mem.  Fisica:"));
   EXPECT_EQ(Control<QLabel>(ventana, "Label2")->text(), QStringLiteral("mem. Virtual:"));
@@ -146,16 +88,16 @@ TEST(F_Acerca, HasItsControlsWithTheirTexts) {
   EXPECT_EQ(imagen.size(), QSize(320, 200));
 }
 
-TEST(F_Acerca, LoadWritesTheSystemTextLineByLine) {
+TEST(F_AcercaQt, LoadWritesTheSystemTextLineByLine) {
   InfoFalsa info({ObjetoSistema("Debian GNU/Linux 12", "12", "AB12"),
                   ObjetoSistema("Segundo", std::nullopt, "CD34")});
   MemoriaFalsa memoria;
-  F_Acerca ventana(info, memoria);
+  F_AcercaQt ventana(info, memoria);
   EXPECT_EQ(TextoInfo(ventana), QStringLiteral("S.O. Segundo\n\nS/N:CD34"));
   EXPECT_EQ(info.consultas, 1);
 }
 
-TEST(F_Acerca, AFailingServiceOrPropertyLeavesTheTextEmpty) {
+TEST(F_AcercaQt, AFailingServiceOrPropertyLeavesTheTextEmpty) {
   InfoFalsa falla({ObjetoSistema("Debian", "12", "X")});
   falla.falla = true;
   ObjetoSistema sinVersion;
@@ -163,18 +105,18 @@ TEST(F_Acerca, AFailingServiceOrPropertyLeavesTheTextEmpty) {
   InfoFalsa propiedadFalla({ObjetoSistema("Primero", "1", "A"), sinVersion});
   MemoriaFalsa memoria;
   for (InfoFalsa *info : {&falla, &propiedadFalla}) {
-    F_Acerca ventana(*info, memoria);
+    F_AcercaQt ventana(*info, memoria);
     EXPECT_TRUE(TextoInfo(ventana).isEmpty());
   }
 }
 
-TEST(F_Acerca, EachTickShowsBothPercentages) {
+TEST(F_AcercaQt, EachTickShowsBothPercentages) {
   InfoFalsa info;
   MemoriaFalsa memoria({.TotalFisica = 1000,
                         .DisponibleFisica = 430,
                         .TotalVirtual = 200,
                         .DisponibleVirtual = 197});
-  F_Acerca ventana(info, memoria);
+  F_AcercaQt ventana(info, memoria);
   auto *por1 = Control<QLabel>(ventana, "Lbl_Por1");
   auto *por2 = Control<QLabel>(ventana, "Lbl_Por2");
   EXPECT_TRUE(por1->text().isEmpty()); // nothing before the first tick
@@ -186,19 +128,19 @@ TEST(F_Acerca, EachTickShowsBothPercentages) {
   EXPECT_EQ(Control<MedidorLed>(ventana, "LEDMeter2")->Valor(), 2);
 }
 
-TEST(F_Acerca, ATickThatCannotFinishStopsSilentlyAndTheNextTries) {
+TEST(F_AcercaQt, ATickThatCannotFinishStopsSilentlyAndTheNextTries) {
   InfoFalsa info;
   // Physical figures fine, virtual total 0: the first half of the tick stays.
   MemoriaFalsa sinVirtual(
       {.TotalFisica = 200, .DisponibleFisica = 199, .TotalVirtual = 0, .DisponibleVirtual = 0});
-  F_Acerca ventana(info, sinVirtual);
+  F_AcercaQt ventana(info, sinVirtual);
   ASSERT_TRUE(QTest::qWaitFor([&] { return sinVirtual.consultas >= 2; }, 2000));
   EXPECT_EQ(Control<QLabel>(ventana, "Lbl_Por1")->text(), QStringLiteral("0%"));
   EXPECT_TRUE(Control<QLabel>(ventana, "Lbl_Por2")->text().isEmpty());
 
   MemoriaFalsa falla({.TotalFisica = 1000, .DisponibleFisica = 430});
   falla.falla = true;
-  F_Acerca otra(info, falla);
+  F_AcercaQt otra(info, falla);
   ASSERT_TRUE(QTest::qWaitFor([&] { return falla.consultas >= 3; }, 2000));
   EXPECT_TRUE(Control<QLabel>(otra, "Lbl_Por1")->text().isEmpty());
   falla.falla = false; // the service recovers: the next tick shows it
@@ -209,14 +151,14 @@ TEST(F_Acerca, ATickThatCannotFinishStopsSilentlyAndTheNextTries) {
 
 // Runs `accion` once the about window is up inside MostrarAcercaDe, and closes
 // it if the action left it open, so that a failing test cannot hang.
-void MientrasEsteAbierta(const std::function<void(F_Acerca &)> &accion) {
+void MientrasEsteAbierta(const std::function<void(F_AcercaQt &)> &accion) {
   QTimer::singleShot(0, [accion] {
-    F_Acerca *ventana = F_Acerca::Cargada();
+    F_AcercaQt *ventana = F_AcercaQt::Cargada();
     EXPECT_NE(ventana, nullptr);
     if (ventana == nullptr) {
       return;
     }
-    const QPointer<F_Acerca> vigilada = ventana;
+    const QPointer<F_AcercaQt> vigilada = ventana;
     EXPECT_TRUE(QTest::qWaitForWindowExposed(ventana));
     accion(*ventana);
     if (!vigilada.isNull()) {
@@ -228,10 +170,10 @@ void MientrasEsteAbierta(const std::function<void(F_Acerca &)> &accion) {
 TEST(MostrarAcercaDe, LoadsTheWindowAfreshOnEachShowing) {
   InfoFalsa info({ObjetoSistema("Debian", "12", "X")});
   MemoriaFalsa memoria;
-  QPointer<F_Acerca> anterior;
+  QPointer<F_AcercaQt> anterior;
   std::vector<QString> textos;
   for (int vez = 0; vez < 2; ++vez) {
-    MientrasEsteAbierta([&](F_Acerca &ventana) {
+    MientrasEsteAbierta([&](F_AcercaQt &ventana) {
       EXPECT_TRUE(ventana.isVisible());
       EXPECT_TRUE(ventana.isModal());
       textos.push_back(TextoInfo(ventana));
@@ -241,7 +183,7 @@ TEST(MostrarAcercaDe, LoadsTheWindowAfreshOnEachShowing) {
       QTest::mouseClick(Control<QPushButton>(ventana, "Cmd_Aceptar"), Qt::LeftButton);
     });
     MostrarAcercaDe(info, memoria);
-    EXPECT_EQ(F_Acerca::Cargada(), nullptr);
+    EXPECT_EQ(F_AcercaQt::Cargada(), nullptr);
     EXPECT_TRUE(anterior.isNull()); // unloaded on return
   }
   EXPECT_EQ(info.consultas, 2); // the load ran at each showing
@@ -272,7 +214,7 @@ TEST(MostrarAcercaDe, OtherWindowsTakeNoInputWhileItIsOpen) {
   InfoFalsa info;
   MemoriaFalsa memoria;
   int pulsacionesConLaVentanaAbierta = -1;
-  MientrasEsteAbierta([&](F_Acerca &ventana) {
+  MientrasEsteAbierta([&](F_AcercaQt &ventana) {
     EXPECT_EQ(QApplication::activeModalWidget(), &ventana);
     ClicDelUsuario(*boton);
     pulsacionesConLaVentanaAbierta = pulsaciones;
@@ -285,20 +227,6 @@ TEST(MostrarAcercaDe, OtherWindowsTakeNoInputWhileItIsOpen) {
   // Closed, the main window answers again.
   ClicDelUsuario(*boton);
   EXPECT_EQ(pulsaciones, 2);
-}
-
-TEST(Portada, IsA320By200PictureIn256Colours) {
-  const QImage portada = DibujarPortada();
-  EXPECT_EQ(portada.size(), QSize(320, 200));
-  EXPECT_EQ(portada.format(), QImage::Format_Indexed8);
-  EXPECT_EQ(portada.colorCount(), 256);
-  std::set<int> usados;
-  for (int y = 0; y < portada.height(); ++y) {
-    for (int x = 0; x < portada.width(); ++x) {
-      usados.insert(portada.pixelIndex(x, y));
-    }
-  }
-  EXPECT_GT(usados.size(), 100U); // the rasters use most of the palette
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include "disk/Cls_Disco.h"
 #include "platform/Progreso.h"
-#include "ui/auxiliary/F_Progress.h"
+#include "ui/qt/ProgresoQt.h"
 
 #include <QProgressBar>
 
@@ -22,7 +22,7 @@ struct Rango {
 TEST(SinCambiosHasta, LasPosicionesSaltadasNoMuevenLaBarra) {
   for (const Rango r : {Rango{100, 1100}, Rango{1, 1}, Rango{0, 999}, Rango{7, 20},
                         Rango{3, 250000}, Rango{0, 8388607}, Rango{-5, 40}, Rango{2.5, 30}}) {
-    F_Progress ventana;
+    F_Progress ventana(CargarVentanaProgresoQt);
     ventana.SetDe(r.de);
     ventana.SetA(r.a);
     for (double p = r.de; p <= r.a;) {
@@ -40,7 +40,7 @@ TEST(SinCambiosHasta, LasPosicionesSaltadasNoMuevenLaBarra) {
 }
 
 TEST(SinCambiosHasta, SinVentanaCargadaNoPrometeNada) {
-  F_Progress ventana;
+  F_Progress ventana(CargarVentanaProgresoQt);
   ventana.SetDe(0);
   ventana.SetA(100);
   EXPECT_EQ(ventana.SinCambiosHasta(), -INFINITY);
@@ -57,16 +57,17 @@ TEST(ExtraerConVentana, LaBarraQuedaComoSiOyeraCadaPosicion) {
   disco.Cargar(dir.Archivo("img.dsk"));
 
   F_Progress &compartida = F_Progress::Instancia();
+  compartida.FijarCargador(CargarVentanaProgresoQt);
   Plataforma::InstalarProgreso(&compartida);
   for (const Rango r : {Rango{1, 299999}, Rango{100, 1100}, Rango{0, 77}, Rango{5000, 5000}}) {
     // What the window shows when it hears of every position.
-    F_Progress referencia;
+    F_Progress referencia(CargarVentanaProgresoQt);
     referencia.SetDe(r.de);
     referencia.SetA(r.a);
     for (double p = r.de; p <= r.a; ++p) {
       referencia.SetValor(p);
     }
-    const auto *barraReferencia = referencia.Ventana()->findChild<QProgressBar *>("PBar");
+    const auto *barraReferencia = WidgetDe(referencia)->findChild<QProgressBar *>("PBar");
 
     // Extraer unloads the window at the end; watch its last state on the way out.
     struct Observador final : IndicadorProgreso {
@@ -82,7 +83,7 @@ TEST(ExtraerConVentana, LaBarraQuedaComoSiOyeraCadaPosicion) {
       void SetValor(double v) override { real.SetValor(v); }
       [[nodiscard]] double SinCambiosHasta() const override { return real.SinCambiosHasta(); }
       void Ocultar() override {
-        barra = real.Ventana()->findChild<QProgressBar *>("PBar")->value();
+        barra = WidgetDe(real)->findChild<QProgressBar *>("PBar")->value();
         escrituras = real.EscriturasBarra();
         valor = real.Valor();
         real.Ocultar();

@@ -7,23 +7,6 @@
 
 namespace {
 
-TEST(SegmentosEncendidos, LightsEverySegmentTheLevelHasEntered) {
-  struct Caso {
-    int porcentaje;
-    int segmentos;
-    int encendidos;
-  };
-  const Caso casos[] = {
-      {0, 12, 0},   {1, 12, 1},    {8, 12, 1},    {9, 12, 2},  {57, 12, 7},
-      {91, 12, 11}, {92, 12, 12},  {100, 12, 12}, {-5, 12, 0}, {250, 12, 12},
-      {50, 10, 5},  {32767, 1, 1}, {50, 0, 0},
-  };
-  for (const auto &caso : casos) {
-    EXPECT_EQ(Medidor::SegmentosEncendidos(caso.porcentaje, caso.segmentos), caso.encendidos)
-        << caso.porcentaje << "% of " << caso.segmentos;
-  }
-}
-
 TEST(ColorSegmento, RunsFromGreenThroughYellowToRed) {
   constexpr int n = 20;
   const QColor primero = Medidor::ColorSegmento(0, n, true);

@@ -280,4 +280,17 @@ TEST(Acciones, AReadOnlyFileOrAnImageInsideAZipIsRefusedAndLeftAsItWas) {
       << dialogos.avisos[1];
 }
 
+// Folders and zips are named in any language: on Windows the names go to the
+// host as UTF-16, not through the local code page.
+TEST(Zips, AFolderAndAZipOfAnyNameListTheirImages) {
+  const Disco d(
+      {{0, "UNO", "BIN", false, false, false, Generador::ContenidoPrueba(100, 1), {}, 0}});
+  CarpetaTemporal carpeta;
+  const std::string dentro = carpeta.Archivo("Colecci\xC3\xB3n \xE2\x82\xAC");
+  std::filesystem::create_directory(RutaFs(dentro));
+  Escribir(dentro + "/Juegos \xCE\xA9.zip",
+           zip_prueba::CrearZip({zip_prueba::Guardado("a.dsk", d.bytes)}));
+  EXPECT_EQ(Gestion::ImagenesEnZips(dentro), std::vector<std::string>{"Juegos \xCE\xA9.zip/a.dsk"});
+}
+
 } // namespace

@@ -11,7 +11,7 @@
 #include "ui/gestor/DialogosQt.h"
 #include "ui/gestor/F_Ver.h"
 #include "ui/gestor/GestorCatalogo.h"
-#include "ui/main/F_Alcove.h"
+#include "ui/qt/F_AlcoveQt.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -154,7 +154,7 @@ protected:
     fs::create_directory(carpeta.Ruta() / "cli");
     fs::create_directory(carpeta.Ruta() / "fuera");
     actual = std::make_unique<CarpetaActual>(carpeta.Ruta());
-    ventana = std::make_unique<F_Alcove>();
+    ventana = std::make_unique<F_AlcoveQt>();
     ventana->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana.get()));
     PulsarArchivo(File(0), "a.dsk");
@@ -232,7 +232,7 @@ protected:
   AvisosRecogidos avisos;
   Guion guion;
   std::unique_ptr<CarpetaActual> actual;
-  std::unique_ptr<F_Alcove> ventana;
+  std::unique_ptr<F_AlcoveQt> ventana;
 };
 
 TEST_F(Gestor, EachWriteGivesTheBytesAlcoveCliGivesAndThePaneListsTheImageAgain) {
@@ -634,6 +634,28 @@ TEST_F(Gestor, DragsCarryExactFilesOutAndBetweenPanesAndDropsPutHostFiles) {
   QDragEnterEvent otro(QPoint(20, 20), Qt::CopyAction, &texto, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(destino, &otro);
   EXPECT_FALSE(otro.isAccepted());
+}
+
+// Rows dragged from another Alcove are only its files here: they are put on
+// the image, never taken for this window's own rows of the pane they left.
+TEST_F(Gestor, RowsDraggedFromAnotherAlcoveArriveAsTheirFiles) {
+  const QByteArray otro = QByteArray::number(QCoreApplication::applicationPid() + 1);
+  const std::vector<std::uint8_t> original = Leer(B());
+  for (const QByteArray &filas : {QByteArray("0"), otro + " 0"}) {
+    SCOPED_TRACE(filas.toStdString());
+    Escribir(B(), original);
+    PulsarArchivo(File(1), "b.dsk");
+    Elegir(0, {"LOADER.BAS"});
+    const std::vector<std::uint8_t> conExtra = PorCli(B(), {"put", "IMAGEN", "extra.bin"});
+    QMimeData datos;
+    datos.setUrls({QUrl::fromLocalFile(QString::fromStdString(carpeta.Archivo("extra.bin")))});
+    datos.setData(QStringLiteral("application/x-alcove-filas"), filas);
+    ASSERT_TRUE(G().Recibir(1, datos, true));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Leer(B()), conExtra);
+    EXPECT_FALSE(Nombres(1).contains("LOADER.BAS"));
+  }
+  EXPECT_TRUE(avisos.mensajes.isEmpty()) << avisos.mensajes.join('\n').toStdString();
 }
 
 TEST_F(Gestor, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten) {

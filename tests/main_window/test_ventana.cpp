@@ -3,8 +3,8 @@
 
 #include "platform/ArchivosHost.h"
 #include "platform/Errores.h"
-#include "ui/auxiliary/F_Acerca.h"
-#include "ui/main/F_Alcove.h"
+#include "ui/qt/F_AcercaQt.h"
+#include "ui/qt/F_AlcoveQt.h"
 #include "ui/widgets/CarpetasUnidad.h"
 #include "ui/widgets/ListaCarpetas.h"
 #include "ui/widgets/ListaUnidades.h"
@@ -84,7 +84,7 @@ protected:
     EscribirImagen(carpeta.Ruta() / "sub" / "sub.dsk", ImagenExtendida());
     Escribir(carpeta.Archivo("leeme.txt"), {1, 2, 3});
     actual = std::make_unique<CarpetaActual>(carpeta.Ruta());
-    ventana = std::make_unique<F_Alcove>();
+    ventana = std::make_unique<F_AlcoveQt>();
     ventana->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana.get()));
   }
@@ -124,7 +124,7 @@ protected:
   CarpetaTemporal carpeta;
   AvisosRecogidos avisos;
   std::unique_ptr<CarpetaActual> actual;
-  std::unique_ptr<F_Alcove> ventana;
+  std::unique_ptr<F_AlcoveQt> ventana;
 };
 
 TEST_F(VentanaPrincipal, ControlsSitWhereTheLayoutPutsThemWithTheirTextsColoursAndFonts) {
@@ -207,14 +207,14 @@ TEST_F(VentanaPrincipal, MenusAreDiscoADiscoBAndAyudaWhoseItemOpensTheAboutWindo
   // The about window is modal: the call returns once it is closed.
   bool vista = false;
   QTimer::singleShot(50, [&vista] {
-    if (F_Acerca *abierta = F_Acerca::Cargada()) {
+    if (F_AcercaQt *abierta = F_AcercaQt::Cargada()) {
       vista = abierta->isVisible() && abierta->isModal();
       abierta->close();
     }
   });
   acerca.trigger();
   EXPECT_TRUE(vista);
-  EXPECT_EQ(F_Acerca::Cargada(), nullptr);
+  EXPECT_EQ(F_AcercaQt::Cargada(), nullptr);
   EXPECT_TRUE(avisos.mensajes.isEmpty());
 }
 
@@ -226,7 +226,7 @@ TEST_F(VentanaPrincipal, StartsInTheCurrentFolderWithEmptyViewsAndTheFirstStatus
     EXPECT_EQ(File(i).Path(), Base());
     EXPECT_EQ(File(i).Archivos(), (QStringList{"extendido.DSK", "juegos.dsk"}));
     EXPECT_EQ(DSK(i).ListItems().rowCount(), 0);
-    EXPECT_FALSE(ventana->ExisteDisco(i));
+    EXPECT_FALSE(ventana->Formulario().ExisteDisco(i));
   }
   EXPECT_EQ(Paneles(), (QStringList{"Disco", "Formato Imagen", "Pistas / Caras", ""}));
 }
@@ -273,8 +273,8 @@ TEST_F(VentanaPrincipal, ClickingAnImageListsEveryShowableEntryWithIconsAndFills
   PulsarArchivo(File(0), "juegos.dsk");
   EXPECT_EQ(Filas(0), FilasJuegos);
   EXPECT_EQ(Paneles(), (QStringList{"juegos.dsk", " MV-CPC EMU ", " T:40 S:1 ", "TEST CREADOR"}));
-  EXPECT_TRUE(ventana->ExisteDisco(0));
-  EXPECT_FALSE(ventana->ExisteDisco(1));
+  EXPECT_TRUE(ventana->Formulario().ExisteDisco(0));
+  EXPECT_FALSE(ventana->Formulario().ExisteDisco(1));
   EXPECT_EQ(DSK(1).ListItems().rowCount(), 0);
 
   // Again, by keyboard this time: the same rows, not twice as many.
@@ -287,8 +287,8 @@ TEST_F(VentanaPrincipal, ClickingAnImageListsEveryShowableEntryWithIconsAndFills
 
 TEST_F(VentanaPrincipal, TheFirstImageInPaneBCreatesSlotOneOnlyAndTakesOverTheStatusBar) {
   PulsarArchivo(File(1), "extendido.DSK");
-  EXPECT_FALSE(ventana->ExisteDisco(0));
-  EXPECT_TRUE(ventana->ExisteDisco(1));
+  EXPECT_FALSE(ventana->Formulario().ExisteDisco(0));
+  EXPECT_TRUE(ventana->Formulario().ExisteDisco(1));
   EXPECT_EQ(Filas(1), (std::vector<Fila>{{"ALFA    ", "BIN", "  10", "BIN"},
                                          {"BETA    ", "BAS", "   3", "BAS"}}));
   EXPECT_EQ(Paneles(), (QStringList{"extendido.DSK", " EXTENDED-CPC DSK ", " T:42 S:2 ", "OTRO"}));
@@ -353,7 +353,7 @@ TEST_F(VentanaPrincipal, APaneThatNeverHeldAnImageListsNothing) {
   PulsarArchivo(File(0), "juegos.dsk");
   fs::remove(carpeta.Ruta() / "extendido.DSK");
   PulsarArchivo(File(1), "extendido.DSK");
-  EXPECT_TRUE(ventana->ExisteDisco(1));
+  EXPECT_TRUE(ventana->Formulario().ExisteDisco(1));
   EXPECT_TRUE(Filas(1).empty());
   EXPECT_EQ(Paneles(), (QStringList{"", "", " T:0 S:0 ", ""}));
   EXPECT_EQ(Filas(0), FilasJuegos);
@@ -446,15 +446,15 @@ TEST_F(VentanaPrincipal, FailuresAreToldOnceAndThePaneKeepsWhatItShowed) {
 
   // Handlers themselves hand failures on; an index out of range touches nothing.
   try {
-    ventana->File_Click(2);
+    ventana->Formulario().File_Click(2);
     FAIL() << "index 2 was accepted";
   } catch (const ErrorAlcove &e) {
     EXPECT_EQ(e.Numero(), Errores::SubindiceFueraDeIntervalo);
   }
-  EXPECT_THROW(ventana->DSK_ColumnClick(-1, 1), ErrorAlcove);
-  EXPECT_THROW(ventana->DSK_ColumnClick(0, 5), ErrorAlcove);
-  EXPECT_THROW((void)ventana->ExisteDisco(2), ErrorAlcove);
-  EXPECT_FALSE(ventana->ExisteDisco(1));
+  EXPECT_THROW(ventana->Formulario().DSK_ColumnClick(-1, 1), ErrorAlcove);
+  EXPECT_THROW(ventana->Formulario().DSK_ColumnClick(0, 5), ErrorAlcove);
+  EXPECT_THROW((void)ventana->Formulario().ExisteDisco(2), ErrorAlcove);
+  EXPECT_FALSE(ventana->Formulario().ExisteDisco(1));
   EXPECT_EQ(Paneles()[0], "juegos.dsk");
 }
 
@@ -511,7 +511,7 @@ protected:
     ventana.reset();
     segunda = std::make_unique<SegundaUnidad>();
     primera = ListaUnidades::UnidadDe(Base(), CarpetasUnidad::Unidades());
-    ventana = std::make_unique<F_Alcove>();
+    ventana = std::make_unique<F_AlcoveQt>();
     ventana->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana.get()));
     ASSERT_NE(Drive(0).findText(segunda->Unidad()), -1);

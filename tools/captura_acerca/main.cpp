@@ -1,6 +1,6 @@
 // Shows the about window on the present display, lets its meters run for a
 // moment and saves a picture of it to the path given (used for the README).
-#include "ui/auxiliary/F_Acerca.h"
+#include "ui/qt/F_AcercaQt.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -17,7 +17,7 @@ int main(int argc, char **argv) {
   const QString salida = QString::fromLocal8Bit(argv[1]);
   int resultado = 1;
   QTimer::singleShot(800, [&] {
-    if (F_Acerca *ventana = F_Acerca::Cargada()) {
+    if (F_AcercaQt *ventana = F_AcercaQt::Cargada()) {
       resultado = ventana->grab().save(salida) ? 0 : 1;
       ventana->reject();
     }

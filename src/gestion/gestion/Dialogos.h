@@ -49,4 +49,12 @@ public:
   virtual void Mostrar(const std::string &titulo, const std::string &texto) = 0;
 };
 
+// The dialogs the window's actions use: the host window's own unless another
+// was installed (the tests answer with their own). Not owned; nullptr puts the
+// window's own back.
+void InstalarDialogos(Dialogos *dialogos);
+[[nodiscard]] Dialogos *DialogosInstalados();
+// The installed dialogs, or else `propios`.
+[[nodiscard]] Dialogos &DialogosEnUso(Dialogos &propios);
+
 } // namespace Gestion

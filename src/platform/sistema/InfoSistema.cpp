@@ -2,9 +2,6 @@
 
 #include "platform/Errores.h"
 
-#include <QByteArray>
-#include <QCryptographicHash>
-
 #include <utility>
 
 namespace Plataforma {
@@ -111,26 +108,6 @@ std::map<std::string, std::string> LeerOsRelease(std::string_view texto) {
     }
   }
   return pares;
-}
-
-std::string NumeroSerieAlcove(std::string_view idMaquina) {
-  if (idMaquina.empty()) {
-    return {};
-  }
-  // The salt ties the result to Alcove, so it matches no other program's
-  // identifier and the machine id cannot be looked up from it.
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  hash.addData(QByteArrayView("Alcove/numero-de-serie/1\n"));
-  hash.addData(QByteArrayView(idMaquina.data(), static_cast<qsizetype>(idMaquina.size())));
-  const QByteArray hex = hash.result().toHex().toUpper();
-  std::string serie;
-  for (int grupo = 0; grupo < 5; ++grupo) {
-    if (grupo > 0) {
-      serie += '-';
-    }
-    serie.append(hex.constData() + grupo * 4, 4);
-  }
-  return serie;
 }
 
 } // namespace Plataforma

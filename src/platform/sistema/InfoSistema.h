@@ -41,6 +41,7 @@ public:
 // quoting and backslash escapes undone. Malformed lines are skipped.
 [[nodiscard]] std::map<std::string, std::string> LeerOsRelease(std::string_view texto);
 
+// (Posix hosts, which have no serial number of their own to show.)
 // The serial number Alcove shows for a machine: a salted digest of the machine id,
 // as five groups of four hex digits. The machine id itself cannot be read back
 // from it. Empty for an empty id.

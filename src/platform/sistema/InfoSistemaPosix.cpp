@@ -1,6 +1,7 @@
 #include "platform/sistema/InfoSistema.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QString>
 #include <QSysInfo>
@@ -77,6 +78,26 @@ public:
 };
 
 } // namespace
+
+std::string NumeroSerieAlcove(std::string_view idMaquina) {
+  if (idMaquina.empty()) {
+    return {};
+  }
+  // The salt ties the result to Alcove, so it matches no other program's
+  // identifier and the machine id cannot be looked up from it.
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  hash.addData(QByteArrayView("Alcove/numero-de-serie/1\n"));
+  hash.addData(QByteArrayView(idMaquina.data(), static_cast<qsizetype>(idMaquina.size())));
+  const QByteArray hex = hash.result().toHex().toUpper();
+  std::string serie;
+  for (int grupo = 0; grupo < 5; ++grupo) {
+    if (grupo > 0) {
+      serie += '-';
+    }
+    serie.append(hex.constData() + grupo * 4, 4);
+  }
+  return serie;
+}
 
 std::unique_ptr<ServicioInfoSistema> CrearInfoSistemaHost() {
   return std::make_unique<InfoSistemaPosix>();

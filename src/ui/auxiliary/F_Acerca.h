@@ -2,26 +2,12 @@
 
 #include "platform/sistema/EstadoMemoria.h"
 #include "platform/sistema/InfoSistema.h"
-
-#include <QDialog>
+#include "ui/controles/Controles.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-class MedidorLed;
-class QLabel;
-class QPlainTextEdit;
-class QTimer;
-
-// Shows the about window modally, with no owner: every other window takes no
-// input until it is closed, and the call returns only then. The window is
-// loaded afresh each time.
-void MostrarAcercaDe();
-// The same, with the information and memory services given (tests use fakes).
-void MostrarAcercaDe(const Plataforma::ServicioInfoSistema &info,
-                     const Plataforma::ServicioMemoria &memoria);
 
 namespace Acerca {
 // The system text for a collection of operating-system objects: "S.O. " and the
@@ -39,34 +25,36 @@ namespace Acerca {
                                                           std::int64_t disponible);
 } // namespace Acerca
 
-// The about window: the picture, the system text and two memory meters refreshed
-// every 60 ms while it is loaded. An object of this class is one loading of the
-// window; it holds references to the services, which must outlive it.
-class F_Acerca final : public QDialog {
-  Q_OBJECT
-
+// The about window's decisions: the system text at load, both memory meters and
+// their percentages at every tick, unloading at the button. An object of this
+// class is one loading of the window, built by the host's window with its
+// controls and the services, which must outlive it; the host calls Form_Load
+// once, Timer_Timer every IntervaloMs while loaded and Cmd_Aceptar_Click on the
+// button.
+class F_Acerca {
 public:
-  F_Acerca(const Plataforma::ServicioInfoSistema &info, const Plataforma::ServicioMemoria &memoria);
-  ~F_Acerca() override;
-  F_Acerca(const F_Acerca &) = delete;
-  F_Acerca &operator=(const F_Acerca &) = delete;
+  struct Controles_ {
+    Controles::Texto *TxT_Info = nullptr;
+    Controles::Medidor *LEDMeter1 = nullptr;
+    Controles::Texto *Lbl_Por1 = nullptr;
+    Controles::Medidor *LEDMeter2 = nullptr;
+    Controles::Texto *Lbl_Por2 = nullptr;
+    Controles::Ventana *Ventana = nullptr;
+  };
 
-  // The window now loaded, or nullptr.
-  [[nodiscard]] static F_Acerca *Cargada();
+  F_Acerca(Controles_ controles, const Plataforma::ServicioInfoSistema &info,
+           const Plataforma::ServicioMemoria &memoria);
 
   static constexpr int IntervaloMs = 60;
 
-private:
-  void Form_Load();
-  void Timer_Timer();
+  // Any failure leaves the box as it was (empty), without a word.
+  void Form_Load() noexcept;
+  // Any failure ends the tick; what it already showed stays.
+  void Timer_Timer() noexcept;
   void Cmd_Aceptar_Click();
 
+private:
+  Controles_ c_;
   const Plataforma::ServicioInfoSistema &info_;
   const Plataforma::ServicioMemoria &memoria_;
-  QPlainTextEdit *txtInfo_ = nullptr;
-  MedidorLed *ledMeter1_ = nullptr;
-  MedidorLed *ledMeter2_ = nullptr;
-  QLabel *lblPor1_ = nullptr;
-  QLabel *lblPor2_ = nullptr;
-  QTimer *timer_ = nullptr;
 };

@@ -1,18 +1,6 @@
 #include "ui/auxiliary/F_Progress.h"
 
-#include "ui/widgets/Estilo.h"
-#include "ui/widgets/SinCaption.h"
-#include "ui/widgets/Twips.h"
 #include "util/Redondeo.h"
-
-#include <QCoreApplication>
-#include <QFrame>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QPalette>
-#include <QProgressBar>
-#include <QScreen>
-#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -50,85 +38,22 @@ std::uint8_t ValorBarra(double valor, double de, double a) {
 
 } // namespace Progreso
 
-namespace {
+F_Progress::F_Progress(Cargador cargador) : cargador_(std::move(cargador)) {}
 
-const QColor AzulOscuro = Estilo::AzulOscuro();
-const QColor Amarillo = Estilo::Amarillo();
-
-// Qt destroys no widget after the application object is gone, so a window still
-// loaded at exit is unloaded while the application is being destroyed.
-bool limpiezaPendiente = false;
-
-void DescargarAlSalir() {
-  limpiezaPendiente = false;
-  F_Progress::Instancia().Ocultar();
-}
-
-} // namespace
-
-F_Progress::F_Progress() = default;
-
-F_Progress::~F_Progress() {
-  if (QCoreApplication::instance() == nullptr) {
-    // Too late to destroy widgets safely; the process is ending anyway.
-    static_cast<void>(ventana_.release());
-  }
-}
+F_Progress::~F_Progress() = default;
 
 F_Progress &F_Progress::Instancia() {
   static F_Progress instancia;
   return instancia;
 }
 
-void F_Progress::Cargar() {
-  if (ventana_) {
-    return;
+bool F_Progress::Cargar() {
+  if (!ventana_ && cargador_) {
+    ventana_ = cargador_();
+    escrituras_ = 0;
+    OlvidarTramo();
   }
-  if (!limpiezaPendiente && this == &Instancia()) {
-    qAddPostRoutine(DescargarAlSalir);
-    limpiezaPendiente = true;
-  }
-
-  ventana_ = std::make_unique<QWidget>(nullptr,
-                                       Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  QWidget &ventana = *ventana_;
-  ventana.setObjectName(QStringLiteral("F_Progress"));
-  ventana.setWindowTitle(QString());
-  ventana.setFixedSize(Plataforma::TwipsAPixeles(6840), Plataforma::TwipsAPixeles(915));
-  QPalette paleta = ventana.palette();
-  paleta.setColor(QPalette::Window, AzulOscuro);
-  paleta.setColor(QPalette::WindowText, Amarillo);
-  ventana.setPalette(paleta);
-  ventana.setAutoFillBackground(true);
-
-  lblTitulo_ = new QLabel(QStringLiteral("Titulo"), &ventana);
-  lblTitulo_->setObjectName(QStringLiteral("Lbl_Titulo"));
-  lblTitulo_->setGeometry(Plataforma::RectTwips(0, 0, 6975, 330));
-  lblTitulo_->setFont(Estilo::Courier(14.25, true));
-  lblTitulo_->setAutoFillBackground(true);
-
-  auto *shape = new QFrame(&ventana);
-  shape->setObjectName(QStringLiteral("Shape"));
-  shape->setGeometry(Plataforma::RectTwips(0, 315, 6855, 615));
-  shape->setFrameStyle(QFrame::Box | QFrame::Plain);
-  shape->setLineWidth(1);
-  QPalette paletaShape = shape->palette();
-  paletaShape.setColor(QPalette::WindowText, Amarillo);
-  shape->setPalette(paletaShape);
-
-  pBar_ = new QProgressBar(&ventana);
-  pBar_->setObjectName(QStringLiteral("PBar"));
-  pBar_->setGeometry(Plataforma::RectTwips(105, 420, 6615, 375));
-  pBar_->setRange(0, 100);
-  pBar_->setValue(0);
-  pBar_->setTextVisible(false);
-  escrituras_ = 0;
-  OlvidarTramo();
-
-  if (const QScreen *pantalla = QGuiApplication::primaryScreen()) {
-    const QRect area = pantalla->availableGeometry();
-    ventana.move(area.center() - QPoint(ventana.width() / 2, ventana.height() / 2));
-  }
+  return ventana_ != nullptr;
 }
 
 void F_Progress::SetValor(double valor) {
@@ -137,14 +62,16 @@ void F_Progress::SetValor(double valor) {
   // gives the bar value already shown (and read back), neither the arithmetic nor
   // the bar has anything to do; leaving early keeps an 8 MiB copy quick.
   const double n = (valor - de_) * 100.0;
-  if (pBar_ != nullptr && n >= tramoDesde_ && n < tramoHasta_ &&
+  if (ventana_ && n >= tramoDesde_ && n < tramoHasta_ &&
       static_cast<double>(static_cast<std::int64_t>(n)) == n) {
     return;
   }
   barra_ = Progreso::ValorBarra(valor, de_, a_);
-  Cargar();
-  if (static_cast<float>(pBar_->value()) != static_cast<float>(barra_)) {
-    pBar_->setValue(barra_);
+  if (!Cargar())
+    return;
+  Controles::BarraProgreso &pBar = ventana_->PBar();
+  if (static_cast<float>(pBar.Value()) != static_cast<float>(barra_)) {
+    pBar.SetValue(barra_);
     ++escrituras_;
   }
   const std::int64_t entero = Progreso::RedondearInt32(n);
@@ -163,29 +90,20 @@ double F_Progress::SinCambiosHasta() const {
   // down, which only makes the answer more cautious.
   const bool exacto =
       std::fabs(de_) < 0x1p52 && static_cast<double>(static_cast<std::int64_t>(de_)) == de_;
-  if (pBar_ == nullptr || tramoDesde_ >= tramoHasta_ || !exacto) {
+  if (!ventana_ || tramoDesde_ >= tramoHasta_ || !exacto) {
     return -std::numeric_limits<double>::infinity();
   }
   return de_ + std::ceil(tramoHasta_ / 100.0);
 }
 
 void F_Progress::SetTitulo(const std::string &texto) {
-  Cargar();
-  lblTitulo_->setText(QString::fromLatin1(texto.data(), static_cast<qsizetype>(texto.size())));
+  if (Cargar())
+    ventana_->Lbl_Titulo().SetText(texto);
 }
 
 void F_Progress::Mostrar() {
-  Cargar();
-  // No caption text, not even the one Qt would put in an empty title's place.
-  Plataforma::QuitarCaption(*ventana_);
-  ventana_->show();
-  ventana_->raise();
-  ventana_->repaint();
-  QCoreApplication::processEvents();
+  if (Cargar())
+    ventana_->Mostrar();
 }
 
-void F_Progress::Ocultar() {
-  lblTitulo_ = nullptr;
-  pBar_ = nullptr;
-  ventana_.reset();
-}
+void F_Progress::Ocultar() { ventana_.reset(); }

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "platform/Progreso.h"
+#include "ui/controles/Controles.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
-
-class QLabel;
-class QProgressBar;
-class QWidget;
 
 namespace Progreso {
 // Rounds to the nearest whole number, ties to even, as a 32-bit signed value.
@@ -22,18 +20,34 @@ namespace Progreso {
 [[nodiscard]] std::uint8_t ValorBarra(double valor, double de, double a);
 } // namespace Progreso
 
+// One loading of the progress window on the host: its title line and its bar,
+// minimum 0 and maximum 100. Destroying it unloads the window.
+class VentanaProgreso {
+public:
+  virtual ~VentanaProgreso() = default;
+  virtual Controles::Texto &Lbl_Titulo() = 0;
+  virtual Controles::BarraProgreso &PBar() = 0;
+  // Shows the window modelessly, repaints it and lets pending events run once.
+  virtual void Mostrar() = 0;
+};
+
 // The small modeless window that shows how far a long operation has got: a title
 // line and a bar. One shared instance serves the whole program (Instancia). The
 // window is loaded by the first member that touches a control and unloaded by
 // Ocultar; the range and the last position are kept by the object across loads.
+// The host's window comes from the loader given; with none, nothing is shown.
 class F_Progress final : public IndicadorProgreso {
 public:
-  F_Progress();
+  using Cargador = std::function<std::unique_ptr<VentanaProgreso>()>;
+
+  explicit F_Progress(Cargador cargador = {});
   ~F_Progress() override;
   F_Progress(const F_Progress &) = delete;
   F_Progress &operator=(const F_Progress &) = delete;
 
   [[nodiscard]] static F_Progress &Instancia();
+  // Where this instance's window comes from from now on.
+  void FijarCargador(Cargador cargador) { cargador_ = std::move(cargador); }
 
   void SetDe(double valor) override {
     de_ = valor;
@@ -59,20 +73,20 @@ public:
   void Ocultar() override;
 
   // The loaded window, or nullptr while unloaded.
-  [[nodiscard]] QWidget *Ventana() const { return ventana_.get(); }
+  [[nodiscard]] VentanaProgreso *Ventana() const { return ventana_.get(); }
   // Times the bar was written since the window was last loaded.
   [[nodiscard]] std::uint64_t EscriturasBarra() const { return escrituras_; }
 
 private:
-  void Cargar();
+  // Loads the window if it is not; false when there is no window to load.
+  bool Cargar();
   void OlvidarTramo() {
     tramoDesde_ = 1;
     tramoHasta_ = 0;
   }
 
-  std::unique_ptr<QWidget> ventana_;
-  QLabel *lblTitulo_ = nullptr;
-  QProgressBar *pBar_ = nullptr;
+  Cargador cargador_;
+  std::unique_ptr<VentanaProgreso> ventana_;
   double de_ = 0.0;
   double a_ = 0.0;
   double valor_ = 0.0;

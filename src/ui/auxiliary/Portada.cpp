@@ -1,8 +1,4 @@
 #include "ui/auxiliary/Portada.h"
-#include "ui/widgets/Estilo.h"
-
-#include <QColor>
-#include <QList>
 
 #include <algorithm>
 #include <array>
@@ -33,24 +29,46 @@ enum Tinta : std::uint8_t {
 constexpr int TonosArcoiris = 120;
 constexpr int TonosBorde = 120;
 
-QList<QRgb> Paleta() {
-  QList<QRgb> tabla(256, qRgb(0, 0, 0));
-  tabla[Papel] = Estilo::AzulOscuro().rgb();
-  tabla[Amarillo] = Estilo::Amarillo().rgb();
-  tabla[Blanco] = qRgb(255, 255, 255);
-  tabla[GrisOscuro] = qRgb(40, 40, 48);
-  tabla[GrisClaro] = qRgb(200, 200, 200);
-  tabla[Metal] = qRgb(150, 155, 165);
-  tabla[AzulEtiqueta] = qRgb(60, 90, 200);
+using Disposicion::Color;
+
+Color Rgb(int r, int g, int b) {
+  return {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)};
+}
+
+// A fully saturated, fully bright colour of hue `tono` (0..359 degrees).
+Color Tono(int tono) {
+  const int sector = tono / 60;
+  const int subida = (tono % 60) * 255 / 60;
+  const int bajada = 255 - subida;
+  switch (sector) {
+  case 0: return Rgb(255, subida, 0);
+  case 1: return Rgb(bajada, 255, 0);
+  case 2: return Rgb(0, 255, subida);
+  case 3: return Rgb(0, bajada, 255);
+  case 4: return Rgb(subida, 0, 255);
+  default: return Rgb(255, 0, bajada);
+  }
+}
+
+std::array<Color, 256> Paleta() {
+  std::array<Color, 256> tabla{};
+  tabla[Papel] = Disposicion::AzulOscuro;
+  tabla[Amarillo] = Disposicion::Amarillo;
+  tabla[Blanco] = Rgb(255, 255, 255);
+  tabla[GrisOscuro] = Rgb(40, 40, 48);
+  tabla[GrisClaro] = Rgb(200, 200, 200);
+  tabla[Metal] = Rgb(150, 155, 165);
+  tabla[AzulEtiqueta] = Rgb(60, 90, 200);
   for (int i = 0; i < TonosArcoiris; ++i) {
-    tabla[Arcoiris + i] = QColor::fromHsv(i * 300 / TonosArcoiris, 255, 255).rgb();
+    tabla[static_cast<std::size_t>(Arcoiris + i)] = Tono(i * 300 / TonosArcoiris);
   }
   for (int i = 0; i < TonosBorde; ++i) {
     // From deep blue at the top to purple at the bottom, darker towards the middle.
     const double t = static_cast<double>(i) / (TonosBorde - 1);
     const double brillo = 0.55 + 0.45 * std::fabs(2.0 * t - 1.0);
-    tabla[Borde + i] = qRgb(static_cast<int>(150 * t * brillo), static_cast<int>(40 * brillo),
-                            static_cast<int>(230 * brillo));
+    tabla[static_cast<std::size_t>(Borde + i)] =
+        Rgb(static_cast<int>(150 * t * brillo), static_cast<int>(40 * brillo),
+            static_cast<int>(230 * brillo));
   }
   return tabla;
 }
@@ -81,14 +99,16 @@ constexpr std::array<Letra, 15> Letras{{
 
 class Lienzo {
 public:
-  Lienzo() : imagen_(Ancho, Alto, QImage::Format_Indexed8) {
-    imagen_.setColorTable(Paleta());
-    imagen_.fill(0);
+  Lienzo() {
+    imagen_.ancho = Ancho;
+    imagen_.alto = Alto;
+    imagen_.paleta = Paleta();
+    imagen_.indices.assign(static_cast<std::size_t>(Ancho * Alto), 0);
   }
 
   void Punto(int x, int y, std::uint8_t tinta) {
     if (x >= 0 && x < Ancho && y >= 0 && y < Alto) {
-      imagen_.scanLine(y)[x] = tinta;
+      imagen_.indices[static_cast<std::size_t>(y * Ancho + x)] = tinta;
     }
   }
 
@@ -131,10 +151,10 @@ public:
     Texto(texto, x, y, escala, [tinta](int) { return tinta; });
   }
 
-  [[nodiscard]] QImage Imagen() const { return imagen_; }
+  [[nodiscard]] Portada Imagen() const { return imagen_; }
 
 private:
-  QImage imagen_;
+  Portada imagen_;
 };
 
 // A 3-inch disk as the CPC used them: a dark case, the metal shutter with the
@@ -152,7 +172,7 @@ void Disco(Lienzo &lienzo, int x, int y) {
 
 } // namespace
 
-QImage DibujarPortada() {
+Portada DibujarPortada() {
   Lienzo lienzo;
 
   // Border in raster bars, one colour per line as on the real machine.

@@ -29,8 +29,6 @@ QString Utf8(const std::string &texto) {
 QString Ruta(const std::string &ruta) { return QFile::decodeName(QByteArray::fromStdString(ruta)); }
 std::string Bytes(const QString &ruta) { return QFile::encodeName(ruta).toStdString(); }
 
-Gestion::Dialogos *instalados = nullptr;
-
 // Qt's own dialog, so that its labels can be given in Spanish.
 void EnEspanol(QFileDialog &dialogo, const QString &aceptar) {
   dialogo.setOption(QFileDialog::DontUseNativeDialog);
@@ -48,11 +46,6 @@ void BotonesEnEspanol(QDialogButtonBox &botones, const QString &aceptar) {
 }
 
 } // namespace
-
-namespace Gestion {
-void InstalarDialogos(Dialogos *dialogos) { instalados = dialogos; }
-Dialogos *DialogosInstalados() { return instalados; }
-} // namespace Gestion
 
 bool DialogosQt::Confirmar(const std::string &titulo, const std::string &pregunta) {
   QMessageBox caja(QMessageBox::Question, Utf8(titulo), Utf8(pregunta), QMessageBox::NoButton,

@@ -25,11 +25,3 @@ public:
 private:
   QWidget *padre_;
 };
-
-namespace Gestion {
-// The dialogs the window's actions use: DialogosQt unless another was
-// installed (the tests answer with their own). Not owned; nullptr puts the
-// window's own back.
-void InstalarDialogos(Dialogos *dialogos);
-[[nodiscard]] Dialogos *DialogosInstalados();
-} // namespace Gestion

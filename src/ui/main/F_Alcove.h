@@ -1,37 +1,41 @@
 #pragma once
 
-#include "ui/widgets/ListaImagenes.h"
-
-#include <QMainWindow>
+#include "ui/controles/Controles.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 class Cls_Disco;
-class GestorCatalogo;
-class ListaArchivos;
-class ListaCarpetas;
-class ListaUnidades;
-class QGroupBox;
-class QLabel;
-class QStatusBar;
-class VistaCatalogo;
 
-// The main window: two panes side by side (A left, index 0; B right, index 1),
-// each picking a drive, a folder and a disk image and listing the image's
-// catalogue, and one status bar that sums up the image opened last.
+// The main window's decisions: two panes side by side (A left, index 0; B
+// right, index 1), each picking a drive, a folder and a disk image and listing
+// the image's catalogue, and one status bar that sums up the image opened last.
+// It works on the host's controls through their operations alone; each host's
+// window builds the controls, hands them over and calls the handlers as its
+// controls' events arrive.
 //
 // The handlers have no error handling of their own; a failure ends the handler
-// and passes to its caller. The window's connections catch it at the edge of
-// the event and tell the user; what the window showed stays.
-class F_Alcove : public QMainWindow {
-  Q_OBJECT
-
+// and passes to its caller, the host window's event boundary.
+class F_Alcove {
 public:
-  explicit F_Alcove(QWidget *padre = nullptr);
-  ~F_Alcove() override;
+  // The window's controls, by their names; the control arrays indexed by pane.
+  // Not owned: they must outlive the object.
+  struct Controles_ {
+    std::array<Controles::ListaUnidades *, 2> Drive{};
+    std::array<Controles::ListaCarpetas *, 2> Dir{};
+    std::array<Controles::ListaArchivos *, 2> File{};
+    std::array<Controles::VistaLista *, 2> DSK{};
+    Controles::BarraEstado *StatusBar = nullptr;
+    const Controles::ListaImagenes *Image_EXT = nullptr;
+    // Shows the about window modally and returns once it is closed.
+    std::function<void()> MostrarAcercaDe;
+  };
+
+  explicit F_Alcove(Controles_ controles);
+  ~F_Alcove();
   F_Alcove(const F_Alcove &) = delete;
   F_Alcove &operator=(const F_Alcove &) = delete;
 
@@ -51,33 +55,25 @@ public:
 
   // Whether slot `Index` of Discos holds a disk object yet. Asking creates nothing.
   [[nodiscard]] bool ExisteDisco(int Index) const;
+  // Slot `Index`'s disk object, or nullptr while the slot is empty. Asking
+  // creates nothing.
+  [[nodiscard]] const Cls_Disco *DiscoSiExiste(int Index) const;
+  // The pane's image file let go, and taken again from the same path, with
+  // nothing shown changed: a write that replaces the file goes between them,
+  // as Windows replaces no file that a handle holds open. Nothing for an
+  // empty slot.
+  void CerrarImagen(std::int16_t Index);
+  void ReabrirImagen(std::int16_t Index);
+
+  // Writes what the window shows to the tests' dump, if one was asked for.
+  void Volcar(const std::string &suceso) const noexcept;
 
 private:
-  void CrearMenus();
-  void CrearPanel(std::int16_t Index, QGroupBox *marco);
-  void CrearBarraEstado(QWidget *cliente);
-  void Conectar(std::int16_t Index);
-  void Centrar();
-
   // Slot `Index` of Discos, created on first access. Throws for an index
   // outside 0..1.
   Cls_Disco &Disco(std::int16_t Index);
   void MostrarInfoDisco(std::int16_t index);
 
   std::array<std::unique_ptr<Cls_Disco>, 2> Discos;
-  ListaImagenes Image_EXT;
-
-  // Controls, owned by their Qt parents.
-  QGroupBox *Frame1 = nullptr;
-  QGroupBox *Frame2 = nullptr;
-  std::array<ListaUnidades *, 2> Drive{};
-  std::array<ListaCarpetas *, 2> Dir{};
-  std::array<ListaArchivos *, 2> File{};
-  std::array<VistaCatalogo *, 2> DSK{};
-  std::array<QGroupBox *, 2> Fm_Info{};
-  QStatusBar *StatusBar = nullptr;
-  std::array<QLabel *, 4> Panels{};
-
-  // The catalogue views as a disk manager (viewer, context menus, drag and drop).
-  GestorCatalogo *Gestor = nullptr;
+  Controles_ c_;
 };

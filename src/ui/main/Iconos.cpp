@@ -1,112 +1,70 @@
 #include "ui/main/Iconos.h"
 
-#include "ui/widgets/Estilo.h"
-#include "ui/widgets/ListaImagenes.h"
-
-#include <QDir>
-#include <QFont>
-#include <QPainter>
+#include <string_view>
 
 namespace Iconos {
 
 namespace {
 
-const QColor Plata(192, 192, 192);
+using Dibujo = std::array<std::string_view, Lado>;
 
-// A sheet of paper with a folded corner, the base of every file picture.
-void PintarHoja(QPainter &p, const QColor &papel) {
-  const QPoint contorno[] = {{2, 0}, {10, 0}, {14, 4}, {14, 15}, {2, 15}};
-  p.setPen(QColor(64, 64, 64));
-  p.setBrush(papel);
-  p.drawPolygon(contorno, 5);
-  p.drawLine(10, 0, 10, 4);
-  p.drawLine(10, 4, 14, 4);
-}
+// A sheet of paper with a folded corner, and what is written on it.
+constexpr Dibujo Desconocido{
+    "..kkkkkkkkk.....", "..kwwwwwwwkk....", "..kwwwwwwwkwk...", "..kwwwwwwwkwwk..",
+    "..kwwwwwwwkkkkk.", "..kwwwwbbbwwwwk.", "..kwwwbwwwbwwwk.", "..kwwwwwwwbwwwk.",
+    "..kwwwwwwbwwwwk.", "..kwwwwwbwwwwwk.", "..kwwwwwbwwwwwk.", "..kwwwwwwwwwwwk.",
+    "..kwwwwwbwwwwwk.", "..kwwwwwwwwwwwk.", "..kwwwwwwwwwwwk.", "..kkkkkkkkkkkkk.",
+};
+// A listing: line numbers in red, statements in blue.
+constexpr Dibujo Basic{
+    "..kkkkkkkkk.....", "..kwwwwwwwkk....", "..kwwwwwwwkwk...", "..kwwwwwwwkwwk..",
+    "..kwwwwwwwkkkkk.", "..kwrrwbbbbbbwk.", "..kwwwwwwwwwwwk.", "..kwrrwbbbbwwwk.",
+    "..kwwwwwwwwwwwk.", "..kwrrwbbbbbbwk.", "..kwwwwwwwwwwwk.", "..kwrrwbbbbwwwk.",
+    "..kwwwwwwwwwwwk.", "..kwrrwbbbbbbwk.", "..kwwwwwwwwwwwk.", "..kkkkkkkkkkkkk.",
+};
+// Bits: a little grid of set and clear cells.
+constexpr Dibujo Binario{
+    "..kkkkkkkkk.....", "..kwwwwwwwkk....", "..kwwwwwwwkwk...", "..kwwwwwwwkwwk..",
+    "..kwwwwwwwkkkkk.", "..kwbbwggwbbwwk.", "..kwbbwggwbbwwk.", "..kwwwwwwwwwwwk.",
+    "..kwggwbbwbbwwk.", "..kwggwbbwbbwwk.", "..kwwwwwwwwwwwk.", "..kwbbwbbwggwwk.",
+    "..kwbbwbbwggwwk.", "..kwwwwwwwwwwwk.", "..kwwwwwwwwwwwk.", "..kkkkkkkkkkkkk.",
+};
+// A round arrow on cream paper: the copy kept of an earlier version.
+constexpr Dibujo Copia{
+    "..kkkkkkkkk.....", "..kyyyyyyykk....", "..kyyyyyyykyk...", "..kyyyyyyykyyk..",
+    "..kyyyyyyykkkkk.", "..kyyyyyGGyyyyk.", "..kyyyGGGGGGyyk.", "..kyyGyyGGyyGyk.",
+    "..kyGyyyGyyyyGk.", "..kyGyyyyyyyyGk.", "..kyGyyyyyyyyGk.", "..kyyGyyyyyyGyk.",
+    "..kyyyGGGGGGyyk.", "..kyyyyyyyyyyyk.", "..kyyyyyyyyyyyk.", "..kkkkkkkkkkkkk.",
+};
 
-void PintarDesconocido(QPainter &p) {
-  PintarHoja(p, Qt::white);
-  QFont fuente;
-  fuente.setPixelSize(12);
-  fuente.setBold(true);
-  p.setFont(fuente);
-  p.setPen(Estilo::AzulOscuro());
-  p.drawText(QRect(2, 2, 12, 13), Qt::AlignCenter, QStringLiteral("?"));
-}
-
-void PintarBasic(QPainter &p) {
-  PintarHoja(p, Qt::white);
-  // A listing: line numbers in red, statements in blue.
-  for (int y = 3; y <= 13; y += 2) {
-    p.fillRect(4, y, 2, 1, QColor(200, 0, 0));
-    p.fillRect(7, y, (y % 4 == 1) ? 6 : 4, 1, Estilo::AzulOscuro());
+Disposicion::Color Tinta(char c) {
+  switch (c) {
+  case 'k': return {64, 64, 64};
+  case 'w': return {255, 255, 255};
+  case 'y': return {255, 255, 200};
+  case 'b': return Disposicion::AzulOscuro;
+  case 'r': return {200, 0, 0};
+  case 'g': return {176, 176, 176};
+  case 'G': return {0, 128, 0};
+  default: return Disposicion::Plata;
   }
-}
-
-void PintarBinario(QPainter &p) {
-  PintarHoja(p, Qt::white);
-  // Bits: a little grid of set and clear cells.
-  static constexpr int bits[4] = {0b101, 0b011, 0b110, 0b100};
-  for (int fila = 0; fila < 4; ++fila) {
-    for (int col = 0; col < 3; ++col) {
-      const bool uno = ((bits[fila] >> (2 - col)) & 1) != 0;
-      p.fillRect(4 + col * 3, 3 + fila * 3, 2, 2,
-                 uno ? Estilo::AzulOscuro() : QColor(176, 176, 176));
-    }
-  }
-}
-
-void PintarCopia(QPainter &p) {
-  PintarHoja(p, QColor(255, 255, 200));
-  // A round arrow: the copy kept of an earlier version.
-  p.setPen(QPen(QColor(0, 128, 0), 1.6));
-  p.setBrush(Qt::NoBrush);
-  p.drawArc(QRectF(4.5, 6, 7, 7), 90 * 16, 270 * 16);
-  const QPointF punta[] = {{8, 4}, {10.5, 6.5}, {8, 8.5}};
-  p.setBrush(QColor(0, 128, 0));
-  p.setPen(Qt::NoPen);
-  p.drawPolygon(punta, 3);
 }
 
 } // namespace
 
-QStringList ClavesCatalogo() {
-  return {QStringLiteral("Unknow"), QStringLiteral("BAK"), QStringLiteral("BAS"),
-          QStringLiteral("BIN")};
-}
+std::vector<std::string> ClavesCatalogo() { return {"Unknow", "BAK", "BAS", "BIN"}; }
 
-QPixmap PintarIcono(const QString &clave) {
-  QPixmap imagen(16, 16);
-  imagen.fill(Plata);
-  QPainter p(&imagen);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  if (clave == QLatin1String("BAK")) {
-    PintarCopia(p);
-  } else if (clave == QLatin1String("BAS")) {
-    PintarBasic(p);
-  } else if (clave == QLatin1String("BIN")) {
-    PintarBinario(p);
-  } else {
-    PintarDesconocido(p);
+Pixeles PintarIcono(const std::string &clave) {
+  const Dibujo &dibujo = clave == "BAK"   ? Copia
+                         : clave == "BAS" ? Basic
+                         : clave == "BIN" ? Binario
+                                          : Desconocido;
+  Pixeles pixeles{};
+  for (std::size_t y = 0; y < Lado; ++y) {
+    for (std::size_t x = 0; x < Lado; ++x)
+      pixeles[y * Lado + x] = Tinta(dibujo[y][x]);
   }
-  return imagen;
-}
-
-void LlenarImageEXT(ListaImagenes &lista) {
-  for (const QString &clave : ClavesCatalogo())
-    lista.Agregar(clave, PintarIcono(clave));
-}
-
-QIcon IconoAlcove() {
-  // Every size drawn at build time from data/icono/alcove.svg, the file the
-  // desktop's menu shows too.
-  QIcon icono;
-  const QDir carpeta(QStringLiteral(":/alcove/iconos"));
-  for (const QString &nombre : carpeta.entryList({QStringLiteral("alcove-*.png")}, QDir::Files)) {
-    const QPixmap imagen(carpeta.filePath(nombre));
-    if (!imagen.isNull())
-      icono.addPixmap(imagen);
-  }
-  return icono;
+  return pixeles;
 }
 
 } // namespace Iconos

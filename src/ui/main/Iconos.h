@@ -1,26 +1,22 @@
 #pragma once
 
-#include <QIcon>
-#include <QPixmap>
-#include <QString>
-#include <QStringList>
+#include "ui/controles/Disposicion.h"
 
-class ListaImagenes;
+#include <array>
+#include <string>
+#include <vector>
 
-// The program's pictures, drawn here at start-up.
+// The small catalogue pictures, the same on every host.
 namespace Iconos {
 
+inline constexpr int Lado = 16;
+using Pixeles = std::array<Disposicion::Color, Lado * Lado>;
+
 // Keys of the small catalogue icons, in the order the image list holds them.
-[[nodiscard]] QStringList ClavesCatalogo();
+[[nodiscard]] std::vector<std::string> ClavesCatalogo();
 
-// The 16 x 16 picture for key `clave` on a silver background (the image list's
-// mask colour); an unknown key gets the "Unknow" picture.
-[[nodiscard]] QPixmap PintarIcono(const QString &clave);
-
-// Fills `lista` with the catalogue icons in the order of ClavesCatalogo.
-void LlenarImageEXT(ListaImagenes &lista);
-
-// The window icon: a 3-inch CPC disk, at every size the program carries.
-[[nodiscard]] QIcon IconoAlcove();
+// The 16 x 16 picture for key `clave`, row by row, on the image list's mask
+// colour (silver); an unknown key gets the "Unknow" picture.
+[[nodiscard]] Pixeles PintarIcono(const std::string &clave);
 
 } // namespace Iconos

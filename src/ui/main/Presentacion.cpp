@@ -1,46 +1,40 @@
 #include "ui/main/Presentacion.h"
 
-#include <QByteArray>
-#include <QFile>
+#include "ui/controles/Texto.h"
+
+#include <algorithm>
 
 namespace Presentacion {
 
-QString TextoDisco(const std::string &bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+std::string TextoKB(std::uint8_t Registros) {
+  std::string texto = std::to_string(Registros >> 3);
+  if (texto == "0")
+    texto = "1";
+  return std::string(4 - std::min<std::size_t>(4, texto.size()), ' ') + texto;
 }
 
-QString TextoNombreHost(const std::string &bytes) {
-  return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-QString TextoKB(std::uint8_t Registros) {
-  QString texto = QString::number(Registros >> 3);
-  if (texto == QLatin1String("0"))
-    texto = QStringLiteral("1");
-  return texto.rightJustified(4, u' ');
-}
-
-int IndiceIcono(const QString &ext, const QStringList &claves) {
-  int indice = static_cast<int>(claves.indexOf(QStringLiteral("Unknow"))) + 1;
-  for (qsizetype j = 0; j < claves.size(); ++j) {
-    if (claves[j] == ext) {
-      indice = static_cast<int>(j) + 1;
-      break;
-    }
-  }
+int IndiceIcono(const std::string &ext, const std::vector<std::string> &claves) {
+  const auto desconocido = std::find(claves.begin(), claves.end(), "Unknow");
+  int indice = desconocido == claves.end() ? 0 : static_cast<int>(desconocido - claves.begin()) + 1;
+  const auto propia = std::find(claves.begin(), claves.end(), ext);
+  if (propia != claves.end())
+    indice = static_cast<int>(propia - claves.begin()) + 1;
   return indice;
 }
 
-std::vector<FilaCatalogo> FilasCatalogo(const CabeceraDisco &cabecera, const QStringList &claves) {
+std::vector<FilaCatalogo> FilasCatalogo(const CabeceraDisco &cabecera,
+                                        const std::vector<std::string> &claves) {
   std::vector<FilaCatalogo> filas;
   for (int i = 0; i < CabeceraDisco::EntradasCatalogo; ++i) {
     const EntradaDir &entrada = cabecera.Entradas[static_cast<std::size_t>(i)];
     if (entrada.Estado == EstadoEntrada::NoUsada || entrada.Estado == EstadoEntrada::NombreNoValido)
       continue;
-    const QString nombre = TextoDisco(entrada.Nombre);
+    // One byte is one character: cut the bytes, then make them text.
+    const std::string &nombre = entrada.Nombre;
     FilaCatalogo fila;
-    fila.Nombre = nombre.left(8);
-    fila.Ext = nombre.right(3);
+    fila.Nombre = Texto::DesdeBytesDisco(nombre.substr(0, 8));
+    fila.Ext =
+        Texto::DesdeBytesDisco(nombre.size() > 3 ? nombre.substr(nombre.size() - 3) : nombre);
     fila.Icono = IndiceIcono(fila.Ext, claves);
     fila.KB = TextoKB(entrada.Registros);
     filas.push_back(std::move(fila));
@@ -48,27 +42,24 @@ std::vector<FilaCatalogo> FilasCatalogo(const CabeceraDisco &cabecera, const QSt
   return filas;
 }
 
-TextosEstado EstadoInicial() {
-  return {QStringLiteral("Disco"), QStringLiteral("Formato Imagen"),
-          QStringLiteral("Pistas / Caras"), QString()};
-}
+TextosEstado EstadoInicial() { return {"Disco", "Formato Imagen", "Pistas / Caras", ""}; }
 
-QString TextoFormato(std::int32_t Formato) {
+std::string TextoFormato(std::int32_t Formato) {
   switch (Formato) {
-  case FormatoImagen::Estandar: return QStringLiteral(" MV-CPC EMU ");
-  case FormatoImagen::Extendido: return QStringLiteral(" EXTENDED-CPC DSK ");
+  case FormatoImagen::Estandar: return " MV-CPC EMU ";
+  case FormatoImagen::Extendido: return " EXTENDED-CPC DSK ";
   default: return {};
   }
 }
 
-QString TextoPistasCaras(std::uint8_t Pistas, std::uint8_t Caras) {
-  return QStringLiteral(" T:") + QString::number(Pistas) + QStringLiteral(" S:") +
-         QString::number(Caras) + QStringLiteral(" ");
+std::string TextoPistasCaras(std::uint8_t Pistas, std::uint8_t Caras) {
+  return " T:" + std::to_string(Pistas) + " S:" + std::to_string(Caras) + " ";
 }
 
 TextosEstado EstadoDisco(const std::string &NombreCFichero, const CabeceraDisco &cabecera) {
-  return {TextoNombreHost(NombreCFichero), TextoFormato(cabecera.Formato),
-          TextoPistasCaras(cabecera.Pistas, cabecera.Caras), TextoDisco(cabecera.Creador)};
+  return {Texto::DesdeNombreHost(NombreCFichero), TextoFormato(cabecera.Formato),
+          TextoPistasCaras(cabecera.Pistas, cabecera.Caras),
+          Texto::DesdeBytesDisco(cabecera.Creador)};
 }
 
 } // namespace Presentacion

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/controles/Disposicion.h"
+
 #include <QColor>
 #include <QFont>
 
@@ -8,8 +10,9 @@ class QWidget;
 // The look of the CPC's screen: yellow text on dark blue, in Courier New bold.
 namespace Estilo {
 
-[[nodiscard]] inline QColor AzulOscuro() { return {0, 0, 170}; }
-[[nodiscard]] inline QColor Amarillo() { return {255, 255, 0}; }
+[[nodiscard]] inline QColor ColorQt(Disposicion::Color c) { return {c.rojo, c.verde, c.azul}; }
+[[nodiscard]] inline QColor AzulOscuro() { return ColorQt(Disposicion::AzulOscuro); }
+[[nodiscard]] inline QColor Amarillo() { return ColorQt(Disposicion::Amarillo); }
 
 // Courier New at `puntos` points, bold unless told otherwise. Where Courier New
 // is not installed, Liberation Mono (same metrics) stands in.

@@ -1,11 +1,10 @@
 #include "ui/widgets/LimiteEvento.h"
 
-#include "platform/Errores.h"
+#include "ui/controles/Fallos.h"
 
 #include <QMessageBox>
 
 #include <QWidget>
-#include <new>
 
 #include <utility>
 
@@ -31,34 +30,15 @@ Avisador InstalarAvisador(Avisador avisador) {
 }
 
 QString TextoFallo(const std::exception &fallo) {
-  // The program's own messages are Spanish texts in UTF-8; anything else comes
-  // from the library and is not for the user's eyes.
-  if (dynamic_cast<const ErrorAlcove *>(&fallo) != nullptr)
-    return QString::fromUtf8(fallo.what());
-  if (dynamic_cast<const std::bad_alloc *>(&fallo) != nullptr)
-    return QString::fromUtf8(Errores::Mensaje(Errores::MemoriaInsuficiente).c_str());
-  return QStringLiteral("Error inesperado");
+  return QString::fromStdString(Fallos::TextoFallo(fallo));
 }
 
 void AvisarFallo(QWidget *padre, const QString &mensaje) { AvisadorActual()(padre, mensaje); }
 
 bool ProtegerEvento(QWidget *padre, const std::function<void()> &manejador) noexcept {
-  try {
-    manejador();
-    return true;
-  } catch (const std::exception &fallo) {
-    try {
-      AvisarFallo(padre, TextoFallo(fallo));
-    } catch (...) {
-      // Nothing is left to tell the user with; the event still ends here.
-    }
-  } catch (...) {
-    try {
-      AvisarFallo(padre, QStringLiteral("Error inesperado"));
-    } catch (...) {
-    }
-  }
-  return false;
+  return Fallos::Proteger(manejador, [padre](const std::string &mensaje) {
+    AvisarFallo(padre, QString::fromStdString(mensaje));
+  });
 }
 
 } // namespace Plataforma

@@ -5,16 +5,16 @@
 void ListaImagenes::Agregar(const QString &clave, const QPixmap &imagen) {
   QPixmap conMascara = imagen;
   conMascara.setMask(imagen.createMaskFromColor(mascara_, Qt::MaskInColor));
-  imagenes_.push_back({clave, QIcon(conMascara)});
+  imagenes_.push_back({clave.toStdString(), QIcon(conMascara)});
 }
 
-QString ListaImagenes::Key(int posicion) const {
+std::string ListaImagenes::Key(int posicion) const {
   if (posicion < 1 || posicion > Count())
     return {};
   return imagenes_[static_cast<std::size_t>(posicion - 1)].clave;
 }
 
-int ListaImagenes::Index(const QString &clave) const {
+int ListaImagenes::Index(const std::string &clave) const {
   for (int j = 1; j <= Count(); ++j) {
     if (imagenes_[static_cast<std::size_t>(j - 1)].clave == clave)
       return j;

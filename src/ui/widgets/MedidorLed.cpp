@@ -6,28 +6,9 @@
 
 namespace Medidor {
 
-int SegmentosEncendidos(int porcentaje, int segmentos) {
-  if (segmentos <= 0) {
-    return 0;
-  }
-  // A segment lights as soon as the level enters it, so any use at all shows.
-  const int nivel = std::clamp(porcentaje, 0, 100);
-  return (nivel * segmentos + 99) / 100;
-}
-
 QColor ColorSegmento(int indice, int segmentos, bool encendido) {
-  // Position of the segment's right edge along the row, in percent.
-  const int posicion = segmentos > 0 ? (indice + 1) * 100 / segmentos : 100;
-  QColor color;
-  if (posicion <= 60) {
-    color = QColor(0, 230, 0);
-  } else if (posicion <= 85) {
-    color = QColor(255, 230, 0);
-  } else {
-    color = QColor(255, 30, 0);
-  }
-  // Kept to 8 bits a channel, which is what the screen gets.
-  return encendido ? color : QColor(color.darker(500).rgb());
+  const Disposicion::Color color = Color(indice, segmentos, encendido);
+  return {color.rojo, color.verde, color.azul};
 }
 
 } // namespace Medidor
@@ -45,9 +26,7 @@ void MedidorLed::PonerValor(std::int16_t porcentaje) {
   }
 }
 
-int MedidorLed::Segmentos() const {
-  return std::max(1, (width() + Separacion) / (AnchoSegmento + Separacion));
-}
+int MedidorLed::Segmentos() const { return Medidor::SegmentosEnAncho(width()); }
 
 int MedidorLed::Encendidos() const { return Medidor::SegmentosEncendidos(valor_, Segmentos()); }
 

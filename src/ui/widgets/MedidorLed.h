@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/auxiliary/Medidor.h"
+
 #include <QColor>
 #include <QWidget>
 
@@ -24,8 +26,8 @@ public:
 
   [[nodiscard]] QSize sizeHint() const override;
 
-  static constexpr int AnchoSegmento = 4;
-  static constexpr int Separacion = 2;
+  static constexpr int AnchoSegmento = Medidor::AnchoSegmento;
+  static constexpr int Separacion = Medidor::Separacion;
 
 protected:
   void paintEvent(QPaintEvent *evento) override;
@@ -35,10 +37,6 @@ private:
 };
 
 namespace Medidor {
-// Lit segments out of `segmentos` for a level in percent: every segment the level
-// has reached or entered.
-[[nodiscard]] int SegmentosEncendidos(int porcentaje, int segmentos);
-// Colour of segment `indice` (0 is the leftmost): green up to 60% of the row,
-// yellow up to 85%, red beyond; a dim shade of it when unlit.
+// Medidor::Color as Qt paints it.
 [[nodiscard]] QColor ColorSegmento(int indice, int segmentos, bool encendido);
 } // namespace Medidor

@@ -1,12 +1,8 @@
 #include "ui/widgets/VistaCatalogo.h"
 
-#include "platform/Errores.h"
 #include "ui/widgets/ListaImagenes.h"
 
 #include <QHeaderView>
-
-#include <algorithm>
-#include <numeric>
 
 ModeloCatalogo::ModeloCatalogo(QObject *padre) : QAbstractTableModel(padre) {
   alineacion_.fill(Qt::AlignLeft | Qt::AlignVCenter);
@@ -21,66 +17,35 @@ void ModeloCatalogo::FijarCabeceras(const Textos &titulos,
 
 void ModeloCatalogo::Clear() {
   beginResetModel();
-  filas_.clear();
-  siguienteLlegada_ = 0;
+  filas_.Clear();
   endResetModel();
 }
 
-bool ModeloCatalogo::Antes(const Fila &a, const Fila &b) const {
-  const auto columna = static_cast<std::size_t>(clave_);
-  const int comparacion = a.textos[columna].compare(b.textos[columna], Qt::CaseInsensitive);
-  if (comparacion != 0)
-    return orden_ == 0 ? comparacion < 0 : comparacion > 0;
-  return a.llegada < b.llegada;
-}
+namespace {
+std::string Utf8(const QString &texto) { return texto.toUtf8().toStdString(); }
+} // namespace
 
 int ModeloCatalogo::Add(const Textos &textos, int iconoPequeno) {
-  Fila nueva{textos, iconoPequeno, siguienteLlegada_++};
-  auto sitio = filas_.end();
-  if (ordenado_) {
-    sitio = std::upper_bound(filas_.begin(), filas_.end(), nueva,
-                             [this](const Fila &a, const Fila &b) { return Antes(a, b); });
-  }
-  const int posicion = static_cast<int>(sitio - filas_.begin());
+  FilasOrdenadas::Textos utf8;
+  for (std::size_t c = 0; c < utf8.size(); ++c)
+    utf8[c] = Utf8(textos[c]);
+  const int posicion = filas_.PosicionDe(utf8);
   beginInsertRows({}, posicion, posicion);
-  filas_.insert(sitio, std::move(nueva));
+  filas_.Add(utf8, iconoPequeno);
   endInsertRows();
   return posicion;
 }
 
-void ModeloCatalogo::SetSorted(bool ordenado) {
-  ordenado_ = ordenado;
-  Reordenar();
-}
+void ModeloCatalogo::SetSorted(bool ordenado) { Reordenar(filas_.SetSorted(ordenado)); }
 
-void ModeloCatalogo::SetSortKey(std::int16_t clave) {
-  if (clave < 0 || clave >= Columnas)
-    LanzarError(Errores::ArgumentoNoValido);
-  clave_ = clave;
-  Reordenar();
-}
+void ModeloCatalogo::SetSortKey(std::int16_t clave) { Reordenar(filas_.SetSortKey(clave)); }
 
-void ModeloCatalogo::SetSortOrder(int orden) {
-  orden_ = orden == 0 ? 0 : 1;
-  Reordenar();
-}
+void ModeloCatalogo::SetSortOrder(int orden) { Reordenar(filas_.SetSortOrder(orden)); }
 
-void ModeloCatalogo::Reordenar() {
-  if (!ordenado_ || filas_.size() < 2)
+void ModeloCatalogo::Reordenar(const std::vector<int> &destino) {
+  if (destino.size() < 2)
     return;
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  std::vector<std::size_t> nuevoOrden(filas_.size());
-  std::iota(nuevoOrden.begin(), nuevoOrden.end(), std::size_t{0});
-  std::stable_sort(nuevoOrden.begin(), nuevoOrden.end(),
-                   [this](std::size_t a, std::size_t b) { return Antes(filas_[a], filas_[b]); });
-  std::vector<Fila> ordenadas;
-  ordenadas.reserve(filas_.size());
-  std::vector<int> destino(filas_.size());
-  for (std::size_t nueva = 0; nueva < nuevoOrden.size(); ++nueva) {
-    destino[nuevoOrden[nueva]] = static_cast<int>(nueva);
-    ordenadas.push_back(std::move(filas_[nuevoOrden[nueva]]));
-  }
-  filas_ = std::move(ordenadas);
   const QModelIndexList antes = persistentIndexList();
   QModelIndexList despues;
   despues.reserve(antes.size());
@@ -94,23 +59,17 @@ void ModeloCatalogo::Reordenar() {
 QString ModeloCatalogo::Texto(int fila, int columna) const {
   if (fila < 0 || fila >= rowCount() || columna < 0 || columna >= Columnas)
     return {};
-  return filas_[static_cast<std::size_t>(fila)].textos[static_cast<std::size_t>(columna)];
+  return QString::fromStdString(filas_[fila].textos[static_cast<std::size_t>(columna)]);
 }
 
 int ModeloCatalogo::IconoPequeno(int fila) const {
   if (fila < 0 || fila >= rowCount())
     return 0;
-  return filas_[static_cast<std::size_t>(fila)].icono;
-}
-
-int ModeloCatalogo::Llegada(int fila) const {
-  if (fila < 0 || fila >= rowCount())
-    return -1;
-  return static_cast<int>(filas_[static_cast<std::size_t>(fila)].llegada);
+  return filas_[fila].icono;
 }
 
 int ModeloCatalogo::rowCount(const QModelIndex &padre) const {
-  return padre.isValid() ? 0 : static_cast<int>(filas_.size());
+  return padre.isValid() ? 0 : filas_.size();
 }
 
 int ModeloCatalogo::columnCount(const QModelIndex &padre) const {
@@ -120,16 +79,16 @@ int ModeloCatalogo::columnCount(const QModelIndex &padre) const {
 QVariant ModeloCatalogo::data(const QModelIndex &indice, int rol) const {
   if (!indice.isValid())
     return {};
-  const Fila &fila = filas_[static_cast<std::size_t>(indice.row())];
+  const FilasOrdenadas::Fila &fila = filas_[indice.row()];
   const auto columna = static_cast<std::size_t>(indice.column());
   switch (rol) {
-  case Qt::DisplayRole: return fila.textos[columna];
+  case Qt::DisplayRole: return QString::fromStdString(fila.textos[columna]);
   case Qt::TextAlignmentRole: return static_cast<int>(alineacion_[columna].toInt());
   case Qt::DecorationRole:
     if (columna == 0)
       return imagenes_.Icono(fila.icono);
     return {};
-  case RolClaveIcono: return imagenes_.Key(fila.icono);
+  case RolClaveIcono: return QString::fromStdString(imagenes_.Key(fila.icono));
   default: return {};
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/controles/FilasOrdenadas.h"
 #include "ui/widgets/ListaImagenes.h"
 
 #include <QAbstractTableModel>
@@ -14,9 +15,10 @@
 // icon before each row's first text, and a sorted mode that keeps the rows in
 // order of one column's texts.
 //
-// Texts compare ignoring letter case, character by character (no locale rules);
-// rows whose texts are equal keep the order in which they were added, in either
-// direction.
+// The rows and their order are FilasOrdenadas', the rule every host's list
+// view shares: texts compare ignoring letter case, character by character (no
+// locale rules); rows whose texts are equal keep the order in which they were
+// added, in either direction.
 class ModeloCatalogo : public QAbstractTableModel {
   Q_OBJECT
 
@@ -37,9 +39,9 @@ public:
   // Adds a row, placed by the sort order; returns its position (0-based).
   int Add(const Textos &textos, int iconoPequeno);
 
-  [[nodiscard]] bool Sorted() const { return ordenado_; }
-  [[nodiscard]] std::int16_t SortKey() const { return clave_; }
-  [[nodiscard]] int SortOrder() const { return orden_; }
+  [[nodiscard]] bool Sorted() const { return filas_.Sorted(); }
+  [[nodiscard]] std::int16_t SortKey() const { return filas_.SortKey(); }
+  [[nodiscard]] int SortOrder() const { return filas_.SortOrder(); }
   void SetSorted(bool ordenado);
   // Column 0..3; anything else throws ErrorAlcove.
   void SetSortKey(std::int16_t clave);
@@ -48,9 +50,10 @@ public:
 
   [[nodiscard]] QString Texto(int fila, int columna) const;
   [[nodiscard]] int IconoPequeno(int fila) const;
+  [[nodiscard]] const ListaImagenes &Imagenes() const { return imagenes_; }
   // The order in which the row at `fila` was added since the last Clear, from
   // 0; -1 for no row. The rows carry no key: this tells which entry made one.
-  [[nodiscard]] int Llegada(int fila) const;
+  [[nodiscard]] int Llegada(int fila) const { return filas_.Llegada(fila); }
 
   [[nodiscard]] int rowCount(const QModelIndex &padre = {}) const override;
   [[nodiscard]] int columnCount(const QModelIndex &padre = {}) const override;
@@ -59,19 +62,10 @@ public:
                                     int rol) const override;
 
 private:
-  struct Fila {
-    Textos textos;
-    int icono = 0;
-    std::uint64_t llegada = 0; // order of addition, for equal texts
-  };
-  [[nodiscard]] bool Antes(const Fila &a, const Fila &b) const;
-  void Reordenar();
+  // Tells the views of the rows' new places.
+  void Reordenar(const std::vector<int> &destino);
 
-  std::vector<Fila> filas_;
-  std::uint64_t siguienteLlegada_ = 0;
-  bool ordenado_ = true;
-  std::int16_t clave_ = 0;
-  int orden_ = 0;
+  FilasOrdenadas filas_;
   Textos titulos_;
   std::array<Qt::Alignment, Columnas> alineacion_{};
   ListaImagenes imagenes_;

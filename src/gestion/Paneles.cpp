@@ -1,0 +1,300 @@
+#include "gestion/Paneles.h"
+
+#include "disk/Cls_Disco.h"
+#include "gestion/Zips.h"
+#include "platform/CarpetaTemporal.h"
+#include "platform/Errores.h"
+#include "platform/EscrituraSegura.h"
+#include "platform/InfoArchivo.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace Gestion {
+namespace {
+
+// The row that arrived `llegada`-th in pane's view. Rows were added in slot
+// order: the order of a row's arrival is its slot's place among the listed ones.
+std::optional<Panel::Fila> FilaDe(const Cls_Disco &disco, const std::vector<int> &ranuras,
+                                  int llegada) {
+  if (llegada < 0 || static_cast<std::size_t>(llegada) >= ranuras.size())
+    return std::nullopt;
+  Panel::Fila fila;
+  fila.ranura = ranuras[static_cast<std::size_t>(llegada)];
+  const double desde =
+      static_cast<double>(PosCatalogoFijo) + static_cast<double>(fila.ranura) * LargoEntrada;
+  for (std::size_t k = 0; k < LargoEntrada; ++k)
+    fila.entrada[k] = disco.NumByte(desde + static_cast<double>(k));
+  return fila;
+}
+
+std::string NombreFinal(const std::string &ruta) {
+  const std::size_t corte = ruta.find_last_of(Plataforma::SeparadoresRuta);
+  return corte == std::string::npos ? ruta : ruta.substr(corte + 1);
+}
+
+} // namespace
+
+GestorPaneles::GestorPaneles(std::array<PanelVentana, 2> paneles, Dialogos &dialogos,
+                             std::function<void(Visor)> abrirVisor)
+    : paneles_(std::move(paneles)), dialogos_(dialogos), acciones_(dialogos),
+      abrirVisor_(std::move(abrirVisor)) {
+  // Images inside the folder's zips follow its own, read-only.
+  for (PanelVentana &p : paneles_)
+    p.archivos->FijarOtrasImagenes(ImagenesEnZips);
+}
+
+GestorPaneles::~GestorPaneles() = default;
+
+const PanelVentana &GestorPaneles::P(int i) const {
+  if (i < 0 || i > 1)
+    LanzarError(Errores::SubindiceFueraDeIntervalo);
+  return paneles_[static_cast<std::size_t>(i)];
+}
+
+std::string GestorPaneles::Imagen(int i) const {
+  const Cls_Disco *disco = P(i).disco();
+  if (disco == nullptr)
+    return {};
+  const auto &[copia, miembro] = miembros_[static_cast<std::size_t>(i)];
+  return !copia.empty() && disco->NombreFichero == copia ? miembro : disco->NombreFichero;
+}
+
+Panel GestorPaneles::Panel(int i) const {
+  const PanelVentana &p = P(i);
+  Gestion::Panel panel;
+  panel.imagen = Imagen(i);
+  panel.carpeta = p.archivos->Path();
+  const Cls_Disco *disco = p.disco();
+  if (disco == nullptr || panel.imagen.empty())
+    return panel;
+  const std::vector<int> ranuras = RanurasListadas(disco->Cabecera());
+  for (const int f : p.vista->Seleccionadas()) {
+    if (const auto fila = FilaDe(*disco, ranuras, p.vista->Llegada(f)))
+      panel.filas.push_back(*fila);
+  }
+  return panel;
+}
+
+void GestorPaneles::Escrito(int i) {
+  const std::string imagen = Imagen(i);
+  // The other pane first: the status bar ends up telling of this one.
+  for (const int j : {1 - i, i}) {
+    if (Imagen(j) == imagen)
+      P(j).listar(imagen);
+  }
+}
+
+void GestorPaneles::Hacer(int i, const std::function<bool()> &accion) {
+  // Windows replaces no file that a handle holds open: every pane that shows
+  // the image lets it go while it is written, and takes it again afterwards,
+  // listed again when it changed and as it was when it did not.
+  const std::string imagen = Imagen(i);
+  std::vector<int> suyos;
+  for (const int j : {0, 1}) {
+    if (!imagen.empty() && Imagen(j) == imagen && P(j).cerrar && P(j).reabrir)
+      suyos.push_back(j);
+  }
+  const auto reabrir = [&] {
+    for (const int j : suyos)
+      P(j).reabrir();
+  };
+  for (const int j : suyos)
+    P(j).cerrar();
+  bool cambiado = false;
+  try {
+    cambiado = accion();
+  } catch (...) {
+    reabrir();
+    throw;
+  }
+  if (cambiado)
+    Escrito(i);
+  else
+    reabrir();
+}
+
+void GestorPaneles::Ver(int i) {
+  const Gestion::Panel panel = Panel(i);
+  if (panel.filas.empty())
+    return;
+  // The current row, even when others are selected with it; else the first one.
+  Gestion::Panel solo = panel;
+  solo.filas = {panel.filas.front()};
+  const PanelVentana &p = P(i);
+  if (const Cls_Disco *disco = p.disco(); disco != nullptr) {
+    const auto actual =
+        FilaDe(*disco, RanurasListadas(disco->Cabecera()), p.vista->Llegada(p.vista->FilaActual()));
+    const bool elegida =
+        actual && std::any_of(panel.filas.begin(), panel.filas.end(),
+                              [&](const Panel::Fila &f) { return f.ranura == actual->ranura; });
+    if (elegida)
+      solo.filas = {*actual};
+  }
+  const Panel::Fila fila = solo.filas.front();
+  Visor visor;
+  visor.contenido = acciones_.Ver(solo, fila, std::nullopt, &visor.vistas);
+  visor.calcular = [this, solo, fila](Ver::Vista v) { return acciones_.Ver(solo, fila, v); };
+  abrirVisor_(std::move(visor));
+}
+
+std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
+  const PanelVentana &p = P(i);
+  if (!deTeclado) {
+    // A right-click on a row not selected makes it the selection, as file managers do.
+    const std::vector<int> elegidas = p.vista->Seleccionadas();
+    if (fila < 0 || fila >= p.vista->Filas())
+      p.vista->SeleccionarSolo(-1);
+    else if (std::find(elegidas.begin(), elegidas.end(), fila) == elegidas.end())
+      p.vista->SeleccionarSolo(fila);
+  }
+  const Gestion::Panel panel = Panel(i);
+  std::vector<OpcionMenu> menu;
+  const auto agregar = [&](const char *nombre, const char *texto, std::function<void()> hacer,
+                           bool habilitada = true) -> OpcionMenu & {
+    menu.push_back({nombre, texto, habilitada, false, false, std::move(hacer)});
+    return menu.back();
+  };
+  const auto separador = [&] { menu.push_back({}); };
+  if (panel.filas.empty()) {
+    const bool conImagen = !panel.imagen.empty();
+    agregar("NuevoDisco", "Nuevo disco…", [this, panel, i] { NuevoDisco(i, panel); });
+    agregar(
+        "PonerArchivos", "Poner archivos…",
+        [this, panel, i] { Hacer(i, [&] { return acciones_.ElegirYPonerArchivos(panel); }); },
+        conImagen);
+    agregar(
+        "SinFila", "Archivos sin fila…",
+        [this, panel, i] { Hacer(i, [&] { return acciones_.DevolverFilas(panel); }); }, conImagen);
+    return menu;
+  }
+  const EstadoSeleccion estado = acciones_.Estado(panel);
+  agregar("Ver", "Ver", [this, i] { Ver(i); });
+  agregar("Extraer", "Extraer…", [this, panel] { acciones_.Extraer(panel); });
+  agregar("Propiedades", "Propiedades", [this, panel] { acciones_.Propiedades(panel); });
+  separador();
+  agregar("Borrar", "Borrar",
+          [this, panel, i] { Hacer(i, [&] { return acciones_.Borrar(panel); }); });
+  agregar(
+      "CambiarNombre", "Cambiar nombre…",
+      [this, panel, i] { Hacer(i, [&] { return acciones_.CambiarNombre(panel); }); },
+      estado.archivos + estado.desconocidas == 1);
+  separador();
+  const auto conmutador = [&](const char *nombre, const char *texto, Atributo atributo,
+                              bool puesto) {
+    OpcionMenu &o = agregar(nombre, texto, [this, panel, i, atributo, puesto] {
+      Hacer(i, [&] { return acciones_.CambiarAtributo(panel, atributo, !puesto); });
+    });
+    o.marcable = true;
+    o.marcada = puesto;
+  };
+  conmutador("SoloLectura", "Solo lectura", Atributo::SoloLectura, estado.soloLectura);
+  conmutador("Oculto", "Oculto", Atributo::Oculto, estado.oculto);
+  return menu;
+}
+
+void GestorPaneles::NuevoDisco(int i, const Gestion::Panel &panel) {
+  // The new disk may be made over an image a pane shows, which Windows
+  // replaces only once no handle holds it open.
+  std::vector<int> abiertos;
+  for (const int j : {0, 1}) {
+    if (!Imagen(j).empty() && P(j).cerrar && P(j).reabrir)
+      abiertos.push_back(j);
+  }
+  for (const int j : abiertos)
+    P(j).cerrar();
+  std::optional<std::string> ruta;
+  try {
+    ruta = acciones_.NuevoDisco(panel);
+  } catch (...) {
+    for (const int j : abiertos)
+      P(j).reabrir();
+    throw;
+  }
+  for (const int j : abiertos)
+    P(j).reabrir();
+  if (!ruta)
+    return;
+  Controles::ListaArchivos &lista = *P(i).archivos;
+  lista.SetPath(lista.Path()); // the new file shows in the list
+  if (Imagen(1 - i) == *ruta)
+    P(1 - i).listar(*ruta);
+  P(i).listar(*ruta);
+}
+
+void GestorPaneles::BorrarSeleccion(int i) {
+  const Gestion::Panel panel = Panel(i);
+  if (!panel.filas.empty())
+    Hacer(i, [&] { return acciones_.Borrar(panel); });
+}
+
+void GestorPaneles::RenombrarSeleccion(int i) {
+  const Gestion::Panel panel = Panel(i);
+  if (!panel.filas.empty())
+    Hacer(i, [&] { return acciones_.CambiarNombre(panel); });
+}
+
+void GestorPaneles::ArchivoElegido(int i) {
+  const Controles::ListaArchivos &lista = *P(i).archivos;
+  const std::string nombre = lista.FileName();
+  const std::string ruta = lista.Path() + Plataforma::SeparadorRuta + nombre;
+  if (!nombre.empty() && EsMiembroDeZip(ruta))
+    AbrirMiembro(i, ruta);
+}
+
+void GestorPaneles::AbrirMiembro(int i, const std::string &ruta) {
+  std::vector<std::uint8_t> bytes;
+  if (const std::string error = LeerMiembro(ruta, bytes); !error.empty()) {
+    dialogos_.Avisar(ruta + ": " + error + ".");
+    return;
+  }
+  auto carpeta = std::make_unique<Plataforma::CarpetaTemporal>();
+  const std::string nombre = NombreFinal(ruta);
+  if (!carpeta->Valida() || EscrituraSegura::EscribirEnCarpeta(carpeta->Ruta(), nombre, bytes,
+                                                               false) != Errores::Ninguno) {
+    dialogos_.Avisar(ruta + ": no se ha podido leer la imagen.");
+    return;
+  }
+  auto &miembro = miembros_[static_cast<std::size_t>(i)];
+  miembro = {carpeta->Ruta() + Plataforma::SeparadorRuta + nombre, ruta};
+  temporales_.push_back(std::move(carpeta));
+  P(i).listar(miembro.first);
+}
+
+std::vector<std::string> GestorPaneles::Arrastrar(int i) {
+  Gestion::Panel panel = Panel(i);
+  if (panel.filas.empty())
+    return {};
+  auto carpeta = std::make_unique<Plataforma::CarpetaTemporal>();
+  if (!carpeta->Valida())
+    return {};
+  std::vector<std::string> rutas = acciones_.ExtraerEn(panel, carpeta->Ruta());
+  if (rutas.empty())
+    return {};
+  temporales_.push_back(std::move(carpeta));
+  origen_ = std::move(panel);
+  arrastrando_ = i;
+  return rutas;
+}
+
+std::function<void()> GestorPaneles::Recibir(int i, const Soltado &soltado) {
+  static_cast<void>(P(i)); // a pane outside 0..1 is refused here
+  if (soltado.panel >= 0) {
+    // Rows of this window: from the other pane they are copied; onto their own, nothing.
+    if (soltado.panel == i || soltado.panel > 1)
+      return {};
+    const Gestion::Panel origen = soltado.panel == arrastrando_ ? origen_ : Panel(soltado.panel);
+    return [this, origen, i] {
+      const Gestion::Panel destino = Panel(i);
+      Hacer(i, [&] { return acciones_.Copiar(origen, destino); });
+    };
+  }
+  if (soltado.rutas.empty())
+    return {};
+  return [this, rutas = soltado.rutas, i] {
+    const Gestion::Panel destino = Panel(i);
+    Hacer(i, [&] { return acciones_.PonerArchivos(destino, rutas); });
+  };
+}
+
+} // namespace Gestion

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "gestion/Acciones.h"
+#include "ui/controles/Controles.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class Cls_Disco;
+namespace Plataforma {
+class CarpetaTemporal;
+}
+
+namespace Gestion {
+
+// One pane of the main window, as the disk manager reaches it.
+struct PanelVentana {
+  Controles::VistaLista *vista = nullptr;
+  Controles::ListaArchivos *archivos = nullptr;
+  // The pane's disk object; nullptr while its slot is empty.
+  std::function<const Cls_Disco *()> disco;
+  // Opens an image in the pane and lists it, as choosing it in the file list does.
+  std::function<void(const std::string &ruta)> listar;
+  // Lets the pane's image file go, and takes it again with nothing shown
+  // changed: a write replaces the file between them.
+  std::function<void()> cerrar;
+  std::function<void()> reabrir;
+};
+
+// A viewer window's first content, the viewers it offers and how it gets the
+// file as another of them.
+struct Visor {
+  Contenido contenido;
+  std::vector<Ver::Vista> vistas;
+  std::function<Contenido(Ver::Vista)> calcular;
+};
+
+// One item of a context menu. A separator has no name.
+struct OpcionMenu {
+  std::string nombre; // stable, for the tests: "Ver", "Borrar", "NuevoDisco"...
+  std::string texto;  // as shown
+  bool habilitada = true;
+  bool marcable = false;
+  bool marcada = false;
+  std::function<void()> hacer; // the host runs it at its event boundary
+
+  [[nodiscard]] bool Separador() const { return nombre.empty(); }
+};
+
+// What a drop brings to a pane.
+struct Soltado {
+  // The pane of this window whose rows were dragged; -1 for files of the host.
+  int panel = -1;
+  std::vector<std::string> rutas; // files of the host, for panel -1
+};
+
+// The two catalogue views of the main window as a disk manager: what a
+// double-click, Enter, the context menus, the keys and drags and drops do
+// there, decided for every host. Each host's window hears its controls' events
+// and calls these at its event boundary; failures pass to it. Every write is
+// Acciones'.
+class GestorPaneles {
+public:
+  // `abrirVisor` shows a viewer window, modeless.
+  GestorPaneles(std::array<PanelVentana, 2> paneles, Dialogos &dialogos,
+                std::function<void(Visor)> abrirVisor);
+  ~GestorPaneles();
+  GestorPaneles(const GestorPaneles &) = delete;
+  GestorPaneles &operator=(const GestorPaneles &) = delete;
+
+  // Pane `i` as the actions see it: its image, its folder, its selected rows.
+  [[nodiscard]] Gestion::Panel Panel(int i) const;
+  // The image pane `i` lists, as the user chose it; empty when none.
+  [[nodiscard]] std::string Imagen(int i) const;
+  [[nodiscard]] Gestion::Acciones &Acciones() { return acciones_; }
+
+  // Double-click or Enter: the viewer of the pane's current row.
+  void Ver(int i);
+  // The context menu of pane `i`: of the selected rows, or of the pane when
+  // none is. From the mouse, `fila` is the row under it (-1: none), which
+  // becomes the selection unless it is selected already.
+  [[nodiscard]] std::vector<OpcionMenu> Menu(int i, int fila, bool deTeclado);
+  // The Delete and F2 keys on the view.
+  void BorrarSeleccion(int i);
+  void RenombrarSeleccion(int i);
+
+  // After the window's own File_Click: an image inside a zip, which the
+  // design's listing cannot open, gets a private copy that the pane lists,
+  // while the actions read and refuse writes by the member's own path.
+  void ArchivoElegido(int i);
+
+  // A drag of pane `i`'s selected rows begins: the files extracted into a
+  // private folder kept until the window goes, for the other end to copy.
+  // Nothing when no row can go.
+  [[nodiscard]] std::vector<std::string> Arrastrar(int i);
+  void FinArrastre() { arrastrando_ = -1; }
+  // What pane `i` does with a drop: nothing (refused), or the work to run
+  // once the drop has ended, so that the other end is not kept waiting on a
+  // question.
+  [[nodiscard]] std::function<void()> Recibir(int i, const Soltado &soltado);
+
+private:
+  void Escrito(int i); // lists again every pane that shows pane i's image
+  void Hacer(int i, const std::function<bool()> &accion);
+  void AbrirMiembro(int i, const std::string &ruta);
+  void NuevoDisco(int i, const Gestion::Panel &panel);
+  [[nodiscard]] const PanelVentana &P(int i) const;
+
+  std::array<PanelVentana, 2> paneles_;
+  Dialogos &dialogos_;
+  Gestion::Acciones acciones_;
+  std::function<void(Visor)> abrirVisor_;
+  std::vector<std::unique_ptr<Plataforma::CarpetaTemporal>> temporales_; // until the end
+  int arrastrando_ = -1;                                                 // pane being dragged
+  Gestion::Panel origen_;                                                // its rows
+  std::array<std::pair<std::string, std::string>, 2> miembros_; // copy, and the member it is
+};
+
+} // namespace Gestion

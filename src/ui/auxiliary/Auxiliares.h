@@ -1,5 +1,0 @@
-#pragma once
-
-// Installs the shared progress window as the indicator that long operations of
-// the core report to. Call once, after the QApplication exists.
-void InstalarVentanasAuxiliares();

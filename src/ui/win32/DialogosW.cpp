@@ -1,0 +1,443 @@
+#include "ui/win32/DialogosW.h"
+
+#include "platform/Errores.h"
+#include "ui/win32/ArrastreW.h"
+
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+namespace D = Disposicion;
+using Win32::Ancho;
+using Win32::Estrecho;
+
+constexpr const wchar_t *Clase = L"AlcoveDialogo";
+constexpr double Puntos = 9.75;
+// Layout, in twips: a margin, the width of the text and of a button.
+constexpr int Margen = 150;
+constexpr int AnchoTexto = 6600;
+constexpr int AnchoBoton = 1500;
+constexpr int AltoBoton = 420;
+constexpr int AltoLinea = 330;
+
+HWND abierto = nullptr;
+
+// One modal window of the program's look: its controls are added, then it runs
+// until one of its buttons or its close box ends it. The controls can still be
+// read after it has ended, until the object goes.
+class Modal {
+public:
+  Modal(HWND dueno, const std::string &titulo, int ancho, int alto);
+  ~Modal();
+  Modal(const Modal &) = delete;
+  Modal &operator=(const Modal &) = delete;
+
+  HWND Agregar(const wchar_t *clase, const std::string &texto, DWORD estilo, const D::Lugar &lugar,
+               int id, double puntos = Puntos, DWORD extendido = 0);
+  // A text that wraps at the window's width, from `arriba`; returns its bottom.
+  int Texto(const std::string &texto, int arriba);
+  // The buttons, right-aligned on one row at `arriba`: `aceptar` (IDOK) and,
+  // when given, `cancelar` (IDCANCEL). Enter is the default one's.
+  void Botones(int arriba, const char *aceptar, const char *cancelar, int defecto);
+  // Shows the window and waits: IDOK or IDCANCEL.
+  int Ejecutar(HWND foco);
+
+  [[nodiscard]] HWND Hwnd() const { return w_; }
+
+private:
+  static LRESULT CALLBACK Procedimiento(HWND w, UINT mensaje, WPARAM wp, LPARAM lp);
+  HWND dueno_;
+  HWND w_ = nullptr;
+  int ancho_;
+  int defecto_ = IDOK;
+  int resultado_ = 0;
+};
+
+void Registrar() {
+  static const bool hecho = [] {
+    WNDCLASSW clase{};
+    // Each window gets Modal's procedure once it knows its object.
+    clase.lpfnWndProc = DefWindowProcW;
+    clase.hInstance = ::GetModuleHandleW(nullptr);
+    clase.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    clase.hbrBackground = Win32::BrochaAzul();
+    clase.lpszClassName = Clase;
+    return ::RegisterClassW(&clase) != 0;
+  }();
+  (void)hecho;
+}
+
+Modal::Modal(HWND dueno, const std::string &titulo, int ancho, int alto)
+    : dueno_(dueno), ancho_(ancho) {
+  Registrar();
+  constexpr DWORD estilo = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  RECT r{0, 0, Win32::Px(ancho), Win32::Px(alto)};
+  ::AdjustWindowRectEx(&r, estilo, FALSE, WS_EX_DLGMODALFRAME);
+  // Centred over the window it belongs to, or the screen.
+  RECT sobre{};
+  if (dueno == nullptr || ::GetWindowRect(dueno, &sobre) == 0)
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &sobre, 0);
+  const int an = r.right - r.left, al = r.bottom - r.top;
+  w_ = ::CreateWindowExW(WS_EX_DLGMODALFRAME, Clase, Ancho(titulo).c_str(), estilo,
+                         sobre.left + (sobre.right - sobre.left - an) / 2,
+                         sobre.top + (sobre.bottom - sobre.top - al) / 2, an, al, dueno, nullptr,
+                         ::GetModuleHandleW(nullptr), nullptr);
+  if (w_ == nullptr)
+    LanzarError(Errores::MemoriaInsuficiente);
+  ::SetWindowLongPtrW(w_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  ::SetWindowLongPtrW(w_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedimiento));
+}
+
+Modal::~Modal() {
+  if (w_ != nullptr && ::IsWindow(w_)) {
+    ::SetWindowLongPtrW(w_, GWLP_USERDATA, 0);
+    ::DestroyWindow(w_);
+  }
+}
+
+HWND Modal::Agregar(const wchar_t *clase, const std::string &texto, DWORD estilo,
+                    const D::Lugar &lugar, int id, double puntos, DWORD extendido) {
+  const HWND c = Win32::Crear(w_, clase, Ancho(texto).c_str(), estilo, lugar, id, 0, 0, extendido);
+  ::SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(Win32::Courier(puntos)), FALSE);
+  return c;
+}
+
+int Modal::Texto(const std::string &texto, int arriba) {
+  // As tall as the text needs at this width.
+  const std::wstring ancho = Ancho(texto);
+  const HDC dc = ::GetDC(w_);
+  const HGDIOBJ antes = ::SelectObject(dc, Win32::Courier(Puntos));
+  RECT r{0, 0, Win32::Px(ancho_ - 2 * Margen), 0};
+  ::DrawTextW(dc, ancho.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  ::SelectObject(dc, antes);
+  ::ReleaseDC(w_, dc);
+  const int alto =
+      std::max(AltoLinea, static_cast<int>(r.bottom - r.top) * 1440 / Win32::Ppp() + 30);
+  Agregar(L"STATIC", texto, SS_LEFT | SS_NOPREFIX, {Margen, arriba, ancho_ - 2 * Margen, alto},
+          DialogosW::IdPregunta);
+  return arriba + alto;
+}
+
+void Modal::Botones(int arriba, const char *aceptar, const char *cancelar, int defecto) {
+  defecto_ = defecto;
+  int x = ancho_ - Margen - AnchoBoton;
+  if (cancelar != nullptr) {
+    Agregar(L"BUTTON", cancelar,
+            WS_TABSTOP | (defecto == IDCANCEL ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+            {x, arriba, AnchoBoton, AltoBoton}, IDCANCEL);
+    x -= AnchoBoton + Margen;
+  }
+  Agregar(L"BUTTON", aceptar, WS_TABSTOP | (defecto == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+          {x, arriba, AnchoBoton, AltoBoton}, IDOK);
+}
+
+BOOL CALLBACK Desactivar(HWND w, LPARAM lp) {
+  auto &desactivadas = *reinterpret_cast<std::vector<HWND> *>(lp);
+  if (w != abierto && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) {
+    ::EnableWindow(w, FALSE);
+    desactivadas.push_back(w);
+  }
+  return TRUE;
+}
+
+int Modal::Ejecutar(HWND foco) {
+  const HWND antes = abierto;
+  abierto = w_;
+  // Every other window of the thread waits for the answer.
+  std::vector<HWND> desactivadas;
+  ::EnumThreadWindows(::GetCurrentThreadId(), Desactivar, reinterpret_cast<LPARAM>(&desactivadas));
+  ::ShowWindow(w_, SW_SHOW);
+  ::SetFocus(foco != nullptr ? foco : ::GetDlgItem(w_, defecto_));
+  MSG m;
+  while (resultado_ == 0 && ::IsWindow(w_)) {
+    const BOOL r = ::GetMessageW(&m, nullptr, 0, 0);
+    if (r == 0) {
+      ::PostQuitMessage(static_cast<int>(m.wParam)); // for the main loop
+      break;
+    }
+    if (r < 0)
+      break;
+    if (!::IsDialogMessageW(w_, &m)) {
+      ::TranslateMessage(&m);
+      ::DispatchMessageW(&m);
+    }
+  }
+  for (HWND d : desactivadas)
+    ::EnableWindow(d, TRUE);
+  ::ShowWindow(w_, SW_HIDE);
+  if (dueno_ != nullptr)
+    ::SetActiveWindow(dueno_);
+  abierto = antes;
+  return resultado_ == IDOK ? IDOK : IDCANCEL;
+}
+
+LRESULT CALLBACK Modal::Procedimiento(HWND w, UINT mensaje, WPARAM wp, LPARAM lp) {
+  auto *modal = reinterpret_cast<Modal *>(::GetWindowLongPtrW(w, GWLP_USERDATA));
+  if (modal == nullptr)
+    return ::DefWindowProcW(w, mensaje, wp, lp);
+  switch (mensaje) {
+  case WM_COMMAND: {
+    const int id = LOWORD(wp);
+    // Enter and Esc come as IDOK and IDCANCEL with no control: Enter is the
+    // default button's.
+    if (lp == 0 && id == IDOK)
+      modal->resultado_ = modal->defecto_;
+    else if (id == IDOK || id == IDCANCEL)
+      modal->resultado_ = id;
+    return 0;
+  }
+  case WM_CLOSE: modal->resultado_ = IDCANCEL; return 0;
+  case WM_CTLCOLORSTATIC:
+  case WM_CTLCOLOREDIT:
+  case WM_CTLCOLORLISTBOX: {
+    const auto dc = reinterpret_cast<HDC>(wp);
+    ::SetTextColor(dc, Win32::Ref(D::Amarillo));
+    ::SetBkColor(dc, Win32::Ref(D::AzulOscuro));
+    return reinterpret_cast<LRESULT>(Win32::BrochaAzul());
+  }
+  default: return ::DefWindowProcW(w, mensaje, wp, lp);
+  }
+}
+
+// Windows' own chooser, in Spanish where it lets itself be told.
+class Selector {
+public:
+  Selector(const wchar_t *titulo, const wchar_t *aceptar, FILEOPENDIALOGOPTIONS opciones,
+           const std::string &desde) {
+    if (::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                           reinterpret_cast<void **>(dialogo_.Recibir())) != S_OK)
+      return;
+    FILEOPENDIALOGOPTIONS propias = 0;
+    dialogo_->GetOptions(&propias);
+    dialogo_->SetOptions(propias | opciones | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
+    dialogo_->SetTitle(titulo);
+    dialogo_->SetOkButtonLabel(aceptar);
+    Win32::Com<IShellItem> carpeta;
+    if (!desde.empty() &&
+        ::SHCreateItemFromParsingName(Ancho(desde).c_str(), nullptr, IID_IShellItem,
+                                      reinterpret_cast<void **>(carpeta.Recibir())) == S_OK)
+      dialogo_->SetFolder(carpeta.get());
+  }
+  [[nodiscard]] IFileOpenDialog *operator->() const { return dialogo_.get(); }
+  [[nodiscard]] explicit operator bool() const { return static_cast<bool>(dialogo_); }
+
+private:
+  Win32::Com<IFileOpenDialog> dialogo_;
+};
+
+std::string RutaDe(IShellItem *item) {
+  wchar_t *ruta = nullptr;
+  if (item == nullptr || item->GetDisplayName(SIGDN_FILESYSPATH, &ruta) != S_OK)
+    return {};
+  std::string utf8 = Estrecho(ruta);
+  ::CoTaskMemFree(ruta);
+  return utf8;
+}
+
+// The window's height, now that its controls are laid out down to `abajo`.
+void Ajustar(const Modal &m, int abajo) {
+  RECT r{0, 0, Win32::Px(AnchoTexto + 2 * Margen), Win32::Px(abajo + Margen)};
+  ::AdjustWindowRectEx(&r, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME);
+  RECT ahora{};
+  ::GetWindowRect(m.Hwnd(), &ahora);
+  const int alto = r.bottom - r.top;
+  ::SetWindowPos(m.Hwnd(), nullptr, ahora.left, ahora.top - (alto - (ahora.bottom - ahora.top)) / 2,
+                 r.right - r.left, alto, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+constexpr int AnchoModal = AnchoTexto + 2 * Margen;
+
+constexpr DWORD IdCabecera = 1;
+constexpr const char *SinSelector = "Windows no ha podido abrir su ventana para elegir.";
+
+} // namespace
+
+namespace Win32 {
+void CajaAviso(HWND dueno, const std::string &titulo, const std::string &mensaje) {
+  Modal m(dueno, titulo, AnchoModal, 0);
+  const int abajo = m.Texto(mensaje, Margen);
+  m.Botones(abajo + Margen, "Aceptar", nullptr, IDOK);
+  Ajustar(m, abajo + 2 * Margen + AltoBoton);
+  m.Ejecutar(nullptr);
+}
+} // namespace Win32
+
+HWND DialogosW::Abierto() { return abierto; }
+
+bool DialogosW::Confirmar(const std::string &titulo, const std::string &pregunta) {
+  Modal m(dueno_, titulo, AnchoModal, 0);
+  const int abajo = m.Texto(pregunta, Margen);
+  // "No" is the default: Enter alone loses nothing.
+  m.Botones(abajo + Margen, "Sí", "No", IDCANCEL);
+  Ajustar(m, abajo + 2 * Margen + AltoBoton);
+  return m.Ejecutar(nullptr) == IDOK;
+}
+
+std::optional<std::string> DialogosW::PedirTexto(const std::string &titulo,
+                                                 const std::string &pregunta,
+                                                 const std::string &inicial) {
+  Modal m(dueno_, titulo, AnchoModal, 0);
+  int abajo = m.Texto(pregunta, Margen);
+  const HWND entrada = m.Agregar(L"EDIT", inicial, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+                                 {Margen, abajo + 60, AnchoTexto, AltoBoton}, IdEntrada);
+  abajo += 60 + AltoBoton;
+  m.Botones(abajo + Margen, "Aceptar", "Cancelar", IDOK);
+  Ajustar(m, abajo + 2 * Margen + AltoBoton);
+  ::SendMessageW(entrada, EM_SETSEL, 0, -1);
+  if (m.Ejecutar(entrada) != IDOK)
+    return std::nullopt;
+  return Win32::TextoDe(entrada);
+}
+
+std::optional<Gestion::Dialogos::Destino> DialogosW::ElegirCarpeta(const std::string &desde,
+                                                                   bool conCabecera) {
+  Selector selector(L"Extraer en la carpeta", L"Extraer", FOS_PICKFOLDERS, desde);
+  if (!selector) {
+    Avisar(SinSelector);
+    return std::nullopt;
+  }
+  Win32::Com<IFileDialogCustomize> extra;
+  if (selector->QueryInterface(IID_IFileDialogCustomize,
+                               reinterpret_cast<void **>(extra.Recibir())) == S_OK)
+    extra->AddCheckButton(IdCabecera, L"Con la cabecera AMSDOS", conCabecera ? TRUE : FALSE);
+  if (selector->Show(dueno_) != S_OK)
+    return std::nullopt;
+  Win32::Com<IShellItem> elegida;
+  if (selector->GetResult(elegida.Recibir()) != S_OK)
+    return std::nullopt;
+  Destino destino{RutaDe(elegida.get()), conCabecera};
+  BOOL marcada = conCabecera ? TRUE : FALSE;
+  if (extra && extra->GetCheckButtonState(IdCabecera, &marcada) == S_OK)
+    destino.conCabecera = marcada != FALSE;
+  if (destino.carpeta.empty())
+    return std::nullopt;
+  return destino;
+}
+
+std::vector<std::string> DialogosW::ElegirArchivos(const std::string &desde) {
+  std::vector<std::string> rutas;
+  Selector selector(L"Poner archivos en el disco", L"Poner",
+                    FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST, desde);
+  if (!selector) {
+    Avisar(SinSelector);
+    return rutas;
+  }
+  if (selector->Show(dueno_) != S_OK)
+    return rutas;
+  Win32::Com<IShellItemArray> elegidos;
+  DWORD n = 0;
+  if (selector->GetResults(elegidos.Recibir()) != S_OK || elegidos->GetCount(&n) != S_OK)
+    return rutas;
+  for (DWORD i = 0; i < n; ++i) {
+    Win32::Com<IShellItem> item;
+    if (elegidos->GetItemAt(i, item.Recibir()) == S_OK) {
+      if (std::string ruta = RutaDe(item.get()); !ruta.empty())
+        rutas.push_back(std::move(ruta));
+    }
+  }
+  return rutas;
+}
+
+std::optional<Gestion::Dialogos::DiscoNuevo>
+DialogosW::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) {
+  Modal m(dueno_, "Nuevo disco", AnchoModal, 0);
+  constexpr int etiqueta = 1300;
+  const int campo = AnchoTexto - etiqueta;
+  int y = Margen;
+  m.Agregar(L"STATIC", "Archivo:", SS_LEFT, {Margen, y + 45, etiqueta, AltoLinea}, -1);
+  const HWND nombre = m.Agregar(L"EDIT", "nuevo.dsk", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+                                {Margen + etiqueta, y, campo, AltoBoton}, IdEntrada);
+  y += AltoBoton + Margen;
+  m.Agregar(L"STATIC", "Formato:", SS_LEFT, {Margen, y + 45, etiqueta, AltoLinea}, -1);
+  const HWND formato = m.Agregar(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                                 {Margen + etiqueta, y, campo, AltoBoton + 2400}, IdFormato);
+  for (const auto &[clave, descripcion] : formatos) {
+    const std::string texto = clave + (descripcion.empty() ? "" : ": " + descripcion);
+    ::SendMessageW(formato, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Ancho(texto).c_str()));
+  }
+  ::SendMessageW(formato, CB_SETCURSEL, 0, 0);
+  y += AltoBoton;
+  m.Botones(y + Margen, "Crear", "Cancelar", IDOK);
+  Ajustar(m, y + 2 * Margen + AltoBoton);
+  ::SendMessageW(nombre, EM_SETSEL, 0, -1);
+  if (m.Ejecutar(nombre) != IDOK)
+    return std::nullopt;
+  const LRESULT elegido = ::SendMessageW(formato, CB_GETCURSEL, 0, 0);
+  if (elegido < 0 || static_cast<std::size_t>(elegido) >= formatos.size())
+    return std::nullopt;
+  return DiscoNuevo{Win32::TextoDe(nombre), formatos[static_cast<std::size_t>(elegido)].first};
+}
+
+std::vector<std::size_t> DialogosW::ElegirVarios(const std::string &titulo,
+                                                 const std::string &pregunta,
+                                                 const std::vector<std::string> &opciones) {
+  Modal m(dueno_, titulo, AnchoModal, 0);
+  int abajo = m.Texto(pregunta, Margen);
+  constexpr int alto = 2400;
+  const HWND lista = m.Agregar(WC_LISTVIEWW, "",
+                               LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | WS_BORDER |
+                                   WS_TABSTOP | WS_VSCROLL,
+                               {Margen, abajo + 60, AnchoTexto, alto}, IdLista);
+  ::SendMessageW(lista, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+                 LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  ::SendMessageW(lista, LVM_SETBKCOLOR, 0, Win32::Ref(D::AzulOscuro));
+  ::SendMessageW(lista, LVM_SETTEXTBKCOLOR, 0, Win32::Ref(D::AzulOscuro));
+  ::SendMessageW(lista, LVM_SETTEXTCOLOR, 0, Win32::Ref(D::Amarillo));
+  LVCOLUMNW columna{};
+  columna.mask = LVCF_WIDTH;
+  columna.cx = Win32::Px(AnchoTexto) - ::GetSystemMetrics(SM_CXVSCROLL) - 4;
+  ::SendMessageW(lista, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&columna));
+  for (std::size_t i = 0; i < opciones.size(); ++i) {
+    std::wstring texto = Ancho(opciones[i]);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(i);
+    item.pszText = texto.data();
+    const auto fila = ::SendMessageW(lista, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    LVITEMW marca{};
+    marca.stateMask = LVIS_STATEIMAGEMASK;
+    marca.state = INDEXTOSTATEIMAGEMASK(2); // checked
+    ::SendMessageW(lista, LVM_SETITEMSTATE, static_cast<WPARAM>(fila),
+                   reinterpret_cast<LPARAM>(&marca));
+  }
+  abajo += 60 + alto;
+  m.Botones(abajo + Margen, "Aceptar", "Cancelar", IDOK);
+  Ajustar(m, abajo + 2 * Margen + AltoBoton);
+  std::vector<std::size_t> elegidos;
+  if (m.Ejecutar(lista) != IDOK)
+    return elegidos;
+  for (std::size_t i = 0; i < opciones.size(); ++i) {
+    const auto estado =
+        ::SendMessageW(lista, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK);
+    if (((static_cast<UINT>(estado) & LVIS_STATEIMAGEMASK) >> 12) == 2)
+      elegidos.push_back(i);
+  }
+  return elegidos;
+}
+
+void DialogosW::Avisar(const std::string &mensaje) { Win32::Avisar(dueno_, mensaje); }
+
+void DialogosW::Mostrar(const std::string &titulo, const std::string &texto) {
+  constexpr int ancho = 8400, alto = 5400;
+  Modal m(dueno_, titulo, ancho + 2 * Margen, alto + 3 * Margen + AltoBoton);
+  std::string conCrLf;
+  for (const char c : texto) {
+    if (c == '\n')
+      conCrLf += '\r';
+    conCrLf += c;
+  }
+  const HWND caja = m.Agregar(L"EDIT", conCrLf,
+                              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                                  WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
+                              {Margen, Margen, ancho, alto}, IdEntrada, 10);
+  m.Botones(alto + 2 * Margen, "Cerrar", nullptr, IDOK);
+  // The button, at the right of a window wider than the usual one.
+  const HWND cerrar = ::GetDlgItem(m.Hwnd(), IDOK);
+  const RECT r =
+      Win32::Rect({ancho + Margen - AnchoBoton, alto + 2 * Margen, AnchoBoton, AltoBoton});
+  ::MoveWindow(cerrar, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+  m.Ejecutar(caja);
+}
