@@ -31,6 +31,12 @@ std::vector<std::uint8_t> Disco() {
            0x0A, 0x00, 0x14, 0x00, 0xA0, ' ', 0x1E, 0x0A, 0x00, 0x00, 0x00, 0x00})
     programa.push_back(static_cast<std::uint8_t>(b));
   d.Agregar({0, "LOADER", "BAS", false, false, false, programa, {}, 0});
+  // A mode 1 screen: its top half ink 3 (bright red at power-on), the rest ink 0.
+  std::vector<std::uint8_t> pantalla =
+      Generador::CabeceraAmsdos("PANTALLASCR", 2, 0xC000, 0xC000, 16384);
+  for (int i = 0; i < 16384; ++i)
+    pantalla.push_back((i % 2048) / 80 < 12 ? 0xFF : 0x00);
+  d.Agregar({0, "PANTALLA", "SCR", false, false, false, pantalla, {}, 0});
   return d.Bytes();
 }
 
@@ -59,10 +65,11 @@ protected:
     ASSERT_TRUE(v.has_value()) << "the window never showed";
     ventana = *v;
     const VentanaAlcove lugares(ventana);
-    // The image opened in pane A with the mouse, its two rows drawn.
+    // The image opened in pane A with the mouse, its four rows drawn (the screen
+    // and its header fill two extents, so two catalogue entries).
     ASSERT_TRUE(Esperar([&] { return Bandas(lugares.File(0)).size() == 1; }, 15s));
     ASSERT_TRUE(PulsarNombre(*x, x->Capturar(QRect(0, 0, 1280, 1024)), lugares.File(0), 0));
-    ASSERT_TRUE(Esperar([&] { return Bandas(lugares.Filas(0)).size() == 2; }, 10s));
+    ASSERT_TRUE(Esperar([&] { return Bandas(lugares.Filas(0)).size() == 4; }, 10s));
   }
   std::map<std::string, std::string> Entorno() const {
     return {{"DISPLAY", x->Nombre()},
@@ -123,7 +130,7 @@ TEST_F(GestorEnXvfb, ARowDraggedToAFolderArrivesExactAndAFileDroppedFromOneGoesO
   ASSERT_TRUE(Esperar([&] { return Leer(carpeta.Archivo("a.dsk")) != Disco(); }, 10s))
       << "the image was not written";
   EXPECT_EQ(Leer(carpeta.Archivo("a.dsk")), Leer(carpeta.Archivo("cli/a.dsk")));
-  EXPECT_TRUE(Esperar([&] { return Bandas(filas).size() == 3; }, 5s)) << "listed again";
+  EXPECT_TRUE(Esperar([&] { return Bandas(filas).size() == 5; }, 5s)) << "listed again";
   EXPECT_TRUE(alcove->Vivo());
 }
 
@@ -156,6 +163,20 @@ TEST_F(GestorEnXvfb, TheViewerWearsTheProgramsColours) {
             1u)
       << "the listing's lines";
 
+  EXPECT_TRUE(alcove->Vivo());
+}
+
+TEST_F(GestorEnXvfb, AScreenOpensAsItsPicture) {
+  // PANTALLA.SCR, the third row: its top half red, its bottom half blue.
+  const QPoint tercera = Fila(2);
+  x->DobleClic(tercera.x(), tercera.y());
+  const auto visor = x->EsperarVentana("PANTALLA.SCR - Alcove", 10s);
+  ASSERT_TRUE(visor.has_value()) << "the viewer never showed";
+  std::this_thread::sleep_for(500ms);
+  const QImage ver = x->Capturar(*visor);
+  Guardar(ver, "visor-pantalla.png");
+  const auto rojos = EscritorioX::ContarColor(ver, ver.rect(), QColor(255, 0, 0).rgb());
+  EXPECT_GT(rojos, 640 * 150) << "the screen's red half";
   EXPECT_TRUE(alcove->Vivo());
 }
 

@@ -454,10 +454,15 @@ TEST_F(Gestor, TheViewerShowsAPictureWhenItIsGivenOne) {
   c.imagen = Gestion::Imagen{2, 1, {255, 0, 0, 0, 0, 170}};
   F_Ver ver(nullptr, c, {Ver::Vista::Pantalla, Ver::Vista::Hex}, {});
   EXPECT_TRUE(ver.MuestraImagen());
+  // A small picture is enlarged by whole times to a screen's width; a screen
+  // (640 x 400, its lines and pixels already doubled) keeps its own size.
   const QImage imagen = ver.Imagen()->pixmap().toImage();
-  ASSERT_EQ(imagen.size(), QSize(4, 2)) << "drawn twice the size";
-  EXPECT_EQ(QColor(imagen.pixel(1, 1)), QColor(255, 0, 0));
-  EXPECT_EQ(QColor(imagen.pixel(2, 0)), QColor(0, 0, 170));
+  ASSERT_EQ(imagen.size(), QSize(640, 320));
+  EXPECT_EQ(QColor(imagen.pixel(319, 319)), QColor(255, 0, 0));
+  EXPECT_EQ(QColor(imagen.pixel(320, 0)), QColor(0, 0, 170));
+  c.imagen = Gestion::Imagen{640, 400, std::vector<std::uint8_t>(640 * 400 * 3, 255)};
+  ver.Mostrar(c);
+  EXPECT_EQ(ver.Imagen()->pixmap().size(), QSize(640, 400));
   c.imagen->rgb.pop_back(); // a picture that does not add up is not drawn
   c.texto = "0000  ...";
   ver.Mostrar(c);

@@ -19,8 +19,10 @@
 namespace {
 
 constexpr double PuntosTexto = 10;
-// A CPC screen is 320 or 640 pixels wide: twice the size reads well.
-constexpr int Aumento = 2;
+// The screen viewer's pictures are 640 pixels wide, their lines and pixels
+// already doubled to the monitor's shape: smaller ones are enlarged by whole
+// times to that width.
+constexpr int AnchoPantalla = 640;
 
 QString Utf8(const std::string &texto) {
   return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
@@ -93,7 +95,8 @@ void F_Ver::Mostrar(const Gestion::Contenido &contenido) {
   if (contenido.imagen && contenido.imagen->Valida()) {
     const Gestion::Imagen &p = *contenido.imagen;
     const QImage imagen(p.rgb.data(), p.ancho, p.alto, p.ancho * 3, QImage::Format_RGB888);
-    imagen_->setPixmap(QPixmap::fromImage(imagen.scaled(p.ancho * Aumento, p.alto * Aumento)));
+    const int veces = std::max(1, AnchoPantalla / p.ancho);
+    imagen_->setPixmap(QPixmap::fromImage(imagen.scaled(p.ancho * veces, p.alto * veces)));
     texto_->clear();
     pila_->setCurrentWidget(marcoImagen_);
   } else {
