@@ -227,12 +227,26 @@ Roturas Romper(Lector &l, const Plan &plan, Generador::DiscoCpm &disco, int pist
   for (int k = 0; k < danos; ++k) {
     const int pista = l.Hasta(pistasImagen);
     const auto id = static_cast<std::uint8_t>(plan.g.primerSector + l.Hasta(plan.g.sectores));
+    // A sector removed by an earlier damage has nothing left to change.
+    const bool hay = disco.TieneSector(pista, 0, id);
     switch (l.Hasta(extendida ? 6 : 4)) {
     case 0: disco.QuitarSector(pista, 0, id); break;
-    case 1: disco.CodigoTamano(pista, 0, id, static_cast<std::uint8_t>(l.Hasta(8))); break;
+    case 1:
+      if (hay) {
+        disco.CodigoTamano(pista, 0, id, static_cast<std::uint8_t>(l.Hasta(8)));
+      }
+      break;
     case 2: disco.SectorExtra(pista, 0, static_cast<std::uint8_t>(l.Byte())); break;
-    case 3: disco.Estado(pista, 0, id, l.Byte(), l.Byte()); break;
-    case 4: disco.Debil(pista, 0, id, 2 + l.Hasta(3)); break;
+    case 3:
+      if (hay) {
+        disco.Estado(pista, 0, id, l.Byte(), l.Byte());
+      }
+      break;
+    case 4:
+      if (hay) {
+        disco.Debil(pista, 0, id, 2 + l.Hasta(3));
+      }
+      break;
     default: disco.SinFormato(pista, 0); break;
     }
     roto.pistas.insert(pista);

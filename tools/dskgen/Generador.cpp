@@ -435,6 +435,14 @@ DiscoCpm::SectorGen &DiscoCpm::Sector(int pista, int cara, std::uint8_t id) {
   throw std::out_of_range("no hay sector " + std::to_string(id));
 }
 
+bool DiscoCpm::TieneSector(int pista, int cara, std::uint8_t id) const {
+  if (pista < 0 || cara < 0 || pista >= pistasImagen_ || cara >= carasImagen_) {
+    return false;
+  }
+  const auto &v = pistas_[static_cast<std::size_t>(pista * carasImagen_ + cara)].sectores;
+  return std::any_of(v.begin(), v.end(), [id](const SectorGen &s) { return s.r == id; });
+}
+
 DiscoCpm &DiscoCpm::Intercalado(const std::vector<int> &orden) {
   for (PistaGen &p : pistas_) {
     std::vector<SectorGen> nuevos;
@@ -629,42 +637,41 @@ DiscoCpm &DiscoCpm::Estado(int pista, int cara, std::uint8_t id, std::uint8_t st
 }
 
 std::vector<std::uint8_t> DiscoCpm::Bytes() const {
-  // The catalogue goes into its blocks of a copy, so Bytes() can be called again.
-  DiscoCpm copia = *this;
-  for (std::size_t i = 0; i < catalogo_.size(); ++i) {
-    copia.EscribirLogico(static_cast<long long>(i * TamanoEntradaCat), catalogo_[i].data(),
-                         TamanoEntradaCat);
-  }
   const bool extendida = disposicion_ == Disposicion::Extendida;
   const std::size_t nominal = static_cast<std::size_t>(g_.tamanoSector);
+  const std::size_t tamanoEstandar =
+      TamanoCabecera + static_cast<std::size_t>(g_.sectores) * nominal;
   std::vector<std::uint8_t> img(TamanoCabecera, 0);
+  img.reserve(TamanoCabecera + pistas_.size() * tamanoEstandar);
   std::copy(firma_.begin(), firma_.end(), img.begin());
   std::copy(creador_.begin(), creador_.end(), img.begin() + 34);
   img[48] = static_cast<std::uint8_t>(pistasImagen_);
   img[49] = static_cast<std::uint8_t>(carasImagen_);
-  const std::size_t tamanoEstandar =
-      TamanoCabecera + static_cast<std::size_t>(g_.sectores) * nominal;
   if (!extendida) {
     img[50] = static_cast<std::uint8_t>(tamanoEstandar & 0xFF);
     img[51] = static_cast<std::uint8_t>(tamanoEstandar >> 8);
   }
-  for (std::size_t t = 0; t < copia.pistas_.size(); ++t) {
-    const PistaGen &p = copia.pistas_[t];
+  // Where each sector's copies went, so that the catalogue is written over
+  // them afterwards and the disk itself stays as it is for the next call.
+  std::vector<Puesto> puestos;
+  for (std::size_t t = 0; t < pistas_.size(); ++t) {
+    const PistaGen &p = pistas_[t];
     if (!p.formateada) {
       continue; // extended only: size 0 in the table, no block
     }
-    std::vector<std::uint8_t> pista(TamanoCabecera, 0);
-    Copiar("Track-Info\r\n", pista.data(), 12, 0);
-    pista[16] = static_cast<std::uint8_t>(t / static_cast<std::size_t>(carasImagen_));
-    pista[17] = static_cast<std::uint8_t>(t % static_cast<std::size_t>(carasImagen_));
-    pista[20] = static_cast<std::uint8_t>(CodigoDe(g_.tamanoSector));
-    pista[21] = static_cast<std::uint8_t>(p.sectores.size());
-    pista[22] = 0x4E;
-    pista[23] = 0xE5;
+    const std::size_t inicio = img.size();
+    img.resize(inicio + TamanoCabecera, 0);
+    Copiar("Track-Info\r\n", img.data() + inicio, 12, 0);
+    img[inicio + 16] = static_cast<std::uint8_t>(t / static_cast<std::size_t>(carasImagen_));
+    img[inicio + 17] = static_cast<std::uint8_t>(t % static_cast<std::size_t>(carasImagen_));
+    img[inicio + 20] = static_cast<std::uint8_t>(CodigoDe(g_.tamanoSector));
+    img[inicio + 21] = static_cast<std::uint8_t>(p.sectores.size());
+    img[inicio + 22] = 0x4E;
+    img[inicio + 23] = 0xE5;
     for (std::size_t s = 0; s < p.sectores.size() && 24 + s * 8 < TamanoCabecera; ++s) {
       const SectorGen &sec = p.sectores[s];
-      std::uint8_t *info = pista.data() + 24 + s * 8;
       const std::size_t guardado = sec.datos.size() * static_cast<std::size_t>(sec.copias);
+      std::uint8_t *info = img.data() + inicio + 24 + s * 8;
       info[0] = sec.c;
       info[1] = sec.h;
       info[2] = sec.r;
@@ -675,26 +682,64 @@ std::vector<std::uint8_t> DiscoCpm::Bytes() const {
         info[6] = static_cast<std::uint8_t>(guardado & 0xFF);
         info[7] = static_cast<std::uint8_t>(guardado >> 8);
       }
+      puestos.push_back({t, sec.r, img.size(), sec.datos.size(), sec.copias});
       for (int c = 0; c < sec.copias; ++c) {
+        img.insert(img.end(), sec.datos.begin(), sec.datos.end());
         // Each copy of a weak sector differs a little from the others, as on a real disk.
-        std::vector<std::uint8_t> datos = sec.datos;
-        if (c > 0 && !datos.empty()) {
-          datos.back() = static_cast<std::uint8_t>(datos.back() ^ c);
+        if (c > 0 && !sec.datos.empty()) {
+          img.back() = static_cast<std::uint8_t>(img.back() ^ c);
         }
-        pista.insert(pista.end(), datos.begin(), datos.end());
       }
     }
+    const std::size_t largo = img.size() - inicio;
     if (extendida) {
-      pista.resize((pista.size() + 255) / 256 * 256, 0);
+      img.resize(inicio + (largo + 255) / 256 * 256, 0);
       if (t < 204) {
-        img[52 + t] = static_cast<std::uint8_t>(pista.size() / 256);
+        img[52 + t] = static_cast<std::uint8_t>((img.size() - inicio) / 256);
       }
     } else {
-      pista.resize(tamanoEstandar, 0xE5);
+      img.resize(inicio + tamanoEstandar, 0xE5);
     }
-    img.insert(img.end(), pista.begin(), pista.end());
   }
+  std::vector<std::uint8_t> catalogo;
+  catalogo.reserve(catalogo_.size() * TamanoEntradaCat);
+  for (const Entrada &e : catalogo_) {
+    catalogo.insert(catalogo.end(), e.begin(), e.end());
+  }
+  EscribirEnImagen(img, puestos, catalogo);
   return img;
+}
+
+// The catalogue's bytes over the sectors of the first blocks, in every copy
+// of each, as EscribirLogico writes a sector.
+void DiscoCpm::EscribirEnImagen(std::vector<std::uint8_t> &img, const std::vector<Puesto> &puestos,
+                                const std::vector<std::uint8_t> &bytes) const {
+  const auto tamano = static_cast<std::size_t>(g_.tamanoSector);
+  for (std::size_t hecho = 0; hecho < bytes.size();) {
+    const Lugar l = UbicarSector(static_cast<long long>(hecho / tamano));
+    if (l.pista < 0 || l.cara < 0 || l.pista >= pistasImagen_ || l.cara >= carasImagen_) {
+      throw std::out_of_range("no hay pista " + std::to_string(l.pista) + " cara " +
+                              std::to_string(l.cara));
+    }
+    const std::size_t dentro = hecho % tamano;
+    const std::size_t trozo = std::min(bytes.size() - hecho, tamano - dentro);
+    const auto t = static_cast<std::size_t>(l.pista * carasImagen_ + l.cara);
+    // A sector taken away by QuitarSector keeps nothing.
+    const auto p = std::find_if(puestos.begin(), puestos.end(),
+                                [&](const Puesto &x) { return x.pista == t && x.r == l.id; });
+    if (p != puestos.end() && dentro < p->largo) {
+      const std::size_t n = std::min(trozo, p->largo - dentro);
+      for (int c = 0; c < p->copias; ++c) {
+        const std::size_t inicio = p->inicio + static_cast<std::size_t>(c) * p->largo;
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(hecho), n,
+                    img.begin() + static_cast<std::ptrdiff_t>(inicio + dentro));
+        if (c > 0 && dentro + n == p->largo) {
+          img[inicio + p->largo - 1] ^= static_cast<std::uint8_t>(c);
+        }
+      }
+    }
+    hecho += trozo;
+  }
 }
 
 std::vector<std::uint8_t> CabeceraAmsdos(std::string_view nombre11, std::uint8_t tipo,

@@ -139,6 +139,9 @@ public:
   DiscoCpm &SectorExtra(int pista, int cara, std::uint8_t id); // a blank sector more
   DiscoCpm &Estado(int pista, int cara, std::uint8_t id, std::uint8_t st1, std::uint8_t st2);
 
+  // Whether the track has a sector of that ID (QuitarSector may have removed it).
+  [[nodiscard]] bool TieneSector(int pista, int cara, std::uint8_t id) const;
+
   // The blocks the last Agregar used, in order.
   [[nodiscard]] const std::vector<int> &UltimosBloques() const { return ultimos_; }
   // Track, side and ID of the first sector of a block.
@@ -167,6 +170,15 @@ private:
   SectorGen &Sector(int pista, int cara, std::uint8_t id);
   [[nodiscard]] Lugar UbicarSector(long long sectorDatos) const;
   void EscribirLogico(long long byte, const std::uint8_t *datos, std::size_t largo);
+  // Where Bytes() put a sector's first copy, and how it is stored.
+  struct Puesto {
+    std::size_t pista; // index in pistas_
+    std::uint8_t r;
+    std::size_t inicio, largo;
+    int copias;
+  };
+  void EscribirEnImagen(std::vector<std::uint8_t> &img, const std::vector<Puesto> &puestos,
+                        const std::vector<std::uint8_t> &bytes) const;
   int SiguienteBloque(const std::vector<int> &elegidos); // marks it used
   void ExigirExtendida() const;
 
