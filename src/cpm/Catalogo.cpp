@@ -114,7 +114,9 @@ Pieza LeerPieza(std::span<const std::uint8_t> e, int indice, const Formato &f) {
   p.rc = e[PosRc];
   p.extension.numero = x / (exm + 1);
   p.extension.registros = (x & exm) * RegistrosExtension + std::min(p.rc, RegistrosExtension);
-  if (f.bytesCpm3 && e[PosS1] > 0 && e[PosS1] < TamanoRegistro) {
+  // CP/M 3 keeps the bytes used in the last record here; cpmtools writes it
+  // on CPC disks too (its cpcdata and cpcsys are "os 3"), and AMSDOS leaves 0.
+  if (e[PosS1] > 0 && e[PosS1] < TamanoRegistro) {
     p.extension.bytesUltimo = e[PosS1];
   }
   // Gathered first, so that the list is allocated once.
@@ -291,36 +293,33 @@ bool LeerCabecera(Archivo &a, const lectura::Mapa &mapa, std::vector<std::uint8_
 }
 
 // Reads through every sector the file needs; the first record gives the
-// AMSDOS header.
-void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, const Formato &f,
-                     std::vector<std::uint8_t> &primero, Problemas &problemas) {
-  const auto tamanoBloque = static_cast<std::size_t>(f.tamanoBloque);
-  std::uint64_t quedan = a.tamano;
-  primero.clear();
-  bool leido = true;
-  for (const Extension &e : a.extensiones) {
-    std::uint64_t enExtension =
-        std::min<std::uint64_t>(quedan, static_cast<std::uint64_t>(e.registros) * TamanoRegistro);
-    for (std::size_t i = 0; i < e.bloques.size() && enExtension > 0 && leido; ++i) {
-      const auto largo =
-          static_cast<std::size_t>(std::min<std::uint64_t>(enExtension, tamanoBloque));
-      leido = lectura::LeerInicioBloque(mapa, e.bloques[i], largo, nullptr, &problemas) == largo;
-      enExtension -= largo;
-      quedan -= largo;
-    }
-  }
-  // An extent with fewer records than its place leaves a hole the catalogue
-  // size counts: those bytes are nowhere on the disk.
-  if (!leido || quedan > 0) {
+// AMSDOS header. The length is what extraction will deliver, so an
+// incomplete file shows the bytes that can be had.
+void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, std::vector<std::uint8_t> &primero,
+                     Problemas &problemas) {
+  const lectura::Recorrido r = lectura::LeerDesdeElInicio(mapa, a, nullptr, &problemas);
+  if (r.parada != lectura::Parada::Ninguna) {
     a.completo = false;
   }
   LeerCabecera(a, mapa, primero);
+  a.longitud = LongitudArchivo(r.bytes, a.cabecera);
   if (!a.completo) {
     problemas.push_back(
         {TipoProblema::ArchivoIncompleto,
          "El disco no guarda entero " + std::to_string(a.usuario) + ":" + a.NombreCompleto(),
          EnEntrada(a.extensiones.front().entrada)});
   }
+}
+
+// The names-only reading: the header and length as the whole reading gives
+// them when the bytes at hand hold the image, or every byte of the file;
+// otherwise `longitudSabida` is false (the tracks left out may hold the rest).
+void RevisarNombre(Archivo &a, const Contenedor &disco, const lectura::Mapa &mapa,
+                   std::vector<std::uint8_t> &primero) {
+  const lectura::Recorrido r = lectura::LeerDesdeElInicio(mapa, a, nullptr, nullptr);
+  const bool cabecera = LeerCabecera(a, mapa, primero);
+  a.longitudSabida = !disco.faltanPistas || (cabecera && r.parada == lectura::Parada::Ninguna);
+  a.longitud = LongitudArchivo(r.bytes, a.cabecera);
 }
 
 // The entries of one file, from claves[i] on; returns the index after them.
@@ -374,7 +373,7 @@ void ArmarBorrados(std::vector<Orden> claves, const std::vector<std::uint8_t> &b
   for (std::size_t i = 0; i < claves.size();) {
     i = Juntar(claves, i, bytes, mapa.Formato_(), b);
     Archivo a = Armar(b, mapa.Formato_(), descartados);
-    RevisarSectores(a, mapa, mapa.Formato_(), primero, descartados);
+    RevisarSectores(a, mapa, primero, descartados);
     c.archivosBorrados.push_back(std::move(a));
   }
 }
@@ -459,9 +458,9 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance a
     if (alcance == Alcance::Todo) {
       RevisarBloques(a, formato, mapa.bloquesLegibles, dueno, static_cast<int>(c.archivos.size()),
                      c.archivos, c.problemas);
-      RevisarSectores(a, mapa, formato, primero, c.problemas);
+      RevisarSectores(a, mapa, primero, c.problemas);
     } else {
-      a.longitudSabida = LeerCabecera(a, mapa, primero);
+      RevisarNombre(a, disco, mapa, primero);
     }
     c.archivos.push_back(std::move(a));
   }

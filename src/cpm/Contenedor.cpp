@@ -228,6 +228,7 @@ Contenedor Leer(std::span<const std::uint8_t> bytes, bool soloEnteras) {
     p.tamano = d.disposicion == Disposicion::Estandar ? d.tamanoPista
                                                       : d.tamanos[static_cast<std::size_t>(i)];
     if (soloEnteras && p.tamano > bytes.size() - pos) {
+      d.faltanPistas = true;
       return d;
     }
     if (p.tamano > 0) {

@@ -7,43 +7,24 @@
 namespace cpm {
 namespace {
 
-constexpr std::uint64_t TamanoRegistro = 128;
-
 // Every byte of the file from its start, extent after extent, until the first
 // one that cannot be read.
-bool LeerCrudo(const lectura::Mapa &mapa, const Formato &f, const Archivo &a,
-               std::vector<std::uint8_t> &destino, Problemas &problemas) {
-  const auto tamanoBloque = static_cast<std::uint64_t>(f.tamanoBloque);
+bool LeerCrudo(const lectura::Mapa &mapa, const Archivo &a, std::vector<std::uint8_t> &destino,
+               Problemas &problemas) {
   destino.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(a.tamano, 1u << 24)));
-  std::uint64_t quedan = a.tamano;
-  int esperado = 0;
-  for (const Extension &e : a.extensiones) {
-    if (e.numero != esperado++) {
-      problemas.push_back(
-          {TipoProblema::ExtensionAusente,
-           "Falta el tramo " + std::to_string(esperado - 1) + " de " + a.NombreCompleto(),
-           {-1, -1, -1, e.entrada, -1, -1}});
-      return false;
-    }
-    std::uint64_t enExtension =
-        std::min<std::uint64_t>(quedan, static_cast<std::uint64_t>(e.registros) * TamanoRegistro);
-    for (std::size_t i = 0; enExtension > 0; ++i) {
-      if (i >= e.bloques.size()) {
-        problemas.push_back({TipoProblema::RegistrosDeMas,
-                             "El tramo " + std::to_string(e.numero) + " de " + a.NombreCompleto() +
-                                 " tiene más registros que bloques",
-                             {-1, -1, -1, e.entrada, -1, -1}});
-        return false;
-      }
-      const auto largo = static_cast<std::size_t>(std::min(enExtension, tamanoBloque));
-      if (lectura::LeerInicioBloque(mapa, e.bloques[i], largo, &destino, &problemas) != largo) {
-        return false;
-      }
-      enExtension -= largo;
-      quedan -= largo;
-    }
+  const lectura::Recorrido r = lectura::LeerDesdeElInicio(mapa, a, &destino, &problemas);
+  if (r.parada == lectura::Parada::TramoAusente) {
+    problemas.push_back({TipoProblema::ExtensionAusente,
+                         "Falta el tramo " + std::to_string(r.tramo - a.extensiones.data()) +
+                             " de " + a.NombreCompleto(),
+                         {-1, -1, -1, r.tramo->entrada, -1, -1}});
+  } else if (r.parada == lectura::Parada::RegistrosDeMas) {
+    problemas.push_back({TipoProblema::RegistrosDeMas,
+                         "El tramo " + std::to_string(r.tramo->numero) + " de " +
+                             a.NombreCompleto() + " tiene más registros que bloques",
+                         {-1, -1, -1, r.tramo->entrada, -1, -1}});
   }
-  return quedan == 0;
+  return r.parada == lectura::Parada::Ninguna;
 }
 
 } // namespace
@@ -51,7 +32,7 @@ bool LeerCrudo(const lectura::Mapa &mapa, const Formato &f, const Archivo &a,
 Extraido Extraer(const Contenedor &disco, const Formato &formato, const Archivo &archivo,
                  ModoExtraccion modo) {
   Extraido r;
-  r.completo = LeerCrudo(lectura::Mapa(disco, formato), formato, archivo, r.bytes, r.problemas);
+  r.completo = LeerCrudo(lectura::Mapa(disco, formato), archivo, r.bytes, r.problemas);
   if (!r.completo) {
     r.problemas.push_back(
         {TipoProblema::ArchivoIncompleto,

@@ -129,4 +129,42 @@ std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
   return hecho;
 }
 
+Recorrido LeerDesdeElInicio(const Mapa &mapa, const Archivo &archivo,
+                            std::vector<std::uint8_t> *destino, Problemas *problemas) {
+  constexpr std::uint64_t TamanoRegistro = 128;
+  const std::uint64_t tamanoBloque = mapa.tamanoBloque;
+  Recorrido r;
+  std::uint64_t quedan = archivo.tamano;
+  int esperado = 0;
+  for (const Extension &e : archivo.extensiones) {
+    if (e.numero != esperado++) {
+      r.parada = Parada::TramoAusente;
+      r.tramo = &e;
+      return r;
+    }
+    std::uint64_t enExtension =
+        std::min<std::uint64_t>(quedan, static_cast<std::uint64_t>(e.registros) * TamanoRegistro);
+    for (std::size_t i = 0; enExtension > 0; ++i) {
+      if (i >= e.bloques.size()) {
+        r.parada = Parada::RegistrosDeMas;
+        r.tramo = &e;
+        return r;
+      }
+      const auto largo = static_cast<std::size_t>(std::min(enExtension, tamanoBloque));
+      const std::size_t leidos = LeerInicioBloque(mapa, e.bloques[i], largo, destino, problemas);
+      r.bytes += leidos;
+      if (leidos != largo) {
+        r.parada = Parada::Bloque;
+        return r;
+      }
+      enExtension -= largo;
+      quedan -= largo;
+    }
+  }
+  if (quedan > 0) {
+    r.parada = Parada::Hueco;
+  }
+  return r;
+}
+
 } // namespace cpm::lectura

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cpm/Catalogo.h"
 #include "cpm/Contenedor.h"
 #include "cpm/Formatos.h"
 #include "cpm/Problema.h"
@@ -64,5 +65,27 @@ private:
 // cut short, and a problem is added when `problemas` is given.
 std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
                              std::vector<std::uint8_t> *destino, Problemas *problemas);
+
+// Where reading a file from its start stopped.
+enum class Parada {
+  Ninguna,        // every byte the catalogue gives was read
+  TramoAusente,   // an extent before the last is missing
+  RegistrosDeMas, // an extent has more records than blocks
+  Bloque,         // a block could not be read (outside the disk, a sector missing or odd)
+  Hueco,          // an extent holds fewer records than its place: bytes nowhere on the disk
+};
+
+struct Recorrido {
+  std::uint64_t bytes = 0; // read from the start, as extraction delivers them
+  Parada parada = Parada::Ninguna;
+  const Extension *tramo = nullptr; // where it stopped, for the first two
+};
+
+// Every byte of a file from its start, extent after extent, up to the first
+// that cannot be read. Appends them to `destino` when given; a block's
+// problem goes to `problemas` when given. The catalogue's checks, the
+// names-only reading and extraction all take a file's readable bytes from here.
+Recorrido LeerDesdeElInicio(const Mapa &mapa, const Archivo &archivo,
+                            std::vector<std::uint8_t> *destino, Problemas *problemas);
 
 } // namespace cpm::lectura

@@ -34,7 +34,7 @@ struct CasoLongitud {
   const char *nombre;
   Generador::Geometria geometria;
   std::vector<std::uint8_t> datos;
-  int bytesUltimo; // CP/M 3 byte count of the last record
+  int bytesUltimo; // byte count of the last record (S1)
   std::uint64_t longitud;
 };
 
@@ -66,6 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
         CasoLongitud{"MenosDeUnRegistro", Generador::GeometriaData(), Datos(10, 2), 0, 128},
         CasoLongitud{"Vacio", Generador::GeometriaData(), {}, 0, 0},
         CasoLongitud{"CuentaDeBytesCpm3", Generador::GeometriaPlus3(), Datos(1000, 3), 104, 1000},
+        // cpmtools' cpcdata and cpcsys keep the count too (their diskdefs say os 3).
+        CasoLongitud{"CuentaDeBytesDeCpmtoolsEnData", Generador::GeometriaData(), Datos(20000, 5),
+                     32, 20000},
+        CasoLongitud{"CuentaDeBytesDeCpmtoolsEnSystem", Generador::GeometriaSystem(), Datos(300, 6),
+                     44, 300},
+        CasoLongitud{"CuentaDeBytesFueraDeRango", Generador::GeometriaData(), Datos(300, 6), 200,
+                     384},
         CasoLongitud{"CabeceraEnPlus3", Generador::GeometriaPlus3(),
                      ConCabecera(0, 700, Datos(700, 4)), 60, 700}),
     [](const testing::TestParamInfo<CasoLongitud> &i) { return std::string(i.param.nombre); });

@@ -31,8 +31,8 @@ struct Archivo {
   bool sistema = false;                   // of the second
   bool archivado = false;                 // of the third
   std::uint64_t tamano = 0;               // bytes, as the catalogue gives them
-  std::uint64_t longitud = 0;             // bytes extracted by default (LongitudArchivo)
-  bool longitudSabida = true;             // false: names-only reading without the first record
+  std::uint64_t longitud = 0;             // bytes extracted by default, of those readable
+  bool longitudSabida = true;             // false: names-only reading without the whole file
   bool completo = true;                   // every byte can be read from the disk
   std::vector<Extension> extensiones;     // by extent number
   std::optional<CabeceraAmsdos> cabecera; // a valid header really read from disk
@@ -63,10 +63,10 @@ struct Catalogo {
 // How much of the disk LeerCatalogo looks at.
 enum class Alcance {
   Todo, // each file's blocks checked, its sectors read, its AMSDOS header kept
-  // Only the catalogue's own sectors and each file's first record: the same
-  // files with the same names, attributes, extents, sizes, headers and
-  // lengths, but no block is checked and no other data is read, so `completo`
-  // only tells of a missing extent. A first record the bytes do not hold
+  // The catalogue's own sectors, and each file's sectors looked up but not
+  // read: the same files with the same names, attributes, extents, sizes,
+  // headers and lengths, but no block is checked for sharing and `completo`
+  // only tells of a missing extent. A file the bytes do not hold whole
   // leaves `longitudSabida` false. For listings by name.
   SoloNombres,
 };

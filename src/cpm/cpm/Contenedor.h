@@ -55,6 +55,7 @@ struct Contenedor {
   std::vector<Pista> pistasLeidas;  // index pista * caras + cara
   std::size_t tamanoArchivo = 0;
   std::size_t bytesSobrantes = 0; // after the last track
+  bool faltanPistas = false;      // read from a start of the file that leaves tracks out
   Problemas problemas;
   std::span<const std::uint8_t> bytes;
 };

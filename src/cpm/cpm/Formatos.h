@@ -32,7 +32,7 @@ struct Formato {
   int tamanoBloque = 1024;
   int entradas = 64;      // catalogue entries
   int bloques = 180;      // blocks on the disk (DSM + 1)
-  bool bytesCpm3 = false; // the last record's byte count of CP/M 3 (+3/PCW)
+  bool bytesCpm3 = false; // writes the last record's byte count, as CP/M 3 (+3/PCW)
 
   [[nodiscard]] int CodigoTamano() const;     // N of the format's sectors
   [[nodiscard]] int BloquesCatalogo() const;  // blocks holding the catalogue
