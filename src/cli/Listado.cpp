@@ -260,8 +260,11 @@ std::string DisposicionPista(const cpm::Pista &p) {
   }
   std::string s = Formatear(" %2zu %s N=%u:", p.sectores.size(),
                             p.sectores.size() == 1 ? "sector" : "sectores", CodigoMayoritario(p));
+  static constexpr std::string_view Hex = "0123456789ABCDEF";
   for (const cpm::Sector &sec : p.sectores) {
-    s += " " + Formatear("%02X", sec.r);
+    s += ' ';
+    s += Hex[sec.r >> 4];
+    s += Hex[sec.r & 0x0F];
   }
   return s + "\n";
 }
@@ -294,14 +297,20 @@ std::string RarezasPista(const cpm::Pista &p, int codigoFormato) {
 // One line per run of tracks laid out alike with nothing odd ("00.0-36.0"),
 // and each odd track on its own with its odd sectors below it.
 std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato) {
+  std::vector<std::string> formas, rarezasDe;
+  formas.reserve(pistas.size());
+  rarezasDe.reserve(pistas.size());
+  for (const cpm::Pista &p : pistas) {
+    formas.push_back(DisposicionPista(p));
+    rarezasDe.push_back(RarezasPista(p, codigoFormato));
+  }
   std::string s;
   for (std::size_t i = 0; i < pistas.size();) {
-    const std::string forma = DisposicionPista(pistas[i]);
-    const std::string rarezas = RarezasPista(pistas[i], codigoFormato);
+    const std::string &forma = formas[i];
+    const std::string &rarezas = rarezasDe[i];
     std::size_t j = i + 1;
     if (rarezas.empty()) {
-      while (j < pistas.size() && DisposicionPista(pistas[j]) == forma &&
-             RarezasPista(pistas[j], codigoFormato).empty()) {
+      while (j < pistas.size() && formas[j] == forma && rarezasDe[j].empty()) {
         ++j;
       }
     }
@@ -341,11 +350,14 @@ std::string Molde(const std::string &texto) {
   static constexpr std::array<std::string_view, 5> Lugares = {"pista ", "cara ", "sector ",
                                                               "bloque ", "entrada "};
   std::string m;
+  m.reserve(texto.size());
   for (std::size_t i = 0; i < texto.size();) {
     m += texto[i++];
-    const bool lugar = std::any_of(Lugares.begin(), Lugares.end(), [&m](std::string_view l) {
-      return m.size() >= l.size() && m.compare(m.size() - l.size(), l.size(), l) == 0;
-    });
+    // Every place word ends in a blank: only there can one end.
+    const bool lugar =
+        m.back() == ' ' && std::any_of(Lugares.begin(), Lugares.end(), [&m](std::string_view l) {
+          return std::string_view(m).ends_with(l);
+        });
     if (lugar && i < texto.size() &&
         (texto[i] == '&' || std::isdigit(static_cast<unsigned char>(texto[i])) != 0)) {
       ++i;
@@ -377,13 +389,20 @@ std::string Donde(const cpm::Lugar &l) {
 // One line per problem, and one for a run of problems alike but for their
 // place: the first, and where the run ends.
 std::string TextoProblemas(const cpm::Problemas &problemas) {
+  const auto conLugar = [](const cpm::Lugar &l) {
+    return l.pista >= 0 || l.bloque >= 0 || l.entrada >= 0;
+  };
   std::string s;
+  std::string molde = problemas.empty() ? "" : Molde(problemas.front().texto);
   for (std::size_t i = 0; i < problemas.size();) {
     const cpm::Problema &p = problemas[i];
-    const std::string molde = Molde(p.texto);
     std::size_t j = i + 1;
-    while (j < problemas.size() && problemas[j].tipo == p.tipo &&
-           !Donde(problemas[j].lugar).empty() && Molde(problemas[j].texto) == molde) {
+    std::string siguiente; // the mould of the first problem after the run
+    while (j < problemas.size()) {
+      siguiente = Molde(problemas[j].texto);
+      if (problemas[j].tipo != p.tipo || !conLugar(problemas[j].lugar) || siguiente != molde) {
+        break;
+      }
       ++j;
     }
     s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto;
@@ -393,6 +412,7 @@ std::string TextoProblemas(const cpm::Problemas &problemas) {
     }
     s += "\n";
     i = j;
+    molde = std::move(siguiente);
   }
   return s;
 }

@@ -444,10 +444,21 @@ bool DiscoCpm::TieneSector(int pista, int cara, std::uint8_t id) const {
 }
 
 DiscoCpm &DiscoCpm::Intercalado(const std::vector<int> &orden) {
+  // A permutation moves the sectors; an order naming one twice copies them.
+  std::vector<bool> visto;
+  bool permutacion = true;
+  for (const int i : orden) {
+    const auto k = static_cast<std::size_t>(i);
+    visto.resize(std::max(visto.size(), k + 1), false);
+    permutacion = permutacion && !visto[k];
+    visto[k] = true;
+  }
   for (PistaGen &p : pistas_) {
     std::vector<SectorGen> nuevos;
-    for (int i : orden) {
-      nuevos.push_back(p.sectores.at(static_cast<std::size_t>(i)));
+    nuevos.reserve(orden.size());
+    for (const int i : orden) {
+      SectorGen &s = p.sectores.at(static_cast<std::size_t>(i));
+      nuevos.push_back(permutacion ? std::move(s) : s);
     }
     p.sectores = std::move(nuevos);
   }
