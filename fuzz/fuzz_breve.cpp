@@ -51,9 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t lar
   const std::span<const std::uint8_t> bytes(datos, largo);
   const cpm::Disco todo = cpm::LeerDisco(bytes);
   // The starts `find` reads, and the whole file.
+  // Every file's length, or only those a pattern matches (as `find` asks).
+  static const cpm::Patron basic = *cpm::CompilarPatron("*.BAS");
   for (const std::size_t principio : std::array<std::size_t, 3>{8 * 1024, 16 * 1024, largo}) {
-    if (const auto nombres = cpm::LeerNombres(bytes.first(std::min(principio, largo)), largo)) {
-      Comparar(*nombres, todo);
+    for (const cpm::Patron *patron : {static_cast<const cpm::Patron *>(nullptr), &basic}) {
+      if (const auto nombres =
+              cpm::LeerNombres(bytes.first(std::min(principio, largo)), largo, patron)) {
+        Comparar(*nombres, todo);
+      }
     }
   }
   return 0;

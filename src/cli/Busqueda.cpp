@@ -95,7 +95,7 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
     if (!CargarPrincipio(ruta, largo, bytes, &tamano).empty()) {
       return false; // the whole reading gives the message
     }
-    const auto catalogo = cpm::LeerNombres(bytes, tamano);
+    const auto catalogo = cpm::LeerNombres(bytes, tamano, &b.patron);
     // A match's length needs its first record, for the AMSDOS header: a
     // larger start is read when this one does not hold it.
     if (catalogo && std::all_of(catalogo->archivos.begin(), catalogo->archivos.end(),

@@ -1,6 +1,7 @@
 #include "cpm/Catalogo.h"
 
 #include "Lectura.h"
+#include "cpm/Patron.h"
 
 #include <algorithm>
 #include <compare>
@@ -384,7 +385,8 @@ std::string Archivo::NombreCompleto() const {
   return extension.empty() ? nombre : nombre + "." + extension;
 }
 
-Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance alcance) {
+Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance alcance,
+                      const Patron *patron) {
   Catalogo c;
   const lectura::Mapa mapa(disco, formato);
   std::vector<std::uint8_t> bytes;
@@ -459,8 +461,10 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance a
       RevisarBloques(a, formato, mapa.bloquesLegibles, dueno, static_cast<int>(c.archivos.size()),
                      c.archivos, c.problemas);
       RevisarSectores(a, mapa, primero, c.problemas);
-    } else {
+    } else if (patron == nullptr || Coincide(*patron, a)) {
       RevisarNombre(a, disco, mapa, primero);
+    } else {
+      a.longitudSabida = false; // not asked for
     }
     c.archivos.push_back(std::move(a));
   }

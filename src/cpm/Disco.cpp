@@ -44,7 +44,7 @@ Disco LeerDisco(std::span<const std::uint8_t> bytes, const OpcionesLectura &opci
 }
 
 std::optional<Catalogo> LeerNombres(std::span<const std::uint8_t> principio,
-                                    std::uintmax_t tamanoArchivo) {
+                                    std::uintmax_t tamanoArchivo, const Patron *patron) {
   if (tamanoArchivo > TamanoMaximoArchivo || principio.size() > tamanoArchivo) {
     return std::nullopt;
   }
@@ -56,7 +56,7 @@ std::optional<Catalogo> LeerNombres(std::span<const std::uint8_t> principio,
   if (!deteccion.formato) {
     return std::nullopt;
   }
-  Catalogo c = LeerCatalogo(contenedor, *deteccion.formato, Alcance::SoloNombres);
+  Catalogo c = LeerCatalogo(contenedor, *deteccion.formato, Alcance::SoloNombres, patron);
   if (!c.entero) {
     return std::nullopt;
   }

@@ -4,6 +4,8 @@
 #include "platform/Errores.h"
 #include "platform/Rutas.h"
 
+#include <algorithm>
+
 namespace Plataforma {
 namespace {
 
@@ -26,8 +28,10 @@ private:
 std::int16_t Leer(const std::string &ruta, bool entero, std::uintmax_t largo,
                   std::vector<std::uint8_t> &destino, std::uintmax_t *tamano,
                   std::uint64_t desde = 0) {
-  destino.clear();
+  // `destino` keeps its size until the read: a buffer reused from file to
+  // file (find reads the start of thousands) is not filled with zeros first.
   if (ContieneNulo(ruta)) {
+    destino.clear();
     return Errores::NombreArchivoIncorrecto;
   }
   try {
@@ -38,12 +42,17 @@ std::int16_t Leer(const std::string &ruta, bool entero, std::uintmax_t largo,
     }
     if (entero) {
       if (abierto.tipo != Nativo::Tipo::Regular) {
+        destino.clear();
         return Errores::ArchivoNoEncontrado;
       }
       if (static_cast<std::uintmax_t>(abierto.longitud) > largo) {
+        destino.clear();
         return Errores::ArgumentoNoValido;
       }
       largo = static_cast<std::uintmax_t>(abierto.longitud);
+    } else if (abierto.tipo == Nativo::Tipo::Regular) {
+      // A start longer than the file needs no room past its end.
+      largo = std::min(largo, static_cast<std::uintmax_t>(abierto.longitud));
     }
     // Anything but a regular file fails to read at an offset, so nothing can
     // hang; a file cut short meanwhile gives what it still holds.

@@ -43,7 +43,7 @@ std::optional<std::vector<Fila>> PorNombres(const std::vector<std::uint8_t> &byt
                                             const cpm::Patron &patron, std::size_t largo,
                                             std::uintmax_t tamano = 0) {
   const auto principio = std::span<const std::uint8_t>(bytes).first(std::min(largo, bytes.size()));
-  const auto catalogo = cpm::LeerNombres(principio, tamano != 0 ? tamano : bytes.size());
+  const auto catalogo = cpm::LeerNombres(principio, tamano != 0 ? tamano : bytes.size(), &patron);
   if (!catalogo) {
     return std::nullopt;
   }
@@ -157,6 +157,28 @@ TEST(SoloNombres, LongitudComoElLectorCuandoLaSabe) {
           EXPECT_EQ(a.longitud, b.longitud);
           EXPECT_EQ(a.cabecera.has_value(), b.cabecera.has_value());
         }
+      }
+    }
+  }
+  // With a pattern, the matches get their lengths and nothing else costs more
+  // than its name.
+  for (const CasoDisco &caso : Discos()) {
+    SCOPED_TRACE(caso.nombre);
+    const auto bytes = caso.crear().Bytes();
+    const cpm::Disco disco = cpm::LeerDisco(bytes);
+    const auto patron = cpm::CompilarPatron("*.B?N");
+    ASSERT_TRUE(patron);
+    const auto catalogo = cpm::LeerNombres(bytes, bytes.size(), &*patron);
+    if (!catalogo) {
+      continue;
+    }
+    ASSERT_EQ(catalogo->archivos.size(), disco.catalogo.archivos.size());
+    for (std::size_t i = 0; i < catalogo->archivos.size(); ++i) {
+      const cpm::Archivo &a = catalogo->archivos[i];
+      SCOPED_TRACE(a.NombreCompleto());
+      EXPECT_EQ(a.longitudSabida, cpm::Coincide(*patron, a));
+      if (a.longitudSabida) {
+        EXPECT_EQ(a.longitud, disco.catalogo.archivos[i].longitud);
       }
     }
   }

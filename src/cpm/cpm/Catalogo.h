@@ -71,8 +71,11 @@ enum class Alcance {
   SoloNombres,
 };
 
-// Reads the catalogue through its blocks and builds the files.
+struct Patron;
+
+// Reads the catalogue through its blocks and builds the files. A names-only
+// reading with a pattern looks only at the matching files' sectors.
 Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato,
-                      Alcance alcance = Alcance::Todo);
+                      Alcance alcance = Alcance::Todo, const Patron *patron = nullptr);
 
 } // namespace cpm

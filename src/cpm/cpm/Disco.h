@@ -42,9 +42,11 @@ constexpr std::uintmax_t TamanoMaximoArchivo = 16u * 1024u * 1024u;
 // LeerDisco gives for the whole file. Nothing when those bytes cannot tell:
 // the header is refused, track 0 or a catalogue sector is not among them or
 // cannot be read, no format is found, or the file is larger than any image.
-// The whole reading then says what is wrong.
+// The whole reading then says what is wrong. With a pattern, only the files
+// it matches get their header and length; the others keep `longitudSabida`
+// false, and cost only their names.
 std::optional<Catalogo> LeerNombres(std::span<const std::uint8_t> principio,
-                                    std::uintmax_t tamanoArchivo);
+                                    std::uintmax_t tamanoArchivo, const Patron *patron = nullptr);
 
 // The files matching a pattern, in catalogue order (user, then name).
 std::vector<const Archivo *> Buscar(const Disco &disco, const Patron &patron);
