@@ -125,6 +125,19 @@ void Base_CatImagen(benchmark::State &state) {
   }
 }
 
+// The peer a user compares with: cpmtools' listing of the same disk, a whole
+// process too (scripts/setup bench installs it).
+void Base_Cpmls64(benchmark::State &state) {
+  if (::access("/usr/bin/cpmls", X_OK) != 0) {
+    state.SkipWithError("falta cpmls (scripts/setup bench)");
+    return;
+  }
+  const std::string imagen = F().imagen;
+  for (auto _ : state) {
+    Proceso(state, {"/usr/bin/cpmls", "-f", "cpcdata", imagen});
+  }
+}
+
 void LsIntercalada64(benchmark::State &state) {
   const std::string imagen = F().imagen;
   for (auto _ : state) {
@@ -235,6 +248,7 @@ BENCHMARK(Base_LeerYEscribirImagen)->UseRealTime()->Unit(benchmark::kMicrosecond
 BENCHMARK(Base_LeerEscribirYVolcarImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_CatImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(LsIntercalada64)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(Base_Cpmls64)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_Leer8KBCadaImagen)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(Base_UnzipP5000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(FindZip5000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
@@ -250,6 +264,7 @@ int main(int argc, char **argv) {
                                  {{"Put40KB", "Base_LeerYEscribirImagen"},
                                   {"Put40KB", "Base_LeerEscribirYVolcarImagen"},
                                   {"LsIntercalada64", "Base_CatImagen"},
+                                  {"LsIntercalada64", "Base_Cpmls64"},
                                   {"Find10000", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j1", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j2", "Base_Leer8KBCadaImagen"},
