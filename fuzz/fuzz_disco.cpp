@@ -115,8 +115,13 @@ struct Carpeta {
   Carpeta() {
     const std::filesystem::path base =
         std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    ruta = base / ("alcove-fuzz-disco-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(ruta);
+    // A name of the same length every run (a pid's length varies), so that
+    // the paths the disk object handles take the same branches each time.
+    std::string plantilla = (base / "alcove-fuzz-disco-XXXXXX").string();
+    if (::mkdtemp(plantilla.data()) == nullptr) {
+      std::abort();
+    }
+    ruta = plantilla;
   }
   ~Carpeta() {
     std::error_code ec;

@@ -3,17 +3,17 @@
 # $raiz (the checkout) and $construccion (a build with ALCOVE_BUILD_FUZZ=ON) set.
 #
 # One row a target: name, longest input, inputs the gate runs, title. The
-# counts give each target some 15 to 25 seconds on one core of the CI machine.
+# counts give each target some 10 to 20 seconds on one core of a 2-core machine.
 objetivos_fuzz=(
-  "fuzz_imagen    4096    12000 Fuzzer de cabeceras"
-  "fuzz_disco     2048     6000 Fuzzer del objeto disco"
-  "fuzz_cpm       1000000  4000 Fuzzer del lector CP/M"
-  "fuzz_breve     1000000  4000 Fuzzer de la lectura solo de nombres"
-  "fuzz_hfe       100000   3000 Fuzzer del lector HFE"
-  "fuzz_estructura 512     4000 Fuzzer de discos generados"
-  "fuzz_escritura 2048     1500 Fuzzer de la escritura"
-  "fuzz_zip       65536   20000 Fuzzer del lector de zip y gzip"
-  "fuzz_ver       20000   20000 Fuzzer de los visores"
+  "fuzz_imagen     4096    150000 Fuzzer de cabeceras"
+  "fuzz_disco      2048    100000 Fuzzer del objeto disco"
+  "fuzz_cpm        1000000  12000 Fuzzer del lector CP/M"
+  "fuzz_breve      1000000  12000 Fuzzer de la lectura solo de nombres"
+  "fuzz_hfe        100000     500 Fuzzer del lector HFE"
+  "fuzz_estructura 512       4000 Fuzzer de discos generados"
+  "fuzz_escritura  2048      2000 Fuzzer de la escritura"
+  "fuzz_zip        65536   250000 Fuzzer del lector de zip y gzip"
+  "fuzz_ver        20000    20000 Fuzzer de los visores"
 )
 
 # semillas_fuzz NAME DIR: puts the target's seeds into DIR (made empty first).
