@@ -160,9 +160,19 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, const Opcione
   }
   entorno += L'\0';
   PROCESS_INFORMATION info{};
-  const BOOL creado = ::CreateProcessW(programa.c_str(), linea.data(), nullptr, nullptr, TRUE,
-                                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
-                                       entorno.data(), nullptr, &inicio, &info);
+  // Wine, on a loaded machine, now and then fails to start a process that
+  // starts the next time (once in four full test runs): a few tries.
+  BOOL creado = FALSE;
+  DWORD fallo = 0;
+  for (int intento = 0; intento < 5 && creado == 0; ++intento) {
+    if (intento > 0) {
+      ::Sleep(200);
+    }
+    creado = ::CreateProcessW(programa.c_str(), linea.data(), nullptr, nullptr, TRUE,
+                              CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, entorno.data(),
+                              nullptr, &inicio, &info);
+    fallo = creado == 0 ? ::GetLastError() : 0;
+  }
   ::CloseHandle(salida[1]);
   ::CloseHandle(errores[1]);
   ::CloseHandle(nulo);
@@ -171,7 +181,7 @@ inline Resultado EjecutarCli(const std::vector<std::string> &args, const Opcione
       ::CloseHandle(salida[0]);
     }
     ::CloseHandle(errores[0]);
-    r.errores = "CreateProcessW falló";
+    r.errores = "CreateProcessW falló (error " + std::to_string(fallo) + ")";
     return r;
   }
   // Both pipes at once, so that neither can fill up and stop the child.
