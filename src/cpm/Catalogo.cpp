@@ -280,7 +280,7 @@ int BloqueCabecera(const Archivo &a) {
   return e.numero == 0 && e.registros > 0 && !e.bloques.empty() ? e.bloques.front() : -1;
 }
 
-// The AMSDOS header and the length from the first record; false when its
+// The AMSDOS header from the first record; false when its
 // sector cannot be read (the header is then taken as absent).
 bool LeerCabecera(Archivo &a, const lectura::Mapa &mapa, std::vector<std::uint8_t> &primero) {
   primero.clear();
@@ -289,7 +289,6 @@ bool LeerCabecera(Archivo &a, const lectura::Mapa &mapa, std::vector<std::uint8_
       bloque < 0 || lectura::LeerInicioBloque(mapa, bloque, TamanoCabeceraAmsdos, &primero,
                                               nullptr) == TamanoCabeceraAmsdos;
   a.cabecera = leido && bloque >= 0 ? LeerCabeceraAmsdos(primero) : std::nullopt;
-  a.longitud = LongitudArchivo(a.tamano, a.cabecera);
   return leido;
 }
 
