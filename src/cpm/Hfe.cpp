@@ -396,7 +396,8 @@ std::string En(int pista, int cara) {
 }
 
 // One side's sectors, as the FDC finds them going round from the index.
-PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas &problemas) {
+PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas &problemas,
+                                std::vector<std::size_t> *inicios = nullptr) {
   PistaSuperficie p;
   p.pistaCabecera = static_cast<std::uint8_t>(pista);
   p.caraCabecera = static_cast<std::uint8_t>(cara);
@@ -419,6 +420,9 @@ PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas 
       break;
     }
     SectorSuperficie &s = p.sectores.emplace_back();
+    if (inicios != nullptr) {
+      inicios->push_back(m->sincronia);
+    }
     s.c = id[0];
     s.h = id[1];
     s.r = id[2];
@@ -489,6 +493,11 @@ std::uint16_t CrcCcitt(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
     crc = static_cast<std::uint16_t>((crc << 8) ^ tabla[((crc >> 8) ^ b) & 0xFF]);
   }
   return crc;
+}
+
+PistaSuperficie DecodificarMfm(std::span<const std::uint8_t> celdas, int pista, int cara,
+                               Problemas &problemas, std::vector<std::size_t> *inicios) {
+  return DecodificarCara(Celdas(celdas), pista, cara, problemas, inicios);
 }
 
 bool EsHfe(std::span<const std::uint8_t> bytes) {

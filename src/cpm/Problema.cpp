@@ -23,6 +23,7 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::SectorRepetido: return "sector-repetido";
   case TipoProblema::SectorError: return "sector-error";
   case TipoProblema::BytesSobrantes: return "bytes-sobrantes";
+  case TipoProblema::LecturaFlujo: return "lectura-flujo";
   case TipoProblema::FormatoDesconocido: return "formato-desconocido";
   case TipoProblema::FormatoForzado: return "formato-forzado";
   case TipoProblema::FormatoNombreMalo: return "formato-nombre-malo";

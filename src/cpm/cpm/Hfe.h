@@ -45,6 +45,13 @@ struct LecturaHfe {
 // bits above. Never throws for damaged input.
 LecturaHfe LeerHfe(std::span<const std::uint8_t> bytes);
 
+// One side's MFM cells (the first in bit 0 of the first byte, as HFE stores
+// them) decoded as the FDC finds its sectors going round once from the first
+// cell, as LeerHfe decodes each side. `inicios`, when given, gets the cell
+// where each sector's ID syncs begin, for a reader of several revolutions.
+PistaSuperficie DecodificarMfm(std::span<const std::uint8_t> celdas, int pista, int cara,
+                               Problemas &problemas, std::vector<std::size_t> *inicios = nullptr);
+
 // CRC-CCITT (polynomial 0x1021, preset 0xFFFF) as the FDC computes it over a
 // field, its address mark and the three syncs before it included.
 std::uint16_t CrcCcitt(std::span<const std::uint8_t> bytes, std::uint16_t crc = 0xFFFF);

@@ -25,6 +25,7 @@ enum class TipoProblema {
   SectorRepetido,      // two sectors with the same ID on one track
   SectorError,         // ST1/ST2 report a read error when the image was made
   BytesSobrantes,      // bytes after the last track
+  LecturaFlujo,        // what reading a flux dump had to say (a pass that failed, no index...)
   // The format.
   FormatoDesconocido,  // the first track does not tell the format
   FormatoForzado,      // the caller chose the format by name
