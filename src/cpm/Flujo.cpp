@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <map>
 
@@ -16,6 +17,8 @@ namespace {
 
 // MFM at 250 kbit/s: a cell of 2 us, 100,000 cells a revolution at 300 rpm.
 constexpr double NsCelda = 2000.0;
+// The cells of a revolution: the PLL's cell is measured by the revolution's time.
+constexpr std::size_t CeldasVuelta = 100000;
 constexpr double MsVuelta300 = 200.0, MsVuelta360 = 60000.0 / 360.0;
 constexpr double ToleranciaRpm = 0.06;
 // A revolution with weak spans but no second pass (HFE v3) is read this many
@@ -29,6 +32,10 @@ constexpr double VueltaDeMas = 1.5;
 // Two readings of one sector lie within this share of a revolution of each
 // other, and well within half the space between two sectors.
 constexpr double MaxDistancia = 0.03, ShareEspacio = 0.4;
+
+// Fewer transitions than this on a side is no flux at all: a formatted track
+// has tens of thousands a revolution.
+constexpr std::size_t MinTransiciones = 100;
 
 constexpr std::uint8_t St1ErrorDatos = 0x20, St1FaltaMarca = 0x01;
 constexpr std::uint8_t St2ErrorDatos = 0x20, St2FaltaMarca = 0x01;
@@ -274,12 +281,7 @@ std::vector<Pase> Pases(const flujo::CeldasPista &c, int pista, int cara, Proble
   for (std::size_t i = 0; i + 1 < c.indices.size(); ++i) {
     v.push_back({c.indices[i], c.indices[i + 1] - std::min(c.indices[i], c.indices[i + 1])});
   }
-  std::vector<std::size_t> largos;
-  for (const Pase &p : v) {
-    largos.push_back(p.largo);
-  }
-  std::sort(largos.begin(), largos.end());
-  const std::size_t mediana = largos[(largos.size() - 1) / 2];
+  const std::size_t mediana = CeldasVuelta;
   std::vector<Pase> partidos;
   for (const Pase &p : v) {
     if (mediana > 0 && static_cast<double>(p.largo) > VueltaDeMas * static_cast<double>(mediana)) {
@@ -307,6 +309,9 @@ PistaSuperficie SectoresDeVueltas(const flujo::CeldasPista &c, Problemas &notas)
   // A single revolution with weak spans is read as often as a drive would retry.
   const bool unaVuelta = pases.size() == 1 && !c.debiles.empty();
   const unsigned lecturas = unaVuelta ? PasesDebiles : static_cast<unsigned>(pases.size());
+  // Places are shares of a revolution, so that a pass cut short places its
+  // sectors where the others do.
+  const auto vuelta = static_cast<double>(CeldasVuelta);
   std::vector<std::vector<Lectura>> porPase;
   PistaSuperficie referencia;
   std::vector<std::uint8_t> celdas;
@@ -340,7 +345,7 @@ PistaSuperficie SectoresDeVueltas(const flujo::CeldasPista &c, Problemas &notas)
       Lectura l;
       l.s = std::move(leida.sectores[i]);
       l.pase = k;
-      l.lugar = p.largo > 0 ? static_cast<double>(inicios[i]) / static_cast<double>(p.largo) : 0;
+      l.lugar = static_cast<double>(inicios[i]) / vuelta;
       l.completa = l.SinDatos() || l.IdMalo() || l.s.datos.size() == l.s.LongitudNominal();
       v.push_back(std::move(l));
     }
@@ -498,9 +503,16 @@ public:
           {c.cilindro, c.cara, -1,
            En(c.cilindro, c.cara) +
                ": grabada en FM en el volcado; la imagen nueva la deja sin formato"});
-    } else if (!p.formateada && c.total > 0) {
+    } else if (!p.formateada) {
+      // An unformatted or erased track: no flux, or a few stray transitions.
+      std::size_t transiciones = 0;
+      for (const std::uint8_t b : c.bytes) {
+        transiciones += static_cast<std::size_t>(std::popcount(b));
+      }
       Nota(r_.notas, c.cilindro, c.cara, -1,
-           EnMayuscula(c.cilindro, c.cara) + ": tiene flujo pero ningún sector MFM legible");
+           EnMayuscula(c.cilindro, c.cara) +
+               (transiciones < MinTransiciones ? ": no hay flujo"
+                                               : ": tiene flujo pero ningún sector MFM legible"));
     }
     Poner(c.cilindro, c.cara, std::move(p));
   }

@@ -2,6 +2,10 @@
 //   alcove-dskgen samples CARPETA        the sample images
 //   alcove-dskgen many CARPETA N         N small images (for benchmarks)
 //   alcove-dskgen semillas CARPETA       seeds for the CP/M reader's fuzzer
+//   alcove-dskgen flujo SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA TEMBLOR]
+//                                        a DATA-like disk full of files as flux:
+//                                        an SCP image, or KryoFlux streams in CARPETA
+#include "Flujo.h"
 #include "Generador.h"
 
 #include <cstdlib>
@@ -19,6 +23,48 @@ int main(int argc, char **argv) {
       Generador::GenerarSemillasCpm(argv[2]);
       return 0;
     }
+    if (orden == "flujo" && (argc == 6 || argc == 8)) {
+      const std::filesystem::path salida = argv[2];
+      Generador::Geometria g = Generador::GeometriaData();
+      g.pistas = std::atoi(argv[3]);
+      g.caras = std::atoi(argv[4]);
+      if (g.caras == 2) {
+        g.tamanoBloque = 2048;
+        g.entradas = 128;
+      }
+      Generador::DiscoCpm d(g, Generador::Disposicion::Extendida);
+      // Files until the disk is nearly full, each of its own bytes.
+      for (int i = 0; i < 64; ++i) {
+        try {
+          d.Agregar({0,
+                     "FILE" + std::to_string(i),
+                     "BIN",
+                     false,
+                     false,
+                     false,
+                     Generador::ContenidoPrueba(16384, static_cast<std::uint8_t>(i)),
+                     {},
+                     0});
+        } catch (const std::length_error &) {
+          break;
+        }
+      }
+      Generador::OpcionesFlujo o;
+      o.vueltas = std::atoi(argv[5]);
+      if (argc == 8) {
+        o.deriva = std::atof(argv[6]);
+        o.temblor = std::atof(argv[7]);
+      }
+      if (salida.extension() == ".scp") {
+        Generador::EscribirArchivo(salida, Generador::EscribirScp(d, o));
+      } else {
+        std::filesystem::create_directories(salida);
+        for (const auto &[nombre, bytes] : Generador::EscribirStreams(d, o)) {
+          Generador::EscribirArchivo(salida / nombre, bytes);
+        }
+      }
+      return 0;
+    }
     if (orden == "many" && argc == 4) {
       const std::filesystem::path carpeta = argv[2];
       std::filesystem::create_directories(carpeta);
@@ -31,7 +77,8 @@ int main(int argc, char **argv) {
       }
       return 0;
     }
-    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA\n";
+    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA | flujo "
+                 "SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA TEMBLOR]\n";
     return 2;
   } catch (const std::exception &e) {
     std::cerr << "alcove-dskgen: " << e.what() << '\n';
