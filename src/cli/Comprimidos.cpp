@@ -1,5 +1,7 @@
 #include "cli/Comprimidos.h"
 
+#include "cli/Flujos.h"
+
 #include "cli/Imagen.h"
 
 #include "comprimidos/Zip.h"
@@ -353,7 +355,12 @@ std::string Cargar(const std::string &ruta, std::size_t primeros, std::vector<st
 
 } // namespace
 
-std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes) {
+std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes,
+                         FlujoCargado *flujo) {
+  FlujoCargado propio;
+  if (auto error = CargarFlujo(ruta, bytes, flujo != nullptr ? *flujo : propio)) {
+    return *error;
+  }
   std::uintmax_t tamano = 0;
   return Cargar(ruta, comprimidos::kTodo, bytes, tamano);
 }

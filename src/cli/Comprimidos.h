@@ -13,9 +13,14 @@
 // is found by its name, or in another letter case when only one fits.
 namespace Cli {
 
+struct FlujoCargado;
+
 // The image named `ruta` read whole into `bytes`, at most the reader's limit.
-// Returns empty, or why it cannot be read, in Spanish.
-std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes);
+// A flux dump (Flujos.h) comes as the extended image it decodes to, and what
+// its reading said goes into `flujo` when given. Returns empty, or why it
+// cannot be read, in Spanish.
+std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes,
+                         FlujoCargado *flujo = nullptr);
 
 // Only its first `largo` bytes (fewer when it is shorter); a zip member or a
 // .gz inflates no further than that, and its CRC is not checked. `tamano`,

@@ -1,6 +1,7 @@
 #include "cli/Imagen.h"
 
 #include "cli/Comprimidos.h"
+#include "cli/Flujos.h"
 #include "cli/Terminal.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
@@ -63,8 +64,11 @@ int TerminarSalida(int codigo) {
 }
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato) : ruta_(std::move(ruta)) {
-  // A plain file, a .gz or a member of a zip.
-  Leer(CargarImagen(ruta_, bytes_), formato);
+  // A plain file, a .gz, a member of a zip or a flux dump.
+  FlujoCargado flujo;
+  Leer(CargarImagen(ruta_, bytes_, &flujo), formato);
+  // What reading the flux said is the image's to tell, as the reader's own.
+  disco_.problemas.insert(disco_.problemas.begin(), flujo.notas.begin(), flujo.notas.end());
 }
 
 Cls_Imagen::Cls_Imagen(std::string ruta, const std::string &formato,

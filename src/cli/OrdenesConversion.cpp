@@ -1,6 +1,7 @@
 #include "cli/OrdenesConversion.h"
 
 #include "cli/Comprimidos.h"
+#include "cli/Flujos.h"
 #include "cli/Imagen.h"
 #include "cli/Listado.h"
 #include "cpm/Conversion.h"
@@ -144,11 +145,15 @@ int EjecutarConvert(const OrdenConvert &orden) {
     return kSalidaFallo;
   }
   std::vector<std::uint8_t> origen;
-  if (const std::string error = CargarImagen(orden.origen, origen); !error.empty()) {
+  FlujoCargado flujo;
+  if (const std::string error = CargarImagen(orden.origen, origen, &flujo); !error.empty()) {
     AvisarError(orden.origen, error);
     return kSalidaFallo;
   }
-  std::optional<TipoImagen> leido = cpm::TipoDeBytes(origen);
+  // A flux dump comes as the extended image it decodes to, and a .dsk made
+  // of it is that image: weak sectors and all.
+  std::optional<TipoImagen> leido =
+      flujo.tipo.empty() ? cpm::TipoDeBytes(origen) : std::optional(TipoImagen::Estandar);
   if (!leido && !orden.formato.empty()) {
     leido = TipoImagen::Crudo;
   }
@@ -165,7 +170,20 @@ int EjecutarConvert(const OrdenConvert &orden) {
   opciones.forzar = orden.forzar;
   opciones.formato = orden.formato;
   opciones.version = ALCOVE_VERSION;
-  const cpm::Conversion c = cpm::Convertir(origen, opciones);
+  cpm::Conversion c = cpm::Convertir(origen, opciones);
+  // What the flux held that no sector image keeps comes first in the list.
+  if (!flujo.perdidas.empty() && (c.Hecha() || !c.perdidas.empty())) {
+    c.perdidas.insert(c.perdidas.begin(), flujo.perdidas.begin(), flujo.perdidas.end());
+    if (!orden.forzar && c.Hecha()) {
+      const std::size_t n = c.perdidas.size();
+      c.error = "la imagen " + std::string(cpm::NombreTipo(*destino)) + " no guardaría " +
+                (n == 1 ? "1 detalle" : std::to_string(n) + " detalles") + " del disco";
+      c.bytes.clear();
+    }
+  }
+  for (const cpm::Problema &p : flujo.notas) {
+    AvisarError(orden.origen, p.texto);
+  }
   if (!c.Hecha()) {
     if (c.perdidas.empty()) {
       AvisarError(orden.origen, c.error);
