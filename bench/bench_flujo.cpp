@@ -14,34 +14,6 @@
 
 namespace {
 
-Generador::DiscoCpm Lleno(int pistas, int caras) {
-  Generador::Geometria g = Generador::GeometriaData();
-  g.pistas = pistas;
-  g.caras = caras;
-  if (caras == 2) {
-    g.tamanoBloque = 2048;
-    g.entradas = 128;
-  }
-  Generador::DiscoCpm d(g, Generador::Disposicion::Extendida);
-  d.Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4});
-  for (int i = 0; i < 128; ++i) {
-    try {
-      d.Agregar({0,
-                 "FILE" + std::to_string(i),
-                 "BIN",
-                 false,
-                 false,
-                 false,
-                 Generador::ContenidoPrueba(16384, static_cast<std::uint8_t>(i)),
-                 {},
-                 0});
-    } catch (const std::length_error &) {
-      break;
-    }
-  }
-  return d;
-}
-
 struct Ficheros {
   CarpetaBench carpeta{"flujo"};
   std::string scp = carpeta.Archivo("disco.scp");
@@ -54,9 +26,9 @@ struct Ficheros {
     o.vueltas = 2;
     o.deriva = 0.01;
     o.temblor = 100;
-    Generador::EscribirArchivo(scp, Generador::EscribirScp(Lleno(42, 1), o));
+    Generador::EscribirArchivo(scp, Generador::EscribirScp(Generador::DiscoLleno(42, 1), o));
     o.vueltas = 5;
-    Generador::EscribirArchivo(grande, Generador::EscribirScp(Lleno(84, 2), o));
+    Generador::EscribirArchivo(grande, Generador::EscribirScp(Generador::DiscoLleno(84, 2), o));
   }
 };
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <numbers>
 #include <random>
+#include <stdexcept>
 
 namespace Generador {
 namespace {
@@ -233,6 +234,34 @@ bool Fuera(const OpcionesFlujo &o, int pista, int cara) {
 }
 
 } // namespace
+
+DiscoCpm DiscoLleno(int pistas, int caras) {
+  Geometria g = GeometriaData();
+  g.pistas = pistas;
+  g.caras = caras;
+  if (caras == 2) {
+    g.tamanoBloque = 2048;
+    g.entradas = 128;
+  }
+  DiscoCpm d(g, Disposicion::Extendida);
+  d.Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4});
+  for (int i = 0; i < g.entradas; ++i) {
+    try {
+      d.Agregar({0,
+                 "FILE" + std::to_string(i),
+                 "BIN",
+                 false,
+                 false,
+                 false,
+                 ContenidoPrueba(16384, static_cast<std::uint8_t>(i)),
+                 {},
+                 0});
+    } catch (const std::length_error &) {
+      break;
+    }
+  }
+  return d;
+}
 
 std::vector<std::uint8_t> EscribirScp(const DiscoCpm &disco, const OpcionesFlujo &o) {
   const std::vector<DiscoCpm::PistaFinal> pistas = disco.Pistas();

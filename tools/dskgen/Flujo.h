@@ -43,6 +43,11 @@ struct OpcionesFlujo {
 // at 300 rpm; the sectors of a weak sector's copy `vuelta % copias`.
 std::vector<std::uint8_t> CeldasPista(const DiscoCpm::PistaFinal &pista, int vuelta);
 
+// A DATA-like disk of `pistas` tracks on `caras` sides (2 KB blocks on two),
+// interleaved as AMSDOS formats it and full of 16 KB files of their own
+// bytes: what the flux samples and benchmarks dump.
+DiscoCpm DiscoLleno(int pistas, int caras);
+
 std::vector<std::uint8_t> EscribirScp(const DiscoCpm &disco, const OpcionesFlujo &opciones);
 
 // Every stream file, "trackNN.S.raw" and its bytes.

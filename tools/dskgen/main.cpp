@@ -25,30 +25,7 @@ int main(int argc, char **argv) {
     }
     if (orden == "flujo" && (argc == 6 || argc == 8)) {
       const std::filesystem::path salida = argv[2];
-      Generador::Geometria g = Generador::GeometriaData();
-      g.pistas = std::atoi(argv[3]);
-      g.caras = std::atoi(argv[4]);
-      if (g.caras == 2) {
-        g.tamanoBloque = 2048;
-        g.entradas = 128;
-      }
-      Generador::DiscoCpm d(g, Generador::Disposicion::Extendida);
-      // Files until the disk is nearly full, each of its own bytes.
-      for (int i = 0; i < 64; ++i) {
-        try {
-          d.Agregar({0,
-                     "FILE" + std::to_string(i),
-                     "BIN",
-                     false,
-                     false,
-                     false,
-                     Generador::ContenidoPrueba(16384, static_cast<std::uint8_t>(i)),
-                     {},
-                     0});
-        } catch (const std::length_error &) {
-          break;
-        }
-      }
+      const Generador::DiscoCpm d = Generador::DiscoLleno(std::atoi(argv[3]), std::atoi(argv[4]));
       Generador::OpcionesFlujo o;
       o.vueltas = std::atoi(argv[5]);
       if (argc == 8) {
