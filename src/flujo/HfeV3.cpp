@@ -83,6 +83,24 @@ CeldasPista CeldasHfeV3(std::span<const std::uint8_t> lado, Avisos &avisos) {
       break;
     }
   }
+  // A track is one revolution from its index: turned so that the index is
+  // its first cell, and marked again at its end.
+  const std::size_t indice =
+      c.indices.empty() ? 0 : c.indices.front() % std::max<std::size_t>(c.total, 1);
+  if (indice > 0) {
+    CeldasPista girada = c;
+    std::fill(girada.bytes.begin(), girada.bytes.end(), 0);
+    for (std::size_t i = 0; i < c.total; ++i) {
+      if (c.Celda((indice + i) % c.total)) {
+        girada.bytes[i / 8] = static_cast<std::uint8_t>(girada.bytes[i / 8] | (1u << (i % 8)));
+      }
+    }
+    for (CeldasPista::Tramo &d : girada.debiles) {
+      d.inicio = (d.inicio + c.total - indice) % c.total;
+    }
+    c = std::move(girada);
+  }
+  c.indices = {0, c.total};
   return c;
 }
 

@@ -275,3 +275,136 @@ TEST(Flujo, LosDesbordesSumanSuTiempo) {
 }
 
 } // namespace
+
+namespace {
+
+// An HFE v3 image of a generator disk, written here from the generator's
+// cells: the index opcode first, a few cells skipped in GAP 4a (which shifts
+// every byte after it off its boundary), NOPs, and random-byte opcodes over
+// the weak spans.
+std::vector<std::uint8_t> HfeV3(const DiscoCpm &d, const OpcionesFlujo &o) {
+  const auto pistas = d.Pistas();
+  const int caras = d.CarasImagen();
+  std::vector<std::uint8_t> b(1024, 0xFF);
+  const std::string firma = "HXCHFEV3";
+  std::copy(firma.begin(), firma.end(), b.begin());
+  b[8] = 0;
+  b[9] = static_cast<std::uint8_t>(d.PistasImagen());
+  b[10] = static_cast<std::uint8_t>(caras);
+  b[11] = 0;   // MFM
+  b[12] = 250; // kbit/s
+  b[13] = 0;
+  b[14] = 0x2C; // 300 rpm
+  b[15] = 0x01;
+  b[16] = 6;
+  b[18] = 1; // the track list in block 1
+  b[19] = 0;
+  for (int t = 0; t < d.PistasImagen(); ++t) {
+    std::array<std::vector<std::uint8_t>, 2> lados;
+    for (int c = 0; c < caras; ++c) {
+      const auto &p = pistas[static_cast<std::size_t>(t * caras + c)];
+      std::vector<std::uint8_t> celdas =
+          p.formateada ? Generador::CeldasPista(p, 0) : std::vector<std::uint8_t>(100000, 0);
+      std::vector<std::uint8_t> &l = lados[static_cast<std::size_t>(c)];
+      l = {0x8F, 0x0F, 0xCF, 0x03, 0xF8}; // index, NOP, skip 3 cells of 1 1 1 1 1
+      std::vector<bool> debil(celdas.size() / 8, false);
+      for (const auto &w : o.debiles) {
+        if (w.pista == t && w.cara == c) {
+          // The weak sector's data field, found by its ID in the cells.
+          const std::size_t inicio = (80 + 12 + 4 + 50) * 16;
+          std::size_t pos = inicio;
+          for (const auto &s : p.sectores) {
+            pos += (12 + 4 + 6 + 22) * 16;
+            if (s.r == w.id) {
+              for (std::size_t k = pos + (16 + w.desde) * 16;
+                   k < pos + (16 + w.desde + w.largo) * 16; k += 8) {
+                debil[k / 8] = true;
+              }
+              break;
+            }
+            pos += (16 + s.copias.front().size() + 2 + 78) * 16;
+          }
+        }
+      }
+      for (std::size_t k = 0; k + 8 <= celdas.size(); k += 8) {
+        std::uint8_t x = 0;
+        for (int i = 0; i < 8; ++i) {
+          x = static_cast<std::uint8_t>(x | (celdas[k + static_cast<std::size_t>(i)] << i));
+        }
+        l.push_back(debil[k / 8] ? 0x2F : x);
+      }
+    }
+    lados[1].resize(lados[0].size(), 0x0F);
+    const std::size_t bloque = b.size() / 512;
+    const std::size_t largo = lados[0].size();
+    b[512 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>(bloque & 0xFF);
+    b[513 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>(bloque >> 8);
+    b[514 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>((largo * 2) & 0xFF);
+    b[515 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>((largo * 2) >> 8);
+    for (std::size_t k = 0; k < largo; k += 256) {
+      for (const auto &l : lados) {
+        std::array<std::uint8_t, 256> mitad{};
+        std::copy_n(l.begin() + static_cast<std::ptrdiff_t>(k),
+                    std::min<std::size_t>(256, largo - k), mitad.begin());
+        b.insert(b.end(), mitad.begin(), mitad.end());
+      }
+    }
+  }
+  return b;
+}
+
+TEST(Flujo, HfeV3ConSusCodigosYUnTramoAlAzar) {
+  DiscoCpm d = Data();
+  OpcionesFlujo o;
+  o.debiles.push_back({2, 0, 0xC5, 100, 40});
+  const cpm::LecturaFlujo l = cpm::LeerHfeV3Disco(HfeV3(d, o));
+  ASSERT_TRUE(l.disco) << l.error;
+  const std::string diferencias =
+      Textos(cpm::CompararSuperficies(DeDsk(d), *l.disco, {"el origen", "el flujo"}));
+  // The random bytes read differently on each of the three passes: weak.
+  EXPECT_EQ(diferencias, "pista 2, cara 0, sector &C5: ST1=&00 ST2=&00 en el origen, ST1=&20 "
+                         "ST2=&20 en el flujo; 1 copia en el origen, 3 en el flujo; 512 bytes "
+                         "guardados en el origen, 1536 en el flujo; distintos desde el byte 100\n")
+      << Notas(l);
+  EXPECT_EQ(Notas(l), "");
+}
+
+// An FM track is said, never decoded as something else.
+TEST(Flujo, UnaPistaEnFmSeDice) {
+  // FM's 4 us cells as a 2 us clock sees them: a clock and a data cell each
+  // bit, a transition the first half of a cell that has one.
+  std::vector<bool> v;
+  const auto byte = [&](std::uint8_t reloj, std::uint8_t dato) {
+    for (int i = 7; i >= 0; --i) {
+      for (const bool uno : {((reloj >> i) & 1) != 0, ((dato >> i) & 1) != 0}) {
+        v.push_back(uno);
+        v.push_back(false);
+      }
+    }
+  };
+  for (int s = 0; s < 9; ++s) {
+    for (int i = 0; i < 40; ++i) {
+      byte(0xFF, 0xFF);
+    }
+    for (int i = 0; i < 6; ++i) {
+      byte(0xFF, 0x00);
+    }
+    byte(0xC7, 0xFE);
+    for (const std::uint8_t x : {0, 0, s + 1, 1}) {
+      byte(0xFF, static_cast<std::uint8_t>(x));
+    }
+  }
+  flujo::CeldasPista c;
+  c.total = v.size();
+  c.bytes.assign(v.size() / 8 + 1, 0);
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    c.bytes[i / 8] = static_cast<std::uint8_t>(c.bytes[i / 8] | (v[i] ? 1u << (i % 8) : 0u));
+  }
+  c.indices = {0, v.size()};
+  cpm::Problemas notas;
+  const cpm::PistaSuperficie p = cpm::SectoresDeVueltas(c, notas);
+  EXPECT_FALSE(p.formateada);
+  EXPECT_EQ(p.grabacion, cpm::GrabacionFm);
+}
+
+} // namespace
