@@ -27,7 +27,10 @@ constexpr unsigned PasesDebiles = 3;
 // A pass reads on past the next index, so that a sector begun before it is
 // read whole: a quarter of a revolution.
 constexpr std::size_t DivisorMargen = 4;
-// A pass longer than this many revolutions' median lacks an index.
+// No dump of a floppy holds more revolutions of a side than this; past it a
+// damaged one is read in part.
+constexpr std::size_t MaxPases = 16;
+// A pass longer than this many revolutions lacks an index.
 constexpr double VueltaDeMas = 1.5;
 // Two readings of one sector lie within this share of a revolution of each
 // other, and well within half the space between two sectors.
@@ -278,7 +281,7 @@ std::vector<Pase> Pases(const flujo::CeldasPista &c, int pista, int cara, Proble
     v.push_back({desde, c.total - std::min(desde, c.total)});
     return v;
   }
-  for (std::size_t i = 0; i + 1 < c.indices.size(); ++i) {
+  for (std::size_t i = 0; i + 1 < c.indices.size() && v.size() <= MaxPases; ++i) {
     v.push_back({c.indices[i], c.indices[i + 1] - std::min(c.indices[i], c.indices[i + 1])});
   }
   const std::size_t mediana = CeldasVuelta;
@@ -291,12 +294,18 @@ std::vector<Pase> Pases(const flujo::CeldasPista &c, int pista, int cara, Proble
            En(pista, cara) + ": falta el agujero índice en " + std::to_string(k - 1) +
                (k == 2 ? " vuelta" : " vueltas") +
                " del volcado; se supone a una vuelta del anterior");
-      for (std::size_t j = 0; j < k; ++j) {
+      for (std::size_t j = 0; j < k && partidos.size() <= MaxPases; ++j) {
         partidos.push_back({p.inicio + j * p.largo / k, p.largo / k});
       }
     } else {
       partidos.push_back(p);
     }
+  }
+  if (partidos.size() > MaxPases) {
+    Nota(notas, pista, cara, -1,
+         En(pista, cara) + ": el volcado tiene " + std::to_string(partidos.size()) +
+             " vueltas; se leen las " + std::to_string(MaxPases) + " primeras");
+    partidos.resize(MaxPases);
   }
   return partidos;
 }

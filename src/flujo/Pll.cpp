@@ -151,6 +151,10 @@ CeldasPista CeldasDeFlujo(const PistaFlujo &p, double nsCelda) {
   for (; k < p.indices.size(); ++k) {
     c.indices.push_back(pos);
   }
+  // A pulse can never lie past the cells: a damaged dump may say so.
+  for (std::size_t &x : c.indices) {
+    x = std::min(x, pos);
+  }
   c.total = pos;
   c.bytes.resize(pos / 8 + 1);
   return c;
