@@ -2,4 +2,4 @@
 # what the viewer and "Propiedades" show. Needs no windows.
 alcove_test(pruebas_gestion
   SOURCES gestion/test_gestion.cpp
-  LIBS alcove_gestion alcove_cli_piezas alcove_dskgen GTest::gtest_main)
+  LIBS alcove_gestion alcove_dskgen GTest::gtest_main)

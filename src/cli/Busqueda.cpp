@@ -2,8 +2,9 @@
 // names the images in a fixed order; threads read them; what each one gave is
 // printed in the walk's order as soon as it and all before it are read.
 #include "cli/BuscarImagenes.h"
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Tipos.h"
+#include "cli/Salida.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
 #include "cli/Ordenes.h"
@@ -75,7 +76,7 @@ void Anotar(Resultado &r, const std::string &ruta, const cpm::Archivo &a, const 
 
 // A DATA disk's catalogue lies in its first 8 KB, a SYSTEM or +3 disk's in
 // its first 16 KB; the first records of the matches may lie anywhere.
-constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024, cpm::TamanoMaximoArchivo};
+constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024, imagenes::TamanoMaximoArchivo};
 
 // Text output needs only the names and sizes: the reader's names-only mode
 // over the start of the file gives them when the start holds the catalogue.
@@ -92,8 +93,12 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
   for (const std::size_t largo : kPrincipios) {
     std::uintmax_t tamano = 0;
     // A zip member or a .gz inflates only this start.
-    if (!CargarPrincipio(ruta, largo, bytes, &tamano).empty()) {
+    if (!imagenes::CargarPrincipio(ruta, largo, bytes, &tamano).empty()) {
       return false; // the whole reading gives the message
+    }
+    // Only a CPCEMU image's start holds its catalogue: an HFE's is decoded whole.
+    if (const imagenes::Tipo *tipo = imagenes::TipoDeBytes(bytes); tipo != nullptr && !tipo->enSitio) {
+      return false;
     }
     const auto catalogo = cpm::LeerNombres(bytes, tamano, &b.patron);
     // A match's length needs its first record, for the AMSDOS header: a
@@ -119,7 +124,7 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
 bool SinFirma(const cpm::Disco &disco) {
   return std::any_of(
       disco.contenedor.problemas.begin(), disco.contenedor.problemas.end(),
-      [](const cpm::Problema &p) { return p.tipo == cpm::TipoProblema::FirmaDesconocida; });
+      [](const imagenes::Problema &p) { return p.tipo == imagenes::TipoProblema::FirmaDesconocida; });
 }
 
 Resultado Leer(const Fuente &f, const Busqueda &b) {
@@ -132,7 +137,7 @@ Resultado Leer(const Fuente &f, const Busqueda &b) {
   if (!b.json && LeerSoloNombres(f.ruta, b, r)) {
     return r;
   }
-  const Cls_Imagen imagen(f.ruta, "");
+  const cpm::Imagen imagen(f.ruta);
   r.error = imagen.ErrorCatalogo();
   if (!r.error.empty()) {
     r.noEsImagen = SinFirma(imagen.Disco());

@@ -1,7 +1,8 @@
 #include "cli/OrdenesEscritura.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
+#include "imagenes/Fuente.h"
+#include "cli/Salida.h"
+#include "cpm/Imagen.h"
 #include "cli/Listado.h"
 #include "cli/Ordenes.h"
 #include "cpm/Escritura.h"
@@ -42,16 +43,21 @@ void ParadaDePrueba() {
 
 // Images inside zips and .gz files are only read: nothing rewrites an archive.
 // True, with the reason said, for such a path.
-bool Comprimida(const std::string &imagen) {
-  if (!EsRutaComprimida(imagen)) {
+bool Comprimida(const std::string &ruta) {
+  if (!imagenes::EsRutaComprimida(ruta)) {
     return false;
   }
-  AvisarError(imagen, MotivoRutaComprimida());
+  AvisarError(ruta, imagenes::MotivoRutaComprimida());
   return true;
 }
 
-// Writing needs the whole catalogue: a file it does not see could be overwritten.
-bool CatalogoEntero(const Cls_Imagen &imagen) {
+// Writing needs an image of a kind written in place (HFE is only read), and
+// its whole catalogue: a file it does not see could be overwritten.
+bool Escribible(const cpm::Imagen &imagen) {
+  if (const std::string motivo = imagen.MotivoSoloLectura(); !motivo.empty()) {
+    AvisarError(imagen.Ruta(), motivo);
+    return false;
+  }
   int salida = kSalidaBien;
   CatalogoLegible(imagen, salida);
   return salida == kSalidaBien;
@@ -65,8 +71,7 @@ struct PasoForce {
 
 // Writes the library's result over the image read, unless it refused or
 // someone changed the file meanwhile (cpm::GuardarEscrito). Returns the exit code.
-int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
-            const cpm::Escrito &escrito, std::optional<PasoForce> force = std::nullopt) {
+int Guardar(const cpm::Imagen &imagen, const cpm::Escrito &escrito, std::optional<PasoForce> force = std::nullopt) {
   if (!escrito.Hecho()) {
     const bool conForce = force && force->tipo == escrito.rechazo->tipo;
     AvisarError(imagen.Ruta(), TrasDosPuntos(escrito.rechazo->texto) +
@@ -74,21 +79,12 @@ int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
     return kSalidaFallo;
   }
   const cpm::Guardado guardado =
-      cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), huella, escrito, ParadaDePrueba);
+      cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), imagen.Huella(), escrito, ParadaDePrueba);
   if (!guardado.error.empty()) {
     AvisarError(imagen.Ruta(), guardado.error);
     return kSalidaFallo;
   }
   return kSalidaBien;
-}
-
-// "a", "a o b", "a, b o c".
-std::string Enumerar(const std::vector<std::string> &cosas) {
-  std::string s;
-  for (std::size_t i = 0; i < cosas.size(); ++i) {
-    s += (i == 0 ? "" : i + 1 == cosas.size() ? " o " : ", ") + cosas[i];
-  }
-  return s;
 }
 
 // A pattern without N: that matches files of several users does not say
@@ -116,17 +112,16 @@ std::string Ambiguo(const cpm::Disco &disco, const std::string &texto) {
 
 // A change to an image that is no archive member and whose whole catalogue
 // reads: `cambio` gets the reading and the identity the replacement checks.
-using Cambio = std::function<int(const Cls_Imagen &, const Plataforma::HuellaArchivo &)>;
+using Cambio = std::function<int(const cpm::Imagen &)>;
 int CambiarImagen(const std::string &ruta, const Cambio &cambio) {
   if (Comprimida(ruta)) {
     return kSalidaFallo;
   }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(ruta, "", huella);
-  if (!CatalogoEntero(imagen)) {
+  const cpm::Imagen imagen(ruta, cpm::Imagen::ParaCambiar{});
+  if (!Escribible(imagen)) {
     return kSalidaFallo;
   }
-  return cambio(imagen, huella);
+  return cambio(imagen);
 }
 
 // How rm and attr tell what they did: a line per file, then how many.
@@ -140,12 +135,12 @@ struct Resumen {
 // nothing stops the rest), in one write, then a line for each. With
 // `unUsuario`, a pattern without N: must name the files of one user.
 using CambioElegidos =
-    std::function<cpm::Escrito(const Cls_Imagen &, std::span<const cpm::Archivo *const>)>;
+    std::function<cpm::Escrito(const cpm::Imagen &, std::span<const cpm::Archivo *const>)>;
 int CambiarSeleccion(const std::string &ruta, const std::vector<std::string> &patrones,
                      bool unUsuario, const CambioElegidos &cambio, const Resumen &resumen,
                      std::optional<PasoForce> force = std::nullopt) {
   return CambiarImagen(
-      ruta, [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
+      ruta, [&](const cpm::Imagen &imagen) {
         int salida = kSalidaBien;
         const auto elegidos = Seleccionar(imagen.Disco(), patrones, ruta, salida);
         if (!elegidos || salida != kSalidaBien) {
@@ -158,7 +153,7 @@ int CambiarSeleccion(const std::string &ruta, const std::vector<std::string> &pa
             return kSalidaFallo;
           }
         }
-        salida = Guardar(imagen, huella, cambio(imagen, *elegidos), force);
+        salida = Guardar(imagen, cambio(imagen, *elegidos), force);
         if (salida == kSalidaBien) {
           std::string texto;
           for (const cpm::Archivo *a : *elegidos) {
@@ -315,7 +310,7 @@ const cpm::Archivo *Buscado(const cpm::Disco &disco, const cpm::NombreCpm &nombr
 }
 
 // The one file VIEJO names; nothing (reported, with the exit code) if not one.
-const cpm::Archivo *UnArchivo(const Cls_Imagen &imagen, const std::string &viejo, int &salida) {
+const cpm::Archivo *UnArchivo(const cpm::Imagen &imagen, const std::string &viejo, int &salida) {
   if (viejo.find_first_of("*?") != std::string::npos) {
     AvisarError("uso", "ren cambia el nombre de un solo archivo: " + viejo + " lleva comodines");
     salida = kSalidaUso;
@@ -462,14 +457,13 @@ int EjecutarPut(const OrdenPut &orden) {
   for (const Preparado &p : preparados) {
     nuevos.push_back(p.archivo);
   }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoEntero(imagen)) {
+  const cpm::Imagen imagen(orden.imagen, cpm::Imagen::ParaCambiar{});
+  if (!Escribible(imagen)) {
     return kSalidaFallo;
   }
   const cpm::Escrito escrito =
       cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, orden.forzar);
-  const int salida = Guardar(imagen, huella, escrito,
+  const int salida = Guardar(imagen, escrito,
                              PasoForce{cpm::TipoRechazo::YaExiste, "--force lo reemplaza"});
   if (salida != kSalidaBien) {
     return salida;
@@ -489,17 +483,17 @@ int EjecutarPut(const OrdenPut &orden) {
 int EjecutarRm(const OrdenRm &orden) {
   return CambiarSeleccion(
       orden.imagen, orden.patrones, !orden.todos,
-      [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
+      [&](const cpm::Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
         return cpm::BorrarArchivos(imagen.Bytes(), imagen.Disco(), elegidos, orden.forzar);
       },
-      {[](const cpm::Archivo &a) { return NombreConUsuario(a) + " borrado"; }, "archivo borrado",
+      {[](const cpm::Archivo &a) { return a.NombreConUsuario() + " borrado"; }, "archivo borrado",
        "archivos borrados"},
       PasoForce{cpm::TipoRechazo::SoloLectura, "--force lo borra"});
 }
 
 int EjecutarRen(const OrdenRen &orden) {
   return CambiarImagen(
-      orden.imagen, [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
+      orden.imagen, [&](const cpm::Imagen &imagen) {
         int salida = kSalidaBien;
         const cpm::Archivo *archivo = UnArchivo(imagen, orden.viejo, salida);
         if (archivo == nullptr) {
@@ -511,10 +505,9 @@ int EjecutarRen(const OrdenRen &orden) {
           AvisarError(orden.imagen, error);
           return kSalidaFallo;
         }
-        salida = Guardar(imagen, huella,
-                         cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
+        salida = Guardar(imagen, cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
         if (salida == kSalidaBien) {
-          EscribirSalida(NombreConUsuario(*archivo) + " -> " +
+          EscribirSalida(archivo->NombreConUsuario() + " -> " +
                          (nuevo->usuario == 0 ? "" : std::to_string(nuevo->usuario) + ":") +
                          nuevo->Texto() + "\n");
         }
@@ -543,10 +536,10 @@ int EjecutarAttr(const OrdenAttr &orden) {
   }
   return CambiarSeleccion(
       orden.imagen, orden.patrones, false,
-      [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
+      [&](const cpm::Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
         return cpm::CambiarAtributos(imagen.Bytes(), imagen.Disco(), elegidos, cambio);
       },
-      {[&](const cpm::Archivo &a) { return NombreConUsuario(a) + ": " + cambiados; },
+      {[&](const cpm::Archivo &a) { return a.NombreConUsuario() + ": " + cambiados; },
        "archivo cambiado", "archivos cambiados"});
 }
 

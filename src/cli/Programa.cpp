@@ -1,6 +1,6 @@
 #include "cli/Programa.h"
 
-#include "cli/Imagen.h"
+#include "cli/Salida.h"
 #include "cli/Ordenes.h"
 #include "cli/OrdenesConversion.h"
 #include "cli/OrdenesEscritura.h"

@@ -1,5 +1,5 @@
 // alcove-cli: the exact disk reader on the command line.
-#include "cli/Imagen.h"
+#include "cli/Salida.h"
 #include "cli/Programa.h"
 #include "platform/Proceso.h"
 

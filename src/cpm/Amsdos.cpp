@@ -1,6 +1,6 @@
 #include "cpm/Amsdos.h"
 
-#include "Bytes.h"
+#include "imagenes/Bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -45,7 +45,7 @@ bool CabeceraAmsdosValida(std::span<const std::uint8_t> registro) {
   }
   // A record of zeros sums to its own zero checksum, but holds no header;
   // the sum of the bytes is zero only when they all are.
-  return suma != 0 && (suma & 0xFFFF) == bytes::Le16(registro, PosSuma);
+  return suma != 0 && (suma & 0xFFFF) == imagenes::bytes::Le16(registro, PosSuma);
 }
 
 std::optional<CabeceraAmsdos> LeerCabeceraAmsdos(std::span<const std::uint8_t> registro) {
@@ -61,9 +61,9 @@ std::optional<CabeceraAmsdos> LeerCabeceraAmsdos(std::span<const std::uint8_t> r
   case 1: c.tipo = TipoAmsdos::Binario; break;
   default: c.tipo = TipoAmsdos::Otro; break;
   }
-  c.carga = bytes::Le16(registro, PosCarga);
-  c.entrada = bytes::Le16(registro, PosEntrada);
-  c.longitud = bytes::Le24(registro, PosLongitud);
+  c.carga = imagenes::bytes::Le16(registro, PosCarga);
+  c.entrada = imagenes::bytes::Le16(registro, PosEntrada);
+  c.longitud = imagenes::bytes::Le24(registro, PosLongitud);
   c.nombre = Parte(registro.subspan(PosNombre, LargoNombre));
   const std::string ext = Parte(registro.subspan(PosNombre + LargoNombre, LargoExt));
   if (!ext.empty()) {

@@ -1,14 +1,14 @@
 #include "gestion/Acciones.h"
 
-#include "cli/Comprimidos.h"
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
 #include "cpm/NombreHost.h"
 #include "cpm/Poner.h"
 #include "disk/Formato.h"
-#include "gestion/Imagen.h"
+#include "cpm/Imagen.h"
 #include "gestion/Propiedades.h"
+#include "imagenes/Fuente.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/InfoArchivo.h"
@@ -61,7 +61,7 @@ std::string Lista(const std::vector<std::string> &nombres) {
 std::vector<std::string> Nombres(const std::vector<const cpm::Archivo *> &archivos) {
   std::vector<std::string> nombres;
   for (const cpm::Archivo *a : archivos)
-    nombres.push_back(NombreConUsuario(*a));
+    nombres.push_back(a->NombreConUsuario());
   return nombres;
 }
 
@@ -78,26 +78,30 @@ std::string NoSabida(const Eleccion &e) {
 
 // Reads the pane's image to change it; nothing (told) when it cannot be
 // changed. `fracaso` opens the message: "No se ha borrado nada".
-std::unique_ptr<ImagenLeida> ParaCambiar(Dialogos &dialogos, const Panel &panel,
+std::unique_ptr<cpm::Imagen> ParaCambiar(Dialogos &dialogos, const Panel &panel,
                                          const std::string &fracaso) {
   if (panel.imagen.empty()) {
     dialogos.Avisar(fracaso + ".\nEste panel no tiene ninguna imagen abierta.");
     return nullptr;
   }
-  if (Cli::EsRutaComprimida(panel.imagen)) {
-    dialogos.Avisar(fracaso + ".\n" + Frase(Cli::MotivoRutaComprimida()) + ".");
+  if (imagenes::EsRutaComprimida(panel.imagen)) {
+    dialogos.Avisar(fracaso + ".\n" + Frase(imagenes::MotivoRutaComprimida()) + ".");
     return nullptr;
   }
-  auto imagen = std::make_unique<ImagenLeida>(panel.imagen);
-  if (!imagen->Error().empty()) {
-    dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen->Error() + ".");
+  auto imagen = std::make_unique<cpm::Imagen>(panel.imagen, cpm::Imagen::ParaCambiar{});
+  if (!imagen->ErrorPistas().empty()) {
+    dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen->ErrorPistas() + ".");
+    return nullptr;
+  }
+  if (const std::string motivo = imagen->MotivoSoloLectura(); !motivo.empty()) {
+    dialogos.Avisar(fracaso + ".\n" + Frase(motivo) + ".");
     return nullptr;
   }
   return imagen;
 }
 
 // The files of the rows, all known to the exact reading; nothing (told) otherwise.
-std::optional<Eleccion> ElegirTodos(Dialogos &dialogos, const ImagenLeida &imagen,
+std::optional<Eleccion> ElegirTodos(Dialogos &dialogos, const cpm::Imagen &imagen,
                                     const Panel &panel, const std::string &fracaso) {
   Eleccion e = Elegir(imagen.Disco(), panel);
   if (!e.desconocidas.empty()) {
@@ -109,7 +113,7 @@ std::optional<Eleccion> ElegirTodos(Dialogos &dialogos, const ImagenLeida &image
   return e;
 }
 
-bool Guardar(Dialogos &dialogos, const ImagenLeida &imagen, const cpm::Escrito &escrito,
+bool Guardar(Dialogos &dialogos, const cpm::Imagen &imagen, const cpm::Escrito &escrito,
              const std::string &fracaso) {
   const cpm::Guardado g =
       cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), imagen.Huella(), escrito);
@@ -121,13 +125,13 @@ bool Guardar(Dialogos &dialogos, const ImagenLeida &imagen, const cpm::Escrito &
 }
 
 // Puts `nuevos`; a name already on the disk is replaced only when the user says so.
-bool PonerConPermiso(Dialogos &dialogos, const ImagenLeida &imagen,
+bool PonerConPermiso(Dialogos &dialogos, const cpm::Imagen &imagen,
                      const std::vector<cpm::ArchivoNuevo> &nuevos, const std::string &fracaso) {
   std::vector<std::string> ocupados;
   for (const cpm::ArchivoNuevo &n : nuevos) {
     for (const cpm::Archivo &a : imagen.Disco().catalogo.archivos) {
       if (a.usuario == n.nombre.usuario && a.NombreCompleto() == n.nombre.Texto())
-        ocupados.push_back(NombreConUsuario(a));
+        ocupados.push_back(a.NombreConUsuario());
     }
   }
   const bool reemplazar = !ocupados.empty();
@@ -183,9 +187,9 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
                             bool conCabecera, bool preguntar) {
   const std::string fracaso = "No se ha extraído nada";
   Extraccion hecho;
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen.Error() + ".");
+  const cpm::Imagen imagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty()) {
+    dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen.ErrorPistas() + ".");
     return hecho;
   }
   const Eleccion e = Elegir(imagen.Disco(), panel);
@@ -222,7 +226,7 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
       const cpm::Archivo &a = *e.archivos[i];
       const cpm::NombreElegido &n = nombres[i];
       if (progreso)
-        progreso->Titulo("Extrayendo " + NombreConUsuario(a));
+        progreso->Titulo("Extrayendo " + a.NombreConUsuario());
       const cpm::Extraido x = cpm::ExtraerArchivo(imagen.Disco(), a, Modo(a, conCabecera));
       // Only a file the user agreed to lose is replaced.
       const bool reemplazar = n.reemplazable && std::find(existentes.begin(), existentes.end(),
@@ -233,7 +237,7 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
       } else {
         hecho.rutas.push_back(Unir(carpeta, n.nombre));
         if (!x.completo) {
-          fallos.push_back(NombreConUsuario(a) + " está incompleto (" +
+          fallos.push_back(a.NombreConUsuario() + " está incompleto (" +
                            (x.problemas.empty() ? std::string("no se puede leer entero")
                                                 : x.problemas.front().texto) +
                            "); se han escrito " + Cuenta(x.bytes.size(), "byte", "bytes"));
@@ -266,8 +270,8 @@ EstadoSeleccion Acciones::Estado(const Panel &panel) const {
   EstadoSeleccion estado;
   if (panel.imagen.empty())
     return estado;
-  estado.escribible = !Cli::EsRutaComprimida(panel.imagen);
-  const ImagenLeida imagen(panel.imagen);
+  const cpm::Imagen imagen(panel.imagen);
+  estado.escribible = imagen.Escribible();
   const Eleccion e = Elegir(imagen.Disco(), panel);
   estado.archivos = static_cast<int>(e.archivos.size());
   estado.desconocidas = static_cast<int>(e.desconocidas.size());
@@ -284,10 +288,10 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
                         std::optional<Ver::Vista> vista, std::vector<Ver::Vista> *vistas) const {
   if (vistas != nullptr)
     vistas->clear();
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty())
+  const cpm::Imagen imagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty())
     return ContenidoDesconocido(fila.entrada, fila.ranura,
-                                "la imagen no se puede leer (" + imagen.Error() + ")");
+                                "la imagen no se puede leer (" + imagen.ErrorPistas() + ")");
   if (!imagen.Disco().formato)
     return ContenidoDesconocido(fila.entrada, fila.ranura, "no se reconoce el formato del disco");
   const cpm::Archivo *a = ArchivoDeEntrada(imagen.Disco(), fila.entrada);
@@ -302,9 +306,9 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
 }
 
 void Acciones::Propiedades(const Panel &panel) const {
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
+  const cpm::Imagen imagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty()) {
+    dialogos_.Avisar(panel.imagen + ": " + imagen.ErrorPistas() + ".");
     return;
   }
   const Eleccion e = Elegir(imagen.Disco(), panel);
@@ -325,7 +329,7 @@ bool Acciones::Borrar(const Panel &panel) {
   if (!e)
     return false;
   const std::string pregunta =
-      e->archivos.size() == 1 ? "¿Borrar " + NombreConUsuario(*e->archivos.front()) + " del disco?"
+      e->archivos.size() == 1 ? "¿Borrar " + e->archivos.front()->NombreConUsuario() + " del disco?"
                               : "¿Borrar estos " + std::to_string(e->archivos.size()) +
                                     " archivos del disco?\n" + Lista(Nombres(e->archivos));
   if (!dialogos_.Confirmar("Borrar", pregunta))
@@ -349,7 +353,7 @@ bool Acciones::CambiarNombre(const Panel &panel) {
     return false;
   }
   const cpm::Archivo &a = *e->archivos.front();
-  const std::string viejo = NombreConUsuario(a);
+  const std::string viejo = a.NombreConUsuario();
   const auto texto = dialogos_.PedirTexto(
       "Cambiar nombre",
       "Nombre nuevo de " + viejo + " (con N: delante cambia también el usuario):", viejo);
@@ -421,9 +425,9 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
     dialogos_.Avisar(fracaso + ".\nLos dos paneles muestran la misma imagen.");
     return false;
   }
-  const ImagenLeida desde(origen.imagen);
-  if (!desde.Error().empty()) {
-    dialogos_.Avisar(fracaso + ".\n" + origen.imagen + ": " + desde.Error() + ".");
+  const cpm::Imagen desde(origen.imagen);
+  if (!desde.ErrorPistas().empty()) {
+    dialogos_.Avisar(fracaso + ".\n" + origen.imagen + ": " + desde.ErrorPistas() + ".");
     return false;
   }
   const auto e = ElegirTodos(dialogos_, desde, origen, fracaso);
@@ -436,7 +440,7 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
     // The raw bytes: the AMSDOS header travels with the file.
     const cpm::Extraido x = cpm::ExtraerArchivo(desde.Disco(), *a, cpm::ModoExtraccion::Crudo);
     if (nombre && !x.completo)
-      error = NombreConUsuario(*a) + " no se puede leer entero" +
+      error = a->NombreConUsuario() + " no se puede leer entero" +
               (x.problemas.empty() ? "" : ": " + x.problemas.front().texto);
     if (!error.empty()) {
       dialogos_.Avisar(fracaso + ".\n" + Frase(error) + ".");
@@ -464,7 +468,7 @@ bool Acciones::DevolverFilas(const Panel &panel) {
          {std::pair{a.sistema, "oculto"}, {a.archivado, "archivado"}})
       if (puesto)
         atributos += (atributos.empty() ? "" : ", ") + std::string(nombre);
-    opciones.push_back(NombreConUsuario(a) + " (" + atributos + ")");
+    opciones.push_back(a.NombreConUsuario() + " (" + atributos + ")");
   }
   if (sinFila.empty()) {
     dialogos_.Avisar("Todos los archivos del disco tienen su fila: ninguno tiene atributos.");

@@ -74,7 +74,7 @@ Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
                            std::optional<Ver::Vista> vista) {
   const cpm::Extraido e = cpm::ExtraerArchivo(disco, archivo, ModoVer(archivo));
   Contenido c;
-  c.titulo = NombreConUsuario(archivo);
+  c.titulo = archivo.NombreConUsuario();
   c.vista = vista.value_or(Ver::ElegirVista(archivo, e.bytes));
   const std::uint32_t direccion = archivo.cabecera ? archivo.cabecera->carga : 0;
   Ver::Listado listado;

@@ -39,9 +39,10 @@ GestorPaneles::GestorPaneles(std::array<PanelVentana, 2> paneles, Dialogos &dial
                              std::function<void(Visor)> abrirVisor)
     : paneles_(std::move(paneles)), dialogos_(dialogos), acciones_(dialogos),
       abrirVisor_(std::move(abrirVisor)) {
-  // Images inside the folder's zips follow its own, read-only.
+  // Images of other kinds, then those inside the folder's zips, follow its
+  // own, read-only.
   for (PanelVentana &p : paneles_)
-    p.archivos->FijarOtrasImagenes(ImagenesEnZips);
+    p.archivos->FijarOtrasImagenes(OtrasImagenes);
 }
 
 GestorPaneles::~GestorPaneles() = default;
@@ -238,13 +239,13 @@ void GestorPaneles::ArchivoElegido(int i) {
   const Controles::ListaArchivos &lista = *P(i).archivos;
   const std::string nombre = lista.FileName();
   const std::string ruta = lista.Path() + Plataforma::SeparadorRuta + nombre;
-  if (!nombre.empty() && EsMiembroDeZip(ruta))
+  if (!nombre.empty() && SeListaPorCopia(ruta))
     AbrirMiembro(i, ruta);
 }
 
 void GestorPaneles::AbrirMiembro(int i, const std::string &ruta) {
   std::vector<std::uint8_t> bytes;
-  if (const std::string error = LeerMiembro(ruta, bytes); !error.empty()) {
+  if (const std::string error = LeerParaListar(ruta, bytes); !error.empty()) {
     dialogos_.Avisar(ruta + ": " + error + ".");
     return;
   }
