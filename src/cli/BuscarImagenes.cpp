@@ -111,9 +111,10 @@ void RecorrerCarpetas(const std::vector<std::string> &carpetas, const AlEncontra
   const Avisos avisos{alEncontrar, alFallar, alAnidado};
   Vistas vistas;
   for (const std::string &carpeta : carpetas) {
-    // An image named instead of a folder is searched, whatever its name; a
-    // zip is walked as a folder.
-    const bool seguir = Plataforma::Clase(carpeta) == Plataforma::ClaseArchivo::Normal
+    // An image named instead of a folder is searched, whatever its name, and
+    // so is a zip's member; a zip is walked as a folder.
+    const bool seguir = Plataforma::Clase(carpeta) == Plataforma::ClaseArchivo::Normal ||
+                                imagenes::EsMiembroDeZip(carpeta)
                             ? Entregar(carpeta, carpeta, avisos)
                             : Recorrer(carpeta, avisos, vistas);
     if (!seguir) {

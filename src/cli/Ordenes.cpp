@@ -1,15 +1,15 @@
 #include "cli/Ordenes.h"
 
-#include "imagenes/Fuente.h"
-#include "cli/Salida.h"
-#include "imagenes/Tipos.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
 #include "cli/NombreHost.h"
+#include "cli/Salida.h"
 #include "cli/Sumas.h"
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Tipos.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
@@ -615,7 +615,7 @@ int EjecutarDump(const OrdenDump &orden) {
     AvisarError(orden.sector, "número de sector no válido (use &C1, 0xC1 o 193)");
     return kSalidaUso;
   }
-  const cpm::Imagen imagen(orden.imagen);
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   if (!imagen.ErrorPistas().empty()) {
     AvisarError(orden.imagen, imagen.ErrorPistas());
     return kSalidaFallo;

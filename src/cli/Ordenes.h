@@ -59,7 +59,8 @@ struct OrdenDump {
   std::string imagen;
   int pista = 0;
   int cara = 0;
-  std::string sector; // "&C1", "0xC1" or decimal
+  std::string sector;  // "&C1", "0xC1" or decimal
+  std::string formato; // a raw dump's: its tracks are known only through it
 };
 int EjecutarDump(const OrdenDump &orden);
 
@@ -71,7 +72,6 @@ struct OrdenFind {
   bool silencioso = false; // files that are not CPC disk images only counted
 };
 int EjecutarFind(const OrdenFind &orden);
-
 
 // Says on stderr why the image's catalogue cannot be read whole, if it cannot,
 // and sets `salida` to 1; true when part of it can be read.

@@ -386,6 +386,8 @@ bool EsRutaComprimida(const std::string &ruta) {
          PartirRuta(ruta).has_value();
 }
 
+bool EsMiembroDeZip(const std::string &ruta) { return PartirRuta(ruta).has_value(); }
+
 std::string MotivoRutaComprimida() {
   return "las imágenes dentro de un .zip o un .gz solo se leen; descomprímala para cambiarla";
 }
@@ -393,8 +395,7 @@ std::string MotivoRutaComprimida() {
 bool EsNombreZip(std::string_view nombre) { return comprimidos::EsNombreZip(nombre); }
 
 bool EsNombreImagenGz(std::string_view nombre) {
-  return comprimidos::EsNombreGz(nombre) &&
-         EsNombreDeImagen(nombre.substr(0, nombre.size() - 3));
+  return comprimidos::EsNombreGz(nombre) && EsNombreDeImagen(nombre.substr(0, nombre.size() - 3));
 }
 
 std::string ImagenesDeZip(const std::string &zip,

@@ -40,6 +40,8 @@ std::string CargarPrincipio(const std::string &ruta, std::size_t largo,
 
 // True for what the writing commands must refuse: a .gz, a .zip, a member of a zip.
 [[nodiscard]] bool EsRutaComprimida(const std::string &ruta);
+// True for a member of a zip: "coleccion.zip/juegos/abadia.dsk", the zip a file.
+[[nodiscard]] bool EsMiembroDeZip(const std::string &ruta);
 // Their message: "alcove-cli: RUTA: " + this.
 [[nodiscard]] std::string MotivoRutaComprimida();
 
