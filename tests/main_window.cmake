@@ -3,6 +3,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 alcove_test(pruebas_ventana_principal
   SOURCES main_window/main.cpp main_window/test_iconos.cpp main_window/test_controles.cpp
           main_window/test_ventana.cpp main_window/test_gestor.cpp
+          main_window/test_gestor_confianza.cpp
   LIBS alcove_main_window alcove_dskgen Qt6::Test
   LABELS ventanas)
 # The disk manager's writes are compared with alcove-cli's.
@@ -38,3 +39,4 @@ target_compile_definitions(prueba_e2e_gestor PRIVATE ALCOVE_BINARIO="$<TARGET_FI
                            ALCOVE_CLI="$<TARGET_FILE:alcove-cli>"
                            ALCOVE_CAPTURAS="${CMAKE_BINARY_DIR}/capturas")
 add_dependencies(prueba_e2e_gestor alcove alcove-cli alcove_prueba_arrastre)
+

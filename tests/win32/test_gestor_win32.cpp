@@ -713,6 +713,39 @@ TEST_F(GestorWin32, ANewDiskIsAlcoveClisNewAndOpensInThePane) {
   EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
 }
 
+// The action a menu item, Delete or F2 chose runs once the message that chose
+// it has returned: its dialogs and the progress window let messages run, and
+// the list view that sent the message, listed again by the action, must not
+// change under its own handler.
+TEST_F(GestorWin32, ActionsRunOnceTheMessageThatChoseThemHasReturned) {
+  struct Caso {
+    const char *nombre;
+    std::function<void()> elegir;
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"menu",
+            [&] {
+              eleccion = "Borrar";
+              const POINT p = Punto(0, false);
+              ::SendMessageW(ventana->Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Vista(0)),
+                             MAKELPARAM(p.x, p.y));
+            }},
+           {"Delete", [&] { ::SendMessageW(Vista(0), WM_KEYDOWN, VK_DELETE, 0); }},
+           {"F2", [&] { ::SendMessageW(Vista(0), WM_KEYDOWN, VK_F2, 0); }},
+       }) {
+    SCOPED_TRACE(c.nombre);
+    Seleccionar(0, {"DATOS.BIN"});
+    guion.preguntas.clear();
+    guion.confirmar = {false};
+    guion.texto.reset();
+    c.elegir();
+    EXPECT_TRUE(guion.preguntas.empty()) << "asked inside the message: " << guion.preguntas[0];
+    Procesar();
+    EXPECT_EQ(guion.preguntas.size(), 1U) << "asked once the message had returned";
+  }
+  EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
+}
+
 // The window's own dialogs, answered from a timer that their loop runs: what
 // each one shows, and what it gives back.
 TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {

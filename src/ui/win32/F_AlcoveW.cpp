@@ -342,7 +342,7 @@ LRESULT F_AlcoveW::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
     if (gestor_->DibujoMenu(mensaje, lp))
       return TRUE;
     return ::DefWindowProcW(w_, mensaje, wp, lp);
-  case GestorW::MensajeSoltado: gestor_->Soltados(); return 0;
+  case GestorW::MensajePendiente: gestor_->Pendientes(); return 0;
   case WM_ERASEBKGND: PintarFondo(reinterpret_cast<HDC>(wp)); return 1;
   case WM_DESTROY:
     gestor_.reset();
