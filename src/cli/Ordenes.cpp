@@ -9,12 +9,14 @@
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
+#include "cpm/Guardado.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
+#include "platform/ReemplazoSeguro.h"
 #include "platform/png/Png.h"
 #include "ver/Basic.h"
 #include "ver/CatalogoCpc.h"
@@ -433,7 +435,26 @@ std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden) {
   return paleta;
 }
 
-// The screen drawn and written as the PNG file --png names.
+// Whether `ruta` is the very file the image is read from: the image itself,
+// or the zip or .gz holding it, under whatever name.
+bool EsLaImagenLeida(const std::string &ruta, const std::string &imagen) {
+  Plataforma::EstadoArchivo destino;
+  if (Plataforma::LeerEstadoArchivo(ruta, destino) != Errores::Ninguno) {
+    return false;
+  }
+  for (std::size_t fin = imagen.size(); fin != std::string::npos && fin > 0;
+       fin = imagen.find_last_of(Plataforma::SeparadoresRuta, fin - 1)) {
+    Plataforma::EstadoArchivo e;
+    if (Plataforma::LeerEstadoArchivo(imagen.substr(0, fin), e) == Errores::Ninguno) {
+      return e.dispositivo == destino.dispositivo && e.identificador == destino.identificador;
+    }
+  }
+  return false;
+}
+
+// The screen drawn and written as the PNG file --png names, as the writing
+// commands write: an existing file only with --force, never one its user may
+// not write, never the image being read.
 void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                  int &salida) {
   const auto paleta = PaletaCat(orden);
@@ -449,12 +470,19 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
     salida = kSalidaFallo;
     return;
   }
-  const std::size_t corte = orden.png.find_last_of(Plataforma::SeparadoresRuta);
-  const std::string carpeta = corte == std::string::npos ? "." : orden.png.substr(0, corte + 1);
-  const std::string nombre = corte == std::string::npos ? orden.png : orden.png.substr(corte + 1);
-  const std::int16_t fallo = EscrituraSegura::EscribirEnCarpeta(carpeta, nombre, *png, true);
+  if (EsLaImagenLeida(orden.png, orden.imagen)) {
+    AvisarError(orden.png, "es la imagen que se lee; no se escribe");
+    salida = kSalidaFallo;
+    return;
+  }
+  std::string rechazo;
+  const std::int16_t fallo = Plataforma::CrearArchivo(orden.png, *png, orden.forzar, &rechazo);
   if (fallo != Errores::Ninguno) {
-    AvisarError(orden.png, Errores::Mensaje(fallo));
+    AvisarError(orden.png, fallo == Errores::ArchivoYaExiste
+                               ? "ya existe; se deja como está (--force lo reemplaza)"
+                           : !rechazo.empty()
+                               ? cpm::TextoRechazo(rechazo)
+                               : "no se ha podido escribir: " + Errores::Mensaje(fallo));
     salida = kSalidaFallo;
     return;
   }

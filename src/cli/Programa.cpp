@@ -159,6 +159,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
       ->excludes(hex)
       ->excludes(texto)
       ->excludes(tipo);
+  sub.add_flag("--force", orden->forzar, "Con --png, reemplaza el archivo si ya existe");
   auto modo = std::make_shared<std::string>();
   sub.add_option("--modo", *modo, "Modo de la pantalla: 0, 1 (por omisión) o 2")->type_name("N");
   sub.add_option("--paleta", orden->paleta,

@@ -109,8 +109,9 @@ TEST_F(Visores, PantallaEnPng) {
   // Width and height in the IHDR chunk.
   EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin() + 16, bytes.begin() + 24)),
             (std::vector<std::uint8_t>{0, 0, 2, 128, 0, 0, 1, 144}));
-  // A screen of another mode and palette, and the mistakes a user can make.
-  r = EjecutarCli({"cat", "--png", png, "--modo", "0", "--paleta", "0,26", imagen, "DIBUJO.SCR"});
+  // A screen of another mode and palette over it, and the mistakes a user can make.
+  r = EjecutarCli({"cat", "--png", png, "--force", "--modo", "0", "--paleta", "0,26", imagen,
+                   "DIBUJO.SCR"});
   EXPECT_EQ(r.codigo, 0) << r.errores;
   for (const auto &[args, mensaje] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--modo", "3"}, "modo no válido: 3 (0, 1 o 2)"},
@@ -127,7 +128,7 @@ TEST_F(Visores, PantallaEnPng) {
     EXPECT_NE(r.errores.find(mensaje), std::string::npos) << r.errores;
   }
   // Too short for a screen: drawn, and the exit says it is not whole.
-  r = EjecutarCli({"cat", "--png", png, imagen, "CODIGO.BIN"});
+  r = EjecutarCli({"cat", "--png", png, "--force", imagen, "CODIGO.BIN"});
   EXPECT_EQ(r.codigo, 1);
   EXPECT_NE(r.errores.find("la pantalla tiene 6 bytes de 16384"), std::string::npos) << r.errores;
 }
