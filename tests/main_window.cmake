@@ -40,3 +40,11 @@ target_compile_definitions(prueba_e2e_gestor PRIVATE ALCOVE_BINARIO="$<TARGET_FI
                            ALCOVE_CAPTURAS="${CMAKE_BINARY_DIR}/capturas")
 add_dependencies(prueba_e2e_gestor alcove alcove-cli alcove_prueba_arrastre)
 
+# Images inside zips viewed two hundred times in the real program under Xvfb,
+# then the program ended by a signal: the temporary folder and its memory after.
+alcove_test(prueba_e2e_zips
+  SOURCES e2e/test_e2e_zips.cpp
+  LIBS alcove_escritorio_x alcove_dskgen alcove_comprimidos
+  LABELS e2e)
+target_compile_definitions(prueba_e2e_zips PRIVATE ALCOVE_BINARIO="$<TARGET_FILE:alcove>")
+add_dependencies(prueba_e2e_zips alcove)

@@ -1,5 +1,8 @@
-// The disk manager over a long run: menus clicked as a mouse clicks them.
+// The disk manager over a long run: menus clicked as a mouse clicks them, and
+// the private copies that images inside zips and drags leave in the
+// temporary folder.
 #include "Ayudas.h"
+#include "ZipDePrueba.h"
 
 #include "gestion/Dialogos.h"
 #include "ui/gestor/GestorCatalogo.h"
@@ -9,9 +12,14 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 
 #include <memory>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -161,6 +169,104 @@ TEST_F(MenusClicados, CadaAccionCorreCuandoElMenuYaHaVuelto) {
   otro->close();
   QCoreApplication::processEvents();
   EXPECT_TRUE(avisos.mensajes.isEmpty()) << avisos.mensajes.join('\n').toStdString();
+}
+
+// Every view of an image inside a zip gets the pane a private copy; each member
+// has one copy, which goes once no pane shows it; a drag's folder goes when
+// the next drag begins; and folders that dead runs left behind are swept when
+// the window starts. The copies had piled up, one a view and one a drag.
+class CopiasPrivadas : public MenusClicados {
+protected:
+  void SetUp() override {
+    temporal = carpeta.Ruta() / "tmp";
+    fs::create_directory(temporal);
+    const char *antes = std::getenv("TMPDIR");
+    tmpdirAnterior = antes != nullptr ? std::optional<std::string>(antes) : std::nullopt;
+    ::setenv("TMPDIR", temporal.c_str(), 1);
+    // A run that died, this one (alive), and names that are not the window's.
+    const pid_t hijo = ::fork();
+    if (hijo == 0)
+      ::_exit(0);
+    ::waitpid(hijo, nullptr, 0);
+    muerta = "alcove-" + std::to_string(hijo) + "-abc123";
+    fs::create_directory(temporal / muerta);
+    Escribir((temporal / muerta / "X.DSK").string(), {1});
+    quedan = {"alcove-" + std::to_string(::getpid()) + "-viva01", "alcove-12345678",
+              "alcove-" + std::to_string(hijo) + "-archivo", "otra-" + std::to_string(hijo) + "-x"};
+    for (const std::string &n : quedan) {
+      if (n.find("archivo") != std::string::npos)
+        Escribir((temporal / n).string(), {1});
+      else
+        fs::create_directory(temporal / n);
+    }
+    Escribir(carpeta.Archivo("coleccion.zip"),
+             zip_prueba::CrearZip({zip_prueba::Comprimido("uno.dsk", Disco()),
+                                   zip_prueba::Comprimido("dos.dsk", Disco())}));
+    MenusClicados::SetUp();
+  }
+  void TearDown() override {
+    MenusClicados::TearDown();
+    if (tmpdirAnterior)
+      ::setenv("TMPDIR", tmpdirAnterior->c_str(), 1);
+    else
+      ::unsetenv("TMPDIR");
+  }
+  // What the window keeps in the temporary folder.
+  int Copias() {
+    int n = 0;
+    for (const auto &e : fs::directory_iterator(temporal)) {
+      const std::string nombre = e.path().filename().string();
+      n += std::find(quedan.begin(), quedan.end(), nombre) == quedan.end() ? 1 : 0;
+    }
+    return n;
+  }
+  void Ver(int i, const QString &nombre) {
+    PulsarArchivo(File(i), nombre);
+    ASSERT_EQ(Vista(i).ListItems().rowCount(), 2) << nombre.toStdString();
+  }
+
+  fs::path temporal;
+  std::optional<std::string> tmpdirAnterior;
+  std::string muerta;
+  std::vector<std::string> quedan;
+};
+
+TEST_F(CopiasPrivadas, UnaPorMiembroMientrasUnPanelLaMuestre) {
+  EXPECT_FALSE(fs::exists(temporal / muerta)) << "left by a run that died";
+  for (const std::string &n : quedan)
+    EXPECT_TRUE(fs::exists(temporal / n)) << n;
+  EXPECT_EQ(Copias(), 0);
+  for (int vez = 0; vez < 20; ++vez) {
+    Ver(0, "coleccion.zip/uno.dsk");
+    EXPECT_EQ(Copias(), 1) << "view " << vez;
+    Ver(0, "a.dsk");
+    EXPECT_EQ(Copias(), 0) << "view " << vez;
+  }
+  struct Paso {
+    int panel;
+    const char *imagen;
+    int copias;
+  };
+  for (const Paso &p : std::vector<Paso>{{0, "coleccion.zip/uno.dsk", 1},
+                                         {1, "coleccion.zip/uno.dsk", 1}, // the same copy
+                                         {0, "coleccion.zip/dos.dsk", 2},
+                                         {1, "a.dsk", 1},
+                                         {1, "coleccion.zip/dos.dsk", 1}}) {
+    SCOPED_TRACE(std::to_string(p.panel) + " " + p.imagen);
+    Ver(p.panel, p.imagen);
+    EXPECT_EQ(Copias(), p.copias);
+  }
+  // Dragged rows are extracted into a folder of their own, which the next drag's replaces.
+  Vista(0).selectAll();
+  for (int vez = 0; vez < 3; ++vez) {
+    std::unique_ptr<QMimeData> datos(G().DatosArrastre(0));
+    ASSERT_NE(datos, nullptr);
+    EXPECT_EQ(datos->urls().size(), 2);
+    EXPECT_EQ(Copias(), 2);
+  }
+  EXPECT_TRUE(avisos.mensajes.isEmpty()) << avisos.mensajes.join('\n').toStdString();
+  ventana.reset();
+  EXPECT_EQ(Copias(), 0) << "the window took its copies with it";
 }
 
 } // namespace

@@ -60,6 +60,9 @@ public:
   // Presses the left button at `desde`, moves in small steps to `hasta` and
   // lets go there, pausing as a hand would: a drag and drop.
   void Arrastrar(QPoint desde, QPoint hasta);
+  // Presses and lets go the key of X keysym `simbolo` (XK_Down...) `veces`
+  // times, as fast as the server takes them, to the window with the focus.
+  void Tecla(unsigned long simbolo, int veces = 1);
   // The screen's pixels inside `zona`.
   [[nodiscard]] QImage Capturar(const QRect &zona);
 

@@ -155,8 +155,7 @@ void GestorCatalogo::Arrastrar(int i) {
     return;
   auto *arrastre = new QDrag(vistas_[static_cast<std::size_t>(i)]);
   arrastre->setMimeData(datos);
-  arrastre->exec(Qt::CopyAction);
-  paneles_->FinArrastre();
+  paneles_->FinArrastre(arrastre->exec(Qt::CopyAction) != Qt::IgnoreAction);
 }
 
 bool GestorCatalogo::Recibir(int i, const QMimeData &datos, bool soltar) {

@@ -244,11 +244,12 @@ Win32::Com<IDataObject> GestorW::DatosArrastre(int i) {
 void GestorW::Arrastrar(int i) {
   const Win32::Com<IDataObject> datos = DatosArrastre(i);
   const Win32::Com<IDropSource> origen = Win32::CrearOrigen();
+  bool soltado = false;
   if (datos && origen) {
     DWORD efecto = DROPEFFECT_NONE;
-    ::DoDragDrop(datos.get(), origen.get(), DROPEFFECT_COPY, &efecto);
+    soltado = ::DoDragDrop(datos.get(), origen.get(), DROPEFFECT_COPY, &efecto) == DRAGDROP_S_DROP;
   }
-  paneles_->FinArrastre();
+  paneles_->FinArrastre(soltado);
 }
 
 DWORD GestorW::Responder(int i, IDataObject *datos, bool soltar) {
