@@ -411,26 +411,46 @@ Ver::Vista VistaCat(const OrdenCat &orden, const cpm::Archivo &a,
   return orden.crudo ? Ver::Vista::Hex : Ver::ElegirVista(a, bytes);
 }
 
-// The inks for --paleta: a file of firmware colours, or the colours themselves.
-std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden) {
+// The inks for --paleta, in two forms that never stand for each other: a
+// list of firmware colours ("1,24,20,6"), or a file holding them, named as a
+// path with its folder ("./colores.txt"), whatever the current folder holds.
+// `dicha` gets what was taken, for the line written: ", paleta 1,24,20,6" or
+// ", paleta del archivo ./colores.txt: 0,13".
+std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden, std::string &dicha) {
   if (orden.paleta.empty()) {
     return Ver::PaletaPorOmision();
   }
+  const bool archivo = orden.paleta.find_first_of(Plataforma::SeparadoresRuta) != std::string::npos;
   std::string texto = orden.paleta;
-  if (Plataforma::Clase(orden.paleta) == Plataforma::ClaseArchivo::Normal) {
+  if (archivo) {
     std::vector<std::uint8_t> bytes;
     const std::int16_t e = Plataforma::LeerArchivoEntero(orden.paleta, 4096, bytes);
     if (e != Errores::Ninguno) {
-      AvisarError(orden.paleta, e == Errores::ArgumentoNoValido ? "demasiado grande para una paleta"
-                                                                : Errores::Mensaje(e));
+      AvisarError("--paleta " + orden.paleta, e == Errores::ArgumentoNoValido
+                                                  ? "demasiado grande para una paleta"
+                                                  : Errores::Mensaje(e));
       return std::nullopt;
     }
     texto.assign(bytes.begin(), bytes.end());
   }
   std::string error;
-  auto paleta = Ver::LeerPaleta(texto, error);
+  std::size_t dadas = 0;
+  const auto paleta = Ver::LeerPaleta(texto, error, &dadas);
   if (!paleta) {
+    // A name given without its folder is taken for colours: say how to name a file.
+    const bool pareceArchivo = std::any_of(orden.paleta.begin(), orden.paleta.end(), [](char c) {
+      return c == '.' || std::isalpha(static_cast<unsigned char>(c));
+    });
+    if (!archivo && pareceArchivo && !error.empty() && error.back() == ')') {
+      error.insert(error.size() - 1,
+                   "; un archivo de colores se nombra con su carpeta: ./" + orden.paleta);
+    }
     AvisarError("--paleta " + orden.paleta, error);
+    return std::nullopt;
+  }
+  dicha = archivo ? ", paleta del archivo " + orden.paleta + ": " : ", paleta ";
+  for (std::size_t i = 0; i < dadas; ++i) {
+    dicha += (i == 0 ? "" : ",") + std::to_string((*paleta)[i]);
   }
   return paleta;
 }
@@ -457,7 +477,8 @@ bool EsLaImagenLeida(const std::string &ruta, const std::string &imagen) {
 // not write, never the image being read.
 void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                  int &salida) {
-  const auto paleta = PaletaCat(orden);
+  std::string dicha;
+  const auto paleta = PaletaCat(orden, dicha);
   if (!paleta) {
     salida = kSalidaUso;
     return;
@@ -489,7 +510,7 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
   AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
   EscribirSalida(NombreConUsuario(a) + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
                  " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(orden.modo) +
-                 ")\n");
+                 dicha + ")\n");
 }
 
 // Where the file sits in memory for a listing: --desde, or its header's load
