@@ -25,13 +25,14 @@ target_compile_definitions(prueba_e2e_ventana PRIVATE ALCOVE_BINARIO="$<TARGET_F
 add_dependencies(prueba_e2e_ventana alcove alcove_muestra_progreso)
 
 # The disk manager in the real program under Xvfb: drags to and from windows of
-# our own (no file manager is assumed), and pictures of the viewer and the menu
-# left in the build folder's capturas/ to be looked at.
+# our own (no file manager is assumed), pictures of the viewer and the menu
+# left in the build folder's capturas/ to be looked at, and an image inside a
+# zip viewed two hundred times, then the program ended by a signal.
 add_executable(alcove_prueba_arrastre e2e/arrastre.cpp)
 target_link_libraries(alcove_prueba_arrastre PRIVATE Qt6::Widgets alcove_warnings)
 alcove_test(prueba_e2e_gestor
-  SOURCES e2e/test_e2e_gestor.cpp
-  LIBS alcove_escritorio_x alcove_dskgen
+  SOURCES e2e/test_e2e_gestor.cpp e2e/test_e2e_zips.cpp
+  LIBS alcove_escritorio_x alcove_dskgen alcove_comprimidos
   LABELS e2e)
 target_include_directories(prueba_e2e_gestor PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
 target_compile_definitions(prueba_e2e_gestor PRIVATE ALCOVE_BINARIO="$<TARGET_FILE:alcove>"
@@ -39,12 +40,3 @@ target_compile_definitions(prueba_e2e_gestor PRIVATE ALCOVE_BINARIO="$<TARGET_FI
                            ALCOVE_CLI="$<TARGET_FILE:alcove-cli>"
                            ALCOVE_CAPTURAS="${CMAKE_BINARY_DIR}/capturas")
 add_dependencies(prueba_e2e_gestor alcove alcove-cli alcove_prueba_arrastre)
-
-# Images inside zips viewed two hundred times in the real program under Xvfb,
-# then the program ended by a signal: the temporary folder and its memory after.
-alcove_test(prueba_e2e_zips
-  SOURCES e2e/test_e2e_zips.cpp
-  LIBS alcove_escritorio_x alcove_dskgen alcove_comprimidos
-  LABELS e2e)
-target_compile_definitions(prueba_e2e_zips PRIVATE ALCOVE_BINARIO="$<TARGET_FILE:alcove>")
-add_dependencies(prueba_e2e_zips alcove)

@@ -9,8 +9,6 @@
 #include "VentanaAlcove.h"
 #include "ZipDePrueba.h"
 
-#include <QGuiApplication>
-
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
@@ -25,6 +23,7 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+using EscritorioX::Esperar;
 
 std::vector<std::uint8_t> Disco(int archivos) {
   Generador::DiscoCpm d(Generador::GeometriaData());
@@ -39,16 +38,6 @@ std::vector<std::uint8_t> Disco(int archivos) {
                {},
                0});
   return d.Bytes();
-}
-
-template <class Condicion> bool Esperar(Condicion cumple, std::chrono::milliseconds plazo) {
-  const auto limite = std::chrono::steady_clock::now() + plazo;
-  while (!cumple()) {
-    if (std::chrono::steady_clock::now() > limite)
-      return false;
-    std::this_thread::sleep_for(50ms);
-  }
-  return true;
 }
 
 // The program's resident memory, in KB.
@@ -158,11 +147,3 @@ TEST(ZipsEnXvfb, DoscientasVistasYUnaSenalNoDejanNadaEnLaCarpetaTemporal) {
 }
 
 } // namespace
-
-int main(int argc, char **argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication aplicacion(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A real X desktop for end-to-end runs: a virtual X server of our own, programs
@@ -71,6 +72,17 @@ private:
   std::string nombre_;
   void *pantalla_ = nullptr; // Display*
 };
+
+// Waits for `cumple`, checking every 50 ms; false when `plazo` passes first.
+template <class Condicion> bool Esperar(Condicion cumple, std::chrono::milliseconds plazo) {
+  const auto limite = std::chrono::steady_clock::now() + plazo;
+  while (!cumple()) {
+    if (std::chrono::steady_clock::now() > limite)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
 
 // True when `programa` can be found on PATH.
 [[nodiscard]] bool EnElPath(const std::string &programa);
