@@ -479,6 +479,7 @@ TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
   eleccion = "Propiedades";
   ::SendMessageW(ventana->Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Vista(0)),
                  MAKELPARAM(sobre.x, sobre.y));
+  Procesar(); // the item's action runs once the message has returned
   EXPECT_EQ(ventana->DSK(0).Seleccionadas(), std::vector<int>{code});
   EXPECT_EQ(menuVisto, (std::vector<std::string>{"Ver", "Extraer…", "Propiedades", "Borrar",
                                                  "Cambiar nombre…", "Solo lectura", "Oculto"}));
