@@ -240,7 +240,8 @@ cpm::TipoPoner TipoDe(const std::string &tipo) {
 struct Preparado {
   cpm::ArchivoNuevo archivo;
   bool cabeceraAnadida = false;
-  std::size_t lineasCpm = 0; // LF line ends given their CR
+  std::size_t lineasCpm = 0;   // LF line ends given their CR
+  std::size_t lineasBasic = 0; // lines of a BASIC text tokenised
 };
 
 // What a host file becomes on the disk, with --tipo; nothing (reported) if it
@@ -262,9 +263,13 @@ std::optional<Preparado> Preparar(const OrdenPut &orden, const std::string &arch
     AvisarError(archivo, puesto.rechazo);
     return std::nullopt;
   }
+  if (!puesto.nota.empty()) {
+    AvisarError(archivo, puesto.nota + " (--tipo basic lo rechaza, --tipo ascii lo calla)");
+  }
   return Preparado{{*nombre, std::move(puesto.contenido), orden.soloLectura, orden.sistema},
                    puesto.cabeceraAnadida,
-                   puesto.lineasCpm};
+                   puesto.lineasCpm,
+                   puesto.lineasBasic};
 }
 
 // "BASIC, carga &0170" or "binario, carga &4000, ejecución &4010".
@@ -288,6 +293,9 @@ std::string DescribirPuesto(const Preparado &p, const cpm::Archivo *enDisco) {
   const std::uint64_t longitud = enDisco != nullptr ? enDisco->longitud : contenido.size();
   const auto cabecera = enDisco != nullptr ? enDisco->cabecera : cpm::LeerCabeceraAmsdos(contenido);
   std::string s = Plural(longitud, "byte", "bytes") + ", ";
+  if (p.lineasBasic > 0) {
+    s += "BASIC tokenizado de " + Plural(p.lineasBasic, "línea", "líneas") + ", ";
+  }
   if (!cabecera) {
     s += "sin cabecera";
   } else {
@@ -603,9 +611,10 @@ Ejecucion PrepararPut(CLI::App &sub) {
   sub.add_option("--nombre", o.nombre, "Nombre en el disco (con un solo archivo)")
       ->type_name("NOMBRE.EXT");
   sub.add_option("--tipo", o.tipo,
-                 "auto (por omisión): con su cabecera si la tiene, un texto ASCII con CR LF; "
-                 "binario o basic: con cabecera AMSDOS nueva; ascii: texto con CR LF, nunca "
-                 "con cabecera")
+                 "auto (por omisión): con su cabecera si la tiene, un programa BASIC en texto "
+                 "que va a un .BAS tokenizado, un texto ASCII con CR LF; binario o basic: con "
+                 "cabecera AMSDOS nueva (basic tokeniza un programa en texto); ascii: texto con "
+                 "CR LF, nunca con cabecera")
       ->type_name("TIPO");
   p->conCarga =
       sub.add_option("--carga", p->carga, "Dirección de carga (--tipo binario): '&4000', 0x4000")

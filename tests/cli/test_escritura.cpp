@@ -233,6 +233,20 @@ TEST_F(Escritura, PutYGetDanLosMismosBytes) {
   EXPECT_EQ(Extraer(dir, imagen, "0:CODE.BIN"), codigo); // what was there stays
 }
 
+// auto takes a .BAS text the CPC would refuse as the text it is, and says so.
+TEST_F(Escritura, AutoDejaComoTextoElBasicQueElCpcRechazaria) {
+  const auto texto = Bytes("10 CLS\r\n20 PRINT &12345\r\n");
+  const std::string host = Host("malo.bas", texto);
+  const Resultado r = EjecutarCli({"put", imagen, host});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.errores,
+            "alcove-cli: " + host +
+                ": se deja como texto: línea 20: &12345 no cabe en 16 bits (--tipo basic "
+                "lo rechaza, --tipo ascii lo calla)\n");
+  EXPECT_NE(r.salida.find("MALO.BAS (128 bytes, sin cabecera"), std::string::npos) << r.salida;
+  EXPECT_EQ(Extraer(dir, imagen, "MALO.BAS"), ConRelleno(texto));
+}
+
 // Addresses take every form dump takes, up to &FFFF. A bare number is
 // decimal; one that would also read as hex (iDSK's way) draws a warning.
 TEST_F(Escritura, DireccionesComoDump) {
@@ -287,7 +301,33 @@ TEST_F(Escritura, PutDiceLoQueGuarda) {
   const std::string unix = "10 PRINT \"HOLA\"\nLINEA DOS\n";
   const auto latin1 = Bytes("CAF\xC9\n");
   const auto propio = ConCabecera("PROPIO  BIN", 2, 0x8000, 0x8003, Patron(500, 7));
+  // A BASIC program typed on the host, and what the CPC keeps for it.
+  const auto cargador = Bytes("20 GOTO 10\r\n10 mode 1\n");
+  const std::vector<std::uint8_t> fichas{8,  0, 10,   0,   0xAD, ' ', 0x0F, 0, 10, 0,
+                                         20, 0, 0xA0, ' ', 0x1E, 10,  0,    0, 0,  0};
   for (const Caso &c : std::vector<Caso>{
+           // A .BAS name: auto tokenises it; basic does whatever the name.
+           {"cargador.bas",
+            cargador,
+            {},
+            "CARGADOR.BAS (20 bytes, BASIC tokenizado de 2 líneas, cabecera AMSDOS añadida: "
+            "BASIC, carga &0170)",
+            fichas,
+            "-"},
+           {"cargador.txt",
+            cargador,
+            {"--tipo", "basic"},
+            "CARGADOR.TXT (20 bytes, BASIC tokenizado de 2 líneas, cabecera AMSDOS añadida: "
+            "BASIC, carga &0170)",
+            fichas,
+            "-"},
+           // Any other name, or --raw, keeps a text as text.
+           {"texto.bas",
+            cargador,
+            {"--raw"},
+            "TEXTO.BAS (128 bytes, sin cabecera, 22 del archivo y 106 de relleno ^Z)",
+            ConRelleno(cargador),
+            "-"},
            {"unix.txt",
             Bytes(unix),
             {},
@@ -392,7 +432,12 @@ TEST_F(Escritura, RechazosNoTocanLaImagen) {
   const std::string code = Host("code.bin", Patron(10, 5));
   const std::string setenta = Host("setenta.bin", Patron(70000, 6));
   const std::string k64 = Host("k64.bin", Patron(65536, 7));
+  const std::string largoBas = Host("largo.bas", Bytes("10 CLS\n20 REM " + std::string(300, 'x')));
   for (const Caso &c : std::vector<Caso>{
+           // A line the CPC would refuse: basic says which and why.
+           {{"put", imagen, largoBas, "--tipo", "basic"},
+            1,
+            largoBas + ": línea 20: tiene 307 caracteres y el CPC admite 255"},
            {{"put", imagen, code}, 1, "ya hay un 0:CODE.BIN en el disco (--force lo reemplaza)"},
            {{"put", imagen, dir.Archivo("host")}, 1, dir.Archivo("host") + ": es una carpeta"},
            // The header's 16-bit length and the CPC's 64 KB hold no more.
