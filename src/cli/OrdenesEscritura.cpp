@@ -305,7 +305,9 @@ std::string DescribirPuesto(const Preparado &p, const cpm::Archivo *enDisco) {
   if (!cabecera) {
     s += "sin cabecera";
   } else {
-    s += (p.cabeceraAnadida ? "cabecera AMSDOS añadida: " : "con su cabecera AMSDOS: ") +
+    s += (p.cabeceraAnadida
+              ? "cabecera AMSDOS añadida: "
+              : "con su cabecera " + std::string(cpm::NombreFormato(cabecera->formato)) + ": ") +
          TextoCabecera(*cabecera);
   }
   if (p.lineasCpm > 0) {

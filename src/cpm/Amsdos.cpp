@@ -130,7 +130,7 @@ std::string_view NombreTipo(TipoAmsdos tipo) {
   case TipoAmsdos::Binario: return "binario";
   case TipoAmsdos::Otro: return "otro";
   case TipoAmsdos::Plus3Basic: return "+3DOS BASIC";
-  case TipoAmsdos::Plus3Codigo: return "+3DOS código";
+  case TipoAmsdos::Plus3Codigo: return "+3DOS CODE"; // the Spectrum's own word
   case TipoAmsdos::Plus3Matriz: return "+3DOS matriz";
   }
   return "otro";

@@ -247,6 +247,203 @@ TEST_F(Escritura, AutoDejaComoTextoElBasicQueElCpcRechazaria) {
   EXPECT_EQ(Extraer(dir, imagen, "MALO.BAS"), ConRelleno(texto));
 }
 
+// header edits a header in place, adds and removes one; each step is read
+// back through ls --json and get. A refusal leaves the image as it was.
+TEST_F(Escritura, HeaderCambiaPoneYQuitaLaCabecera) {
+  struct Paso {
+    std::vector<std::string> args;
+    int codigo;
+    std::string salida; // stdout, or a part of stderr when the step is refused
+    const char *archivo;
+    json amsdos; // what ls --json says of the file's header afterwards
+    std::vector<std::uint8_t> leido;
+  };
+  // The generator fills the rest of a file's last record with &E5.
+  const auto relleno = [](std::vector<std::uint8_t> v, std::size_t n) {
+    v.resize(n, 0xE5);
+    return v;
+  };
+  const json codigo4010 = {
+      {"tipo_codigo", 0}, {"carga", 0x4000}, {"entrada", 0x4010}, {"longitud", 3000}};
+  for (const Paso &p : std::vector<Paso>{
+           {{"0:CODE.BIN"},
+            0,
+            "CODE.BIN: cabecera AMSDOS: binario (&02), carga &4000, ejecución &4000, 3000 bytes\n",
+            "0:CODE.BIN",
+            {{"tipo_codigo", 2}, {"carga", 0x4000}, {"entrada", 0x4000}, {"longitud", 3000}},
+            codigo},
+           {{"0:CODE.BIN", "--tipo", "basic", "--entrada", "&4010"},
+            0,
+            "CODE.BIN: cabecera AMSDOS cambiada: BASIC (&00), carga &4000, 3000 bytes\n",
+            "0:CODE.BIN",
+            codigo4010,
+            codigo},
+           // 3000 bytes and the header take 25 records: 3072 bytes after the header.
+           {{"0:CODE.BIN", "--largo", "3073"},
+            1,
+            "los registros de 0:CODE.BIN guardan 3072 bytes tras la cabecera, y no 3073",
+            "0:CODE.BIN",
+            codigo4010,
+            codigo},
+           {{"0:CODE.BIN", "--largo", "3072", "--tipo", "&02"},
+            0,
+            "CODE.BIN: cabecera AMSDOS cambiada: binario (&02), carga &4000, ejecución &4010, "
+            "3072 bytes\n",
+            "0:CODE.BIN",
+            {{"tipo_codigo", 2}, {"carga", 0x4000}, {"entrada", 0x4010}, {"longitud", 3072}},
+            relleno(codigo, 3072)},
+           {{"0:CODE.BIN", "--quitar"},
+            0,
+            "CODE.BIN: cabecera quitada, 3072 bytes\n",
+            "0:CODE.BIN",
+            nullptr,
+            relleno(codigo, 3072)},
+           {{"0:CODE.BIN", "--poner", "--tipo", "binario", "--carga", "&8000"},
+            0,
+            "CODE.BIN: cabecera AMSDOS añadida: binario (&02), carga &8000, ejecución &8000, "
+            "3072 bytes\n",
+            "0:CODE.BIN",
+            {{"tipo_codigo", 2}, {"carga", 0x8000}, {"entrada", 0x8000}, {"longitud", 3072}},
+            relleno(codigo, 3072)},
+           {{"3:CODE.BIN", "--poner", "--largo", "200"},
+            0,
+            "3:CODE.BIN: cabecera AMSDOS añadida: BASIC (&00), carga &0170, 200 bytes\n",
+            "3:CODE.BIN",
+            {{"tipo_codigo", 0}, {"carga", 0x170}, {"entrada", 0}, {"longitud", 200}},
+            relleno(Patron(256, 3), 200)},
+           {{"3:CODE.BIN", "--poner"},
+            1,
+            "3:CODE.BIN ya tiene cabecera AMSDOS",
+            "3:CODE.BIN",
+            {{"tipo_codigo", 0}, {"carga", 0x170}, {"entrada", 0}, {"longitud", 200}},
+            relleno(Patron(256, 3), 200)},
+           {{"NOTAS.TXT", "--carga", "&4000"},
+            1,
+            "0:NOTAS.TXT no tiene cabecera AMSDOS",
+            "0:NOTAS.TXT",
+            nullptr,
+            relleno(Bytes("HOLA\r\n\x1A"), 128)},
+           // A read-only file keeps R/O when it is written again.
+           {{"FIJO.BIN", "--poner", "--tipo", "binario", "--carga", "&1000"},
+            0,
+            "FIJO.BIN: cabecera AMSDOS añadida: binario (&02), carga &1000, ejecución &1000, 768 "
+            "bytes\n",
+            "0:FIJO.BIN",
+            {{"tipo_codigo", 2}, {"carga", 0x1000}, {"entrada", 0x1000}, {"longitud", 768}},
+            relleno(Patron(700, 2), 768)},
+       }) {
+    SCOPED_TRACE(p.args.front() + " " + std::to_string(p.args.size()));
+    const auto antes = Leer(imagen);
+    std::vector<std::string> args{"header", imagen};
+    args.insert(args.end(), p.args.begin(), p.args.end());
+    const Resultado r = EjecutarCli(args);
+    EXPECT_EQ(r.codigo, p.codigo) << r.errores;
+    if (p.codigo == 0) {
+      EXPECT_EQ(r.salida, p.salida);
+    } else {
+      EXPECT_NE(r.errores.find(p.salida), std::string::npos) << r.errores;
+      EXPECT_EQ(Leer(imagen), antes);
+    }
+    const json a = Archivos(imagen).at(p.archivo);
+    if (p.amsdos.is_null()) {
+      EXPECT_TRUE(a["amsdos"].is_null()) << a.dump();
+    } else {
+      for (const auto &[campo, valor] : p.amsdos.items()) {
+        EXPECT_EQ(a["amsdos"][campo], valor) << campo;
+      }
+      EXPECT_EQ(a["amsdos"]["cabecera"], "AMSDOS");
+    }
+    EXPECT_EQ(Extraer(dir, imagen, p.archivo), p.leido);
+  }
+  EXPECT_EQ(Archivos(imagen).at("0:FIJO.BIN")["solo_lectura"], true);
+}
+
+// A change in place rewrites the one sector of the file's first record.
+TEST_F(Escritura, HeaderCambiaSoloElPrimerRegistro) {
+  const auto antes = Leer(imagen);
+  ASSERT_EQ(EjecutarCli({"header", imagen, "0:CODE.BIN", "--carga", "&4100"}).codigo, 0);
+  const auto despues = Leer(imagen);
+  ASSERT_EQ(despues.size(), antes.size());
+  std::vector<std::size_t> distintos;
+  for (std::size_t i = 0; i < antes.size(); ++i) {
+    if (antes[i] != despues[i]) {
+      distintos.push_back(i);
+    }
+  }
+  // The load address and the checksum: at most four bytes, within one record.
+  ASSERT_FALSE(distintos.empty());
+  EXPECT_LE(distintos.size(), 4U);
+  EXPECT_LT(distintos.back() - distintos.front(), 128U);
+}
+
+TEST_F(Escritura, HeaderUsoIncorrecto) {
+  for (const auto &[args, porque] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"C*.BIN"}, "header cambia la cabecera de un solo archivo: C*.BIN lleva comodines"},
+           {{"0:CODE.BIN", "--quitar", "--tipo", "basic"}, "--quitar no va con"},
+           {{"0:CODE.BIN", "--tipo", "raro"}, "valor no válido para --tipo: raro"},
+           {{"0:CODE.BIN", "--largo", "x"}, "valor no válido para --largo: x"},
+           {{"0:CODE.BIN", "--carga", "&10000"}, "&10000"}}) {
+    std::vector<std::string> todo{"header", imagen};
+    todo.insert(todo.end(), args.begin(), args.end());
+    const auto antes = Leer(imagen);
+    const Resultado r = EjecutarCli(todo);
+    EXPECT_EQ(r.codigo, 2) << porque;
+    EXPECT_NE(r.errores.find(porque), std::string::npos) << r.errores;
+    EXPECT_EQ(Leer(imagen), antes);
+  }
+}
+
+// The +3's own header: ls -l and the JSON say what it is, get strips it,
+// header takes it off but does not edit it.
+TEST(EscrituraPlus3, CabeceraPlus3dos) {
+  CarpetaTemporal dir;
+  const std::string imagen = dir.Archivo("mas3.dsk");
+  const auto cuerpo = Patron(500, 9);
+  std::vector<std::uint8_t> p3(128, 0);
+  const std::string firma = "PLUS3DOS\x1A\x01\x00";
+  std::copy(firma.begin(), firma.end(), p3.begin());
+  const std::uint32_t total = 128 + 500;
+  p3[11] = total & 0xFF;
+  p3[12] = total >> 8;
+  p3[15] = 3; // CODE
+  p3[16] = 500 & 0xFF;
+  p3[17] = 500 >> 8;
+  p3[19] = 0x80; // loads at &8000
+  unsigned suma = 0;
+  for (std::size_t i = 0; i < 127; ++i) {
+    suma += p3[i];
+  }
+  p3[127] = static_cast<std::uint8_t>(suma);
+  p3.insert(p3.end(), cuerpo.begin(), cuerpo.end());
+  ImagenDsk img;
+  img.AgregarFichero({0, "P3", "BIN", false, false, p3});
+  Escribir(imagen, img.Bytes());
+
+  Resultado r = EjecutarCli({"ls", "-l", imagen});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_NE(r.salida.find("       500  +3DOS CODE       &8000   &0000"), std::string::npos)
+      << r.salida;
+  const json a = Archivos(imagen).at("0:P3.BIN");
+  EXPECT_EQ(a["longitud"], 500);
+  EXPECT_EQ(a["amsdos"]["cabecera"], "+3DOS");
+  EXPECT_EQ(a["amsdos"]["tipo"], "plus3-codigo");
+  EXPECT_EQ(a["amsdos"]["tipo_codigo"], 3);
+  EXPECT_EQ(a["amsdos"]["carga"], 0x8000);
+  EXPECT_EQ(Extraer(dir, imagen, "P3.BIN"), cuerpo);
+  auto crudo = p3;
+  crudo.resize(640, 0xE5); // the generator fills the last record with &E5
+  EXPECT_EQ(Extraer(dir, imagen, "P3.BIN", {"--raw"}), crudo);
+
+  r = EjecutarCli({"header", imagen, "P3.BIN", "--carga", "&4000"});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("0:P3.BIN tiene una cabecera +3DOS, que no se cambia"),
+            std::string::npos)
+      << r.errores;
+  r = EjecutarCli({"header", imagen, "P3.BIN", "--quitar"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Extraer(dir, imagen, "P3.BIN"), ConRelleno(cuerpo));
+}
+
 // Addresses take every form dump takes, up to &FFFF. A bare number is
 // decimal; one that would also read as hex (iDSK's way) draws a warning.
 TEST_F(Escritura, DireccionesComoDump) {
