@@ -78,6 +78,14 @@ public:
     return disco;
   }
   void Avisar(const std::string &mensaje) override { *avisos << QString::fromStdString(mensaje); }
+  // "Propiedades" of one file: the text is shown as Mostrar shows it, and
+  // `cabecera` answers for its header.
+  std::optional<Cabecera> cabecera;
+  std::optional<Cabecera> EditarPropiedades(const std::string &t, const Cabecera &,
+                                            const std::vector<std::string> &) override {
+    mostrado = t;
+    return cabecera;
+  }
   void Mostrar(const std::string &, const std::string &t) override { mostrado = t; }
 };
 
