@@ -627,9 +627,13 @@ Escrito CambiarAtributos(std::span<const std::uint8_t> imagen, const Disco &disc
 
 namespace {
 
-// The file's entries on the disk, and then the file's reading checked
-// against them; a refusal when it is not there.
-std::optional<Rechazo> ArchivoEnDisco(const Vista &v, const Archivo &archivo) {
+// The common checks, then the file's entries on the disk: a refusal when it
+// is not there.
+std::optional<Rechazo> EmpezarConArchivo(std::span<const std::uint8_t> imagen, const Disco &disco,
+                                         const Archivo &archivo, Vista &v) {
+  if (auto r = Empezar(imagen, disco, v)) {
+    return r;
+  }
   Rechazo rechazo{};
   const Archivo *const uno[] = {&archivo};
   if (!EntradasDeArchivos(v, uno, rechazo)) {
@@ -665,10 +669,7 @@ std::optional<std::vector<std::uint8_t>> Contenido(const Disco &disco, const Arc
 Escrito CambiarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
                         const Archivo &archivo, const CambioCabecera &cambio) {
   Vista v;
-  if (auto r = Empezar(imagen, disco, v)) {
-    return Rechazar(std::move(*r));
-  }
-  if (auto r = ArchivoEnDisco(v, archivo)) {
+  if (auto r = EmpezarConArchivo(imagen, disco, archivo, v)) {
     return Rechazar(std::move(*r));
   }
   const std::string nombre = Mostrar(NombreDe(archivo));
@@ -685,7 +686,11 @@ Escrito CambiarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco
                         Plural(static_cast<long long>(caben), "byte", "bytes") +
                         " tras la cabecera, y no " + std::to_string(*cambio.longitud));
   }
-  // The header is the first record of the file's first block.
+  // The header is the first record of the file's first block, which the
+  // reading found to hold it.
+  if (archivo.extensiones.empty() || archivo.extensiones.front().bloques.empty()) {
+    return Rechazar(TipoRechazo::Cabecera, nombre + " no tiene bloque donde esté su cabecera");
+  }
   const int bloque = archivo.extensiones.front().bloques.front();
   const Situado s = Situar(*v.c, v.f, v.primero + bloque * v.porBloque);
   if (!s.fallo.empty()) {
@@ -703,10 +708,7 @@ Escrito CambiarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco
 Escrito PonerCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
                       const Archivo &archivo, const CambioCabecera &cambio) {
   Vista v;
-  if (auto r = Empezar(imagen, disco, v)) {
-    return Rechazar(std::move(*r));
-  }
-  if (auto r = ArchivoEnDisco(v, archivo)) {
+  if (auto r = EmpezarConArchivo(imagen, disco, archivo, v)) {
     return Rechazar(std::move(*r));
   }
   if (archivo.cabecera) {
@@ -739,10 +741,7 @@ Escrito PonerCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
 Escrito QuitarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
                        const Archivo &archivo) {
   Vista v;
-  if (auto r = Empezar(imagen, disco, v)) {
-    return Rechazar(std::move(*r));
-  }
-  if (auto r = ArchivoEnDisco(v, archivo)) {
+  if (auto r = EmpezarConArchivo(imagen, disco, archivo, v)) {
     return Rechazar(std::move(*r));
   }
   if (!archivo.cabecera) {

@@ -224,11 +224,11 @@ TEST(Propiedades, TellTypeAddressesLengthUserAttributesAndBlocks) {
   EXPECT_EQ(sin.find("Carga:"), std::string::npos);
 }
 
-// Says yes to everything and keeps what it is told.
-class SiATodo final : public Gestion::Dialogos {
+// Answers nothing and chooses nothing; the fakes below answer what they test.
+class SinRespuestas : public Gestion::Dialogos {
 public:
   std::vector<std::string> avisos;
-  bool Confirmar(const std::string &, const std::string &) override { return true; }
+  bool Confirmar(const std::string &, const std::string &) override { return false; }
   std::optional<std::string> PedirTexto(const std::string &, const std::string &,
                                         const std::string &) override {
     return std::nullopt;
@@ -251,29 +251,20 @@ public:
   void Mostrar(const std::string &, const std::string &) override {}
 };
 
+// Says yes to everything and keeps what it is told.
+class SiATodo final : public SinRespuestas {
+public:
+  bool Confirmar(const std::string &, const std::string &) override { return true; }
+};
+
 // "Propiedades" as the user fills it in: `respuesta` makes the fields the user
 // leaves from those offered; what was offered and told is kept.
-class Propietario final : public Gestion::Dialogos {
+class Propietario final : public SinRespuestas {
 public:
   std::function<std::optional<Cabecera>(Cabecera)> respuesta;
   std::optional<Cabecera> ofrecida;
-  std::vector<std::string> tipos, avisos;
+  std::vector<std::string> tipos;
   std::string mostrado;
-  bool Confirmar(const std::string &, const std::string &) override { return false; }
-  std::optional<std::string> PedirTexto(const std::string &, const std::string &,
-                                        const std::string &) override {
-    return std::nullopt;
-  }
-  std::optional<Destino> ElegirCarpeta(const std::string &, bool) override { return std::nullopt; }
-  std::vector<std::string> ElegirArchivos(const std::string &) override { return {}; }
-  std::vector<std::size_t> ElegirVarios(const std::string &, const std::string &,
-                                        const std::vector<std::string> &) override {
-    return {};
-  }
-  std::optional<DiscoNuevo>
-  PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &) override {
-    return std::nullopt;
-  }
   std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
                                             const std::vector<std::string> &t) override {
     mostrado = texto;
@@ -281,7 +272,6 @@ public:
     tipos = t;
     return respuesta(cabecera);
   }
-  void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
   void Mostrar(const std::string &, const std::string &texto) override { mostrado = texto; }
 };
 
