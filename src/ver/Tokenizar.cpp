@@ -421,8 +421,9 @@ private:
                                   0x10000);
     }
     if (fin == desde) {
-      Poner('&'); // no number follows: the character as it is
-      ++i_;
+      // '&' is only ever a number's prefix; stored alone it would list as
+      // the start of whatever number follows it.
+      error_ = "& sin un número detrás";
       return;
     }
     if (v > 0xFFFF) {

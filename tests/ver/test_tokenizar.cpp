@@ -197,6 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "línea 3 del texto: no empieza por un número de línea"},
         CasoRechazo{"HexadecimalGrande", "10 POKE &12345,0\n",
                     "línea 10: &12345 no cabe en 16 bits"},
+        CasoRechazo{"AmpersandSolo", "10 PRINT &.5\n", "línea 10: & sin un número detrás"},
         CasoRechazo{"RealGrande", "10 x=2E+38\n",
                     "línea 10: 2E+38 es mayor que el mayor número del CPC (1.7E+38)"},
         CasoRechazo{"FueraDeCadena", "10 PRINT \xE1\n",
