@@ -381,6 +381,10 @@ void Paso(Entrada &in, Estado &e, Archivos &modelo, bool escribible) {
       }
       m.contenido = Esperado(nuevo, cpm3);
       m.archivado = false;
+      if (e.disco.formato) {
+        const cpm::ArchivoNuevo escrito{{}, m.contenido, false, false};
+        cuenta = Contar(*e.disco.formato, std::span(&escrito, 1));
+      }
     }
   } else {
     cpm::CambioAtributos c;
@@ -424,9 +428,9 @@ void Paso(Entrada &in, Estado &e, Archivos &modelo, bool escribible) {
               ahora.entradasLibres == antes.entradasLibres - cuenta.entradas);
   } else if (op == 0) {
     Comprobar(libres >= libresAntes - cuenta.bloques);
-  } else if (op == 4 && !reemplazados.empty()) {
-    // A header put on or taken off moves the file: one block more or less.
-    Comprobar(std::abs(libres - libresAntes) <= 1);
+  } else if (op == 4 && cuenta.bloques > 0) {
+    // A header put on or taken off writes the file again, as put replaces one.
+    Comprobar(libres >= libresAntes - cuenta.bloques);
   } else if (op == 1) {
     Comprobar(libres >= libresAntes &&
               ahora.entradasLibres >= antes.entradasLibres + cuenta.entradas);
