@@ -8,6 +8,7 @@
 #include "gestion/Entrada.h"
 #include "gestion/Propiedades.h"
 #include "gestion/Zips.h"
+#include "ver/Basic.h"
 #include "ver/Protegido.h"
 
 #include <gtest/gtest.h>
@@ -310,7 +311,8 @@ TEST_P(PropiedadesEditadas, CambianLaCabeceraONada) {
   if (!c.cambia) {
     EXPECT_EQ(Leer(ruta), d.bytes);
   }
-  const cpm::Disco despues = cpm::LeerDisco(Leer(ruta));
+  const std::vector<std::uint8_t> bytes = Leer(ruta); // the reading points into them
+  const cpm::Disco despues = cpm::LeerDisco(bytes);
   const cpm::Archivo *a = Gestion::ArchivoDeEntrada(despues, d.Entrada(c.ranura));
   ASSERT_NE(a, nullptr);
   ASSERT_EQ(a->cabecera.has_value(), c.cabecera.has_value());
@@ -431,6 +433,48 @@ TEST(Zips, AFolderAndAZipOfAnyNameListTheirImages) {
   Escribir(dentro + "/Juegos \xCE\xA9.zip",
            zip_prueba::CrearZip({zip_prueba::Guardado("a.dsk", d.bytes)}));
   EXPECT_EQ(Gestion::ImagenesEnZips(dentro), std::vector<std::string>{"Juegos \xCE\xA9.zip/a.dsk"});
+}
+
+} // namespace
+
+namespace {
+
+// "Poner archivos…" and drops follow put --tipo auto: a BASIC program typed
+// as text going to a .BAS name is tokenised, any other text stays a text.
+TEST(Acciones, PonerArchivosTokenizaUnBasicEscritoComoTexto) {
+  const Disco d(Archivos());
+  CarpetaTemporal carpeta;
+  const std::string ruta = carpeta.Archivo("a.dsk");
+  Escribir(ruta, d.bytes);
+  const std::string programa = "20 GOTO 10\r\n10 PRINT \"HOLA\"\r\n";
+  Escribir(carpeta.Archivo("menu.bas"), Texto(programa));
+  Escribir(carpeta.Archivo("menu.txt"), Texto(programa));
+  SiATodo dialogos;
+  Gestion::Acciones acciones(dialogos);
+  const Gestion::Panel panel{ruta, carpeta.Archivo(""), {}};
+  ASSERT_TRUE(
+      acciones.PonerArchivos(panel, {carpeta.Archivo("menu.bas"), carpeta.Archivo("menu.txt")}));
+  EXPECT_TRUE(dialogos.avisos.empty());
+  const std::vector<std::uint8_t> bytes = Leer(ruta); // the reading points into them
+  const cpm::Disco despues = cpm::LeerDisco(bytes);
+  const auto buscar = [&](const char *nombre) -> const cpm::Archivo * {
+    for (const cpm::Archivo &a : despues.catalogo.archivos) {
+      if (a.usuario == 0 && a.NombreCompleto() == nombre) {
+        return &a;
+      }
+    }
+    return nullptr;
+  };
+  const cpm::Archivo *bas = buscar("MENU.BAS");
+  ASSERT_NE(bas, nullptr);
+  ASSERT_TRUE(bas->cabecera.has_value());
+  EXPECT_EQ(bas->cabecera->tipo, cpm::TipoAmsdos::Basic);
+  EXPECT_EQ(Ver::ListarBasic(cpm::ExtraerArchivo(despues, *bas, cpm::ModoExtraccion::Archivo).bytes)
+                .texto,
+            "10 PRINT \"HOLA\"\n20 GOTO 10\n");
+  const cpm::Archivo *txt = buscar("MENU.TXT");
+  ASSERT_NE(txt, nullptr);
+  EXPECT_FALSE(txt->cabecera.has_value());
 }
 
 } // namespace
