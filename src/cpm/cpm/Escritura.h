@@ -177,9 +177,9 @@ Escrito CambiarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco
                         const Archivo &archivo, const CambioCabecera &cambio);
 // A header put in front of a file that has none: `cambio`'s fields, the
 // type BASIC and the load address &0170 when not given, the entry address a
-// binary's load address (a program's 0), the length the file's (its whole records, or its CP/M 3 byte
-// count). The file is written again in the same write, lowest free blocks
-// first, keeping its name, user, R/O and SYS.
+// binary's load address (a program's 0), the length the file's (its whole records, or its CP/M 3
+// byte count). The file is written again in the same write, lowest free blocks first, keeping its
+// name, user, R/O and SYS.
 Escrito PonerCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
                       const Archivo &archivo, const CambioCabecera &cambio);
 // The header taken off: the file becomes what get extracts, written again as
