@@ -18,6 +18,7 @@
 #include "platform/Proceso.h"
 #include "platform/ReemplazoSeguro.h"
 #include "platform/png/Png.h"
+#include "util/Numero.h"
 #include "ver/Basic.h"
 #include "ver/CatalogoCpc.h"
 #include "ver/Dams.h"
@@ -40,28 +41,7 @@ namespace Cli {
 
 using nlohmann::json;
 
-int LeerNumero(const std::string &texto) {
-  std::string_view cifras = texto;
-  bool hex = true;
-  if (!cifras.empty() && (cifras[0] == '&' || cifras[0] == '#' || cifras[0] == '$')) {
-    cifras.remove_prefix(1);
-  } else if (cifras.size() > 2 && cifras[0] == '0' && (cifras[1] == 'x' || cifras[1] == 'X')) {
-    cifras.remove_prefix(2);
-  } else if (cifras.size() > 1 && (cifras.back() == 'h' || cifras.back() == 'H')) {
-    cifras.remove_suffix(1);
-  } else {
-    hex = false;
-  }
-  // Digits only: strtol would also take blanks, a sign and a second "0x".
-  const auto cifra = [hex](char c) {
-    return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
-               : std::isdigit(static_cast<unsigned char>(c)) != 0;
-  };
-  if (cifras.empty() || cifras.size() > 6 || !std::all_of(cifras.begin(), cifras.end(), cifra)) {
-    return -1;
-  }
-  return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
-}
+int LeerNumero(const std::string &texto) { return LeerNumeroCpc(texto); }
 
 int LeerDecimal(const std::string &texto) {
   const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;

@@ -67,6 +67,14 @@ public:
     return elegidos;
   }
   void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
+  // "Propiedades" of one file: the text is shown as Mostrar shows it, and
+  // `cabecera` answers for its header.
+  std::optional<Cabecera> cabecera;
+  std::optional<Cabecera> EditarPropiedades(const std::string &t, const Cabecera &,
+                                            const std::vector<std::string> &) override {
+    mostrado = t;
+    return cabecera;
+  }
   void Mostrar(const std::string &, const std::string &t) override { mostrado = t; }
 };
 
@@ -819,6 +827,26 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
   dialogos.Mostrar("Propiedades", "Usuario:      3\nBloques: 2");
   EXPECT_EQ(mostrado, "Usuario:      3\r\nBloques: 2");
   EXPECT_EQ(botones, (std::vector<std::string>{"Cerrar", ""}));
+  // "Propiedades" of one file: its header's fields, changed and read back.
+  static std::string tipoVisto;
+  programar([](HWND d) {
+    mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdEntrada));
+    tipoVisto = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdTipo));
+    Win32::PonerTexto(::GetDlgItem(d, DialogosW::IdCarga), "&4100");
+    Win32::PonerTexto(::GetDlgItem(d, DialogosW::IdTipo), "BASIC");
+    ::SendMessageW(::GetDlgItem(d, DialogosW::IdConCabecera), BM_CLICK, 0, 0);
+    ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+  });
+  const Gestion::Dialogos::Cabecera inicial{true, "binario", "&4000", "&4000", "3000"};
+  const auto cabecera = dialogos.EditarPropiedades("Archivo:      CODE.BIN\n", inicial,
+                                                   {"BASIC", "BASIC protegido", "binario"});
+  ASSERT_TRUE(cabecera.has_value());
+  EXPECT_EQ(*cabecera, (Gestion::Dialogos::Cabecera{false, "BASIC", "&4100", "&4000", "3000"}));
+  EXPECT_EQ(mostrado, "Archivo:      CODE.BIN\r\n");
+  EXPECT_EQ(tipoVisto, "binario");
+  EXPECT_EQ(botones, (std::vector<std::string>{"Aceptar", "Cancelar"}));
+  programar(pulsar(IDCANCEL));
+  EXPECT_FALSE(dialogos.EditarPropiedades("", inicial, {"BASIC"}).has_value());
   programar([](HWND d) {
     mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdPregunta));
     ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
