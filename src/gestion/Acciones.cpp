@@ -3,10 +3,10 @@
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
+#include "cpm/Imagen.h"
 #include "cpm/NombreHost.h"
 #include "cpm/Poner.h"
 #include "disk/Formato.h"
-#include "cpm/Imagen.h"
 #include "gestion/Propiedades.h"
 #include "imagenes/Fuente.h"
 #include "platform/Errores.h"
@@ -14,10 +14,14 @@
 #include "platform/InfoArchivo.h"
 #include "platform/Progreso.h"
 #include "platform/ReemplazoSeguro.h"
+#include "util/Numero.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <memory>
 #include <set>
+#include <tuple>
 
 namespace Gestion {
 namespace {
@@ -88,6 +92,7 @@ std::unique_ptr<cpm::Imagen> ParaCambiar(Dialogos &dialogos, const Panel &panel,
     dialogos.Avisar(fracaso + ".\n" + Frase(imagenes::MotivoRutaComprimida()) + ".");
     return nullptr;
   }
+  imagenes::EmpezarLectura();
   auto imagen = std::make_unique<cpm::Imagen>(panel.imagen, cpm::Imagen::ParaCambiar{});
   if (!imagen->ErrorPistas().empty()) {
     dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen->ErrorPistas() + ".");
@@ -187,7 +192,7 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
                             bool conCabecera, bool preguntar) {
   const std::string fracaso = "No se ha extraído nada";
   Extraccion hecho;
-  const cpm::Imagen imagen(panel.imagen);
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
   if (!imagen.ErrorPistas().empty()) {
     dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen.ErrorPistas() + ".");
     return hecho;
@@ -266,11 +271,16 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
 
 } // namespace
 
+cpm::Imagen LeerImagen(const std::string &ruta) {
+  imagenes::EmpezarLectura();
+  return cpm::Imagen(ruta, cpm::Imagen::ParaCambiar{});
+}
+
 EstadoSeleccion Acciones::Estado(const Panel &panel) const {
   EstadoSeleccion estado;
   if (panel.imagen.empty())
     return estado;
-  const cpm::Imagen imagen(panel.imagen);
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
   estado.escribible = imagen.Escribible();
   const Eleccion e = Elegir(imagen.Disco(), panel);
   estado.archivos = static_cast<int>(e.archivos.size());
@@ -288,7 +298,7 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
                         std::optional<Ver::Vista> vista, std::vector<Ver::Vista> *vistas) const {
   if (vistas != nullptr)
     vistas->clear();
-  const cpm::Imagen imagen(panel.imagen);
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
   if (!imagen.ErrorPistas().empty())
     return ContenidoDesconocido(fila.entrada, fila.ranura,
                                 "la imagen no se puede leer (" + imagen.ErrorPistas() + ")");
@@ -305,11 +315,86 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
   return c;
 }
 
-void Acciones::Propiedades(const Panel &panel) const {
-  const cpm::Imagen imagen(panel.imagen);
+namespace {
+
+// The type names "Propiedades" offers, and the bytes AMSDOS keeps for them.
+constexpr std::array<std::pair<const char *, std::uint8_t>, 3> TiposCabecera{
+    {{"BASIC", cpm::TipoAmsdosBasic}, {"BASIC protegido", 1}, {"binario", cpm::TipoAmsdosBinario}}};
+
+std::string Hex(unsigned valor, int cifras) {
+  char texto[12];
+  std::snprintf(texto, sizeof texto, "&%0*X", cifras, valor);
+  return texto;
+}
+
+// The fields of a file's AMSDOS header as the dialog shows them; a file
+// without one offers a binary's at &4000 should the user put one on.
+Dialogos::Cabecera CamposDe(const cpm::Archivo &a) {
+  if (!a.cabecera)
+    return {false, "binario", "&4000", "&4000", std::to_string(a.longitud)};
+  const cpm::CabeceraAmsdos &c = *a.cabecera;
+  const auto nombre = std::find_if(TiposCabecera.begin(), TiposCabecera.end(),
+                                   [&](const auto &t) { return t.second == c.tipoCrudo; });
+  return {true, nombre != TiposCabecera.end() ? nombre->first : Hex(c.tipoCrudo, 2),
+          Hex(c.carga, 4), Hex(c.entrada, 4), std::to_string(c.longitud)};
+}
+
+// A field read as a number up to `maximo`; nothing, with `error` told, if not one.
+std::optional<std::uint32_t> Numero(const std::string &campo, const std::string &texto, int maximo,
+                                    const char *rango, std::string &error) {
+  const int n = LeerNumeroCpc(texto);
+  if (n < 0 || n > maximo) {
+    error = campo + ": \"" + texto + "\" no vale (" + rango + ")";
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(n);
+}
+
+// The change the fields ask of the header, the fields left as they were out
+// of it (all of them, for a header put on); nothing, with `error`, when one
+// does not read.
+std::optional<cpm::CambioCabecera> CambioPedido(const Dialogos::Cabecera &antes,
+                                                const Dialogos::Cabecera &despues,
+                                                std::string &error) {
+  const bool todos = !antes.con;
+  cpm::CambioCabecera c;
+  if (todos || despues.tipo != antes.tipo) {
+    const auto nombre = std::find_if(TiposCabecera.begin(), TiposCabecera.end(),
+                                     [&](const auto &t) { return despues.tipo == t.first; });
+    if (nombre != TiposCabecera.end()) {
+      c.tipo = nombre->second;
+    } else if (const auto byte =
+                   Numero("Tipo", despues.tipo, 0xFF, "BASIC, binario o &00..&FF", error)) {
+      c.tipo = static_cast<std::uint8_t>(*byte);
+    } else {
+      return std::nullopt;
+    }
+  }
+  for (const auto &[nombre, texto, previo, campo] :
+       {std::tuple{"Carga", &despues.carga, &antes.carga, &c.carga},
+        std::tuple{"Ejecución", &despues.entrada, &antes.entrada, &c.entrada}}) {
+    if (todos || *texto != *previo) {
+      const auto n = Numero(nombre, *texto, 0xFFFF, "de &0000 a &FFFF", error);
+      if (!n)
+        return std::nullopt;
+      *campo = static_cast<std::uint16_t>(*n);
+    }
+  }
+  if (todos || despues.longitud != antes.longitud) {
+    c.longitud = Numero("Longitud", despues.longitud, 0xFFFFFF, "bytes", error);
+    if (!c.longitud)
+      return std::nullopt;
+  }
+  return c;
+}
+
+} // namespace
+
+bool Acciones::Propiedades(const Panel &panel) {
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
   if (!imagen.ErrorPistas().empty()) {
     dialogos_.Avisar(panel.imagen + ": " + imagen.ErrorPistas() + ".");
-    return;
+    return false;
   }
   const Eleccion e = Elegir(imagen.Disco(), panel);
   std::string texto;
@@ -317,7 +402,37 @@ void Acciones::Propiedades(const Panel &panel) const {
     texto += (texto.empty() ? "" : "\n") + TextoPropiedades(imagen.Disco(), *a);
   if (!e.desconocidas.empty())
     texto += (texto.empty() ? "" : "\n") + NoSabida(e) + "\n";
-  dialogos_.Mostrar("Propiedades", texto);
+  // A header is edited for one file, on an image that can be written; a
+  // +3DOS header is only shown.
+  const cpm::Archivo *uno =
+      e.archivos.size() == 1 && e.desconocidas.empty() ? e.archivos[0] : nullptr;
+  if (uno == nullptr || !imagen.Escribible() ||
+      (uno->cabecera && uno->cabecera->formato != cpm::FormatoCabecera::Amsdos)) {
+    dialogos_.Mostrar("Propiedades", texto);
+    return false;
+  }
+  std::vector<std::string> tipos;
+  for (const auto &t : TiposCabecera)
+    tipos.emplace_back(t.first);
+  const Dialogos::Cabecera antes = CamposDe(*uno);
+  const auto despues = dialogos_.EditarPropiedades(texto, antes, tipos);
+  if (!despues || (!antes.con && !despues->con) || *despues == antes)
+    return false;
+  const std::string fracaso = "No se ha cambiado la cabecera";
+  std::string error;
+  std::optional<cpm::CambioCabecera> cambio;
+  if (despues->con) {
+    cambio = CambioPedido(antes, *despues, error);
+    if (!cambio) {
+      dialogos_.Avisar(fracaso + ".\n" + error + ".");
+      return false;
+    }
+  }
+  const cpm::Escrito escrito =
+      !despues->con ? cpm::QuitarCabecera(imagen.Bytes(), imagen.Disco(), *uno)
+      : antes.con   ? cpm::CambiarCabecera(imagen.Bytes(), imagen.Disco(), *uno, *cambio)
+                    : cpm::PonerCabecera(imagen.Bytes(), imagen.Disco(), *uno, *cambio);
+  return Guardar(dialogos_, imagen, escrito, fracaso);
 }
 
 bool Acciones::Borrar(const Panel &panel) {
@@ -425,7 +540,7 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
     dialogos_.Avisar(fracaso + ".\nLos dos paneles muestran la misma imagen.");
     return false;
   }
-  const cpm::Imagen desde(origen.imagen);
+  const cpm::Imagen desde = LeerImagen(origen.imagen);
   if (!desde.ErrorPistas().empty()) {
     dialogos_.Avisar(fracaso + ".\n" + origen.imagen + ": " + desde.ErrorPistas() + ".");
     return false;

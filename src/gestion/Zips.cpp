@@ -75,6 +75,7 @@ bool SeListaPorCopia(const std::string &ruta) {
 }
 
 std::string LeerParaListar(const std::string &ruta, std::vector<std::uint8_t> &bytes) {
+  imagenes::EmpezarLectura(); // one view, one zip budget
   if (std::string error = imagenes::CargarImagen(ruta, bytes); !error.empty()) {
     return error;
   }

@@ -49,7 +49,9 @@ Lectura LeerCrudo(std::span<const std::uint8_t> bytes, const Geometria &g,
               std::to_string(cilindro) + " bytes cada una)";
     return r;
   }
-  const int pistas = static_cast<int>(std::min<std::size_t>(bytes.size() / cilindro, 256));
+  // The dump's own count, which the format's check refuses past what a drive
+  // steps to; the reader's size limit keeps it well inside an int.
+  const int pistas = static_cast<int>(bytes.size() / cilindro);
   if (pistas > g.maxPistas) {
     r.error = "el formato " + g.nombre + " admite de " + std::to_string(g.minPistas) + " a " +
               std::to_string(g.maxPistas) + " pistas, no " + std::to_string(pistas);
@@ -78,8 +80,8 @@ Lectura LeerCrudo(std::span<const std::uint8_t> bytes, const Geometria &g,
         x.h = static_cast<std::uint8_t>(cara);
         x.r = static_cast<std::uint8_t>(g.primerSector + i);
         x.n = g.codigo;
-        const auto desde = bytes.begin() + static_cast<std::ptrdiff_t>(
-                                               pos + static_cast<std::size_t>(i) * tamano);
+        const auto desde =
+            bytes.begin() + static_cast<std::ptrdiff_t>(pos + static_cast<std::size_t>(i) * tamano);
         x.datos.assign(desde, desde + static_cast<std::ptrdiff_t>(tamano));
       }
       pos += BytesPista(g);

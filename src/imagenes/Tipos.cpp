@@ -20,38 +20,78 @@ Lectura LeerDskEn(std::span<const std::uint8_t> bytes, const OpcionesLectura &) 
 }
 
 // One row a kind. Adding a kind read from its own file: that file, and a row.
-constexpr std::array<Tipo, 4> Tabla{{
-    {"extendido", "DSK extendido", cpcemu::NombreExtendida, "DSK", {"dsk", ""}, cpcemu::LargoFirma,
-     cpcemu::PosCreador, cpcemu::LargoCreador,
+constexpr Tipo Tabla[]{
+    {"extendido",
+     "DSK extendido",
+     cpcemu::NombreExtendida,
+     "DSK",
+     {"dsk", ""},
+     cpcemu::LargoFirma,
+     cpcemu::PosCreador,
+     cpcemu::LargoCreador,
      [](std::span<const std::uint8_t> b) { return Empieza(b, cpcemu::InicioExtendida); },
      LeerDskEn,
      [](const Superficie &s, const OpcionesLectura &, std::string &error) {
        return EscribirExtendida(s, &error);
      },
-     nullptr, true, false, "estandar"},
-    {"estandar", "DSK estándar", cpcemu::NombreEstandar, "DSK", {"dsk", ""}, cpcemu::LargoFirma,
-     cpcemu::PosCreador, cpcemu::LargoCreador,
+     nullptr,
+     true,
+     false,
+     "estandar"},
+    {"estandar",
+     "DSK estándar",
+     cpcemu::NombreEstandar,
+     "DSK",
+     {"dsk", ""},
+     cpcemu::LargoFirma,
+     cpcemu::PosCreador,
+     cpcemu::LargoCreador,
      [](std::span<const std::uint8_t> b) { return Empieza(b, cpcemu::InicioEstandar); },
      LeerDskEn,
      [](const Superficie &s, const OpcionesLectura &, std::string &error) {
        return EscribirEstandar(s, &error);
      },
-     LimitesEstandar, true, false, "extendido"},
-    {"hfe", "HFE v1", "HFE v1", "HFE", {"hfe", ""}, FirmaHfe.size(), 0, 0, EsHfe,
+     LimitesEstandar,
+     true,
+     false,
+     "extendido"},
+    {"hfe",
+     "HFE v1",
+     "HFE v1",
+     "HFE",
+     {"hfe", ""},
+     FirmaHfe.size(),
+     0,
+     0,
+     EsHfe,
      [](std::span<const std::uint8_t> b, const OpcionesLectura &) { return LeerHfe(b); },
      [](const Superficie &s, const OpcionesLectura &, std::string &) {
        return std::optional<std::vector<std::uint8_t>>(EscribirHfe(s));
      },
-     LimitesHfe, false, false, "extendido"},
-    {"raw", "volcado crudo", "volcado crudo", "", {"raw", "img"}, 0, 0, 0, nullptr,
+     LimitesHfe,
+     false,
+     false,
+     "extendido"},
+    {"raw",
+     "volcado crudo",
+     "volcado crudo",
+     "",
+     {"raw", "img"},
+     0,
+     0,
+     0,
+     nullptr,
      [](std::span<const std::uint8_t> b, const OpcionesLectura &o) {
        return LeerCrudo(b, *o.geometria, o.version);
      },
      [](const Superficie &s, const OpcionesLectura &o, std::string &) {
        return std::optional<std::vector<std::uint8_t>>(EscribirCrudo(s, *o.geometria));
      },
-     nullptr, false, true, "estandar"},
-}};
+     nullptr,
+     false,
+     true,
+     "estandar"},
+};
 
 char Minuscula(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -103,8 +143,8 @@ std::vector<const Tipo *> TiposPorExtension(std::string_view ruta) {
   const std::string e = Extension(ruta);
   std::vector<const Tipo *> tipos;
   for (const Tipo &t : Tabla) {
-    if (!e.empty() && std::find(t.extensiones.begin(), t.extensiones.end(), e) !=
-                          t.extensiones.end()) {
+    if (!e.empty() &&
+        std::find(t.extensiones.begin(), t.extensiones.end(), e) != t.extensiones.end()) {
       tipos.push_back(&t);
     }
   }

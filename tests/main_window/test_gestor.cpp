@@ -7,6 +7,8 @@
 #include "ZipDePrueba.h"
 
 #include "gestion/Dialogos.h"
+#include "imagenes/Dsk.h"
+#include "imagenes/Hfe.h"
 #include "platform/Progreso.h"
 #include "ui/gestor/DialogosQt.h"
 #include "ui/gestor/F_Ver.h"
@@ -14,15 +16,20 @@
 #include "ui/qt/F_AlcoveQt.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QUrl>
 
+#include <cstdlib>
 #include <deque>
 #include <memory>
 
@@ -78,6 +85,14 @@ public:
     return disco;
   }
   void Avisar(const std::string &mensaje) override { *avisos << QString::fromStdString(mensaje); }
+  // "Propiedades" of one file: the text is shown as Mostrar shows it, and
+  // `cabecera` answers for its header.
+  std::optional<Cabecera> cabecera;
+  std::optional<Cabecera> EditarPropiedades(const std::string &t, const Cabecera &,
+                                            const std::vector<std::string> &) override {
+    mostrado = t;
+    return cabecera;
+  }
   void Mostrar(const std::string &, const std::string &t) override { mostrado = t; }
 };
 
@@ -663,34 +678,110 @@ TEST_F(Gestor, RowsDraggedFromAnotherAlcoveArriveAsTheirFiles) {
   EXPECT_TRUE(avisos.mensajes.isEmpty()) << avisos.mensajes.join('\n').toStdString();
 }
 
-TEST_F(Gestor, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten) {
+// Images the pane lists through a copy: a zip's member, and an image of a
+// kind only read (HFE). Each follows the folder's own images, lists its
+// files, gives them to a drag as get does, and is never written.
+TEST_F(Gestor, ImagesOfEveryKindAndInsideZipsAreReadButNeverWritten) {
+  const std::vector<std::uint8_t> hfe =
+      imagenes::EscribirHfe(imagenes::DesdeContenedor(imagenes::LeerContenedor(DiscoB())));
   const std::vector<std::uint8_t> zip =
       zip_prueba::CrearZip({zip_prueba::Comprimido("juegos/juego.dsk", DiscoB()),
                             zip_prueba::Guardado("leeme.txt", {1})});
-  Escribir(carpeta.Archivo("coleccion.zip"), zip);
-  File(0).SetPath(File(0).Path());
-  EXPECT_EQ(File(0).Archivos(), (QStringList{"a.dsk", "b.dsk", "coleccion.zip/juegos/juego.dsk"}));
-  PulsarArchivo(File(0), "coleccion.zip/juegos/juego.dsk");
-  EXPECT_EQ(Nombres(0), (QStringList{"OTRO.BIN"}));
-  EXPECT_EQ(ventana->findChild<QLabel *>("Panel_1")->text(), "juego.dsk");
-  const std::string miembro = carpeta.Archivo("coleccion.zip/juegos/juego.dsk");
-  EXPECT_EQ(G().Imagen(0), miembro);
+  struct Caso {
+    const char *archivo; // written in the folder
+    const std::vector<std::uint8_t> &bytes;
+    const char *listada;  // as the file list shows it
+    const char *etiqueta; // the pane's label
+    const char *motivo;   // what the refused write says
+  };
+  const Caso casos[] = {
+      {"coleccion.zip", zip, "coleccion.zip/juegos/juego.dsk", "juego.dsk",
+       "dentro de un .zip o un .gz solo se leen"},
+      {"juego.hfe", hfe, "juego.hfe", "juego.hfe",
+       "las imágenes HFE v1 solo se leen; conviértala en DSK con convert"},
+  };
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.archivo);
+    avisos.mensajes.clear();
+    Escribir(carpeta.Archivo(c.archivo), c.bytes);
+    File(0).SetPath(File(0).Path());
+    EXPECT_EQ(File(0).Archivos(), (QStringList{"a.dsk", "b.dsk", c.listada}));
+    PulsarArchivo(File(0), c.listada);
+    EXPECT_EQ(Nombres(0), (QStringList{"OTRO.BIN"}));
+    EXPECT_EQ(ventana->findChild<QLabel *>("Panel_1")->text(), c.etiqueta);
+    const std::string imagen = carpeta.Archivo(c.listada);
+    EXPECT_EQ(G().Imagen(0), imagen);
 
-  // Read: dragged out, the file is get's.
-  Elegir(0, {"OTRO.BIN"});
-  std::unique_ptr<QMimeData> datos(G().DatosArrastre(0));
-  ASSERT_NE(datos, nullptr);
-  ASSERT_EQ(EjecutarCli({"get", miembro, "OTRO.BIN", "-o", carpeta.Archivo("cli")}).codigo, 0);
-  EXPECT_EQ(Leer(datos->urls().front().toLocalFile().toStdString()),
-            Leer(carpeta.Archivo("cli/OTRO.BIN")));
-  // Never written: the refusal says why and the zip stays as it was.
-  guion.confirmar = {true};
-  Menu(0, "Borrar");
-  ASSERT_EQ(avisos.mensajes.size(), 1);
-  EXPECT_TRUE(avisos.mensajes.front().contains("dentro de un .zip o un .gz solo se leen"))
-      << avisos.mensajes.front().toStdString();
-  EXPECT_EQ(guion.confirmar.size(), 1u) << "refused before asking";
-  EXPECT_EQ(Leer(carpeta.Archivo("coleccion.zip")), zip);
+    // Read: dragged out, the file is get's.
+    Elegir(0, {"OTRO.BIN"});
+    std::unique_ptr<QMimeData> datos(G().DatosArrastre(0));
+    ASSERT_NE(datos, nullptr);
+    const std::string sacado = carpeta.Archivo(std::string("cli-") + c.archivo);
+    ASSERT_EQ(EjecutarCli({"get", imagen, "OTRO.BIN", "-o", sacado}).codigo, 0);
+    EXPECT_EQ(Leer(datos->urls().front().toLocalFile().toStdString()), Leer(sacado + "/OTRO.BIN"));
+    // Never written: the refusal says why and the file stays as it was.
+    guion.confirmar = {true};
+    Menu(0, "Borrar");
+    ASSERT_EQ(avisos.mensajes.size(), 1);
+    EXPECT_TRUE(avisos.mensajes.front().contains(QString::fromUtf8(c.motivo)))
+        << avisos.mensajes.front().toStdString();
+    EXPECT_EQ(guion.confirmar.size(), 1u) << "refused before asking";
+    EXPECT_EQ(Leer(carpeta.Archivo(c.archivo)), c.bytes);
+    guion.confirmar.clear();
+    fs::remove(carpeta.Ruta() / c.archivo);
+  }
+}
+
+} // namespace
+
+namespace {
+
+// The Qt dialog of "Propiedades": the text and the header's fields as given,
+// the box that enables them, and the fields as the user leaves them.
+TEST(DialogosQtPropiedades, CamposComoSeDejan) {
+  DialogosQt dialogos(nullptr);
+  const Gestion::Dialogos::Cabecera inicial{true, "binario", "&4000", "&4000", "3000"};
+  struct Visto {
+    QString texto, tipo;
+    bool habilitadoAntes = false, habilitadoDespues = true;
+  };
+  static Visto visto;
+  QTimer::singleShot(0, [] {
+    auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    if (d == nullptr) {
+      ADD_FAILURE() << "no dialog open";
+      return;
+    }
+    visto.texto = d->findChild<QPlainTextEdit *>()->toPlainText();
+    auto *tipo = d->findChild<QComboBox *>("CabeceraTipo");
+    auto *carga = d->findChild<QLineEdit *>("CabeceraCarga");
+    auto *con = d->findChild<QCheckBox *>("CabeceraCon");
+    visto.tipo = tipo->currentText();
+    visto.habilitadoAntes = carga->isEnabled();
+    carga->setText(QStringLiteral("&4100"));
+    tipo->setCurrentText(QStringLiteral("BASIC"));
+    // Where screenshots are kept, when asked for: a person looks at them.
+    if (const char *capturas = std::getenv("ALCOVE_CAPTURAS"))
+      d->grab().save(QString::fromLocal8Bit(capturas) + "/propiedades-qt.png");
+    con->setChecked(false);
+    visto.habilitadoDespues = carga->isEnabled();
+    con->setChecked(true);
+    d->accept();
+  });
+  const auto r = dialogos.EditarPropiedades("Archivo:      CODE.BIN\n", inicial,
+                                            {"BASIC", "BASIC protegido", "binario"});
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(*r, (Gestion::Dialogos::Cabecera{true, "BASIC", "&4100", "&4000", "3000"}));
+  EXPECT_EQ(visto.texto, QStringLiteral("Archivo:      CODE.BIN\n"));
+  EXPECT_EQ(visto.tipo, QStringLiteral("binario"));
+  EXPECT_TRUE(visto.habilitadoAntes);
+  EXPECT_FALSE(visto.habilitadoDespues);
+
+  QTimer::singleShot(0, [] {
+    if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+      d->reject();
+  });
+  EXPECT_FALSE(dialogos.EditarPropiedades("", inicial, {"BASIC"}).has_value());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cpm/Imagen.h"
 #include "gestion/Contenido.h"
 #include "gestion/Dialogos.h"
 #include "gestion/Entrada.h"
@@ -37,6 +38,12 @@ struct EstadoSeleccion {
   bool escribible = false;  // the image is a plain file (not inside a zip)
 };
 
+// The image a pane shows, read for one thing the user does (a view, an
+// action): what it inflates of a zip is paid from a budget of its own, or
+// views over hours would add up to a bomb. A plain file's state is kept, so
+// that a change goes back only over the very bytes read.
+cpm::Imagen LeerImagen(const std::string &ruta);
+
 class Acciones {
 public:
   explicit Acciones(Dialogos &dialogos) : dialogos_(dialogos) {}
@@ -48,9 +55,12 @@ public:
   [[nodiscard]] Contenido Ver(const Panel &panel, const Panel::Fila &fila,
                               std::optional<Ver::Vista> vista,
                               std::vector<Ver::Vista> *vistas = nullptr) const;
-  void Propiedades(const Panel &panel) const;
 
   // Writes: true when the image changed, and the pane must list it again.
+  // "Propiedades" shows the rows' files; one file of an image that can be
+  // written has its AMSDOS header edited there: changed in place, put on or
+  // taken off.
+  bool Propiedades(const Panel &panel);
   bool Borrar(const Panel &panel);
   bool CambiarNombre(const Panel &panel);
   bool CambiarAtributo(const Panel &panel, Atributo atributo, bool valor);
