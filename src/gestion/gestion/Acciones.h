@@ -49,6 +49,8 @@ public:
                               std::optional<Ver::Vista> vista,
                               std::vector<Ver::Vista> *vistas = nullptr) const;
   void Propiedades(const Panel &panel) const;
+  // What the pane's image is: layout, tracks, format and copy protection.
+  void PropiedadesDisco(const Panel &panel) const;
 
   // Writes: true when the image changed, and the pane must list it again.
   bool Borrar(const Panel &panel);

@@ -29,6 +29,9 @@ struct PanelVentana {
   // changed: a write replaces the file between them.
   std::function<void()> cerrar;
   std::function<void()> reabrir;
+  // Shows a note on the disk listed last beside the status bar's summary
+  // (its tooltip): what protects it. Optional.
+  std::function<void(const std::string &nota)> notaDisco;
 };
 
 // A viewer window's first content, the viewers it offers and how it gets the
@@ -105,6 +108,7 @@ public:
 
 private:
   void Escrito(int i); // lists again every pane that shows pane i's image
+  void NotaDisco(int i); // the note on pane i's image, which it has just listed
   void Hacer(int i, const std::function<bool()> &accion);
   void AbrirMiembro(int i, const std::string &ruta);
   void NuevoDisco(int i, const Gestion::Panel &panel);

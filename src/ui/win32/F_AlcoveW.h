@@ -42,6 +42,7 @@ private:
   void CrearMenus();
   void CrearPanel(std::size_t p);
   void CrearBarraEstado();
+  void PonerNotaDisco(const std::string &nota);
   void PintarFondo(HDC dc) const;
   bool Evento(const std::string &suceso, const std::function<void()> &manejador);
   void Comando(int id, int aviso);
@@ -50,6 +51,7 @@ private:
   HMENU menu_ = nullptr;
   std::array<HWND, 2> frames_{}, infos_{}, drives_{}, dirs_{}, files_{}, vistas_{};
   HWND estadoW_ = nullptr;
+  HWND notaW_ = nullptr; // the status bar's tooltip, made when first needed
   Win32::ImagenesW imagenes_;
   std::array<std::unique_ptr<Win32::UnidadesW>, 2> drive_;
   std::array<std::unique_ptr<Win32::CarpetasW>, 2> dir_;
