@@ -122,13 +122,13 @@ json JsonError(const Cls_Imagen &imagen, const std::string &error) {
 
 json JsonVeredicto(const cpm::Veredicto &v) {
   const cpm::Hallazgo *h = v.hallazgos.empty() ? nullptr : &v.hallazgos.front();
-  return {{"probable", v.Protegido()},
-          {"veredicto", std::string(cpm::CodigoClase(v.clase))},
-          {"texto", cpm::TextoVeredicto(v)},
-          {"esquema", h != nullptr ? json(h->esquema) : json(nullptr)},
-          {"certeza", h != nullptr ? json(std::string(cpm::CodigoCerteza(h->certeza)))
-                                   : json(nullptr)},
-          {"incompleta", v.Incompleto()}};
+  return {
+      {"probable", v.Protegido()},
+      {"veredicto", std::string(cpm::CodigoClase(v.clase))},
+      {"texto", cpm::TextoVeredicto(v)},
+      {"esquema", h != nullptr ? json(h->esquema) : json(nullptr)},
+      {"certeza", h != nullptr ? json(std::string(cpm::CodigoCerteza(h->certeza))) : json(nullptr)},
+      {"incompleta", v.Incompleto()}};
 }
 
 std::uint64_t LongitudExacta(const cpm::Archivo &a) {

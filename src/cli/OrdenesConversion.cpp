@@ -199,8 +199,8 @@ int EjecutarConvert(const OrdenConvert &orden) {
   for (const cpm::Prueba &p : c.anadidos) {
     completado += "completado: " + cpm::LugarPrueba(p) + ": " + p.texto + "\n";
   }
-  EscribirSalida(completado + orden.origen + " -> " + orden.destino + " (" + Describir(*destino) + ", " +
-                 Plural(c.bytes.size(), "byte", "bytes") + ")\n");
+  EscribirSalida(completado + orden.origen + " -> " + orden.destino + " (" + Describir(*destino) +
+                 ", " + Plural(c.bytes.size(), "byte", "bytes") + ")\n");
   return kSalidaBien;
 }
 

@@ -40,8 +40,8 @@ std::optional<Prueba> SegundaCopia(const Coincidencia &x, const Superficie &orig
   destino.datos.insert(destino.datos.end(), copia.begin(), copia.end());
   destino.copias = 2;
   return Prueba{x.pista, x.cara, d->r,
-                "una segunda copia de " + std::to_string(largo) + " bytes, con los bytes " +
-                    dicho + " invertidos"};
+                "una segunda copia de " + std::to_string(largo) + " bytes, con los bytes " + dicho +
+                    " invertidos"};
 }
 
 } // namespace
@@ -65,8 +65,8 @@ Completado CompletarVolcado(const Superficie &disco) {
     const Arreglo &a = x.fila->arreglo;
     if (a.falta != nullptr && a.falta(disco.pistasCaras[indice])) {
       if (a.completar == nullptr) {
-        sinArreglo.push_back(std::string(x.fila->nombre) + ": " + *a.falta(disco.pistasCaras[indice]) +
-                             ", y no se sabe qué había");
+        sinArreglo.push_back(std::string(x.fila->nombre) + ": " +
+                             *a.falta(disco.pistasCaras[indice]) + ", y no se sabe qué había");
         continue;
       }
       std::vector<Prueba> hecho = a.completar(pista, x.pista, x.cara);

@@ -248,8 +248,8 @@ std::optional<std::string> FaltaMarcaRainbow(const PistaSuperficie &p) {
 
 // --- The signatures and shapes --------------------------------------------------------
 
-constexpr std::array<std::uint8_t, 19> IdsKbi19 = {0, 1, 4,  7,  10, 13, 16, 2,  5, 8,
-                                                   11, 14, 17, 3, 6, 9,  12, 15, 18};
+constexpr std::array<std::uint8_t, 19> IdsKbi19 = {0,  1,  4,  7, 10, 13, 16, 2,  5, 8,
+                                                   11, 14, 17, 3, 6,  9,  12, 15, 18};
 constexpr std::array<std::uint8_t, 10> IdsLogo = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 constexpr std::array<std::uint8_t, 11> IdsLogoMarcador = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 constexpr std::array<std::uint8_t, 9> IdsOperaSoft = {0, 1, 2, 3, 4, 5, 6, 7, 8};
@@ -263,9 +263,8 @@ constexpr Forma FormaSpeedlock{
     .conds = {{{.cual = 0, .n = 2, .minimo = 512},
                {.cual = 7, .n = 2, .estado = Estado::ErrorDatos, .minimo = 512}}}};
 // A single N=6 sector with a CRC error.
-constexpr Forma FormaN6{.minimo = 1,
-                        .maximo = 1,
-                        .conds = {{{.cual = 0, .n = 6, .estado = Estado::ErrorSt1}}}};
+constexpr Forma FormaN6{
+    .minimo = 1, .maximo = 1, .conds = {{{.cual = 0, .n = 6, .estado = Estado::ErrorSt1}}}};
 constexpr Forma FormaAlkatraz{.minimo = 18, .maximo = 18, .nResto = 1};
 constexpr Forma FormaRainbow{
     .minimo = 9,
@@ -289,7 +288,8 @@ constexpr auto Tabla = std::to_array<Esquema>({
      .forma = "9 sectores, el 8.º guardado con error de CRC en los datos",
      .pista = {0, 0, FormaSpeedlock},
      .bastaForma = true,
-     .firmas = {{EnSector(0, "SPEEDLOCK", 257), EnSector(0, "SPEEDLOCK", 129),
+     .firmas = {{EnSector(0, "SPEEDLOCK", 257),
+                 EnSector(0, "SPEEDLOCK", 129),
                  {.cual = 0,
                   .a = {"\x4A\x00\x09\x46\x00\x00\x00\x42\x02\x47\x2A\xFF"sv, 208},
                   .comprobar = CrcSpeedlock}}},
@@ -347,24 +347,28 @@ constexpr auto Tabla = std::to_array<Esquema>({
      .firmas = {{EnSector(3, "KBI", 0)}}},
     {.nombre = "KBI-10",
      .forma = "10 sectores tras una pista 38 de 9, el 10.º con ST1 = ST2 = &20",
-     .pista = {39, 39,
-               Forma{.minimo = 10,
-                     .maximo = 10,
-                     .conds = {{{.cual = 9, .estado = Estado::Error20}}}}},
+     .pista =
+         {39, 39,
+          Forma{.minimo = 10, .maximo = 10, .conds = {{{.cual = 9, .estado = Estado::Error20}}}}},
      .otra = {38, 38, Forma{.minimo = 9, .maximo = 9}},
      .bastaForma = true},
     {.nombre = "KBI-19",
      .forma = "19 sectores de 512 bytes sin errores, IDs 0 1 4 7 10 13 16 2 5 8 11 14 17 3 6 9 "
               "12 15 18",
-     .pista = {0, Toda, Forma{.minimo = 19, .maximo = 20, .nResto = 2, .sanos = true,
-                              .ids = IdsKbi19}},
+     .pista = {0, Toda,
+               Forma{.minimo = 19, .maximo = 20, .nResto = 2, .sanos = true, .ids = IdsKbi19}},
      .bastaForma = true,
      .firmas = {{{.variante = "CAAV", .cual = 0, .a = {"ALAIN LAURENT GENERATION 5 1989"}},
                  EnSector(1, "(c) 1986 for KBI ")}}},
     {.nombre = "Logo Professor",
      .forma = "10 sectores de 512 bytes sin errores, IDs 2..11",
-     .pista = {0, Toda, Forma{.minimo = 10, .maximo = 10, .nResto = 2, .sanos = true,
-                              .ids = IdsLogo, .idsEnOrden = false}},
+     .pista = {0, Toda,
+               Forma{.minimo = 10,
+                     .maximo = 10,
+                     .nResto = 2,
+                     .sanos = true,
+                     .ids = IdsLogo,
+                     .idsEnOrden = false}},
      .bastaForma = true},
     {.nombre = "Logo Professor",
      .forma = "11 sectores: un ID 1 con error de CRC en el ID y luego 2..11 de 512 bytes",
@@ -444,8 +448,7 @@ constexpr auto Tabla = std::to_array<Esquema>({
     {.nombre = "Alkatraz",
      .plataforma = Plataforma::Mas3,
      .pista = {0, 0, ConSectores},
-     .firmas = {
-         {EnSector(0, " THE ALKATRAZ PROTECTION SYSTEM   (C) 1987  Appleby Associates")}}},
+     .firmas = {{EnSector(0, " THE ALKATRAZ PROTECTION SYSTEM   (C) 1987  Appleby Associates")}}},
     {.nombre = "Speedlock 1989",
      .plataforma = Plataforma::Cpc,
      .forma = "10 sectores, alguno con marca de borrado",
@@ -509,10 +512,8 @@ constexpr auto Tabla = std::to_array<Esquema>({
     {.nombre = "Mean Protection System",
      .forma = "16 sectores, el sector i con C = H = R = N = i",
      .pista = {0, 2, FormaDiscSys},
-     .firmas = {{{.pistaDesde = 0,
-                  .pistaHasta = 0,
-                  .cual = Alguno,
-                  .a = {"MEAN PROTECTION SYSTEM"}}}}},
+     .firmas =
+         {{{.pistaDesde = 0, .pistaHasta = 0, .cual = Alguno, .a = {"MEAN PROTECTION SYSTEM"}}}}},
     {.nombre = "DiscSYS",
      .forma = "16 sectores, el sector i con C = H = R = N = i",
      .pista = {0, Toda, FormaDiscSys},

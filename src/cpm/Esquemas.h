@@ -57,7 +57,7 @@ struct Forma {
   int nResto = -1;
   bool sanos = false;
   std::span<const std::uint8_t> ids{}; // every ID, or the first ones in stored order
-  bool idsEnOrden = true;            // false: the same IDs in any order
+  bool idsEnOrden = true;              // false: the same IDs in any order
   std::array<CondSector, MaxConds> conds{};
   bool (*extra)(const PistaSuperficie &) = nullptr;
 };
@@ -78,7 +78,7 @@ struct Pieza {
 using Comprobacion = std::string (*)(std::span<const std::uint8_t> datos);
 
 struct Firma {
-  std::string_view variante{}; // added to the scheme's name: "KBI-19 (CAAV)"
+  std::string_view variante{};          // added to the scheme's name: "KBI-19 (CAAV)"
   int pistaDesde = -1, pistaHasta = -1; // -1: the track whose shape matched
   int cual = Nada;                      // which sector; Alguno: any
   int r = -1;                           // or the sector of this ID

@@ -4,10 +4,10 @@
 #include "cpm/Formatos.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <cstdio>
 #include <map>
-#include <set>
 
 namespace cpm {
 namespace {
@@ -48,11 +48,16 @@ bool IdsEncajan(const Forma &f, const std::vector<SectorSuperficie> &v) {
            std::equal(f.ids.begin(), f.ids.end(), v.begin(),
                       [](std::uint8_t id, const SectorSuperficie &s) { return s.r == id; });
   }
-  std::multiset<std::uint8_t> a(f.ids.begin(), f.ids.end()), b;
-  for (const SectorSuperficie &s : v) {
-    b.insert(s.r);
+  // The same IDs as many times each: counted up by the shape, down by the track.
+  if (v.size() != f.ids.size()) {
+    return false;
   }
-  return a == b;
+  std::array<int, 256> veces{};
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    ++veces[f.ids[i]];
+    --veces[v[i].r];
+  }
+  return std::all_of(veces.begin(), veces.end(), [](int x) { return x == 0; });
 }
 
 std::optional<Nombrados> Encaja(const Forma &f, const PistaSuperficie *p) {
@@ -63,12 +68,13 @@ std::optional<Nombrados> Encaja(const Forma &f, const PistaSuperficie *p) {
   if (f.vacia) {
     return v.empty() ? std::optional<Nombrados>(Nombrados{}) : std::nullopt;
   }
-  const auto cuenta = static_cast<int>(v.size());
-  if (cuenta < f.minimo || cuenta > f.maximo || !IdsEncajan(f, v)) {
+  // No shape has more than 255 sectors (a track of a DSK image holds no more).
+  if (v.size() < static_cast<std::size_t>(f.minimo) ||
+      v.size() > static_cast<std::size_t>(f.maximo)) {
     return std::nullopt;
   }
   Nombrados nombrados;
-  std::vector<bool> nombrado(v.size(), false);
+  std::bitset<256> nombrado;
   for (std::size_t k = 0; k < MaxConds; ++k) {
     const CondSector &c = f.conds[k];
     if (c.cual == Nada) {
@@ -87,7 +93,7 @@ std::optional<Nombrados> Encaja(const Forma &f, const PistaSuperficie *p) {
         }
       }
     }
-    const bool bien = c.cual == Cada ? n.size() == v.size()
+    const bool bien = c.cual == Cada     ? n.size() == v.size()
                       : c.cual == Alguno ? n.size() >= static_cast<std::size_t>(c.veces)
                                          : !n.empty();
     if (!bien) {
@@ -97,9 +103,12 @@ std::optional<Nombrados> Encaja(const Forma &f, const PistaSuperficie *p) {
       nombrado[i] = true;
     }
   }
+  if (!IdsEncajan(f, v)) {
+    return std::nullopt;
+  }
   for (std::size_t i = 0; i < v.size(); ++i) {
-    if (!nombrado[i] && ((f.nResto >= 0 && v[i].n != f.nResto) ||
-                         (f.sanos && !TieneEstado(v[i], Estado::Sano)))) {
+    if (!nombrado[i] &&
+        ((f.nResto >= 0 && v[i].n != f.nResto) || (f.sanos && !TieneEstado(v[i], Estado::Sano)))) {
       return std::nullopt;
     }
   }
@@ -183,7 +192,7 @@ std::string FirmaEnSector(const Firma &f, std::span<const std::uint8_t> datos) {
 std::vector<std::size_t> SectoresDeFirma(const Firma &f, const PistaSuperficie &p) {
   std::vector<std::size_t> v;
   for (std::size_t i = 0; i < p.sectores.size(); ++i) {
-    const bool porIndice = f.cual >= 0 ? i == static_cast<std::size_t>(f.cual)
+    const bool porIndice = f.cual >= 0        ? i == static_cast<std::size_t>(f.cual)
                            : f.cual == Ultimo ? i + 1 == p.sectores.size()
                                               : f.cual == Alguno;
     if (f.r >= 0 ? p.sectores[i].r == f.r : porIndice) {
@@ -321,7 +330,12 @@ Hallazgo Describir(const Coincidencia &x, const Superficie &disco) {
     }
     for (const std::size_t i : x.nombrados[k]) {
       const SectorSuperficie &s = p.sectores[i];
-      h.pruebas.push_back({x.pista, x.cara, s.r, DescribirSector(s, p.pistaCabecera)});
+      std::string que = DescribirSector(s, p.pistaCabecera);
+      // A plain sector that carries the signature is told by the signature.
+      const bool firmado = x.firma && x.firma->pista == x.pista && x.firma->sector == s.r;
+      if (!firmado || que.find(',') != std::string::npos) {
+        h.pruebas.push_back({x.pista, x.cara, s.r, std::move(que)});
+      }
     }
   }
   if (x.firma) {
@@ -355,9 +369,8 @@ std::vector<Coincidencia> Coincidencias(const Superficie &disco) {
     if (!x) {
       continue;
     }
-    const auto mismo = std::find_if(v.begin(), v.end(), [&](const Coincidencia &y) {
-      return y.fila->nombre == e.nombre;
-    });
+    const auto mismo = std::find_if(
+        v.begin(), v.end(), [&](const Coincidencia &y) { return y.fila->nombre == e.nombre; });
     if (mismo == v.end()) {
       v.push_back(std::move(*x));
     } else if (!mismo->firma && x->firma) {
@@ -406,7 +419,8 @@ std::string TextoReparto(const Reparto &d) {
   if (d.empty()) {
     return "sin sectores";
   }
-  const bool unaTalla = std::all_of(d.begin(), d.end(), [&](auto x) { return x.second == d[0].second; });
+  const bool unaTalla =
+      std::all_of(d.begin(), d.end(), [&](auto x) { return x.second == d[0].second; });
   std::string t = std::to_string(d.size()) + (d.size() == 1 ? " sector" : " sectores");
   if (unaTalla) {
     const std::size_t bytes = std::size_t{128} << std::min<std::uint8_t>(d[0].second, 8);
@@ -426,12 +440,13 @@ std::string TextoReparto(const Reparto &d) {
   return t;
 }
 
-// Formats of demos and loaders that a protection's shape can look like.
-std::string NotaFormato(const Reparto &d) {
+// Formats of demos and loaders that a protection's shape can look like:
+// `pistas` tracks have the layout, the first of them `primera`.
+std::string NotaFormato(const Reparto &d, int primera, int pistas) {
   const auto todas = [&](std::uint8_t n) {
     return std::all_of(d.begin(), d.end(), [n](auto x) { return x.second == n; });
   };
-  if (d.size() == 10 && todas(2)) {
+  if (d.size() == 10 && todas(2) && primera == 0 && pistas == 1) {
     return "; el formato de arranque de muchas demos (y de Speedlock 1989, con marcas de borrado)";
   }
   if (d.size() == 5 && todas(3)) {
@@ -453,10 +468,21 @@ Rareza RarezaDe(const SectorSuperficie &s, const PistaSuperficie &p) {
           s.datos.empty() || LongitudCopia(s) != s.LongitudNominal(), s.c != p.pistaCabecera};
 }
 
+// The IDs of a layout, without their size codes.
+std::vector<std::uint8_t> IdsDe(const Reparto &d) {
+  std::vector<std::uint8_t> ids;
+  ids.reserve(d.size());
+  for (const auto &[r, n] : d) {
+    ids.push_back(r);
+  }
+  return ids;
+}
+
 struct PistaRara {
   int pista = 0, cara = 0;
   const PistaSuperficie *p = nullptr;
   bool otraForma = false;            // its layout is not the disk's
+  bool otrosIds = false;             // nor its IDs: more than one odd sector's size code
   std::vector<std::size_t> sectores; // its odd sectors
 };
 
@@ -481,7 +507,8 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
       if (p == nullptr || p->sectores.empty()) {
         continue; // an empty track is no odd sector (P.M.S.'s has its row)
       }
-      PistaRara r{t, c, p, RepartoDe(*p) != comun, {}};
+      const Reparto d = RepartoDe(*p);
+      PistaRara r{t, c, p, d != comun, IdsDe(d) != IdsDe(comun), {}};
       for (std::size_t i = 0; i < p->sectores.size(); ++i) {
         if (RarezaDe(p->sectores[i], *p).Alguna()) {
           r.sectores.push_back(i);
@@ -496,48 +523,46 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
     const SectorSuperficie &s = r.p->sectores[i];
     return Prueba{r.pista, r.cara, s.r, DescribirSector(s, r.p->pistaCabecera)};
   };
-  const bool limpias =
-      std::all_of(raras.begin(), raras.end(), [](const PistaRara &r) { return r.sectores.empty(); });
+  const bool limpias = std::all_of(raras.begin(), raras.end(),
+                                   [](const PistaRara &r) { return r.sectores.empty(); });
   if (limpias) {
     if (raras.empty() && DeFormatoConocido(comun)) {
       return v;
     }
     v.clase = ClaseVeredicto::Formato;
-    // Each layout once, with how many tracks have it.
-    std::map<Reparto, std::pair<const PistaRara *, int>> formas;
-    if (!DeFormatoConocido(comun)) {
-      for (int t = 0; t < disco.pistas && formas.empty(); ++t) {
-        for (int c = 0; c < disco.caras && formas.empty(); ++c) {
-          const PistaSuperficie *p = disco.Pista(t, c);
-          if (p != nullptr && RepartoDe(*p) == comun) {
-            v.pistas.push_back({t, c, -1,
-                                TextoReparto(comun) + ", en " +
-                                    std::to_string(cuentas[comun]) + " pistas" + NotaFormato(comun)});
-            formas[comun] = {nullptr, 0};
-          }
+    // Each layout unlike a known format's once: where it is first, on how many tracks.
+    struct Vista {
+      int pista = 0, cara = 0, pistas = 0;
+    };
+    std::map<Reparto, Vista> formas;
+    const bool comunPropia = !DeFormatoConocido(comun);
+    for (int t = 0; t < disco.pistas; ++t) {
+      for (int c = 0; c < disco.caras; ++c) {
+        const PistaSuperficie *p = disco.Pista(t, c);
+        if (p == nullptr || p->sectores.empty()) {
+          continue;
+        }
+        const Reparto d = RepartoDe(*p);
+        if (d != comun || comunPropia) {
+          Vista &f = formas.try_emplace(d, Vista{t, c, 0}).first->second;
+          ++f.pistas;
         }
       }
     }
-    for (const PistaRara &r : raras) {
-      auto &[primera, n] = formas[RepartoDe(*r.p)];
-      primera = primera == nullptr && n == 0 ? &r : primera;
-      ++n;
+    for (const auto &[d, f] : formas) {
+      const std::string cuantas =
+          f.pistas > 1 ? ", en " + std::to_string(f.pistas) + " pistas" : "";
+      v.pistas.push_back(
+          {f.pista, f.cara, -1, TextoReparto(d) + cuantas + NotaFormato(d, f.pista, f.pistas)});
     }
-    for (const auto &[d, par] : formas) {
-      if (par.first != nullptr) {
-        v.pistas.push_back({par.first->pista, par.first->cara, -1,
-                            TextoReparto(d) + (par.second > 1 ? ", en " + std::to_string(par.second) + " pistas" : "") +
-                                NotaFormato(d)});
-      }
-    }
-    std::stable_sort(v.pistas.begin(), v.pistas.end(), [](const Prueba &a, const Prueba &b) {
-      return std::pair(a.pista, a.cara) < std::pair(b.pista, b.cara);
+    std::sort(v.pistas.begin(), v.pistas.end(), [](const Prueba &x, const Prueba &y) {
+      return std::pair(x.pista, x.cara) < std::pair(y.pista, y.cara);
     });
     return v;
   }
   // Worn media: lone data CRC errors, and nothing else odd, near the end of a plain disk.
   const bool gastado = std::all_of(raras.begin(), raras.end(), [](const PistaRara &r) {
-    return !r.otraForma && r.pista >= PrimeraPistaGastada &&
+    return !r.otrosIds && r.pista >= PrimeraPistaGastada &&
            r.sectores.size() <= ErroresPorPistaGastada &&
            std::all_of(r.sectores.begin(), r.sectores.end(), [&](std::size_t i) {
              const SectorSuperficie &s = r.p->sectores[i];
@@ -548,10 +573,10 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
   // A work disk: one odd sector on each of a few tracks laid out as the rest.
   const bool sueltos = raras.size() <= PistasSueltasMax &&
                        std::all_of(raras.begin(), raras.end(), [](const PistaRara &r) {
-                         return !r.otraForma && r.sectores.size() == 1 &&
+                         return !r.otrosIds && r.sectores.size() == 1 &&
                                 r.p->sectores[r.sectores.front()].copias == 1;
                        });
-  v.clase = gastado ? ClaseVeredicto::Desgaste
+  v.clase = gastado   ? ClaseVeredicto::Desgaste
             : sueltos ? ClaseVeredicto::Sueltos
                       : ClaseVeredicto::Desconocida;
   for (const PistaRara &r : raras) {
@@ -565,7 +590,8 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
     std::string ids;
     for (const std::size_t i : r.sectores) {
       const SectorSuperficie &s = r.p->sectores[i];
-      ids += (ids.empty() ? "" : "; ") + TextoId(s.r) + " " + DescribirSector(s, r.p->pistaCabecera);
+      ids +=
+          (ids.empty() ? "" : "; ") + TextoId(s.r) + " " + DescribirSector(s, r.p->pistaCabecera);
     }
     v.pistas.push_back({r.pista, r.cara, -1, ids.empty() ? t : t + "; " + ids});
   }

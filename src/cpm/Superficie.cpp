@@ -159,6 +159,7 @@ Superficie DesdeContenedor(const Contenedor &disco) {
       q.tasa = info.size() > PosTasaTI ? info[PosTasaTI] : 0;
       q.grabacion = info.size() > PosGrabacionTI ? info[PosGrabacionTI] : 0;
     }
+    q.sectores.reserve(p.sectores.size());
     for (const Sector &x : p.sectores) {
       SectorSuperficie &y = q.sectores.emplace_back();
       y.c = x.c;

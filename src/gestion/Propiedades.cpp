@@ -63,7 +63,8 @@ std::string TextoPropiedadesDisco(const std::string &ruta, const cpm::Disco &dis
   const cpm::Contenedor &c = disco.contenedor;
   std::string s = Linea("Imagen", ruta);
   s += Linea("Disposición", std::string(cpm::NombreDisposicion(c.disposicion)));
-  s += Linea("Pistas", std::to_string(c.pistas) + ", " + Cuenta(static_cast<std::size_t>(c.caras), "cara", "caras"));
+  s += Linea("Pistas", std::to_string(c.pistas) + ", " +
+                           Cuenta(static_cast<std::size_t>(c.caras), "cara", "caras"));
   s += Linea("Formato", disco.formato ? std::string(disco.formato->nombre) + " (" +
                                             std::string(disco.formato->descripcion) + ")"
                                       : "desconocido");

@@ -207,8 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "BY NEW FRONTIER SOFT.\" en +16"},
         CasoVeredicto{"frontier-forma", Esquema, "Frontier", "probable",
                       "pista 9, cara 0: un solo sector, y un sector 0 de 4096 bytes en la pista 0"},
-        CasoVeredicto{"jacelock", Esquema, "Jacelock (protección casera, no comercial)",
-                      "probable",
+        CasoVeredicto{"jacelock", Esquema, "Jacelock (protección casera, no comercial)", "probable",
                       "pista 39, cara 0, sector &FF: N=6, error de CRC en los datos, guarda 6144 "
                       "bytes"},
         // What no scheme may claim.
@@ -286,9 +285,8 @@ TEST_P(Completar, AnadeLoQueFaltaYNadaMas) {
   // Written as an extended image and read back, it is the same disk.
   const auto dsk = cpm::EscribirExtendida(hecho.disco);
   ASSERT_TRUE(dsk);
-  EXPECT_TRUE(
-      cpm::CompararSuperficies(hecho.disco, cpm::DesdeContenedor(cpm::LeerContenedor(*dsk)))
-          .empty());
+  EXPECT_TRUE(cpm::CompararSuperficies(hecho.disco, cpm::DesdeContenedor(cpm::LeerContenedor(*dsk)))
+                  .empty());
   if (*c.igualA != '\0') {
     const auto d = cpm::CompararSuperficies(hecho.disco, Superficie(c.igualA));
     EXPECT_TRUE(d.empty()) << d.front().texto;
@@ -373,8 +371,9 @@ TEST(Proteccion, LaConversionDiceQueProteccionFallara) {
   const auto debil = std::find_if(c.perdidas.begin(), c.perdidas.end(),
                                   [](const cpm::Diferencia &d) { return d.sector == 0xC8; });
   ASSERT_NE(debil, c.perdidas.end());
-  EXPECT_NE(debil->texto.find("; sin ello, la protección Speedlock (confirmada) dejará de funcionar"),
-            std::string::npos)
+  EXPECT_NE(
+      debil->texto.find("; sin ello, la protección Speedlock (confirmada) dejará de funcionar"),
+      std::string::npos)
       << debil->texto;
   // Said once, however many losses its sectors have.
   EXPECT_EQ(std::count_if(c.perdidas.begin(), c.perdidas.end(),

@@ -63,8 +63,16 @@ std::vector<SectorHecho> PistaLisa(int pista, int cuantos, std::uint8_t primero 
   return v;
 }
 
-DiscoCpm Data() { return DiscoCpm(GeometriaData(), Disposicion::Extendida, PistasImagen); }
-DiscoCpm Mas3() { return DiscoCpm(GeometriaPlus3(), Disposicion::Extendida, PistasImagen); }
+// A disk with its loader on it, in the first block after the catalogue
+// (track 0 on a DATA disk, track 1 on a +3 one): a case that lays out that
+// track by hand takes the catalogue and the loader with it.
+DiscoCpm ConCargador(const Geometria &g) {
+  DiscoCpm d(g, Disposicion::Extendida, PistasImagen);
+  d.Agregar({0, "DISC", "BIN", false, false, false, ContenidoPrueba(1000, 1), {}, 0});
+  return d;
+}
+DiscoCpm Data() { return ConCargador(GeometriaData()); }
+DiscoCpm Mas3() { return ConCargador(GeometriaPlus3()); }
 
 Bytes ConPista(DiscoCpm d, int pista, const std::vector<SectorHecho> &sectores) {
   return d.PistaHecha(pista, 0, sectores).Bytes();
@@ -122,7 +130,8 @@ Bytes Speedlock(const Bytes &cero, const Bytes &debil, int copias,
 
 // --- Rainbow Arts and KBI-10 ------------------------------------------------------------
 
-constexpr std::string_view CodigoRainbow = "\x2A\x6D\xA7\x01\x30\x01\xAF\xED\x42\x4D\x44\x21\x70\x01";
+constexpr std::string_view CodigoRainbow =
+    "\x2A\x6D\xA7\x01\x30\x01\xAF\xED\x42\x4D\x44\x21\x70\x01";
 
 // Track 40 in the DATA interleave: stored sector 1 is &C6, 3 is &C7.
 Bytes Rainbow(int copias, std::uint8_t st, bool firmada) {
@@ -142,14 +151,15 @@ Bytes DatosKbi() { return Con(Con(ContenidoPrueba(256, 9), 0, "KBI"), 128, "KBI"
 
 Bytes Kbi10(int copias) {
   std::vector<SectorHecho> s = PistaLisa(20, 9);
-  s.push_back(Sec(20, 0xCA, 1, Copias(DatosKbi(), copias, {{4, 8}, {132, 136}}), ErrorCrc, ErrorCrc));
+  s.push_back(
+      Sec(20, 0xCA, 1, Copias(DatosKbi(), copias, {{4, 8}, {132, 136}}), ErrorCrc, ErrorCrc));
   return ConPista(Data(), 20, s);
 }
 
 // --- KBI-19, Logo Professor, OperaSoft, Titus -----------------------------------------
 
-constexpr std::array<std::uint8_t, 19> IdsKbi19 = {0, 1, 4,  7,  10, 13, 16, 2,  5, 8,
-                                                   11, 14, 17, 3, 6, 9,  12, 15, 18};
+constexpr std::array<std::uint8_t, 19> IdsKbi19 = {0,  1,  4,  7, 10, 13, 16, 2,  5, 8,
+                                                   11, 14, 17, 3, 6,  9,  12, 15, 18};
 
 Bytes Kbi19(std::string_view texto, std::size_t sector) {
   std::vector<SectorHecho> s;
@@ -184,7 +194,8 @@ std::vector<SectorHecho> PistaTitus() {
   for (std::uint8_t r = 0; r < 6; ++r) {
     s.push_back(Sec(10, r, 2, ContenidoPrueba(512, static_cast<std::uint8_t>(r + 10))));
   }
-  SectorHecho doce = Sec(89, 12, 5, Con(ContenidoPrueba(4096, 12), 0x1B, "Titus"), ErrorCrc, ErrorCrc);
+  SectorHecho doce =
+      Sec(89, 12, 5, Con(ContenidoPrueba(4096, 12), 0x1B, "Titus"), ErrorCrc, ErrorCrc);
   s.push_back(doce);
   return s;
 }
@@ -260,9 +271,13 @@ std::vector<Fabrica> Fabricas() {
          return Speedlock(Con(Lleno(512), 129, "SPEEDLOCK"), DebilSpeedlock(false), 2, {256, 512});
        }},
       {"speedlock-codigo", "Speedlock: el código en +208 y su CRC",
-       [] { return Speedlock(CeroConCodigo(), DebilSpeedlock(false), 2, {336, 368}); }},
+       [] {
+         return Speedlock(CeroConCodigo(), DebilSpeedlock(false), 2, {336, 368});
+       }},
       {"speedlock-forma", "Speedlock sin firma",
-       [] { return Speedlock(Lleno(512), DebilSpeedlock(false), 2, {336, 368}); }},
+       [] {
+         return Speedlock(Lleno(512), DebilSpeedlock(false), 2, {336, 368});
+       }},
       {"speedlock-incompleto", "Speedlock con una sola copia del sector débil",
        [] {
          return Speedlock(Con(Lleno(512), 257, "SPEEDLOCK"), DebilSpeedlock(false), 1, {336, 368});
@@ -287,11 +302,11 @@ std::vector<Fabrica> Fabricas() {
       {"kbi10-incompleto", "KBI-10 con una sola copia", [] { return Kbi10(1); }},
       {"kbi10-3", "KBI-10: 3 sectores N=4 y N=1",
        [] {
-         return ConPista(Data(), 20,
-                         {Sec(20, 0xC1, 4, ContenidoPrueba(2048, 1)),
-                          Sec(20, 0xC2, 4, ContenidoPrueba(2048, 2)),
-                          Sec(20, 0xCA, 1, Copias(DatosKbi(), 2, {{4, 8}, {132, 136}}), ErrorCrc,
-                              ErrorCrc)});
+         return ConPista(
+             Data(), 20,
+             {Sec(20, 0xC1, 4, ContenidoPrueba(2048, 1)),
+              Sec(20, 0xC2, 4, ContenidoPrueba(2048, 2)),
+              Sec(20, 0xCA, 1, Copias(DatosKbi(), 2, {{4, 8}, {132, 136}}), ErrorCrc, ErrorCrc)});
        }},
       {"kbi10-variante", "KBI-10: 11 sectores, dos &CA con error, \"KBI\" en el 4.º",
        [] {
@@ -389,9 +404,7 @@ std::vector<Fabrica> Fabricas() {
       {"threeinch", "Three Inch Loader de tipo 1",
        [] { return Firmada(0, 0, "***Loader Copyright Three Inch Software 1988,"); }},
       {"threeinch-2", "Three Inch Loader de tipo 2",
-       [] {
-         return Firmada(0, 0, "***Loader Copyright Three Inch Software 1988, 01-546 2754");
-       }},
+       [] { return Firmada(0, 0, "***Loader Copyright Three Inch Software 1988, 01-546 2754"); }},
       {"threeinch-3", "Three Inch Loader de tipo 3",
        [] {
          return Firmada(1, 4,
@@ -444,7 +457,9 @@ std::vector<Fabrica> Fabricas() {
        }},
       // Look-alikes: none of these is a protection.
       {"intercalado", "un disco DATA intercalado: &C6 es el 2.º sector de cada pista",
-       [] { return Data().Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4}).Bytes(); }},
+       [] {
+         return Data().Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4}).Bytes();
+       }},
       {"demo-10x512-5x1024", "una demo: pista 0 de 10×512 y el resto de 5×1024",
        [demo] { return demo(true); }},
       {"demo-1k", "una demo de sectores de 1K", [demo] { return demo(false); }},

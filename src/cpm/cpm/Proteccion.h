@@ -79,9 +79,9 @@ std::vector<std::string_view> EsquemasConocidos();
 // --- Completing a dump ---------------------------------------------------------
 
 struct Completado {
-  Superficie disco;              // the completed disk; as it was when nothing was done
-  std::vector<Prueba> anadidos;  // what was added (or taken away), sector by sector
-  std::string error;             // why nothing could be done, in Spanish; empty when done
+  Superficie disco;             // the completed disk; as it was when nothing was done
+  std::vector<Prueba> anadidos; // what was added (or taken away), sector by sector
+  std::string error;            // why nothing could be done, in Spanish; empty when done
   [[nodiscard]] bool Hecho() const { return error.empty(); }
 };
 

@@ -107,7 +107,7 @@ public:
   [[nodiscard]] std::function<void()> Recibir(int i, const Soltado &soltado);
 
 private:
-  void Escrito(int i); // lists again every pane that shows pane i's image
+  void Escrito(int i);   // lists again every pane that shows pane i's image
   void NotaDisco(int i); // the note on pane i's image, which it has just listed
   void Hacer(int i, const std::function<bool()> &accion);
   void AbrirMiembro(int i, const std::string &ruta);

@@ -229,6 +229,8 @@ void F_AlcoveW::PonerNotaDisco(const std::string &nota) {
 HWND F_AlcoveW::Control(const std::string &nombre) const {
   if (nombre == "StatusBar")
     return estadoW_;
+  if (nombre == "NotaDisco")
+    return notaW_;
   for (std::size_t p = 0; p < 2; ++p) {
     const std::string s = "_" + std::to_string(p);
     const std::pair<const char *, HWND> controles[] = {{"Drive", drives_[p]},

@@ -22,7 +22,8 @@ public:
 
   [[nodiscard]] HWND Hwnd() const { return w_; }
   [[nodiscard]] F_Alcove &Formulario() { return *formulario_; }
-  // A control by its name ("File_0", "DSK_1", "StatusBar"...); null if none.
+  // A control by its name ("File_0", "DSK_1", "StatusBar", "NotaDisco" for the
+  // status bar's tooltip...); null if none.
   [[nodiscard]] HWND Control(const std::string &nombre) const;
   [[nodiscard]] Win32::CarpetasW &Dir(int i) { return *dir_[static_cast<std::size_t>(i)]; }
   [[nodiscard]] Win32::ArchivosW &File(int i) { return *file_[static_cast<std::size_t>(i)]; }
