@@ -46,6 +46,10 @@ inline void Revisar(const cpm::Disco &d) {
 inline void RevisarProteccion(const cpm::Disco &d) {
   const cpm::Superficie s = cpm::DesdeContenedor(d.contenedor);
   const cpm::Veredicto v = cpm::JuzgarProteccion(s);
+  // Read in place or from its copy as tracks and sectors, the disk is judged alike.
+  const cpm::Veredicto enSitio = cpm::JuzgarProteccion(d.contenedor);
+  Comprobar(cpm::TextoVeredicto(enSitio) == cpm::TextoVeredicto(v) &&
+            cpm::TextoPruebas(enSitio, "") == cpm::TextoPruebas(v, ""));
   Comprobar((v.clase == cpm::ClaseVeredicto::Esquema) == !v.hallazgos.empty());
   Comprobar(!cpm::TextoVeredicto(v).empty());
   const auto enDisco = [&s](const cpm::Prueba &p) {

@@ -451,7 +451,7 @@ SenalesProteccion Senales(const cpm::Disco &disco) {
 }
 
 cpm::Veredicto VeredictoDe(const cpm::Disco &disco) {
-  return cpm::JuzgarProteccion(cpm::DesdeContenedor(disco.contenedor));
+  return cpm::JuzgarProteccion(disco.contenedor);
 }
 
 // Header texts hold "\r\n" and NUL padding, shown as blanks; any other

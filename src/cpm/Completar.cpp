@@ -16,9 +16,9 @@ std::string Tramo(const std::pair<std::size_t, std::size_t> &t) {
 
 // A second copy of a weak sector stored once, its weak span inverted, as a
 // second read of the real disk gives other bytes there.
-std::optional<Prueba> SegundaCopia(const Coincidencia &x, const Superficie &origen,
+std::optional<Prueba> SegundaCopia(const Coincidencia &x, const VistaDisco &origen,
                                    SectorSuperficie &destino) {
-  const SectorSuperficie *d = SectorDebil(x, origen);
+  const SectorVista *d = SectorDebil(x, origen);
   // Another scheme's row may have completed the same sector already.
   if (d == nullptr || d->copias > 1 || destino.copias > 1) {
     return std::nullopt;
@@ -28,7 +28,7 @@ std::optional<Prueba> SegundaCopia(const Coincidencia &x, const Superficie &orig
     return std::nullopt;
   }
   const Tramos tramos = x.fila->debil.tramos(*origen.Pista(x.pista, x.cara), *d);
-  std::vector<std::uint8_t> copia = d->datos;
+  std::vector<std::uint8_t> copia(d->datos.begin(), d->datos.end());
   std::string dicho;
   for (std::size_t i = 0; i < tramos.n; ++i) {
     const auto [desde, hasta] = tramos.t[i];
@@ -50,12 +50,14 @@ Completado CompletarVolcado(const Superficie &disco) {
   Completado r;
   r.disco = disco;
   std::vector<std::string> sinArreglo;
-  for (const Coincidencia &x : Coincidencias(disco)) {
+  const VistaDisco vista = VistaDe(disco);
+  for (const Coincidencia &x : Coincidencias(vista)) {
     const std::size_t indice = static_cast<std::size_t>(x.pista * disco.caras + x.cara);
     PistaSuperficie &pista = r.disco.pistasCaras[indice];
-    if (const SectorSuperficie *d = SectorDebil(x, disco); d != nullptr && d->copias < 2) {
-      const auto i = static_cast<std::size_t>(d - disco.pistasCaras[indice].sectores.data());
-      if (auto hecho = SegundaCopia(x, disco, pista.sectores[i])) {
+    const PistaVista &antes = vista.pistasCaras[indice];
+    if (const SectorVista *d = SectorDebil(x, vista); d != nullptr && d->copias < 2) {
+      const auto i = static_cast<std::size_t>(d - antes.sectores.data());
+      if (auto hecho = SegundaCopia(x, vista, pista.sectores[i])) {
         r.anadidos.push_back(std::move(*hecho));
       } else {
         sinArreglo.push_back(std::string(x.fila->nombre) + ": el sector débil " + TextoId(d->r) +
@@ -63,10 +65,10 @@ Completado CompletarVolcado(const Superficie &disco) {
       }
     }
     const Arreglo &a = x.fila->arreglo;
-    if (a.falta != nullptr && a.falta(disco.pistasCaras[indice])) {
+    if (a.falta != nullptr && a.falta(antes)) {
       if (a.completar == nullptr) {
-        sinArreglo.push_back(std::string(x.fila->nombre) + ": " +
-                             *a.falta(disco.pistasCaras[indice]) + ", y no se sabe qué había");
+        sinArreglo.push_back(std::string(x.fila->nombre) + ": " + *a.falta(antes) +
+                             ", y no se sabe qué había");
         continue;
       }
       std::vector<Prueba> hecho = a.completar(pista, x.pista, x.cara);

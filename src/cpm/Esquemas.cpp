@@ -16,16 +16,12 @@ constexpr std::uint8_t ErrorCrc = 0x20;     // ST1: a CRC error; ST2: in the dat
 constexpr std::uint8_t MarcaBorrado = 0x40; // ST2: a deleted data mark
 constexpr std::uint8_t FinCilindro = 0x80;  // ST1: end of cylinder, set by any read past the last
 
-std::span<const std::uint8_t> PrimeraCopia(const SectorSuperficie &s) {
-  return std::span<const std::uint8_t>(s.datos).first(LongitudCopia(s));
-}
-
 // --- Weak spans ------------------------------------------------------------------
 
 // Speedlock: the whole sector when its first half is not one byte repeated;
 // else the second half when sector 0 holds the 'S' of its signature at 129;
 // else 32 bytes from 336.
-Tramos TramosSpeedlock(const PistaSuperficie &p, const SectorSuperficie &debil) {
+Tramos TramosSpeedlock(const PistaVista &p, const SectorVista &debil) {
   constexpr std::size_t Mitad = 256, PosS = 129;
   const auto d = PrimeraCopia(debil);
   const auto mitad = d.first(std::min(Mitad, d.size()));
@@ -40,28 +36,24 @@ Tramos TramosSpeedlock(const PistaSuperficie &p, const SectorSuperficie &debil) 
 }
 
 // Rainbow Arts: 100 stable bytes, then 256 weak ones.
-Tramos TramosRainbow(const PistaSuperficie &, const SectorSuperficie &) {
-  return {{{{100, 356}}}, 1};
-}
+Tramos TramosRainbow(const PistaVista &, const SectorVista &) { return {{{{100, 356}}}, 1}; }
 
 // KBI-10: two runs of four bytes, after the first 'KBI' and the second.
-Tramos TramosKbi10(const PistaSuperficie &, const SectorSuperficie &) {
-  return {{{{4, 8}, {132, 136}}}, 2};
-}
+Tramos TramosKbi10(const PistaVista &, const SectorVista &) { return {{{{4, 8}, {132, 136}}}, 2}; }
 
 // --- Shapes no field can say -------------------------------------------------------
 
 // Titus: every sector N=2 but those with a data CRC error, which are N=5.
-bool TallasTitus(const PistaSuperficie &p) {
-  return std::all_of(p.sectores.begin(), p.sectores.end(), [](const SectorSuperficie &s) {
+bool TallasTitus(const PistaVista &p) {
+  return std::all_of(p.sectores.begin(), p.sectores.end(), [](const SectorVista &s) {
     return s.n == (TieneEstado(s, Estado::ErrorDatos) ? 5 : 2);
   });
 }
 
 // DiscSYS: sector i has C = H = R = N = i.
-bool DiscSys(const PistaSuperficie &p) {
+bool DiscSys(const PistaVista &p) {
   for (std::size_t i = 0; i < p.sectores.size(); ++i) {
-    const SectorSuperficie &s = p.sectores[i];
+    const SectorVista &s = p.sectores[i];
     if (s.c != i || s.h != i || s.r != i || s.n != i) {
       return false;
     }
@@ -70,7 +62,7 @@ bool DiscSys(const PistaSuperficie &p) {
 }
 
 // Players: sector i has R = N = i, and the track is not DiscSYS's.
-bool Players(const PistaSuperficie &p) {
+bool Players(const PistaVista &p) {
   for (std::size_t i = 0; i < p.sectores.size(); ++i) {
     if (p.sectores[i].r != i || p.sectores[i].n != i) {
       return false;
@@ -80,8 +72,8 @@ bool Players(const PistaSuperficie &p) {
 }
 
 // Jacelock: after its &FF sector, sectors of ID 0, N=1, all with data errors.
-bool Jacelock(const PistaSuperficie &p) {
-  return std::all_of(p.sectores.begin() + 1, p.sectores.end(), [](const SectorSuperficie &s) {
+bool Jacelock(const PistaVista &p) {
+  return std::all_of(p.sectores.begin() + 1, p.sectores.end(), [](const SectorVista &s) {
     return s.r == 0 && s.n == 1 && TieneEstado(s, Estado::ErrorDatos);
   });
 }
@@ -165,13 +157,13 @@ std::string Suma8K(std::span<const std::uint8_t> d) {
 
 // OperaSoft: the 32K sector (N=8) stored without data.
 template <class P> auto *SectorOperaSoft(P &p) {
-  const auto s = std::find_if(p.sectores.begin(), p.sectores.end(),
-                              [](const SectorSuperficie &x) { return x.n == 8; });
+  const auto s =
+      std::find_if(p.sectores.begin(), p.sectores.end(), [](const auto &x) { return x.n == 8; });
   return s == p.sectores.end() ? nullptr : &*s;
 }
 
-std::optional<std::string> FaltaOperaSoft(const PistaSuperficie &p) {
-  const SectorSuperficie *s = SectorOperaSoft(p);
+std::optional<std::string> FaltaOperaSoft(const PistaVista &p) {
+  const SectorVista *s = SectorOperaSoft(p);
   if (s == nullptr || !s->datos.empty()) {
     return std::nullopt;
   }
@@ -187,8 +179,8 @@ std::vector<Prueba> CompletarOperaSoft(PistaSuperficie &p, int numero, int cara)
   constexpr std::uint8_t Relleno55 = 0x55, Gap = 0x4E;
   constexpr std::uint8_t CrcAlto = 0xE8, CrcBajo = 0x9F; // of the 256 bytes of &55
   SectorSuperficie *s = SectorOperaSoft(p);
-  const auto siete = std::find_if(p.sectores.begin(), p.sectores.end(),
-                                  [](const SectorSuperficie &x) { return x.r == 7; });
+  const auto siete =
+      std::find_if(p.sectores.begin(), p.sectores.end(), [](const auto &x) { return x.r == 7; });
   if (s == nullptr || !s->datos.empty() || siete == p.sectores.end()) {
     return {};
   }
@@ -210,12 +202,12 @@ std::vector<Prueba> CompletarOperaSoft(PistaSuperficie &p, int numero, int cara)
 // sectors look like KBI-19's was mastered wrong; those six are junk.
 constexpr std::size_t SectoresTitusMalo = 13, PosDoceTitus = 6, BasuraTitus = 6;
 
-std::optional<std::string> FaltaTitus(const PistaSuperficie &p) {
+template <class P> std::optional<std::string> FaltaTitus(const P &p) {
   if (p.sectores.size() != SectoresTitusMalo || p.sectores[PosDoceTitus].r != 12) {
     return std::nullopt;
   }
   const auto basura = std::span(p.sectores).last(BasuraTitus);
-  const bool kbi = std::all_of(basura.begin(), basura.end(), [](const SectorSuperficie &s) {
+  const bool kbi = std::all_of(basura.begin(), basura.end(), [](const auto &s) {
     return s.n == 2 && s.r <= 18 && TieneEstado(s, Estado::Sano);
   });
   if (!kbi) {
@@ -238,7 +230,7 @@ std::vector<Prueba> CompletarTitus(PistaSuperficie &p, int numero, int cara) {
 
 // Rainbow Arts: some dumps lost the CRC error flag of the weak sector, which
 // the loader checks. Nothing says what the flag was, so it is not put back.
-std::optional<std::string> FaltaMarcaRainbow(const PistaSuperficie &p) {
+std::optional<std::string> FaltaMarcaRainbow(const PistaVista &p) {
   constexpr std::size_t PosDebil = 1;
   if (p.sectores.size() <= PosDebil || TieneEstado(p.sectores[PosDebil], Estado::ErrorDatos)) {
     return std::nullopt;
@@ -407,7 +399,7 @@ constexpr auto Tabla = std::to_array<Esquema>({
                      .extra = TallasTitus}},
      .bastaForma = true,
      .firmas = {{{.r = 12, .a = {"Titus", 0x1B}}}},
-     .arreglo = {FaltaTitus, CompletarTitus}},
+     .arreglo = {FaltaTitus<PistaVista>, CompletarTitus}},
     {.nombre = "Reussir",
      .forma = "10 sectores",
      .pista = {0, Toda, Forma{.minimo = 10, .maximo = 10}},
@@ -548,23 +540,78 @@ constexpr auto Tabla = std::to_array<Esquema>({
 
 } // namespace
 
-bool TieneEstado(const SectorSuperficie &s, Estado estado) {
-  const bool crc = (s.st1 & ErrorCrc) != 0;
-  const bool crcDatos = (s.st2 & ErrorCrc) != 0;
+bool TieneEstado(std::uint8_t st1, std::uint8_t st2, Estado estado) {
+  const bool crc = (st1 & ErrorCrc) != 0;
+  const bool crcDatos = (st2 & ErrorCrc) != 0;
   switch (estado) {
   case Estado::Cualquiera: return true;
-  case Estado::Sano: return (s.st1 & ~FinCilindro) == 0 && s.st2 == 0;
+  case Estado::Sano: return (st1 & ~FinCilindro) == 0 && st2 == 0;
   case Estado::ErrorDatos: return crc && crcDatos;
   case Estado::ErrorId: return crc && !crcDatos;
-  case Estado::Borrado: return (s.st2 & MarcaBorrado) != 0;
+  case Estado::Borrado: return (st2 & MarcaBorrado) != 0;
   case Estado::ErrorSt1: return crc;
-  case Estado::Error20: return s.st1 == ErrorCrc && s.st2 == ErrorCrc;
+  case Estado::Error20: return st1 == ErrorCrc && st2 == ErrorCrc;
   }
   return false;
 }
 
-std::size_t LongitudCopia(const SectorSuperficie &s) {
-  return s.copias > 1 ? s.datos.size() / static_cast<std::size_t>(s.copias) : s.datos.size();
+std::size_t SectorVista::LongitudNominal() const {
+  return std::size_t{128} << std::min<std::uint8_t>(n, 8);
+}
+
+const PistaVista *VistaDisco::Pista(int pista, int cara) const {
+  if (pista < 0 || cara < 0 || pista >= pistas || cara >= caras) {
+    return nullptr;
+  }
+  const auto i = static_cast<std::size_t>(pista * caras + cara);
+  return i < pistasCaras.size() ? &pistasCaras[i] : nullptr;
+}
+
+namespace {
+
+template <class S> SectorVista VistaSector(const S &x, std::span<const std::uint8_t> datos) {
+  return {x.c, x.h, x.r, x.n, x.st1, x.st2, x.copias, datos};
+}
+
+VistaDisco SinPistas(int pistas, int caras) {
+  VistaDisco v;
+  v.pistas = pistas;
+  v.caras = caras;
+  v.pistasCaras.resize(static_cast<std::size_t>(std::max(0, pistas * caras)));
+  return v;
+}
+
+} // namespace
+
+VistaDisco VistaDe(const Superficie &disco) {
+  VistaDisco v = SinPistas(disco.pistas, disco.caras);
+  for (std::size_t i = 0; i < v.pistasCaras.size() && i < disco.pistasCaras.size(); ++i) {
+    const PistaSuperficie &p = disco.pistasCaras[i];
+    PistaVista &q = v.pistasCaras[i];
+    q.pistaCabecera = p.pistaCabecera;
+    q.sectores.reserve(p.sectores.size());
+    for (const SectorSuperficie &x : p.sectores) {
+      q.sectores.push_back(VistaSector(x, x.datos));
+    }
+  }
+  return v;
+}
+
+VistaDisco VistaDe(const Contenedor &disco) {
+  VistaDisco v = SinPistas(disco.pistas, disco.caras);
+  for (const Pista &p : disco.pistasLeidas) {
+    const auto i = static_cast<std::size_t>(p.pista * disco.caras + p.cara);
+    if (p.pista < 0 || p.cara < 0 || p.cara >= disco.caras || i >= v.pistasCaras.size()) {
+      continue;
+    }
+    PistaVista &q = v.pistasCaras[i];
+    q.pistaCabecera = p.pistaCabecera;
+    q.sectores.reserve(p.sectores.size());
+    for (const Sector &x : p.sectores) {
+      q.sectores.push_back(VistaSector(x, BytesGuardados(disco, x)));
+    }
+  }
+  return v;
 }
 
 std::span<const Esquema> TablaEsquemas() { return Tabla; }

@@ -17,6 +17,32 @@
 // Proteccion.cpp walks. A few shapes no field can say are small functions.
 namespace cpm::proteccion {
 
+// A disk's tracks and sectors as the verdict reads them: views into the bytes
+// of the model they came from (a Contenedor's file, a Superficie's sectors),
+// so that judging a disk copies none of its sectors.
+struct SectorVista {
+  std::uint8_t c = 0, h = 0, r = 0, n = 0, st1 = 0, st2 = 0;
+  int copias = 1;
+  std::span<const std::uint8_t> datos; // every byte stored for it, all copies
+  [[nodiscard]] std::size_t LongitudNominal() const;
+};
+
+struct PistaVista {
+  std::uint8_t pistaCabecera = 0;
+  std::vector<SectorVista> sectores; // in stored order
+};
+
+struct VistaDisco {
+  int pistas = 0, caras = 0;
+  std::vector<PistaVista> pistasCaras; // index pista * caras + cara
+  [[nodiscard]] const PistaVista *Pista(int pista, int cara) const;
+};
+
+VistaDisco VistaDe(const Superficie &disco);
+// A standard image's sectors keep 128 << N bytes of their track's stored
+// length, as DesdeContenedor keeps them.
+VistaDisco VistaDe(const Contenedor &disco);
+
 enum class Plataforma : std::uint8_t { Cualquiera, Cpc, Mas3 };
 
 // Which stored sector a condition or a signature is about: an index from 0,
@@ -59,7 +85,7 @@ struct Forma {
   std::span<const std::uint8_t> ids{}; // every ID, or the first ones in stored order
   bool idsEnOrden = true;              // false: the same IDs in any order
   std::array<CondSector, MaxConds> conds{};
-  bool (*extra)(const PistaSuperficie &) = nullptr;
+  bool (*extra)(const PistaVista &) = nullptr;
 };
 
 // Tracks [desde, hasta] (on any side) and the shape one of them must have.
@@ -97,13 +123,13 @@ struct Tramos {
 
 struct Debil {
   int cond = -1; // the condition of `Forma::conds` that names the weak sector
-  Tramos (*tramos)(const PistaSuperficie &pista, const SectorSuperficie &debil) = nullptr;
+  Tramos (*tramos)(const PistaVista &pista, const SectorVista &debil) = nullptr;
 };
 
 // What else a dump of the scheme may lack, and how it is completed.
 struct Arreglo {
   // What is missing on the track whose shape matched; nothing when it is whole.
-  std::optional<std::string> (*falta)(const PistaSuperficie &pista) = nullptr;
+  std::optional<std::string> (*falta)(const PistaVista &pista) = nullptr;
   // Completes that track; what was done, one text per sector.
   std::vector<Prueba> (*completar)(PistaSuperficie &pista, int numero, int cara) = nullptr;
 };
@@ -136,13 +162,22 @@ struct Coincidencia {
 
 // Every row that names the disk, the best match of each scheme once:
 // confirmed ones first, then in the table's order.
-std::vector<Coincidencia> Coincidencias(const Superficie &disco);
+std::vector<Coincidencia> Coincidencias(const VistaDisco &disco);
 // The weak sector of a match, or nullptr when its row names none.
-const SectorSuperficie *SectorDebil(const Coincidencia &x, const Superficie &disco);
+const SectorVista *SectorDebil(const Coincidencia &x, const VistaDisco &disco);
 
-// Whether a sector's status shows `estado`.
-bool TieneEstado(const SectorSuperficie &s, Estado estado);
-// Bytes stored for one copy of a sector.
-std::size_t LongitudCopia(const SectorSuperficie &s);
+// Whether FDC status bytes show `estado`.
+bool TieneEstado(std::uint8_t st1, std::uint8_t st2, Estado estado);
+// The same of a sector of either model.
+template <class S> bool TieneEstado(const S &s, Estado estado) {
+  return TieneEstado(s.st1, s.st2, estado);
+}
+// Bytes stored for one copy of a sector, and that copy.
+template <class S> std::size_t LongitudCopia(const S &s) {
+  return s.copias > 1 ? s.datos.size() / static_cast<std::size_t>(s.copias) : s.datos.size();
+}
+template <class S> std::span<const std::uint8_t> PrimeraCopia(const S &s) {
+  return std::span<const std::uint8_t>(s.datos).first(LongitudCopia(s));
+}
 
 } // namespace cpm::proteccion

@@ -28,25 +28,21 @@ std::string Hex2(std::uint8_t v) {
   return t;
 }
 
-std::span<const std::uint8_t> PrimeraCopia(const SectorSuperficie &s) {
-  return std::span<const std::uint8_t>(s.datos).first(LongitudCopia(s));
-}
-
 // --- Matching one row ------------------------------------------------------------------
 
-bool Cumple(const CondSector &c, const SectorSuperficie &s) {
+bool Cumple(const CondSector &c, const SectorVista &s) {
   return (c.r < 0 || s.r == c.r) && (c.n < 0 || s.n == c.n) && TieneEstado(s, c.estado) &&
          LongitudCopia(s) >= c.minimo && (c.cDesde < 0 || (s.c >= c.cDesde && s.c <= c.cHasta));
 }
 
-bool IdsEncajan(const Forma &f, const std::vector<SectorSuperficie> &v) {
+bool IdsEncajan(const Forma &f, const std::vector<SectorVista> &v) {
   if (f.ids.empty()) {
     return true;
   }
   if (f.idsEnOrden) {
     return v.size() >= f.ids.size() &&
            std::equal(f.ids.begin(), f.ids.end(), v.begin(),
-                      [](std::uint8_t id, const SectorSuperficie &s) { return s.r == id; });
+                      [](std::uint8_t id, const SectorVista &s) { return s.r == id; });
   }
   // The same IDs as many times each: counted up by the shape, down by the track.
   if (v.size() != f.ids.size()) {
@@ -60,7 +56,7 @@ bool IdsEncajan(const Forma &f, const std::vector<SectorSuperficie> &v) {
   return std::all_of(veces.begin(), veces.end(), [](int x) { return x == 0; });
 }
 
-std::optional<Nombrados> Encaja(const Forma &f, const PistaSuperficie *p) {
+std::optional<Nombrados> Encaja(const Forma &f, const PistaVista *p) {
   if (p == nullptr) {
     return std::nullopt;
   }
@@ -147,23 +143,25 @@ std::string MostrarBytes(std::string_view b) {
 
 // Where `pieza` lies in `datos`, or -1.
 long long Buscar(const Pieza &pieza, std::span<const std::uint8_t> datos, bool sinCaso) {
-  const auto igual = [sinCaso](std::uint8_t a, char b) {
-    const auto ub = static_cast<std::uint8_t>(b);
-    return sinCaso ? std::tolower(a) == std::tolower(ub) : a == ub;
-  };
   const std::string_view b = pieza.bytes;
+  const std::string_view d(reinterpret_cast<const char *>(datos.data()), datos.size());
+  const auto igual = [sinCaso](char x, char y) {
+    return sinCaso ? std::tolower(static_cast<unsigned char>(x)) ==
+                         std::tolower(static_cast<unsigned char>(y))
+                   : x == y;
+  };
   if (pieza.en >= 0) {
     const auto en = static_cast<std::size_t>(pieza.en);
-    if (datos.size() < en + b.size()) {
-      return -1;
-    }
-    return std::equal(b.begin(), b.end(), datos.begin() + pieza.en,
-                      [&](char x, std::uint8_t y) { return igual(y, x); })
-               ? pieza.en
-               : -1;
+    const bool esta =
+        d.size() >= en + b.size() && std::equal(b.begin(), b.end(), d.begin() + pieza.en, igual);
+    return esta ? pieza.en : -1;
   }
-  const auto i = std::search(datos.begin(), datos.end(), b.begin(), b.end(), igual);
-  return i == datos.end() ? -1 : i - datos.begin();
+  // Most signatures are searched for as they are, which the library does fast.
+  const std::size_t i =
+      sinCaso ? static_cast<std::size_t>(
+                    std::search(d.begin(), d.end(), b.begin(), b.end(), igual) - d.begin())
+              : d.find(b);
+  return i >= d.size() ? -1 : static_cast<long long>(i);
 }
 
 // What the firma finds in one sector; empty when it does not match.
@@ -189,7 +187,7 @@ std::string FirmaEnSector(const Firma &f, std::span<const std::uint8_t> datos) {
   return t;
 }
 
-std::vector<std::size_t> SectoresDeFirma(const Firma &f, const PistaSuperficie &p) {
+std::vector<std::size_t> SectoresDeFirma(const Firma &f, const PistaVista &p) {
   std::vector<std::size_t> v;
   for (std::size_t i = 0; i < p.sectores.size(); ++i) {
     const bool porIndice = f.cual >= 0        ? i == static_cast<std::size_t>(f.cual)
@@ -202,16 +200,16 @@ std::vector<std::size_t> SectoresDeFirma(const Firma &f, const PistaSuperficie &
   return v;
 }
 
-std::optional<Prueba> BuscarFirma(const Firma &f, const Superficie &disco, int pista, int cara) {
+std::optional<Prueba> BuscarFirma(const Firma &f, const VistaDisco &disco, int pista, int cara) {
   const int desde = f.pistaDesde < 0 ? pista : f.pistaDesde;
   const int hasta = f.pistaDesde < 0 ? pista : f.pistaHasta;
   for (int t = desde; t <= hasta; ++t) {
-    const PistaSuperficie *p = disco.Pista(t, cara);
+    const PistaVista *p = disco.Pista(t, cara);
     if (p == nullptr) {
       continue;
     }
     for (const std::size_t i : SectoresDeFirma(f, *p)) {
-      const SectorSuperficie &s = p->sectores[i];
+      const SectorVista &s = p->sectores[i];
       if (std::string t2 = FirmaEnSector(f, PrimeraCopia(s)); !t2.empty()) {
         return Prueba{t, cara, s.r, std::move(t2)};
       }
@@ -223,7 +221,7 @@ std::optional<Prueba> BuscarFirma(const Firma &f, const Superficie &disco, int p
 bool FirmaValida(const Firma &f) { return f.cual != Nada || f.r >= 0; }
 
 // What a sector shows, for the evidence: "N=2, débil (3 copias), error de CRC en los datos".
-std::string DescribirSector(const SectorSuperficie &s, std::uint8_t pistaCabecera) {
+std::string DescribirSector(const SectorVista &s, std::uint8_t pistaCabecera) {
   std::string t = "N=" + std::to_string(s.n);
   const auto poner = [&t](const std::string &que) { t += ", " + que; };
   if (s.copias > 1) {
@@ -254,8 +252,8 @@ std::string DescribirSector(const SectorSuperficie &s, std::uint8_t pistaCabecer
   return t;
 }
 
-bool DeMas3(const Superficie &disco) {
-  const PistaSuperficie *p = disco.Pista(0, 0);
+bool DeMas3(const VistaDisco &disco) {
+  const PistaVista *p = disco.Pista(0, 0);
   // A track 0 without sectors says nothing: read as a CPC disk.
   return p != nullptr && !p->sectores.empty() && p->sectores.front().r < PrimerIdCpc;
 }
@@ -265,7 +263,7 @@ bool DeMas3(const Superficie &disco) {
 namespace proteccion {
 namespace {
 
-std::optional<Coincidencia> Probar(const Esquema &e, const Superficie &disco, bool mas3) {
+std::optional<Coincidencia> Probar(const Esquema &e, const VistaDisco &disco, bool mas3) {
   if ((e.plataforma == Plataforma::Cpc && mas3) || (e.plataforma == Plataforma::Mas3 && !mas3)) {
     return std::nullopt;
   }
@@ -303,7 +301,7 @@ std::optional<Coincidencia> Probar(const Esquema &e, const Superficie &disco, bo
 
 } // namespace
 
-const SectorSuperficie *SectorDebil(const Coincidencia &x, const Superficie &disco) {
+const SectorVista *SectorDebil(const Coincidencia &x, const VistaDisco &disco) {
   if (x.fila->debil.cond < 0) {
     return nullptr;
   }
@@ -313,9 +311,9 @@ const SectorSuperficie *SectorDebil(const Coincidencia &x, const Superficie &dis
 
 namespace {
 
-Hallazgo Describir(const Coincidencia &x, const Superficie &disco) {
+Hallazgo Describir(const Coincidencia &x, const VistaDisco &disco) {
   const Esquema &e = *x.fila;
-  const PistaSuperficie &p = *disco.Pista(x.pista, x.cara);
+  const PistaVista &p = *disco.Pista(x.pista, x.cara);
   Hallazgo h;
   h.esquema = std::string(e.nombre) +
               (x.variante.empty() ? std::string() : " (" + std::string(x.variante) + ")");
@@ -329,7 +327,7 @@ Hallazgo Describir(const Coincidencia &x, const Superficie &disco) {
       continue;
     }
     for (const std::size_t i : x.nombrados[k]) {
-      const SectorSuperficie &s = p.sectores[i];
+      const SectorVista &s = p.sectores[i];
       std::string que = DescribirSector(s, p.pistaCabecera);
       // A plain sector that carries the signature is told by the signature.
       const bool firmado = x.firma && x.firma->pista == x.pista && x.firma->sector == s.r;
@@ -341,7 +339,7 @@ Hallazgo Describir(const Coincidencia &x, const Superficie &disco) {
   if (x.firma) {
     h.pruebas.push_back(*x.firma);
   }
-  if (const SectorSuperficie *d = SectorDebil(x, disco); d != nullptr && d->copias < 2) {
+  if (const SectorVista *d = SectorDebil(x, disco); d != nullptr && d->copias < 2) {
     h.faltas.push_back({x.pista, x.cara, d->r,
                         "el sector débil se guardó con una sola copia: no cargará en un "
                         "emulador ni en un Gotek"});
@@ -351,7 +349,11 @@ Hallazgo Describir(const Coincidencia &x, const Superficie &disco) {
     if (const auto falta = e.arreglo.falta(p)) {
       h.faltas.push_back({x.pista, x.cara, -1, *falta});
       // Completable when completing a copy of the track does something.
-      PistaSuperficie prueba = p;
+      PistaSuperficie prueba;
+      for (const SectorVista &y : p.sectores) {
+        prueba.sectores.push_back(
+            {y.c, y.h, y.r, y.n, y.st1, y.st2, y.copias, {y.datos.begin(), y.datos.end()}});
+      }
       h.completable = h.completable || (e.arreglo.completar != nullptr &&
                                         !e.arreglo.completar(prueba, x.pista, x.cara).empty());
     }
@@ -361,7 +363,7 @@ Hallazgo Describir(const Coincidencia &x, const Superficie &disco) {
 
 } // namespace
 
-std::vector<Coincidencia> Coincidencias(const Superficie &disco) {
+std::vector<Coincidencia> Coincidencias(const VistaDisco &disco) {
   const bool mas3 = DeMas3(disco);
   std::vector<Coincidencia> v;
   for (const Esquema &e : TablaEsquemas()) {
@@ -389,10 +391,10 @@ namespace {
 
 using Reparto = std::vector<std::pair<std::uint8_t, std::uint8_t>>; // (R, N), sorted
 
-Reparto RepartoDe(const PistaSuperficie &p) {
+Reparto RepartoDe(const PistaVista &p) {
   Reparto d;
   d.reserve(p.sectores.size());
-  for (const SectorSuperficie &s : p.sectores) {
+  for (const SectorVista &s : p.sectores) {
     d.emplace_back(s.r, s.n);
   }
   std::sort(d.begin(), d.end());
@@ -463,7 +465,7 @@ struct Rareza {
   [[nodiscard]] bool Alguna() const { return error || debil || largo || cilindro; }
 };
 
-Rareza RarezaDe(const SectorSuperficie &s, const PistaSuperficie &p) {
+Rareza RarezaDe(const SectorVista &s, const PistaVista &p) {
   return {!TieneEstado(s, Estado::Sano), s.copias > 1,
           s.datos.empty() || LongitudCopia(s) != s.LongitudNominal(), s.c != p.pistaCabecera};
 }
@@ -480,15 +482,15 @@ std::vector<std::uint8_t> IdsDe(const Reparto &d) {
 
 struct PistaRara {
   int pista = 0, cara = 0;
-  const PistaSuperficie *p = nullptr;
+  const PistaVista *p = nullptr;
   bool otraForma = false;            // its layout is not the disk's
   bool otrosIds = false;             // nor its IDs: more than one odd sector's size code
   std::vector<std::size_t> sectores; // its odd sectors
 };
 
-Veredicto Clasificar(const Superficie &disco, Veredicto v) {
+Veredicto Clasificar(const VistaDisco &disco, Veredicto v) {
   std::map<Reparto, int> cuentas;
-  for (const PistaSuperficie &p : disco.pistasCaras) {
+  for (const PistaVista &p : disco.pistasCaras) {
     if (!p.sectores.empty()) {
       ++cuentas[RepartoDe(p)];
     }
@@ -503,7 +505,7 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
   std::vector<PistaRara> raras;
   for (int t = 0; t < disco.pistas; ++t) {
     for (int c = 0; c < disco.caras; ++c) {
-      const PistaSuperficie *p = disco.Pista(t, c);
+      const PistaVista *p = disco.Pista(t, c);
       if (p == nullptr || p->sectores.empty()) {
         continue; // an empty track is no odd sector (P.M.S.'s has its row)
       }
@@ -520,7 +522,7 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
     }
   }
   const auto sectorPrueba = [](const PistaRara &r, std::size_t i) {
-    const SectorSuperficie &s = r.p->sectores[i];
+    const SectorVista &s = r.p->sectores[i];
     return Prueba{r.pista, r.cara, s.r, DescribirSector(s, r.p->pistaCabecera)};
   };
   const bool limpias = std::all_of(raras.begin(), raras.end(),
@@ -538,7 +540,7 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
     const bool comunPropia = !DeFormatoConocido(comun);
     for (int t = 0; t < disco.pistas; ++t) {
       for (int c = 0; c < disco.caras; ++c) {
-        const PistaSuperficie *p = disco.Pista(t, c);
+        const PistaVista *p = disco.Pista(t, c);
         if (p == nullptr || p->sectores.empty()) {
           continue;
         }
@@ -565,7 +567,7 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
     return !r.otrosIds && r.pista >= PrimeraPistaGastada &&
            r.sectores.size() <= ErroresPorPistaGastada &&
            std::all_of(r.sectores.begin(), r.sectores.end(), [&](std::size_t i) {
-             const SectorSuperficie &s = r.p->sectores[i];
+             const SectorVista &s = r.p->sectores[i];
              const Rareza x = RarezaDe(s, *r.p);
              return TieneEstado(s, Estado::ErrorDatos) && !x.debil && !x.largo && !x.cilindro;
            });
@@ -589,7 +591,7 @@ Veredicto Clasificar(const Superficie &disco, Veredicto v) {
     std::string t = TextoReparto(RepartoDe(*r.p));
     std::string ids;
     for (const std::size_t i : r.sectores) {
-      const SectorSuperficie &s = r.p->sectores[i];
+      const SectorVista &s = r.p->sectores[i];
       ids +=
           (ids.empty() ? "" : "; ") + TextoId(s.r) + " " + DescribirSector(s, r.p->pistaCabecera);
     }
@@ -605,7 +607,9 @@ bool Veredicto::Incompleto() const {
                      [](const Hallazgo &h) { return !h.faltas.empty(); });
 }
 
-Veredicto JuzgarProteccion(const Superficie &disco) {
+namespace {
+
+Veredicto Juzgar(const VistaDisco &disco) {
   Veredicto v;
   v.mas3 = DeMas3(disco);
   for (const proteccion::Coincidencia &x : proteccion::Coincidencias(disco)) {
@@ -617,6 +621,12 @@ Veredicto JuzgarProteccion(const Superficie &disco) {
   }
   return Clasificar(disco, std::move(v));
 }
+
+} // namespace
+
+Veredicto JuzgarProteccion(const Superficie &disco) { return Juzgar(VistaDe(disco)); }
+
+Veredicto JuzgarProteccion(const Contenedor &disco) { return Juzgar(VistaDe(disco)); }
 
 namespace {
 

@@ -54,7 +54,7 @@ std::string Bloques(const cpm::Archivo &a, int tamanoBloque) {
 }
 
 cpm::Veredicto VeredictoDe(const cpm::Disco &disco) {
-  return cpm::JuzgarProteccion(cpm::DesdeContenedor(disco.contenedor));
+  return cpm::JuzgarProteccion(disco.contenedor);
 }
 
 } // namespace

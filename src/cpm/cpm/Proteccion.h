@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cpm/Comparacion.h"
+#include "cpm/Contenedor.h"
 #include "cpm/Superficie.h"
 
 #include <string>
@@ -58,7 +59,10 @@ struct Veredicto {
   [[nodiscard]] bool Incompleto() const;
 };
 
+// Of any image once it is tracks and sectors; of a DSK image as it is read,
+// without copying its sectors.
 Veredicto JuzgarProteccion(const Superficie &disco);
+Veredicto JuzgarProteccion(const Contenedor &disco);
 
 // The verdict in a few words: "Speedlock (confirmada)", "protección desconocida"...
 std::string TextoVeredicto(const Veredicto &veredicto);
