@@ -563,16 +563,12 @@ TEST_F(Gestor, TheDisksPropertiesAndTheStatusBarNameItsProtection) {
   // The four panels keep the summary they always had.
   EXPECT_EQ(barra->findChildren<QLabel *>().size(), 4);
   Menu(0, "PropiedadesDisco", true);
-  EXPECT_NE(guion.mostrado.find("Disposición:  EXTENDED CPC DSK
-Pistas:       42, 1 cara
-"),
+  EXPECT_NE(guion.mostrado.find("Disposición:  EXTENDED CPC DSK\nPistas:       42, 1 cara\n"),
             std::string::npos)
       << guion.mostrado;
-  EXPECT_NE(guion.mostrado.find("Protección:   Rainbow Arts (confirmada), volcado incompleto
-"
+  EXPECT_NE(guion.mostrado.find("Protección:   Rainbow Arts (confirmada), volcado incompleto\n"
                                 "  pista 40, cara 0: 9 sectores, el 2.º guardado de ID &C6 con "
-                                "error de CRC en los datos
-"),
+                                "error de CRC en los datos\n"),
             std::string::npos)
       << guion.mostrado;
   EXPECT_NE(guion.mostrado.find("  volcado incompleto: pista 40, cara 0, sector &C6: "),
