@@ -2,14 +2,15 @@
 // names the images in a fixed order; threads read them; what each one gave is
 // printed in the walk's order as soon as it and all before it are read.
 #include "cli/BuscarImagenes.h"
-#include "imagenes/Fuente.h"
-#include "imagenes/Tipos.h"
-#include "cli/Salida.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
+#include "cli/Listado.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
+#include "cli/Salida.h"
 #include "cli/Terminal.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Tipos.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
@@ -56,12 +57,16 @@ struct Busqueda {
 
 // --- Reading one image ---------------------------------------------------------
 
+// `proteccion`: the image's verdict, for JSON.
 void Anotar(Resultado &r, const std::string &ruta, const cpm::Archivo &a, const Busqueda &b,
-            int tamanoBloque) {
+            int tamanoBloque, const nlohmann::json *proteccion = nullptr) {
   ++r.coincidencias;
   if (b.json) {
     nlohmann::json j = JsonArchivo(a, tamanoBloque);
     j["imagen"] = ruta;
+    if (proteccion != nullptr) {
+      j["proteccion"] = *proteccion;
+    }
     if (r.coincidencias > 1) {
       r.salida += Cls_ListaJson::kSeparador;
     }
@@ -76,7 +81,8 @@ void Anotar(Resultado &r, const std::string &ruta, const cpm::Archivo &a, const 
 
 // A DATA disk's catalogue lies in its first 8 KB, a SYSTEM or +3 disk's in
 // its first 16 KB; the first records of the matches may lie anywhere.
-constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024, imagenes::TamanoMaximoArchivo};
+constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024,
+                                                    imagenes::TamanoMaximoArchivo};
 
 // Text output needs only the names and sizes: the reader's names-only mode
 // over the start of the file gives them when the start holds the catalogue.
@@ -97,7 +103,8 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
       return false; // the whole reading gives the message
     }
     // Only a CPCEMU image's start holds its catalogue: an HFE's is decoded whole.
-    if (const imagenes::Tipo *tipo = imagenes::TipoDeBytes(bytes); tipo != nullptr && !tipo->enSitio) {
+    if (const imagenes::Tipo *tipo = imagenes::TipoDeBytes(bytes);
+        tipo != nullptr && !tipo->enSitio) {
       return false;
     }
     const auto catalogo = cpm::LeerNombres(bytes, tamano, &b.patron);
@@ -122,9 +129,10 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
 }
 
 bool SinFirma(const cpm::Disco &disco) {
-  return std::any_of(
-      disco.contenedor.problemas.begin(), disco.contenedor.problemas.end(),
-      [](const imagenes::Problema &p) { return p.tipo == imagenes::TipoProblema::FirmaDesconocida; });
+  return std::any_of(disco.contenedor.problemas.begin(), disco.contenedor.problemas.end(),
+                     [](const imagenes::Problema &p) {
+                       return p.tipo == imagenes::TipoProblema::FirmaDesconocida;
+                     });
 }
 
 Resultado Leer(const Fuente &f, const Busqueda &b) {
@@ -144,8 +152,14 @@ Resultado Leer(const Fuente &f, const Busqueda &b) {
     return r;
   }
   const cpm::Disco &disco = imagen.Disco();
-  for (const cpm::Archivo *a : cpm::Buscar(disco, b.patron)) {
-    Anotar(r, f.ruta, *a, b, disco.formato->tamanoBloque);
+  const std::vector<const cpm::Archivo *> archivos = cpm::Buscar(disco, b.patron);
+  // JSON says with each match what protects its image, worked out once.
+  nlohmann::json proteccion;
+  if (b.json && !archivos.empty()) {
+    proteccion = JsonVeredicto(VeredictoDe(disco));
+  }
+  for (const cpm::Archivo *a : archivos) {
+    Anotar(r, f.ruta, *a, b, disco.formato->tamanoBloque, b.json ? &proteccion : nullptr);
   }
   return r;
 }

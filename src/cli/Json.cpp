@@ -71,13 +71,39 @@ json JsonTablaPistas(const cpm::Disco &disco) {
   return pistas;
 }
 
+json JsonPruebas(const std::vector<cpm::Prueba> &pruebas) {
+  json lista = json::array();
+  for (const cpm::Prueba &p : pruebas) {
+    lista.push_back({{"pista", p.pista},
+                     {"cara", p.cara},
+                     {"sector", p.sector >= 0 ? json(p.sector) : json(nullptr)},
+                     {"texto", p.texto}});
+  }
+  return lista;
+}
+
+// The verdict whole: every scheme that fits with its evidence, and the tracks
+// behind any other class; with the counts of odd sectors `info` has always given.
 json JsonProteccion(const cpm::Disco &disco) {
+  const cpm::Veredicto v = VeredictoDe(disco);
   const SenalesProteccion s = Senales(disco);
-  return {{"probable", s.Probable()},
-          {"sectores_error_fdc", s.errores},
-          {"sectores_debiles", s.debiles},
-          {"sectores_tamano_guardado", s.tamanos},
-          {"sectores_codigo_distinto", s.codigos}};
+  json j = JsonVeredicto(v);
+  json esquemas = json::array();
+  for (const cpm::Hallazgo &h : v.hallazgos) {
+    esquemas.push_back({{"esquema", h.esquema},
+                        {"certeza", std::string(cpm::CodigoCerteza(h.certeza))},
+                        {"pruebas", JsonPruebas(h.pruebas)},
+                        {"faltas", JsonPruebas(h.faltas)},
+                        {"completable", h.completable}});
+  }
+  j["esquemas"] = esquemas;
+  j["pistas"] = JsonPruebas(v.pistas);
+  j["mas3"] = v.mas3;
+  j["sectores_error_fdc"] = s.errores;
+  j["sectores_debiles"] = s.debiles;
+  j["sectores_tamano_guardado"] = s.tamanos;
+  j["sectores_codigo_distinto"] = s.codigos;
+  return j;
 }
 
 json JsonError(const cpm::Imagen &imagen, const std::string &error) {
@@ -85,6 +111,17 @@ json JsonError(const cpm::Imagen &imagen, const std::string &error) {
 }
 
 } // namespace
+
+json JsonVeredicto(const cpm::Veredicto &v) {
+  const cpm::Hallazgo *h = v.hallazgos.empty() ? nullptr : &v.hallazgos.front();
+  return {
+      {"probable", v.Protegido()},
+      {"veredicto", std::string(cpm::CodigoClase(v.clase))},
+      {"texto", cpm::TextoVeredicto(v)},
+      {"esquema", h != nullptr ? json(h->esquema) : json(nullptr)},
+      {"certeza", h != nullptr ? json(std::string(cpm::CodigoCerteza(h->certeza))) : json(nullptr)},
+      {"incompleta", v.Incompleto()}};
+}
 
 std::uint64_t LongitudExacta(const cpm::Archivo &a) {
   if (!a.cabecera) {
@@ -159,8 +196,9 @@ json JsonProblemas(const imagenes::Problemas &problemas) {
     poner("entrada", p.lugar.entrada);
     poner("bloque", p.lugar.bloque);
     poner("desplazamiento", p.lugar.desplazamiento);
-    lista.push_back(
-        {{"tipo", std::string(imagenes::NombreTipo(p.tipo))}, {"texto", p.texto}, {"lugar", lugar}});
+    lista.push_back({{"tipo", std::string(imagenes::NombreTipo(p.tipo))},
+                     {"texto", p.texto},
+                     {"lugar", lugar}});
   }
   return lista;
 }
@@ -228,8 +266,7 @@ json JsonInfo(const cpm::Imagen &imagen) {
   }
   const cpm::Disco &d = imagen.Disco();
   const imagenes::Contenedor &c = d.contenedor;
-  json j = {{"imagen", imagen.Ruta()},
-            {"disposicion", std::string(c.tipo)}};
+  json j = {{"imagen", imagen.Ruta()}, {"disposicion", std::string(c.tipo)}};
   PonerTextoCabecera(j, "firma", c.firma, c.firmaBytes);
   PonerTextoCabecera(j, "creador", c.creador, c.creadorBytes);
   j["pistas"] = c.pistas;

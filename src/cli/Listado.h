@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cpm/Disco.h"
+#include "cpm/Proteccion.h"
 
 #include <string>
 #include <vector>
@@ -51,7 +52,8 @@ struct RarezasSector {
   }
 };
 // `codigoFormato` is the format's size code, or -1 when the format is unknown.
-RarezasSector Rarezas(const imagenes::Pista &pista, const imagenes::Sector &sector, int codigoFormato);
+RarezasSector Rarezas(const imagenes::Pista &pista, const imagenes::Sector &sector,
+                      int codigoFormato);
 int CodigoFormato(const cpm::Disco &disco);
 
 // The signs of copy protection: how many sectors show each kind of oddity.
@@ -60,6 +62,8 @@ struct SenalesProteccion {
   [[nodiscard]] bool Probable() const { return errores + debiles + tamanos + codigos > 0; }
 };
 SenalesProteccion Senales(const cpm::Disco &disco);
+// The copy-protection verdict of the disk's tracks.
+cpm::Veredicto VeredictoDe(const cpm::Disco &disco);
 
 // A header text on one line: control bytes (CR, LF, NUL...) become one blank, ends trimmed.
 std::string TextoUnaLinea(const std::string &texto);

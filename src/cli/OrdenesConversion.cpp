@@ -1,12 +1,12 @@
 #include "cli/OrdenesConversion.h"
 
-#include "imagenes/Fuente.h"
+#include "cli/Listado.h"
 #include "cli/Salida.h"
 #include "cpm/Comparacion.h"
-#include "cpm/Imagen.h"
-#include "cli/Listado.h"
 #include "cpm/Conversion.h"
 #include "cpm/Disco.h"
+#include "cpm/Imagen.h"
+#include "imagenes/Fuente.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/Proceso.h"
@@ -94,7 +94,7 @@ std::unique_ptr<cpm::Imagen> LeerParaComparar(const std::string &ruta, const std
   auto imagen = std::make_unique<cpm::Imagen>(ruta, cpm::OpcionesLectura{formato});
   if (!imagen->ErrorPistas().empty()) {
     AvisarError(ruta, imagen->Cargada() && imagen->Tipo() == nullptr ? imagenes::NingunTipo()
-                                                                      : imagen->ErrorPistas());
+                                                                     : imagen->ErrorPistas());
     return nullptr;
   }
   if (!archivos) {
@@ -102,7 +102,8 @@ std::unique_ptr<cpm::Imagen> LeerParaComparar(const std::string &ruta, const std
   }
   const cpm::Disco &disco = imagen->Disco();
   if (!disco.formato) {
-    AvisarError(ruta, "formato desconocido: " + disco.motivoFormato + "; --sectores compara sin él");
+    AvisarError(ruta,
+                "formato desconocido: " + disco.motivoFormato + "; --sectores compara sin él");
     return nullptr;
   }
   if (const std::string incompleto = cpm::CatalogoIncompleto(disco); !incompleto.empty()) {
@@ -130,6 +131,10 @@ int EjecutarConvert(const OrdenConvert &orden) {
   }
   const imagenes::Tipo *destino = orden.tipo.empty() ? TipoDeDestino(orden.destino, leido)
                                                      : imagenes::TipoPorNombre(orden.tipo);
+  // A completed dump holds weak copies, which only the extended layout keeps.
+  if (orden.completar && orden.tipo.empty() && destino == imagenes::TipoPorNombre("estandar")) {
+    destino = imagenes::TipoPorNombre("extendido");
+  }
   if (destino == nullptr) {
     std::vector<std::string> extensiones;
     for (const imagenes::Tipo *t : Escribibles()) {
@@ -143,8 +148,7 @@ int EjecutarConvert(const OrdenConvert &orden) {
       lista += (lista.empty() ? "" : ", ") + e;
     }
     AvisarError("uso", "no se sabe a qué convertir " + orden.destino + ": dígalo con --a (" +
-                           Enumerar(NombresEscribibles()) + ") o con su extensión (" + lista +
-                           ")");
+                           Enumerar(NombresEscribibles()) + ") o con su extensión (" + lista + ")");
     return kSalidaUso;
   }
   cpm::OpcionesConversion opciones;
@@ -152,7 +156,8 @@ int EjecutarConvert(const OrdenConvert &orden) {
   opciones.forzar = orden.forzar;
   opciones.formato = orden.formato;
   opciones.version = ALCOVE_VERSION;
-  const imagenes::Conversion c = cpm::Convertir(origen, opciones);
+  opciones.completar = orden.completar;
+  const cpm::Conversion c = cpm::Convertir(origen, opciones);
   if (!c.Hecha()) {
     if (c.perdidas.empty()) {
       AvisarError(orden.origen, c.error);
@@ -177,7 +182,12 @@ int EjecutarConvert(const OrdenConvert &orden) {
         orden.destino,
         "escrita sin " + Detalles(c.perdidas.size()) + " del disco (--force):", c.perdidas);
   }
-  EscribirSalida(orden.origen + " -> " + orden.destino + " (" + std::string(destino->descripcion) + ", " +
+  std::string completado;
+  for (const cpm::Prueba &p : c.anadidos) {
+    completado += "completado: " + cpm::LugarPrueba(p) + ": " + p.texto + "\n";
+  }
+  EscribirSalida(completado + orden.origen + " -> " + orden.destino + " (" +
+                 std::string(destino->descripcion) + ", " +
                  Plural(c.bytes.size(), "byte", "bytes") + ")\n");
   return kSalidaBien;
 }
@@ -220,7 +230,8 @@ namespace {
 
 Ejecucion PrepararConvert(CLI::App &sub) {
   auto o = std::make_shared<OrdenConvert>();
-  sub.add_option("ORIGEN", o->origen, "Imagen " + Familias(", ") + " o volcado crudo (con --formato)")
+  sub.add_option("ORIGEN", o->origen,
+                 "Imagen " + Familias(", ") + " o volcado crudo (con --formato)")
       ->required()
       ->type_name("");
   sub.add_option("DESTINO", o->destino, "Imagen nueva")->required()->type_name("");
@@ -235,6 +246,8 @@ Ejecucion PrepararConvert(CLI::App &sub) {
   sub.add_flag("--force", o->forzar,
                "Convierte aunque la imagen nueva no guarde todo (dice qué se pierde)");
   sub.add_flag("--reemplazar", o->reemplazar, "Reemplaza DESTINO si ya existe");
+  sub.add_flag("--completar", o->completar,
+               "Completa un volcado incompleto de una protección conocida (dice qué añade)");
   return [o] {
     if (!o->formato.empty() && !cpm::FormatoPorNombre(o->formato)) {
       AvisarError("--formato " + o->formato, "formato desconocido");

@@ -39,8 +39,9 @@ std::string SumaDisco(const cpm::Disco &disco) {
     for (const imagenes::Sector &s : p.sectores) {
       orden.push_back(&s);
     }
-    std::stable_sort(orden.begin(), orden.end(),
-                     [](const imagenes::Sector *a, const imagenes::Sector *b) { return a->r < b->r; });
+    std::stable_sort(
+        orden.begin(), orden.end(),
+        [](const imagenes::Sector *a, const imagenes::Sector *b) { return a->r < b->r; });
     for (const imagenes::Sector *s : orden) {
       suma.Agregar(s->datos);
     }

@@ -34,7 +34,8 @@ std::string Atributos(const Archivo &a) {
 
 } // namespace
 
-ComparacionArchivos CompararArchivos(const Disco &a, const Disco &b, const imagenes::OpcionesComparacion &o) {
+ComparacionArchivos CompararArchivos(const Disco &a, const Disco &b,
+                                     const imagenes::OpcionesComparacion &o) {
   ComparacionArchivos r;
   const auto anotar = [&](const Archivo &x, const std::string &texto) {
     r.diferencias.push_back({-1, -1, -1, x.NombreConUsuario() + ": " + texto});

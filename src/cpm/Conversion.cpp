@@ -7,8 +7,8 @@
 
 namespace cpm {
 
-imagenes::Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConversion &o) {
-  imagenes::Conversion r;
+Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConversion &o) {
+  Conversion r;
   std::optional<imagenes::Geometria> geometria;
   if (!o.formato.empty()) {
     const std::optional<Formato> f = FormatoPorNombre(o.formato);
@@ -29,7 +29,22 @@ imagenes::Conversion Convertir(std::span<const std::uint8_t> origen, const Opcio
       geometria = GeometriaDe(*d.formato);
     }
   }
-  return imagenes::Convertir(origen, {o.destino, o.forzar, {geometria ? &*geometria : nullptr, o.version}});
+  imagenes::OpcionesConversion opciones{
+      o.destino, o.forzar, {geometria ? &*geometria : nullptr, o.version}, {}, {}};
+  if (o.completar) {
+    opciones.preparar = [&r](imagenes::Superficie &s) {
+      Completado c = CompletarVolcado(s);
+      if (!c.Hecho()) {
+        return c.error;
+      }
+      s = std::move(c.disco);
+      r.anadidos = std::move(c.anadidos);
+      return std::string();
+    };
+  }
+  opciones.avisar = AvisarProteccionesPerdidas;
+  static_cast<imagenes::Conversion &>(r) = imagenes::Convertir(origen, opciones);
+  return r;
 }
 
 } // namespace cpm

@@ -57,7 +57,8 @@ std::string Imagen::MotivoSoloLectura() const {
 }
 
 imagenes::Superficie Imagen::Superficie() const {
-  return errorPistas_.empty() ? imagenes::DesdeContenedor(disco_.contenedor) : imagenes::Superficie{};
+  return errorPistas_.empty() ? imagenes::DesdeContenedor(disco_.contenedor)
+                              : imagenes::Superficie{};
 }
 
 std::string CatalogoIncompleto(const Disco &disco) {

@@ -37,9 +37,10 @@ std::string CompararSector(const SectorSuperficie &a, const SectorSuperficie &b,
   }
   if (a.copias != b.copias) {
     partes.push_back(TextoPar(std::to_string(a.copias) + (a.copias == 1 ? " copia" : " copias"),
-                         std::to_string(b.copias), o));
+                              std::to_string(b.copias), o));
   }
-  if (const std::string bytes = TextoBytes(a.datos, b.datos, o, "bytes guardados"); !bytes.empty()) {
+  if (const std::string bytes = TextoBytes(a.datos, b.datos, o, "bytes guardados");
+      !bytes.empty()) {
     partes.push_back(bytes);
   }
   std::string t;
@@ -71,8 +72,8 @@ void CompararPista(const std::vector<SectorSuperficie> &a, const std::vector<Sec
                    int pista, int cara, const OpcionesComparacion &o,
                    std::vector<Diferencia> &salida) {
   const auto anotar = [&](int sector, std::string texto) {
-    salida.push_back(
-        {pista, cara, sector, TextoPista(pista, cara) + (sector < 0 ? ": " : ", ") + std::move(texto)});
+    salida.push_back({pista, cara, sector,
+                      TextoPista(pista, cara) + (sector < 0 ? ": " : ", ") + std::move(texto)});
   };
   if (a.empty() || b.empty()) {
     anotar(-1, TextoPar(Sectores(a.size()), Sectores(b.size()), o));

@@ -35,6 +35,11 @@ Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConvers
     return r;
   }
   Superficie &s = *leida.disco;
+  if (o.preparar) {
+    if (r.error = o.preparar(s); !r.error.empty()) {
+      return r;
+    }
+  }
   if (CreadorVacio(s.creador)) {
     s.creador = CampoCreador("Alcove " + o.lectura.version);
   }
@@ -58,6 +63,9 @@ Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConvers
   r.perdidas.insert(r.perdidas.end(), d.begin(), d.end());
   if (o.destino->limites != nullptr) {
     o.destino->limites(s, r.perdidas);
+  }
+  if (o.avisar) {
+    o.avisar(s, r.perdidas);
   }
   std::stable_sort(r.perdidas.begin(), r.perdidas.end(),
                    [](const Diferencia &a, const Diferencia &b) {

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <set>
-#include <tuple>
 #include <string_view>
+#include <tuple>
 
 // The two CPCEMU layouts: read as tracks and sectors over the file's bytes
 // (the Contenedor the file system reads), and written from a Superficie.
@@ -100,8 +100,8 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
     const std::uint64_t bit = std::uint64_t{1} << (s.r % 64);
     if ((vistos[s.r / 64] & bit) != 0) {
       Anotar(d, TipoProblema::SectorRepetido,
-             "El sector " + TextoId(s.r) + " aparece dos veces en la " + TextoPista(p.pista, p.cara) +
-                 "; se usa el primero",
+             "El sector " + TextoId(s.r) + " aparece dos veces en la " +
+                 TextoPista(p.pista, p.cara) + "; se usa el primero",
              lugar());
     }
     vistos[s.r / 64] |= bit;
@@ -114,8 +114,8 @@ void LeerPista(Contenedor &d, Pista &p) {
   p.disponibles = pista.size();
   const Lugar lugar{p.pista, p.cara, -1, -1, -1, static_cast<long long>(p.desplazamiento)};
   if (pista.empty()) {
-    Anotar(d, TipoProblema::PistaAusente, "Falta la " + TextoPista(p.pista, p.cara) + " en el archivo",
-           lugar);
+    Anotar(d, TipoProblema::PistaAusente,
+           "Falta la " + TextoPista(p.pista, p.cara) + " en el archivo", lugar);
     return;
   }
   if (pista.size() < p.tamano) {
@@ -260,6 +260,15 @@ const Sector *BuscarSector(const Contenedor &disco, int pista, int cara, std::ui
     }
   }
   return nullptr;
+}
+
+std::span<const std::uint8_t> BytesGuardados(const Contenedor &disco, const Sector &sector) {
+  // A standard track stores every sector at its own size code's length:
+  // past the sector's own 128 << N, that is padding.
+  const std::size_t largo = disco.disposicion == Disposicion::Estandar
+                                ? std::min(sector.longitudGuardada, sector.LongitudNominal())
+                                : sector.longitudGuardada;
+  return bytes::Tramo(disco.bytes, sector.desplazamiento, largo);
 }
 
 std::string TextoCampo(std::span<const std::uint8_t> b) {
@@ -424,6 +433,7 @@ Superficie DesdeContenedor(const Contenedor &disco) {
       q.tasa = info.size() > PosTasaTI ? info[PosTasaTI] : 0;
       q.grabacion = info.size() > PosGrabacionTI ? info[PosGrabacionTI] : 0;
     }
+    q.sectores.reserve(p.sectores.size());
     for (const Sector &x : p.sectores) {
       SectorSuperficie &y = q.sectores.emplace_back();
       y.c = x.c;
@@ -433,12 +443,7 @@ Superficie DesdeContenedor(const Contenedor &disco) {
       y.st1 = x.st1;
       y.st2 = x.st2;
       y.copias = x.copias;
-      // A standard track stores every sector at its own size code's length:
-      // past the sector's own 128 << N, that is padding.
-      const std::size_t largo = disco.disposicion == Disposicion::Estandar
-                                    ? std::min(x.longitudGuardada, x.LongitudNominal())
-                                    : x.longitudGuardada;
-      const auto datos = bytes::Tramo(disco.bytes, x.desplazamiento, largo);
+      const auto datos = BytesGuardados(disco, x);
       y.datos.assign(datos.begin(), datos.end());
     }
   }

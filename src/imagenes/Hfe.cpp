@@ -184,7 +184,8 @@ void LimitesHfe(const Superficie &s, std::vector<Diferencia> &perdidas) {
     for (int c = 0; c < s.caras; ++c) {
       const PistaSuperficie *p = s.Pista(t, c);
       if (p != nullptr && p->grabacion == GrabacionFm && !p->sectores.empty()) {
-        perdidas.push_back({t, c, -1, TextoPista(t, c) + ": grabada en FM, y HFE se escribe en MFM"});
+        perdidas.push_back(
+            {t, c, -1, TextoPista(t, c) + ": grabada en FM, y HFE se escribe en MFM"});
       }
     }
   }

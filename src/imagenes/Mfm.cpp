@@ -118,7 +118,8 @@ private:
     static const std::array<std::uint16_t, 512> tabla = [] {
       std::array<std::uint16_t, 512> t{};
       for (unsigned i = 0; i < 512; ++i) {
-        t[i] = static_cast<std::uint16_t>(CeldasDe(static_cast<std::uint8_t>(i & 0xFF), 0, i >= 256));
+        t[i] =
+            static_cast<std::uint16_t>(CeldasDe(static_cast<std::uint8_t>(i & 0xFF), 0, i >= 256));
       }
       return t;
     }();
@@ -235,7 +236,6 @@ namespace {
 
 // ---------------------------------------------------------------------------
 // Reading.
-
 
 // The cells of one side, first cell first. A byte holds 8 cells, from its
 // top bit or (reversed first) from bit 0.

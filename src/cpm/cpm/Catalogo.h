@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cpm/Amsdos.h"
-#include "imagenes/Contenedor.h"
 #include "cpm/Formatos.h"
+#include "imagenes/Contenedor.h"
 #include "imagenes/Problema.h"
 
 #include <array>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "cpm/Catalogo.h"
-#include "imagenes/Contenedor.h"
-#include "imagenes/Fuente.h"
 #include "cpm/Extraccion.h"
 #include "cpm/Formatos.h"
 #include "cpm/Patron.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Fuente.h"
 #include "imagenes/Problema.h"
 
 #include <cstdint>

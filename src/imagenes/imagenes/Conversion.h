@@ -5,6 +5,7 @@
 #include "imagenes/Tipos.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@ struct OpcionesConversion {
   // raw destination), and the version for the creator field where the source
   // has none: "Alcove " + version.
   OpcionesLectura lectura;
+  // A change the caller makes to the disk read before it is written (the
+  // file system's completion of a protected dump): empty, or why it cannot be.
+  std::function<std::string(Superficie &disco)> preparar;
+  // Losses the caller knows more of: a protection a loss takes with it.
+  std::function<void(const Superficie &origen, std::vector<Diferencia> &perdidas)> avisar;
 };
 
 struct Conversion {

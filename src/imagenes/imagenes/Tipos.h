@@ -53,8 +53,8 @@ struct Tipo {
   // The others are read into an extended image made for the reading, and
   // never written back: the write commands refuse them, naming convert.
   bool enSitio = false;
-  bool conGeometria = false;  // read and written for a format only (a raw dump)
-  std::string_view comoDsk;   // what a ".dsk" DESTINO of convert is, from this kind
+  bool conGeometria = false; // read and written for a format only (a raw dump)
+  std::string_view comoDsk;  // what a ".dsk" DESTINO of convert is, from this kind
 };
 
 // Every kind, in the order convert's help lists them.
