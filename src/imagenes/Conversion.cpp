@@ -5,14 +5,63 @@
 namespace imagenes {
 namespace {
 
-// Bytes of the source the reading could not place on any track.
+// What the reading of the source could not take whole: tracks without their
+// signature, tracks and sectors the file cuts short or leaves out. The new
+// image would hold them unformatted or short: lost, and said so.
 void IlegiblesDelOrigen(const Problemas &problemas, std::vector<Diferencia> &perdidas) {
   for (const Problema &p : problemas) {
-    if (p.tipo == TipoProblema::PistaSinFirma) {
-      perdidas.push_back({p.lugar.pista, p.lugar.cara, -1,
-                          TextoPista(p.lugar.pista, p.lugar.cara) +
-                              ": no empieza por \"Track-Info\"; sus bytes no pasan a la "
-                              "imagen nueva"});
+    const int t = p.lugar.pista, c = p.lugar.cara;
+    const std::string donde = c < 0 ? "pista " + std::to_string(t) : TextoPista(t, c);
+    switch (p.tipo) {
+    case TipoProblema::PistaSinFirma:
+      perdidas.push_back({t, c, -1,
+                          donde + ": no empieza por \"Track-Info\"; sus bytes no pasan a la "
+                                  "imagen nueva"});
+      break;
+    case TipoProblema::PistaAusente:
+    case TipoProblema::PistaCorta:
+      perdidas.push_back({t, c, -1,
+                          donde + ": el archivo no la tiene entera; lo que falta no "
+                                  "pasa a la imagen nueva"});
+      break;
+    case TipoProblema::SectorCorto:
+      perdidas.push_back({t, c, p.lugar.sector,
+                          donde + ", sector " + TextoId(static_cast<std::uint8_t>(p.lugar.sector)) +
+                              ": el archivo no lo tiene entero"});
+      break;
+    default: break;
+    }
+  }
+}
+
+// The Track-Info fields the new image does not give back, one line a track:
+// the data rate and recording mode where the source knows them (0 is
+// unknown), and GAP#3.
+void CamposDePista(const Superficie &a, const Superficie &b, const OpcionesComparacion &o,
+                   std::vector<Diferencia> &perdidas) {
+  for (int t = 0; t < a.pistas; ++t) {
+    for (int c = 0; c < a.caras; ++c) {
+      const PistaSuperficie *x = a.Pista(t, c), *y = b.Pista(t, c);
+      if (x == nullptr || y == nullptr || x->sectores.empty() || y->sectores.empty()) {
+        continue;
+      }
+      std::string t2;
+      const auto campo = [&](const char *nombre, std::uint8_t va, std::uint8_t vb) {
+        t2 += (t2.empty() ? "" : "; ") + std::string(nombre) + " " +
+              TextoPar(std::to_string(va), std::to_string(vb), o);
+      };
+      if (x->tasa != 0 && x->tasa != y->tasa) {
+        campo("tasa de datos", x->tasa, y->tasa);
+      }
+      if (x->grabacion != 0 && x->grabacion != y->grabacion) {
+        campo("modo de grabación", x->grabacion, y->grabacion);
+      }
+      if (x->gap != y->gap) {
+        campo("GAP#3", x->gap, y->gap);
+      }
+      if (!t2.empty()) {
+        perdidas.push_back({t, c, -1, TextoPista(t, c) + ": " + t2});
+      }
     }
   }
 }
@@ -61,6 +110,10 @@ Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConvers
   OpcionesComparacion comparar{"el origen", "la imagen nueva", o.destino->conGeometria};
   std::vector<Diferencia> d = CompararSuperficies(s, *vuelta.disco, comparar);
   r.perdidas.insert(r.perdidas.end(), d.begin(), d.end());
+  // A raw dump keeps no Track-Info: its format gives every track's.
+  if (!o.destino->conGeometria) {
+    CamposDePista(s, *vuelta.disco, comparar, r.perdidas);
+  }
   if (o.destino->limites != nullptr) {
     o.destino->limites(s, r.perdidas);
   }

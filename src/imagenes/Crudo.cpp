@@ -74,6 +74,9 @@ Lectura LeerCrudo(std::span<const std::uint8_t> bytes, const Geometria &g,
       p.codigoTamano = g.codigo;
       p.gap = g.gap;
       p.relleno = g.relleno;
+      // Every format a raw dump is read by is double density MFM.
+      p.tasa = TasaDobleDensidad;
+      p.grabacion = GrabacionMfm;
       for (const int i : g.orden) {
         SectorSuperficie &x = p.sectores.emplace_back();
         x.c = static_cast<std::uint8_t>(t);

@@ -142,6 +142,9 @@ Lectura LeerHfe(std::span<const std::uint8_t> bytes) {
     r.error = "la tabla de pistas no está en el archivo";
     return r;
   }
+  // Up to the CPC's 250 kbit/s (300 at 360 rpm) double density, past it high.
+  const std::uint8_t tasa =
+      bytes::Le16(bytes, PosTasa) > 300 ? TasaAltaDensidad : TasaDobleDensidad;
   Superficie d;
   d.pistas = pistas;
   d.caras = caras;
@@ -171,8 +174,13 @@ Lectura LeerHfe(std::span<const std::uint8_t> bytes) {
           break;
         }
       }
-      d.pistasCaras[static_cast<std::size_t>(t * caras + cara)] =
+      PistaSuperficie &p = d.pistasCaras[static_cast<std::size_t>(t * caras + cara)] =
           mfm::DecodificarPista(lado, Orden, t, cara, r.problemas);
+      // What the header says of every track, as a Track-Info notes it.
+      if (!p.sectores.empty()) {
+        p.tasa = tasa;
+        p.grabacion = GrabacionMfm;
+      }
     }
   }
   r.disco = std::move(d);

@@ -89,6 +89,29 @@ std::string Textos(const std::vector<imagenes::Diferencia> &v) {
   return t;
 }
 
+// The Track-Info fields of `a` that `b` does not give back (an unknown 0 in
+// `a` asks nothing), one line a track; and the creator field, when `b` has it.
+std::string CamposCambiados(const imagenes::Superficie &a, const imagenes::Superficie &b,
+                            bool conCreador) {
+  std::string t;
+  if (conCreador && a.creador != b.creador) {
+    t += "creador\n";
+  }
+  for (int pista = 0; pista < a.pistas; ++pista) {
+    for (int cara = 0; cara < a.caras; ++cara) {
+      const imagenes::PistaSuperficie *x = a.Pista(pista, cara), *y = b.Pista(pista, cara);
+      if (x == nullptr || y == nullptr || x->sectores.empty() || y->sectores.empty()) {
+        continue;
+      }
+      if ((x->tasa != 0 && x->tasa != y->tasa) ||
+          (x->grabacion != 0 && x->grabacion != y->grabacion) || x->gap != y->gap) {
+        t += imagenes::TextoPista(pista, cara) + "\n";
+      }
+    }
+  }
+  return t;
+}
+
 TEST_P(Conversion, PierdeSoloLoQueElDestinoNoGuarda) {
   const Caso &caso = GetParam();
   const std::vector<std::uint8_t> origen = caso.imagen();
@@ -129,7 +152,13 @@ TEST_P(Conversion, PierdeSoloLoQueElDestinoNoGuarda) {
     ASSERT_TRUE(atras.Hecha()) << atras.error << "\n" << Textos(atras.perdidas);
     imagenes::OpcionesComparacion porId;
     porId.porId = destino == Tipo("raw");
-    EXPECT_EQ(Textos(imagenes::CompararSuperficies(original, Superficie(atras.bytes), porId)), "");
+    const imagenes::Superficie devuelta = Superficie(atras.bytes);
+    EXPECT_EQ(Textos(imagenes::CompararSuperficies(original, devuelta, porId)), "");
+    // Nothing said lost, the Track-Info fields come back too (and the creator,
+    // through the kinds that hold one).
+    if (destino != Tipo("raw")) {
+      EXPECT_EQ(CamposCambiados(original, devuelta, destino != Tipo("hfe")), "");
+    }
   }
 }
 
@@ -171,21 +200,58 @@ INSTANTIATE_TEST_SUITE_P(
              "pista 39, cara 0: ninguno en el origen"},
         Caso{"SectorQuitado", [] { return Data().QuitarSector(6, 0, 0xC2).Bytes(); }, nullptr,
              nullptr, "sector &C2: solo en la imagen nueva"},
+        // Ten sectors leave a revolution at HFE's rate less room than GAP#3.
         Caso{"DiezSectores", [] { return Data().SectorExtra(3, 0, 0xCA).Bytes(); }, nullptr,
-             nullptr, "sector &CA: solo en el origen"},
+             "pista 3, cara 0: GAP#3 78 en el origen, ", "sector &CA: solo en el origen"},
+        // Rate and mode as later tools note them, and a GAP#3 of its own:
+        // the DSK layouts and HFE keep them (a raw dump keeps no Track-Info).
+        Caso{"CamposDeLaPista",
+             [] { return Data().Grabacion(1, 2, 0x50).Creador("SAMdisk").Bytes(); }, nullptr,
+             nullptr, nullptr},
+        // A GAP#3 no revolution at HFE's rate holds with nine 512-byte sectors.
+        Caso{"GapQueNoCabeEnHfe", [] { return Data().Grabacion(1, 2, 0xA0).Bytes(); }, nullptr,
+             "pista 0, cara 0: GAP#3 160 en el origen, ", nullptr},
         Caso{"BytesTrasLaUltimaPista", ConSobrantes,
              "tras la última pista: 100 bytes en el origen, 0", "tras la última pista",
              "tras la última pista"}),
     [](const testing::TestParamInfo<Caso> &i) { return std::string(i.param.nombre); });
 
 // An extended image and its standard conversion are the same disk at both levels.
+// A file cut short, to every kind: the tracks the reader could not read whole
+// are lost, and said so, rather than made unformatted in silence.
+TEST(Conversion, UnOrigenCortadoDiceLoQuePierde) {
+  const std::vector<std::uint8_t> dsk = Data().Bytes();
+  const std::vector<std::uint8_t> hfe = imagenes::EscribirHfe(Superficie(dsk));
+  const struct {
+    const char *nombre;
+    std::vector<std::uint8_t> bytes;
+    const char *pierde; // the start of the list of losses
+  } casos[] = {
+      {"dsk a 30000 bytes", {dsk.begin(), dsk.begin() + 30000}, "pista 6, cara 0: "},
+      {"hfe al 3 %",
+       {hfe.begin(), hfe.begin() + static_cast<std::ptrdiff_t>(hfe.size() * 3 / 100)},
+       "pista 1: "},
+  };
+  for (const auto &caso : casos) {
+    for (const char *destino : {"extendido", "estandar", "hfe", "raw"}) {
+      SCOPED_TRACE(std::string(caso.nombre) + " a " + destino);
+      cpm::OpcionesConversion o{Tipo(destino), false, "data", Version};
+      const imagenes::Conversion c = cpm::Convertir(caso.bytes, o);
+      EXPECT_FALSE(c.Hecha());
+      EXPECT_EQ(Textos(c.perdidas).rfind(caso.pierde, 0), 0U) << Textos(c.perdidas);
+      o.forzar = true;
+      EXPECT_TRUE(cpm::Convertir(caso.bytes, o).Hecha());
+    }
+  }
+}
+
 TEST(Comparacion, ExtendidaYSuEstandarSonElMismoDisco) {
   const std::vector<std::uint8_t> extendida = Data().Bytes();
   const imagenes::Conversion estandar =
       cpm::Convertir(extendida, {Tipo("estandar"), false, "", Version});
   ASSERT_TRUE(estandar.Hecha()) << estandar.error;
-  EXPECT_EQ(Textos(imagenes::CompararSuperficies(Superficie(extendida), Superficie(estandar.bytes))),
-            "");
+  EXPECT_EQ(
+      Textos(imagenes::CompararSuperficies(Superficie(extendida), Superficie(estandar.bytes))), "");
   const Leido a(extendida), b(estandar.bytes);
   const cpm::ComparacionArchivos archivos = cpm::CompararArchivos(a.disco, b.disco);
   EXPECT_EQ(Textos(archivos.diferencias), "");
@@ -198,7 +264,8 @@ TEST(Comparacion, DiceCadaDiferencia) {
   const imagenes::Superficie a = Superficie(base.Bytes());
   DiscoCpm otro = Data();
   otro.Estado(2, 0, 0xC5, 0x20, 0x20).Debil(3, 0, 0xC1, 2).EscribirBloque(20, Datos(1024, 9));
-  const auto textos = Textos(imagenes::CompararSuperficies(a, Superficie(otro.Bytes()), {"A", "B"}));
+  const auto textos =
+      Textos(imagenes::CompararSuperficies(a, Superficie(otro.Bytes()), {"A", "B"}));
   EXPECT_NE(
       textos.find("pista 2, cara 0, sector &C5: ST1=&00 ST2=&00 en A, ST1=&20 ST2=&20 en B\n"),
       std::string::npos)
@@ -267,8 +334,9 @@ TEST(Hfe, CabeceraYTabla) {
 
 TEST(Hfe, CrcDelFdc) {
   const std::string texto = "123456789"; // CRC-16/CCITT-FALSE's check value
-  EXPECT_EQ(imagenes::mfm::CrcCcitt({reinterpret_cast<const std::uint8_t *>(texto.data()), texto.size()}),
-            0x29B1);
+  EXPECT_EQ(
+      imagenes::mfm::CrcCcitt({reinterpret_cast<const std::uint8_t *>(texto.data()), texto.size()}),
+      0x29B1);
   // An ID field the FDC writes: A1 A1 A1 FE, track 0, side 0, sector 1, N 2.
   const std::vector<std::uint8_t> id{0xA1, 0xA1, 0xA1, 0xFE, 0x00, 0x00, 0x01, 0x02};
   EXPECT_EQ(imagenes::mfm::CrcCcitt(id), 0xCA6F);
@@ -485,13 +553,12 @@ TEST(Hfe, UnSectorDe8KSigueTrasElIndice) {
 // A raw dump needs a format, whole tracks of it, and reads as the machine formats.
 TEST(Crudo, SoloConFormatoYPistasEnteras) {
   const std::vector<std::uint8_t> crudo(40 * 9 * 512, 0x33);
-  EXPECT_NE(
-      cpm::Convertir(crudo, {Tipo("extendido"), false, "", Version}).error.find("--formato"),
-      std::string::npos);
-  EXPECT_NE(cpm::Convertir(std::vector<std::uint8_t>(1000),
-                           {Tipo("extendido"), false, "data", Version})
-                .error.find("no son un número entero de pistas"),
+  EXPECT_NE(cpm::Convertir(crudo, {Tipo("extendido"), false, "", Version}).error.find("--formato"),
             std::string::npos);
+  EXPECT_NE(
+      cpm::Convertir(std::vector<std::uint8_t>(1000), {Tipo("extendido"), false, "data", Version})
+          .error.find("no son un número entero de pistas"),
+      std::string::npos);
   const imagenes::Conversion c = cpm::Convertir(crudo, {Tipo("estandar"), false, "data", Version});
   ASSERT_TRUE(c.Hecha()) << c.error;
   const Leido d(c.bytes);

@@ -39,7 +39,7 @@ struct PistaSuperficie {
   std::vector<SectorSuperficie> sectores; // in stored order
 };
 
-constexpr std::uint8_t TasaDobleDensidad = 1;
+constexpr std::uint8_t TasaDobleDensidad = 1, TasaAltaDensidad = 2;
 constexpr std::uint8_t GrabacionFm = 1, GrabacionMfm = 2;
 
 struct Superficie {
