@@ -436,12 +436,17 @@ bool Acciones::Propiedades(const Panel &panel) {
 }
 
 void Acciones::PropiedadesDisco(const Panel &panel) const {
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty()) {
+    dialogos_.Avisar(panel.imagen + ": " + imagen.ErrorPistas() + ".");
     return;
   }
-  dialogos_.Mostrar("Propiedades del disco", TextoPropiedadesDisco(panel.imagen, imagen.Disco()));
+  // An image of a kind read through a copy is named as the file is: "HFE v1".
+  const std::string_view disposicion =
+      imagen.Tipo() != nullptr ? imagen.Tipo()->disposicion
+                               : imagenes::NombreDisposicion(imagen.Disco().contenedor.disposicion);
+  dialogos_.Mostrar("Propiedades del disco",
+                    TextoPropiedadesDisco(panel.imagen, disposicion, imagen.Disco()));
 }
 
 bool Acciones::Borrar(const Panel &panel) {

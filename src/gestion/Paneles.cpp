@@ -1,7 +1,7 @@
 #include "gestion/Paneles.h"
 
+#include "cpm/Imagen.h"
 #include "disk/Cls_Disco.h"
-#include "gestion/Imagen.h"
 #include "gestion/Propiedades.h"
 #include "gestion/Zips.h"
 #include "platform/CarpetaTemporal.h"
@@ -106,8 +106,8 @@ void GestorPaneles::NotaDisco(int i) {
     p.notaDisco({});
     return;
   }
-  const ImagenLeida imagen(disco->NombreFichero);
-  p.notaDisco(imagen.Error().empty() ? LineaProteccion(imagen.Disco()) : std::string());
+  const cpm::Imagen imagen(disco->NombreFichero);
+  p.notaDisco(imagen.ErrorPistas().empty() ? LineaProteccion(imagen.Disco()) : std::string());
 }
 
 void GestorPaneles::Hacer(int i, const std::function<bool()> &accion) {

@@ -286,11 +286,11 @@ TEST_P(Completar, AnadeLoQueFaltaYNadaMas) {
   // Written as an extended image and read back, it is the same disk.
   const auto dsk = imagenes::EscribirExtendida(hecho.disco);
   ASSERT_TRUE(dsk);
-  EXPECT_TRUE(cpm::CompararSuperficies(hecho.disco,
-                                       imagenes::DesdeContenedor(imagenes::LeerContenedor(*dsk)))
+  EXPECT_TRUE(imagenes::CompararSuperficies(
+                  hecho.disco, imagenes::DesdeContenedor(imagenes::LeerContenedor(*dsk)))
                   .empty());
   if (*c.igualA != '\0') {
-    const auto d = cpm::CompararSuperficies(hecho.disco, Superficie(c.igualA));
+    const auto d = imagenes::CompararSuperficies(hecho.disco, Superficie(c.igualA));
     EXPECT_TRUE(d.empty()) << d.front().texto;
     return;
   }
@@ -357,7 +357,7 @@ TEST(Proteccion, CompletarRehusaLoDemas) {
     const cpm::Completado c = cpm::CompletarVolcado(s);
     EXPECT_FALSE(c.Hecho()) << caso;
     EXPECT_TRUE(c.anadidos.empty()) << caso;
-    EXPECT_TRUE(cpm::CompararSuperficies(c.disco, s).empty()) << caso;
+    EXPECT_TRUE(imagenes::CompararSuperficies(c.disco, s).empty()) << caso;
   }
   EXPECT_EQ(cpm::CompletarVolcado(Superficie("rainbow-sin-marca")).error,
             "no se sabe completar: Rainbow Arts: el sector &C6 perdió en este volcado su error de "
