@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "",
                     "pista 6, cara 0: el archivo no la tiene entera; lo que falta no pasa a la "
-                    "imagen nueva\n",
+                    "imagen nueva",
                     nullptr},
         CasoConvert{"NoEsUnaImagen",
                     [] { return Bytes("hola"); },

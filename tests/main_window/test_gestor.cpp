@@ -731,7 +731,7 @@ TEST_F(Gestor, ImagesOfEveryKindAndInsideZipsAreReadButNeverWritten) {
       {"coleccion.zip", zip, "coleccion.zip/juegos/juego.dsk", "juego.dsk",
        "dentro de un .zip o un .gz solo se leen"},
       {"juego.hfe", hfe, "juego.hfe", "juego.hfe",
-       "las imágenes HFE v1 solo se leen; conviértala en DSK con convert"},
+       "imágenes HFE v1 solo se leen; conviértala en DSK con convert"},
   };
   for (const Caso &c : casos) {
     SCOPED_TRACE(c.archivo);
