@@ -9,6 +9,7 @@
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
+#include "cpm/Texto.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
@@ -38,28 +39,7 @@ namespace Cli {
 
 using nlohmann::json;
 
-int LeerNumero(const std::string &texto) {
-  std::string_view cifras = texto;
-  bool hex = true;
-  if (!cifras.empty() && (cifras[0] == '&' || cifras[0] == '#' || cifras[0] == '$')) {
-    cifras.remove_prefix(1);
-  } else if (cifras.size() > 2 && cifras[0] == '0' && (cifras[1] == 'x' || cifras[1] == 'X')) {
-    cifras.remove_prefix(2);
-  } else if (cifras.size() > 1 && (cifras.back() == 'h' || cifras.back() == 'H')) {
-    cifras.remove_suffix(1);
-  } else {
-    hex = false;
-  }
-  // Digits only: strtol would also take blanks, a sign and a second "0x".
-  const auto cifra = [hex](char c) {
-    return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
-               : std::isdigit(static_cast<unsigned char>(c)) != 0;
-  };
-  if (cifras.empty() || cifras.size() > 6 || !std::all_of(cifras.begin(), cifras.end(), cifra)) {
-    return -1;
-  }
-  return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
-}
+int LeerNumero(const std::string &texto) { return cpm::LeerNumero(texto); }
 
 int LeerDecimal(const std::string &texto) {
   const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;
@@ -157,14 +137,8 @@ namespace {
 // shown the names' control codes; piped, they go out as the CPC sends them.
 std::string TextoCatCpc(const cpm::Disco &disco) {
   const cpm::Formato &f = *disco.formato;
-  std::vector<std::uint8_t> entradas;
-  for (int b = 0; b < f.BloquesCatalogo(); ++b) {
-    if (!cpm::LeerBloque(disco.contenedor, f, b, entradas)) {
-      break; // what could be read is shown; ls says what stopped it
-    }
-  }
-  entradas.resize(
-      std::min(entradas.size(), static_cast<std::size_t>(std::max(f.entradas, 0)) * 32));
+  // What could be read is shown; ls says what stopped it.
+  const std::vector<std::uint8_t> entradas = cpm::LeerEntradasCatalogo(disco.contenedor, f);
   if (!Plataforma::EsTerminal(Plataforma::Flujo::Salida)) {
     return Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco));
   }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-// The commands that make and change disks: new, put, rm, ren and attr. Each
+// The commands that make and change disks: new, put, rm, unrm, ren and attr. Each
 // reads the image, has the writing library make the new bytes, and replaces the
 // file safely; a refusal leaves the file as it was (exit 1). No question is
 // ever asked.
@@ -46,6 +46,14 @@ struct OrdenRm {
 };
 int EjecutarRm(const OrdenRm &orden);
 
+// Deleted files back on the disk, as rm left them, under `usuario`.
+struct OrdenUnrm {
+  std::string imagen;
+  std::vector<std::string> patrones;
+  int usuario = 0;
+};
+int EjecutarUnrm(const OrdenUnrm &orden);
+
 struct OrdenRen {
   std::string imagen;
   std::string viejo;
@@ -60,7 +68,7 @@ struct OrdenAttr {
 };
 int EjecutarAttr(const OrdenAttr &orden);
 
-// The five commands, in the order the help lists them after the reading ones.
+// The six commands, in the order the help lists them after the reading ones.
 std::span<const DefinicionOrden> OrdenesDeEscritura();
 
 } // namespace Cli

@@ -6,6 +6,7 @@
 #include "cpm/Guardado.h"
 #include "cpm/NombreHost.h"
 #include "cpm/Poner.h"
+#include "cpm/Texto.h"
 #include "disk/Formato.h"
 #include "gestion/Imagen.h"
 #include "gestion/Propiedades.h"
@@ -16,6 +17,7 @@
 #include "platform/ReemplazoSeguro.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <set>
 
@@ -49,15 +51,6 @@ std::string Frase(std::string texto) {
   return texto;
 }
 
-// "A", "A y B", "A, B y C".
-std::string Lista(const std::vector<std::string> &nombres) {
-  std::string s;
-  for (std::size_t i = 0; i < nombres.size(); ++i) {
-    s += (i == 0 ? "" : i + 1 == nombres.size() ? " y " : ", ") + nombres[i];
-  }
-  return s;
-}
-
 std::vector<std::string> Nombres(const std::vector<const cpm::Archivo *> &archivos) {
   std::vector<std::string> nombres;
   for (const cpm::Archivo *a : archivos)
@@ -72,7 +65,7 @@ std::string Unir(const std::string &carpeta, const std::string &nombre) {
 }
 
 std::string NoSabida(const Eleccion &e) {
-  return "La lectura exacta del disco no tiene " + Lista(e.desconocidas) +
+  return "La lectura exacta del disco no tiene " + Enumerar(e.desconocidas) +
          ": ningún archivo de su catálogo tiene ese usuario, nombre y extensión.";
 }
 
@@ -84,7 +77,7 @@ std::unique_ptr<ImagenLeida> ParaCambiar(Dialogos &dialogos, const Panel &panel,
     dialogos.Avisar(fracaso + ".\nEste panel no tiene ninguna imagen abierta.");
     return nullptr;
   }
-  if (Cli::EsRutaComprimida(panel.imagen)) {
+  if (!SePuedeEscribir(panel.imagen)) {
     dialogos.Avisar(fracaso + ".\n" + Frase(Cli::MotivoRutaComprimida()) + ".");
     return nullptr;
   }
@@ -120,9 +113,14 @@ bool Guardar(Dialogos &dialogos, const ImagenLeida &imagen, const cpm::Escrito &
   return g.cambiado;
 }
 
-// Puts `nuevos`; a name already on the disk is replaced only when the user says so.
+// Puts `nuevos`; a name already on the disk is replaced only when the user
+// says so. `escritos` gets their names.
 bool PonerConPermiso(Dialogos &dialogos, const ImagenLeida &imagen,
-                     const std::vector<cpm::ArchivoNuevo> &nuevos, const std::string &fracaso) {
+                     const std::vector<cpm::ArchivoNuevo> &nuevos, const std::string &fracaso,
+                     std::vector<std::pair<std::uint8_t, std::string>> &escritos) {
+  escritos.clear();
+  for (const cpm::ArchivoNuevo &n : nuevos)
+    escritos.emplace_back(n.nombre.usuario, n.nombre.Texto());
   std::vector<std::string> ocupados;
   for (const cpm::ArchivoNuevo &n : nuevos) {
     for (const cpm::Archivo &a : imagen.Disco().catalogo.archivos) {
@@ -133,12 +131,54 @@ bool PonerConPermiso(Dialogos &dialogos, const ImagenLeida &imagen,
   const bool reemplazar = !ocupados.empty();
   if (reemplazar &&
       !dialogos.Confirmar("Reemplazar",
-                          "Ya hay en el disco " + Lista(ocupados) +
+                          "Ya hay en el disco " + Enumerar(ocupados) +
                               (ocupados.size() == 1 ? ". ¿Reemplazarlo?" : ". ¿Reemplazarlos?"))) {
     return false;
   }
   return Guardar(dialogos, imagen,
                  cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, reemplazar), fracaso);
+}
+
+// put's addresses, read as put reads them: binary files need a load address
+// (&0000 to &FFFF) and take the entry address, the load one when none is
+// given; the other kinds take none. A bare decimal that hex would read as
+// another address is put that way only when the user says so. Nothing (told)
+// when they cannot be.
+std::optional<std::pair<std::uint16_t, std::uint16_t>>
+Direcciones(Dialogos &dialogos, const Dialogos::OpcionesPoner &opciones,
+            const std::string &fracaso) {
+  if (opciones.tipo != cpm::TipoPoner::Binario)
+    return std::pair<std::uint16_t, std::uint16_t>{0, 0};
+  const auto leer = [&](const std::string &texto,
+                        const char *cual) -> std::optional<std::uint16_t> {
+    const int valor = cpm::LeerNumero(texto);
+    if (texto.empty() || valor < 0 || valor > 0xFFFF) {
+      dialogos.Avisar(fracaso + ".\n" +
+                      (texto.empty()
+                           ? std::string("Falta la dirección de ") + cual
+                           : "Dirección de " + std::string(cual) + " no válida: " + texto) +
+                      " (de &0000 a &FFFF: &4000, #4000, $4000, 0x4000, 4000h o 16384).");
+      return std::nullopt;
+    }
+    if (const int hex = cpm::ValorSiFueraHex(texto); hex >= 0) {
+      char pregunta[160];
+      std::snprintf(pregunta, sizeof pregunta,
+                    "%s se lee como decimal (&%04X); para &%s se escribe &%s. ¿Vale &%04X como "
+                    "dirección de %s?",
+                    texto.c_str(), static_cast<unsigned>(valor), texto.c_str(), texto.c_str(),
+                    static_cast<unsigned>(valor), cual);
+      if (!dialogos.Confirmar("Poner archivos", pregunta))
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(valor);
+  };
+  const auto carga = leer(opciones.carga, "carga");
+  if (!carga)
+    return std::nullopt;
+  const auto entrada = opciones.entrada.empty() ? carga : leer(opciones.entrada, "ejecución");
+  if (!entrada)
+    return std::nullopt;
+  return std::pair{*carga, *entrada};
 }
 
 // What ExtraerEnCarpeta wrote.
@@ -207,7 +247,7 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
   }
   if (!existentes.empty() &&
       !dialogos.Confirmar(
-          "Extraer", "Ya hay en " + carpeta + " " + Lista(existentes) +
+          "Extraer", "Ya hay en " + carpeta + " " + Enumerar(existentes) +
                          (existentes.size() == 1 ? ". ¿Reemplazarlo?" : ". ¿Reemplazarlos?"))) {
     return hecho;
   }
@@ -247,6 +287,13 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
   if (!e.desconocidas.empty())
     fallos.push_back(NoSabida(e));
   hecho.todo = fallos.empty();
+  if (hecho.todo && preguntar && !hecho.rutas.empty()) {
+    dialogos.Informar(
+        (hecho.rutas.size() == 1
+             ? "Se ha extraído 1 archivo en "
+             : "Se han extraído " + std::to_string(hecho.rutas.size()) + " archivos en ") +
+        carpeta + ".");
+  }
   if (!fallos.empty()) {
     std::string texto = hecho.rutas.empty()
                             ? fracaso + "."
@@ -266,7 +313,7 @@ EstadoSeleccion Acciones::Estado(const Panel &panel) const {
   EstadoSeleccion estado;
   if (panel.imagen.empty())
     return estado;
-  estado.escribible = !Cli::EsRutaComprimida(panel.imagen);
+  estado.escribible = SePuedeEscribir(panel.imagen);
   const ImagenLeida imagen(panel.imagen);
   const Eleccion e = Elegir(imagen.Disco(), panel);
   estado.archivos = static_cast<int>(e.archivos.size());
@@ -327,9 +374,10 @@ bool Acciones::Borrar(const Panel &panel) {
   const std::string pregunta =
       e->archivos.size() == 1 ? "¿Borrar " + NombreConUsuario(*e->archivos.front()) + " del disco?"
                               : "¿Borrar estos " + std::to_string(e->archivos.size()) +
-                                    " archivos del disco?\n" + Lista(Nombres(e->archivos));
+                                    " archivos del disco?\n" + Enumerar(Nombres(e->archivos));
   if (!dialogos_.Confirmar("Borrar", pregunta))
     return false;
+  escritos_.clear();
   return Guardar(dialogos_, *imagen,
                  cpm::BorrarArchivos(imagen->Bytes(), imagen->Disco(), e->archivos, false),
                  fracaso);
@@ -361,6 +409,7 @@ bool Acciones::CambiarNombre(const Panel &panel) {
     dialogos_.Avisar(fracaso + ".\n" + Frase(error) + ".");
     return false;
   }
+  escritos_ = {{nuevo->usuario, nuevo->Texto()}};
   return Guardar(dialogos_, *imagen,
                  cpm::RenombrarArchivo(imagen->Bytes(), imagen->Disco(), a, *nuevo), fracaso);
 }
@@ -375,6 +424,9 @@ bool Acciones::CambiarAtributo(const Panel &panel, Atributo atributo, bool valor
     return false;
   cpm::CambioAtributos cambio;
   (atributo == Atributo::SoloLectura ? cambio.soloLectura : cambio.sistema) = valor;
+  escritos_.clear();
+  for (const cpm::Archivo *a : e->archivos)
+    escritos_.emplace_back(a->usuario, a->NombreCompleto());
   return Guardar(dialogos_, *imagen,
                  cpm::CambiarAtributos(imagen->Bytes(), imagen->Disco(), e->archivos, cambio),
                  fracaso);
@@ -387,23 +439,42 @@ bool Acciones::PonerArchivos(const Panel &panel, const std::vector<std::string> 
   const auto imagen = ParaCambiar(dialogos_, panel, fracaso);
   if (!imagen)
     return false;
+  std::vector<std::string> nombres;
+  for (const std::string &ruta : rutas)
+    nombres.push_back(NombreFinal(ruta));
+  // Asked once for all of them; the answer is the next question's start.
+  const auto opciones = dialogos_.PedirOpcionesPoner(nombres, opcionesPoner_);
+  if (!opciones)
+    return false;
+  opcionesPoner_ = *opciones;
+  const auto direcciones = Direcciones(dialogos_, *opciones, fracaso);
+  if (!direcciones)
+    return false;
   std::vector<cpm::ArchivoNuevo> nuevos;
   for (const std::string &ruta : rutas) {
     std::string error;
-    const auto nombre = cpm::NombreDeArchivoHost(ruta, 0, &error);
+    const auto nombre =
+        cpm::NombreDeArchivoHost(ruta, static_cast<std::uint8_t>(opciones->usuario), &error);
     std::vector<std::uint8_t> bytes;
     if (nombre)
       error = cpm::LeerArchivoParaPoner(ruta, bytes);
+    cpm::ParaPoner puesto;
+    if (error.empty()) {
+      puesto = cpm::ContenidoParaPoner(opciones->tipo, *nombre, std::move(bytes),
+                                       direcciones->first, direcciones->second);
+      error = puesto.rechazo;
+    }
+    if (error.empty() && std::any_of(nuevos.begin(), nuevos.end(),
+                                     [&](const auto &n) { return n.nombre == *nombre; }))
+      error = "otro de los archivos va al disco con el mismo nombre, " + nombre->Texto();
     if (!error.empty()) {
       dialogos_.Avisar(fracaso + ".\n" + ruta + ": " + Errores::TrasDosPuntos(error) + ".");
       return false;
     }
-    // As put --tipo auto: a plain text gets the CPC's CR LF line ends.
     nuevos.push_back(
-        {*nombre,
-         cpm::ContenidoParaPoner(cpm::TipoPoner::Auto, *nombre, std::move(bytes)).contenido});
+        {*nombre, std::move(puesto.contenido), opciones->soloLectura, opciones->sistema});
   }
-  return PonerConPermiso(dialogos_, *imagen, nuevos, fracaso);
+  return PonerConPermiso(dialogos_, *imagen, nuevos, fracaso, escritos_);
 }
 
 bool Acciones::ElegirYPonerArchivos(const Panel &panel) {
@@ -445,46 +516,7 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
     nuevos.push_back({*nombre, x.bytes, a->soloLectura, a->sistema});
   }
   const auto imagen = ParaCambiar(dialogos_, destino, fracaso);
-  return imagen && PonerConPermiso(dialogos_, *imagen, nuevos, fracaso);
-}
-
-bool Acciones::DevolverFilas(const Panel &panel) {
-  const std::string fracaso = "No se ha cambiado ningún archivo";
-  const auto imagen = ParaCambiar(dialogos_, panel, fracaso);
-  if (!imagen)
-    return false;
-  std::vector<const cpm::Archivo *> sinFila;
-  std::vector<std::string> opciones;
-  for (const cpm::Archivo &a : imagen->Disco().catalogo.archivos) {
-    if (!a.soloLectura && !a.sistema && !a.archivado)
-      continue;
-    sinFila.push_back(&a);
-    std::string atributos = a.soloLectura ? "solo lectura" : "";
-    for (const auto &[puesto, nombre] :
-         {std::pair{a.sistema, "oculto"}, {a.archivado, "archivado"}})
-      if (puesto)
-        atributos += (atributos.empty() ? "" : ", ") + std::string(nombre);
-    opciones.push_back(NombreConUsuario(a) + " (" + atributos + ")");
-  }
-  if (sinFila.empty()) {
-    dialogos_.Avisar("Todos los archivos del disco tienen su fila: ninguno tiene atributos.");
-    return false;
-  }
-  const std::vector<std::size_t> elegidos = dialogos_.ElegirVarios(
-      "Archivos sin fila",
-      "Estos archivos tienen atributos y por eso no se listan. Los elegidos los pierden:",
-      opciones);
-  std::vector<const cpm::Archivo *> archivos;
-  for (const std::size_t i : elegidos) {
-    if (i < sinFila.size())
-      archivos.push_back(sinFila[i]);
-  }
-  if (archivos.empty())
-    return false;
-  return Guardar(
-      dialogos_, *imagen,
-      cpm::CambiarAtributos(imagen->Bytes(), imagen->Disco(), archivos, {false, false, false}),
-      fracaso);
+  return imagen && PonerConPermiso(dialogos_, *imagen, nuevos, fracaso, escritos_);
 }
 
 void Acciones::Extraer(const Panel &panel) {

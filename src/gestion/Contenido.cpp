@@ -119,9 +119,7 @@ Contenido ContenidoDesconocido(const EntradaCruda &entrada, int ranura, const st
   Contenido c;
   c.titulo = TextoEntrada(entrada);
   c.texto = "La lectura exacta del disco no tiene este archivo: " + motivo + ".\n\n" + "Entrada " +
-            std::to_string(ranura) + " del catálogo en la posición fija (byte " +
-            std::to_string(PosCatalogoFijo + static_cast<std::size_t>(ranura) * LargoEntrada) +
-            " de la imagen):\n\n" + Ver::VolcadoHex(entrada);
+            std::to_string(ranura) + " del catálogo:\n\n" + Ver::VolcadoHex(entrada);
   c.nota = "entrada desconocida";
   return c;
 }

@@ -18,7 +18,7 @@ namespace Gestion {
 struct Panel {
   std::string imagen;  // the image the pane lists; empty when none
   std::string carpeta; // the folder its file list shows
-  // The selected rows: each one's catalogue slot (0..63) and entry.
+  // The selected rows: each one's place in the catalogue (from 0) and entry.
   struct Fila {
     int ranura = 0;
     EntradaCruda entrada{};
@@ -54,18 +54,15 @@ public:
   bool Borrar(const Panel &panel);
   bool CambiarNombre(const Panel &panel);
   bool CambiarAtributo(const Panel &panel, Atributo atributo, bool valor);
-  // Host files put on the pane's image, as alcove-cli's put --tipo auto does.
+  // Host files put on the pane's image, as alcove-cli's put puts them, with
+  // the type, addresses, user and attributes asked once for all of them (the
+  // last answer is the next question's start while the program runs).
   bool PonerArchivos(const Panel &panel, const std::vector<std::string> &rutas);
   // The same, choosing the files first.
   bool ElegirYPonerArchivos(const Panel &panel);
   // The files of `origen`'s rows copied onto `destino`'s image, with their
   // AMSDOS headers, users and attributes.
   bool Copiar(const Panel &origen, const Panel &destino);
-
-  // Files with an attribute set have no row (the listing leaves out names with
-  // a top bit set, and the attributes are those bits): the user picks some of
-  // them, and their attributes are cleared, so that they are listed again.
-  bool DevolverFilas(const Panel &panel);
 
   // A folder chosen, then the selected files extracted there, as alcove-cli's
   // get does, under the progress window. With or without their AMSDOS headers,
@@ -79,11 +76,18 @@ public:
   std::optional<std::string> NuevoDisco(const Panel &panel);
 
   [[nodiscard]] bool ConCabecera() const { return conCabecera_; }
+  // The files the last write that changed the image made or changed, by user
+  // and "NOMBRE.EXT": their rows are selected once it is listed again.
+  [[nodiscard]] const std::vector<std::pair<std::uint8_t, std::string>> &Escritos() const {
+    return escritos_;
+  }
 
 private:
   Dialogos &dialogos_;
-  bool conCabecera_ = false; // get's own default: the header goes
+  bool conCabecera_ = false;              // get's own default: the header goes
+  Dialogos::OpcionesPoner opcionesPoner_; // put's own defaults: --tipo auto, user 0
   std::string ultimaCarpeta_;
+  std::vector<std::pair<std::uint8_t, std::string>> escritos_;
 };
 
 } // namespace Gestion

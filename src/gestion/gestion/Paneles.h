@@ -2,15 +2,16 @@
 
 #include "gestion/Acciones.h"
 #include "ui/controles/Controles.h"
+#include "ui/main/Presentacion.h"
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-class Cls_Disco;
 namespace Plataforma {
 class CarpetaTemporal;
 }
@@ -21,8 +22,11 @@ namespace Gestion {
 struct PanelVentana {
   Controles::VistaLista *vista = nullptr;
   Controles::ListaArchivos *archivos = nullptr;
-  // The pane's disk object; nullptr while its slot is empty.
-  std::function<const Cls_Disco *()> disco;
+  // The image the pane lists, as it was opened; empty while none is.
+  std::function<std::string()> imagen;
+  // The catalogue entry of the row that arrived `llegada`-th in the view
+  // (Controles::VistaLista::Llegada); nullptr for no such row.
+  std::function<const Presentacion::EntradaCatalogo *(int llegada)> entrada;
   // Opens an image in the pane and lists it, as choosing it in the file list does.
   std::function<void(const std::string &ruta)> listar;
   // Lets the pane's image file go, and takes it again with nothing shown
@@ -109,6 +113,8 @@ private:
   void AbrirMiembro(int i, const std::string &ruta);
   void NuevoDisco(int i, const Gestion::Panel &panel);
   [[nodiscard]] const PanelVentana &P(int i) const;
+  // The entry of the row at `fila` of pane i's view; nothing for no row.
+  [[nodiscard]] std::optional<Gestion::Panel::Fila> FilaDe(int i, int fila) const;
 
   std::array<PanelVentana, 2> paneles_;
   Dialogos &dialogos_;

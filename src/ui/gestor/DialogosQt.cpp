@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -152,8 +153,79 @@ std::vector<std::size_t> DialogosQt::ElegirVarios(const std::string &titulo,
   return elegidos;
 }
 
+std::optional<Gestion::Dialogos::OpcionesPoner>
+DialogosQt::PedirOpcionesPoner(const std::vector<std::string> &nombres,
+                               const OpcionesPoner &inicial) {
+  QDialog dialogo(padre_);
+  dialogo.setObjectName(QStringLiteral("PonerArchivos"));
+  dialogo.setWindowTitle(QStringLiteral("Poner archivos"));
+  auto *formulario = new QFormLayout(&dialogo);
+  auto *cuales = new QLabel(Utf8(Gestion::ArchivosQueVan(nombres)), &dialogo);
+  cuales->setWordWrap(true);
+  formulario->addRow(cuales);
+  auto *tipo = new QComboBox(&dialogo);
+  tipo->setObjectName(QStringLiteral("Tipo"));
+  for (const Gestion::TipoOfrecido &t : Gestion::TiposPoner) {
+    tipo->addItem(Utf8(t.texto), static_cast<int>(t.tipo));
+    if (t.tipo == inicial.tipo)
+      tipo->setCurrentIndex(tipo->count() - 1);
+  }
+  auto *carga = new QLineEdit(Utf8(inicial.carga), &dialogo);
+  carga->setObjectName(QStringLiteral("Carga"));
+  carga->setPlaceholderText(QStringLiteral("&4000"));
+  auto *entrada = new QLineEdit(Utf8(inicial.entrada), &dialogo);
+  entrada->setObjectName(QStringLiteral("Entrada"));
+  entrada->setPlaceholderText(QStringLiteral("la de carga"));
+  auto *usuario = new QSpinBox(&dialogo);
+  usuario->setObjectName(QStringLiteral("Usuario"));
+  usuario->setRange(0, 15);
+  usuario->setValue(inicial.usuario);
+  auto *soloLectura = new QCheckBox(QStringLiteral("Solo lectura"), &dialogo);
+  soloLectura->setObjectName(QStringLiteral("SoloLectura"));
+  soloLectura->setChecked(inicial.soloLectura);
+  auto *sistema = new QCheckBox(QStringLiteral("Oculto (de sistema)"), &dialogo);
+  sistema->setObjectName(QStringLiteral("Sistema"));
+  sistema->setChecked(inicial.sistema);
+  formulario->addRow(QStringLiteral("Tipo:"), tipo);
+  formulario->addRow(QStringLiteral("Carga:"), carga);
+  formulario->addRow(QStringLiteral("Ejecución:"), entrada);
+  formulario->addRow(QStringLiteral("Usuario:"), usuario);
+  formulario->addRow(soloLectura);
+  formulario->addRow(sistema);
+  // The addresses are a binary file's only.
+  const auto binario = [tipo, carga, entrada] {
+    const bool si = tipo->currentData().toInt() == static_cast<int>(cpm::TipoPoner::Binario);
+    carga->setEnabled(si);
+    entrada->setEnabled(si);
+  };
+  binario();
+  QObject::connect(tipo, &QComboBox::currentIndexChanged, &dialogo, binario);
+  auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
+  BotonesEnEspanol(*botones, QStringLiteral("Poner"));
+  QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
+  QObject::connect(botones, &QDialogButtonBox::rejected, &dialogo, &QDialog::reject);
+  formulario->addRow(botones);
+  if (dialogo.exec() != QDialog::Accepted)
+    return std::nullopt;
+  OpcionesPoner o;
+  o.tipo = static_cast<cpm::TipoPoner>(tipo->currentData().toInt());
+  o.carga = carga->text().trimmed().toStdString();
+  o.entrada = entrada->text().trimmed().toStdString();
+  o.usuario = usuario->value();
+  o.soloLectura = soloLectura->isChecked();
+  o.sistema = sistema->isChecked();
+  return o;
+}
+
 void DialogosQt::Avisar(const std::string &mensaje) {
   Plataforma::AvisarFallo(padre_, Utf8(mensaje));
+}
+
+void DialogosQt::Informar(const std::string &mensaje) {
+  QMessageBox caja(QMessageBox::Information, QStringLiteral("Alcove"), Utf8(mensaje),
+                   QMessageBox::NoButton, padre_);
+  caja.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+  caja.exec();
 }
 
 void DialogosQt::Mostrar(const std::string &titulo, const std::string &texto) {

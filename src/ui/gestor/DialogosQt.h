@@ -19,7 +19,10 @@ public:
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override;
   std::vector<std::size_t> ElegirVarios(const std::string &titulo, const std::string &pregunta,
                                         const std::vector<std::string> &opciones) override;
+  std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &nombres,
+                                                  const OpcionesPoner &inicial) override;
   void Avisar(const std::string &mensaje) override;
+  void Informar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;
 
 private:

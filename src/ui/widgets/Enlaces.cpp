@@ -74,6 +74,22 @@ void Vista::SeleccionarSolo(int fila) {
                                            QItemSelectionModel::Rows);
 }
 
+void Vista::Seleccionar(const std::vector<int> &filas) {
+  w_.clearSelection();
+  bool primera = true;
+  for (const int fila : filas) {
+    if (fila < 0 || fila >= w_.ListItems().rowCount())
+      continue;
+    const QModelIndex indice = w_.ListItems().index(fila, 0);
+    w_.selectionModel()->setCurrentIndex(
+        indice, (primera ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Select) |
+                    QItemSelectionModel::Rows);
+    if (primera)
+      w_.scrollTo(indice);
+    primera = false;
+  }
+}
+
 namespace {
 QLabel &Panel(const std::array<QLabel *, Controles::BarraEstado::Paneles> &paneles, int panel) {
   if (panel < 1 || panel > Controles::BarraEstado::Paneles)

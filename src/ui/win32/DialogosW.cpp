@@ -6,6 +6,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -44,6 +45,9 @@ public:
   void Botones(int arriba, const char *aceptar, const char *cancelar, int defecto);
   // Shows the window and waits: IDOK or IDCANCEL.
   int Ejecutar(HWND foco);
+  // What the window's other controls say (WM_COMMAND): their identifier and
+  // notification code.
+  std::function<void(int id, int codigo)> alMandar;
 
   [[nodiscard]] HWND Hwnd() const { return w_; }
 
@@ -187,6 +191,8 @@ LRESULT CALLBACK Modal::Procedimiento(HWND w, UINT mensaje, WPARAM wp, LPARAM lp
       modal->resultado_ = modal->defecto_;
     else if (id == IDOK || id == IDCANCEL)
       modal->resultado_ = id;
+    else if (modal->alMandar)
+      modal->alMandar(id, HIWORD(wp));
     return 0;
   }
   case WM_CLOSE: modal->resultado_ = IDCANCEL; return 0;
@@ -418,7 +424,92 @@ std::vector<std::size_t> DialogosW::ElegirVarios(const std::string &titulo,
   return elegidos;
 }
 
+std::optional<Gestion::Dialogos::OpcionesPoner>
+DialogosW::PedirOpcionesPoner(const std::vector<std::string> &nombres,
+                              const OpcionesPoner &inicial) {
+  Modal m(dueno_, "Poner archivos", AnchoModal, 0);
+  constexpr int etiqueta = 1500;
+  const int campo = AnchoTexto - etiqueta;
+  int y = m.Texto(Gestion::ArchivosQueVan(nombres), Margen) + Margen;
+  const auto fila = [&](const char *texto) {
+    m.Agregar(L"STATIC", texto, SS_LEFT, {Margen, y + 45, etiqueta, AltoLinea}, -1);
+  };
+  fila("Tipo:");
+  const HWND tipo = m.Agregar(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                              {Margen + etiqueta, y, campo, AltoBoton + 1600}, IdTipo);
+  for (std::size_t k = 0; k < Gestion::TiposPoner.size(); ++k) {
+    ::SendMessageW(tipo, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(Ancho(Gestion::TiposPoner[k].texto).c_str()));
+    if (Gestion::TiposPoner[k].tipo == inicial.tipo)
+      ::SendMessageW(tipo, CB_SETCURSEL, k, 0);
+  }
+  y += AltoBoton + 90;
+  fila("Carga:");
+  const HWND carga = m.Agregar(L"EDIT", inicial.carga, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+                               {Margen + etiqueta, y, 1500, AltoBoton}, IdCarga);
+  y += AltoBoton + 90;
+  fila("Ejecución:");
+  const HWND entrada = m.Agregar(L"EDIT", inicial.entrada, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+                                 {Margen + etiqueta, y, 1500, AltoBoton}, IdEjecucion);
+  m.Agregar(L"STATIC", "(vacía: la de carga)", SS_LEFT,
+            {Margen + etiqueta + 1600, y + 45, campo - 1600, AltoLinea}, -1);
+  y += AltoBoton + 90;
+  fila("Usuario:");
+  const HWND usuario = m.Agregar(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                                 {Margen + etiqueta, y, 900, AltoBoton + 2400}, IdUsuario);
+  for (int u = 0; u <= 15; ++u)
+    ::SendMessageW(usuario, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(u).c_str()));
+  ::SendMessageW(usuario, CB_SETCURSEL, static_cast<WPARAM>(std::clamp(inicial.usuario, 0, 15)), 0);
+  y += AltoBoton + 90;
+  const HWND soloLectura = m.Agregar(L"BUTTON", "Solo lectura", BS_AUTOCHECKBOX | WS_TABSTOP,
+                                     {Margen + etiqueta, y, campo, AltoBoton}, IdSoloLectura);
+  ::SendMessageW(soloLectura, BM_SETCHECK, inicial.soloLectura ? BST_CHECKED : BST_UNCHECKED, 0);
+  y += AltoBoton;
+  const HWND sistema = m.Agregar(L"BUTTON", "Oculto (de sistema)", BS_AUTOCHECKBOX | WS_TABSTOP,
+                                 {Margen + etiqueta, y, campo, AltoBoton}, IdSistema);
+  ::SendMessageW(sistema, BM_SETCHECK, inicial.sistema ? BST_CHECKED : BST_UNCHECKED, 0);
+  y += AltoBoton;
+  // The addresses are a binary file's only.
+  const auto elegido = [tipo] {
+    const auto k = ::SendMessageW(tipo, CB_GETCURSEL, 0, 0);
+    return k >= 0 && static_cast<std::size_t>(k) < Gestion::TiposPoner.size()
+               ? Gestion::TiposPoner[static_cast<std::size_t>(k)].tipo
+               : cpm::TipoPoner::Auto;
+  };
+  const auto binario = [&] {
+    const BOOL si = elegido() == cpm::TipoPoner::Binario ? TRUE : FALSE;
+    ::EnableWindow(carga, si);
+    ::EnableWindow(entrada, si);
+  };
+  binario();
+  m.alMandar = [&](int id, int codigo) {
+    if (id == IdTipo && codigo == CBN_SELCHANGE)
+      binario();
+  };
+  m.Botones(y + Margen, "Poner", "Cancelar", IDOK);
+  Ajustar(m, y + 2 * Margen + AltoBoton);
+  if (m.Ejecutar(tipo) != IDOK)
+    return std::nullopt;
+  OpcionesPoner o;
+  o.tipo = elegido();
+  const auto recortado = [](std::string s) {
+    const auto a = s.find_first_not_of(' ');
+    const auto b = s.find_last_not_of(' ');
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+  };
+  o.carga = recortado(Win32::TextoDe(carga));
+  o.entrada = recortado(Win32::TextoDe(entrada));
+  o.usuario = static_cast<int>(::SendMessageW(usuario, CB_GETCURSEL, 0, 0));
+  o.soloLectura = ::SendMessageW(soloLectura, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  o.sistema = ::SendMessageW(sistema, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return o;
+}
+
 void DialogosW::Avisar(const std::string &mensaje) { Win32::Avisar(dueno_, mensaje); }
+
+void DialogosW::Informar(const std::string &mensaje) {
+  Win32::CajaAviso(dueno_, "Alcove", mensaje);
+}
 
 void DialogosW::Mostrar(const std::string &titulo, const std::string &texto) {
   constexpr int ancho = 8400, alto = 5400;

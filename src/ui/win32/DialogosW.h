@@ -21,14 +21,28 @@ public:
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override;
   std::vector<std::size_t> ElegirVarios(const std::string &titulo, const std::string &pregunta,
                                         const std::vector<std::string> &opciones) override;
+  std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &nombres,
+                                                  const OpcionesPoner &inicial) override;
   // Through the window's avisador, as the failures at its event boundary.
   void Avisar(const std::string &mensaje) override;
+  void Informar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;
 
   // The controls of the modal window now open, for tests that answer it from
   // a timer: IDOK and IDCANCEL are its two buttons ("Sí" and "No", "Aceptar"
   // and "Cancelar"...).
-  enum : int { IdPregunta = 10, IdEntrada = 11, IdFormato = 12, IdLista = 13 };
+  enum : int {
+    IdPregunta = 10,
+    IdEntrada = 11,
+    IdFormato = 12,
+    IdLista = 13,
+    IdTipo = 14,
+    IdCarga = 15,
+    IdEjecucion = 16,
+    IdUsuario = 17,
+    IdSoloLectura = 18,
+    IdSistema = 19,
+  };
   [[nodiscard]] static HWND Abierto();
 
 private:
