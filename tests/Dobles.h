@@ -133,8 +133,11 @@ public:
   std::optional<std::string> texto;
   std::optional<Destino> carpeta;
   std::vector<std::string> archivos;
+  std::optional<std::string> archivoNuevo;
+  std::vector<std::string> propuestos; // "folder|name" offered for a new file
   std::optional<DiscoNuevo> disco;
-  std::vector<std::size_t> elegidos;
+  std::optional<BorradoElegido> borrado;
+  bool recuperacionOfrecida = false;
   // put's options: nothing cancels; none given takes what is offered.
   std::optional<OpcionesPoner> poner;
   bool cancelarPoner = false;
@@ -165,15 +168,21 @@ public:
     return carpeta;
   }
   std::vector<std::string> ElegirArchivos(const std::string &) override { return archivos; }
+  std::optional<std::string> ElegirArchivoNuevo(const std::string &, const std::string &desde,
+                                                const std::string &nombre) override {
+    propuestos.push_back(desde + "|" + nombre);
+    return archivoNuevo;
+  }
   std::optional<DiscoNuevo>
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override {
     EXPECT_FALSE(formatos.empty());
     return disco;
   }
-  std::vector<std::size_t> ElegirVarios(const std::string &, const std::string &,
-                                        const std::vector<std::string> &o) override {
-    ofrecidos = o;
-    return elegidos;
+  std::optional<BorradoElegido> ElegirBorrado(const std::vector<std::string> &b,
+                                              bool sePuedeRecuperar) override {
+    ofrecidos = b;
+    recuperacionOfrecida = sePuedeRecuperar;
+    return borrado;
   }
   std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &nombres,
                                                   const OpcionesPoner &inicial) override {

@@ -383,12 +383,14 @@ Ver::Vista VistaCat(const OrdenCat &orden, const cpm::Archivo &a,
   return orden.crudo ? Ver::Vista::Hex : Ver::ElegirVista(a, bytes);
 }
 
-// The inks for --paleta: a file of firmware colours, or the colours themselves.
-std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden) {
+// The inks for --paleta: a palette file (OCP Art Studio's, or firmware
+// colours as text), or the colours themselves.
+std::optional<Ver::ArchivoPaleta> PaletaCat(const OrdenCat &orden) {
   if (orden.paleta.empty()) {
-    return Ver::PaletaPorOmision();
+    return Ver::ArchivoPaleta{Ver::PaletaPorOmision(), std::nullopt};
   }
-  std::string texto = orden.paleta;
+  std::string error;
+  std::optional<Ver::ArchivoPaleta> paleta;
   if (Plataforma::Clase(orden.paleta) == Plataforma::ClaseArchivo::Normal) {
     std::vector<std::uint8_t> bytes;
     const std::int16_t e = Plataforma::LeerArchivoEntero(orden.paleta, 4096, bytes);
@@ -397,10 +399,19 @@ std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden) {
                                                                 : Errores::Mensaje(e));
       return std::nullopt;
     }
-    texto.assign(bytes.begin(), bytes.end());
+    // A file with an AMSDOS header, as taken off a disk with --raw.
+    const auto cabecera = cpm::LeerCabeceraAmsdos(bytes);
+    const std::span<const std::uint8_t> datos =
+        cabecera ? std::span<const std::uint8_t>(bytes).subspan(
+                       std::min(bytes.size(), cpm::TamanoCabeceraAmsdos))
+                 : std::span<const std::uint8_t>(bytes);
+    paleta = Ver::LeerArchivoPaleta(datos, error);
+  } else {
+    const auto colores = Ver::LeerPaleta(orden.paleta, error);
+    if (colores) {
+      paleta = Ver::ArchivoPaleta{*colores, std::nullopt};
+    }
   }
-  std::string error;
-  auto paleta = Ver::LeerPaleta(texto, error);
   if (!paleta) {
     AvisarError("--paleta " + orden.paleta, error);
   }
@@ -415,7 +426,8 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
     salida = kSalidaUso;
     return;
   }
-  const Ver::Pantalla p = Ver::PintarPantalla(bytes, orden.modo, *paleta);
+  const int modo = orden.modo.value_or(paleta->modo.value_or(1));
+  const Ver::Pantalla p = Ver::PintarPantalla(bytes, modo, paleta->paleta);
   std::string error;
   const auto png = Plataforma::CodificarPng(p.imagen.ancho, p.imagen.alto, p.imagen.rgb, error);
   if (!png) {
@@ -434,8 +446,7 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
   }
   AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
   EscribirSalida(NombreConUsuario(a) + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
-                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(orden.modo) +
-                 ")\n");
+                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(modo) + ")\n");
 }
 
 // Where the file sits in memory for a listing: --desde, or its header's load

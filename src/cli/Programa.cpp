@@ -160,10 +160,12 @@ Ejecucion PrepararCat(CLI::App &sub) {
       ->excludes(texto)
       ->excludes(tipo);
   auto modo = std::make_shared<std::string>();
-  sub.add_option("--modo", *modo, "Modo de la pantalla: 0, 1 (por omisión) o 2")->type_name("N");
+  sub.add_option("--modo", *modo,
+                 "Modo de la pantalla: 0, 1 o 2 (por omisión, el del archivo de paleta, o 1)")
+      ->type_name("N");
   sub.add_option("--paleta", orden->paleta,
-                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo con "
-                 "ellos")
+                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo de "
+                 "paleta: el .PAL de OCP Art Studio, o esos colores")
       ->type_name("COLORES");
   OpcionFormato(sub, orden->formato);
   return [orden, z80, modo] {

@@ -612,7 +612,7 @@ Escrito RecuperarArchivo(std::span<const std::uint8_t> imagen, const Disco &disc
   }
   if (const std::string motivo = MotivoIrrecuperable(disco, borrado); !motivo.empty()) {
     return Rechazar(TipoRechazo::Irrecuperable,
-                    borrado.NombreCompleto() + " no se puede recuperar: " + motivo);
+                    "No se puede recuperar " + borrado.NombreCompleto() + ": " + motivo);
   }
   if (!EntradasDe(v.entradas, ClaveDe(nombre)).empty()) {
     return Rechazar(TipoRechazo::YaExiste, "Ya hay un " + Mostrar(nombre) + " en el disco");

@@ -1,6 +1,7 @@
 #include "gestion/Acciones.h"
 
 #include "cli/Comprimidos.h"
+#include "cpm/Borrados.h"
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
@@ -15,6 +16,7 @@
 #include "platform/InfoArchivo.h"
 #include "platform/Progreso.h"
 #include "platform/ReemplazoSeguro.h"
+#include "platform/png/Png.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -216,19 +218,28 @@ private:
   IndicadorProgreso &p_;
 };
 
+Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const Eleccion &e,
+                            const std::string &carpeta, bool conCabecera, bool preguntar);
+
+// The rows' files of the pane's image, extracted as below.
+Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::string &carpeta,
+                            bool conCabecera, bool preguntar) {
+  const ImagenLeida imagen(panel.imagen);
+  if (!imagen.Error().empty()) {
+    dialogos.Avisar("No se ha extraído nada.\n" + panel.imagen + ": " + imagen.Error() + ".");
+    return {};
+  }
+  return ExtraerEnCarpeta(dialogos, imagen, Elegir(imagen.Disco(), panel), carpeta, conCabecera,
+                          preguntar);
+}
+
 // get's road: the library's names, each file written whole or not at all.
 // With `preguntar`, files already in the folder are replaced if the user says
 // so, under the progress window; without it none is, and no window shows.
-Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::string &carpeta,
-                            bool conCabecera, bool preguntar) {
+Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const Eleccion &e,
+                            const std::string &carpeta, bool conCabecera, bool preguntar) {
   const std::string fracaso = "No se ha extraído nada";
   Extraccion hecho;
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen.Error() + ".");
-    return hecho;
-  }
-  const Eleccion e = Elegir(imagen.Disco(), panel);
   EscrituraSegura::Carpeta destino(carpeta);
   if (destino.Error() != Errores::Ninguno) {
     dialogos.Avisar(fracaso + ".\n" + carpeta + ": " + Errores::Mensaje(destino.Error()) + ".");
@@ -328,7 +339,8 @@ EstadoSeleccion Acciones::Estado(const Panel &panel) const {
 }
 
 Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
-                        std::optional<Ver::Vista> vista, std::vector<Ver::Vista> *vistas) const {
+                        std::optional<Ver::Vista> vista, std::vector<Ver::Vista> *vistas,
+                        const EleccionPantalla &eleccion) const {
   if (vistas != nullptr)
     vistas->clear();
   const ImagenLeida imagen(panel.imagen);
@@ -345,7 +357,72 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
   Contenido c = ContenidoArchivo(imagen.Disco(), *a, vista);
   if (vistas != nullptr)
     *vistas = VistasPosibles(c.vista);
+  if (c.vista != Ver::Vista::Pantalla)
+    return c;
+  // A screen: the firmware's inks or a palette file of the disk, in a mode.
+  const PaletasDelDisco paletas = Paletas(imagen.Disco(), *a);
+  OpcionesPantalla opciones;
+  opciones.paletas = {"Firmware"};
+  for (const cpm::Archivo *p : paletas.archivos)
+    opciones.paletas.push_back(NombreConUsuario(*p));
+  opciones.paleta = std::min(eleccion.paleta.value_or(paletas.suya ? *paletas.suya + 1 : 0),
+                             opciones.paletas.size() - 1);
+  Pintura pintura;
+  std::optional<int> modoDelArchivo;
+  if (opciones.paleta > 0) {
+    const Ver::ArchivoPaleta &p = paletas.paletas[opciones.paleta - 1];
+    pintura.paleta = p.paleta;
+    modoDelArchivo = p.modo;
+  }
+  pintura.modo = std::clamp(
+      eleccion.modo.value_or(modoDelArchivo.value_or(eleccion.modoSiNoDice.value_or(1))), 0, 2);
+  opciones.modo = pintura.modo;
+  if (opciones.paleta > 0 || pintura.modo != 1)
+    c = ContenidoArchivo(imagen.Disco(), *a, c.vista, pintura);
+  c.pantalla = opciones;
   return c;
+}
+
+void Acciones::GuardarPng(const Panel &panel, const Contenido &contenido) {
+  const std::string fracaso = "No se ha guardado la pantalla";
+  if (!contenido.imagen || !contenido.imagen->Valida())
+    return;
+  std::string nombre = contenido.titulo.substr(contenido.titulo.find(':') + 1);
+  nombre = nombre.substr(0, nombre.rfind('.')) + ".png";
+  const auto ruta = dialogos_.ElegirArchivoNuevo(
+      "Guardar como PNG", ultimaCarpeta_.empty() ? panel.carpeta : ultimaCarpeta_, nombre);
+  if (!ruta)
+    return;
+  const std::size_t corte = ruta->find_last_of(Plataforma::SeparadoresRuta);
+  const std::string carpeta = corte == std::string::npos ? "." : ruta->substr(0, corte + 1);
+  const std::string archivo = NombreFinal(*ruta);
+  ultimaCarpeta_ = carpeta;
+  EscrituraSegura::Carpeta destino(carpeta);
+  if (destino.Error() != Errores::Ninguno) {
+    dialogos_.Avisar(fracaso + ".\n" + carpeta + ": " + Errores::Mensaje(destino.Error()) + ".");
+    return;
+  }
+  const bool existe = destino.Existe(archivo);
+  if (existe &&
+      !dialogos_.Confirmar("Guardar como PNG", "Ya existe " + archivo + ". ¿Reemplazarlo?"))
+    return;
+  std::string error;
+  const Imagen &p = *contenido.imagen;
+  const auto png = Plataforma::CodificarPng(p.ancho, p.alto, p.rgb, error);
+  if (!png) {
+    dialogos_.Avisar(fracaso + ".\n" + Frase(error) + ".");
+    return;
+  }
+  const std::int16_t fallo = destino.Escribir(archivo, *png, existe);
+  if (fallo != Errores::Ninguno) {
+    dialogos_.Avisar(fracaso + ".\n" + *ruta + ": " + Errores::Mensaje(fallo) + ".");
+    return;
+  }
+  dialogos_.Informar(
+      contenido.titulo + " -> " + *ruta + " (" + std::to_string(p.ancho) + " × " +
+      std::to_string(p.alto) +
+      (contenido.pantalla ? ", modo " + std::to_string(contenido.pantalla->modo) : std::string()) +
+      ")");
 }
 
 void Acciones::Propiedades(const Panel &panel) const {
@@ -517,6 +594,71 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
   }
   const auto imagen = ParaCambiar(dialogos_, destino, fracaso);
   return imagen && PonerConPermiso(dialogos_, *imagen, nuevos, fracaso, escritos_);
+}
+
+bool Acciones::Borrados(const Panel &panel) {
+  if (panel.imagen.empty())
+    return false;
+  const ImagenLeida imagen(panel.imagen);
+  if (!imagen.Error().empty()) {
+    dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
+    return false;
+  }
+  const cpm::Disco &disco = imagen.Disco();
+  const std::vector<cpm::Archivo> &borrados = disco.catalogo.archivosBorrados;
+  if (borrados.empty()) {
+    dialogos_.Informar("No hay archivos borrados en este disco.");
+    return false;
+  }
+  // As ls --borrados lists them.
+  std::vector<std::string> opciones;
+  for (const cpm::Archivo &a : borrados) {
+    const std::string motivo = cpm::MotivoIrrecuperable(disco, a);
+    opciones.push_back(a.NombreCompleto() + " (" + Cuenta(a.longitud, "byte", "bytes") +
+                       (motivo.empty() ? "" : "; no recuperable: " + motivo) + ")");
+  }
+  const auto elegido = dialogos_.ElegirBorrado(opciones, SePuedeEscribir(panel.imagen));
+  if (!elegido || elegido->indice >= borrados.size())
+    return false;
+  const cpm::Archivo &a = borrados[elegido->indice];
+  const std::string fracaso =
+      elegido->recuperar ? "No se ha recuperado nada" : "No se ha extraído nada";
+  // As get --borrados: never the bytes of a live file.
+  if (const std::string motivo = cpm::MotivoIrrecuperable(disco, a); !motivo.empty()) {
+    dialogos_.Avisar(fracaso + ".\n" + a.NombreCompleto() + " no se puede recuperar: " + motivo +
+                     ".");
+    return false;
+  }
+  if (!elegido->recuperar) {
+    const auto destino = dialogos_.ElegirCarpeta(
+        ultimaCarpeta_.empty() ? panel.carpeta : ultimaCarpeta_, conCabecera_);
+    if (!destino)
+      return false;
+    conCabecera_ = destino->conCabecera;
+    ultimaCarpeta_ = destino->carpeta;
+    Eleccion e;
+    e.archivos = {&a};
+    ExtraerEnCarpeta(dialogos_, imagen, e, destino->carpeta, conCabecera_, true);
+    return false;
+  }
+  const auto paraCambiar = ParaCambiar(dialogos_, panel, fracaso);
+  if (!paraCambiar)
+    return false;
+  // The reading to change is the one just made, of the same bytes: the file
+  // is found in it by its name.
+  const auto &deNuevo = paraCambiar->Disco().catalogo.archivosBorrados;
+  const auto mismo = std::find_if(deNuevo.begin(), deNuevo.end(), [&](const cpm::Archivo &b) {
+    return b.nombre == a.nombre && b.extension == a.extension;
+  });
+  if (mismo == deNuevo.end()) {
+    dialogos_.Avisar(fracaso + ".\nLa imagen ha cambiado: " + a.NombreCompleto() +
+                     " ya no está entre sus borrados.");
+    return false;
+  }
+  escritos_ = {{0, a.NombreCompleto()}};
+  return Guardar(dialogos_, *paraCambiar,
+                 cpm::RecuperarArchivo(paraCambiar->Bytes(), paraCambiar->Disco(), *mismo, 0),
+                 fracaso);
 }
 
 void Acciones::Extraer(const Panel &panel) {

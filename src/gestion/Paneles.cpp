@@ -126,6 +126,17 @@ void GestorPaneles::Ver(int i) {
   Visor visor;
   visor.contenido = acciones_.Ver(solo, fila, std::nullopt, &visor.vistas);
   visor.calcular = [this, solo, fila](Ver::Vista v) { return acciones_.Ver(solo, fila, v); };
+  visor.otroModo = [this, solo, fila](const Contenido &ahora, int modo) {
+    const std::optional<std::size_t> paleta =
+        ahora.pantalla ? std::optional(ahora.pantalla->paleta) : std::nullopt;
+    return acciones_.Ver(solo, fila, Ver::Vista::Pantalla, nullptr, {modo, paleta, std::nullopt});
+  };
+  visor.otraPaleta = [this, solo, fila](const Contenido &ahora, std::size_t paleta) {
+    const std::optional<int> modo =
+        ahora.pantalla ? std::optional(ahora.pantalla->modo) : std::nullopt;
+    return acciones_.Ver(solo, fila, Ver::Vista::Pantalla, nullptr, {std::nullopt, paleta, modo});
+  };
+  visor.guardarPng = [this, solo](const Contenido &ahora) { acciones_.GuardarPng(solo, ahora); };
   abrirVisor_(std::move(visor));
 }
 
@@ -155,6 +166,10 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
         "PonerArchivos", "Poner archivos…",
         [this, panel, i] { Hacer(i, [&] { return acciones_.ElegirYPonerArchivos(panel); }); },
         escribible);
+    agregar(
+        "Borrados", "Archivos borrados…",
+        [this, panel, i] { Hacer(i, [&] { return acciones_.Borrados(panel); }); },
+        !panel.imagen.empty());
     return menu;
   }
   const EstadoSeleccion estado = acciones_.Estado(panel);

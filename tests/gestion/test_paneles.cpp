@@ -301,7 +301,8 @@ TEST_F(Escenario, TheMenusOfARowOfSeveralAndOfTheEmptyArea) {
 
   // Below the rows: what a disk takes, and nothing stays selected.
   menu = gestor->Menu(0, -1, false);
-  EXPECT_EQ(Textos(menu), (std::vector<std::string>{"Nuevo disco…", "Poner archivos…"}));
+  EXPECT_EQ(Textos(menu),
+            (std::vector<std::string>{"Nuevo disco…", "Poner archivos…", "Archivos borrados…"}));
   EXPECT_TRUE(vista[0].Seleccionadas().empty());
   EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
 }
@@ -403,6 +404,307 @@ TEST_F(Escenario, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten) 
   EXPECT_TRUE(guion.preguntas.empty());
   EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
   EXPECT_EQ(Leer(carpeta.Archivo("coleccion.zip")), zip);
+}
+
+// Put asks once a drop for what put takes: the type (auto, binary, BASIC,
+// ASCII), the addresses, the user and the attributes; the answer is the next
+// question's start. Each answer gives what alcove-cli's put gives.
+TEST_F(Escenario, PutAsksForTheHeaderACpcNeedsOnceADropAndKeepsTheLastAnswer) {
+  using Opciones = Gestion::Dialogos::OpcionesPoner;
+  const std::string juego = carpeta.Archivo("juego.bin"), lista = carpeta.Archivo("lista.bas");
+  const std::string texto = carpeta.Archivo("texto.txt");
+  Escribir(juego, Generador::ContenidoPrueba(2000, 4));
+  Escribir(lista, BytesProgramaCompleto());
+  const std::string t = "uno\ndos\n";
+  Escribir(texto, {t.begin(), t.end()});
+  struct Caso {
+    const char *nombre;
+    Opciones opciones;
+    std::vector<std::string> archivos;
+    std::vector<std::string> cli; // put's arguments after the image and the files
+    std::vector<std::string> escritos;
+    std::vector<bool> respuestas = {};
+  };
+  const std::vector<Caso> casos{
+      {"binary, load and entry",
+       {cpm::TipoPoner::Binario, "&4000", "0x4010", 0, false, false},
+       {juego},
+       {"--tipo", "binario", "--carga", "&4000", "--entrada", "&4010"},
+       {"JUEGO.BIN"}},
+      {"binary, the entry is the load address, user and attributes",
+       {cpm::TipoPoner::Binario, "#C000", "", 5, true, true},
+       {juego},
+       {"--tipo", "binario", "--carga", "&C000", "--usuario", "5", "--ro", "--sys"},
+       {"JUEGO.BIN"}},
+      {"BASIC",
+       {cpm::TipoPoner::Basic, "", "", 0, false, false},
+       {lista},
+       {"--tipo", "basic"},
+       {"LISTA.BAS"}},
+      {"ASCII and auto, two files at once",
+       {cpm::TipoPoner::Ascii, "", "", 2, false, false},
+       {texto, juego},
+       {"--tipo", "ascii", "--usuario", "2"},
+       {"TEXTO.TXT", "JUEGO.BIN"}},
+      {"a bare decimal that reads otherwise as hex, accepted",
+       {cpm::TipoPoner::Binario, "4000", "", 0, false, false},
+       {juego},
+       {"--tipo", "binario", "--carga", "4000"},
+       {"JUEGO.BIN"},
+       {true}},
+  };
+  const std::vector<std::uint8_t> original = Leer(A());
+  Opciones anterior;
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.nombre);
+    Escribir(A(), original);
+    Elegir(0, "a.dsk");
+    std::vector<std::string> args{"put", "IMAGEN"};
+    args.insert(args.end(), c.archivos.begin(), c.archivos.end());
+    args.insert(args.end(), c.cli.begin(), c.cli.end());
+    const std::vector<std::uint8_t> esperado = PorCli(A(), args);
+    guion.poner = c.opciones;
+    guion.confirmar.assign(c.respuestas.begin(), c.respuestas.end());
+    const auto puesta = gestor->Recibir(0, {-1, c.archivos});
+    ASSERT_TRUE(puesta);
+    puesta();
+    EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
+    guion.avisos.clear();
+    EXPECT_TRUE(guion.confirmar.empty());
+    EXPECT_EQ(Leer(A()), esperado);
+    // Asked once, from the last answer, for the files by name.
+    ASSERT_FALSE(guion.ponerOfrecidas.empty());
+    EXPECT_EQ(guion.ponerOfrecidas.back(), anterior);
+    EXPECT_EQ(guion.ponerArchivos.back().size(), c.archivos.size());
+    anterior = c.opciones;
+    // What the write made is selected.
+    std::vector<std::string> hechos = c.escritos;
+    std::sort(hechos.begin(), hechos.end());
+    EXPECT_EQ(Seleccionadas(0), hechos);
+  }
+  EXPECT_EQ(guion.ponerOfrecidas.size(), casos.size());
+}
+
+TEST_F(Escenario, PutRefusesWhatPutRefusesAndLeavesTheImageByteForByte) {
+  using Opciones = Gestion::Dialogos::OpcionesPoner;
+  const std::string juego = carpeta.Archivo("juego.bin");
+  Escribir(juego, Generador::ContenidoPrueba(2000, 4));
+  Escribir(carpeta.Archivo("otro"), {}); // a folder's name
+  struct Caso {
+    const char *nombre;
+    Opciones opciones;
+    const char *motivo; // empty: nothing said
+    std::vector<bool> respuestas = {};
+  };
+  const std::vector<Caso> casos{
+      {"binary without a load address",
+       {cpm::TipoPoner::Binario, "", "", 0, false, false},
+       "Falta la dirección de carga"},
+      {"a load address that is none",
+       {cpm::TipoPoner::Binario, "&G000", "", 0, false, false},
+       "Dirección de carga no válida: &G000"},
+      {"past &FFFF",
+       {cpm::TipoPoner::Binario, "&10000", "", 0, false, false},
+       "Dirección de carga no válida: &10000"},
+      {"the file runs past &FFFF",
+       {cpm::TipoPoner::Binario, "&FC00", "", 0, false, false},
+       "&FFFF"},
+      {"a bare decimal declined",
+       {cpm::TipoPoner::Binario, "4000", "", 0, false, false},
+       "",
+       {false}},
+  };
+  const std::vector<std::uint8_t> original = Leer(A());
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.nombre);
+    guion.poner = c.opciones;
+    guion.confirmar.assign(c.respuestas.begin(), c.respuestas.end());
+    gestor->Recibir(0, {-1, {juego}})();
+    if (*c.motivo == '\0') {
+      EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
+    } else {
+      ASSERT_EQ(guion.avisos.size(), 1U);
+      EXPECT_NE(guion.avisos.front().find(c.motivo), std::string::npos) << guion.avisos.front();
+    }
+    guion.avisos.clear();
+    EXPECT_TRUE(guion.confirmar.empty());
+    EXPECT_EQ(Leer(A()), original);
+  }
+  // Cancelled: nothing is put, and the answer before stays the next start.
+  guion.cancelarPoner = true;
+  Seleccionar(0, {});
+  Menu(0, "PonerArchivos");
+  guion.archivos = {juego};
+  Menu(0, "PonerArchivos");
+  EXPECT_EQ(Leer(A()), original);
+  EXPECT_EQ(guion.ponerOfrecidas.back(), casos.back().opciones);
+}
+
+// The background menu lists the deleted files as ls --borrados does and
+// brings one back: on the disk, as unrm does, or into a folder, as
+// get --borrados does; never one whose blocks a live file has taken.
+TEST_F(Escenario, DeletedFilesComeBackOnTheDiskOrIntoAFolderWhenNoFileTookTheirBlocks) {
+  // A new file takes CODE.BIN's entry and blocks, LEEME.TXT's block and
+  // DATOS.BIN's first; LOADER.BAS is erased after it, and can come back.
+  const std::string grande = carpeta.Archivo("grande.bin");
+  Escribir(grande, Generador::ContenidoPrueba(6000, 6));
+  ASSERT_EQ(EjecutarCli({"rm", A(), "LEEME.TXT", "DATOS.BIN", "3:CODE.BIN"}).codigo, 0);
+  ASSERT_EQ(EjecutarCli({"put", A(), grande}).codigo, 0);
+  ASSERT_EQ(EjecutarCli({"rm", A(), "LOADER.BAS"}).codigo, 0);
+  Elegir(0, "a.dsk");
+  const std::vector<std::uint8_t> borrado = Leer(A());
+  guion.borrado = std::nullopt; // cancelled: nothing changes
+  Menu(0, "Borrados");
+  ASSERT_EQ(guion.ofrecidos.size(), 3U);
+  EXPECT_NE(guion.ofrecidos[0].find("DATOS.BIN (5120 bytes; no recuperable: su bloque"),
+            std::string::npos)
+      << guion.ofrecidos[0];
+  EXPECT_NE(guion.ofrecidos[1].find("LEEME.TXT (128 bytes; no recuperable: su bloque"),
+            std::string::npos)
+      << guion.ofrecidos[1];
+  EXPECT_EQ(guion.ofrecidos[2].rfind("LOADER.BAS (", 0), 0U) << guion.ofrecidos[2];
+  EXPECT_EQ(guion.ofrecidos[2].find("no recuperable"), std::string::npos) << guion.ofrecidos[2];
+  EXPECT_TRUE(guion.recuperacionOfrecida);
+  EXPECT_EQ(Leer(A()), borrado);
+
+  // Into a folder, as get --borrados writes it, and said in one line.
+  guion.borrado = Gestion::Dialogos::BorradoElegido{2, false};
+  guion.carpeta = Gestion::Dialogos::Destino{carpeta.Archivo("fuera"), false};
+  Menu(0, "Borrados");
+  ASSERT_EQ(
+      EjecutarCli({"get", "--borrados", A(), "LOADER.BAS", "-o", carpeta.Archivo("cli")}).codigo,
+      0);
+  EXPECT_EQ(Leer(carpeta.Archivo("fuera/LOADER.BAS")), Leer(carpeta.Archivo("cli/LOADER.BAS")));
+  EXPECT_EQ(guion.informes, std::vector<std::string>{"Se ha extraído 1 archivo en " +
+                                                     carpeta.Archivo("fuera") + "."});
+  EXPECT_EQ(Leer(A()), borrado);
+
+  // On the disk, as unrm puts it back: its row is there and selected.
+  const std::vector<std::uint8_t> esperado = PorCli(A(), {"unrm", "IMAGEN", "LOADER.BAS"});
+  guion.borrado = Gestion::Dialogos::BorradoElegido{2, true};
+  Menu(0, "Borrados");
+  EXPECT_EQ(Leer(A()), esperado);
+  EXPECT_EQ(Seleccionadas(0), std::vector<std::string>{"LOADER.BAS"});
+  EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
+
+  // Not one whose blocks are taken, either way: the reason is said.
+  Seleccionar(0, {});
+  for (const bool recuperar : {true, false}) {
+    guion.borrado = Gestion::Dialogos::BorradoElegido{0, recuperar};
+    Menu(0, "Borrados");
+    ASSERT_EQ(guion.avisos.size(), 1U);
+    EXPECT_NE(guion.avisos[0].find("DATOS.BIN no se puede recuperar: su bloque"), std::string::npos)
+        << guion.avisos[0];
+    guion.avisos.clear();
+  }
+  EXPECT_EQ(Leer(A()), esperado);
+}
+
+TEST_F(Escenario, ARenameACopyAndAnExtractionSayWhatTheyDid) {
+  // The renamed file's row is selected.
+  Seleccionar(0, {"LEEME.TXT"});
+  guion.texto = "2:notas.txt";
+  Menu(0, "CambiarNombre");
+  EXPECT_EQ(Seleccionadas(0), std::vector<std::string>{"NOTAS.TXT"});
+  EXPECT_EQ(vista[0].Texto(vista[0].FilaActual(), 3), "U2");
+  // Rows copied onto the other pane are selected there, every extent of them.
+  Seleccionar(0, {"LOADER.BAS", "DATOS.BIN"});
+  gestor->Recibir(1, {0, {}})();
+  EXPECT_EQ(Seleccionadas(1), (std::vector<std::string>{"DATOS.BIN", "LOADER.BAS"}));
+  // An extraction says how many files went where, in one line.
+  Seleccionar(0, {"LOADER.BAS", "DATOS.BIN"});
+  guion.carpeta = Gestion::Dialogos::Destino{carpeta.Archivo("fuera"), false};
+  Menu(0, "Extraer");
+  EXPECT_EQ(guion.informes, std::vector<std::string>{"Se han extraído 2 archivos en " +
+                                                     carpeta.Archivo("fuera") + "."});
+  EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
+}
+
+// A palette file as OCP Art Studio saves it: the mode, then 12 Gate Array
+// colours an ink; ink 1's first is `tinta1`, the others black.
+std::vector<std::uint8_t> PaletaOcp(std::uint8_t modo, std::uint8_t tinta1) {
+  std::vector<std::uint8_t> pal(239, 0x54);
+  pal[0] = modo;
+  pal[3 + 12] = tinta1;
+  return pal;
+}
+
+// Screens are drawn in every mode, with the firmware's inks or a palette file
+// of the same disk (the mode the file gives); the picture goes to a PNG as
+// cat --png writes it.
+TEST_F(Escenario, AScreenIsDrawnInItsPalettesModeWithAnyOfTheDisksPalettesAndSavedAsCatDoes) {
+  std::vector<std::uint8_t> pantalla(16384, 0);
+  pantalla[0] = 0x80; // the top left pixel is ink 1 in every mode
+  Generador::DiscoCpm d(Generador::GeometriaData());
+  d.Agregar(Archivo(0, "PANTALLA", "SCR", ConCabecera("PANTALLA SCR", 2, 0xC000, pantalla)));
+  d.Agregar(
+      Archivo(0, "PANTALLA", "PAL", ConCabecera("PANTALLA PAL", 2, 0x8809, PaletaOcp(0, 0x56))));
+  d.Agregar(Archivo(0, "OTRA", "PAL", PaletaOcp(2, 0x4C)));
+  d.Agregar(Archivo(0, "NOTAS", "PAL", {'h', 'o', 'l', 'a', 0x1A})); // no palette
+  Escribir(B(), d.Bytes());
+  Elegir(1, "b.dsk");
+  Seleccionar(1, {"PANTALLA.SCR"});
+  gestor->Ver(1);
+  ASSERT_EQ(visores.size(), 1U);
+  const Gestion::Visor &v = visores.back();
+  using Rgb = std::array<std::uint8_t, 3>;
+  const auto arribaIzquierda = [](const Gestion::Contenido &c) {
+    EXPECT_TRUE(c.imagen && c.imagen->Valida());
+    return c.imagen ? Rgb{c.imagen->rgb[0], c.imagen->rgb[1], c.imagen->rgb[2]} : Rgb{};
+  };
+  ASSERT_TRUE(v.contenido.pantalla);
+  EXPECT_EQ(v.contenido.pantalla->paletas,
+            (std::vector<std::string>{"Firmware", "OTRA.PAL", "PANTALLA.PAL"}));
+  EXPECT_EQ(v.contenido.pantalla->paleta, 2U) << "the palette of its own name";
+  EXPECT_EQ(v.contenido.pantalla->modo, 0) << "the mode its palette file gives";
+  EXPECT_EQ(arribaIzquierda(v.contenido), (Rgb{0x00, 0x80, 0x00}));
+
+  struct Paso {
+    const char *nombre;
+    std::optional<int> modo;           // another mode
+    std::optional<std::size_t> paleta; // or another palette
+    int modoVisto;
+    std::size_t paletaVista;
+    Rgb color;
+  };
+  const std::vector<Paso> pasos{
+      {"mode 2, same inks", 2, {}, 2, 2, {0x00, 0x80, 0x00}},
+      {"the firmware's: it gives no mode", {}, 0, 2, 0, {0xFF, 0xFF, 0x00}},
+      {"mode 1", 1, {}, 1, 0, {0xFF, 0xFF, 0x00}},
+      {"another file: its mode", {}, 1, 2, 1, {0xFF, 0x00, 0x00}},
+  };
+  Gestion::Contenido actual = v.contenido;
+  for (const Paso &p : pasos) {
+    SCOPED_TRACE(p.nombre);
+    actual = p.modo ? v.otroModo(actual, *p.modo) : v.otraPaleta(actual, *p.paleta);
+    ASSERT_TRUE(actual.pantalla);
+    EXPECT_EQ(actual.pantalla->modo, p.modoVisto);
+    EXPECT_EQ(actual.pantalla->paleta, p.paletaVista);
+    EXPECT_EQ(arribaIzquierda(actual), p.color);
+  }
+
+  // Saved as cat --png draws it with that palette file, asked before replacing.
+  const std::string png = carpeta.Archivo("fuera/pantalla.png");
+  guion.archivoNuevo = png;
+  v.guardarPng(v.contenido);
+  EXPECT_EQ(guion.propuestos, std::vector<std::string>{Utf8(carpeta.Ruta()) + "|PANTALLA.png"});
+  ASSERT_EQ(EjecutarCli({"get", B(), "PANTALLA.PAL", "-o", carpeta.Archivo("cli")}).codigo, 0);
+  const Resultado cat =
+      EjecutarCli({"cat", B(), "PANTALLA.SCR", "--png", carpeta.Archivo("cli/p.png"), "--paleta",
+                   carpeta.Archivo("cli/PANTALLA.PAL")});
+  ASSERT_EQ(cat.codigo, 0) << cat.errores;
+  EXPECT_NE(cat.salida.find("modo 0"), std::string::npos) << cat.salida;
+  EXPECT_EQ(Leer(png), Leer(carpeta.Archivo("cli/p.png")));
+  ASSERT_EQ(guion.informes.size(), 1U);
+  EXPECT_EQ(guion.informes[0], "PANTALLA.SCR -> " + png + " (640 × 400, modo 0)");
+  guion.confirmar = {false};
+  v.guardarPng(actual);
+  EXPECT_EQ(Leer(png), Leer(carpeta.Archivo("cli/p.png"))) << "declined: kept";
+  guion.confirmar = {true};
+  v.guardarPng(actual);
+  EXPECT_NE(Leer(png), Leer(carpeta.Archivo("cli/p.png"))) << "replaced: another palette";
+  EXPECT_TRUE(guion.confirmar.empty());
+  EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
 }
 
 } // namespace

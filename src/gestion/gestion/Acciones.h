@@ -43,11 +43,25 @@ public:
 
   [[nodiscard]] EstadoSeleccion Estado(const Panel &panel) const;
 
+  // How a screen is drawn, as the user chose: a mode, and a palette by its
+  // place in OpcionesPantalla::paletas (0: the firmware's). Nothing: as the
+  // disk suggests: the palette file of the screen's name, else the disk's
+  // only one, else the firmware's; the mode its palette file gives, else 1.
+  struct EleccionPantalla {
+    std::optional<int> modo;
+    std::optional<std::size_t> paleta;
+    std::optional<int> modoSiNoDice; // without `modo`, when the palette's file gives none
+  };
+
   // What the viewer shows of row `fila`: as `vista`, or as the viewer that
   // fits the file; `vistas` gets the viewers offered, the fitting one first.
   [[nodiscard]] Contenido Ver(const Panel &panel, const Panel::Fila &fila,
                               std::optional<Ver::Vista> vista,
-                              std::vector<Ver::Vista> *vistas = nullptr) const;
+                              std::vector<Ver::Vista> *vistas = nullptr,
+                              const EleccionPantalla &eleccion = {}) const;
+  // The picture of `contenido` written as a PNG file the user names, as
+  // cat --png writes it.
+  void GuardarPng(const Panel &panel, const Contenido &contenido);
   void Propiedades(const Panel &panel) const;
 
   // Writes: true when the image changed, and the pane must list it again.
@@ -63,6 +77,12 @@ public:
   // The files of `origen`'s rows copied onto `destino`'s image, with their
   // AMSDOS headers, users and attributes.
   bool Copiar(const Panel &origen, const Panel &destino);
+
+  // The disk's deleted files, as ls --borrados lists them: the one chosen is
+  // extracted into a folder or restored on the disk (under user 0: erasing
+  // loses the user), as get --borrados and unrm do, unless a live file has
+  // taken its blocks since. True when the image changed.
+  bool Borrados(const Panel &panel);
 
   // A folder chosen, then the selected files extracted there, as alcove-cli's
   // get does, under the progress window. With or without their AMSDOS headers,

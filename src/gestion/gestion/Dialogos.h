@@ -42,6 +42,11 @@ public:
   };
   // Starts in `desde`, the header box as `conCabecera`; nothing when cancelled.
   virtual std::optional<Destino> ElegirCarpeta(const std::string &desde, bool conCabecera) = 0;
+  // A new file's path, starting in folder `desde` with name `nombre`;
+  // nothing when cancelled. Whether to replace a file there is asked apart.
+  virtual std::optional<std::string> ElegirArchivoNuevo(const std::string &titulo,
+                                                        const std::string &desde,
+                                                        const std::string &nombre) = 0;
   // Host files to put on a disk, starting in `desde`; none when cancelled.
   virtual std::vector<std::string> ElegirArchivos(const std::string &desde) = 0;
 
@@ -68,10 +73,15 @@ public:
   virtual std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &nombres,
                                                           const OpcionesPoner &inicial) = 0;
 
-  // Some of `opciones`, by position; none when cancelled.
-  virtual std::vector<std::size_t> ElegirVarios(const std::string &titulo,
-                                                const std::string &pregunta,
-                                                const std::vector<std::string> &opciones) = 0;
+  // One of a disk's deleted files `borrados` (as the list shows them), and
+  // whether it is restored on the disk or extracted into a folder; restoring
+  // is offered only when `sePuedeRecuperar`. Nothing when cancelled.
+  struct BorradoElegido {
+    std::size_t indice = 0;
+    bool recuperar = false;
+  };
+  virtual std::optional<BorradoElegido> ElegirBorrado(const std::vector<std::string> &borrados,
+                                                      bool sePuedeRecuperar) = 0;
 
   // Why something was not done, or what went wrong.
   virtual void Avisar(const std::string &mensaje) = 0;

@@ -41,6 +41,13 @@ struct Visor {
   Contenido contenido;
   std::vector<Ver::Vista> vistas;
   std::function<Contenido(Ver::Vista)> calcular;
+  // A screen (Contenido::pantalla) drawn again from what it shows now: in
+  // another mode, with the same inks; or with another palette, in the mode
+  // that palette's file gives (the same one when it gives none).
+  std::function<Contenido(const Contenido &actual, int modo)> otroModo;
+  std::function<Contenido(const Contenido &actual, std::size_t paleta)> otraPaleta;
+  // "Guardar como PNG…": the picture shown, to a file the user names.
+  std::function<void(const Contenido &actual)> guardarPng;
 };
 
 // One item of a context menu. A separator has no name.

@@ -100,6 +100,21 @@ std::vector<std::string> DialogosQt::ElegirArchivos(const std::string &desde) {
   return rutas;
 }
 
+std::optional<std::string> DialogosQt::ElegirArchivoNuevo(const std::string &titulo,
+                                                          const std::string &desde,
+                                                          const std::string &nombre) {
+  QFileDialog dialogo(padre_, Utf8(titulo), Ruta(desde));
+  dialogo.setAcceptMode(QFileDialog::AcceptSave);
+  dialogo.setFileMode(QFileDialog::AnyFile);
+  // Whether to replace a file is asked by the decisions, once.
+  dialogo.setOption(QFileDialog::DontConfirmOverwrite);
+  dialogo.selectFile(Ruta(nombre));
+  EnEspanol(dialogo, QStringLiteral("Guardar"));
+  if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
+    return std::nullopt;
+  return Bytes(dialogo.selectedFiles().front());
+}
+
 std::optional<Gestion::Dialogos::DiscoNuevo>
 DialogosQt::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) {
   QDialog dialogo(padre_);
@@ -121,36 +136,45 @@ DialogosQt::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string
   return DiscoNuevo{Bytes(nombre->text()), formato->currentData().toString().toStdString()};
 }
 
-std::vector<std::size_t> DialogosQt::ElegirVarios(const std::string &titulo,
-                                                  const std::string &pregunta,
-                                                  const std::vector<std::string> &opciones) {
+std::optional<Gestion::Dialogos::BorradoElegido>
+DialogosQt::ElegirBorrado(const std::vector<std::string> &borrados, bool sePuedeRecuperar) {
   QDialog dialogo(padre_);
-  dialogo.setWindowTitle(Utf8(titulo));
+  dialogo.setObjectName(QStringLiteral("Borrados"));
+  dialogo.setWindowTitle(QStringLiteral("Archivos borrados"));
   auto *columna = new QVBoxLayout(&dialogo);
-  auto *etiqueta = new QLabel(Utf8(pregunta), &dialogo);
+  auto *etiqueta = new QLabel(
+      QStringLiteral("Un archivo borrado vuelve mientras ningún otro ocupe sus bloques:"),
+      &dialogo);
   etiqueta->setWordWrap(true);
   columna->addWidget(etiqueta);
   auto *lista = new QListWidget(&dialogo);
+  lista->setObjectName(QStringLiteral("Lista"));
   lista->setFont(Estilo::Courier(9.75));
   Estilo::AmarilloSobreAzul(lista);
-  for (const std::string &opcion : opciones) {
-    auto *item = new QListWidgetItem(Utf8(opcion), lista);
-    item->setCheckState(Qt::Checked);
+  for (const std::string &b : borrados) {
+    auto *item = new QListWidgetItem(Utf8(b), lista);
+    item->setToolTip(Utf8(b));
   }
+  lista->setCurrentRow(0);
   columna->addWidget(lista);
-  auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
-  BotonesEnEspanol(*botones, QStringLiteral("Aceptar"));
+  auto *botones = new QDialogButtonBox(&dialogo);
+  QPushButton *recuperar =
+      botones->addButton(QStringLiteral("Recuperar en el disco"), QDialogButtonBox::AcceptRole);
+  recuperar->setObjectName(QStringLiteral("Recuperar"));
+  recuperar->setEnabled(sePuedeRecuperar);
+  QPushButton *extraer =
+      botones->addButton(QStringLiteral("Extraer…"), QDialogButtonBox::AcceptRole);
+  extraer->setObjectName(QStringLiteral("Extraer"));
+  botones->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+  bool aDisco = false;
+  QObject::connect(recuperar, &QPushButton::clicked, &dialogo, [&] { aDisco = true; });
   QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
   QObject::connect(botones, &QDialogButtonBox::rejected, &dialogo, &QDialog::reject);
   columna->addWidget(botones);
-  std::vector<std::size_t> elegidos;
-  if (dialogo.exec() == QDialog::Accepted) {
-    for (int i = 0; i < lista->count(); ++i) {
-      if (lista->item(i)->checkState() == Qt::Checked)
-        elegidos.push_back(static_cast<std::size_t>(i));
-    }
-  }
-  return elegidos;
+  dialogo.resize(lista->fontMetrics().horizontalAdvance(QString(60, u'0')) + 40, 320);
+  if (dialogo.exec() != QDialog::Accepted || lista->currentRow() < 0)
+    return std::nullopt;
+  return BorradoElegido{static_cast<std::size_t>(lista->currentRow()), aDisco};
 }
 
 std::optional<Gestion::Dialogos::OpcionesPoner>

@@ -43,8 +43,10 @@ public:
   // The buttons, right-aligned on one row at `arriba`: `aceptar` (IDOK) and,
   // when given, `cancelar` (IDCANCEL). Enter is the default one's.
   void Botones(int arriba, const char *aceptar, const char *cancelar, int defecto);
-  // Shows the window and waits: IDOK or IDCANCEL.
+  // Shows the window and waits: IDOK, IDCANCEL, or what Terminar was given.
   int Ejecutar(HWND foco);
+  // Ends the window with `resultado`, from one of its controls.
+  void Terminar(int resultado) { resultado_ = resultado; }
   // What the window's other controls say (WM_COMMAND): their identifier and
   // notification code.
   std::function<void(int id, int codigo)> alMandar;
@@ -175,7 +177,7 @@ int Modal::Ejecutar(HWND foco) {
   if (dueno_ != nullptr)
     ::SetActiveWindow(dueno_);
   abierto = antes;
-  return resultado_ == IDOK ? IDOK : IDCANCEL;
+  return resultado_ != 0 ? resultado_ : IDCANCEL;
 }
 
 LRESULT CALLBACK Modal::Procedimiento(HWND w, UINT mensaje, WPARAM wp, LPARAM lp) {
@@ -347,6 +349,39 @@ std::vector<std::string> DialogosW::ElegirArchivos(const std::string &desde) {
   return rutas;
 }
 
+std::optional<std::string> DialogosW::ElegirArchivoNuevo(const std::string &titulo,
+                                                         const std::string &desde,
+                                                         const std::string &nombre) {
+  Win32::Com<IFileSaveDialog> dialogo;
+  if (::CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
+                         reinterpret_cast<void **>(dialogo.Recibir())) != S_OK) {
+    Avisar(SinSelector);
+    return std::nullopt;
+  }
+  FILEOPENDIALOGOPTIONS propias = 0;
+  dialogo->GetOptions(&propias);
+  // Whether to replace a file is asked by the decisions, once.
+  dialogo->SetOptions((propias & ~static_cast<FILEOPENDIALOGOPTIONS>(FOS_OVERWRITEPROMPT)) |
+                      FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
+  dialogo->SetTitle(Ancho(titulo).c_str());
+  dialogo->SetOkButtonLabel(L"Guardar");
+  dialogo->SetFileName(Ancho(nombre).c_str());
+  Win32::Com<IShellItem> carpeta;
+  if (!desde.empty() &&
+      ::SHCreateItemFromParsingName(Ancho(desde).c_str(), nullptr, IID_IShellItem,
+                                    reinterpret_cast<void **>(carpeta.Recibir())) == S_OK)
+    dialogo->SetFolder(carpeta.get());
+  if (dialogo->Show(dueno_) != S_OK)
+    return std::nullopt;
+  Win32::Com<IShellItem> elegido;
+  if (dialogo->GetResult(elegido.Recibir()) != S_OK)
+    return std::nullopt;
+  std::string ruta = RutaDe(elegido.get());
+  if (ruta.empty())
+    return std::nullopt;
+  return ruta;
+}
+
 std::optional<Gestion::Dialogos::DiscoNuevo>
 DialogosW::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) {
   Modal m(dueno_, "Nuevo disco", AnchoModal, 0);
@@ -377,18 +412,17 @@ DialogosW::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>
   return DiscoNuevo{Win32::TextoDe(nombre), formatos[static_cast<std::size_t>(elegido)].first};
 }
 
-std::vector<std::size_t> DialogosW::ElegirVarios(const std::string &titulo,
-                                                 const std::string &pregunta,
-                                                 const std::vector<std::string> &opciones) {
-  Modal m(dueno_, titulo, AnchoModal, 0);
-  int abajo = m.Texto(pregunta, Margen);
+std::optional<Gestion::Dialogos::BorradoElegido>
+DialogosW::ElegirBorrado(const std::vector<std::string> &borrados, bool sePuedeRecuperar) {
+  Modal m(dueno_, "Archivos borrados", AnchoModal, 0);
+  int abajo = m.Texto("Un archivo borrado vuelve mientras ningún otro ocupe sus bloques:", Margen);
   constexpr int alto = 2400;
   const HWND lista = m.Agregar(WC_LISTVIEWW, "",
-                               LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | WS_BORDER |
-                                   WS_TABSTOP | WS_VSCROLL,
+                               LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                                   WS_BORDER | WS_TABSTOP | WS_VSCROLL,
                                {Margen, abajo + 60, AnchoTexto, alto}, IdLista);
-  ::SendMessageW(lista, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
-                 LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  ::SendMessageW(lista, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+                 LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   ::SendMessageW(lista, LVM_SETBKCOLOR, 0, Win32::Ref(D::AzulOscuro));
   ::SendMessageW(lista, LVM_SETTEXTBKCOLOR, 0, Win32::Ref(D::AzulOscuro));
   ::SendMessageW(lista, LVM_SETTEXTCOLOR, 0, Win32::Ref(D::Amarillo));
@@ -396,32 +430,34 @@ std::vector<std::size_t> DialogosW::ElegirVarios(const std::string &titulo,
   columna.mask = LVCF_WIDTH;
   columna.cx = Win32::Px(AnchoTexto) - ::GetSystemMetrics(SM_CXVSCROLL) - 4;
   ::SendMessageW(lista, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&columna));
-  for (std::size_t i = 0; i < opciones.size(); ++i) {
-    std::wstring texto = Ancho(opciones[i]);
+  for (std::size_t i = 0; i < borrados.size(); ++i) {
+    std::wstring texto = Ancho(borrados[i]);
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(i);
     item.pszText = texto.data();
-    const auto fila = ::SendMessageW(lista, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    LVITEMW marca{};
-    marca.stateMask = LVIS_STATEIMAGEMASK;
-    marca.state = INDEXTOSTATEIMAGEMASK(2); // checked
-    ::SendMessageW(lista, LVM_SETITEMSTATE, static_cast<WPARAM>(fila),
-                   reinterpret_cast<LPARAM>(&marca));
+    ::SendMessageW(lista, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
+  LVITEMW primero{};
+  primero.state = primero.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  ::SendMessageW(lista, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&primero));
   abajo += 60 + alto;
-  m.Botones(abajo + Margen, "Aceptar", "Cancelar", IDOK);
+  // "Extraer…" and "Cancelar", and "Recuperar en el disco" to their left.
+  m.Botones(abajo + Margen, "Extraer…", "Cancelar", IDOK);
+  const HWND recuperar = m.Agregar(
+      L"BUTTON", "Recuperar en el disco", WS_TABSTOP | BS_PUSHBUTTON,
+      {Margen, abajo + Margen, AnchoTexto - 2 * (AnchoBoton + Margen), AltoBoton}, IdRecuperar);
+  ::EnableWindow(recuperar, sePuedeRecuperar ? TRUE : FALSE);
+  m.alMandar = [&m](int id, int codigo) {
+    if (id == IdRecuperar && codigo == BN_CLICKED)
+      m.Terminar(IdRecuperar);
+  };
   Ajustar(m, abajo + 2 * Margen + AltoBoton);
-  std::vector<std::size_t> elegidos;
-  if (m.Ejecutar(lista) != IDOK)
-    return elegidos;
-  for (std::size_t i = 0; i < opciones.size(); ++i) {
-    const auto estado =
-        ::SendMessageW(lista, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK);
-    if (((static_cast<UINT>(estado) & LVIS_STATEIMAGEMASK) >> 12) == 2)
-      elegidos.push_back(i);
-  }
-  return elegidos;
+  const int resultado = m.Ejecutar(lista);
+  const auto fila = ::SendMessageW(lista, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  if ((resultado != IDOK && resultado != IdRecuperar) || fila < 0)
+    return std::nullopt;
+  return BorradoElegido{static_cast<std::size_t>(fila), resultado == IdRecuperar};
 }
 
 std::optional<Gestion::Dialogos::OpcionesPoner>
