@@ -376,6 +376,14 @@ TEST_F(VentanaPrincipal, ImagesWithoutRowsOrSignatureStillFillTheStatusBar) {
   EXPECT_EQ(Paneles(), (QStringList{"borrado.dsk", " MV-CPC EMU ", " T:40 S:1 ", ""}));
   PulsarArchivo(File(0), "rara.dsk");
   EXPECT_EQ(Paneles(), (QStringList{"rara.dsk", "", " T:42 S:2 ", "OTRO"}));
+  // A creator that ends in zero bytes, as some tools fill it: the status bar
+  // shows what comes before them, as Windows' own does, never a box for each.
+  ImagenDsk ceros = ImagenExtendida();
+  ceros.Creador(std::string_view("CPCDiskXP\0\0\0\0\0", 14));
+  EscribirImagen(carpeta.Ruta() / "ceros.dsk", ceros);
+  File(0).SetPath(Base());
+  PulsarArchivo(File(0), "ceros.dsk");
+  EXPECT_EQ(Paneles().back(), "CPCDiskXP");
 }
 
 TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANewListing) {

@@ -99,7 +99,9 @@ QLabel &Panel(const std::array<QLabel *, Controles::BarraEstado::Paneles> &panel
 } // namespace
 
 void Estado::SetPanelText(int panel, const std::string &texto) {
-  Panel(paneles_, panel).setText(QString::fromStdString(texto));
+  // A text ends at its first zero byte, as in Windows' status bar: the creator
+  // field of some images is filled with them, and Qt would draw each as a box.
+  Panel(paneles_, panel).setText(QString::fromStdString(texto.substr(0, texto.find('\0'))));
 }
 std::string Estado::PanelText(int panel) const {
   return Panel(paneles_, panel).text().toStdString();
