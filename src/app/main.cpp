@@ -8,6 +8,7 @@ int main(int argc, char *argv[]) {
   QApplication aplicacion(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Alcove"));
   InstalarVentanasAuxiliares();
+  InstalarTraduccionesQt();
   F_AlcoveQt ventana;
   QApplication::setWindowIcon(ventana.windowIcon());
   ventana.show();

@@ -13,6 +13,7 @@
 #include "ui/gestor/DialogosQt.h"
 #include "ui/gestor/F_Ver.h"
 #include "ui/gestor/GestorCatalogo.h"
+#include "ui/qt/Auxiliares.h"
 #include "ui/qt/F_AlcoveQt.h"
 
 #include <QApplication>
@@ -328,6 +329,14 @@ TEST_F(Gestor, ImagesInsideZipsAreInTheFileListAndOpenInThePane) {
   EXPECT_FALSE(menu->findChild<QAction *>("Borrar")->isEnabled());
   EXPECT_TRUE(menu->findChild<QAction *>("Extraer")->isEnabled());
   delete menu;
+}
+
+// Qt's own texts come in Spanish from Qt's translations (scripts/setup
+// installs them), as the program speaks: its file choosers' labels and buttons.
+TEST(TraduccionesQt, QtsOwnTextsAreSpanish) {
+  ASSERT_TRUE(InstalarTraduccionesQt()) << "qt6-translations-l10n is not installed";
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), "&Abrir");
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancelar");
 }
 
 // Qt's own dialog, answered by its controls from a timer: what it gives back
