@@ -176,8 +176,12 @@ public:
   std::optional<DiscoNuevo>
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override {
     EXPECT_FALSE(formatos.empty());
+    formatosOfrecidos.clear();
+    for (const auto &f : formatos)
+      formatosOfrecidos.push_back(f.first);
     return disco;
   }
+  std::vector<std::string> formatosOfrecidos;
   std::optional<BorradoElegido> ElegirBorrado(const std::vector<std::string> &b,
                                               bool sePuedeRecuperar) override {
     ofrecidos = b;

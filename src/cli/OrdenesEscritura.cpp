@@ -347,7 +347,7 @@ std::optional<bool> Elegir(bool poner, bool quitar) {
 // A format whose file system is fixed would leave the rest of a bigger disk
 // unused: the formats that use that many tracks and sides, or nothing (reported).
 bool GeometriaUsada(const cpm::Formato &f, int pistas, int caras) {
-  if (cpm::DescribeSuGeometria(f) || (pistas <= f.pistas && caras <= f.caras)) {
+  if (cpm::UsaLaGeometria(f, pistas, caras)) {
     return true;
   }
   std::vector<std::string> otros;

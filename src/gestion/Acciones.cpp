@@ -681,10 +681,9 @@ std::vector<std::string> Acciones::ExtraerEn(const Panel &panel, const std::stri
 std::optional<std::string> Acciones::NuevoDisco(const Panel &panel) {
   const std::string fracaso = "No se ha creado el disco";
   std::vector<std::pair<std::string, std::string>> formatos;
-  for (const std::string_view nombre : cpm::NombresFormatos()) {
-    const auto f = cpm::FormatoPorNombre(nombre);
-    formatos.emplace_back(std::string(nombre), f ? std::string(f->descripcion) : std::string());
-  }
+  // Each format once, by its own name: the table's rows, not their other names.
+  for (const cpm::Formato &f : cpm::TablaFormatos())
+    formatos.emplace_back(std::string(f.nombre), std::string(f.descripcion));
   const auto pedido = dialogos_.PedirDiscoNuevo(formatos);
   if (!pedido)
     return std::nullopt;
@@ -698,8 +697,29 @@ std::optional<std::string> Acciones::NuevoDisco(const Panel &panel) {
   }
   if (!Formato::EsNombreDeImagen(nombre))
     nombre += ".dsk"; // so that the file list shows it
+  const auto formato = cpm::FormatoPorNombre(pedido->formato);
+  if (formato && !cpm::UsaLaGeometria(*formato, pedido->pistas, pedido->caras)) {
+    const int pistas = pedido->pistas == 0 ? formato->pistas : pedido->pistas;
+    const int caras = pedido->caras == 0 ? formato->caras : pedido->caras;
+    std::vector<std::string> otros;
+    for (const std::string_view n : cpm::FormatosDeGeometria(pistas, caras))
+      otros.emplace_back(n);
+    dialogos_.Avisar(fracaso + ".\nEl formato " + std::string(formato->nombre) + " usa " +
+                     Cuenta(static_cast<std::size_t>(formato->pistas), "pista", "pistas") + " y " +
+                     Cuenta(static_cast<std::size_t>(formato->caras), "cara", "caras") +
+                     ", y las demás quedarían sin usar" +
+                     (otros.empty()
+                          ? std::string(".")
+                          : "; con " + Cuenta(static_cast<std::size_t>(pistas), "pista", "pistas") +
+                                " y " + Cuenta(static_cast<std::size_t>(caras), "cara", "caras") +
+                                ": " + Enumerar(otros) + "."));
+    return std::nullopt;
+  }
   cpm::OpcionesNuevo opciones;
   opciones.formato = pedido->formato;
+  opciones.pistas = pedido->pistas;
+  opciones.caras = pedido->caras;
+  opciones.extendida = pedido->extendida;
   opciones.version = ALCOVE_VERSION;
   const cpm::Escrito escrito = cpm::NuevoDisco(opciones);
   if (!escrito.Hecho()) {

@@ -317,6 +317,25 @@ TEST_F(Escenario, ANewDiskIsAlcoveClisNewAndOpensInThePane) {
   EXPECT_EQ(file[0].listados, listados + 1) << "the file list shows the new file";
   EXPECT_EQ(vista[0].Filas(), 0);
   EXPECT_EQ(estado.textos[0], "vacio.dsk");
+  // Each format once, by its own name.
+  EXPECT_EQ(guion.formatosOfrecidos,
+            (std::vector<std::string>{"data", "system", "plus3", "ibm", "pcw720", "romdos-d2",
+                                      "romdos-d10", "romdos-d20"}));
+  // Tracks, sides and the extended layout, as new takes them.
+  guion.disco = Gestion::Dialogos::DiscoNuevo{"grande.dsk", "plus3", 80, 2, true};
+  Menu(0, "NuevoDisco");
+  ASSERT_EQ(EjecutarCli({"new", carpeta.Archivo("cli/grande.dsk"), "--formato", "plus3", "--pistas",
+                         "80", "--caras", "2", "--extendida"})
+                .codigo,
+            0);
+  EXPECT_EQ(Leer(carpeta.Archivo("grande.dsk")), Leer(carpeta.Archivo("cli/grande.dsk")));
+  // What new refuses, the window refuses, saying why.
+  guion.disco = Gestion::Dialogos::DiscoNuevo{"malo.dsk", "data", 80, 2, false};
+  Menu(0, "NuevoDisco");
+  ASSERT_EQ(guion.avisos.size(), 1U);
+  EXPECT_NE(guion.avisos[0].find("40 pistas y 1 cara"), std::string::npos) << guion.avisos[0];
+  EXPECT_FALSE(fs::exists(carpeta.Ruta() / "malo.dsk"));
+  guion.avisos.clear();
   // Over an existing file only when the user says so.
   guion.disco = Gestion::Dialogos::DiscoNuevo{"a.dsk", "system"};
   guion.confirmar = {false};

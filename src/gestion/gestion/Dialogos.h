@@ -51,8 +51,11 @@ public:
   virtual std::vector<std::string> ElegirArchivos(const std::string &desde) = 0;
 
   struct DiscoNuevo {
-    std::string nombre;  // the file's name, without its folder
-    std::string formato; // one of those offered
+    std::string nombre;     // the file's name, without its folder
+    std::string formato;    // one of those offered
+    int pistas = 0;         // per side; 0: the format's own
+    int caras = 0;          // 1 or 2; 0: the format's own
+    bool extendida = false; // the EXTENDED CPC DSK layout
   };
   // The name and format of a new disk; the formats as name and description.
   virtual std::optional<DiscoNuevo>

@@ -124,8 +124,23 @@ DialogosQt::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string
   auto *formato = new QComboBox(&dialogo);
   for (const auto &[clave, descripcion] : formatos)
     formato->addItem(Utf8(clave + (descripcion.empty() ? "" : ": " + descripcion)), Utf8(clave));
+  auto *pistas = new QSpinBox(&dialogo);
+  pistas->setObjectName(QStringLiteral("Pistas"));
+  pistas->setRange(0, 85);
+  pistas->setSpecialValueText(QStringLiteral("las del formato"));
+  auto *caras = new QComboBox(&dialogo);
+  caras->setObjectName(QStringLiteral("Caras"));
+  caras->addItem(QStringLiteral("las del formato"), 0);
+  caras->addItem(QStringLiteral("1"), 1);
+  caras->addItem(QStringLiteral("2"), 2);
+  auto *extendida =
+      new QCheckBox(QStringLiteral("Disposición extendida (EXTENDED CPC DSK)"), &dialogo);
+  extendida->setObjectName(QStringLiteral("Extendida"));
   formulario->addRow(QStringLiteral("Archivo:"), nombre);
   formulario->addRow(QStringLiteral("Formato:"), formato);
+  formulario->addRow(QStringLiteral("Pistas:"), pistas);
+  formulario->addRow(QStringLiteral("Caras:"), caras);
+  formulario->addRow(extendida);
   auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
   BotonesEnEspanol(*botones, QStringLiteral("Crear"));
   QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
@@ -133,7 +148,8 @@ DialogosQt::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string
   formulario->addRow(botones);
   if (dialogo.exec() != QDialog::Accepted)
     return std::nullopt;
-  return DiscoNuevo{Bytes(nombre->text()), formato->currentData().toString().toStdString()};
+  return DiscoNuevo{Bytes(nombre->text()), formato->currentData().toString().toStdString(),
+                    pistas->value(), caras->currentData().toInt(), extendida->isChecked()};
 }
 
 std::optional<Gestion::Dialogos::BorradoElegido>

@@ -6,6 +6,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -400,6 +401,24 @@ DialogosW::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>
     ::SendMessageW(formato, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Ancho(texto).c_str()));
   }
   ::SendMessageW(formato, CB_SETCURSEL, 0, 0);
+  y += AltoBoton + Margen;
+  // Tracks and sides: the format's own, or others it takes.
+  const auto combo = [&](const char *texto, std::initializer_list<const wchar_t *> valores,
+                         int id) {
+    m.Agregar(L"STATIC", texto, SS_LEFT, {Margen, y + 45, etiqueta, AltoLinea}, -1);
+    const HWND c = m.Agregar(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                             {Margen + etiqueta, y, 2400, AltoBoton + 1600}, id);
+    for (const wchar_t *v : valores)
+      ::SendMessageW(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(v));
+    ::SendMessageW(c, CB_SETCURSEL, 0, 0);
+    y += AltoBoton + Margen;
+    return c;
+  };
+  const HWND pistas = combo("Pistas:", {L"las del formato", L"40", L"42", L"80", L"83"}, IdPistas);
+  const HWND caras = combo("Caras:", {L"las del formato", L"1", L"2"}, IdCaras);
+  const HWND extendida =
+      m.Agregar(L"BUTTON", "Disposición extendida (EXTENDED CPC DSK)", BS_AUTOCHECKBOX | WS_TABSTOP,
+                {Margen + etiqueta, y, campo, AltoBoton}, IdExtendida);
   y += AltoBoton;
   m.Botones(y + Margen, "Crear", "Cancelar", IDOK);
   Ajustar(m, y + 2 * Margen + AltoBoton);
@@ -409,7 +428,15 @@ DialogosW::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>
   const LRESULT elegido = ::SendMessageW(formato, CB_GETCURSEL, 0, 0);
   if (elegido < 0 || static_cast<std::size_t>(elegido) >= formatos.size())
     return std::nullopt;
-  return DiscoNuevo{Win32::TextoDe(nombre), formatos[static_cast<std::size_t>(elegido)].first};
+  constexpr std::array<int, 5> pistasOfrecidas{0, 40, 42, 80, 83};
+  const auto p = ::SendMessageW(pistas, CB_GETCURSEL, 0, 0);
+  const auto c = ::SendMessageW(caras, CB_GETCURSEL, 0, 0);
+  return DiscoNuevo{Win32::TextoDe(nombre), formatos[static_cast<std::size_t>(elegido)].first,
+                    p > 0 && static_cast<std::size_t>(p) < pistasOfrecidas.size()
+                        ? pistasOfrecidas[static_cast<std::size_t>(p)]
+                        : 0,
+                    c > 0 ? static_cast<int>(c) : 0,
+                    ::SendMessageW(extendida, BM_GETCHECK, 0, 0) == BST_CHECKED};
 }
 
 std::optional<Gestion::Dialogos::BorradoElegido>

@@ -45,6 +45,9 @@ public:
     IdSoloLectura = 18,
     IdSistema = 19,
     IdRecuperar = 20,
+    IdPistas = 21,
+    IdCaras = 22,
+    IdExtendida = 23,
   };
   [[nodiscard]] static HWND Abierto();
 
