@@ -615,19 +615,20 @@ TEST_F(Escritura, UnrmDevuelveLoQueRmBorroSiNadieOcupaSusBloques) {
             0);
   const std::string antes = dir.Archivo("antes");
   ASSERT_EQ(EjecutarCli({"get", "--borrados", imagen, "*.*", "-o", antes}).codigo, 0);
-  // A new file takes the lowest free blocks: CODE.BIN's.
-  ASSERT_EQ(EjecutarCli({"put", imagen, Host("nuevo.bin", Patron(900, 4))}).codigo, 0);
+  // A new file takes the lowest free entry, CODE.BIN's, and the lowest free
+  // blocks: CODE.BIN's four and NOTAS.TXT's one.
+  ASSERT_EQ(EjecutarCli({"put", imagen, Host("nuevo.bin", Patron(4500, 4))}).codigo, 0);
   const std::vector<std::uint8_t> borrado = Leer(imagen);
   struct Caso {
     const char *nombre;
     std::vector<std::string> args;
     int codigo;
-    const char *mensaje; // in stdout for 0, in stderr otherwise
+    const char *mensaje;
   };
   const std::vector<Caso> rechazos{
-      {"blocks taken", {"CODE.BIN"}, 1, "no se puede recuperar CODE.BIN: su bloque"},
-      {"one refused refuses all", {"FIJO.BIN", "CODE.BIN"}, 1, "su bloque"},
-      {"nothing deleted of that name", {"OTRO.BIN"}, 1, "ningún archivo borrado coincide"},
+      {"blocks taken", {"NOTAS.TXT"}, 1, "no se puede recuperar NOTAS.TXT: su bloque"},
+      {"one refused refuses all", {"FIJO.BIN", "NOTAS.TXT"}, 1, "su bloque"},
+      {"its entry taken", {"CODE.BIN"}, 1, "ningún archivo borrado coincide con CODE.BIN"},
       {"a user that is none", {"FIJO.BIN", "--usuario", "16"}, 2, "de 0 a 15"},
   };
   for (const Caso &c : rechazos) {
@@ -639,26 +640,24 @@ TEST_F(Escritura, UnrmDevuelveLoQueRmBorroSiNadieOcupaSusBloques) {
     EXPECT_NE(r.errores.find(c.mensaje), std::string::npos) << r.errores;
     EXPECT_EQ(Leer(imagen), borrado);
   }
-  Resultado r = EjecutarCli({"unrm", imagen, "FIJO.BIN", "notas.txt", "--usuario", "3"});
+  Resultado r = EjecutarCli({"unrm", imagen, "fijo.bin", "--usuario", "3"});
   ASSERT_EQ(r.codigo, 0) << r.errores;
-  EXPECT_EQ(r.salida, "FIJO.BIN recuperado como 3:FIJO.BIN\nNOTAS.TXT recuperado como "
-                      "3:NOTAS.TXT\n2 archivos recuperados\n");
-  const auto a = Archivos(imagen);
-  EXPECT_EQ(a.at("3:FIJO.BIN")["solo_lectura"], true) << "its attributes come back with it";
+  EXPECT_EQ(r.salida, "FIJO.BIN recuperado como 3:FIJO.BIN\n1 archivo recuperado\n");
+  EXPECT_EQ(Archivos(imagen).at("3:FIJO.BIN")["solo_lectura"], true)
+      << "its attributes come back with it";
   EXPECT_EQ(Extraer(dir, imagen, "3:FIJO.BIN"), Leer(antes + "/FIJO.BIN"));
-  EXPECT_EQ(Extraer(dir, imagen, "3:NOTAS.TXT"), Leer(antes + "/NOTAS.TXT"));
   // Once back, it is a live file: not twice.
   r = EjecutarCli({"unrm", imagen, "FIJO.BIN"});
   EXPECT_EQ(r.codigo, 1);
   EXPECT_NE(r.errores.find("ningún archivo borrado coincide con FIJO.BIN"), std::string::npos)
       << r.errores;
   // Nor over a live file of that name and user.
-  ASSERT_EQ(EjecutarCli({"rm", imagen, "3:NOTAS.TXT"}).codigo, 0);
-  ASSERT_EQ(EjecutarCli({"ren", imagen, "3:FIJO.BIN", "NOTAS.TXT"}).codigo, 0);
+  ASSERT_EQ(EjecutarCli({"rm", imagen, "3:FIJO.BIN", "--force"}).codigo, 0);
+  ASSERT_EQ(EjecutarCli({"ren", imagen, "3:CODE.BIN", "FIJO.BIN"}).codigo, 0);
   const std::vector<std::uint8_t> conNombre = Leer(imagen);
-  r = EjecutarCli({"unrm", imagen, "NOTAS.TXT", "--usuario", "3"});
+  r = EjecutarCli({"unrm", imagen, "FIJO.BIN", "--usuario", "3"});
   EXPECT_EQ(r.codigo, 1);
-  EXPECT_NE(r.errores.find("ya hay un 3:NOTAS.TXT en el disco"), std::string::npos) << r.errores;
+  EXPECT_NE(r.errores.find("ya hay un 3:FIJO.BIN en el disco"), std::string::npos) << r.errores;
   EXPECT_EQ(Leer(imagen), conNombre);
 }
 
