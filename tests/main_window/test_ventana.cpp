@@ -50,7 +50,7 @@ ImagenDsk ImagenJuegos() {
       .AgregarEntrada(CrearEntrada(0xE5, "OLD     BAS", 10)) // deleted
       .AgregarEntrada(CrearEntrada(0, "BAD\x01NAMEBAS", 10)) // control character
       .AgregarEntrada(CrearEntrada(0, "HIGH\xC1   BIN", 8))  // top bit set: an attribute
-      .AgregarEntrada(CrearEntrada(0, "PIPE|   TXT", 8))     // code 124
+      .AgregarEntrada(CrearEntrada(0, "PIPE|   TXT", 8))     // code 124: printable
       .AgregarEntrada(CrearEntrada(16, "USER16  BIN", 16))   // user above 15
       .AgregarEntrada(CrearEntrada(3, "notes   bin", 0))     // lower case, 0 records
       .AgregarEntrada(CrearEntrada(15, "LOADER  BAS", 255))
@@ -65,7 +65,7 @@ const std::vector<Fila> FilasJuegos{
     {"GAME    ", "BIN", "  16", "BIN"},        {"GAME    ", "BIN", "  16", "BIN"},
     {"GAME    ", "BIN", "   2", "BIN"},        {"HIGHA   ", "BIN", "   1", "BIN"},
     {"LOADER  ", "BAS", "  31", "BAS", "U15"}, {"notes   ", "bin", "   1", "Unknow", "U3"},
-    {"ZAP     ", "BAK", "   2", "BAK"},
+    {"PIPE|   ", "TXT", "   1", "Unknow"},     {"ZAP     ", "BAK", "   2", "BAK"},
 };
 
 ImagenDsk ImagenExtendida() {
@@ -403,7 +403,7 @@ TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANe
   };
 
   PulsarCabecera(DSK(1), 1); // "EXT" in pane B
-  const QStringList porExt{"BAK", "BAS", "BIN", "BIN", "BIN", "BIN", "bin", "TXT", "TXT"};
+  const QStringList porExt{"BAK", "BAS", "BIN", "BIN", "BIN", "BIN", "bin", "TXT", "TXT", "TXT"};
   EXPECT_EQ(ext(Filas(1)), porExt);
   EXPECT_EQ(Filas(0), FilasJuegos) << "pane A keeps its order";
   PulsarCabecera(DSK(1), 1); // no toggle
@@ -415,8 +415,8 @@ TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANe
   EXPECT_EQ(kb(Filas(1)).mid(2, 3), (QStringList{"  16", "  16", "   2"}));
 
   PulsarCabecera(DSK(0), 2); // "KB" in pane A: right-aligned, so numeric
-  EXPECT_EQ(kb(Filas(0)),
-            (QStringList{"   1", "   1", "   1", "   1", "   2", "   2", "  16", "  16", "  31"}));
+  EXPECT_EQ(kb(Filas(0)), (QStringList{"   1", "   1", "   1", "   1", "   1", "   2", "   2",
+                                       "  16", "  16", "  31"}));
 
   PulsarArchivo(File(1), "extendido.DSK");
   EXPECT_EQ(ext(Filas(1)), (QStringList{"BAS", "BIN"}));
@@ -425,8 +425,8 @@ TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANe
   QStringList nombres;
   for (const Fila &f : Filas(1))
     nombres << f.nombre.trimmed();
-  EXPECT_EQ(nombres, (QStringList{"GAME", "GAME", "GAME", "HIGHA", "ZAP", "CURLY{", "CR", "LOADER",
-                                  "notes"}));
+  EXPECT_EQ(nombres, (QStringList{"GAME", "GAME", "GAME", "HIGHA", "PIPE|", "ZAP", "CURLY{", "CR",
+                                  "LOADER", "notes"}));
 }
 
 TEST_F(VentanaPrincipal, TheCatalogueColumnsShowTheirWidestTextsWhole) {

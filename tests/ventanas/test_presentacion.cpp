@@ -97,7 +97,7 @@ TEST(FilasCatalogo, ListsEntriesInUseInOrderWithTheirNamesSevenBitsAndAttributes
       Entrada(2, 0xE5, "DELETED BAS", 10),
       Entrada(3, 16, "USER16  BIN", 10),
       Entrada(4, 0, "BAD\x01NAMEBAS", 10),
-      Entrada(5, 0, "BAD!NAMEBAS", 10),
+      Entrada(5, 0, "#BURN!  BAS", 10), // printable: a file, as real disks name them
       Entrada(6, 0, "notes   bin", 0),
       Entrada(7, 3, "LOADER  BAS", 255),
       Entrada(8, 0, "BLANK      ", 8),
@@ -108,16 +108,17 @@ TEST(FilasCatalogo, ListsEntriesInUseInOrderWithTheirNamesSevenBitsAndAttributes
       Entrada(12, 0, "NAME\xC1   TXT", 16),
       // A carriage return, with or without its top bit, counts as a blank.
       Entrada(13, 0, "CR\r\x8D    BIN", 16),
-      // Seven bits that are refused stay refused: '!' with the top bit set.
-      Entrada(14, 0, "X\xA1      BIN", 16),
+      // Seven bits that are refused stay refused: DEL with the top bit set.
+      Entrada(14, 0, "X\xFF      BIN", 16),
       Entrada(200, 0, "LATE    BAK", 24),
   };
   EXPECT_EQ(Mostradas(Presentacion::FilasCatalogo(entradas, Claves)),
-            (std::vector<std::string>{
-                "GAME    |BIN|  16||4@0", "GAME    |BIN|   2||4@1", "notes   |bin|   1||1@6",
-                "LOADER  |BAS|  31|U3|3@7", "BLANK   |   |   1||1@8", "PROT    |BIN|   2|R/O|4@9",
-                "HID     |BAK|   2|SYS U15|2@10", "BOTH    |BAS|   2|R/O SYS|3@11",
-                "NAMEA   |TXT|   2||1@12", "CR      |BIN|   2||4@13", "LATE    |BAK|   3||2@200"}));
+            (std::vector<std::string>{"GAME    |BIN|  16||4@0", "GAME    |BIN|   2||4@1",
+                                      "#BURN!  |BAS|   1||3@5", "notes   |bin|   1||1@6",
+                                      "LOADER  |BAS|  31|U3|3@7", "BLANK   |   |   1||1@8",
+                                      "PROT    |BIN|   2|R/O|4@9", "HID     |BAK|   2|SYS U15|2@10",
+                                      "BOTH    |BAS|   2|R/O SYS|3@11", "NAMEA   |TXT|   2||1@12",
+                                      "CR      |BIN|   2||4@13", "LATE    |BAK|   3||2@200"}));
 }
 
 TEST(EntradasDeImagen, WithoutAFormatTheSixtyFourEntriesAtTheFixedPlace) {

@@ -82,7 +82,9 @@ std::vector<FilaCatalogo> FilasCatalogo(const std::vector<EntradaCatalogo> &entr
     bool aceptado = true;
     for (std::size_t k = 0; k < Formato::LargoNombre; ++k) {
       nombre[k] = Caracter(entrada.Bytes[Formato::EntNombre + k]);
-      aceptado = aceptado && Formato::CaracterAceptado(static_cast<unsigned char>(nombre[k]));
+      // Every printable character, as the exact reader takes names: real
+      // disks name files "#BURN.BAS" or "'PLOT.O".
+      aceptado = aceptado && nombre[k] >= ' ' && nombre[k] < 0x7F;
     }
     if (Formato::EstadoDeEntrada(aceptado, entrada.Bytes[Formato::EntUsuario]) !=
         EstadoEntrada::EnUso)

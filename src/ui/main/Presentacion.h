@@ -52,7 +52,7 @@ struct FilaCatalogo {
 };
 
 // One row for every entry in use (user 0..15) whose name, looked at without
-// its top bits, holds only accepted characters, in catalogue order.
+// its top bits, holds only printable characters, in catalogue order.
 [[nodiscard]] std::vector<FilaCatalogo> FilasCatalogo(const std::vector<EntradaCatalogo> &entradas,
                                                       const std::vector<std::string> &claves);
 
