@@ -18,6 +18,7 @@
 #include <array>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -195,6 +196,18 @@ public:
     if (cancelarPoner)
       return std::nullopt;
     return poner.value_or(inicial);
+  }
+  // "Propiedades": `cabecera` makes the fields the user leaves from those
+  // offered; none given cancels.
+  std::function<std::optional<Cabecera>(Cabecera)> cabecera;
+  std::optional<Cabecera> cabeceraEditable;
+  std::vector<std::string> tiposOfrecidos;
+  std::optional<Cabecera> EditarPropiedades(const std::string &t, const Cabecera &c,
+                                            const std::vector<std::string> &tipos) override {
+    mostrado = t;
+    cabeceraEditable = c;
+    tiposOfrecidos = tipos;
+    return cabecera ? cabecera(c) : std::nullopt;
   }
   void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
   void Informar(const std::string &mensaje) override { informes.push_back(mensaje); }

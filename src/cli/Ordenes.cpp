@@ -17,6 +17,7 @@
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
 #include "platform/png/Png.h"
+#include "util/Numero.h"
 #include "ver/Basic.h"
 #include "ver/CatalogoCpc.h"
 #include "ver/Dams.h"
@@ -39,7 +40,7 @@ namespace Cli {
 
 using nlohmann::json;
 
-int LeerNumero(const std::string &texto) { return cpm::LeerNumero(texto); }
+int LeerNumero(const std::string &texto) { return LeerNumeroCpc(texto); }
 
 int LeerDecimal(const std::string &texto) {
   const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "cli/Programa.h"
+#include "cpm/Escritura.h"
 
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-// The commands that make and change disks: new, put, rm, unrm, ren and attr. Each
+// The commands that make and change disks: new, put, rm, unrm, ren, attr and header. Each
 // reads the image, has the writing library make the new bytes, and replaces the
 // file safely; a refusal leaves the file as it was (exit 1). No question is
 // ever asked.
@@ -68,7 +69,17 @@ struct OrdenAttr {
 };
 int EjecutarAttr(const OrdenAttr &orden);
 
-// The six commands, in the order the help lists them after the reading ones.
+struct OrdenHeader {
+  std::string imagen;
+  std::string archivo;
+  cpm::CambioCabecera cambio; // the fields given
+  bool poner = false;         // a new header in front of a file that has none
+  bool quitar = false;        // the header taken off
+};
+// Without a change, says what the file's header holds.
+int EjecutarHeader(const OrdenHeader &orden);
+
+// The seven commands, in the order the help lists them after the reading ones.
 std::span<const DefinicionOrden> OrdenesDeEscritura();
 
 } // namespace Cli

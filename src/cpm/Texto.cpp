@@ -1,8 +1,8 @@
 #include "cpm/Texto.h"
 
+#include "util/Numero.h"
+
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 #include <string>
 
 namespace cpm {
@@ -59,33 +59,10 @@ std::vector<std::uint8_t> ConFinesUnix(std::span<const std::uint8_t> bytes) {
   return v;
 }
 
-int LeerNumero(std::string_view texto) {
-  std::string_view cifras = texto;
-  bool hex = true;
-  if (!cifras.empty() && (cifras[0] == '&' || cifras[0] == '#' || cifras[0] == '$')) {
-    cifras.remove_prefix(1);
-  } else if (cifras.size() > 2 && cifras[0] == '0' && (cifras[1] == 'x' || cifras[1] == 'X')) {
-    cifras.remove_prefix(2);
-  } else if (cifras.size() > 1 && (cifras.back() == 'h' || cifras.back() == 'H')) {
-    cifras.remove_suffix(1);
-  } else {
-    hex = false;
-  }
-  // Digits only: strtol would also take blanks, a sign and a second "0x".
-  const auto cifra = [hex](char c) {
-    return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
-               : std::isdigit(static_cast<unsigned char>(c)) != 0;
-  };
-  if (cifras.empty() || cifras.size() > 6 || !std::all_of(cifras.begin(), cifras.end(), cifra)) {
-    return -1;
-  }
-  return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
-}
-
 int ValorSiFueraHex(std::string_view texto) {
   const bool decimal = !texto.empty() && texto.find_first_not_of("0123456789") == std::string::npos;
-  const int valor = decimal ? LeerNumero(texto) : -1;
-  const int hex = texto.size() >= 4 && valor >= 0 ? LeerNumero("&" + std::string(texto)) : -1;
+  const int valor = decimal ? LeerNumeroCpc(texto) : -1;
+  const int hex = texto.size() >= 4 && valor >= 0 ? LeerNumeroCpc("&" + std::string(texto)) : -1;
   return hex < 0 || hex > 0xFFFF || hex == valor ? -1 : hex;
 }
 

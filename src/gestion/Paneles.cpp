@@ -175,7 +175,8 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
   const EstadoSeleccion estado = acciones_.Estado(panel);
   agregar("Ver", "Ver", [this, i] { Ver(i); });
   agregar("Extraer", "Extraer…", [this, panel] { acciones_.Extraer(panel); });
-  agregar("Propiedades", "Propiedades", [this, panel] { acciones_.Propiedades(panel); });
+  agregar("Propiedades", "Propiedades",
+          [this, panel, i] { Hacer(i, [&] { return acciones_.Propiedades(panel); }); });
   separador();
   agregar(
       "Borrar", "Borrar", [this, panel, i] { Hacer(i, [&] { return acciones_.Borrar(panel); }); },

@@ -293,8 +293,8 @@ TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
 
   // Below the rows: what a disk takes, and nothing stays selected.
   Menu(0, "", true);
-  EXPECT_EQ(menuVisto, (std::vector<std::string>{"Nuevo disco…", "Poner archivos…",
-                                                 "Archivos borrados…"}));
+  EXPECT_EQ(menuVisto,
+            (std::vector<std::string>{"Nuevo disco…", "Poner archivos…", "Archivos borrados…"}));
   EXPECT_TRUE(ventana->DSK(0).Seleccionadas().empty());
   // A header click keeps the selection on its rows.
   Seleccionar(0, {"LEEME.TXT"});
@@ -509,9 +509,9 @@ TEST_F(GestorWin32, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten
   EXPECT_EQ(Leer(ArchivosDe(datos.get()).front()), Leer(carpeta.Archivo("cli\\OTRO.BIN")));
   // Never written: the writes are greyed, and choosing one does nothing.
   Menu(0, "Borrar");
-  EXPECT_EQ(menuVisto, (std::vector<std::string>{"Ver", "Extraer…", "Propiedades", "Borrar (no)",
-                                                 "Cambiar nombre… (no)", "Solo lectura (no)",
-                                                 "Oculto (no)"}));
+  EXPECT_EQ(menuVisto,
+            (std::vector<std::string>{"Ver", "Extraer…", "Propiedades", "Borrar (no)",
+                                      "Cambiar nombre… (no)", "Solo lectura (no)", "Oculto (no)"}));
   EXPECT_TRUE(guion.preguntas.empty());
   EXPECT_TRUE(guion.avisos.empty());
   EXPECT_EQ(Leer(carpeta.Archivo("coleccion.zip")), zip);
@@ -655,6 +655,26 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
   dialogos.Mostrar("Propiedades", "Usuario:      3\nBloques: 2");
   EXPECT_EQ(mostrado, "Usuario:      3\r\nBloques: 2");
   EXPECT_EQ(botones, (std::vector<std::string>{"Cerrar", ""}));
+  // "Propiedades" of one file: its header's fields, changed and read back.
+  static std::string tipoVisto;
+  programar([](HWND d) {
+    mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdEntrada));
+    tipoVisto = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdTipo));
+    Win32::PonerTexto(::GetDlgItem(d, DialogosW::IdCarga), "&4100");
+    Win32::PonerTexto(::GetDlgItem(d, DialogosW::IdTipo), "BASIC");
+    ::SendMessageW(::GetDlgItem(d, DialogosW::IdConCabecera), BM_CLICK, 0, 0);
+    ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+  });
+  const Gestion::Dialogos::Cabecera inicial{true, "binario", "&4000", "&4000", "3000"};
+  const auto cabecera = dialogos.EditarPropiedades("Archivo:      CODE.BIN\n", inicial,
+                                                   {"BASIC", "BASIC protegido", "binario"});
+  ASSERT_TRUE(cabecera.has_value());
+  EXPECT_EQ(*cabecera, (Gestion::Dialogos::Cabecera{false, "BASIC", "&4100", "&4000", "3000"}));
+  EXPECT_EQ(mostrado, "Archivo:      CODE.BIN\r\n");
+  EXPECT_EQ(tipoVisto, "binario");
+  EXPECT_EQ(botones, (std::vector<std::string>{"Aceptar", "Cancelar"}));
+  programar(pulsar(IDCANCEL));
+  EXPECT_FALSE(dialogos.EditarPropiedades("", inicial, {"BASIC"}).has_value());
   programar([](HWND d) {
     mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdPregunta));
     ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);

@@ -26,10 +26,6 @@ std::vector<std::uint8_t> ConFinesCpm(std::span<const std::uint8_t> bytes,
 // CP/M's text for a Unix host: every CR LF becomes LF; a lone CR stays.
 std::vector<std::uint8_t> ConFinesUnix(std::span<const std::uint8_t> bytes);
 
-// A number as CPC listings write it: "&C1", "#C1", "$C1", "0xC1", "C1h" or
-// decimal, up to six digits (so any 16-bit address, "&4000"); -1 when it is
-// none of those forms.
-int LeerNumero(std::string_view texto);
 // A bare decimal of four digits or more that iDSK, and many CPC listings,
 // would read as hex: that other value, when it differs and is an address;
 // else -1 ("4000" gives &4000, "16384" nothing).

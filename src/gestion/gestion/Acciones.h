@@ -62,9 +62,12 @@ public:
   // The picture of `contenido` written as a PNG file the user names, as
   // cat --png writes it.
   void GuardarPng(const Panel &panel, const Contenido &contenido);
-  void Propiedades(const Panel &panel) const;
 
   // Writes: true when the image changed, and the pane must list it again.
+  // "Propiedades" shows the rows' files; one file of an image that can be
+  // written has its AMSDOS header edited there: changed in place, put on or
+  // taken off.
+  bool Propiedades(const Panel &panel);
   bool Borrar(const Panel &panel);
   bool CambiarNombre(const Panel &panel);
   bool CambiarAtributo(const Panel &panel, Atributo atributo, bool valor);

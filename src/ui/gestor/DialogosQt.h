@@ -23,6 +23,8 @@ public:
                                               bool sePuedeRecuperar) override;
   std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &nombres,
                                                   const OpcionesPoner &inicial) override;
+  std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
+                                            const std::vector<std::string> &tipos) override;
   void Avisar(const std::string &mensaje) override;
   void Informar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;

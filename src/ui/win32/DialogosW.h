@@ -25,6 +25,8 @@ public:
                                               bool sePuedeRecuperar) override;
   std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &nombres,
                                                   const OpcionesPoner &inicial) override;
+  std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
+                                            const std::vector<std::string> &tipos) override;
   // Through the window's avisador, as the failures at its event boundary.
   void Avisar(const std::string &mensaje) override;
   void Informar(const std::string &mensaje) override;
@@ -48,6 +50,10 @@ public:
     IdPistas = 21,
     IdCaras = 22,
     IdExtendida = 23,
+    // "Propiedades": the header's box and its length, under the text (IdEntrada),
+    // beside the type and addresses above.
+    IdConCabecera = 24,
+    IdLongitud = 25,
   };
   [[nodiscard]] static HWND Abierto();
 
