@@ -259,16 +259,19 @@ public:
   [[nodiscard]] std::uint8_t EnOrden(std::size_t i) const {
     return i < bytes_.size() ? Invertidos()[bytes_[i]] : 0;
   }
-  // 16 cells from `desde`, the first in the top bit.
-  [[nodiscard]] std::uint16_t Dieciseis(std::size_t desde) const {
+  // 16 cells from `desde`, the first in the top bit. Round the track, the
+  // cells after the last are the first ones again, as under a drive's head.
+  [[nodiscard]] std::uint16_t Dieciseis(std::size_t desde, bool enVuelta = false) const {
     const std::size_t b = desde / 8;
-    const std::uint32_t v =
-        (std::uint32_t{EnOrden(b)} << 16) | (std::uint32_t{EnOrden(b + 1)} << 8) | EnOrden(b + 2);
+    const auto en = [&](std::size_t i) -> std::uint32_t {
+      return enVuelta && i >= bytes_.size() ? EnOrden(i - bytes_.size()) : EnOrden(i);
+    };
+    const std::uint32_t v = (en(b) << 16) | (en(b + 1) << 8) | en(b + 2);
     return static_cast<std::uint16_t>(v >> (8 - desde % 8));
   }
   // The data bits of the 16 cells from `desde` (every second cell, the clocks between).
-  [[nodiscard]] std::uint8_t Byte(std::size_t desde) const {
-    const std::uint16_t celdas = Dieciseis(desde);
+  [[nodiscard]] std::uint8_t Byte(std::size_t desde, bool enVuelta = false) const {
+    const std::uint16_t celdas = Dieciseis(desde, enVuelta);
     return static_cast<std::uint8_t>((Datos()[celdas >> 8] << 4) | Datos()[celdas & 0xFF]);
   }
   // `n` bytes from `desde`, or as many as the cells hold.
@@ -278,6 +281,23 @@ public:
     v.reserve(std::min(n, caben));
     for (std::size_t i = 0; i < n && i < caben; ++i) {
       v.push_back(Byte(desde + i * CeldasByte));
+    }
+    return v;
+  }
+  // `n` bytes from `desde`, going on past the end from the start of the track.
+  [[nodiscard]] std::vector<std::uint8_t> LeerEnVuelta(std::size_t desde, std::size_t n) const {
+    std::vector<std::uint8_t> v;
+    if (bytes_.size() < 3) {
+      return v;
+    }
+    v.reserve(n);
+    std::size_t celda = desde % Total();
+    for (std::size_t i = 0; i < n; ++i) {
+      v.push_back(Byte(celda, true));
+      celda += CeldasByte;
+      if (celda >= Total()) {
+        celda -= Total();
+      }
     }
     return v;
   }
@@ -441,10 +461,17 @@ PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas 
       s.st2 |= St2MarcaBorrado;
     }
     const std::size_t nominal = s.LongitudNominal();
-    std::vector<std::uint8_t> campo = c.Leer(d->campo, nominal + 2);
-    const bool entero = campo.size() == nominal + 2;
+    // The controller reads the whole field, its CRC after it, and goes on
+    // looking for the next ID after them: IDs inside a data field are bytes
+    // of that field, not sectors. A field longer than what is left of the
+    // revolution (the 8K sectors of some protections) reads on past the
+    // index, over the start of the track, and ends the revolution.
+    const std::size_t finCampo = d->campo + (nominal + 2) * CeldasByte;
+    const bool pasaIndice = finCampo > c.Total();
+    std::vector<std::uint8_t> campo = c.LeerEnVuelta(d->campo, nominal + 2);
     const bool crcBueno =
-        entero && CrcCampo(d->marca, std::span(campo).first(nominal)) == Be16(campo, nominal);
+        campo.size() == nominal + 2 &&
+        CrcCampo(d->marca, std::span(campo).first(nominal)) == Be16(campo, nominal);
     campo.resize(std::min(campo.size(), nominal));
     s.datos = std::move(campo);
     if (!crcBueno) {
@@ -452,7 +479,16 @@ PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas 
       s.st2 |= St2ErrorDatos;
     }
     if (p.sectores.size() == 1) {
-      finUltimos = d->campo + (nominal + 2) * CeldasByte;
+      finUltimos = finCampo;
+    }
+    pos = finCampo;
+    if (pasaIndice) {
+      problemas.push_back({TipoProblema::SectorPasaElIndice,
+                           "El sector " + TextoId(s.r) + " de la " + En(pista, cara) +
+                               " sigue tras el índice: sus " + std::to_string(nominal) +
+                               " bytes se leen dando la vuelta a la pista, como los lee el FDC",
+                           {pista, cara, s.r, -1, -1, -1}});
+      break;
     }
   }
   p.formateada = !p.sectores.empty();

@@ -22,6 +22,7 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::SectorDebil: return "sector-debil";
   case TipoProblema::SectorRepetido: return "sector-repetido";
   case TipoProblema::SectorError: return "sector-error";
+  case TipoProblema::SectorPasaElIndice: return "sector-pasa-el-indice";
   case TipoProblema::BytesSobrantes: return "bytes-sobrantes";
   case TipoProblema::FormatoDesconocido: return "formato-desconocido";
   case TipoProblema::FormatoForzado: return "formato-forzado";

@@ -298,6 +298,183 @@ TEST(Hfe, NoLeeLoQueNoEs) {
             "La pista 10 no está entera en el archivo; se lee lo que hay");
 }
 
+// MFM cells as an HFE file keeps them (the first cell in bit 0 of a byte),
+// written here apart from the library's encoder: each data bit after its
+// clock, which is 1 only between two 0 bits; a sync A1 lacks the clock
+// before its data bit 2.
+class CeldasMfm {
+public:
+  void Byte(std::uint8_t valor, bool sincronia = false) {
+    for (int i = 7; i >= 0; --i) {
+      const bool dato = ((valor >> i) & 1) != 0;
+      Celda(!anterior_ && !dato && !(sincronia && i == 2));
+      Celda(dato);
+      anterior_ = dato;
+    }
+  }
+  void Repetir(std::size_t veces, std::uint8_t valor) {
+    for (std::size_t i = 0; i < veces; ++i) {
+      Byte(valor);
+    }
+  }
+  // Twelve zeros, three syncs and the mark byte.
+  void Marca(std::uint8_t marca) {
+    Repetir(12, 0x00);
+    for (int i = 0; i < 3; ++i) {
+      Byte(0xA1, true);
+    }
+    Byte(marca);
+  }
+  [[nodiscard]] std::size_t Bytes() const { return celdas_ / 16; }
+  [[nodiscard]] const std::vector<std::uint8_t> &Archivo() const { return archivo_; }
+
+private:
+  void Celda(bool uno) {
+    if (celdas_ % 8 == 0) {
+      archivo_.push_back(0);
+    }
+    archivo_.back() = static_cast<std::uint8_t>(archivo_.back() | (uno ? 1u << (celdas_ % 8) : 0u));
+    ++celdas_;
+  }
+
+  bool anterior_ = false;
+  std::size_t celdas_ = 0;
+  std::vector<std::uint8_t> archivo_;
+};
+
+// An HFE file of `cilindros` cylinders on `caras` sides, every cylinder's
+// entry in the table pointing at the one block that holds `cara` on each side.
+std::vector<std::uint8_t> HfeDeUnaCara(const std::vector<std::uint8_t> &cara, int cilindros,
+                                       int caras) {
+  std::vector<std::uint8_t> hfe(512, 0xFF);
+  const std::string firma = "HXCPICFE";
+  std::copy(firma.begin(), firma.end(), hfe.begin());
+  hfe[8] = 0;
+  hfe[9] = static_cast<std::uint8_t>(cilindros);
+  hfe[10] = static_cast<std::uint8_t>(caras);
+  hfe[11] = 0; // MFM
+  hfe[12] = 250 & 0xFF;
+  hfe[13] = 0;
+  hfe[14] = 300 & 0xFF;
+  hfe[15] = 300 >> 8;
+  hfe[16] = 6;
+  hfe[17] = 0;
+  hfe[18] = 1; // the table in block 1
+  hfe[19] = 0;
+  hfe.resize(512 * 3, 0xFF);
+  const std::size_t largo = cara.size() * 2;
+  for (int t = 0; t < cilindros; ++t) {
+    const std::size_t e = 512 + static_cast<std::size_t>(t) * 4;
+    hfe[e] = 3; // every cylinder in block 3
+    hfe[e + 1] = 0;
+    hfe[e + 2] = static_cast<std::uint8_t>(largo & 0xFF);
+    hfe[e + 3] = static_cast<std::uint8_t>(largo >> 8);
+  }
+  for (std::size_t desde = 0; desde < cara.size(); desde += 256) {
+    for (int lado = 0; lado < 2; ++lado) {
+      std::vector<std::uint8_t> mitad(256, 0);
+      std::copy_n(cara.begin() + static_cast<std::ptrdiff_t>(desde),
+                  std::min<std::size_t>(256, cara.size() - desde), mitad.begin());
+      hfe.insert(hfe.end(), mitad.begin(), mitad.end());
+    }
+  }
+  return hfe;
+}
+
+// The crafted HFE of a hostile review: `cilindros` cylinders on two sides, all
+// pointing at one block whose sides hold 16,383 bytes each (the most a 16-bit
+// cylinder length allows). Each side is an ID of a 16 KB sector (N=7) whose
+// data field is full of further IDs and data marks: a reader that looks for
+// the next ID right after the last ID field finds them all, and copies the
+// rest of the track for each. With 255 cylinders the file is 67,072 bytes.
+std::vector<std::uint8_t> HfeDeIdsEnLosDatos(int cilindros) {
+  constexpr std::size_t BytesCara = 16383;
+  CeldasMfm k;
+  k.Repetir(20, 0x4E);
+  while (k.Bytes() + 60 <= BytesCara) {
+    k.Marca(0xFE);
+    for (const std::uint8_t b : {0x00, 0x00, 0x01, 0x07, 0x12, 0x34}) {
+      k.Byte(b);
+    }
+    k.Repetir(22, 0x4E);
+    k.Marca(0xFB);
+  }
+  k.Repetir(BytesCara - k.Bytes(), 0x4E);
+  return HfeDeUnaCara(k.Archivo(), cilindros, 2);
+}
+
+// A side yields no more than a drive reads of it: from the index round to
+// the index, each data field once, the reading going on after the data field
+// it read; one sector may run on past the index.
+TEST(Hfe, UnaCaraDaLoQueLeeUnaUnidad) {
+  const cpm::LecturaHfe l = cpm::LeerHfe(HfeDeIdsEnLosDatos(4));
+  ASSERT_TRUE(l.disco) << l.error;
+  for (const cpm::PistaSuperficie &p : l.disco->pistasCaras) {
+    std::size_t total = 0;
+    for (const cpm::SectorSuperficie &s : p.sectores) {
+      total += s.datos.size();
+    }
+    EXPECT_LE(total, 16383U + 16384U) << p.sectores.size() << " sectores";
+  }
+}
+
+// The whole 67 KB file: every one of its 510 sides reads as one 16 KB sector.
+TEST(Hfe, ElArchivoDe67KbDaUnDiscoDeSuTamano) {
+  const std::vector<std::uint8_t> hfe = HfeDeIdsEnLosDatos(255);
+  EXPECT_EQ(hfe.size(), 67072U);
+  const cpm::LecturaHfe l = cpm::LeerHfe(hfe);
+  ASSERT_TRUE(l.disco) << l.error;
+  std::size_t total = 0;
+  for (const cpm::PistaSuperficie &p : l.disco->pistasCaras) {
+    ASSERT_EQ(p.sectores.size(), 1U);
+    total += p.sectores.front().datos.size();
+  }
+  EXPECT_EQ(total, 510U * 16384U);
+}
+
+// An 8K sector (N=6) on a track of one revolution, as protected disks have it:
+// its data field is cut by the index, and the FDC reads on past the index, over
+// the start of the track (the gap, the ID, the data mark), to 8192 bytes, with
+// a bad CRC. The reading says so.
+TEST(Hfe, UnSectorDe8KSigueTrasElIndice) {
+  CeldasMfm k;
+  k.Repetir(146, 0x4E);
+  k.Marca(0xFE);
+  for (const std::uint8_t b : {0x00, 0x00, 0xC1, 0x06, 0x12, 0x34}) {
+    k.Byte(b);
+  }
+  k.Repetir(22, 0x4E);
+  k.Marca(0xFB);
+  const std::size_t inicioDatos = k.Bytes();
+  for (std::size_t i = 0; k.Bytes() < 6250; ++i) {
+    k.Byte(static_cast<std::uint8_t>(i * 7));
+  }
+  const cpm::LecturaHfe l = cpm::LeerHfe(HfeDeUnaCara(k.Archivo(), 1, 1));
+  ASSERT_TRUE(l.disco) << l.error;
+  const cpm::PistaSuperficie *p = l.disco->Pista(0, 0);
+  ASSERT_NE(p, nullptr);
+  ASSERT_EQ(p->sectores.size(), 1U);
+  const cpm::SectorSuperficie &s = p->sectores.front();
+  ASSERT_EQ(s.datos.size(), 8192U);
+  const std::size_t antes = 6250 - inicioDatos; // up to the index
+  for (std::size_t i = 0; i < antes; ++i) {
+    ASSERT_EQ(s.datos[i], static_cast<std::uint8_t>(i * 7)) << i;
+  }
+  // Then the track from its start: the gap, then the syncs of the ID.
+  for (std::size_t i = 0; i < 146; ++i) {
+    ASSERT_EQ(s.datos[antes + i], 0x4E) << i;
+  }
+  EXPECT_EQ(s.datos[antes + 146 + 12], 0xA1);
+  EXPECT_EQ(s.datos[antes + 146 + 15], 0xFE);
+  EXPECT_EQ(s.st1, 0x20);
+  EXPECT_EQ(s.st2, 0x20);
+  ASSERT_EQ(l.problemas.size(), 1U);
+  EXPECT_EQ(l.problemas.front().tipo, cpm::TipoProblema::SectorPasaElIndice);
+  EXPECT_EQ(l.problemas.front().texto,
+            "El sector &C1 de la pista 0, cara 0 sigue tras el índice: sus 8192 bytes se leen "
+            "dando la vuelta a la pista, como los lee el FDC");
+}
+
 // A raw dump needs a format, whole tracks of it, and reads as the machine formats.
 TEST(Crudo, SoloConFormatoYPistasEnteras) {
   const std::vector<std::uint8_t> crudo(40 * 9 * 512, 0x33);

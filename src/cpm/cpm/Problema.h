@@ -24,7 +24,8 @@ enum class TipoProblema {
   SectorDebil,         // several stored copies of one sector; the first is used
   SectorRepetido,      // two sectors with the same ID on one track
   SectorError,         // ST1/ST2 report a read error when the image was made
-  BytesSobrantes,      // bytes after the last track
+  SectorPasaElIndice, // a data field longer than the rest of the revolution, read on past the index
+  BytesSobrantes,     // bytes after the last track
   // The format.
   FormatoDesconocido,  // the first track does not tell the format
   FormatoForzado,      // the caller chose the format by name
