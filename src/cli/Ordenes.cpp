@@ -20,15 +20,11 @@
 #include "platform/ReemplazoSeguro.h"
 #include "platform/png/Png.h"
 #include "util/Numero.h"
-#include "ver/Basic.h"
 #include "ver/CatalogoCpc.h"
-#include "ver/Dams.h"
 #include "ver/Hex.h"
 #include "ver/Pantalla.h"
-#include "ver/Protegido.h"
 #include "ver/Texto.h"
 #include "ver/Vista.h"
-#include "ver/Z80.h"
 
 #include <algorithm>
 #include <cctype>
@@ -510,13 +506,9 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
 
 // Where the file sits in memory for a listing: --desde, or its header's load
 // address (and its entry address, for the disassembler).
-struct Memoria {
-  std::uint16_t origen = 0;
-  std::optional<std::uint16_t> entrada;
-};
-
-Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
-  Memoria m;
+Ver::Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
+  Ver::Memoria m;
+  m.cabecera = a.cabecera.has_value();
   if (!orden.desde.empty()) {
     m.origen = static_cast<std::uint16_t>(LeerNumero(orden.desde)); // checked by the parser
   } else if (!orden.crudo && a.cabecera) {
@@ -533,43 +525,23 @@ Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
 bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                   bool terminal, std::string &texto, int &salida) {
   const Ver::Vista vista = VistaCat(orden, a, bytes);
-  const Memoria memoria = MemoriaCat(orden, a);
+  const Ver::Memoria memoria = MemoriaCat(orden, a);
   const bool pedida = !orden.tipo.empty();
   if (orden.hex || (pedida && vista == Ver::Vista::Hex)) {
-    texto = Ver::VolcadoHex(bytes, memoria.origen);
+    texto = Ver::FilaDeVista(Ver::Vista::Hex).listar(bytes, memoria).texto;
     return true;
   }
-  Ver::Listado listado;
-  switch (vista) {
-  case Ver::Vista::Basic: listado = Ver::ListarBasic(bytes); break;
-  case Ver::Vista::BasicProtegido: listado = Ver::ListarBasic(Ver::DesprotegerBasic(bytes)); break;
-  case Ver::Vista::Dams: listado = Ver::ListarDams(bytes); break;
-  case Ver::Vista::Z80:
-    if (!pedida) {
-      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-    }
-    listado = Ver::DesensamblarZ80(bytes, memoria.origen, memoria.entrada);
-    break;
-  case Ver::Vista::Pantalla:
-    if (orden.png.empty()) {
-      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-    }
+  if (vista == Ver::Vista::Pantalla && !orden.png.empty()) {
     PantallaPng(orden, a, bytes, salida);
     texto.clear();
     return true;
-  case Ver::Vista::Texto:
-    if (pedida) {
-      texto = Cadena(a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes));
-      return true;
-    }
-    return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                             memoria.origen);
-  case Ver::Vista::Hex:
+  }
+  const Ver::FilaVista &fila = Ver::FilaDeVista(vista);
+  if (fila.listar == nullptr || !(fila.siempre || pedida)) {
     return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
                              memoria.origen);
   }
+  const Ver::Listado listado = fila.listar(bytes, memoria);
   texto = listado.texto;
   AvisarListado(orden, a, listado, salida);
   return true;

@@ -145,9 +145,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
              "Como texto (BASIC listado; un texto hasta su ^Z, con LF), también a un terminal")
           ->excludes(hex);
   CLI::Option *tipo =
-      sub.add_option("--tipo", orden->tipo,
-                     "Lo muestra con este visor: basic, basic-protegido, dams, z80, pantalla, "
-                     "texto o hex")
+      sub.add_option("--tipo", orden->tipo, "Lo muestra con este visor: " + Ver::NombresVistas())
           ->type_name("VISOR");
   auto z80 = std::make_shared<bool>(false);
   sub.add_flag("--z80", *z80, "Desensambla el código Z80 (como --tipo z80)")->excludes(tipo);
@@ -175,8 +173,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
       orden->tipo = "z80";
     }
     if (!orden->tipo.empty() && !Ver::VistaPorNombre(orden->tipo)) {
-      AvisarError("uso", "visor desconocido: " + orden->tipo +
-                             " (basic, basic-protegido, dams, z80, pantalla, texto o hex)");
+      AvisarError("uso", "visor desconocido: " + orden->tipo + " (" + Ver::NombresVistas() + ")");
       return kSalidaUso;
     }
     if (!orden->desde.empty() &&
