@@ -9,6 +9,7 @@
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
 #include "cpm/Guardado.h"
+#include "cpm/Texto.h"
 #include "imagenes/Fuente.h"
 #include "imagenes/Tipos.h"
 #include "platform/Carpetas.h"
@@ -20,15 +21,11 @@
 #include "platform/ReemplazoSeguro.h"
 #include "platform/png/Png.h"
 #include "util/Numero.h"
-#include "ver/Basic.h"
 #include "ver/CatalogoCpc.h"
-#include "ver/Dams.h"
 #include "ver/Hex.h"
 #include "ver/Pantalla.h"
-#include "ver/Protegido.h"
 #include "ver/Texto.h"
 #include "ver/Vista.h"
-#include "ver/Z80.h"
 
 #include <algorithm>
 #include <cctype>
@@ -183,14 +180,8 @@ namespace {
 // shown the names' control codes; piped, they go out as the CPC sends them.
 std::string TextoCatCpc(const cpm::Disco &disco) {
   const cpm::Formato &f = *disco.formato;
-  std::vector<std::uint8_t> entradas;
-  for (int b = 0; b < f.BloquesCatalogo(); ++b) {
-    if (!cpm::LeerBloque(disco.contenedor, f, b, entradas)) {
-      break; // what could be read is shown; ls says what stopped it
-    }
-  }
-  entradas.resize(
-      std::min(entradas.size(), static_cast<std::size_t>(std::max(f.entradas, 0)) * 32));
+  // What could be read is shown; ls says what stopped it.
+  const std::vector<std::uint8_t> entradas = cpm::LeerEntradasCatalogo(disco.contenedor, f);
   if (!Plataforma::EsTerminal(Plataforma::Flujo::Salida)) {
     return Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco));
   }
@@ -436,16 +427,19 @@ Ver::Vista VistaCat(const OrdenCat &orden, const cpm::Archivo &a,
 }
 
 // The inks for --paleta, in two forms that never stand for each other: a
-// list of firmware colours ("1,24,20,6"), or a file holding them, named as a
-// path with its folder ("./colores.txt"), whatever the current folder holds.
-// `dicha` gets what was taken, for the line written: ", paleta 1,24,20,6" or
-// ", paleta del archivo ./colores.txt: 0,13".
-std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden, std::string &dicha) {
+// list of firmware colours ("1,24,20,6"), or a palette file (OCP Art Studio's,
+// or firmware colours as text), named as a path with its folder
+// ("./colores.txt"), whatever the current folder holds. `dicha` gets what was
+// taken, for the line written: ", paleta 1,24,20,6" or ", paleta del archivo
+// ./colores.txt: 0,13".
+std::optional<Ver::ArchivoPaleta> PaletaCat(const OrdenCat &orden, std::string &dicha) {
   if (orden.paleta.empty()) {
-    return Ver::PaletaPorOmision();
+    return Ver::ArchivoPaleta{Ver::PaletaPorOmision(), std::nullopt};
   }
   const bool archivo = orden.paleta.find_first_of(Plataforma::SeparadoresRuta) != std::string::npos;
-  std::string texto = orden.paleta;
+  std::string error;
+  std::size_t dadas = 0;
+  std::optional<Ver::ArchivoPaleta> paleta;
   if (archivo) {
     std::vector<std::uint8_t> bytes;
     const std::int16_t e = Plataforma::LeerArchivoEntero(orden.paleta, 4096, bytes);
@@ -455,11 +449,27 @@ std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden, std::string &dicha) 
                                                   : Errores::Mensaje(e));
       return std::nullopt;
     }
-    texto.assign(bytes.begin(), bytes.end());
+    // A file with an AMSDOS header, as taken off a disk with --raw.
+    const auto cabecera = cpm::LeerCabeceraAmsdos(bytes);
+    const std::span<const std::uint8_t> datos =
+        cabecera ? std::span<const std::uint8_t>(bytes).subspan(
+                       std::min(bytes.size(), cpm::TamanoCabeceraAmsdos))
+                 : std::span<const std::uint8_t>(bytes);
+    paleta = Ver::LeerArchivoPaleta(datos, error);
+    if (paleta) {
+      // OCP's file gives every ink; a text file those it lists.
+      std::string sinUso;
+      const std::string texto(datos.begin(), datos.end());
+      if (paleta->modo || !Ver::LeerPaleta(texto, sinUso, &dadas)) {
+        dadas = paleta->paleta.size();
+      }
+    }
+  } else {
+    const auto colores = Ver::LeerPaleta(orden.paleta, error, &dadas);
+    if (colores) {
+      paleta = Ver::ArchivoPaleta{*colores, std::nullopt};
+    }
   }
-  std::string error;
-  std::size_t dadas = 0;
-  const auto paleta = Ver::LeerPaleta(texto, error, &dadas);
   if (!paleta) {
     // A name given without its folder is taken for colours: say how to name a file.
     const bool pareceArchivo = std::any_of(orden.paleta.begin(), orden.paleta.end(), [](char c) {
@@ -474,7 +484,7 @@ std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden, std::string &dicha) 
   }
   dicha = archivo ? ", paleta del archivo " + orden.paleta + ": " : ", paleta ";
   for (std::size_t i = 0; i < dadas; ++i) {
-    dicha += (i == 0 ? "" : ",") + std::to_string((*paleta)[i]);
+    dicha += (i == 0 ? "" : ",") + std::to_string(paleta->paleta[i]);
   }
   return paleta;
 }
@@ -507,7 +517,8 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
     salida = kSalidaUso;
     return;
   }
-  const Ver::Pantalla p = Ver::PintarPantalla(bytes, orden.modo, *paleta);
+  const int modo = orden.modo.value_or(paleta->modo.value_or(1));
+  const Ver::Pantalla p = Ver::PintarPantalla(bytes, modo, paleta->paleta);
   std::string error;
   const auto png = Plataforma::CodificarPng(p.imagen.ancho, p.imagen.alto, p.imagen.rgb, error);
   if (!png) {
@@ -533,19 +544,15 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
   }
   AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
   EscribirSalida(a.NombreConUsuario() + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
-                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(orden.modo) +
-                 dicha + ")\n");
+                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(modo) + dicha +
+                 ")\n");
 }
 
 // Where the file sits in memory for a listing: --desde, or its header's load
 // address (and its entry address, for the disassembler).
-struct Memoria {
-  std::uint16_t origen = 0;
-  std::optional<std::uint16_t> entrada;
-};
-
-Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
-  Memoria m;
+Ver::Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
+  Ver::Memoria m;
+  m.cabecera = a.cabecera.has_value();
   if (!orden.desde.empty()) {
     m.origen = static_cast<std::uint16_t>(LeerNumero(orden.desde)); // checked by the parser
   } else if (!orden.crudo && a.cabecera) {
@@ -562,43 +569,23 @@ Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
 bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                   bool terminal, std::string &texto, int &salida) {
   const Ver::Vista vista = VistaCat(orden, a, bytes);
-  const Memoria memoria = MemoriaCat(orden, a);
+  const Ver::Memoria memoria = MemoriaCat(orden, a);
   const bool pedida = !orden.tipo.empty();
   if (orden.hex || (pedida && vista == Ver::Vista::Hex)) {
-    texto = Ver::VolcadoHex(bytes, memoria.origen);
+    texto = Ver::FilaDeVista(Ver::Vista::Hex).listar(bytes, memoria).texto;
     return true;
   }
-  Ver::Listado listado;
-  switch (vista) {
-  case Ver::Vista::Basic: listado = Ver::ListarBasic(bytes); break;
-  case Ver::Vista::BasicProtegido: listado = Ver::ListarBasic(Ver::DesprotegerBasic(bytes)); break;
-  case Ver::Vista::Dams: listado = Ver::ListarDams(bytes); break;
-  case Ver::Vista::Z80:
-    if (!pedida) {
-      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-    }
-    listado = Ver::DesensamblarZ80(bytes, memoria.origen, memoria.entrada);
-    break;
-  case Ver::Vista::Pantalla:
-    if (orden.png.empty()) {
-      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-    }
+  if (vista == Ver::Vista::Pantalla && !orden.png.empty()) {
     PantallaPng(orden, a, bytes, salida);
     texto.clear();
     return true;
-  case Ver::Vista::Texto:
-    if (pedida) {
-      texto = Cadena(a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes));
-      return true;
-    }
-    return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                             memoria.origen);
-  case Ver::Vista::Hex:
+  }
+  const Ver::FilaVista &fila = Ver::FilaDeVista(vista);
+  if (fila.listar == nullptr || !(fila.siempre || pedida)) {
     return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
                              memoria.origen);
   }
+  const Ver::Listado listado = fila.listar(bytes, memoria);
   texto = listado.texto;
   AvisarListado(orden, a, listado, salida);
   return true;

@@ -145,9 +145,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
              "Como texto (BASIC listado; un texto hasta su ^Z, con LF), también a un terminal")
           ->excludes(hex);
   CLI::Option *tipo =
-      sub.add_option("--tipo", orden->tipo,
-                     "Lo muestra con este visor: basic, basic-protegido, dams, z80, pantalla, "
-                     "texto o hex")
+      sub.add_option("--tipo", orden->tipo, "Lo muestra con este visor: " + Ver::NombresVistas())
           ->type_name("VISOR");
   auto z80 = std::make_shared<bool>(false);
   sub.add_flag("--z80", *z80, "Desensambla el código Z80 (como --tipo z80)")->excludes(tipo);
@@ -161,10 +159,12 @@ Ejecucion PrepararCat(CLI::App &sub) {
       ->excludes(tipo);
   sub.add_flag("--force", orden->forzar, "Con --png, reemplaza el archivo si ya existe");
   auto modo = std::make_shared<std::string>();
-  sub.add_option("--modo", *modo, "Modo de la pantalla: 0, 1 (por omisión) o 2")->type_name("N");
+  sub.add_option("--modo", *modo,
+                 "Modo de la pantalla: 0, 1 o 2 (por omisión, el del archivo de paleta, o 1)")
+      ->type_name("N");
   sub.add_option("--paleta", orden->paleta,
-                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo con "
-                 "ellos nombrado con su carpeta, ./colores.txt")
+                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo de "
+                 "paleta nombrado con su carpeta: ./colores.txt, el .PAL de OCP Art Studio")
       ->type_name("COLORES");
   OpcionFormato(sub, orden->formato);
   return [orden, z80, modo] {
@@ -173,8 +173,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
       orden->tipo = "z80";
     }
     if (!orden->tipo.empty() && !Ver::VistaPorNombre(orden->tipo)) {
-      AvisarError("uso", "visor desconocido: " + orden->tipo +
-                             " (basic, basic-protegido, dams, z80, pantalla, texto o hex)");
+      AvisarError("uso", "visor desconocido: " + orden->tipo + " (" + Ver::NombresVistas() + ")");
       return kSalidaUso;
     }
     if (!orden->desde.empty() &&

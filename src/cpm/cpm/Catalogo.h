@@ -75,6 +75,14 @@ enum class Alcance {
 
 struct Patron;
 
+// The catalogue's entries as the disk keeps them, 32 bytes each: its blocks in
+// logical order, up to the format's count of entries or the first sector that
+// cannot be read (a problem then, when `problemas` is given); a last entry cut
+// short by it is left in part.
+std::vector<std::uint8_t> LeerEntradasCatalogo(const imagenes::Contenedor &disco,
+                                               const Formato &formato,
+                                               imagenes::Problemas *problemas = nullptr);
+
 // Reads the catalogue through its blocks and builds the files. A names-only
 // reading with a pattern looks only at the matching files' sectors.
 Catalogo LeerCatalogo(const imagenes::Contenedor &disco, const Formato &formato,
