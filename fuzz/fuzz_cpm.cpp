@@ -1,6 +1,7 @@
 // Arbitrary bytes read as a disk by the exact CP/M reader: container, format,
 // catalogue, and every file extracted in both modes. The same bytes are read a
-// second time with a format forced by name, chosen by the last byte.
+// second time with a format forced by name, chosen by the last byte. The
+// copy-protection verdict and the completion of a dump run over its tracks.
 #include "Revision.h"
 #include "cpm/Disco.h"
 
@@ -11,7 +12,9 @@ using revision::Revisar;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t largo) {
   const std::span<const std::uint8_t> bytes(datos, largo);
-  Revisar(cpm::LeerDisco(bytes));
+  const cpm::Disco disco = cpm::LeerDisco(bytes);
+  Revisar(disco);
+  revision::RevisarProteccion(disco);
   if (largo > 0) {
     const auto nombres = cpm::NombresFormatos();
     cpm::OpcionesLectura opciones;

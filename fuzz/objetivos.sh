@@ -2,19 +2,23 @@
 # seed, the same every run) and scripts/fuzz (as long as asked). Sourced with
 # $raiz (the checkout) and $construccion (a build with ALCOVE_BUILD_FUZZ=ON) set.
 #
-# One row a target: name, longest input, inputs the gate runs, title. The
-# counts give each target some 10 to 20 seconds on one core of a 2-core machine.
+# One row a target: name, longest input, inputs the gate runs, most memory
+# (MB, -rss_limit_mb: what the target may hold, sanitizer's quarantine
+# included, before its input counts as a fault), title. The counts give each
+# target some 10 to 20 seconds on one core of a 2-core machine. The HFE
+# reader's limit is low: a file of 100 KB describes a disk of 8 MB at most,
+# and a reader that copies a track once per ID found in it went past 1.8 GB.
 objetivos_fuzz=(
-  "fuzz_imagen     4096    150000 Fuzzer de cabeceras"
-  "fuzz_disco      2048    100000 Fuzzer del objeto disco"
-  "fuzz_cpm        1000000  12000 Fuzzer del lector CP/M"
-  "fuzz_breve      1000000  12000 Fuzzer de la lectura solo de nombres"
-  "fuzz_hfe        100000     500 Fuzzer del lector HFE"
-  "fuzz_estructura 512       4000 Fuzzer de discos generados"
-  "fuzz_escritura  2048      2000 Fuzzer de la escritura"
-  "fuzz_zip        65536   250000 Fuzzer del lector de zip y gzip"
-  "fuzz_ver        20000    20000 Fuzzer de los visores"
-  "fuzz_flujo      300000     300 Fuzzer de los volcados de flujo"
+  "fuzz_imagen     4096    150000 2048 Fuzzer de cabeceras"
+  "fuzz_disco      2048    100000 2048 Fuzzer del objeto disco"
+  "fuzz_cpm        1000000  12000 2048 Fuzzer del lector CP/M"
+  "fuzz_breve      1000000  12000 2048 Fuzzer de la lectura solo de nombres"
+  "fuzz_hfe        100000     500  640 Fuzzer del lector HFE"
+  "fuzz_estructura 512       4000 2048 Fuzzer de discos generados"
+  "fuzz_escritura  2048      2000 2048 Fuzzer de la escritura"
+  "fuzz_zip        65536   250000 2048 Fuzzer del lector de zip y gzip"
+  "fuzz_ver        20000    20000 2048 Fuzzer de los visores"
+  "fuzz_flujo      300000     300 2048 Fuzzer de los volcados de flujo"
 )
 
 # semillas_fuzz NAME DIR: puts the target's seeds into DIR (made empty first).
@@ -31,6 +35,18 @@ semillas_fuzz() {
   fuzz_cpm | fuzz_breve)
     # Generator images of every format and of the hard cases.
     "$construccion/tools/dskgen/alcove-dskgen" semillas "$dir" >/dev/null
+    if [ "$nombre" = fuzz_cpm ]; then
+      # For the copy-protection verdict and the completion: a signed scheme,
+      # each kind of incomplete dump, a shape alone and a disk no scheme names.
+      local protegidos
+      protegidos=$(mktemp -d)
+      "$construccion/tools/dskgen/alcove-dskgen" protecciones "$protegidos" >/dev/null
+      for f in speedlock-incompleto rainbow kbi10-incompleto operasoft-incompleto \
+        titus-masterizado hexagon-firma kbi19-forma discsys desconocida; do
+        cp "$protegidos/$f.dsk" "$dir/proteccion-$f.dsk"
+      done
+      rm -rf "$protegidos"
+    fi
     ;;
   fuzz_flujo)
     # Small generator disks as an SCP image and as KryoFlux streams.

@@ -2,13 +2,15 @@
 // names the images in a fixed order; threads read them; what each one gave is
 // printed in the walk's order as soon as it and all before it are read.
 #include "cli/BuscarImagenes.h"
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
+#include "cli/Listado.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
+#include "cli/Salida.h"
 #include "cli/Terminal.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Tipos.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
@@ -55,12 +57,16 @@ struct Busqueda {
 
 // --- Reading one image ---------------------------------------------------------
 
+// `proteccion`: the image's verdict, for JSON.
 void Anotar(Resultado &r, const std::string &ruta, const cpm::Archivo &a, const Busqueda &b,
-            int tamanoBloque) {
+            int tamanoBloque, const nlohmann::json *proteccion = nullptr) {
   ++r.coincidencias;
   if (b.json) {
     nlohmann::json j = JsonArchivo(a, tamanoBloque);
     j["imagen"] = ruta;
+    if (proteccion != nullptr) {
+      j["proteccion"] = *proteccion;
+    }
     if (r.coincidencias > 1) {
       r.salida += Cls_ListaJson::kSeparador;
     }
@@ -75,7 +81,8 @@ void Anotar(Resultado &r, const std::string &ruta, const cpm::Archivo &a, const 
 
 // A DATA disk's catalogue lies in its first 8 KB, a SYSTEM or +3 disk's in
 // its first 16 KB; the first records of the matches may lie anywhere.
-constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024, cpm::TamanoMaximoArchivo};
+constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024,
+                                                    imagenes::TamanoMaximoArchivo};
 
 // Text output needs only the names and sizes: the reader's names-only mode
 // over the start of the file gives them when the start holds the catalogue.
@@ -92,8 +99,13 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
   for (const std::size_t largo : kPrincipios) {
     std::uintmax_t tamano = 0;
     // A zip member or a .gz inflates only this start.
-    if (!CargarPrincipio(ruta, largo, bytes, &tamano).empty()) {
+    if (!imagenes::CargarPrincipio(ruta, largo, bytes, &tamano).empty()) {
       return false; // the whole reading gives the message
+    }
+    // Only a CPCEMU image's start holds its catalogue: an HFE's is decoded whole.
+    if (const imagenes::Tipo *tipo = imagenes::TipoDeBytes(bytes);
+        tipo != nullptr && !tipo->enSitio) {
+      return false;
     }
     const auto catalogo = cpm::LeerNombres(bytes, tamano, &b.patron);
     // A match's length needs its first record, for the AMSDOS header: a
@@ -117,9 +129,10 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
 }
 
 bool SinFirma(const cpm::Disco &disco) {
-  return std::any_of(
-      disco.contenedor.problemas.begin(), disco.contenedor.problemas.end(),
-      [](const cpm::Problema &p) { return p.tipo == cpm::TipoProblema::FirmaDesconocida; });
+  return std::any_of(disco.contenedor.problemas.begin(), disco.contenedor.problemas.end(),
+                     [](const imagenes::Problema &p) {
+                       return p.tipo == imagenes::TipoProblema::FirmaDesconocida;
+                     });
 }
 
 Resultado Leer(const Fuente &f, const Busqueda &b) {
@@ -132,15 +145,21 @@ Resultado Leer(const Fuente &f, const Busqueda &b) {
   if (!b.json && LeerSoloNombres(f.ruta, b, r)) {
     return r;
   }
-  const Cls_Imagen imagen(f.ruta, "");
+  const cpm::Imagen imagen(f.ruta);
   r.error = imagen.ErrorCatalogo();
   if (!r.error.empty()) {
     r.noEsImagen = SinFirma(imagen.Disco());
     return r;
   }
   const cpm::Disco &disco = imagen.Disco();
-  for (const cpm::Archivo *a : cpm::Buscar(disco, b.patron)) {
-    Anotar(r, f.ruta, *a, b, disco.formato->tamanoBloque);
+  const std::vector<const cpm::Archivo *> archivos = cpm::Buscar(disco, b.patron);
+  // JSON says with each match what protects its image, worked out once.
+  nlohmann::json proteccion;
+  if (b.json && !archivos.empty()) {
+    proteccion = JsonVeredicto(VeredictoDe(disco));
+  }
+  for (const cpm::Archivo *a : archivos) {
+    Anotar(r, f.ruta, *a, b, disco.formato->tamanoBloque, b.json ? &proteccion : nullptr);
   }
   return r;
 }

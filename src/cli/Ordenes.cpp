@@ -1,30 +1,31 @@
 #include "cli/Ordenes.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
 #include "cli/NombreHost.h"
+#include "cli/Salida.h"
 #include "cli/Sumas.h"
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
+#include "cpm/Guardado.h"
+#include "cpm/Texto.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Tipos.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
+#include "platform/ReemplazoSeguro.h"
 #include "platform/png/Png.h"
-#include "ver/Basic.h"
+#include "util/Numero.h"
 #include "ver/CatalogoCpc.h"
-#include "ver/Dams.h"
 #include "ver/Hex.h"
 #include "ver/Pantalla.h"
-#include "ver/Protegido.h"
 #include "ver/Texto.h"
 #include "ver/Vista.h"
-#include "ver/Z80.h"
 
 #include <algorithm>
 #include <cctype>
@@ -38,28 +39,7 @@ namespace Cli {
 
 using nlohmann::json;
 
-int LeerNumero(const std::string &texto) {
-  std::string_view cifras = texto;
-  bool hex = true;
-  if (!cifras.empty() && (cifras[0] == '&' || cifras[0] == '#' || cifras[0] == '$')) {
-    cifras.remove_prefix(1);
-  } else if (cifras.size() > 2 && cifras[0] == '0' && (cifras[1] == 'x' || cifras[1] == 'X')) {
-    cifras.remove_prefix(2);
-  } else if (cifras.size() > 1 && (cifras.back() == 'h' || cifras.back() == 'H')) {
-    cifras.remove_suffix(1);
-  } else {
-    hex = false;
-  }
-  // Digits only: strtol would also take blanks, a sign and a second "0x".
-  const auto cifra = [hex](char c) {
-    return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
-               : std::isdigit(static_cast<unsigned char>(c)) != 0;
-  };
-  if (cifras.empty() || cifras.size() > 6 || !std::all_of(cifras.begin(), cifras.end(), cifra)) {
-    return -1;
-  }
-  return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
-}
+int LeerNumero(const std::string &texto) { return LeerNumeroCpc(texto); }
 
 int LeerDecimal(const std::string &texto) {
   const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;
@@ -88,12 +68,55 @@ std::string Titulo(bool conNombres, const std::string &ruta, bool &primera) {
 
 namespace {
 
+// "*.dsk, *.hfe": the names of images of every kind told by its bytes.
+std::string PatronesDeImagen() {
+  std::string texto;
+  for (const std::string_view e : imagenes::ExtensionesDeImagen()) {
+    texto += (texto.empty() ? "*." : ", *.") + std::string(e);
+  }
+  return texto;
+}
+
+// Each zip among `rutas` replaced by its images. A zip that cannot be
+// listed, or that holds none, is reported and makes `salida` 1.
+std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida) {
+  std::vector<std::string> expandidas;
+  for (const std::string &ruta : rutas) {
+    Plataforma::EstadoArchivo estado;
+    if (!imagenes::EsNombreZip(ruta) ||
+        Plataforma::LeerEstadoArchivo(ruta, estado) != Errores::Ninguno) {
+      expandidas.push_back(ruta);
+      continue;
+    }
+    const std::size_t antes = expandidas.size();
+    std::string error = imagenes::ImagenesDeZip(
+        ruta,
+        [&expandidas](const std::string &imagen) {
+          expandidas.push_back(imagen);
+          return true;
+        },
+        {},
+        [&salida](const std::string &oculta, const std::string &motivo) {
+          AvisarError(oculta, motivo);
+          salida = kSalidaFallo;
+        });
+    if (error.empty() && expandidas.size() == antes) {
+      error = "no guarda ninguna imagen de disco (" + PatronesDeImagen() + ")";
+    }
+    if (!error.empty()) {
+      AvisarError(ruta, error);
+      salida = kSalidaFallo;
+    }
+  }
+  return expandidas;
+}
+
 // What info and ls make of one image: the error to report (empty: none), its
 // JSON object, and its text (nothing: the image is not shown).
 struct Vista {
-  std::function<std::string(const Cls_Imagen &)> error;
-  std::function<json(const Cls_Imagen &)> enJson;
-  std::function<std::optional<std::string>(const Cls_Imagen &)> enTexto;
+  std::function<std::string(const cpm::Imagen &)> error;
+  std::function<json(const cpm::Imagen &)> enJson;
+  std::function<std::optional<std::string>(const cpm::Imagen &)> enTexto;
 };
 
 // info and ls: each image (a zip standing for its images, each under its full
@@ -110,7 +133,7 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
   const std::vector<std::string> rutas = ExpandirZips(imagenesDadas, salida);
   const bool conNombres = rutas.size() > 1 || rutas != imagenesDadas;
   for (const std::string &ruta : rutas) {
-    const Cls_Imagen imagen(ruta, formato);
+    const cpm::Imagen imagen(ruta, {formato});
     const std::string error = vista.error(imagen);
     if (!error.empty()) {
       AvisarError(ruta, error);
@@ -132,18 +155,18 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
 
 int EjecutarInfo(const OrdenInfo &orden) {
   return PorImagen(orden.imagenes, orden.formato, orden.json,
-                   {[](const Cls_Imagen &imagen) {
-                      return imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco())
+                   {[](const cpm::Imagen &imagen) {
+                      return imagen.ErrorPistas().empty() ? cpm::CatalogoIncompleto(imagen.Disco())
                                                           : imagen.ErrorPistas();
                     },
-                    [&orden](const Cls_Imagen &imagen) {
+                    [&orden](const cpm::Imagen &imagen) {
                       json j = JsonInfo(imagen);
                       if (orden.sumas && imagen.ErrorPistas().empty()) {
                         j["sumas"] = JsonSumas(imagen);
                       }
                       return j;
                     },
-                    [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                    [&orden](const cpm::Imagen &imagen) -> std::optional<std::string> {
                       if (!imagen.ErrorPistas().empty()) {
                         return std::nullopt;
                       }
@@ -157,14 +180,8 @@ namespace {
 // shown the names' control codes; piped, they go out as the CPC sends them.
 std::string TextoCatCpc(const cpm::Disco &disco) {
   const cpm::Formato &f = *disco.formato;
-  std::vector<std::uint8_t> entradas;
-  for (int b = 0; b < f.BloquesCatalogo(); ++b) {
-    if (!cpm::LeerBloque(disco.contenedor, f, b, entradas)) {
-      break; // what could be read is shown; ls says what stopped it
-    }
-  }
-  entradas.resize(
-      std::min(entradas.size(), static_cast<std::size_t>(std::max(f.entradas, 0)) * 32));
+  // What could be read is shown; ls says what stopped it.
+  const std::vector<std::uint8_t> entradas = cpm::LeerEntradasCatalogo(disco.contenedor, f);
   if (!Plataforma::EsTerminal(Plataforma::Flujo::Salida)) {
     return Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco));
   }
@@ -190,8 +207,8 @@ std::string TextoCatCpc(const cpm::Disco &disco) {
 
 int EjecutarLs(const OrdenLs &orden) {
   return PorImagen(orden.imagenes, orden.formato, orden.json,
-                   {[](const Cls_Imagen &imagen) { return imagen.ErrorCatalogo(); }, JsonLs,
-                    [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                   {[](const cpm::Imagen &imagen) { return imagen.ErrorCatalogo(); }, JsonLs,
+                    [&orden](const cpm::Imagen &imagen) -> std::optional<std::string> {
                       if (!imagen.HayCatalogo()) {
                         return std::nullopt;
                       }
@@ -205,7 +222,7 @@ int EjecutarLs(const OrdenLs &orden) {
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
             const std::string &imagen, int &salida, bool borrados) {
-  const bool entero = CatalogoIncompleto(disco).empty();
+  const bool entero = cpm::CatalogoIncompleto(disco).empty();
   std::vector<const cpm::Archivo *> elegidos;
   std::set<const cpm::Archivo *> vistos;
   for (const std::string &texto : patrones) {
@@ -232,7 +249,7 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
   return elegidos;
 }
 
-bool CatalogoLegible(const Cls_Imagen &imagen, int &salida) {
+bool CatalogoLegible(const cpm::Imagen &imagen, int &salida) {
   const std::string error = imagen.ErrorCatalogo();
   if (!error.empty()) {
     AvisarError(imagen.Ruta(), error);
@@ -278,7 +295,7 @@ std::string PrimerProblema(const cpm::Extraido &e) {
 } // namespace
 
 int EjecutarGet(const OrdenGet &orden) {
-  const Cls_Imagen imagen(orden.imagen, orden.formato);
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   int salida = kSalidaBien;
   if (!CatalogoLegible(imagen, salida)) {
     return salida;
@@ -313,11 +330,11 @@ int EjecutarGet(const OrdenGet &orden) {
       continue;
     }
     cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
-    if (e.bytes.size() > imagen.Bytes().size() - escritos) {
+    if (e.bytes.size() > imagen.BytesLeidos().size() - escritos) {
       const std::size_t quedan = elegidos->size() - i;
       AvisarError(orden.imagen,
-                  "se detiene antes de " + NombreConUsuario(*a) + ": lo escrito pasaría de los " +
-                      std::to_string(imagen.Bytes().size()) +
+                  "se detiene antes de " + a->NombreConUsuario() + ": lo escrito pasaría de los " +
+                      std::to_string(imagen.BytesLeidos().size()) +
                       " bytes de la imagen, así que sus archivos comparten bloques; " +
                       (quedan == 1 ? "queda " : "quedan ") + Plural(quedan, "archivo", "archivos") +
                       " sin escribir");
@@ -343,11 +360,11 @@ int EjecutarGet(const OrdenGet &orden) {
       continue;
     }
     if (!e.completo) {
-      AvisarError(orden.imagen, NombreConUsuario(*a) + " incompleto: " + PrimerProblema(e) +
+      AvisarError(orden.imagen, a->NombreConUsuario() + " incompleto: " + PrimerProblema(e) +
                                     "; escritos " + Plural(e.bytes.size(), "byte", "bytes"));
       salida = kSalidaFallo;
     }
-    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" +
+    EscribirSalida(a->NombreConUsuario() + " -> " + destino + " (" +
                    Plural(e.bytes.size(), "byte", "bytes") + ")\n");
   }
   return salida;
@@ -389,10 +406,10 @@ bool ContenidoSinVista(const OrdenCat &orden, const cpm::Archivo &a,
 void AvisarListado(const OrdenCat &orden, const cpm::Archivo &a, const Ver::Listado &l,
                    int &salida) {
   if (l.parcial) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + l.nota);
+    AvisarError(orden.imagen, a.NombreConUsuario() + ": listado interrumpido: " + l.nota);
     salida = kSalidaFallo;
   } else if (!l.nota.empty()) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + ": " + l.nota);
+    AvisarError(orden.imagen, a.NombreConUsuario() + ": " + l.nota);
   }
 }
 
@@ -409,39 +426,99 @@ Ver::Vista VistaCat(const OrdenCat &orden, const cpm::Archivo &a,
   return orden.crudo ? Ver::Vista::Hex : Ver::ElegirVista(a, bytes);
 }
 
-// The inks for --paleta: a file of firmware colours, or the colours themselves.
-std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden) {
+// The inks for --paleta, in two forms that never stand for each other: a
+// list of firmware colours ("1,24,20,6"), or a palette file (OCP Art Studio's,
+// or firmware colours as text), named as a path with its folder
+// ("./colores.txt"), whatever the current folder holds. `dicha` gets what was
+// taken, for the line written: ", paleta 1,24,20,6" or ", paleta del archivo
+// ./colores.txt: 0,13".
+std::optional<Ver::ArchivoPaleta> PaletaCat(const OrdenCat &orden, std::string &dicha) {
   if (orden.paleta.empty()) {
-    return Ver::PaletaPorOmision();
+    return Ver::ArchivoPaleta{Ver::PaletaPorOmision(), std::nullopt};
   }
-  std::string texto = orden.paleta;
-  if (Plataforma::Clase(orden.paleta) == Plataforma::ClaseArchivo::Normal) {
+  const bool archivo = orden.paleta.find_first_of(Plataforma::SeparadoresRuta) != std::string::npos;
+  std::string error;
+  std::size_t dadas = 0;
+  std::optional<Ver::ArchivoPaleta> paleta;
+  if (archivo) {
     std::vector<std::uint8_t> bytes;
     const std::int16_t e = Plataforma::LeerArchivoEntero(orden.paleta, 4096, bytes);
     if (e != Errores::Ninguno) {
-      AvisarError(orden.paleta, e == Errores::ArgumentoNoValido ? "demasiado grande para una paleta"
-                                                                : Errores::Mensaje(e));
+      AvisarError("--paleta " + orden.paleta, e == Errores::ArgumentoNoValido
+                                                  ? "demasiado grande para una paleta"
+                                                  : Errores::Mensaje(e));
       return std::nullopt;
     }
-    texto.assign(bytes.begin(), bytes.end());
+    // A file with an AMSDOS header, as taken off a disk with --raw.
+    const auto cabecera = cpm::LeerCabeceraAmsdos(bytes);
+    const std::span<const std::uint8_t> datos =
+        cabecera ? std::span<const std::uint8_t>(bytes).subspan(
+                       std::min(bytes.size(), cpm::TamanoCabeceraAmsdos))
+                 : std::span<const std::uint8_t>(bytes);
+    paleta = Ver::LeerArchivoPaleta(datos, error);
+    if (paleta) {
+      // OCP's file gives every ink; a text file those it lists.
+      std::string sinUso;
+      const std::string texto(datos.begin(), datos.end());
+      if (paleta->modo || !Ver::LeerPaleta(texto, sinUso, &dadas)) {
+        dadas = paleta->paleta.size();
+      }
+    }
+  } else {
+    const auto colores = Ver::LeerPaleta(orden.paleta, error, &dadas);
+    if (colores) {
+      paleta = Ver::ArchivoPaleta{*colores, std::nullopt};
+    }
   }
-  std::string error;
-  auto paleta = Ver::LeerPaleta(texto, error);
   if (!paleta) {
+    // A name given without its folder is taken for colours: say how to name a file.
+    const bool pareceArchivo = std::any_of(orden.paleta.begin(), orden.paleta.end(), [](char c) {
+      return c == '.' || std::isalpha(static_cast<unsigned char>(c));
+    });
+    if (!archivo && pareceArchivo && !error.empty() && error.back() == ')') {
+      error.insert(error.size() - 1,
+                   "; un archivo de colores se nombra con su carpeta: ./" + orden.paleta);
+    }
     AvisarError("--paleta " + orden.paleta, error);
+    return std::nullopt;
+  }
+  dicha = archivo ? ", paleta del archivo " + orden.paleta + ": " : ", paleta ";
+  for (std::size_t i = 0; i < dadas; ++i) {
+    dicha += (i == 0 ? "" : ",") + std::to_string(paleta->paleta[i]);
   }
   return paleta;
 }
 
-// The screen drawn and written as the PNG file --png names.
+// Whether `ruta` is the very file the image is read from: the image itself,
+// or the zip or .gz holding it, under whatever name.
+bool EsLaImagenLeida(const std::string &ruta, const std::string &imagen) {
+  Plataforma::EstadoArchivo destino;
+  if (Plataforma::LeerEstadoArchivo(ruta, destino) != Errores::Ninguno) {
+    return false;
+  }
+  for (std::size_t fin = imagen.size(); fin != std::string::npos && fin > 0;
+       fin = imagen.find_last_of(Plataforma::SeparadoresRuta, fin - 1)) {
+    Plataforma::EstadoArchivo e;
+    if (Plataforma::LeerEstadoArchivo(imagen.substr(0, fin), e) == Errores::Ninguno) {
+      return e.dispositivo == destino.dispositivo && e.identificador == destino.identificador;
+    }
+  }
+  return false;
+}
+
+// The screen drawn and written as the PNG file --png names, as the writing
+// commands write: an existing file only with --force, never one its user may
+// not write, never the image being read.
 void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                  int &salida) {
-  const auto paleta = PaletaCat(orden);
+  std::string dicha;
+  const auto paleta = PaletaCat(orden, dicha);
   if (!paleta) {
     salida = kSalidaUso;
     return;
   }
-  const Ver::Pantalla p = Ver::PintarPantalla(bytes, orden.modo, *paleta);
+  const int modo = orden.modo.value_or(paleta->modo.value_or(1));
+  const Ver::Pantalla p = Ver::PintarPantalla(bytes, modo, paleta->paleta);
   std::string error;
   const auto png = Plataforma::CodificarPng(p.imagen.ancho, p.imagen.alto, p.imagen.rgb, error);
   if (!png) {
@@ -449,30 +526,33 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
     salida = kSalidaFallo;
     return;
   }
-  const std::size_t corte = orden.png.find_last_of(Plataforma::SeparadoresRuta);
-  const std::string carpeta = corte == std::string::npos ? "." : orden.png.substr(0, corte + 1);
-  const std::string nombre = corte == std::string::npos ? orden.png : orden.png.substr(corte + 1);
-  const std::int16_t fallo = EscrituraSegura::EscribirEnCarpeta(carpeta, nombre, *png, true);
+  if (EsLaImagenLeida(orden.png, orden.imagen)) {
+    AvisarError(orden.png, "es la imagen que se lee; no se escribe");
+    salida = kSalidaFallo;
+    return;
+  }
+  std::string rechazo;
+  const std::int16_t fallo = Plataforma::CrearArchivo(orden.png, *png, orden.forzar, &rechazo);
   if (fallo != Errores::Ninguno) {
-    AvisarError(orden.png, Errores::Mensaje(fallo));
+    AvisarError(orden.png, fallo == Errores::ArchivoYaExiste
+                               ? "ya existe; se deja como está (--force lo reemplaza)"
+                           : !rechazo.empty()
+                               ? cpm::TextoRechazo(rechazo)
+                               : "no se ha podido escribir: " + Errores::Mensaje(fallo));
     salida = kSalidaFallo;
     return;
   }
   AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
-  EscribirSalida(NombreConUsuario(a) + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
-                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(orden.modo) +
+  EscribirSalida(a.NombreConUsuario() + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
+                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(modo) + dicha +
                  ")\n");
 }
 
 // Where the file sits in memory for a listing: --desde, or its header's load
 // address (and its entry address, for the disassembler).
-struct Memoria {
-  std::uint16_t origen = 0;
-  std::optional<std::uint16_t> entrada;
-};
-
-Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
-  Memoria m;
+Ver::Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
+  Ver::Memoria m;
+  m.cabecera = a.cabecera.has_value();
   if (!orden.desde.empty()) {
     m.origen = static_cast<std::uint16_t>(LeerNumero(orden.desde)); // checked by the parser
   } else if (!orden.crudo && a.cabecera) {
@@ -489,43 +569,23 @@ Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
 bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                   bool terminal, std::string &texto, int &salida) {
   const Ver::Vista vista = VistaCat(orden, a, bytes);
-  const Memoria memoria = MemoriaCat(orden, a);
+  const Ver::Memoria memoria = MemoriaCat(orden, a);
   const bool pedida = !orden.tipo.empty();
   if (orden.hex || (pedida && vista == Ver::Vista::Hex)) {
-    texto = Ver::VolcadoHex(bytes, memoria.origen);
+    texto = Ver::FilaDeVista(Ver::Vista::Hex).listar(bytes, memoria).texto;
     return true;
   }
-  Ver::Listado listado;
-  switch (vista) {
-  case Ver::Vista::Basic: listado = Ver::ListarBasic(bytes); break;
-  case Ver::Vista::BasicProtegido: listado = Ver::ListarBasic(Ver::DesprotegerBasic(bytes)); break;
-  case Ver::Vista::Dams: listado = Ver::ListarDams(bytes); break;
-  case Ver::Vista::Z80:
-    if (!pedida) {
-      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-    }
-    listado = Ver::DesensamblarZ80(bytes, memoria.origen, memoria.entrada);
-    break;
-  case Ver::Vista::Pantalla:
-    if (orden.png.empty()) {
-      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-    }
+  if (vista == Ver::Vista::Pantalla && !orden.png.empty()) {
     PantallaPng(orden, a, bytes, salida);
     texto.clear();
     return true;
-  case Ver::Vista::Texto:
-    if (pedida) {
-      texto = Cadena(a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes));
-      return true;
-    }
-    return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                             memoria.origen);
-  case Ver::Vista::Hex:
+  }
+  const Ver::FilaVista &fila = Ver::FilaDeVista(vista);
+  if (fila.listar == nullptr || !(fila.siempre || pedida)) {
     return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
                              memoria.origen);
   }
+  const Ver::Listado listado = fila.listar(bytes, memoria);
   texto = listado.texto;
   AvisarListado(orden, a, listado, salida);
   return true;
@@ -534,7 +594,7 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
 } // namespace
 
 int EjecutarCat(const OrdenCat &orden) {
-  const Cls_Imagen imagen(orden.imagen, orden.formato);
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   int salida = kSalidaBien;
   if (!CatalogoLegible(imagen, salida)) {
     return salida;
@@ -551,7 +611,7 @@ int EjecutarCat(const OrdenCat &orden) {
   const cpm::Archivo &a = *elegidos->front();
   const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), a, Modo(a, orden.crudo));
   if (!e.completo) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + " incompleto: " + PrimerProblema(e));
+    AvisarError(orden.imagen, a.NombreConUsuario() + " incompleto: " + PrimerProblema(e));
     salida = kSalidaFallo;
   }
   const bool terminal = Plataforma::EsTerminal(Plataforma::Flujo::Salida);
@@ -571,14 +631,14 @@ int EjecutarDump(const OrdenDump &orden) {
     AvisarError(orden.sector, "número de sector no válido (use &C1, 0xC1 o 193)");
     return kSalidaUso;
   }
-  const Cls_Imagen imagen(orden.imagen, "");
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   if (!imagen.ErrorPistas().empty()) {
     AvisarError(orden.imagen, imagen.ErrorPistas());
     return kSalidaFallo;
   }
-  const cpm::Contenedor &c = imagen.Disco().contenedor;
-  const cpm::Sector *s =
-      cpm::BuscarSector(c, orden.pista, orden.cara, static_cast<std::uint8_t>(id));
+  const imagenes::Contenedor &c = imagen.Disco().contenedor;
+  const imagenes::Sector *s =
+      imagenes::BuscarSector(c, orden.pista, orden.cara, static_cast<std::uint8_t>(id));
   char nombre[64];
   std::snprintf(nombre, sizeof nombre, "pista %d, cara %d, sector &%02X", orden.pista, orden.cara,
                 id);

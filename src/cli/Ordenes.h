@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/Listado.h"
+#include "cpm/Imagen.h"
 
 #include <optional>
 #include <string>
@@ -44,13 +45,14 @@ struct OrdenCat {
   std::string nombre;
   std::string formato;
   bool crudo = false;
-  bool hex = false;   // the hex dump, wherever the output goes
-  bool texto = false; // text (BASIC listed), wherever the output goes
-  std::string tipo;   // a viewer's name (--tipo, --z80): shown so, wherever the output goes
-  std::string desde;  // the address the file is loaded at, for the listing (--desde)
-  std::string png;    // a screen drawn into this PNG file (--png)
-  int modo = 1;       // the screen's mode (--modo)
-  std::string paleta; // firmware colours, or a file of them (--paleta)
+  bool hex = false;        // the hex dump, wherever the output goes
+  bool texto = false;      // text (BASIC listed), wherever the output goes
+  std::string tipo;        // a viewer's name (--tipo, --z80): shown so, wherever the output goes
+  std::string desde;       // the address the file is loaded at, for the listing (--desde)
+  std::string png;         // a screen drawn into this PNG file (--png)
+  bool forzar = false;     // the PNG replaces a file already there (--force)
+  std::optional<int> modo; // the screen's mode (--modo); none: the palette file's, else 1
+  std::string paleta;      // firmware colours, or a palette file named with its folder (--paleta)
 };
 int EjecutarCat(const OrdenCat &orden);
 
@@ -58,7 +60,8 @@ struct OrdenDump {
   std::string imagen;
   int pista = 0;
   int cara = 0;
-  std::string sector; // "&C1", "0xC1" or decimal
+  std::string sector;  // "&C1", "0xC1" or decimal
+  std::string formato; // a raw dump's: its tracks are known only through it
 };
 int EjecutarDump(const OrdenDump &orden);
 
@@ -71,11 +74,9 @@ struct OrdenFind {
 };
 int EjecutarFind(const OrdenFind &orden);
 
-class Cls_Imagen;
-
 // Says on stderr why the image's catalogue cannot be read whole, if it cannot,
 // and sets `salida` to 1; true when part of it can be read.
-bool CatalogoLegible(const Cls_Imagen &imagen, int &salida);
+bool CatalogoLegible(const cpm::Imagen &imagen, int &salida);
 
 // The files matching any of the patterns, each once, in catalogue order. A
 // pattern matching nothing is reported, when the whole catalogue was read, and

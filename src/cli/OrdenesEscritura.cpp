@@ -1,13 +1,15 @@
 #include "cli/OrdenesEscritura.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Listado.h"
 #include "cli/Ordenes.h"
+#include "cli/Salida.h"
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
+#include "cpm/Imagen.h"
 #include "cpm/Poner.h"
+#include "cpm/Texto.h"
+#include "imagenes/Fuente.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
@@ -26,6 +28,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <tuple>
 
 namespace Cli {
 namespace {
@@ -42,16 +45,21 @@ void ParadaDePrueba() {
 
 // Images inside zips and .gz files are only read: nothing rewrites an archive.
 // True, with the reason said, for such a path.
-bool Comprimida(const std::string &imagen) {
-  if (!EsRutaComprimida(imagen)) {
+bool Comprimida(const std::string &ruta) {
+  if (!imagenes::EsRutaComprimida(ruta)) {
     return false;
   }
-  AvisarError(imagen, MotivoRutaComprimida());
+  AvisarError(ruta, imagenes::MotivoRutaComprimida());
   return true;
 }
 
-// Writing needs the whole catalogue: a file it does not see could be overwritten.
-bool CatalogoEntero(const Cls_Imagen &imagen) {
+// Writing needs an image of a kind written in place (HFE is only read), and
+// its whole catalogue: a file it does not see could be overwritten.
+bool Escribible(const cpm::Imagen &imagen) {
+  if (const std::string motivo = imagen.MotivoSoloLectura(); !motivo.empty()) {
+    AvisarError(imagen.Ruta(), motivo);
+    return false;
+  }
   int salida = kSalidaBien;
   CatalogoLegible(imagen, salida);
   return salida == kSalidaBien;
@@ -65,8 +73,8 @@ struct PasoForce {
 
 // Writes the library's result over the image read, unless it refused or
 // someone changed the file meanwhile (cpm::GuardarEscrito). Returns the exit code.
-int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
-            const cpm::Escrito &escrito, std::optional<PasoForce> force = std::nullopt) {
+int Guardar(const cpm::Imagen &imagen, const cpm::Escrito &escrito,
+            std::optional<PasoForce> force = std::nullopt) {
   if (!escrito.Hecho()) {
     const bool conForce = force && force->tipo == escrito.rechazo->tipo;
     AvisarError(imagen.Ruta(), TrasDosPuntos(escrito.rechazo->texto) +
@@ -74,21 +82,12 @@ int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
     return kSalidaFallo;
   }
   const cpm::Guardado guardado =
-      cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), huella, escrito, ParadaDePrueba);
+      cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), imagen.Huella(), escrito, ParadaDePrueba);
   if (!guardado.error.empty()) {
     AvisarError(imagen.Ruta(), guardado.error);
     return kSalidaFallo;
   }
   return kSalidaBien;
-}
-
-// "a", "a o b", "a, b o c".
-std::string Enumerar(const std::vector<std::string> &cosas) {
-  std::string s;
-  for (std::size_t i = 0; i < cosas.size(); ++i) {
-    s += (i == 0 ? "" : i + 1 == cosas.size() ? " o " : ", ") + cosas[i];
-  }
-  return s;
 }
 
 // A pattern without N: that matches files of several users does not say
@@ -116,17 +115,16 @@ std::string Ambiguo(const cpm::Disco &disco, const std::string &texto) {
 
 // A change to an image that is no archive member and whose whole catalogue
 // reads: `cambio` gets the reading and the identity the replacement checks.
-using Cambio = std::function<int(const Cls_Imagen &, const Plataforma::HuellaArchivo &)>;
+using Cambio = std::function<int(const cpm::Imagen &)>;
 int CambiarImagen(const std::string &ruta, const Cambio &cambio) {
   if (Comprimida(ruta)) {
     return kSalidaFallo;
   }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(ruta, "", huella);
-  if (!CatalogoEntero(imagen)) {
+  const cpm::Imagen imagen(ruta, cpm::Imagen::ParaCambiar{});
+  if (!Escribible(imagen)) {
     return kSalidaFallo;
   }
-  return cambio(imagen, huella);
+  return cambio(imagen);
 }
 
 // How rm and attr tell what they did: a line per file, then how many.
@@ -140,41 +138,40 @@ struct Resumen {
 // nothing stops the rest), in one write, then a line for each. With
 // `unUsuario`, a pattern without N: must name the files of one user.
 using CambioElegidos =
-    std::function<cpm::Escrito(const Cls_Imagen &, std::span<const cpm::Archivo *const>)>;
+    std::function<cpm::Escrito(const cpm::Imagen &, std::span<const cpm::Archivo *const>)>;
 int CambiarSeleccion(const std::string &ruta, const std::vector<std::string> &patrones,
                      bool unUsuario, const CambioElegidos &cambio, const Resumen &resumen,
                      std::optional<PasoForce> force = std::nullopt) {
-  return CambiarImagen(
-      ruta, [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
-        int salida = kSalidaBien;
-        const auto elegidos = Seleccionar(imagen.Disco(), patrones, ruta, salida);
-        if (!elegidos || salida != kSalidaBien) {
-          return salida;
-        }
-        for (const std::string &patron : patrones) {
-          const std::string ambiguo = unUsuario ? Ambiguo(imagen.Disco(), patron) : "";
-          if (!ambiguo.empty()) {
-            AvisarError(ruta, ambiguo + ", o dé --todos");
-            return kSalidaFallo;
-          }
-        }
-        salida = Guardar(imagen, huella, cambio(imagen, *elegidos), force);
-        if (salida == kSalidaBien) {
-          std::string texto;
-          for (const cpm::Archivo *a : *elegidos) {
-            texto += resumen.linea(*a) + "\n";
-          }
-          EscribirSalida(texto + Plural(elegidos->size(), resumen.uno, resumen.varios) + "\n");
-        }
-        return salida;
-      });
+  return CambiarImagen(ruta, [&](const cpm::Imagen &imagen) {
+    int salida = kSalidaBien;
+    const auto elegidos = Seleccionar(imagen.Disco(), patrones, ruta, salida);
+    if (!elegidos || salida != kSalidaBien) {
+      return salida;
+    }
+    for (const std::string &patron : patrones) {
+      const std::string ambiguo = unUsuario ? Ambiguo(imagen.Disco(), patron) : "";
+      if (!ambiguo.empty()) {
+        AvisarError(ruta, ambiguo + ", o dé --todos");
+        return kSalidaFallo;
+      }
+    }
+    salida = Guardar(imagen, cambio(imagen, *elegidos), force);
+    if (salida == kSalidaBien) {
+      std::string texto;
+      for (const cpm::Archivo *a : *elegidos) {
+        texto += resumen.linea(*a) + "\n";
+      }
+      EscribirSalida(texto + Plural(elegidos->size(), resumen.uno, resumen.varios) + "\n");
+    }
+    return salida;
+  });
 }
 
 // A bare number of four digits or more reads as decimal, but iDSK and many
 // CPC listings would read it as hex: when the two differ, say which it is.
 void AvisarDecimal(const char *opcion, const std::string &texto, int valor) {
-  const int hex = texto.size() >= 4 && LeerDecimal(texto) == valor ? LeerNumero("&" + texto) : -1;
-  if (hex < 0 || hex > 0xFFFF || hex == valor) {
+  const int hex = cpm::ValorSiFueraHex(texto);
+  if (hex < 0) {
     return;
   }
   char aviso[160];
@@ -240,7 +237,8 @@ cpm::TipoPoner TipoDe(const std::string &tipo) {
 struct Preparado {
   cpm::ArchivoNuevo archivo;
   bool cabeceraAnadida = false;
-  std::size_t lineasCpm = 0; // LF line ends given their CR
+  std::size_t lineasCpm = 0;   // LF line ends given their CR
+  std::size_t lineasBasic = 0; // lines of a BASIC text tokenised
 };
 
 // What a host file becomes on the disk, with --tipo; nothing (reported) if it
@@ -262,17 +260,26 @@ std::optional<Preparado> Preparar(const OrdenPut &orden, const std::string &arch
     AvisarError(archivo, puesto.rechazo);
     return std::nullopt;
   }
+  if (!puesto.nota.empty()) {
+    AvisarError(archivo, puesto.nota + " (--tipo basic lo rechaza, --tipo ascii lo calla)");
+  }
   return Preparado{{*nombre, std::move(puesto.contenido), orden.soloLectura, orden.sistema},
                    puesto.cabeceraAnadida,
-                   puesto.lineasCpm};
+                   puesto.lineasCpm,
+                   puesto.lineasBasic};
 }
 
-// "BASIC, carga &0170" or "binario, carga &4000, ejecución &4010".
-std::string TextoCabecera(const cpm::CabeceraAmsdos &c) {
+// "BASIC, carga &0170" or "binario, carga &4000, ejecución &4010"; with
+// `conCodigo`, the type byte after the type's name: "binario (&02), ...".
+std::string TextoCabecera(const cpm::CabeceraAmsdos &c, bool conCodigo = false) {
   char texto[80];
-  std::snprintf(texto, sizeof texto, "%s, carga &%04X",
-                std::string(cpm::NombreTipo(c.tipo)).c_str(), static_cast<unsigned>(c.carga));
-  std::string s = texto;
+  std::string s(cpm::NombreTipo(c.tipo));
+  if (conCodigo) {
+    std::snprintf(texto, sizeof texto, " (&%02X)", static_cast<unsigned>(c.tipoCrudo));
+    s += texto;
+  }
+  std::snprintf(texto, sizeof texto, ", carga &%04X", static_cast<unsigned>(c.carga));
+  s += texto;
   if (c.tipo == cpm::TipoAmsdos::Binario) {
     std::snprintf(texto, sizeof texto, ", ejecución &%04X", static_cast<unsigned>(c.entrada));
     s += texto;
@@ -288,10 +295,15 @@ std::string DescribirPuesto(const Preparado &p, const cpm::Archivo *enDisco) {
   const std::uint64_t longitud = enDisco != nullptr ? enDisco->longitud : contenido.size();
   const auto cabecera = enDisco != nullptr ? enDisco->cabecera : cpm::LeerCabeceraAmsdos(contenido);
   std::string s = Plural(longitud, "byte", "bytes") + ", ";
+  if (p.lineasBasic > 0) {
+    s += "BASIC tokenizado de " + Plural(p.lineasBasic, "línea", "líneas") + ", ";
+  }
   if (!cabecera) {
     s += "sin cabecera";
   } else {
-    s += (p.cabeceraAnadida ? "cabecera AMSDOS añadida: " : "con su cabecera AMSDOS: ") +
+    s += (p.cabeceraAnadida
+              ? "cabecera AMSDOS añadida: "
+              : "con su cabecera " + std::string(cpm::NombreFormato(cabecera->formato)) + ": ") +
          TextoCabecera(*cabecera);
   }
   if (p.lineasCpm > 0) {
@@ -315,9 +327,11 @@ const cpm::Archivo *Buscado(const cpm::Disco &disco, const cpm::NombreCpm &nombr
 }
 
 // The one file VIEJO names; nothing (reported, with the exit code) if not one.
-const cpm::Archivo *UnArchivo(const Cls_Imagen &imagen, const std::string &viejo, int &salida) {
+// `que` says what the command does to it: "ren cambia el nombre de".
+const cpm::Archivo *UnArchivo(const cpm::Imagen &imagen, const std::string &viejo, int &salida,
+                              const char *que = "ren cambia el nombre de") {
   if (viejo.find_first_of("*?") != std::string::npos) {
-    AvisarError("uso", "ren cambia el nombre de un solo archivo: " + viejo + " lleva comodines");
+    AvisarError("uso", std::string(que) + " un solo archivo: " + viejo + " lleva comodines");
     salida = kSalidaUso;
     return nullptr;
   }
@@ -346,7 +360,7 @@ std::optional<bool> Elegir(bool poner, bool quitar) {
 // A format whose file system is fixed would leave the rest of a bigger disk
 // unused: the formats that use that many tracks and sides, or nothing (reported).
 bool GeometriaUsada(const cpm::Formato &f, int pistas, int caras) {
-  if (cpm::DescribeSuGeometria(f) || (pistas <= f.pistas && caras <= f.caras)) {
+  if (cpm::UsaLaGeometria(f, pistas, caras)) {
     return true;
   }
   std::vector<std::string> otros;
@@ -462,15 +476,14 @@ int EjecutarPut(const OrdenPut &orden) {
   for (const Preparado &p : preparados) {
     nuevos.push_back(p.archivo);
   }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoEntero(imagen)) {
+  const cpm::Imagen imagen(orden.imagen, cpm::Imagen::ParaCambiar{});
+  if (!Escribible(imagen)) {
     return kSalidaFallo;
   }
   const cpm::Escrito escrito =
       cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, orden.forzar);
-  const int salida = Guardar(imagen, huella, escrito,
-                             PasoForce{cpm::TipoRechazo::YaExiste, "--force lo reemplaza"});
+  const int salida =
+      Guardar(imagen, escrito, PasoForce{cpm::TipoRechazo::YaExiste, "--force lo reemplaza"});
   if (salida != kSalidaBien) {
     return salida;
   }
@@ -489,37 +502,78 @@ int EjecutarPut(const OrdenPut &orden) {
 int EjecutarRm(const OrdenRm &orden) {
   return CambiarSeleccion(
       orden.imagen, orden.patrones, !orden.todos,
-      [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
+      [&](const cpm::Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
         return cpm::BorrarArchivos(imagen.Bytes(), imagen.Disco(), elegidos, orden.forzar);
       },
-      {[](const cpm::Archivo &a) { return NombreConUsuario(a) + " borrado"; }, "archivo borrado",
+      {[](const cpm::Archivo &a) { return a.NombreConUsuario() + " borrado"; }, "archivo borrado",
        "archivos borrados"},
       PasoForce{cpm::TipoRechazo::SoloLectura, "--force lo borra"});
 }
 
+int EjecutarUnrm(const OrdenUnrm &orden) {
+  return CambiarImagen(orden.imagen, [&](const cpm::Imagen &imagen) {
+    int salida = kSalidaBien;
+    const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida, true);
+    if (!elegidos || salida != kSalidaBien) {
+      return salida;
+    }
+    // One at a time, each over the bytes the one before made: all or nothing.
+    std::vector<std::uint8_t> bytes(imagen.Bytes().begin(), imagen.Bytes().end());
+    std::string texto;
+    const auto usuario = static_cast<std::uint8_t>(orden.usuario);
+    for (const cpm::Archivo *elegido : *elegidos) {
+      const cpm::Disco disco = cpm::LeerDisco(bytes);
+      const cpm::Archivo *a = nullptr;
+      for (const cpm::Archivo &b : disco.catalogo.archivosBorrados) {
+        if (b.nombre == elegido->nombre && b.extension == elegido->extension)
+          a = &b;
+      }
+      cpm::Escrito escrito =
+          a == nullptr ? cpm::Escrito{{},
+                                      cpm::Rechazo{cpm::TipoRechazo::NoEncontrado,
+                                                   "No hay ningún " + elegido->NombreCompleto() +
+                                                       " borrado en el disco"}}
+                       : cpm::RecuperarArchivo(bytes, disco, *a, usuario);
+      if (!escrito.Hecho()) {
+        AvisarError(orden.imagen, TrasDosPuntos(escrito.rechazo->texto));
+        return kSalidaFallo;
+      }
+      bytes = std::move(escrito.bytes);
+      texto += elegido->NombreCompleto() + " recuperado como " +
+               (usuario == 0 ? "" : std::to_string(usuario) + ":") + elegido->NombreCompleto() +
+               "\n";
+    }
+    salida = Guardar(imagen, cpm::Escrito{std::move(bytes), std::nullopt});
+    if (salida == kSalidaBien) {
+      EscribirSalida(texto +
+                     Plural(elegidos->size(), "archivo recuperado", "archivos recuperados") + "\n");
+    }
+    return salida;
+  });
+}
+
 int EjecutarRen(const OrdenRen &orden) {
-  return CambiarImagen(
-      orden.imagen, [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
-        int salida = kSalidaBien;
-        const cpm::Archivo *archivo = UnArchivo(imagen, orden.viejo, salida);
-        if (archivo == nullptr) {
-          return salida;
-        }
-        std::string error;
-        const auto nuevo = cpm::ValidarNombre(orden.nuevo, archivo->usuario, &error);
-        if (!nuevo) {
-          AvisarError(orden.imagen, error);
-          return kSalidaFallo;
-        }
-        salida = Guardar(imagen, huella,
-                         cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
-        if (salida == kSalidaBien) {
-          EscribirSalida(NombreConUsuario(*archivo) + " -> " +
-                         (nuevo->usuario == 0 ? "" : std::to_string(nuevo->usuario) + ":") +
-                         nuevo->Texto() + "\n");
-        }
-        return salida;
-      });
+  return CambiarImagen(orden.imagen, [&](const cpm::Imagen &imagen) {
+    int salida = kSalidaBien;
+    const cpm::Archivo *archivo = UnArchivo(imagen, orden.viejo, salida);
+    if (archivo == nullptr) {
+      return salida;
+    }
+    std::string error;
+    const auto nuevo = cpm::ValidarNombre(orden.nuevo, archivo->usuario, &error);
+    if (!nuevo) {
+      AvisarError(orden.imagen, error);
+      return kSalidaFallo;
+    }
+    salida =
+        Guardar(imagen, cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
+    if (salida == kSalidaBien) {
+      EscribirSalida(archivo->NombreConUsuario() + " -> " +
+                     (nuevo->usuario == 0 ? "" : std::to_string(nuevo->usuario) + ":") +
+                     nuevo->Texto() + "\n");
+    }
+    return salida;
+  });
 }
 
 int EjecutarAttr(const OrdenAttr &orden) {
@@ -543,11 +597,72 @@ int EjecutarAttr(const OrdenAttr &orden) {
   }
   return CambiarSeleccion(
       orden.imagen, orden.patrones, false,
-      [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
+      [&](const cpm::Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
         return cpm::CambiarAtributos(imagen.Bytes(), imagen.Disco(), elegidos, cambio);
       },
-      {[&](const cpm::Archivo &a) { return NombreConUsuario(a) + ": " + cambiados; },
+      {[&](const cpm::Archivo &a) { return a.NombreConUsuario() + ": " + cambiados; },
        "archivo cambiado", "archivos cambiados"});
+}
+
+namespace {
+
+// What header says of a file's header: "cabecera AMSDOS cambiada: binario
+// (&02), carga &4000, ejecución &4010, 3000 bytes"; `hecho` (" cambiada",
+// " añadida") what was done to it.
+std::string TextoCabeceraDe(const cpm::Archivo &a, const char *hecho = "") {
+  if (!a.cabecera) {
+    return "sin cabecera, " + Plural(a.longitud, "byte", "bytes");
+  }
+  return "cabecera " + std::string(cpm::NombreFormato(a.cabecera->formato)) + hecho + ": " +
+         TextoCabecera(*a.cabecera, true) + ", " + Plural(a.cabecera->longitud, "byte", "bytes");
+}
+
+} // namespace
+
+int EjecutarHeader(const OrdenHeader &orden) {
+  const bool cambia =
+      orden.cambio.tipo || orden.cambio.carga || orden.cambio.entrada || orden.cambio.longitud;
+  if (orden.quitar && (orden.poner || cambia)) {
+    AvisarError("uso", "--quitar no va con --poner, --tipo, --carga, --entrada ni --largo");
+    return kSalidaUso;
+  }
+  const auto escribir = [&](const cpm::Imagen &imagen) {
+    int salida = kSalidaBien;
+    const cpm::Archivo *archivo =
+        UnArchivo(imagen, orden.archivo, salida, "header cambia la cabecera de");
+    if (archivo == nullptr) {
+      return salida;
+    }
+    const std::string nombre = archivo->NombreConUsuario();
+    if (!orden.quitar && !orden.poner && !cambia) {
+      EscribirSalida(nombre + ": " + TextoCabeceraDe(*archivo) + "\n");
+      return kSalidaBien;
+    }
+    const cpm::Escrito escrito =
+        orden.quitar ? cpm::QuitarCabecera(imagen.Bytes(), imagen.Disco(), *archivo)
+        : orden.poner
+            ? cpm::PonerCabecera(imagen.Bytes(), imagen.Disco(), *archivo, orden.cambio)
+            : cpm::CambiarCabecera(imagen.Bytes(), imagen.Disco(), *archivo, orden.cambio);
+    salida = Guardar(imagen, escrito);
+    if (salida != kSalidaBien) {
+      return salida;
+    }
+    // What the new image reads is what ls -l and get will give.
+    const cpm::Disco nuevo = cpm::LeerDisco(escrito.bytes);
+    const auto cambiado = std::find_if(
+        nuevo.catalogo.archivos.begin(), nuevo.catalogo.archivos.end(), [&](const cpm::Archivo &a) {
+          return a.usuario == archivo->usuario && a.NombreCompleto() == archivo->NombreCompleto();
+        });
+    if (cambiado != nuevo.catalogo.archivos.end()) {
+      EscribirSalida(nombre + ": " +
+                     (orden.quitar
+                          ? "cabecera quitada, " + Plural(cambiado->longitud, "byte", "bytes")
+                          : TextoCabeceraDe(*cambiado, orden.poner ? " añadida" : " cambiada")) +
+                     "\n");
+    }
+    return kSalidaBien;
+  };
+  return CambiarImagen(orden.imagen, escribir);
 }
 
 namespace {
@@ -603,9 +718,10 @@ Ejecucion PrepararPut(CLI::App &sub) {
   sub.add_option("--nombre", o.nombre, "Nombre en el disco (con un solo archivo)")
       ->type_name("NOMBRE.EXT");
   sub.add_option("--tipo", o.tipo,
-                 "auto (por omisión): con su cabecera si la tiene, un texto ASCII con CR LF; "
-                 "binario o basic: con cabecera AMSDOS nueva; ascii: texto con CR LF, nunca "
-                 "con cabecera")
+                 "auto (por omisión): con su cabecera si la tiene, un programa BASIC en texto "
+                 "que va a un .BAS tokenizado, un texto ASCII con CR LF; binario o basic: con "
+                 "cabecera AMSDOS nueva (basic tokeniza un programa en texto); ascii: texto con "
+                 "CR LF, nunca con cabecera")
       ->type_name("TIPO");
   p->conCarga =
       sub.add_option("--carga", p->carga, "Dirección de carga (--tipo binario): '&4000', 0x4000")
@@ -658,6 +774,31 @@ Ejecucion PrepararRm(CLI::App &sub) {
   return [o] { return EjecutarRm(*o); };
 }
 
+Ejecucion PrepararUnrm(CLI::App &sub) {
+  struct Unrm {
+    OrdenUnrm orden;
+    std::string usuario;
+  };
+  auto u = std::make_shared<Unrm>();
+  sub.add_option("IMAGEN", u->orden.imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("PATRON", u->orden.patrones, "Nombres o patrones de archivos borrados: *.BAS")
+      ->required()
+      ->type_name("");
+  sub.add_option("--usuario", u->usuario,
+                 "Usuario CP/M en que vuelven (de 0 a 15; por omisión, 0: el borrado lo pierde)")
+      ->type_name("N");
+  return [u] {
+    if (!u->usuario.empty()) {
+      const auto usuario = LeerEnRango("--usuario", u->usuario, 0, 15, "de 0 a 15");
+      if (!usuario) {
+        return kSalidaUso;
+      }
+      u->orden.usuario = *usuario;
+    }
+    return EjecutarUnrm(u->orden);
+  };
+}
+
 Ejecucion PrepararRen(CLI::App &sub) {
   auto o = std::make_shared<OrdenRen>();
   sub.add_option("IMAGEN", o->imagen, "Imagen de disco")->required()->type_name("");
@@ -683,12 +824,80 @@ Ejecucion PrepararAttr(CLI::App &sub) {
   return [o] { return EjecutarAttr(*o); };
 }
 
+// --tipo of header: a name, or the byte itself as dump takes numbers.
+constexpr std::array<std::pair<std::string_view, std::uint8_t>, 3> kTiposCabecera{
+    {{"basic", cpm::TipoAmsdosBasic}, {"basic-protegido", 1}, {"binario", cpm::TipoAmsdosBinario}}};
+
+Ejecucion PrepararHeader(CLI::App &sub) {
+  struct Header {
+    OrdenHeader orden;
+    std::string tipo, carga, entrada, largo;
+    CLI::Option *conTipo = nullptr, *conCarga = nullptr, *conEntrada = nullptr, *conLargo = nullptr;
+  };
+  auto h = std::make_shared<Header>();
+  sub.add_option("IMAGEN", h->orden.imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("ARCHIVO", h->orden.archivo, "El archivo (N:NOMBRE.EXT)")
+      ->required()
+      ->type_name("");
+  h->conTipo =
+      sub.add_option("--tipo", h->tipo, "basic, basic-protegido, binario, o el byte de tipo: &02")
+          ->type_name("TIPO");
+  h->conCarga =
+      sub.add_option("--carga", h->carga, "Dirección de carga: '&4000', 0x4000")->type_name("DIR");
+  h->conEntrada =
+      sub.add_option("--entrada", h->entrada, "Dirección de ejecución")->type_name("DIR");
+  h->conLargo = sub.add_option("--largo", h->largo,
+                               "Longitud en bytes (la que cabe en los registros del archivo)")
+                    ->type_name("N");
+  sub.add_flag("--poner", h->orden.poner,
+               "Pone una cabecera a un archivo que no la tiene (por omisión, BASIC en &0170)");
+  sub.add_flag("--quitar", h->orden.quitar, "Quita la cabecera del archivo");
+  return [h] {
+    cpm::CambioCabecera &c = h->orden.cambio;
+    if (h->conTipo->count() > 0) {
+      const auto nombrado = std::find_if(kTiposCabecera.begin(), kTiposCabecera.end(),
+                                         [&](const auto &t) { return t.first == h->tipo; });
+      const int byte = nombrado != kTiposCabecera.end() ? nombrado->second : LeerNumero(h->tipo);
+      if (byte < 0 || byte > 0xFF) {
+        AvisarError("uso", "valor no válido para --tipo: " + h->tipo +
+                               " (basic, basic-protegido, binario, o un byte: &02)");
+        return kSalidaUso;
+      }
+      c.tipo = static_cast<std::uint8_t>(byte);
+    }
+    for (const auto &[opcion, texto, campo, dada] :
+         {std::tuple{"--carga", &h->carga, &c.carga, h->conCarga},
+          std::tuple{"--entrada", &h->entrada, &c.entrada, h->conEntrada}}) {
+      if (dada->count() > 0) {
+        *campo = LeerDireccion(opcion, *texto);
+        if (!*campo) {
+          return kSalidaUso;
+        }
+      }
+    }
+    if (h->conLargo->count() > 0) {
+      const int largo = LeerNumero(h->largo);
+      if (largo < 0 || largo > 0xFFFFFF) {
+        AvisarError("uso",
+                    "valor no válido para --largo: " + h->largo + " (bytes, de 0 a 16777215)");
+        return kSalidaUso;
+      }
+      c.longitud = static_cast<std::uint32_t>(largo);
+    }
+    return EjecutarHeader(h->orden);
+  };
+}
+
 constexpr std::array kOrdenesEscritura{
     DefinicionOrden{"new", "Crea una imagen de disco formateada y vacía", PrepararNew},
     DefinicionOrden{"put", "Pone archivos del ordenador en la imagen", PrepararPut},
     DefinicionOrden{"rm", "Borra archivos de la imagen, como ERA", PrepararRm},
+    DefinicionOrden{"unrm", "Recupera archivos borrados, si nadie ha ocupado sus bloques",
+                    PrepararUnrm},
     DefinicionOrden{"ren", "Cambia el nombre (y el usuario, con N:) de un archivo", PrepararRen},
     DefinicionOrden{"attr", "Cambia los atributos de archivos, como SET", PrepararAttr},
+    DefinicionOrden{"header", "Muestra, cambia, pone o quita la cabecera AMSDOS de un archivo",
+                    PrepararHeader},
 };
 
 } // namespace

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "cli/Programa.h"
+#include "cpm/Escritura.h"
 
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-// The commands that make and change disks: new, put, rm, ren and attr. Each
+// The commands that make and change disks: new, put, rm, unrm, ren, attr and header. Each
 // reads the image, has the writing library make the new bytes, and replaces the
 // file safely; a refusal leaves the file as it was (exit 1). No question is
 // ever asked.
@@ -46,6 +47,14 @@ struct OrdenRm {
 };
 int EjecutarRm(const OrdenRm &orden);
 
+// Deleted files back on the disk, as rm left them, under `usuario`.
+struct OrdenUnrm {
+  std::string imagen;
+  std::vector<std::string> patrones;
+  int usuario = 0;
+};
+int EjecutarUnrm(const OrdenUnrm &orden);
+
 struct OrdenRen {
   std::string imagen;
   std::string viejo;
@@ -60,7 +69,17 @@ struct OrdenAttr {
 };
 int EjecutarAttr(const OrdenAttr &orden);
 
-// The five commands, in the order the help lists them after the reading ones.
+struct OrdenHeader {
+  std::string imagen;
+  std::string archivo;
+  cpm::CambioCabecera cambio; // the fields given
+  bool poner = false;         // a new header in front of a file that has none
+  bool quitar = false;        // the header taken off
+};
+// Without a change, says what the file's header holds.
+int EjecutarHeader(const OrdenHeader &orden);
+
+// The seven commands, in the order the help lists them after the reading ones.
 std::span<const DefinicionOrden> OrdenesDeEscritura();
 
 } // namespace Cli

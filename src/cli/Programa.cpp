@@ -1,9 +1,9 @@
 #include "cli/Programa.h"
 
-#include "cli/Imagen.h"
 #include "cli/Ordenes.h"
 #include "cli/OrdenesConversion.h"
 #include "cli/OrdenesEscritura.h"
+#include "cli/Salida.h"
 #include "cpm/Formatos.h"
 #include "platform/Proceso.h"
 #include "ver/Vista.h"
@@ -145,9 +145,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
              "Como texto (BASIC listado; un texto hasta su ^Z, con LF), también a un terminal")
           ->excludes(hex);
   CLI::Option *tipo =
-      sub.add_option("--tipo", orden->tipo,
-                     "Lo muestra con este visor: basic, basic-protegido, dams, z80, pantalla, "
-                     "texto o hex")
+      sub.add_option("--tipo", orden->tipo, "Lo muestra con este visor: " + Ver::NombresVistas())
           ->type_name("VISOR");
   auto z80 = std::make_shared<bool>(false);
   sub.add_flag("--z80", *z80, "Desensambla el código Z80 (como --tipo z80)")->excludes(tipo);
@@ -159,11 +157,14 @@ Ejecucion PrepararCat(CLI::App &sub) {
       ->excludes(hex)
       ->excludes(texto)
       ->excludes(tipo);
+  sub.add_flag("--force", orden->forzar, "Con --png, reemplaza el archivo si ya existe");
   auto modo = std::make_shared<std::string>();
-  sub.add_option("--modo", *modo, "Modo de la pantalla: 0, 1 (por omisión) o 2")->type_name("N");
+  sub.add_option("--modo", *modo,
+                 "Modo de la pantalla: 0, 1 o 2 (por omisión, el del archivo de paleta, o 1)")
+      ->type_name("N");
   sub.add_option("--paleta", orden->paleta,
-                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo con "
-                 "ellos")
+                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo de "
+                 "paleta nombrado con su carpeta: ./colores.txt, el .PAL de OCP Art Studio")
       ->type_name("COLORES");
   OpcionFormato(sub, orden->formato);
   return [orden, z80, modo] {
@@ -172,8 +173,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
       orden->tipo = "z80";
     }
     if (!orden->tipo.empty() && !Ver::VistaPorNombre(orden->tipo)) {
-      AvisarError("uso", "visor desconocido: " + orden->tipo +
-                             " (basic, basic-protegido, dams, z80, pantalla, texto o hex)");
+      AvisarError("uso", "visor desconocido: " + orden->tipo + " (" + Ver::NombresVistas() + ")");
       return kSalidaUso;
     }
     if (!orden->desde.empty() &&
@@ -205,9 +205,12 @@ Ejecucion PrepararDump(CLI::App &sub) {
   sub.add_option("SECTOR", d->orden.sector, "ID del sector: &C1, 0xC1 o 193")
       ->required()
       ->type_name("");
+  OpcionFormato(sub, d->orden.formato);
   return [d] {
     ExpandirUna(d->orden.imagen);
-    return LeerPistaYCara(d->pista, d->cara, d->orden) ? EjecutarDump(d->orden) : kSalidaUso;
+    return LeerPistaYCara(d->pista, d->cara, d->orden) && FormatoConocido(d->orden.formato)
+               ? EjecutarDump(d->orden)
+               : kSalidaUso;
   };
 }
 
@@ -386,6 +389,37 @@ std::string TextoErrorUso(const CLI::ParseError &e, const CLI::App &app, const C
   return "opción o argumento no válido; pruebe --help";
 }
 
+// The option of `sub` given an empty value in `argv` ("--png ''"), or
+// nothing. CLI11 would take it for no value and leave the default, so that
+// cat --png '' sent the raw bytes to standard output. ("--png=" it already
+// refuses as a missing value.)
+std::string OpcionVacia(const CLI::App &sub, int argc, char **argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--") {
+      break; // the rest are arguments
+    }
+    for (const CLI::Option *o : sub.get_options()) {
+      if (!o->nonpositional() || o->get_type_size_max() == 0) {
+        continue; // an argument, or a flag
+      }
+      std::vector<std::string> nombres;
+      for (const std::string &l : o->get_lnames()) {
+        nombres.push_back("--" + l);
+      }
+      for (const std::string &c : o->get_snames()) {
+        nombres.push_back("-" + c);
+      }
+      for (const std::string &nombre : nombres) {
+        if (arg == nombre && i + 1 < argc && *argv[i + 1] == '\0') {
+          return nombre;
+        }
+      }
+    }
+  }
+  return {};
+}
+
 CLI::App *AgregarOrden(CLI::App &app, const DefinicionOrden &orden) {
   CLI::App *sub = app.add_subcommand(std::string(orden.nombre), std::string(orden.descripcion));
   sub->group("Órdenes");
@@ -490,6 +524,13 @@ int Principal(int argc, char **argv) {
     Plataforma::Escribir(Plataforma::Flujo::Errores, errores.str());
     return codigo;
   };
+  if (conocida) {
+    if (const std::string vacia = OpcionVacia(*preparadas.front().first, argc, argv);
+        !vacia.empty()) {
+      AvisarError("uso", "valor vacío para " + vacia + "; pruebe --help");
+      return kSalidaUso;
+    }
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &e) {

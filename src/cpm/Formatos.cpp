@@ -7,6 +7,13 @@
 #include <cstdio>
 
 namespace cpm {
+
+using imagenes::BuscarPista;
+using imagenes::BuscarSector;
+using imagenes::Contenedor;
+using imagenes::Pista;
+using imagenes::Sector;
+using imagenes::TipoProblema;
 namespace {
 
 constexpr Formato Fila(std::string_view nombre, std::string_view descripcion, std::uint8_t primer,
@@ -151,6 +158,12 @@ std::span<const Formato> TablaFormatos() { return Tabla; }
 
 bool DescribeSuGeometria(const Formato &formato) {
   return formato.nombre == "plus3" || formato.nombre == "pcw720";
+}
+
+bool UsaLaGeometria(const Formato &formato, int pistas, int caras) {
+  return DescribeSuGeometria(formato) ||
+         ((pistas == 0 ? formato.pistas : pistas) <= formato.pistas &&
+          (caras == 0 ? formato.caras : caras) <= formato.caras);
 }
 
 std::vector<std::string_view> FormatosDeGeometria(int pistas, int caras) {

@@ -1,11 +1,6 @@
 #include "gestion/Contenido.h"
 
-#include "ver/Basic.h"
-#include "ver/Dams.h"
 #include "ver/Hex.h"
-#include "ver/Protegido.h"
-#include "ver/Texto.h"
-#include "ver/Z80.h"
 
 namespace Gestion {
 namespace {
@@ -13,8 +8,6 @@ namespace {
 std::span<const std::uint8_t> Bytes(const std::string &s) {
   return {reinterpret_cast<const std::uint8_t *>(s.data()), s.size()};
 }
-
-std::string Cadena(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
 // "file" mode needs a valid header; a file without one is its own content.
 cpm::ModoExtraccion ModoVer(const cpm::Archivo &a) {
@@ -26,19 +19,6 @@ void Agregar(std::string &nota, const std::string &frase) {
 }
 
 } // namespace
-
-std::string TituloVista(Ver::Vista vista) {
-  switch (vista) {
-  case Ver::Vista::Basic: return "BASIC";
-  case Ver::Vista::BasicProtegido: return "BASIC protegido";
-  case Ver::Vista::Dams: return "DAMS";
-  case Ver::Vista::Z80: return "Z80";
-  case Ver::Vista::Pantalla: return "Pantalla";
-  case Ver::Vista::Texto: return "Texto";
-  case Ver::Vista::Hex: return "Hexadecimal";
-  }
-  return "Hexadecimal";
-}
 
 std::string TextoVisible(std::span<const std::uint8_t> bytes) {
   std::string s;
@@ -71,38 +51,24 @@ std::vector<Ver::Vista> VistasPosibles(Ver::Vista propia) {
 }
 
 Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
-                           std::optional<Ver::Vista> vista) {
+                           std::optional<Ver::Vista> vista, const Pintura &pintura) {
   const cpm::Extraido e = cpm::ExtraerArchivo(disco, archivo, ModoVer(archivo));
   Contenido c;
-  c.titulo = NombreConUsuario(archivo);
+  c.titulo = archivo.NombreConUsuario();
   c.vista = vista.value_or(Ver::ElegirVista(archivo, e.bytes));
-  const std::uint32_t direccion = archivo.cabecera ? archivo.cabecera->carga : 0;
+  const Ver::FilaVista &fila = Ver::FilaDeVista(c.vista);
   Ver::Listado listado;
-  switch (c.vista) {
-  case Ver::Vista::Basic: listado = Ver::ListarBasic(e.bytes); break;
-  case Ver::Vista::BasicProtegido:
-    listado = Ver::ListarBasic(Ver::DesprotegerBasic(e.bytes));
-    break;
-  case Ver::Vista::Dams: listado = Ver::ListarDams(e.bytes); break;
-  case Ver::Vista::Z80:
-    listado = Ver::DesensamblarZ80(
-        e.bytes, direccion,
-        archivo.cabecera ? std::optional<std::uint16_t>(archivo.cabecera->entrada) : std::nullopt);
-    break;
-  case Ver::Vista::Pantalla: {
-    // Mode 1 and the power-on inks: what the firmware shows when nothing set them.
-    Ver::Pantalla p = Ver::PintarPantalla(e.bytes, 1, Ver::PaletaPorOmision());
+  if (fila.listar != nullptr) {
+    Ver::Memoria memoria;
+    if (archivo.cabecera) {
+      memoria = {archivo.cabecera->carga, archivo.cabecera->entrada, true};
+    }
+    listado = fila.listar(e.bytes, memoria);
+  } else {
+    Ver::Pantalla p = Ver::PintarPantalla(e.bytes, pintura.modo, pintura.paleta);
     c.imagen = std::move(p.imagen);
     listado.parcial = p.parcial;
     listado.nota = p.nota;
-    break;
-  }
-  case Ver::Vista::Texto:
-    // CP/M text ends at ^Z; a file with a header has its exact length.
-    listado.texto = Cadena(archivo.cabecera ? std::span<const std::uint8_t>(e.bytes)
-                                            : Ver::HastaFinDeTexto(e.bytes));
-    break;
-  case Ver::Vista::Hex: listado.texto = Ver::VolcadoHex(e.bytes, direccion); break;
   }
   c.texto = TextoVisible(Bytes(listado.texto));
   if (!listado.nota.empty())
@@ -115,13 +81,32 @@ Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
   return c;
 }
 
+PaletasDelDisco Paletas(const cpm::Disco &disco, const cpm::Archivo &pantalla) {
+  PaletasDelDisco r;
+  for (const cpm::Archivo &a : disco.catalogo.archivos) {
+    const bool pal = a.extension.size() == 3 && (a.extension[0] | 0x20) == 'p' &&
+                     (a.extension[1] | 0x20) == 'a' && (a.extension[2] | 0x20) == 'l';
+    if (!pal)
+      continue;
+    const cpm::Extraido e = cpm::ExtraerArchivo(disco, a, ModoVer(a));
+    std::string error;
+    if (const auto paleta = Ver::LeerArchivoPaleta(e.bytes, error)) {
+      if (a.usuario == pantalla.usuario && a.nombre == pantalla.nombre)
+        r.suya = r.archivos.size();
+      r.archivos.push_back(&a);
+      r.paletas.push_back(*paleta);
+    }
+  }
+  if (!r.suya && r.archivos.size() == 1)
+    r.suya = 0;
+  return r;
+}
+
 Contenido ContenidoDesconocido(const EntradaCruda &entrada, int ranura, const std::string &motivo) {
   Contenido c;
   c.titulo = TextoEntrada(entrada);
   c.texto = "La lectura exacta del disco no tiene este archivo: " + motivo + ".\n\n" + "Entrada " +
-            std::to_string(ranura) + " del catálogo en la posición fija (byte " +
-            std::to_string(PosCatalogoFijo + static_cast<std::size_t>(ranura) * LargoEntrada) +
-            " de la imagen):\n\n" + Ver::VolcadoHex(entrada);
+            std::to_string(ranura) + " del catálogo:\n\n" + Ver::VolcadoHex(entrada);
   c.nota = "entrada desconocida";
   return c;
 }

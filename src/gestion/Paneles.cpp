@@ -1,47 +1,30 @@
 #include "gestion/Paneles.h"
 
-#include "disk/Cls_Disco.h"
+#include "cpm/Imagen.h"
+#include "gestion/Propiedades.h"
+#include "gestion/Rutas.h"
 #include "gestion/Zips.h"
 #include "platform/CarpetaTemporal.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/InfoArchivo.h"
+#include "platform/ReemplazoSeguro.h"
 
 #include <algorithm>
 #include <optional>
 
 namespace Gestion {
-namespace {
-
-// The row that arrived `llegada`-th in pane's view. Rows were added in slot
-// order: the order of a row's arrival is its slot's place among the listed ones.
-std::optional<Panel::Fila> FilaDe(const Cls_Disco &disco, const std::vector<int> &ranuras,
-                                  int llegada) {
-  if (llegada < 0 || static_cast<std::size_t>(llegada) >= ranuras.size())
-    return std::nullopt;
-  Panel::Fila fila;
-  fila.ranura = ranuras[static_cast<std::size_t>(llegada)];
-  const double desde =
-      static_cast<double>(PosCatalogoFijo) + static_cast<double>(fila.ranura) * LargoEntrada;
-  for (std::size_t k = 0; k < LargoEntrada; ++k)
-    fila.entrada[k] = disco.NumByte(desde + static_cast<double>(k));
-  return fila;
-}
-
-std::string NombreFinal(const std::string &ruta) {
-  const std::size_t corte = ruta.find_last_of(Plataforma::SeparadoresRuta);
-  return corte == std::string::npos ? ruta : ruta.substr(corte + 1);
-}
-
-} // namespace
 
 GestorPaneles::GestorPaneles(std::array<PanelVentana, 2> paneles, Dialogos &dialogos,
                              std::function<void(Visor)> abrirVisor)
     : paneles_(std::move(paneles)), dialogos_(dialogos), acciones_(dialogos),
       abrirVisor_(std::move(abrirVisor)) {
-  // Images inside the folder's zips follow its own, read-only.
+  // What runs that were killed left behind.
+  Plataforma::BarrerCarpetasTemporales();
+  // Images of other kinds, then those inside the folder's zips, follow its
+  // own, read-only.
   for (PanelVentana &p : paneles_)
-    p.archivos->FijarOtrasImagenes(ImagenesEnZips);
+    p.archivos->FijarOtrasImagenes(OtrasImagenes);
 }
 
 GestorPaneles::~GestorPaneles() = default;
@@ -52,12 +35,21 @@ const PanelVentana &GestorPaneles::P(int i) const {
   return paneles_[static_cast<std::size_t>(i)];
 }
 
+std::optional<Panel::Fila> GestorPaneles::FilaDe(int i, int fila) const {
+  const PanelVentana &p = P(i);
+  const Presentacion::EntradaCatalogo *e = p.entrada(p.vista->Llegada(fila));
+  if (e == nullptr)
+    return std::nullopt;
+  return Gestion::Panel::Fila{e->Indice, e->Bytes};
+}
+
 std::string GestorPaneles::Imagen(int i) const {
-  const Cls_Disco *disco = P(i).disco();
-  if (disco == nullptr)
-    return {};
-  const auto &[copia, miembro] = miembros_[static_cast<std::size_t>(i)];
-  return !copia.empty() && disco->NombreFichero == copia ? miembro : disco->NombreFichero;
+  const std::string abierta = P(i).imagen();
+  for (const Copia &c : copias_) {
+    if (!abierta.empty() && abierta == c.ruta)
+      return c.miembro;
+  }
+  return abierta;
 }
 
 Panel GestorPaneles::Panel(int i) const {
@@ -65,12 +57,10 @@ Panel GestorPaneles::Panel(int i) const {
   Gestion::Panel panel;
   panel.imagen = Imagen(i);
   panel.carpeta = p.archivos->Path();
-  const Cls_Disco *disco = p.disco();
-  if (disco == nullptr || panel.imagen.empty())
+  if (panel.imagen.empty())
     return panel;
-  const std::vector<int> ranuras = RanurasListadas(disco->Cabecera());
   for (const int f : p.vista->Seleccionadas()) {
-    if (const auto fila = FilaDe(*disco, ranuras, p.vista->Llegada(f)))
+    if (const auto fila = FilaDe(i, f))
       panel.filas.push_back(*fila);
   }
   return panel;
@@ -83,6 +73,22 @@ void GestorPaneles::Escrito(int i) {
     if (Imagen(j) == imagen)
       P(j).listar(imagen);
   }
+  NotaDisco(i);
+}
+
+void GestorPaneles::NotaDisco(int i) {
+  const PanelVentana &p = P(i);
+  if (!p.notaDisco)
+    return;
+  // The file the pane lists: a zip member's private copy, read again without
+  // inflating the member.
+  const std::string abierta = p.imagen();
+  if (abierta.empty()) {
+    p.notaDisco({});
+    return;
+  }
+  const cpm::Imagen imagen(abierta);
+  p.notaDisco(imagen.ErrorPistas().empty() ? LineaProteccion(imagen.Disco()) : std::string());
 }
 
 void GestorPaneles::Hacer(int i, const std::function<bool()> &accion) {
@@ -108,10 +114,23 @@ void GestorPaneles::Hacer(int i, const std::function<bool()> &accion) {
     reabrir();
     throw;
   }
-  if (cambiado)
-    Escrito(i);
-  else
+  if (!cambiado) {
     reabrir();
+    return;
+  }
+  Escrito(i);
+  // What the write made is selected: its rows, as listed again.
+  std::vector<int> hechas;
+  const Controles::VistaLista &vista = *P(i).vista;
+  for (int f = 0; f < vista.Filas(); ++f) {
+    const auto fila = FilaDe(i, f);
+    const auto &escritos = acciones_.Escritos();
+    if (fila &&
+        std::find(escritos.begin(), escritos.end(),
+                  std::pair{fila->entrada[0], TextoEntrada(fila->entrada)}) != escritos.end())
+      hechas.push_back(f);
+  }
+  P(i).vista->Seleccionar(hechas);
 }
 
 void GestorPaneles::Ver(int i) {
@@ -122,19 +141,27 @@ void GestorPaneles::Ver(int i) {
   Gestion::Panel solo = panel;
   solo.filas = {panel.filas.front()};
   const PanelVentana &p = P(i);
-  if (const Cls_Disco *disco = p.disco(); disco != nullptr) {
-    const auto actual =
-        FilaDe(*disco, RanurasListadas(disco->Cabecera()), p.vista->Llegada(p.vista->FilaActual()));
-    const bool elegida =
-        actual && std::any_of(panel.filas.begin(), panel.filas.end(),
-                              [&](const Panel::Fila &f) { return f.ranura == actual->ranura; });
-    if (elegida)
-      solo.filas = {*actual};
-  }
+  const auto actual = FilaDe(i, p.vista->FilaActual());
+  const bool elegida =
+      actual && std::any_of(panel.filas.begin(), panel.filas.end(),
+                            [&](const Panel::Fila &f) { return f.ranura == actual->ranura; });
+  if (elegida)
+    solo.filas = {*actual};
   const Panel::Fila fila = solo.filas.front();
   Visor visor;
   visor.contenido = acciones_.Ver(solo, fila, std::nullopt, &visor.vistas);
   visor.calcular = [this, solo, fila](Ver::Vista v) { return acciones_.Ver(solo, fila, v); };
+  visor.otroModo = [this, solo, fila](const Contenido &ahora, int modo) {
+    const std::optional<std::size_t> paleta =
+        ahora.pantalla ? std::optional(ahora.pantalla->paleta) : std::nullopt;
+    return acciones_.Ver(solo, fila, Ver::Vista::Pantalla, nullptr, {modo, paleta, std::nullopt});
+  };
+  visor.otraPaleta = [this, solo, fila](const Contenido &ahora, std::size_t paleta) {
+    const std::optional<int> modo =
+        ahora.pantalla ? std::optional(ahora.pantalla->modo) : std::nullopt;
+    return acciones_.Ver(solo, fila, Ver::Vista::Pantalla, nullptr, {std::nullopt, paleta, modo});
+  };
+  visor.guardarPng = [this, solo](const Contenido &ahora) { acciones_.GuardarPng(solo, ahora); };
   abrirVisor_(std::move(visor));
 }
 
@@ -156,35 +183,45 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
     return menu.back();
   };
   const auto separador = [&] { menu.push_back({}); };
+  // An image that cannot be written back offers its writes greyed.
+  const bool escribible = !panel.imagen.empty() && SePuedeEscribir(panel.imagen);
   if (panel.filas.empty()) {
-    const bool conImagen = !panel.imagen.empty();
     agregar("NuevoDisco", "Nuevo disco…", [this, panel, i] { NuevoDisco(i, panel); });
     agregar(
         "PonerArchivos", "Poner archivos…",
         [this, panel, i] { Hacer(i, [&] { return acciones_.ElegirYPonerArchivos(panel); }); },
-        conImagen);
+        escribible);
     agregar(
-        "SinFila", "Archivos sin fila…",
-        [this, panel, i] { Hacer(i, [&] { return acciones_.DevolverFilas(panel); }); }, conImagen);
+        "Borrados", "Archivos borrados…",
+        [this, panel, i] { Hacer(i, [&] { return acciones_.Borrados(panel); }); },
+        !panel.imagen.empty());
+    agregar(
+        "PropiedadesDisco", "Propiedades del disco",
+        [this, panel] { acciones_.PropiedadesDisco(panel); }, !panel.imagen.empty());
     return menu;
   }
   const EstadoSeleccion estado = acciones_.Estado(panel);
   agregar("Ver", "Ver", [this, i] { Ver(i); });
   agregar("Extraer", "Extraer…", [this, panel] { acciones_.Extraer(panel); });
-  agregar("Propiedades", "Propiedades", [this, panel] { acciones_.Propiedades(panel); });
+  agregar("Propiedades", "Propiedades",
+          [this, panel, i] { Hacer(i, [&] { return acciones_.Propiedades(panel); }); });
   separador();
-  agregar("Borrar", "Borrar",
-          [this, panel, i] { Hacer(i, [&] { return acciones_.Borrar(panel); }); });
+  agregar(
+      "Borrar", "Borrar", [this, panel, i] { Hacer(i, [&] { return acciones_.Borrar(panel); }); },
+      escribible);
   agregar(
       "CambiarNombre", "Cambiar nombre…",
       [this, panel, i] { Hacer(i, [&] { return acciones_.CambiarNombre(panel); }); },
-      estado.archivos + estado.desconocidas == 1);
+      escribible && estado.archivos + estado.desconocidas == 1);
   separador();
   const auto conmutador = [&](const char *nombre, const char *texto, Atributo atributo,
                               bool puesto) {
-    OpcionMenu &o = agregar(nombre, texto, [this, panel, i, atributo, puesto] {
-      Hacer(i, [&] { return acciones_.CambiarAtributo(panel, atributo, !puesto); });
-    });
+    OpcionMenu &o = agregar(
+        nombre, texto,
+        [this, panel, i, atributo, puesto] {
+          Hacer(i, [&] { return acciones_.CambiarAtributo(panel, atributo, !puesto); });
+        },
+        escribible);
     o.marcable = true;
     o.marcada = puesto;
   };
@@ -220,17 +257,20 @@ void GestorPaneles::NuevoDisco(int i, const Gestion::Panel &panel) {
   if (Imagen(1 - i) == *ruta)
     P(1 - i).listar(*ruta);
   P(i).listar(*ruta);
+  SoltarCopias();
+  NotaDisco(i);
 }
 
+// The keys do what the menu's items do, and nothing where the menu greys them.
 void GestorPaneles::BorrarSeleccion(int i) {
   const Gestion::Panel panel = Panel(i);
-  if (!panel.filas.empty())
+  if (!panel.filas.empty() && SePuedeEscribir(panel.imagen))
     Hacer(i, [&] { return acciones_.Borrar(panel); });
 }
 
 void GestorPaneles::RenombrarSeleccion(int i) {
   const Gestion::Panel panel = Panel(i);
-  if (!panel.filas.empty())
+  if (!panel.filas.empty() && SePuedeEscribir(panel.imagen))
     Hacer(i, [&] { return acciones_.CambiarNombre(panel); });
 }
 
@@ -238,47 +278,81 @@ void GestorPaneles::ArchivoElegido(int i) {
   const Controles::ListaArchivos &lista = *P(i).archivos;
   const std::string nombre = lista.FileName();
   const std::string ruta = lista.Path() + Plataforma::SeparadorRuta + nombre;
-  if (!nombre.empty() && EsMiembroDeZip(ruta))
+  if (!nombre.empty() && SeListaPorCopia(ruta))
     AbrirMiembro(i, ruta);
+  // Whatever the pane shows now, the copy it showed before may have gone from both.
+  SoltarCopias();
+  NotaDisco(i);
 }
 
 void GestorPaneles::AbrirMiembro(int i, const std::string &ruta) {
   std::vector<std::uint8_t> bytes;
-  if (const std::string error = LeerMiembro(ruta, bytes); !error.empty()) {
+  if (const std::string error = LeerParaListar(ruta, bytes); !error.empty()) {
     dialogos_.Avisar(ruta + ": " + error + ".");
     return;
   }
-  auto carpeta = std::make_unique<Plataforma::CarpetaTemporal>();
+  // The copy already made of the member, while the zip still holds those bytes.
+  const std::uint64_t resumen = Plataforma::ResumenBytes(bytes);
+  for (const Copia &c : copias_) {
+    if (c.miembro == ruta && c.resumen == resumen && c.largo == bytes.size()) {
+      P(i).listar(c.ruta);
+      return;
+    }
+  }
+  Copia copia;
+  copia.carpeta = std::make_unique<Plataforma::CarpetaTemporal>();
   const std::string nombre = NombreFinal(ruta);
-  if (!carpeta->Valida() || EscrituraSegura::EscribirEnCarpeta(carpeta->Ruta(), nombre, bytes,
-                                                               false) != Errores::Ninguno) {
+  if (!copia.carpeta->Valida() ||
+      EscrituraSegura::EscribirEnCarpeta(copia.carpeta->Ruta(), nombre, bytes, false) !=
+          Errores::Ninguno) {
     dialogos_.Avisar(ruta + ": no se ha podido leer la imagen.");
     return;
   }
-  auto &miembro = miembros_[static_cast<std::size_t>(i)];
-  miembro = {carpeta->Ruta() + Plataforma::SeparadorRuta + nombre, ruta};
-  temporales_.push_back(std::move(carpeta));
-  P(i).listar(miembro.first);
+  copia.miembro = ruta;
+  copia.ruta = copia.carpeta->Ruta() + Plataforma::SeparadorRuta + nombre;
+  copia.resumen = resumen;
+  copia.largo = bytes.size();
+  copias_.push_back(std::move(copia));
+  P(i).listar(copias_.back().ruta);
+}
+
+void GestorPaneles::SoltarCopias() {
+  std::erase_if(copias_, [this](const Copia &c) {
+    return std::none_of(paneles_.begin(), paneles_.end(),
+                        [&c](const PanelVentana &p) { return p.imagen() == c.ruta; });
+  });
 }
 
 std::vector<std::string> GestorPaneles::Arrastrar(int i) {
   Gestion::Panel panel = Panel(i);
   if (panel.filas.empty())
     return {};
+  arrastre_.reset(); // the last drag's files have had their time
   auto carpeta = std::make_unique<Plataforma::CarpetaTemporal>();
   if (!carpeta->Valida())
     return {};
   std::vector<std::string> rutas = acciones_.ExtraerEn(panel, carpeta->Ruta());
   if (rutas.empty())
     return {};
-  temporales_.push_back(std::move(carpeta));
+  arrastre_ = std::move(carpeta);
   origen_ = std::move(panel);
   arrastrando_ = i;
   return rutas;
 }
 
+void GestorPaneles::FinArrastre(bool soltado) {
+  arrastrando_ = -1;
+  if (!soltado)
+    arrastre_.reset();
+}
+
 std::function<void()> GestorPaneles::Recibir(int i, const Soltado &soltado) {
   static_cast<void>(P(i)); // a pane outside 0..1 is refused here
+  // A pane whose image cannot be written back takes nothing: the drag says so
+  // while it is over it.
+  const std::string imagen = Imagen(i);
+  if (imagen.empty() || !SePuedeEscribir(imagen))
+    return {};
   if (soltado.panel >= 0) {
     // Rows of this window: from the other pane they are copied; onto their own, nothing.
     if (soltado.panel == i || soltado.panel > 1)

@@ -5,12 +5,13 @@
 // real dumps: a revolution cut mid-sector, an index missing, overflow times,
 // a track longer than a revolution, tracks with no flux or left out.
 #include "Ayuda.h"
+#include "Comun.h"
 #include "Flujo.h"
-#include "cpm/Comparacion.h"
-#include "cpm/Conversion.h"
-#include "cpm/Flujo.h"
-#include "flujo/KryoFlux.h"
 #include "flujo/Scp.h"
+#include "imagenes/Comparacion.h"
+#include "imagenes/Dsk.h"
+#include "imagenes/Flujo.h"
+#include "imagenes/Tipos.h"
 
 #include <gtest/gtest.h>
 
@@ -30,43 +31,41 @@ DiscoCpm Data() {
   return d;
 }
 
-cpm::Superficie DeDsk(const DiscoCpm &d) {
-  cpm::LecturaImagen l = cpm::LeerImagen(d.Bytes(), cpm::TipoImagen::Extendida);
+imagenes::Superficie DeDsk(const DiscoCpm &d) {
+  imagenes::Lectura l = imagenes::LeerDsk(d.Bytes());
   EXPECT_TRUE(l.disco) << l.error;
-  return l.disco.value_or(cpm::Superficie{});
+  return l.disco.value_or(imagenes::Superficie{});
 }
 
-cpm::LecturaFlujo DeScp(const DiscoCpm &d, const OpcionesFlujo &o) {
-  const std::vector<std::uint8_t> scp = Generador::EscribirScp(d, o);
-  flujo::FuenteMemoria f(scp);
-  return cpm::LeerScpDisco(f);
+// Each kind read as the door reads it, by its row.
+imagenes::Lectura DeScp(const DiscoCpm &d, const OpcionesFlujo &o) {
+  return imagenes::TipoPorNombre("scp")->leer(Generador::EscribirScp(d, o), {});
 }
 
-cpm::LecturaFlujo DeStreams(const DiscoCpm &d, const OpcionesFlujo &o) {
-  auto archivos = Generador::EscribirStreams(d, o);
-  std::vector<cpm::ArchivoStream> v;
-  for (auto &[nombre, bytes] : archivos) {
-    const auto pista = flujo::PistaDeNombre(nombre);
-    EXPECT_TRUE(pista) << nombre;
-    v.push_back({pista->first, pista->second, [&b = bytes](std::vector<std::uint8_t> &destino) {
-                   destino = b;
-                   return std::string();
-                 }});
+imagenes::Lectura DeHfeV3(const std::vector<std::uint8_t> &bytes) {
+  return imagenes::TipoPorNombre("hfe3")->leer(bytes, {});
+}
+
+// A stream set is read from its folder, a file at a time.
+imagenes::Lectura DeStreams(const DiscoCpm &d, const OpcionesFlujo &o) {
+  CarpetaTemporal dir;
+  for (const auto &[nombre, bytes] : Generador::EscribirStreams(d, o)) {
+    Escribir(dir.Archivo(nombre), bytes);
   }
-  return cpm::LeerStreamsDisco(v);
+  return imagenes::TipoPorNombre("kryoflux")->leerArchivo(dir.Ruta().string(), {});
 }
 
-std::string Textos(const std::vector<cpm::Diferencia> &v) {
+std::string Textos(const std::vector<imagenes::Diferencia> &v) {
   std::string t;
-  for (const cpm::Diferencia &d : v) {
+  for (const imagenes::Diferencia &d : v) {
     t += d.texto + "\n";
   }
   return t;
 }
 
-std::string Notas(const cpm::LecturaFlujo &l) {
+std::string Notas(const imagenes::Lectura &l) {
   std::string t;
-  for (const cpm::Problema &p : l.notas) {
+  for (const imagenes::Problema &p : l.problemas) {
     t += p.texto + "\n";
   }
   return t;
@@ -91,13 +90,13 @@ class IdaYVuelta : public testing::TestWithParam<Caso> {};
 TEST_P(IdaYVuelta, ElMismoDiscoOLoQueElFdcDiria) {
   const Caso &caso = GetParam();
   const DiscoCpm d = caso.disco();
-  const cpm::Superficie original = DeDsk(d);
+  const imagenes::Superficie original = DeDsk(d);
   for (const bool scp : {true, false}) {
     SCOPED_TRACE(scp ? "SCP" : "KryoFlux");
-    const cpm::LecturaFlujo l = scp ? DeScp(d, Realista()) : DeStreams(d, Realista());
+    const imagenes::Lectura l = scp ? DeScp(d, Realista()) : DeStreams(d, Realista());
     ASSERT_TRUE(l.disco) << l.error;
     const std::string diferencias =
-        Textos(cpm::CompararSuperficies(original, *l.disco, {"el origen", "el flujo"}));
+        Textos(imagenes::CompararSuperficies(original, *l.disco, {"el origen", "el flujo"}));
     if (caso.difiere == nullptr) {
       EXPECT_EQ(diferencias, "") << Notas(l);
     } else {
@@ -149,14 +148,14 @@ TEST(Flujo, UnTramoDebilDaUnaCopiaPorVuelta) {
   DiscoCpm d = Data();
   OpcionesFlujo o = Realista(4);
   o.debiles.push_back({2, 0, 0xC5, 100, 40});
-  const cpm::Superficie original = DeDsk(d);
-  const cpm::LecturaFlujo l = DeScp(d, o);
+  const imagenes::Superficie original = DeDsk(d);
+  const imagenes::Lectura l = DeScp(d, o);
   ASSERT_TRUE(l.disco) << l.error;
-  const cpm::PistaSuperficie *p = l.disco->Pista(2, 0);
-  const cpm::PistaSuperficie *q = original.Pista(2, 0);
+  const imagenes::PistaSuperficie *p = l.disco->Pista(2, 0);
+  const imagenes::PistaSuperficie *q = original.Pista(2, 0);
   ASSERT_TRUE(p && q);
   for (std::size_t i = 0; i < p->sectores.size(); ++i) {
-    const cpm::SectorSuperficie &s = p->sectores[i];
+    const imagenes::SectorSuperficie &s = p->sectores[i];
     if (s.r != 0xC5) {
       EXPECT_EQ(s.copias, 1);
       continue;
@@ -191,10 +190,10 @@ TEST_P(Bordes, SeLeeLoQueHayYSeDice) {
   const DiscoCpm d = b.disco();
   OpcionesFlujo o = Realista(2);
   b.opciones(o);
-  const cpm::LecturaFlujo l = b.scp ? DeScp(d, o) : DeStreams(d, o);
+  const imagenes::Lectura l = b.scp ? DeScp(d, o) : DeStreams(d, o);
   ASSERT_TRUE(l.disco) << l.error;
   const std::string diferencias =
-      Textos(cpm::CompararSuperficies(DeDsk(d), *l.disco, {"el origen", "el flujo"}));
+      Textos(imagenes::CompararSuperficies(DeDsk(d), *l.disco, {"el origen", "el flujo"}));
   if (b.diferencia == nullptr) {
     EXPECT_EQ(diferencias, "") << Notas(l);
   } else {
@@ -278,89 +277,14 @@ TEST(Flujo, LosDesbordesSumanSuTiempo) {
 
 namespace {
 
-// An HFE v3 image of a generator disk, written here from the generator's
-// cells: the index opcode first, a few cells skipped in GAP 4a (which shifts
-// every byte after it off its boundary), NOPs, and random-byte opcodes over
-// the weak spans.
-std::vector<std::uint8_t> HfeV3(const DiscoCpm &d, const OpcionesFlujo &o) {
-  const auto pistas = d.Pistas();
-  const int caras = d.CarasImagen();
-  std::vector<std::uint8_t> b(1024, 0xFF);
-  const std::string firma = "HXCHFEV3";
-  std::copy(firma.begin(), firma.end(), b.begin());
-  b[8] = 0;
-  b[9] = static_cast<std::uint8_t>(d.PistasImagen());
-  b[10] = static_cast<std::uint8_t>(caras);
-  b[11] = 0;   // MFM
-  b[12] = 250; // kbit/s
-  b[13] = 0;
-  b[14] = 0x2C; // 300 rpm
-  b[15] = 0x01;
-  b[16] = 6;
-  b[18] = 1; // the track list in block 1
-  b[19] = 0;
-  for (int t = 0; t < d.PistasImagen(); ++t) {
-    std::array<std::vector<std::uint8_t>, 2> lados;
-    for (int c = 0; c < caras; ++c) {
-      const auto &p = pistas[static_cast<std::size_t>(t * caras + c)];
-      std::vector<std::uint8_t> celdas =
-          p.formateada ? Generador::CeldasPista(p, 0) : std::vector<std::uint8_t>(100000, 0);
-      std::vector<std::uint8_t> &l = lados[static_cast<std::size_t>(c)];
-      l = {0x8F, 0x0F, 0xCF, 0x03, 0xF8}; // index, NOP, skip 3 cells of 1 1 1 1 1
-      std::vector<bool> debil(celdas.size() / 8, false);
-      for (const auto &w : o.debiles) {
-        if (w.pista == t && w.cara == c) {
-          // The weak sector's data field, found by its ID in the cells.
-          const std::size_t inicio = (80 + 12 + 4 + 50) * 16;
-          std::size_t pos = inicio;
-          for (const auto &s : p.sectores) {
-            pos += (12 + 4 + 6 + 22) * 16;
-            if (s.r == w.id) {
-              for (std::size_t k = pos + (16 + w.desde) * 16;
-                   k < pos + (16 + w.desde + w.largo) * 16; k += 8) {
-                debil[k / 8] = true;
-              }
-              break;
-            }
-            pos += (16 + s.copias.front().size() + 2 + 78) * 16;
-          }
-        }
-      }
-      for (std::size_t k = 0; k + 8 <= celdas.size(); k += 8) {
-        std::uint8_t x = 0;
-        for (int i = 0; i < 8; ++i) {
-          x = static_cast<std::uint8_t>(x | (celdas[k + static_cast<std::size_t>(i)] << i));
-        }
-        l.push_back(debil[k / 8] ? 0x2F : x);
-      }
-    }
-    lados[1].resize(lados[0].size(), 0x0F);
-    const std::size_t bloque = b.size() / 512;
-    const std::size_t largo = lados[0].size();
-    b[512 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>(bloque & 0xFF);
-    b[513 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>(bloque >> 8);
-    b[514 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>((largo * 2) & 0xFF);
-    b[515 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>((largo * 2) >> 8);
-    for (std::size_t k = 0; k < largo; k += 256) {
-      for (const auto &l : lados) {
-        std::array<std::uint8_t, 256> mitad{};
-        std::copy_n(l.begin() + static_cast<std::ptrdiff_t>(k),
-                    std::min<std::size_t>(256, largo - k), mitad.begin());
-        b.insert(b.end(), mitad.begin(), mitad.end());
-      }
-    }
-  }
-  return b;
-}
-
 TEST(Flujo, HfeV3ConSusCodigosYUnTramoAlAzar) {
   DiscoCpm d = Data();
   OpcionesFlujo o;
   o.debiles.push_back({2, 0, 0xC5, 100, 40});
-  const cpm::LecturaFlujo l = cpm::LeerHfeV3Disco(HfeV3(d, o));
+  const imagenes::Lectura l = DeHfeV3(Generador::EscribirHfeV3(d, o));
   ASSERT_TRUE(l.disco) << l.error;
   const std::string diferencias =
-      Textos(cpm::CompararSuperficies(DeDsk(d), *l.disco, {"el origen", "el flujo"}));
+      Textos(imagenes::CompararSuperficies(DeDsk(d), *l.disco, {"el origen", "el flujo"}));
   // The random bytes read differently on each of the three passes: weak.
   EXPECT_EQ(diferencias, "pista 2, cara 0, sector &C5: ST1=&00 ST2=&00 en el origen, ST1=&20 "
                          "ST2=&20 en el flujo; 1 copia en el origen, 3 en el flujo; 512 bytes "
@@ -401,10 +325,10 @@ TEST(Flujo, UnaPistaEnFmSeDice) {
     c.bytes[i / 8] = static_cast<std::uint8_t>(c.bytes[i / 8] | (v[i] ? 1u << (i % 8) : 0u));
   }
   c.indices = {0, v.size()};
-  cpm::Problemas notas;
-  const cpm::PistaSuperficie p = cpm::SectoresDeVueltas(c, notas);
+  imagenes::Problemas notas;
+  const imagenes::PistaSuperficie p = imagenes::SectoresDeVueltas(c, notas);
   EXPECT_FALSE(p.formateada);
-  EXPECT_EQ(p.grabacion, cpm::GrabacionFm);
+  EXPECT_EQ(p.grabacion, imagenes::GrabacionFm);
 }
 
 } // namespace

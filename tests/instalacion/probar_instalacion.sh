@@ -84,14 +84,14 @@ while IFS='|' read -r linea esperado; do
   [ "$obtenido" = "$esperado" ] && bien "completado '$linea'" ||
     falla "completado '$linea': '$obtenido', se esperaba '$esperado'"
 done <<'TABLA'
-alcove-cli |attr cat cmp convert dump find get info ls new put ren rm 
+alcove-cli |attr cat cmp convert dump find get header info ls new put ren rm unrm 
 alcove-cli l|ls 
 alcove-cli --v|--version 
 alcove-cli ls --b|--borrados 
 alcove-cli -|--help --version -h 
 alcove-cli info -|--formato --help --json --sumas -h 
 alcove-cli get -|--borrados --force --formato --help --raw --texto -h -o 
-alcove-cli dump -|--help -h 
+alcove-cli dump -|--formato --help -h 
 alcove-cli find --j|--json 
 alcove-cli ls |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli get -o |carpeta 

@@ -100,6 +100,8 @@ TEST(Pantalla, TamanosRaros) {
   r = Ver::PintarPantalla(std::vector<std::uint8_t>(kPantalla + 128, 0), 0, paleta);
   EXPECT_FALSE(r.parcial);
   EXPECT_NE(r.nota.find("sobran 128 bytes"), std::string::npos) << r.nota;
+  r = Ver::PintarPantalla(std::vector<std::uint8_t>(kPantalla + 1, 0), 0, paleta);
+  EXPECT_EQ(r.nota, "sobra 1 byte tras los 16 KB de la pantalla");
   // A mode out of range draws as the nearest one, never out of the picture.
   r = Ver::PintarPantalla(std::vector<std::uint8_t>(kPantalla, 0x81), 7, paleta);
   EXPECT_EQ(r.imagen.rgb.size(), 640U * 400 * 3);
@@ -124,10 +126,68 @@ TEST(Paleta, ColoresDelFirmware) {
   EXPECT_EQ((*leida)[0], 0);
   EXPECT_EQ((*leida)[3], 6);
   EXPECT_EQ((*leida)[4], p[4]); // inks not given keep the firmware's
-  for (const char *malo : {"27", "1,x", "", "-1", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17"}) {
+  // What was wrong, echoed whole: a character of another script is never cut
+  // to half its UTF-8 sequence.
+  for (const auto &[malo, porque] : std::vector<std::pair<std::string, std::string>>{
+           {"27", "color no válido: 27 "},
+           {"1,x", "color no válido: x "},
+           {"1x,2", "color no válido: 1x "},
+           {"", "ningún color"},
+           {"-1", "color no válido: -1 "},
+           {"1,\xD9\xA3", "color no válido: \xD9\xA3 "}, // ARABIC-INDIC DIGIT THREE
+           {"\xEF\xBC\x91\xEF\xBC\x92", "color no válido: \xEF\xBC\x91\xEF\xBC\x92 "},
+           {"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17", "más de 16 colores"}}) {
+    SCOPED_TRACE(malo);
     error.clear();
-    EXPECT_FALSE(Ver::LeerPaleta(malo, error)) << malo;
-    EXPECT_NE(error, "") << malo;
+    EXPECT_FALSE(Ver::LeerPaleta(malo, error));
+    EXPECT_EQ(error.substr(0, porque.size()), porque);
+  }
+}
+
+// OCP Art Studio's palette files hold each ink's colours as the Gate Array
+// takes them (bit 6 set), several numbers giving one colour; the screen's mode
+// comes first. A text of firmware colours is a palette file too.
+TEST(LeerArchivoPaleta, OcpArtStudioAndTextAndNothingElse) {
+  using Rgb = std::array<std::uint8_t, 3>;
+  struct Caso {
+    std::uint8_t hardware;
+    Rgb color;
+  };
+  const Caso casos[] = {
+      {0x54, {0x00, 0x00, 0x00}}, {0x4B, {0xFF, 0xFF, 0xFF}}, {0x4A, {0xFF, 0xFF, 0x00}},
+      {0x44, {0x00, 0x00, 0x80}}, {0x50, {0x00, 0x00, 0x80}}, {0x5F, {0x80, 0x80, 0xFF}},
+      {0x43, {0xFF, 0xFF, 0x80}}, {0x49, {0xFF, 0xFF, 0x80}}, {0x4C, {0xFF, 0x00, 0x00}},
+      {0x56, {0x00, 0x80, 0x00}}, {0x40, {0x80, 0x80, 0x80}}, {0x41, {0x80, 0x80, 0x80}},
+      {0x5D, {0x80, 0x00, 0xFF}}, {0x45, {0xFF, 0x00, 0x80}}, {0x48, {0xFF, 0x00, 0x80}},
+      {0x53, {0x00, 0xFF, 0xFF}},
+  };
+  std::vector<std::uint8_t> pal(239, 0x54);
+  pal[0] = 0; // mode 0
+  for (std::size_t t = 0; t < 16; ++t)
+    pal[3 + t * 12] = casos[t].hardware;
+  std::string error;
+  const auto leida = Ver::LeerArchivoPaleta(pal, error);
+  ASSERT_TRUE(leida) << error;
+  EXPECT_EQ(leida->modo, 0);
+  for (std::size_t t = 0; t < 16; ++t)
+    EXPECT_EQ(Ver::ColorFirmware(leida->paleta[t]), casos[t].color) << "ink " << t;
+  pal[0] = 2;
+  EXPECT_EQ(Ver::LeerArchivoPaleta(pal, error)->modo, 2);
+
+  const std::string texto = "1,24\r\n20,6\r\n\x1A\x1A";
+  const auto deTexto =
+      Ver::LeerArchivoPaleta(std::vector<std::uint8_t>(texto.begin(), texto.end()), error);
+  ASSERT_TRUE(deTexto) << error;
+  EXPECT_FALSE(deTexto->modo);
+  EXPECT_EQ((*deTexto).paleta[1], 24);
+  std::vector<std::uint8_t> sinModo = pal, sinColor = pal;
+  sinModo[0] = 3;
+  sinColor[3 + 5 * 12] = 0x14; // not a Gate Array colour
+  for (const auto &malo :
+       {sinModo, sinColor, std::vector<std::uint8_t>(pal.begin(), pal.begin() + 100)}) {
+    error.clear();
+    EXPECT_FALSE(Ver::LeerArchivoPaleta(malo, error));
+    EXPECT_NE(error, "");
   }
 }
 

@@ -345,9 +345,8 @@ std::vector<std::uint8_t> EscribirScp(const DiscoCpm &disco, const OpcionesFlujo
   return b;
 }
 
-std::vector<std::pair<std::string, std::vector<std::uint8_t>>>
-EscribirStreams(const DiscoCpm &disco, const OpcionesFlujo &o) {
-  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> archivos;
+Archivos EscribirStreams(const DiscoCpm &disco, const OpcionesFlujo &o) {
+  Archivos archivos;
   const std::vector<DiscoCpm::PistaFinal> pistas = disco.Pistas();
   const int caras = disco.CarasImagen();
   const double nsTick = 1e9 / RelojKf;
@@ -428,6 +427,81 @@ EscribirStreams(const DiscoCpm &disco, const OpcionesFlujo &o) {
     }
   }
   return archivos;
+}
+
+// An HFE v3 image of a generator disk, written here from the generator's
+// cells: the index opcode first, a few cells skipped in GAP 4a (which shifts
+// every byte after it off its boundary), NOPs, and random-byte opcodes over
+// the weak spans.
+std::vector<std::uint8_t> EscribirHfeV3(const DiscoCpm &d, const OpcionesFlujo &o) {
+  const auto pistas = d.Pistas();
+  const int caras = d.CarasImagen();
+  std::vector<std::uint8_t> b(1024, 0xFF);
+  const std::string firma = "HXCHFEV3";
+  std::copy(firma.begin(), firma.end(), b.begin());
+  b[8] = 0;
+  b[9] = static_cast<std::uint8_t>(d.PistasImagen());
+  b[10] = static_cast<std::uint8_t>(caras);
+  b[11] = 0;   // MFM
+  b[12] = 250; // kbit/s
+  b[13] = 0;
+  b[14] = 0x2C; // 300 rpm
+  b[15] = 0x01;
+  b[16] = 6;
+  b[18] = 1; // the track list in block 1
+  b[19] = 0;
+  for (int t = 0; t < d.PistasImagen(); ++t) {
+    std::array<std::vector<std::uint8_t>, 2> lados;
+    for (int c = 0; c < caras; ++c) {
+      const auto &p = pistas[static_cast<std::size_t>(t * caras + c)];
+      std::vector<std::uint8_t> celdas =
+          p.formateada ? CeldasPista(p, 0) : std::vector<std::uint8_t>(100000, 0);
+      std::vector<std::uint8_t> &l = lados[static_cast<std::size_t>(c)];
+      l = {0x8F, 0x0F, 0xCF, 0x03, 0xF8}; // index, NOP, skip 3 cells of 1 1 1 1 1
+      std::vector<bool> debil(celdas.size() / 8, false);
+      for (const auto &w : o.debiles) {
+        if (w.pista == t && w.cara == c) {
+          // The weak sector's data field, found by its ID in the cells.
+          const std::size_t inicio = (80 + 12 + 4 + 50) * 16;
+          std::size_t pos = inicio;
+          for (const auto &s : p.sectores) {
+            pos += (12 + 4 + 6 + 22) * 16;
+            if (s.r == w.id) {
+              for (std::size_t k = pos + (16 + w.desde) * 16;
+                   k < pos + (16 + w.desde + w.largo) * 16; k += 8) {
+                debil[k / 8] = true;
+              }
+              break;
+            }
+            pos += (16 + s.copias.front().size() + 2 + 78) * 16;
+          }
+        }
+      }
+      for (std::size_t k = 0; k + 8 <= celdas.size(); k += 8) {
+        std::uint8_t x = 0;
+        for (int i = 0; i < 8; ++i) {
+          x = static_cast<std::uint8_t>(x | (celdas[k + static_cast<std::size_t>(i)] << i));
+        }
+        l.push_back(debil[k / 8] ? 0x2F : x);
+      }
+    }
+    lados[1].resize(lados[0].size(), 0x0F);
+    const std::size_t bloque = b.size() / 512;
+    const std::size_t largo = lados[0].size();
+    b[512 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>(bloque & 0xFF);
+    b[513 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>(bloque >> 8);
+    b[514 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>((largo * 2) & 0xFF);
+    b[515 + static_cast<std::size_t>(t) * 4] = static_cast<std::uint8_t>((largo * 2) >> 8);
+    for (std::size_t k = 0; k < largo; k += 256) {
+      for (const auto &l : lados) {
+        std::array<std::uint8_t, 256> mitad{};
+        std::copy_n(l.begin() + static_cast<std::ptrdiff_t>(k),
+                    std::min<std::size_t>(256, largo - k), mitad.begin());
+        b.insert(b.end(), mitad.begin(), mitad.end());
+      }
+    }
+  }
+  return b;
 }
 
 } // namespace Generador

@@ -50,8 +50,15 @@ DiscoCpm DiscoLleno(int pistas, int caras);
 
 std::vector<std::uint8_t> EscribirScp(const DiscoCpm &disco, const OpcionesFlujo &opciones);
 
-// Every stream file, "trackNN.S.raw" and its bytes.
-std::vector<std::pair<std::string, std::vector<std::uint8_t>>>
-EscribirStreams(const DiscoCpm &disco, const OpcionesFlujo &opciones);
+// An HFE v3 image of the disk (one revolution a side): the index opcode
+// first, a few cells skipped in GAP 4a (which shifts every byte after it off
+// its boundary), NOPs, and random-byte opcodes over the weak spans.
+std::vector<std::uint8_t> EscribirHfeV3(const DiscoCpm &disco, const OpcionesFlujo &opciones);
+
+// Files by name and their bytes.
+using Archivos = std::vector<std::pair<std::string, std::vector<std::uint8_t>>>;
+
+// Every stream file, "trackNN.S.raw" and its bytes, in track order.
+Archivos EscribirStreams(const DiscoCpm &disco, const OpcionesFlujo &opciones);
 
 } // namespace Generador

@@ -232,6 +232,8 @@ Tokens(std::initializer_list<std::variant<int, std::string_view>> partes) {
   return b;
 }
 
+} // namespace
+
 // The loader of juegos.dsk, typed with spaces as people type it:
 //   10 MODE 1:BORDER 0:INK 0,0:INK 1,24
 //   20 MEMORY &3FFF
@@ -257,8 +259,6 @@ std::vector<std::uint8_t> CargadorJuegos(bool conPantalla) {
   linea(50, Tokens({Call, " ", Hex, 0x00, 0x40}));
   return ProgramaBasic(lineas);
 }
-
-} // namespace
 
 void GenerarMuestras(const std::filesystem::path &carpeta) {
   std::filesystem::create_directories(carpeta);
@@ -413,6 +413,13 @@ DiscoCpm &DiscoCpm::Creador(std::string_view texto) {
   return *this;
 }
 
+DiscoCpm &DiscoCpm::Grabacion(std::uint8_t tasa, std::uint8_t modo, std::uint8_t gap) {
+  tasa_ = tasa;
+  modo_ = modo;
+  gap_ = gap;
+  return *this;
+}
+
 DiscoCpm &DiscoCpm::Firma(std::string_view texto) {
   Copiar(texto, firma_.data(), firma_.size(), 0);
   return *this;
@@ -490,9 +497,10 @@ void DiscoCpm::EscribirLogico(long long byte, const std::uint8_t *datos, std::si
     const Lugar l = UbicarSector(byte / g_.tamanoSector);
     const auto dentro = static_cast<std::size_t>(byte % g_.tamanoSector);
     const std::size_t trozo = std::min(largo, static_cast<std::size_t>(g_.tamanoSector) - dentro);
-    // A sector taken away by QuitarSector keeps nothing.
-    for (SectorGen &s : Pista(l.pista, l.cara).sectores) {
-      if (s.r == l.id) {
+    // A sector taken away by QuitarSector keeps nothing, nor does a track laid out by hand.
+    PistaGen &p = Pista(l.pista, l.cara);
+    for (SectorGen &s : p.sectores) {
+      if (!p.aMano && s.r == l.id) {
         std::copy_n(datos, trozo, s.datos.begin() + static_cast<std::ptrdiff_t>(dentro));
         break;
       }
@@ -647,6 +655,26 @@ DiscoCpm &DiscoCpm::Estado(int pista, int cara, std::uint8_t id, std::uint8_t st
   return *this;
 }
 
+DiscoCpm &DiscoCpm::PistaHecha(int pista, int cara, const std::vector<SectorHecho> &sectores) {
+  ExigirExtendida();
+  PistaGen &p = Pista(pista, cara);
+  p.formateada = true;
+  p.aMano = true;
+  p.sectores.clear();
+  for (const SectorHecho &h : sectores) {
+    SectorGen s;
+    s.c = h.c;
+    s.h = h.h;
+    s.r = h.r;
+    s.n = h.n;
+    s.st1 = h.st1;
+    s.st2 = h.st2;
+    s.datos = h.datos; // every stored byte: copies are the caller's
+    p.sectores.push_back(std::move(s));
+  }
+  return *this;
+}
+
 std::vector<std::uint8_t> DiscoCpm::Bytes() const { return Bytes(nullptr); }
 
 std::vector<DiscoCpm::PistaFinal> DiscoCpm::Pistas() const {
@@ -662,6 +690,11 @@ std::vector<DiscoCpm::PistaFinal> DiscoCpm::Pistas() const {
     }
     for (const SectorGen &s : pistas_[t].sectores) {
       SectorFinal f{s.c, s.h, s.r, s.n, s.st1, s.st2, {}};
+      if (pistas_[t].aMano) {
+        f.copias.push_back(s.datos); // a track laid out by hand is written as it was given
+        v[t].sectores.push_back(std::move(f));
+        continue;
+      }
       const Puesto &p = puestos.at(k++);
       for (int c = 0; c < p.copias; ++c) {
         const auto inicio =
@@ -704,8 +737,10 @@ std::vector<std::uint8_t> DiscoCpm::Bytes(std::vector<Puesto> *dondeFueron) cons
     img[inicio + 16] = static_cast<std::uint8_t>(t / static_cast<std::size_t>(carasImagen_));
     img[inicio + 17] = static_cast<std::uint8_t>(t % static_cast<std::size_t>(carasImagen_));
     img[inicio + 20] = static_cast<std::uint8_t>(CodigoDe(g_.tamanoSector));
+    img[inicio + 18] = tasa_;
+    img[inicio + 19] = modo_;
     img[inicio + 21] = static_cast<std::uint8_t>(p.sectores.size());
-    img[inicio + 22] = 0x4E;
+    img[inicio + 22] = gap_;
     img[inicio + 23] = 0xE5;
     for (std::size_t s = 0; s < p.sectores.size() && 24 + s * 8 < TamanoCabecera; ++s) {
       const SectorGen &sec = p.sectores[s];
@@ -721,7 +756,9 @@ std::vector<std::uint8_t> DiscoCpm::Bytes(std::vector<Puesto> *dondeFueron) cons
         info[6] = static_cast<std::uint8_t>(guardado & 0xFF);
         info[7] = static_cast<std::uint8_t>(guardado >> 8);
       }
-      puestos.push_back({t, sec.r, img.size(), sec.datos.size(), sec.copias});
+      if (!p.aMano) {
+        puestos.push_back({t, sec.r, img.size(), sec.datos.size(), sec.copias});
+      }
       for (int c = 0; c < sec.copias; ++c) {
         img.insert(img.end(), sec.datos.begin(), sec.datos.end());
         // Each copy of a weak sector differs a little from the others, as on a real disk.

@@ -66,6 +66,10 @@ private:
 // Writes bytes to a file, replacing it.
 void EscribirArchivo(const std::filesystem::path &ruta, const std::vector<std::uint8_t> &bytes);
 
+// The tokenised BASIC loader of the samples' juegos.dsk (DISC.BAS), and of
+// its previous version (DISC.BAK) without the line that loads the screen.
+std::vector<std::uint8_t> CargadorJuegos(bool conPantalla);
+
 // Writes the sample images of the samples folder into `carpeta`: healthy disks
 // as AMSDOS writes them, a new user's first look.
 void GenerarMuestras(const std::filesystem::path &carpeta);
@@ -96,6 +100,13 @@ Geometria GeometriaSystem(); // CPC SYSTEM: 41..49, two reserved tracks
 Geometria GeometriaPlus3();  // +3 / PCW CF2: 01..09, one reserved track
 Geometria GeometriaIbm();    // CPC IBM: 01..08, one reserved track
 
+// A sector laid out by hand: its ID, its FDC status and every byte the image
+// stores for it (a weak sector's copies one after another).
+struct SectorHecho {
+  std::uint8_t c = 0, h = 0, r = 0, n = 2, st1 = 0, st2 = 0;
+  std::vector<std::uint8_t> datos;
+};
+
 // A file for DiscoCpm: one catalogue entry per extent, in the slots given.
 struct ArchivoCpm {
   std::uint8_t usuario = 0;
@@ -118,6 +129,10 @@ public:
 
   DiscoCpm &Creador(std::string_view texto);
   DiscoCpm &Firma(std::string_view texto);
+  // What every Track-Info says of its track beyond its sectors, as later tools
+  // note it: the data rate (1 single or double density), the recording mode
+  // (1 FM, 2 MFM) and GAP#3. By default 0, 0 and &4E.
+  DiscoCpm &Grabacion(std::uint8_t tasa, std::uint8_t modo, std::uint8_t gap);
   // The stored order of every track's sectors, as indexes from the first ID:
   // {0, 5, 1, 6, 2, 7, 3, 8, 4} stores C1 C6 C2 C7 C3 C8 C4 C9 C5.
   DiscoCpm &Intercalado(const std::vector<int> &orden);
@@ -138,6 +153,9 @@ public:
   DiscoCpm &CodigoTamano(int pista, int cara, std::uint8_t id, std::uint8_t n); // ID's N only
   DiscoCpm &SectorExtra(int pista, int cara, std::uint8_t id); // a blank sector more
   DiscoCpm &Estado(int pista, int cara, std::uint8_t id, std::uint8_t st1, std::uint8_t st2);
+  // A track laid out by hand, as copy protections lay theirs: its sectors
+  // exactly as given, no file system written over them (extended).
+  DiscoCpm &PistaHecha(int pista, int cara, const std::vector<SectorHecho> &sectores);
 
   // Whether the track has a sector of that ID (QuitarSector may have removed it).
   [[nodiscard]] bool TieneSector(int pista, int cara, std::uint8_t id) const;
@@ -178,6 +196,7 @@ private:
   };
   struct PistaGen {
     bool formateada = true;
+    bool aMano = false; // PistaHecha's: the catalogue is not written over it
     std::vector<SectorGen> sectores;
   };
   PistaGen &Pista(int pista, int cara);
@@ -203,6 +222,7 @@ private:
   int carasImagen_;
   std::array<std::uint8_t, 34> firma_{};
   std::array<std::uint8_t, 14> creador_{};
+  std::uint8_t tasa_ = 0, modo_ = 0, gap_ = 0x4E;
   std::vector<PistaGen> pistas_; // index pista * carasImagen + cara
   std::vector<Entrada> catalogo_;
   std::vector<bool> ocupada_;
@@ -217,6 +237,21 @@ std::vector<std::uint8_t> CabeceraAmsdos(std::string_view nombre11, std::uint8_t
 
 // Reproducible bytes of any length, different for each `semilla`.
 std::vector<std::uint8_t> ContenidoPrueba(std::size_t largo, std::uint8_t semilla);
+
+// A disk for each copy-protection scheme we know of, made by hand from the
+// published descriptions of how each shows on an image: every shape and
+// signature, the incomplete dumps (a weak sector stored once, an OperaSoft
+// 32K sector without data, the Titus mastering error), their completed
+// forms, and the look-alikes that no scheme may claim (demo formats, worn
+// media, a work disk's odd sectors).
+struct CasoProteccion {
+  std::string nombre; // also its file name: "speedlock-incompleto.dsk"
+  std::string que;    // what it is, in a few words
+  std::vector<std::uint8_t> bytes;
+};
+std::vector<CasoProteccion> CasosProteccion();
+// The case of that name; throws std::out_of_range when there is none.
+CasoProteccion CasoProteccionPorNombre(std::string_view nombre);
 
 // Writes seed images for the exact reader's fuzzer into `carpeta`: every format
 // and the hard cases, each a few KB to 200 KB.

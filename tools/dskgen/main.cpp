@@ -2,6 +2,7 @@
 //   alcove-dskgen samples CARPETA        the sample images
 //   alcove-dskgen many CARPETA N         N small images (for benchmarks)
 //   alcove-dskgen semillas CARPETA       seeds for the CP/M reader's fuzzer
+//   alcove-dskgen protecciones CARPETA   a disk for each copy-protection case
 //   alcove-dskgen flujo SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA TEMBLOR]
 //                                        a DATA-like disk full of files as flux:
 //                                        an SCP image, or KryoFlux streams in CARPETA
@@ -21,6 +22,15 @@ int main(int argc, char **argv) {
     }
     if (orden == "semillas" && argc == 3) {
       Generador::GenerarSemillasCpm(argv[2]);
+      return 0;
+    }
+    if (orden == "protecciones" && argc == 3) {
+      const std::filesystem::path carpeta = argv[2];
+      std::filesystem::create_directories(carpeta);
+      for (const Generador::CasoProteccion &c : Generador::CasosProteccion()) {
+        Generador::EscribirArchivo(carpeta / (c.nombre + ".dsk"), c.bytes);
+        std::cout << c.nombre << ".dsk\t" << c.que << '\n';
+      }
       return 0;
     }
     if (orden == "flujo" && (argc == 6 || argc == 8)) {
@@ -54,8 +64,9 @@ int main(int argc, char **argv) {
       }
       return 0;
     }
-    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA | flujo "
-                 "SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA TEMBLOR]\n";
+    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA | "
+                 "protecciones CARPETA | flujo SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA "
+                 "TEMBLOR]\n";
     return 2;
   } catch (const std::exception &e) {
     std::cerr << "alcove-dskgen: " << e.what() << '\n';

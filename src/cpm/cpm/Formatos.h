@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cpm/Contenedor.h"
-#include "cpm/Problema.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Problema.h"
 
 #include <cstdint>
 #include <optional>
@@ -49,18 +49,21 @@ std::optional<Formato> FormatoPorNombre(std::string_view nombre);
 // +3 and PCW disks carry a description of their tracks and sides, so their
 // file system grows with the disk; every other format's is fixed.
 bool DescribeSuGeometria(const Formato &formato);
+// Whether a new disk of this many tracks a side and sides leaves none of them
+// unused by the format's file system (0: the format's own).
+bool UsaLaGeometria(const Formato &formato, int pistas, int caras);
 // The formats whose file system fills this many tracks a side and sides, in table order.
 std::vector<std::string_view> FormatosDeGeometria(int pistas, int caras);
 
 struct Deteccion {
   std::optional<Formato> formato; // nothing: the format cannot be told
   std::string motivo;             // why this one, in Spanish
-  Problemas problemas;
+  imagenes::Problemas problemas;
 };
 
 // From the sector IDs of the first track and, on +3/PCW disks, the 16-byte
 // disk description in its first sector.
-Deteccion DetectarFormato(const Contenedor &disco);
+Deteccion DetectarFormato(const imagenes::Contenedor &disco);
 
 // Where the logical sector `indice` (counted from the first logical track, 0 =
 // first sector of the first track, reserved tracks included) lies.

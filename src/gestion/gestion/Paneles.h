@@ -2,15 +2,17 @@
 
 #include "gestion/Acciones.h"
 #include "ui/controles/Controles.h"
+#include "ui/main/Presentacion.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-class Cls_Disco;
 namespace Plataforma {
 class CarpetaTemporal;
 }
@@ -21,14 +23,20 @@ namespace Gestion {
 struct PanelVentana {
   Controles::VistaLista *vista = nullptr;
   Controles::ListaArchivos *archivos = nullptr;
-  // The pane's disk object; nullptr while its slot is empty.
-  std::function<const Cls_Disco *()> disco;
+  // The image the pane lists, as it was opened; empty while none is.
+  std::function<std::string()> imagen;
+  // The catalogue entry of the row that arrived `llegada`-th in the view
+  // (Controles::VistaLista::Llegada); nullptr for no such row.
+  std::function<const Presentacion::EntradaCatalogo *(int llegada)> entrada;
   // Opens an image in the pane and lists it, as choosing it in the file list does.
   std::function<void(const std::string &ruta)> listar;
   // Lets the pane's image file go, and takes it again with nothing shown
   // changed: a write replaces the file between them.
   std::function<void()> cerrar;
   std::function<void()> reabrir;
+  // Shows a note on the disk listed last beside the status bar's summary
+  // (its tooltip): what protects it. Optional.
+  std::function<void(const std::string &nota)> notaDisco;
 };
 
 // A viewer window's first content, the viewers it offers and how it gets the
@@ -37,6 +45,13 @@ struct Visor {
   Contenido contenido;
   std::vector<Ver::Vista> vistas;
   std::function<Contenido(Ver::Vista)> calcular;
+  // A screen (Contenido::pantalla) drawn again from what it shows now: in
+  // another mode, with the same inks; or with another palette, in the mode
+  // that palette's file gives (the same one when it gives none).
+  std::function<Contenido(const Contenido &actual, int modo)> otroModo;
+  std::function<Contenido(const Contenido &actual, std::size_t paleta)> otraPaleta;
+  // "Guardar como PNG…": the picture shown, to a file the user names.
+  std::function<void(const Contenido &actual)> guardarPng;
 };
 
 // One item of a context menu. A separator has no name.
@@ -90,34 +105,51 @@ public:
 
   // After the window's own File_Click: an image inside a zip, which the
   // design's listing cannot open, gets a private copy that the pane lists,
-  // while the actions read and refuse writes by the member's own path.
+  // while the actions read and refuse writes by the member's own path. A
+  // member has one copy, which both panes share and which goes once neither
+  // shows it.
   void ArchivoElegido(int i);
 
   // A drag of pane `i`'s selected rows begins: the files extracted into a
-  // private folder kept until the window goes, for the other end to copy.
-  // Nothing when no row can go.
+  // private folder, for the other end to copy. Nothing when no row can go.
   [[nodiscard]] std::vector<std::string> Arrastrar(int i);
-  void FinArrastre() { arrastrando_ = -1; }
+  // The drag has ended. A folder whose files were dropped stays until the next
+  // drag begins, or the window goes: the program that took them may still be
+  // copying them (file managers copy after the drop); one whose files went
+  // nowhere goes at once.
+  void FinArrastre(bool soltado);
   // What pane `i` does with a drop: nothing (refused), or the work to run
   // once the drop has ended, so that the other end is not kept waiting on a
   // question.
   [[nodiscard]] std::function<void()> Recibir(int i, const Soltado &soltado);
 
 private:
-  void Escrito(int i); // lists again every pane that shows pane i's image
+  void Escrito(int i);   // lists again every pane that shows pane i's image
+  void NotaDisco(int i); // the note on pane i's image, which it has just listed
   void Hacer(int i, const std::function<bool()> &accion);
   void AbrirMiembro(int i, const std::string &ruta);
+  void SoltarCopias(); // the copies no pane shows
   void NuevoDisco(int i, const Gestion::Panel &panel);
   [[nodiscard]] const PanelVentana &P(int i) const;
+  // The entry of the row at `fila` of pane i's view; nothing for no row.
+  [[nodiscard]] std::optional<Gestion::Panel::Fila> FilaDe(int i, int fila) const;
 
   std::array<PanelVentana, 2> paneles_;
   Dialogos &dialogos_;
   Gestion::Acciones acciones_;
   std::function<void(Visor)> abrirVisor_;
-  std::vector<std::unique_ptr<Plataforma::CarpetaTemporal>> temporales_; // until the end
-  int arrastrando_ = -1;                                                 // pane being dragged
-  Gestion::Panel origen_;                                                // its rows
-  std::array<std::pair<std::string, std::string>, 2> miembros_; // copy, and the member it is
+  // A private copy of an image inside a zip, which panes list in its place.
+  struct Copia {
+    std::string miembro; // as the user chose it: "coleccion.zip/juego.dsk"
+    std::string ruta;    // the copy
+    std::uint64_t resumen = 0;
+    std::size_t largo = 0;
+    std::unique_ptr<Plataforma::CarpetaTemporal> carpeta;
+  };
+  std::vector<Copia> copias_;
+  std::unique_ptr<Plataforma::CarpetaTemporal> arrastre_; // the last drag's files
+  int arrastrando_ = -1;                                  // pane being dragged
+  Gestion::Panel origen_;                                 // its rows
 };
 
 } // namespace Gestion

@@ -89,10 +89,12 @@ F_AlcoveW::F_AlcoveW() {
     const auto i = static_cast<std::int16_t>(p);
     paneles[p] = {dsk_[p].get(),
                   file_[p].get(),
-                  [this, i] { return formulario_->DiscoSiExiste(i); },
+                  [this, i] { return formulario_->ImagenListada(i); },
+                  [this, i](int llegada) { return formulario_->EntradaDeFila(i, llegada); },
                   [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); },
                   [this, i] { formulario_->CerrarImagen(i); },
-                  [this, i] { formulario_->ReabrirImagen(i); }};
+                  [this, i] { formulario_->ReabrirImagen(i); },
+                  [this](const std::string &nota) { PonerNotaDisco(nota); }};
   }
   gestor_ = std::make_unique<GestorW>(w_, vistas_, std::move(paneles));
   for (std::size_t p = 0; p < 2; ++p) {
@@ -106,9 +108,25 @@ F_AlcoveW::F_AlcoveW() {
   formulario_->Form_Load();
 }
 
+// The disk manager goes, and with it the copies of images inside zips that
+// the panes list: Windows removes no file a handle holds open, so the panes
+// let their images go first.
+void F_AlcoveW::SoltarGestor() noexcept {
+  if (!gestor_)
+    return;
+  for (const std::int16_t i : {std::int16_t{0}, std::int16_t{1}}) {
+    try {
+      formulario_->CerrarImagen(i);
+    } catch (...) {
+      // A copy left open is swept at the next start.
+    }
+  }
+  gestor_.reset();
+}
+
 F_AlcoveW::~F_AlcoveW() {
   // Its drop targets and viewers go while the window is still there.
-  gestor_.reset();
+  SoltarGestor();
   if (w_ != nullptr && ::IsWindow(w_)) {
     ::SetWindowLongPtrW(w_, GWLP_USERDATA, 0);
     ::DestroyWindow(w_);
@@ -203,9 +221,33 @@ void F_AlcoveW::CrearBarraEstado() {
     estado_->SetPanelText(static_cast<int>(i) + 1, iniciales[i]);
 }
 
+// The note on the disk listed last, as the status bar's tooltip: its panels
+// keep their four texts. The tooltip control is made the first time.
+void F_AlcoveW::PonerNotaDisco(const std::string &nota) {
+  TOOLINFOW herramienta{};
+  herramienta.cbSize = sizeof herramienta;
+  herramienta.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  herramienta.hwnd = w_;
+  herramienta.uId = reinterpret_cast<UINT_PTR>(estadoW_);
+  if (notaW_ == nullptr) {
+    notaW_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w_, nullptr,
+                               ::GetModuleHandleW(nullptr), nullptr);
+    herramienta.lpszText = const_cast<wchar_t *>(L"");
+    ::SendMessageW(notaW_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&herramienta));
+    ::SendMessageW(notaW_, TTM_SETMAXTIPWIDTH, 0, Win32::Px(9000));
+  }
+  std::wstring texto = Win32::Ancho(nota);
+  herramienta.lpszText = texto.data();
+  ::SendMessageW(notaW_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&herramienta));
+}
+
 HWND F_AlcoveW::Control(const std::string &nombre) const {
   if (nombre == "StatusBar")
     return estadoW_;
+  if (nombre == "NotaDisco")
+    return notaW_;
   for (std::size_t p = 0; p < 2; ++p) {
     const std::string s = "_" + std::to_string(p);
     const std::pair<const char *, HWND> controles[] = {{"Drive", drives_[p]},
@@ -342,10 +384,10 @@ LRESULT F_AlcoveW::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
     if (gestor_->DibujoMenu(mensaje, lp))
       return TRUE;
     return ::DefWindowProcW(w_, mensaje, wp, lp);
-  case GestorW::MensajeSoltado: gestor_->Soltados(); return 0;
+  case GestorW::MensajePendiente: gestor_->Pendientes(); return 0;
   case WM_ERASEBKGND: PintarFondo(reinterpret_cast<HDC>(wp)); return 1;
   case WM_DESTROY:
-    gestor_.reset();
+    SoltarGestor();
     ::SetWindowLongPtrW(w_, GWLP_USERDATA, 0);
     w_ = nullptr;
     ::PostQuitMessage(0);

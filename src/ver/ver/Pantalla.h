@@ -34,9 +34,23 @@ Paleta PaletaPorOmision();
 // The colour (red, green, blue) of firmware colour 0..26.
 std::array<std::uint8_t, 3> ColorFirmware(int numero);
 // Up to 16 firmware colour numbers separated by commas, blanks or line ends
-// ("1,24,20,6"); the inks not given keep the firmware's. Empty with `error`
-// set when the text is not one.
-std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error);
+// ("1,24,20,6"); the inks not given keep the firmware's, and `dadas`, when
+// given, gets how many were. Empty with `error` set when the text is not one.
+std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error,
+                                 std::size_t *dadas = nullptr);
+
+// A palette file: its inks and, when it says, the mode its screen is in.
+struct ArchivoPaleta {
+  Paleta paleta;
+  std::optional<int> modo;
+};
+// The bytes of a palette file, its AMSDOS header left out: OCP Art Studio's
+// (.PAL: the screen mode, two bytes of ink flashing, then twelve Gate Array
+// colours for each ink, of which the first is taken), or a text of firmware
+// colours as LeerPaleta reads it. Nothing, with `error` set, when they are
+// neither.
+std::optional<ArchivoPaleta> LeerArchivoPaleta(std::span<const std::uint8_t> bytes,
+                                               std::string &error);
 
 struct Pantalla {
   Imagen imagen;
