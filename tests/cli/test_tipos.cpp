@@ -46,8 +46,11 @@ imagenes::Superficie SuperficieDe(const std::vector<std::uint8_t> &dsk) {
   return imagenes::DesdeContenedor(imagenes::LeerContenedor(dsk));
 }
 
+// One revolution: every command reads the whole dump again, and the reading
+// of several is tested on its own (tests/cpm/test_flujo.cpp).
 Generador::OpcionesFlujo Flujo() {
   Generador::OpcionesFlujo o;
+  o.vueltas = 1;
   o.deriva = 0.01;
   o.temblor = 100;
   return o;

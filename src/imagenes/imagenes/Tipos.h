@@ -85,7 +85,7 @@ bool EsNombreDeImagen(std::string_view nombre);
 std::vector<std::string_view> ExtensionesDeImagen();
 // "DSK", "HFE": the families of the kinds told by their bytes.
 std::vector<std::string_view> Familias();
-// "no es una imagen DSK ni HFE": what bytes of none of those kinds are told.
+// "no es una imagen DSK, HFE ni SCP": what bytes of none of those kinds are told.
 std::string NingunTipo();
 
 // The tracks of an image of any kind, as the file system reads them: the kind
