@@ -9,6 +9,7 @@
 #include "Flujo.h"
 #include "flujo/Scp.h"
 #include "imagenes/Comparacion.h"
+#include "imagenes/Conversion.h"
 #include "imagenes/Dsk.h"
 #include "imagenes/Flujo.h"
 #include "imagenes/Tipos.h"
@@ -329,6 +330,19 @@ TEST(Flujo, UnaPistaEnFmSeDice) {
   const imagenes::PistaSuperficie p = imagenes::SectoresDeVueltas(c, notas);
   EXPECT_FALSE(p.formateada);
   EXPECT_EQ(p.grabacion, imagenes::GrabacionFm);
+  // A dump with that track: convert's list of losses says the new image
+  // leaves it unformatted, and nothing is written without --force.
+  imagenes::DiscoDeFlujo disco;
+  disco.Celdas(c);
+  imagenes::Lectura l = disco.Terminar(1);
+  ASSERT_TRUE(l.disco) << l.error;
+  imagenes::OpcionesConversion o;
+  o.destino = imagenes::TipoPorNombre("extendido");
+  const imagenes::Conversion r = imagenes::Convertir(*imagenes::TipoPorNombre("scp"), l, o);
+  EXPECT_FALSE(r.Hecha());
+  ASSERT_EQ(r.perdidas.size(), 1U);
+  EXPECT_EQ(r.perdidas[0].texto,
+            "pista 0, cara 0: grabada en FM en el volcado; la imagen nueva la deja sin formato");
 }
 
 } // namespace
