@@ -11,6 +11,7 @@
 #include "cpm/Guardado.h"
 #include "cpm/Texto.h"
 #include "imagenes/Fuente.h"
+#include "imagenes/Problema.h"
 #include "imagenes/Tipos.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
@@ -639,17 +640,16 @@ int EjecutarDump(const OrdenDump &orden) {
   const imagenes::Contenedor &c = imagen.Disco().contenedor;
   const imagenes::Sector *s =
       imagenes::BuscarSector(c, orden.pista, orden.cara, static_cast<std::uint8_t>(id));
-  char nombre[64];
-  std::snprintf(nombre, sizeof nombre, "pista %d, cara %d, sector &%02X", orden.pista, orden.cara,
-                id);
+  const std::string nombre = imagenes::TextoPista(orden.pista, orden.cara) + ", sector " +
+                             imagenes::TextoId(static_cast<std::uint8_t>(id));
   if (s == nullptr) {
     AvisarError(orden.imagen, std::string("no hay ") + nombre);
     return kSalidaFallo;
   }
   char cabecera[160];
   std::snprintf(cabecera, sizeof cabecera,
-                "%s: C=%u H=%u R=&%02X N=%u ST1=&%02X ST2=&%02X, %zu %s en la imagen\n", nombre,
-                s->c, s->h, s->r, s->n, s->st1, s->st2, s->datos.size(),
+                "%s: C=%u H=%u R=&%02X N=%u ST1=&%02X ST2=&%02X, %zu %s en la imagen\n",
+                nombre.c_str(), s->c, s->h, s->r, s->n, s->st1, s->st2, s->datos.size(),
                 s->datos.size() == 1 ? "byte" : "bytes");
   std::string texto = cabecera;
   if (s->copias > 1) {

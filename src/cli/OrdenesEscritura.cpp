@@ -107,7 +107,7 @@ std::string Ambiguo(const cpm::Disco &disco, const std::string &texto) {
   }
   std::vector<std::string> cuales;
   for (const std::uint8_t u : usuarios) {
-    cuales.push_back(std::to_string(u) + ":" + texto);
+    cuales.push_back(cpm::NombreConUsuario(u, texto, true));
   }
   return texto + " casa con archivos de " + Plural(usuarios.size(), "usuario", "usuarios") +
          "; diga cuál: " + Enumerar(cuales);
@@ -492,8 +492,8 @@ int EjecutarPut(const OrdenPut &orden) {
   std::string texto;
   for (std::size_t i = 0; i < preparados.size(); ++i) {
     const cpm::NombreCpm &n = preparados[i].archivo.nombre;
-    texto += orden.archivos[i] + " -> " + (n.usuario == 0 ? "" : std::to_string(n.usuario) + ":") +
-             n.Texto() + " (" + DescribirPuesto(preparados[i], Buscado(puesto, n)) + ")\n";
+    texto += orden.archivos[i] + " -> " + cpm::NombreConUsuario(n.usuario, n.Texto()) + " (" +
+             DescribirPuesto(preparados[i], Buscado(puesto, n)) + ")\n";
   }
   EscribirSalida(texto);
   return kSalidaBien;
@@ -540,8 +540,7 @@ int EjecutarUnrm(const OrdenUnrm &orden) {
       }
       bytes = std::move(escrito.bytes);
       texto += elegido->NombreCompleto() + " recuperado como " +
-               (usuario == 0 ? "" : std::to_string(usuario) + ":") + elegido->NombreCompleto() +
-               "\n";
+               cpm::NombreConUsuario(usuario, elegido->NombreCompleto()) + "\n";
     }
     salida = Guardar(imagen, cpm::Escrito{std::move(bytes), std::nullopt});
     if (salida == kSalidaBien) {
@@ -569,8 +568,7 @@ int EjecutarRen(const OrdenRen &orden) {
         Guardar(imagen, cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
     if (salida == kSalidaBien) {
       EscribirSalida(archivo->NombreConUsuario() + " -> " +
-                     (nuevo->usuario == 0 ? "" : std::to_string(nuevo->usuario) + ":") +
-                     nuevo->Texto() + "\n");
+                     cpm::NombreConUsuario(nuevo->usuario, nuevo->Texto()) + "\n");
     }
     return salida;
   });

@@ -9,9 +9,7 @@
 namespace cpm {
 namespace {
 
-constexpr std::size_t PosUsuario = 0, PosNombre = 1, LargoNombre = 8, LargoExt = 3;
-constexpr std::size_t PosTipo = 18, PosCarga = 21, PosEntrada = 26;
-constexpr std::size_t PosLongitud = 64, PosSuma = 67, FinSumado = 67;
+using namespace cabecera;
 
 // +3DOS: the signature and its ^Z, the file's length (header included), the
 // +3 BASIC header's type and first parameter, the checksum byte.

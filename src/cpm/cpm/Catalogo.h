@@ -42,6 +42,11 @@ struct Archivo {
   [[nodiscard]] std::string NombreConUsuario() const;
 };
 
+// "U:NAME.EXT": user 0 shown only when `siempre` (where users are compared).
+// The one way messages and listings name a file with its user.
+[[nodiscard]] std::string NombreConUsuario(int usuario, const std::string &nombre,
+                                           bool siempre = false);
+
 // An entry that is not part of a file: deleted, or catalogue art and the like.
 struct EntradaSuelta {
   int entrada = 0;
