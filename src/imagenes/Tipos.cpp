@@ -247,7 +247,7 @@ std::vector<std::string_view> ExtensionesDeImagen() {
 std::vector<std::string_view> Familias() {
   std::vector<std::string_view> v;
   for (const Tipo &t : Tabla) {
-    if (t.reconocer != nullptr && std::find(v.begin(), v.end(), t.familia) == v.end()) {
+    if (SeReconoce(t) && std::find(v.begin(), v.end(), t.familia) == v.end()) {
       v.push_back(t.familia);
     }
   }

@@ -83,9 +83,9 @@ std::vector<const Tipo *> TiposPorExtension(std::string_view ruta);
 bool EsNombreDeImagen(std::string_view nombre);
 // "dsk", "hfe": those extensions, for help texts and dialogs.
 std::vector<std::string_view> ExtensionesDeImagen();
-// "DSK", "HFE": the families of the kinds told by their bytes.
+// "DSK", "HFE": the families of the kinds told by their bytes or names.
 std::vector<std::string_view> Familias();
-// "no es una imagen DSK, HFE ni SCP": what bytes of none of those kinds are told.
+// "no es una imagen DSK, HFE, SCP ni KryoFlux": what a file of none of those kinds is told.
 std::string NingunTipo();
 
 // The tracks of an image of any kind, as the file system reads them: the kind
