@@ -8,6 +8,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -89,4 +91,25 @@ void EscribirBytesDePrueba(const std::string &ruta, std::size_t largo) {
     bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
   }
   std::ofstream(ruta, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(largo));
+}
+
+extern char **environ;
+
+void Proceso(benchmark::State &state, std::vector<std::string> args) {
+  std::vector<char *> argv;
+  for (std::string &a : args) {
+    argv.push_back(a.data());
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t acciones;
+  posix_spawn_file_actions_init(&acciones);
+  posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  int estado = 0;
+  if (::posix_spawn(&pid, argv[0], &acciones, nullptr, argv.data(), environ) != 0 ||
+      ::waitpid(pid, &estado, 0) != pid || !WIFEXITED(estado) || WEXITSTATUS(estado) != 0) {
+    state.SkipWithError("el proceso falló");
+  }
+  posix_spawn_file_actions_destroy(&acciones);
 }

@@ -39,5 +39,9 @@ private:
   std::filesystem::path ruta_;
 };
 
+// Runs a program with its output to /dev/null and waits for it; a failure
+// skips the benchmark.
+void Proceso(benchmark::State &state, std::vector<std::string> args);
+
 // Writes `largo` bytes of a fixed, non-repeating-looking pattern to `ruta`.
 void EscribirBytesDePrueba(const std::string &ruta, std::size_t largo);

@@ -55,26 +55,6 @@ Ficheros &F() {
   return f;
 }
 
-// Runs a program with its output to /dev/null and waits for it.
-void Proceso(benchmark::State &state, std::vector<std::string> args) {
-  std::vector<char *> argv;
-  for (std::string &a : args) {
-    argv.push_back(a.data());
-  }
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t acciones;
-  posix_spawn_file_actions_init(&acciones);
-  posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  int estado = 0;
-  if (::posix_spawn(&pid, argv[0], &acciones, nullptr, argv.data(), environ) != 0 ||
-      ::waitpid(pid, &estado, 0) != pid || !WIFEXITED(estado) || WEXITSTATUS(estado) != 0) {
-    state.SkipWithError("el proceso falló");
-  }
-  posix_spawn_file_actions_destroy(&acciones);
-}
-
 // DSK -> HFE -> DSK: two processes, each reading, converting, reading its
 // output back to compare, and writing safely (flushed, then renamed).
 void HfeIdaYVuelta200KB(benchmark::State &state) {

@@ -18,6 +18,7 @@ objetivos_fuzz=(
   "fuzz_escritura  2048      2000 2048 Fuzzer de la escritura"
   "fuzz_zip        65536   250000 2048 Fuzzer del lector de zip y gzip"
   "fuzz_ver        20000    20000 2048 Fuzzer de los visores"
+  "fuzz_flujo      300000     300 2048 Fuzzer de los volcados de flujo"
 )
 
 # semillas_fuzz NAME DIR: puts the target's seeds into DIR (made empty first).
@@ -46,6 +47,15 @@ semillas_fuzz() {
       done
       rm -rf "$protegidos"
     fi
+    ;;
+  fuzz_flujo)
+    # Small generator disks as an SCP image and as KryoFlux streams.
+    "$construccion/tools/dskgen/alcove-dskgen" flujo "$dir/disco.scp" 3 1 1 0.01 100 >/dev/null
+    local kf
+    kf=$(mktemp -d)
+    "$construccion/tools/dskgen/alcove-dskgen" flujo "$kf" 2 1 1 >/dev/null
+    for f in "$kf"/*.raw; do cp "$f" "$dir/"; done
+    rm -rf "$kf"
     ;;
   fuzz_hfe)
     # Generator disks converted to HFE, cut after their first tracks.

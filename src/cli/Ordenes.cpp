@@ -331,11 +331,11 @@ int EjecutarGet(const OrdenGet &orden) {
       continue;
     }
     cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), *a, Modo(*a, orden.crudo));
-    if (e.bytes.size() > imagen.Bytes().size() - escritos) {
+    if (e.bytes.size() > imagen.BytesLeidos().size() - escritos) {
       const std::size_t quedan = elegidos->size() - i;
       AvisarError(orden.imagen,
                   "se detiene antes de " + a->NombreConUsuario() + ": lo escrito pasaría de los " +
-                      std::to_string(imagen.Bytes().size()) +
+                      std::to_string(imagen.BytesLeidos().size()) +
                       " bytes de la imagen, así que sus archivos comparten bloques; " +
                       (quedan == 1 ? "queda " : "quedan ") + Plural(quedan, "archivo", "archivos") +
                       " sin escribir");

@@ -121,11 +121,15 @@ int EjecutarConvert(const OrdenConvert &orden) {
     return kSalidaFallo;
   }
   std::vector<std::uint8_t> origen;
-  if (const std::string error = imagenes::CargarImagen(orden.origen, origen); !error.empty()) {
+  // A flux dump's file is read a piece at a time as it is converted, never whole.
+  const imagenes::Tipo *porPartes = imagenes::TipoPorPartes(orden.origen);
+  if (const std::string error =
+          porPartes != nullptr ? std::string() : imagenes::CargarImagen(orden.origen, origen);
+      !error.empty()) {
     AvisarError(orden.origen, error);
     return kSalidaFallo;
   }
-  const imagenes::Tipo *leido = imagenes::TipoDeBytes(origen);
+  const imagenes::Tipo *leido = porPartes != nullptr ? porPartes : imagenes::TipoDeBytes(origen);
   if (leido == nullptr && !orden.formato.empty()) {
     leido = imagenes::TipoConGeometria();
   }
@@ -157,7 +161,12 @@ int EjecutarConvert(const OrdenConvert &orden) {
   opciones.formato = orden.formato;
   opciones.version = ALCOVE_VERSION;
   opciones.completar = orden.completar;
-  const cpm::Conversion c = cpm::Convertir(origen, opciones);
+  const cpm::Conversion c =
+      porPartes != nullptr
+          ? cpm::Convertir(*porPartes,
+                           porPartes->leerArchivo(orden.origen, {nullptr, ALCOVE_VERSION}),
+                           opciones)
+          : cpm::Convertir(origen, opciones);
   if (!c.Hecha()) {
     if (c.perdidas.empty()) {
       AvisarError(orden.origen, c.error);

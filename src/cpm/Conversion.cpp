@@ -3,11 +3,19 @@
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 
+#include <functional>
 #include <optional>
 
 namespace cpm {
 
-Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConversion &o) {
+namespace {
+
+// The conversion, the source's tracks given by `pistas` (to tell a raw
+// destination's format by) and made by `convertir`.
+Conversion ConvertirCon(
+    const std::function<imagenes::Pistas()> &pistas,
+    const std::function<imagenes::Conversion(const imagenes::OpcionesConversion &)> &convertir,
+    const OpcionesConversion &o) {
   Conversion r;
   std::optional<imagenes::Geometria> geometria;
   if (!o.formato.empty()) {
@@ -19,9 +27,9 @@ Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConvers
     geometria = GeometriaDe(*f);
   } else if (o.destino != nullptr && o.destino->conGeometria) {
     // The disk's own format; a source that cannot be read says so below.
-    const imagenes::Pistas pistas = imagenes::LeerPistas(origen, {nullptr, o.version});
-    if (pistas.error.empty()) {
-      const Deteccion d = DetectarFormato(pistas.contenedor);
+    const imagenes::Pistas leidas = pistas();
+    if (leidas.error.empty()) {
+      const Deteccion d = DetectarFormato(leidas.contenedor);
       if (!d.formato) {
         r.error = "no se sabe el formato del disco (" + d.motivo + "); dígalo con --formato";
         return r;
@@ -43,8 +51,27 @@ Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConvers
     };
   }
   opciones.avisar = AvisarProteccionesPerdidas;
-  static_cast<imagenes::Conversion &>(r) = imagenes::Convertir(origen, opciones);
+  static_cast<imagenes::Conversion &>(r) = convertir(opciones);
   return r;
+}
+
+} // namespace
+
+Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConversion &o) {
+  return ConvertirCon(
+      [&] {
+        return imagenes::LeerPistas(origen, {nullptr, o.version});
+      },
+      [&](const imagenes::OpcionesConversion &c) { return imagenes::Convertir(origen, c); }, o);
+}
+
+Conversion Convertir(const imagenes::Tipo &origen, imagenes::Lectura leida,
+                     const OpcionesConversion &o) {
+  return ConvertirCon([&] { return imagenes::PistasDeLectura(origen, leida, {}); },
+                      [&](const imagenes::OpcionesConversion &c) {
+                        return imagenes::Convertir(origen, std::move(leida), c);
+                      },
+                      o);
 }
 
 } // namespace cpm

@@ -10,26 +10,24 @@
 namespace cpm {
 
 Imagen::Imagen(std::string ruta, const OpcionesLectura &opciones) : ruta_(std::move(ruta)) {
-  Leer(imagenes::CargarImagen(ruta_, bytes_), opciones);
+  Leer(opciones, nullptr);
 }
 
-Imagen::Imagen(std::string ruta, ParaCambiar) : ruta_(std::move(ruta)) {
-  Leer(imagenes::CargarImagen(ruta_, bytes_, &huella_), {});
-}
+Imagen::Imagen(std::string ruta, ParaCambiar) : ruta_(std::move(ruta)) { Leer({}, &huella_); }
 
-void Imagen::Leer(std::string error, const OpcionesLectura &opciones) {
-  errorPistas_ = std::move(error);
-  if (!errorPistas_.empty()) {
-    return;
-  }
-  cargada_ = true;
+void Imagen::Leer(const OpcionesLectura &opciones, Plataforma::HuellaArchivo *huella) {
   // The format named is a raw dump's too.
   const std::optional<Formato> formato = FormatoPorNombre(opciones.formato);
   std::optional<imagenes::Geometria> geometria;
   if (formato) {
     geometria = GeometriaDe(*formato);
   }
-  pistas_ = imagenes::LeerPistas(bytes_, {geometria ? &*geometria : nullptr, {}});
+  errorPistas_ = imagenes::AbrirImagen(ruta_, {geometria ? &*geometria : nullptr, {}}, bytes_,
+                                       pistas_, huella);
+  if (!errorPistas_.empty()) {
+    return;
+  }
+  cargada_ = true;
   errorPistas_ = pistas_.error;
   disco_ = LeerDisco(pistas_.contenedor, opciones);
 }

@@ -76,10 +76,10 @@ bool SeListaPorCopia(const std::string &ruta) {
 
 std::string LeerParaListar(const std::string &ruta, std::vector<std::uint8_t> &bytes) {
   imagenes::EmpezarLectura(); // one view, one zip budget
-  if (std::string error = imagenes::CargarImagen(ruta, bytes); !error.empty()) {
+  imagenes::Pistas pistas;
+  if (std::string error = imagenes::AbrirImagen(ruta, {}, bytes, pistas); !error.empty()) {
     return error;
   }
-  imagenes::Pistas pistas = imagenes::LeerPistas(bytes, {});
   // An image read in place is listed as it is, damage and all; another kind
   // as the image its tracks make, when they can be read.
   if (pistas.tipo == nullptr || pistas.tipo->enSitio) {

@@ -24,6 +24,10 @@ void IlegiblesDelOrigen(const Problemas &problemas, std::vector<Diferencia> &per
                           donde + ": el archivo no la tiene entera; lo que falta no "
                                   "pasa a la imagen nueva"});
       break;
+    case TipoProblema::PistaFm:
+      perdidas.push_back(
+          {t, c, -1, donde + ": grabada en FM en el volcado; la imagen nueva la deja sin formato"});
+      break;
     case TipoProblema::SectorCorto:
       perdidas.push_back({t, c, p.lugar.sector,
                           donde + ", sector " + TextoId(static_cast<std::uint8_t>(p.lugar.sector)) +
@@ -78,7 +82,12 @@ Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConvers
     r.error = NingunTipo() + "; un volcado crudo necesita --formato";
     return r;
   }
-  Lectura leida = r.origen->leer(origen, o.lectura);
+  return Convertir(*r.origen, r.origen->leer(origen, o.lectura), o);
+}
+
+Conversion Convertir(const Tipo &tipo, Lectura leida, const OpcionesConversion &o) {
+  Conversion r;
+  r.origen = &tipo;
   if (!leida.disco) {
     r.error = leida.error;
     return r;

@@ -20,6 +20,8 @@ namespace imagenes {
 namespace {
 
 constexpr std::uint64_t kLimite = TamanoMaximoArchivo;
+// What is kept of a dump read a piece at a time: its header, for info.
+constexpr std::size_t LargoCabecera = 512;
 // A .gz of an image that does not compress at all is a little larger than it.
 constexpr std::uint64_t kLimiteGz = kLimite + kLimite / 64 + 64 * 1024;
 
@@ -377,6 +379,25 @@ std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &byt
   }
   std::uintmax_t tamano = 0;
   return Cargar(ruta, comprimidos::kTodo, bytes, tamano);
+}
+
+std::string AbrirImagen(const std::string &ruta, const OpcionesLectura &opciones,
+                        std::vector<std::uint8_t> &bytes, Pistas &pistas,
+                        Plataforma::HuellaArchivo *huella) {
+  if (const Tipo *tipo = TipoPorPartes(ruta)) {
+    // Its first bytes, where its signature and creator lie; a folder has none.
+    bytes.clear();
+    if (Plataforma::Clase(ruta) == Plataforma::ClaseArchivo::Normal) {
+      Plataforma::LeerPrincipioArchivo(ruta, LargoCabecera, bytes);
+    }
+    pistas = PistasDeLectura(*tipo, tipo->leerArchivo(ruta, opciones), bytes);
+    return {};
+  }
+  if (std::string error = CargarImagen(ruta, bytes, huella); !error.empty()) {
+    return error;
+  }
+  pistas = LeerPistas(bytes, opciones);
+  return {};
 }
 
 std::string CargarPrincipio(const std::string &ruta, std::size_t largo,

@@ -404,7 +404,8 @@ std::optional<MarcaHallada> BuscarMarca(const Celdas &c, std::size_t desde, std:
 } // namespace
 
 PistaSuperficie DecodificarPista(std::span<const std::uint8_t> bytes, Orden orden, int pista,
-                                 int cara, Problemas &problemas) {
+                                 int cara, Problemas &problemas,
+                                 std::vector<std::size_t> *inicios) {
   const Celdas c(bytes, orden);
   PistaSuperficie p;
   p.pistaCabecera = static_cast<std::uint8_t>(pista);
@@ -428,6 +429,9 @@ PistaSuperficie DecodificarPista(std::span<const std::uint8_t> bytes, Orden orde
       break;
     }
     SectorSuperficie &s = p.sectores.emplace_back();
+    if (inicios != nullptr) {
+      inicios->push_back(m->sincronia);
+    }
     s.c = id[0];
     s.h = id[1];
     s.r = id[2];

@@ -28,6 +28,8 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::SectorError: return "sector-error";
   case TipoProblema::SectorPasaElIndice: return "sector-pasa-el-indice";
   case TipoProblema::BytesSobrantes: return "bytes-sobrantes";
+  case TipoProblema::LecturaFlujo: return "lectura-flujo";
+  case TipoProblema::PistaFm: return "pista-fm";
   case TipoProblema::FormatoDesconocido: return "formato-desconocido";
   case TipoProblema::FormatoForzado: return "formato-forzado";
   case TipoProblema::FormatoNombreMalo: return "formato-nombre-malo";

@@ -4,11 +4,26 @@
 #include "imagenes/Bytes.h"
 #include "imagenes/Crudo.h"
 #include "imagenes/Dsk.h"
+#include "imagenes/Fuente.h"
 #include "imagenes/Hfe.h"
+#include "platform/Errores.h"
+#include "platform/LecturaArchivo.h"
 
 #include <algorithm>
 
 namespace imagenes {
+
+// The kinds only read, each in its own file: flux and bitstream dumps.
+bool EsScp(std::span<const std::uint8_t> bytes);
+Lectura LeerScp(std::span<const std::uint8_t> bytes, const OpcionesLectura &opciones);
+Lectura LeerScpArchivo(const std::string &ruta, const OpcionesLectura &opciones);
+bool EsHfeV3(std::span<const std::uint8_t> bytes);
+Lectura LeerHfeV3(std::span<const std::uint8_t> bytes, const OpcionesLectura &opciones);
+bool EsRutaKryoFlux(const std::string &ruta);
+bool EsNombreKryoFlux(std::string_view nombre);
+Lectura LeerKryoFlux(std::span<const std::uint8_t> bytes, const OpcionesLectura &opciones);
+Lectura LeerKryoFluxArchivo(const std::string &ruta, const OpcionesLectura &opciones);
+
 namespace {
 
 bool Empieza(std::span<const std::uint8_t> b, std::string_view prefijo) {
@@ -63,7 +78,7 @@ constexpr Tipo Tabla[]{
      FirmaHfe.size(),
      0,
      0,
-     EsHfe,
+     [](std::span<const std::uint8_t> b) { return Empieza(b, FirmaHfe); },
      [](std::span<const std::uint8_t> b, const OpcionesLectura &) { return LeerHfe(b); },
      [](const Superficie &s, const OpcionesLectura &, std::string &) {
        return std::optional<std::vector<std::uint8_t>>(EscribirHfe(s));
@@ -91,7 +106,64 @@ constexpr Tipo Tabla[]{
      false,
      true,
      "estandar"},
+    // Flux and bitstream dumps, only read: a .dsk made of one is extended,
+    // which keeps the copies of weak sectors.
+    {"scp",
+     "SCP",
+     "SCP",
+     "SCP",
+     {"scp", ""},
+     3, // "SCP"
+     0,
+     0,
+     EsScp,
+     LeerScp,
+     nullptr,
+     nullptr,
+     false,
+     false,
+     "extendido",
+     LeerScpArchivo},
+    {"hfe3",
+     "HFE v3",
+     "HFE v3",
+     "HFE",
+     {"hfe", ""},
+     FirmaHfe.size(), // "HXCHFEV3"
+     0,
+     0,
+     EsHfeV3,
+     LeerHfeV3,
+     nullptr,
+     nullptr,
+     false,
+     false,
+     "extendido"},
+    {"kryoflux",
+     "KryoFlux",
+     "KryoFlux",
+     "KryoFlux",
+     {"raw", ""},
+     0,
+     0,
+     0,
+     nullptr,
+     LeerKryoFlux,
+     nullptr,
+     nullptr,
+     false,
+     false,
+     "extendido",
+     LeerKryoFluxArchivo,
+     EsRutaKryoFlux,
+     EsNombreKryoFlux},
 };
+
+// Enough of a file's first bytes to tell its kind and show its signature.
+constexpr std::size_t LargoPrincipio = 256;
+
+// Whether a kind is told without a format: by its bytes or by its name.
+bool SeReconoce(const Tipo &t) { return t.reconocer != nullptr || t.reconocerRuta != nullptr; }
 
 char Minuscula(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -153,15 +225,18 @@ std::vector<const Tipo *> TiposPorExtension(std::string_view ruta) {
 
 bool EsNombreDeImagen(std::string_view nombre) {
   const auto tipos = TiposPorExtension(nombre);
-  return std::any_of(tipos.begin(), tipos.end(),
-                     [](const Tipo *t) { return t->reconocer != nullptr; });
+  return std::any_of(tipos.begin(), tipos.end(), [&](const Tipo *t) {
+    return SeReconoce(*t) && (t->esNombre == nullptr || t->esNombre(nombre));
+  });
 }
 
 std::vector<std::string_view> ExtensionesDeImagen() {
   std::vector<std::string_view> v;
   for (const Tipo &t : Tabla) {
     for (const std::string_view e : t.extensiones) {
-      if (t.reconocer != nullptr && !e.empty() && std::find(v.begin(), v.end(), e) == v.end()) {
+      // A kind known by its names alone is not every file with its extension.
+      if (t.reconocer != nullptr && t.esNombre == nullptr && !e.empty() &&
+          std::find(v.begin(), v.end(), e) == v.end()) {
         v.push_back(e);
       }
     }
@@ -172,7 +247,7 @@ std::vector<std::string_view> ExtensionesDeImagen() {
 std::vector<std::string_view> Familias() {
   std::vector<std::string_view> v;
   for (const Tipo &t : Tabla) {
-    if (t.reconocer != nullptr && std::find(v.begin(), v.end(), t.familia) == v.end()) {
+    if (SeReconoce(t) && std::find(v.begin(), v.end(), t.familia) == v.end()) {
       v.push_back(t.familia);
     }
   }
@@ -203,7 +278,12 @@ Pistas LeerPistas(std::span<const std::uint8_t> bytes, const OpcionesLectura &o)
     }
     return p;
   }
-  Lectura l = p.tipo->leer(bytes, o);
+  return PistasDeLectura(*p.tipo, p.tipo->leer(bytes, o), bytes);
+}
+
+Pistas PistasDeLectura(const Tipo &tipo, Lectura l, std::span<const std::uint8_t> bytes) {
+  Pistas p;
+  p.tipo = &tipo;
   if (!l.disco) {
     p.error = l.error;
     p.contenedor.problemas = std::move(l.problemas);
@@ -234,6 +314,27 @@ Pistas LeerPistas(std::span<const std::uint8_t> bytes, const OpcionesLectura &o)
   }
   c.problemas.insert(c.problemas.begin(), l.problemas.begin(), l.problemas.end());
   return p;
+}
+
+const Tipo *TipoPorPartes(const std::string &ruta) {
+  if (EsRutaComprimida(ruta)) {
+    return nullptr;
+  }
+  for (const Tipo &t : Tabla) {
+    if (t.leerArchivo != nullptr && t.reconocerRuta != nullptr && t.reconocerRuta(ruta)) {
+      return &t;
+    }
+  }
+  std::vector<std::uint8_t> principio;
+  if (Plataforma::LeerPrincipioArchivo(ruta, LargoPrincipio, principio) != Errores::Ninguno) {
+    return nullptr;
+  }
+  for (const Tipo &t : Tabla) {
+    if (t.leerArchivo != nullptr && t.reconocer != nullptr && t.reconocer(principio)) {
+      return &t;
+    }
+  }
+  return nullptr;
 }
 
 } // namespace imagenes

@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"@x.hfe"},
                     1,
                     "",
-                    "no es una imagen DSK ni HFE",
+                    "no es una imagen DSK, HFE, SCP ni KryoFlux",
                     nullptr}),
     [](const testing::TestParamInfo<CasoConvert> &i) { return std::string(i.param.nombre); });
 

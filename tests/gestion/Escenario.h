@@ -55,11 +55,13 @@ inline std::vector<std::uint8_t> DiscoA() {
   return d.Bytes();
 }
 
-inline std::vector<std::uint8_t> DiscoB() {
+inline Generador::DiscoCpm DiscoCpmB() {
   Generador::DiscoCpm d(Generador::GeometriaData());
   d.Agregar(Archivo(0, "OTRO", "BIN", Generador::ContenidoPrueba(100, 1)));
-  return d.Bytes();
+  return d;
 }
+
+inline std::vector<std::uint8_t> DiscoB() { return DiscoCpmB().Bytes(); }
 
 class Escenario : public ::testing::Test {
 protected:

@@ -8,6 +8,7 @@
 #include "Proceso.h"
 #include "ZipDePrueba.h"
 
+#include "Flujo.h"
 #include "imagenes/Contenedor.h"
 #include "imagenes/Dsk.h"
 #include "imagenes/Hfe.h"
@@ -391,9 +392,10 @@ TEST_F(Escenario, DragsCarryExactFilesOutAndBetweenPanesAndDropsPutHostFiles) {
   EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
 }
 
-// Images a pane lists through a copy: a zip's member, and an image of a kind
-// only read (HFE). Each follows the folder's own images, lists its files,
-// gives them to a drag as get does, and is never written.
+// Images a pane lists through a copy: a zip's member, and images of the
+// kinds only read (HFE, an SCP flux dump, a KryoFlux set by its first file).
+// Each follows the folder's own images, lists its files, gives them to a drag
+// as get does, and is never written.
 TEST_F(Escenario, ImagesOfEveryKindAndInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten) {
   const std::vector<std::uint8_t> hfe =
       imagenes::EscribirHfe(imagenes::DesdeContenedor(imagenes::LeerContenedor(DiscoB())));
@@ -401,18 +403,21 @@ TEST_F(Escenario, ImagesOfEveryKindAndInsideZipsFollowTheFoldersOwnAndAreReadBut
       zip_prueba::CrearZip({zip_prueba::Comprimido("juegos/juego.dsk", DiscoB()),
                             zip_prueba::Guardado("leeme.txt", {1})});
   struct Caso {
-    const char *archivo; // written in the folder
-    const std::vector<std::uint8_t> &bytes;
-    const char *listada;  // as the file list shows it
-    const char *etiqueta; // the pane's label
+    Generador::Archivos archivos; // written in the folder
+    const char *listada;          // as the file list shows it
+    const char *etiqueta;         // the pane's label
   };
   const Caso casos[] = {
-      {"coleccion.zip", zip, "coleccion.zip/juegos/juego.dsk", "juego.dsk"},
-      {"juego.hfe", hfe, "juego.hfe", "juego.hfe"},
+      {{{"coleccion.zip", zip}}, "coleccion.zip/juegos/juego.dsk", "juego.dsk"},
+      {{{"juego.hfe", hfe}}, "juego.hfe", "juego.hfe"},
+      {{{"juego.scp", Generador::EscribirScp(DiscoCpmB(), {})}}, "juego.scp", "juego.scp"},
+      {Generador::EscribirStreams(DiscoCpmB(), {}), "track00.0.raw", "track00.0.raw"},
   };
   for (const Caso &c : casos) {
-    SCOPED_TRACE(c.archivo);
-    Escribir(carpeta.Archivo(c.archivo), c.bytes);
+    SCOPED_TRACE(c.listada);
+    for (const auto &[nombre, bytes] : c.archivos) {
+      Escribir(carpeta.Archivo(nombre), bytes);
+    }
     EXPECT_EQ(file[0].otras(file[0].ruta), std::vector<std::string>{c.listada});
     Elegir(0, c.listada);
     EXPECT_EQ(Nombres(0), std::vector<std::string>{"OTRO.BIN"});
@@ -424,7 +429,7 @@ TEST_F(Escenario, ImagesOfEveryKindAndInsideZipsFollowTheFoldersOwnAndAreReadBut
     Seleccionar(0, {"OTRO.BIN"});
     const std::vector<std::string> rutas = gestor->Arrastrar(0);
     ASSERT_EQ(rutas.size(), 1U);
-    const std::string sacado = carpeta.Archivo(std::string("cli-") + c.archivo);
+    const std::string sacado = carpeta.Archivo("cli-" + c.archivos.front().first);
     ASSERT_EQ(EjecutarCli({"get", imagen, "OTRO.BIN", "-o", sacado}).codigo, 0);
     EXPECT_EQ(Leer(rutas.front()), Leer(sacado + "/OTRO.BIN"));
     gestor->FinArrastre(true);
@@ -444,8 +449,10 @@ TEST_F(Escenario, ImagesOfEveryKindAndInsideZipsFollowTheFoldersOwnAndAreReadBut
     EXPECT_FALSE(gestor->Recibir(0, {1, {}}));
     EXPECT_TRUE(guion.preguntas.empty());
     EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
-    EXPECT_EQ(Leer(carpeta.Archivo(c.archivo)), c.bytes);
-    fs::remove(carpeta.Ruta() / c.archivo);
+    for (const auto &[nombre, bytes] : c.archivos) {
+      EXPECT_EQ(Leer(carpeta.Archivo(nombre)), bytes);
+      fs::remove(carpeta.Ruta() / nombre);
+    }
   }
 }
 

@@ -9,6 +9,7 @@
 #include "ProgramaBasic.h"
 #include "ZipDePrueba.h"
 
+#include "Flujo.h"
 #include "gestion/Dialogos.h"
 #include "imagenes/Contenedor.h"
 #include "imagenes/Dsk.h"
@@ -75,11 +76,13 @@ std::vector<std::uint8_t> DiscoA() {
   return d.Bytes();
 }
 
-std::vector<std::uint8_t> DiscoB() {
+Generador::DiscoCpm DiscoCpmB() {
   Generador::DiscoCpm d(Generador::GeometriaData());
   d.Agregar(Archivo(0, "OTRO", "BIN", Generador::ContenidoPrueba(100, 1)));
-  return d.Bytes();
+  return d;
 }
+
+std::vector<std::uint8_t> DiscoB() { return DiscoCpmB().Bytes(); }
 
 class Gestor : public ::testing::Test {
 protected:
@@ -347,15 +350,16 @@ TEST_F(Gestor, DragsCarryFilesAndTheirPaneAndDropsAreTakenOnlyWhereTheDecisionsT
   EXPECT_TRUE(avisos.mensajes.isEmpty()) << avisos.mensajes.join('\n').toStdString();
 }
 
-// Images the pane lists through a copy: a zip's member, and an image of a
-// kind only read (HFE). Each follows the folder's own images and opens in the
-// pane, its writes greyed in the menu.
+// Images the pane lists through a copy: a zip's member, and images of the
+// kinds only read (HFE, an SCP flux dump). Each follows the folder's own images
+// and opens in the pane, its writes greyed in the menu.
 TEST_F(Gestor, ImagesOfEveryKindAndInsideZipsAreInTheFileListAndOpenInThePane) {
   const std::vector<std::uint8_t> hfe =
       imagenes::EscribirHfe(imagenes::DesdeContenedor(imagenes::LeerContenedor(DiscoB())));
   const std::vector<std::uint8_t> zip =
       zip_prueba::CrearZip({zip_prueba::Comprimido("juegos/juego.dsk", DiscoB()),
                             zip_prueba::Guardado("leeme.txt", {1})});
+  const std::vector<std::uint8_t> scp = Generador::EscribirScp(DiscoCpmB(), {});
   struct Caso {
     const char *archivo; // written in the folder
     const std::vector<std::uint8_t> &bytes;
@@ -365,6 +369,7 @@ TEST_F(Gestor, ImagesOfEveryKindAndInsideZipsAreInTheFileListAndOpenInThePane) {
   const Caso casos[] = {
       {"coleccion.zip", zip, "coleccion.zip/juegos/juego.dsk", "juego.dsk"},
       {"juego.hfe", hfe, "juego.hfe", "juego.hfe"},
+      {"juego.scp", scp, "juego.scp", "juego.scp"},
   };
   for (const Caso &c : casos) {
     SCOPED_TRACE(c.archivo);

@@ -675,7 +675,40 @@ DiscoCpm &DiscoCpm::PistaHecha(int pista, int cara, const std::vector<SectorHech
   return *this;
 }
 
-std::vector<std::uint8_t> DiscoCpm::Bytes() const {
+std::vector<std::uint8_t> DiscoCpm::Bytes() const { return Bytes(nullptr); }
+
+std::vector<DiscoCpm::PistaFinal> DiscoCpm::Pistas() const {
+  // The image's own bytes, so that the catalogue lies where Bytes() puts it.
+  std::vector<Puesto> puestos;
+  const std::vector<std::uint8_t> img = Bytes(&puestos);
+  std::vector<PistaFinal> v(pistas_.size());
+  std::size_t k = 0;
+  for (std::size_t t = 0; t < pistas_.size(); ++t) {
+    v[t].formateada = pistas_[t].formateada;
+    if (!pistas_[t].formateada) {
+      continue;
+    }
+    for (const SectorGen &s : pistas_[t].sectores) {
+      SectorFinal f{s.c, s.h, s.r, s.n, s.st1, s.st2, {}};
+      if (pistas_[t].aMano) {
+        f.copias.push_back(s.datos); // a track laid out by hand is written as it was given
+        v[t].sectores.push_back(std::move(f));
+        continue;
+      }
+      const Puesto &p = puestos.at(k++);
+      for (int c = 0; c < p.copias; ++c) {
+        const auto inicio =
+            static_cast<std::ptrdiff_t>(p.inicio + static_cast<std::size_t>(c) * p.largo);
+        f.copias.emplace_back(img.begin() + inicio,
+                              img.begin() + inicio + static_cast<std::ptrdiff_t>(p.largo));
+      }
+      v[t].sectores.push_back(std::move(f));
+    }
+  }
+  return v;
+}
+
+std::vector<std::uint8_t> DiscoCpm::Bytes(std::vector<Puesto> *dondeFueron) const {
   const bool extendida = disposicion_ == Disposicion::Extendida;
   const std::size_t nominal = static_cast<std::size_t>(g_.tamanoSector);
   const std::size_t tamanoEstandar =
@@ -750,6 +783,9 @@ std::vector<std::uint8_t> DiscoCpm::Bytes() const {
     catalogo.insert(catalogo.end(), e.begin(), e.end());
   }
   EscribirEnImagen(img, puestos, catalogo);
+  if (dondeFueron != nullptr) {
+    *dondeFueron = std::move(puestos);
+  }
   return img;
 }
 

@@ -174,6 +174,20 @@ public:
 
   [[nodiscard]] std::vector<std::uint8_t> Bytes() const;
 
+  // Every side of every track as Bytes() writes it (index pista * caras +
+  // cara), each sector with its copies' final bytes, for the flux writer.
+  struct SectorFinal {
+    std::uint8_t c = 0, h = 0, r = 0, n = 0, st1 = 0, st2 = 0;
+    std::vector<std::vector<std::uint8_t>> copias;
+  };
+  struct PistaFinal {
+    bool formateada = true;
+    std::vector<SectorFinal> sectores;
+  };
+  [[nodiscard]] std::vector<PistaFinal> Pistas() const;
+  [[nodiscard]] int PistasImagen() const { return pistasImagen_; }
+  [[nodiscard]] int CarasImagen() const { return carasImagen_; }
+
 private:
   struct SectorGen {
     std::uint8_t c = 0, h = 0, r = 0, n = 2, st1 = 0, st2 = 0;
@@ -198,6 +212,7 @@ private:
   };
   void EscribirEnImagen(std::vector<std::uint8_t> &img, const std::vector<Puesto> &puestos,
                         const std::vector<std::uint8_t> &bytes) const;
+  std::vector<std::uint8_t> Bytes(std::vector<Puesto> *dondeFueron) const;
   int SiguienteBloque(const std::vector<int> &elegidos); // marks it used
   void ExigirExtendida() const;
 

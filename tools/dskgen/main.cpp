@@ -3,6 +3,10 @@
 //   alcove-dskgen many CARPETA N         N small images (for benchmarks)
 //   alcove-dskgen semillas CARPETA       seeds for the CP/M reader's fuzzer
 //   alcove-dskgen protecciones CARPETA   a disk for each copy-protection case
+//   alcove-dskgen flujo SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA TEMBLOR]
+//                                        a DATA-like disk full of files as flux:
+//                                        an SCP image, or KryoFlux streams in CARPETA
+#include "Flujo.h"
 #include "Generador.h"
 
 #include <cstdlib>
@@ -29,6 +33,25 @@ int main(int argc, char **argv) {
       }
       return 0;
     }
+    if (orden == "flujo" && (argc == 6 || argc == 8)) {
+      const std::filesystem::path salida = argv[2];
+      const Generador::DiscoCpm d = Generador::DiscoLleno(std::atoi(argv[3]), std::atoi(argv[4]));
+      Generador::OpcionesFlujo o;
+      o.vueltas = std::atoi(argv[5]);
+      if (argc == 8) {
+        o.deriva = std::atof(argv[6]);
+        o.temblor = std::atof(argv[7]);
+      }
+      if (salida.extension() == ".scp") {
+        Generador::EscribirArchivo(salida, Generador::EscribirScp(d, o));
+      } else {
+        std::filesystem::create_directories(salida);
+        for (const auto &[nombre, bytes] : Generador::EscribirStreams(d, o)) {
+          Generador::EscribirArchivo(salida / nombre, bytes);
+        }
+      }
+      return 0;
+    }
     if (orden == "many" && argc == 4) {
       const std::filesystem::path carpeta = argv[2];
       std::filesystem::create_directories(carpeta);
@@ -42,7 +65,8 @@ int main(int argc, char **argv) {
       return 0;
     }
     std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA | "
-                 "protecciones CARPETA\n";
+                 "protecciones CARPETA | flujo SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA "
+                 "TEMBLOR]\n";
     return 2;
   } catch (const std::exception &e) {
     std::cerr << "alcove-dskgen: " << e.what() << '\n';

@@ -31,5 +31,9 @@ struct Conversion : imagenes::Conversion {
 };
 
 Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConversion &opciones);
+// The same from a source already read as its kind (a flux dump read a piece
+// at a time from its file: imagenes::Tipo::leerArchivo).
+Conversion Convertir(const imagenes::Tipo &origen, imagenes::Lectura leida,
+                     const OpcionesConversion &opciones);
 
 } // namespace cpm

@@ -34,8 +34,14 @@ public:
   [[nodiscard]] const Plataforma::HuellaArchivo &Huella() const { return huella_; }
   // Whether the file could be read (whatever it holds).
   [[nodiscard]] bool Cargada() const { return cargada_; }
-  // The file's bytes (a .gz or a zip's member inflated).
+  // The file's bytes (a .gz or a zip's member inflated; of a flux dump read a
+  // piece at a time, only its header).
   [[nodiscard]] std::span<const std::uint8_t> Bytes() const { return bytes_; }
+  // What the file system reads: the file's bytes for a kind read in place,
+  // the extended image made from its tracks for any other.
+  [[nodiscard]] std::span<const std::uint8_t> BytesLeidos() const {
+    return pistas_.hecha.empty() ? std::span<const std::uint8_t>(bytes_) : pistas_.hecha;
+  }
   // Its kind; nullptr when no kind's signature is there.
   [[nodiscard]] const imagenes::Tipo *Tipo() const { return pistas_.tipo; }
   [[nodiscard]] const cpm::Disco &Disco() const { return disco_; }
@@ -56,7 +62,7 @@ public:
   [[nodiscard]] imagenes::Superficie Superficie() const;
 
 private:
-  void Leer(std::string error, const OpcionesLectura &opciones);
+  void Leer(const OpcionesLectura &opciones, Plataforma::HuellaArchivo *huella);
 
   std::string ruta_;
   std::vector<std::uint8_t> bytes_;

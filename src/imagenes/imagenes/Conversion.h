@@ -41,5 +41,8 @@ struct Conversion {
 // The source's kind is told by its signature; a source with none is read as a
 // raw dump when a geometry is given.
 Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConversion &opciones);
+// The same from a source already read as its kind (a flux dump read a piece
+// at a time from its file).
+Conversion Convertir(const Tipo &origen, Lectura leida, const OpcionesConversion &opciones);
 
 } // namespace imagenes

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imagenes/Tipos.h"
 #include "platform/ReemplazoSeguro.h"
 
 #include <cstddef>
@@ -26,6 +27,15 @@ constexpr std::uintmax_t TamanoMaximoArchivo = 16u * 1024u * 1024u;
 // read, in Spanish.
 std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes,
                          Plataforma::HuellaArchivo *huella = nullptr);
+// The image named `ruta` opened through the door, its tracks in `pistas`: read
+// whole by CargarImagen (with `huella` as there) and told by LeerPistas; but a
+// plain file or folder of a kind read a piece at a time (TipoPorPartes: a flux
+// dump, which may be far larger than any image read whole) is read so, never
+// whole, and `bytes` gets its first bytes only. Returns empty, or why the path
+// cannot be read (why its tracks cannot be is pistas.error).
+std::string AbrirImagen(const std::string &ruta, const OpcionesLectura &opciones,
+                        std::vector<std::uint8_t> &bytes, Pistas &pistas,
+                        Plataforma::HuellaArchivo *huella = nullptr);
 // Why a file could not be read as an image, from LecturaArchivo's Errores
 // number; empty for Errores::Ninguno.
 std::string MotivoLectura(const std::string &ruta, std::int16_t error);

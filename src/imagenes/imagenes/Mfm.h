@@ -47,9 +47,11 @@ std::vector<std::uint8_t> CeldasDeRelleno(std::size_t bytes, Orden orden);
 // which ends the revolution (a problem says so). Bad CRCs, missing data fields
 // and deleted marks become the status bits above; GAP#3 is measured between
 // the first two sectors. Never throws for damaged cells; `pista` and `cara`
-// name the track in the problems.
+// name the track in the problems. `inicios`, when given, gets the cell where
+// each sector's ID syncs begin, for a reader of several revolutions (flux).
 PistaSuperficie DecodificarPista(std::span<const std::uint8_t> celdas, Orden orden, int pista,
-                                 int cara, Problemas &problemas);
+                                 int cara, Problemas &problemas,
+                                 std::vector<std::size_t> *inicios = nullptr);
 
 // CRC-CCITT (polynomial 0x1021, preset 0xFFFF) as the FDC computes it over a
 // field, its address mark and the three syncs before it included.

@@ -27,6 +27,8 @@ enum class TipoProblema {
   SectorError,         // ST1/ST2 report a read error when the image was made
   SectorPasaElIndice, // a data field longer than the rest of the revolution, read on past the index
   BytesSobrantes,     // bytes after the last track
+  LecturaFlujo,       // what reading a flux dump had to say (a pass that failed, no index...)
+  PistaFm,            // a track of a flux dump recorded in FM, which is not decoded
   // The format.
   FormatoDesconocido,  // the first track does not tell the format
   FormatoForzado,      // the caller chose the format by name

@@ -55,6 +55,17 @@ struct Tipo {
   bool enSitio = false;
   bool conGeometria = false; // read and written for a format only (a raw dump)
   std::string_view comoDsk;  // what a ".dsk" DESTINO of convert is, from this kind
+  // A kind whose files are far larger than the disk they hold (flux): its
+  // plain file, or its folder, read a piece at a time as the reader asks,
+  // never whole. nullptr: read whole, as bytes, wherever it lies.
+  Lectura (*leerArchivo)(const std::string &ruta, const OpcionesLectura &opciones) = nullptr;
+  // Whether a path (a plain file, a folder) is of this kind by its name, for
+  // a kind whose bytes do not tell it (a KryoFlux stream from a raw dump).
+  bool (*reconocerRuta)(const std::string &ruta) = nullptr;
+  // The names of its files that a folder's image list and find's walk take,
+  // where its extension says too little (a KryoFlux set by its first file);
+  // nullptr: every name with its extensions.
+  bool (*esNombre)(std::string_view nombre) = nullptr;
 };
 
 // Every kind, in the order convert's help lists them.
@@ -66,14 +77,15 @@ const Tipo *TipoDeBytes(std::span<const std::uint8_t> bytes);
 const Tipo *TipoConGeometria();
 // The kinds whose files `ruta` is named like, by its extension (any case).
 std::vector<const Tipo *> TiposPorExtension(std::string_view ruta);
-// True for the names of files of a kind told by its bytes ("x.dsk", "x.HFE"):
-// what a folder's image list and find's walk take. A name alone (".dsk") is none.
+// True for the names of files of a kind told by its bytes or its name ("x.dsk",
+// "x.HFE", "track00.0.raw"): what a folder's image list and find's walk take.
+// A name alone (".dsk") is none.
 bool EsNombreDeImagen(std::string_view nombre);
 // "dsk", "hfe": those extensions, for help texts and dialogs.
 std::vector<std::string_view> ExtensionesDeImagen();
-// "DSK", "HFE": the families of the kinds told by their bytes.
+// "DSK", "HFE": the families of the kinds told by their bytes or names.
 std::vector<std::string_view> Familias();
-// "no es una imagen DSK ni HFE": what bytes of none of those kinds are told.
+// "no es una imagen DSK, HFE, SCP ni KryoFlux": what a file of none of those kinds is told.
 std::string NingunTipo();
 
 // The tracks of an image of any kind, as the file system reads them: the kind
@@ -96,5 +108,13 @@ struct Pistas {
   std::string error; // why it cannot be read; empty when it can
 };
 Pistas LeerPistas(std::span<const std::uint8_t> bytes, const OpcionesLectura &opciones);
+// The same for a kind already read (`principio`: the file's first bytes, where
+// its signature and creator lie).
+Pistas PistasDeLectura(const Tipo &tipo, Lectura lectura, std::span<const std::uint8_t> principio);
+
+// The kind `ruta` is read as a piece at a time (Tipo::leerArchivo): a plain
+// file or a folder of such a kind, by its name or its first bytes; nullptr
+// for anything else, a .gz or a zip's member included.
+const Tipo *TipoPorPartes(const std::string &ruta);
 
 } // namespace imagenes
