@@ -56,6 +56,17 @@ bool Enteros(const imagenes::Superficie &d) {
   return true;
 }
 
+// The problems of a reading that a conversion lists as lost: what the file
+// cuts short or leaves out.
+std::size_t CortesDelArchivo(const imagenes::Problemas &problemas) {
+  return static_cast<std::size_t>(
+      std::count_if(problemas.begin(), problemas.end(), [](const imagenes::Problema &p) {
+        using imagenes::TipoProblema;
+        return p.tipo == TipoProblema::PistaSinFirma || p.tipo == TipoProblema::PistaAusente ||
+               p.tipo == TipoProblema::PistaCorta || p.tipo == TipoProblema::SectorCorto;
+      }));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t largo) {
@@ -68,15 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t lar
   const imagenes::Superficie &d = *leida.disco;
   const imagenes::Conversion extendida =
       cpm::Convertir(bytes, {imagenes::TipoPorNombre("extendido"), false, "", "0"});
-  // A file cut short loses what it does not hold, and convert says so.
-  const bool cortado =
-      std::any_of(leida.problemas.begin(), leida.problemas.end(), [](const imagenes::Problema &p) {
-        return p.tipo == imagenes::TipoProblema::PistaCorta ||
-               p.tipo == imagenes::TipoProblema::PistaAusente ||
-               p.tipo == imagenes::TipoProblema::SectorCorto;
-      });
-  if (CabeEnExtendida(d) && !cortado) {
-    Comprobar(extendida.Hecha() && extendida.perdidas.empty());
+  if (CabeEnExtendida(d)) {
+    // It loses nothing but what the file itself cuts short, each said once.
+    const std::size_t cortes = CortesDelArchivo(leida.problemas);
+    Comprobar(extendida.perdidas.size() == cortes);
+    Comprobar(extendida.Hecha() == (cortes == 0));
   }
   if (Enteros(d)) {
     const imagenes::Lectura otra = imagenes::LeerHfe(imagenes::EscribirHfe(d));
