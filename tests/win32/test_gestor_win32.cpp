@@ -704,27 +704,30 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
   EXPECT_TRUE(poner->sistema);
   EXPECT_EQ(botones, (std::vector<std::string>{"Poner", "Cancelar"}));
 
-  static std::string mostrado;
-  programar([](HWND d) {
-    mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdEntrada));
-    ::SendMessageW(d, WM_CLOSE, 0, 0);
-  });
-  static std::string ayuda;
-  programar([](HWND d) {
-    mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdEntrada));
-    ayuda = Win32::AyudaDe(::GetDlgItem(d, DialogosW::IdEntrada));
-    ::SendMessageW(d, WM_CLOSE, 0, 0);
-  });
+  static std::string mostrado, ayuda;
+  const auto mirar = [&programar] {
+    programar([](HWND d) {
+      mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdEntrada));
+      ayuda = Win32::AyudaDe(::GetDlgItem(d, DialogosW::IdEntrada));
+      ::SendMessageW(d, WM_CLOSE, 0, 0);
+    });
+  };
+  mirar();
   dialogos.Mostrar("Propiedades", "Usuario:      3\nBloques: 2");
   EXPECT_EQ(mostrado, "Usuario:      3\r\nBloques: 2");
   EXPECT_EQ(botones, (std::vector<std::string>{"Cerrar", ""}));
   EXPECT_EQ(ayuda, "") << "every line fits";
   // A block list wider than the box: whole in the tooltip, under its value.
-  std::string bloques = "Bloques:      200 bloques de 1024 bytes: ";
-  for (int b = 2; b < 202; ++b)
-    bloques += std::to_string(b) + (b < 201 ? ", " : "");
+  const auto lista = [](int n) {
+    std::string s = "Bloques:      " + std::to_string(n) + " bloques de 1024 bytes: ";
+    for (int b = 2; b < n + 2; ++b)
+      s += std::to_string(b) + (b < n + 1 ? ", " : "");
+    return s;
+  };
+  const std::string bloques = lista(120);
+  mirar();
   dialogos.Mostrar("Propiedades", "Usuario:      3\n" + bloques + "\n");
-  EXPECT_EQ(ayuda.rfind("Bloques:      200 bloques de 1024 bytes:", 0), 0U) << ayuda;
+  EXPECT_EQ(ayuda.rfind("Bloques:      120 bloques de 1024 bytes:", 0), 0U) << ayuda;
   EXPECT_EQ(ayuda.find("Usuario"), std::string::npos) << "a line that fits is not repeated";
   std::string junto;
   for (std::size_t i = 0; i < ayuda.size();) {
@@ -742,6 +745,12 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
   }
   EXPECT_EQ(junto, bloques);
   EXPECT_NE(ayuda.find('\n'), std::string::npos) << "broken into lines that fit";
+  // Past what a tooltip keeps, its lines up to there and a line that says so.
+  mirar();
+  dialogos.Mostrar("Propiedades", lista(400));
+  EXPECT_LT(Plataforma::Ancho(ayuda).size(), std::size_t{INFOTIPSIZE});
+  EXPECT_EQ(ayuda.rfind("Bloques:      400 bloques de 1024 bytes: 2, 3,", 0), 0U) << ayuda;
+  EXPECT_EQ(ayuda.substr(ayuda.size() - 5), ",\n…") << ayuda;
   // "Propiedades" of one file: its header's fields, changed and read back.
   static std::string tipoVisto;
   programar([](HWND d) {

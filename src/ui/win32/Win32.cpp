@@ -217,6 +217,13 @@ void PonerAyuda(HWND control, const std::string &texto, UINT_PTR parte, const RE
     ::SetPropW(control, PropiedadAyuda, ayuda);
   }
   std::wstring ancho = Ancho(texto);
+  // A tooltip keeps INFOTIPSIZE characters, its end among them: a longer text
+  // is cut at the end of a line that fits, and says so.
+  if (ancho.size() >= INFOTIPSIZE) {
+    const std::size_t corte = ancho.rfind(L'\n', INFOTIPSIZE - 3);
+    ancho.resize(corte == std::wstring::npos ? INFOTIPSIZE - 3 : corte);
+    ancho += L"\n\u2026";
+  }
   TOOLINFOW t = Herramienta(control, parte);
   if (::SendMessageW(ayuda, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&t)) == 0) {
     t = Herramienta(control, parte);

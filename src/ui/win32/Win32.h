@@ -48,8 +48,9 @@ void CabeceraEnColores(HWND vista);
 
 // Shows `texto` (lines apart by '\n') as the tooltip of `control`, of the part
 // `parte` of it when `zona` (client coordinates) is given, of all of it
-// otherwise; an empty text shows none. The tooltip window is made the first
-// time, in the controls' letters when `fuente` is given.
+// otherwise; an empty text shows none, and one longer than a tooltip keeps
+// (INFOTIPSIZE) ends at a line that fits, with a line "…" after. The tooltip window is made the
+// first time, in the controls' letters when `fuente` is given.
 void PonerAyuda(HWND control, const std::string &texto, UINT_PTR parte = 0,
                 const RECT *zona = nullptr, HFONT fuente = nullptr);
 // The tooltip text that `control` (or its part) shows now; empty when none.
