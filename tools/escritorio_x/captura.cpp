@@ -55,7 +55,7 @@ int Capturar(const std::string &salida, const std::vector<std::string> &programa
   const auto nombres = Listado(carpeta / "muestras");
   int resultado = 1;
   {
-    EscritorioX::ServidorVirtual x(1024, 768);
+    EscritorioX::ServidorVirtual x(1280, 1024); // room for Wine, which places the window lower
     EscritorioX::Proceso alcove(programa.front(), {programa.begin() + 1, programa.end()},
                                 carpeta / "muestras",
                                 {{"DISPLAY", x.Nombre()},
@@ -68,7 +68,7 @@ int Capturar(const std::string &salida, const std::vector<std::string> &programa
     } else {
       const VentanaAlcove v(*ventana);
       std::this_thread::sleep_for(2s); // first paint
-      const QImage pantalla = x.Capturar(QRect(0, 0, 1024, 768));
+      const QImage pantalla = x.Capturar(QRect(0, 0, 1280, 1024));
       const bool a = PulsarNombre(x, pantalla, v.File(0), Posicion(nombres, "juegos.dsk", 0));
       const bool b = PulsarNombre(x, pantalla, v.File(1), Posicion(nombres, "extendido.dsk", 1));
       std::this_thread::sleep_for(1s);
