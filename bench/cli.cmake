@@ -5,7 +5,8 @@
 # over 10,000 images beside reading the first 8 KB of each on one thread, and
 # `find` over one zip of 5,000 images beside `unzip -p` inflating all of it.
 add_executable(bench_cli bench_cli.cpp Proporciones.cpp)
-target_link_libraries(bench_cli PRIVATE alcove_dskgen alcove_comprimidos benchmark::benchmark
+target_link_libraries(bench_cli PRIVATE alcove_dskgen alcove_comprimidos alcove_imagenes
+                                        benchmark::benchmark
                                         alcove_warnings)
 # The collection zip is written with the tests' zip maker.
 target_include_directories(bench_cli PRIVATE ${PROJECT_SOURCE_DIR}/tests)

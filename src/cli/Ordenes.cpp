@@ -1,16 +1,18 @@
 #include "cli/Ordenes.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
 #include "cli/NombreHost.h"
+#include "cli/Salida.h"
 #include "cli/Sumas.h"
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
 #include "cpm/Guardado.h"
 #include "cpm/Texto.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Problema.h"
+#include "imagenes/Tipos.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
@@ -67,12 +69,55 @@ std::string Titulo(bool conNombres, const std::string &ruta, bool &primera) {
 
 namespace {
 
+// "*.dsk, *.hfe": the names of images of every kind told by its bytes.
+std::string PatronesDeImagen() {
+  std::string texto;
+  for (const std::string_view e : imagenes::ExtensionesDeImagen()) {
+    texto += (texto.empty() ? "*." : ", *.") + std::string(e);
+  }
+  return texto;
+}
+
+// Each zip among `rutas` replaced by its images. A zip that cannot be
+// listed, or that holds none, is reported and makes `salida` 1.
+std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida) {
+  std::vector<std::string> expandidas;
+  for (const std::string &ruta : rutas) {
+    Plataforma::EstadoArchivo estado;
+    if (!imagenes::EsNombreZip(ruta) ||
+        Plataforma::LeerEstadoArchivo(ruta, estado) != Errores::Ninguno) {
+      expandidas.push_back(ruta);
+      continue;
+    }
+    const std::size_t antes = expandidas.size();
+    std::string error = imagenes::ImagenesDeZip(
+        ruta,
+        [&expandidas](const std::string &imagen) {
+          expandidas.push_back(imagen);
+          return true;
+        },
+        {},
+        [&salida](const std::string &oculta, const std::string &motivo) {
+          AvisarError(oculta, motivo);
+          salida = kSalidaFallo;
+        });
+    if (error.empty() && expandidas.size() == antes) {
+      error = "no guarda ninguna imagen de disco (" + PatronesDeImagen() + ")";
+    }
+    if (!error.empty()) {
+      AvisarError(ruta, error);
+      salida = kSalidaFallo;
+    }
+  }
+  return expandidas;
+}
+
 // What info and ls make of one image: the error to report (empty: none), its
 // JSON object, and its text (nothing: the image is not shown).
 struct Vista {
-  std::function<std::string(const Cls_Imagen &)> error;
-  std::function<json(const Cls_Imagen &)> enJson;
-  std::function<std::optional<std::string>(const Cls_Imagen &)> enTexto;
+  std::function<std::string(const cpm::Imagen &)> error;
+  std::function<json(const cpm::Imagen &)> enJson;
+  std::function<std::optional<std::string>(const cpm::Imagen &)> enTexto;
 };
 
 // info and ls: each image (a zip standing for its images, each under its full
@@ -89,7 +134,7 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
   const std::vector<std::string> rutas = ExpandirZips(imagenesDadas, salida);
   const bool conNombres = rutas.size() > 1 || rutas != imagenesDadas;
   for (const std::string &ruta : rutas) {
-    const Cls_Imagen imagen(ruta, formato);
+    const cpm::Imagen imagen(ruta, {formato});
     const std::string error = vista.error(imagen);
     if (!error.empty()) {
       AvisarError(ruta, error);
@@ -111,18 +156,18 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
 
 int EjecutarInfo(const OrdenInfo &orden) {
   return PorImagen(orden.imagenes, orden.formato, orden.json,
-                   {[](const Cls_Imagen &imagen) {
-                      return imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco())
+                   {[](const cpm::Imagen &imagen) {
+                      return imagen.ErrorPistas().empty() ? cpm::CatalogoIncompleto(imagen.Disco())
                                                           : imagen.ErrorPistas();
                     },
-                    [&orden](const Cls_Imagen &imagen) {
+                    [&orden](const cpm::Imagen &imagen) {
                       json j = JsonInfo(imagen);
                       if (orden.sumas && imagen.ErrorPistas().empty()) {
                         j["sumas"] = JsonSumas(imagen);
                       }
                       return j;
                     },
-                    [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                    [&orden](const cpm::Imagen &imagen) -> std::optional<std::string> {
                       if (!imagen.ErrorPistas().empty()) {
                         return std::nullopt;
                       }
@@ -163,8 +208,8 @@ std::string TextoCatCpc(const cpm::Disco &disco) {
 
 int EjecutarLs(const OrdenLs &orden) {
   return PorImagen(orden.imagenes, orden.formato, orden.json,
-                   {[](const Cls_Imagen &imagen) { return imagen.ErrorCatalogo(); }, JsonLs,
-                    [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                   {[](const cpm::Imagen &imagen) { return imagen.ErrorCatalogo(); }, JsonLs,
+                    [&orden](const cpm::Imagen &imagen) -> std::optional<std::string> {
                       if (!imagen.HayCatalogo()) {
                         return std::nullopt;
                       }
@@ -178,7 +223,7 @@ int EjecutarLs(const OrdenLs &orden) {
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
             const std::string &imagen, int &salida, bool borrados) {
-  const bool entero = CatalogoIncompleto(disco).empty();
+  const bool entero = cpm::CatalogoIncompleto(disco).empty();
   std::vector<const cpm::Archivo *> elegidos;
   std::set<const cpm::Archivo *> vistos;
   for (const std::string &texto : patrones) {
@@ -205,7 +250,7 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
   return elegidos;
 }
 
-bool CatalogoLegible(const Cls_Imagen &imagen, int &salida) {
+bool CatalogoLegible(const cpm::Imagen &imagen, int &salida) {
   const std::string error = imagen.ErrorCatalogo();
   if (!error.empty()) {
     AvisarError(imagen.Ruta(), error);
@@ -251,7 +296,7 @@ std::string PrimerProblema(const cpm::Extraido &e) {
 } // namespace
 
 int EjecutarGet(const OrdenGet &orden) {
-  const Cls_Imagen imagen(orden.imagen, orden.formato);
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   int salida = kSalidaBien;
   if (!CatalogoLegible(imagen, salida)) {
     return salida;
@@ -289,7 +334,7 @@ int EjecutarGet(const OrdenGet &orden) {
     if (e.bytes.size() > imagen.Bytes().size() - escritos) {
       const std::size_t quedan = elegidos->size() - i;
       AvisarError(orden.imagen,
-                  "se detiene antes de " + NombreConUsuario(*a) + ": lo escrito pasaría de los " +
+                  "se detiene antes de " + a->NombreConUsuario() + ": lo escrito pasaría de los " +
                       std::to_string(imagen.Bytes().size()) +
                       " bytes de la imagen, así que sus archivos comparten bloques; " +
                       (quedan == 1 ? "queda " : "quedan ") + Plural(quedan, "archivo", "archivos") +
@@ -316,11 +361,11 @@ int EjecutarGet(const OrdenGet &orden) {
       continue;
     }
     if (!e.completo) {
-      AvisarError(orden.imagen, NombreConUsuario(*a) + " incompleto: " + PrimerProblema(e) +
+      AvisarError(orden.imagen, a->NombreConUsuario() + " incompleto: " + PrimerProblema(e) +
                                     "; escritos " + Plural(e.bytes.size(), "byte", "bytes"));
       salida = kSalidaFallo;
     }
-    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" +
+    EscribirSalida(a->NombreConUsuario() + " -> " + destino + " (" +
                    Plural(e.bytes.size(), "byte", "bytes") + ")\n");
   }
   return salida;
@@ -362,10 +407,10 @@ bool ContenidoSinVista(const OrdenCat &orden, const cpm::Archivo &a,
 void AvisarListado(const OrdenCat &orden, const cpm::Archivo &a, const Ver::Listado &l,
                    int &salida) {
   if (l.parcial) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + l.nota);
+    AvisarError(orden.imagen, a.NombreConUsuario() + ": listado interrumpido: " + l.nota);
     salida = kSalidaFallo;
   } else if (!l.nota.empty()) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + ": " + l.nota);
+    AvisarError(orden.imagen, a.NombreConUsuario() + ": " + l.nota);
   }
 }
 
@@ -499,7 +544,7 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
     return;
   }
   AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
-  EscribirSalida(NombreConUsuario(a) + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
+  EscribirSalida(a.NombreConUsuario() + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
                  " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(modo) + dicha +
                  ")\n");
 }
@@ -550,7 +595,7 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
 } // namespace
 
 int EjecutarCat(const OrdenCat &orden) {
-  const Cls_Imagen imagen(orden.imagen, orden.formato);
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   int salida = kSalidaBien;
   if (!CatalogoLegible(imagen, salida)) {
     return salida;
@@ -567,7 +612,7 @@ int EjecutarCat(const OrdenCat &orden) {
   const cpm::Archivo &a = *elegidos->front();
   const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), a, Modo(a, orden.crudo));
   if (!e.completo) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + " incompleto: " + PrimerProblema(e));
+    AvisarError(orden.imagen, a.NombreConUsuario() + " incompleto: " + PrimerProblema(e));
     salida = kSalidaFallo;
   }
   const bool terminal = Plataforma::EsTerminal(Plataforma::Flujo::Salida);
@@ -587,25 +632,24 @@ int EjecutarDump(const OrdenDump &orden) {
     AvisarError(orden.sector, "número de sector no válido (use &C1, 0xC1 o 193)");
     return kSalidaUso;
   }
-  const Cls_Imagen imagen(orden.imagen, "");
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   if (!imagen.ErrorPistas().empty()) {
     AvisarError(orden.imagen, imagen.ErrorPistas());
     return kSalidaFallo;
   }
-  const cpm::Contenedor &c = imagen.Disco().contenedor;
-  const cpm::Sector *s =
-      cpm::BuscarSector(c, orden.pista, orden.cara, static_cast<std::uint8_t>(id));
-  char nombre[64];
-  std::snprintf(nombre, sizeof nombre, "pista %d, cara %d, sector &%02X", orden.pista, orden.cara,
-                id);
+  const imagenes::Contenedor &c = imagen.Disco().contenedor;
+  const imagenes::Sector *s =
+      imagenes::BuscarSector(c, orden.pista, orden.cara, static_cast<std::uint8_t>(id));
+  const std::string nombre = imagenes::TextoPista(orden.pista, orden.cara) + ", sector " +
+                             imagenes::TextoId(static_cast<std::uint8_t>(id));
   if (s == nullptr) {
     AvisarError(orden.imagen, std::string("no hay ") + nombre);
     return kSalidaFallo;
   }
   char cabecera[160];
   std::snprintf(cabecera, sizeof cabecera,
-                "%s: C=%u H=%u R=&%02X N=%u ST1=&%02X ST2=&%02X, %zu %s en la imagen\n", nombre,
-                s->c, s->h, s->r, s->n, s->st1, s->st2, s->datos.size(),
+                "%s: C=%u H=%u R=&%02X N=%u ST1=&%02X ST2=&%02X, %zu %s en la imagen\n",
+                nombre.c_str(), s->c, s->h, s->r, s->n, s->st1, s->st2, s->datos.size(),
                 s->datos.size() == 1 ? "byte" : "bytes");
   std::string texto = cabecera;
   if (s->copias > 1) {

@@ -1,9 +1,9 @@
 #include "cli/Programa.h"
 
-#include "cli/Imagen.h"
 #include "cli/Ordenes.h"
 #include "cli/OrdenesConversion.h"
 #include "cli/OrdenesEscritura.h"
+#include "cli/Salida.h"
 #include "cpm/Formatos.h"
 #include "platform/Proceso.h"
 #include "ver/Vista.h"
@@ -205,9 +205,12 @@ Ejecucion PrepararDump(CLI::App &sub) {
   sub.add_option("SECTOR", d->orden.sector, "ID del sector: &C1, 0xC1 o 193")
       ->required()
       ->type_name("");
+  OpcionFormato(sub, d->orden.formato);
   return [d] {
     ExpandirUna(d->orden.imagen);
-    return LeerPistaYCara(d->pista, d->cara, d->orden) ? EjecutarDump(d->orden) : kSalidaUso;
+    return LeerPistaYCara(d->pista, d->cara, d->orden) && FormatoConocido(d->orden.formato)
+               ? EjecutarDump(d->orden)
+               : kSalidaUso;
   };
 }
 

@@ -25,7 +25,7 @@ std::string MotivoIrrecuperable(const Disco &disco, const Archivo &borrado) {
       const auto otro = vivos.find(bloque);
       if (otro != vivos.end()) {
         return "su bloque " + std::to_string(bloque) + " es ahora de " +
-               std::to_string(otro->second->usuario) + ":" + otro->second->NombreCompleto();
+               NombreConUsuario(otro->second->usuario, otro->second->NombreCompleto(), true);
       }
     }
   }

@@ -1,4 +1,5 @@
 #include "cpm/Catalogo.h"
+#include "cpm/Entrada.h"
 
 #include "Lectura.h"
 #include "cpm/Patron.h"
@@ -7,15 +8,14 @@
 #include <compare>
 
 namespace cpm {
+
+using imagenes::Contenedor;
+using imagenes::Lugar;
+using imagenes::Problemas;
+using imagenes::TipoProblema;
 namespace {
 
-// A catalogue entry.
-constexpr std::size_t TamanoEntrada = 32;
-constexpr std::size_t PosNombre = 1, LargoNombre = 8, LargoNombreExt = 11;
-constexpr std::size_t PosEx = 12, PosS1 = 13, PosS2 = 14, PosRc = 15, PosBloques = 16;
-constexpr std::size_t PosSoloLectura = 9, PosSistema = 10, PosArchivado = 11;
-constexpr std::uint8_t Borrada = 0xE5;
-constexpr int MaxUsuario = 15;
+using namespace entrada;
 constexpr int RegistrosExtension = 128; // a logical 16 KB extent
 constexpr std::size_t TamanoRegistro = 128;
 
@@ -306,7 +306,7 @@ void RevisarSectores(Archivo &a, const lectura::Mapa &mapa, std::vector<std::uin
   if (!a.completo) {
     problemas.push_back(
         {TipoProblema::ArchivoIncompleto,
-         "El disco no guarda entero " + std::to_string(a.usuario) + ":" + a.NombreCompleto(),
+         "El disco no guarda entero " + NombreConUsuario(a.usuario, a.NombreCompleto(), true),
          EnEntrada(a.extensiones.front().entrada)});
   }
 }
@@ -403,6 +403,14 @@ std::vector<std::uint8_t> LeerEntradasCatalogo(const Contenedor &disco, const Fo
 
 std::string Archivo::NombreCompleto() const {
   return extension.empty() ? nombre : nombre + "." + extension;
+}
+
+std::string NombreConUsuario(int usuario, const std::string &nombre, bool siempre) {
+  return usuario == 0 && !siempre ? nombre : std::to_string(usuario) + ":" + nombre;
+}
+
+std::string Archivo::NombreConUsuario() const {
+  return cpm::NombreConUsuario(usuario, NombreCompleto());
 }
 
 Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance alcance,

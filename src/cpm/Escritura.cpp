@@ -1,4 +1,5 @@
 #include "cpm/Escritura.h"
+#include "cpm/Entrada.h"
 
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
@@ -7,17 +8,16 @@
 #include <cctype>
 
 namespace cpm {
+
+using imagenes::BuscarPista;
+using imagenes::Contenedor;
+using imagenes::Pista;
+using imagenes::Problema;
+using imagenes::Sector;
+using imagenes::TipoProblema;
 namespace {
 
-// A catalogue entry.
-constexpr std::size_t TamanoEntrada = 32;
-constexpr std::size_t PosNombre = 1, LargoNombreExt = 11;
-constexpr std::size_t PosSoloLectura = 9, PosSistema = 10, PosArchivado = 11;
-constexpr std::size_t PosEx = 12, PosS1 = 13, PosS2 = 14, PosRc = 15, PosBloques = 16;
-constexpr std::uint8_t Borrada = 0xE5;
-constexpr std::uint8_t BitAtributo = 0x80;
-constexpr std::uint8_t MaskEx = 0x1F, MaskS2 = 0x3F;
-constexpr int MaxUsuario = 15;
+using namespace entrada;
 constexpr std::size_t TamanoRegistro = 128;
 constexpr std::size_t RegistrosExtension = 128; // a logical 16 KB extent
 constexpr std::uint8_t FinTexto = 0x1A;         // ^Z: CP/M's end of text
@@ -183,7 +183,7 @@ NombreCpm NombreDe(const Archivo &a) {
   return n;
 }
 
-std::string Mostrar(const NombreCpm &n) { return std::to_string(n.usuario) + ":" + n.Texto(); }
+std::string Mostrar(const NombreCpm &n) { return NombreConUsuario(n.usuario, n.Texto(), true); }
 
 // Every entry of the file of that user and name, repeated extents included.
 std::vector<std::size_t> EntradasDe(const std::vector<Entrada> &entradas, const Clave &clave) {

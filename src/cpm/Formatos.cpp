@@ -1,4 +1,5 @@
 #include "cpm/Formatos.h"
+#include "cpm/Entrada.h"
 
 #include <algorithm>
 #include <array>
@@ -7,6 +8,13 @@
 #include <cstdio>
 
 namespace cpm {
+
+using imagenes::BuscarPista;
+using imagenes::BuscarSector;
+using imagenes::Contenedor;
+using imagenes::Pista;
+using imagenes::Sector;
+using imagenes::TipoProblema;
 namespace {
 
 constexpr Formato Fila(std::string_view nombre, std::string_view descripcion, std::uint8_t primer,
@@ -116,7 +124,7 @@ std::optional<Formato> DesdeDescripcion(std::span<const std::uint8_t> e, std::st
   f.bloques = static_cast<int>(
       (static_cast<long long>(pistas * caras - reservadas) * sectores * f.tamanoSector) /
       f.tamanoBloque);
-  f.entradas = bloquesCatalogo * f.tamanoBloque / 32;
+  f.entradas = bloquesCatalogo * f.tamanoBloque / static_cast<int>(entrada::TamanoEntrada);
   if (f.bloques <= bloquesCatalogo) {
     motivo = "la descripción del disco no deja bloques para archivos";
     return std::nullopt;
@@ -138,7 +146,9 @@ int Formato::CodigoTamano() const {
   return tamanoSector >= 128 ? std::bit_width(static_cast<unsigned>(tamanoSector)) - 8 : 0;
 }
 
-int Formato::BloquesCatalogo() const { return (entradas * 32 + tamanoBloque - 1) / tamanoBloque; }
+int Formato::BloquesCatalogo() const {
+  return (entradas * static_cast<int>(entrada::TamanoEntrada) + tamanoBloque - 1) / tamanoBloque;
+}
 
 bool Formato::Bloques16() const { return bloques > 256; }
 

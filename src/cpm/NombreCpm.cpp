@@ -1,3 +1,4 @@
+#include "cpm/Entrada.h"
 #include "cpm/Escritura.h"
 
 #include <algorithm>
@@ -7,12 +8,8 @@
 namespace cpm {
 namespace {
 
-constexpr std::size_t LargoNombre = 8, LargoExt = 3;
-constexpr int MaxUsuario = 15;
-
-// The AMSDOS header's fields.
-constexpr std::size_t PosUsuario = 0, PosNombre = 1, PosTipo = 18, PosCarga = 21;
-constexpr std::size_t PosLongitudCorta = 24, PosEntrada = 26, PosLongitud = 64, PosSuma = 67;
+using namespace cabecera;
+using entrada::MaxUsuario;
 
 constexpr std::string_view Prohibidos = "<>.,;:=?*[]|";
 

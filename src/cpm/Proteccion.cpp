@@ -669,7 +669,7 @@ std::string TextoVeredicto(const Veredicto &v) {
 }
 
 std::string LugarPrueba(const Prueba &p) {
-  std::string t = "pista " + std::to_string(p.pista) + ", cara " + std::to_string(p.cara);
+  std::string t = imagenes::TextoPista(p.pista, p.cara);
   if (p.sector >= 0) {
     t += ", sector " + TextoId(static_cast<std::uint8_t>(p.sector));
   }

@@ -54,7 +54,7 @@ Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
                            std::optional<Ver::Vista> vista, const Pintura &pintura) {
   const cpm::Extraido e = cpm::ExtraerArchivo(disco, archivo, ModoVer(archivo));
   Contenido c;
-  c.titulo = NombreConUsuario(archivo);
+  c.titulo = archivo.NombreConUsuario();
   c.vista = vista.value_or(Ver::ElegirVista(archivo, e.bytes));
   const Ver::FilaVista &fila = Ver::FilaDeVista(c.vista);
   Ver::Listado listado;

@@ -1,5 +1,7 @@
 #include "ver/CatalogoCpc.h"
 
+#include "cpm/Entrada.h"
+
 #include <algorithm>
 #include <array>
 #include <map>
@@ -7,11 +9,11 @@
 namespace Ver {
 namespace {
 
-constexpr std::size_t kEntrada = 32;
-constexpr std::size_t kNombre = 1;   // 8 name bytes, then 3 of extension
-constexpr std::size_t kBloques = 16; // 16 bytes of block numbers
-constexpr std::size_t kSoloLectura = 9;
-constexpr std::size_t kSistema = 10;
+constexpr std::size_t kEntrada = cpm::entrada::TamanoEntrada;
+constexpr std::size_t kNombre = cpm::entrada::PosNombre;
+constexpr std::size_t kBloques = cpm::entrada::PosBloques;
+constexpr std::size_t kSoloLectura = cpm::entrada::PosSoloLectura;
+constexpr std::size_t kSistema = cpm::entrada::PosSistema;
 constexpr std::uint8_t kUsuarioCat = 0; // CAT lists the current user's files: 0 after a reset
 // A file two to a line: CAT fills the 40 columns of mode 1, the mode BASIC starts in.
 constexpr int kPorLinea = 2;

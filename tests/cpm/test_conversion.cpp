@@ -5,7 +5,9 @@
 #include "Ayuda.h"
 #include "cpm/Comparacion.h"
 #include "cpm/Conversion.h"
-#include "cpm/Hfe.h"
+#include "imagenes/Hfe.h"
+#include "imagenes/Mfm.h"
+#include "imagenes/Tipos.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +15,16 @@
 
 namespace {
 
-using cpm::TipoImagen;
 using Generador::DiscoCpm;
 using Generador::Disposicion;
 
 const std::string Version = "9.8";
+
+const imagenes::Tipo *Tipo(const char *nombre) {
+  const imagenes::Tipo *t = imagenes::TipoPorNombre(nombre);
+  EXPECT_NE(t, nullptr) << nombre;
+  return t;
+}
 
 DiscoCpm ConArchivos(DiscoCpm d) {
   d.Agregar({0, "DISC", "BAS", false, false, false, Datos(3000, 1), {}, 0})
@@ -66,18 +73,41 @@ struct Caso {
 
 class Conversion : public testing::TestWithParam<Caso> {};
 
-cpm::Superficie Superficie(std::span<const std::uint8_t> bytes) {
-  const auto tipo = cpm::TipoDeBytes(bytes);
-  EXPECT_TRUE(tipo);
-  cpm::LecturaImagen l = cpm::LeerImagen(bytes, tipo.value_or(TipoImagen::Extendida));
+imagenes::Superficie Superficie(std::span<const std::uint8_t> bytes) {
+  const imagenes::Tipo *tipo = imagenes::TipoDeBytes(bytes);
+  EXPECT_NE(tipo, nullptr);
+  imagenes::Lectura l = (tipo != nullptr ? *tipo : *Tipo("extendido")).leer(bytes, {});
   EXPECT_TRUE(l.disco) << l.error;
-  return l.disco.value_or(cpm::Superficie{});
+  return l.disco.value_or(imagenes::Superficie{});
 }
 
-std::string Textos(const std::vector<cpm::Diferencia> &v) {
+std::string Textos(const std::vector<imagenes::Diferencia> &v) {
   std::string t;
-  for (const cpm::Diferencia &d : v) {
+  for (const imagenes::Diferencia &d : v) {
     t += d.texto + "\n";
+  }
+  return t;
+}
+
+// The Track-Info fields of `a` that `b` does not give back (an unknown 0 in
+// `a` asks nothing), one line a track; and the creator field, when `b` has it.
+std::string CamposCambiados(const imagenes::Superficie &a, const imagenes::Superficie &b,
+                            bool conCreador) {
+  std::string t;
+  if (conCreador && a.creador != b.creador) {
+    t += "creador\n";
+  }
+  for (int pista = 0; pista < a.pistas; ++pista) {
+    for (int cara = 0; cara < a.caras; ++cara) {
+      const imagenes::PistaSuperficie *x = a.Pista(pista, cara), *y = b.Pista(pista, cara);
+      if (x == nullptr || y == nullptr || x->sectores.empty() || y->sectores.empty()) {
+        continue;
+      }
+      if ((x->tasa != 0 && x->tasa != y->tasa) ||
+          (x->grabacion != 0 && x->grabacion != y->grabacion) || x->gap != y->gap) {
+        t += imagenes::TextoPista(pista, cara) + "\n";
+      }
+    }
   }
   return t;
 }
@@ -85,23 +115,23 @@ std::string Textos(const std::vector<cpm::Diferencia> &v) {
 TEST_P(Conversion, PierdeSoloLoQueElDestinoNoGuarda) {
   const Caso &caso = GetParam();
   const std::vector<std::uint8_t> origen = caso.imagen();
-  const cpm::Superficie original = Superficie(origen);
-  const TipoImagen tipoOrigen = *cpm::TipoDeBytes(origen);
+  const imagenes::Superficie original = Superficie(origen);
+  const imagenes::Tipo *tipoOrigen = imagenes::TipoDeBytes(origen);
   for (const auto &[destino, pierde] :
-       {std::pair{TipoImagen::Extendida, static_cast<const char *>(nullptr)},
-        {TipoImagen::Estandar, caso.estandar},
-        {TipoImagen::Hfe, caso.hfe},
-        {TipoImagen::Crudo, caso.crudo}}) {
-    SCOPED_TRACE(std::string(cpm::NombreTipo(destino)));
+       {std::pair{Tipo("extendido"), static_cast<const char *>(nullptr)},
+        {Tipo("estandar"), caso.estandar},
+        {Tipo("hfe"), caso.hfe},
+        {Tipo("raw"), caso.crudo}}) {
+    SCOPED_TRACE(std::string(destino->nombre));
     cpm::OpcionesConversion o{destino, false, "", Version};
-    const cpm::Conversion c = cpm::Convertir(origen, o);
+    const imagenes::Conversion c = cpm::Convertir(origen, o);
     if (pierde != nullptr) {
       EXPECT_FALSE(c.Hecha());
       EXPECT_TRUE(c.bytes.empty());
       EXPECT_NE(Textos(c.perdidas).find(pierde), std::string::npos) << Textos(c.perdidas);
       // Forced, the same list, and an image whose reading is what the list says.
       o.forzar = true;
-      const cpm::Conversion forzada = cpm::Convertir(origen, o);
+      const imagenes::Conversion forzada = cpm::Convertir(origen, o);
       ASSERT_TRUE(forzada.Hecha()) << forzada.error;
       EXPECT_EQ(Textos(forzada.perdidas), Textos(c.perdidas));
       EXPECT_FALSE(forzada.bytes.empty());
@@ -110,7 +140,7 @@ TEST_P(Conversion, PierdeSoloLoQueElDestinoNoGuarda) {
     ASSERT_TRUE(c.Hecha()) << c.error << "\n" << Textos(c.perdidas);
     // And back to the source's kind: the same disk, sector by sector.
     cpm::OpcionesConversion vuelta{tipoOrigen, false, "", Version};
-    if (destino == TipoImagen::Crudo) {
+    if (destino == Tipo("raw")) {
       const cpm::Disco d = cpm::LeerDisco(origen);
       ASSERT_TRUE(d.formato);
       vuelta.formato = std::string(d.formato->nombre);
@@ -118,11 +148,17 @@ TEST_P(Conversion, PierdeSoloLoQueElDestinoNoGuarda) {
         continue; // a described +3/PCW geometry has no name of its own to read the dump by
       }
     }
-    const cpm::Conversion atras = cpm::Convertir(c.bytes, vuelta);
+    const imagenes::Conversion atras = cpm::Convertir(c.bytes, vuelta);
     ASSERT_TRUE(atras.Hecha()) << atras.error << "\n" << Textos(atras.perdidas);
-    cpm::OpcionesComparacion porId;
-    porId.porId = destino == TipoImagen::Crudo;
-    EXPECT_EQ(Textos(cpm::CompararSuperficies(original, Superficie(atras.bytes), porId)), "");
+    imagenes::OpcionesComparacion porId;
+    porId.porId = destino == Tipo("raw");
+    const imagenes::Superficie devuelta = Superficie(atras.bytes);
+    EXPECT_EQ(Textos(imagenes::CompararSuperficies(original, devuelta, porId)), "");
+    // Nothing said lost, the Track-Info fields come back too (and the creator,
+    // through the kinds that hold one).
+    if (destino != Tipo("raw")) {
+      EXPECT_EQ(CamposCambiados(original, devuelta, destino != Tipo("hfe")), "");
+    }
   }
 }
 
@@ -164,21 +200,58 @@ INSTANTIATE_TEST_SUITE_P(
              "pista 39, cara 0: ninguno en el origen"},
         Caso{"SectorQuitado", [] { return Data().QuitarSector(6, 0, 0xC2).Bytes(); }, nullptr,
              nullptr, "sector &C2: solo en la imagen nueva"},
+        // Ten sectors leave a revolution at HFE's rate less room than GAP#3.
         Caso{"DiezSectores", [] { return Data().SectorExtra(3, 0, 0xCA).Bytes(); }, nullptr,
-             nullptr, "sector &CA: solo en el origen"},
+             "pista 3, cara 0: GAP#3 78 en el origen, ", "sector &CA: solo en el origen"},
+        // Rate and mode as later tools note them, and a GAP#3 of its own:
+        // the DSK layouts and HFE keep them (a raw dump keeps no Track-Info).
+        Caso{"CamposDeLaPista",
+             [] { return Data().Grabacion(1, 2, 0x50).Creador("SAMdisk").Bytes(); }, nullptr,
+             nullptr, nullptr},
+        // A GAP#3 no revolution at HFE's rate holds with nine 512-byte sectors.
+        Caso{"GapQueNoCabeEnHfe", [] { return Data().Grabacion(1, 2, 0xA0).Bytes(); }, nullptr,
+             "pista 0, cara 0: GAP#3 160 en el origen, ", nullptr},
         Caso{"BytesTrasLaUltimaPista", ConSobrantes,
              "tras la última pista: 100 bytes en el origen, 0", "tras la última pista",
              "tras la última pista"}),
     [](const testing::TestParamInfo<Caso> &i) { return std::string(i.param.nombre); });
 
 // An extended image and its standard conversion are the same disk at both levels.
+// A file cut short, to every kind: the tracks the reader could not read whole
+// are lost, and said so, rather than made unformatted in silence.
+TEST(Conversion, UnOrigenCortadoDiceLoQuePierde) {
+  const std::vector<std::uint8_t> dsk = Data().Bytes();
+  const std::vector<std::uint8_t> hfe = imagenes::EscribirHfe(Superficie(dsk));
+  const struct {
+    const char *nombre;
+    std::vector<std::uint8_t> bytes;
+    const char *pierde; // the start of the list of losses
+  } casos[] = {
+      {"dsk a 30000 bytes", {dsk.begin(), dsk.begin() + 30000}, "pista 6, cara 0: "},
+      {"hfe al 3 %",
+       {hfe.begin(), hfe.begin() + static_cast<std::ptrdiff_t>(hfe.size() * 3 / 100)},
+       "pista 1: "},
+  };
+  for (const auto &caso : casos) {
+    for (const char *destino : {"extendido", "estandar", "hfe", "raw"}) {
+      SCOPED_TRACE(std::string(caso.nombre) + " a " + destino);
+      cpm::OpcionesConversion o{Tipo(destino), false, "data", Version};
+      const imagenes::Conversion c = cpm::Convertir(caso.bytes, o);
+      EXPECT_FALSE(c.Hecha());
+      EXPECT_EQ(Textos(c.perdidas).rfind(caso.pierde, 0), 0U) << Textos(c.perdidas);
+      o.forzar = true;
+      EXPECT_TRUE(cpm::Convertir(caso.bytes, o).Hecha());
+    }
+  }
+}
+
 TEST(Comparacion, ExtendidaYSuEstandarSonElMismoDisco) {
   const std::vector<std::uint8_t> extendida = Data().Bytes();
-  const cpm::Conversion estandar =
-      cpm::Convertir(extendida, {TipoImagen::Estandar, false, "", Version});
+  const imagenes::Conversion estandar =
+      cpm::Convertir(extendida, {Tipo("estandar"), false, "", Version});
   ASSERT_TRUE(estandar.Hecha()) << estandar.error;
-  EXPECT_EQ(Textos(cpm::CompararSuperficies(Superficie(extendida), Superficie(estandar.bytes))),
-            "");
+  EXPECT_EQ(
+      Textos(imagenes::CompararSuperficies(Superficie(extendida), Superficie(estandar.bytes))), "");
   const Leido a(extendida), b(estandar.bytes);
   const cpm::ComparacionArchivos archivos = cpm::CompararArchivos(a.disco, b.disco);
   EXPECT_EQ(Textos(archivos.diferencias), "");
@@ -188,10 +261,11 @@ TEST(Comparacion, ExtendidaYSuEstandarSonElMismoDisco) {
 // Each kind of difference is said once, where it is.
 TEST(Comparacion, DiceCadaDiferencia) {
   DiscoCpm base = Data();
-  const cpm::Superficie a = Superficie(base.Bytes());
+  const imagenes::Superficie a = Superficie(base.Bytes());
   DiscoCpm otro = Data();
   otro.Estado(2, 0, 0xC5, 0x20, 0x20).Debil(3, 0, 0xC1, 2).EscribirBloque(20, Datos(1024, 9));
-  const auto textos = Textos(cpm::CompararSuperficies(a, Superficie(otro.Bytes()), {"A", "B"}));
+  const auto textos =
+      Textos(imagenes::CompararSuperficies(a, Superficie(otro.Bytes()), {"A", "B"}));
   EXPECT_NE(
       textos.find("pista 2, cara 0, sector &C5: ST1=&00 ST2=&00 en A, ST1=&20 ST2=&20 en B\n"),
       std::string::npos)
@@ -212,15 +286,15 @@ TEST(Comparacion, DiceCadaDiferencia) {
 // What the FDC reported of each sector is written into the cells so that it
 // reports it again: a bad CRC in either field, a deleted mark, no data field.
 TEST(Hfe, LasMarcasDelFdcVuelven) {
-  cpm::Superficie s;
+  imagenes::Superficie s;
   s.pistas = 1;
   s.caras = 1;
-  cpm::PistaSuperficie &p = s.pistasCaras.emplace_back();
+  imagenes::PistaSuperficie &p = s.pistasCaras.emplace_back();
   p.formateada = true;
   const std::vector<std::pair<std::uint8_t, std::uint8_t>> estados{
       {0x00, 0x00}, {0x20, 0x20}, {0x20, 0x00}, {0x00, 0x40}, {0x01, 0x01}, {0x20, 0x60}};
   for (std::size_t i = 0; i < estados.size(); ++i) {
-    cpm::SectorSuperficie x;
+    imagenes::SectorSuperficie x;
     x.r = static_cast<std::uint8_t>(0xC1 + i);
     x.n = static_cast<std::uint8_t>(i % 3);
     std::tie(x.st1, x.st2) = estados[i];
@@ -229,17 +303,17 @@ TEST(Hfe, LasMarcasDelFdcVuelven) {
     }
     p.sectores.push_back(x);
   }
-  const std::vector<std::uint8_t> hfe = cpm::EscribirHfe(s);
-  const cpm::LecturaHfe leida = cpm::LeerHfe(hfe);
+  const std::vector<std::uint8_t> hfe = imagenes::EscribirHfe(s);
+  const imagenes::Lectura leida = imagenes::LeerHfe(hfe);
   ASSERT_TRUE(leida.disco) << leida.error;
-  EXPECT_EQ(Textos(cpm::CompararSuperficies(s, *leida.disco)), "");
+  EXPECT_EQ(Textos(imagenes::CompararSuperficies(s, *leida.disco)), "");
   EXPECT_TRUE(leida.problemas.empty());
 }
 
 // The header and table a Gotek reads: 250 kbit/s, 300 rpm, CPC mode, one step
 // a track; 12,500 bytes a side for a revolution.
 TEST(Hfe, CabeceraYTabla) {
-  const std::vector<std::uint8_t> hfe = cpm::EscribirHfe(Superficie(Data().Bytes()));
+  const std::vector<std::uint8_t> hfe = imagenes::EscribirHfe(Superficie(Data().Bytes()));
   ASSERT_GE(hfe.size(), 1024U);
   EXPECT_EQ(std::string(hfe.begin(), hfe.begin() + 8), "HXCPICFE");
   EXPECT_EQ(hfe[9], 40); // tracks
@@ -260,11 +334,12 @@ TEST(Hfe, CabeceraYTabla) {
 
 TEST(Hfe, CrcDelFdc) {
   const std::string texto = "123456789"; // CRC-16/CCITT-FALSE's check value
-  EXPECT_EQ(cpm::CrcCcitt({reinterpret_cast<const std::uint8_t *>(texto.data()), texto.size()}),
-            0x29B1);
+  EXPECT_EQ(
+      imagenes::mfm::CrcCcitt({reinterpret_cast<const std::uint8_t *>(texto.data()), texto.size()}),
+      0x29B1);
   // An ID field the FDC writes: A1 A1 A1 FE, track 0, side 0, sector 1, N 2.
   const std::vector<std::uint8_t> id{0xA1, 0xA1, 0xA1, 0xFE, 0x00, 0x00, 0x01, 0x02};
-  EXPECT_EQ(cpm::CrcCcitt(id), 0xCA6F);
+  EXPECT_EQ(imagenes::mfm::CrcCcitt(id), 0xCA6F);
 }
 
 TEST(Hfe, NoLeeLoQueNoEs) {
@@ -273,7 +348,7 @@ TEST(Hfe, NoLeeLoQueNoEs) {
     std::function<void(std::vector<std::uint8_t> &)> cambio;
     const char *error;
   };
-  const std::vector<std::uint8_t> bueno = cpm::EscribirHfe(Superficie(Data().Bytes()));
+  const std::vector<std::uint8_t> bueno = imagenes::EscribirHfe(Superficie(Data().Bytes()));
   for (const Malo &m :
        std::vector<Malo>{{"v3", [](auto &b) { std::copy_n("HXCHFEV3", 8, b.begin()); }, "HFE v3"},
                          {"FM", [](auto &b) { b[11] = 2; }, "FM"},
@@ -282,14 +357,14 @@ TEST(Hfe, NoLeeLoQueNoEs) {
                          {"Corto", [](auto &b) { b.resize(20); }, "más corto"}}) {
     std::vector<std::uint8_t> b = bueno;
     m.cambio(b);
-    const cpm::LecturaHfe l = cpm::LeerHfe(b);
+    const imagenes::Lectura l = imagenes::LeerHfe(b);
     EXPECT_FALSE(l.disco) << m.nombre;
     EXPECT_NE(l.error.find(m.error), std::string::npos) << m.nombre << ": " << l.error;
   }
   // Cut in the middle of its tracks: the whole ones are read, the cut one said.
   std::vector<std::uint8_t> cortado = bueno;
   cortado.resize(512 * (2 + 10 * 49 + 20));
-  const cpm::LecturaHfe l = cpm::LeerHfe(cortado);
+  const imagenes::Lectura l = imagenes::LeerHfe(cortado);
   ASSERT_TRUE(l.disco) << l.error;
   EXPECT_EQ(l.disco->Pista(9, 0)->sectores.size(), 9U);
   EXPECT_FALSE(l.disco->Pista(11, 0)->formateada);
@@ -407,11 +482,11 @@ std::vector<std::uint8_t> HfeDeIdsEnLosDatos(int cilindros) {
 // the index, each data field once, the reading going on after the data field
 // it read; one sector may run on past the index.
 TEST(Hfe, UnaCaraDaLoQueLeeUnaUnidad) {
-  const cpm::LecturaHfe l = cpm::LeerHfe(HfeDeIdsEnLosDatos(4));
+  const imagenes::Lectura l = imagenes::LeerHfe(HfeDeIdsEnLosDatos(4));
   ASSERT_TRUE(l.disco) << l.error;
-  for (const cpm::PistaSuperficie &p : l.disco->pistasCaras) {
+  for (const imagenes::PistaSuperficie &p : l.disco->pistasCaras) {
     std::size_t total = 0;
-    for (const cpm::SectorSuperficie &s : p.sectores) {
+    for (const imagenes::SectorSuperficie &s : p.sectores) {
       total += s.datos.size();
     }
     EXPECT_LE(total, 16383U + 16384U) << p.sectores.size() << " sectores";
@@ -422,10 +497,10 @@ TEST(Hfe, UnaCaraDaLoQueLeeUnaUnidad) {
 TEST(Hfe, ElArchivoDe67KbDaUnDiscoDeSuTamano) {
   const std::vector<std::uint8_t> hfe = HfeDeIdsEnLosDatos(255);
   EXPECT_EQ(hfe.size(), 67072U);
-  const cpm::LecturaHfe l = cpm::LeerHfe(hfe);
+  const imagenes::Lectura l = imagenes::LeerHfe(hfe);
   ASSERT_TRUE(l.disco) << l.error;
   std::size_t total = 0;
-  for (const cpm::PistaSuperficie &p : l.disco->pistasCaras) {
+  for (const imagenes::PistaSuperficie &p : l.disco->pistasCaras) {
     ASSERT_EQ(p.sectores.size(), 1U);
     total += p.sectores.front().datos.size();
   }
@@ -449,12 +524,12 @@ TEST(Hfe, UnSectorDe8KSigueTrasElIndice) {
   for (std::size_t i = 0; k.Bytes() < 6250; ++i) {
     k.Byte(static_cast<std::uint8_t>(i * 7));
   }
-  const cpm::LecturaHfe l = cpm::LeerHfe(HfeDeUnaCara(k.Archivo(), 1, 1));
+  const imagenes::Lectura l = imagenes::LeerHfe(HfeDeUnaCara(k.Archivo(), 1, 1));
   ASSERT_TRUE(l.disco) << l.error;
-  const cpm::PistaSuperficie *p = l.disco->Pista(0, 0);
+  const imagenes::PistaSuperficie *p = l.disco->Pista(0, 0);
   ASSERT_NE(p, nullptr);
   ASSERT_EQ(p->sectores.size(), 1U);
-  const cpm::SectorSuperficie &s = p->sectores.front();
+  const imagenes::SectorSuperficie &s = p->sectores.front();
   ASSERT_EQ(s.datos.size(), 8192U);
   const std::size_t antes = 6250 - inicioDatos; // up to the index
   for (std::size_t i = 0; i < antes; ++i) {
@@ -469,7 +544,7 @@ TEST(Hfe, UnSectorDe8KSigueTrasElIndice) {
   EXPECT_EQ(s.st1, 0x20);
   EXPECT_EQ(s.st2, 0x20);
   ASSERT_EQ(l.problemas.size(), 1U);
-  EXPECT_EQ(l.problemas.front().tipo, cpm::TipoProblema::SectorPasaElIndice);
+  EXPECT_EQ(l.problemas.front().tipo, imagenes::TipoProblema::SectorPasaElIndice);
   EXPECT_EQ(l.problemas.front().texto,
             "El sector &C1 de la pista 0, cara 0 sigue tras el índice: sus 8192 bytes se leen "
             "dando la vuelta a la pista, como los lee el FDC");
@@ -478,14 +553,13 @@ TEST(Hfe, UnSectorDe8KSigueTrasElIndice) {
 // A raw dump needs a format, whole tracks of it, and reads as the machine formats.
 TEST(Crudo, SoloConFormatoYPistasEnteras) {
   const std::vector<std::uint8_t> crudo(40 * 9 * 512, 0x33);
-  EXPECT_NE(
-      cpm::Convertir(crudo, {TipoImagen::Extendida, false, "", Version}).error.find("--formato"),
-      std::string::npos);
-  EXPECT_NE(cpm::Convertir(std::vector<std::uint8_t>(1000),
-                           {TipoImagen::Extendida, false, "data", Version})
-                .error.find("no son un número entero de pistas"),
+  EXPECT_NE(cpm::Convertir(crudo, {Tipo("extendido"), false, "", Version}).error.find("--formato"),
             std::string::npos);
-  const cpm::Conversion c = cpm::Convertir(crudo, {TipoImagen::Estandar, false, "data", Version});
+  EXPECT_NE(
+      cpm::Convertir(std::vector<std::uint8_t>(1000), {Tipo("extendido"), false, "data", Version})
+          .error.find("no son un número entero de pistas"),
+      std::string::npos);
+  const imagenes::Conversion c = cpm::Convertir(crudo, {Tipo("estandar"), false, "data", Version});
   ASSERT_TRUE(c.Hecha()) << c.error;
   const Leido d(c.bytes);
   ASSERT_TRUE(d.disco.formato);
@@ -493,7 +567,7 @@ TEST(Crudo, SoloConFormatoYPistasEnteras) {
   EXPECT_EQ(d.disco.contenedor.creador, "Alcove " + Version);
   // AMSDOS's interleave, as `new` formats it.
   EXPECT_EQ(d.disco.contenedor.pistasLeidas[0].sectores[1].r, 0xC6);
-  EXPECT_EQ(cpm::Convertir(c.bytes, {TipoImagen::Crudo, false, "", Version}).bytes, crudo);
+  EXPECT_EQ(cpm::Convertir(c.bytes, {Tipo("raw"), false, "", Version}).bytes, crudo);
 }
 
 } // namespace

@@ -36,6 +36,16 @@ struct CabeceraAmsdos {
 
 constexpr std::size_t TamanoCabeceraAmsdos = 128;
 
+// The AMSDOS header's fields, for the reader and the writer alike: the user,
+// name and extension as in a catalogue entry, the type, the load address, a
+// 16-bit length, the entry address, the 24-bit length and the checksum of
+// bytes 0..66.
+namespace cabecera {
+constexpr std::size_t PosUsuario = 0, PosNombre = 1, LargoNombre = 8, LargoExt = 3;
+constexpr std::size_t PosTipo = 18, PosCarga = 21, PosLongitudCorta = 24, PosEntrada = 26;
+constexpr std::size_t PosLongitud = 64, PosSuma = 67, FinSumado = 67;
+} // namespace cabecera
+
 // The checksum of bytes 0..66 equals the 16-bit value at 67..68.
 bool CabeceraAmsdosValida(std::span<const std::uint8_t> registro);
 // A +3DOS header: "PLUS3DOS", &1A, and byte 127 the sum of bytes 0..126.

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "cpm/Amsdos.h"
-#include "cpm/Contenedor.h"
 #include "cpm/Formatos.h"
-#include "cpm/Problema.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Problema.h"
 
 #include <array>
 #include <cstdint>
@@ -38,7 +38,14 @@ struct Archivo {
   std::optional<CabeceraAmsdos> cabecera; // a valid header really read from disk
 
   [[nodiscard]] std::string NombreCompleto() const; // "NAME.EXT" or "NAME"
+  // "NAME.EXT", or "U:NAME.EXT" for users other than 0: how messages name a file.
+  [[nodiscard]] std::string NombreConUsuario() const;
 };
+
+// "U:NAME.EXT": user 0 shown only when `siempre` (where users are compared).
+// The one way messages and listings name a file with its user.
+[[nodiscard]] std::string NombreConUsuario(int usuario, const std::string &nombre,
+                                           bool siempre = false);
 
 // An entry that is not part of a file: deleted, or catalogue art and the like.
 struct EntradaSuelta {
@@ -56,7 +63,7 @@ struct Catalogo {
   // lost); size, header and completeness as for live files.
   std::vector<Archivo> archivosBorrados;
   std::vector<EntradaSuelta> raras; // control or graphic codes, user above 15
-  Problemas problemas;
+  imagenes::Problemas problemas;
   bool entero = true; // every entry could be read
 };
 
@@ -77,12 +84,13 @@ struct Patron;
 // logical order, up to the format's count of entries or the first sector that
 // cannot be read (a problem then, when `problemas` is given); a last entry cut
 // short by it is left in part.
-std::vector<std::uint8_t> LeerEntradasCatalogo(const Contenedor &disco, const Formato &formato,
-                                               Problemas *problemas = nullptr);
+std::vector<std::uint8_t> LeerEntradasCatalogo(const imagenes::Contenedor &disco,
+                                               const Formato &formato,
+                                               imagenes::Problemas *problemas = nullptr);
 
 // Reads the catalogue through its blocks and builds the files. A names-only
 // reading with a pattern looks only at the matching files' sectors.
-Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato,
+Catalogo LeerCatalogo(const imagenes::Contenedor &disco, const Formato &formato,
                       Alcance alcance = Alcance::Todo, const Patron *patron = nullptr);
 
 } // namespace cpm

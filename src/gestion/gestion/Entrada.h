@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cpm/Disco.h"
+#include "cpm/Entrada.h"
 
 #include <array>
 #include <cstddef>
@@ -12,7 +13,7 @@
 // The rows carry no key: a row is known by its entry's user, name and extension.
 namespace Gestion {
 
-inline constexpr std::size_t LargoEntrada = 32;
+inline constexpr std::size_t LargoEntrada = cpm::entrada::TamanoEntrada;
 using EntradaCruda = std::array<std::uint8_t, LargoEntrada>;
 
 // The file of `disco` with the entry's user (byte 0) and name and extension
@@ -23,9 +24,5 @@ using EntradaCruda = std::array<std::uint8_t, LargoEntrada>;
 // "NOMBRE.EXT" as the row shows it, blanks cut, for messages; bytes outside
 // printable ASCII as '?'.
 [[nodiscard]] std::string TextoEntrada(const EntradaCruda &entrada);
-
-// "NOMBRE.EXT", or "U:NOMBRE.EXT" for users other than 0: the form names are
-// typed in.
-[[nodiscard]] std::string NombreConUsuario(const cpm::Archivo &archivo);
 
 } // namespace Gestion

@@ -6,8 +6,9 @@
 #include <vector>
 
 // A damaged or odd disk is reported, never thrown: every step of the reading
-// adds records to a list and goes on with what it could read.
-namespace cpm {
+// (the image's tracks here, the file system on them in cpm) adds records to a
+// list and goes on with what it could read.
+namespace imagenes {
 
 enum class TipoProblema {
   // The image file and its layout.
@@ -69,5 +70,7 @@ std::string_view NombreTipo(TipoProblema tipo);
 
 // A sector ID as texts for people write it: "&C1".
 std::string TextoId(std::uint8_t id);
+// A track as texts for people name it: "pista 5, cara 0".
+std::string TextoPista(int pista, int cara);
 
-} // namespace cpm
+} // namespace imagenes

@@ -1,10 +1,14 @@
-#include "cpm/Problema.h"
+#include "imagenes/Problema.h"
 
-namespace cpm {
+namespace imagenes {
 
 std::string TextoId(std::uint8_t id) {
   constexpr std::string_view Cifras = "0123456789ABCDEF";
   return {'&', Cifras[id >> 4], Cifras[id & 0x0F]};
+}
+
+std::string TextoPista(int pista, int cara) {
+  return "pista " + std::to_string(pista) + ", cara " + std::to_string(cara);
 }
 
 std::string_view NombreTipo(TipoProblema tipo) {
@@ -43,4 +47,4 @@ std::string_view NombreTipo(TipoProblema tipo) {
   return "desconocido";
 }
 
-} // namespace cpm
+} // namespace imagenes
