@@ -23,7 +23,7 @@ std::string Linea(const char *campo, const std::string &valor) {
   std::size_t letras = 0;
   for (const char c : s)
     letras += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-  s.append(letras < 14 ? 14 - letras : 1, ' ');
+  s.append(letras < ColumnaValor ? ColumnaValor - letras : 1, ' ');
   return s + valor + "\n";
 }
 

@@ -27,6 +27,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDropEvent>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -36,6 +37,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 
 #include <cstdlib>
@@ -484,6 +486,53 @@ TEST(DialogosQtPropiedades, CamposComoSeDejan) {
       d->reject();
   });
   EXPECT_FALSE(dialogos.EditarPropiedades("", inicial, {"BASIC"}).has_value());
+}
+
+} // namespace
+
+namespace {
+
+// The lines of a properties box that its width cuts show whole in its
+// tooltip, broken into lines that fit under their value; none when all fit.
+TEST(DialogosQtPropiedades, LasLineasCortadasSeVenEnterasEnLaAyuda) {
+  DialogosQt dialogos(nullptr);
+  static QString ayuda;
+  const auto mirar = [] {
+    QTimer::singleShot(0, [] {
+      auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+      if (d == nullptr) {
+        ADD_FAILURE() << "no dialog open";
+        return;
+      }
+      auto *caja = d->findChild<QPlainTextEdit *>("TextoPropiedades");
+      const QPoint punto = caja->viewport()->rect().center();
+      QHelpEvent evento(QEvent::ToolTip, punto, caja->viewport()->mapToGlobal(punto));
+      QCoreApplication::sendEvent(caja->viewport(), &evento);
+      // Shown as the box's letters show it; nothing in a block list needs escaping.
+      ayuda = QToolTip::isVisible() ? QToolTip::text() : QString();
+      if (ayuda.startsWith(QStringLiteral("<pre>")) && ayuda.endsWith(QStringLiteral("</pre>")))
+        ayuda = ayuda.mid(5, ayuda.size() - 11);
+      QToolTip::hideText();
+      d->accept();
+    });
+  };
+  mirar();
+  dialogos.Mostrar("Propiedades", "Usuario:      3\nBloques:      2\n");
+  EXPECT_EQ(ayuda, QString());
+
+  std::string bloques = "Bloques:      200 bloques de 1024 bytes: ";
+  for (int b = 2; b < 202; ++b)
+    bloques += std::to_string(b) + (b < 201 ? ", " : "");
+  mirar();
+  dialogos.Mostrar("Propiedades", "Usuario:      3\n" + bloques + "\n");
+  const QStringList lineas = ayuda.split(u'\n');
+  ASSERT_GT(lineas.size(), 2) << ayuda.toStdString();
+  QString junto = lineas[0];
+  for (qsizetype i = 1; i < lineas.size(); ++i) {
+    EXPECT_TRUE(lineas[i].startsWith(QString(14, u' '))) << lineas[i].toStdString();
+    junto += u' ' + lineas[i].mid(14);
+  }
+  EXPECT_EQ(junto.toStdString(), bloques);
 }
 
 } // namespace

@@ -75,6 +75,40 @@ std::vector<std::string> Columna(const FilasOrdenadas &filas, int c) {
   return t;
 }
 
+// A text a control cuts shows whole in its tooltip; the lines of a properties
+// box that its width cuts, broken where a reader expects (after a list's
+// commas, at blanks), under their values, each piece inside the box.
+TEST(Texto, WhatAControlsWidthCutsShowsWholeInItsTooltip) {
+  EXPECT_EQ(Texto::AyudaSiCortado("juegos.dsk", 80, 80), "");
+  EXPECT_EQ(Texto::AyudaSiCortado("una-coleccion-entera.dsk", 81, 80), "una-coleccion-entera.dsk");
+
+  struct Caso {
+    const char *que, *texto;
+    std::size_t columnas, sangria;
+    const char *ayuda;
+  };
+  const Caso casos[] = {
+      {"every line fits", "Archivo:  A.BIN\nBloques:  2, 3\n", 16, 10, ""},
+      {"a list after its commas, under its value", "Archivo:  A.BIN\nBloques:  2, 3, 4, 5, 6, 7\n",
+       20, 10, "Bloques:  2, 3, 4,\n          5, 6, 7"},
+      {"only the lines cut, each apart", "Uno: a b c d\nDos\nTres: e f g h\n", 10, 5,
+       "Uno: a b c\n     d\nTres: e f\n     g h"},
+      {"a word wider than the box is cut at its edge", "Imagen: /discos/coleccion", 12, 6,
+       "Imagen:\n      /disco\n      s/cole\n      ccion"},
+      {"an indent over half the box is not kept", "Imagen: /discos/coleccion", 12, 7,
+       "Imagen:\n/discos/cole\nccion"},
+      {"letters, not bytes: ñ and ó are one each", "Año: cañón pequeño", 12, 5,
+       "Año: cañón\n     pequeño"},
+      {"as wide as the box in letters, wider in bytes", "Año: cañón", 10, 5, ""},
+      {"a line's leading blanks are no place to break", "      pista 40, cara 0", 12, 2,
+       "      pista\n  40, cara 0"},
+      {"no width, no tooltip", "Bloques: 2", 0, 0, ""},
+  };
+  for (const Caso &c : casos) {
+    EXPECT_EQ(Texto::AyudaDeLineasCortadas(c.texto, c.columnas, c.sangria), c.ayuda) << c.que;
+  }
+}
+
 TEST(FilasOrdenadas, PlacesEachRowByItsColumnAndReportsWhereRowsWentOnAResort) {
   FilasOrdenadas filas;
   EXPECT_EQ(filas.Add(Fila("b", "BIN"), 1), 0);

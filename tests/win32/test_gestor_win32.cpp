@@ -521,17 +521,8 @@ TEST_F(GestorWin32, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten
 // The disk's own properties, from the empty area's menu, and the status bar's
 // tooltip name the copy protection of the image listed last.
 TEST_F(GestorWin32, TheDisksPropertiesAndTheStatusBarsTooltipNameItsProtection) {
-  const auto nota = [this] {
-    wchar_t texto[512]{};
-    TOOLINFOW t{};
-    t.cbSize = sizeof t;
-    t.hwnd = ventana->Hwnd();
-    t.uId = reinterpret_cast<UINT_PTR>(ventana->Control("StatusBar"));
-    t.lpszText = texto;
-    ::SendMessageW(ventana->Control("NotaDisco"), TTM_GETTEXTW, std::size(texto),
-                   reinterpret_cast<LPARAM>(&t));
-    return Plataforma::Estrecho(texto);
-  };
+  // The tooltip of a panel whose text fits: the tracks and sides.
+  const auto nota = [this] { return Win32::AyudaDe(ventana->Control("StatusBar"), 3); };
   ASSERT_NE(ventana->Control("NotaDisco"), nullptr);
   EXPECT_EQ(nota(), "Protección anticopia: no se ve ninguna señal");
   Escribir(carpeta.Archivo("p.dsk"),
@@ -713,14 +704,53 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
   EXPECT_TRUE(poner->sistema);
   EXPECT_EQ(botones, (std::vector<std::string>{"Poner", "Cancelar"}));
 
-  static std::string mostrado;
-  programar([](HWND d) {
-    mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdEntrada));
-    ::SendMessageW(d, WM_CLOSE, 0, 0);
-  });
+  static std::string mostrado, ayuda;
+  const auto mirar = [&programar] {
+    programar([](HWND d) {
+      mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdEntrada));
+      ayuda = Win32::AyudaDe(::GetDlgItem(d, DialogosW::IdEntrada));
+      ::SendMessageW(d, WM_CLOSE, 0, 0);
+    });
+  };
+  mirar();
   dialogos.Mostrar("Propiedades", "Usuario:      3\nBloques: 2");
   EXPECT_EQ(mostrado, "Usuario:      3\r\nBloques: 2");
   EXPECT_EQ(botones, (std::vector<std::string>{"Cerrar", ""}));
+  EXPECT_EQ(ayuda, "") << "every line fits";
+  // A block list wider than the box: whole in the tooltip, under its value.
+  const auto lista = [](int n) {
+    std::string s = "Bloques:      " + std::to_string(n) + " bloques de 1024 bytes: ";
+    for (int b = 2; b < n + 2; ++b)
+      s += std::to_string(b) + (b < n + 1 ? ", " : "");
+    return s;
+  };
+  const std::string bloques = lista(120);
+  mirar();
+  dialogos.Mostrar("Propiedades", "Usuario:      3\n" + bloques + "\n");
+  EXPECT_EQ(ayuda.rfind("Bloques:      120 bloques de 1024 bytes:", 0), 0U) << ayuda;
+  EXPECT_EQ(ayuda.find("Usuario"), std::string::npos) << "a line that fits is not repeated";
+  std::string junto;
+  for (std::size_t i = 0; i < ayuda.size();) {
+    std::size_t fin = ayuda.find('\n', i);
+    fin = fin == std::string::npos ? ayuda.size() : fin;
+    const std::string linea = ayuda.substr(i, fin - i);
+    EXPECT_LE(linea.size(), 80U) << linea;
+    if (i > 0) {
+      EXPECT_EQ(linea.rfind(std::string(14, ' '), 0), 0U) << linea;
+      junto += ' ' + linea.substr(14);
+    } else {
+      junto = linea;
+    }
+    i = fin + 1;
+  }
+  EXPECT_EQ(junto, bloques);
+  EXPECT_NE(ayuda.find('\n'), std::string::npos) << "broken into lines that fit";
+  // Past what a tooltip keeps, its lines up to there and a line that says so.
+  mirar();
+  dialogos.Mostrar("Propiedades", lista(400));
+  EXPECT_LT(Plataforma::Ancho(ayuda).size(), std::size_t{INFOTIPSIZE});
+  EXPECT_EQ(ayuda.rfind("Bloques:      400 bloques de 1024 bytes: 2, 3,", 0), 0U) << ayuda;
+  EXPECT_EQ(ayuda.substr(ayuda.size() - 5), ",\n…") << ayuda;
   // "Propiedades" of one file: its header's fields, changed and read back.
   static std::string tipoVisto;
   programar([](HWND d) {

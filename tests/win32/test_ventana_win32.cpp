@@ -160,6 +160,97 @@ TEST_F(VentanaWin32, AChosenImageIsListedSortedWithItsIconsAndHeadingsSortOnePan
   EXPECT_TRUE(avisos.empty());
 }
 
+// What the screen shows at x, y of `control`'s client area.
+Disposicion::Color Pixel(HWND control, int x, int y) {
+  POINT p{x, y};
+  ::ClientToScreen(control, &p);
+  const HDC pantalla = ::GetDC(nullptr);
+  const COLORREF c = ::GetPixel(pantalla, p.x, p.y);
+  ::ReleaseDC(nullptr, pantalla);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+std::string Nombre(Disposicion::Color c) {
+  return std::to_string(c.rojo) + "," + std::to_string(c.verde) + "," + std::to_string(c.azul);
+}
+
+// The lists, the drive box and the catalogue's headings are drawn in the
+// program's colours as on Linux, a chosen row inverted; a name or a status
+// text cut by its control's width shows whole in its tooltip.
+TEST_F(VentanaWin32, ChosenRowsHeadingsAndTheDriveBoxInTheCpcsColoursAndCutNamesInTooltips) {
+  const std::string largo = "una-coleccion-de-juegos-de-1986-copiada-entera.dsk";
+  Generador::ImagenDsk imagen(Generador::Disposicion::Estandar, 40, 1);
+  imagen.AgregarEntrada(CrearEntrada(0, "LARGO   BAS", 8));
+  Generador::EscribirArchivo(carpeta.Ruta() / largo, imagen.Bytes());
+  ventana->File(0).SetPath(ventana->File(0).Path());
+  ASSERT_EQ(ventana->File(0).Archivos(),
+            (std::vector<std::string>{"Extendido.DSK", "juegos.dsk", largo}));
+  ElegirArchivo(0, 1);
+  ::SendMessageW(C("DSK_0"), LVM_ENSUREVISIBLE, 0, FALSE);
+  ventana->DSK(0).SeleccionarSolo(1);
+  ::RedrawWindow(ventana->Hwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Procesar();
+
+  constexpr Disposicion::Color azul = Disposicion::TintaFila(false).fondo;
+  constexpr Disposicion::Color amarillo = Disposicion::TintaFila(true).fondo;
+  const HWND vista = C("DSK_0"), lista = C("File_0");
+  const auto cabecera = reinterpret_cast<HWND>(::SendMessageW(vista, LVM_GETHEADER, 0, 0));
+  RECT titulo{}, fila0{}, fila1{}, archivo0{}, archivo1{}, cabeceraEntera{};
+  ::SendMessageW(cabecera, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&titulo));
+  ::GetClientRect(cabecera, &cabeceraEntera);
+  for (auto [f, r] : {std::pair{0, &fila0}, std::pair{1, &fila1}}) {
+    r->left = LVIR_BOUNDS;
+    ::SendMessageW(vista, LVM_GETITEMRECT, static_cast<WPARAM>(f), reinterpret_cast<LPARAM>(r));
+  }
+  ::SendMessageW(lista, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&archivo0));
+  ::SendMessageW(lista, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&archivo1));
+  COMBOBOXINFO combo{};
+  combo.cbSize = sizeof combo;
+  ASSERT_TRUE(::GetComboBoxInfo(C("Drive_0"), &combo));
+
+  struct Caso {
+    const char *que;
+    HWND control;
+    int x, y;
+    Disposicion::Color color;
+  };
+  const Caso casos[] = {
+      {"a heading, beside its text", cabecera, titulo.left + 2, titulo.top + 2, azul},
+      {"the headings' bar past the last one", cabecera, cabeceraEntera.right - 2, 2, azul},
+      {"a row not chosen", vista, fila0.right - 3, fila0.top + 1, azul},
+      {"the chosen row, its last column", vista, fila1.right - 3, fila1.top + 1, amarillo},
+      {"an image not chosen", lista, archivo0.right - 3, archivo0.top + 1, azul},
+      {"the chosen image", lista, archivo1.right - 3, archivo1.top + 1, amarillo},
+      {"the drive box's field", C("Drive_0"), combo.rcItem.right - 2, combo.rcItem.top + 1, azul},
+  };
+  for (const Caso &c : casos) {
+    EXPECT_EQ(Nombre(Pixel(c.control, c.x, c.y)), Nombre(c.color)) << c.que;
+  }
+
+  // The long name, cut by the list's width: its tooltip while the mouse is on
+  // it, none over a name that fits.
+  RECT r{};
+  ::SendMessageW(lista, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&r));
+  const auto mover = [lista](const RECT &sobre) {
+    ::SendMessageW(lista, WM_MOUSEMOVE, 0, MAKELPARAM(sobre.left + 5, sobre.top + 2));
+  };
+  mover(r);
+  EXPECT_EQ(Win32::AyudaDe(lista), largo);
+  mover(archivo1);
+  EXPECT_EQ(Win32::AyudaDe(lista), "");
+
+  // The status bar's first panel cuts the name: its own tooltip shows it; the
+  // panels that fit show the note on the disk.
+  ElegirArchivo(0, 2);
+  EXPECT_EQ(Paneles()[0], largo);
+  EXPECT_EQ(Win32::AyudaDe(C("StatusBar"), 1), largo);
+  EXPECT_EQ(Win32::AyudaDe(C("StatusBar"), 3), "Protección anticopia: no se ve ninguna señal");
+  ElegirArchivo(0, 1);
+  EXPECT_EQ(Win32::AyudaDe(C("StatusBar"), 1), "Protección anticopia: no se ve ninguna señal");
+  EXPECT_TRUE(avisos.empty());
+}
+
 TEST_F(VentanaWin32, FoldersFollowOnePaneAndAFailureIsToldOnce) {
   const std::string base = ventana->Dir(0).Path();
   ElegirArchivo(0, 1);

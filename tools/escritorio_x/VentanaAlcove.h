@@ -9,15 +9,20 @@
 #include <vector>
 
 // Where the main window's controls are on the screen, measured from outside:
-// the window is 894 pixels wide and its client area, the last 551 rows, lies
-// under the menu bar.
+// the client area is 894 pixels wide and 551 high and lies under the menu bar;
+// a frame the window draws round itself (Wine's, with no window manager) is
+// as wide on every side.
 struct VentanaAlcove {
   static constexpr int AnchoCliente = 894;
   static constexpr int AltoCliente = 551;
   static constexpr int AltoCabecera = 24; // catalogue column headings, at most
 
   explicit VentanaAlcove(const QRect &ventana)
-      : origen(ventana.left(), ventana.bottom() + 1 - AltoCliente) {}
+      : origen(ventana.left() + Borde(ventana),
+               ventana.bottom() + 1 - Borde(ventana) - AltoCliente) {}
+  [[nodiscard]] static int Borde(const QRect &ventana) {
+    return ventana.width() > AnchoCliente ? (ventana.width() - AnchoCliente) / 2 : 0;
+  }
 
   // Controls of pane `i`, in screen coordinates.
   [[nodiscard]] QRect Marco(int i) const { return En(i, {0, 0, 445, 514}); }

@@ -1,6 +1,7 @@
-// alcove-captura SALIDA.png: the picture of the main window for the README. It
-// starts Alcove on a virtual X server in a folder of the sample images, opens
-// one image in each pane with the mouse and saves the window.
+// alcove-captura SALIDA.png [PROGRAMA ARGUMENTO...]: the picture of the main
+// window for the README. It starts Alcove (or the program given: Wine with
+// alcove.exe) on a virtual X server in a folder of the sample images, opens one
+// image in each pane with the mouse and saves the window.
 #include "EscritorioX.h"
 #include "Generador.h"
 #include "VentanaAlcove.h"
@@ -43,7 +44,7 @@ std::size_t Posicion(const std::vector<std::string> &nombres, const std::string 
   return it == nombres.end() ? siNo : static_cast<std::size_t>(it - nombres.begin());
 }
 
-int Capturar(const std::string &salida) {
+int Capturar(const std::string &salida, const std::vector<std::string> &programa) {
   // A short, steady path: the folder list shows it in the picture.
   const std::filesystem::path carpeta = std::filesystem::temp_directory_path() / "alcove";
   std::error_code ec;
@@ -54,18 +55,20 @@ int Capturar(const std::string &salida) {
   const auto nombres = Listado(carpeta / "muestras");
   int resultado = 1;
   {
-    EscritorioX::ServidorVirtual x(1024, 768);
-    EscritorioX::Proceso alcove(ALCOVE_BINARIO, {}, carpeta / "muestras",
+    EscritorioX::ServidorVirtual x(1280, 1024); // room for Wine, which places the window lower
+    EscritorioX::Proceso alcove(programa.front(), {programa.begin() + 1, programa.end()},
+                                carpeta / "muestras",
                                 {{"DISPLAY", x.Nombre()},
                                  {"QT_QPA_PLATFORM", "xcb"},
                                  {"XDG_RUNTIME_DIR", (carpeta / "run").string()}});
-    const auto ventana = x.EsperarVentana("Alcove beta 1", 20s);
+    // Wine takes its time the first time it starts in a prefix.
+    const auto ventana = x.EsperarVentana("Alcove beta 1", 90s);
     if (!ventana) {
       std::cerr << "alcove-captura: the window never showed\n";
     } else {
       const VentanaAlcove v(*ventana);
-      std::this_thread::sleep_for(1s); // first paint
-      const QImage pantalla = x.Capturar(QRect(0, 0, 1024, 768));
+      std::this_thread::sleep_for(2s); // first paint
+      const QImage pantalla = x.Capturar(QRect(0, 0, 1280, 1024));
       const bool a = PulsarNombre(x, pantalla, v.File(0), Posicion(nombres, "juegos.dsk", 0));
       const bool b = PulsarNombre(x, pantalla, v.File(1), Posicion(nombres, "extendido.dsk", 1));
       std::this_thread::sleep_for(1s);
@@ -84,14 +87,17 @@ int Capturar(const std::string &salida) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 2) {
-    std::cerr << "uso: alcove-captura SALIDA.png\n";
+  if (argc < 2) {
+    std::cerr << "uso: alcove-captura SALIDA.png [PROGRAMA ARGUMENTO...]\n";
     return 2;
   }
+  std::vector<std::string> programa(argv + 2, argv + argc);
+  if (programa.empty())
+    programa.emplace_back(ALCOVE_BINARIO);
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QGuiApplication aplicacion(argc, argv);
   try {
-    return Capturar(argv[1]);
+    return Capturar(argv[1], programa);
   } catch (const std::exception &e) {
     std::cerr << "alcove-captura: " << e.what() << '\n';
     return 1;

@@ -7,6 +7,10 @@
 
 namespace Gestion {
 
+// The column where the values of the properties' lines start, after their
+// field's name ("Bloques:      ").
+inline constexpr std::size_t ColumnaValor = 14;
+
 // The text of "Propiedades" for one file: AMSDOS type, load and entry
 // addresses, exact length, user, attributes and blocks, one per line.
 [[nodiscard]] std::string TextoPropiedades(const cpm::Disco &disco, const cpm::Archivo &archivo);

@@ -23,6 +23,18 @@ inline constexpr Color Negro{0, 0, 0};
 // The image list's mask colour.
 inline constexpr Color Plata{192, 192, 192};
 
+// How a row, a heading or a box's field is painted: its background and its
+// text. Every host draws the panes' lists, the drive box and the catalogue's
+// headings so, and a chosen row inverted, as the CPC's cursor shows.
+struct Tinta {
+  Color fondo, texto;
+  friend constexpr bool operator==(Tinta, Tinta) = default;
+};
+[[nodiscard]] constexpr Tinta TintaFila(bool elegida) {
+  return elegida ? Tinta{Amarillo, AzulOscuro} : Tinta{AzulOscuro, Amarillo};
+}
+inline constexpr Tinta TintaCabecera = TintaFila(false);
+
 inline constexpr const char *Tipografia = "Courier New";
 
 // ---- The main window ----

@@ -1,6 +1,7 @@
 #include "ui/controles/Texto.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace Texto {
 
@@ -108,6 +109,87 @@ int CompararSinCaso(std::string_view a, std::string_view b) {
   if (j < b.size())
     return -1;
   return 0;
+}
+
+std::string AyudaSiCortado(std::string_view texto, int necesita, int ancho) {
+  return necesita > ancho ? std::string(texto) : std::string();
+}
+
+namespace {
+
+// The characters of a UTF-8 line, each as its bytes.
+std::vector<std::string_view> Letras(std::string_view linea) {
+  std::vector<std::string_view> letras;
+  for (std::size_t i = 0; i < linea.size();) {
+    std::size_t largo = 0;
+    Leer(linea, i, largo);
+    letras.push_back(linea.substr(i, largo));
+    i += largo;
+  }
+  return letras;
+}
+
+// `linea`, wider than `columnas`, as the lines of its tooltip.
+std::string Partir(std::string_view linea, std::size_t columnas, std::size_t sangria) {
+  const std::vector<std::string_view> letras = Letras(linea);
+  std::string salida;
+  std::size_t i = 0;
+  for (bool primera = true; i < letras.size(); primera = false) {
+    const std::size_t margen = primera ? 0 : sangria;
+    const std::size_t cabe = columnas - margen;
+    std::size_t fin = letras.size();
+    std::size_t siguiente = fin;
+    if (fin - i > cabe) {
+      // The last blank that leaves the line inside the box, past its own
+      // leading blanks; none, and the box's edge cuts it.
+      std::size_t texto = i;
+      while (texto < letras.size() && letras[texto] == " ")
+        ++texto;
+      fin = i + cabe;
+      siguiente = fin;
+      for (std::size_t j = i + cabe; j > texto; --j) {
+        if (letras[j] == " ") {
+          fin = j;
+          while (fin > texto && letras[fin - 1] == " ")
+            --fin;
+          siguiente = j;
+          while (siguiente < letras.size() && letras[siguiente] == " ")
+            ++siguiente;
+          break;
+        }
+      }
+    }
+    if (!primera)
+      salida += '\n';
+    salida.append(margen, ' ');
+    for (std::size_t j = i; j < fin; ++j)
+      salida += letras[j];
+    i = siguiente;
+  }
+  return salida;
+}
+
+} // namespace
+
+std::string AyudaDeLineasCortadas(std::string_view texto, std::size_t columnas,
+                                  std::size_t sangria) {
+  if (columnas == 0)
+    return {};
+  // An indent that leaves less than half the box is not kept.
+  if (2 * sangria > columnas)
+    sangria = 0;
+  std::string ayuda;
+  while (!texto.empty()) {
+    const std::size_t fin = texto.find('\n');
+    const std::string_view linea = texto.substr(0, fin);
+    texto = fin == std::string_view::npos ? std::string_view() : texto.substr(fin + 1);
+    if (Letras(linea).size() <= columnas)
+      continue;
+    if (!ayuda.empty())
+      ayuda += '\n';
+    ayuda += Partir(linea, columnas, sangria);
+  }
+  return ayuda;
 }
 
 } // namespace Texto

@@ -1,5 +1,7 @@
 #include "ui/gestor/DialogosQt.h"
 
+#include "gestion/Propiedades.h"
+#include "ui/controles/Texto.h"
 #include "ui/widgets/Estilo.h"
 #include "ui/widgets/LimiteEvento.h"
 
@@ -11,6 +13,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHelpEvent>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -259,13 +263,49 @@ DialogosQt::PedirOpcionesPoner(const std::vector<std::string> &nombres,
 
 namespace {
 
+// The lines of a properties box that its width cuts (a long block list, a
+// path) show whole in its tooltip, in the box's fixed-pitch letters.
+class AyudaDeCortadas final : public QObject {
+public:
+  explicit AyudaDeCortadas(QPlainTextEdit *caja) : QObject(caja), caja_(caja) {
+    caja->viewport()->installEventFilter(this);
+  }
+
+protected:
+  bool eventFilter(QObject *objeto, QEvent *evento) override {
+    if (evento->type() != QEvent::ToolTip) {
+      return QObject::eventFilter(objeto, evento);
+    }
+    const int margen = static_cast<int>(caja_->document()->documentMargin());
+    const int columnas = std::max(0, caja_->viewport()->width() - 2 * margen) /
+                         std::max(1, caja_->fontMetrics().horizontalAdvance(u'0'));
+    const std::string ayuda =
+        Texto::AyudaDeLineasCortadas(caja_->toPlainText().toStdString(),
+                                     static_cast<std::size_t>(columnas), Gestion::ColumnaValor);
+    if (ayuda.empty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(static_cast<QHelpEvent *>(evento)->globalPos(),
+                         QStringLiteral("<pre>") + Utf8(ayuda).toHtmlEscaped() +
+                             QStringLiteral("</pre>"),
+                         caja_->viewport());
+    }
+    return true;
+  }
+
+private:
+  QPlainTextEdit *caja_;
+};
+
 // The read-only text of a file's properties, in the disk's colours.
 QPlainTextEdit *CajaDeTexto(QDialog &dialogo, const std::string &texto) {
   auto *caja = new QPlainTextEdit(Utf8(texto), &dialogo);
+  caja->setObjectName(QStringLiteral("TextoPropiedades"));
   caja->setReadOnly(true);
   caja->setLineWrapMode(QPlainTextEdit::NoWrap);
   caja->setFont(Estilo::Courier(10));
   Estilo::AmarilloSobreAzul(caja);
+  new AyudaDeCortadas(caja);
   return caja;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/widgets/Enlaces.h"
 
 #include "platform/Errores.h"
+#include "ui/controles/Texto.h"
 #include "ui/widgets/ListaArchivos.h"
 #include "ui/widgets/ListaCarpetas.h"
 #include "ui/widgets/ListaUnidades.h"
@@ -106,9 +107,9 @@ void Estado::SetPanelText(int panel, const std::string &texto) {
   etiqueta.setText(visto);
   // A text wider than its panel is cut at the panel's edge: its tooltip shows
   // it whole. Uncut, the panel has none and shows the bar's (the disk's note).
-  const bool cortado =
-      etiqueta.fontMetrics().horizontalAdvance(visto) > etiqueta.contentsRect().width();
-  etiqueta.setToolTip(cortado ? visto : QString());
+  etiqueta.setToolTip(QString::fromStdString(
+      Texto::AyudaSiCortado(visto.toStdString(), etiqueta.fontMetrics().horizontalAdvance(visto),
+                            etiqueta.contentsRect().width())));
 }
 std::string Estado::PanelText(int panel) const {
   return Panel(paneles_, panel).text().toStdString();

@@ -20,16 +20,21 @@ QFont Courier(double puntos, bool negrita) {
 
 void AmarilloSobreAzul(QWidget *control) {
   QPalette paleta = control->palette();
+  constexpr Disposicion::Tinta fila = Disposicion::TintaFila(false);
+  constexpr Disposicion::Tinta elegida = Disposicion::TintaFila(true);
+  // The headings are drawn as buttons.
+  constexpr Disposicion::Tinta cabecera = Disposicion::TintaCabecera;
   for (const auto grupo : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    for (const auto rol :
-         {QPalette::Window, QPalette::Base, QPalette::AlternateBase, QPalette::Button}) {
-      paleta.setColor(grupo, rol, AzulOscuro());
+    for (const auto rol : {QPalette::Window, QPalette::Base, QPalette::AlternateBase}) {
+      paleta.setColor(grupo, rol, ColorQt(fila.fondo));
     }
-    for (const auto rol : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-      paleta.setColor(grupo, rol, Amarillo());
+    for (const auto rol : {QPalette::WindowText, QPalette::Text}) {
+      paleta.setColor(grupo, rol, ColorQt(fila.texto));
     }
-    paleta.setColor(grupo, QPalette::Highlight, Amarillo());
-    paleta.setColor(grupo, QPalette::HighlightedText, AzulOscuro());
+    paleta.setColor(grupo, QPalette::Button, ColorQt(cabecera.fondo));
+    paleta.setColor(grupo, QPalette::ButtonText, ColorQt(cabecera.texto));
+    paleta.setColor(grupo, QPalette::Highlight, ColorQt(elegida.fondo));
+    paleta.setColor(grupo, QPalette::HighlightedText, ColorQt(elegida.texto));
   }
   control->setPalette(paleta);
   control->setAutoFillBackground(true);

@@ -3,6 +3,7 @@
 
 #include "disk/Formato.h"
 #include "platform/Errores.h"
+#include "ui/controles/Texto.h"
 
 #include <QDir>
 #include <QFile>
@@ -144,8 +145,10 @@ bool ListaArchivos::viewportEvent(QEvent *evento) {
   // way what shows of it is the part of its row inside the viewport.
   const QRect celda =
       indice.isValid() ? visualRect(indice).intersected(viewport()->rect()) : QRect();
-  if (!nombre.isEmpty() && fontMetrics().horizontalAdvance(nombre) > celda.width() - 2 * margen) {
-    QToolTip::showText(ayuda->globalPos(), nombre, viewport(), celda);
+  const QString texto = QString::fromStdString(Texto::AyudaSiCortado(
+      nombre.toStdString(), fontMetrics().horizontalAdvance(nombre), celda.width() - 2 * margen));
+  if (!texto.isEmpty()) {
+    QToolTip::showText(ayuda->globalPos(), texto, viewport(), celda);
   } else {
     QToolTip::hideText();
     evento->ignore();

@@ -252,9 +252,40 @@ std::string CarpetasW::RutaDeFila(int fila) const {
 // ---- Files ----
 
 ArchivosW::ArchivosW(HWND lista) : w_(lista) {
+  // Ours first: the tooltip's own hook, added after, sees each move before it.
+  ::SetWindowSubclass(w_, Raton, 0, reinterpret_cast<DWORD_PTR>(this));
+  PonerAyuda(w_, "");
   wchar_t actual[MAX_PATH + 1] = {};
   ::GetCurrentDirectoryW(MAX_PATH, actual);
   SetPath(CompletaHost(actual));
+}
+
+ArchivosW::~ArchivosW() { ::RemoveWindowSubclass(w_, Raton, 0); }
+
+LRESULT CALLBACK ArchivosW::Raton(HWND w, UINT mensaje, WPARAM wp, LPARAM lp, UINT_PTR,
+                                  DWORD_PTR yo) {
+  if (mensaje == WM_MOUSEMOVE) {
+    reinterpret_cast<ArchivosW *>(yo)->AyudaEn(static_cast<short>(LOWORD(lp)),
+                                               static_cast<short>(HIWORD(lp)));
+  }
+  return ::DefSubclassProc(w, mensaje, wp, lp);
+}
+
+void ArchivosW::AyudaEn(int x, int y) {
+  const auto donde = static_cast<DWORD>(::SendMessageW(
+      w_, LB_ITEMFROMPOINT, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y))));
+  std::string ayuda;
+  if (HIWORD(donde) == 0 && LOWORD(donde) < nombres_.size()) {
+    const std::string &nombre = nombres_[LOWORD(donde)];
+    RECT cliente{};
+    ::GetClientRect(w_, &cliente);
+    ayuda = ::Texto::AyudaSiCortado(nombre, AnchoTexto(w_, nombre),
+                                    cliente.right - cliente.left - 2 * MargenFila);
+  }
+  if (ayuda == ayuda_)
+    return;
+  ayuda_ = ayuda;
+  PonerAyuda(w_, ayuda);
 }
 
 void ArchivosW::SetPath(const std::string &ruta) {
@@ -486,6 +517,26 @@ void EstadoW::SetPanelText(int panel, const std::string &texto) {
     LanzarError(Errores::SubindiceFueraDeIntervalo);
   ::SendMessageW(w_, SB_SETTEXTW, static_cast<WPARAM>(panel - 1),
                  reinterpret_cast<LPARAM>(Ancho(texto).c_str()));
+  PonerAyudaPanel(panel);
+}
+
+void EstadoW::FijarNota(const std::string &nota) {
+  nota_ = nota;
+  for (int panel = 1; panel <= Paneles; ++panel)
+    PonerAyudaPanel(panel);
+}
+
+// A panel whose text its width cuts shows it whole; one that fits, the note on
+// the disk listed last (none before the first).
+void EstadoW::PonerAyudaPanel(int panel) {
+  RECT r{};
+  ::SendMessageW(w_, SB_GETRECT, static_cast<WPARAM>(panel - 1), reinterpret_cast<LPARAM>(&r));
+  // The bar draws a panel's text inside its bevel, a few pixels in.
+  const int margen = 3 * Ppp() / 96;
+  const std::string visto = PanelText(panel);
+  const std::string cortado =
+      ::Texto::AyudaSiCortado(visto, AnchoTexto(w_, visto), r.right - r.left - 2 * margen);
+  PonerAyuda(w_, cortado.empty() ? nota_ : cortado, static_cast<UINT_PTR>(panel), &r);
 }
 
 std::string EstadoW::PanelText(int panel) const {

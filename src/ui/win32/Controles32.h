@@ -63,9 +63,13 @@ private:
 
 // File list: the files of one folder whose names match "*.dsk", whatever their
 // letter case, sorted by name, then the other images the folder holds.
+// A name the list's width cuts shows whole in a tooltip while the mouse is on it.
 class ArchivosW final : public Controles::ListaArchivos {
 public:
   explicit ArchivosW(HWND lista);
+  ~ArchivosW() override;
+  ArchivosW(const ArchivosW &) = delete;
+  ArchivosW &operator=(const ArchivosW &) = delete;
   [[nodiscard]] std::string Path() const override { return ruta_; }
   void SetPath(const std::string &ruta) override;
   [[nodiscard]] std::string FileName() const override;
@@ -74,7 +78,11 @@ public:
 
 private:
   void Mostrar();
+  // The mouse at x, y of the list: the tooltip follows the row under it.
+  void AyudaEn(int x, int y);
+  static LRESULT CALLBACK Raton(HWND w, UINT mensaje, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR yo);
   HWND w_;
+  std::string ayuda_;
   std::string ruta_;
   std::vector<std::string> propias_; // the folder's own images
   std::vector<std::string> nombres_; // every row
@@ -137,11 +145,16 @@ private:
 class EstadoW final : public Controles::BarraEstado {
 public:
   explicit EstadoW(HWND barra) : w_(barra) {}
+  // A panel's tooltip shows its text whole where the panel cuts it.
   void SetPanelText(int panel, const std::string &texto) override;
   [[nodiscard]] std::string PanelText(int panel) const override;
+  // The note on the disk listed last: the tooltip of every panel that fits.
+  void FijarNota(const std::string &nota);
 
 private:
+  void PonerAyudaPanel(int panel);
   HWND w_;
+  std::string nota_;
 };
 
 // A label or a text box: the window's own text.

@@ -1,6 +1,8 @@
 #include "ui/win32/DialogosW.h"
 
+#include "gestion/Propiedades.h"
 #include "platform/Errores.h"
+#include "ui/controles/Texto.h"
 #include "ui/win32/ArrastreW.h"
 
 #include <shobjidl.h>
@@ -589,6 +591,18 @@ std::string ConCrLf(const std::string &texto) {
   return s;
 }
 
+// The lines of a properties box that its width cuts (a long block list, a
+// path) show whole in its tooltip, in the box's fixed-pitch letters.
+void AyudaDeCortadas(HWND caja, const std::string &texto) {
+  RECT r{};
+  ::SendMessageW(caja, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  const int columnas = std::max(0L, r.right - r.left) / std::max(1, Win32::AnchoTexto(caja, "0"));
+  Win32::PonerAyuda(caja,
+                    ::Texto::AyudaDeLineasCortadas(texto, static_cast<std::size_t>(columnas),
+                                                   Gestion::ColumnaValor),
+                    0, nullptr, reinterpret_cast<HFONT>(::SendMessageW(caja, WM_GETFONT, 0, 0)));
+}
+
 } // namespace
 
 std::optional<Gestion::Dialogos::Cabecera>
@@ -601,6 +615,7 @@ DialogosW::EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
                               ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
                                   WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
                               {Margen, Margen, ancho, alto}, IdEntrada, 10);
+  AyudaDeCortadas(caja, texto);
   int y = alto + 2 * Margen;
   const HWND con = m.Agregar(L"BUTTON", "Con cabecera AMSDOS", BS_AUTOCHECKBOX | WS_TABSTOP,
                              {Margen, y, ancho, AltoLinea}, IdConCabecera);
@@ -645,6 +660,7 @@ void DialogosW::Mostrar(const std::string &titulo, const std::string &texto) {
                               ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
                                   WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
                               {Margen, Margen, ancho, alto}, IdEntrada, 10);
+  AyudaDeCortadas(caja, texto);
   m.Botones(alto + 2 * Margen, "Cerrar", nullptr, IDOK);
   // The button, at the right of a window wider than the usual one.
   const HWND cerrar = ::GetDlgItem(m.Hwnd(), IDOK);

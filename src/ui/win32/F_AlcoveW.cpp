@@ -5,6 +5,8 @@
 #include "ui/main/Presentacion.h"
 #include "ui/win32/F_AcercaW.h"
 
+#include <algorithm>
+
 namespace {
 
 namespace D = Disposicion;
@@ -14,6 +16,17 @@ using Win32::Px;
 constexpr const wchar_t *Clase = L"AlcoveVentanaPrincipal";
 // The resource's icon (alcove.rc).
 constexpr int IdIcono = 1;
+
+// The height of a line of `fuente`'s letters.
+int AltoLetras(HFONT fuente) {
+  const HDC dc = ::GetDC(nullptr);
+  const HGDIOBJ antes = ::SelectObject(dc, fuente);
+  TEXTMETRICW m{};
+  ::GetTextMetricsW(dc, &m);
+  ::SelectObject(dc, antes);
+  ::ReleaseDC(nullptr, dc);
+  return m.tmHeight;
+}
 
 // The pane's frame's origin in the client area, in pixels.
 POINT Origen(std::size_t p) {
@@ -162,14 +175,19 @@ void F_AlcoveW::CrearPanel(std::size_t p) {
   // The drop-down's height is that of its open list.
   D::Lugar lugarDrive = l.drive;
   lugarDrive.alto += 2400;
-  drives_[p] = Win32::Crear(w_, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | hijo, lugarDrive,
-                            id + IdDrive, o.x, o.y);
+  // The lists draw their rows themselves (PintarFila), so that a chosen one
+  // shows in the panes' colours too.
+  drives_[p] =
+      Win32::Crear(w_, L"COMBOBOX", L"",
+                   CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | hijo,
+                   lugarDrive, id + IdDrive, o.x, o.y);
   dirs_[p] = Win32::Crear(w_, L"LISTBOX", L"",
-                          LBS_NOTIFY | LBS_WANTKEYBOARDINPUT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
-                              WS_BORDER | hijo,
+                          LBS_NOTIFY | LBS_WANTKEYBOARDINPUT | LBS_NOINTEGRALHEIGHT |
+                              LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | hijo,
                           l.dir, id + IdDir, o.x, o.y);
   files_[p] = Win32::Crear(w_, L"LISTBOX", L"",
-                           LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | hijo,
+                           LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+                               WS_VSCROLL | WS_BORDER | hijo,
                            l.file, id + IdFile, o.x, o.y);
   vistas_[p] =
       Win32::Crear(w_, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER | hijo, l.dsk,
@@ -177,6 +195,19 @@ void F_AlcoveW::CrearPanel(std::size_t p) {
   for (HWND w : {drives_[p], dirs_[p], files_[p]})
     fuente(w, D::PuntosListas);
   fuente(vistas_[p], D::PuntosCatalogo);
+  // Rows as tall as the letters, as the lists make them when they draw them;
+  // the drive box as tall as its place.
+  const int alto = AltoLetras(Win32::Courier(D::PuntosListas));
+  for (HWND w : {dirs_[p], files_[p]})
+    ::SendMessageW(w, LB_SETITEMHEIGHT, 0, alto);
+  ::SendMessageW(drives_[p], CB_SETITEMHEIGHT, 0, alto);
+  RECT caja{};
+  ::GetWindowRect(drives_[p], &caja);
+  const int borde =
+      caja.bottom - caja.top -
+      static_cast<int>(::SendMessageW(drives_[p], CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  ::SendMessageW(drives_[p], CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                 std::max(alto, Px(l.drive.alto) - borde));
 
   const HWND v = vistas_[p];
   ::SendMessageW(v, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -184,6 +215,7 @@ void F_AlcoveW::CrearPanel(std::size_t p) {
   ::SendMessageW(v, LVM_SETBKCOLOR, 0, Win32::Ref(D::AzulOscuro));
   ::SendMessageW(v, LVM_SETTEXTBKCOLOR, 0, Win32::Ref(D::AzulOscuro));
   ::SendMessageW(v, LVM_SETTEXTCOLOR, 0, Win32::Ref(D::Amarillo));
+  Win32::CabeceraEnColores(v);
   for (std::size_t c = 0; c < D::Columnas.size(); ++c) {
     std::wstring titulo = Ancho(D::Columnas[c].titulo);
     LVCOLUMNW columna{};
@@ -222,32 +254,14 @@ void F_AlcoveW::CrearBarraEstado() {
 }
 
 // The note on the disk listed last, as the status bar's tooltip: its panels
-// keep their four texts. The tooltip control is made the first time.
-void F_AlcoveW::PonerNotaDisco(const std::string &nota) {
-  TOOLINFOW herramienta{};
-  herramienta.cbSize = sizeof herramienta;
-  herramienta.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  herramienta.hwnd = w_;
-  herramienta.uId = reinterpret_cast<UINT_PTR>(estadoW_);
-  if (notaW_ == nullptr) {
-    notaW_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w_, nullptr,
-                               ::GetModuleHandleW(nullptr), nullptr);
-    herramienta.lpszText = const_cast<wchar_t *>(L"");
-    ::SendMessageW(notaW_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&herramienta));
-    ::SendMessageW(notaW_, TTM_SETMAXTIPWIDTH, 0, Win32::Px(9000));
-  }
-  std::wstring texto = Win32::Ancho(nota);
-  herramienta.lpszText = texto.data();
-  ::SendMessageW(notaW_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&herramienta));
-}
+// keep their four texts, and one cut by its width shows its own instead.
+void F_AlcoveW::PonerNotaDisco(const std::string &nota) { estado_->FijarNota(nota); }
 
 HWND F_AlcoveW::Control(const std::string &nombre) const {
   if (nombre == "StatusBar")
     return estadoW_;
   if (nombre == "NotaDisco")
-    return notaW_;
+    return Win32::VentanaAyuda(estadoW_);
   for (std::size_t p = 0; p < 2; ++p) {
     const std::string s = "_" + std::to_string(p);
     const std::pair<const char *, HWND> controles[] = {{"Drive", drives_[p]},
@@ -342,6 +356,9 @@ LRESULT F_AlcoveW::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
     const auto *aviso = reinterpret_cast<const NMHDR *>(lp);
     if (LRESULT r = 0; gestor_->Notificacion(*aviso, r))
       return r;
+    if (aviso->code == NM_CUSTOMDRAW &&
+        (aviso->hwndFrom == vistas_[0] || aviso->hwndFrom == vistas_[1]))
+      return Win32::PintarFilaVista(*reinterpret_cast<NMLVCUSTOMDRAW *>(lp));
     for (std::size_t p = 0; p < 2; ++p) {
       if (aviso->hwndFrom == vistas_[p] && aviso->code == LVN_COLUMNCLICK) {
         const int columna = reinterpret_cast<const NMLISTVIEW *>(lp)->iSubItem + 1;
@@ -381,6 +398,11 @@ LRESULT F_AlcoveW::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcW(w_, mensaje, wp, lp);
   case WM_MEASUREITEM:
   case WM_DRAWITEM:
+    if (const auto &d = *reinterpret_cast<const DRAWITEMSTRUCT *>(lp);
+        mensaje == WM_DRAWITEM && (d.CtlType == ODT_LISTBOX || d.CtlType == ODT_COMBOBOX)) {
+      Win32::PintarFila(d);
+      return TRUE;
+    }
     if (gestor_->DibujoMenu(mensaje, lp))
       return TRUE;
     return ::DefWindowProcW(w_, mensaje, wp, lp);

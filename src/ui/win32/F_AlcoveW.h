@@ -53,7 +53,6 @@ private:
   HMENU menu_ = nullptr;
   std::array<HWND, 2> frames_{}, infos_{}, drives_{}, dirs_{}, files_{}, vistas_{};
   HWND estadoW_ = nullptr;
-  HWND notaW_ = nullptr; // the status bar's tooltip, made when first needed
   Win32::ImagenesW imagenes_;
   std::array<std::unique_ptr<Win32::UnidadesW>, 2> drive_;
   std::array<std::unique_ptr<Win32::CarpetasW>, 2> dir_;

@@ -31,6 +31,35 @@ using Plataforma::Estrecho;
 // DPI; made once per size and kept for the process.
 [[nodiscard]] HFONT Courier(double puntos, bool negrita = true);
 
+// ---- The program's colours where the common controls draw their own ----
+
+// A list box's and a drop-down's rows start this far in, as the controls' own.
+inline constexpr int MargenFila = 2;
+// Paints one row of an owner-drawn list box or drop-down list (text kept by
+// the control) in the panes' colours, a chosen row inverted; the drop-down's
+// own field never shows chosen.
+void PintarFila(const DRAWITEMSTRUCT &d);
+// The custom-draw answer that paints a list view's rows so.
+[[nodiscard]] LRESULT PintarFilaVista(NMLVCUSTOMDRAW &d);
+// A list view's column headings in the panes' colours, from now on.
+void CabeceraEnColores(HWND vista);
+
+// ---- Tooltips ----
+
+// Shows `texto` (lines apart by '\n') as the tooltip of `control`, of the part
+// `parte` of it when `zona` (client coordinates) is given, of all of it
+// otherwise; an empty text shows none, and one longer than a tooltip keeps
+// (INFOTIPSIZE) ends at a line that fits, with a line "…" after. The tooltip window is made the
+// first time, in the controls' letters when `fuente` is given.
+void PonerAyuda(HWND control, const std::string &texto, UINT_PTR parte = 0,
+                const RECT *zona = nullptr, HFONT fuente = nullptr);
+// The tooltip text that `control` (or its part) shows now; empty when none.
+[[nodiscard]] std::string AyudaDe(HWND control, UINT_PTR parte = 0);
+// The tooltip window of `control`; null before the first PonerAyuda.
+[[nodiscard]] HWND VentanaAyuda(HWND control);
+// The pixels `texto` takes in `control`'s font.
+[[nodiscard]] int AnchoTexto(HWND control, const std::string &texto);
+
 // The text a window holds, as UTF-8.
 [[nodiscard]] std::string TextoDe(HWND control);
 void PonerTexto(HWND control, const std::string &texto);
