@@ -136,6 +136,11 @@ std::unique_ptr<Leida> LeerParaComparar(const std::string &ruta, const std::stri
   return l;
 }
 
+bool EsDsk(std::span<const std::uint8_t> bytes) {
+  const auto tipo = cpm::TipoDeBytes(bytes);
+  return tipo == TipoImagen::Extendida || tipo == TipoImagen::Estandar;
+}
+
 } // namespace
 
 int EjecutarConvert(const OrdenConvert &orden) {
@@ -201,7 +206,9 @@ int EjecutarCmp(const OrdenCmp &orden) {
   if (!a || !b) {
     return kSalidaUso;
   }
-  const cpm::OpcionesComparacion nombres{orden.imagen1, orden.imagen2, false};
+  cpm::OpcionesComparacion nombres{orden.imagen1, orden.imagen2, false};
+  // Two DSK images keep each track's GAP#3 and filler: those are compared too.
+  nombres.cabecerasPista = EsDsk(a->bytes) && EsDsk(b->bytes);
   std::vector<cpm::Diferencia> diferencias;
   std::vector<std::string> dudas;
   if (orden.sectores) {

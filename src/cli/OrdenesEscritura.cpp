@@ -695,4 +695,9 @@ constexpr std::array kOrdenesEscritura{
 
 std::span<const DefinicionOrden> OrdenesDeEscritura() { return kOrdenesEscritura; }
 
+int GuardarImagen(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
+                  const cpm::Escrito &escrito) {
+  return Guardar(imagen, huella, escrito);
+}
+
 } // namespace Cli

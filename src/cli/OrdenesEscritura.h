@@ -1,6 +1,8 @@
 #pragma once
 
 #include "cli/Programa.h"
+#include "cpm/Escritura.h"
+#include "platform/ReemplazoSeguro.h"
 
 #include <optional>
 #include <span>
@@ -59,6 +61,14 @@ struct OrdenAttr {
   bool ro = false, rw = false, sys = false, dir = false, arc = false, noArc = false;
 };
 int EjecutarAttr(const OrdenAttr &orden);
+
+class Cls_Imagen;
+
+// A write of the library put over the image read (with its identity `huella`)
+// as the commands here do it: a refusal or a failure said on standard error,
+// exit 1, the file as it was.
+int GuardarImagen(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
+                  const cpm::Escrito &escrito);
 
 // The five commands, in the order the help lists them after the reading ones.
 std::span<const DefinicionOrden> OrdenesDeEscritura();

@@ -23,6 +23,9 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::SectorRepetido: return "sector-repetido";
   case TipoProblema::SectorError: return "sector-error";
   case TipoProblema::BytesSobrantes: return "bytes-sobrantes";
+  case TipoProblema::FirmaRara: return "firma-rara";
+  case TipoProblema::TamanoPistaDistinto: return "tamano-pista-distinto";
+  case TipoProblema::LongitudGuardadaDistinta: return "longitud-guardada-distinta";
   case TipoProblema::FormatoDesconocido: return "formato-desconocido";
   case TipoProblema::FormatoForzado: return "formato-forzado";
   case TipoProblema::FormatoNombreMalo: return "formato-nombre-malo";
@@ -35,6 +38,9 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::ExtensionAusente: return "tramo-ausente";
   case TipoProblema::ExtensionRepetida: return "tramo-repetido";
   case TipoProblema::RegistrosDeMas: return "registros-de-mas";
+  case TipoProblema::RegistrosDeMenos: return "registros-de-menos";
+  case TipoProblema::UsuarioFueraDeRango: return "usuario-fuera-de-rango";
+  case TipoProblema::NombreInvalido: return "nombre-invalido";
   case TipoProblema::ArchivoIncompleto: return "archivo-incompleto";
   case TipoProblema::CabeceraAmsdosInvalida: return "cabecera-amsdos-invalida";
   case TipoProblema::LongitudCabeceraExcede: return "longitud-cabecera-excede";

@@ -73,6 +73,8 @@ bool GeometriaCabe(const Superficie &s, std::string *error) {
   return true;
 }
 
+} // namespace
+
 // The extended layout's track: each sector's bytes as they are, the last ones
 // cut when the track would not fit its one-byte size.
 std::vector<std::uint8_t> PistaExtendida(const PistaSuperficie &p) {
@@ -88,6 +90,8 @@ std::vector<std::uint8_t> PistaExtendida(const PistaSuperficie &p) {
   b.resize((b.size() + 255) / 256 * 256, 0);
   return b;
 }
+
+namespace {
 
 // The size code a standard track stores its sectors with: their own when they
 // agree, else the smallest that holds the longest first copy.
@@ -112,6 +116,8 @@ std::uint8_t CodigoEstandar(const PistaSuperficie &p) {
   return codigo;
 }
 
+} // namespace
+
 std::vector<std::uint8_t> PistaEstandar(const PistaSuperficie &p) {
   const std::size_t cuenta = std::min(p.sectores.size(), MaxSectores);
   const std::uint8_t codigo = CodigoEstandar(p);
@@ -126,8 +132,6 @@ std::vector<std::uint8_t> PistaEstandar(const PistaSuperficie &p) {
   }
   return b;
 }
-
-} // namespace
 
 std::size_t SectorSuperficie::LongitudNominal() const { return Nominal(n); }
 

@@ -2,6 +2,7 @@
 //   alcove-dskgen samples CARPETA        the sample images
 //   alcove-dskgen many CARPETA N         N small images (for benchmarks)
 //   alcove-dskgen semillas CARPETA       seeds for the CP/M reader's fuzzer
+//   alcove-dskgen danados CARPETA        a disk for each kind of damage the check names
 #include "Generador.h"
 
 #include <cstdlib>
@@ -19,6 +20,10 @@ int main(int argc, char **argv) {
       Generador::GenerarSemillasCpm(argv[2]);
       return 0;
     }
+    if (orden == "danados" && argc == 3) {
+      Generador::GenerarDanados(argv[2]);
+      return 0;
+    }
     if (orden == "many" && argc == 4) {
       const std::filesystem::path carpeta = argv[2];
       std::filesystem::create_directories(carpeta);
@@ -31,7 +36,8 @@ int main(int argc, char **argv) {
       }
       return 0;
     }
-    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA\n";
+    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA | danados "
+                 "CARPETA\n";
     return 2;
   } catch (const std::exception &e) {
     std::cerr << "alcove-dskgen: " << e.what() << '\n';

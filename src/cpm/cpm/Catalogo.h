@@ -73,6 +73,11 @@ enum class Alcance {
 
 struct Patron;
 
+// Why a character cannot be part of a CP/M name, in Spanish ("lleva blancos");
+// empty when it can. The catalogue's names are checked by the rule put and
+// ren follow.
+std::string MotivoCaracterNombre(char c);
+
 // Reads the catalogue through its blocks and builds the files. A names-only
 // reading with a pattern looks only at the matching files' sectors.
 Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato,

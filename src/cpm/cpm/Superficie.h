@@ -62,6 +62,13 @@ std::optional<std::vector<std::uint8_t>> EscribirExtendida(const Superficie &s,
 std::optional<std::vector<std::uint8_t>> EscribirEstandar(const Superficie &s,
                                                           std::string *error = nullptr);
 
+// One formatted track's bytes as each layout stores it: its Track-Info block
+// and its sectors. An extended track is padded to a multiple of 256 bytes; a
+// standard one is not padded to its image's one size. What the layout cannot
+// hold is left out, as by the writers above.
+std::vector<std::uint8_t> PistaExtendida(const PistaSuperficie &p);
+std::vector<std::uint8_t> PistaEstandar(const PistaSuperficie &p);
+
 // The creator field holding `texto`, blank padded; `texto` is cut to fit.
 std::array<std::uint8_t, LargoCreador> CampoCreador(std::string_view texto);
 // True when the field holds nothing but blanks and NULs.
