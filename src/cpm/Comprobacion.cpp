@@ -351,6 +351,15 @@ bool MismoProblema(const Problema &a, const Problema &b) {
          a.lugar.entrada == b.lugar.entrada && a.lugar.bloque == b.lugar.bloque;
 }
 
+// The reading's own options, for reading the mended bytes as it read these.
+OpcionesLectura Opciones(const Disco &d) {
+  OpcionesLectura opciones;
+  if (d.formato && d.motivoFormato == "elegido por nombre") {
+    opciones.formato = std::string(d.formato->nombre);
+  }
+  return opciones;
+}
+
 } // namespace
 
 std::string_view NombreArreglo(Arreglo arreglo) {
@@ -361,6 +370,7 @@ std::string_view NombreArreglo(Arreglo arreglo) {
   case Arreglo::Sobrantes: return "sobrantes";
   case Arreglo::RegistrosTramo: return "registros-tramo";
   case Arreglo::TramoRepetido: return "tramo-repetido";
+  case Arreglo::Consecuencia: return "consecuencia";
   }
   return "ninguno";
 }
@@ -392,6 +402,24 @@ Comprobacion ComprobarDisco(const Disco &disco) {
     Plan plan = PlanDe(disco, p, cat);
     c.defectos.push_back({p, Nivel(p.tipo), Objeto(disco, p), plan.arreglo, std::move(plan.texto)});
   }
+  if (c.Reparables() == 0 || disco.contenedor.bytes.empty()) {
+    return c;
+  }
+  // What the repair leaves the disk as tells which other findings it takes
+  // away with it.
+  const Escrito reparado = RepararDisco(disco.contenedor.bytes, disco);
+  if (!reparado.Hecho()) {
+    return c;
+  }
+  const Disco despues = LeerDisco(reparado.bytes, Opciones(disco));
+  for (Defecto &d : c.defectos) {
+    const bool sigue = std::any_of(despues.problemas.begin(), despues.problemas.end(),
+                                   [&](const Problema &p) { return MismoProblema(d.problema, p); });
+    if (d.arreglo == Arreglo::Ninguno && !sigue) {
+      d.arreglo = Arreglo::Consecuencia;
+      d.reparacion = "desaparece con el resto de la reparación";
+    }
+  }
   return c;
 }
 
@@ -407,10 +435,7 @@ Escrito RepararDisco(std::span<const std::uint8_t> imagen, const Disco &disco) {
   }
   // The header first: the tracks, the format and the catalogue are then read
   // again where they really are.
-  OpcionesLectura opciones;
-  if (disco.formato && disco.motivoFormato == "elegido por nombre") {
-    opciones.formato = std::string(disco.formato->nombre);
-  }
+  const OpcionesLectura opciones = Opciones(disco);
   if (RepararCabecera(r.bytes, disco)) {
     const Contenedor c = LeerContenedor(r.bytes);
     if (c.bytesSobrantes > 0 && c.tamanosPorSectores.empty()) {

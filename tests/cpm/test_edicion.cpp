@@ -48,7 +48,8 @@ Cambio Formatear(std::vector<std::uint8_t> ids, std::uint8_t n, std::uint8_t gap
   };
 }
 
-// Track 0 as a file of its own, put in track 5's place.
+// Track 0 as a file of its own, put in track 5's place (its empty catalogue
+// sectors C2 to C4 hold what the empty track 5 holds).
 Cambio Importar() {
   return [](cpm::Superficie &s) {
     const std::vector<std::uint8_t> archivo = cpm::ExportarPista(*s.Pista(0, 0));
@@ -91,14 +92,14 @@ std::vector<CasoEdicion> Casos() {
                  {"pista 5, cara 0: sectores C1 C2 C3 C4 C5 C6 C7 C8 C9 en antes, C1 C6 C2 C7 C3 "
                   "C8 C4 C9 C5 en después",
                   "pista 5, cara 0, sector &C1: distintos desde el byte 0",
-                  "pista 5, cara 0, sector &C6: distintos desde el byte 0",
                   "pista 5, cara 0, sector &C2: distintos desde el byte 0",
-                  "pista 5, cara 0, sector &C7: distintos desde el byte 0",
                   "pista 5, cara 0, sector &C3: distintos desde el byte 0",
-                  "pista 5, cara 0, sector &C8: distintos desde el byte 0",
                   "pista 5, cara 0, sector &C4: distintos desde el byte 0",
-                  "pista 5, cara 0, sector &C9: distintos desde el byte 0",
                   "pista 5, cara 0, sector &C5: distintos desde el byte 0",
+                  "pista 5, cara 0, sector &C6: distintos desde el byte 0",
+                  "pista 5, cara 0, sector &C7: distintos desde el byte 0",
+                  "pista 5, cara 0, sector &C8: distintos desde el byte 0",
+                  "pista 5, cara 0, sector &C9: distintos desde el byte 0",
                   "pista 5, cara 0: GAP &4E y relleno &E5 en antes, GAP &52 y relleno &00 en "
                   "después"}});
     v.push_back({ext ? "SinFormatoExt" : "SinFormatoStd",
@@ -111,11 +112,11 @@ std::vector<CasoEdicion> Casos() {
                  {"pista 5, cara 0, sector &C1: ID C=5 H=0 R=&C1 N=2 en antes, C=0 H=0 R=&C1 N=2 "
                   "en después; distintos desde el byte 0",
                   "pista 5, cara 0, sector &C2: ID C=5 H=0 R=&C2 N=2 en antes, C=0 H=0 R=&C2 N=2 "
-                  "en después; distintos desde el byte 0",
+                  "en después",
                   "pista 5, cara 0, sector &C3: ID C=5 H=0 R=&C3 N=2 en antes, C=0 H=0 R=&C3 N=2 "
-                  "en después; distintos desde el byte 0",
+                  "en después",
                   "pista 5, cara 0, sector &C4: ID C=5 H=0 R=&C4 N=2 en antes, C=0 H=0 R=&C4 N=2 "
-                  "en después; distintos desde el byte 0",
+                  "en después",
                   "pista 5, cara 0, sector &C5: ID C=5 H=0 R=&C5 N=2 en antes, C=0 H=0 R=&C5 N=2 "
                   "en después; distintos desde el byte 0",
                   "pista 5, cara 0, sector &C6: ID C=5 H=0 R=&C6 N=2 en antes, C=0 H=0 R=&C6 N=2 "
@@ -148,7 +149,8 @@ std::vector<CasoEdicion> Casos() {
                EnSector(0xC3, [](cpm::CambioSector &c) { c.copias = 3; }),
                {},
                "La disposición estándar no puede guardarlo: pista 5, cara 0, sector &C3: 3 copias "
-               "en lo pedido, 1 en lo que guarda la imagen"});
+               "en lo pedido, 1 en lo que guarda la imagen; 1536 bytes guardados en lo pedido, 512 "
+               "en lo que guarda la imagen"});
   v.push_back({"DiezSectoresExt",
                Disposicion::Extendida,
                Formatear({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 2, 0x4E, 0xE5),

@@ -88,8 +88,8 @@ std::vector<CasoDanado> CasosDanados() {
     Poner16(b, 50, TamanoPistaData + 256);
     agregar("tamano-pista-estandar", "la cabecera da pistas 256 bytes más largas",
             {"tamano-pista-distinto", "pista-sin-firma"},
-            {"tamano-pista-distinto", "pista-sin-firma", "pista-ausente", "sector-ausente",
-             "archivo-incompleto"},
+            {"tamano-pista-distinto", "pista-sin-firma", "pista-ausente", "pista-numero-distinto",
+             "sector-ausente", "archivo-incompleto"},
             base.Sanos(Todos), b);
   }
   {
@@ -97,8 +97,8 @@ std::vector<CasoDanado> CasosDanados() {
     b[52 + 3] = static_cast<std::uint8_t>(b[52 + 3] + 1);
     agregar("tamano-pista-extendida", "la tabla da a la pista 3 256 bytes de más",
             {"tamano-pista-distinto", "pista-sin-firma"},
-            {"tamano-pista-distinto", "pista-sin-firma", "pista-ausente", "sector-ausente",
-             "archivo-incompleto"},
+            {"tamano-pista-distinto", "pista-sin-firma", "pista-corta", "pista-ausente",
+             "sector-ausente", "archivo-incompleto"},
             base.Sanos(Todos), b);
   }
   {

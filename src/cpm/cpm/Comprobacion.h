@@ -26,6 +26,9 @@ enum class Arreglo {
   Sobrantes,      // the bytes after the last track dropped
   RegistrosTramo, // a whole extent's record count, from its blocks
   TramoRepetido,  // an entry repeating another byte for byte emptied (&E5)
+  // Gone once the rest is mended: a file incomplete for a record count, a
+  // sector missing where the header put its track.
+  Consecuencia,
 };
 
 // A short stable name ("firma", "tamano-pista", ... "ninguno"), for scripts.
@@ -51,7 +54,9 @@ struct Comprobacion {
 std::set<std::pair<int, int>> PistasProtegidas(const Disco &disco);
 
 // Every problem of the reading but a format chosen by name, with the file or
-// the track and sector it touches and what RepararDisco does with it.
+// the track and sector it touches and what RepararDisco does with it. When
+// something can be mended, the mended bytes are read again to tell which of
+// the other problems go with it.
 Comprobacion ComprobarDisco(const Disco &disco);
 
 // Mends what ComprobarDisco marks with an Arreglo, in place, over a copy of
