@@ -107,44 +107,6 @@ std::string MotivoUsuario(std::uint8_t usuario) {
   }
 }
 
-// CP/M 3 keeps its disk label and the files' dates in entries of these users.
-constexpr std::uint8_t UsuarioEtiqueta = 0x20, UsuarioFechas = 0x21;
-
-Lugar EnEntrada(int entrada);
-
-// An odd entry is a problem of the catalogue unless CP/M 3 wrote it.
-void AnotarRara(const EntradaSuelta &e, Problemas &problemas) {
-  const std::string cual = "La entrada " + std::to_string(e.entrada) + " del catálogo (" +
-                           (e.texto.empty() ? std::string("sin nombre") : e.texto) + ")";
-  if (e.usuario <= MaxUsuario) {
-    problemas.push_back({TipoProblema::NombreInvalido,
-                         cual + " tiene un nombre que CP/M no admite: " + e.motivo,
-                         EnEntrada(e.entrada)});
-  } else if (e.usuario != UsuarioEtiqueta && e.usuario != UsuarioFechas) {
-    problemas.push_back(
-        {TipoProblema::UsuarioFueraDeRango, cual + " es del " + e.motivo, EnEntrada(e.entrada)});
-  }
-}
-
-// A file's name holding what CP/M cannot hold: a blank inside it, < > . , ; :
-// = ? * [ ] |, or no name before the extension.
-void RevisarNombreCpm(const Archivo &a, Problemas &problemas) {
-  std::string motivo = a.nombre.empty() ? "no tiene nombre antes de la extensión" : "";
-  for (const std::string *parte : {&a.nombre, &a.extension}) {
-    for (const char c : *parte) {
-      if (motivo.empty()) {
-        motivo = MotivoCaracterNombre(c);
-      }
-    }
-  }
-  if (!motivo.empty()) {
-    problemas.push_back(
-        {TipoProblema::NombreInvalido,
-         "El nombre de " + std::to_string(a.usuario) + ":" + a.NombreCompleto() + " " + motivo,
-         EnEntrada(a.extensiones.front().entrada)});
-  }
-}
-
 Pieza LeerPieza(std::span<const std::uint8_t> e, int indice, const Formato &f) {
   Pieza p;
   p.extension.entrada = indice;
@@ -485,7 +447,6 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance a
     }
     suelta.motivo = e[0] > MaxUsuario ? MotivoUsuario(e[0]) : MotivoRaro(suelta.crudo);
     suelta.texto = TextoVisible(suelta.crudo);
-    AnotarRara(suelta, c.problemas);
     c.raras.push_back(std::move(suelta));
   }
   std::sort(claves.begin(), claves.end());
@@ -508,7 +469,6 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance a
     i = Juntar(claves, i, bytes, formato, b);
     Archivo a = Armar(b, formato, c.problemas);
     if (alcance == Alcance::Todo) {
-      RevisarNombreCpm(a, c.problemas);
       RevisarBloques(a, formato, mapa.bloquesLegibles, dueno, static_cast<int>(c.archivos.size()),
                      c.archivos, c.problemas);
       RevisarSectores(a, mapa, primero, c.problemas);

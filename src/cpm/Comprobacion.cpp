@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace cpm {
 namespace {
@@ -108,6 +109,56 @@ NivelDefecto Nivel(TipoProblema t) {
   case TipoProblema::LongitudCabeceraExcede: return NivelDefecto::Catalogo;
   default: return NivelDefecto::Contenedor;
   }
+}
+
+// CP/M 3 keeps its disk label and the files' dates in entries of these users.
+constexpr std::uint8_t UsuarioEtiqueta = 0x20, UsuarioFechas = 0x21;
+constexpr std::uint8_t MaxUsuario = 15;
+
+Lugar EnEntrada(int entrada) { return {-1, -1, -1, entrada, -1, -1}; }
+
+// The catalogue's odd entries (which the reading lists apart, as catalogue
+// art and the like) and files with names CP/M cannot hold are findings of the
+// check only: a listing already shows them.
+void Nombres(const Disco &d, Problemas &problemas) {
+  for (const EntradaSuelta &e : d.catalogo.raras) {
+    const std::string cual = "La entrada " + std::to_string(e.entrada) + " del catálogo (" +
+                             (e.texto.empty() ? std::string("sin nombre") : e.texto) + ")";
+    if (e.usuario <= MaxUsuario) {
+      problemas.push_back({TipoProblema::NombreInvalido,
+                           cual + " tiene un nombre que CP/M no admite: " + e.motivo,
+                           EnEntrada(e.entrada)});
+    } else if (e.usuario != UsuarioEtiqueta && e.usuario != UsuarioFechas) {
+      problemas.push_back(
+          {TipoProblema::UsuarioFueraDeRango, cual + " es del " + e.motivo, EnEntrada(e.entrada)});
+    }
+  }
+  for (const Archivo &a : d.catalogo.archivos) {
+    std::string motivo = a.nombre.empty() ? "no tiene nombre antes de la extensión" : "";
+    for (const std::string *parte : {&a.nombre, &a.extension}) {
+      for (const char c : *parte) {
+        if (motivo.empty()) {
+          motivo = MotivoCaracterNombre(c);
+        }
+      }
+    }
+    if (!motivo.empty() && !a.extensiones.empty()) {
+      problemas.push_back(
+          {TipoProblema::NombreInvalido,
+           "El nombre de " + std::to_string(a.usuario) + ":" + a.NombreCompleto() + " " + motivo,
+           EnEntrada(a.extensiones.front().entrada)});
+    }
+  }
+}
+
+// What the check finds: the reading's problems but a format chosen by name
+// (the user's choice, not the disk's), then the names.
+Problemas Hallazgos(const Disco &d) {
+  Problemas r;
+  std::copy_if(d.problemas.begin(), d.problemas.end(), std::back_inserter(r),
+               [](const Problema &p) { return p.tipo != TipoProblema::FormatoForzado; });
+  Nombres(d, r);
+  return r;
 }
 
 // Why each kind of problem that a repair never decides is left.
@@ -395,10 +446,7 @@ Comprobacion ComprobarDisco(const Disco &disco) {
   Comprobacion c;
   const CatalogoEnImagen cat =
       disco.formato ? SituarCatalogo(disco, PistasProtegidas(disco)) : CatalogoEnImagen{};
-  for (const Problema &p : disco.problemas) {
-    if (p.tipo == TipoProblema::FormatoForzado) {
-      continue; // the user's choice, not the disk's
-    }
+  for (const Problema &p : Hallazgos(disco)) {
     Plan plan = PlanDe(disco, p, cat);
     c.defectos.push_back({p, Nivel(p.tipo), Objeto(disco, p), plan.arreglo, std::move(plan.texto)});
   }
@@ -411,9 +459,9 @@ Comprobacion ComprobarDisco(const Disco &disco) {
   if (!reparado.Hecho()) {
     return c;
   }
-  const Disco despues = LeerDisco(reparado.bytes, Opciones(disco));
+  const Problemas despues = Hallazgos(LeerDisco(reparado.bytes, Opciones(disco)));
   for (Defecto &d : c.defectos) {
-    const bool sigue = std::any_of(despues.problemas.begin(), despues.problemas.end(),
+    const bool sigue = std::any_of(despues.begin(), despues.end(),
                                    [&](const Problema &p) { return MismoProblema(d.problema, p); });
     if (d.arreglo == Arreglo::Ninguno && !sigue) {
       d.arreglo = Arreglo::Consecuencia;
