@@ -268,8 +268,57 @@ void Base_LeerEscribirYVolcarImagen(benchmark::State &state) {
   }
 }
 
+// A 30 KB BASIC program typed on the PC, put tokenised (--tipo basic) and,
+// beside it, as the ASCII text it is (--tipo ascii): the whole processes,
+// each onto an empty DATA disk, two versions taking turns as in Put40KB.
+struct ProgramaTexto {
+  CarpetaBench carpeta{"put-basic"};
+  std::string imagen = carpeta.Archivo("vacio.dsk");
+  std::string archivos[2] = {carpeta.Archivo("a/JUEGO.BAS"), carpeta.Archivo("b/JUEGO.BAS")};
+
+  ProgramaTexto() {
+    Generador::EscribirArchivo(imagen, Generador::DiscoCpm(Generador::GeometriaData()).Bytes());
+    for (int v = 0; v < 2; ++v) {
+      std::string texto;
+      for (int n = 10; texto.size() < 30 * 1024; n += 10) {
+        const std::string linea = std::to_string(n);
+        switch (n / 10 % 4) {
+        case 0:
+          texto += linea + " PRINT \"LINEA " + linea + "\";a$(" + std::to_string(v) + ")";
+          break;
+        case 1: texto += linea + " FOR i%=1 TO 40:x=x+i%*2.5:NEXT i%"; break;
+        case 2: texto += linea + " IF x>&3FFF THEN GOSUB 10 ELSE y=y-1"; break;
+        default: texto += linea + " DATA 1,2,\"tres\":REM comentario " + linea; break;
+        }
+        texto += "\r\n";
+      }
+      fs::create_directories(fs::path(archivos[v]).parent_path());
+      Generador::EscribirArchivo(archivos[v],
+                                 std::vector<std::uint8_t>(texto.begin(), texto.end()));
+    }
+  }
+};
+
+ProgramaTexto &T() {
+  static ProgramaTexto t;
+  return t;
+}
+
+void PonerPrograma(benchmark::State &state, const char *tipo) {
+  int turno = 0;
+  for (auto _ : state) {
+    Proceso(state, {ALCOVE_CLI, "put", T().imagen, T().archivos[turno], "--tipo", tipo, "--force"});
+    turno ^= 1;
+  }
+}
+
+void PutBasic30KB(benchmark::State &state) { PonerPrograma(state, "basic"); }
+void Base_PutAscii30KB(benchmark::State &state) { PonerPrograma(state, "ascii"); }
+
 } // namespace
 
+BENCHMARK(PutBasic30KB)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(Base_PutAscii30KB)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Put40KB)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_LeerYEscribirImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_LeerEscribirYVolcarImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
@@ -288,9 +337,11 @@ BENCHMARK(Ls2000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 int main(int argc, char **argv) {
   F(); // the images are written before anything is timed
   P();
+  T();
   Z();
   return EjecutarConProporciones(argc, argv,
-                                 {{"Put40KB", "Base_LeerYEscribirImagen"},
+                                 {{"PutBasic30KB", "Base_PutAscii30KB"},
+                                  {"Put40KB", "Base_LeerYEscribirImagen"},
                                   {"Put40KB", "Base_LeerEscribirYVolcarImagen"},
                                   {"LsIntercalada64", "Base_CatImagen"},
                                   {"LsIntercalada64", "Base_Cpmls64"},

@@ -1,5 +1,6 @@
 # alcove-cli as whole processes: `ls` beside `cat IMAGE > /dev/null` and beside
-# cpmtools' `cpmls`, `put` beside
+# cpmtools' `cpmls`, `put --tipo basic` of a 30 KB program typed as text beside
+# `put --tipo ascii` of it, `put` beside
 # one read and one write of the image (`dd`, with and without fsync), `find`
 # over 10,000 images beside reading the first 8 KB of each on one thread, and
 # `find` over one zip of 5,000 images beside `unzip -p` inflating all of it;

@@ -1,4 +1,4 @@
-// Sequences of new, put, rm, ren and attr, driven by the input, on new disks of
+// Sequences of new, put, rm, ren, attr and header's changes, driven by the input, on new disks of
 // every format and on generator disks, both with bytes damaged at random.
 // After every write: each file reads back exactly as the model has it, the
 // free space adds up, and only catalogue entries and the sectors of newly
@@ -256,7 +256,26 @@ Cuenta Contar(const cpm::Formato &f, std::span<const cpm::ArchivoNuevo> archivos
   return c;
 }
 
-// One put, rm, ren or attr; the model follows what it must do.
+// A header's change drawn from the input, each field or not.
+cpm::CambioCabecera CambioAl(Entrada &in) {
+  cpm::CambioCabecera c;
+  const std::uint8_t cuales = in.Byte();
+  if ((cuales & 1) != 0) {
+    c.tipo = in.Byte();
+  }
+  if ((cuales & 2) != 0) {
+    c.carga = static_cast<std::uint16_t>(in.Numero(0x10000));
+  }
+  if ((cuales & 4) != 0) {
+    c.entrada = static_cast<std::uint16_t>(in.Numero(0x10000));
+  }
+  if ((cuales & 8) != 0) {
+    c.longitud = static_cast<std::uint32_t>(in.Numero(80000));
+  }
+  return c;
+}
+
+// One put, rm, ren, attr or header change; the model follows what it must do.
 void Paso(Entrada &in, Estado &e, Archivos &modelo, bool escribible) {
   const cpm::Espacio antes = cpm::EspacioLibre(e.disco);
   std::vector<const cpm::Archivo *> elegidos;
@@ -269,7 +288,7 @@ void Paso(Entrada &in, Estado &e, Archivos &modelo, bool escribible) {
   Cuenta cuenta;
   std::set<std::string> reemplazados;
   Archivos nuevoModelo = modelo;
-  const int op = in.Byte() % 4;
+  const int op = in.Byte() % 5;
   bool debeSalir = false;  // nothing stands in its way
   bool debeFallar = false; // a name taken or a file read-only
   if (op == 0) {
@@ -322,6 +341,51 @@ void Paso(Entrada &in, Estado &e, Archivos &modelo, bool escribible) {
     debeFallar = modelo.count(k) != 0 && k != Clave(a);
     debeSalir = escribible && !debeFallar;
     nuevoModelo[k] = m;
+  } else if (op == 4 && !elegidos.empty()) {
+    // header: a change in place, or a header put on or taken off.
+    const cpm::Archivo &a = *elegidos.front();
+    const std::string k = Clave(a);
+    Modelo &m = nuevoModelo[k];
+    const bool amsdos = a.cabecera && a.cabecera->formato == cpm::FormatoCabecera::Amsdos;
+    // A header put on carries the file's name; a name the model cannot
+    // make again has its header only changed.
+    const auto nombre = cpm::ValidarNombre(a.NombreCompleto(), a.usuario);
+    const int como = nombre ? in.Byte() % 3 : 0;
+    reemplazados.insert(k); // its first record, or all of it, may change
+    const cpm::CambioCabecera c = CambioAl(in);
+    if (como == 0) {
+      r = cpm::CambiarCabecera(e.bytes, e.disco, a, c);
+      const std::size_t tras = a.tamano > 128 ? a.tamano - 128 : 0;
+      debeFallar = !amsdos || (c.longitud && *c.longitud > tras);
+      if (m.contenido.size() >= 128) {
+        cpm::CambiarCamposCabecera(std::span<std::uint8_t, 128>(m.contenido.data(), 128), c);
+      }
+    } else {
+      const bool poner = como == 1;
+      r = poner ? cpm::PonerCabecera(e.bytes, e.disco, a, c)
+                : cpm::QuitarCabecera(e.bytes, e.disco, a);
+      debeFallar = poner == a.cabecera.has_value();
+      const bool cpm3 = e.disco.formato && e.disco.formato->bytesCpm3;
+      std::vector<std::uint8_t> nuevo;
+      if (poner) {
+        const std::uint8_t tipo = c.tipo.value_or(cpm::TipoAmsdosBasic);
+        const std::uint16_t carga = c.carga.value_or(cpm::CargaBasic);
+        const auto h = cpm::HacerCabeceraAmsdos(
+            *nombre, tipo, carga, c.entrada.value_or(tipo == cpm::TipoAmsdosBinario ? carga : 0),
+            c.longitud.value_or(static_cast<std::uint32_t>(m.contenido.size())));
+        nuevo.assign(h.begin(), h.end());
+        nuevo.insert(nuevo.end(), m.contenido.begin(), m.contenido.end());
+        debeFallar = debeFallar || (c.longitud && *c.longitud > m.contenido.size());
+      } else if (!debeFallar) {
+        nuevo = cpm::ExtraerArchivo(e.disco, a, cpm::ModoExtraccion::Archivo).bytes;
+      }
+      m.contenido = Esperado(nuevo, cpm3);
+      m.archivado = false;
+      if (e.disco.formato) {
+        const cpm::ArchivoNuevo escrito{{}, m.contenido, false, false};
+        cuenta = Contar(*e.disco.formato, std::span(&escrito, 1));
+      }
+    }
   } else {
     cpm::CambioAtributos c;
     const std::uint8_t b = in.Byte();
@@ -363,6 +427,9 @@ void Paso(Entrada &in, Estado &e, Archivos &modelo, bool escribible) {
               ahora.bloquesInutilizables == antes.bloquesInutilizables &&
               ahora.entradasLibres == antes.entradasLibres - cuenta.entradas);
   } else if (op == 0) {
+    Comprobar(libres >= libresAntes - cuenta.bloques);
+  } else if (op == 4 && cuenta.bloques > 0) {
+    // A header put on or taken off writes the file again, as put replaces one.
     Comprobar(libres >= libresAntes - cuenta.bloques);
   } else if (op == 1) {
     Comprobar(libres >= libresAntes &&

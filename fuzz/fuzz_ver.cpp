@@ -1,5 +1,5 @@
 // Arbitrary bytes through every viewer: the BASIC lister (plain and
-// protected), the DAMS lister, the disassembler, the screen, the palette
+// protected) and tokeniser, the DAMS lister, the disassembler, the screen, the palette
 // reader, CAT's catalogue and the choice of viewer. None may crash or hang;
 // each promise about its result is checked.
 #include "ver/Basic.h"
@@ -42,6 +42,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t lar
   Comprobar(plano.size() == b.size());
   Comprobar(Ver::ProtegerBasic(plano) == std::vector<std::uint8_t>(b.begin(), b.end()));
   ComprobarListado(Ver::ListarBasic(plano));
+
+  // The bytes as a program typed on the PC: a refusal says why; a program
+  // taken lists whole, and its listing typed again lists the same.
+  const Ver::ProgramaTokenizado t = Ver::TokenizarBasic(b);
+  Comprobar(t.error.empty() != t.bytes.empty());
+  if (t.error.empty()) {
+    const Ver::Listado l = Ver::ListarBasic(t.bytes);
+    Comprobar(!l.parcial && l.nota.empty());
+    const Ver::ProgramaTokenizado otra = Ver::TokenizarBasic(
+        std::span(reinterpret_cast<const std::uint8_t *>(l.texto.data()), l.texto.size()));
+    Comprobar(!otra.error.empty() || Ver::ListarBasic(otra.bytes).texto == l.texto);
+  }
 
   const Ver::Listado dams = Ver::ListarDams(b);
   ComprobarListado(dams);

@@ -13,6 +13,15 @@ target_include_directories(pruebas_win32 PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli
 target_compile_definitions(pruebas_win32 PRIVATE ALCOVE_CLI="$<TARGET_FILE:alcove-cli>")
 add_dependencies(pruebas_win32 alcove-cli)
 
+# Both programs import only DLLs that every Windows has, as the Windows zip
+# needs: scripts/package-windows runs the same check on what it packs.
+if(CMAKE_CROSSCOMPILING)
+  add_test(NAME solo_dll_de_windows
+           COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-windows-dlls $<TARGET_FILE:alcove-cli>
+                   $<TARGET_FILE:alcove>)
+  set_tests_properties(solo_dll_de_windows PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+endif()
+
 set(ALCOVE_VENTANA_LINUX "" CACHE FILEPATH "The Linux alcove, for comparing alcove.exe with it")
 set(ALCOVE_PANTALLAZO "" CACHE FILEPATH "alcove-pantallazo, for the screenshots under Wine")
 if(CMAKE_CROSSCOMPILING AND ALCOVE_VENTANA_LINUX AND ALCOVE_PANTALLAZO

@@ -25,8 +25,11 @@ constexpr std::uint64_t kLimite = cpm::TamanoMaximoArchivo;
 // A .gz of an image that does not compress at all is a little larger than it.
 constexpr std::uint64_t kLimiteGz = kLimite + kLimite / 64 + 64 * 1024;
 
-// A zip's directory with its members found by name, and what the run has
-// inflated of it so far.
+// The reading under way (EmpezarLectura).
+std::atomic<std::uint64_t> lecturaActual{0};
+
+// A zip's directory with its members found by name, and what the reading
+// under way has inflated of it so far.
 struct ZipLeido {
   Plataforma::EstadoArchivo estado;
   comprimidos::Directorio directorio;
@@ -35,16 +38,21 @@ struct ZipLeido {
   std::unordered_map<std::string_view, std::uint32_t> repetidos;
   std::size_t memoria = 0; // roughly what all this takes
   std::uint64_t presupuesto = 0;
-  mutable std::atomic<std::uint64_t> inflado{0};
+  mutable std::mutex mutexGasto;
+  mutable std::uint64_t lectura = 0; // the reading `inflado` counts for
+  mutable std::uint64_t inflado = 0;
 
-  // Takes `bytes` from the budget; false when they are not left.
+  // Takes `bytes` from the reading's budget; false when they are not left.
   bool Gastar(std::uint64_t bytes) const {
-    std::uint64_t antes = inflado.load();
-    do {
-      if (bytes > presupuesto - antes) {
-        return false;
-      }
-    } while (!inflado.compare_exchange_weak(antes, antes + bytes));
+    const std::lock_guard<std::mutex> cierre(mutexGasto);
+    if (const std::uint64_t actual = lecturaActual.load(); lectura != actual) {
+      lectura = actual;
+      inflado = 0;
+    }
+    if (bytes > presupuesto - inflado) {
+      return false;
+    }
+    inflado += bytes;
     return true;
   }
 };
@@ -367,6 +375,8 @@ std::string CargarPrincipio(const std::string &ruta, std::size_t largo,
   }
   return error;
 }
+
+void EmpezarLectura() { ++lecturaActual; }
 
 bool EsRutaComprimida(const std::string &ruta) {
   return comprimidos::EsNombreGz(ruta) || comprimidos::EsNombreZip(ruta) ||

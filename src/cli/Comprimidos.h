@@ -25,6 +25,13 @@ std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &byt
 std::string CargarPrincipio(const std::string &ruta, std::size_t largo,
                             std::vector<std::uint8_t> &bytes, std::uintmax_t *tamano = nullptr);
 
+// Starts another reading. What is inflated of a zip is paid from the zip's
+// budget (twice what deflate can make of its bytes, and 16 MiB more), and
+// the budget covers one reading: a run of alcove-cli is one, the window starts
+// one for each thing the user does, or its views over hours would add up to
+// a bomb.
+void EmpezarLectura();
+
 // True for what the writing commands must refuse: a .gz, a .zip, a member of a zip.
 [[nodiscard]] bool EsRutaComprimida(const std::string &ruta);
 // Their message: "alcove-cli: RUTA: " + this.

@@ -110,6 +110,9 @@ std::string_view CodigoTipo(cpm::TipoAmsdos tipo) {
   case cpm::TipoAmsdos::BasicProtegido: return "basic-protegido";
   case cpm::TipoAmsdos::Binario: return "binario";
   case cpm::TipoAmsdos::Otro: return "otro";
+  case cpm::TipoAmsdos::Plus3Basic: return "plus3-basic";
+  case cpm::TipoAmsdos::Plus3Codigo: return "plus3-codigo";
+  case cpm::TipoAmsdos::Plus3Matriz: return "plus3-matriz";
   }
   return "otro";
 }
@@ -129,7 +132,8 @@ json JsonArchivo(const cpm::Archivo &a, int tamanoBloque) {
             {"amsdos", nullptr}};
   j["longitud"] = a.longitud; // the bytes get writes by default, as ls -l shows them
   if (a.cabecera) {
-    j["amsdos"] = {{"tipo", std::string(CodigoTipo(a.cabecera->tipo))},
+    j["amsdos"] = {{"cabecera", std::string(cpm::NombreFormato(a.cabecera->formato))},
+                   {"tipo", std::string(CodigoTipo(a.cabecera->tipo))},
                    {"tipo_texto", std::string(cpm::NombreTipo(a.cabecera->tipo))},
                    {"tipo_codigo", a.cabecera->tipoCrudo},
                    {"carga", a.cabecera->carga},

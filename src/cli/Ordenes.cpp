@@ -9,13 +9,16 @@
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
+#include "cpm/Guardado.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
+#include "platform/ReemplazoSeguro.h"
 #include "platform/png/Png.h"
+#include "util/Numero.h"
 #include "ver/Basic.h"
 #include "ver/CatalogoCpc.h"
 #include "ver/Dams.h"
@@ -38,28 +41,7 @@ namespace Cli {
 
 using nlohmann::json;
 
-int LeerNumero(const std::string &texto) {
-  std::string_view cifras = texto;
-  bool hex = true;
-  if (!cifras.empty() && (cifras[0] == '&' || cifras[0] == '#' || cifras[0] == '$')) {
-    cifras.remove_prefix(1);
-  } else if (cifras.size() > 2 && cifras[0] == '0' && (cifras[1] == 'x' || cifras[1] == 'X')) {
-    cifras.remove_prefix(2);
-  } else if (cifras.size() > 1 && (cifras.back() == 'h' || cifras.back() == 'H')) {
-    cifras.remove_suffix(1);
-  } else {
-    hex = false;
-  }
-  // Digits only: strtol would also take blanks, a sign and a second "0x".
-  const auto cifra = [hex](char c) {
-    return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
-               : std::isdigit(static_cast<unsigned char>(c)) != 0;
-  };
-  if (cifras.empty() || cifras.size() > 6 || !std::all_of(cifras.begin(), cifras.end(), cifra)) {
-    return -1;
-  }
-  return static_cast<int>(std::strtol(std::string(cifras).c_str(), nullptr, hex ? 16 : 10));
-}
+int LeerNumero(const std::string &texto) { return LeerNumeroCpc(texto); }
 
 int LeerDecimal(const std::string &texto) {
   const bool decimal = texto.find_first_not_of("0123456789") == std::string::npos;
@@ -409,34 +391,74 @@ Ver::Vista VistaCat(const OrdenCat &orden, const cpm::Archivo &a,
   return orden.crudo ? Ver::Vista::Hex : Ver::ElegirVista(a, bytes);
 }
 
-// The inks for --paleta: a file of firmware colours, or the colours themselves.
-std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden) {
+// The inks for --paleta, in two forms that never stand for each other: a
+// list of firmware colours ("1,24,20,6"), or a file holding them, named as a
+// path with its folder ("./colores.txt"), whatever the current folder holds.
+// `dicha` gets what was taken, for the line written: ", paleta 1,24,20,6" or
+// ", paleta del archivo ./colores.txt: 0,13".
+std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden, std::string &dicha) {
   if (orden.paleta.empty()) {
     return Ver::PaletaPorOmision();
   }
+  const bool archivo = orden.paleta.find_first_of(Plataforma::SeparadoresRuta) != std::string::npos;
   std::string texto = orden.paleta;
-  if (Plataforma::Clase(orden.paleta) == Plataforma::ClaseArchivo::Normal) {
+  if (archivo) {
     std::vector<std::uint8_t> bytes;
     const std::int16_t e = Plataforma::LeerArchivoEntero(orden.paleta, 4096, bytes);
     if (e != Errores::Ninguno) {
-      AvisarError(orden.paleta, e == Errores::ArgumentoNoValido ? "demasiado grande para una paleta"
-                                                                : Errores::Mensaje(e));
+      AvisarError("--paleta " + orden.paleta, e == Errores::ArgumentoNoValido
+                                                  ? "demasiado grande para una paleta"
+                                                  : Errores::Mensaje(e));
       return std::nullopt;
     }
     texto.assign(bytes.begin(), bytes.end());
   }
   std::string error;
-  auto paleta = Ver::LeerPaleta(texto, error);
+  std::size_t dadas = 0;
+  const auto paleta = Ver::LeerPaleta(texto, error, &dadas);
   if (!paleta) {
+    // A name given without its folder is taken for colours: say how to name a file.
+    const bool pareceArchivo = std::any_of(orden.paleta.begin(), orden.paleta.end(), [](char c) {
+      return c == '.' || std::isalpha(static_cast<unsigned char>(c));
+    });
+    if (!archivo && pareceArchivo && !error.empty() && error.back() == ')') {
+      error.insert(error.size() - 1,
+                   "; un archivo de colores se nombra con su carpeta: ./" + orden.paleta);
+    }
     AvisarError("--paleta " + orden.paleta, error);
+    return std::nullopt;
+  }
+  dicha = archivo ? ", paleta del archivo " + orden.paleta + ": " : ", paleta ";
+  for (std::size_t i = 0; i < dadas; ++i) {
+    dicha += (i == 0 ? "" : ",") + std::to_string((*paleta)[i]);
   }
   return paleta;
 }
 
-// The screen drawn and written as the PNG file --png names.
+// Whether `ruta` is the very file the image is read from: the image itself,
+// or the zip or .gz holding it, under whatever name.
+bool EsLaImagenLeida(const std::string &ruta, const std::string &imagen) {
+  Plataforma::EstadoArchivo destino;
+  if (Plataforma::LeerEstadoArchivo(ruta, destino) != Errores::Ninguno) {
+    return false;
+  }
+  for (std::size_t fin = imagen.size(); fin != std::string::npos && fin > 0;
+       fin = imagen.find_last_of(Plataforma::SeparadoresRuta, fin - 1)) {
+    Plataforma::EstadoArchivo e;
+    if (Plataforma::LeerEstadoArchivo(imagen.substr(0, fin), e) == Errores::Ninguno) {
+      return e.dispositivo == destino.dispositivo && e.identificador == destino.identificador;
+    }
+  }
+  return false;
+}
+
+// The screen drawn and written as the PNG file --png names, as the writing
+// commands write: an existing file only with --force, never one its user may
+// not write, never the image being read.
 void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                  int &salida) {
-  const auto paleta = PaletaCat(orden);
+  std::string dicha;
+  const auto paleta = PaletaCat(orden, dicha);
   if (!paleta) {
     salida = kSalidaUso;
     return;
@@ -449,19 +471,26 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
     salida = kSalidaFallo;
     return;
   }
-  const std::size_t corte = orden.png.find_last_of(Plataforma::SeparadoresRuta);
-  const std::string carpeta = corte == std::string::npos ? "." : orden.png.substr(0, corte + 1);
-  const std::string nombre = corte == std::string::npos ? orden.png : orden.png.substr(corte + 1);
-  const std::int16_t fallo = EscrituraSegura::EscribirEnCarpeta(carpeta, nombre, *png, true);
+  if (EsLaImagenLeida(orden.png, orden.imagen)) {
+    AvisarError(orden.png, "es la imagen que se lee; no se escribe");
+    salida = kSalidaFallo;
+    return;
+  }
+  std::string rechazo;
+  const std::int16_t fallo = Plataforma::CrearArchivo(orden.png, *png, orden.forzar, &rechazo);
   if (fallo != Errores::Ninguno) {
-    AvisarError(orden.png, Errores::Mensaje(fallo));
+    AvisarError(orden.png, fallo == Errores::ArchivoYaExiste
+                               ? "ya existe; se deja como está (--force lo reemplaza)"
+                           : !rechazo.empty()
+                               ? cpm::TextoRechazo(rechazo)
+                               : "no se ha podido escribir: " + Errores::Mensaje(fallo));
     salida = kSalidaFallo;
     return;
   }
   AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
   EscribirSalida(NombreConUsuario(a) + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
                  " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(orden.modo) +
-                 ")\n");
+                 dicha + ")\n");
 }
 
 // Where the file sits in memory for a listing: --desde, or its header's load

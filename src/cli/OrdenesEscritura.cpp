@@ -26,6 +26,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <tuple>
 
 namespace Cli {
 namespace {
@@ -240,7 +241,8 @@ cpm::TipoPoner TipoDe(const std::string &tipo) {
 struct Preparado {
   cpm::ArchivoNuevo archivo;
   bool cabeceraAnadida = false;
-  std::size_t lineasCpm = 0; // LF line ends given their CR
+  std::size_t lineasCpm = 0;   // LF line ends given their CR
+  std::size_t lineasBasic = 0; // lines of a BASIC text tokenised
 };
 
 // What a host file becomes on the disk, with --tipo; nothing (reported) if it
@@ -262,17 +264,26 @@ std::optional<Preparado> Preparar(const OrdenPut &orden, const std::string &arch
     AvisarError(archivo, puesto.rechazo);
     return std::nullopt;
   }
+  if (!puesto.nota.empty()) {
+    AvisarError(archivo, puesto.nota + " (--tipo basic lo rechaza, --tipo ascii lo calla)");
+  }
   return Preparado{{*nombre, std::move(puesto.contenido), orden.soloLectura, orden.sistema},
                    puesto.cabeceraAnadida,
-                   puesto.lineasCpm};
+                   puesto.lineasCpm,
+                   puesto.lineasBasic};
 }
 
-// "BASIC, carga &0170" or "binario, carga &4000, ejecución &4010".
-std::string TextoCabecera(const cpm::CabeceraAmsdos &c) {
+// "BASIC, carga &0170" or "binario, carga &4000, ejecución &4010"; with
+// `conCodigo`, the type byte after the type's name: "binario (&02), ...".
+std::string TextoCabecera(const cpm::CabeceraAmsdos &c, bool conCodigo = false) {
   char texto[80];
-  std::snprintf(texto, sizeof texto, "%s, carga &%04X",
-                std::string(cpm::NombreTipo(c.tipo)).c_str(), static_cast<unsigned>(c.carga));
-  std::string s = texto;
+  std::string s(cpm::NombreTipo(c.tipo));
+  if (conCodigo) {
+    std::snprintf(texto, sizeof texto, " (&%02X)", static_cast<unsigned>(c.tipoCrudo));
+    s += texto;
+  }
+  std::snprintf(texto, sizeof texto, ", carga &%04X", static_cast<unsigned>(c.carga));
+  s += texto;
   if (c.tipo == cpm::TipoAmsdos::Binario) {
     std::snprintf(texto, sizeof texto, ", ejecución &%04X", static_cast<unsigned>(c.entrada));
     s += texto;
@@ -288,10 +299,15 @@ std::string DescribirPuesto(const Preparado &p, const cpm::Archivo *enDisco) {
   const std::uint64_t longitud = enDisco != nullptr ? enDisco->longitud : contenido.size();
   const auto cabecera = enDisco != nullptr ? enDisco->cabecera : cpm::LeerCabeceraAmsdos(contenido);
   std::string s = Plural(longitud, "byte", "bytes") + ", ";
+  if (p.lineasBasic > 0) {
+    s += "BASIC tokenizado de " + Plural(p.lineasBasic, "línea", "líneas") + ", ";
+  }
   if (!cabecera) {
     s += "sin cabecera";
   } else {
-    s += (p.cabeceraAnadida ? "cabecera AMSDOS añadida: " : "con su cabecera AMSDOS: ") +
+    s += (p.cabeceraAnadida
+              ? "cabecera AMSDOS añadida: "
+              : "con su cabecera " + std::string(cpm::NombreFormato(cabecera->formato)) + ": ") +
          TextoCabecera(*cabecera);
   }
   if (p.lineasCpm > 0) {
@@ -315,9 +331,11 @@ const cpm::Archivo *Buscado(const cpm::Disco &disco, const cpm::NombreCpm &nombr
 }
 
 // The one file VIEJO names; nothing (reported, with the exit code) if not one.
-const cpm::Archivo *UnArchivo(const Cls_Imagen &imagen, const std::string &viejo, int &salida) {
+// `que` says what the command does to it: "ren cambia el nombre de".
+const cpm::Archivo *UnArchivo(const Cls_Imagen &imagen, const std::string &viejo, int &salida,
+                              const char *que = "ren cambia el nombre de") {
   if (viejo.find_first_of("*?") != std::string::npos) {
-    AvisarError("uso", "ren cambia el nombre de un solo archivo: " + viejo + " lleva comodines");
+    AvisarError("uso", std::string(que) + " un solo archivo: " + viejo + " lleva comodines");
     salida = kSalidaUso;
     return nullptr;
   }
@@ -552,6 +570,67 @@ int EjecutarAttr(const OrdenAttr &orden) {
 
 namespace {
 
+// What header says of a file's header: "cabecera AMSDOS cambiada: binario
+// (&02), carga &4000, ejecución &4010, 3000 bytes"; `hecho` (" cambiada",
+// " añadida") what was done to it.
+std::string TextoCabeceraDe(const cpm::Archivo &a, const char *hecho = "") {
+  if (!a.cabecera) {
+    return "sin cabecera, " + Plural(a.longitud, "byte", "bytes");
+  }
+  return "cabecera " + std::string(cpm::NombreFormato(a.cabecera->formato)) + hecho + ": " +
+         TextoCabecera(*a.cabecera, true) + ", " + Plural(a.cabecera->longitud, "byte", "bytes");
+}
+
+} // namespace
+
+int EjecutarHeader(const OrdenHeader &orden) {
+  const bool cambia =
+      orden.cambio.tipo || orden.cambio.carga || orden.cambio.entrada || orden.cambio.longitud;
+  if (orden.quitar && (orden.poner || cambia)) {
+    AvisarError("uso", "--quitar no va con --poner, --tipo, --carga, --entrada ni --largo");
+    return kSalidaUso;
+  }
+  const auto escribir = [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
+    int salida = kSalidaBien;
+    const cpm::Archivo *archivo =
+        UnArchivo(imagen, orden.archivo, salida, "header cambia la cabecera de");
+    if (archivo == nullptr) {
+      return salida;
+    }
+    const std::string nombre = NombreConUsuario(*archivo);
+    if (!orden.quitar && !orden.poner && !cambia) {
+      EscribirSalida(nombre + ": " + TextoCabeceraDe(*archivo) + "\n");
+      return kSalidaBien;
+    }
+    const cpm::Escrito escrito =
+        orden.quitar ? cpm::QuitarCabecera(imagen.Bytes(), imagen.Disco(), *archivo)
+        : orden.poner
+            ? cpm::PonerCabecera(imagen.Bytes(), imagen.Disco(), *archivo, orden.cambio)
+            : cpm::CambiarCabecera(imagen.Bytes(), imagen.Disco(), *archivo, orden.cambio);
+    salida = Guardar(imagen, huella, escrito);
+    if (salida != kSalidaBien) {
+      return salida;
+    }
+    // What the new image reads is what ls -l and get will give.
+    const cpm::Disco nuevo = cpm::LeerDisco(escrito.bytes);
+    const auto cambiado = std::find_if(
+        nuevo.catalogo.archivos.begin(), nuevo.catalogo.archivos.end(), [&](const cpm::Archivo &a) {
+          return a.usuario == archivo->usuario && a.NombreCompleto() == archivo->NombreCompleto();
+        });
+    if (cambiado != nuevo.catalogo.archivos.end()) {
+      EscribirSalida(nombre + ": " +
+                     (orden.quitar
+                          ? "cabecera quitada, " + Plural(cambiado->longitud, "byte", "bytes")
+                          : TextoCabeceraDe(*cambiado, orden.poner ? " añadida" : " cambiada")) +
+                     "\n");
+    }
+    return kSalidaBien;
+  };
+  return CambiarImagen(orden.imagen, escribir);
+}
+
+namespace {
+
 Ejecucion PrepararNew(CLI::App &sub) {
   struct New {
     OrdenNew orden;
@@ -603,9 +682,10 @@ Ejecucion PrepararPut(CLI::App &sub) {
   sub.add_option("--nombre", o.nombre, "Nombre en el disco (con un solo archivo)")
       ->type_name("NOMBRE.EXT");
   sub.add_option("--tipo", o.tipo,
-                 "auto (por omisión): con su cabecera si la tiene, un texto ASCII con CR LF; "
-                 "binario o basic: con cabecera AMSDOS nueva; ascii: texto con CR LF, nunca "
-                 "con cabecera")
+                 "auto (por omisión): con su cabecera si la tiene, un programa BASIC en texto "
+                 "que va a un .BAS tokenizado, un texto ASCII con CR LF; binario o basic: con "
+                 "cabecera AMSDOS nueva (basic tokeniza un programa en texto); ascii: texto con "
+                 "CR LF, nunca con cabecera")
       ->type_name("TIPO");
   p->conCarga =
       sub.add_option("--carga", p->carga, "Dirección de carga (--tipo binario): '&4000', 0x4000")
@@ -683,12 +763,78 @@ Ejecucion PrepararAttr(CLI::App &sub) {
   return [o] { return EjecutarAttr(*o); };
 }
 
+// --tipo of header: a name, or the byte itself as dump takes numbers.
+constexpr std::array<std::pair<std::string_view, std::uint8_t>, 3> kTiposCabecera{
+    {{"basic", cpm::TipoAmsdosBasic}, {"basic-protegido", 1}, {"binario", cpm::TipoAmsdosBinario}}};
+
+Ejecucion PrepararHeader(CLI::App &sub) {
+  struct Header {
+    OrdenHeader orden;
+    std::string tipo, carga, entrada, largo;
+    CLI::Option *conTipo = nullptr, *conCarga = nullptr, *conEntrada = nullptr, *conLargo = nullptr;
+  };
+  auto h = std::make_shared<Header>();
+  sub.add_option("IMAGEN", h->orden.imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("ARCHIVO", h->orden.archivo, "El archivo (N:NOMBRE.EXT)")
+      ->required()
+      ->type_name("");
+  h->conTipo =
+      sub.add_option("--tipo", h->tipo, "basic, basic-protegido, binario, o el byte de tipo: &02")
+          ->type_name("TIPO");
+  h->conCarga =
+      sub.add_option("--carga", h->carga, "Dirección de carga: '&4000', 0x4000")->type_name("DIR");
+  h->conEntrada =
+      sub.add_option("--entrada", h->entrada, "Dirección de ejecución")->type_name("DIR");
+  h->conLargo = sub.add_option("--largo", h->largo,
+                               "Longitud en bytes (la que cabe en los registros del archivo)")
+                    ->type_name("N");
+  sub.add_flag("--poner", h->orden.poner,
+               "Pone una cabecera a un archivo que no la tiene (por omisión, BASIC en &0170)");
+  sub.add_flag("--quitar", h->orden.quitar, "Quita la cabecera del archivo");
+  return [h] {
+    cpm::CambioCabecera &c = h->orden.cambio;
+    if (h->conTipo->count() > 0) {
+      const auto nombrado = std::find_if(kTiposCabecera.begin(), kTiposCabecera.end(),
+                                         [&](const auto &t) { return t.first == h->tipo; });
+      const int byte = nombrado != kTiposCabecera.end() ? nombrado->second : LeerNumero(h->tipo);
+      if (byte < 0 || byte > 0xFF) {
+        AvisarError("uso", "valor no válido para --tipo: " + h->tipo +
+                               " (basic, basic-protegido, binario, o un byte: &02)");
+        return kSalidaUso;
+      }
+      c.tipo = static_cast<std::uint8_t>(byte);
+    }
+    for (const auto &[opcion, texto, campo, dada] :
+         {std::tuple{"--carga", &h->carga, &c.carga, h->conCarga},
+          std::tuple{"--entrada", &h->entrada, &c.entrada, h->conEntrada}}) {
+      if (dada->count() > 0) {
+        *campo = LeerDireccion(opcion, *texto);
+        if (!*campo) {
+          return kSalidaUso;
+        }
+      }
+    }
+    if (h->conLargo->count() > 0) {
+      const int largo = LeerNumero(h->largo);
+      if (largo < 0 || largo > 0xFFFFFF) {
+        AvisarError("uso",
+                    "valor no válido para --largo: " + h->largo + " (bytes, de 0 a 16777215)");
+        return kSalidaUso;
+      }
+      c.longitud = static_cast<std::uint32_t>(largo);
+    }
+    return EjecutarHeader(h->orden);
+  };
+}
+
 constexpr std::array kOrdenesEscritura{
     DefinicionOrden{"new", "Crea una imagen de disco formateada y vacía", PrepararNew},
     DefinicionOrden{"put", "Pone archivos del ordenador en la imagen", PrepararPut},
     DefinicionOrden{"rm", "Borra archivos de la imagen, como ERA", PrepararRm},
     DefinicionOrden{"ren", "Cambia el nombre (y el usuario, con N:) de un archivo", PrepararRen},
     DefinicionOrden{"attr", "Cambia los atributos de archivos, como SET", PrepararAttr},
+    DefinicionOrden{"header", "Muestra, cambia, pone o quita la cabecera AMSDOS de un archivo",
+                    PrepararHeader},
 };
 
 } // namespace

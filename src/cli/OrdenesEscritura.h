@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-// The commands that make and change disks: new, put, rm, ren and attr. Each
+// The commands that make and change disks: new, put, rm, ren, attr and header. Each
 // reads the image, has the writing library make the new bytes, and replaces the
 // file safely; a refusal leaves the file as it was (exit 1). No question is
 // ever asked.
@@ -62,6 +62,16 @@ struct OrdenAttr {
 };
 int EjecutarAttr(const OrdenAttr &orden);
 
+struct OrdenHeader {
+  std::string imagen;
+  std::string archivo;
+  cpm::CambioCabecera cambio; // the fields given
+  bool poner = false;         // a new header in front of a file that has none
+  bool quitar = false;        // the header taken off
+};
+// Without a change, says what the file's header holds.
+int EjecutarHeader(const OrdenHeader &orden);
+
 class Cls_Imagen;
 
 // A write of the library put over the image read (with its identity `huella`)
@@ -70,7 +80,7 @@ class Cls_Imagen;
 int GuardarImagen(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
                   const cpm::Escrito &escrito);
 
-// The five commands, in the order the help lists them after the reading ones.
+// The six commands, in the order the help lists them after the reading ones.
 std::span<const DefinicionOrden> OrdenesDeEscritura();
 
 } // namespace Cli

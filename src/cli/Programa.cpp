@@ -149,11 +149,12 @@ Ejecucion PrepararCat(CLI::App &sub) {
       ->excludes(hex)
       ->excludes(texto)
       ->excludes(tipo);
+  sub.add_flag("--force", orden->forzar, "Con --png, reemplaza el archivo si ya existe");
   auto modo = std::make_shared<std::string>();
   sub.add_option("--modo", *modo, "Modo de la pantalla: 0, 1 (por omisión) o 2")->type_name("N");
   sub.add_option("--paleta", orden->paleta,
                  "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo con "
-                 "ellos")
+                 "ellos nombrado con su carpeta, ./colores.txt")
       ->type_name("COLORES");
   OpcionFormato(sub, orden->formato);
   return [orden, z80, modo] {
@@ -378,6 +379,37 @@ std::string TextoErrorUso(const CLI::ParseError &e, const CLI::App &app, const C
   return "opción o argumento no válido; pruebe --help";
 }
 
+// The option of `sub` given an empty value in `argv` ("--png ''"), or
+// nothing. CLI11 would take it for no value and leave the default, so that
+// cat --png '' sent the raw bytes to standard output. ("--png=" it already
+// refuses as a missing value.)
+std::string OpcionVacia(const CLI::App &sub, int argc, char **argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--") {
+      break; // the rest are arguments
+    }
+    for (const CLI::Option *o : sub.get_options()) {
+      if (!o->nonpositional() || o->get_type_size_max() == 0) {
+        continue; // an argument, or a flag
+      }
+      std::vector<std::string> nombres;
+      for (const std::string &l : o->get_lnames()) {
+        nombres.push_back("--" + l);
+      }
+      for (const std::string &c : o->get_snames()) {
+        nombres.push_back("-" + c);
+      }
+      for (const std::string &nombre : nombres) {
+        if (arg == nombre && i + 1 < argc && *argv[i + 1] == '\0') {
+          return nombre;
+        }
+      }
+    }
+  }
+  return {};
+}
+
 CLI::App *AgregarOrden(CLI::App &app, const DefinicionOrden &orden) {
   CLI::App *sub = app.add_subcommand(std::string(orden.nombre), std::string(orden.descripcion));
   sub->group("Órdenes");
@@ -497,6 +529,13 @@ int Principal(int argc, char **argv) {
     Plataforma::Escribir(Plataforma::Flujo::Errores, errores.str());
     return codigo;
   };
+  if (conocida) {
+    if (const std::string vacia = OpcionVacia(*preparadas.front().first, argc, argv);
+        !vacia.empty()) {
+      AvisarError("uso", "valor vacío para " + vacia + "; pruebe --help");
+      return kSalidaUso;
+    }
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &e) {

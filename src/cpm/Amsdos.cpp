@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace cpm {
 namespace {
@@ -11,6 +12,13 @@ namespace {
 constexpr std::size_t PosUsuario = 0, PosNombre = 1, LargoNombre = 8, LargoExt = 3;
 constexpr std::size_t PosTipo = 18, PosCarga = 21, PosEntrada = 26;
 constexpr std::size_t PosLongitud = 64, PosSuma = 67, FinSumado = 67;
+
+// +3DOS: the signature and its ^Z, the file's length (header included), the
+// +3 BASIC header's type and first parameter, the checksum byte.
+constexpr std::string_view FirmaPlus3 = "PLUS3DOS\x1A";
+constexpr std::size_t PosLongitudPlus3 = 11, PosTipoPlus3 = 15, PosParametroPlus3 = 18;
+constexpr std::size_t PosSumaPlus3 = 127;
+constexpr std::uint8_t TipoPlus3Programa = 0, TipoPlus3Codigo = 3;
 
 std::string Parte(std::span<const std::uint8_t> b) {
   std::string t;
@@ -48,7 +56,42 @@ bool CabeceraAmsdosValida(std::span<const std::uint8_t> registro) {
   return suma != 0 && (suma & 0xFFFF) == bytes::Le16(registro, PosSuma);
 }
 
+bool CabeceraPlus3Valida(std::span<const std::uint8_t> registro) {
+  if (registro.size() < TamanoCabeceraAmsdos ||
+      !std::equal(FirmaPlus3.begin(), FirmaPlus3.end(), registro.begin())) {
+    return false;
+  }
+  unsigned suma = 0;
+  for (std::size_t i = 0; i < PosSumaPlus3; ++i) {
+    suma += registro[i];
+  }
+  return (suma & 0xFF) == registro[PosSumaPlus3];
+}
+
+namespace {
+
+CabeceraAmsdos LeerCabeceraPlus3(std::span<const std::uint8_t> registro) {
+  CabeceraAmsdos c;
+  c.formato = FormatoCabecera::Plus3dos;
+  c.tipoCrudo = registro[PosTipoPlus3];
+  c.tipo = c.tipoCrudo == TipoPlus3Programa ? TipoAmsdos::Plus3Basic
+           : c.tipoCrudo == TipoPlus3Codigo ? TipoAmsdos::Plus3Codigo
+                                            : TipoAmsdos::Plus3Matriz;
+  // A program's first parameter is its autostart line, not an address.
+  c.carga = c.tipo == TipoAmsdos::Plus3Codigo ? bytes::Le16(registro, PosParametroPlus3) : 0;
+  const std::uint32_t largo =
+      bytes::Le16(registro, PosLongitudPlus3) |
+      (static_cast<std::uint32_t>(bytes::Le16(registro, PosLongitudPlus3 + 2)) << 16);
+  c.longitud = largo > TamanoCabeceraAmsdos ? largo - TamanoCabeceraAmsdos : 0;
+  return c;
+}
+
+} // namespace
+
 std::optional<CabeceraAmsdos> LeerCabeceraAmsdos(std::span<const std::uint8_t> registro) {
+  if (CabeceraPlus3Valida(registro)) {
+    return LeerCabeceraPlus3(registro);
+  }
   if (!CabeceraAmsdosValida(registro)) {
     return std::nullopt;
   }
@@ -86,8 +129,15 @@ std::string_view NombreTipo(TipoAmsdos tipo) {
   case TipoAmsdos::BasicProtegido: return "BASIC protegido";
   case TipoAmsdos::Binario: return "binario";
   case TipoAmsdos::Otro: return "otro";
+  case TipoAmsdos::Plus3Basic: return "+3DOS BASIC";
+  case TipoAmsdos::Plus3Codigo: return "+3DOS CODE"; // the Spectrum's own word
+  case TipoAmsdos::Plus3Matriz: return "+3DOS matriz";
   }
   return "otro";
+}
+
+std::string_view NombreFormato(FormatoCabecera formato) {
+  return formato == FormatoCabecera::Plus3dos ? "+3DOS" : "AMSDOS";
 }
 
 } // namespace cpm

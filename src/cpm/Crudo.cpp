@@ -64,7 +64,9 @@ LecturaCruda LeerCrudo(std::span<const std::uint8_t> bytes, const Formato &f,
   }
   OpcionesNuevo o;
   o.formato = std::string(f.nombre);
-  const int pistas = static_cast<int>(std::min<std::size_t>(bytes.size() / cilindro, 256));
+  // The dump's own count, which the format's check refuses past what a drive
+  // steps to; the reader's size limit keeps it well inside an int.
+  const int pistas = static_cast<int>(bytes.size() / cilindro);
   // A dump of fewer tracks than the format has (a disk imaged short) is the
   // format's first tracks.
   o.pistas = std::max(pistas, f.pistas);

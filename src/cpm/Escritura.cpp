@@ -1,5 +1,7 @@
 #include "cpm/Escritura.h"
 
+#include "cpm/Extraccion.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -639,6 +641,136 @@ Escrito CambiarAtributos(std::span<const std::uint8_t> imagen, const Disco &disc
     }
   }
   return ConEntradas(imagen, v, entradas);
+}
+
+namespace {
+
+// The common checks, then the file's entries on the disk: a refusal when it
+// is not there.
+std::optional<Rechazo> EmpezarConArchivo(std::span<const std::uint8_t> imagen, const Disco &disco,
+                                         const Archivo &archivo, Vista &v) {
+  if (auto r = Empezar(imagen, disco, v)) {
+    return r;
+  }
+  Rechazo rechazo{};
+  const Archivo *const uno[] = {&archivo};
+  if (!EntradasDeArchivos(v, uno, rechazo)) {
+    return rechazo;
+  }
+  return std::nullopt;
+}
+
+// The file written again with `contenido`, in the same write, as put
+// --force writes it.
+Escrito Reescribir(std::span<const std::uint8_t> imagen, const Disco &disco, const Archivo &archivo,
+                   std::vector<std::uint8_t> contenido) {
+  const ArchivoNuevo nuevo{NombreDe(archivo), std::move(contenido), archivo.soloLectura,
+                           archivo.sistema};
+  return PonerArchivos(imagen, disco, std::span(&nuevo, 1), true);
+}
+
+// The file's bytes as `modo` extracts them; nothing (with the refusal) when
+// some cannot be read: what cannot be read is not written again.
+std::optional<std::vector<std::uint8_t>> Contenido(const Disco &disco, const Archivo &archivo,
+                                                   ModoExtraccion modo, Rechazo &rechazo) {
+  Extraido e = ExtraerArchivo(disco, archivo, modo);
+  if (!e.completo || !archivo.completo) {
+    rechazo = {TipoRechazo::SectorInutilizable,
+               Mostrar(NombreDe(archivo)) + " no se puede leer entero, y se deja como está"};
+    return std::nullopt;
+  }
+  return std::move(e.bytes);
+}
+
+} // namespace
+
+Escrito CambiarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
+                        const Archivo &archivo, const CambioCabecera &cambio) {
+  Vista v;
+  if (auto r = EmpezarConArchivo(imagen, disco, archivo, v)) {
+    return Rechazar(std::move(*r));
+  }
+  const std::string nombre = Mostrar(NombreDe(archivo));
+  if (!archivo.cabecera || archivo.cabecera->formato != FormatoCabecera::Amsdos) {
+    return Rechazar(TipoRechazo::Cabecera,
+                    nombre + (archivo.cabecera ? " tiene una cabecera +3DOS, que no se cambia"
+                                               : " no tiene cabecera AMSDOS"));
+  }
+  const std::uint64_t caben =
+      archivo.tamano > TamanoCabeceraAmsdos ? archivo.tamano - TamanoCabeceraAmsdos : 0;
+  if (cambio.longitud && *cambio.longitud > caben) {
+    return Rechazar(TipoRechazo::Cabecera,
+                    "los registros de " + nombre + " guardan " +
+                        Plural(static_cast<long long>(caben), "byte", "bytes") +
+                        " tras la cabecera, y no " + std::to_string(*cambio.longitud));
+  }
+  // The header is the first record of the file's first block, which the
+  // reading found to hold it.
+  if (archivo.extensiones.empty() || archivo.extensiones.front().bloques.empty()) {
+    return Rechazar(TipoRechazo::Cabecera, nombre + " no tiene bloque donde esté su cabecera");
+  }
+  const int bloque = archivo.extensiones.front().bloques.front();
+  const Situado s = Situar(*v.c, v.f, v.primero + bloque * v.porBloque);
+  if (!s.fallo.empty()) {
+    return Rechazar(TipoRechazo::SectorInutilizable,
+                    "No se cambia la cabecera de " + nombre + ": " + s.fallo);
+  }
+  Escrito e;
+  e.bytes.assign(imagen.begin(), imagen.end());
+  const std::span<std::uint8_t, TamanoCabeceraAmsdos> registro(
+      e.bytes.data() + s.sector->desplazamiento, TamanoCabeceraAmsdos);
+  CambiarCamposCabecera(registro, cambio);
+  return e;
+}
+
+Escrito PonerCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
+                      const Archivo &archivo, const CambioCabecera &cambio) {
+  Vista v;
+  if (auto r = EmpezarConArchivo(imagen, disco, archivo, v)) {
+    return Rechazar(std::move(*r));
+  }
+  if (archivo.cabecera) {
+    return Rechazar(TipoRechazo::Cabecera,
+                    Mostrar(NombreDe(archivo)) + " ya tiene cabecera " +
+                        std::string(NombreFormato(archivo.cabecera->formato)));
+  }
+  Rechazo rechazo{};
+  auto contenido = Contenido(disco, archivo, ModoExtraccion::Crudo, rechazo);
+  if (!contenido) {
+    return Rechazar(std::move(rechazo));
+  }
+  if (cambio.longitud && *cambio.longitud > contenido->size()) {
+    return Rechazar(TipoRechazo::Cabecera,
+                    Mostrar(NombreDe(archivo)) + " tiene " +
+                        Plural(static_cast<long long>(contenido->size()), "byte", "bytes") +
+                        ", y no " + std::to_string(*cambio.longitud));
+  }
+  const std::uint8_t tipo = cambio.tipo.value_or(TipoAmsdosBasic);
+  const std::uint16_t carga = cambio.carga.value_or(CargaBasic);
+  // A binary runs from its load address unless told; a program has no entry.
+  const std::uint16_t entrada = cambio.entrada.value_or(tipo == TipoAmsdosBinario ? carga : 0);
+  auto cabecera =
+      HacerCabeceraAmsdos(NombreDe(archivo), tipo, carga, entrada,
+                          cambio.longitud.value_or(static_cast<std::uint32_t>(contenido->size())));
+  contenido->insert(contenido->begin(), cabecera.begin(), cabecera.end());
+  return Reescribir(imagen, disco, archivo, std::move(*contenido));
+}
+
+Escrito QuitarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
+                       const Archivo &archivo) {
+  Vista v;
+  if (auto r = EmpezarConArchivo(imagen, disco, archivo, v)) {
+    return Rechazar(std::move(*r));
+  }
+  if (!archivo.cabecera) {
+    return Rechazar(TipoRechazo::Cabecera, Mostrar(NombreDe(archivo)) + " no tiene cabecera");
+  }
+  Rechazo rechazo{};
+  auto contenido = Contenido(disco, archivo, ModoExtraccion::Archivo, rechazo);
+  if (!contenido) {
+    return Rechazar(std::move(rechazo));
+  }
+  return Reescribir(imagen, disco, archivo, std::move(*contenido));
 }
 
 } // namespace cpm

@@ -110,24 +110,38 @@ std::optional<NombreCpm> ValidarNombre(std::string_view texto, std::uint8_t usua
   return std::nullopt;
 }
 
+void CambiarCamposCabecera(std::span<std::uint8_t, TamanoCabeceraAmsdos> c,
+                           const CambioCabecera &cambio) {
+  if (cambio.tipo) {
+    c[PosTipo] = *cambio.tipo;
+  }
+  if (cambio.carga) {
+    PonerLe16(c, PosCarga, *cambio.carga);
+  }
+  if (cambio.entrada) {
+    PonerLe16(c, PosEntrada, *cambio.entrada);
+  }
+  if (cambio.longitud) {
+    const std::uint32_t longitud = *cambio.longitud;
+    PonerLe16(c, PosLongitudCorta, longitud & 0xFFFF);
+    c[PosLongitud] = static_cast<std::uint8_t>(longitud & 0xFF);
+    c[PosLongitud + 1] = static_cast<std::uint8_t>((longitud >> 8) & 0xFF);
+    c[PosLongitud + 2] = static_cast<std::uint8_t>((longitud >> 16) & 0xFF);
+  }
+  unsigned suma = 0;
+  for (std::size_t i = 0; i < PosSuma; ++i) {
+    suma += c[i];
+  }
+  PonerLe16(c, PosSuma, suma & 0xFFFF);
+}
+
 std::array<std::uint8_t, TamanoCabeceraAmsdos>
 HacerCabeceraAmsdos(const NombreCpm &nombre, std::uint8_t tipo, std::uint16_t carga,
                     std::uint16_t entrada, std::uint32_t longitud) {
   std::array<std::uint8_t, TamanoCabeceraAmsdos> c{};
   c[PosUsuario] = nombre.usuario;
   std::copy(nombre.nombre.begin(), nombre.nombre.end(), c.begin() + PosNombre);
-  c[PosTipo] = tipo;
-  PonerLe16(c, PosCarga, carga);
-  PonerLe16(c, PosLongitudCorta, longitud & 0xFFFF);
-  PonerLe16(c, PosEntrada, entrada);
-  c[PosLongitud] = static_cast<std::uint8_t>(longitud & 0xFF);
-  c[PosLongitud + 1] = static_cast<std::uint8_t>((longitud >> 8) & 0xFF);
-  c[PosLongitud + 2] = static_cast<std::uint8_t>((longitud >> 16) & 0xFF);
-  unsigned suma = 0;
-  for (std::size_t i = 0; i < PosSuma; ++i) {
-    suma += c[i];
-  }
-  PonerLe16(c, PosSuma, suma & 0xFFFF);
+  CambiarCamposCabecera(c, {tipo, carga, entrada, longitud});
   return c;
 }
 
@@ -188,6 +202,7 @@ std::string_view NombreTipo(TipoRechazo tipo) {
   case TipoRechazo::NoEncontrado: return "no-encontrado";
   case TipoRechazo::SoloLectura: return "solo-lectura";
   case TipoRechazo::OpcionNoValida: return "opcion-no-valida";
+  case TipoRechazo::Cabecera: return "cabecera";
   }
   return "desconocido";
 }

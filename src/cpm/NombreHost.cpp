@@ -24,13 +24,15 @@ std::string Limpio(std::string_view parte) {
 char Mayuscula(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9 name devices on Windows, with
-// any extension and in any case: "CON.TXT" cannot be a file there.
+// any extension and in any case: "CON.TXT" cannot be a file there; so do the
+// console's two halves, CONIN$ and CONOUT$.
 bool EsDispositivoWindows(std::string_view nombre) {
   std::string base;
   for (const char c : nombre.substr(0, nombre.find('.'))) {
     base += Mayuscula(c);
   }
-  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") {
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+      base == "CONOUT$") {
     return true;
   }
   return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&

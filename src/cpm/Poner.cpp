@@ -5,6 +5,10 @@
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
+#include "ver/Basic.h"
+
+#include <algorithm>
+#include <array>
 
 namespace cpm {
 
@@ -33,10 +37,37 @@ std::optional<NombreCpm> NombreDeArchivoHost(const std::string &ruta, std::uint8
   return ValidarNombre(texto, usuario, error);
 }
 
+namespace {
+
+constexpr std::array<char, 3> kExtensionBasic{'B', 'A', 'S'};
+
+bool TextoBasic(std::span<const std::uint8_t> bytes) {
+  return PareceTexto(bytes) && Ver::LineasNumeradas(bytes);
+}
+
+} // namespace
+
 ParaPoner ContenidoParaPoner(TipoPoner tipo, const NombreCpm &nombre,
                              std::vector<std::uint8_t> bytes, std::uint16_t carga,
                              std::uint16_t entrada, bool exacto) {
   ParaPoner p;
+  const bool aBas =
+      tipo == TipoPoner::Auto && !exacto &&
+      std::equal(kExtensionBasic.begin(), kExtensionBasic.end(), nombre.nombre.begin() + 8) &&
+      !LeerCabeceraAmsdos(bytes);
+  if ((tipo == TipoPoner::Basic || aBas) && TextoBasic(bytes)) {
+    Ver::ProgramaTokenizado programa = Ver::TokenizarBasic(bytes);
+    if (programa.error.empty()) {
+      p.lineasBasic = programa.lineas;
+      bytes = std::move(programa.bytes);
+      tipo = TipoPoner::Basic;
+    } else if (tipo == TipoPoner::Basic) {
+      p.rechazo = programa.error;
+      return p;
+    } else {
+      p.nota = "se deja como texto: " + programa.error;
+    }
+  }
   if (tipo == TipoPoner::Binario || tipo == TipoPoner::Basic) {
     const bool binario = tipo == TipoPoner::Binario;
     p.rechazo = MotivoNoCabe(bytes.size(), binario ? carga : CargaBasic);

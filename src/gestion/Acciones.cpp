@@ -14,10 +14,14 @@
 #include "platform/InfoArchivo.h"
 #include "platform/Progreso.h"
 #include "platform/ReemplazoSeguro.h"
+#include "util/Numero.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <memory>
 #include <set>
+#include <tuple>
 
 namespace Gestion {
 namespace {
@@ -301,11 +305,86 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
   return c;
 }
 
-void Acciones::Propiedades(const Panel &panel) const {
+namespace {
+
+// The type names "Propiedades" offers, and the bytes AMSDOS keeps for them.
+constexpr std::array<std::pair<const char *, std::uint8_t>, 3> TiposCabecera{
+    {{"BASIC", cpm::TipoAmsdosBasic}, {"BASIC protegido", 1}, {"binario", cpm::TipoAmsdosBinario}}};
+
+std::string Hex(unsigned valor, int cifras) {
+  char texto[12];
+  std::snprintf(texto, sizeof texto, "&%0*X", cifras, valor);
+  return texto;
+}
+
+// The fields of a file's AMSDOS header as the dialog shows them; a file
+// without one offers a binary's at &4000 should the user put one on.
+Dialogos::Cabecera CamposDe(const cpm::Archivo &a) {
+  if (!a.cabecera)
+    return {false, "binario", "&4000", "&4000", std::to_string(a.longitud)};
+  const cpm::CabeceraAmsdos &c = *a.cabecera;
+  const auto nombre = std::find_if(TiposCabecera.begin(), TiposCabecera.end(),
+                                   [&](const auto &t) { return t.second == c.tipoCrudo; });
+  return {true, nombre != TiposCabecera.end() ? nombre->first : Hex(c.tipoCrudo, 2),
+          Hex(c.carga, 4), Hex(c.entrada, 4), std::to_string(c.longitud)};
+}
+
+// A field read as a number up to `maximo`; nothing, with `error` told, if not one.
+std::optional<std::uint32_t> Numero(const std::string &campo, const std::string &texto, int maximo,
+                                    const char *rango, std::string &error) {
+  const int n = LeerNumeroCpc(texto);
+  if (n < 0 || n > maximo) {
+    error = campo + ": \"" + texto + "\" no vale (" + rango + ")";
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(n);
+}
+
+// The change the fields ask of the header, the fields left as they were out
+// of it (all of them, for a header put on); nothing, with `error`, when one
+// does not read.
+std::optional<cpm::CambioCabecera> CambioPedido(const Dialogos::Cabecera &antes,
+                                                const Dialogos::Cabecera &despues,
+                                                std::string &error) {
+  const bool todos = !antes.con;
+  cpm::CambioCabecera c;
+  if (todos || despues.tipo != antes.tipo) {
+    const auto nombre = std::find_if(TiposCabecera.begin(), TiposCabecera.end(),
+                                     [&](const auto &t) { return despues.tipo == t.first; });
+    if (nombre != TiposCabecera.end()) {
+      c.tipo = nombre->second;
+    } else if (const auto byte =
+                   Numero("Tipo", despues.tipo, 0xFF, "BASIC, binario o &00..&FF", error)) {
+      c.tipo = static_cast<std::uint8_t>(*byte);
+    } else {
+      return std::nullopt;
+    }
+  }
+  for (const auto &[nombre, texto, previo, campo] :
+       {std::tuple{"Carga", &despues.carga, &antes.carga, &c.carga},
+        std::tuple{"Ejecución", &despues.entrada, &antes.entrada, &c.entrada}}) {
+    if (todos || *texto != *previo) {
+      const auto n = Numero(nombre, *texto, 0xFFFF, "de &0000 a &FFFF", error);
+      if (!n)
+        return std::nullopt;
+      *campo = static_cast<std::uint16_t>(*n);
+    }
+  }
+  if (todos || despues.longitud != antes.longitud) {
+    c.longitud = Numero("Longitud", despues.longitud, 0xFFFFFF, "bytes", error);
+    if (!c.longitud)
+      return std::nullopt;
+  }
+  return c;
+}
+
+} // namespace
+
+bool Acciones::Propiedades(const Panel &panel) {
   const ImagenLeida imagen(panel.imagen);
   if (!imagen.Error().empty()) {
     dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
-    return;
+    return false;
   }
   const Eleccion e = Elegir(imagen.Disco(), panel);
   std::string texto;
@@ -313,7 +392,37 @@ void Acciones::Propiedades(const Panel &panel) const {
     texto += (texto.empty() ? "" : "\n") + TextoPropiedades(imagen.Disco(), *a);
   if (!e.desconocidas.empty())
     texto += (texto.empty() ? "" : "\n") + NoSabida(e) + "\n";
-  dialogos_.Mostrar("Propiedades", texto);
+  // A header is edited for one file, on an image that can be written; a
+  // +3DOS header is only shown.
+  const cpm::Archivo *uno =
+      e.archivos.size() == 1 && e.desconocidas.empty() ? e.archivos[0] : nullptr;
+  if (uno == nullptr || Cli::EsRutaComprimida(panel.imagen) ||
+      (uno->cabecera && uno->cabecera->formato != cpm::FormatoCabecera::Amsdos)) {
+    dialogos_.Mostrar("Propiedades", texto);
+    return false;
+  }
+  std::vector<std::string> tipos;
+  for (const auto &t : TiposCabecera)
+    tipos.emplace_back(t.first);
+  const Dialogos::Cabecera antes = CamposDe(*uno);
+  const auto despues = dialogos_.EditarPropiedades(texto, antes, tipos);
+  if (!despues || (!antes.con && !despues->con) || *despues == antes)
+    return false;
+  const std::string fracaso = "No se ha cambiado la cabecera";
+  std::string error;
+  std::optional<cpm::CambioCabecera> cambio;
+  if (despues->con) {
+    cambio = CambioPedido(antes, *despues, error);
+    if (!cambio) {
+      dialogos_.Avisar(fracaso + ".\n" + error + ".");
+      return false;
+    }
+  }
+  const cpm::Escrito escrito =
+      !despues->con ? cpm::QuitarCabecera(imagen.Bytes(), imagen.Disco(), *uno)
+      : antes.con   ? cpm::CambiarCabecera(imagen.Bytes(), imagen.Disco(), *uno, *cambio)
+                    : cpm::PonerCabecera(imagen.Bytes(), imagen.Disco(), *uno, *cambio);
+  return Guardar(dialogos_, imagen, escrito, fracaso);
 }
 
 bool Acciones::Borrar(const Panel &panel) {

@@ -8,6 +8,7 @@ namespace Gestion {
 ImagenLeida::ImagenLeida(std::string ruta) : ruta_(std::move(ruta)) {
   // An image inside a zip or a .gz is only read, as alcove-cli reads it.
   if (Cli::EsRutaComprimida(ruta_)) {
+    Cli::EmpezarLectura(); // one action, one zip budget
     error_ = Cli::CargarImagen(ruta_, bytes_);
     if (error_.empty())
       Leer();

@@ -6,6 +6,7 @@
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/InfoArchivo.h"
+#include "platform/ReemplazoSeguro.h"
 
 #include <algorithm>
 #include <optional>
@@ -39,6 +40,8 @@ GestorPaneles::GestorPaneles(std::array<PanelVentana, 2> paneles, Dialogos &dial
                              std::function<void(Visor)> abrirVisor)
     : paneles_(std::move(paneles)), dialogos_(dialogos), acciones_(dialogos),
       abrirVisor_(std::move(abrirVisor)) {
+  // What runs that were killed left behind.
+  Plataforma::BarrerCarpetasTemporales();
   // Images inside the folder's zips follow its own, read-only.
   for (PanelVentana &p : paneles_)
     p.archivos->FijarOtrasImagenes(ImagenesEnZips);
@@ -56,8 +59,11 @@ std::string GestorPaneles::Imagen(int i) const {
   const Cls_Disco *disco = P(i).disco();
   if (disco == nullptr)
     return {};
-  const auto &[copia, miembro] = miembros_[static_cast<std::size_t>(i)];
-  return !copia.empty() && disco->NombreFichero == copia ? miembro : disco->NombreFichero;
+  for (const Copia &c : copias_) {
+    if (disco->NombreFichero == c.ruta)
+      return c.miembro;
+  }
+  return disco->NombreFichero;
 }
 
 Panel GestorPaneles::Panel(int i) const {
@@ -171,7 +177,8 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
   const EstadoSeleccion estado = acciones_.Estado(panel);
   agregar("Ver", "Ver", [this, i] { Ver(i); });
   agregar("Extraer", "Extraer…", [this, panel] { acciones_.Extraer(panel); });
-  agregar("Propiedades", "Propiedades", [this, panel] { acciones_.Propiedades(panel); });
+  agregar("Propiedades", "Propiedades",
+          [this, panel, i] { Hacer(i, [&] { return acciones_.Propiedades(panel); }); });
   separador();
   agregar("Borrar", "Borrar",
           [this, panel, i] { Hacer(i, [&] { return acciones_.Borrar(panel); }); });
@@ -220,6 +227,7 @@ void GestorPaneles::NuevoDisco(int i, const Gestion::Panel &panel) {
   if (Imagen(1 - i) == *ruta)
     P(1 - i).listar(*ruta);
   P(i).listar(*ruta);
+  SoltarCopias();
 }
 
 void GestorPaneles::BorrarSeleccion(int i) {
@@ -240,6 +248,8 @@ void GestorPaneles::ArchivoElegido(int i) {
   const std::string ruta = lista.Path() + Plataforma::SeparadorRuta + nombre;
   if (!nombre.empty() && EsMiembroDeZip(ruta))
     AbrirMiembro(i, ruta);
+  // Whatever the pane shows now, the copy it showed before may have gone from both.
+  SoltarCopias();
 }
 
 void GestorPaneles::AbrirMiembro(int i, const std::string &ruta) {
@@ -248,33 +258,61 @@ void GestorPaneles::AbrirMiembro(int i, const std::string &ruta) {
     dialogos_.Avisar(ruta + ": " + error + ".");
     return;
   }
-  auto carpeta = std::make_unique<Plataforma::CarpetaTemporal>();
+  // The copy already made of the member, while the zip still holds those bytes.
+  const std::uint64_t resumen = Plataforma::ResumenBytes(bytes);
+  for (const Copia &c : copias_) {
+    if (c.miembro == ruta && c.resumen == resumen && c.largo == bytes.size()) {
+      P(i).listar(c.ruta);
+      return;
+    }
+  }
+  Copia copia;
+  copia.carpeta = std::make_unique<Plataforma::CarpetaTemporal>();
   const std::string nombre = NombreFinal(ruta);
-  if (!carpeta->Valida() || EscrituraSegura::EscribirEnCarpeta(carpeta->Ruta(), nombre, bytes,
-                                                               false) != Errores::Ninguno) {
+  if (!copia.carpeta->Valida() ||
+      EscrituraSegura::EscribirEnCarpeta(copia.carpeta->Ruta(), nombre, bytes, false) !=
+          Errores::Ninguno) {
     dialogos_.Avisar(ruta + ": no se ha podido leer la imagen.");
     return;
   }
-  auto &miembro = miembros_[static_cast<std::size_t>(i)];
-  miembro = {carpeta->Ruta() + Plataforma::SeparadorRuta + nombre, ruta};
-  temporales_.push_back(std::move(carpeta));
-  P(i).listar(miembro.first);
+  copia.miembro = ruta;
+  copia.ruta = copia.carpeta->Ruta() + Plataforma::SeparadorRuta + nombre;
+  copia.resumen = resumen;
+  copia.largo = bytes.size();
+  copias_.push_back(std::move(copia));
+  P(i).listar(copias_.back().ruta);
+}
+
+void GestorPaneles::SoltarCopias() {
+  std::erase_if(copias_, [this](const Copia &c) {
+    return std::none_of(paneles_.begin(), paneles_.end(), [&c](const PanelVentana &p) {
+      const Cls_Disco *disco = p.disco();
+      return disco != nullptr && disco->NombreFichero == c.ruta;
+    });
+  });
 }
 
 std::vector<std::string> GestorPaneles::Arrastrar(int i) {
   Gestion::Panel panel = Panel(i);
   if (panel.filas.empty())
     return {};
+  arrastre_.reset(); // the last drag's files have had their time
   auto carpeta = std::make_unique<Plataforma::CarpetaTemporal>();
   if (!carpeta->Valida())
     return {};
   std::vector<std::string> rutas = acciones_.ExtraerEn(panel, carpeta->Ruta());
   if (rutas.empty())
     return {};
-  temporales_.push_back(std::move(carpeta));
+  arrastre_ = std::move(carpeta);
   origen_ = std::move(panel);
   arrastrando_ = i;
   return rutas;
+}
+
+void GestorPaneles::FinArrastre(bool soltado) {
+  arrastrando_ = -1;
+  if (!soltado)
+    arrastre_.reset();
 }
 
 std::function<void()> GestorPaneles::Recibir(int i, const Soltado &soltado) {

@@ -44,6 +44,7 @@ bool EsMiembroDeZip(const std::string &ruta) {
 }
 
 std::string LeerMiembro(const std::string &ruta, std::vector<std::uint8_t> &bytes) {
+  Cli::EmpezarLectura(); // one view, one zip budget
   return Cli::CargarImagen(ruta, bytes);
 }
 

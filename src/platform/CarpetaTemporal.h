@@ -1,12 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace Plataforma {
 
 // A private folder of the process's own under the host's temporary folder,
 // made when the object is and removed, with everything in it, when it goes.
-// The window extracts files there for other programs to copy.
+// The window keeps there the copies of images inside zips it lists, and the
+// files it extracts for other programs to copy. Its name carries the
+// process's id ("alcove-PID-..."), so that what a run killed outright left
+// can be told from what a running one holds.
 class CarpetaTemporal {
 public:
   CarpetaTemporal();
@@ -22,5 +27,13 @@ public:
 private:
   std::string ruta_;
 };
+
+// Removes the folders of this user that runs no longer running left in the
+// host's temporary folder. Never throws.
+void BarrerCarpetasTemporales() noexcept;
+
+// The process id a folder's name carries, as CarpetaTemporal names them; 0 for
+// any other name.
+[[nodiscard]] std::uint32_t ProcesoDeCarpeta(std::string_view nombre);
 
 } // namespace Plataforma

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 
 namespace Ver {
 namespace {
@@ -32,6 +33,19 @@ int Tinta(std::uint8_t b, int modo, int n) {
   }
 }
 
+// A word to echo in a message: whole, or its first 24 bytes and "…", cut
+// where a UTF-8 character begins.
+std::string Recortada(std::string_view palabra) {
+  if (palabra.size() <= 24) {
+    return std::string(palabra);
+  }
+  std::size_t corte = 24;
+  while (corte > 0 && (static_cast<unsigned char>(palabra[corte]) & 0xC0) == 0x80) {
+    --corte;
+  }
+  return std::string(palabra.substr(0, corte)) + "…";
+}
+
 } // namespace
 
 Paleta PaletaPorOmision() { return {1, 24, 20, 6, 26, 0, 2, 8, 10, 12, 14, 16, 18, 22, 1, 16}; }
@@ -42,36 +56,46 @@ std::array<std::uint8_t, 3> ColorFirmware(int numero) {
   return {kNiveles[(n / 3) % 3], kNiveles[n / 9], kNiveles[n % 3]};
 }
 
-std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error) {
+std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error, std::size_t *dadas) {
+  const auto separador = [](char c) {
+    return c == ',' || c == ';' || std::isspace(static_cast<unsigned char>(c)) != 0;
+  };
   Paleta p = PaletaPorOmision();
   std::size_t tinta = 0;
   std::size_t i = 0;
   while (i < texto.size()) {
-    const char c = texto[i];
-    if (c == ',' || c == ';' || std::isspace(static_cast<unsigned char>(c)) != 0) {
+    if (separador(texto[i])) {
       ++i;
       continue;
     }
     std::size_t fin = i;
-    while (fin < texto.size() && std::isdigit(static_cast<unsigned char>(texto[fin])) != 0) {
+    while (fin < texto.size() && !separador(texto[fin])) {
       ++fin;
     }
-    const std::string_view numero = texto.substr(i, fin - i);
-    if (numero.empty() || numero.size() > 2 || std::stoi(std::string(numero)) > 26) {
-      const std::string_view dado = texto.substr(i, std::max<std::size_t>(fin - i, 1));
-      error = "color no válido: " + std::string(dado) + " (de 0 a 26, como los toma INK)";
+    // The whole word is the colour, and what an error echoes: never part of
+    // it, such as half the UTF-8 sequence of a digit of another script.
+    const std::string_view palabra = texto.substr(i, fin - i);
+    const bool cifras =
+        palabra.size() <= 2 &&
+        std::all_of(palabra.begin(), palabra.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const int color = cifras ? std::stoi(std::string(palabra)) : -1;
+    if (color < 0 || color > 26) {
+      error = "color no válido: " + Recortada(palabra) + " (de 0 a 26, como los toma INK)";
       return std::nullopt;
     }
     if (tinta == p.size()) {
       error = "más de 16 colores";
       return std::nullopt;
     }
-    p[tinta++] = static_cast<std::uint8_t>(std::stoi(std::string(numero)));
+    p[tinta++] = static_cast<std::uint8_t>(color);
     i = fin;
   }
   if (tinta == 0) {
     error = "ningún color";
     return std::nullopt;
+  }
+  if (dadas != nullptr) {
+    *dadas = tinta;
   }
   return p;
 }
@@ -107,8 +131,10 @@ Pantalla PintarPantalla(std::span<const std::uint8_t> bytes, int modo, const Pal
     r.nota = "la pantalla tiene " + std::to_string(bytes.size()) + " bytes de " +
              std::to_string(kTamano) + "; lo que falta queda en negro";
   } else if (bytes.size() > kTamano) {
-    r.nota =
-        "sobran " + std::to_string(bytes.size() - kTamano) + " bytes tras los 16 KB de la pantalla";
+    const std::size_t sobran = bytes.size() - kTamano;
+    r.nota = (sobran == 1 ? std::string("sobra 1 byte")
+                          : "sobran " + std::to_string(sobran) + " bytes") +
+             " tras los 16 KB de la pantalla";
   }
   return r;
 }

@@ -233,6 +233,217 @@ TEST_F(Escritura, PutYGetDanLosMismosBytes) {
   EXPECT_EQ(Extraer(dir, imagen, "0:CODE.BIN"), codigo); // what was there stays
 }
 
+// auto takes a .BAS text the CPC would refuse as the text it is, and says so.
+TEST_F(Escritura, AutoDejaComoTextoElBasicQueElCpcRechazaria) {
+  const auto texto = Bytes("10 CLS\r\n20 PRINT &12345\r\n");
+  const std::string host = Host("malo.bas", texto);
+  const Resultado r = EjecutarCli({"put", imagen, host});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.errores,
+            "alcove-cli: " + host +
+                ": se deja como texto: línea 20: &12345 no cabe en 16 bits (--tipo basic "
+                "lo rechaza, --tipo ascii lo calla)\n");
+  EXPECT_NE(r.salida.find("MALO.BAS (128 bytes, sin cabecera"), std::string::npos) << r.salida;
+  EXPECT_EQ(Extraer(dir, imagen, "MALO.BAS"), ConRelleno(texto));
+}
+
+// header edits a header in place, adds and removes one; each step is read
+// back through ls --json and get. A refusal leaves the image as it was.
+TEST_F(Escritura, HeaderCambiaPoneYQuitaLaCabecera) {
+  struct Paso {
+    std::vector<std::string> args;
+    int codigo;
+    std::string salida; // stdout, or a part of stderr when the step is refused
+    const char *archivo;
+    json amsdos; // what ls --json says of the file's header afterwards
+    std::vector<std::uint8_t> leido;
+  };
+  // The generator fills the rest of a file's last record with &E5.
+  const auto relleno = [](std::vector<std::uint8_t> v, std::size_t n) {
+    v.resize(n, 0xE5);
+    return v;
+  };
+  const json codigo4010 = {
+      {"tipo_codigo", 0}, {"carga", 0x4000}, {"entrada", 0x4010}, {"longitud", 3000}};
+  for (const Paso &p : std::vector<Paso>{
+           {{"0:CODE.BIN"},
+            0,
+            "CODE.BIN: cabecera AMSDOS: binario (&02), carga &4000, ejecución &4000, 3000 bytes\n",
+            "0:CODE.BIN",
+            {{"tipo_codigo", 2}, {"carga", 0x4000}, {"entrada", 0x4000}, {"longitud", 3000}},
+            codigo},
+           {{"0:CODE.BIN", "--tipo", "basic", "--entrada", "&4010"},
+            0,
+            "CODE.BIN: cabecera AMSDOS cambiada: BASIC (&00), carga &4000, 3000 bytes\n",
+            "0:CODE.BIN",
+            codigo4010,
+            codigo},
+           // 3000 bytes and the header take 25 records: 3072 bytes after the header.
+           {{"0:CODE.BIN", "--largo", "3073"},
+            1,
+            "los registros de 0:CODE.BIN guardan 3072 bytes tras la cabecera, y no 3073",
+            "0:CODE.BIN",
+            codigo4010,
+            codigo},
+           {{"0:CODE.BIN", "--largo", "3072", "--tipo", "&02"},
+            0,
+            "CODE.BIN: cabecera AMSDOS cambiada: binario (&02), carga &4000, ejecución &4010, "
+            "3072 bytes\n",
+            "0:CODE.BIN",
+            {{"tipo_codigo", 2}, {"carga", 0x4000}, {"entrada", 0x4010}, {"longitud", 3072}},
+            relleno(codigo, 3072)},
+           {{"0:CODE.BIN", "--quitar"},
+            0,
+            "CODE.BIN: cabecera quitada, 3072 bytes\n",
+            "0:CODE.BIN",
+            nullptr,
+            relleno(codigo, 3072)},
+           {{"0:CODE.BIN", "--poner", "--tipo", "binario", "--carga", "&8000"},
+            0,
+            "CODE.BIN: cabecera AMSDOS añadida: binario (&02), carga &8000, ejecución &8000, "
+            "3072 bytes\n",
+            "0:CODE.BIN",
+            {{"tipo_codigo", 2}, {"carga", 0x8000}, {"entrada", 0x8000}, {"longitud", 3072}},
+            relleno(codigo, 3072)},
+           {{"3:CODE.BIN", "--poner", "--largo", "200"},
+            0,
+            "3:CODE.BIN: cabecera AMSDOS añadida: BASIC (&00), carga &0170, 200 bytes\n",
+            "3:CODE.BIN",
+            {{"tipo_codigo", 0}, {"carga", 0x170}, {"entrada", 0}, {"longitud", 200}},
+            relleno(Patron(256, 3), 200)},
+           {{"3:CODE.BIN", "--poner"},
+            1,
+            "3:CODE.BIN ya tiene cabecera AMSDOS",
+            "3:CODE.BIN",
+            {{"tipo_codigo", 0}, {"carga", 0x170}, {"entrada", 0}, {"longitud", 200}},
+            relleno(Patron(256, 3), 200)},
+           {{"NOTAS.TXT", "--carga", "&4000"},
+            1,
+            "0:NOTAS.TXT no tiene cabecera AMSDOS",
+            "0:NOTAS.TXT",
+            nullptr,
+            relleno(Bytes("HOLA\r\n\x1A"), 128)},
+           // A read-only file keeps R/O when it is written again.
+           {{"FIJO.BIN", "--poner", "--tipo", "binario", "--carga", "&1000"},
+            0,
+            "FIJO.BIN: cabecera AMSDOS añadida: binario (&02), carga &1000, ejecución &1000, 768 "
+            "bytes\n",
+            "0:FIJO.BIN",
+            {{"tipo_codigo", 2}, {"carga", 0x1000}, {"entrada", 0x1000}, {"longitud", 768}},
+            relleno(Patron(700, 2), 768)},
+       }) {
+    SCOPED_TRACE(p.args.front() + " " + std::to_string(p.args.size()));
+    const auto antes = Leer(imagen);
+    std::vector<std::string> args{"header", imagen};
+    args.insert(args.end(), p.args.begin(), p.args.end());
+    const Resultado r = EjecutarCli(args);
+    EXPECT_EQ(r.codigo, p.codigo) << r.errores;
+    if (p.codigo == 0) {
+      EXPECT_EQ(r.salida, p.salida);
+    } else {
+      EXPECT_NE(r.errores.find(p.salida), std::string::npos) << r.errores;
+      EXPECT_EQ(Leer(imagen), antes);
+    }
+    const json a = Archivos(imagen).at(p.archivo);
+    if (p.amsdos.is_null()) {
+      EXPECT_TRUE(a["amsdos"].is_null()) << a.dump();
+    } else {
+      for (const auto &[campo, valor] : p.amsdos.items()) {
+        EXPECT_EQ(a["amsdos"][campo], valor) << campo;
+      }
+      EXPECT_EQ(a["amsdos"]["cabecera"], "AMSDOS");
+    }
+    EXPECT_EQ(Extraer(dir, imagen, p.archivo), p.leido);
+  }
+  EXPECT_EQ(Archivos(imagen).at("0:FIJO.BIN")["solo_lectura"], true);
+}
+
+// A change in place rewrites the one sector of the file's first record.
+TEST_F(Escritura, HeaderCambiaSoloElPrimerRegistro) {
+  const auto antes = Leer(imagen);
+  ASSERT_EQ(EjecutarCli({"header", imagen, "0:CODE.BIN", "--carga", "&4100"}).codigo, 0);
+  const auto despues = Leer(imagen);
+  ASSERT_EQ(despues.size(), antes.size());
+  std::vector<std::size_t> distintos;
+  for (std::size_t i = 0; i < antes.size(); ++i) {
+    if (antes[i] != despues[i]) {
+      distintos.push_back(i);
+    }
+  }
+  // The load address and the checksum: at most four bytes, within one record.
+  ASSERT_FALSE(distintos.empty());
+  EXPECT_LE(distintos.size(), 4U);
+  EXPECT_LT(distintos.back() - distintos.front(), 128U);
+}
+
+TEST_F(Escritura, HeaderUsoIncorrecto) {
+  for (const auto &[args, porque] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"C*.BIN"}, "header cambia la cabecera de un solo archivo: C*.BIN lleva comodines"},
+           {{"0:CODE.BIN", "--quitar", "--tipo", "basic"}, "--quitar no va con"},
+           {{"0:CODE.BIN", "--tipo", "raro"}, "valor no válido para --tipo: raro"},
+           {{"0:CODE.BIN", "--largo", "x"}, "valor no válido para --largo: x"},
+           {{"0:CODE.BIN", "--carga", "&10000"}, "&10000"}}) {
+    std::vector<std::string> todo{"header", imagen};
+    todo.insert(todo.end(), args.begin(), args.end());
+    const auto antes = Leer(imagen);
+    const Resultado r = EjecutarCli(todo);
+    EXPECT_EQ(r.codigo, 2) << porque;
+    EXPECT_NE(r.errores.find(porque), std::string::npos) << r.errores;
+    EXPECT_EQ(Leer(imagen), antes);
+  }
+}
+
+// The +3's own header: ls -l and the JSON say what it is, get strips it,
+// header takes it off but does not edit it.
+TEST(EscrituraPlus3, CabeceraPlus3dos) {
+  CarpetaTemporal dir;
+  const std::string imagen = dir.Archivo("mas3.dsk");
+  const auto cuerpo = Patron(500, 9);
+  std::vector<std::uint8_t> p3(128, 0);
+  const std::string firma = "PLUS3DOS\x1A\x01\x00";
+  std::copy(firma.begin(), firma.end(), p3.begin());
+  const std::uint32_t total = 128 + 500;
+  p3[11] = total & 0xFF;
+  p3[12] = total >> 8;
+  p3[15] = 3; // CODE
+  p3[16] = 500 & 0xFF;
+  p3[17] = 500 >> 8;
+  p3[19] = 0x80; // loads at &8000
+  unsigned suma = 0;
+  for (std::size_t i = 0; i < 127; ++i) {
+    suma += p3[i];
+  }
+  p3[127] = static_cast<std::uint8_t>(suma);
+  p3.insert(p3.end(), cuerpo.begin(), cuerpo.end());
+  ImagenDsk img;
+  img.AgregarFichero({0, "P3", "BIN", false, false, p3});
+  Escribir(imagen, img.Bytes());
+
+  Resultado r = EjecutarCli({"ls", "-l", imagen});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_NE(r.salida.find("       500  +3DOS CODE       &8000   &0000"), std::string::npos)
+      << r.salida;
+  const json a = Archivos(imagen).at("0:P3.BIN");
+  EXPECT_EQ(a["longitud"], 500);
+  EXPECT_EQ(a["amsdos"]["cabecera"], "+3DOS");
+  EXPECT_EQ(a["amsdos"]["tipo"], "plus3-codigo");
+  EXPECT_EQ(a["amsdos"]["tipo_codigo"], 3);
+  EXPECT_EQ(a["amsdos"]["carga"], 0x8000);
+  EXPECT_EQ(Extraer(dir, imagen, "P3.BIN"), cuerpo);
+  auto crudo = p3;
+  crudo.resize(640, 0xE5); // the generator fills the last record with &E5
+  EXPECT_EQ(Extraer(dir, imagen, "P3.BIN", {"--raw"}), crudo);
+
+  r = EjecutarCli({"header", imagen, "P3.BIN", "--carga", "&4000"});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("0:P3.BIN tiene una cabecera +3DOS, que no se cambia"),
+            std::string::npos)
+      << r.errores;
+  r = EjecutarCli({"header", imagen, "P3.BIN", "--quitar"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(Extraer(dir, imagen, "P3.BIN"), ConRelleno(cuerpo));
+}
+
 // Addresses take every form dump takes, up to &FFFF. A bare number is
 // decimal; one that would also read as hex (iDSK's way) draws a warning.
 TEST_F(Escritura, DireccionesComoDump) {
@@ -287,7 +498,33 @@ TEST_F(Escritura, PutDiceLoQueGuarda) {
   const std::string unix = "10 PRINT \"HOLA\"\nLINEA DOS\n";
   const auto latin1 = Bytes("CAF\xC9\n");
   const auto propio = ConCabecera("PROPIO  BIN", 2, 0x8000, 0x8003, Patron(500, 7));
+  // A BASIC program typed on the host, and what the CPC keeps for it.
+  const auto cargador = Bytes("20 GOTO 10\r\n10 mode 1\n");
+  const std::vector<std::uint8_t> fichas{8,  0, 10,   0,   0xAD, ' ', 0x0F, 0, 10, 0,
+                                         20, 0, 0xA0, ' ', 0x1E, 10,  0,    0, 0,  0};
   for (const Caso &c : std::vector<Caso>{
+           // A .BAS name: auto tokenises it; basic does whatever the name.
+           {"cargador.bas",
+            cargador,
+            {},
+            "CARGADOR.BAS (20 bytes, BASIC tokenizado de 2 líneas, cabecera AMSDOS añadida: "
+            "BASIC, carga &0170)",
+            fichas,
+            "-"},
+           {"cargador.txt",
+            cargador,
+            {"--tipo", "basic"},
+            "CARGADOR.TXT (20 bytes, BASIC tokenizado de 2 líneas, cabecera AMSDOS añadida: "
+            "BASIC, carga &0170)",
+            fichas,
+            "-"},
+           // Any other name, or --raw, keeps a text as text.
+           {"texto.bas",
+            cargador,
+            {"--raw"},
+            "TEXTO.BAS (128 bytes, sin cabecera, 22 del archivo y 106 de relleno ^Z)",
+            ConRelleno(cargador),
+            "-"},
            {"unix.txt",
             Bytes(unix),
             {},
@@ -392,7 +629,12 @@ TEST_F(Escritura, RechazosNoTocanLaImagen) {
   const std::string code = Host("code.bin", Patron(10, 5));
   const std::string setenta = Host("setenta.bin", Patron(70000, 6));
   const std::string k64 = Host("k64.bin", Patron(65536, 7));
+  const std::string largoBas = Host("largo.bas", Bytes("10 CLS\n20 REM " + std::string(300, 'x')));
   for (const Caso &c : std::vector<Caso>{
+           // A line the CPC would refuse: basic says which and why.
+           {{"put", imagen, largoBas, "--tipo", "basic"},
+            1,
+            largoBas + ": línea 20: tiene 307 caracteres y el CPC admite 255"},
            {{"put", imagen, code}, 1, "ya hay un 0:CODE.BIN en el disco (--force lo reemplaza)"},
            {{"put", imagen, dir.Archivo("host")}, 1, dir.Archivo("host") + ": es una carpeta"},
            // The header's 16-bit length and the CPC's 64 KB hold no more.

@@ -12,7 +12,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,7 @@ TEST(CliFind, ProcesosPosix) {
 }
 #else
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pwd.h>
 #include <sys/resource.h>
@@ -35,12 +39,35 @@ using Cli::TextoJson;
 using Generador::ImagenDsk;
 using nlohmann::json;
 
+// A user id no process of this machine runs as, for a child held by
+// RLIMIT_NPROC, which counts every process of its user: run as nobody, the
+// exec itself failed (126) while other programs ran as nobody.
+uid_t UsuarioSinProcesos() {
+  std::set<uid_t> usados;
+  for (const auto &e : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream estado(e.path() / "status");
+    std::string linea;
+    while (std::getline(estado, linea)) {
+      if (linea.rfind("Uid:", 0) == 0) {
+        usados.insert(static_cast<uid_t>(std::stoul(linea.substr(4))));
+        break;
+      }
+    }
+  }
+  uid_t u = 61000;
+  while (usados.count(u) != 0 || ::getpwuid(u) != nullptr) {
+    ++u;
+  }
+  return u;
+}
+
 // How to run the program for one case.
 struct Ejecucion {
   Ejecucion(std::vector<std::string> a, std::optional<rlim_t> m = std::nullopt)
       : args(std::move(a)), maxProcesos(m) {}
   std::vector<std::string> args;
   std::optional<rlim_t> maxProcesos; // RLIMIT_NPROC in the child: threads fail to start
+  uid_t usuario = 0;                 // whom a child with maxProcesos runs as, under root
   bool juntarSalidas = false;        // stdout and stderr into one pipe, in write order
   bool ignorarSigpipe = false;       // the child inherits SIGPIPE ignored: writes give EPIPE
   std::size_t cerrarTrasBytes = 0;   // close the reading end after this much output (0: never)
@@ -63,10 +90,9 @@ struct Salida {
   ::dup2(nulo, STDIN_FILENO);
   ::signal(SIGPIPE, e.ignorarSigpipe ? SIG_IGN : SIG_DFL);
   if (e.maxProcesos) {
-    // Root is not held by RLIMIT_NPROC: the child becomes nobody first.
+    // Root is not held by RLIMIT_NPROC: the child becomes a user of its own first.
     if (::geteuid() == 0) {
-      const passwd *nadie = ::getpwnam("nobody");
-      if (nadie == nullptr || ::setgid(nadie->pw_gid) != 0 || ::setuid(nadie->pw_uid) != 0) {
+      if (::setgroups(0, nullptr) != 0 || ::setgid(e.usuario) != 0 || ::setuid(e.usuario) != 0) {
         ::_exit(125);
       }
     }
@@ -190,7 +216,9 @@ TEST(CliFindHilos, NuncaSeQuedaEsperando) {
            {"JsonSoloArrancanDosHilos", {{"find", "*.BAS", carpeta, "-j", "8", "--json"}, 3}, 0},
        }) {
     SCOPED_TRACE(c.nombre);
-    const Salida r = Ejecutar(c.ejecucion);
+    Ejecucion e = c.ejecucion;
+    e.usuario = UsuarioSinProcesos();
+    const Salida r = Ejecutar(e);
     ASSERT_FALSE(r.agotado) << "sigue esperando";
     EXPECT_EQ(r.codigo, 0) << r.errores;
     EXPECT_EQ(r.errores, "");

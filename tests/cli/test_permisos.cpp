@@ -6,6 +6,7 @@
 #include "Comun.h"
 #include "Imagenes.h"
 #include "Proceso.h"
+#include "ZipDePrueba.h"
 
 #include <gtest/gtest.h>
 
@@ -304,6 +305,118 @@ TEST(CliPermisos, SoloLecturaSeQuedaComoEsta) {
     EXPECT_EQ(Leer(imagen), viejo);
     EXPECT_EQ(fs::status(imagen).permissions(), permisos);
     EXPECT_EQ(Nombres(dir.Ruta()), (std::set<std::string>{"disco.dsk", "nuevo.bin"}));
+  }
+}
+
+// cat --png writes like every other writing command: an existing file is kept
+// unless --force, a file its user may not write is refused (mode or attribute
+// kept), a link keeps pointing where it did, and the image being read, or the
+// zip holding it, is never what it writes, --force or not.
+TEST(CliPermisos, PngNoReemplazaNadaSinPedirlo) {
+  CarpetaTemporal dir;
+  Generador::ImagenDsk img;
+  img.AgregarFichero({0, "DIBUJO", "SCR", false, false, std::vector<std::uint8_t>(16384, 0x0F)});
+  const std::string imagen = dir.Archivo("disco.dsk");
+  Escribir(imagen, img.Bytes());
+  const std::string zip = dir.Archivo("discos.zip");
+  Escribir(zip, zip_prueba::CrearZip({zip_prueba::Comprimido("disco.dsk", img.Bytes())}));
+  OpcionesCli sinPrivilegios;
+#if !defined(_WIN32)
+  std::string motivo;
+  const auto comun = SinPrivilegios(motivo);
+  if (comun) {
+    sinPrivilegios = *comun;
+    fs::permissions(dir.Ruta(), fs::perms::all, fs::perm_options::add);
+  }
+#endif
+  const std::vector<std::uint8_t> viejo{1, 2, 3};
+  enum class Antes { Nada, Archivo, SoloLectura, Enlace, Imagen, Zip, EnlaceDuro };
+  struct Caso {
+    const char *nombre;
+    Antes antes;
+    bool forzar;
+    int codigo;
+    const char *error; // the message after "alcove-cli: ARCHIVO: "; empty: none
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"nuevo", Antes::Nada, false, 0, ""},
+           {"existente", Antes::Archivo, false, 1,
+            "ya existe; se deja como está (--force lo "
+            "reemplaza)"},
+           {"existente con --force", Antes::Archivo, true, 0, ""},
+           {"de solo lectura con --force", Antes::SoloLectura, true, 1,
+            "la imagen es de solo lectura"},
+           {"enlace", Antes::Enlace, false, 1,
+            "ya existe; se deja como está (--force lo "
+            "reemplaza)"},
+           {"enlace con --force", Antes::Enlace, true, 0, ""},
+           {"la imagen leída", Antes::Imagen, true, 1, "es la imagen que se lee; no se escribe"},
+           {"su enlace duro", Antes::EnlaceDuro, true, 1, "es la imagen que se lee; no se escribe"},
+           {"el zip que la guarda", Antes::Zip, true, 1, "es la imagen que se lee; no se escribe"},
+       }) {
+    SCOPED_TRACE(c.nombre);
+    const fs::path carpeta = dir.Ruta() / c.nombre;
+    fs::create_directory(carpeta);
+    fs::permissions(carpeta, fs::perms::all, fs::perm_options::add);
+    std::string png = Utf8(carpeta / "dibujo.png");
+    std::string leida = imagen;
+    const std::string destino = Utf8(carpeta / "otro.bin"); // what the link points to
+    OpcionesCli opciones;
+    switch (c.antes) {
+    case Antes::Nada: break;
+    case Antes::Archivo: Escribir(png, viejo); break;
+    case Antes::SoloLectura:
+      Escribir(png, viejo);
+      fs::permissions(png,
+                      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                      fs::perm_options::remove);
+#if !defined(_WIN32)
+      if (::geteuid() == 0 && sinPrivilegios.delante.empty()) {
+        continue; // root writes everything
+      }
+      opciones = sinPrivilegios;
+#endif
+      break;
+    case Antes::Enlace:
+#if defined(_WIN32)
+      continue; // links need privileges there
+#else
+      Escribir(destino, viejo);
+      fs::create_symlink(destino, png);
+      break;
+#endif
+    case Antes::Imagen: png = imagen; break;
+    case Antes::EnlaceDuro: fs::create_hard_link(imagen, png); break;
+    case Antes::Zip:
+      png = zip;
+      leida = zip + "/disco.dsk";
+      break;
+    }
+    const auto imagenAntes = Leer(imagen);
+    const auto zipAntes = Leer(zip);
+    const auto permisos = c.antes == Antes::Nada ? fs::perms::none : fs::status(png).permissions();
+    std::vector<std::string> args{"cat", leida, "DIBUJO.SCR", "--png", png};
+    if (c.forzar) {
+      args.push_back("--force");
+    }
+    const Resultado r = EjecutarCli(args, opciones);
+    EXPECT_EQ(r.codigo, c.codigo) << r.errores;
+    EXPECT_EQ(r.errores, *c.error == '\0' ? "" : "alcove-cli: " + png + ": " + c.error + "\n");
+    EXPECT_EQ(Leer(imagen), imagenAntes);
+    EXPECT_EQ(Leer(zip), zipAntes);
+    if (c.antes == Antes::Imagen || c.antes == Antes::EnlaceDuro || c.antes == Antes::Zip) {
+      continue;
+    }
+    const auto escrito = Leer(png);
+    const bool esPng = escrito.size() > 4 && escrito[1] == 'P' && escrito[2] == 'N';
+    EXPECT_EQ(esPng, c.codigo == 0);
+    if (c.antes != Antes::Nada) {
+      EXPECT_EQ(fs::status(png).permissions(), permisos);
+    }
+    if (c.antes == Antes::Enlace) {
+      EXPECT_TRUE(fs::is_symlink(png)) << "the link is still a link";
+      EXPECT_EQ(Leer(destino) == viejo, c.codigo != 0);
+    }
   }
 }
 

@@ -406,6 +406,14 @@ TEST_F(Cli, ErroresDeUsoYDeLectura) {
            {{"info", imagen, "--formato"}, 2, "falta el valor de --formato"},
            {{"find", "*.BAS", dir.Ruta().string(), "-j"}, 2, "falta el valor de -j"},
            {{"find", "*.BAS", dir.Ruta().string(), "-j", "dos"}, 2, "valor no válido para -j: dos"},
+           // An empty value is no value: never the option's default.
+           {{"cat", imagen, "DEMO.BAS", "--png", ""}, 2, "valor vacío para --png"},
+           {{"cat", imagen, "DEMO.BAS", "--modo", ""}, 2, "valor vacío para --modo"},
+           {{"cat", imagen, "DEMO.BAS", "--desde", ""}, 2, "valor vacío para --desde"},
+           {{"cat", imagen, "DEMO.BAS", "--paleta", ""}, 2, "valor vacío para --paleta"},
+           {{"get", imagen, "DEMO.BAS", "-o", ""}, 2, "valor vacío para -o"},
+           {{"ls", "--formato", "", imagen}, 2, "valor vacío para --formato"},
+           {{"find", "*.BAS", dir.Ruta().string(), "-j", ""}, 2, "valor vacío para -j"},
        }) {
     SCOPED_TRACE(testing::PrintToString(c.args));
     const Resultado r = EjecutarCli(c.args);

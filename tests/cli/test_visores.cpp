@@ -16,6 +16,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using Generador::ImagenDsk;
 
 // A disk holding one file of each kind the viewers tell apart.
@@ -109,12 +110,14 @@ TEST_F(Visores, PantallaEnPng) {
   // Width and height in the IHDR chunk.
   EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin() + 16, bytes.begin() + 24)),
             (std::vector<std::uint8_t>{0, 0, 2, 128, 0, 0, 1, 144}));
-  // A screen of another mode and palette, and the mistakes a user can make.
-  r = EjecutarCli({"cat", "--png", png, "--modo", "0", "--paleta", "0,26", imagen, "DIBUJO.SCR"});
+  // A screen of another mode and palette over it, and the mistakes a user can make.
+  r = EjecutarCli(
+      {"cat", "--png", png, "--force", "--modo", "0", "--paleta", "0,26", imagen, "DIBUJO.SCR"});
   EXPECT_EQ(r.codigo, 0) << r.errores;
   for (const auto &[args, mensaje] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--modo", "3"}, "modo no válido: 3 (0, 1 o 2)"},
            {{"--paleta", "1,27"}, "color no válido: 27"},
+           {{"--paleta", "1,\xD9\xA3"}, "color no válido: \xD9\xA3 (de 0 a 26"},
            {{"--tipo", "dibujo"}, "visor desconocido: dibujo"}}) {
     std::vector<std::string> todos{"cat", "--png", png};
     if (args.front() == "--tipo") {
@@ -127,9 +130,49 @@ TEST_F(Visores, PantallaEnPng) {
     EXPECT_NE(r.errores.find(mensaje), std::string::npos) << r.errores;
   }
   // Too short for a screen: drawn, and the exit says it is not whole.
-  r = EjecutarCli({"cat", "--png", png, imagen, "CODIGO.BIN"});
+  r = EjecutarCli({"cat", "--png", png, "--force", imagen, "CODIGO.BIN"});
   EXPECT_EQ(r.codigo, 1);
   EXPECT_NE(r.errores.find("la pantalla tiene 6 bytes de 16384"), std::string::npos) << r.errores;
+}
+
+// --paleta has one form for colours (a list of numbers) and another for a file
+// (a path, with its folder: ./colores.txt), whatever the current folder holds,
+// and the line written says which it took. "1" used to read a file named 1
+// when there was one, and to mean colour 1 otherwise.
+TEST_F(Visores, PaletaUnaFormaParaColoresYOtraParaArchivos) {
+  const fs::path antes = fs::current_path();
+  fs::current_path(dir.Ruta());
+  Escribir("1", Bytes("26"));
+  Escribir("colores.txt", Bytes("0 13"));
+  struct Caso {
+    const char *paleta;
+    int codigo;
+    std::string dice; // in the line written, or in the error
+  };
+  std::map<std::string, std::vector<std::uint8_t>> pngs;
+  for (const Caso &c : std::vector<Caso>{
+           {"1", 0, ", paleta 1)"},
+           {"1,24,20,6", 0, ", paleta 1,24,20,6)"},
+           {"./1", 0, ", paleta del archivo ./1: 26)"},
+           {"./colores.txt", 0, ", paleta del archivo ./colores.txt: 0,13)"},
+           {"colores.txt", 2,
+            "color no válido: colores.txt (de 0 a 26, como los toma INK; un archivo de colores se "
+            "nombra con su carpeta: ./colores.txt)"},
+           {"./nada.txt", 2, "alcove-cli: --paleta ./nada.txt: "},
+       }) {
+    SCOPED_TRACE(c.paleta);
+    const std::string png = "dibujo" + std::to_string(pngs.size()) + ".png";
+    const Resultado r =
+        EjecutarCli({"cat", "--png", png, "--paleta", c.paleta, imagen, "DIBUJO.SCR"});
+    EXPECT_EQ(r.codigo, c.codigo) << r.errores;
+    EXPECT_NE((c.codigo == 0 ? r.salida : r.errores).find(c.dice), std::string::npos)
+        << r.salida << r.errores;
+    if (c.codigo == 0) {
+      pngs[c.paleta] = Leer(png);
+    }
+  }
+  fs::current_path(antes);
+  EXPECT_NE(pngs["1"], pngs["./1"]) << "colour 1 and the file's colour 26 differ";
 }
 
 TEST_F(Visores, JsonDiceLaVista) {

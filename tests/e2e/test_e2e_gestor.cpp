@@ -18,6 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+using EscritorioX::Esperar;
 
 std::vector<std::uint8_t> Disco() {
   Generador::DiscoCpm d(Generador::GeometriaData());
@@ -38,17 +39,6 @@ std::vector<std::uint8_t> Disco() {
     pantalla.push_back((i % 2048) / 80 < 12 ? 0xFF : 0x00);
   d.Agregar({0, "PANTALLA", "SCR", false, false, false, pantalla, {}, 0});
   return d.Bytes();
-}
-
-// Waits for `cumple`, checking every 100 ms.
-template <class Condicion> bool Esperar(Condicion cumple, std::chrono::milliseconds plazo) {
-  const auto limite = std::chrono::steady_clock::now() + plazo;
-  while (!cumple()) {
-    if (std::chrono::steady_clock::now() > limite)
-      return false;
-    std::this_thread::sleep_for(100ms);
-  }
-  return true;
 }
 
 class GestorEnXvfb : public ::testing::Test {

@@ -8,10 +8,13 @@
 #include "gestion/Entrada.h"
 #include "gestion/Propiedades.h"
 #include "gestion/Zips.h"
+#include "ver/Basic.h"
 #include "ver/Protegido.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -222,11 +225,11 @@ TEST(Propiedades, TellTypeAddressesLengthUserAttributesAndBlocks) {
   EXPECT_EQ(sin.find("Carga:"), std::string::npos);
 }
 
-// Says yes to everything and keeps what it is told.
-class SiATodo final : public Gestion::Dialogos {
+// Answers nothing and chooses nothing; the fakes below answer what they test.
+class SinRespuestas : public Gestion::Dialogos {
 public:
   std::vector<std::string> avisos;
-  bool Confirmar(const std::string &, const std::string &) override { return true; }
+  bool Confirmar(const std::string &, const std::string &) override { return false; }
   std::optional<std::string> PedirTexto(const std::string &, const std::string &,
                                         const std::string &) override {
     return std::nullopt;
@@ -241,9 +244,148 @@ public:
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &) override {
     return std::nullopt;
   }
+  std::optional<Cabecera> EditarPropiedades(const std::string &, const Cabecera &,
+                                            const std::vector<std::string> &) override {
+    return std::nullopt;
+  }
   void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
   void Mostrar(const std::string &, const std::string &) override {}
 };
+
+// Says yes to everything and keeps what it is told.
+class SiATodo final : public SinRespuestas {
+public:
+  bool Confirmar(const std::string &, const std::string &) override { return true; }
+};
+
+// "Propiedades" as the user fills it in: `respuesta` makes the fields the user
+// leaves from those offered; what was offered and told is kept.
+class Propietario final : public SinRespuestas {
+public:
+  std::function<std::optional<Cabecera>(Cabecera)> respuesta;
+  std::optional<Cabecera> ofrecida;
+  std::vector<std::string> tipos;
+  std::string mostrado;
+  std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
+                                            const std::vector<std::string> &t) override {
+    mostrado = texto;
+    ofrecida = cabecera;
+    tipos = t;
+    return respuesta(cabecera);
+  }
+  void Mostrar(const std::string &, const std::string &texto) override { mostrado = texto; }
+};
+
+struct CasoPropiedades {
+  const char *nombre;
+  int ranura; // the row's catalogue slot
+  std::function<std::optional<Gestion::Dialogos::Cabecera>(Gestion::Dialogos::Cabecera)> respuesta;
+  bool cambia;
+  const char *aviso; // the start of what the user is told; "" for nothing
+  // The file's header afterwards: type byte, load, entry, length; none when it has none.
+  std::optional<std::array<std::uint32_t, 4>> cabecera;
+};
+
+class PropiedadesEditadas : public testing::TestWithParam<CasoPropiedades> {};
+
+TEST_P(PropiedadesEditadas, CambianLaCabeceraONada) {
+  const CasoPropiedades &c = GetParam();
+  const Disco d(Archivos());
+  CarpetaTemporal carpeta;
+  const std::string ruta = carpeta.Archivo("a.dsk");
+  Escribir(ruta, d.bytes);
+  Propietario dialogos;
+  dialogos.respuesta = c.respuesta;
+  Gestion::Acciones acciones(dialogos);
+  const Gestion::Panel panel{ruta, carpeta.Archivo(""), {{0, d.Entrada(c.ranura)}}};
+  EXPECT_EQ(acciones.Propiedades(panel), c.cambia);
+  ASSERT_TRUE(dialogos.ofrecida.has_value());
+  EXPECT_EQ(dialogos.tipos, (std::vector<std::string>{"BASIC", "BASIC protegido", "binario"}));
+  EXPECT_NE(dialogos.mostrado.find("Archivo:"), std::string::npos);
+  if (*c.aviso == '\0') {
+    EXPECT_TRUE(dialogos.avisos.empty()) << dialogos.avisos.front();
+  } else {
+    ASSERT_EQ(dialogos.avisos.size(), 1U);
+    EXPECT_EQ(dialogos.avisos[0].rfind(c.aviso, 0), 0U) << dialogos.avisos[0];
+  }
+  if (!c.cambia) {
+    EXPECT_EQ(Leer(ruta), d.bytes);
+  }
+  const std::vector<std::uint8_t> bytes = Leer(ruta); // the reading points into them
+  const cpm::Disco despues = cpm::LeerDisco(bytes);
+  const cpm::Archivo *a = Gestion::ArchivoDeEntrada(despues, d.Entrada(c.ranura));
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->cabecera.has_value(), c.cabecera.has_value());
+  if (c.cabecera) {
+    EXPECT_EQ((std::array<std::uint32_t, 4>{a->cabecera->tipoCrudo, a->cabecera->carga,
+                                            a->cabecera->entrada, a->cabecera->longitud}),
+              *c.cabecera);
+  }
+}
+
+using Cabecera = Gestion::Dialogos::Cabecera;
+// The user's answers: each changes what was offered.
+std::function<std::optional<Cabecera>(Cabecera)> Con(std::function<void(Cabecera &)> cambio) {
+  return [cambio](Cabecera c) -> std::optional<Cabecera> {
+    cambio(c);
+    return c;
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, PropiedadesEditadas,
+    testing::Values(
+        // 3:CODE.BIN: binary at &4000, 3000 bytes; 0:CODE.BIN: 200 bytes, no header.
+        CasoPropiedades{"CambiaLaCarga", 1, Con([](Cabecera &c) { c.carga = "&4100"; }), true, "",
+                        std::array<std::uint32_t, 4>{2, 0x4100, 0x4000, 3000}},
+        CasoPropiedades{"TipoPorSuByte", 1, Con([](Cabecera &c) {
+                          c.tipo = "&06";
+                          c.entrada = "#4010";
+                        }),
+                        true, "", std::array<std::uint32_t, 4>{6, 0x4000, 0x4010, 3000}},
+        CasoPropiedades{"SinCambios", 1, Con([](Cabecera &) {}), false, "",
+                        std::array<std::uint32_t, 4>{2, 0x4000, 0x4000, 3000}},
+        CasoPropiedades{"Cancelada", 1, [](Cabecera) { return std::optional<Cabecera>(); }, false,
+                        "", std::array<std::uint32_t, 4>{2, 0x4000, 0x4000, 3000}},
+        CasoPropiedades{"CargaQueNoVale", 1, Con([](Cabecera &c) { c.carga = "&12345"; }), false,
+                        "No se ha cambiado la cabecera.\nCarga: \"&12345\" no vale (de &0000 a "
+                        "&FFFF).",
+                        std::array<std::uint32_t, 4>{2, 0x4000, 0x4000, 3000}},
+        CasoPropiedades{"LongitudQueNoCabe", 1, Con([](Cabecera &c) { c.longitud = "3100"; }),
+                        false, "No se ha cambiado la cabecera.\nLos registros de 3:CODE.BIN",
+                        std::array<std::uint32_t, 4>{2, 0x4000, 0x4000, 3000}},
+        CasoPropiedades{"QuitaLaCabecera", 1, Con([](Cabecera &c) { c.con = false; }), true, "",
+                        std::nullopt},
+        CasoPropiedades{"PoneUnaCabecera", 3, Con([](Cabecera &c) {
+                          c.con = true;
+                          c.tipo = "BASIC";
+                          c.carga = "&0170";
+                        }),
+                        true, "", std::array<std::uint32_t, 4>{0, 0x170, 0x4000, 256}}),
+    [](const testing::TestParamInfo<CasoPropiedades> &i) { return std::string(i.param.nombre); });
+
+// Several files, or an image inside a zip: the properties are only shown.
+TEST(Propiedades, VariosArchivosOUnZipSoloSeMuestran) {
+  const Disco d(Archivos());
+  CarpetaTemporal carpeta;
+  const std::string ruta = carpeta.Archivo("a.dsk");
+  Escribir(ruta, d.bytes);
+  Propietario dialogos;
+  dialogos.respuesta = [](Cabecera c) { return std::optional<Cabecera>(c); };
+  Gestion::Acciones acciones(dialogos);
+  Gestion::Panel panel{ruta, carpeta.Archivo(""), {{0, d.Entrada(1)}, {1, d.Entrada(2)}}};
+  EXPECT_FALSE(acciones.Propiedades(panel));
+  EXPECT_FALSE(dialogos.ofrecida.has_value());
+  EXPECT_NE(dialogos.mostrado.find("CODE.BIN"), std::string::npos);
+  EXPECT_NE(dialogos.mostrado.find("LEEME.TXT"), std::string::npos);
+  Escribir(carpeta.Archivo("j.zip"),
+           zip_prueba::CrearZip({zip_prueba::Guardado("a.dsk", d.bytes)}));
+  panel = {carpeta.Archivo("j.zip/a.dsk"), carpeta.Archivo(""), {{0, d.Entrada(1)}}};
+  dialogos.mostrado.clear();
+  EXPECT_FALSE(acciones.Propiedades(panel));
+  EXPECT_FALSE(dialogos.ofrecida.has_value());
+  EXPECT_NE(dialogos.mostrado.find("CODE.BIN"), std::string::npos);
+}
 
 // Files the listing leaves out (an attribute sets a top bit) can still be
 // reached by other rows: a read-only file is never deleted, nor a member of a zip written.
@@ -291,6 +433,48 @@ TEST(Zips, AFolderAndAZipOfAnyNameListTheirImages) {
   Escribir(dentro + "/Juegos \xCE\xA9.zip",
            zip_prueba::CrearZip({zip_prueba::Guardado("a.dsk", d.bytes)}));
   EXPECT_EQ(Gestion::ImagenesEnZips(dentro), std::vector<std::string>{"Juegos \xCE\xA9.zip/a.dsk"});
+}
+
+} // namespace
+
+namespace {
+
+// "Poner archivos…" and drops follow put --tipo auto: a BASIC program typed
+// as text going to a .BAS name is tokenised, any other text stays a text.
+TEST(Acciones, PonerArchivosTokenizaUnBasicEscritoComoTexto) {
+  const Disco d(Archivos());
+  CarpetaTemporal carpeta;
+  const std::string ruta = carpeta.Archivo("a.dsk");
+  Escribir(ruta, d.bytes);
+  const std::string programa = "20 GOTO 10\r\n10 PRINT \"HOLA\"\r\n";
+  Escribir(carpeta.Archivo("menu.bas"), Texto(programa));
+  Escribir(carpeta.Archivo("menu.txt"), Texto(programa));
+  SiATodo dialogos;
+  Gestion::Acciones acciones(dialogos);
+  const Gestion::Panel panel{ruta, carpeta.Archivo(""), {}};
+  ASSERT_TRUE(
+      acciones.PonerArchivos(panel, {carpeta.Archivo("menu.bas"), carpeta.Archivo("menu.txt")}));
+  EXPECT_TRUE(dialogos.avisos.empty());
+  const std::vector<std::uint8_t> bytes = Leer(ruta); // the reading points into them
+  const cpm::Disco despues = cpm::LeerDisco(bytes);
+  const auto buscar = [&](const char *nombre) -> const cpm::Archivo * {
+    for (const cpm::Archivo &a : despues.catalogo.archivos) {
+      if (a.usuario == 0 && a.NombreCompleto() == nombre) {
+        return &a;
+      }
+    }
+    return nullptr;
+  };
+  const cpm::Archivo *bas = buscar("MENU.BAS");
+  ASSERT_NE(bas, nullptr);
+  ASSERT_TRUE(bas->cabecera.has_value());
+  EXPECT_EQ(bas->cabecera->tipo, cpm::TipoAmsdos::Basic);
+  EXPECT_EQ(Ver::ListarBasic(cpm::ExtraerArchivo(despues, *bas, cpm::ModoExtraccion::Archivo).bytes)
+                .texto,
+            "10 PRINT \"HOLA\"\n20 GOTO 10\n");
+  const cpm::Archivo *txt = buscar("MENU.TXT");
+  ASSERT_NE(txt, nullptr);
+  EXPECT_FALSE(txt->cabecera.has_value());
 }
 
 } // namespace

@@ -14,15 +14,20 @@
 #include "ui/qt/F_AlcoveQt.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QUrl>
 
+#include <cstdlib>
 #include <deque>
 #include <memory>
 
@@ -78,6 +83,14 @@ public:
     return disco;
   }
   void Avisar(const std::string &mensaje) override { *avisos << QString::fromStdString(mensaje); }
+  // "Propiedades" of one file: the text is shown as Mostrar shows it, and
+  // `cabecera` answers for its header.
+  std::optional<Cabecera> cabecera;
+  std::optional<Cabecera> EditarPropiedades(const std::string &t, const Cabecera &,
+                                            const std::vector<std::string> &) override {
+    mostrado = t;
+    return cabecera;
+  }
   void Mostrar(const std::string &, const std::string &t) override { mostrado = t; }
 };
 
@@ -691,6 +704,58 @@ TEST_F(Gestor, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten) {
       << avisos.mensajes.front().toStdString();
   EXPECT_EQ(guion.confirmar.size(), 1u) << "refused before asking";
   EXPECT_EQ(Leer(carpeta.Archivo("coleccion.zip")), zip);
+}
+
+} // namespace
+
+namespace {
+
+// The Qt dialog of "Propiedades": the text and the header's fields as given,
+// the box that enables them, and the fields as the user leaves them.
+TEST(DialogosQtPropiedades, CamposComoSeDejan) {
+  DialogosQt dialogos(nullptr);
+  const Gestion::Dialogos::Cabecera inicial{true, "binario", "&4000", "&4000", "3000"};
+  struct Visto {
+    QString texto, tipo;
+    bool habilitadoAntes = false, habilitadoDespues = true;
+  };
+  static Visto visto;
+  QTimer::singleShot(0, [] {
+    auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    if (d == nullptr) {
+      ADD_FAILURE() << "no dialog open";
+      return;
+    }
+    visto.texto = d->findChild<QPlainTextEdit *>()->toPlainText();
+    auto *tipo = d->findChild<QComboBox *>("CabeceraTipo");
+    auto *carga = d->findChild<QLineEdit *>("CabeceraCarga");
+    auto *con = d->findChild<QCheckBox *>("CabeceraCon");
+    visto.tipo = tipo->currentText();
+    visto.habilitadoAntes = carga->isEnabled();
+    carga->setText(QStringLiteral("&4100"));
+    tipo->setCurrentText(QStringLiteral("BASIC"));
+    // Where screenshots are kept, when asked for: a person looks at them.
+    if (const char *capturas = std::getenv("ALCOVE_CAPTURAS"))
+      d->grab().save(QString::fromLocal8Bit(capturas) + "/propiedades-qt.png");
+    con->setChecked(false);
+    visto.habilitadoDespues = carga->isEnabled();
+    con->setChecked(true);
+    d->accept();
+  });
+  const auto r = dialogos.EditarPropiedades("Archivo:      CODE.BIN\n", inicial,
+                                            {"BASIC", "BASIC protegido", "binario"});
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(*r, (Gestion::Dialogos::Cabecera{true, "BASIC", "&4100", "&4000", "3000"}));
+  EXPECT_EQ(visto.texto, QStringLiteral("Archivo:      CODE.BIN\n"));
+  EXPECT_EQ(visto.tipo, QStringLiteral("binario"));
+  EXPECT_TRUE(visto.habilitadoAntes);
+  EXPECT_FALSE(visto.habilitadoDespues);
+
+  QTimer::singleShot(0, [] {
+    if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+      d->reject();
+  });
+  EXPECT_FALSE(dialogos.EditarPropiedades("", inicial, {"BASIC"}).has_value());
 }
 
 } // namespace

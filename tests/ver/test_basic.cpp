@@ -138,18 +138,44 @@ struct CasoEspacios {
   const char *nombre;
   Fichas fichas;
   const char *texto;
+  // What the line keeps that LIST does not show, so that typing its listing
+  // stores other bytes; null when the tokeniser gives the line back exactly.
+  const char *distinto = nullptr;
 };
+
+// Line 10 holding `f`, then the end mark.
+std::vector<std::uint8_t> LineaDiez(const Fichas &f) {
+  Fichas todo = Fichas{static_cast<int>(f.size() + 5), 0, 10, 0} + f + Fichas{0, 0, 0};
+  return {todo.begin(), todo.end()};
+}
+
+// Why typing a row's listing stores other bytes.
+constexpr const char *kSinBlancos = "LIST separa con blancos que la línea no guarda";
+constexpr const char *kNumeroTrasThen = "tecleado tras THEN, un número es un número de línea (&1E)";
+constexpr const char *kPalabrasEnData = "los bytes de palabras en un DATA, que LIST deletrea";
 
 class EspaciosList : public testing::TestWithParam<CasoEspacios> {};
 
 TEST_P(EspaciosList, ComoLoListaElCpc) {
-  const Fichas &f = GetParam().fichas;
-  std::vector<std::uint8_t> b{static_cast<std::uint8_t>(f.size() + 5), 0, 10, 0};
-  b.insert(b.end(), f.begin(), f.end());
-  b.insert(b.end(), {0, 0, 0});
-  const Ver::ListadoBasic r = Ver::ListarBasic(b);
+  const Ver::ListadoBasic r = Ver::ListarBasic(LineaDiez(GetParam().fichas));
   EXPECT_EQ(r.texto, std::string("10 ") + GetParam().texto + "\n");
   EXPECT_EQ(r.nota, "");
+}
+
+// The tokeniser is the lister's inverse: what LIST prints, typed again, lists
+// the same, and is the same line but for what the row names.
+TEST_P(EspaciosList, TecleadoOtraVez) {
+  const std::vector<std::uint8_t> linea = LineaDiez(GetParam().fichas);
+  const std::string listado = Ver::ListarBasic(linea).texto;
+  const Ver::ProgramaTokenizado t =
+      Ver::TokenizarBasic(std::vector<std::uint8_t>(listado.begin(), listado.end()));
+  ASSERT_EQ(t.error, "");
+  EXPECT_EQ(Ver::ListarBasic(t.bytes).texto, listado);
+  if (GetParam().distinto == nullptr) {
+    EXPECT_EQ(t.bytes, linea);
+  } else {
+    EXPECT_NE(t.bytes, linea) << GetParam().distinto;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -157,14 +183,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Keywords ending in a letter, before each kind of item.
         CasoEspacios{"PalabraYFuncion", Fichas{Print} + Chr + Fichas{'('} + Cifra(8) + Fichas{')'},
-                     "PRINT CHR$(8)"},
-        CasoEspacios{"PalabraYHexadecimal", Fichas{Call} + Hex1AD, "CALL &1AD"},
+                     "PRINT CHR$(8)", kSinBlancos},
+        CasoEspacios{"PalabraYHexadecimal", Fichas{Call} + Hex1AD, "CALL &1AD", kSinBlancos},
         CasoEspacios{"PalabraYCifras", Fichas{Locate} + Cifra(1) + Fichas{','} + Cifra(4),
-                     "LOCATE 1,4"},
+                     "LOCATE 1,4", kSinBlancos},
         CasoEspacios{"PalabraYVariables",
                      Fichas{For} + Var("i") + Fichas{Igual} + Cifra(1) + Fichas{To} + Cifra(10),
-                     "FOR i=1 TO 10"},
-        CasoEspacios{"PalabraYVariableConTipo", Fichas{Print} + Var("n", 0x02), "PRINT n%"},
+                     "FOR i=1 TO 10", kSinBlancos},
+        CasoEspacios{"PalabraYVariableConTipo", Fichas{Print} + Var("n", 0x02), "PRINT n%",
+                     kSinBlancos},
         CasoEspacios{"PalabraYCadena", Fichas{Print, '"', 'A', '"'}, "PRINT\"A\""},
         CasoEspacios{"PalabraYOperador", Fichas{Print, Menos} + Cifra(1), "PRINT-1"},
         CasoEspacios{"PalabraYParentesis", Fichas{Print, '('} + Cifra(1) + Fichas{')'}, "PRINT(1)"},
@@ -172,62 +199,62 @@ INSTANTIATE_TEST_SUITE_P(
         CasoEspacios{"PalabrasSeguidas",
                      Fichas{If} + Var("a") + Fichas{Then, Print} + Cifra(1) + Fichas{Dos, Else} +
                          Fichas{Goto} + Linea100,
-                     "IF a THEN PRINT 1 ELSE GOTO 100"},
+                     "IF a THEN PRINT 1 ELSE GOTO 100", kSinBlancos},
         CasoEspacios{"OperadorConPalabra",
                      Fichas{If} + Var("x") + Fichas{Igual} + Cifra(1) + Fichas{And} + Var("y"),
-                     "IF x=1 AND y"},
+                     "IF x=1 AND y", kSinBlancos},
         // Every kind of number, on both sides.
         CasoEspacios{"Numeros",
                      Fichas{For} + Var("t") + Fichas{Igual} + Real05 + Fichas{To} + Entero300 +
                          Fichas{Step} + Entero200,
-                     "FOR t=0.5 TO 300 STEP 200"},
+                     "FOR t=0.5 TO 300 STEP 200", kSinBlancos},
         CasoEspacios{"BinarioYPalabra", Fichas{Print} + Bin101 + Fichas{And} + Hex1AD,
-                     "PRINT &X101 AND &1AD"},
+                     "PRINT &X101 AND &1AD", kSinBlancos},
         CasoEspacios{"NumeroDeLineaYPalabra",
                      Fichas{If} + Var("a") + Fichas{Then} + Linea100 + Fichas{Else} + Linea100,
-                     "IF a THEN 100 ELSE 100"},
+                     "IF a THEN 100 ELSE 100", kSinBlancos},
         // Variables: an untyped one ends like a word, a typed one does not.
         CasoEspacios{"VariableSinTipoYPalabra",
                      Fichas{If} + Var("a") + Fichas{Then} + Var("b") + Fichas{Igual} + Cifra(2),
-                     "IF a THEN b=2"},
+                     "IF a THEN b=2", kSinBlancos},
         CasoEspacios{"VariableConTipoYPalabra",
                      Fichas{If} + Var("a", 0x03) + Fichas{Then, Print} + Var("b", 0x04),
-                     "IF a$THEN PRINT b!"},
+                     "IF a$THEN PRINT b!", kSinBlancos},
         // Keywords ending in a digit or in another sign.
-        CasoEspacios{"PalabraAcabadaEnCifra", Log10 + Cifra(2), "LOG10 2"},
+        CasoEspacios{"PalabraAcabadaEnCifra", Log10 + Cifra(2), "LOG10 2", kSinBlancos},
         CasoEspacios{"PalabraAcabadaEnSigno",
                      Fichas{Print} + Inkey + Var("b") + Fichas{Print} + Chr + Cifra(3),
-                     "PRINT INKEY$b PRINT CHR$3"},
+                     "PRINT INKEY$b PRINT CHR$3", kSinBlancos},
         CasoEspacios{"FuncionSinArgumentos", Fichas{Print} + Pi + Fichas{Mas} + Pi + Var("z"),
-                     "PRINT PI+PI z"},
+                     "PRINT PI+PI z", kSinBlancos},
         // FN takes its name with no blank.
         CasoEspacios{"Fn",
                      Fichas{Def, Fn} + Var("f") + Fichas{'('} + Var("x") + Fichas{')', Igual} +
                          Var("x") + Fichas{Mas, Fn} + Var("g"),
-                     "DEF FNf(x)=x+FNg"},
-        CasoEspacios{"PalabraYFn", Fichas{Print, Fn} + Var("f"), "PRINT FNf"},
+                     "DEF FNf(x)=x+FNg", kSinBlancos},
+        CasoEspacios{"PalabraYFn", Fichas{Print, Fn} + Var("f"), "PRINT FNf", kSinBlancos},
         // An RSX name ends like a word.
-        CasoEspacios{"RsxYNumero", Rsx("MODE") + Cifra(2), "|MODE 2"},
+        CasoEspacios{"RsxYNumero", Rsx("MODE") + Cifra(2), "|MODE 2", kSinBlancos},
         // Stored blanks print as stored, and nothing more is added after them.
         CasoEspacios{"BlancosGuardados",
                      Fichas{Print, Blanco, Blanco} + Var("a") + Fichas{Blanco, Then, Blanco} +
                          Cifra(1),
-                     "PRINT  a THEN 1"},
+                     "PRINT  a THEN 1", kNumeroTrasThen},
         // REM, ' and DATA keep their text; a letter right after them is spaced.
-        CasoEspacios{"RemPegado", Fichas{Rem, 'h', 'o', 'l', 'a'}, "REM hola"},
+        CasoEspacios{"RemPegado", Fichas{Rem, 'h', 'o', 'l', 'a'}, "REM hola", kSinBlancos},
         CasoEspacios{"RemConBlanco", Fichas{Rem, Blanco, 'h', 'o', 'l', 'a'}, "REM hola"},
         CasoEspacios{"ComentarioPegado", Fichas{Print, Dos, Comentario, 'x'}, "PRINT'x"},
         CasoEspacios{"DataPegado", Fichas{Data, '1', ',', '.', '5', Dos, Print} + Var("a"),
-                     "DATA 1,.5:PRINT a"},
+                     "DATA 1,.5:PRINT a", kSinBlancos},
         // LIST spells out any keyword byte inside DATA, outside its quotes.
         CasoEspacios{"PalabrasEnData",
                      Fichas{Data, '1', ',', 0xB6, 0x93, ',', '"', 0xB6, '"', Dos, Print},
-                     "DATA 1,OPENIN DIM,\"\xB6\":PRINT"},
+                     "DATA 1,OPENIN DIM,\"\xB6\":PRINT", kPalabrasEnData},
         // Plain characters: letters, digits, '.', '!', '$' and '%' are spaced.
         CasoEspacios{"CaracteresSueltos",
                      Fichas{Print, '#'} + Cifra(8) + Fichas{Print, '.'} + Var("a") + Fichas{'$'} +
                          Cifra(1) + Fichas{'%'},
-                     "PRINT#8 PRINT .a $1 %"}),
+                     "PRINT#8 PRINT .a $1 %", kSinBlancos}),
     [](const testing::TestParamInfo<CasoEspacios> &i) { return std::string(i.param.nombre); });
 
 struct CasoReal {

@@ -100,6 +100,8 @@ TEST(Pantalla, TamanosRaros) {
   r = Ver::PintarPantalla(std::vector<std::uint8_t>(kPantalla + 128, 0), 0, paleta);
   EXPECT_FALSE(r.parcial);
   EXPECT_NE(r.nota.find("sobran 128 bytes"), std::string::npos) << r.nota;
+  r = Ver::PintarPantalla(std::vector<std::uint8_t>(kPantalla + 1, 0), 0, paleta);
+  EXPECT_EQ(r.nota, "sobra 1 byte tras los 16 KB de la pantalla");
   // A mode out of range draws as the nearest one, never out of the picture.
   r = Ver::PintarPantalla(std::vector<std::uint8_t>(kPantalla, 0x81), 7, paleta);
   EXPECT_EQ(r.imagen.rgb.size(), 640U * 400 * 3);
@@ -124,10 +126,21 @@ TEST(Paleta, ColoresDelFirmware) {
   EXPECT_EQ((*leida)[0], 0);
   EXPECT_EQ((*leida)[3], 6);
   EXPECT_EQ((*leida)[4], p[4]); // inks not given keep the firmware's
-  for (const char *malo : {"27", "1,x", "", "-1", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17"}) {
+  // What was wrong, echoed whole: a character of another script is never cut
+  // to half its UTF-8 sequence.
+  for (const auto &[malo, porque] : std::vector<std::pair<std::string, std::string>>{
+           {"27", "color no válido: 27 "},
+           {"1,x", "color no válido: x "},
+           {"1x,2", "color no válido: 1x "},
+           {"", "ningún color"},
+           {"-1", "color no válido: -1 "},
+           {"1,\xD9\xA3", "color no válido: \xD9\xA3 "}, // ARABIC-INDIC DIGIT THREE
+           {"\xEF\xBC\x91\xEF\xBC\x92", "color no válido: \xEF\xBC\x91\xEF\xBC\x92 "},
+           {"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17", "más de 16 colores"}}) {
+    SCOPED_TRACE(malo);
     error.clear();
-    EXPECT_FALSE(Ver::LeerPaleta(malo, error)) << malo;
-    EXPECT_NE(error, "") << malo;
+    EXPECT_FALSE(Ver::LeerPaleta(malo, error));
+    EXPECT_EQ(error.substr(0, porque.size()), porque);
   }
 }
 

@@ -67,6 +67,14 @@ public:
     return elegidos;
   }
   void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
+  // "Propiedades" of one file: the text is shown as Mostrar shows it, and
+  // `cabecera` answers for its header.
+  std::optional<Cabecera> cabecera;
+  std::optional<Cabecera> EditarPropiedades(const std::string &t, const Cabecera &,
+                                            const std::vector<std::string> &) override {
+    mostrado = t;
+    return cabecera;
+  }
   void Mostrar(const std::string &, const std::string &t) override { mostrado = t; }
 };
 
@@ -479,6 +487,7 @@ TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
   eleccion = "Propiedades";
   ::SendMessageW(ventana->Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Vista(0)),
                  MAKELPARAM(sobre.x, sobre.y));
+  Procesar(); // the item's action runs once the message has returned
   EXPECT_EQ(ventana->DSK(0).Seleccionadas(), std::vector<int>{code});
   EXPECT_EQ(menuVisto, (std::vector<std::string>{"Ver", "Extraer…", "Propiedades", "Borrar",
                                                  "Cambiar nombre…", "Solo lectura", "Oculto"}));
@@ -713,6 +722,39 @@ TEST_F(GestorWin32, ANewDiskIsAlcoveClisNewAndOpensInThePane) {
   EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
 }
 
+// The action a menu item, Delete or F2 chose runs once the message that chose
+// it has returned: its dialogs and the progress window let messages run, and
+// the list view that sent the message, listed again by the action, must not
+// change under its own handler.
+TEST_F(GestorWin32, ActionsRunOnceTheMessageThatChoseThemHasReturned) {
+  struct Caso {
+    const char *nombre;
+    std::function<void()> elegir;
+  };
+  for (const Caso &c : std::vector<Caso>{
+           {"menu",
+            [&] {
+              eleccion = "Borrar";
+              const POINT p = Punto(0, false);
+              ::SendMessageW(ventana->Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Vista(0)),
+                             MAKELPARAM(p.x, p.y));
+            }},
+           {"Delete", [&] { ::SendMessageW(Vista(0), WM_KEYDOWN, VK_DELETE, 0); }},
+           {"F2", [&] { ::SendMessageW(Vista(0), WM_KEYDOWN, VK_F2, 0); }},
+       }) {
+    SCOPED_TRACE(c.nombre);
+    Seleccionar(0, {"DATOS.BIN"});
+    guion.preguntas.clear();
+    guion.confirmar = {false};
+    guion.texto.reset();
+    c.elegir();
+    EXPECT_TRUE(guion.preguntas.empty()) << "asked inside the message: " << guion.preguntas[0];
+    Procesar();
+    EXPECT_EQ(guion.preguntas.size(), 1U) << "asked once the message had returned";
+  }
+  EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
+}
+
 // The window's own dialogs, answered from a timer that their loop runs: what
 // each one shows, and what it gives back.
 TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
@@ -785,6 +827,26 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
   dialogos.Mostrar("Propiedades", "Usuario:      3\nBloques: 2");
   EXPECT_EQ(mostrado, "Usuario:      3\r\nBloques: 2");
   EXPECT_EQ(botones, (std::vector<std::string>{"Cerrar", ""}));
+  // "Propiedades" of one file: its header's fields, changed and read back.
+  static std::string tipoVisto;
+  programar([](HWND d) {
+    mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdEntrada));
+    tipoVisto = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdTipo));
+    Win32::PonerTexto(::GetDlgItem(d, DialogosW::IdCarga), "&4100");
+    Win32::PonerTexto(::GetDlgItem(d, DialogosW::IdTipo), "BASIC");
+    ::SendMessageW(::GetDlgItem(d, DialogosW::IdConCabecera), BM_CLICK, 0, 0);
+    ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+  });
+  const Gestion::Dialogos::Cabecera inicial{true, "binario", "&4000", "&4000", "3000"};
+  const auto cabecera = dialogos.EditarPropiedades("Archivo:      CODE.BIN\n", inicial,
+                                                   {"BASIC", "BASIC protegido", "binario"});
+  ASSERT_TRUE(cabecera.has_value());
+  EXPECT_EQ(*cabecera, (Gestion::Dialogos::Cabecera{false, "BASIC", "&4100", "&4000", "3000"}));
+  EXPECT_EQ(mostrado, "Archivo:      CODE.BIN\r\n");
+  EXPECT_EQ(tipoVisto, "binario");
+  EXPECT_EQ(botones, (std::vector<std::string>{"Aceptar", "Cancelar"}));
+  programar(pulsar(IDCANCEL));
+  EXPECT_FALSE(dialogos.EditarPropiedades("", inicial, {"BASIC"}).has_value());
   programar([](HWND d) {
     mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdPregunta));
     ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);

@@ -232,6 +232,8 @@ Tokens(std::initializer_list<std::variant<int, std::string_view>> partes) {
   return b;
 }
 
+} // namespace
+
 // The loader of juegos.dsk, typed with spaces as people type it:
 //   10 MODE 1:BORDER 0:INK 0,0:INK 1,24
 //   20 MEMORY &3FFF
@@ -257,8 +259,6 @@ std::vector<std::uint8_t> CargadorJuegos(bool conPantalla) {
   linea(50, Tokens({Call, " ", Hex, 0x00, 0x40}));
   return ProgramaBasic(lineas);
 }
-
-} // namespace
 
 void GenerarMuestras(const std::filesystem::path &carpeta) {
   std::filesystem::create_directories(carpeta);

@@ -67,6 +67,10 @@ private:
 // Writes bytes to a file, replacing it.
 void EscribirArchivo(const std::filesystem::path &ruta, const std::vector<std::uint8_t> &bytes);
 
+// The tokenised BASIC loader of the samples' juegos.dsk (DISC.BAS), and of
+// its previous version (DISC.BAK) without the line that loads the screen.
+std::vector<std::uint8_t> CargadorJuegos(bool conPantalla);
+
 // Writes the sample images of the samples folder into `carpeta`: healthy disks
 // as AMSDOS writes them, a new user's first look.
 void GenerarMuestras(const std::filesystem::path &carpeta);

@@ -246,6 +246,16 @@ void ServidorVirtual::DobleClic(int x, int y) {
   }
 }
 
+void ServidorVirtual::Tecla(unsigned long simbolo, int veces) {
+  Display *dpy = Dpy(pantalla_);
+  const KeyCode codigo = XKeysymToKeycode(dpy, simbolo);
+  for (int i = 0; i < veces; ++i) {
+    XTestFakeKeyEvent(dpy, codigo, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, codigo, False, CurrentTime);
+  }
+  XSync(dpy, False);
+}
+
 void ServidorVirtual::Arrastrar(QPoint desde, QPoint hasta) {
   Display *dpy = Dpy(pantalla_);
   Mover(dpy, desde.x(), desde.y());

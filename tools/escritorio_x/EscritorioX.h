@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A real X desktop for end-to-end runs: a virtual X server of our own, programs
@@ -60,6 +61,9 @@ public:
   // Presses the left button at `desde`, moves in small steps to `hasta` and
   // lets go there, pausing as a hand would: a drag and drop.
   void Arrastrar(QPoint desde, QPoint hasta);
+  // Presses and lets go the key of X keysym `simbolo` (XK_Down...) `veces`
+  // times, as fast as the server takes them, to the window with the focus.
+  void Tecla(unsigned long simbolo, int veces = 1);
   // The screen's pixels inside `zona`.
   [[nodiscard]] QImage Capturar(const QRect &zona);
 
@@ -68,6 +72,17 @@ private:
   std::string nombre_;
   void *pantalla_ = nullptr; // Display*
 };
+
+// Waits for `cumple`, checking every 50 ms; false when `plazo` passes first.
+template <class Condicion> bool Esperar(Condicion cumple, std::chrono::milliseconds plazo) {
+  const auto limite = std::chrono::steady_clock::now() + plazo;
+  while (!cumple()) {
+    if (std::chrono::steady_clock::now() > limite)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
 
 // True when `programa` can be found on PATH.
 [[nodiscard]] bool EnElPath(const std::string &programa);

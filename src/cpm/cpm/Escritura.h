@@ -30,6 +30,8 @@ enum class TipoRechazo {
   NoEncontrado,       // the file given is not on this disk
   SoloLectura,        // rm of a read-only file without forzar
   OpcionNoValida,     // new: an unknown format name, tracks or sides it cannot have
+  Cabecera,           // a header changed that the file lacks, added where there is one, or given a
+                      // length its records cannot hold
 };
 
 struct Rechazo {
@@ -80,6 +82,18 @@ struct NombreCpm {
 // < > . , ; : = ? * [ ] | blanks or control bytes.
 std::optional<NombreCpm> ValidarNombre(std::string_view texto, std::uint8_t usuario,
                                        std::string *error = nullptr);
+
+// A change to an AMSDOS header's fields; those not given are kept.
+struct CambioCabecera {
+  std::optional<std::uint8_t> tipo; // byte 18 as AMSDOS keeps it: 0 BASIC, 1 protected, 2 binary
+  std::optional<std::uint16_t> carga;
+  std::optional<std::uint16_t> entrada;
+  std::optional<std::uint32_t> longitud; // both its 16-bit and its 24-bit fields
+};
+// Sets the fields given in a header's 128 bytes, every other byte kept, and
+// its checksum.
+void CambiarCamposCabecera(std::span<std::uint8_t, TamanoCabeceraAmsdos> cabecera,
+                           const CambioCabecera &cambio);
 
 // A 128-byte AMSDOS header with its checksum: name and user fields as on the
 // disk, `tipo` 0 BASIC, 2 binary; logical length `longitud`.
@@ -164,5 +178,23 @@ struct CambioAtributos {
 };
 Escrito CambiarAtributos(std::span<const std::uint8_t> imagen, const Disco &disco,
                          std::span<const Archivo *const> archivos, CambioAtributos cambio);
+
+// A file's AMSDOS header rewritten in place, its checksum with it: only the
+// sector holding the file's first record changes. Refused when the file has
+// no AMSDOS header (a +3DOS one is not edited), or when the length given is
+// more than the records after the header hold.
+Escrito CambiarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
+                        const Archivo &archivo, const CambioCabecera &cambio);
+// A header put in front of a file that has none: `cambio`'s fields, the
+// type BASIC and the load address &0170 when not given, the entry address a
+// binary's load address (a program's 0), the length the file's (its whole records, or its CP/M 3
+// byte count). The file is written again in the same write, lowest free blocks first, keeping its
+// name, user, R/O and SYS.
+Escrito PonerCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
+                      const Archivo &archivo, const CambioCabecera &cambio);
+// The header taken off: the file becomes what get extracts, written again as
+// PonerCabecera writes it.
+Escrito QuitarCabecera(std::span<const std::uint8_t> imagen, const Disco &disco,
+                       const Archivo &archivo);
 
 } // namespace cpm

@@ -15,8 +15,9 @@ namespace cpm {
 // them (top bits already cleared), joined by '.' when there is an extension.
 // The result is never empty, ".", ".." or hidden, and holds no path
 // separator, control character or byte above 126: those become '_'. It names
-// no Windows device (CON, PRN, AUX, NUL, COM1-9, LPT1-9; '_' goes in front) on
-// any host, and does not end in a dot or blank (the last one becomes '_').
+// no Windows device (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9; '_'
+// goes in front) on any host, and does not end in a dot or blank (the last one
+// becomes '_').
 std::string NombreHostSeguro(std::string_view nombre, std::string_view ext);
 
 // `nombre` with "_2", "_3", ... before its extension ("A.BIN" gives "A_2.BIN"):

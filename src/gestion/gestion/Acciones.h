@@ -48,9 +48,12 @@ public:
   [[nodiscard]] Contenido Ver(const Panel &panel, const Panel::Fila &fila,
                               std::optional<Ver::Vista> vista,
                               std::vector<Ver::Vista> *vistas = nullptr) const;
-  void Propiedades(const Panel &panel) const;
 
   // Writes: true when the image changed, and the pane must list it again.
+  // "Propiedades" shows the rows' files; one file of an image that can be
+  // written has its AMSDOS header edited there: changed in place, put on or
+  // taken off.
+  bool Propiedades(const Panel &panel);
   bool Borrar(const Panel &panel);
   bool CambiarNombre(const Panel &panel);
   bool CambiarAtributo(const Panel &panel, Atributo atributo, bool valor);

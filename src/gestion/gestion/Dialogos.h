@@ -43,6 +43,22 @@ public:
                                                 const std::string &pregunta,
                                                 const std::vector<std::string> &opciones) = 0;
 
+  // A file's AMSDOS header as "Propiedades" edits it, its fields as text.
+  struct Cabecera {
+    bool con = false;     // the file has a header; unticked, it is to have none
+    std::string tipo;     // one of the names offered, or the type byte: "&02"
+    std::string carga;    // "&4000"
+    std::string entrada;  // the execution address
+    std::string longitud; // bytes, in decimal
+    bool operator==(const Cabecera &) const = default;
+  };
+  // The properties' text, and the header's fields to change, with `tipos`
+  // offered for the type; the fields as the user leaves them, nothing when
+  // cancelled.
+  virtual std::optional<Cabecera> EditarPropiedades(const std::string &texto,
+                                                    const Cabecera &cabecera,
+                                                    const std::vector<std::string> &tipos) = 0;
+
   // Why something was not done, or what went wrong.
   virtual void Avisar(const std::string &mensaje) = 0;
   // Text to read, in a fixed-width font.

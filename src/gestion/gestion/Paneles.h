@@ -4,6 +4,7 @@
 #include "ui/controles/Controles.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -90,14 +91,19 @@ public:
 
   // After the window's own File_Click: an image inside a zip, which the
   // design's listing cannot open, gets a private copy that the pane lists,
-  // while the actions read and refuse writes by the member's own path.
+  // while the actions read and refuse writes by the member's own path. A
+  // member has one copy, which both panes share and which goes once neither
+  // shows it.
   void ArchivoElegido(int i);
 
   // A drag of pane `i`'s selected rows begins: the files extracted into a
-  // private folder kept until the window goes, for the other end to copy.
-  // Nothing when no row can go.
+  // private folder, for the other end to copy. Nothing when no row can go.
   [[nodiscard]] std::vector<std::string> Arrastrar(int i);
-  void FinArrastre() { arrastrando_ = -1; }
+  // The drag has ended. A folder whose files were dropped stays until the next
+  // drag begins, or the window goes: the program that took them may still be
+  // copying them (file managers copy after the drop); one whose files went
+  // nowhere goes at once.
+  void FinArrastre(bool soltado);
   // What pane `i` does with a drop: nothing (refused), or the work to run
   // once the drop has ended, so that the other end is not kept waiting on a
   // question.
@@ -107,6 +113,7 @@ private:
   void Escrito(int i); // lists again every pane that shows pane i's image
   void Hacer(int i, const std::function<bool()> &accion);
   void AbrirMiembro(int i, const std::string &ruta);
+  void SoltarCopias(); // the copies no pane shows
   void NuevoDisco(int i, const Gestion::Panel &panel);
   [[nodiscard]] const PanelVentana &P(int i) const;
 
@@ -114,10 +121,18 @@ private:
   Dialogos &dialogos_;
   Gestion::Acciones acciones_;
   std::function<void(Visor)> abrirVisor_;
-  std::vector<std::unique_ptr<Plataforma::CarpetaTemporal>> temporales_; // until the end
-  int arrastrando_ = -1;                                                 // pane being dragged
-  Gestion::Panel origen_;                                                // its rows
-  std::array<std::pair<std::string, std::string>, 2> miembros_; // copy, and the member it is
+  // A private copy of an image inside a zip, which panes list in its place.
+  struct Copia {
+    std::string miembro; // as the user chose it: "coleccion.zip/juego.dsk"
+    std::string ruta;    // the copy
+    std::uint64_t resumen = 0;
+    std::size_t largo = 0;
+    std::unique_ptr<Plataforma::CarpetaTemporal> carpeta;
+  };
+  std::vector<Copia> copias_;
+  std::unique_ptr<Plataforma::CarpetaTemporal> arrastre_; // the last drag's files
+  int arrastrando_ = -1;                                  // pane being dragged
+  Gestion::Panel origen_;                                 // its rows
 };
 
 } // namespace Gestion

@@ -152,6 +152,71 @@ std::vector<std::size_t> DialogosQt::ElegirVarios(const std::string &titulo,
   return elegidos;
 }
 
+namespace {
+
+// The read-only text of a file's properties, in the disk's colours.
+QPlainTextEdit *CajaDeTexto(QDialog &dialogo, const std::string &texto) {
+  auto *caja = new QPlainTextEdit(Utf8(texto), &dialogo);
+  caja->setReadOnly(true);
+  caja->setLineWrapMode(QPlainTextEdit::NoWrap);
+  caja->setFont(Estilo::Courier(10));
+  Estilo::AmarilloSobreAzul(caja);
+  return caja;
+}
+
+} // namespace
+
+std::optional<Gestion::Dialogos::Cabecera>
+DialogosQt::EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
+                              const std::vector<std::string> &tipos) {
+  QDialog dialogo(padre_);
+  dialogo.setWindowTitle(QStringLiteral("Propiedades"));
+  auto *columna = new QVBoxLayout(&dialogo);
+  QPlainTextEdit *caja = CajaDeTexto(dialogo, texto);
+  columna->addWidget(caja);
+  auto *con = new QCheckBox(QStringLiteral("Con cabecera AMSDOS"), &dialogo);
+  con->setObjectName(QStringLiteral("CabeceraCon"));
+  con->setChecked(cabecera.con);
+  columna->addWidget(con);
+  auto *formulario = new QFormLayout;
+  auto *tipo = new QComboBox(&dialogo);
+  tipo->setObjectName(QStringLiteral("CabeceraTipo"));
+  tipo->setEditable(true); // a type byte of its own: &06
+  for (const std::string &t : tipos)
+    tipo->addItem(Utf8(t));
+  tipo->setCurrentText(Utf8(cabecera.tipo));
+  const auto campo = [&](const char *nombre, const std::string &valor) {
+    auto *linea = new QLineEdit(Utf8(valor), &dialogo);
+    linea->setObjectName(QString::fromLatin1(nombre));
+    return linea;
+  };
+  QLineEdit *carga = campo("CabeceraCarga", cabecera.carga);
+  QLineEdit *entrada = campo("CabeceraEntrada", cabecera.entrada);
+  QLineEdit *longitud = campo("CabeceraLongitud", cabecera.longitud);
+  formulario->addRow(QStringLiteral("Tipo:"), tipo);
+  formulario->addRow(QStringLiteral("Carga:"), carga);
+  formulario->addRow(QStringLiteral("Ejecución:"), entrada);
+  formulario->addRow(QStringLiteral("Longitud:"), longitud);
+  columna->addLayout(formulario);
+  // The fields are the header's: without one there is nothing to fill in.
+  const auto habilitar = [=](bool si) {
+    for (QWidget *w : std::initializer_list<QWidget *>{tipo, carga, entrada, longitud})
+      w->setEnabled(si);
+  };
+  habilitar(cabecera.con);
+  QObject::connect(con, &QCheckBox::toggled, &dialogo, habilitar);
+  auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
+  BotonesEnEspanol(*botones, QStringLiteral("Aceptar"));
+  QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
+  QObject::connect(botones, &QDialogButtonBox::rejected, &dialogo, &QDialog::reject);
+  columna->addWidget(botones);
+  dialogo.resize(caja->fontMetrics().horizontalAdvance(QString(64, u'0')) + 40, 480);
+  if (dialogo.exec() != QDialog::Accepted)
+    return std::nullopt;
+  return Cabecera{con->isChecked(), tipo->currentText().toStdString(), carga->text().toStdString(),
+                  entrada->text().toStdString(), longitud->text().toStdString()};
+}
+
 void DialogosQt::Avisar(const std::string &mensaje) {
   Plataforma::AvisarFallo(padre_, Utf8(mensaje));
 }
@@ -160,11 +225,7 @@ void DialogosQt::Mostrar(const std::string &titulo, const std::string &texto) {
   QDialog dialogo(padre_);
   dialogo.setWindowTitle(Utf8(titulo));
   auto *columna = new QVBoxLayout(&dialogo);
-  auto *caja = new QPlainTextEdit(Utf8(texto), &dialogo);
-  caja->setReadOnly(true);
-  caja->setLineWrapMode(QPlainTextEdit::NoWrap);
-  caja->setFont(Estilo::Courier(10));
-  Estilo::AmarilloSobreAzul(caja);
+  QPlainTextEdit *caja = CajaDeTexto(dialogo, texto);
   columna->addWidget(caja);
   auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok, &dialogo);
   BotonesEnEspanol(*botones, QStringLiteral("Cerrar"));

@@ -19,6 +19,8 @@ public:
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override;
   std::vector<std::size_t> ElegirVarios(const std::string &titulo, const std::string &pregunta,
                                         const std::vector<std::string> &opciones) override;
+  std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
+                                            const std::vector<std::string> &tipos) override;
   void Avisar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;
 

@@ -123,8 +123,14 @@ QMenu *GestorCatalogo::AbrirMenu(int i, QPoint punto, bool deTeclado) {
     accion->setEnabled(opcion.habilitada);
     accion->setCheckable(opcion.marcable);
     accion->setChecked(opcion.marcada);
-    connect(accion, &QAction::triggered, this,
-            [this, hacer = opcion.hacer] { Plataforma::ProtegerEvento(ventana_, hacer); });
+    // Run once the menu's own handler has returned: the menu deletes itself on
+    // closing, and an action lets events run (its dialogs, the progress
+    // window), which would delete it under that handler.
+    connect(accion, &QAction::triggered, this, [this, hacer = opcion.hacer] {
+      QMetaObject::invokeMethod(
+          this, [this, hacer] { Plataforma::ProtegerEvento(ventana_, hacer); },
+          Qt::QueuedConnection);
+    });
   }
   menu->popup(vista->viewport()->mapToGlobal(punto));
   return menu;
@@ -149,8 +155,7 @@ void GestorCatalogo::Arrastrar(int i) {
     return;
   auto *arrastre = new QDrag(vistas_[static_cast<std::size_t>(i)]);
   arrastre->setMimeData(datos);
-  arrastre->exec(Qt::CopyAction);
-  paneles_->FinArrastre();
+  paneles_->FinArrastre(arrastre->exec(Qt::CopyAction) != Qt::IgnoreAction);
 }
 
 bool GestorCatalogo::Recibir(int i, const QMimeData &datos, bool soltar) {

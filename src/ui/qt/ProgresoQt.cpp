@@ -7,6 +7,7 @@
 #include "ui/widgets/Twips.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -95,7 +96,9 @@ void VentanaProgresoQt::Mostrar() {
   ventana_->show();
   ventana_->raise();
   ventana_->repaint();
-  QCoreApplication::processEvents();
+  // Drawn before the work; the user's clicks and keys wait for it to end, or
+  // one would start another action inside this one.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace

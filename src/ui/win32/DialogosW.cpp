@@ -6,6 +6,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -237,9 +238,10 @@ std::string RutaDe(IShellItem *item) {
   return utf8;
 }
 
-// The window's height, now that its controls are laid out down to `abajo`.
-void Ajustar(const Modal &m, int abajo) {
-  RECT r{0, 0, Win32::Px(AnchoTexto + 2 * Margen), Win32::Px(abajo + Margen)};
+// The window's height, now that its controls are laid out down to `abajo`;
+// `ancho` is its width.
+void Ajustar(const Modal &m, int abajo, int ancho = AnchoTexto + 2 * Margen) {
+  RECT r{0, 0, Win32::Px(ancho), Win32::Px(abajo + Margen)};
   ::AdjustWindowRectEx(&r, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME);
   RECT ahora{};
   ::GetWindowRect(m.Hwnd(), &ahora);
@@ -420,16 +422,72 @@ std::vector<std::size_t> DialogosW::ElegirVarios(const std::string &titulo,
 
 void DialogosW::Avisar(const std::string &mensaje) { Win32::Avisar(dueno_, mensaje); }
 
+namespace {
+
+// CP/M's line ends, which the EDIT control shows.
+std::string ConCrLf(const std::string &texto) {
+  std::string s;
+  for (const char c : texto) {
+    if (c == '\n')
+      s += '\r';
+    s += c;
+  }
+  return s;
+}
+
+} // namespace
+
+std::optional<Gestion::Dialogos::Cabecera>
+DialogosW::EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
+                             const std::vector<std::string> &tipos) {
+  constexpr int ancho = 8400, alto = 3900, etiqueta = 1500;
+  const int campo = 3000;
+  Modal m(dueno_, "Propiedades", ancho + 2 * Margen, 0);
+  const HWND caja = m.Agregar(L"EDIT", ConCrLf(texto),
+                              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                                  WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
+                              {Margen, Margen, ancho, alto}, IdEntrada, 10);
+  int y = alto + 2 * Margen;
+  const HWND con = m.Agregar(L"BUTTON", "Con cabecera AMSDOS", BS_AUTOCHECKBOX | WS_TABSTOP,
+                             {Margen, y, ancho, AltoLinea}, IdConCabecera);
+  ::SendMessageW(con, BM_SETCHECK, cabecera.con ? BST_CHECKED : BST_UNCHECKED, 0);
+  y += AltoLinea + Margen;
+  m.Agregar(L"STATIC", "Tipo:", SS_LEFT, {Margen, y + 45, etiqueta, AltoLinea}, -1);
+  const HWND tipo = m.Agregar(L"COMBOBOX", "", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP,
+                              {Margen + etiqueta, y, campo, AltoBoton + 1200}, IdTipo);
+  for (const std::string &t : tipos)
+    ::SendMessageW(tipo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Ancho(t).c_str()));
+  Win32::PonerTexto(tipo, cabecera.tipo);
+  y += AltoBoton + Margen / 2;
+  std::vector<HWND> campos;
+  for (const auto &[nombre, valor, id] :
+       {std::tuple{"Carga:", &cabecera.carga, static_cast<int>(IdCarga)},
+        std::tuple{"Ejecución:", &cabecera.entrada, static_cast<int>(IdEjecucion)},
+        std::tuple{"Longitud:", &cabecera.longitud, static_cast<int>(IdLongitud)}}) {
+    m.Agregar(L"STATIC", nombre, SS_LEFT, {Margen, y + 45, etiqueta, AltoLinea}, -1);
+    campos.push_back(m.Agregar(L"EDIT", *valor, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+                               {Margen + etiqueta, y, campo, AltoBoton}, id));
+    y += AltoBoton + Margen / 2;
+  }
+  m.Botones(y + Margen, "Aceptar", "Cancelar", IDOK);
+  const HWND aceptar = ::GetDlgItem(m.Hwnd(), IDOK), cancelar = ::GetDlgItem(m.Hwnd(), IDCANCEL);
+  // The buttons, at the right of a window wider than the usual one.
+  for (const auto &[boton, derecha] : {std::pair{cancelar, ancho + Margen},
+                                       std::pair{aceptar, ancho + Margen - AnchoBoton - Margen}}) {
+    const RECT r = Win32::Rect({derecha - AnchoBoton, y + Margen, AnchoBoton, AltoBoton});
+    ::MoveWindow(boton, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+  }
+  Ajustar(m, y + 2 * Margen + AltoBoton, ancho + 2 * Margen);
+  if (m.Ejecutar(caja) != IDOK)
+    return std::nullopt;
+  return Cabecera{::SendMessageW(con, BM_GETCHECK, 0, 0) == BST_CHECKED, Win32::TextoDe(tipo),
+                  Win32::TextoDe(campos[0]), Win32::TextoDe(campos[1]), Win32::TextoDe(campos[2])};
+}
+
 void DialogosW::Mostrar(const std::string &titulo, const std::string &texto) {
   constexpr int ancho = 8400, alto = 5400;
   Modal m(dueno_, titulo, ancho + 2 * Margen, alto + 3 * Margen + AltoBoton);
-  std::string conCrLf;
-  for (const char c : texto) {
-    if (c == '\n')
-      conCrLf += '\r';
-    conCrLf += c;
-  }
-  const HWND caja = m.Agregar(L"EDIT", conCrLf,
+  const HWND caja = m.Agregar(L"EDIT", ConCrLf(texto),
                               ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
                                   WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
                               {Margen, Margen, ancho, alto}, IdEntrada, 10);

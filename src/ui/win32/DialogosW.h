@@ -21,6 +21,8 @@ public:
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override;
   std::vector<std::size_t> ElegirVarios(const std::string &titulo, const std::string &pregunta,
                                         const std::vector<std::string> &opciones) override;
+  std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
+                                            const std::vector<std::string> &tipos) override;
   // Through the window's avisador, as the failures at its event boundary.
   void Avisar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;
@@ -28,7 +30,18 @@ public:
   // The controls of the modal window now open, for tests that answer it from
   // a timer: IDOK and IDCANCEL are its two buttons ("Sí" and "No", "Aceptar"
   // and "Cancelar"...).
-  enum : int { IdPregunta = 10, IdEntrada = 11, IdFormato = 12, IdLista = 13 };
+  enum : int {
+    IdPregunta = 10,
+    IdEntrada = 11,
+    IdFormato = 12,
+    IdLista = 13,
+    // "Propiedades": the header's box and fields, under the text (IdEntrada).
+    IdConCabecera = 14,
+    IdTipo = 15,
+    IdCarga = 16,
+    IdEjecucion = 17,
+    IdLongitud = 18,
+  };
   [[nodiscard]] static HWND Abierto();
 
 private:

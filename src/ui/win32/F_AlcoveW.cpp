@@ -106,9 +106,25 @@ F_AlcoveW::F_AlcoveW() {
   formulario_->Form_Load();
 }
 
+// The disk manager goes, and with it the copies of images inside zips that
+// the panes list: Windows removes no file a handle holds open, so the panes
+// let their images go first.
+void F_AlcoveW::SoltarGestor() noexcept {
+  if (!gestor_)
+    return;
+  for (const std::int16_t i : {std::int16_t{0}, std::int16_t{1}}) {
+    try {
+      formulario_->CerrarImagen(i);
+    } catch (...) {
+      // A copy left open is swept at the next start.
+    }
+  }
+  gestor_.reset();
+}
+
 F_AlcoveW::~F_AlcoveW() {
   // Its drop targets and viewers go while the window is still there.
-  gestor_.reset();
+  SoltarGestor();
   if (w_ != nullptr && ::IsWindow(w_)) {
     ::SetWindowLongPtrW(w_, GWLP_USERDATA, 0);
     ::DestroyWindow(w_);
@@ -342,10 +358,10 @@ LRESULT F_AlcoveW::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
     if (gestor_->DibujoMenu(mensaje, lp))
       return TRUE;
     return ::DefWindowProcW(w_, mensaje, wp, lp);
-  case GestorW::MensajeSoltado: gestor_->Soltados(); return 0;
+  case GestorW::MensajePendiente: gestor_->Pendientes(); return 0;
   case WM_ERASEBKGND: PintarFondo(reinterpret_cast<HDC>(wp)); return 1;
   case WM_DESTROY:
-    gestor_.reset();
+    SoltarGestor();
     ::SetWindowLongPtrW(w_, GWLP_USERDATA, 0);
     w_ = nullptr;
     ::PostQuitMessage(0);

@@ -45,6 +45,7 @@ private:
   void PintarFondo(HDC dc) const;
   bool Evento(const std::string &suceso, const std::function<void()> &manejador);
   void Comando(int id, int aviso);
+  void SoltarGestor() noexcept;
 
   HWND w_ = nullptr;
   HMENU menu_ = nullptr;

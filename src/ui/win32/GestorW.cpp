@@ -114,9 +114,9 @@ bool GestorW::Notificacion(const NMHDR &aviso, LRESULT &resultado) {
   case LVN_KEYDOWN: {
     const WORD tecla = reinterpret_cast<const NMLVKEYDOWN &>(aviso).wVKey;
     if (tecla == VK_DELETE && TeclaSola())
-      Win32::ProtegerEvento(ventana_, [this, i] { paneles_->BorrarSeleccion(i); });
+      Despues([this, i] { paneles_->BorrarSeleccion(i); });
     else if (tecla == VK_F2 && TeclaSola())
-      Win32::ProtegerEvento(ventana_, [this, i] { paneles_->RenombrarSeleccion(i); });
+      Despues([this, i] { paneles_->RenombrarSeleccion(i); });
     return true;
   }
   case LVN_BEGINDRAG: Win32::ProtegerEvento(ventana_, [this, i] { Arrastrar(i); }); return true;
@@ -177,8 +177,7 @@ void GestorW::AbrirMenu(int i, POINT pantalla, bool deTeclado) {
   const Gestion::OpcionMenu &o = opciones_[static_cast<std::size_t>(elegido - 1)];
   if (o.Separador() || !o.habilitada || !o.hacer)
     return;
-  const std::function<void()> hacer = o.hacer;
-  hacer();
+  Despues(o.hacer);
 }
 
 bool GestorW::DibujoMenu(UINT mensaje, LPARAM lp) {
@@ -245,11 +244,12 @@ Win32::Com<IDataObject> GestorW::DatosArrastre(int i) {
 void GestorW::Arrastrar(int i) {
   const Win32::Com<IDataObject> datos = DatosArrastre(i);
   const Win32::Com<IDropSource> origen = Win32::CrearOrigen();
+  bool soltado = false;
   if (datos && origen) {
     DWORD efecto = DROPEFFECT_NONE;
-    ::DoDragDrop(datos.get(), origen.get(), DROPEFFECT_COPY, &efecto);
+    soltado = ::DoDragDrop(datos.get(), origen.get(), DROPEFFECT_COPY, &efecto) == DRAGDROP_S_DROP;
   }
-  paneles_->FinArrastre();
+  paneles_->FinArrastre(soltado);
 }
 
 DWORD GestorW::Responder(int i, IDataObject *datos, bool soltar) {
@@ -259,17 +259,19 @@ DWORD GestorW::Responder(int i, IDataObject *datos, bool soltar) {
   std::function<void()> trabajo = paneles_->Recibir(i, *soltado);
   if (!trabajo)
     return DROPEFFECT_NONE;
-  if (soltar) {
-    // After the drop has ended: the other end is not kept waiting on a question.
-    soltados_.push_back(std::move(trabajo));
-    ::PostMessageW(ventana_, MensajeSoltado, 0, 0);
-  }
+  if (soltar)
+    Despues(std::move(trabajo)); // the other end is not kept waiting on a question
   return DROPEFFECT_COPY;
 }
 
-void GestorW::Soltados() {
+void GestorW::Despues(std::function<void()> trabajo) {
+  pendientes_.push_back(std::move(trabajo));
+  ::PostMessageW(ventana_, MensajePendiente, 0, 0);
+}
+
+void GestorW::Pendientes() {
   std::vector<std::function<void()>> pendientes;
-  pendientes.swap(soltados_);
+  pendientes.swap(pendientes_);
   for (const auto &trabajo : pendientes)
     Win32::ProtegerEvento(ventana_, trabajo);
 }

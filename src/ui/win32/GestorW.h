@@ -19,8 +19,10 @@
 // No exception leaves a handler or a COM call.
 class GestorW {
 public:
-  // A posted message: the drops' work, run once the drop has ended.
-  static constexpr UINT MensajeSoltado = WM_APP + 1;
+  // A posted message: work left for after the message that asked for it (a
+  // drop's, once the drop has ended; a menu item's or a key's, once the list
+  // view's handler has returned).
+  static constexpr UINT MensajePendiente = WM_APP + 1;
 
   GestorW(HWND ventana, std::array<HWND, 2> vistas, std::array<Gestion::PanelVentana, 2> paneles);
   ~GestorW();
@@ -32,8 +34,8 @@ public:
   bool Notificacion(const NMHDR &aviso, LRESULT &resultado);
   bool MenuContextual(HWND desde, LPARAM punto);
   bool DibujoMenu(UINT mensaje, LPARAM lp);
-  // MensajeSoltado.
-  void Soltados();
+  // MensajePendiente.
+  void Pendientes();
   // After the window's own File_Click.
   void ArchivoElegido(int i);
 
@@ -57,6 +59,10 @@ private:
   void AbrirMenu(int i, POINT pantalla, bool deTeclado);
   void Arrastrar(int i);
   DWORD Responder(int i, IDataObject *datos, bool soltar);
+  // Runs `trabajo` once the message being handled has returned: an action lets
+  // messages run (its dialogs, the progress window), and the list view that
+  // asked for it lists the image again.
+  void Despues(std::function<void()> trabajo);
 
   HWND ventana_;
   std::array<HWND, 2> vistas_;
@@ -66,5 +72,5 @@ private:
   std::array<std::unique_ptr<Win32::DestinoSoltar>, 2> destinos_;
   std::vector<std::unique_ptr<F_VerW>> visores_;
   std::vector<Gestion::OpcionMenu> opciones_;
-  std::vector<std::function<void()>> soltados_;
+  std::vector<std::function<void()>> pendientes_;
 };

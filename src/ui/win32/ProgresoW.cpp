@@ -74,9 +74,11 @@ public:
   void Mostrar() override {
     ::ShowWindow(w_, SW_SHOWNOACTIVATE);
     ::UpdateWindow(w_);
-    // The pending messages, once, so that the window is drawn before the work.
+    // Its paint messages, once, so that it is drawn before the work; the user's
+    // clicks and keys, and work posted for later, wait for the work to end,
+    // or they would start another action inside this one.
     MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
       if (m.message == WM_QUIT) {
         ::PostQuitMessage(static_cast<int>(m.wParam));
         break;

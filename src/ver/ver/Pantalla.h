@@ -34,9 +34,10 @@ Paleta PaletaPorOmision();
 // The colour (red, green, blue) of firmware colour 0..26.
 std::array<std::uint8_t, 3> ColorFirmware(int numero);
 // Up to 16 firmware colour numbers separated by commas, blanks or line ends
-// ("1,24,20,6"); the inks not given keep the firmware's. Empty with `error`
-// set when the text is not one.
-std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error);
+// ("1,24,20,6"); the inks not given keep the firmware's, and `dadas`, when
+// given, gets how many were. Empty with `error` set when the text is not one.
+std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error,
+                                 std::size_t *dadas = nullptr);
 
 struct Pantalla {
   Imagen imagen;
