@@ -1,10 +1,13 @@
 // convert timed as whole processes, as people run it: a 200 KB extended disk
-// to HFE and back, beside the least a process does to copy the image.
+// to HFE and back, beside the least a process does to copy the image. And
+// info of a 42-track copy-protected disk, whose verdict reads every track,
+// beside the same info by an alcove-cli built before the verdict was.
 #include "Generador.h"
 #include "Proporciones.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,7 @@ struct Ficheros {
   std::string hfe = carpeta.Archivo("disco.hfe");
   std::string vuelta = carpeta.Archivo("vuelta.dsk");
   std::string copia = carpeta.Archivo("copia.dsk");
+  std::string protegida = carpeta.Archivo("protegida.dsk");
 
   Ficheros() {
     // 42 tracks of a DATA disk in the extended layout (204,544 bytes), with
@@ -41,6 +45,8 @@ struct Ficheros {
                  0});
     }
     Generador::EscribirArchivo(imagen, d.Bytes());
+    // Speedlock on track 0 of a 42-track DATA disk, its weak sector in three copies.
+    Generador::EscribirArchivo(protegida, Generador::CasoProteccionPorNombre("speedlock").bytes);
   }
 };
 
@@ -92,8 +98,29 @@ void Base_CopiarYVolcarImagen(benchmark::State &state) {
   }
 }
 
+void InfoProtegida42(benchmark::State &state) {
+  for (auto _ : state) {
+    Proceso(state, {ALCOVE_CLI, "info", F().protegida});
+  }
+}
+
+// An alcove-cli built from a commit before the verdict, named by
+// ALCOVE_CLI_ANTES; without it this baseline is skipped.
+void Base_InfoAntes(benchmark::State &state) {
+  const char *antes = std::getenv("ALCOVE_CLI_ANTES");
+  if (antes == nullptr || *antes == '\0') {
+    state.SkipWithError("ALCOVE_CLI_ANTES no nombra el alcove-cli de antes");
+    return;
+  }
+  for (auto _ : state) {
+    Proceso(state, {antes, "info", F().protegida});
+  }
+}
+
 } // namespace
 
+BENCHMARK(InfoProtegida42)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(Base_InfoAntes)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(HfeIdaYVuelta200KB)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Base_CopiarImagen)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Base_CopiarYVolcarImagen)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -102,5 +129,6 @@ int main(int argc, char **argv) {
   F(); // the image is written before anything is timed
   return EjecutarConProporciones(argc, argv,
                                  {{"HfeIdaYVuelta200KB", "Base_CopiarImagen"},
-                                  {"HfeIdaYVuelta200KB", "Base_CopiarYVolcarImagen"}});
+                                  {"HfeIdaYVuelta200KB", "Base_CopiarYVolcarImagen"},
+                                  {"InfoProtegida42", "Base_InfoAntes"}});
 }

@@ -1,8 +1,9 @@
 // Arbitrary bytes read as a disk by the exact CP/M reader: container, format,
 // catalogue, and every file extracted in both modes. The same bytes are read a
 // second time with a format forced by name, chosen by the last byte. The
-// check and the repair of the first reading: a repair always made of bytes
-// read from these, and nothing changed when nothing can be mended.
+// copy-protection verdict and the completion of a dump run over its tracks;
+// the check and the repair of the first reading: a repair always made of
+// bytes read from these, and nothing changed when nothing can be mended.
 #include "Revision.h"
 #include "cpm/Comprobacion.h"
 #include "cpm/Disco.h"
@@ -18,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t lar
   const std::span<const std::uint8_t> bytes(datos, largo);
   const cpm::Disco disco = cpm::LeerDisco(bytes);
   Revisar(disco);
+  revision::RevisarProteccion(disco);
   const cpm::Comprobacion comprobacion = cpm::ComprobarDisco(disco);
   const cpm::Escrito reparado = cpm::RepararDisco(bytes, disco);
   if (!reparado.Hecho() ||

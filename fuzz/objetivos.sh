@@ -30,6 +30,18 @@ semillas_fuzz() {
   fuzz_cpm | fuzz_breve)
     # Generator images of every format and of the hard cases.
     "$construccion/tools/dskgen/alcove-dskgen" semillas "$dir" >/dev/null
+    if [ "$nombre" = fuzz_cpm ]; then
+      # For the copy-protection verdict and the completion: a signed scheme,
+      # each kind of incomplete dump, a shape alone and a disk no scheme names.
+      local protegidos
+      protegidos=$(mktemp -d)
+      "$construccion/tools/dskgen/alcove-dskgen" protecciones "$protegidos" >/dev/null
+      for f in speedlock-incompleto rainbow kbi10-incompleto operasoft-incompleto \
+        titus-masterizado hexagon-firma kbi19-forma discsys desconocida; do
+        cp "$protegidos/$f.dsk" "$dir/proteccion-$f.dsk"
+      done
+      rm -rf "$protegidos"
+    fi
     ;;
   fuzz_hfe)
     # Generator disks converted to HFE, cut after their first tracks.

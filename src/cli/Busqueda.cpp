@@ -6,6 +6,7 @@
 #include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
+#include "cli/Listado.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
 #include "cli/Terminal.h"
@@ -55,12 +56,16 @@ struct Busqueda {
 
 // --- Reading one image ---------------------------------------------------------
 
+// `proteccion`: the image's verdict, for JSON.
 void Anotar(Resultado &r, const std::string &ruta, const cpm::Archivo &a, const Busqueda &b,
-            int tamanoBloque) {
+            int tamanoBloque, const nlohmann::json *proteccion = nullptr) {
   ++r.coincidencias;
   if (b.json) {
     nlohmann::json j = JsonArchivo(a, tamanoBloque);
     j["imagen"] = ruta;
+    if (proteccion != nullptr) {
+      j["proteccion"] = *proteccion;
+    }
     if (r.coincidencias > 1) {
       r.salida += Cls_ListaJson::kSeparador;
     }
@@ -139,8 +144,14 @@ Resultado Leer(const Fuente &f, const Busqueda &b) {
     return r;
   }
   const cpm::Disco &disco = imagen.Disco();
-  for (const cpm::Archivo *a : cpm::Buscar(disco, b.patron)) {
-    Anotar(r, f.ruta, *a, b, disco.formato->tamanoBloque);
+  const std::vector<const cpm::Archivo *> archivos = cpm::Buscar(disco, b.patron);
+  // JSON says with each match what protects its image, worked out once.
+  nlohmann::json proteccion;
+  if (b.json && !archivos.empty()) {
+    proteccion = JsonVeredicto(VeredictoDe(disco));
+  }
+  for (const cpm::Archivo *a : archivos) {
+    Anotar(r, f.ruta, *a, b, disco.formato->tamanoBloque, b.json ? &proteccion : nullptr);
   }
   return r;
 }

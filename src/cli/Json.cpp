@@ -79,13 +79,39 @@ json JsonTablaPistas(const cpm::Disco &disco) {
   return pistas;
 }
 
+json JsonPruebas(const std::vector<cpm::Prueba> &pruebas) {
+  json lista = json::array();
+  for (const cpm::Prueba &p : pruebas) {
+    lista.push_back({{"pista", p.pista},
+                     {"cara", p.cara},
+                     {"sector", p.sector >= 0 ? json(p.sector) : json(nullptr)},
+                     {"texto", p.texto}});
+  }
+  return lista;
+}
+
+// The verdict whole: every scheme that fits with its evidence, and the tracks
+// behind any other class; with the counts of odd sectors `info` has always given.
 json JsonProteccion(const cpm::Disco &disco) {
+  const cpm::Veredicto v = VeredictoDe(disco);
   const SenalesProteccion s = Senales(disco);
-  return {{"probable", s.Probable()},
-          {"sectores_error_fdc", s.errores},
-          {"sectores_debiles", s.debiles},
-          {"sectores_tamano_guardado", s.tamanos},
-          {"sectores_codigo_distinto", s.codigos}};
+  json j = JsonVeredicto(v);
+  json esquemas = json::array();
+  for (const cpm::Hallazgo &h : v.hallazgos) {
+    esquemas.push_back({{"esquema", h.esquema},
+                        {"certeza", std::string(cpm::CodigoCerteza(h.certeza))},
+                        {"pruebas", JsonPruebas(h.pruebas)},
+                        {"faltas", JsonPruebas(h.faltas)},
+                        {"completable", h.completable}});
+  }
+  j["esquemas"] = esquemas;
+  j["pistas"] = JsonPruebas(v.pistas);
+  j["mas3"] = v.mas3;
+  j["sectores_error_fdc"] = s.errores;
+  j["sectores_debiles"] = s.debiles;
+  j["sectores_tamano_guardado"] = s.tamanos;
+  j["sectores_codigo_distinto"] = s.codigos;
+  return j;
 }
 
 json JsonError(const Cls_Imagen &imagen, const std::string &error) {
@@ -93,6 +119,17 @@ json JsonError(const Cls_Imagen &imagen, const std::string &error) {
 }
 
 } // namespace
+
+json JsonVeredicto(const cpm::Veredicto &v) {
+  const cpm::Hallazgo *h = v.hallazgos.empty() ? nullptr : &v.hallazgos.front();
+  return {
+      {"probable", v.Protegido()},
+      {"veredicto", std::string(cpm::CodigoClase(v.clase))},
+      {"texto", cpm::TextoVeredicto(v)},
+      {"esquema", h != nullptr ? json(h->esquema) : json(nullptr)},
+      {"certeza", h != nullptr ? json(std::string(cpm::CodigoCerteza(h->certeza))) : json(nullptr)},
+      {"incompleta", v.Incompleto()}};
+}
 
 std::uint64_t LongitudExacta(const cpm::Archivo &a) {
   if (!a.cabecera) {

@@ -2,6 +2,7 @@
 
 #include "cli/Imagen.h"
 #include "cpm/Disco.h"
+#include "cpm/Proteccion.h"
 
 #include <nlohmann/json.hpp>
 
@@ -29,6 +30,11 @@ nlohmann::json JsonProblemas(const cpm::Problemas &problemas);
 nlohmann::json JsonFormato(const cpm::Formato &formato);
 // Files, deleted and odd entries, problems and free space of a readable disk.
 nlohmann::json JsonCatalogo(const cpm::Disco &disco);
+
+// The copy-protection verdict in short, as `find --json` gives it with each
+// match: `probable`, `veredicto`, `texto`, `esquema`, `certeza`, `incompleta`.
+// `info --json` adds the evidence.
+nlohmann::json JsonVeredicto(const cpm::Veredicto &veredicto);
 
 // One image of `ls --json` and of `info --json`: what was read, or `imagen` and `error`.
 nlohmann::json JsonLs(const Cls_Imagen &imagen);

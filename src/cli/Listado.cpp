@@ -324,7 +324,8 @@ std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato
   return s;
 }
 
-std::string TextoProteccion(const SenalesProteccion &s) {
+// The verdict, its evidence, and how many sectors show each oddity.
+std::string TextoProteccion(const cpm::Veredicto &v, const SenalesProteccion &s) {
   std::string razones;
   const auto agregar = [&razones](int n, const char *uno, const char *varios) {
     if (n > 0) {
@@ -337,10 +338,9 @@ std::string TextoProteccion(const SenalesProteccion &s) {
           "con bytes guardados de más o de menos");
   agregar(s.codigos, "de código de tamaño distinto del formato",
           "de código de tamaño distinto del formato");
-  if (!s.Probable()) {
-    return "Protección anticopia: no se ve ninguna señal\n";
-  }
-  return "Protección anticopia: probable; sectores: " + razones + "\n";
+  std::string t = "Protección anticopia: " + cpm::TextoVeredicto(v) + "\n" +
+                  ParaTerminal(cpm::TextoPruebas(v, "  "));
+  return razones.empty() ? t : t + "  sectores raros: " + razones + "\n";
 }
 
 // A problem's text with the numbers of its place masked (after "pista",
@@ -448,6 +448,10 @@ SenalesProteccion Senales(const cpm::Disco &disco) {
   return s;
 }
 
+cpm::Veredicto VeredictoDe(const cpm::Disco &disco) {
+  return cpm::JuzgarProteccion(disco.contenedor);
+}
+
 // Header texts hold "\r\n" and NUL padding, shown as blanks; any other
 // control byte is shown visibly, so a header cannot command a terminal.
 std::string TextoUnaLinea(const std::string &texto) {
@@ -486,7 +490,7 @@ std::string TextoInfo(const cpm::Disco &disco) {
   }
   s += "Pistas (pista.cara, sectores en el orden guardado):\n";
   s += TextoPistas(c.pistasLeidas, CodigoFormato(disco));
-  s += TextoProteccion(Senales(disco));
+  s += TextoProteccion(VeredictoDe(disco), Senales(disco));
   if (!disco.problemas.empty()) {
     s += "Problemas:\n" + TextoProblemas(disco.problemas);
   }

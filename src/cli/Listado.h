@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cpm/Disco.h"
+#include "cpm/Proteccion.h"
 
 #include <string>
 #include <vector>
@@ -58,6 +59,8 @@ struct SenalesProteccion {
   [[nodiscard]] bool Probable() const { return errores + debiles + tamanos + codigos > 0; }
 };
 SenalesProteccion Senales(const cpm::Disco &disco);
+// The copy-protection verdict of the disk's tracks.
+cpm::Veredicto VeredictoDe(const cpm::Disco &disco);
 
 // A header text on one line: control bytes (CR, LF, NUL...) become one blank, ends trimmed.
 std::string TextoUnaLinea(const std::string &texto);

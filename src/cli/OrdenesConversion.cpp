@@ -157,8 +157,12 @@ int EjecutarConvert(const OrdenConvert &orden) {
   if (!leido && !orden.formato.empty()) {
     leido = TipoImagen::Crudo;
   }
-  const std::optional<TipoImagen> destino =
+  std::optional<TipoImagen> destino =
       orden.tipo.empty() ? TipoDeDestino(orden.destino, leido) : cpm::TipoPorNombre(orden.tipo);
+  // A completed dump holds weak copies, which only the extended layout keeps.
+  if (orden.completar && orden.tipo.empty() && destino == TipoImagen::Estandar) {
+    destino = TipoImagen::Extendida;
+  }
   if (!destino) {
     AvisarError("uso", "no se sabe a qué convertir " + orden.destino +
                            ": dígalo con --a (extendido, estandar, hfe o raw) o con su "
@@ -170,6 +174,7 @@ int EjecutarConvert(const OrdenConvert &orden) {
   opciones.forzar = orden.forzar;
   opciones.formato = orden.formato;
   opciones.version = ALCOVE_VERSION;
+  opciones.completar = orden.completar;
   const cpm::Conversion c = cpm::Convertir(origen, opciones);
   if (!c.Hecha()) {
     if (c.perdidas.empty()) {
@@ -195,8 +200,12 @@ int EjecutarConvert(const OrdenConvert &orden) {
         orden.destino,
         "escrita sin " + Detalles(c.perdidas.size()) + " del disco (--force):", c.perdidas);
   }
-  EscribirSalida(orden.origen + " -> " + orden.destino + " (" + Describir(*destino) + ", " +
-                 Plural(c.bytes.size(), "byte", "bytes") + ")\n");
+  std::string completado;
+  for (const cpm::Prueba &p : c.anadidos) {
+    completado += "completado: " + cpm::LugarPrueba(p) + ": " + p.texto + "\n";
+  }
+  EscribirSalida(completado + orden.origen + " -> " + orden.destino + " (" + Describir(*destino) +
+                 ", " + Plural(c.bytes.size(), "byte", "bytes") + ")\n");
   return kSalidaBien;
 }
 
@@ -255,6 +264,8 @@ Ejecucion PrepararConvert(CLI::App &sub) {
   sub.add_flag("--force", o->forzar,
                "Convierte aunque la imagen nueva no guarde todo (dice qué se pierde)");
   sub.add_flag("--reemplazar", o->reemplazar, "Reemplaza DESTINO si ya existe");
+  sub.add_flag("--completar", o->completar,
+               "Completa un volcado incompleto de una protección conocida (dice qué añade)");
   return [o] {
     if (!o->formato.empty() && !cpm::FormatoPorNombre(o->formato)) {
       AvisarError("--formato " + o->formato, "formato desconocido");

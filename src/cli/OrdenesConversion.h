@@ -16,6 +16,7 @@ struct OrdenConvert {
   std::string formato;     // a raw dump's
   bool forzar = false;     // written even when something is lost
   bool reemplazar = false; // an existing DESTINO replaced
+  bool completar = false;  // an incomplete dump of a known protection completed first
 };
 // 0 written; 1 refused (nothing written) or the source cannot be read; 2 usage.
 int EjecutarConvert(const OrdenConvert &orden);

@@ -440,6 +440,15 @@ const Sector *BuscarSector(const Contenedor &disco, int pista, int cara, std::ui
   return nullptr;
 }
 
+std::span<const std::uint8_t> BytesGuardados(const Contenedor &disco, const Sector &sector) {
+  // A standard track stores every sector at its own size code's length:
+  // past the sector's own 128 << N, that is padding.
+  const std::size_t largo = disco.disposicion == Disposicion::Estandar
+                                ? std::min(sector.longitudGuardada, sector.LongitudNominal())
+                                : sector.longitudGuardada;
+  return bytes::Tramo(disco.bytes, sector.desplazamiento, largo);
+}
+
 std::string_view NombreDisposicion(Disposicion disposicion) {
   return disposicion == Disposicion::Estandar ? "MV - CPCEMU" : "EXTENDED CPC DSK";
 }

@@ -228,6 +228,15 @@ Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConvers
     return r;
   }
   Superficie &s = *leida.disco;
+  if (o.completar) {
+    Completado c = CompletarVolcado(s);
+    if (!c.Hecho()) {
+      r.error = c.error;
+      return r;
+    }
+    s = std::move(c.disco);
+    r.anadidos = std::move(c.anadidos);
+  }
   if (CreadorVacio(s.creador)) {
     s.creador = CampoCreador("Alcove " + o.version);
   }
@@ -255,6 +264,7 @@ Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConvers
   if (o.destino == TipoImagen::Hfe) {
     LimitesHfe(s, r.perdidas);
   }
+  AvisarProteccionesPerdidas(s, r.perdidas);
   std::stable_sort(r.perdidas.begin(), r.perdidas.end(),
                    [](const Diferencia &a, const Diferencia &b) {
                      // Bytes after the last track (pista -1) go last.

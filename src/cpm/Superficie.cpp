@@ -163,6 +163,7 @@ Superficie DesdeContenedor(const Contenedor &disco) {
       q.tasa = info.size() > PosTasaTI ? info[PosTasaTI] : 0;
       q.grabacion = info.size() > PosGrabacionTI ? info[PosGrabacionTI] : 0;
     }
+    q.sectores.reserve(p.sectores.size());
     for (const Sector &x : p.sectores) {
       SectorSuperficie &y = q.sectores.emplace_back();
       y.c = x.c;
@@ -172,12 +173,7 @@ Superficie DesdeContenedor(const Contenedor &disco) {
       y.st1 = x.st1;
       y.st2 = x.st2;
       y.copias = x.copias;
-      // A standard track stores every sector at its own size code's length:
-      // past the sector's own 128 << N, that is padding.
-      const std::size_t largo = disco.disposicion == Disposicion::Estandar
-                                    ? std::min(x.longitudGuardada, x.LongitudNominal())
-                                    : x.longitudGuardada;
-      const auto datos = bytes::Tramo(disco.bytes, x.desplazamiento, largo);
+      const auto datos = BytesGuardados(disco, x);
       y.datos.assign(datos.begin(), datos.end());
     }
   }

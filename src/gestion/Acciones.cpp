@@ -425,6 +425,15 @@ bool Acciones::Propiedades(const Panel &panel) {
   return Guardar(dialogos_, imagen, escrito, fracaso);
 }
 
+void Acciones::PropiedadesDisco(const Panel &panel) const {
+  const ImagenLeida imagen(panel.imagen);
+  if (!imagen.Error().empty()) {
+    dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
+    return;
+  }
+  dialogos_.Mostrar("Propiedades del disco", TextoPropiedadesDisco(panel.imagen, imagen.Disco()));
+}
+
 bool Acciones::Borrar(const Panel &panel) {
   const std::string fracaso = "No se ha borrado nada";
   const auto imagen = ParaCambiar(dialogos_, panel, fracaso);

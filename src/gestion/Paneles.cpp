@@ -1,6 +1,8 @@
 #include "gestion/Paneles.h"
 
 #include "disk/Cls_Disco.h"
+#include "gestion/Imagen.h"
+#include "gestion/Propiedades.h"
 #include "gestion/Zips.h"
 #include "platform/CarpetaTemporal.h"
 #include "platform/Errores.h"
@@ -89,6 +91,22 @@ void GestorPaneles::Escrito(int i) {
     if (Imagen(j) == imagen)
       P(j).listar(imagen);
   }
+  NotaDisco(i);
+}
+
+void GestorPaneles::NotaDisco(int i) {
+  const PanelVentana &p = P(i);
+  if (!p.notaDisco)
+    return;
+  // The file the pane lists: a zip member's private copy, read again without
+  // inflating the member.
+  const Cls_Disco *disco = p.disco();
+  if (disco == nullptr || disco->NombreFichero.empty()) {
+    p.notaDisco({});
+    return;
+  }
+  const ImagenLeida imagen(disco->NombreFichero);
+  p.notaDisco(imagen.Error().empty() ? LineaProteccion(imagen.Disco()) : std::string());
 }
 
 void GestorPaneles::Hacer(int i, const std::function<bool()> &accion) {
@@ -172,6 +190,9 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
     agregar(
         "SinFila", "Archivos sin fila…",
         [this, panel, i] { Hacer(i, [&] { return acciones_.DevolverFilas(panel); }); }, conImagen);
+    agregar(
+        "PropiedadesDisco", "Propiedades del disco",
+        [this, panel] { acciones_.PropiedadesDisco(panel); }, conImagen);
     return menu;
   }
   const EstadoSeleccion estado = acciones_.Estado(panel);
@@ -228,6 +249,7 @@ void GestorPaneles::NuevoDisco(int i, const Gestion::Panel &panel) {
     P(1 - i).listar(*ruta);
   P(i).listar(*ruta);
   SoltarCopias();
+  NotaDisco(i);
 }
 
 void GestorPaneles::BorrarSeleccion(int i) {
@@ -250,6 +272,7 @@ void GestorPaneles::ArchivoElegido(int i) {
     AbrirMiembro(i, ruta);
   // Whatever the pane shows now, the copy it showed before may have gone from both.
   SoltarCopias();
+  NotaDisco(i);
 }
 
 void GestorPaneles::AbrirMiembro(int i, const std::string &ruta) {

@@ -2,6 +2,8 @@
 
 #include "gestion/Entrada.h"
 
+#include "cpm/Proteccion.h"
+
 #include <cstdio>
 #include <set>
 
@@ -51,7 +53,29 @@ std::string Bloques(const cpm::Archivo &a, int tamanoBloque) {
          " bytes: " + lista;
 }
 
+cpm::Veredicto VeredictoDe(const cpm::Disco &disco) {
+  return cpm::JuzgarProteccion(disco.contenedor);
+}
+
 } // namespace
+
+std::string TextoPropiedadesDisco(const std::string &ruta, const cpm::Disco &disco) {
+  const cpm::Contenedor &c = disco.contenedor;
+  std::string s = Linea("Imagen", ruta);
+  s += Linea("Disposición", std::string(cpm::NombreDisposicion(c.disposicion)));
+  s += Linea("Pistas", std::to_string(c.pistas) + ", " +
+                           Cuenta(static_cast<std::size_t>(c.caras), "cara", "caras"));
+  s += Linea("Formato", disco.formato ? std::string(disco.formato->nombre) + " (" +
+                                            std::string(disco.formato->descripcion) + ")"
+                                      : "desconocido");
+  const cpm::Veredicto v = VeredictoDe(disco);
+  s += Linea("Protección", cpm::TextoVeredicto(v));
+  return s + cpm::TextoPruebas(v, "  ");
+}
+
+std::string LineaProteccion(const cpm::Disco &disco) {
+  return "Protección anticopia: " + cpm::TextoVeredicto(VeredictoDe(disco));
+}
 
 std::string Cuenta(std::size_t n, const char *uno, const char *varios) {
   return std::to_string(n) + " " + (n == 1 ? uno : varios);

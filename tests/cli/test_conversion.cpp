@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "x.dsk: no se ha escrito: la imagen estandar no guardaría 1 detalle del "
                     "disco (--force la escribe igualmente):\n  pista 2, cara 0, sector &C4: 3 "
                     "copias en el origen, 1 en la imagen nueva; 1536 bytes guardados en el "
-                    "origen, 512 en la imagen nueva\n",
+                    "origen, 512 en la imagen nueva; sin ello, la protección desconocida de "
+                    "esta pista quizá deje de funcionar\n",
                     nullptr},
         CasoConvert{
             "ForzadaDiceLoQuePierde",
@@ -143,6 +144,31 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "",
                     "el formato data admite de 40 a 85 pistas, no 300",
+                    nullptr},
+        // A weak sector dumped once gets its second copy; the layout is the extended one.
+        CasoConvert{"CompletaUnVolcado",
+                    [] { return Generador::CasoProteccionPorNombre("speedlock-incompleto").bytes; },
+                    {"@c.dsk", "--completar"},
+                    0,
+                    "completado: pista 0, cara 0, sector &C8: una segunda copia de 512 bytes, con "
+                    "los bytes 336..367 invertidos\n",
+                    "",
+                    "c.dsk"},
+        CasoConvert{"CompletarSinNadaQueCompletar",
+                    [] { return Generador::CasoProteccionPorNombre("intercalado").bytes; },
+                    {"@c.dsk", "--completar"},
+                    1,
+                    "",
+                    "no hay nada que completar: ningún esquema de protección conocido dice que a "
+                    "este volcado le falte algo\n",
+                    nullptr},
+        CasoConvert{"HfeDiceQueProteccionFallara",
+                    [] { return Generador::CasoProteccionPorNombre("speedlock").bytes; },
+                    {"@s.hfe"},
+                    1,
+                    "",
+                    "1 en la imagen nueva; 1536 bytes guardados en el origen, 512 en la imagen "
+                    "nueva; sin ello, la protección Speedlock (confirmada) dejará de funcionar\n",
                     nullptr},
         CasoConvert{"NoEsUnaImagen",
                     [] { return Bytes("hola"); },

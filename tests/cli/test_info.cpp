@@ -86,8 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "sector-debil: El sector &C3 de la pista 6, cara 0 tiene 2 copias; se usa la "
                   "primera\n",
                   "        sectores &C1-&C9: ST1=&20 ST2=&20\n",
-                  "Protección anticopia: probable; sectores: 9 con bits de error del FDC, 2 "
-                  "débiles\n"},
+                  "Protección anticopia: protección desconocida\n",
+                  "  sectores raros: 9 con bits de error del FDC, 2 débiles\n"},
                  {"195", "193", "(s)", "(es)"}},
         CasoInfo{"FormatoSinRepetirse",
                  [] { return DiscoCpm(Generador::GeometriaData()).Bytes(); },
@@ -98,8 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
             CodigosMezclados,
             {"  07.0        9 sectores N=3: C1 C2 C3 C4 C5 C6 C7 C8 C9\n",
              "        sectores &C1-&C5: 512 bytes guardados de 1024 N=3 distinto del formato\n",
-             "Protección anticopia: probable; sectores: 5 con bytes guardados de más o de "
-             "menos, 5 de código de tamaño distinto del formato\n"},
+             "  sectores raros: 5 con bytes guardados de más o de menos, 5 de código de "
+             "tamaño distinto del formato\n"},
             {"(s)"}}),
     [](const testing::TestParamInfo<CasoInfo> &i) { return std::string(i.param.nombre); });
 

@@ -582,15 +582,20 @@ TEST(CliInfo, CodigoDeTamanoDistintoEnTextoYJson) {
   EXPECT_NE(r.salida.find("sector &C4: 512 bytes guardados de 1024 N=3 distinto del formato\n"),
             std::string::npos)
       << r.salida;
-  EXPECT_NE(r.salida.find("Protección anticopia: probable; sectores: 1 con bytes guardados de más "
-                          "o de menos, 1 de código de tamaño distinto del formato\n"),
-            std::string::npos)
+  // One odd sector alone is no protection, and its oddities are counted.
+  EXPECT_NE(
+      r.salida.find("Protección anticopia: ninguna conocida; sectores raros sueltos, como los "
+                    "de un disco de trabajo\n  pista 10, cara 0, sector &C4: N=3, guarda 512 "
+                    "bytes\n  sectores raros: 1 con bytes guardados de más o de menos, 1 de "
+                    "código de tamaño distinto del formato\n"),
+      std::string::npos)
       << r.salida;
   const json j = json::parse(EjecutarCli({"info", "--json", dir.Archivo("n3.dsk")}).salida);
   const json &d = j["imagenes"][0];
   EXPECT_EQ(d["proteccion"]["sectores_tamano_guardado"], 1);
   EXPECT_EQ(d["proteccion"]["sectores_codigo_distinto"], 1);
-  EXPECT_EQ(d["proteccion"]["probable"], true);
+  EXPECT_EQ(d["proteccion"]["probable"], false);
+  EXPECT_EQ(d["proteccion"]["veredicto"], "sueltos");
   const json &s = d["tabla_pistas"][10]["sectores"][3];
   EXPECT_EQ(s["r"], 0xC4);
   EXPECT_EQ(s["n"], 3);
@@ -686,18 +691,31 @@ TEST(CliDiscosReales, IntercaladoSistemaYProtegido) {
       << r.salida;
   EXPECT_NE(r.salida.find("sector &C3: débil (3 copias)\n"), std::string::npos) << r.salida;
   EXPECT_NE(r.salida.find("sector &C5: ST1=&20 ST2=&20"), std::string::npos) << r.salida;
-  EXPECT_NE(r.salida.find("Protección anticopia: probable; sectores: 1 con bits de error del "
-                          "FDC, 1 débil\n"),
+  EXPECT_NE(r.salida.find("Protección anticopia: protección desconocida\n"
+                          "  pista 38, cara 0: 9 sectores de 512 bytes, IDs C1..C9; &C5 N=2, error "
+                          "de CRC en los datos\n"
+                          "  pista 39, cara 0: 9 sectores de 512 bytes, IDs C1..C9; &C3 N=2, débil "
+                          "(3 copias)\n"
+                          "  sectores raros: 1 con bits de error del FDC, 1 débil\n"),
             std::string::npos)
       << r.salida;
   const json j2 = json::parse(EjecutarCli({"info", "--json", dir.Archivo("protegido.dsk")}).salida);
   const json &d = j2["imagenes"][0];
   EXPECT_EQ(d["disposicion"], "EXTENDED CPC DSK");
-  EXPECT_EQ(d["proteccion"], (json{{"probable", true},
-                                   {"sectores_error_fdc", 1},
-                                   {"sectores_debiles", 1},
-                                   {"sectores_tamano_guardado", 0},
-                                   {"sectores_codigo_distinto", 0}}));
+  const json &p = d["proteccion"];
+  EXPECT_EQ(p["probable"], true);
+  EXPECT_EQ(p["veredicto"], "desconocida");
+  EXPECT_EQ(p["texto"], "protección desconocida");
+  EXPECT_EQ(p["esquema"], nullptr);
+  EXPECT_EQ(p["pistas"].size(), 2U);
+  EXPECT_EQ(p["pistas"][1]["pista"], 39);
+  EXPECT_EQ(p["pistas"][1]["sector"], nullptr);
+  for (const auto &[clave, cuenta] : {std::pair{"sectores_error_fdc", 1},
+                                      {"sectores_debiles", 1},
+                                      {"sectores_tamano_guardado", 0},
+                                      {"sectores_codigo_distinto", 0}}) {
+    EXPECT_EQ(p[clave], cuenta) << clave;
+  }
   EXPECT_EQ(d["tabla_pistas"][37]["formateada"], false);
   EXPECT_EQ(d["tabla_pistas"][37]["sectores"], json::array());
   const json &debil = d["tabla_pistas"][39]["sectores"][2];

@@ -3,18 +3,21 @@
 # samples/: each "$ alcove-cli ..." line is run by bash, and what follows it up
 # to the next "$" or the block's end must be what it prints (lines starting
 # with "alcove-cli: " on standard error, the rest on standard output).
-# "$ echo $?" prints the exit code of the example before it. The samples are
-# also checked for health: each lists and reads with no problem.
-# Usage: ejemplos_readme.sh ALCOVE-CLI
+# "$ echo $?" prints the exit code of the example before it; "$ alcove-dskgen"
+# runs our generator, when given. The samples are also checked for health:
+# each lists and reads with no problem.
+# Usage: ejemplos_readme.sh ALCOVE-CLI [ALCOVE-DSKGEN]
 set -uo pipefail
 aqui=$(cd "$(dirname "$0")" && pwd)
 raiz=$(cd "$aqui/../.." && pwd)
 . "$aqui/comun.sh"
 cli=$1
+dskgen=${2:-}
 temporal=$(mktemp -d)
 trap 'rm -rf "$temporal"' EXIT
 mkdir -p "$temporal/bin" "$temporal/samples"
 ln -s "$cli" "$temporal/bin/alcove-cli"
+[[ -n $dskgen ]] && ln -s "$dskgen" "$temporal/bin/alcove-dskgen"
 cp "$raiz"/samples/* "$temporal/samples/"
 
 orden="" esperado="" ultimo=0 ejemplos=0
@@ -47,7 +50,8 @@ comprobar() {
 }
 
 while IFS= read -r linea; do
-  if [[ $linea == '    $ alcove-cli '* || $linea == '    $ echo $?' ]]; then
+  if [[ $linea == '    $ alcove-cli '* || $linea == '    $ echo $?' ||
+    $linea == '    $ alcove-dskgen '* ]]; then
     comprobar
     orden=${linea#    \$ }
   elif [[ -n $orden && $linea == '    '* ]]; then

@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -554,9 +555,41 @@ TEST_F(Gestor, PropertiesAndTheMenusOfTheKeyboardAndTheEmptyArea) {
   textos.clear();
   for (QAction *a : menu->actions())
     textos << a->text();
-  EXPECT_EQ(textos, (QStringList{"Nuevo disco…", "Poner archivos…", "Archivos sin fila…"}));
+  EXPECT_EQ(textos, (QStringList{"Nuevo disco…", "Poner archivos…", "Archivos sin fila…",
+                                 "Propiedades del disco"}));
   EXPECT_TRUE(v.selectionModel()->selectedRows().isEmpty());
   delete menu;
+}
+
+// The disk's own properties, from the empty area's menu, and the status bar's
+// tooltip name the copy protection of the image listed last.
+TEST_F(Gestor, TheDisksPropertiesAndTheStatusBarNameItsProtection) {
+  auto *barra = ventana->findChild<QStatusBar *>(QStringLiteral("StatusBar"));
+  ASSERT_NE(barra, nullptr);
+  EXPECT_EQ(barra->toolTip().toStdString(), "Protección anticopia: no se ve ninguna señal");
+  Escribir(carpeta.Archivo("p.dsk"),
+           Generador::CasoProteccionPorNombre("rainbow-incompleto").bytes);
+  File(0).SetPath(File(0).Path());
+  PulsarArchivo(File(0), "p.dsk");
+  EXPECT_EQ(barra->toolTip().toStdString(),
+            "Protección anticopia: Rainbow Arts (confirmada), volcado incompleto");
+  // The four panels keep the summary they always had.
+  EXPECT_EQ(barra->findChildren<QLabel *>().size(), 4);
+  Menu(0, "PropiedadesDisco", true);
+  EXPECT_NE(guion.mostrado.find("Disposición:  EXTENDED CPC DSK\nPistas:       42, 1 cara\n"),
+            std::string::npos)
+      << guion.mostrado;
+  EXPECT_NE(guion.mostrado.find("Protección:   Rainbow Arts (confirmada), volcado incompleto\n"
+                                "  pista 40, cara 0: 9 sectores, el 2.º guardado de ID &C6 con "
+                                "error de CRC en los datos\n"),
+            std::string::npos)
+      << guion.mostrado;
+  EXPECT_NE(guion.mostrado.find("  volcado incompleto: pista 40, cara 0, sector &C6: "),
+            std::string::npos)
+      << guion.mostrado;
+  // The other pane's image, chosen last, is the one the tooltip tells of.
+  PulsarArchivo(File(1), "a.dsk");
+  EXPECT_EQ(barra->toolTip().toStdString(), "Protección anticopia: no se ve ninguna señal");
 }
 
 // An attribute hides a file's row; the empty area's menu gives it back.

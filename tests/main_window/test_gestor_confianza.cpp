@@ -60,6 +60,11 @@ public:
     Anotar("ElegirVarios");
     return {};
   }
+  std::optional<Cabecera> EditarPropiedades(const std::string &, const Cabecera &,
+                                            const std::vector<std::string> &) override {
+    Anotar("EditarPropiedades");
+    return std::nullopt;
+  }
   void Avisar(const std::string &m) override { Anotar("Avisar: " + m); }
   void Mostrar(const std::string &, const std::string &) override { Anotar("Mostrar"); }
 
@@ -138,7 +143,7 @@ TEST_F(MenusClicados, CadaAccionCorreCuandoElMenuYaHaVuelto) {
     const char *primera; // the first question the action asks
   };
   for (const Caso &c : std::vector<Caso>{{"Extraer", false, "ElegirCarpeta"},
-                                         {"Propiedades", false, "Mostrar"},
+                                         {"Propiedades", false, "EditarPropiedades"},
                                          {"CambiarNombre", false, "PedirTexto"},
                                          {"Borrar", false, "Confirmar"},
                                          {"PonerArchivos", true, "ElegirArchivos"},

@@ -514,8 +514,8 @@ TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
 
   // Below the rows: what a disk takes, and nothing stays selected.
   Menu(0, "", true);
-  EXPECT_EQ(menuVisto,
-            (std::vector<std::string>{"Nuevo disco…", "Poner archivos…", "Archivos sin fila…"}));
+  EXPECT_EQ(menuVisto, (std::vector<std::string>{"Nuevo disco…", "Poner archivos…",
+                                                 "Archivos sin fila…", "Propiedades del disco"}));
   EXPECT_TRUE(ventana->DSK(0).Seleccionadas().empty());
   // The file made read-only has no row; the empty area's menu gives it back.
   ASSERT_FALSE(Lista(0, "CODE.BIN"));
@@ -696,6 +696,38 @@ TEST_F(GestorWin32, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten
       << guion.avisos.front();
   EXPECT_EQ(guion.confirmar.size(), 1U) << "refused before asking";
   EXPECT_EQ(Leer(carpeta.Archivo("coleccion.zip")), zip);
+}
+
+// The disk's own properties, from the empty area's menu, and the status bar's
+// tooltip name the copy protection of the image listed last.
+TEST_F(GestorWin32, TheDisksPropertiesAndTheStatusBarsTooltipNameItsProtection) {
+  const auto nota = [this] {
+    wchar_t texto[512]{};
+    TOOLINFOW t{};
+    t.cbSize = sizeof t;
+    t.hwnd = ventana->Hwnd();
+    t.uId = reinterpret_cast<UINT_PTR>(ventana->Control("StatusBar"));
+    t.lpszText = texto;
+    ::SendMessageW(ventana->Control("NotaDisco"), TTM_GETTEXTW, std::size(texto),
+                   reinterpret_cast<LPARAM>(&t));
+    return Plataforma::Estrecho(texto);
+  };
+  ASSERT_NE(ventana->Control("NotaDisco"), nullptr);
+  EXPECT_EQ(nota(), "Protección anticopia: no se ve ninguna señal");
+  Escribir(carpeta.Archivo("p.dsk"),
+           Generador::CasoProteccionPorNombre("rainbow-incompleto").bytes);
+  ventana->File(0).SetPath(ventana->File(0).Path());
+  ElegirArchivo(0, "p.dsk");
+  EXPECT_EQ(nota(), "Protección anticopia: Rainbow Arts (confirmada), volcado incompleto");
+  ventana->DSK(0).SeleccionarSolo(-1);
+  Menu(0, "PropiedadesDisco", true);
+  EXPECT_NE(guion.mostrado.find("Protección:   Rainbow Arts (confirmada), volcado incompleto\n"
+                                "  pista 40, cara 0: 9 sectores, el 2.º guardado de ID &C6 con "
+                                "error de CRC en los datos\n"),
+            std::string::npos)
+      << guion.mostrado;
+  ElegirArchivo(1, "a.dsk");
+  EXPECT_EQ(nota(), "Protección anticopia: no se ve ninguna señal");
 }
 
 TEST_F(GestorWin32, ANewDiskIsAlcoveClisNewAndOpensInThePane) {

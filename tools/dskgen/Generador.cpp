@@ -490,9 +490,10 @@ void DiscoCpm::EscribirLogico(long long byte, const std::uint8_t *datos, std::si
     const Lugar l = UbicarSector(byte / g_.tamanoSector);
     const auto dentro = static_cast<std::size_t>(byte % g_.tamanoSector);
     const std::size_t trozo = std::min(largo, static_cast<std::size_t>(g_.tamanoSector) - dentro);
-    // A sector taken away by QuitarSector keeps nothing.
-    for (SectorGen &s : Pista(l.pista, l.cara).sectores) {
-      if (s.r == l.id) {
+    // A sector taken away by QuitarSector keeps nothing, nor does a track laid out by hand.
+    PistaGen &p = Pista(l.pista, l.cara);
+    for (SectorGen &s : p.sectores) {
+      if (!p.aMano && s.r == l.id) {
         std::copy_n(datos, trozo, s.datos.begin() + static_cast<std::ptrdiff_t>(dentro));
         break;
       }
@@ -651,6 +652,26 @@ DiscoCpm &DiscoCpm::Estado(int pista, int cara, std::uint8_t id, std::uint8_t st
   return *this;
 }
 
+DiscoCpm &DiscoCpm::PistaHecha(int pista, int cara, const std::vector<SectorHecho> &sectores) {
+  ExigirExtendida();
+  PistaGen &p = Pista(pista, cara);
+  p.formateada = true;
+  p.aMano = true;
+  p.sectores.clear();
+  for (const SectorHecho &h : sectores) {
+    SectorGen s;
+    s.c = h.c;
+    s.h = h.h;
+    s.r = h.r;
+    s.n = h.n;
+    s.st1 = h.st1;
+    s.st2 = h.st2;
+    s.datos = h.datos; // every stored byte: copies are the caller's
+    p.sectores.push_back(std::move(s));
+  }
+  return *this;
+}
+
 std::vector<std::uint8_t> DiscoCpm::Bytes() const {
   const bool extendida = disposicion_ == Disposicion::Extendida;
   const std::size_t nominal = static_cast<std::size_t>(g_.tamanoSector);
@@ -697,7 +718,9 @@ std::vector<std::uint8_t> DiscoCpm::Bytes() const {
         info[6] = static_cast<std::uint8_t>(guardado & 0xFF);
         info[7] = static_cast<std::uint8_t>(guardado >> 8);
       }
-      puestos.push_back({t, sec.r, img.size(), sec.datos.size(), sec.copias});
+      if (!p.aMano) {
+        puestos.push_back({t, sec.r, img.size(), sec.datos.size(), sec.copias});
+      }
       for (int c = 0; c < sec.copias; ++c) {
         img.insert(img.end(), sec.datos.begin(), sec.datos.end());
         // Each copy of a weak sector differs a little from the others, as on a real disk.

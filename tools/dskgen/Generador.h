@@ -101,6 +101,13 @@ Geometria GeometriaSystem(); // CPC SYSTEM: 41..49, two reserved tracks
 Geometria GeometriaPlus3();  // +3 / PCW CF2: 01..09, one reserved track
 Geometria GeometriaIbm();    // CPC IBM: 01..08, one reserved track
 
+// A sector laid out by hand: its ID, its FDC status and every byte the image
+// stores for it (a weak sector's copies one after another).
+struct SectorHecho {
+  std::uint8_t c = 0, h = 0, r = 0, n = 2, st1 = 0, st2 = 0;
+  std::vector<std::uint8_t> datos;
+};
+
 // A file for DiscoCpm: one catalogue entry per extent, in the slots given.
 struct ArchivoCpm {
   std::uint8_t usuario = 0;
@@ -145,6 +152,9 @@ public:
   DiscoCpm &CodigoTamano(int pista, int cara, std::uint8_t id, std::uint8_t n); // ID's N only
   DiscoCpm &SectorExtra(int pista, int cara, std::uint8_t id); // a blank sector more
   DiscoCpm &Estado(int pista, int cara, std::uint8_t id, std::uint8_t st1, std::uint8_t st2);
+  // A track laid out by hand, as copy protections lay theirs: its sectors
+  // exactly as given, no file system written over them (extended).
+  DiscoCpm &PistaHecha(int pista, int cara, const std::vector<SectorHecho> &sectores);
 
   // Whether the track has a sector of that ID (QuitarSector may have removed it).
   [[nodiscard]] bool TieneSector(int pista, int cara, std::uint8_t id) const;
@@ -171,6 +181,7 @@ private:
   };
   struct PistaGen {
     bool formateada = true;
+    bool aMano = false; // PistaHecha's: the catalogue is not written over it
     std::vector<SectorGen> sectores;
   };
   PistaGen &Pista(int pista, int cara);
@@ -209,6 +220,21 @@ std::vector<std::uint8_t> CabeceraAmsdos(std::string_view nombre11, std::uint8_t
 
 // Reproducible bytes of any length, different for each `semilla`.
 std::vector<std::uint8_t> ContenidoPrueba(std::size_t largo, std::uint8_t semilla);
+
+// A disk for each copy-protection scheme we know of, made by hand from the
+// published descriptions of how each shows on an image: every shape and
+// signature, the incomplete dumps (a weak sector stored once, an OperaSoft
+// 32K sector without data, the Titus mastering error), their completed
+// forms, and the look-alikes that no scheme may claim (demo formats, worn
+// media, a work disk's odd sectors).
+struct CasoProteccion {
+  std::string nombre; // also its file name: "speedlock-incompleto.dsk"
+  std::string que;    // what it is, in a few words
+  std::vector<std::uint8_t> bytes;
+};
+std::vector<CasoProteccion> CasosProteccion();
+// The case of that name; throws std::out_of_range when there is none.
+CasoProteccion CasoProteccionPorNombre(std::string_view nombre);
 
 // A disk with one kind of damage, for the check and the repair: each kind the
 // reader names, in the container or in the catalogue, on a DATA disk whose

@@ -2,6 +2,7 @@
 //   alcove-dskgen samples CARPETA        the sample images
 //   alcove-dskgen many CARPETA N         N small images (for benchmarks)
 //   alcove-dskgen semillas CARPETA       seeds for the CP/M reader's fuzzer
+//   alcove-dskgen protecciones CARPETA   a disk for each copy-protection case
 //   alcove-dskgen danados CARPETA        a disk for each kind of damage the check names
 #include "Generador.h"
 
@@ -24,6 +25,15 @@ int main(int argc, char **argv) {
       Generador::GenerarDanados(argv[2]);
       return 0;
     }
+    if (orden == "protecciones" && argc == 3) {
+      const std::filesystem::path carpeta = argv[2];
+      std::filesystem::create_directories(carpeta);
+      for (const Generador::CasoProteccion &c : Generador::CasosProteccion()) {
+        Generador::EscribirArchivo(carpeta / (c.nombre + ".dsk"), c.bytes);
+        std::cout << c.nombre << ".dsk\t" << c.que << '\n';
+      }
+      return 0;
+    }
     if (orden == "many" && argc == 4) {
       const std::filesystem::path carpeta = argv[2];
       std::filesystem::create_directories(carpeta);
@@ -36,8 +46,8 @@ int main(int argc, char **argv) {
       }
       return 0;
     }
-    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA | danados "
-                 "CARPETA\n";
+    std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA | "
+                 "protecciones CARPETA | danados CARPETA\n";
     return 2;
   } catch (const std::exception &e) {
     std::cerr << "alcove-dskgen: " << e.what() << '\n';

@@ -79,6 +79,10 @@ const Pista *BuscarPista(const Contenedor &disco, int pista, int cara);
 // The first sector with ID R on that track, wherever it is stored; nullptr if none.
 const Sector *BuscarSector(const Contenedor &disco, int pista, int cara, std::uint8_t id);
 
+// Every byte the image stores for a sector, its weak copies included; a
+// standard track's padding past the sector's own 128 << N left out.
+std::span<const std::uint8_t> BytesGuardados(const Contenedor &disco, const Sector &sector);
+
 std::string_view NombreDisposicion(Disposicion disposicion);
 
 } // namespace cpm

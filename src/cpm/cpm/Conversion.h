@@ -2,6 +2,7 @@
 
 #include "cpm/Comparacion.h"
 #include "cpm/Problema.h"
+#include "cpm/Proteccion.h"
 #include "cpm/Superficie.h"
 
 #include <cstdint>
@@ -45,6 +46,9 @@ struct OpcionesConversion {
   // (as detected) when empty.
   std::string formato;
   std::string version; // "Alcove " + version in the creator field, where the source has none
+  // An incomplete dump completed first (CompletarVolcado); refused when it
+  // cannot be.
+  bool completar = false;
 };
 
 struct Conversion {
@@ -52,6 +56,7 @@ struct Conversion {
   std::vector<Diferencia> perdidas; // what it does not hold as the source does, per track
   std::string error;                // why it was not made, in Spanish; empty when made
   std::optional<TipoImagen> origen; // what the source was read as
+  std::vector<Prueba> anadidos;     // what the completion added, sector by sector
   [[nodiscard]] bool Hecha() const { return error.empty(); }
 };
 

@@ -48,6 +48,8 @@ public:
   [[nodiscard]] Contenido Ver(const Panel &panel, const Panel::Fila &fila,
                               std::optional<Ver::Vista> vista,
                               std::vector<Ver::Vista> *vistas = nullptr) const;
+  // What the pane's image is: layout, tracks, format and copy protection.
+  void PropiedadesDisco(const Panel &panel) const;
 
   // Writes: true when the image changed, and the pane must list it again.
   // "Propiedades" shows the rows' files; one file of an image that can be

@@ -30,6 +30,9 @@ struct PanelVentana {
   // changed: a write replaces the file between them.
   std::function<void()> cerrar;
   std::function<void()> reabrir;
+  // Shows a note on the disk listed last beside the status bar's summary
+  // (its tooltip): what protects it. Optional.
+  std::function<void(const std::string &nota)> notaDisco;
 };
 
 // A viewer window's first content, the viewers it offers and how it gets the
@@ -110,7 +113,8 @@ public:
   [[nodiscard]] std::function<void()> Recibir(int i, const Soltado &soltado);
 
 private:
-  void Escrito(int i); // lists again every pane that shows pane i's image
+  void Escrito(int i);   // lists again every pane that shows pane i's image
+  void NotaDisco(int i); // the note on pane i's image, which it has just listed
   void Hacer(int i, const std::function<bool()> &accion);
   void AbrirMiembro(int i, const std::string &ruta);
   void SoltarCopias(); // the copies no pane shows

@@ -101,13 +101,20 @@ F_AlcoveQt::F_AlcoveQt(QWidget *padre)
                   [this, i] { return formulario_->DiscoSiExiste(i); },
                   [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); },
                   [this, i] { formulario_->CerrarImagen(i); },
-                  [this, i] { formulario_->ReabrirImagen(i); }};
+                  [this, i] { formulario_->ReabrirImagen(i); },
+                  [this](const std::string &nota) { PonerNotaDisco(nota); }};
   }
   Gestor = new GestorCatalogo(this, DSK, File, std::move(paneles));
   formulario_->Form_Load();
 }
 
 F_AlcoveQt::~F_AlcoveQt() = default;
+
+// The note on the disk listed last, over the whole status bar: its panels keep
+// their four texts, and each shows the bar's tooltip as it has none of its own.
+void F_AlcoveQt::PonerNotaDisco(const std::string &nota) {
+  StatusBar->setToolTip(QString::fromStdString(nota));
+}
 
 bool F_AlcoveQt::Evento(const std::string &suceso, const std::function<void()> &manejador) {
   const bool bien = Plataforma::ProtegerEvento(this, manejador);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class GestorCatalogo;
 class ListaArchivos;
@@ -45,6 +46,7 @@ private:
   void CrearMenus();
   void CrearPanel(std::int16_t Index, QGroupBox *marco);
   void CrearBarraEstado(QWidget *cliente);
+  void PonerNotaDisco(const std::string &nota);
   void Conectar(std::int16_t Index);
   void Centrar();
   // Runs a handler at the event boundary, then writes the tests' dump.

@@ -92,7 +92,8 @@ F_AlcoveW::F_AlcoveW() {
                   [this, i] { return formulario_->DiscoSiExiste(i); },
                   [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); },
                   [this, i] { formulario_->CerrarImagen(i); },
-                  [this, i] { formulario_->ReabrirImagen(i); }};
+                  [this, i] { formulario_->ReabrirImagen(i); },
+                  [this](const std::string &nota) { PonerNotaDisco(nota); }};
   }
   gestor_ = std::make_unique<GestorW>(w_, vistas_, std::move(paneles));
   for (std::size_t p = 0; p < 2; ++p) {
@@ -219,9 +220,33 @@ void F_AlcoveW::CrearBarraEstado() {
     estado_->SetPanelText(static_cast<int>(i) + 1, iniciales[i]);
 }
 
+// The note on the disk listed last, as the status bar's tooltip: its panels
+// keep their four texts. The tooltip control is made the first time.
+void F_AlcoveW::PonerNotaDisco(const std::string &nota) {
+  TOOLINFOW herramienta{};
+  herramienta.cbSize = sizeof herramienta;
+  herramienta.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  herramienta.hwnd = w_;
+  herramienta.uId = reinterpret_cast<UINT_PTR>(estadoW_);
+  if (notaW_ == nullptr) {
+    notaW_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w_, nullptr,
+                               ::GetModuleHandleW(nullptr), nullptr);
+    herramienta.lpszText = const_cast<wchar_t *>(L"");
+    ::SendMessageW(notaW_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&herramienta));
+    ::SendMessageW(notaW_, TTM_SETMAXTIPWIDTH, 0, Win32::Px(9000));
+  }
+  std::wstring texto = Win32::Ancho(nota);
+  herramienta.lpszText = texto.data();
+  ::SendMessageW(notaW_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&herramienta));
+}
+
 HWND F_AlcoveW::Control(const std::string &nombre) const {
   if (nombre == "StatusBar")
     return estadoW_;
+  if (nombre == "NotaDisco")
+    return notaW_;
   for (std::size_t p = 0; p < 2; ++p) {
     const std::string s = "_" + std::to_string(p);
     const std::pair<const char *, HWND> controles[] = {{"Drive", drives_[p]},

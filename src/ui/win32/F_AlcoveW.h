@@ -22,7 +22,8 @@ public:
 
   [[nodiscard]] HWND Hwnd() const { return w_; }
   [[nodiscard]] F_Alcove &Formulario() { return *formulario_; }
-  // A control by its name ("File_0", "DSK_1", "StatusBar"...); null if none.
+  // A control by its name ("File_0", "DSK_1", "StatusBar", "NotaDisco" for the
+  // status bar's tooltip...); null if none.
   [[nodiscard]] HWND Control(const std::string &nombre) const;
   [[nodiscard]] Win32::CarpetasW &Dir(int i) { return *dir_[static_cast<std::size_t>(i)]; }
   [[nodiscard]] Win32::ArchivosW &File(int i) { return *file_[static_cast<std::size_t>(i)]; }
@@ -42,6 +43,7 @@ private:
   void CrearMenus();
   void CrearPanel(std::size_t p);
   void CrearBarraEstado();
+  void PonerNotaDisco(const std::string &nota);
   void PintarFondo(HDC dc) const;
   bool Evento(const std::string &suceso, const std::function<void()> &manejador);
   void Comando(int id, int aviso);
@@ -51,6 +53,7 @@ private:
   HMENU menu_ = nullptr;
   std::array<HWND, 2> frames_{}, infos_{}, drives_{}, dirs_{}, files_{}, vistas_{};
   HWND estadoW_ = nullptr;
+  HWND notaW_ = nullptr; // the status bar's tooltip, made when first needed
   Win32::ImagenesW imagenes_;
   std::array<std::unique_ptr<Win32::UnidadesW>, 2> drive_;
   std::array<std::unique_ptr<Win32::CarpetasW>, 2> dir_;
