@@ -29,6 +29,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The window's Courier New is drawn with Liberation Mono, which has its metrics.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+# Qt's own dialogs (the file choosers) speak Spanish with Qt's translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-translations-l10n")
 
 include(CPack)

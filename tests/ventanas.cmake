@@ -2,4 +2,4 @@
 # that has windows, Linux and (under Wine) Windows.
 alcove_test(pruebas_ventanas
   SOURCES ventanas/test_presentacion.cpp ventanas/test_decisiones.cpp
-  LIBS alcove_ventanas alcove_dskgen GTest::gtest_main)
+  LIBS alcove_ventanas alcove_gestion alcove_dskgen GTest::gtest_main)

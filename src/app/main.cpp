@@ -47,6 +47,7 @@ int main(int argc, char *argv[]) {
   QApplication::setApplicationName(QStringLiteral("Alcove"));
   TerminarConSenales(aplicacion);
   InstalarVentanasAuxiliares();
+  InstalarTraduccionesQt();
   F_AlcoveQt ventana;
   QApplication::setWindowIcon(ventana.windowIcon());
   ventana.show();

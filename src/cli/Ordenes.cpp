@@ -10,6 +10,7 @@
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
 #include "cpm/Guardado.h"
+#include "cpm/Texto.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
@@ -139,14 +140,8 @@ namespace {
 // shown the names' control codes; piped, they go out as the CPC sends them.
 std::string TextoCatCpc(const cpm::Disco &disco) {
   const cpm::Formato &f = *disco.formato;
-  std::vector<std::uint8_t> entradas;
-  for (int b = 0; b < f.BloquesCatalogo(); ++b) {
-    if (!cpm::LeerBloque(disco.contenedor, f, b, entradas)) {
-      break; // what could be read is shown; ls says what stopped it
-    }
-  }
-  entradas.resize(
-      std::min(entradas.size(), static_cast<std::size_t>(std::max(f.entradas, 0)) * 32));
+  // What could be read is shown; ls says what stopped it.
+  const std::vector<std::uint8_t> entradas = cpm::LeerEntradasCatalogo(disco.contenedor, f);
   if (!Plataforma::EsTerminal(Plataforma::Flujo::Salida)) {
     return Ver::TextoCat(entradas, f.tamanoBloque, f.bloques, KbLibres(disco));
   }
@@ -392,16 +387,19 @@ Ver::Vista VistaCat(const OrdenCat &orden, const cpm::Archivo &a,
 }
 
 // The inks for --paleta, in two forms that never stand for each other: a
-// list of firmware colours ("1,24,20,6"), or a file holding them, named as a
-// path with its folder ("./colores.txt"), whatever the current folder holds.
-// `dicha` gets what was taken, for the line written: ", paleta 1,24,20,6" or
-// ", paleta del archivo ./colores.txt: 0,13".
-std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden, std::string &dicha) {
+// list of firmware colours ("1,24,20,6"), or a palette file (OCP Art Studio's,
+// or firmware colours as text), named as a path with its folder
+// ("./colores.txt"), whatever the current folder holds. `dicha` gets what was
+// taken, for the line written: ", paleta 1,24,20,6" or ", paleta del archivo
+// ./colores.txt: 0,13".
+std::optional<Ver::ArchivoPaleta> PaletaCat(const OrdenCat &orden, std::string &dicha) {
   if (orden.paleta.empty()) {
-    return Ver::PaletaPorOmision();
+    return Ver::ArchivoPaleta{Ver::PaletaPorOmision(), std::nullopt};
   }
   const bool archivo = orden.paleta.find_first_of(Plataforma::SeparadoresRuta) != std::string::npos;
-  std::string texto = orden.paleta;
+  std::string error;
+  std::size_t dadas = 0;
+  std::optional<Ver::ArchivoPaleta> paleta;
   if (archivo) {
     std::vector<std::uint8_t> bytes;
     const std::int16_t e = Plataforma::LeerArchivoEntero(orden.paleta, 4096, bytes);
@@ -411,11 +409,27 @@ std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden, std::string &dicha) 
                                                   : Errores::Mensaje(e));
       return std::nullopt;
     }
-    texto.assign(bytes.begin(), bytes.end());
+    // A file with an AMSDOS header, as taken off a disk with --raw.
+    const auto cabecera = cpm::LeerCabeceraAmsdos(bytes);
+    const std::span<const std::uint8_t> datos =
+        cabecera ? std::span<const std::uint8_t>(bytes).subspan(
+                       std::min(bytes.size(), cpm::TamanoCabeceraAmsdos))
+                 : std::span<const std::uint8_t>(bytes);
+    paleta = Ver::LeerArchivoPaleta(datos, error);
+    if (paleta) {
+      // OCP's file gives every ink; a text file those it lists.
+      std::string sinUso;
+      const std::string texto(datos.begin(), datos.end());
+      if (paleta->modo || !Ver::LeerPaleta(texto, sinUso, &dadas)) {
+        dadas = paleta->paleta.size();
+      }
+    }
+  } else {
+    const auto colores = Ver::LeerPaleta(orden.paleta, error, &dadas);
+    if (colores) {
+      paleta = Ver::ArchivoPaleta{*colores, std::nullopt};
+    }
   }
-  std::string error;
-  std::size_t dadas = 0;
-  const auto paleta = Ver::LeerPaleta(texto, error, &dadas);
   if (!paleta) {
     // A name given without its folder is taken for colours: say how to name a file.
     const bool pareceArchivo = std::any_of(orden.paleta.begin(), orden.paleta.end(), [](char c) {
@@ -430,7 +444,7 @@ std::optional<Ver::Paleta> PaletaCat(const OrdenCat &orden, std::string &dicha) 
   }
   dicha = archivo ? ", paleta del archivo " + orden.paleta + ": " : ", paleta ";
   for (std::size_t i = 0; i < dadas; ++i) {
-    dicha += (i == 0 ? "" : ",") + std::to_string((*paleta)[i]);
+    dicha += (i == 0 ? "" : ",") + std::to_string(paleta->paleta[i]);
   }
   return paleta;
 }
@@ -463,7 +477,8 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
     salida = kSalidaUso;
     return;
   }
-  const Ver::Pantalla p = Ver::PintarPantalla(bytes, orden.modo, *paleta);
+  const int modo = orden.modo.value_or(paleta->modo.value_or(1));
+  const Ver::Pantalla p = Ver::PintarPantalla(bytes, modo, paleta->paleta);
   std::string error;
   const auto png = Plataforma::CodificarPng(p.imagen.ancho, p.imagen.alto, p.imagen.rgb, error);
   if (!png) {
@@ -489,8 +504,8 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
   }
   AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
   EscribirSalida(NombreConUsuario(a) + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
-                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(orden.modo) +
-                 dicha + ")\n");
+                 " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(modo) + dicha +
+                 ")\n");
 }
 
 // Where the file sits in memory for a listing: --desde, or its header's load

@@ -44,14 +44,14 @@ struct OrdenCat {
   std::string nombre;
   std::string formato;
   bool crudo = false;
-  bool hex = false;    // the hex dump, wherever the output goes
-  bool texto = false;  // text (BASIC listed), wherever the output goes
-  std::string tipo;    // a viewer's name (--tipo, --z80): shown so, wherever the output goes
-  std::string desde;   // the address the file is loaded at, for the listing (--desde)
-  std::string png;     // a screen drawn into this PNG file (--png)
-  bool forzar = false; // the PNG replaces a file already there (--force)
-  int modo = 1;        // the screen's mode (--modo)
-  std::string paleta;  // firmware colours, or a file of them (--paleta)
+  bool hex = false;        // the hex dump, wherever the output goes
+  bool texto = false;      // text (BASIC listed), wherever the output goes
+  std::string tipo;        // a viewer's name (--tipo, --z80): shown so, wherever the output goes
+  std::string desde;       // the address the file is loaded at, for the listing (--desde)
+  std::string png;         // a screen drawn into this PNG file (--png)
+  bool forzar = false;     // the PNG replaces a file already there (--force)
+  std::optional<int> modo; // the screen's mode (--modo); none: the palette file's, else 1
+  std::string paleta;      // firmware colours, or a palette file named with its folder (--paleta)
 };
 int EjecutarCat(const OrdenCat &orden);
 

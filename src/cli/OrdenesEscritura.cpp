@@ -8,6 +8,7 @@
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
 #include "cpm/Poner.h"
+#include "cpm/Texto.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
@@ -174,8 +175,8 @@ int CambiarSeleccion(const std::string &ruta, const std::vector<std::string> &pa
 // A bare number of four digits or more reads as decimal, but iDSK and many
 // CPC listings would read it as hex: when the two differ, say which it is.
 void AvisarDecimal(const char *opcion, const std::string &texto, int valor) {
-  const int hex = texto.size() >= 4 && LeerDecimal(texto) == valor ? LeerNumero("&" + texto) : -1;
-  if (hex < 0 || hex > 0xFFFF || hex == valor) {
+  const int hex = cpm::ValorSiFueraHex(texto);
+  if (hex < 0) {
     return;
   }
   char aviso[160];
@@ -364,7 +365,7 @@ std::optional<bool> Elegir(bool poner, bool quitar) {
 // A format whose file system is fixed would leave the rest of a bigger disk
 // unused: the formats that use that many tracks and sides, or nothing (reported).
 bool GeometriaUsada(const cpm::Formato &f, int pistas, int caras) {
-  if (cpm::DescribeSuGeometria(f) || (pistas <= f.pistas && caras <= f.caras)) {
+  if (cpm::UsaLaGeometria(f, pistas, caras)) {
     return true;
   }
   std::vector<std::string> otros;
@@ -513,6 +514,49 @@ int EjecutarRm(const OrdenRm &orden) {
       {[](const cpm::Archivo &a) { return NombreConUsuario(a) + " borrado"; }, "archivo borrado",
        "archivos borrados"},
       PasoForce{cpm::TipoRechazo::SoloLectura, "--force lo borra"});
+}
+
+int EjecutarUnrm(const OrdenUnrm &orden) {
+  return CambiarImagen(orden.imagen, [&](const Cls_Imagen &imagen,
+                                         const Plataforma::HuellaArchivo &huella) {
+    int salida = kSalidaBien;
+    const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida, true);
+    if (!elegidos || salida != kSalidaBien) {
+      return salida;
+    }
+    // One at a time, each over the bytes the one before made: all or nothing.
+    std::vector<std::uint8_t> bytes(imagen.Bytes().begin(), imagen.Bytes().end());
+    std::string texto;
+    const auto usuario = static_cast<std::uint8_t>(orden.usuario);
+    for (const cpm::Archivo *elegido : *elegidos) {
+      const cpm::Disco disco = cpm::LeerDisco(bytes);
+      const cpm::Archivo *a = nullptr;
+      for (const cpm::Archivo &b : disco.catalogo.archivosBorrados) {
+        if (b.nombre == elegido->nombre && b.extension == elegido->extension)
+          a = &b;
+      }
+      cpm::Escrito escrito =
+          a == nullptr ? cpm::Escrito{{},
+                                      cpm::Rechazo{cpm::TipoRechazo::NoEncontrado,
+                                                   "No hay ningún " + elegido->NombreCompleto() +
+                                                       " borrado en el disco"}}
+                       : cpm::RecuperarArchivo(bytes, disco, *a, usuario);
+      if (!escrito.Hecho()) {
+        AvisarError(orden.imagen, TrasDosPuntos(escrito.rechazo->texto));
+        return kSalidaFallo;
+      }
+      bytes = std::move(escrito.bytes);
+      texto += elegido->NombreCompleto() + " recuperado como " +
+               (usuario == 0 ? "" : std::to_string(usuario) + ":") + elegido->NombreCompleto() +
+               "\n";
+    }
+    salida = Guardar(imagen, huella, cpm::Escrito{std::move(bytes), std::nullopt});
+    if (salida == kSalidaBien) {
+      EscribirSalida(texto +
+                     Plural(elegidos->size(), "archivo recuperado", "archivos recuperados") + "\n");
+    }
+    return salida;
+  });
 }
 
 int EjecutarRen(const OrdenRen &orden) {
@@ -738,6 +782,31 @@ Ejecucion PrepararRm(CLI::App &sub) {
   return [o] { return EjecutarRm(*o); };
 }
 
+Ejecucion PrepararUnrm(CLI::App &sub) {
+  struct Unrm {
+    OrdenUnrm orden;
+    std::string usuario;
+  };
+  auto u = std::make_shared<Unrm>();
+  sub.add_option("IMAGEN", u->orden.imagen, "Imagen de disco")->required()->type_name("");
+  sub.add_option("PATRON", u->orden.patrones, "Nombres o patrones de archivos borrados: *.BAS")
+      ->required()
+      ->type_name("");
+  sub.add_option("--usuario", u->usuario,
+                 "Usuario CP/M en que vuelven (de 0 a 15; por omisión, 0: el borrado lo pierde)")
+      ->type_name("N");
+  return [u] {
+    if (!u->usuario.empty()) {
+      const auto usuario = LeerEnRango("--usuario", u->usuario, 0, 15, "de 0 a 15");
+      if (!usuario) {
+        return kSalidaUso;
+      }
+      u->orden.usuario = *usuario;
+    }
+    return EjecutarUnrm(u->orden);
+  };
+}
+
 Ejecucion PrepararRen(CLI::App &sub) {
   auto o = std::make_shared<OrdenRen>();
   sub.add_option("IMAGEN", o->imagen, "Imagen de disco")->required()->type_name("");
@@ -831,6 +900,8 @@ constexpr std::array kOrdenesEscritura{
     DefinicionOrden{"new", "Crea una imagen de disco formateada y vacía", PrepararNew},
     DefinicionOrden{"put", "Pone archivos del ordenador en la imagen", PrepararPut},
     DefinicionOrden{"rm", "Borra archivos de la imagen, como ERA", PrepararRm},
+    DefinicionOrden{"unrm", "Recupera archivos borrados, si nadie ha ocupado sus bloques",
+                    PrepararUnrm},
     DefinicionOrden{"ren", "Cambia el nombre (y el usuario, con N:) de un archivo", PrepararRen},
     DefinicionOrden{"attr", "Cambia los atributos de archivos, como SET", PrepararAttr},
     DefinicionOrden{"header", "Muestra, cambia, pone o quita la cabecera AMSDOS de un archivo",

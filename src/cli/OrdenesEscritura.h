@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-// The commands that make and change disks: new, put, rm, ren, attr and header. Each
+// The commands that make and change disks: new, put, rm, unrm, ren, attr and header. Each
 // reads the image, has the writing library make the new bytes, and replaces the
 // file safely; a refusal leaves the file as it was (exit 1). No question is
 // ever asked.
@@ -48,6 +48,14 @@ struct OrdenRm {
 };
 int EjecutarRm(const OrdenRm &orden);
 
+// Deleted files back on the disk, as rm left them, under `usuario`.
+struct OrdenUnrm {
+  std::string imagen;
+  std::vector<std::string> patrones;
+  int usuario = 0;
+};
+int EjecutarUnrm(const OrdenUnrm &orden);
+
 struct OrdenRen {
   std::string imagen;
   std::string viejo;
@@ -80,7 +88,7 @@ class Cls_Imagen;
 int GuardarImagen(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
                   const cpm::Escrito &escrito);
 
-// The six commands, in the order the help lists them after the reading ones.
+// The seven commands, in the order the help lists them after the reading ones.
 std::span<const DefinicionOrden> OrdenesDeEscritura();
 
 } // namespace Cli

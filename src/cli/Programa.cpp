@@ -151,10 +151,12 @@ Ejecucion PrepararCat(CLI::App &sub) {
       ->excludes(tipo);
   sub.add_flag("--force", orden->forzar, "Con --png, reemplaza el archivo si ya existe");
   auto modo = std::make_shared<std::string>();
-  sub.add_option("--modo", *modo, "Modo de la pantalla: 0, 1 (por omisión) o 2")->type_name("N");
+  sub.add_option("--modo", *modo,
+                 "Modo de la pantalla: 0, 1 o 2 (por omisión, el del archivo de paleta, o 1)")
+      ->type_name("N");
   sub.add_option("--paleta", orden->paleta,
-                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo con "
-                 "ellos nombrado con su carpeta, ./colores.txt")
+                 "Colores del firmware (0 a 26) de las tintas, \"1,24,20,6\", o un archivo de "
+                 "paleta nombrado con su carpeta: ./colores.txt, el .PAL de OCP Art Studio")
       ->type_name("COLORES");
   OpcionFormato(sub, orden->formato);
   return [orden, z80, modo] {

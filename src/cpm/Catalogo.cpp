@@ -390,7 +390,28 @@ void ArmarBorrados(std::vector<Orden> claves, const std::vector<std::uint8_t> &b
   }
 }
 
+// The catalogue's bytes through an existing map of the disk.
+std::vector<std::uint8_t> EntradasCatalogo(const lectura::Mapa &mapa, Problemas *problemas) {
+  const Formato &formato = mapa.Formato_();
+  std::vector<std::uint8_t> bytes;
+  const std::size_t total = static_cast<std::size_t>(std::max(formato.entradas, 0)) * TamanoEntrada;
+  bytes.reserve(total);
+  for (int b = 0; b < formato.BloquesCatalogo() && bytes.size() < total; ++b) {
+    const std::size_t quiero =
+        std::min(total - bytes.size(), static_cast<std::size_t>(formato.tamanoBloque));
+    if (lectura::LeerInicioBloque(mapa, b, quiero, &bytes, problemas) < quiero) {
+      break;
+    }
+  }
+  return bytes;
+}
+
 } // namespace
+
+std::vector<std::uint8_t> LeerEntradasCatalogo(const Contenedor &disco, const Formato &formato,
+                                               Problemas *problemas) {
+  return EntradasCatalogo(lectura::Mapa(disco, formato), problemas);
+}
 
 std::string Archivo::NombreCompleto() const {
   return extension.empty() ? nombre : nombre + "." + extension;
@@ -400,16 +421,7 @@ Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance a
                       const Patron *patron) {
   Catalogo c;
   const lectura::Mapa mapa(disco, formato);
-  std::vector<std::uint8_t> bytes;
-  const std::size_t total = static_cast<std::size_t>(formato.entradas) * TamanoEntrada;
-  bytes.reserve(total);
-  for (int b = 0; b < formato.BloquesCatalogo() && bytes.size() < total; ++b) {
-    const std::size_t quiero =
-        std::min(total - bytes.size(), static_cast<std::size_t>(formato.tamanoBloque));
-    if (lectura::LeerInicioBloque(mapa, b, quiero, &bytes, &c.problemas) < quiero) {
-      break;
-    }
-  }
+  const std::vector<std::uint8_t> bytes = EntradasCatalogo(mapa, &c.problemas);
   const std::size_t legibles = bytes.size() / TamanoEntrada;
   // The entries of files, keyed; sorting the keys groups each file's entries
   // in catalogue order and puts the files in user and name order.

@@ -1,5 +1,6 @@
 #include "cpm/Escritura.h"
 
+#include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
 
 #include <algorithm>
@@ -612,6 +613,37 @@ Escrito RenombrarArchivo(std::span<const std::uint8_t> imagen, const Disco &disc
       std::uint8_t &b = entradas[k][PosNombre + i];
       b = static_cast<std::uint8_t>((b & BitAtributo) | clave[i + 1]);
     }
+  }
+  return ConEntradas(imagen, v, entradas);
+}
+
+Escrito RecuperarArchivo(std::span<const std::uint8_t> imagen, const Disco &disco,
+                         const Archivo &borrado, std::uint8_t usuario) {
+  Vista v;
+  if (auto r = Empezar(imagen, disco, v)) {
+    return Rechazar(std::move(*r));
+  }
+  // The name comes back as it was: only the user is new.
+  NombreCpm nombre = NombreDe(borrado);
+  nombre.usuario = usuario;
+  if (usuario > MaxUsuario) {
+    return Rechazar(TipoRechazo::OpcionNoValida, "El usuario va de 0 a 15");
+  }
+  if (const std::string motivo = MotivoIrrecuperable(disco, borrado); !motivo.empty()) {
+    return Rechazar(TipoRechazo::Irrecuperable,
+                    "No se puede recuperar " + borrado.NombreCompleto() + ": " + motivo);
+  }
+  if (!EntradasDe(v.entradas, ClaveDe(nombre)).empty()) {
+    return Rechazar(TipoRechazo::YaExiste, "Ya hay un " + Mostrar(nombre) + " en el disco");
+  }
+  std::vector<Entrada> entradas = v.entradas;
+  for (const Extension &e : borrado.extensiones) {
+    const auto k = static_cast<std::size_t>(e.entrada);
+    if (e.entrada < 0 || k >= entradas.size() || entradas[k][0] != Borrada) {
+      return Rechazar(TipoRechazo::NoEncontrado,
+                      "No hay ningún " + borrado.NombreCompleto() + " borrado en el disco");
+    }
+    entradas[k][0] = usuario;
   }
   return ConEntradas(imagen, v, entradas);
 }

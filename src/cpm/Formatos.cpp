@@ -153,6 +153,12 @@ bool DescribeSuGeometria(const Formato &formato) {
   return formato.nombre == "plus3" || formato.nombre == "pcw720";
 }
 
+bool UsaLaGeometria(const Formato &formato, int pistas, int caras) {
+  return DescribeSuGeometria(formato) ||
+         ((pistas == 0 ? formato.pistas : pistas) <= formato.pistas &&
+          (caras == 0 ? formato.caras : caras) <= formato.caras);
+}
+
 std::vector<std::string_view> FormatosDeGeometria(int pistas, int caras) {
   std::vector<std::string_view> nombres;
   for (const Formato &f : Tabla) {

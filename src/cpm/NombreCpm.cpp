@@ -201,6 +201,7 @@ std::string_view NombreTipo(TipoRechazo tipo) {
   case TipoRechazo::SinEntradas: return "sin-entradas";
   case TipoRechazo::NoEncontrado: return "no-encontrado";
   case TipoRechazo::SoloLectura: return "solo-lectura";
+  case TipoRechazo::Irrecuperable: return "irrecuperable";
   case TipoRechazo::OpcionNoValida: return "opcion-no-valida";
   case TipoRechazo::Cabecera: return "cabecera";
   }

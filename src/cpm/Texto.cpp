@@ -1,6 +1,9 @@
 #include "cpm/Texto.h"
 
+#include "util/Numero.h"
+
 #include <algorithm>
+#include <string>
 
 namespace cpm {
 
@@ -54,6 +57,13 @@ std::vector<std::uint8_t> ConFinesUnix(std::span<const std::uint8_t> bytes) {
     }
   }
   return v;
+}
+
+int ValorSiFueraHex(std::string_view texto) {
+  const bool decimal = !texto.empty() && texto.find_first_not_of("0123456789") == std::string::npos;
+  const int valor = decimal ? LeerNumeroCpc(texto) : -1;
+  const int hex = texto.size() >= 4 && valor >= 0 ? LeerNumeroCpc("&" + std::string(texto)) : -1;
+  return hex < 0 || hex > 0xFFFF || hex == valor ? -1 : hex;
 }
 
 } // namespace cpm

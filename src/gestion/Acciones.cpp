@@ -1,11 +1,13 @@
 #include "gestion/Acciones.h"
 
 #include "cli/Comprimidos.h"
+#include "cpm/Borrados.h"
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
 #include "cpm/NombreHost.h"
 #include "cpm/Poner.h"
+#include "cpm/Texto.h"
 #include "disk/Formato.h"
 #include "gestion/Imagen.h"
 #include "gestion/Propiedades.h"
@@ -14,6 +16,7 @@
 #include "platform/InfoArchivo.h"
 #include "platform/Progreso.h"
 #include "platform/ReemplazoSeguro.h"
+#include "platform/png/Png.h"
 #include "util/Numero.h"
 
 #include <algorithm>
@@ -53,15 +56,6 @@ std::string Frase(std::string texto) {
   return texto;
 }
 
-// "A", "A y B", "A, B y C".
-std::string Lista(const std::vector<std::string> &nombres) {
-  std::string s;
-  for (std::size_t i = 0; i < nombres.size(); ++i) {
-    s += (i == 0 ? "" : i + 1 == nombres.size() ? " y " : ", ") + nombres[i];
-  }
-  return s;
-}
-
 std::vector<std::string> Nombres(const std::vector<const cpm::Archivo *> &archivos) {
   std::vector<std::string> nombres;
   for (const cpm::Archivo *a : archivos)
@@ -76,7 +70,7 @@ std::string Unir(const std::string &carpeta, const std::string &nombre) {
 }
 
 std::string NoSabida(const Eleccion &e) {
-  return "La lectura exacta del disco no tiene " + Lista(e.desconocidas) +
+  return "La lectura exacta del disco no tiene " + Enumerar(e.desconocidas) +
          ": ningún archivo de su catálogo tiene ese usuario, nombre y extensión.";
 }
 
@@ -88,7 +82,7 @@ std::unique_ptr<ImagenLeida> ParaCambiar(Dialogos &dialogos, const Panel &panel,
     dialogos.Avisar(fracaso + ".\nEste panel no tiene ninguna imagen abierta.");
     return nullptr;
   }
-  if (Cli::EsRutaComprimida(panel.imagen)) {
+  if (!SePuedeEscribir(panel.imagen)) {
     dialogos.Avisar(fracaso + ".\n" + Frase(Cli::MotivoRutaComprimida()) + ".");
     return nullptr;
   }
@@ -124,9 +118,14 @@ bool Guardar(Dialogos &dialogos, const ImagenLeida &imagen, const cpm::Escrito &
   return g.cambiado;
 }
 
-// Puts `nuevos`; a name already on the disk is replaced only when the user says so.
+// Puts `nuevos`; a name already on the disk is replaced only when the user
+// says so. `escritos` gets their names.
 bool PonerConPermiso(Dialogos &dialogos, const ImagenLeida &imagen,
-                     const std::vector<cpm::ArchivoNuevo> &nuevos, const std::string &fracaso) {
+                     const std::vector<cpm::ArchivoNuevo> &nuevos, const std::string &fracaso,
+                     std::vector<std::pair<std::uint8_t, std::string>> &escritos) {
+  escritos.clear();
+  for (const cpm::ArchivoNuevo &n : nuevos)
+    escritos.emplace_back(n.nombre.usuario, n.nombre.Texto());
   std::vector<std::string> ocupados;
   for (const cpm::ArchivoNuevo &n : nuevos) {
     for (const cpm::Archivo &a : imagen.Disco().catalogo.archivos) {
@@ -137,12 +136,54 @@ bool PonerConPermiso(Dialogos &dialogos, const ImagenLeida &imagen,
   const bool reemplazar = !ocupados.empty();
   if (reemplazar &&
       !dialogos.Confirmar("Reemplazar",
-                          "Ya hay en el disco " + Lista(ocupados) +
+                          "Ya hay en el disco " + Enumerar(ocupados) +
                               (ocupados.size() == 1 ? ". ¿Reemplazarlo?" : ". ¿Reemplazarlos?"))) {
     return false;
   }
   return Guardar(dialogos, imagen,
                  cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, reemplazar), fracaso);
+}
+
+// put's addresses, read as put reads them: binary files need a load address
+// (&0000 to &FFFF) and take the entry address, the load one when none is
+// given; the other kinds take none. A bare decimal that hex would read as
+// another address is put that way only when the user says so. Nothing (told)
+// when they cannot be.
+std::optional<std::pair<std::uint16_t, std::uint16_t>>
+Direcciones(Dialogos &dialogos, const Dialogos::OpcionesPoner &opciones,
+            const std::string &fracaso) {
+  if (opciones.tipo != cpm::TipoPoner::Binario)
+    return std::pair<std::uint16_t, std::uint16_t>{0, 0};
+  const auto leer = [&](const std::string &texto,
+                        const char *cual) -> std::optional<std::uint16_t> {
+    const int valor = LeerNumeroCpc(texto);
+    if (texto.empty() || valor < 0 || valor > 0xFFFF) {
+      dialogos.Avisar(fracaso + ".\n" +
+                      (texto.empty()
+                           ? std::string("Falta la dirección de ") + cual
+                           : "Dirección de " + std::string(cual) + " no válida: " + texto) +
+                      " (de &0000 a &FFFF: &4000, #4000, $4000, 0x4000, 4000h o 16384).");
+      return std::nullopt;
+    }
+    if (const int hex = cpm::ValorSiFueraHex(texto); hex >= 0) {
+      char pregunta[160];
+      std::snprintf(pregunta, sizeof pregunta,
+                    "%s se lee como decimal (&%04X); para &%s se escribe &%s. ¿Vale &%04X como "
+                    "dirección de %s?",
+                    texto.c_str(), static_cast<unsigned>(valor), texto.c_str(), texto.c_str(),
+                    static_cast<unsigned>(valor), cual);
+      if (!dialogos.Confirmar("Poner archivos", pregunta))
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(valor);
+  };
+  const auto carga = leer(opciones.carga, "carga");
+  if (!carga)
+    return std::nullopt;
+  const auto entrada = opciones.entrada.empty() ? carga : leer(opciones.entrada, "ejecución");
+  if (!entrada)
+    return std::nullopt;
+  return std::pair{*carga, *entrada};
 }
 
 // What ExtraerEnCarpeta wrote.
@@ -180,19 +221,28 @@ private:
   IndicadorProgreso &p_;
 };
 
+Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const Eleccion &e,
+                            const std::string &carpeta, bool conCabecera, bool preguntar);
+
+// The rows' files of the pane's image, extracted as below.
+Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::string &carpeta,
+                            bool conCabecera, bool preguntar) {
+  const ImagenLeida imagen(panel.imagen);
+  if (!imagen.Error().empty()) {
+    dialogos.Avisar("No se ha extraído nada.\n" + panel.imagen + ": " + imagen.Error() + ".");
+    return {};
+  }
+  return ExtraerEnCarpeta(dialogos, imagen, Elegir(imagen.Disco(), panel), carpeta, conCabecera,
+                          preguntar);
+}
+
 // get's road: the library's names, each file written whole or not at all.
 // With `preguntar`, files already in the folder are replaced if the user says
 // so, under the progress window; without it none is, and no window shows.
-Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::string &carpeta,
-                            bool conCabecera, bool preguntar) {
+Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const Eleccion &e,
+                            const std::string &carpeta, bool conCabecera, bool preguntar) {
   const std::string fracaso = "No se ha extraído nada";
   Extraccion hecho;
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen.Error() + ".");
-    return hecho;
-  }
-  const Eleccion e = Elegir(imagen.Disco(), panel);
   EscrituraSegura::Carpeta destino(carpeta);
   if (destino.Error() != Errores::Ninguno) {
     dialogos.Avisar(fracaso + ".\n" + carpeta + ": " + Errores::Mensaje(destino.Error()) + ".");
@@ -211,7 +261,7 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
   }
   if (!existentes.empty() &&
       !dialogos.Confirmar(
-          "Extraer", "Ya hay en " + carpeta + " " + Lista(existentes) +
+          "Extraer", "Ya hay en " + carpeta + " " + Enumerar(existentes) +
                          (existentes.size() == 1 ? ". ¿Reemplazarlo?" : ". ¿Reemplazarlos?"))) {
     return hecho;
   }
@@ -251,6 +301,13 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
   if (!e.desconocidas.empty())
     fallos.push_back(NoSabida(e));
   hecho.todo = fallos.empty();
+  if (hecho.todo && preguntar && !hecho.rutas.empty()) {
+    dialogos.Informar(
+        (hecho.rutas.size() == 1
+             ? "Se ha extraído 1 archivo en "
+             : "Se han extraído " + std::to_string(hecho.rutas.size()) + " archivos en ") +
+        carpeta + ".");
+  }
   if (!fallos.empty()) {
     std::string texto = hecho.rutas.empty()
                             ? fracaso + "."
@@ -270,7 +327,7 @@ EstadoSeleccion Acciones::Estado(const Panel &panel) const {
   EstadoSeleccion estado;
   if (panel.imagen.empty())
     return estado;
-  estado.escribible = !Cli::EsRutaComprimida(panel.imagen);
+  estado.escribible = SePuedeEscribir(panel.imagen);
   const ImagenLeida imagen(panel.imagen);
   const Eleccion e = Elegir(imagen.Disco(), panel);
   estado.archivos = static_cast<int>(e.archivos.size());
@@ -285,7 +342,8 @@ EstadoSeleccion Acciones::Estado(const Panel &panel) const {
 }
 
 Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
-                        std::optional<Ver::Vista> vista, std::vector<Ver::Vista> *vistas) const {
+                        std::optional<Ver::Vista> vista, std::vector<Ver::Vista> *vistas,
+                        const EleccionPantalla &eleccion) const {
   if (vistas != nullptr)
     vistas->clear();
   const ImagenLeida imagen(panel.imagen);
@@ -302,7 +360,72 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
   Contenido c = ContenidoArchivo(imagen.Disco(), *a, vista);
   if (vistas != nullptr)
     *vistas = VistasPosibles(c.vista);
+  if (c.vista != Ver::Vista::Pantalla)
+    return c;
+  // A screen: the firmware's inks or a palette file of the disk, in a mode.
+  const PaletasDelDisco paletas = Paletas(imagen.Disco(), *a);
+  OpcionesPantalla opciones;
+  opciones.paletas = {"Firmware"};
+  for (const cpm::Archivo *p : paletas.archivos)
+    opciones.paletas.push_back(NombreConUsuario(*p));
+  opciones.paleta = std::min(eleccion.paleta.value_or(paletas.suya ? *paletas.suya + 1 : 0),
+                             opciones.paletas.size() - 1);
+  Pintura pintura;
+  std::optional<int> modoDelArchivo;
+  if (opciones.paleta > 0) {
+    const Ver::ArchivoPaleta &p = paletas.paletas[opciones.paleta - 1];
+    pintura.paleta = p.paleta;
+    modoDelArchivo = p.modo;
+  }
+  pintura.modo = std::clamp(
+      eleccion.modo.value_or(modoDelArchivo.value_or(eleccion.modoSiNoDice.value_or(1))), 0, 2);
+  opciones.modo = pintura.modo;
+  if (opciones.paleta > 0 || pintura.modo != 1)
+    c = ContenidoArchivo(imagen.Disco(), *a, c.vista, pintura);
+  c.pantalla = opciones;
   return c;
+}
+
+void Acciones::GuardarPng(const Panel &panel, const Contenido &contenido) {
+  const std::string fracaso = "No se ha guardado la pantalla";
+  if (!contenido.imagen || !contenido.imagen->Valida())
+    return;
+  std::string nombre = contenido.titulo.substr(contenido.titulo.find(':') + 1);
+  nombre = nombre.substr(0, nombre.rfind('.')) + ".png";
+  const auto ruta = dialogos_.ElegirArchivoNuevo(
+      "Guardar como PNG", ultimaCarpeta_.empty() ? panel.carpeta : ultimaCarpeta_, nombre);
+  if (!ruta)
+    return;
+  const std::size_t corte = ruta->find_last_of(Plataforma::SeparadoresRuta);
+  const std::string carpeta = corte == std::string::npos ? "." : ruta->substr(0, corte + 1);
+  const std::string archivo = NombreFinal(*ruta);
+  ultimaCarpeta_ = carpeta;
+  EscrituraSegura::Carpeta destino(carpeta);
+  if (destino.Error() != Errores::Ninguno) {
+    dialogos_.Avisar(fracaso + ".\n" + carpeta + ": " + Errores::Mensaje(destino.Error()) + ".");
+    return;
+  }
+  const bool existe = destino.Existe(archivo);
+  if (existe &&
+      !dialogos_.Confirmar("Guardar como PNG", "Ya existe " + archivo + ". ¿Reemplazarlo?"))
+    return;
+  std::string error;
+  const Imagen &p = *contenido.imagen;
+  const auto png = Plataforma::CodificarPng(p.ancho, p.alto, p.rgb, error);
+  if (!png) {
+    dialogos_.Avisar(fracaso + ".\n" + Frase(error) + ".");
+    return;
+  }
+  const std::int16_t fallo = destino.Escribir(archivo, *png, existe);
+  if (fallo != Errores::Ninguno) {
+    dialogos_.Avisar(fracaso + ".\n" + *ruta + ": " + Errores::Mensaje(fallo) + ".");
+    return;
+  }
+  dialogos_.Informar(
+      contenido.titulo + " -> " + *ruta + " (" + std::to_string(p.ancho) + " × " +
+      std::to_string(p.alto) +
+      (contenido.pantalla ? ", modo " + std::to_string(contenido.pantalla->modo) : std::string()) +
+      ")");
 }
 
 namespace {
@@ -445,9 +568,10 @@ bool Acciones::Borrar(const Panel &panel) {
   const std::string pregunta =
       e->archivos.size() == 1 ? "¿Borrar " + NombreConUsuario(*e->archivos.front()) + " del disco?"
                               : "¿Borrar estos " + std::to_string(e->archivos.size()) +
-                                    " archivos del disco?\n" + Lista(Nombres(e->archivos));
+                                    " archivos del disco?\n" + Enumerar(Nombres(e->archivos));
   if (!dialogos_.Confirmar("Borrar", pregunta))
     return false;
+  escritos_.clear();
   return Guardar(dialogos_, *imagen,
                  cpm::BorrarArchivos(imagen->Bytes(), imagen->Disco(), e->archivos, false),
                  fracaso);
@@ -479,6 +603,7 @@ bool Acciones::CambiarNombre(const Panel &panel) {
     dialogos_.Avisar(fracaso + ".\n" + Frase(error) + ".");
     return false;
   }
+  escritos_ = {{nuevo->usuario, nuevo->Texto()}};
   return Guardar(dialogos_, *imagen,
                  cpm::RenombrarArchivo(imagen->Bytes(), imagen->Disco(), a, *nuevo), fracaso);
 }
@@ -493,6 +618,9 @@ bool Acciones::CambiarAtributo(const Panel &panel, Atributo atributo, bool valor
     return false;
   cpm::CambioAtributos cambio;
   (atributo == Atributo::SoloLectura ? cambio.soloLectura : cambio.sistema) = valor;
+  escritos_.clear();
+  for (const cpm::Archivo *a : e->archivos)
+    escritos_.emplace_back(a->usuario, a->NombreCompleto());
   return Guardar(dialogos_, *imagen,
                  cpm::CambiarAtributos(imagen->Bytes(), imagen->Disco(), e->archivos, cambio),
                  fracaso);
@@ -505,23 +633,42 @@ bool Acciones::PonerArchivos(const Panel &panel, const std::vector<std::string> 
   const auto imagen = ParaCambiar(dialogos_, panel, fracaso);
   if (!imagen)
     return false;
+  std::vector<std::string> nombres;
+  for (const std::string &ruta : rutas)
+    nombres.push_back(NombreFinal(ruta));
+  // Asked once for all of them; the answer is the next question's start.
+  const auto opciones = dialogos_.PedirOpcionesPoner(nombres, opcionesPoner_);
+  if (!opciones)
+    return false;
+  opcionesPoner_ = *opciones;
+  const auto direcciones = Direcciones(dialogos_, *opciones, fracaso);
+  if (!direcciones)
+    return false;
   std::vector<cpm::ArchivoNuevo> nuevos;
   for (const std::string &ruta : rutas) {
     std::string error;
-    const auto nombre = cpm::NombreDeArchivoHost(ruta, 0, &error);
+    const auto nombre =
+        cpm::NombreDeArchivoHost(ruta, static_cast<std::uint8_t>(opciones->usuario), &error);
     std::vector<std::uint8_t> bytes;
     if (nombre)
       error = cpm::LeerArchivoParaPoner(ruta, bytes);
+    cpm::ParaPoner puesto;
+    if (error.empty()) {
+      puesto = cpm::ContenidoParaPoner(opciones->tipo, *nombre, std::move(bytes),
+                                       direcciones->first, direcciones->second);
+      error = puesto.rechazo;
+    }
+    if (error.empty() && std::any_of(nuevos.begin(), nuevos.end(),
+                                     [&](const auto &n) { return n.nombre == *nombre; }))
+      error = "otro de los archivos va al disco con el mismo nombre, " + nombre->Texto();
     if (!error.empty()) {
       dialogos_.Avisar(fracaso + ".\n" + ruta + ": " + Errores::TrasDosPuntos(error) + ".");
       return false;
     }
-    // As put --tipo auto: a plain text gets the CPC's CR LF line ends.
     nuevos.push_back(
-        {*nombre,
-         cpm::ContenidoParaPoner(cpm::TipoPoner::Auto, *nombre, std::move(bytes)).contenido});
+        {*nombre, std::move(puesto.contenido), opciones->soloLectura, opciones->sistema});
   }
-  return PonerConPermiso(dialogos_, *imagen, nuevos, fracaso);
+  return PonerConPermiso(dialogos_, *imagen, nuevos, fracaso, escritos_);
 }
 
 bool Acciones::ElegirYPonerArchivos(const Panel &panel) {
@@ -563,46 +710,72 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
     nuevos.push_back({*nombre, x.bytes, a->soloLectura, a->sistema});
   }
   const auto imagen = ParaCambiar(dialogos_, destino, fracaso);
-  return imagen && PonerConPermiso(dialogos_, *imagen, nuevos, fracaso);
+  return imagen && PonerConPermiso(dialogos_, *imagen, nuevos, fracaso, escritos_);
 }
 
-bool Acciones::DevolverFilas(const Panel &panel) {
-  const std::string fracaso = "No se ha cambiado ningún archivo";
-  const auto imagen = ParaCambiar(dialogos_, panel, fracaso);
-  if (!imagen)
+bool Acciones::Borrados(const Panel &panel) {
+  if (panel.imagen.empty())
     return false;
-  std::vector<const cpm::Archivo *> sinFila;
+  const ImagenLeida imagen(panel.imagen);
+  if (!imagen.Error().empty()) {
+    dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
+    return false;
+  }
+  const cpm::Disco &disco = imagen.Disco();
+  const std::vector<cpm::Archivo> &borrados = disco.catalogo.archivosBorrados;
+  if (borrados.empty()) {
+    dialogos_.Informar("No hay archivos borrados en este disco.");
+    return false;
+  }
+  // As ls --borrados lists them.
   std::vector<std::string> opciones;
-  for (const cpm::Archivo &a : imagen->Disco().catalogo.archivos) {
-    if (!a.soloLectura && !a.sistema && !a.archivado)
-      continue;
-    sinFila.push_back(&a);
-    std::string atributos = a.soloLectura ? "solo lectura" : "";
-    for (const auto &[puesto, nombre] :
-         {std::pair{a.sistema, "oculto"}, {a.archivado, "archivado"}})
-      if (puesto)
-        atributos += (atributos.empty() ? "" : ", ") + std::string(nombre);
-    opciones.push_back(NombreConUsuario(a) + " (" + atributos + ")");
+  for (const cpm::Archivo &a : borrados) {
+    const std::string motivo = cpm::MotivoIrrecuperable(disco, a);
+    opciones.push_back(a.NombreCompleto() + " (" + Cuenta(a.longitud, "byte", "bytes") +
+                       (motivo.empty() ? "" : "; no recuperable: " + motivo) + ")");
   }
-  if (sinFila.empty()) {
-    dialogos_.Avisar("Todos los archivos del disco tienen su fila: ninguno tiene atributos.");
+  const auto elegido = dialogos_.ElegirBorrado(opciones, SePuedeEscribir(panel.imagen));
+  if (!elegido || elegido->indice >= borrados.size())
+    return false;
+  const cpm::Archivo &a = borrados[elegido->indice];
+  const std::string fracaso =
+      elegido->recuperar ? "No se ha recuperado nada" : "No se ha extraído nada";
+  // As get --borrados: never the bytes of a live file.
+  if (const std::string motivo = cpm::MotivoIrrecuperable(disco, a); !motivo.empty()) {
+    dialogos_.Avisar(fracaso + ".\n" + a.NombreCompleto() + " no se puede recuperar: " + motivo +
+                     ".");
     return false;
   }
-  const std::vector<std::size_t> elegidos = dialogos_.ElegirVarios(
-      "Archivos sin fila",
-      "Estos archivos tienen atributos y por eso no se listan. Los elegidos los pierden:",
-      opciones);
-  std::vector<const cpm::Archivo *> archivos;
-  for (const std::size_t i : elegidos) {
-    if (i < sinFila.size())
-      archivos.push_back(sinFila[i]);
-  }
-  if (archivos.empty())
+  if (!elegido->recuperar) {
+    const auto destino = dialogos_.ElegirCarpeta(
+        ultimaCarpeta_.empty() ? panel.carpeta : ultimaCarpeta_, conCabecera_);
+    if (!destino)
+      return false;
+    conCabecera_ = destino->conCabecera;
+    ultimaCarpeta_ = destino->carpeta;
+    Eleccion e;
+    e.archivos = {&a};
+    ExtraerEnCarpeta(dialogos_, imagen, e, destino->carpeta, conCabecera_, true);
     return false;
-  return Guardar(
-      dialogos_, *imagen,
-      cpm::CambiarAtributos(imagen->Bytes(), imagen->Disco(), archivos, {false, false, false}),
-      fracaso);
+  }
+  const auto paraCambiar = ParaCambiar(dialogos_, panel, fracaso);
+  if (!paraCambiar)
+    return false;
+  // The reading to change is the one just made, of the same bytes: the file
+  // is found in it by its name.
+  const auto &deNuevo = paraCambiar->Disco().catalogo.archivosBorrados;
+  const auto mismo = std::find_if(deNuevo.begin(), deNuevo.end(), [&](const cpm::Archivo &b) {
+    return b.nombre == a.nombre && b.extension == a.extension;
+  });
+  if (mismo == deNuevo.end()) {
+    dialogos_.Avisar(fracaso + ".\nLa imagen ha cambiado: " + a.NombreCompleto() +
+                     " ya no está entre sus borrados.");
+    return false;
+  }
+  escritos_ = {{0, a.NombreCompleto()}};
+  return Guardar(dialogos_, *paraCambiar,
+                 cpm::RecuperarArchivo(paraCambiar->Bytes(), paraCambiar->Disco(), *mismo, 0),
+                 fracaso);
 }
 
 void Acciones::Extraer(const Panel &panel) {
@@ -625,10 +798,9 @@ std::vector<std::string> Acciones::ExtraerEn(const Panel &panel, const std::stri
 std::optional<std::string> Acciones::NuevoDisco(const Panel &panel) {
   const std::string fracaso = "No se ha creado el disco";
   std::vector<std::pair<std::string, std::string>> formatos;
-  for (const std::string_view nombre : cpm::NombresFormatos()) {
-    const auto f = cpm::FormatoPorNombre(nombre);
-    formatos.emplace_back(std::string(nombre), f ? std::string(f->descripcion) : std::string());
-  }
+  // Each format once, by its own name: the table's rows, not their other names.
+  for (const cpm::Formato &f : cpm::TablaFormatos())
+    formatos.emplace_back(std::string(f.nombre), std::string(f.descripcion));
   const auto pedido = dialogos_.PedirDiscoNuevo(formatos);
   if (!pedido)
     return std::nullopt;
@@ -642,8 +814,29 @@ std::optional<std::string> Acciones::NuevoDisco(const Panel &panel) {
   }
   if (!Formato::EsNombreDeImagen(nombre))
     nombre += ".dsk"; // so that the file list shows it
+  const auto formato = cpm::FormatoPorNombre(pedido->formato);
+  if (formato && !cpm::UsaLaGeometria(*formato, pedido->pistas, pedido->caras)) {
+    const int pistas = pedido->pistas == 0 ? formato->pistas : pedido->pistas;
+    const int caras = pedido->caras == 0 ? formato->caras : pedido->caras;
+    std::vector<std::string> otros;
+    for (const std::string_view n : cpm::FormatosDeGeometria(pistas, caras))
+      otros.emplace_back(n);
+    dialogos_.Avisar(fracaso + ".\nEl formato " + std::string(formato->nombre) + " usa " +
+                     Cuenta(static_cast<std::size_t>(formato->pistas), "pista", "pistas") + " y " +
+                     Cuenta(static_cast<std::size_t>(formato->caras), "cara", "caras") +
+                     ", y las demás quedarían sin usar" +
+                     (otros.empty()
+                          ? std::string(".")
+                          : "; con " + Cuenta(static_cast<std::size_t>(pistas), "pista", "pistas") +
+                                " y " + Cuenta(static_cast<std::size_t>(caras), "cara", "caras") +
+                                ": " + Enumerar(otros) + "."));
+    return std::nullopt;
+  }
   cpm::OpcionesNuevo opciones;
   opciones.formato = pedido->formato;
+  opciones.pistas = pedido->pistas;
+  opciones.caras = pedido->caras;
+  opciones.extendida = pedido->extendida;
   opciones.version = ALCOVE_VERSION;
   const cpm::Escrito escrito = cpm::NuevoDisco(opciones);
   if (!escrito.Hecho()) {

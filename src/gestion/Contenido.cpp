@@ -71,7 +71,7 @@ std::vector<Ver::Vista> VistasPosibles(Ver::Vista propia) {
 }
 
 Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
-                           std::optional<Ver::Vista> vista) {
+                           std::optional<Ver::Vista> vista, const Pintura &pintura) {
   const cpm::Extraido e = cpm::ExtraerArchivo(disco, archivo, ModoVer(archivo));
   Contenido c;
   c.titulo = NombreConUsuario(archivo);
@@ -90,8 +90,7 @@ Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
         archivo.cabecera ? std::optional<std::uint16_t>(archivo.cabecera->entrada) : std::nullopt);
     break;
   case Ver::Vista::Pantalla: {
-    // Mode 1 and the power-on inks: what the firmware shows when nothing set them.
-    Ver::Pantalla p = Ver::PintarPantalla(e.bytes, 1, Ver::PaletaPorOmision());
+    Ver::Pantalla p = Ver::PintarPantalla(e.bytes, pintura.modo, pintura.paleta);
     c.imagen = std::move(p.imagen);
     listado.parcial = p.parcial;
     listado.nota = p.nota;
@@ -115,13 +114,32 @@ Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
   return c;
 }
 
+PaletasDelDisco Paletas(const cpm::Disco &disco, const cpm::Archivo &pantalla) {
+  PaletasDelDisco r;
+  for (const cpm::Archivo &a : disco.catalogo.archivos) {
+    const bool pal = a.extension.size() == 3 && (a.extension[0] | 0x20) == 'p' &&
+                     (a.extension[1] | 0x20) == 'a' && (a.extension[2] | 0x20) == 'l';
+    if (!pal)
+      continue;
+    const cpm::Extraido e = cpm::ExtraerArchivo(disco, a, ModoVer(a));
+    std::string error;
+    if (const auto paleta = Ver::LeerArchivoPaleta(e.bytes, error)) {
+      if (a.usuario == pantalla.usuario && a.nombre == pantalla.nombre)
+        r.suya = r.archivos.size();
+      r.archivos.push_back(&a);
+      r.paletas.push_back(*paleta);
+    }
+  }
+  if (!r.suya && r.archivos.size() == 1)
+    r.suya = 0;
+  return r;
+}
+
 Contenido ContenidoDesconocido(const EntradaCruda &entrada, int ranura, const std::string &motivo) {
   Contenido c;
   c.titulo = TextoEntrada(entrada);
   c.texto = "La lectura exacta del disco no tiene este archivo: " + motivo + ".\n\n" + "Entrada " +
-            std::to_string(ranura) + " del catálogo en la posición fija (byte " +
-            std::to_string(PosCatalogoFijo + static_cast<std::size_t>(ranura) * LargoEntrada) +
-            " de la imagen):\n\n" + Ver::VolcadoHex(entrada);
+            std::to_string(ranura) + " del catálogo:\n\n" + Ver::VolcadoHex(entrada);
   c.nota = "entrada desconocida";
   return c;
 }

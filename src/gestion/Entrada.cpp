@@ -19,25 +19,6 @@ bool Relleno(const std::string &texto, std::size_t largo, std::string &salida) {
 
 } // namespace
 
-std::vector<int> RanurasListadas(const CabeceraDisco &cabecera) {
-  std::vector<int> ranuras;
-  for (int i = 0; i < CabeceraDisco::EntradasCatalogo; ++i) {
-    const std::int32_t estado = cabecera.Entradas[static_cast<std::size_t>(i)].Estado;
-    if (estado != EstadoEntrada::NoUsada && estado != EstadoEntrada::NombreNoValido)
-      ranuras.push_back(i);
-  }
-  return ranuras;
-}
-
-EntradaCruda EntradaDeImagen(std::span<const std::uint8_t> imagen, int ranura) {
-  EntradaCruda e{};
-  e.fill(' ');
-  const std::size_t desde = PosCatalogoFijo + static_cast<std::size_t>(ranura) * LargoEntrada;
-  for (std::size_t i = 0; i < LargoEntrada && desde + i < imagen.size(); ++i)
-    e[i] = imagen[desde + i];
-  return e;
-}
-
 const cpm::Archivo *ArchivoDeEntrada(const cpm::Disco &disco, const EntradaCruda &entrada) {
   std::string nombre;
   std::string ext;

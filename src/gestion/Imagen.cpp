@@ -2,8 +2,16 @@
 
 #include "cli/Comprimidos.h"
 #include "platform/Errores.h"
+#include "platform/InfoArchivo.h"
 
 namespace Gestion {
+
+bool SePuedeEscribir(const std::string &ruta) { return !Cli::EsRutaComprimida(ruta); }
+
+std::string NombreFinal(const std::string &ruta) {
+  const std::size_t corte = ruta.find_last_of(Plataforma::SeparadoresRuta);
+  return corte == std::string::npos ? ruta : ruta.substr(corte + 1);
+}
 
 ImagenLeida::ImagenLeida(std::string ruta) : ruta_(std::move(ruta)) {
   // An image inside a zip or a .gz is only read, as alcove-cli reads it.

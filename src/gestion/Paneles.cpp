@@ -1,6 +1,5 @@
 #include "gestion/Paneles.h"
 
-#include "disk/Cls_Disco.h"
 #include "gestion/Imagen.h"
 #include "gestion/Propiedades.h"
 #include "gestion/Zips.h"
@@ -14,29 +13,6 @@
 #include <optional>
 
 namespace Gestion {
-namespace {
-
-// The row that arrived `llegada`-th in pane's view. Rows were added in slot
-// order: the order of a row's arrival is its slot's place among the listed ones.
-std::optional<Panel::Fila> FilaDe(const Cls_Disco &disco, const std::vector<int> &ranuras,
-                                  int llegada) {
-  if (llegada < 0 || static_cast<std::size_t>(llegada) >= ranuras.size())
-    return std::nullopt;
-  Panel::Fila fila;
-  fila.ranura = ranuras[static_cast<std::size_t>(llegada)];
-  const double desde =
-      static_cast<double>(PosCatalogoFijo) + static_cast<double>(fila.ranura) * LargoEntrada;
-  for (std::size_t k = 0; k < LargoEntrada; ++k)
-    fila.entrada[k] = disco.NumByte(desde + static_cast<double>(k));
-  return fila;
-}
-
-std::string NombreFinal(const std::string &ruta) {
-  const std::size_t corte = ruta.find_last_of(Plataforma::SeparadoresRuta);
-  return corte == std::string::npos ? ruta : ruta.substr(corte + 1);
-}
-
-} // namespace
 
 GestorPaneles::GestorPaneles(std::array<PanelVentana, 2> paneles, Dialogos &dialogos,
                              std::function<void(Visor)> abrirVisor)
@@ -57,15 +33,21 @@ const PanelVentana &GestorPaneles::P(int i) const {
   return paneles_[static_cast<std::size_t>(i)];
 }
 
+std::optional<Panel::Fila> GestorPaneles::FilaDe(int i, int fila) const {
+  const PanelVentana &p = P(i);
+  const Presentacion::EntradaCatalogo *e = p.entrada(p.vista->Llegada(fila));
+  if (e == nullptr)
+    return std::nullopt;
+  return Gestion::Panel::Fila{e->Indice, e->Bytes};
+}
+
 std::string GestorPaneles::Imagen(int i) const {
-  const Cls_Disco *disco = P(i).disco();
-  if (disco == nullptr)
-    return {};
+  const std::string abierta = P(i).imagen();
   for (const Copia &c : copias_) {
-    if (disco->NombreFichero == c.ruta)
+    if (!abierta.empty() && abierta == c.ruta)
       return c.miembro;
   }
-  return disco->NombreFichero;
+  return abierta;
 }
 
 Panel GestorPaneles::Panel(int i) const {
@@ -73,12 +55,10 @@ Panel GestorPaneles::Panel(int i) const {
   Gestion::Panel panel;
   panel.imagen = Imagen(i);
   panel.carpeta = p.archivos->Path();
-  const Cls_Disco *disco = p.disco();
-  if (disco == nullptr || panel.imagen.empty())
+  if (panel.imagen.empty())
     return panel;
-  const std::vector<int> ranuras = RanurasListadas(disco->Cabecera());
   for (const int f : p.vista->Seleccionadas()) {
-    if (const auto fila = FilaDe(*disco, ranuras, p.vista->Llegada(f)))
+    if (const auto fila = FilaDe(i, f))
       panel.filas.push_back(*fila);
   }
   return panel;
@@ -100,12 +80,12 @@ void GestorPaneles::NotaDisco(int i) {
     return;
   // The file the pane lists: a zip member's private copy, read again without
   // inflating the member.
-  const Cls_Disco *disco = p.disco();
-  if (disco == nullptr || disco->NombreFichero.empty()) {
+  const std::string abierta = p.imagen();
+  if (abierta.empty()) {
     p.notaDisco({});
     return;
   }
-  const ImagenLeida imagen(disco->NombreFichero);
+  const ImagenLeida imagen(abierta);
   p.notaDisco(imagen.Error().empty() ? LineaProteccion(imagen.Disco()) : std::string());
 }
 
@@ -132,10 +112,23 @@ void GestorPaneles::Hacer(int i, const std::function<bool()> &accion) {
     reabrir();
     throw;
   }
-  if (cambiado)
-    Escrito(i);
-  else
+  if (!cambiado) {
     reabrir();
+    return;
+  }
+  Escrito(i);
+  // What the write made is selected: its rows, as listed again.
+  std::vector<int> hechas;
+  const Controles::VistaLista &vista = *P(i).vista;
+  for (int f = 0; f < vista.Filas(); ++f) {
+    const auto fila = FilaDe(i, f);
+    const auto &escritos = acciones_.Escritos();
+    if (fila &&
+        std::find(escritos.begin(), escritos.end(),
+                  std::pair{fila->entrada[0], TextoEntrada(fila->entrada)}) != escritos.end())
+      hechas.push_back(f);
+  }
+  P(i).vista->Seleccionar(hechas);
 }
 
 void GestorPaneles::Ver(int i) {
@@ -146,19 +139,27 @@ void GestorPaneles::Ver(int i) {
   Gestion::Panel solo = panel;
   solo.filas = {panel.filas.front()};
   const PanelVentana &p = P(i);
-  if (const Cls_Disco *disco = p.disco(); disco != nullptr) {
-    const auto actual =
-        FilaDe(*disco, RanurasListadas(disco->Cabecera()), p.vista->Llegada(p.vista->FilaActual()));
-    const bool elegida =
-        actual && std::any_of(panel.filas.begin(), panel.filas.end(),
-                              [&](const Panel::Fila &f) { return f.ranura == actual->ranura; });
-    if (elegida)
-      solo.filas = {*actual};
-  }
+  const auto actual = FilaDe(i, p.vista->FilaActual());
+  const bool elegida =
+      actual && std::any_of(panel.filas.begin(), panel.filas.end(),
+                            [&](const Panel::Fila &f) { return f.ranura == actual->ranura; });
+  if (elegida)
+    solo.filas = {*actual};
   const Panel::Fila fila = solo.filas.front();
   Visor visor;
   visor.contenido = acciones_.Ver(solo, fila, std::nullopt, &visor.vistas);
   visor.calcular = [this, solo, fila](Ver::Vista v) { return acciones_.Ver(solo, fila, v); };
+  visor.otroModo = [this, solo, fila](const Contenido &ahora, int modo) {
+    const std::optional<std::size_t> paleta =
+        ahora.pantalla ? std::optional(ahora.pantalla->paleta) : std::nullopt;
+    return acciones_.Ver(solo, fila, Ver::Vista::Pantalla, nullptr, {modo, paleta, std::nullopt});
+  };
+  visor.otraPaleta = [this, solo, fila](const Contenido &ahora, std::size_t paleta) {
+    const std::optional<int> modo =
+        ahora.pantalla ? std::optional(ahora.pantalla->modo) : std::nullopt;
+    return acciones_.Ver(solo, fila, Ver::Vista::Pantalla, nullptr, {std::nullopt, paleta, modo});
+  };
+  visor.guardarPng = [this, solo](const Contenido &ahora) { acciones_.GuardarPng(solo, ahora); };
   abrirVisor_(std::move(visor));
 }
 
@@ -180,19 +181,21 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
     return menu.back();
   };
   const auto separador = [&] { menu.push_back({}); };
+  // An image that cannot be written back offers its writes greyed.
+  const bool escribible = !panel.imagen.empty() && SePuedeEscribir(panel.imagen);
   if (panel.filas.empty()) {
-    const bool conImagen = !panel.imagen.empty();
     agregar("NuevoDisco", "Nuevo disco…", [this, panel, i] { NuevoDisco(i, panel); });
     agregar(
         "PonerArchivos", "Poner archivos…",
         [this, panel, i] { Hacer(i, [&] { return acciones_.ElegirYPonerArchivos(panel); }); },
-        conImagen);
+        escribible);
     agregar(
-        "SinFila", "Archivos sin fila…",
-        [this, panel, i] { Hacer(i, [&] { return acciones_.DevolverFilas(panel); }); }, conImagen);
+        "Borrados", "Archivos borrados…",
+        [this, panel, i] { Hacer(i, [&] { return acciones_.Borrados(panel); }); },
+        !panel.imagen.empty());
     agregar(
         "PropiedadesDisco", "Propiedades del disco",
-        [this, panel] { acciones_.PropiedadesDisco(panel); }, conImagen);
+        [this, panel] { acciones_.PropiedadesDisco(panel); }, !panel.imagen.empty());
     return menu;
   }
   const EstadoSeleccion estado = acciones_.Estado(panel);
@@ -201,18 +204,22 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
   agregar("Propiedades", "Propiedades",
           [this, panel, i] { Hacer(i, [&] { return acciones_.Propiedades(panel); }); });
   separador();
-  agregar("Borrar", "Borrar",
-          [this, panel, i] { Hacer(i, [&] { return acciones_.Borrar(panel); }); });
+  agregar(
+      "Borrar", "Borrar", [this, panel, i] { Hacer(i, [&] { return acciones_.Borrar(panel); }); },
+      escribible);
   agregar(
       "CambiarNombre", "Cambiar nombre…",
       [this, panel, i] { Hacer(i, [&] { return acciones_.CambiarNombre(panel); }); },
-      estado.archivos + estado.desconocidas == 1);
+      escribible && estado.archivos + estado.desconocidas == 1);
   separador();
   const auto conmutador = [&](const char *nombre, const char *texto, Atributo atributo,
                               bool puesto) {
-    OpcionMenu &o = agregar(nombre, texto, [this, panel, i, atributo, puesto] {
-      Hacer(i, [&] { return acciones_.CambiarAtributo(panel, atributo, !puesto); });
-    });
+    OpcionMenu &o = agregar(
+        nombre, texto,
+        [this, panel, i, atributo, puesto] {
+          Hacer(i, [&] { return acciones_.CambiarAtributo(panel, atributo, !puesto); });
+        },
+        escribible);
     o.marcable = true;
     o.marcada = puesto;
   };
@@ -252,15 +259,16 @@ void GestorPaneles::NuevoDisco(int i, const Gestion::Panel &panel) {
   NotaDisco(i);
 }
 
+// The keys do what the menu's items do, and nothing where the menu greys them.
 void GestorPaneles::BorrarSeleccion(int i) {
   const Gestion::Panel panel = Panel(i);
-  if (!panel.filas.empty())
+  if (!panel.filas.empty() && SePuedeEscribir(panel.imagen))
     Hacer(i, [&] { return acciones_.Borrar(panel); });
 }
 
 void GestorPaneles::RenombrarSeleccion(int i) {
   const Gestion::Panel panel = Panel(i);
-  if (!panel.filas.empty())
+  if (!panel.filas.empty() && SePuedeEscribir(panel.imagen))
     Hacer(i, [&] { return acciones_.CambiarNombre(panel); });
 }
 
@@ -308,10 +316,8 @@ void GestorPaneles::AbrirMiembro(int i, const std::string &ruta) {
 
 void GestorPaneles::SoltarCopias() {
   std::erase_if(copias_, [this](const Copia &c) {
-    return std::none_of(paneles_.begin(), paneles_.end(), [&c](const PanelVentana &p) {
-      const Cls_Disco *disco = p.disco();
-      return disco != nullptr && disco->NombreFichero == c.ruta;
-    });
+    return std::none_of(paneles_.begin(), paneles_.end(),
+                        [&c](const PanelVentana &p) { return p.imagen() == c.ruta; });
   });
 }
 
@@ -340,6 +346,11 @@ void GestorPaneles::FinArrastre(bool soltado) {
 
 std::function<void()> GestorPaneles::Recibir(int i, const Soltado &soltado) {
   static_cast<void>(P(i)); // a pane outside 0..1 is refused here
+  // A pane whose image cannot be written back takes nothing: the drag says so
+  // while it is over it.
+  const std::string imagen = Imagen(i);
+  if (imagen.empty() || !SePuedeEscribir(imagen))
+    return {};
   if (soltado.panel >= 0) {
     // Rows of this window: from the other pane they are copied; onto their own, nothing.
     if (soltado.panel == i || soltado.panel > 1)

@@ -45,6 +45,19 @@ std::string Recortada(std::string_view palabra) {
   }
   return std::string(palabra.substr(0, corte)) + "…";
 }
+// OCP Art Studio's palette file: the mode, the flashing's two bytes, then 12
+// colours for each of the 16 inks (its flashing's steps) and the border's.
+constexpr std::size_t kOcpModo = 0;
+constexpr std::size_t kOcpTintas = 3;
+constexpr std::size_t kOcpPasos = 12;
+constexpr std::size_t kOcpMinimo = kOcpTintas + 16 * kOcpPasos;
+
+// The firmware colour of each of the Gate Array's 32 colour numbers (the low
+// five bits; OCP stores them with bit 6 set, as they are sent to the chip).
+// Several numbers give the same colour.
+constexpr std::array<std::uint8_t, 32> kFirmwareDeHardware{
+    13, 13, 19, 25, 1, 7, 10, 16, 7, 25, 24, 26, 6, 8, 15, 17,
+    1,  19, 18, 20, 0, 2, 9,  11, 4, 22, 21, 23, 3, 5, 12, 14};
 
 } // namespace
 
@@ -98,6 +111,36 @@ std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error, std
     *dadas = tinta;
   }
   return p;
+}
+
+std::optional<ArchivoPaleta> LeerArchivoPaleta(std::span<const std::uint8_t> bytes,
+                                               std::string &error) {
+  const auto esGateArray = [](std::uint8_t b) { return (b & 0xE0) == 0x40; };
+  bool ocp = bytes.size() >= kOcpMinimo && bytes[kOcpModo] <= 2;
+  for (std::size_t t = 0; ocp && t < 16; ++t)
+    ocp = esGateArray(bytes[kOcpTintas + t * kOcpPasos]);
+  if (ocp) {
+    ArchivoPaleta a{};
+    for (std::size_t t = 0; t < 16; ++t)
+      a.paleta[t] = kFirmwareDeHardware[bytes[kOcpTintas + t * kOcpPasos] & 0x1F];
+    a.modo = bytes[kOcpModo];
+    return a;
+  }
+  const bool texto = std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) {
+    return (b >= 0x20 && b < 0x7F) || b == '\r' || b == '\n' || b == '\t' || b == 0x1A;
+  });
+  if (!texto) {
+    error = "no es una paleta: ni de OCP Art Studio ni colores del firmware en texto";
+    return std::nullopt;
+  }
+  // A CP/M text ends at ^Z.
+  const auto fin = std::find(bytes.begin(), bytes.end(), std::uint8_t{0x1A});
+  const auto paleta = LeerPaleta(std::string_view(reinterpret_cast<const char *>(bytes.data()),
+                                                  static_cast<std::size_t>(fin - bytes.begin())),
+                                 error);
+  if (!paleta)
+    return std::nullopt;
+  return ArchivoPaleta{*paleta, std::nullopt};
 }
 
 Pantalla PintarPantalla(std::span<const std::uint8_t> bytes, int modo, const Paleta &paleta) {

@@ -1,4 +1,4 @@
-// The writing commands run as processes: new, put, rm, ren and attr, read back
+// The writing commands run as processes: new, put, rm, unrm, ren and attr, read back
 // through ls and get; every refusal and every failure leaves the image as it was.
 #include "Comun.h"
 #include "Imagenes.h"
@@ -849,6 +849,60 @@ TEST_F(Escritura, RmRenAttrIdaYVuelta) {
   EXPECT_TRUE(Archivos(imagen).empty());
 }
 
+// unrm brings back what rm erased, as get --borrados reads it, under the
+// user asked for; never a file whose blocks another has taken since, nor over
+// a live name; all or nothing.
+TEST_F(Escritura, UnrmDevuelveLoQueRmBorroSiNadieOcupaSusBloques) {
+  ASSERT_EQ(EjecutarCli({"rm", imagen, "NOTAS.TXT", "FIJO.BIN", "0:CODE.BIN", "--force"}).codigo,
+            0);
+  const std::string antes = dir.Archivo("antes");
+  ASSERT_EQ(EjecutarCli({"get", "--borrados", imagen, "*.*", "-o", antes}).codigo, 0);
+  // A new file takes the lowest free entry, CODE.BIN's, and the lowest free
+  // blocks: CODE.BIN's four and NOTAS.TXT's one.
+  ASSERT_EQ(EjecutarCli({"put", imagen, Host("nuevo.bin", Patron(4500, 4))}).codigo, 0);
+  const std::vector<std::uint8_t> borrado = Leer(imagen);
+  struct Caso {
+    const char *nombre;
+    std::vector<std::string> args;
+    int codigo;
+    const char *mensaje;
+  };
+  const std::vector<Caso> rechazos{
+      {"blocks taken", {"NOTAS.TXT"}, 1, "no se puede recuperar NOTAS.TXT: su bloque"},
+      {"one refused refuses all", {"FIJO.BIN", "NOTAS.TXT"}, 1, "su bloque"},
+      {"its entry taken", {"CODE.BIN"}, 1, "ningún archivo borrado coincide con CODE.BIN"},
+      {"a user that is none", {"FIJO.BIN", "--usuario", "16"}, 2, "de 0 a 15"},
+  };
+  for (const Caso &c : rechazos) {
+    SCOPED_TRACE(c.nombre);
+    std::vector<std::string> args{"unrm", imagen};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Resultado r = EjecutarCli(args);
+    EXPECT_EQ(r.codigo, c.codigo);
+    EXPECT_NE(r.errores.find(c.mensaje), std::string::npos) << r.errores;
+    EXPECT_EQ(Leer(imagen), borrado);
+  }
+  Resultado r = EjecutarCli({"unrm", imagen, "fijo.bin", "--usuario", "3"});
+  ASSERT_EQ(r.codigo, 0) << r.errores;
+  EXPECT_EQ(r.salida, "FIJO.BIN recuperado como 3:FIJO.BIN\n1 archivo recuperado\n");
+  EXPECT_EQ(Archivos(imagen).at("3:FIJO.BIN")["solo_lectura"], true)
+      << "its attributes come back with it";
+  EXPECT_EQ(Extraer(dir, imagen, "3:FIJO.BIN"), Leer(antes + "/FIJO.BIN"));
+  // Once back, it is a live file: not twice.
+  r = EjecutarCli({"unrm", imagen, "FIJO.BIN"});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("ningún archivo borrado coincide con FIJO.BIN"), std::string::npos)
+      << r.errores;
+  // Nor over a live file of that name and user.
+  ASSERT_EQ(EjecutarCli({"rm", imagen, "3:FIJO.BIN", "--force"}).codigo, 0);
+  ASSERT_EQ(EjecutarCli({"ren", imagen, "3:CODE.BIN", "FIJO.BIN"}).codigo, 0);
+  const std::vector<std::uint8_t> conNombre = Leer(imagen);
+  r = EjecutarCli({"unrm", imagen, "FIJO.BIN", "--usuario", "3"});
+  EXPECT_EQ(r.codigo, 1);
+  EXPECT_NE(r.errores.find("ya hay un 3:FIJO.BIN en el disco"), std::string::npos) << r.errores;
+  EXPECT_EQ(Leer(imagen), conNombre);
+}
+
 #if defined(_WIN32)
 // These stop, kill or limit the child with POSIX signals and rlimits, or need links.
 TEST_F(Escritura, EnlaceYPermisos) {
@@ -1071,7 +1125,7 @@ TEST_F(Escritura, DosALaVezNoPierdenNada) {
 #endif
 
 TEST(EscrituraAyuda, CadaOrdenTieneAyuda) {
-  for (const char *orden : {"new", "put", "rm", "ren", "attr"}) {
+  for (const char *orden : {"new", "put", "rm", "unrm", "ren", "attr"}) {
     const Resultado r = EjecutarCli({orden, "--help"});
     EXPECT_EQ(r.codigo, 0) << orden;
     EXPECT_NE(r.salida.find("Uso: alcove-cli " + std::string(orden)), std::string::npos)

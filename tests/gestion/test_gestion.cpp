@@ -1,5 +1,6 @@
 // What the window's disk manager decides, over disks made by the generator.
 #include "Comun.h"
+#include "Dobles.h"
 #include "Generador.h"
 #include "ProgramaBasic.h"
 #include "ZipDePrueba.h"
@@ -32,7 +33,7 @@ std::vector<std::uint8_t> ConCabecera(std::string_view nombre11, std::uint8_t ti
 
 std::vector<std::uint8_t> Texto(const std::string &s) { return {s.begin(), s.end()}; }
 
-// A DATA disk whose catalogue lies at the fixed offset 512, as the rows read it.
+// A DATA disk and its catalogue's entries, as the rows take them.
 struct Disco {
   std::vector<std::uint8_t> bytes;
   cpm::Disco disco;
@@ -44,7 +45,11 @@ struct Disco {
     disco = cpm::LeerDisco(bytes);
   }
   [[nodiscard]] Gestion::EntradaCruda Entrada(int ranura) const {
-    return Gestion::EntradaDeImagen(bytes, ranura);
+    const std::vector<std::uint8_t> entradas =
+        cpm::LeerEntradasCatalogo(disco.contenedor, *disco.formato);
+    Gestion::EntradaCruda e{};
+    std::copy_n(entradas.begin() + ranura * 32, 32, e.begin());
+    return e;
   }
 };
 
@@ -93,7 +98,7 @@ TEST(EntradaDeFila, EachRowFindsTheFileOfItsUserNameAndExtensionOrNone) {
       {"attribute bits do not count", atributos, 3, "CODE.BIN"},
       {"same name, user 0", d.Entrada(3), 0, "CODE.BIN"},
       {"a user with no such file", otroUsuario, -1, ""},
-      {"garbage at the fixed position", basura, -1, ""},
+      {"garbage", basura, -1, ""},
   };
   EXPECT_NE(atributos[9] & 0x80, 0) << "the R/O bit is set in the entry";
   for (const Caso &c : casos) {
@@ -108,18 +113,6 @@ TEST(EntradaDeFila, EachRowFindsTheFileOfItsUserNameAndExtensionOrNone) {
     EXPECT_EQ(a->NombreCompleto(), c.archivo);
   }
   EXPECT_EQ(Gestion::TextoEntrada(atributos), "CODE.BIN");
-}
-
-TEST(EntradaDeFila, ListedSlotsLeaveOutUnusedAndBadlyNamedEntries) {
-  CabeceraDisco cab;
-  cab.Entradas[0].Estado = EstadoEntrada::EnUso;
-  cab.Entradas[1].Estado = EstadoEntrada::NoUsada;
-  cab.Entradas[2].Estado = EstadoEntrada::NombreNoValido;
-  for (int i = 3; i < 64; ++i)
-    cab.Entradas[static_cast<std::size_t>(i)].Estado = EstadoEntrada::NoUsada;
-  cab.Entradas[63].Estado = EstadoEntrada::EnUso;
-  cab.Entradas[64].Estado = EstadoEntrada::EnUso; // never listed
-  EXPECT_EQ(Gestion::RanurasListadas(cab), (std::vector<int>{0, 63}));
 }
 
 TEST(Contenido, CadaArchivoSeMuestraComoLoQueEs) {
@@ -194,7 +187,7 @@ TEST(Contenido, AnUnknownRowShowsWhyAndTheHexOfItsEntry) {
   const Gestion::Contenido c = Gestion::ContenidoDesconocido(e, 5, "no está");
   EXPECT_EQ(c.titulo, "X");
   EXPECT_NE(c.texto.find("no está"), std::string::npos);
-  EXPECT_NE(c.texto.find("byte 672"), std::string::npos) << "512 + 5 * 32";
+  EXPECT_NE(c.texto.find("Entrada 5 del catálogo"), std::string::npos) << c.texto;
   EXPECT_NE(c.texto.find("0000  00 58 20 20"), std::string::npos) << c.texto;
 }
 
@@ -225,57 +218,6 @@ TEST(Propiedades, TellTypeAddressesLengthUserAttributesAndBlocks) {
   EXPECT_EQ(sin.find("Carga:"), std::string::npos);
 }
 
-// Answers nothing and chooses nothing; the fakes below answer what they test.
-class SinRespuestas : public Gestion::Dialogos {
-public:
-  std::vector<std::string> avisos;
-  bool Confirmar(const std::string &, const std::string &) override { return false; }
-  std::optional<std::string> PedirTexto(const std::string &, const std::string &,
-                                        const std::string &) override {
-    return std::nullopt;
-  }
-  std::optional<Destino> ElegirCarpeta(const std::string &, bool) override { return std::nullopt; }
-  std::vector<std::string> ElegirArchivos(const std::string &) override { return {}; }
-  std::vector<std::size_t> ElegirVarios(const std::string &, const std::string &,
-                                        const std::vector<std::string> &) override {
-    return {};
-  }
-  std::optional<DiscoNuevo>
-  PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &) override {
-    return std::nullopt;
-  }
-  std::optional<Cabecera> EditarPropiedades(const std::string &, const Cabecera &,
-                                            const std::vector<std::string> &) override {
-    return std::nullopt;
-  }
-  void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
-  void Mostrar(const std::string &, const std::string &) override {}
-};
-
-// Says yes to everything and keeps what it is told.
-class SiATodo final : public SinRespuestas {
-public:
-  bool Confirmar(const std::string &, const std::string &) override { return true; }
-};
-
-// "Propiedades" as the user fills it in: `respuesta` makes the fields the user
-// leaves from those offered; what was offered and told is kept.
-class Propietario final : public SinRespuestas {
-public:
-  std::function<std::optional<Cabecera>(Cabecera)> respuesta;
-  std::optional<Cabecera> ofrecida;
-  std::vector<std::string> tipos;
-  std::string mostrado;
-  std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
-                                            const std::vector<std::string> &t) override {
-    mostrado = texto;
-    ofrecida = cabecera;
-    tipos = t;
-    return respuesta(cabecera);
-  }
-  void Mostrar(const std::string &, const std::string &texto) override { mostrado = texto; }
-};
-
 struct CasoPropiedades {
   const char *nombre;
   int ranura; // the row's catalogue slot
@@ -294,13 +236,14 @@ TEST_P(PropiedadesEditadas, CambianLaCabeceraONada) {
   CarpetaTemporal carpeta;
   const std::string ruta = carpeta.Archivo("a.dsk");
   Escribir(ruta, d.bytes);
-  Propietario dialogos;
-  dialogos.respuesta = c.respuesta;
+  Guion dialogos;
+  dialogos.cabecera = c.respuesta;
   Gestion::Acciones acciones(dialogos);
   const Gestion::Panel panel{ruta, carpeta.Archivo(""), {{0, d.Entrada(c.ranura)}}};
   EXPECT_EQ(acciones.Propiedades(panel), c.cambia);
-  ASSERT_TRUE(dialogos.ofrecida.has_value());
-  EXPECT_EQ(dialogos.tipos, (std::vector<std::string>{"BASIC", "BASIC protegido", "binario"}));
+  ASSERT_TRUE(dialogos.cabeceraEditable.has_value());
+  EXPECT_EQ(dialogos.tiposOfrecidos,
+            (std::vector<std::string>{"BASIC", "BASIC protegido", "binario"}));
   EXPECT_NE(dialogos.mostrado.find("Archivo:"), std::string::npos);
   if (*c.aviso == '\0') {
     EXPECT_TRUE(dialogos.avisos.empty()) << dialogos.avisos.front();
@@ -370,12 +313,12 @@ TEST(Propiedades, VariosArchivosOUnZipSoloSeMuestran) {
   CarpetaTemporal carpeta;
   const std::string ruta = carpeta.Archivo("a.dsk");
   Escribir(ruta, d.bytes);
-  Propietario dialogos;
-  dialogos.respuesta = [](Cabecera c) { return std::optional<Cabecera>(c); };
+  Guion dialogos;
+  dialogos.cabecera = [](Cabecera c) { return std::optional<Cabecera>(c); };
   Gestion::Acciones acciones(dialogos);
   Gestion::Panel panel{ruta, carpeta.Archivo(""), {{0, d.Entrada(1)}, {1, d.Entrada(2)}}};
   EXPECT_FALSE(acciones.Propiedades(panel));
-  EXPECT_FALSE(dialogos.ofrecida.has_value());
+  EXPECT_FALSE(dialogos.cabeceraEditable.has_value());
   EXPECT_NE(dialogos.mostrado.find("CODE.BIN"), std::string::npos);
   EXPECT_NE(dialogos.mostrado.find("LEEME.TXT"), std::string::npos);
   Escribir(carpeta.Archivo("j.zip"),
@@ -383,19 +326,19 @@ TEST(Propiedades, VariosArchivosOUnZipSoloSeMuestran) {
   panel = {carpeta.Archivo("j.zip/a.dsk"), carpeta.Archivo(""), {{0, d.Entrada(1)}}};
   dialogos.mostrado.clear();
   EXPECT_FALSE(acciones.Propiedades(panel));
-  EXPECT_FALSE(dialogos.ofrecida.has_value());
+  EXPECT_FALSE(dialogos.cabeceraEditable.has_value());
   EXPECT_NE(dialogos.mostrado.find("CODE.BIN"), std::string::npos);
 }
 
-// Files the listing leaves out (an attribute sets a top bit) can still be
-// reached by other rows: a read-only file is never deleted, nor a member of a zip written.
+// A read-only file is never deleted, nor a member of a zip written.
 TEST(Acciones, AReadOnlyFileOrAnImageInsideAZipIsRefusedAndLeftAsItWas) {
   const Disco d(
       {{0, "FIJO", "BIN", true, false, false, Generador::ContenidoPrueba(300, 1), {}, 0}});
   CarpetaTemporal carpeta;
   const std::string ruta = carpeta.Archivo("a.dsk");
   Escribir(ruta, d.bytes);
-  SiATodo dialogos;
+  Guion dialogos;
+  dialogos.confirmar = {true};
   Gestion::Acciones acciones(dialogos);
   Gestion::Panel panel{ruta, carpeta.Archivo(""), {{0, d.Entrada(0)}}};
   EXPECT_FALSE(acciones.Borrar(panel));
@@ -449,7 +392,7 @@ TEST(Acciones, PonerArchivosTokenizaUnBasicEscritoComoTexto) {
   const std::string programa = "20 GOTO 10\r\n10 PRINT \"HOLA\"\r\n";
   Escribir(carpeta.Archivo("menu.bas"), Texto(programa));
   Escribir(carpeta.Archivo("menu.txt"), Texto(programa));
-  SiATodo dialogos;
+  Guion dialogos;
   Gestion::Acciones acciones(dialogos);
   const Gestion::Panel panel{ruta, carpeta.Archivo(""), {}};
   ASSERT_TRUE(

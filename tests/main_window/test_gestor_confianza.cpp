@@ -55,11 +55,21 @@ public:
     Anotar("PedirDiscoNuevo");
     return std::nullopt;
   }
-  std::vector<std::size_t> ElegirVarios(const std::string &, const std::string &,
-                                        const std::vector<std::string> &) override {
-    Anotar("ElegirVarios");
-    return {};
+  std::optional<std::string> ElegirArchivoNuevo(const std::string &, const std::string &,
+                                                const std::string &) override {
+    Anotar("ElegirArchivoNuevo");
+    return std::nullopt;
   }
+  std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &,
+                                                  const OpcionesPoner &) override {
+    Anotar("PedirOpcionesPoner");
+    return std::nullopt;
+  }
+  std::optional<BorradoElegido> ElegirBorrado(const std::vector<std::string> &, bool) override {
+    Anotar("ElegirBorrado");
+    return std::nullopt;
+  }
+  void Informar(const std::string &m) override { Anotar("Informar: " + m); }
   std::optional<Cabecera> EditarPropiedades(const std::string &, const Cabecera &,
                                             const std::vector<std::string> &) override {
     Anotar("EditarPropiedades");

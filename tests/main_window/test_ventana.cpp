@@ -30,11 +30,12 @@ using Generador::ImagenDsk;
 
 // One catalogue row as the view shows it, with its icon's key.
 struct Fila {
-  QString nombre, ext, kb, icono;
+  QString nombre, ext, kb, icono, attrib = {};
   friend bool operator==(const Fila &, const Fila &) = default;
   friend std::ostream &operator<<(std::ostream &os, const Fila &f) {
     return os << '[' << f.nombre.toStdString() << '|' << f.ext.toStdString() << '|'
-              << f.kb.toStdString() << '|' << f.icono.toStdString() << ']';
+              << f.kb.toStdString() << '|' << f.icono.toStdString() << '|' << f.attrib.toStdString()
+              << ']';
   }
 };
 
@@ -48,8 +49,8 @@ ImagenDsk ImagenJuegos() {
       .AgregarEntrada(CrearEntrada(0, "GAME    BIN", 16, 2))
       .AgregarEntrada(CrearEntrada(0xE5, "OLD     BAS", 10)) // deleted
       .AgregarEntrada(CrearEntrada(0, "BAD\x01NAMEBAS", 10)) // control character
-      .AgregarEntrada(CrearEntrada(0, "HIGH\xC1   BIN", 8))  // top bit set
-      .AgregarEntrada(CrearEntrada(0, "PIPE|   TXT", 8))     // code 124
+      .AgregarEntrada(CrearEntrada(0, "HIGH\xC1   BIN", 8))  // top bit set: an attribute
+      .AgregarEntrada(CrearEntrada(0, "PIPE|   TXT", 8))     // code 124: printable
       .AgregarEntrada(CrearEntrada(16, "USER16  BIN", 16))   // user above 15
       .AgregarEntrada(CrearEntrada(3, "notes   bin", 0))     // lower case, 0 records
       .AgregarEntrada(CrearEntrada(15, "LOADER  BAS", 255))
@@ -60,10 +61,11 @@ ImagenDsk ImagenJuegos() {
 }
 
 const std::vector<Fila> FilasJuegos{
-    {"CR      ", "TXT", "   1", "Unknow"}, {"CURLY{  ", "TXT", "   1", "Unknow"},
-    {"GAME    ", "BIN", "  16", "BIN"},    {"GAME    ", "BIN", "  16", "BIN"},
-    {"GAME    ", "BIN", "   2", "BIN"},    {"LOADER  ", "BAS", "  31", "BAS"},
-    {"notes   ", "bin", "   1", "Unknow"}, {"ZAP     ", "BAK", "   2", "BAK"},
+    {"CR      ", "TXT", "   1", "Unknow"},     {"CURLY{  ", "TXT", "   1", "Unknow"},
+    {"GAME    ", "BIN", "  16", "BIN"},        {"GAME    ", "BIN", "  16", "BIN"},
+    {"GAME    ", "BIN", "   2", "BIN"},        {"HIGHA   ", "BIN", "   1", "BIN"},
+    {"LOADER  ", "BAS", "  31", "BAS", "U15"}, {"notes   ", "bin", "   1", "Unknow", "U3"},
+    {"PIPE|   ", "TXT", "   1", "Unknow"},     {"ZAP     ", "BAK", "   2", "BAK"},
 };
 
 ImagenDsk ImagenExtendida() {
@@ -114,8 +116,8 @@ protected:
     const ModeloCatalogo &m = DSK(i).ListItems();
     for (int f = 0; f < m.rowCount(); ++f) {
       filas.push_back({m.Texto(f, 0), m.Texto(f, 1), m.Texto(f, 2),
-                       m.data(m.index(f, 0), ModeloCatalogo::RolClaveIcono).toString()});
-      EXPECT_EQ(m.Texto(f, 3), "") << "Attrib stays empty";
+                       m.data(m.index(f, 0), ModeloCatalogo::RolClaveIcono).toString(),
+                       m.Texto(f, 3)});
     }
     return filas;
   }
@@ -374,6 +376,14 @@ TEST_F(VentanaPrincipal, ImagesWithoutRowsOrSignatureStillFillTheStatusBar) {
   EXPECT_EQ(Paneles(), (QStringList{"borrado.dsk", " MV-CPC EMU ", " T:40 S:1 ", ""}));
   PulsarArchivo(File(0), "rara.dsk");
   EXPECT_EQ(Paneles(), (QStringList{"rara.dsk", "", " T:42 S:2 ", "OTRO"}));
+  // A creator that ends in zero bytes, as some tools fill it: the status bar
+  // shows what comes before them, as Windows' own does, never a box for each.
+  ImagenDsk ceros = ImagenExtendida();
+  ceros.Creador(std::string_view("CPCDiskXP\0\0\0\0\0", 14));
+  EscribirImagen(carpeta.Ruta() / "ceros.dsk", ceros);
+  File(0).SetPath(Base());
+  PulsarArchivo(File(0), "ceros.dsk");
+  EXPECT_EQ(Paneles().back(), "CPCDiskXP");
 }
 
 TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANewListing) {
@@ -393,7 +403,7 @@ TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANe
   };
 
   PulsarCabecera(DSK(1), 1); // "EXT" in pane B
-  const QStringList porExt{"BAK", "BAS", "BIN", "BIN", "BIN", "bin", "TXT", "TXT"};
+  const QStringList porExt{"BAK", "BAS", "BIN", "BIN", "BIN", "BIN", "bin", "TXT", "TXT", "TXT"};
   EXPECT_EQ(ext(Filas(1)), porExt);
   EXPECT_EQ(Filas(0), FilasJuegos) << "pane A keeps its order";
   PulsarCabecera(DSK(1), 1); // no toggle
@@ -405,18 +415,18 @@ TEST_F(VentanaPrincipal, HeadingClicksSortOnePaneAscendingAndTheOrderOutlivesANe
   EXPECT_EQ(kb(Filas(1)).mid(2, 3), (QStringList{"  16", "  16", "   2"}));
 
   PulsarCabecera(DSK(0), 2); // "KB" in pane A: right-aligned, so numeric
-  EXPECT_EQ(kb(Filas(0)),
-            (QStringList{"   1", "   1", "   1", "   2", "   2", "  16", "  16", "  31"}));
+  EXPECT_EQ(kb(Filas(0)), (QStringList{"   1", "   1", "   1", "   1", "   1", "   2", "   2",
+                                       "  16", "  16", "  31"}));
 
   PulsarArchivo(File(1), "extendido.DSK");
   EXPECT_EQ(ext(Filas(1)), (QStringList{"BAS", "BIN"}));
-  PulsarCabecera(DSK(1), 3); // "Attrib": all equal, catalogue order
+  PulsarCabecera(DSK(1), 3); // "Attrib": by its text, equal ones in catalogue order
   PulsarArchivo(File(1), "juegos.dsk");
   QStringList nombres;
   for (const Fila &f : Filas(1))
     nombres << f.nombre.trimmed();
-  EXPECT_EQ(nombres,
-            (QStringList{"GAME", "GAME", "GAME", "notes", "LOADER", "ZAP", "CURLY{", "CR"}));
+  EXPECT_EQ(nombres, (QStringList{"GAME", "GAME", "GAME", "HIGHA", "PIPE|", "ZAP", "CURLY{", "CR",
+                                  "LOADER", "notes"}));
 }
 
 TEST_F(VentanaPrincipal, TheCatalogueColumnsShowTheirWidestTextsWhole) {

@@ -1,8 +1,10 @@
 // The windows' decisions without any toolkit, on fakes of the host's controls:
 // they run on every host, Linux and (under Wine) Windows alike.
 #include "Comun.h"
+#include "Dobles.h"
 #include "Generador.h"
 
+#include "cpm/Disco.h"
 #include "platform/Errores.h"
 #include "ui/auxiliary/F_Acerca.h"
 #include "ui/auxiliary/F_Progress.h"
@@ -16,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -102,89 +105,6 @@ TEST(FilasOrdenadas, PlacesEachRowByItsColumnAndReportsWhereRowsWentOnAResort) {
 
 // ---- The main window -------------------------------------------------------------
 
-struct UnidadesFalsas final : Controles::ListaUnidades {
-  std::string texto;
-  [[nodiscard]] std::string Drive() const override { return texto; }
-};
-
-// A folder list or a file list: a path that must be a folder, and its writes.
-struct CarpetasFalsas final : Controles::ListaCarpetas {
-  std::string ruta;
-  int escrituras = 0;
-  [[nodiscard]] std::string Path() const override { return ruta; }
-  void SetPath(const std::string &r) override {
-    if (!std::filesystem::is_directory(RutaFs(r)))
-      LanzarError(Errores::RutaNoEncontrada);
-    ruta = r;
-    ++escrituras;
-  }
-};
-
-struct ArchivosFalsos final : Controles::ListaArchivos {
-  std::string ruta, nombre;
-  [[nodiscard]] std::string Path() const override { return ruta; }
-  void SetPath(const std::string &r) override {
-    ruta = r;
-    nombre.clear();
-  }
-  [[nodiscard]] std::string FileName() const override { return nombre; }
-  void FijarOtrasImagenes(OtrasImagenes o) override { otras = std::move(o); }
-  OtrasImagenes otras;
-};
-
-struct ImagenesFalsas final : Controles::ListaImagenes {
-  std::vector<std::string> claves = Iconos::ClavesCatalogo();
-  [[nodiscard]] int Count() const override { return static_cast<int>(claves.size()); }
-  [[nodiscard]] std::string Key(int j) const override {
-    return j >= 1 && j <= Count() ? claves[static_cast<std::size_t>(j - 1)] : std::string();
-  }
-  [[nodiscard]] int Index(const std::string &clave) const override {
-    for (int j = 1; j <= Count(); ++j)
-      if (Key(j) == clave)
-        return j;
-    return 0;
-  }
-};
-
-struct VistaFalsa final : Controles::VistaLista {
-  explicit VistaFalsa(const ImagenesFalsas &i) : imagenes(i) {}
-  const ImagenesFalsas &imagenes;
-  FilasOrdenadas filas;
-  void Clear() override { filas.Clear(); }
-  int Add(const Textos &t, int icono) override { return filas.Add(t, icono); }
-  [[nodiscard]] bool Sorted() const override { return filas.Sorted(); }
-  [[nodiscard]] std::int16_t SortKey() const override { return filas.SortKey(); }
-  [[nodiscard]] int SortOrder() const override { return filas.SortOrder(); }
-  void SetSortKey(std::int16_t c) override { filas.SetSortKey(c); }
-  void SetSortOrder(int o) override { filas.SetSortOrder(o); }
-  [[nodiscard]] int Filas() const override { return filas.size(); }
-  [[nodiscard]] std::string Texto(int f, int c) const override {
-    return filas[f].textos[static_cast<std::size_t>(c)];
-  }
-  [[nodiscard]] std::string ClaveIcono(int f) const override {
-    return imagenes.Key(filas[f].icono);
-  }
-  [[nodiscard]] int Llegada(int f) const override { return filas.Llegada(f); }
-  std::vector<int> elegidas;
-  int actual = -1;
-  [[nodiscard]] std::vector<int> Seleccionadas() const override { return elegidas; }
-  [[nodiscard]] int FilaActual() const override { return actual; }
-  void SeleccionarSolo(int f) override {
-    elegidas = f < 0 ? std::vector<int>{} : std::vector<int>{f};
-    actual = f < 0 ? actual : f;
-  }
-};
-
-struct EstadoFalso final : Controles::BarraEstado {
-  std::array<std::string, Paneles> textos{"Disco", "Formato Imagen", "Pistas / Caras", ""};
-  void SetPanelText(int p, const std::string &t) override {
-    textos.at(static_cast<std::size_t>(p - 1)) = t;
-  }
-  [[nodiscard]] std::string PanelText(int p) const override {
-    return textos.at(static_cast<std::size_t>(p - 1));
-  }
-};
-
 using Generador::CrearEntrada;
 
 class VentanaSinToolkit : public ::testing::Test {
@@ -198,7 +118,7 @@ protected:
         .AgregarEntrada(CrearEntrada(0, "GAME    BIN", 16, 1))
         .AgregarEntrada(CrearEntrada(0xE5, "OLD     BAS", 10))
         .AgregarEntrada(CrearEntrada(3, "notes   bin", 0))
-        .AgregarEntrada(CrearEntrada(0, "HIGH\xC1   BIN", 8));
+        .AgregarEntrada(CrearEntrada(0, "HIGH    \xC2IN", 8)); // read-only
     Generador::EscribirArchivo(carpeta.Ruta() / "juegos.dsk", juegos.Bytes());
     Generador::ImagenDsk otro(Generador::Disposicion::Extendida, 42, 2);
     otro.Creador("OTRO");
@@ -246,7 +166,8 @@ TEST_F(VentanaSinToolkit, AClickListsTheImageSortedAndSumsItUpInTheStatusBar) {
   Elegir(0, "juegos.dsk");
   EXPECT_EQ(Filas(0),
             (std::vector<std::string>{"GAME    |BIN|  16||BIN", "GAME    |BIN|   2||BIN",
-                                      "notes   |bin|   1||Unknow", "ZAP     |BAK|   2||BAK"}));
+                                      "HIGH    |BIN|   1|R/O|BIN", "notes   |bin|   1|U3|Unknow",
+                                      "ZAP     |BAK|   2||BAK"}));
   EXPECT_EQ(estado.textos, (std::array<std::string, 4>{"juegos.dsk", " MV-CPC EMU ", " T:40 S:1 ",
                                                        "TEST CREADOR"}));
   EXPECT_TRUE(ventana->ExisteDisco(0));
@@ -257,13 +178,13 @@ TEST_F(VentanaSinToolkit, AClickListsTheImageSortedAndSumsItUpInTheStatusBar) {
   ventana->DSK_ColumnClick(0, 2);
   ventana->DSK_ColumnClick(0, 2);
   EXPECT_EQ(vista[0].Texto(0, 1), "BAK");
-  EXPECT_EQ(vista[0].Texto(3, 1), "bin");
+  EXPECT_EQ(vista[0].Texto(3, 1), "bin") << "letter case does not count: arrival order";
   EXPECT_EQ(vista[0].SortKey(), 1);
   EXPECT_EQ(vista[0].SortOrder(), 0);
   EXPECT_EQ(vista[1].SortKey(), 0);
   // Clicking the same file again gives the same rows, in the order chosen.
   Elegir(0, "juegos.dsk");
-  EXPECT_EQ(vista[0].Filas(), 4);
+  EXPECT_EQ(vista[0].Filas(), 5);
   EXPECT_EQ(vista[0].Texto(0, 1), "BAK");
 }
 
@@ -277,14 +198,14 @@ TEST_F(VentanaSinToolkit, NavigationFollowsDriveThenFolderAndLeavesTheRestAlone)
   EXPECT_EQ(dir[1].escrituras, 0);
   EXPECT_EQ(file[1].ruta, Utf8(carpeta.Ruta()));
   EXPECT_EQ(estado.textos, estadoAntes);
-  EXPECT_EQ(vista[1].Filas(), 4);
+  EXPECT_EQ(vista[1].Filas(), 5);
 
   // Pane A's image takes the status bar over; pane B keeps its rows.
   Elegir(0, "extendido.dsk");
   EXPECT_EQ(estado.textos, (std::array<std::string, 4>{"extendido.dsk", " EXTENDED-CPC DSK ",
                                                        " T:42 S:2 ", "OTRO"}));
   EXPECT_EQ(Filas(0), std::vector<std::string>{"BETA    |BAS|   3||BAS"});
-  EXPECT_EQ(vista[1].Filas(), 4);
+  EXPECT_EQ(vista[1].Filas(), 5);
 
   // A drive that cannot be reached fails and changes nothing.
   drive[0].texto = Utf8(carpeta.Ruta() / "desmontado");
@@ -329,10 +250,99 @@ TEST_F(VentanaSinToolkit, TheTestsDumpHoldsTheStatusAndBothPanesRows) {
   const std::string registro = Volcado::Registro("File_Click(1)", estado, {&vista[0], &vista[1]});
   EXPECT_EQ(registro, "== File_Click(1)\n"
                       "Estado|juegos.dsk| MV-CPC EMU | T:40 S:1 |TEST CREADOR\n"
-                      "B|notes   |bin|   1||Unknow\n"
+                      "B|notes   |bin|   1|U3|Unknow\n"
+                      "B|HIGH    |BIN|   1|R/O|BIN\n"
                       "B|ZAP     |BAK|   2||BAK\n"
                       "B|GAME    |BIN|   2||BIN\n"
                       "B|GAME    |BIN|  16||BIN\n");
+}
+
+// A pane lists the catalogue where the disk keeps it, every entry of it (all
+// of them where a format has more than 64), whatever the format, the stored
+// order of its sectors or the attribute bits of its names: one row per entry,
+// the name without its top bits, the attributes and a user other than 0 in
+// "Attrib".
+TEST_F(VentanaSinToolkit, EveryFormatListsTheEntriesTheExactReaderFinds) {
+  struct Caso {
+    const char *nombre;
+    Generador::Geometria geometria;
+    std::vector<int> intercalado; // stored order of every track's sectors; empty: in order
+    int archivos;
+    Generador::Disposicion disposicion = Generador::Disposicion::Estandar;
+  };
+  Generador::Geometria romdos;
+  romdos.primerSector = 0x11;
+  romdos.sectores = 10;
+  romdos.pistas = 80;
+  romdos.caras = 2;
+  romdos.tamanoBloque = 2048;
+  romdos.entradas = 128;
+  const std::vector<Caso> casos{
+      {"DATA interleaved as FORMAT writes it",
+       Generador::GeometriaData(),
+       {0, 5, 1, 6, 2, 7, 3, 8, 4},
+       38},
+      {"SYSTEM: the catalogue on track 2", Generador::GeometriaSystem(), {}, 24},
+      {"+3: the catalogue on track 1", Generador::GeometriaPlus3(), {}, 20},
+      {"catalogue sectors stored out of order",
+       Generador::GeometriaData(),
+       {3, 2, 1, 0, 8, 7, 6, 5, 4},
+       30,
+       Generador::Disposicion::Extendida},
+      {"ROMDOS D10: 128 entries", romdos, {}, 90},
+  };
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.nombre);
+    Generador::DiscoCpm d(c.geometria, c.disposicion);
+    if (!c.intercalado.empty())
+      d.Intercalado(c.intercalado);
+    std::vector<std::string> esperadas;
+    for (int k = 0; k < c.archivos; ++k) {
+      Generador::ArchivoCpm a;
+      a.usuario = static_cast<std::uint8_t>(k % 7 == 3 ? 3 : 0);
+      const std::string nombre = (k < 10 ? "F0" : "F") + std::to_string(k);
+      a.nombre = nombre;
+      a.ext = k % 3 == 0 ? "BAS" : "BIN";
+      a.soloLectura = k % 4 == 1;
+      a.sistema = k % 5 == 2;
+      // The first file spans two extents: two rows, one of a full extent.
+      const std::size_t largo = k == 0 ? 20000 : 100 + 37 * static_cast<std::size_t>(k);
+      a.datos = Generador::ContenidoPrueba(largo, static_cast<std::uint8_t>(k));
+      d.Agregar(a);
+      std::string atributos;
+      for (const auto &[puesto, texto] : {std::pair<bool, std::string>{a.soloLectura, "R/O"},
+                                          {a.sistema, "SYS"},
+                                          {a.usuario != 0, "U3"}}) {
+        if (puesto)
+          atributos += (atributos.empty() ? "" : " ") + texto;
+      }
+      const std::string ext = a.ext;
+      const auto fila = [&](std::size_t registros) {
+        const std::string kb = std::to_string(std::max<std::size_t>(1, registros / 8));
+        return nombre + std::string(8 - nombre.size(), ' ') + "|" + ext + "|" +
+               std::string(4 - kb.size(), ' ') + kb + "|" + atributos + "|" + ext;
+      };
+      if (largo > 16384) {
+        esperadas.push_back(fila(128));
+        esperadas.push_back(fila((largo - 16384 + 127) / 128));
+      } else {
+        esperadas.push_back(fila((largo + 127) / 128));
+      }
+    }
+    Generador::EscribirArchivo(carpeta.Ruta() / "formato.dsk", d.Bytes());
+    Elegir(0, "formato.dsk");
+    std::vector<std::string> filas = Filas(0);
+    std::sort(filas.begin(), filas.end());
+    std::sort(esperadas.begin(), esperadas.end());
+    EXPECT_EQ(filas, esperadas);
+    // The exact reader finds as many entries in use.
+    const std::vector<std::uint8_t> bytes = d.Bytes();
+    const cpm::Disco disco = cpm::LeerDisco(bytes);
+    std::size_t entradas = 0;
+    for (const cpm::Archivo &a : disco.catalogo.archivos)
+      entradas += a.extensiones.size();
+    EXPECT_EQ(filas.size(), entradas);
+  }
 }
 
 // ---- The progress window ---------------------------------------------------------

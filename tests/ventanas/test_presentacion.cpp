@@ -13,24 +13,27 @@ using Presentacion::FilaCatalogo;
 
 const std::vector<std::string> Claves{"Unknow", "BAK", "BAS", "BIN"};
 
-EntradaDir Entrada(std::string nombre, std::uint8_t registros,
-                   std::int32_t estado = EstadoEntrada::EnUso) {
-  EntradaDir e;
-  e.Nombre = std::move(nombre);
-  e.Registros = registros;
-  e.Estado = estado;
+using Presentacion::EntradaCatalogo;
+
+// Entry `indice` of a catalogue: user, 11 name bytes as stored, records.
+EntradaCatalogo Entrada(int indice, std::uint8_t usuario, std::string_view nombre11,
+                        std::uint8_t registros) {
+  EntradaCatalogo e;
+  e.Indice = indice;
+  e.Bytes[0] = usuario;
+  for (std::size_t k = 0; k < 11; ++k)
+    e.Bytes[1 + k] = static_cast<std::uint8_t>(nombre11[k]);
+  e.Bytes[15] = registros;
   return e;
 }
 
-// Every slot unused but the ones given, from slot 0 on.
-CabeceraDisco Catalogo(const std::vector<EntradaDir> &entradas) {
-  CabeceraDisco cab;
-  for (auto &e : cab.Entradas)
-    e = Entrada("\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5\xE5", 0xE5,
-                EstadoEntrada::NombreNoValido);
-  for (std::size_t i = 0; i < entradas.size(); ++i)
-    cab.Entradas[i] = entradas[i];
-  return cab;
+// What a row shows, with the entry it came from: "NOMBRE|EXT|KB|Attrib|icono@indice".
+std::vector<std::string> Mostradas(const std::vector<FilaCatalogo> &filas) {
+  std::vector<std::string> t;
+  for (const FilaCatalogo &f : filas)
+    t.push_back(f.Nombre + "|" + f.Ext + "|" + f.KB + "|" + f.Attrib + "|" +
+                std::to_string(f.Icono) + "@" + std::to_string(f.Entrada.Indice));
+  return t;
 }
 
 struct CasoKB {
@@ -87,53 +90,52 @@ TEST(IndiceIconoOrden, FollowsTheImageListOrderAndFirstMatchWins) {
   EXPECT_EQ(Presentacion::IndiceIcono("BAS", {"BIN"}), 0);
 }
 
-TEST(FilasCatalogo, ListsUsedEntriesInSlotOrderWithNameExtSizeAndIcon) {
-  const CabeceraDisco cab = Catalogo({
-      Entrada("GAME    BIN", 128),
-      Entrada("GAME    BIN", 128),
-      Entrada("GAME    BIN", 16),
-      Entrada("DELETED BAS", 10, EstadoEntrada::NoUsada),
-      Entrada("BAD\x01NAMEBAS", 10, EstadoEntrada::NombreNoValido),
-      Entrada("notes   bin", 0),
-      Entrada("LOADER  BAS", 255),
-      Entrada("OLD     BAK", 3),
-      Entrada("BLANK      ", 8),
-  });
-  const std::vector<FilaCatalogo> esperadas{
-      {"GAME    ", "BIN", "  16", 4}, {"GAME    ", "BIN", "  16", 4},
-      {"GAME    ", "BIN", "   2", 4}, {"notes   ", "bin", "   1", 1},
-      {"LOADER  ", "BAS", "  31", 3}, {"OLD     ", "BAK", "   1", 2},
-      {"BLANK   ", "   ", "   1", 1},
+TEST(FilasCatalogo, ListsEntriesInUseInOrderWithTheirNamesSevenBitsAndAttributes) {
+  const std::vector<EntradaCatalogo> entradas{
+      Entrada(0, 0, "GAME    BIN", 128),
+      Entrada(1, 0, "GAME    BIN", 16),
+      Entrada(2, 0xE5, "DELETED BAS", 10),
+      Entrada(3, 16, "USER16  BIN", 10),
+      Entrada(4, 0, "BAD\x01NAMEBAS", 10),
+      Entrada(5, 0, "#BURN!  BAS", 10), // printable: a file, as real disks name them
+      Entrada(6, 0, "notes   bin", 0),
+      Entrada(7, 3, "LOADER  BAS", 255),
+      Entrada(8, 0, "BLANK      ", 8),
+      // Attribute bits: read-only, system, both, and a top bit in the name.
+      Entrada(9, 0, "PROT    \xC2IN", 16),
+      Entrada(10, 15, "HID     B\xC1K", 16),
+      Entrada(11, 0, "BOTH    \xC2\xC1S", 16),
+      Entrada(12, 0, "NAME\xC1   TXT", 16),
+      // A carriage return, with or without its top bit, counts as a blank.
+      Entrada(13, 0, "CR\r\x8D    BIN", 16),
+      // Seven bits that are refused stay refused: DEL with the top bit set.
+      Entrada(14, 0, "X\xFF      BIN", 16),
+      Entrada(200, 0, "LATE    BAK", 24),
   };
-  EXPECT_EQ(Presentacion::FilasCatalogo(cab, Claves), esperadas);
+  EXPECT_EQ(Mostradas(Presentacion::FilasCatalogo(entradas, Claves)),
+            (std::vector<std::string>{"GAME    |BIN|  16||4@0", "GAME    |BIN|   2||4@1",
+                                      "#BURN!  |BAS|   1||3@5", "notes   |bin|   1||1@6",
+                                      "LOADER  |BAS|  31|U3|3@7", "BLANK   |   |   1||1@8",
+                                      "PROT    |BIN|   2|R/O|4@9", "HID     |BAK|   2|SYS U15|2@10",
+                                      "BOTH    |BAS|   2|R/O SYS|3@11", "NAMEA   |TXT|   2||1@12",
+                                      "CR      |BIN|   2||4@13", "LATE    |BAK|   3||2@200"}));
 }
 
-TEST(FilasCatalogo, OnlyUnusedAndBadNamesAreLeftOutAndSlot64NeverCounts) {
-  CabeceraDisco cab = Catalogo({Entrada("ODD     SCR", 16, 7)});
-  cab.Entradas[63] = Entrada("LAST    BAS", 24);
-  cab.Entradas[64] = Entrada("EXTRA   BIN", 24); // beyond the catalogue
-  const std::vector<FilaCatalogo> filas = Presentacion::FilasCatalogo(cab, Claves);
-  ASSERT_EQ(filas.size(), 2u);
-  EXPECT_EQ(filas[0].Nombre, "ODD     ");
-  EXPECT_EQ(filas[1].Nombre, "LAST    ");
-  EXPECT_EQ(filas[1].KB, "   3");
-}
-
-TEST(FilasCatalogo, AllUnusedGivesNoRowsAndEmptyRecordGivesEmptyRows) {
-  EXPECT_TRUE(Presentacion::FilasCatalogo(Catalogo({}), Claves).empty());
-  // A record nothing was ever loaded into: 64 blank rows, which is why the
-  // window lists nothing for such a pane.
-  const std::vector<FilaCatalogo> vacias = Presentacion::FilasCatalogo(CabeceraDisco{}, Claves);
-  ASSERT_EQ(vacias.size(), 64u);
-  EXPECT_EQ(vacias.front(), (FilaCatalogo{"", "", "   1", 1}));
-}
-
-TEST(FilasCatalogo, BytesBecomeOneCharacterEachNeverUtf8) {
-  // 0xC3 0xA9 is "é" in UTF-8; read byte by byte it is two characters.
-  const CabeceraDisco cab = Catalogo({Entrada("CAF\xC3\xA9   TXT", 8)});
-  const std::vector<FilaCatalogo> filas = Presentacion::FilasCatalogo(cab, Claves);
-  ASSERT_EQ(filas.size(), 1u);
-  EXPECT_EQ(filas[0].Nombre, "CAFÃ©   "); // UTF-8 of the eight characters
+TEST(EntradasDeImagen, WithoutAFormatTheSixtyFourEntriesAtTheFixedPlace) {
+  std::vector<std::uint8_t> imagen(512 + 32 * 3, 0);
+  const std::string firma = "MV - CPCEMU Disk-File\r\n";
+  std::copy(firma.begin(), firma.end(), imagen.begin());
+  const std::string nombre = "HERE    BIN";
+  std::copy(nombre.begin(), nombre.end(), imagen.begin() + 512 + 32 + 1);
+  imagen[512 + 32 + 15] = 9;
+  const std::vector<EntradaCatalogo> entradas = Presentacion::EntradasDeImagen(imagen);
+  ASSERT_EQ(entradas.size(), 64u) << "bytes past the end read as 0";
+  EXPECT_EQ(entradas[1], Entrada(1, 0, "HERE    BIN", 9));
+  EXPECT_EQ(entradas[63], Entrada(63, 0, std::string(11, '\0'), 0));
+  EXPECT_EQ(Mostradas(Presentacion::FilasCatalogo(entradas, Claves)),
+            (std::vector<std::string>{"HERE    |BIN|   1||4@1"}))
+      << "zero bytes are not a name";
+  EXPECT_TRUE(Presentacion::EntradasDeImagen({}).size() == 64u);
 }
 
 struct CasoFormato {

@@ -144,6 +144,53 @@ TEST(Paleta, ColoresDelFirmware) {
   }
 }
 
+// OCP Art Studio's palette files hold each ink's colours as the Gate Array
+// takes them (bit 6 set), several numbers giving one colour; the screen's mode
+// comes first. A text of firmware colours is a palette file too.
+TEST(LeerArchivoPaleta, OcpArtStudioAndTextAndNothingElse) {
+  using Rgb = std::array<std::uint8_t, 3>;
+  struct Caso {
+    std::uint8_t hardware;
+    Rgb color;
+  };
+  const Caso casos[] = {
+      {0x54, {0x00, 0x00, 0x00}}, {0x4B, {0xFF, 0xFF, 0xFF}}, {0x4A, {0xFF, 0xFF, 0x00}},
+      {0x44, {0x00, 0x00, 0x80}}, {0x50, {0x00, 0x00, 0x80}}, {0x5F, {0x80, 0x80, 0xFF}},
+      {0x43, {0xFF, 0xFF, 0x80}}, {0x49, {0xFF, 0xFF, 0x80}}, {0x4C, {0xFF, 0x00, 0x00}},
+      {0x56, {0x00, 0x80, 0x00}}, {0x40, {0x80, 0x80, 0x80}}, {0x41, {0x80, 0x80, 0x80}},
+      {0x5D, {0x80, 0x00, 0xFF}}, {0x45, {0xFF, 0x00, 0x80}}, {0x48, {0xFF, 0x00, 0x80}},
+      {0x53, {0x00, 0xFF, 0xFF}},
+  };
+  std::vector<std::uint8_t> pal(239, 0x54);
+  pal[0] = 0; // mode 0
+  for (std::size_t t = 0; t < 16; ++t)
+    pal[3 + t * 12] = casos[t].hardware;
+  std::string error;
+  const auto leida = Ver::LeerArchivoPaleta(pal, error);
+  ASSERT_TRUE(leida) << error;
+  EXPECT_EQ(leida->modo, 0);
+  for (std::size_t t = 0; t < 16; ++t)
+    EXPECT_EQ(Ver::ColorFirmware(leida->paleta[t]), casos[t].color) << "ink " << t;
+  pal[0] = 2;
+  EXPECT_EQ(Ver::LeerArchivoPaleta(pal, error)->modo, 2);
+
+  const std::string texto = "1,24\r\n20,6\r\n\x1A\x1A";
+  const auto deTexto =
+      Ver::LeerArchivoPaleta(std::vector<std::uint8_t>(texto.begin(), texto.end()), error);
+  ASSERT_TRUE(deTexto) << error;
+  EXPECT_FALSE(deTexto->modo);
+  EXPECT_EQ((*deTexto).paleta[1], 24);
+  std::vector<std::uint8_t> sinModo = pal, sinColor = pal;
+  sinModo[0] = 3;
+  sinColor[3 + 5 * 12] = 0x14; // not a Gate Array colour
+  for (const auto &malo :
+       {sinModo, sinColor, std::vector<std::uint8_t>(pal.begin(), pal.begin() + 100)}) {
+    error.clear();
+    EXPECT_FALSE(Ver::LeerArchivoPaleta(malo, error));
+    EXPECT_NE(error, "");
+  }
+}
+
 // CAT's catalogue: user 0's visible files by name, with R/O and size; catalogue
 // art's control codes go out as stored.
 TEST(TextoCat, ComoLoImprimeElCpc) {

@@ -1,10 +1,11 @@
-// The Win32 window as a disk manager, in this process under Wine: each action
-// driven by the messages its list views send (a right-click's WM_CONTEXTMENU,
-// keys, double-clicks, drops through the views' own drop targets), the
-// questions answered by a script, the images compared byte for byte with what
-// alcove-cli makes of the same request.
+// The disk manager's Win32 binding, in this process under Wine: the messages
+// its list views send (a right-click's WM_CONTEXTMENU, keys, double-clicks,
+// drops through the views' own drop targets) reach the decisions, and the
+// menus, the viewer and the dialogs show what the decisions give. What each
+// action does is tested once, on the decisions (tests/gestion/test_paneles.cpp).
 #include "Ayudas32.h"
 #include "Comun.h"
+#include "Dobles.h"
 #include "Generador.h"
 #include "Proceso.h"
 #include "ProgramaBasic.h"
@@ -26,74 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Plataforma::Estrecho;
-
-// The user, as a script: answers in order, and what was asked and told.
-class Guion final : public Gestion::Dialogos {
-public:
-  std::deque<bool> confirmar;
-  std::optional<std::string> texto;
-  std::optional<Destino> carpeta;
-  std::vector<std::string> archivos;
-  std::optional<DiscoNuevo> disco;
-  std::vector<std::size_t> elegidos;
-
-  std::vector<std::string> preguntas, ofrecidos, avisos;
-  std::string mostrado;
-
-  bool Confirmar(const std::string &, const std::string &pregunta) override {
-    preguntas.push_back(pregunta);
-    if (confirmar.empty()) {
-      ADD_FAILURE() << "unexpected question: " << pregunta;
-      return false;
-    }
-    const bool si = confirmar.front();
-    confirmar.pop_front();
-    return si;
-  }
-  std::optional<std::string> PedirTexto(const std::string &, const std::string &pregunta,
-                                        const std::string &) override {
-    preguntas.push_back(pregunta);
-    return texto;
-  }
-  std::optional<Destino> ElegirCarpeta(const std::string &, bool) override { return carpeta; }
-  std::vector<std::string> ElegirArchivos(const std::string &) override { return archivos; }
-  std::optional<DiscoNuevo>
-  PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &) override {
-    return disco;
-  }
-  std::vector<std::size_t> ElegirVarios(const std::string &, const std::string &,
-                                        const std::vector<std::string> &o) override {
-    ofrecidos = o;
-    return elegidos;
-  }
-  void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
-  // "Propiedades" of one file: the text is shown as Mostrar shows it, and
-  // `cabecera` answers for its header.
-  std::optional<Cabecera> cabecera;
-  std::optional<Cabecera> EditarPropiedades(const std::string &t, const Cabecera &,
-                                            const std::vector<std::string> &) override {
-    mostrado = t;
-    return cabecera;
-  }
-  void Mostrar(const std::string &, const std::string &t) override { mostrado = t; }
-};
-
-// What the shared progress indicator was told.
-class ProgresoVisto final : public IndicadorProgreso {
-public:
-  ProgresoVisto() { Plataforma::InstalarProgreso(this); }
-  ~ProgresoVisto() override { Plataforma::InstalarProgreso(nullptr); }
-  ProgresoVisto(const ProgresoVisto &) = delete;
-  ProgresoVisto &operator=(const ProgresoVisto &) = delete;
-  void SetDe(double) override {}
-  void SetA(double v) override { a = v; }
-  void SetTitulo(const std::string &) override {}
-  void Mostrar() override { ++mostrado; }
-  void SetValor(double v) override { valor = v; }
-  void Ocultar() override { ++oculto; }
-  double a = 0, valor = 0;
-  int mostrado = 0, oculto = 0;
-};
 
 std::vector<std::uint8_t> ConCabecera(std::string_view nombre11, std::uint8_t tipo,
                                       std::uint16_t carga, std::vector<std::uint8_t> cuerpo) {
@@ -317,163 +250,6 @@ protected:
   std::unique_ptr<F_AlcoveW> ventana;
 };
 
-TEST_F(GestorWin32, EachWriteGivesTheBytesAlcoveCliGivesAndThePaneListsTheImageAgain) {
-  struct Caso {
-    const char *nombre;
-    std::vector<std::string> filas; // empty: the empty area
-    const char *accion;             // an item of the menu, or "Supr" / "F2"
-    std::vector<bool> respuestas;
-    std::optional<std::string> texto;
-    std::vector<std::string> cli;
-    std::string aparece, desaparece;
-  };
-  const std::vector<Caso> casos{
-      {"delete",
-       {"DATOS.BIN"},
-       "Borrar",
-       {true},
-       {},
-       {"rm", "IMAGEN", "DATOS.BIN"},
-       "",
-       "DATOS.BIN"},
-      {"delete two by the key",
-       {"LEEME.TXT", "LOADER.BAS"},
-       "Supr",
-       {true},
-       {},
-       {"rm", "IMAGEN", "LEEME.TXT", "LOADER.BAS"},
-       "",
-       "LOADER.BAS"},
-      {"rename",
-       {"LEEME.TXT"},
-       "CambiarNombre",
-       {},
-       "notas.txt",
-       {"ren", "IMAGEN", "LEEME.TXT", "NOTAS.TXT"},
-       "NOTAS.TXT",
-       "LEEME.TXT"},
-      {"rename by F2",
-       {"DATOS.BIN"},
-       "F2",
-       {},
-       "otros.bin",
-       {"ren", "IMAGEN", "DATOS.BIN", "OTROS.BIN"},
-       "OTROS.BIN",
-       "DATOS.BIN"},
-      // An attribute sets the top bit of an extension character: the listing
-      // then leaves the row out, as it does any name with such a character.
-      {"read-only",
-       {"LEEME.TXT"},
-       "SoloLectura",
-       {},
-       {},
-       {"attr", "IMAGEN", "LEEME.TXT", "--ro"},
-       "",
-       "LEEME.TXT"},
-      {"hidden",
-       {"CODE.BIN"},
-       "Oculto",
-       {},
-       {},
-       {"attr", "IMAGEN", "3:CODE.BIN", "--sys"},
-       "",
-       "CODE.BIN"},
-      {"put", {}, "PonerArchivos", {}, {}, {"put", "IMAGEN", "extra.bin"}, "EXTRA.BIN", ""},
-      {"put over a name, replacing",
-       {},
-       "PonerArchivos",
-       {true},
-       {},
-       {"put", "IMAGEN", "datos.bin", "--force"},
-       "DATOS.BIN",
-       ""},
-  };
-  Escribir(carpeta.Archivo("datos.bin"), Generador::ContenidoPrueba(300, 8));
-  const std::vector<std::uint8_t> original = DiscoA();
-  for (const Caso &c : casos) {
-    SCOPED_TRACE(c.nombre);
-    Escribir(A(), original);
-    ElegirArchivo(0, "a.dsk");
-    const std::vector<std::uint8_t> esperado = PorCli(A(), c.cli);
-    guion.confirmar.assign(c.respuestas.begin(), c.respuestas.end());
-    guion.texto = c.texto;
-    guion.archivos = {carpeta.Archivo(c.cli.back() == "--force" ? "datos.bin" : "extra.bin")};
-    if (!c.filas.empty())
-      Seleccionar(0, c.filas);
-    else
-      ventana->DSK(0).SeleccionarSolo(-1);
-    if (std::string(c.accion) == "Supr")
-      Tecla(0, VK_DELETE);
-    else if (std::string(c.accion) == "F2")
-      Tecla(0, VK_F2);
-    else
-      Menu(0, c.accion, c.filas.empty());
-    EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
-    guion.avisos.clear();
-    EXPECT_TRUE(guion.confirmar.empty()) << "every question was asked";
-    EXPECT_EQ(Leer(A()), esperado);
-    EXPECT_TRUE(c.aparece.empty() || Lista(0, c.aparece));
-    EXPECT_FALSE(!c.desaparece.empty() && Lista(0, c.desaparece));
-  }
-  EXPECT_TRUE(avisos.empty());
-}
-
-TEST_F(GestorWin32, RefusalsSayWhyAndLeaveTheImageByteForByte) {
-  struct Caso {
-    const char *nombre;
-    std::vector<std::string> filas;
-    const char *accion;
-    std::vector<bool> respuestas;
-    std::optional<std::string> texto;
-    std::string archivo; // to put
-    const char *motivo;  // in the message; empty: no message
-  };
-  Escribir(carpeta.Archivo("enorme.bin"), Generador::ContenidoPrueba(200000, 2));
-  Escribir(carpeta.Archivo("loader.bas"), {1, 2, 3});
-  const std::vector<Caso> casos{
-      {"answered no", {"DATOS.BIN"}, "Borrar", {false}, {}, "", ""},
-      {"name taken",
-       {"LEEME.TXT"},
-       "CambiarNombre",
-       {},
-       "LOADER.BAS",
-       "",
-       "Ya hay un 0:LOADER.BAS en el disco"},
-      {"bad name",
-       {"LEEME.TXT"},
-       "CambiarNombre",
-       {},
-       "A*B.TXT",
-       "",
-       "no vale como nombre de CP/M"},
-      {"full disk", {}, "PonerArchivos", {}, {}, "enorme.bin", "No hay sitio"},
-      {"replace declined", {}, "PonerArchivos", {false}, {}, "loader.bas", ""},
-      {"unknown row", {"."}, "Borrar", {}, {}, "", "La lectura exacta del disco no tiene"},
-      {"menu closed without a choice", {"DATOS.BIN"}, "", {}, {}, "", ""},
-  };
-  const std::vector<std::uint8_t> original = Leer(A());
-  for (const Caso &c : casos) {
-    SCOPED_TRACE(c.nombre);
-    guion.confirmar.assign(c.respuestas.begin(), c.respuestas.end());
-    guion.texto = c.texto;
-    guion.archivos = {carpeta.Archivo(c.archivo)};
-    if (!c.filas.empty())
-      Seleccionar(0, c.filas);
-    else
-      ventana->DSK(0).SeleccionarSolo(-1);
-    Menu(0, c.accion, c.filas.empty());
-    if (*c.motivo == '\0') {
-      EXPECT_TRUE(guion.avisos.empty());
-    } else {
-      ASSERT_EQ(guion.avisos.size(), 1U);
-      EXPECT_NE(guion.avisos.front().find(c.motivo), std::string::npos) << guion.avisos.front();
-    }
-    guion.avisos.clear();
-    EXPECT_TRUE(guion.confirmar.empty());
-    EXPECT_EQ(Leer(A()), original);
-  }
-}
-
 TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
   // A right-click on a row not selected makes it the selection.
   Seleccionar(0, {"LOADER.BAS"});
@@ -495,8 +271,12 @@ TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
       << guion.mostrado;
   EXPECT_NE(guion.mostrado.find("Usuario:      3\n"), std::string::npos) << guion.mostrado;
 
-  // Two rows: one name cannot be given to both; the toggles say how they are.
+  // An item runs the decision: the file made read-only keeps its row, marked.
   Menu(0, "SoloLectura");
+  ASSERT_TRUE(Lista(0, "CODE.BIN"));
+  Menu(0, "");
+  EXPECT_EQ(menuVisto[5], "Solo lectura (sí)");
+  // Two rows: one name cannot be given to both.
   Seleccionar(0, {"LOADER.BAS", "DATOS.BIN"});
   Menu(0, "");
   EXPECT_EQ(menuVisto[4], "Cambiar nombre… (no)");
@@ -515,16 +295,8 @@ TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
   // Below the rows: what a disk takes, and nothing stays selected.
   Menu(0, "", true);
   EXPECT_EQ(menuVisto, (std::vector<std::string>{"Nuevo disco…", "Poner archivos…",
-                                                 "Archivos sin fila…", "Propiedades del disco"}));
+                                                 "Archivos borrados…", "Propiedades del disco"}));
   EXPECT_TRUE(ventana->DSK(0).Seleccionadas().empty());
-  // The file made read-only has no row; the empty area's menu gives it back.
-  ASSERT_FALSE(Lista(0, "CODE.BIN"));
-  const std::vector<std::uint8_t> esperado = PorCli(A(), {"attr", "IMAGEN", "3:CODE.BIN", "--rw"});
-  guion.elegidos = {0};
-  Menu(0, "SinFila", true);
-  EXPECT_EQ(guion.ofrecidos, std::vector<std::string>{"3:CODE.BIN (solo lectura)"});
-  EXPECT_EQ(Leer(A()), esperado);
-  EXPECT_TRUE(Lista(0, "CODE.BIN"));
   // A header click keeps the selection on its rows.
   Seleccionar(0, {"LEEME.TXT"});
   ventana->Formulario().DSK_ColumnClick(0, 2);
@@ -574,6 +346,19 @@ TEST_F(GestorWin32, DoubleClickAndEnterOpenTheViewerWhichOffersTheOtherViewersAn
       << texto;
   EXPECT_TRUE(visores[1]->NotaVisible());
   EXPECT_EQ(visores[1]->Nota(), "entrada desconocida");
+
+  // Delete and F2 on the view do what the decisions do with them.
+  Seleccionar(0, {"LEEME.TXT"});
+  guion.texto = "notas.txt";
+  Tecla(0, VK_F2);
+  EXPECT_TRUE(Lista(0, "NOTAS.TXT"));
+  EXPECT_EQ(Nombres(0)[static_cast<std::size_t>(ventana->DSK(0).FilaActual())], "NOTAS.TXT")
+      << "the renamed row is selected";
+  guion.confirmar = {true};
+  Tecla(0, VK_DELETE);
+  EXPECT_FALSE(Lista(0, "NOTAS.TXT"));
+  EXPECT_TRUE(guion.confirmar.empty());
+  EXPECT_TRUE(guion.avisos.empty());
 }
 
 TEST(VisorWin32, APictureIsDrawnEnlargedInThePanesColoursAndTextReplacesIt) {
@@ -606,21 +391,53 @@ TEST(VisorWin32, APictureIsDrawnEnlargedInThePanesColoursAndTextReplacesIt) {
   EXPECT_EQ(ver.Texto(), "0000  ...");
 }
 
-TEST_F(GestorWin32, ExtractionWritesWhatGetWritesUnderTheProgressWindow) {
-  ProgresoVisto progreso;
-  const std::string fuera = carpeta.Archivo("fuera");
-  Seleccionar(0, {"LOADER.BAS", "CODE.BIN"});
-  guion.carpeta = Gestion::Dialogos::Destino{fuera, false};
-  Menu(0, "Extraer");
-  ASSERT_EQ(
-      EjecutarCli({"get", A(), "LOADER.BAS", "3:CODE.BIN", "-o", carpeta.Archivo("cli")}).codigo,
-      0);
-  for (const char *n : {"LOADER.BAS", "CODE.BIN"})
-    EXPECT_EQ(Leer(fuera + "\\" + n), Leer(carpeta.Archivo(std::string("cli\\") + n))) << n;
-  EXPECT_EQ(progreso.mostrado, 1);
-  EXPECT_EQ(progreso.oculto, 1);
-  EXPECT_EQ(progreso.valor, progreso.a) << "the bar ends full";
-  EXPECT_TRUE(guion.avisos.empty());
+// A screen's mode, palette and PNG: the viewer's own controls, shown only for
+// a screen, reach the decisions with what it shows.
+TEST(VisorWin32, AScreensModePaletteAndPngReachTheDecisions) {
+  Gestion::Visor visor;
+  visor.contenido.titulo = "PANTALLA.SCR";
+  visor.contenido.vista = Ver::Vista::Pantalla;
+  visor.contenido.imagen = Gestion::Imagen{2, 1, {255, 0, 0, 0, 0, 170}};
+  visor.contenido.pantalla = Gestion::OpcionesPantalla{0, {"Firmware", "PANTALLA.PAL"}, 1};
+  visor.vistas = {Ver::Vista::Pantalla, Ver::Vista::Hex};
+  std::vector<std::string> pedidos;
+  visor.otroModo = [&](const Gestion::Contenido &c, int modo) {
+    pedidos.push_back("modo " + std::to_string(modo));
+    Gestion::Contenido otro = c;
+    otro.pantalla->modo = modo;
+    return otro;
+  };
+  visor.otraPaleta = [&](const Gestion::Contenido &c, std::size_t paleta) {
+    pedidos.push_back("paleta " + std::to_string(paleta) + " desde modo " +
+                      std::to_string(c.pantalla->modo));
+    Gestion::Contenido otro = c;
+    otro.pantalla->paleta = paleta;
+    return otro;
+  };
+  visor.guardarPng = [&](const Gestion::Contenido &c) {
+    pedidos.push_back("png " + std::to_string(c.pantalla->paleta));
+  };
+  F_VerW ver(nullptr, visor);
+  Procesar();
+  EXPECT_TRUE(::IsWindowVisible(ver.Modos()));
+  EXPECT_EQ(::SendMessageW(ver.Modos(), CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(::SendMessageW(ver.Paletas(), CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(::SendMessageW(ver.Paletas(), CB_GETCURSEL, 0, 0), 1);
+  const auto elegir = [&](HWND combo, int k) {
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(k), 0);
+    ::SendMessageW(ver.Hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+  };
+  elegir(ver.Modos(), 2);
+  elegir(ver.Paletas(), 0);
+  ::SendMessageW(ver.GuardarPng(), BM_CLICK, 0, 0);
+  EXPECT_EQ(pedidos, (std::vector<std::string>{"modo 2", "paleta 0 desde modo 2", "png 0"}));
+  // Text: no screen's controls.
+  Gestion::Contenido texto;
+  texto.texto = "0000  ...";
+  ver.Mostrar(texto);
+  EXPECT_FALSE(::IsWindowVisible(ver.Modos()));
+  EXPECT_FALSE(::IsWindowVisible(ver.GuardarPng()));
 }
 
 TEST_F(GestorWin32, DragsCarryExactFilesOutAndBetweenPanesAndDropsPutHostFiles) {
@@ -652,13 +469,16 @@ TEST_F(GestorWin32, DragsCarryExactFilesOutAndBetweenPanesAndDropsPutHostFiles) 
   EXPECT_EQ(Soltar(1, datos.get(), true), static_cast<DWORD>(DROPEFFECT_COPY));
   EXPECT_EQ(Leer(B()), esperado);
   EXPECT_TRUE(Lista(1, "LOADER.BAS"));
+  EXPECT_EQ(ventana->DSK(1).Seleccionadas().size(), 2U) << "the copied rows are selected";
 
-  // In from another program: files only, put as alcove-cli's put.
-  const std::vector<std::uint8_t> conExtra = PorCli(B(), {"put", "IMAGEN", "extra.bin"});
+  // In from another program: files only, put as alcove-cli's put, asked once.
+  const std::vector<std::uint8_t> conExtra =
+      PorCli(B(), {"put", "IMAGEN", carpeta.Archivo("extra.bin")});
   const Win32::Com<IDataObject> archivos = Win32::DatosDeFilas({carpeta.Archivo("extra.bin")}, -1);
   EXPECT_EQ(Soltar(1, archivos.get(), true), static_cast<DWORD>(DROPEFFECT_COPY));
   EXPECT_EQ(Leer(B()), conExtra);
   EXPECT_TRUE(Lista(1, "EXTRA.BIN"));
+  EXPECT_EQ(guion.ponerArchivos, std::vector<std::vector<std::string>>{{"extra.bin"}});
   // Nothing that names no file is taken.
   const Win32::Com<IDataObject> vacio = Win32::DatosDeFilas({}, -1);
   EXPECT_EQ(Soltar(1, vacio.get(), false), static_cast<DWORD>(DROPEFFECT_NONE));
@@ -688,13 +508,13 @@ TEST_F(GestorWin32, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten
   ASSERT_TRUE(datos);
   ASSERT_EQ(EjecutarCli({"get", miembro, "OTRO.BIN", "-o", carpeta.Archivo("cli")}).codigo, 0);
   EXPECT_EQ(Leer(ArchivosDe(datos.get()).front()), Leer(carpeta.Archivo("cli\\OTRO.BIN")));
-  // Never written: the refusal says why and the zip stays as it was.
-  guion.confirmar = {true};
+  // Never written: the writes are greyed, and choosing one does nothing.
   Menu(0, "Borrar");
-  ASSERT_EQ(guion.avisos.size(), 1U);
-  EXPECT_NE(guion.avisos.front().find("dentro de un .zip o un .gz solo se leen"), std::string::npos)
-      << guion.avisos.front();
-  EXPECT_EQ(guion.confirmar.size(), 1U) << "refused before asking";
+  EXPECT_EQ(menuVisto,
+            (std::vector<std::string>{"Ver", "Extraer…", "Propiedades", "Borrar (no)",
+                                      "Cambiar nombre… (no)", "Solo lectura (no)", "Oculto (no)"}));
+  EXPECT_TRUE(guion.preguntas.empty());
+  EXPECT_TRUE(guion.avisos.empty());
   EXPECT_EQ(Leer(carpeta.Archivo("coleccion.zip")), zip);
 }
 
@@ -839,17 +659,59 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
   EXPECT_EQ(disco->formato, "system");
   EXPECT_EQ(botones, (std::vector<std::string>{"Crear", "Cancelar"}));
 
-  // Every option starts chosen; one taken off.
-  programar([](HWND d) {
-    LVITEMW marca{};
-    marca.stateMask = LVIS_STATEIMAGEMASK;
-    marca.state = INDEXTOSTATEIMAGEMASK(1);
+  // A deleted file: extracted, or restored when that is offered.
+  const std::vector<std::string> borrados{"A.BIN (10 bytes)", "B.BIN (20 bytes)"};
+  const auto segunda = [](HWND d) {
+    LVITEMW fila{};
+    fila.state = fila.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageW(::GetDlgItem(d, DialogosW::IdLista), LVM_SETITEMSTATE, 1,
-                   reinterpret_cast<LPARAM>(&marca));
+                   reinterpret_cast<LPARAM>(&fila));
+  };
+  programar([segunda](HWND d) {
+    segunda(d);
+    ::SendMessageW(::GetDlgItem(d, DialogosW::IdRecuperar), BM_CLICK, 0, 0);
+  });
+  auto borrado = dialogos.ElegirBorrado(borrados, true);
+  ASSERT_TRUE(borrado.has_value());
+  EXPECT_EQ(borrado->indice, 1U);
+  EXPECT_TRUE(borrado->recuperar);
+  EXPECT_EQ(botones, (std::vector<std::string>{"Extraer…", "Cancelar"}));
+  static bool recuperable = true;
+  programar([](HWND d) {
+    recuperable = ::IsWindowEnabled(::GetDlgItem(d, DialogosW::IdRecuperar)) != FALSE;
     ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
   });
-  EXPECT_EQ(dialogos.ElegirVarios("Archivos sin fila", "¿Cuáles?", {"A.BIN", "B.BIN", "C.BIN"}),
-            (std::vector<std::size_t>{0, 2}));
+  borrado = dialogos.ElegirBorrado(borrados, false);
+  ASSERT_TRUE(borrado.has_value());
+  EXPECT_EQ(borrado->indice, 0U);
+  EXPECT_FALSE(borrado->recuperar);
+  EXPECT_FALSE(recuperable) << "restoring is greyed when it is not offered";
+
+  // put's options: they start as given; the addresses are a binary's only.
+  static bool cargaActiva = true;
+  programar([](HWND d) {
+    cargaActiva = ::IsWindowEnabled(::GetDlgItem(d, DialogosW::IdCarga)) != FALSE;
+    const HWND tipo = ::GetDlgItem(d, DialogosW::IdTipo);
+    ::SendMessageW(tipo, CB_SETCURSEL, 1, 0); // binary
+    ::SendMessageW(d, WM_COMMAND, MAKEWPARAM(DialogosW::IdTipo, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(tipo));
+    Win32::PonerTexto(::GetDlgItem(d, DialogosW::IdCarga), " &4000 ");
+    ::SendMessageW(::GetDlgItem(d, DialogosW::IdUsuario), CB_SETCURSEL, 7, 0);
+    ::SendMessageW(::GetDlgItem(d, DialogosW::IdSistema), BM_SETCHECK, BST_CHECKED, 0);
+    ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+  });
+  Gestion::Dialogos::OpcionesPoner inicial;
+  inicial.tipo = cpm::TipoPoner::Basic;
+  const auto poner = dialogos.PedirOpcionesPoner({"juego.bin"}, inicial);
+  ASSERT_TRUE(poner.has_value());
+  EXPECT_FALSE(cargaActiva);
+  EXPECT_EQ(poner->tipo, cpm::TipoPoner::Binario);
+  EXPECT_EQ(poner->carga, "&4000");
+  EXPECT_EQ(poner->entrada, "");
+  EXPECT_EQ(poner->usuario, 7);
+  EXPECT_FALSE(poner->soloLectura);
+  EXPECT_TRUE(poner->sistema);
+  EXPECT_EQ(botones, (std::vector<std::string>{"Poner", "Cancelar"}));
 
   static std::string mostrado;
   programar([](HWND d) {

@@ -73,6 +73,13 @@ enum class Alcance {
 
 struct Patron;
 
+// The catalogue's entries as the disk keeps them, 32 bytes each: its blocks in
+// logical order, up to the format's count of entries or the first sector that
+// cannot be read (a problem then, when `problemas` is given); a last entry cut
+// short by it is left in part.
+std::vector<std::uint8_t> LeerEntradasCatalogo(const Contenedor &disco, const Formato &formato,
+                                               Problemas *problemas = nullptr);
+
 // Why a character cannot be part of a CP/M name, in Spanish ("lleva blancos");
 // empty when it can. The catalogue's names are checked by the rule put and
 // ren follow.

@@ -29,6 +29,7 @@ enum class TipoRechazo {
   SinEntradas,        // not enough free catalogue entries
   NoEncontrado,       // the file given is not on this disk
   SoloLectura,        // rm of a read-only file without forzar
+  Irrecuperable,      // a deleted file whose blocks are taken since
   OpcionNoValida,     // new: an unknown format name, tracks or sides it cannot have
   Cabecera,           // a header changed that the file lacks, added where there is one, or given a
                       // length its records cannot hold
@@ -166,6 +167,13 @@ Escrito PonerArchivos(std::span<const std::uint8_t> imagen, const Disco &disco,
 // changes. A read-only file is refused unless `forzar`.
 Escrito BorrarArchivos(std::span<const std::uint8_t> imagen, const Disco &disco,
                        std::span<const Archivo *const> archivos, bool forzar);
+
+// A deleted file (of Catalogo::archivosBorrados) back on the disk under
+// `usuario`: byte 0 of each of its entries, &E5, becomes the user; nothing
+// else changes. Refused when a block of it is the catalogue's or a live
+// file's now (MotivoIrrecuperable), or when the name is taken under that user.
+Escrito RecuperarArchivo(std::span<const std::uint8_t> imagen, const Disco &disco,
+                         const Archivo &borrado, std::uint8_t usuario);
 
 // A new name (and user) in every entry of the file; attribute bits are kept.
 Escrito RenombrarArchivo(std::span<const std::uint8_t> imagen, const Disco &disco,

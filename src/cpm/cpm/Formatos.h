@@ -49,6 +49,9 @@ std::optional<Formato> FormatoPorNombre(std::string_view nombre);
 // +3 and PCW disks carry a description of their tracks and sides, so their
 // file system grows with the disk; every other format's is fixed.
 bool DescribeSuGeometria(const Formato &formato);
+// Whether a new disk of this many tracks a side and sides leaves none of them
+// unused by the format's file system (0: the format's own).
+bool UsaLaGeometria(const Formato &formato, int pistas, int caras);
 // The formats whose file system fills this many tracks a side and sides, in table order.
 std::vector<std::string_view> FormatosDeGeometria(int pistas, int caras);
 

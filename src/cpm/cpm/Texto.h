@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 // Plain CP/M and AMSDOS text files.
@@ -24,5 +25,10 @@ std::vector<std::uint8_t> ConFinesCpm(std::span<const std::uint8_t> bytes,
                                       std::size_t *cambiadas = nullptr);
 // CP/M's text for a Unix host: every CR LF becomes LF; a lone CR stays.
 std::vector<std::uint8_t> ConFinesUnix(std::span<const std::uint8_t> bytes);
+
+// A bare decimal of four digits or more that iDSK, and many CPC listings,
+// would read as hex: that other value, when it differs and is an address;
+// else -1 ("4000" gives &4000, "16384" nothing).
+int ValorSiFueraHex(std::string_view texto);
 
 } // namespace cpm

@@ -18,7 +18,7 @@ namespace Gestion {
 struct Panel {
   std::string imagen;  // the image the pane lists; empty when none
   std::string carpeta; // the folder its file list shows
-  // The selected rows: each one's catalogue slot (0..63) and entry.
+  // The selected rows: each one's place in the catalogue (from 0) and entry.
   struct Fila {
     int ranura = 0;
     EntradaCruda entrada{};
@@ -43,11 +43,25 @@ public:
 
   [[nodiscard]] EstadoSeleccion Estado(const Panel &panel) const;
 
+  // How a screen is drawn, as the user chose: a mode, and a palette by its
+  // place in OpcionesPantalla::paletas (0: the firmware's). Nothing: as the
+  // disk suggests: the palette file of the screen's name, else the disk's
+  // only one, else the firmware's; the mode its palette file gives, else 1.
+  struct EleccionPantalla {
+    std::optional<int> modo;
+    std::optional<std::size_t> paleta;
+    std::optional<int> modoSiNoDice; // without `modo`, when the palette's file gives none
+  };
+
   // What the viewer shows of row `fila`: as `vista`, or as the viewer that
   // fits the file; `vistas` gets the viewers offered, the fitting one first.
   [[nodiscard]] Contenido Ver(const Panel &panel, const Panel::Fila &fila,
                               std::optional<Ver::Vista> vista,
-                              std::vector<Ver::Vista> *vistas = nullptr) const;
+                              std::vector<Ver::Vista> *vistas = nullptr,
+                              const EleccionPantalla &eleccion = {}) const;
+  // The picture of `contenido` written as a PNG file the user names, as
+  // cat --png writes it.
+  void GuardarPng(const Panel &panel, const Contenido &contenido);
   // What the pane's image is: layout, tracks, format and copy protection.
   void PropiedadesDisco(const Panel &panel) const;
 
@@ -59,7 +73,9 @@ public:
   bool Borrar(const Panel &panel);
   bool CambiarNombre(const Panel &panel);
   bool CambiarAtributo(const Panel &panel, Atributo atributo, bool valor);
-  // Host files put on the pane's image, as alcove-cli's put --tipo auto does.
+  // Host files put on the pane's image, as alcove-cli's put puts them, with
+  // the type, addresses, user and attributes asked once for all of them (the
+  // last answer is the next question's start while the program runs).
   bool PonerArchivos(const Panel &panel, const std::vector<std::string> &rutas);
   // The same, choosing the files first.
   bool ElegirYPonerArchivos(const Panel &panel);
@@ -67,10 +83,11 @@ public:
   // AMSDOS headers, users and attributes.
   bool Copiar(const Panel &origen, const Panel &destino);
 
-  // Files with an attribute set have no row (the listing leaves out names with
-  // a top bit set, and the attributes are those bits): the user picks some of
-  // them, and their attributes are cleared, so that they are listed again.
-  bool DevolverFilas(const Panel &panel);
+  // The disk's deleted files, as ls --borrados lists them: the one chosen is
+  // extracted into a folder or restored on the disk (under user 0: erasing
+  // loses the user), as get --borrados and unrm do, unless a live file has
+  // taken its blocks since. True when the image changed.
+  bool Borrados(const Panel &panel);
 
   // A folder chosen, then the selected files extracted there, as alcove-cli's
   // get does, under the progress window. With or without their AMSDOS headers,
@@ -84,11 +101,18 @@ public:
   std::optional<std::string> NuevoDisco(const Panel &panel);
 
   [[nodiscard]] bool ConCabecera() const { return conCabecera_; }
+  // The files the last write that changed the image made or changed, by user
+  // and "NOMBRE.EXT": their rows are selected once it is listed again.
+  [[nodiscard]] const std::vector<std::pair<std::uint8_t, std::string>> &Escritos() const {
+    return escritos_;
+  }
 
 private:
   Dialogos &dialogos_;
-  bool conCabecera_ = false; // get's own default: the header goes
+  bool conCabecera_ = false;              // get's own default: the header goes
+  Dialogos::OpcionesPoner opcionesPoner_; // put's own defaults: --tipo auto, user 0
   std::string ultimaCarpeta_;
+  std::vector<std::pair<std::uint8_t, std::string>> escritos_;
 };
 
 } // namespace Gestion

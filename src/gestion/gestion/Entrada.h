@@ -1,7 +1,6 @@
 #pragma once
 
 #include "cpm/Disco.h"
-#include "disk/Types_Def.h"
 
 #include <array>
 #include <cstddef>
@@ -10,20 +9,11 @@
 #include <vector>
 
 // A catalogue row of the window and the file of the exact reading it stands for.
-// The rows come from the 64 entries at the fixed file offset 512 and carry no
-// key: a row is known by its entry's user, name and extension.
+// The rows carry no key: a row is known by its entry's user, name and extension.
 namespace Gestion {
 
-inline constexpr std::size_t PosCatalogoFijo = 512;
 inline constexpr std::size_t LargoEntrada = 32;
 using EntradaCruda = std::array<std::uint8_t, LargoEntrada>;
-
-// The slots the catalogue view lists, in slot order: every one of the 64 not
-// marked unused or badly named.
-[[nodiscard]] std::vector<int> RanurasListadas(const CabeceraDisco &cabecera);
-
-// The entry of slot `ranura` (0..63) in an image's bytes; blanks past the end.
-[[nodiscard]] EntradaCruda EntradaDeImagen(std::span<const std::uint8_t> imagen, int ranura);
 
 // The file of `disco` with the entry's user (byte 0) and name and extension
 // (bytes 1..11, top bits cleared); nullptr when the exact reading has none.

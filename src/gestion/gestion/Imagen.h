@@ -10,6 +10,14 @@
 
 namespace Gestion {
 
+// Whether the image at `ruta` may be written back where it lies: an image
+// inside a zip or a .gz is only ever read. The window offers its write
+// actions greyed.
+[[nodiscard]] bool SePuedeEscribir(const std::string &ruta);
+
+// The last part of a path: a file's name without its folder.
+[[nodiscard]] std::string NombreFinal(const std::string &ruta);
+
 // An image file (or an image inside a zip or .gz, which is never written back)
 // read whole by the exact reader, with what the file was, so
 // that a change is written back only over the very bytes read. The reading

@@ -2,16 +2,17 @@
 
 #include "gestion/Acciones.h"
 #include "ui/controles/Controles.h"
+#include "ui/main/Presentacion.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-class Cls_Disco;
 namespace Plataforma {
 class CarpetaTemporal;
 }
@@ -22,8 +23,11 @@ namespace Gestion {
 struct PanelVentana {
   Controles::VistaLista *vista = nullptr;
   Controles::ListaArchivos *archivos = nullptr;
-  // The pane's disk object; nullptr while its slot is empty.
-  std::function<const Cls_Disco *()> disco;
+  // The image the pane lists, as it was opened; empty while none is.
+  std::function<std::string()> imagen;
+  // The catalogue entry of the row that arrived `llegada`-th in the view
+  // (Controles::VistaLista::Llegada); nullptr for no such row.
+  std::function<const Presentacion::EntradaCatalogo *(int llegada)> entrada;
   // Opens an image in the pane and lists it, as choosing it in the file list does.
   std::function<void(const std::string &ruta)> listar;
   // Lets the pane's image file go, and takes it again with nothing shown
@@ -41,6 +45,13 @@ struct Visor {
   Contenido contenido;
   std::vector<Ver::Vista> vistas;
   std::function<Contenido(Ver::Vista)> calcular;
+  // A screen (Contenido::pantalla) drawn again from what it shows now: in
+  // another mode, with the same inks; or with another palette, in the mode
+  // that palette's file gives (the same one when it gives none).
+  std::function<Contenido(const Contenido &actual, int modo)> otroModo;
+  std::function<Contenido(const Contenido &actual, std::size_t paleta)> otraPaleta;
+  // "Guardar como PNG…": the picture shown, to a file the user names.
+  std::function<void(const Contenido &actual)> guardarPng;
 };
 
 // One item of a context menu. A separator has no name.
@@ -120,6 +131,8 @@ private:
   void SoltarCopias(); // the copies no pane shows
   void NuevoDisco(int i, const Gestion::Panel &panel);
   [[nodiscard]] const PanelVentana &P(int i) const;
+  // The entry of the row at `fila` of pane i's view; nothing for no row.
+  [[nodiscard]] std::optional<Gestion::Panel::Fila> FilaDe(int i, int fila) const;
 
   std::array<PanelVentana, 2> paneles_;
   Dialogos &dialogos_;

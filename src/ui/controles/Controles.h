@@ -85,6 +85,9 @@ public:
   // Row `fila` becomes the only selected row and the current one; -1 clears
   // the selection.
   virtual void SeleccionarSolo(int fila) = 0;
+  // The rows at `filas` become the selection, the first of them the current
+  // row; positions outside the view are passed over.
+  virtual void Seleccionar(const std::vector<int> &filas) = 0;
 };
 
 // Small pictures found by position (from 1) or by key; keys compare exactly.

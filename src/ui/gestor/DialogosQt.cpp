@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -99,6 +100,21 @@ std::vector<std::string> DialogosQt::ElegirArchivos(const std::string &desde) {
   return rutas;
 }
 
+std::optional<std::string> DialogosQt::ElegirArchivoNuevo(const std::string &titulo,
+                                                          const std::string &desde,
+                                                          const std::string &nombre) {
+  QFileDialog dialogo(padre_, Utf8(titulo), Ruta(desde));
+  dialogo.setAcceptMode(QFileDialog::AcceptSave);
+  dialogo.setFileMode(QFileDialog::AnyFile);
+  // Whether to replace a file is asked by the decisions, once.
+  dialogo.setOption(QFileDialog::DontConfirmOverwrite);
+  dialogo.selectFile(Ruta(nombre));
+  EnEspanol(dialogo, QStringLiteral("Guardar"));
+  if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
+    return std::nullopt;
+  return Bytes(dialogo.selectedFiles().front());
+}
+
 std::optional<Gestion::Dialogos::DiscoNuevo>
 DialogosQt::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) {
   QDialog dialogo(padre_);
@@ -108,8 +124,23 @@ DialogosQt::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string
   auto *formato = new QComboBox(&dialogo);
   for (const auto &[clave, descripcion] : formatos)
     formato->addItem(Utf8(clave + (descripcion.empty() ? "" : ": " + descripcion)), Utf8(clave));
+  auto *pistas = new QSpinBox(&dialogo);
+  pistas->setObjectName(QStringLiteral("Pistas"));
+  pistas->setRange(0, 85);
+  pistas->setSpecialValueText(QStringLiteral("las del formato"));
+  auto *caras = new QComboBox(&dialogo);
+  caras->setObjectName(QStringLiteral("Caras"));
+  caras->addItem(QStringLiteral("las del formato"), 0);
+  caras->addItem(QStringLiteral("1"), 1);
+  caras->addItem(QStringLiteral("2"), 2);
+  auto *extendida =
+      new QCheckBox(QStringLiteral("Disposición extendida (EXTENDED CPC DSK)"), &dialogo);
+  extendida->setObjectName(QStringLiteral("Extendida"));
   formulario->addRow(QStringLiteral("Archivo:"), nombre);
   formulario->addRow(QStringLiteral("Formato:"), formato);
+  formulario->addRow(QStringLiteral("Pistas:"), pistas);
+  formulario->addRow(QStringLiteral("Caras:"), caras);
+  formulario->addRow(extendida);
   auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
   BotonesEnEspanol(*botones, QStringLiteral("Crear"));
   QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
@@ -117,39 +148,113 @@ DialogosQt::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string
   formulario->addRow(botones);
   if (dialogo.exec() != QDialog::Accepted)
     return std::nullopt;
-  return DiscoNuevo{Bytes(nombre->text()), formato->currentData().toString().toStdString()};
+  return DiscoNuevo{Bytes(nombre->text()), formato->currentData().toString().toStdString(),
+                    pistas->value(), caras->currentData().toInt(), extendida->isChecked()};
 }
 
-std::vector<std::size_t> DialogosQt::ElegirVarios(const std::string &titulo,
-                                                  const std::string &pregunta,
-                                                  const std::vector<std::string> &opciones) {
+std::optional<Gestion::Dialogos::BorradoElegido>
+DialogosQt::ElegirBorrado(const std::vector<std::string> &borrados, bool sePuedeRecuperar) {
   QDialog dialogo(padre_);
-  dialogo.setWindowTitle(Utf8(titulo));
+  dialogo.setObjectName(QStringLiteral("Borrados"));
+  dialogo.setWindowTitle(QStringLiteral("Archivos borrados"));
   auto *columna = new QVBoxLayout(&dialogo);
-  auto *etiqueta = new QLabel(Utf8(pregunta), &dialogo);
+  auto *etiqueta = new QLabel(
+      QStringLiteral("Un archivo borrado vuelve mientras ningún otro ocupe sus bloques:"),
+      &dialogo);
   etiqueta->setWordWrap(true);
   columna->addWidget(etiqueta);
   auto *lista = new QListWidget(&dialogo);
+  lista->setObjectName(QStringLiteral("Lista"));
   lista->setFont(Estilo::Courier(9.75));
   Estilo::AmarilloSobreAzul(lista);
-  for (const std::string &opcion : opciones) {
-    auto *item = new QListWidgetItem(Utf8(opcion), lista);
-    item->setCheckState(Qt::Checked);
+  for (const std::string &b : borrados) {
+    auto *item = new QListWidgetItem(Utf8(b), lista);
+    item->setToolTip(Utf8(b));
   }
+  lista->setCurrentRow(0);
   columna->addWidget(lista);
-  auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
-  BotonesEnEspanol(*botones, QStringLiteral("Aceptar"));
+  auto *botones = new QDialogButtonBox(&dialogo);
+  QPushButton *recuperar =
+      botones->addButton(QStringLiteral("Recuperar en el disco"), QDialogButtonBox::AcceptRole);
+  recuperar->setObjectName(QStringLiteral("Recuperar"));
+  recuperar->setEnabled(sePuedeRecuperar);
+  QPushButton *extraer =
+      botones->addButton(QStringLiteral("Extraer…"), QDialogButtonBox::AcceptRole);
+  extraer->setObjectName(QStringLiteral("Extraer"));
+  botones->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+  bool aDisco = false;
+  QObject::connect(recuperar, &QPushButton::clicked, &dialogo, [&] { aDisco = true; });
   QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
   QObject::connect(botones, &QDialogButtonBox::rejected, &dialogo, &QDialog::reject);
   columna->addWidget(botones);
-  std::vector<std::size_t> elegidos;
-  if (dialogo.exec() == QDialog::Accepted) {
-    for (int i = 0; i < lista->count(); ++i) {
-      if (lista->item(i)->checkState() == Qt::Checked)
-        elegidos.push_back(static_cast<std::size_t>(i));
-    }
+  dialogo.resize(lista->fontMetrics().horizontalAdvance(QString(60, u'0')) + 40, 320);
+  if (dialogo.exec() != QDialog::Accepted || lista->currentRow() < 0)
+    return std::nullopt;
+  return BorradoElegido{static_cast<std::size_t>(lista->currentRow()), aDisco};
+}
+
+std::optional<Gestion::Dialogos::OpcionesPoner>
+DialogosQt::PedirOpcionesPoner(const std::vector<std::string> &nombres,
+                               const OpcionesPoner &inicial) {
+  QDialog dialogo(padre_);
+  dialogo.setObjectName(QStringLiteral("PonerArchivos"));
+  dialogo.setWindowTitle(QStringLiteral("Poner archivos"));
+  auto *formulario = new QFormLayout(&dialogo);
+  auto *cuales = new QLabel(Utf8(Gestion::ArchivosQueVan(nombres)), &dialogo);
+  cuales->setWordWrap(true);
+  formulario->addRow(cuales);
+  auto *tipo = new QComboBox(&dialogo);
+  tipo->setObjectName(QStringLiteral("Tipo"));
+  for (const Gestion::TipoOfrecido &t : Gestion::TiposPoner) {
+    tipo->addItem(Utf8(t.texto), static_cast<int>(t.tipo));
+    if (t.tipo == inicial.tipo)
+      tipo->setCurrentIndex(tipo->count() - 1);
   }
-  return elegidos;
+  auto *carga = new QLineEdit(Utf8(inicial.carga), &dialogo);
+  carga->setObjectName(QStringLiteral("Carga"));
+  carga->setPlaceholderText(QStringLiteral("&4000"));
+  auto *entrada = new QLineEdit(Utf8(inicial.entrada), &dialogo);
+  entrada->setObjectName(QStringLiteral("Entrada"));
+  entrada->setPlaceholderText(QStringLiteral("la de carga"));
+  auto *usuario = new QSpinBox(&dialogo);
+  usuario->setObjectName(QStringLiteral("Usuario"));
+  usuario->setRange(0, 15);
+  usuario->setValue(inicial.usuario);
+  auto *soloLectura = new QCheckBox(QStringLiteral("Solo lectura"), &dialogo);
+  soloLectura->setObjectName(QStringLiteral("SoloLectura"));
+  soloLectura->setChecked(inicial.soloLectura);
+  auto *sistema = new QCheckBox(QStringLiteral("Oculto (de sistema)"), &dialogo);
+  sistema->setObjectName(QStringLiteral("Sistema"));
+  sistema->setChecked(inicial.sistema);
+  formulario->addRow(QStringLiteral("Tipo:"), tipo);
+  formulario->addRow(QStringLiteral("Carga:"), carga);
+  formulario->addRow(QStringLiteral("Ejecución:"), entrada);
+  formulario->addRow(QStringLiteral("Usuario:"), usuario);
+  formulario->addRow(soloLectura);
+  formulario->addRow(sistema);
+  // The addresses are a binary file's only.
+  const auto binario = [tipo, carga, entrada] {
+    const bool si = tipo->currentData().toInt() == static_cast<int>(cpm::TipoPoner::Binario);
+    carga->setEnabled(si);
+    entrada->setEnabled(si);
+  };
+  binario();
+  QObject::connect(tipo, &QComboBox::currentIndexChanged, &dialogo, binario);
+  auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
+  BotonesEnEspanol(*botones, QStringLiteral("Poner"));
+  QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
+  QObject::connect(botones, &QDialogButtonBox::rejected, &dialogo, &QDialog::reject);
+  formulario->addRow(botones);
+  if (dialogo.exec() != QDialog::Accepted)
+    return std::nullopt;
+  OpcionesPoner o;
+  o.tipo = static_cast<cpm::TipoPoner>(tipo->currentData().toInt());
+  o.carga = carga->text().trimmed().toStdString();
+  o.entrada = entrada->text().trimmed().toStdString();
+  o.usuario = usuario->value();
+  o.soloLectura = soloLectura->isChecked();
+  o.sistema = sistema->isChecked();
+  return o;
 }
 
 namespace {
@@ -219,6 +324,13 @@ DialogosQt::EditarPropiedades(const std::string &texto, const Cabecera &cabecera
 
 void DialogosQt::Avisar(const std::string &mensaje) {
   Plataforma::AvisarFallo(padre_, Utf8(mensaje));
+}
+
+void DialogosQt::Informar(const std::string &mensaje) {
+  QMessageBox caja(QMessageBox::Information, QStringLiteral("Alcove"), Utf8(mensaje),
+                   QMessageBox::NoButton, padre_);
+  caja.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+  caja.exec();
 }
 
 void DialogosQt::Mostrar(const std::string &titulo, const std::string &texto) {

@@ -15,13 +15,18 @@ public:
                                         const std::string &inicial) override;
   std::optional<Destino> ElegirCarpeta(const std::string &desde, bool conCabecera) override;
   std::vector<std::string> ElegirArchivos(const std::string &desde) override;
+  std::optional<std::string> ElegirArchivoNuevo(const std::string &titulo, const std::string &desde,
+                                                const std::string &nombre) override;
   std::optional<DiscoNuevo>
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override;
-  std::vector<std::size_t> ElegirVarios(const std::string &titulo, const std::string &pregunta,
-                                        const std::vector<std::string> &opciones) override;
+  std::optional<BorradoElegido> ElegirBorrado(const std::vector<std::string> &borrados,
+                                              bool sePuedeRecuperar) override;
+  std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &nombres,
+                                                  const OpcionesPoner &inicial) override;
   std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
                                             const std::vector<std::string> &tipos) override;
   void Avisar(const std::string &mensaje) override;
+  void Informar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;
 
 private:

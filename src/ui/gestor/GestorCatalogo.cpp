@@ -68,8 +68,7 @@ GestorCatalogo::GestorCatalogo(QWidget *ventana, std::array<VistaCatalogo *, 2> 
       propios_(std::make_unique<DialogosQt>(ventana)) {
   paneles_ = std::make_unique<Gestion::GestorPaneles>(
       std::move(paneles), Gestion::DialogosEnUso(*propios_), [this](Gestion::Visor visor) {
-        auto *ver = new F_Ver(ventana_, visor.contenido, std::move(visor.vistas),
-                              std::move(visor.calcular));
+        auto *ver = new F_Ver(ventana_, std::move(visor));
         ver->show();
       });
   for (int i = 0; i < 2; ++i) {

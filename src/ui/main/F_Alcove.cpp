@@ -1,11 +1,15 @@
 #include "ui/main/F_Alcove.h"
 
+#include "cpm/Disco.h"
 #include "disk/Cls_Disco.h"
+#include "disk/Formato.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
+#include "platform/LecturaArchivo.h"
 #include "ui/controles/Volcado.h"
 #include "ui/main/Presentacion.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -15,6 +19,30 @@ std::size_t Ranura(int Index) {
   if (Index < 0 || Index > 1)
     LanzarError(Errores::SubindiceFueraDeIntervalo);
   return static_cast<std::size_t>(Index);
+}
+
+// The catalogue entries of the image the disk object holds, where the disk
+// keeps them. The image is read again whole by its path; when that fails (it
+// has gone since, or grown past any image), the 64 entries the object read.
+std::vector<Presentacion::EntradaCatalogo> EntradasDelDisco(const Cls_Disco &disco) {
+  std::vector<std::uint8_t> bytes;
+  if (Plataforma::LeerArchivoEntero(disco.NombreFichero, cpm::TamanoMaximoArchivo, bytes) ==
+      Errores::Ninguno)
+    return Presentacion::EntradasDeImagen(bytes);
+  const CabeceraDisco cabecera = disco.Cabecera();
+  std::vector<Presentacion::EntradaCatalogo> entradas(CabeceraDisco::EntradasCatalogo);
+  for (std::size_t i = 0; i < entradas.size(); ++i) {
+    const EntradaDir &e = cabecera.Entradas[i];
+    Presentacion::EntradaCatalogo &c = entradas[i];
+    c.Indice = static_cast<int>(i);
+    c.Bytes[Formato::EntUsuario] = e.Usuario;
+    std::copy_n(e.Nombre.begin(), std::min(e.Nombre.size(), Formato::LargoNombre),
+                c.Bytes.begin() + Formato::EntNombre);
+    c.Bytes[Formato::EntS2] = e.S2;
+    c.Bytes[Formato::EntRegistros] = e.Registros;
+    std::copy(e.Bloques.begin(), e.Bloques.end(), c.Bytes.begin() + Formato::EntBloques);
+  }
+  return entradas;
 }
 
 } // namespace
@@ -30,6 +58,11 @@ void F_Alcove::Form_Load() {
 bool F_Alcove::ExisteDisco(int Index) const { return Discos[Ranura(Index)] != nullptr; }
 
 const Cls_Disco *F_Alcove::DiscoSiExiste(int Index) const { return Discos[Ranura(Index)].get(); }
+
+std::string F_Alcove::ImagenListada(int Index) const {
+  const Cls_Disco *disco = Discos[Ranura(Index)].get();
+  return disco == nullptr ? std::string() : disco->NombreFichero;
+}
 
 void F_Alcove::CerrarImagen(std::int16_t Index) {
   if (Cls_Disco *disco = Discos[Ranura(Index)].get(); disco != nullptr)
@@ -78,6 +111,7 @@ void F_Alcove::ListarImagen(std::int16_t Index, const std::string &ruta) {
 
   Controles::VistaLista &filas = *c_.DSK[p];
   filas.Clear();
+  Listadas[p].clear();
   // An object that never held an image has nothing to list.
   if (disco.NombreFichero.empty())
     return;
@@ -86,9 +120,17 @@ void F_Alcove::ListarImagen(std::int16_t Index, const std::string &ruta) {
   for (int j = 1; j <= imagenes.Count(); ++j)
     claves.push_back(imagenes.Key(j));
   for (const Presentacion::FilaCatalogo &fila :
-       Presentacion::FilasCatalogo(disco.Cabecera(), claves)) {
-    filas.Add({fila.Nombre, fila.Ext, fila.KB, std::string()}, fila.Icono);
+       Presentacion::FilasCatalogo(EntradasDelDisco(disco), claves)) {
+    filas.Add({fila.Nombre, fila.Ext, fila.KB, fila.Attrib}, fila.Icono);
+    Listadas[p].push_back(fila.Entrada);
   }
+}
+
+const Presentacion::EntradaCatalogo *F_Alcove::EntradaDeFila(int Index, int llegada) const {
+  const std::vector<Presentacion::EntradaCatalogo> &listadas = Listadas[Ranura(Index)];
+  if (llegada < 0 || static_cast<std::size_t>(llegada) >= listadas.size())
+    return nullptr;
+  return &listadas[static_cast<std::size_t>(llegada)];
 }
 
 void F_Alcove::MostrarInfoDisco(std::int16_t index) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "ui/controles/Controles.h"
+#include "ui/main/Presentacion.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Cls_Disco;
 
@@ -58,12 +60,18 @@ public:
   // Slot `Index`'s disk object, or nullptr while the slot is empty. Asking
   // creates nothing.
   [[nodiscard]] const Cls_Disco *DiscoSiExiste(int Index) const;
+  // The image file pane `Index` lists, as it was opened; empty while none is.
+  [[nodiscard]] std::string ImagenListada(int Index) const;
   // The pane's image file let go, and taken again from the same path, with
   // nothing shown changed: a write that replaces the file goes between them,
   // as Windows replaces no file that a handle holds open. Nothing for an
   // empty slot.
   void CerrarImagen(std::int16_t Index);
   void ReabrirImagen(std::int16_t Index);
+
+  // The catalogue entry of the row that arrived `llegada`-th in DSK(Index)
+  // (Controles::VistaLista::Llegada); nullptr for no such row.
+  [[nodiscard]] const Presentacion::EntradaCatalogo *EntradaDeFila(int Index, int llegada) const;
 
   // Writes what the window shows to the tests' dump, if one was asked for.
   void Volcar(const std::string &suceso) const noexcept;
@@ -75,5 +83,7 @@ private:
   void MostrarInfoDisco(std::int16_t index);
 
   std::array<std::unique_ptr<Cls_Disco>, 2> Discos;
+  // Each pane's listed entries, in the order their rows were added.
+  std::array<std::vector<Presentacion::EntradaCatalogo>, 2> Listadas;
   Controles_ c_;
 };

@@ -1,10 +1,24 @@
 #include "ui/main/Presentacion.h"
 
+#include "cpm/Catalogo.h"
+#include "cpm/Contenedor.h"
+#include "cpm/Formatos.h"
+#include "disk/Formato.h"
 #include "ui/controles/Texto.h"
 
 #include <algorithm>
 
 namespace Presentacion {
+namespace {
+
+constexpr std::uint8_t BitAtributo = 0x80;
+constexpr std::size_t LargoNombre = 8;
+
+// The character the listing takes for a name byte: its seven bits, a carriage
+// return or line feed as a blank.
+char Caracter(std::uint8_t b) { return Formato::ByteATexto(b & 0x7F); }
+
+} // namespace
 
 std::string TextoKB(std::uint8_t Registros) {
   std::string texto = std::to_string(Registros >> 3);
@@ -22,21 +36,66 @@ int IndiceIcono(const std::string &ext, const std::vector<std::string> &claves) 
   return indice;
 }
 
-std::vector<FilaCatalogo> FilasCatalogo(const CabeceraDisco &cabecera,
+std::vector<EntradaCatalogo> EntradasDeImagen(std::span<const std::uint8_t> imagen) {
+  std::vector<std::uint8_t> bytes;
+  const cpm::Contenedor disco = cpm::LeerContenedor(imagen);
+  std::optional<cpm::Formato> formato;
+  if (disco.valido)
+    formato = cpm::DetectarFormato(disco).formato;
+  if (formato) {
+    bytes = cpm::LeerEntradasCatalogo(disco, *formato);
+  } else {
+    // No format: the fixed place, as the disk object reads it.
+    bytes.assign(Formato::BytesLeidos - Formato::PosCatalogo, 0);
+    if (imagen.size() > Formato::PosCatalogo)
+      std::copy_n(imagen.begin() + static_cast<std::ptrdiff_t>(Formato::PosCatalogo),
+                  std::min(bytes.size(), imagen.size() - Formato::PosCatalogo), bytes.begin());
+  }
+  std::vector<EntradaCatalogo> entradas(bytes.size() / Formato::LargoEntrada);
+  for (std::size_t i = 0; i < entradas.size(); ++i) {
+    entradas[i].Indice = static_cast<int>(i);
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(i * Formato::LargoEntrada),
+                Formato::LargoEntrada, entradas[i].Bytes.begin());
+  }
+  return entradas;
+}
+
+std::string TextoAtributos(const EntradaCatalogo &entrada) {
+  const std::uint8_t usuario = entrada.Bytes[Formato::EntUsuario];
+  std::string texto;
+  const auto poner = [&texto](bool puesto, const std::string &nombre) {
+    if (puesto)
+      texto += (texto.empty() ? "" : " ") + nombre;
+  };
+  poner((entrada.Bytes[Formato::EntExt1] & BitAtributo) != 0, "R/O");
+  poner((entrada.Bytes[Formato::EntExt2] & BitAtributo) != 0, "SYS");
+  poner(usuario != 0, "U" + std::to_string(usuario));
+  return texto;
+}
+
+std::vector<FilaCatalogo> FilasCatalogo(const std::vector<EntradaCatalogo> &entradas,
                                         const std::vector<std::string> &claves) {
   std::vector<FilaCatalogo> filas;
-  for (int i = 0; i < CabeceraDisco::EntradasCatalogo; ++i) {
-    const EntradaDir &entrada = cabecera.Entradas[static_cast<std::size_t>(i)];
-    if (entrada.Estado == EstadoEntrada::NoUsada || entrada.Estado == EstadoEntrada::NombreNoValido)
+  for (const EntradaCatalogo &entrada : entradas) {
+    // The name test looks at seven bits: the top ones are attributes.
+    std::string nombre(Formato::LargoNombre, ' ');
+    bool aceptado = true;
+    for (std::size_t k = 0; k < Formato::LargoNombre; ++k) {
+      nombre[k] = Caracter(entrada.Bytes[Formato::EntNombre + k]);
+      // Every printable character, as the exact reader takes names: real
+      // disks name files "#BURN.BAS" or "'PLOT.O".
+      aceptado = aceptado && nombre[k] >= ' ' && nombre[k] < 0x7F;
+    }
+    if (Formato::EstadoDeEntrada(aceptado, entrada.Bytes[Formato::EntUsuario]) !=
+        EstadoEntrada::EnUso)
       continue;
-    // One byte is one character: cut the bytes, then make them text.
-    const std::string &nombre = entrada.Nombre;
     FilaCatalogo fila;
-    fila.Nombre = Texto::DesdeBytesDisco(nombre.substr(0, 8));
-    fila.Ext =
-        Texto::DesdeBytesDisco(nombre.size() > 3 ? nombre.substr(nombre.size() - 3) : nombre);
+    fila.Nombre = Texto::DesdeBytesDisco(nombre.substr(0, LargoNombre));
+    fila.Ext = Texto::DesdeBytesDisco(nombre.substr(LargoNombre));
     fila.Icono = IndiceIcono(fila.Ext, claves);
-    fila.KB = TextoKB(entrada.Registros);
+    fila.KB = TextoKB(entrada.Bytes[Formato::EntRegistros]);
+    fila.Attrib = TextoAtributos(entrada);
+    fila.Entrada = entrada;
     filas.push_back(std::move(fila));
   }
   return filas;

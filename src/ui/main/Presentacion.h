@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,18 +20,40 @@ namespace Presentacion {
 // `claves`: the first key equal to `ext`, exactly, else the key "Unknow".
 [[nodiscard]] int IndiceIcono(const std::string &ext, const std::vector<std::string> &claves);
 
+// One catalogue entry as stored: its place in the catalogue (from 0) and its
+// 32 bytes.
+struct EntradaCatalogo {
+  int Indice = 0;
+  std::array<std::uint8_t, 32> Bytes{};
+
+  friend bool operator==(const EntradaCatalogo &, const EntradaCatalogo &) = default;
+};
+
+// The catalogue entries of an image file's bytes, where the disk keeps them:
+// every entry of its catalogue blocks in logical order, as the exact reader
+// finds them (a format may have more than 64). When the reader recognises no
+// format, the 64 entries at file offset 512, bytes past the end read as 0.
+[[nodiscard]] std::vector<EntradaCatalogo> EntradasDeImagen(std::span<const std::uint8_t> imagen);
+
+// The "Attrib" text of an entry: "R/O" and "SYS" for its attribute bits (the
+// top bits of the first two extension characters), "U3" for a user other than
+// 0, separated by blanks; empty when none.
+[[nodiscard]] std::string TextoAtributos(const EntradaCatalogo &entrada);
+
 struct FilaCatalogo {
-  std::string Nombre; // first 8 characters of the entry's name, blanks kept
-  std::string Ext;    // last 3 characters
-  std::string KB;     // TextoKB of its records
-  int Icono = 0;      // IndiceIcono of Ext
+  std::string Nombre;      // the entry's 8 name characters, top bits cleared, blanks kept
+  std::string Ext;         // its 3 extension characters, top bits cleared
+  std::string KB;          // TextoKB of its records
+  std::string Attrib;      // TextoAtributos
+  int Icono = 0;           // IndiceIcono of Ext
+  EntradaCatalogo Entrada; // the entry that makes the row
 
   friend bool operator==(const FilaCatalogo &, const FilaCatalogo &) = default;
 };
 
-// One row for every catalogue slot 0..63 that is not marked unused (32) or
-// badly named (64), in slot order.
-[[nodiscard]] std::vector<FilaCatalogo> FilasCatalogo(const CabeceraDisco &cabecera,
+// One row for every entry in use (user 0..15) whose name, looked at without
+// its top bits, holds only printable characters, in catalogue order.
+[[nodiscard]] std::vector<FilaCatalogo> FilasCatalogo(const std::vector<EntradaCatalogo> &entradas,
                                                       const std::vector<std::string> &claves);
 
 // The four status bar texts, left to right.

@@ -98,7 +98,8 @@ F_AlcoveQt::F_AlcoveQt(QWidget *padre)
     const auto p = static_cast<std::size_t>(i);
     paneles[p] = {vistas_[p].get(),
                   archivos_[p].get(),
-                  [this, i] { return formulario_->DiscoSiExiste(i); },
+                  [this, i] { return formulario_->ImagenListada(i); },
+                  [this, i](int llegada) { return formulario_->EntradaDeFila(i, llegada); },
                   [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); },
                   [this, i] { formulario_->CerrarImagen(i); },
                   [this, i] { formulario_->ReabrirImagen(i); },

@@ -74,6 +74,22 @@ void Vista::SeleccionarSolo(int fila) {
                                            QItemSelectionModel::Rows);
 }
 
+void Vista::Seleccionar(const std::vector<int> &filas) {
+  w_.clearSelection();
+  bool primera = true;
+  for (const int fila : filas) {
+    if (fila < 0 || fila >= w_.ListItems().rowCount())
+      continue;
+    const QModelIndex indice = w_.ListItems().index(fila, 0);
+    w_.selectionModel()->setCurrentIndex(
+        indice, (primera ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Select) |
+                    QItemSelectionModel::Rows);
+    if (primera)
+      w_.scrollTo(indice);
+    primera = false;
+  }
+}
+
 namespace {
 QLabel &Panel(const std::array<QLabel *, Controles::BarraEstado::Paneles> &paneles, int panel) {
   if (panel < 1 || panel > Controles::BarraEstado::Paneles)
@@ -83,7 +99,9 @@ QLabel &Panel(const std::array<QLabel *, Controles::BarraEstado::Paneles> &panel
 } // namespace
 
 void Estado::SetPanelText(int panel, const std::string &texto) {
-  Panel(paneles_, panel).setText(QString::fromStdString(texto));
+  // A text ends at its first zero byte, as in Windows' status bar: the creator
+  // field of some images is filled with them, and Qt would draw each as a box.
+  Panel(paneles_, panel).setText(QString::fromStdString(texto.substr(0, texto.find('\0'))));
 }
 std::string Estado::PanelText(int panel) const {
   return Panel(paneles_, panel).text().toStdString();

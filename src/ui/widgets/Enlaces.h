@@ -73,6 +73,7 @@ public:
   [[nodiscard]] std::vector<int> Seleccionadas() const override;
   [[nodiscard]] int FilaActual() const override;
   void SeleccionarSolo(int fila) override;
+  void Seleccionar(const std::vector<int> &filas) override;
 
 private:
   VistaCatalogo &w_;

@@ -433,6 +433,21 @@ void VistaW::SeleccionarSolo(int fila) {
   ::SendMessageW(w_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(fila), FALSE);
 }
 
+void VistaW::Seleccionar(const std::vector<int> &filas) {
+  PonerEstado(-1, 0, LVIS_SELECTED);
+  bool primera = true;
+  for (const int fila : filas) {
+    if (fila < 0 || fila >= Filas())
+      continue;
+    if (primera) {
+      SeleccionarSolo(fila);
+      primera = false;
+    } else {
+      PonerEstado(fila, LVIS_SELECTED, LVIS_SELECTED);
+    }
+  }
+}
+
 void VistaW::SetSortKey(std::int16_t clave) {
   filas_.SetSortKey(clave);
   Rellenar();

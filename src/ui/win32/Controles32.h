@@ -121,6 +121,7 @@ public:
   [[nodiscard]] std::vector<int> Seleccionadas() const override;
   [[nodiscard]] int FilaActual() const override;
   void SeleccionarSolo(int fila) override;
+  void Seleccionar(const std::vector<int> &filas) override;
 
 private:
   void Insertar(int posicion, const FilasOrdenadas::Fila &fila);

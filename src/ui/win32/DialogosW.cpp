@@ -6,6 +6,8 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -43,8 +45,13 @@ public:
   // The buttons, right-aligned on one row at `arriba`: `aceptar` (IDOK) and,
   // when given, `cancelar` (IDCANCEL). Enter is the default one's.
   void Botones(int arriba, const char *aceptar, const char *cancelar, int defecto);
-  // Shows the window and waits: IDOK or IDCANCEL.
+  // Shows the window and waits: IDOK, IDCANCEL, or what Terminar was given.
   int Ejecutar(HWND foco);
+  // Ends the window with `resultado`, from one of its controls.
+  void Terminar(int resultado) { resultado_ = resultado; }
+  // What the window's other controls say (WM_COMMAND): their identifier and
+  // notification code.
+  std::function<void(int id, int codigo)> alMandar;
 
   [[nodiscard]] HWND Hwnd() const { return w_; }
 
@@ -172,7 +179,7 @@ int Modal::Ejecutar(HWND foco) {
   if (dueno_ != nullptr)
     ::SetActiveWindow(dueno_);
   abierto = antes;
-  return resultado_ == IDOK ? IDOK : IDCANCEL;
+  return resultado_ != 0 ? resultado_ : IDCANCEL;
 }
 
 LRESULT CALLBACK Modal::Procedimiento(HWND w, UINT mensaje, WPARAM wp, LPARAM lp) {
@@ -188,6 +195,8 @@ LRESULT CALLBACK Modal::Procedimiento(HWND w, UINT mensaje, WPARAM wp, LPARAM lp
       modal->resultado_ = modal->defecto_;
     else if (id == IDOK || id == IDCANCEL)
       modal->resultado_ = id;
+    else if (modal->alMandar)
+      modal->alMandar(id, HIWORD(wp));
     return 0;
   }
   case WM_CLOSE: modal->resultado_ = IDCANCEL; return 0;
@@ -343,6 +352,39 @@ std::vector<std::string> DialogosW::ElegirArchivos(const std::string &desde) {
   return rutas;
 }
 
+std::optional<std::string> DialogosW::ElegirArchivoNuevo(const std::string &titulo,
+                                                         const std::string &desde,
+                                                         const std::string &nombre) {
+  Win32::Com<IFileSaveDialog> dialogo;
+  if (::CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
+                         reinterpret_cast<void **>(dialogo.Recibir())) != S_OK) {
+    Avisar(SinSelector);
+    return std::nullopt;
+  }
+  FILEOPENDIALOGOPTIONS propias = 0;
+  dialogo->GetOptions(&propias);
+  // Whether to replace a file is asked by the decisions, once.
+  dialogo->SetOptions((propias & ~static_cast<FILEOPENDIALOGOPTIONS>(FOS_OVERWRITEPROMPT)) |
+                      FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
+  dialogo->SetTitle(Ancho(titulo).c_str());
+  dialogo->SetOkButtonLabel(L"Guardar");
+  dialogo->SetFileName(Ancho(nombre).c_str());
+  Win32::Com<IShellItem> carpeta;
+  if (!desde.empty() &&
+      ::SHCreateItemFromParsingName(Ancho(desde).c_str(), nullptr, IID_IShellItem,
+                                    reinterpret_cast<void **>(carpeta.Recibir())) == S_OK)
+    dialogo->SetFolder(carpeta.get());
+  if (dialogo->Show(dueno_) != S_OK)
+    return std::nullopt;
+  Win32::Com<IShellItem> elegido;
+  if (dialogo->GetResult(elegido.Recibir()) != S_OK)
+    return std::nullopt;
+  std::string ruta = RutaDe(elegido.get());
+  if (ruta.empty())
+    return std::nullopt;
+  return ruta;
+}
+
 std::optional<Gestion::Dialogos::DiscoNuevo>
 DialogosW::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) {
   Modal m(dueno_, "Nuevo disco", AnchoModal, 0);
@@ -361,6 +403,24 @@ DialogosW::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>
     ::SendMessageW(formato, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Ancho(texto).c_str()));
   }
   ::SendMessageW(formato, CB_SETCURSEL, 0, 0);
+  y += AltoBoton + Margen;
+  // Tracks and sides: the format's own, or others it takes.
+  const auto combo = [&](const char *texto, std::initializer_list<const wchar_t *> valores,
+                         int id) {
+    m.Agregar(L"STATIC", texto, SS_LEFT, {Margen, y + 45, etiqueta, AltoLinea}, -1);
+    const HWND c = m.Agregar(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                             {Margen + etiqueta, y, 2400, AltoBoton + 1600}, id);
+    for (const wchar_t *v : valores)
+      ::SendMessageW(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(v));
+    ::SendMessageW(c, CB_SETCURSEL, 0, 0);
+    y += AltoBoton + Margen;
+    return c;
+  };
+  const HWND pistas = combo("Pistas:", {L"las del formato", L"40", L"42", L"80", L"83"}, IdPistas);
+  const HWND caras = combo("Caras:", {L"las del formato", L"1", L"2"}, IdCaras);
+  const HWND extendida =
+      m.Agregar(L"BUTTON", "Disposición extendida (EXTENDED CPC DSK)", BS_AUTOCHECKBOX | WS_TABSTOP,
+                {Margen + etiqueta, y, campo, AltoBoton}, IdExtendida);
   y += AltoBoton;
   m.Botones(y + Margen, "Crear", "Cancelar", IDOK);
   Ajustar(m, y + 2 * Margen + AltoBoton);
@@ -370,21 +430,28 @@ DialogosW::PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>
   const LRESULT elegido = ::SendMessageW(formato, CB_GETCURSEL, 0, 0);
   if (elegido < 0 || static_cast<std::size_t>(elegido) >= formatos.size())
     return std::nullopt;
-  return DiscoNuevo{Win32::TextoDe(nombre), formatos[static_cast<std::size_t>(elegido)].first};
+  constexpr std::array<int, 5> pistasOfrecidas{0, 40, 42, 80, 83};
+  const auto p = ::SendMessageW(pistas, CB_GETCURSEL, 0, 0);
+  const auto c = ::SendMessageW(caras, CB_GETCURSEL, 0, 0);
+  return DiscoNuevo{Win32::TextoDe(nombre), formatos[static_cast<std::size_t>(elegido)].first,
+                    p > 0 && static_cast<std::size_t>(p) < pistasOfrecidas.size()
+                        ? pistasOfrecidas[static_cast<std::size_t>(p)]
+                        : 0,
+                    c > 0 ? static_cast<int>(c) : 0,
+                    ::SendMessageW(extendida, BM_GETCHECK, 0, 0) == BST_CHECKED};
 }
 
-std::vector<std::size_t> DialogosW::ElegirVarios(const std::string &titulo,
-                                                 const std::string &pregunta,
-                                                 const std::vector<std::string> &opciones) {
-  Modal m(dueno_, titulo, AnchoModal, 0);
-  int abajo = m.Texto(pregunta, Margen);
+std::optional<Gestion::Dialogos::BorradoElegido>
+DialogosW::ElegirBorrado(const std::vector<std::string> &borrados, bool sePuedeRecuperar) {
+  Modal m(dueno_, "Archivos borrados", AnchoModal, 0);
+  int abajo = m.Texto("Un archivo borrado vuelve mientras ningún otro ocupe sus bloques:", Margen);
   constexpr int alto = 2400;
   const HWND lista = m.Agregar(WC_LISTVIEWW, "",
-                               LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | WS_BORDER |
-                                   WS_TABSTOP | WS_VSCROLL,
+                               LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                                   WS_BORDER | WS_TABSTOP | WS_VSCROLL,
                                {Margen, abajo + 60, AnchoTexto, alto}, IdLista);
-  ::SendMessageW(lista, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
-                 LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  ::SendMessageW(lista, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+                 LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   ::SendMessageW(lista, LVM_SETBKCOLOR, 0, Win32::Ref(D::AzulOscuro));
   ::SendMessageW(lista, LVM_SETTEXTBKCOLOR, 0, Win32::Ref(D::AzulOscuro));
   ::SendMessageW(lista, LVM_SETTEXTCOLOR, 0, Win32::Ref(D::Amarillo));
@@ -392,35 +459,122 @@ std::vector<std::size_t> DialogosW::ElegirVarios(const std::string &titulo,
   columna.mask = LVCF_WIDTH;
   columna.cx = Win32::Px(AnchoTexto) - ::GetSystemMetrics(SM_CXVSCROLL) - 4;
   ::SendMessageW(lista, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&columna));
-  for (std::size_t i = 0; i < opciones.size(); ++i) {
-    std::wstring texto = Ancho(opciones[i]);
+  for (std::size_t i = 0; i < borrados.size(); ++i) {
+    std::wstring texto = Ancho(borrados[i]);
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(i);
     item.pszText = texto.data();
-    const auto fila = ::SendMessageW(lista, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    LVITEMW marca{};
-    marca.stateMask = LVIS_STATEIMAGEMASK;
-    marca.state = INDEXTOSTATEIMAGEMASK(2); // checked
-    ::SendMessageW(lista, LVM_SETITEMSTATE, static_cast<WPARAM>(fila),
-                   reinterpret_cast<LPARAM>(&marca));
+    ::SendMessageW(lista, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
+  LVITEMW primero{};
+  primero.state = primero.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  ::SendMessageW(lista, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&primero));
   abajo += 60 + alto;
-  m.Botones(abajo + Margen, "Aceptar", "Cancelar", IDOK);
+  // "Extraer…" and "Cancelar", and "Recuperar en el disco" to their left.
+  m.Botones(abajo + Margen, "Extraer…", "Cancelar", IDOK);
+  const HWND recuperar = m.Agregar(
+      L"BUTTON", "Recuperar en el disco", WS_TABSTOP | BS_PUSHBUTTON,
+      {Margen, abajo + Margen, AnchoTexto - 2 * (AnchoBoton + Margen), AltoBoton}, IdRecuperar);
+  ::EnableWindow(recuperar, sePuedeRecuperar ? TRUE : FALSE);
+  m.alMandar = [&m](int id, int codigo) {
+    if (id == IdRecuperar && codigo == BN_CLICKED)
+      m.Terminar(IdRecuperar);
+  };
   Ajustar(m, abajo + 2 * Margen + AltoBoton);
-  std::vector<std::size_t> elegidos;
-  if (m.Ejecutar(lista) != IDOK)
-    return elegidos;
-  for (std::size_t i = 0; i < opciones.size(); ++i) {
-    const auto estado =
-        ::SendMessageW(lista, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK);
-    if (((static_cast<UINT>(estado) & LVIS_STATEIMAGEMASK) >> 12) == 2)
-      elegidos.push_back(i);
+  const int resultado = m.Ejecutar(lista);
+  const auto fila = ::SendMessageW(lista, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  if ((resultado != IDOK && resultado != IdRecuperar) || fila < 0)
+    return std::nullopt;
+  return BorradoElegido{static_cast<std::size_t>(fila), resultado == IdRecuperar};
+}
+
+std::optional<Gestion::Dialogos::OpcionesPoner>
+DialogosW::PedirOpcionesPoner(const std::vector<std::string> &nombres,
+                              const OpcionesPoner &inicial) {
+  Modal m(dueno_, "Poner archivos", AnchoModal, 0);
+  constexpr int etiqueta = 1500;
+  const int campo = AnchoTexto - etiqueta;
+  int y = m.Texto(Gestion::ArchivosQueVan(nombres), Margen) + Margen;
+  const auto fila = [&](const char *texto) {
+    m.Agregar(L"STATIC", texto, SS_LEFT, {Margen, y + 45, etiqueta, AltoLinea}, -1);
+  };
+  fila("Tipo:");
+  const HWND tipo = m.Agregar(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                              {Margen + etiqueta, y, campo, AltoBoton + 1600}, IdTipo);
+  for (std::size_t k = 0; k < Gestion::TiposPoner.size(); ++k) {
+    ::SendMessageW(tipo, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(Ancho(Gestion::TiposPoner[k].texto).c_str()));
+    if (Gestion::TiposPoner[k].tipo == inicial.tipo)
+      ::SendMessageW(tipo, CB_SETCURSEL, k, 0);
   }
-  return elegidos;
+  y += AltoBoton + 90;
+  fila("Carga:");
+  const HWND carga = m.Agregar(L"EDIT", inicial.carga, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+                               {Margen + etiqueta, y, 1500, AltoBoton}, IdCarga);
+  y += AltoBoton + 90;
+  fila("Ejecución:");
+  const HWND entrada = m.Agregar(L"EDIT", inicial.entrada, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
+                                 {Margen + etiqueta, y, 1500, AltoBoton}, IdEjecucion);
+  m.Agregar(L"STATIC", "(vacía: la de carga)", SS_LEFT,
+            {Margen + etiqueta + 1600, y + 45, campo - 1600, AltoLinea}, -1);
+  y += AltoBoton + 90;
+  fila("Usuario:");
+  const HWND usuario = m.Agregar(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                                 {Margen + etiqueta, y, 900, AltoBoton + 2400}, IdUsuario);
+  for (int u = 0; u <= 15; ++u)
+    ::SendMessageW(usuario, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(u).c_str()));
+  ::SendMessageW(usuario, CB_SETCURSEL, static_cast<WPARAM>(std::clamp(inicial.usuario, 0, 15)), 0);
+  y += AltoBoton + 90;
+  const HWND soloLectura = m.Agregar(L"BUTTON", "Solo lectura", BS_AUTOCHECKBOX | WS_TABSTOP,
+                                     {Margen + etiqueta, y, campo, AltoBoton}, IdSoloLectura);
+  ::SendMessageW(soloLectura, BM_SETCHECK, inicial.soloLectura ? BST_CHECKED : BST_UNCHECKED, 0);
+  y += AltoBoton;
+  const HWND sistema = m.Agregar(L"BUTTON", "Oculto (de sistema)", BS_AUTOCHECKBOX | WS_TABSTOP,
+                                 {Margen + etiqueta, y, campo, AltoBoton}, IdSistema);
+  ::SendMessageW(sistema, BM_SETCHECK, inicial.sistema ? BST_CHECKED : BST_UNCHECKED, 0);
+  y += AltoBoton;
+  // The addresses are a binary file's only.
+  const auto elegido = [tipo] {
+    const auto k = ::SendMessageW(tipo, CB_GETCURSEL, 0, 0);
+    return k >= 0 && static_cast<std::size_t>(k) < Gestion::TiposPoner.size()
+               ? Gestion::TiposPoner[static_cast<std::size_t>(k)].tipo
+               : cpm::TipoPoner::Auto;
+  };
+  const auto binario = [&] {
+    const BOOL si = elegido() == cpm::TipoPoner::Binario ? TRUE : FALSE;
+    ::EnableWindow(carga, si);
+    ::EnableWindow(entrada, si);
+  };
+  binario();
+  m.alMandar = [&](int id, int codigo) {
+    if (id == IdTipo && codigo == CBN_SELCHANGE)
+      binario();
+  };
+  m.Botones(y + Margen, "Poner", "Cancelar", IDOK);
+  Ajustar(m, y + 2 * Margen + AltoBoton);
+  if (m.Ejecutar(tipo) != IDOK)
+    return std::nullopt;
+  OpcionesPoner o;
+  o.tipo = elegido();
+  const auto recortado = [](std::string s) {
+    const auto a = s.find_first_not_of(' ');
+    const auto b = s.find_last_not_of(' ');
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+  };
+  o.carga = recortado(Win32::TextoDe(carga));
+  o.entrada = recortado(Win32::TextoDe(entrada));
+  o.usuario = static_cast<int>(::SendMessageW(usuario, CB_GETCURSEL, 0, 0));
+  o.soloLectura = ::SendMessageW(soloLectura, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  o.sistema = ::SendMessageW(sistema, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return o;
 }
 
 void DialogosW::Avisar(const std::string &mensaje) { Win32::Avisar(dueno_, mensaje); }
+
+void DialogosW::Informar(const std::string &mensaje) {
+  Win32::CajaAviso(dueno_, "Alcove", mensaje);
+}
 
 namespace {
 

@@ -17,14 +17,19 @@ public:
                                         const std::string &inicial) override;
   std::optional<Destino> ElegirCarpeta(const std::string &desde, bool conCabecera) override;
   std::vector<std::string> ElegirArchivos(const std::string &desde) override;
+  std::optional<std::string> ElegirArchivoNuevo(const std::string &titulo, const std::string &desde,
+                                                const std::string &nombre) override;
   std::optional<DiscoNuevo>
   PedirDiscoNuevo(const std::vector<std::pair<std::string, std::string>> &formatos) override;
-  std::vector<std::size_t> ElegirVarios(const std::string &titulo, const std::string &pregunta,
-                                        const std::vector<std::string> &opciones) override;
+  std::optional<BorradoElegido> ElegirBorrado(const std::vector<std::string> &borrados,
+                                              bool sePuedeRecuperar) override;
+  std::optional<OpcionesPoner> PedirOpcionesPoner(const std::vector<std::string> &nombres,
+                                                  const OpcionesPoner &inicial) override;
   std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
                                             const std::vector<std::string> &tipos) override;
   // Through the window's avisador, as the failures at its event boundary.
   void Avisar(const std::string &mensaje) override;
+  void Informar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;
 
   // The controls of the modal window now open, for tests that answer it from
@@ -35,12 +40,20 @@ public:
     IdEntrada = 11,
     IdFormato = 12,
     IdLista = 13,
-    // "Propiedades": the header's box and fields, under the text (IdEntrada).
-    IdConCabecera = 14,
-    IdTipo = 15,
-    IdCarga = 16,
-    IdEjecucion = 17,
-    IdLongitud = 18,
+    IdTipo = 14,
+    IdCarga = 15,
+    IdEjecucion = 16,
+    IdUsuario = 17,
+    IdSoloLectura = 18,
+    IdSistema = 19,
+    IdRecuperar = 20,
+    IdPistas = 21,
+    IdCaras = 22,
+    IdExtendida = 23,
+    // "Propiedades": the header's box and its length, under the text (IdEntrada),
+    // beside the type and addresses above.
+    IdConCabecera = 24,
+    IdLongitud = 25,
   };
   [[nodiscard]] static HWND Abierto();
 

@@ -89,7 +89,8 @@ F_AlcoveW::F_AlcoveW() {
     const auto i = static_cast<std::int16_t>(p);
     paneles[p] = {dsk_[p].get(),
                   file_[p].get(),
-                  [this, i] { return formulario_->DiscoSiExiste(i); },
+                  [this, i] { return formulario_->ImagenListada(i); },
+                  [this, i](int llegada) { return formulario_->EntradaDeFila(i, llegada); },
                   [this, i](const std::string &ruta) { formulario_->ListarImagen(i, ruta); },
                   [this, i] { formulario_->CerrarImagen(i); },
                   [this, i] { formulario_->ReabrirImagen(i); },

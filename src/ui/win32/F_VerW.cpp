@@ -11,7 +11,17 @@ using Win32::Ancho;
 
 constexpr const wchar_t *Clase = L"AlcoveVisor";
 constexpr double PuntosTexto = 10;
-enum : int { IdEtiqueta = 10, IdVistas, IdTexto, IdNota };
+enum : int {
+  IdEtiqueta = 10,
+  IdVistas,
+  IdTexto,
+  IdNota,
+  IdEtiquetaModo,
+  IdModos,
+  IdEtiquetaPaleta,
+  IdPaletas,
+  IdGuardar
+};
 // Pixels at 96 dots per inch, scaled to the screen's.
 int P(int pixeles) { return pixeles * Win32::Ppp() / 96; }
 
@@ -53,8 +63,7 @@ int AnchoCaracteres(HWND w, int n) {
 
 } // namespace
 
-F_VerW::F_VerW(HWND dueno, Gestion::Visor visor)
-    : opciones_(std::move(visor.vistas)), calcular_(std::move(visor.calcular)) {
+F_VerW::F_VerW(HWND dueno, Gestion::Visor visor) : visor_(std::move(visor)) {
   Registrar();
   w_ = ::CreateWindowExW(0, Clase, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                          CW_USEDEFAULT, P(700), P(560), dueno, nullptr, ::GetModuleHandleW(nullptr),
@@ -71,11 +80,19 @@ F_VerW::F_VerW(HWND dueno, Gestion::Visor visor)
   };
   etiqueta_ = crear(L"STATIC", L"Ver como:", SS_LEFT | SS_CENTERIMAGE, IdEtiqueta);
   vistas_ = crear(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, IdVistas);
-  for (const Ver::Vista v : opciones_) {
+  for (const Ver::Vista v : visor_.vistas) {
     ::SendMessageW(vistas_, CB_ADDSTRING, 0,
                    reinterpret_cast<LPARAM>(Ancho(Gestion::TituloVista(v)).c_str()));
   }
-  ::EnableWindow(vistas_, opciones_.size() > 1 ? TRUE : FALSE);
+  ::EnableWindow(vistas_, visor_.vistas.size() > 1 ? TRUE : FALSE);
+  // A screen's mode and palette, and its picture saved.
+  etiquetaModo_ = crear(L"STATIC", L"Modo:", SS_LEFT | SS_CENTERIMAGE, IdEtiquetaModo);
+  modos_ = crear(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, IdModos);
+  for (const wchar_t *m : {L"0", L"1", L"2"})
+    ::SendMessageW(modos_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m));
+  etiquetaPaleta_ = crear(L"STATIC", L"Paleta:", SS_LEFT | SS_CENTERIMAGE, IdEtiquetaPaleta);
+  paletas_ = crear(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, IdPaletas);
+  guardar_ = crear(L"BUTTON", L"Guardar como PNG\u2026", BS_PUSHBUTTON | WS_TABSTOP, IdGuardar);
   texto_ = crear(L"EDIT", L"",
                  ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL |
                      WS_HSCROLL | WS_TABSTOP,
@@ -94,7 +111,8 @@ F_VerW::F_VerW(HWND dueno, Gestion::Visor visor)
                  r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE | (conDueno ? 0 : SWP_NOMOVE));
   ::SetWindowLongPtrW(w_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   ::SetWindowLongPtrW(w_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedimiento));
-  Mostrar(visor.contenido);
+  const Gestion::Contenido primero = visor_.contenido;
+  Mostrar(primero);
   ::ShowWindow(w_, SW_SHOW);
   ::SetFocus(texto_);
 }
@@ -107,10 +125,22 @@ F_VerW::~F_VerW() {
 }
 
 void F_VerW::Mostrar(const Gestion::Contenido &contenido) {
+  visor_.contenido = contenido;
   Win32::PonerTexto(w_, contenido.titulo + " - Alcove");
-  const auto propia = std::find(opciones_.begin(), opciones_.end(), contenido.vista);
-  if (propia != opciones_.end())
-    ::SendMessageW(vistas_, CB_SETCURSEL, static_cast<WPARAM>(propia - opciones_.begin()), 0);
+  const auto propia = std::find(visor_.vistas.begin(), visor_.vistas.end(), contenido.vista);
+  if (propia != visor_.vistas.end())
+    ::SendMessageW(vistas_, CB_SETCURSEL, static_cast<WPARAM>(propia - visor_.vistas.begin()), 0);
+  const int pantalla = contenido.pantalla ? SW_SHOW : SW_HIDE;
+  for (const HWND c : {etiquetaModo_, modos_, etiquetaPaleta_, paletas_, guardar_})
+    ::ShowWindow(c, pantalla);
+  if (contenido.pantalla) {
+    ::SendMessageW(modos_, CB_SETCURSEL, static_cast<WPARAM>(contenido.pantalla->modo), 0);
+    ::SendMessageW(paletas_, CB_RESETCONTENT, 0, 0);
+    for (const std::string &p : contenido.pantalla->paletas)
+      ::SendMessageW(paletas_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Ancho(p).c_str()));
+    ::SendMessageW(paletas_, CB_SETCURSEL, contenido.pantalla->paleta, 0);
+    ::EnableWindow(paletas_, contenido.pantalla->paletas.size() > 1 ? TRUE : FALSE);
+  }
   if (contenido.imagen && contenido.imagen->Valida()) {
     imagen_ = contenido.imagen;
     Win32::PonerTexto(texto_, "");
@@ -148,7 +178,19 @@ void F_VerW::Disponer() {
   const int m = P(6), alto = P(24);
   const int etiqueta = AnchoCaracteres(w_, 10);
   ::MoveWindow(etiqueta_, m, m, etiqueta, alto, TRUE);
-  ::MoveWindow(vistas_, m + etiqueta, m, AnchoCaracteres(w_, 16) + P(30), P(200), TRUE);
+  int x = m + etiqueta;
+  const int vistas = AnchoCaracteres(w_, 16) + P(30);
+  ::MoveWindow(vistas_, x, m, vistas, P(200), TRUE);
+  x += vistas + m;
+  const auto poner = [&](HWND c, int ancho, int altura) {
+    ::MoveWindow(c, x, m, ancho, altura, TRUE);
+    x += ancho + m;
+  };
+  poner(etiquetaModo_, AnchoCaracteres(w_, 5), alto);
+  poner(modos_, AnchoCaracteres(w_, 2) + P(30), P(120));
+  poner(etiquetaPaleta_, AnchoCaracteres(w_, 7), alto);
+  poner(paletas_, AnchoCaracteres(w_, 14) + P(30), P(200));
+  poner(guardar_, AnchoCaracteres(w_, 18) + P(12), alto);
   const int notaAlto = ::IsWindowVisible(nota_) ? alto * 2 : 0;
   const int arriba = m + alto + m;
   const int abajo = std::max(arriba, static_cast<int>(c.bottom) - m - notaAlto);
@@ -189,10 +231,30 @@ void F_VerW::PintarImagen(HDC dc) const {
 
 void F_VerW::OtraVista() {
   const LRESULT i = ::SendMessageW(vistas_, CB_GETCURSEL, 0, 0);
-  if (i < 0 || static_cast<std::size_t>(i) >= opciones_.size() || !calcular_)
+  if (i < 0 || static_cast<std::size_t>(i) >= visor_.vistas.size() || !visor_.calcular)
     return;
-  Win32::ProtegerEvento(w_,
-                        [this, i] { Mostrar(calcular_(opciones_[static_cast<std::size_t>(i)])); });
+  Win32::ProtegerEvento(
+      w_, [this, i] { Mostrar(visor_.calcular(visor_.vistas[static_cast<std::size_t>(i)])); });
+}
+
+void F_VerW::Comando(int id, int codigo) {
+  if (id == IdVistas && codigo == CBN_SELCHANGE) {
+    OtraVista();
+    return;
+  }
+  if (id == IdModos && codigo == CBN_SELCHANGE && visor_.otroModo) {
+    const auto modo = static_cast<int>(::SendMessageW(modos_, CB_GETCURSEL, 0, 0));
+    if (modo >= 0)
+      Win32::ProtegerEvento(w_, [this, modo] { Mostrar(visor_.otroModo(visor_.contenido, modo)); });
+  } else if (id == IdPaletas && codigo == CBN_SELCHANGE && visor_.otraPaleta) {
+    const auto paleta = ::SendMessageW(paletas_, CB_GETCURSEL, 0, 0);
+    if (paleta >= 0)
+      Win32::ProtegerEvento(w_, [this, paleta] {
+        Mostrar(visor_.otraPaleta(visor_.contenido, static_cast<std::size_t>(paleta)));
+      });
+  } else if (id == IdGuardar && codigo == BN_CLICKED && visor_.guardarPng) {
+    Win32::ProtegerEvento(w_, [this] { visor_.guardarPng(visor_.contenido); });
+  }
 }
 
 LRESULT CALLBACK F_VerW::Procedimiento(HWND w, UINT mensaje, WPARAM wp, LPARAM lp) {
@@ -210,10 +272,7 @@ LRESULT CALLBACK F_VerW::Procedimiento(HWND w, UINT mensaje, WPARAM wp, LPARAM l
 LRESULT F_VerW::Mensaje(UINT mensaje, WPARAM wp, LPARAM lp) {
   switch (mensaje) {
   case WM_SIZE: Disponer(); return 0;
-  case WM_COMMAND:
-    if (LOWORD(wp) == IdVistas && HIWORD(wp) == CBN_SELCHANGE)
-      OtraVista();
-    return 0;
+  case WM_COMMAND: Comando(LOWORD(wp), HIWORD(wp)); return 0;
   case WM_CTLCOLORSTATIC:
   case WM_CTLCOLOREDIT:
   case WM_CTLCOLORLISTBOX: {

@@ -9,8 +9,9 @@
 
 // The viewer on Win32: one file of a disk shown as what it is (a BASIC
 // listing, text, a hex dump, a picture), in the program's yellow on dark blue
-// with Courier New bold; a choice of viewers above, a line under it when
-// something is wrong. Modeless, owned by the main window; Esc closes it.
+// with Courier New bold; a choice of viewers above, and for a screen its mode,
+// its palette and "Guardar como PNG…"; a line under it when something is
+// wrong. Modeless, owned by the main window; Esc closes it.
 class F_VerW {
 public:
   F_VerW(HWND dueno, Gestion::Visor visor);
@@ -24,6 +25,9 @@ public:
   // Null once the window has been closed.
   [[nodiscard]] HWND Hwnd() const { return w_; }
   [[nodiscard]] HWND Vistas() const { return vistas_; }
+  [[nodiscard]] HWND Modos() const { return modos_; }
+  [[nodiscard]] HWND Paletas() const { return paletas_; }
+  [[nodiscard]] HWND GuardarPng() const { return guardar_; }
   [[nodiscard]] HWND Cuadro() const { return texto_; }
   // The text shown, lines ended by "\n" as the viewers make them.
   [[nodiscard]] std::string Texto() const;
@@ -37,10 +41,12 @@ private:
   void Disponer();
   void PintarImagen(HDC dc) const;
   void OtraVista();
+  void Comando(int id, int codigo);
 
   HWND w_ = nullptr;
   HWND etiqueta_ = nullptr, vistas_ = nullptr, texto_ = nullptr, nota_ = nullptr;
-  std::vector<Ver::Vista> opciones_;
-  std::function<Gestion::Contenido(Ver::Vista)> calcular_;
+  HWND etiquetaModo_ = nullptr, modos_ = nullptr, etiquetaPaleta_ = nullptr, paletas_ = nullptr,
+       guardar_ = nullptr;
+  Gestion::Visor visor_; // its content is what is shown now
   std::optional<Gestion::Imagen> imagen_;
 };

@@ -39,6 +39,19 @@ std::array<std::uint8_t, 3> ColorFirmware(int numero);
 std::optional<Paleta> LeerPaleta(std::string_view texto, std::string &error,
                                  std::size_t *dadas = nullptr);
 
+// A palette file: its inks and, when it says, the mode its screen is in.
+struct ArchivoPaleta {
+  Paleta paleta;
+  std::optional<int> modo;
+};
+// The bytes of a palette file, its AMSDOS header left out: OCP Art Studio's
+// (.PAL: the screen mode, two bytes of ink flashing, then twelve Gate Array
+// colours for each ink, of which the first is taken), or a text of firmware
+// colours as LeerPaleta reads it. Nothing, with `error` set, when they are
+// neither.
+std::optional<ArchivoPaleta> LeerArchivoPaleta(std::span<const std::uint8_t> bytes,
+                                               std::string &error);
+
 struct Pantalla {
   Imagen imagen;
   bool parcial = false; // the bytes were fewer than a screen's
