@@ -6,7 +6,8 @@
 # `find` over one zip of 5,000 images beside `unzip -p` inflating all of it;
 # `check` over 2,000 images beside `ls` over the same ones.
 add_executable(bench_cli bench_cli.cpp Proporciones.cpp)
-target_link_libraries(bench_cli PRIVATE alcove_dskgen alcove_comprimidos benchmark::benchmark
+target_link_libraries(bench_cli PRIVATE alcove_dskgen alcove_comprimidos alcove_imagenes
+                                        benchmark::benchmark
                                         alcove_warnings)
 # The collection zip is written with the tests' zip maker.
 target_include_directories(bench_cli PRIVATE ${PROJECT_SOURCE_DIR}/tests)

@@ -2,6 +2,7 @@
 
 #include "cpm/Disco.h"
 #include "cpm/Proteccion.h"
+#include "imagenes/Dsk.h"
 
 #include <cstdlib>
 
@@ -44,7 +45,7 @@ inline void Revisar(const cpm::Disco &d) {
 // The copy-protection verdict of any disk is well formed, and completing a
 // dump keeps the first bytes of every sector it does not take away.
 inline void RevisarProteccion(const cpm::Disco &d) {
-  const cpm::Superficie s = cpm::DesdeContenedor(d.contenedor);
+  const imagenes::Superficie s = imagenes::DesdeContenedor(d.contenedor);
   const cpm::Veredicto v = cpm::JuzgarProteccion(s);
   // Read in place or from its copy as tracks and sectors, the disk is judged alike.
   const cpm::Veredicto enSitio = cpm::JuzgarProteccion(d.contenedor);
@@ -84,7 +85,7 @@ inline void RevisarProteccion(const cpm::Disco &d) {
     const auto &despues = c.disco.pistasCaras[t].sectores;
     Comprobar(despues.size() <= antes.size());
     for (std::size_t k = 0; k < despues.size(); ++k) {
-      const cpm::SectorSuperficie &a = antes[k], &b = despues[k];
+      const imagenes::SectorSuperficie &a = antes[k], &b = despues[k];
       Comprobar(a.r == b.r && a.n == b.n && a.st1 == b.st1 && a.st2 == b.st2);
       Comprobar(b.datos.size() >= a.datos.size() &&
                 std::equal(a.datos.begin(), a.datos.end(), b.datos.begin()));

@@ -112,7 +112,7 @@ using Tramos = std::map<std::size_t, std::size_t>;
 void Marcar(const cpm::Disco &d, long long desde, long long n, Tramos &tramos) {
   for (long long i = desde; i < desde + n; ++i) {
     const auto u = cpm::UbicarSector(*d.formato, i);
-    if (const cpm::Sector *s = cpm::BuscarSector(d.contenedor, u.pista, u.cara, u.id)) {
+    if (const imagenes::Sector *s = imagenes::BuscarSector(d.contenedor, u.pista, u.cara, u.id)) {
       tramos[s->desplazamiento] = s->desplazamiento + s->datos.size();
     }
   }
@@ -438,7 +438,7 @@ void Paso(Entrada &in, Estado &e, Archivos &modelo, bool escribible) {
     const bool otras =
         !e.disco.catalogo.raras.empty() ||
         std::any_of(e.disco.problemas.begin(), e.disco.problemas.end(),
-                    [](const auto &p) { return p.tipo == cpm::TipoProblema::ExtensionRepetida; });
+                    [](const auto &p) { return p.tipo == imagenes::TipoProblema::ExtensionRepetida; });
     Comprobar(otras || libres == libresAntes + cuenta.bloques);
   } else {
     Comprobar(ahora.bloquesLibres == antes.bloquesLibres &&

@@ -3,7 +3,8 @@
 // conversion must lose nothing; HFE written again from it must decode to the
 // same disk whenever every sector it holds has a whole data field.
 #include "cpm/Conversion.h"
-#include "cpm/Hfe.h"
+#include "imagenes/Hfe.h"
+#include "imagenes/Tipos.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,14 +19,14 @@ void Comprobar(bool condicion) {
 }
 
 // Every track's bytes fit an extended Track-Info block and its one-byte size.
-bool CabeEnExtendida(const cpm::Superficie &d) {
+bool CabeEnExtendida(const imagenes::Superficie &d) {
   if (d.pistas * d.caras > 204) {
     return false;
   }
-  for (const cpm::PistaSuperficie &p : d.pistasCaras) {
+  for (const imagenes::PistaSuperficie &p : d.pistasCaras) {
     std::size_t total = 24 + 8 * p.sectores.size();
     total = total <= 256 ? 256 : (total + 255) / 256 * 256;
-    for (const cpm::SectorSuperficie &s : p.sectores) {
+    for (const imagenes::SectorSuperficie &s : p.sectores) {
       total += s.datos.size();
     }
     if (total > 255 * 256 || p.sectores.size() > 255) {
@@ -37,10 +38,10 @@ bool CabeEnExtendida(const cpm::Superficie &d) {
 
 // Sectors the encoder gives back as they are: a whole data field (or none),
 // on tracks short enough for a cylinder's 16-bit length.
-bool Enteros(const cpm::Superficie &d) {
-  for (const cpm::PistaSuperficie &p : d.pistasCaras) {
+bool Enteros(const imagenes::Superficie &d) {
+  for (const imagenes::PistaSuperficie &p : d.pistasCaras) {
     std::size_t bytesPista = 146; // up to the first sector
-    for (const cpm::SectorSuperficie &s : p.sectores) {
+    for (const imagenes::SectorSuperficie &s : p.sectores) {
       const bool sinCampo = (s.st1 & 0x01) != 0 && (s.st2 & 0x01) != 0;
       if (!sinCampo && s.datos.size() != s.LongitudNominal()) {
         return false;
@@ -58,24 +59,25 @@ bool Enteros(const cpm::Superficie &d) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t largo) {
   const std::span<const std::uint8_t> bytes(datos, largo);
-  const cpm::LecturaHfe leida = cpm::LeerHfe(bytes);
+  const imagenes::Lectura leida = imagenes::LeerHfe(bytes);
   Comprobar(leida.disco.has_value() == leida.error.empty());
   if (!leida.disco) {
     return 0;
   }
-  const cpm::Superficie &d = *leida.disco;
-  const cpm::Conversion extendida =
-      cpm::Convertir(bytes, {cpm::TipoImagen::Extendida, false, "", "0"});
+  const imagenes::Superficie &d = *leida.disco;
+  const imagenes::Conversion extendida =
+      cpm::Convertir(bytes, {imagenes::TipoPorNombre("extendido"), false, "", "0"});
   if (CabeEnExtendida(d)) {
     Comprobar(extendida.Hecha() && extendida.perdidas.empty());
   }
   if (Enteros(d)) {
-    const cpm::LecturaHfe otra = cpm::LeerHfe(cpm::EscribirHfe(d));
+    const imagenes::Lectura otra = imagenes::LeerHfe(imagenes::EscribirHfe(d));
     Comprobar(otra.disco.has_value());
-    Comprobar(cpm::CompararSuperficies(d, *otra.disco).empty());
+    Comprobar(imagenes::CompararSuperficies(d, *otra.disco).empty());
   }
-  for (const auto tipo : {cpm::TipoImagen::Estandar, cpm::TipoImagen::Crudo}) {
-    const cpm::Conversion c = cpm::Convertir(bytes, {tipo, true, "", "0"});
+  for (const char *tipo : {"estandar", "raw"}) {
+    const imagenes::Conversion c =
+        cpm::Convertir(bytes, {imagenes::TipoPorNombre(tipo), true, "", "0"});
     Comprobar(c.Hecha() == !c.bytes.empty());
   }
   return 0;

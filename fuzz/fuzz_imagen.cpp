@@ -21,7 +21,7 @@ void Comprobar(bool condicion) {
 
 void RevisarCabecera(const CabeceraDisco &cab) {
   Comprobar(cab.Formato >= 0 && cab.Formato <= 2);
-  Comprobar(cab.Creador.size() <= Formato::LargoCreador);
+  Comprobar(cab.Creador.size() <= cpcemu::LargoCreador);
   for (int i = 0; i < CabeceraDisco::EntradasCatalogo; ++i) {
     const EntradaDir &e = cab.Entradas[static_cast<std::size_t>(i)];
     Comprobar(e.Nombre.size() == Formato::LargoNombre);

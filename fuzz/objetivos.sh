@@ -2,18 +2,22 @@
 # seed, the same every run) and scripts/fuzz (as long as asked). Sourced with
 # $raiz (the checkout) and $construccion (a build with ALCOVE_BUILD_FUZZ=ON) set.
 #
-# One row a target: name, longest input, inputs the gate runs, title. The
-# counts give each target some 10 to 20 seconds on one core of a 2-core machine.
+# One row a target: name, longest input, inputs the gate runs, most memory
+# (MB, -rss_limit_mb: what the target may hold, sanitizer's quarantine
+# included, before its input counts as a fault), title. The counts give each
+# target some 10 to 20 seconds on one core of a 2-core machine. The HFE
+# reader's limit is low: a file of 100 KB describes a disk of 8 MB at most,
+# and a reader that copies a track once per ID found in it went past 1.8 GB.
 objetivos_fuzz=(
-  "fuzz_imagen     4096    150000 Fuzzer de cabeceras"
-  "fuzz_disco      2048    100000 Fuzzer del objeto disco"
-  "fuzz_cpm        1000000  12000 Fuzzer del lector CP/M"
-  "fuzz_breve      1000000  12000 Fuzzer de la lectura solo de nombres"
-  "fuzz_hfe        100000     500 Fuzzer del lector HFE"
-  "fuzz_estructura 512       4000 Fuzzer de discos generados"
-  "fuzz_escritura  2048      2000 Fuzzer de la escritura"
-  "fuzz_zip        65536   250000 Fuzzer del lector de zip y gzip"
-  "fuzz_ver        20000    20000 Fuzzer de los visores"
+  "fuzz_imagen     4096    150000 2048 Fuzzer de cabeceras"
+  "fuzz_disco      2048    100000 2048 Fuzzer del objeto disco"
+  "fuzz_cpm        1000000  12000 2048 Fuzzer del lector CP/M"
+  "fuzz_breve      1000000  12000 2048 Fuzzer de la lectura solo de nombres"
+  "fuzz_hfe        100000     500  640 Fuzzer del lector HFE"
+  "fuzz_estructura 512       4000 2048 Fuzzer de discos generados"
+  "fuzz_escritura  2048      2000 2048 Fuzzer de la escritura"
+  "fuzz_zip        65536   250000 2048 Fuzzer del lector de zip y gzip"
+  "fuzz_ver        20000    20000 2048 Fuzzer de los visores"
 )
 
 # semillas_fuzz NAME DIR: puts the target's seeds into DIR (made empty first).

@@ -2,7 +2,7 @@
 # what the viewer and "Propiedades" show. Needs no windows.
 alcove_test(pruebas_gestion
   SOURCES gestion/test_gestion.cpp gestion/test_lecturas.cpp
-  LIBS alcove_gestion alcove_cli_piezas alcove_dskgen GTest::gtest_main)
+  LIBS alcove_gestion alcove_dskgen GTest::gtest_main)
 # The disk manager's scenarios on its decisions, over fakes of the controls:
 # built and run on every host that has windows, Linux and (under Wine) Windows.
 # Each toolkit's own suite only checks its wiring.

@@ -1,8 +1,8 @@
 #include "cli/BuscarImagenes.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
-#include "disk/Formato.h"
+#include "cli/Salida.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Tipos.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
@@ -32,7 +32,7 @@ struct Avisos {
 // not be listed whole. False when `alEncontrar` stopped the walk.
 bool RecorrerZip(const std::string &zip, const Avisos &avisos) {
   bool seguir = true;
-  const std::string error = ImagenesDeZip(
+  const std::string error = imagenes::ImagenesDeZip(
       zip,
       [&](const std::string &imagen) {
         seguir = avisos.alEncontrar(imagen);
@@ -45,14 +45,16 @@ bool RecorrerZip(const std::string &zip, const Avisos &avisos) {
   return seguir;
 }
 
-// Files the walk takes: images, their .gz, and zips.
+// Files the walk takes: images of every kind told by its bytes, their .gz,
+// and zips.
 bool EsNombreBuscado(std::string_view nombre) {
-  return Formato::EsNombreDeImagen(nombre) || EsNombreImagenGz(nombre) || EsNombreZip(nombre);
+  return imagenes::EsNombreDeImagen(nombre) || imagenes::EsNombreImagenGz(nombre) ||
+         imagenes::EsNombreZip(nombre);
 }
 
 // A file the walk took: an image, or a zip to look into.
 bool Entregar(const std::string &ruta, std::string_view nombre, const Avisos &avisos) {
-  return EsNombreZip(nombre) ? RecorrerZip(ruta, avisos) : avisos.alEncontrar(ruta);
+  return imagenes::EsNombreZip(nombre) ? RecorrerZip(ruta, avisos) : avisos.alEncontrar(ruta);
 }
 
 // Folders already walked: a folder named twice, or inside another one named,
@@ -109,9 +111,10 @@ void RecorrerCarpetas(const std::vector<std::string> &carpetas, const AlEncontra
   const Avisos avisos{alEncontrar, alFallar, alAnidado};
   Vistas vistas;
   for (const std::string &carpeta : carpetas) {
-    // An image named instead of a folder is searched, whatever its name; a
-    // zip is walked as a folder.
-    const bool seguir = Plataforma::Clase(carpeta) == Plataforma::ClaseArchivo::Normal
+    // An image named instead of a folder is searched, whatever its name, and
+    // so is a zip's member; a zip is walked as a folder.
+    const bool seguir = Plataforma::Clase(carpeta) == Plataforma::ClaseArchivo::Normal ||
+                                imagenes::EsMiembroDeZip(carpeta)
                             ? Entregar(carpeta, carpeta, avisos)
                             : Recorrer(carpeta, avisos, vistas);
     if (!seguir) {

@@ -2,14 +2,15 @@
 // names the images in a fixed order; threads read them; what each one gave is
 // printed in the walk's order as soon as it and all before it are read.
 #include "cli/BuscarImagenes.h"
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
 #include "cli/Listado.h"
 #include "cli/Ordenes.h"
 #include "cli/Paralelo.h"
+#include "cli/Salida.h"
 #include "cli/Terminal.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Tipos.h"
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 #include "platform/Proceso.h"
@@ -80,7 +81,8 @@ void Anotar(Resultado &r, const std::string &ruta, const cpm::Archivo &a, const 
 
 // A DATA disk's catalogue lies in its first 8 KB, a SYSTEM or +3 disk's in
 // its first 16 KB; the first records of the matches may lie anywhere.
-constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024, cpm::TamanoMaximoArchivo};
+constexpr std::array<std::size_t, 3> kPrincipios = {8 * 1024, 16 * 1024,
+                                                    imagenes::TamanoMaximoArchivo};
 
 // Text output needs only the names and sizes: the reader's names-only mode
 // over the start of the file gives them when the start holds the catalogue.
@@ -97,8 +99,13 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
   for (const std::size_t largo : kPrincipios) {
     std::uintmax_t tamano = 0;
     // A zip member or a .gz inflates only this start.
-    if (!CargarPrincipio(ruta, largo, bytes, &tamano).empty()) {
+    if (!imagenes::CargarPrincipio(ruta, largo, bytes, &tamano).empty()) {
       return false; // the whole reading gives the message
+    }
+    // Only a CPCEMU image's start holds its catalogue: an HFE's is decoded whole.
+    if (const imagenes::Tipo *tipo = imagenes::TipoDeBytes(bytes);
+        tipo != nullptr && !tipo->enSitio) {
+      return false;
     }
     const auto catalogo = cpm::LeerNombres(bytes, tamano, &b.patron);
     // A match's length needs its first record, for the AMSDOS header: a
@@ -122,9 +129,10 @@ bool LeerSoloNombres(const std::string &ruta, const Busqueda &b, Resultado &r) {
 }
 
 bool SinFirma(const cpm::Disco &disco) {
-  return std::any_of(
-      disco.contenedor.problemas.begin(), disco.contenedor.problemas.end(),
-      [](const cpm::Problema &p) { return p.tipo == cpm::TipoProblema::FirmaDesconocida; });
+  return std::any_of(disco.contenedor.problemas.begin(), disco.contenedor.problemas.end(),
+                     [](const imagenes::Problema &p) {
+                       return p.tipo == imagenes::TipoProblema::FirmaDesconocida;
+                     });
 }
 
 Resultado Leer(const Fuente &f, const Busqueda &b) {
@@ -137,7 +145,7 @@ Resultado Leer(const Fuente &f, const Busqueda &b) {
   if (!b.json && LeerSoloNombres(f.ruta, b, r)) {
     return r;
   }
-  const Cls_Imagen imagen(f.ruta, "");
+  const cpm::Imagen imagen(f.ruta);
   r.error = imagen.ErrorCatalogo();
   if (!r.error.empty()) {
     r.noEsImagen = SinFirma(imagen.Disco());

@@ -19,19 +19,11 @@ json ArrayBytes(std::span<const std::uint8_t> bytes) {
   return lista;
 }
 
-// The bytes of one field of the Disk-Info block as the image stores them.
-json BytesCabecera(const cpm::Contenedor &c, std::size_t pos, std::size_t largo) {
-  if (c.bytes.size() < pos + largo) {
-    return json::array();
-  }
-  return ArrayBytes(c.bytes.subspan(pos, largo));
-}
-
-// Both versions of a Disk-Info text: for people, and the bytes as stored.
+// Both versions of a header text: for people, and the bytes as the file stores them.
 void PonerTextoCabecera(json &j, const char *clave, const std::string &texto,
-                        const cpm::Contenedor &c, std::size_t pos, std::size_t largo) {
+                        std::span<const std::uint8_t> bytes) {
   j[clave] = TextoUnaLinea(texto);
-  j[std::string(clave) + "_bytes"] = BytesCabecera(c, pos, largo);
+  j[std::string(clave) + "_bytes"] = ArrayBytes(bytes);
 }
 
 // Common to both kinds of loose entry: where it is and what its name bytes say.
@@ -39,7 +31,7 @@ json JsonSuelta(const cpm::EntradaSuelta &e) {
   return {{"entrada", e.entrada}, {"texto", e.texto}, {"bytes", ArrayBytes(e.crudo)}};
 }
 
-json JsonSector(const cpm::Pista &p, const cpm::Sector &s, int codigoFormato) {
+json JsonSector(const imagenes::Pista &p, const imagenes::Sector &s, int codigoFormato) {
   const RarezasSector r = Rarezas(p, s, codigoFormato);
   json rarezas = json::array();
   for (const auto &[hay, codigo] : {std::pair{r.errorFdc, "error-fdc"},
@@ -65,9 +57,9 @@ json JsonSector(const cpm::Pista &p, const cpm::Sector &s, int codigoFormato) {
 json JsonTablaPistas(const cpm::Disco &disco) {
   const int codigo = CodigoFormato(disco);
   json pistas = json::array();
-  for (const cpm::Pista &p : disco.contenedor.pistasLeidas) {
+  for (const imagenes::Pista &p : disco.contenedor.pistasLeidas) {
     json sectores = json::array();
-    for (const cpm::Sector &s : p.sectores) {
+    for (const imagenes::Sector &s : p.sectores) {
       sectores.push_back(JsonSector(p, s, codigo));
     }
     pistas.push_back({{"pista", p.pista},
@@ -114,7 +106,7 @@ json JsonProteccion(const cpm::Disco &disco) {
   return j;
 }
 
-json JsonError(const Cls_Imagen &imagen, const std::string &error) {
+json JsonError(const cpm::Imagen &imagen, const std::string &error) {
   return {{"imagen", imagen.Ruta()}, {"error", error}};
 }
 
@@ -189,9 +181,9 @@ json JsonRara(const cpm::EntradaSuelta &e) {
   return j;
 }
 
-json JsonProblemas(const cpm::Problemas &problemas) {
+json JsonProblemas(const imagenes::Problemas &problemas) {
   json lista = json::array();
-  for (const cpm::Problema &p : problemas) {
+  for (const imagenes::Problema &p : problemas) {
     json lugar = json::object();
     const auto poner = [&lugar](const char *clave, long long valor) {
       if (valor >= 0) {
@@ -204,8 +196,9 @@ json JsonProblemas(const cpm::Problemas &problemas) {
     poner("entrada", p.lugar.entrada);
     poner("bloque", p.lugar.bloque);
     poner("desplazamiento", p.lugar.desplazamiento);
-    lista.push_back(
-        {{"tipo", std::string(cpm::NombreTipo(p.tipo))}, {"texto", p.texto}, {"lugar", lugar}});
+    lista.push_back({{"tipo", std::string(imagenes::NombreTipo(p.tipo))},
+                     {"texto", p.texto},
+                     {"lugar", lugar}});
   }
   return lista;
 }
@@ -251,7 +244,7 @@ json JsonCatalogo(const cpm::Disco &disco) {
           {"problemas", JsonProblemas(disco.problemas)}};
 }
 
-json JsonLs(const Cls_Imagen &imagen) {
+json JsonLs(const cpm::Imagen &imagen) {
   const std::string error = imagen.ErrorCatalogo();
   if (!imagen.HayCatalogo()) {
     return JsonError(imagen, error);
@@ -262,22 +255,20 @@ json JsonLs(const Cls_Imagen &imagen) {
     j["error"] = error; // the catalogue read in part: what was read is listed
   }
   j["imagen"] = imagen.Ruta();
-  j["disposicion"] = std::string(cpm::NombreDisposicion(d.contenedor.disposicion));
-  PonerTextoCabecera(j, "creador", d.contenedor.creador, d.contenedor, cpm::PosCreador,
-                     cpm::LargoCreador);
+  j["disposicion"] = std::string(d.contenedor.tipo);
+  PonerTextoCabecera(j, "creador", d.contenedor.creador, d.contenedor.creadorBytes);
   return j;
 }
 
-json JsonInfo(const Cls_Imagen &imagen) {
+json JsonInfo(const cpm::Imagen &imagen) {
   if (!imagen.ErrorPistas().empty()) {
     return JsonError(imagen, imagen.ErrorPistas());
   }
   const cpm::Disco &d = imagen.Disco();
-  const cpm::Contenedor &c = d.contenedor;
-  json j = {{"imagen", imagen.Ruta()},
-            {"disposicion", std::string(cpm::NombreDisposicion(c.disposicion))}};
-  PonerTextoCabecera(j, "firma", c.firma, c, cpm::PosFirma, cpm::LargoFirma);
-  PonerTextoCabecera(j, "creador", c.creador, c, cpm::PosCreador, cpm::LargoCreador);
+  const imagenes::Contenedor &c = d.contenedor;
+  json j = {{"imagen", imagen.Ruta()}, {"disposicion", std::string(c.tipo)}};
+  PonerTextoCabecera(j, "firma", c.firma, c.firmaBytes);
+  PonerTextoCabecera(j, "creador", c.creador, c.creadorBytes);
   j["pistas"] = c.pistas;
   j["caras"] = c.caras;
   j["formato"] = d.formato ? JsonFormato(*d.formato) : json(nullptr);

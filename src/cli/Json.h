@@ -1,7 +1,8 @@
 #pragma once
 
-#include "cli/Imagen.h"
+#include "cli/Salida.h"
 #include "cpm/Disco.h"
+#include "cpm/Imagen.h"
 #include "cpm/Proteccion.h"
 
 #include <nlohmann/json.hpp>
@@ -26,7 +27,7 @@ std::string_view CodigoTipo(cpm::TipoAmsdos tipo);
 nlohmann::json JsonArchivo(const cpm::Archivo &archivo, int tamanoBloque);
 nlohmann::json JsonBorrada(const cpm::EntradaSuelta &entrada);
 nlohmann::json JsonRara(const cpm::EntradaSuelta &entrada);
-nlohmann::json JsonProblemas(const cpm::Problemas &problemas);
+nlohmann::json JsonProblemas(const imagenes::Problemas &problemas);
 nlohmann::json JsonFormato(const cpm::Formato &formato);
 // Files, deleted and odd entries, problems and free space of a readable disk.
 nlohmann::json JsonCatalogo(const cpm::Disco &disco);
@@ -37,8 +38,8 @@ nlohmann::json JsonCatalogo(const cpm::Disco &disco);
 nlohmann::json JsonVeredicto(const cpm::Veredicto &veredicto);
 
 // One image of `ls --json` and of `info --json`: what was read, or `imagen` and `error`.
-nlohmann::json JsonLs(const Cls_Imagen &imagen);
-nlohmann::json JsonInfo(const Cls_Imagen &imagen);
+nlohmann::json JsonLs(const cpm::Imagen &imagen);
+nlohmann::json JsonInfo(const cpm::Imagen &imagen);
 
 // Text of a document; names that are not UTF-8 (host paths) are replaced, not refused.
 std::string TextoJson(const nlohmann::json &documento);

@@ -1,8 +1,9 @@
 #include "cli/Listado.h"
 
-#include "cli/Imagen.h"
+#include "cli/Salida.h"
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
+#include "cpm/Imagen.h"
 
 #include <algorithm>
 #include <array>
@@ -99,10 +100,10 @@ std::string LineaFinal(const cpm::Disco &disco, std::size_t listados, std::size_
 
 // How many things the reader found wrong; the format chosen by name is the
 // user's doing, not the disk's.
-std::string LineaProblemas(const cpm::Problemas &problemas) {
+std::string LineaProblemas(const imagenes::Problemas &problemas) {
   const auto n = static_cast<std::size_t>(
-      std::count_if(problemas.begin(), problemas.end(), [](const cpm::Problema &p) {
-        return p.tipo != cpm::TipoProblema::FormatoForzado;
+      std::count_if(problemas.begin(), problemas.end(), [](const imagenes::Problema &p) {
+        return p.tipo != imagenes::TipoProblema::FormatoForzado;
       }));
   if (n == 0) {
     return {};
@@ -112,6 +113,15 @@ std::string LineaProblemas(const cpm::Problemas &problemas) {
 }
 
 } // namespace
+
+// "a", "a o b", "a, b o c".
+std::string Enumerar(const std::vector<std::string> &cosas) {
+  std::string s;
+  for (std::size_t i = 0; i < cosas.size(); ++i) {
+    s += (i == 0 ? "" : i + 1 == cosas.size() ? " o " : ", ") + cosas[i];
+  }
+  return s;
+}
 
 std::string Plural(std::size_t n, const char *uno, const char *varios) {
   return std::to_string(n) + " " + (n == 1 ? uno : varios);
@@ -192,7 +202,7 @@ std::string TextoLs(const cpm::Disco &disco, const OpcionesLs &opciones) {
       s += LineaBorrado(disco, a, opciones.largo);
     }
   }
-  const std::string incompleto = CatalogoIncompleto(disco);
+  const std::string incompleto = cpm::CatalogoIncompleto(disco);
   if (!incompleto.empty()) {
     s += incompleto + "\n";
   }
@@ -217,7 +227,7 @@ std::string LineaFormato(const cpm::Formato &f) {
 }
 
 // What is odd about one sector, or nothing.
-std::string TextoRarezas(const cpm::Sector &s, const RarezasSector &r) {
+std::string TextoRarezas(const imagenes::Sector &s, const RarezasSector &r) {
   std::string t;
   if (r.errorFdc) {
     t += " ST1=" + Hex2(s.st1) + " ST2=" + Hex2(s.st2);
@@ -240,11 +250,11 @@ std::string TextoRarezas(const cpm::Sector &s, const RarezasSector &r) {
 
 // The size code most of a track's sectors have (the first met of the most
 // common); the Track-Info's own when it has none.
-unsigned CodigoMayoritario(const cpm::Pista &p) {
+unsigned CodigoMayoritario(const imagenes::Pista &p) {
   std::array<int, 256> veces{};
   unsigned mejor = p.codigoTamano;
   int maximo = 0;
-  for (const cpm::Sector &sec : p.sectores) {
+  for (const imagenes::Sector &sec : p.sectores) {
     if (++veces[sec.n] > maximo) {
       maximo = veces[sec.n];
       mejor = sec.n;
@@ -254,14 +264,14 @@ unsigned CodigoMayoritario(const cpm::Pista &p) {
 }
 
 // The layout of a track: "sin formatear" or its sector count, size code and IDs.
-std::string DisposicionPista(const cpm::Pista &p) {
+std::string DisposicionPista(const imagenes::Pista &p) {
   if (!p.formateada) {
     return " sin formatear\n";
   }
   std::string s = Formatear(" %2zu %s N=%u:", p.sectores.size(),
                             p.sectores.size() == 1 ? "sector" : "sectores", CodigoMayoritario(p));
   static constexpr std::string_view Hex = "0123456789ABCDEF";
-  for (const cpm::Sector &sec : p.sectores) {
+  for (const imagenes::Sector &sec : p.sectores) {
     s += ' ';
     s += Hex[sec.r >> 4];
     s += Hex[sec.r & 0x0F];
@@ -271,14 +281,14 @@ std::string DisposicionPista(const cpm::Pista &p) {
 
 // The odd sectors of a track, one line for each run of sectors (in stored
 // order) odd alike: "sectores &C1-&C9: ST1=&20 ST2=&20".
-std::string RarezasPista(const cpm::Pista &p, int codigoFormato) {
+std::string RarezasPista(const imagenes::Pista &p, int codigoFormato) {
   std::string s;
   const auto &sectores = p.sectores;
-  const auto texto = [&](const cpm::Sector &sec) {
+  const auto texto = [&](const imagenes::Sector &sec) {
     return TextoRarezas(sec, Rarezas(p, sec, codigoFormato));
   };
   for (std::size_t i = 0; i < sectores.size();) {
-    const cpm::Sector &sec = sectores[i];
+    const imagenes::Sector &sec = sectores[i];
     const std::string r = texto(sec);
     std::size_t j = i + 1;
     while (!r.empty() && j < sectores.size() && texto(sectores[j]) == r) {
@@ -296,11 +306,11 @@ std::string RarezasPista(const cpm::Pista &p, int codigoFormato) {
 
 // One line per run of tracks laid out alike with nothing odd ("00.0-36.0"),
 // and each odd track on its own with its odd sectors below it.
-std::string TextoPistas(const std::vector<cpm::Pista> &pistas, int codigoFormato) {
+std::string TextoPistas(const std::vector<imagenes::Pista> &pistas, int codigoFormato) {
   std::vector<std::string> formas, rarezasDe;
   formas.reserve(pistas.size());
   rarezasDe.reserve(pistas.size());
-  for (const cpm::Pista &p : pistas) {
+  for (const imagenes::Pista &p : pistas) {
     formas.push_back(DisposicionPista(p));
     rarezasDe.push_back(RarezasPista(p, codigoFormato));
   }
@@ -371,11 +381,11 @@ std::string Molde(const std::string &texto) {
 }
 
 // Where a problem is, as a text can name it; empty when it has no place.
-std::string Donde(const cpm::Lugar &l) {
+std::string Donde(const imagenes::Lugar &l) {
   const std::string pista =
       "la pista " + std::to_string(l.pista) + ", cara " + std::to_string(std::max(l.cara, 0));
   if (l.sector >= 0 && l.pista >= 0) {
-    return "el sector " + cpm::TextoId(static_cast<std::uint8_t>(l.sector)) + " de " + pista;
+    return "el sector " + imagenes::TextoId(static_cast<std::uint8_t>(l.sector)) + " de " + pista;
   }
   if (l.pista >= 0) {
     return pista;
@@ -388,14 +398,14 @@ std::string Donde(const cpm::Lugar &l) {
 
 // One line per problem, and one for a run of problems alike but for their
 // place: the first, and where the run ends.
-std::string TextoProblemas(const cpm::Problemas &problemas) {
-  const auto conLugar = [](const cpm::Lugar &l) {
+std::string TextoProblemas(const imagenes::Problemas &problemas) {
+  const auto conLugar = [](const imagenes::Lugar &l) {
     return l.pista >= 0 || l.bloque >= 0 || l.entrada >= 0;
   };
   std::string s;
   std::string molde = problemas.empty() ? "" : Molde(problemas.front().texto);
   for (std::size_t i = 0; i < problemas.size();) {
-    const cpm::Problema &p = problemas[i];
+    const imagenes::Problema &p = problemas[i];
     std::size_t j = i + 1;
     std::string siguiente; // the mould of the first problem after the run
     while (j < problemas.size()) {
@@ -405,7 +415,7 @@ std::string TextoProblemas(const cpm::Problemas &problemas) {
       }
       ++j;
     }
-    s += "  - " + std::string(cpm::NombreTipo(p.tipo)) + ": " + p.texto;
+    s += "  - " + std::string(imagenes::NombreTipo(p.tipo)) + ": " + p.texto;
     if (j > i + 1) {
       s += "; y así hasta " + Donde(problemas[j - 1].lugar) + " (" + std::to_string(j - i) +
            " en total)";
@@ -419,7 +429,7 @@ std::string TextoProblemas(const cpm::Problemas &problemas) {
 
 } // namespace
 
-RarezasSector Rarezas(const cpm::Pista &p, const cpm::Sector &s, int codigoFormato) {
+RarezasSector Rarezas(const imagenes::Pista &p, const imagenes::Sector &s, int codigoFormato) {
   RarezasSector r;
   r.errorFdc = s.st1 != 0 || s.st2 != 0;
   r.debil = s.copias > 1;
@@ -436,8 +446,8 @@ int CodigoFormato(const cpm::Disco &disco) {
 SenalesProteccion Senales(const cpm::Disco &disco) {
   const int codigo = CodigoFormato(disco);
   SenalesProteccion s;
-  for (const cpm::Pista &p : disco.contenedor.pistasLeidas) {
-    for (const cpm::Sector &sec : p.sectores) {
+  for (const imagenes::Pista &p : disco.contenedor.pistasLeidas) {
+    for (const imagenes::Sector &sec : p.sectores) {
       const RarezasSector r = Rarezas(p, sec, codigo);
       s.errores += r.errorFdc ? 1 : 0;
       s.debiles += r.debil ? 1 : 0;
@@ -472,8 +482,8 @@ std::string TextoUnaLinea(const std::string &texto) {
 }
 
 std::string TextoInfo(const cpm::Disco &disco) {
-  const cpm::Contenedor &c = disco.contenedor;
-  std::string s = "Disposición: " + std::string(cpm::NombreDisposicion(c.disposicion)) + "\n";
+  const imagenes::Contenedor &c = disco.contenedor;
+  std::string s = "Disposición: " + std::string(c.tipo) + "\n";
   s += "Firma: " + TextoUnaLinea(c.firma) + "\n";
   s += "Creador: " + TextoUnaLinea(c.creador) + "\n";
   s += Formatear("Pistas: %d  Caras: %d\n", c.pistas, c.caras);

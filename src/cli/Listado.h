@@ -18,6 +18,8 @@ struct OpcionesLs {
 
 // "1 archivo", "2 archivos".
 std::string Plural(std::size_t n, const char *uno, const char *varios);
+// "a", "a o b", "a, b o c".
+std::string Enumerar(const std::vector<std::string> &cosas);
 
 // Files sorted by name, extension and user, as CAT sorts them; system files
 // only with `incluirSistema`.
@@ -50,7 +52,8 @@ struct RarezasSector {
   }
 };
 // `codigoFormato` is the format's size code, or -1 when the format is unknown.
-RarezasSector Rarezas(const cpm::Pista &pista, const cpm::Sector &sector, int codigoFormato);
+RarezasSector Rarezas(const imagenes::Pista &pista, const imagenes::Sector &sector,
+                      int codigoFormato);
 int CodigoFormato(const cpm::Disco &disco);
 
 // The signs of copy protection: how many sectors show each kind of oddity.

@@ -1,16 +1,17 @@
 #include "cli/Ordenes.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
 #include "cli/NombreHost.h"
+#include "cli/Salida.h"
 #include "cli/Sumas.h"
 #include "cli/Terminal.h"
 #include "cpm/Borrados.h"
 #include "cpm/Extraccion.h"
 #include "cpm/Guardado.h"
 #include "cpm/Texto.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Tipos.h"
 #include "platform/Carpetas.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
@@ -20,15 +21,11 @@
 #include "platform/ReemplazoSeguro.h"
 #include "platform/png/Png.h"
 #include "util/Numero.h"
-#include "ver/Basic.h"
 #include "ver/CatalogoCpc.h"
-#include "ver/Dams.h"
 #include "ver/Hex.h"
 #include "ver/Pantalla.h"
-#include "ver/Protegido.h"
 #include "ver/Texto.h"
 #include "ver/Vista.h"
-#include "ver/Z80.h"
 
 #include <algorithm>
 #include <cctype>
@@ -71,12 +68,21 @@ std::string Titulo(bool conNombres, const std::string &ruta, bool &primera) {
 
 namespace {
 
+// "*.dsk, *.hfe": the names of images of every kind told by its bytes.
+std::string PatronesDeImagen() {
+  std::string texto;
+  for (const std::string_view e : imagenes::ExtensionesDeImagen()) {
+    texto += (texto.empty() ? "*." : ", *.") + std::string(e);
+  }
+  return texto;
+}
+
 // What info and ls make of one image: the error to report (empty: none), its
 // JSON object, and its text (nothing: the image is not shown).
 struct Vista {
-  std::function<std::string(const Cls_Imagen &)> error;
-  std::function<json(const Cls_Imagen &)> enJson;
-  std::function<std::optional<std::string>(const Cls_Imagen &)> enTexto;
+  std::function<std::string(const cpm::Imagen &)> error;
+  std::function<json(const cpm::Imagen &)> enJson;
+  std::function<std::optional<std::string>(const cpm::Imagen &)> enTexto;
 };
 
 // info and ls: each image (a zip standing for its images, each under its full
@@ -93,7 +99,7 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
   const std::vector<std::string> rutas = ExpandirZips(imagenesDadas, salida);
   const bool conNombres = rutas.size() > 1 || rutas != imagenesDadas;
   for (const std::string &ruta : rutas) {
-    const Cls_Imagen imagen(ruta, formato);
+    const cpm::Imagen imagen(ruta, {formato});
     const std::string error = vista.error(imagen);
     if (!error.empty()) {
       AvisarError(ruta, error);
@@ -115,18 +121,18 @@ int PorImagen(const std::vector<std::string> &imagenesDadas, const std::string &
 
 int EjecutarInfo(const OrdenInfo &orden) {
   return PorImagen(orden.imagenes, orden.formato, orden.json,
-                   {[](const Cls_Imagen &imagen) {
-                      return imagen.ErrorPistas().empty() ? CatalogoIncompleto(imagen.Disco())
+                   {[](const cpm::Imagen &imagen) {
+                      return imagen.ErrorPistas().empty() ? cpm::CatalogoIncompleto(imagen.Disco())
                                                           : imagen.ErrorPistas();
                     },
-                    [&orden](const Cls_Imagen &imagen) {
+                    [&orden](const cpm::Imagen &imagen) {
                       json j = JsonInfo(imagen);
                       if (orden.sumas && imagen.ErrorPistas().empty()) {
                         j["sumas"] = JsonSumas(imagen);
                       }
                       return j;
                     },
-                    [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                    [&orden](const cpm::Imagen &imagen) -> std::optional<std::string> {
                       if (!imagen.ErrorPistas().empty()) {
                         return std::nullopt;
                       }
@@ -167,8 +173,8 @@ std::string TextoCatCpc(const cpm::Disco &disco) {
 
 int EjecutarLs(const OrdenLs &orden) {
   return PorImagen(orden.imagenes, orden.formato, orden.json,
-                   {[](const Cls_Imagen &imagen) { return imagen.ErrorCatalogo(); }, JsonLs,
-                    [&orden](const Cls_Imagen &imagen) -> std::optional<std::string> {
+                   {[](const cpm::Imagen &imagen) { return imagen.ErrorCatalogo(); }, JsonLs,
+                    [&orden](const cpm::Imagen &imagen) -> std::optional<std::string> {
                       if (!imagen.HayCatalogo()) {
                         return std::nullopt;
                       }
@@ -182,7 +188,7 @@ int EjecutarLs(const OrdenLs &orden) {
 std::optional<std::vector<const cpm::Archivo *>>
 Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
             const std::string &imagen, int &salida, bool borrados) {
-  const bool entero = CatalogoIncompleto(disco).empty();
+  const bool entero = cpm::CatalogoIncompleto(disco).empty();
   std::vector<const cpm::Archivo *> elegidos;
   std::set<const cpm::Archivo *> vistos;
   for (const std::string &texto : patrones) {
@@ -209,7 +215,39 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
   return elegidos;
 }
 
-bool CatalogoLegible(const Cls_Imagen &imagen, int &salida) {
+std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida) {
+  std::vector<std::string> expandidas;
+  for (const std::string &ruta : rutas) {
+    Plataforma::EstadoArchivo estado;
+    if (!imagenes::EsNombreZip(ruta) ||
+        Plataforma::LeerEstadoArchivo(ruta, estado) != Errores::Ninguno) {
+      expandidas.push_back(ruta);
+      continue;
+    }
+    const std::size_t antes = expandidas.size();
+    std::string error = imagenes::ImagenesDeZip(
+        ruta,
+        [&expandidas](const std::string &imagen) {
+          expandidas.push_back(imagen);
+          return true;
+        },
+        {},
+        [&salida](const std::string &oculta, const std::string &motivo) {
+          AvisarError(oculta, motivo);
+          salida = kSalidaFallo;
+        });
+    if (error.empty() && expandidas.size() == antes) {
+      error = "no guarda ninguna imagen de disco (" + PatronesDeImagen() + ")";
+    }
+    if (!error.empty()) {
+      AvisarError(ruta, error);
+      salida = kSalidaFallo;
+    }
+  }
+  return expandidas;
+}
+
+bool CatalogoLegible(const cpm::Imagen &imagen, int &salida) {
   const std::string error = imagen.ErrorCatalogo();
   if (!error.empty()) {
     AvisarError(imagen.Ruta(), error);
@@ -255,7 +293,7 @@ std::string PrimerProblema(const cpm::Extraido &e) {
 } // namespace
 
 int EjecutarGet(const OrdenGet &orden) {
-  const Cls_Imagen imagen(orden.imagen, orden.formato);
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   int salida = kSalidaBien;
   if (!CatalogoLegible(imagen, salida)) {
     return salida;
@@ -293,7 +331,7 @@ int EjecutarGet(const OrdenGet &orden) {
     if (e.bytes.size() > imagen.Bytes().size() - escritos) {
       const std::size_t quedan = elegidos->size() - i;
       AvisarError(orden.imagen,
-                  "se detiene antes de " + NombreConUsuario(*a) + ": lo escrito pasaría de los " +
+                  "se detiene antes de " + a->NombreConUsuario() + ": lo escrito pasaría de los " +
                       std::to_string(imagen.Bytes().size()) +
                       " bytes de la imagen, así que sus archivos comparten bloques; " +
                       (quedan == 1 ? "queda " : "quedan ") + Plural(quedan, "archivo", "archivos") +
@@ -320,11 +358,11 @@ int EjecutarGet(const OrdenGet &orden) {
       continue;
     }
     if (!e.completo) {
-      AvisarError(orden.imagen, NombreConUsuario(*a) + " incompleto: " + PrimerProblema(e) +
+      AvisarError(orden.imagen, a->NombreConUsuario() + " incompleto: " + PrimerProblema(e) +
                                     "; escritos " + Plural(e.bytes.size(), "byte", "bytes"));
       salida = kSalidaFallo;
     }
-    EscribirSalida(NombreConUsuario(*a) + " -> " + destino + " (" +
+    EscribirSalida(a->NombreConUsuario() + " -> " + destino + " (" +
                    Plural(e.bytes.size(), "byte", "bytes") + ")\n");
   }
   return salida;
@@ -366,10 +404,10 @@ bool ContenidoSinVista(const OrdenCat &orden, const cpm::Archivo &a,
 void AvisarListado(const OrdenCat &orden, const cpm::Archivo &a, const Ver::Listado &l,
                    int &salida) {
   if (l.parcial) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + ": listado interrumpido: " + l.nota);
+    AvisarError(orden.imagen, a.NombreConUsuario() + ": listado interrumpido: " + l.nota);
     salida = kSalidaFallo;
   } else if (!l.nota.empty()) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + ": " + l.nota);
+    AvisarError(orden.imagen, a.NombreConUsuario() + ": " + l.nota);
   }
 }
 
@@ -503,20 +541,16 @@ void PantallaPng(const OrdenCat &orden, const cpm::Archivo &a, std::span<const s
     return;
   }
   AvisarListado(orden, a, {{}, p.parcial, p.nota}, salida);
-  EscribirSalida(NombreConUsuario(a) + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
+  EscribirSalida(a.NombreConUsuario() + " -> " + orden.png + " (" + std::to_string(p.imagen.ancho) +
                  " × " + std::to_string(p.imagen.alto) + ", modo " + std::to_string(modo) + dicha +
                  ")\n");
 }
 
 // Where the file sits in memory for a listing: --desde, or its header's load
 // address (and its entry address, for the disassembler).
-struct Memoria {
-  std::uint16_t origen = 0;
-  std::optional<std::uint16_t> entrada;
-};
-
-Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
-  Memoria m;
+Ver::Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
+  Ver::Memoria m;
+  m.cabecera = a.cabecera.has_value();
   if (!orden.desde.empty()) {
     m.origen = static_cast<std::uint16_t>(LeerNumero(orden.desde)); // checked by the parser
   } else if (!orden.crudo && a.cabecera) {
@@ -533,43 +567,23 @@ Memoria MemoriaCat(const OrdenCat &orden, const cpm::Archivo &a) {
 bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const std::uint8_t> bytes,
                   bool terminal, std::string &texto, int &salida) {
   const Ver::Vista vista = VistaCat(orden, a, bytes);
-  const Memoria memoria = MemoriaCat(orden, a);
+  const Ver::Memoria memoria = MemoriaCat(orden, a);
   const bool pedida = !orden.tipo.empty();
   if (orden.hex || (pedida && vista == Ver::Vista::Hex)) {
-    texto = Ver::VolcadoHex(bytes, memoria.origen);
+    texto = Ver::FilaDeVista(Ver::Vista::Hex).listar(bytes, memoria).texto;
     return true;
   }
-  Ver::Listado listado;
-  switch (vista) {
-  case Ver::Vista::Basic: listado = Ver::ListarBasic(bytes); break;
-  case Ver::Vista::BasicProtegido: listado = Ver::ListarBasic(Ver::DesprotegerBasic(bytes)); break;
-  case Ver::Vista::Dams: listado = Ver::ListarDams(bytes); break;
-  case Ver::Vista::Z80:
-    if (!pedida) {
-      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-    }
-    listado = Ver::DesensamblarZ80(bytes, memoria.origen, memoria.entrada);
-    break;
-  case Ver::Vista::Pantalla:
-    if (orden.png.empty()) {
-      return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                               memoria.origen);
-    }
+  if (vista == Ver::Vista::Pantalla && !orden.png.empty()) {
     PantallaPng(orden, a, bytes, salida);
     texto.clear();
     return true;
-  case Ver::Vista::Texto:
-    if (pedida) {
-      texto = Cadena(a.cabecera ? bytes : Ver::HastaFinDeTexto(bytes));
-      return true;
-    }
-    return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
-                             memoria.origen);
-  case Ver::Vista::Hex:
+  }
+  const Ver::FilaVista &fila = Ver::FilaDeVista(vista);
+  if (fila.listar == nullptr || !(fila.siempre || pedida)) {
     return ContenidoSinVista(orden, a, bytes, terminal, vista == Ver::Vista::Texto, texto,
                              memoria.origen);
   }
+  const Ver::Listado listado = fila.listar(bytes, memoria);
   texto = listado.texto;
   AvisarListado(orden, a, listado, salida);
   return true;
@@ -578,7 +592,7 @@ bool ContenidoCat(const OrdenCat &orden, const cpm::Archivo &a, std::span<const 
 } // namespace
 
 int EjecutarCat(const OrdenCat &orden) {
-  const Cls_Imagen imagen(orden.imagen, orden.formato);
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   int salida = kSalidaBien;
   if (!CatalogoLegible(imagen, salida)) {
     return salida;
@@ -595,7 +609,7 @@ int EjecutarCat(const OrdenCat &orden) {
   const cpm::Archivo &a = *elegidos->front();
   const cpm::Extraido e = cpm::ExtraerArchivo(imagen.Disco(), a, Modo(a, orden.crudo));
   if (!e.completo) {
-    AvisarError(orden.imagen, NombreConUsuario(a) + " incompleto: " + PrimerProblema(e));
+    AvisarError(orden.imagen, a.NombreConUsuario() + " incompleto: " + PrimerProblema(e));
     salida = kSalidaFallo;
   }
   const bool terminal = Plataforma::EsTerminal(Plataforma::Flujo::Salida);
@@ -615,14 +629,14 @@ int EjecutarDump(const OrdenDump &orden) {
     AvisarError(orden.sector, "número de sector no válido (use &C1, 0xC1 o 193)");
     return kSalidaUso;
   }
-  const Cls_Imagen imagen(orden.imagen, "");
+  const cpm::Imagen imagen(orden.imagen, {orden.formato});
   if (!imagen.ErrorPistas().empty()) {
     AvisarError(orden.imagen, imagen.ErrorPistas());
     return kSalidaFallo;
   }
-  const cpm::Contenedor &c = imagen.Disco().contenedor;
-  const cpm::Sector *s =
-      cpm::BuscarSector(c, orden.pista, orden.cara, static_cast<std::uint8_t>(id));
+  const imagenes::Contenedor &c = imagen.Disco().contenedor;
+  const imagenes::Sector *s =
+      imagenes::BuscarSector(c, orden.pista, orden.cara, static_cast<std::uint8_t>(id));
   char nombre[64];
   std::snprintf(nombre, sizeof nombre, "pista %d, cara %d, sector &%02X", orden.pista, orden.cara,
                 id);

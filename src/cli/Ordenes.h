@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/Listado.h"
+#include "cpm/Imagen.h"
 
 #include <optional>
 #include <string>
@@ -59,7 +60,8 @@ struct OrdenDump {
   std::string imagen;
   int pista = 0;
   int cara = 0;
-  std::string sector; // "&C1", "0xC1" or decimal
+  std::string sector;  // "&C1", "0xC1" or decimal
+  std::string formato; // a raw dump's: its tracks are known only through it
 };
 int EjecutarDump(const OrdenDump &orden);
 
@@ -72,11 +74,13 @@ struct OrdenFind {
 };
 int EjecutarFind(const OrdenFind &orden);
 
-class Cls_Imagen;
+// For info, ls and check: each zip among `rutas` replaced by its images. A
+// zip that cannot be listed, or that holds none, is reported and makes `salida` 1.
+std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida);
 
 // Says on stderr why the image's catalogue cannot be read whole, if it cannot,
 // and sets `salida` to 1; true when part of it can be read.
-bool CatalogoLegible(const Cls_Imagen &imagen, int &salida);
+bool CatalogoLegible(const cpm::Imagen &imagen, int &salida);
 
 // The files matching any of the patterns, each once, in catalogue order. A
 // pattern matching nothing is reported, when the whole catalogue was read, and

@@ -1,10 +1,12 @@
 #include "cli/OrdenesConversion.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Listado.h"
+#include "cli/Salida.h"
+#include "cpm/Comparacion.h"
 #include "cpm/Conversion.h"
 #include "cpm/Disco.h"
+#include "cpm/Imagen.h"
+#include "imagenes/Fuente.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/Proceso.h"
@@ -20,60 +22,64 @@
 namespace Cli {
 namespace {
 
-using cpm::TipoImagen;
-
-std::string Extension(const std::string &ruta) {
-  const auto punto = ruta.find_last_of('.');
-  const auto barra = ruta.find_last_of(Plataforma::SeparadoresRuta);
-  if (punto == std::string::npos || (barra != std::string::npos && punto < barra)) {
-    return {};
+// The kinds convert makes, the ones with a writer.
+std::vector<const imagenes::Tipo *> Escribibles() {
+  std::vector<const imagenes::Tipo *> v;
+  for (const imagenes::Tipo &t : imagenes::Tipos()) {
+    if (t.escribir != nullptr) {
+      v.push_back(&t);
+    }
   }
-  std::string e = ruta.substr(punto + 1);
-  std::transform(e.begin(), e.end(), e.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return e;
+  return v;
 }
 
-// The kind DESTINO's extension asks for. A .dsk from a DSK image is the other
-// layout (the same one would change nothing); from HFE the extended one,
-// which holds anything HFE does; from a raw dump the standard one.
-std::optional<TipoImagen> TipoDeDestino(const std::string &destino,
-                                        std::optional<TipoImagen> origen) {
-  const std::string e = Extension(destino);
-  if (e == "hfe") {
-    return TipoImagen::Hfe;
+// "DSK, HFE" or "DSK o HFE": the families of the kinds told by their bytes,
+// the last joined by `ultima`.
+std::string Familias(const char *ultima) {
+  const std::vector<std::string_view> familias = imagenes::Familias();
+  std::string s;
+  for (std::size_t i = 0; i < familias.size(); ++i) {
+    s += (i == 0 ? "" : i + 1 == familias.size() ? ultima : ", ") + std::string(familias[i]);
   }
-  if (e == "raw" || e == "img") {
-    return TipoImagen::Crudo;
-  }
-  if (e != "dsk") {
-    return std::nullopt;
-  }
-  if (origen == TipoImagen::Extendida) {
-    return TipoImagen::Estandar;
-  }
-  if (origen == TipoImagen::Estandar || origen == TipoImagen::Hfe) {
-    return TipoImagen::Extendida;
-  }
-  return TipoImagen::Estandar;
+  return s;
 }
 
-std::string Describir(TipoImagen tipo) {
-  switch (tipo) {
-  case TipoImagen::Extendida: return "DSK extendido";
-  case TipoImagen::Estandar: return "DSK estándar";
-  case TipoImagen::Hfe: return "HFE v1";
-  case TipoImagen::Crudo: return "volcado crudo";
+// "extendido, estandar, hfe o raw": what --a takes.
+std::vector<std::string> NombresEscribibles() {
+  std::vector<std::string> v;
+  for (const imagenes::Tipo *t : Escribibles()) {
+    v.emplace_back(t->nombre);
   }
-  return {};
+  return v;
+}
+
+// The kind DESTINO's extension asks for, among those convert makes. An
+// extension several kinds share (.dsk) means the one the source's kind names
+// (a DSK layout's other layout, the extended one from HFE, the standard one
+// from a raw dump).
+const imagenes::Tipo *TipoDeDestino(const std::string &destino, const imagenes::Tipo *origen) {
+  std::vector<const imagenes::Tipo *> candidatos;
+  for (const imagenes::Tipo *t : imagenes::TiposPorExtension(destino)) {
+    if (t->escribir != nullptr) {
+      candidatos.push_back(t);
+    }
+  }
+  if (candidatos.size() > 1 && origen != nullptr) {
+    for (const imagenes::Tipo *t : candidatos) {
+      if (t->nombre == origen->comoDsk) {
+        return t;
+      }
+    }
+  }
+  return candidatos.empty() ? nullptr : candidatos.front();
 }
 
 // The list of what is lost, one line each after the message.
 void AvisarPerdidas(const std::string &que, const std::string &mensaje,
-                    const std::vector<cpm::Diferencia> &perdidas) {
+                    const std::vector<imagenes::Diferencia> &perdidas) {
   AvisarError(que, mensaje);
   std::string lineas;
-  for (const cpm::Diferencia &d : perdidas) {
+  for (const imagenes::Diferencia &d : perdidas) {
     lineas += "  " + d.texto + "\n";
   }
   Plataforma::Escribir(Plataforma::Flujo::Errores, lineas);
@@ -82,95 +88,74 @@ void AvisarPerdidas(const std::string &que, const std::string &mensaje,
 std::string Detalles(std::size_t n) { return Plural(n, "detalle", "detalles"); }
 
 // An image of any kind read for cmp, as tracks and sectors and, for the file
-// level, as a DSK image the reader takes.
-struct Leida {
-  std::vector<std::uint8_t> bytes;
-  std::optional<cpm::Superficie> superficie;
-  std::vector<std::uint8_t> dsk; // HFE: its tracks as an extended image
-  std::optional<cpm::Disco> disco;
-};
-
-// Nothing, with the reason said, when the image cannot be read.
-std::unique_ptr<Leida> LeerParaComparar(const std::string &ruta, const std::string &formato,
-                                        bool archivos) {
-  auto l = std::make_unique<Leida>();
-  if (const std::string error = CargarImagen(ruta, l->bytes); !error.empty()) {
-    AvisarError(ruta, error);
+// level, with its file system. Nothing, with the reason said, when it cannot be.
+std::unique_ptr<cpm::Imagen> LeerParaComparar(const std::string &ruta, const std::string &formato,
+                                              bool archivos) {
+  auto imagen = std::make_unique<cpm::Imagen>(ruta, cpm::OpcionesLectura{formato});
+  if (!imagen->ErrorPistas().empty()) {
+    AvisarError(ruta, imagen->Cargada() && imagen->Tipo() == nullptr ? imagenes::NingunTipo()
+                                                                     : imagen->ErrorPistas());
     return nullptr;
   }
-  const auto tipo = cpm::TipoDeBytes(l->bytes);
-  if (!tipo) {
-    AvisarError(ruta, "no es una imagen DSK ni HFE");
-    return nullptr;
-  }
-  cpm::LecturaImagen leida = cpm::LeerImagen(l->bytes, *tipo);
-  if (!leida.disco) {
-    AvisarError(ruta, leida.error);
-    return nullptr;
-  }
-  l->superficie = std::move(leida.disco);
   if (!archivos) {
-    return l;
+    return imagen;
   }
-  std::span<const std::uint8_t> dsk = l->bytes;
-  if (*tipo == TipoImagen::Hfe) {
-    std::string error;
-    auto extendida = cpm::EscribirExtendida(*l->superficie, &error);
-    if (!extendida) {
-      AvisarError(ruta, error);
-      return nullptr;
-    }
-    l->dsk = std::move(*extendida);
-    dsk = l->dsk;
-  }
-  l->disco = cpm::LeerDisco(dsk, {formato});
-  if (!l->disco->formato) {
+  const cpm::Disco &disco = imagen->Disco();
+  if (!disco.formato) {
     AvisarError(ruta,
-                "formato desconocido: " + l->disco->motivoFormato + "; --sectores compara sin él");
+                "formato desconocido: " + disco.motivoFormato + "; --sectores compara sin él");
     return nullptr;
   }
-  if (const std::string incompleto = CatalogoIncompleto(*l->disco); !incompleto.empty()) {
+  if (const std::string incompleto = cpm::CatalogoIncompleto(disco); !incompleto.empty()) {
     AvisarError(ruta, incompleto + "; --sectores compara sin él");
     return nullptr;
   }
-  return l;
+  return imagen;
 }
 
-bool EsDsk(std::span<const std::uint8_t> bytes) {
-  const auto tipo = cpm::TipoDeBytes(bytes);
-  return tipo == TipoImagen::Extendida || tipo == TipoImagen::Estandar;
-}
+// A CPCEMU image, which keeps each track's GAP#3 and filler.
+bool EsDsk(const cpm::Imagen &imagen) { return imagen.Tipo() != nullptr && imagen.Tipo()->enSitio; }
 
 } // namespace
 
 int EjecutarConvert(const OrdenConvert &orden) {
-  if (EsRutaComprimida(orden.destino)) {
-    AvisarError(orden.destino, MotivoRutaComprimida());
+  if (imagenes::EsRutaComprimida(orden.destino)) {
+    AvisarError(orden.destino, imagenes::MotivoRutaComprimida());
     return kSalidaFallo;
   }
   std::vector<std::uint8_t> origen;
-  if (const std::string error = CargarImagen(orden.origen, origen); !error.empty()) {
+  if (const std::string error = imagenes::CargarImagen(orden.origen, origen); !error.empty()) {
     AvisarError(orden.origen, error);
     return kSalidaFallo;
   }
-  std::optional<TipoImagen> leido = cpm::TipoDeBytes(origen);
-  if (!leido && !orden.formato.empty()) {
-    leido = TipoImagen::Crudo;
+  const imagenes::Tipo *leido = imagenes::TipoDeBytes(origen);
+  if (leido == nullptr && !orden.formato.empty()) {
+    leido = imagenes::TipoConGeometria();
   }
-  std::optional<TipoImagen> destino =
-      orden.tipo.empty() ? TipoDeDestino(orden.destino, leido) : cpm::TipoPorNombre(orden.tipo);
+  const imagenes::Tipo *destino = orden.tipo.empty() ? TipoDeDestino(orden.destino, leido)
+                                                     : imagenes::TipoPorNombre(orden.tipo);
   // A completed dump holds weak copies, which only the extended layout keeps.
-  if (orden.completar && orden.tipo.empty() && destino == TipoImagen::Estandar) {
-    destino = TipoImagen::Extendida;
+  if (orden.completar && orden.tipo.empty() && destino == imagenes::TipoPorNombre("estandar")) {
+    destino = imagenes::TipoPorNombre("extendido");
   }
-  if (!destino) {
-    AvisarError("uso", "no se sabe a qué convertir " + orden.destino +
-                           ": dígalo con --a (extendido, estandar, hfe o raw) o con su "
-                           "extensión (.dsk, .hfe, .raw)");
+  if (destino == nullptr) {
+    std::vector<std::string> extensiones;
+    for (const imagenes::Tipo *t : Escribibles()) {
+      const std::string e = "." + std::string(t->extensiones.front());
+      if (std::find(extensiones.begin(), extensiones.end(), e) == extensiones.end()) {
+        extensiones.push_back(e);
+      }
+    }
+    std::string lista;
+    for (const std::string &e : extensiones) {
+      lista += (lista.empty() ? "" : ", ") + e;
+    }
+    AvisarError("uso", "no se sabe a qué convertir " + orden.destino + ": dígalo con --a (" +
+                           Enumerar(NombresEscribibles()) + ") o con su extensión (" + lista + ")");
     return kSalidaUso;
   }
   cpm::OpcionesConversion opciones;
-  opciones.destino = *destino;
+  opciones.destino = destino;
   opciones.forzar = orden.forzar;
   opciones.formato = orden.formato;
   opciones.version = ALCOVE_VERSION;
@@ -204,8 +189,9 @@ int EjecutarConvert(const OrdenConvert &orden) {
   for (const cpm::Prueba &p : c.anadidos) {
     completado += "completado: " + cpm::LugarPrueba(p) + ": " + p.texto + "\n";
   }
-  EscribirSalida(completado + orden.origen + " -> " + orden.destino + " (" + Describir(*destino) +
-                 ", " + Plural(c.bytes.size(), "byte", "bytes") + ")\n");
+  EscribirSalida(completado + orden.origen + " -> " + orden.destino + " (" +
+                 std::string(destino->descripcion) + ", " +
+                 Plural(c.bytes.size(), "byte", "bytes") + ")\n");
   return kSalidaBien;
 }
 
@@ -215,20 +201,20 @@ int EjecutarCmp(const OrdenCmp &orden) {
   if (!a || !b) {
     return kSalidaUso;
   }
-  cpm::OpcionesComparacion nombres{orden.imagen1, orden.imagen2, false};
+  imagenes::OpcionesComparacion nombres{orden.imagen1, orden.imagen2, false};
   // Two DSK images keep each track's GAP#3 and filler: those are compared too.
-  nombres.cabecerasPista = EsDsk(a->bytes) && EsDsk(b->bytes);
-  std::vector<cpm::Diferencia> diferencias;
+  nombres.cabecerasPista = EsDsk(*a) && EsDsk(*b);
+  std::vector<imagenes::Diferencia> diferencias;
   std::vector<std::string> dudas;
   if (orden.sectores) {
-    diferencias = cpm::CompararSuperficies(*a->superficie, *b->superficie, nombres);
+    diferencias = imagenes::CompararSuperficies(a->Superficie(), b->Superficie(), nombres);
   } else {
-    cpm::ComparacionArchivos r = cpm::CompararArchivos(*a->disco, *b->disco, nombres);
+    cpm::ComparacionArchivos r = cpm::CompararArchivos(a->Disco(), b->Disco(), nombres);
     diferencias = std::move(r.diferencias);
     dudas = std::move(r.dudas);
   }
   std::string texto;
-  for (const cpm::Diferencia &d : diferencias) {
+  for (const imagenes::Diferencia &d : diferencias) {
     texto += d.texto + "\n";
   }
   if (!diferencias.empty()) {
@@ -249,14 +235,15 @@ namespace {
 
 Ejecucion PrepararConvert(CLI::App &sub) {
   auto o = std::make_shared<OrdenConvert>();
-  sub.add_option("ORIGEN", o->origen, "Imagen DSK, HFE o volcado crudo (con --formato)")
+  sub.add_option("ORIGEN", o->origen,
+                 "Imagen " + Familias(", ") + " o volcado crudo (con --formato)")
       ->required()
       ->type_name("");
   sub.add_option("DESTINO", o->destino, "Imagen nueva")->required()->type_name("");
   sub.add_option("--a", o->tipo,
-                 "extendido, estandar, hfe o raw (por omisión, según la extensión de DESTINO)")
+                 Enumerar(NombresEscribibles()) + " (por omisión, según la extensión de DESTINO)")
       ->type_name("TIPO")
-      ->check(CLI::IsMember({"extendido", "estandar", "hfe", "raw"}));
+      ->check(CLI::IsMember(NombresEscribibles()));
   sub.add_option("--formato", o->formato,
                  "Formato del volcado crudo (data, system, ibm, plus3, ...); por omisión, el "
                  "del disco")
@@ -277,8 +264,8 @@ Ejecucion PrepararConvert(CLI::App &sub) {
 
 Ejecucion PrepararCmp(CLI::App &sub) {
   auto o = std::make_shared<OrdenCmp>();
-  sub.add_option("IMAGEN1", o->imagen1, "Imagen DSK o HFE")->required()->type_name("");
-  sub.add_option("IMAGEN2", o->imagen2, "Imagen DSK o HFE")->required()->type_name("");
+  sub.add_option("IMAGEN1", o->imagen1, "Imagen " + Familias(" o "))->required()->type_name("");
+  sub.add_option("IMAGEN2", o->imagen2, "Imagen " + Familias(" o "))->required()->type_name("");
   sub.add_flag("--sectores", o->sectores,
                "Compara cada pista, ID, tamaño, estado del FDC y byte de cada sector");
   sub.add_option("--formato", o->formato, "Lee los dos discos con este formato")

@@ -1,7 +1,5 @@
 #include "cli/OrdenesDisco.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Json.h"
 #include "cli/JsonEnPartes.h"
 #include "cli/Listado.h"
@@ -10,6 +8,8 @@
 #include "cpm/Comprobacion.h"
 #include "cpm/Conversion.h"
 #include "cpm/Edicion.h"
+#include "cpm/Imagen.h"
+#include "imagenes/Dsk.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/Proceso.h"
@@ -43,32 +43,9 @@ std::string En(int pista, int cara) {
 // ---------------------------------------------------------------------------
 // check
 
-std::string TextoDefecto(const cpm::Defecto &d, const char *delante = "") {
-  return "  " + std::string(delante) + d.objeto + ": " + d.problema.texto + " [" +
-         std::string(cpm::NombreTipo(d.problema.tipo)) + "]\n    " +
-         (d.arreglo == cpm::Arreglo::Ninguno ? "" : "reparación: ") + d.reparacion + "\n";
-}
+using cpm::TextoDefectos;
 
-std::string TextoDefectos(const std::vector<cpm::Defecto> &defectos, const char *delante = "") {
-  std::string t;
-  for (const cpm::Defecto &d : defectos) {
-    t += TextoDefecto(d, delante);
-  }
-  return t;
-}
-
-// "3 problemas, 2 reparables (--reparar)", or "sin problemas".
-std::string Resumen(const cpm::Comprobacion &c) {
-  if (c.Limpia()) {
-    return "sin problemas";
-  }
-  const std::size_t reparables = c.Reparables();
-  return Plural(c.defectos.size(), "problema", "problemas") + ", " +
-         (reparables == 0
-              ? std::string(c.defectos.size() == 1 ? "no reparable" : "ninguno reparable")
-              : std::to_string(reparables) + (reparables == 1 ? " reparable" : " reparables") +
-                    " (--reparar)");
-}
+std::string Resumen(const cpm::Comprobacion &c) { return cpm::ResumenComprobacion(c, "--reparar"); }
 
 json JsonDefectos(const std::vector<cpm::Defecto> &defectos) {
   json lista = json::array();
@@ -92,10 +69,8 @@ struct ResultadoCheck {
 // The check of one image, mended first when asked (and possible).
 ResultadoCheck ComprobarImagen(const std::string &ruta, bool reparar) {
   ResultadoCheck r;
-  const bool escribible = reparar && !EsRutaComprimida(ruta);
-  Plataforma::HuellaArchivo huella;
-  const auto imagen = escribible ? std::make_unique<Cls_Imagen>(ruta, "", huella)
-                                 : std::make_unique<Cls_Imagen>(ruta, "");
+  const auto imagen = reparar ? std::make_unique<cpm::Imagen>(ruta, cpm::Imagen::ParaCambiar{})
+                              : std::make_unique<cpm::Imagen>(ruta);
   if (!imagen->ErrorPistas().empty()) {
     AvisarError(ruta, imagen->ErrorPistas());
     r.salida = kSalidaIlegible;
@@ -107,11 +82,11 @@ ResultadoCheck ComprobarImagen(const std::string &ruta, bool reparar) {
   json reparados = nullptr;
   if (reparar && antes.Reparables() > 0) {
     reparados = json::array();
-    if (!escribible) {
-      AvisarError(ruta, MotivoRutaComprimida());
+    if (const std::string motivo = imagen->MotivoSoloLectura(); !motivo.empty()) {
+      AvisarError(ruta, motivo);
     } else {
       const cpm::Escrito escrito = cpm::RepararDisco(imagen->Bytes(), imagen->Disco());
-      if (GuardarImagen(*imagen, huella, escrito) == kSalidaBien && escrito.Hecho()) {
+      if (GuardarImagen(*imagen, escrito) == kSalidaBien && escrito.Hecho()) {
         ahora = cpm::ComprobarDisco(cpm::LeerDisco(escrito.bytes));
         const std::vector<cpm::Defecto> hechos = cpm::Reparados(antes, ahora);
         reparados = JsonDefectos(hechos);
@@ -138,41 +113,31 @@ ResultadoCheck ComprobarImagen(const std::string &ruta, bool reparar) {
 // ---------------------------------------------------------------------------
 // sector and track
 
-// Why an image cannot be changed in place, said; empty when it can.
-std::string NoSeCambia(const std::string &ruta, const Cls_Imagen &imagen) {
-  if (imagen.ErrorPistas().empty()) {
-    return {};
+// Why an image cannot be changed in place (a kind only read, an archive's
+// member, tracks that cannot be read); empty when it can.
+std::string NoSeCambia(const cpm::Imagen &imagen) {
+  if (std::string motivo = imagen.MotivoSoloLectura(); !motivo.empty()) {
+    return motivo;
   }
-  if (cpm::TipoDeBytes(imagen.Bytes()) == cpm::TipoImagen::Hfe) {
-    return "una imagen HFE no se cambia en su sitio; alcove-cli convert " + ruta +
-           " COPIA.dsk la pasa a DSK extendido, que sí";
-  }
-  return imagen.ErrorPistas() + "; solo se cambian en su sitio imágenes DSK (alcove-cli convert "
-                                "pasa otras a DSK)";
+  return imagen.ErrorPistas();
 }
 
 // A change to one track of an image, written over the image safely, then said.
-using CambioPista = std::function<std::string(cpm::Superficie &)>;
+using CambioPista = std::function<std::string(imagenes::Superficie &)>;
 int CambiarPista(const std::string &ruta, int pista, int cara, const CambioPista &cambio,
                  const std::string &hecho) {
-  if (EsRutaComprimida(ruta)) {
-    AvisarError(ruta, MotivoRutaComprimida());
-    return kSalidaFallo;
-  }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(ruta, "", huella);
-  if (const std::string no = NoSeCambia(ruta, imagen); !no.empty()) {
+  const cpm::Imagen imagen(ruta, cpm::Imagen::ParaCambiar{});
+  if (const std::string no = NoSeCambia(imagen); !no.empty()) {
     AvisarError(ruta, no);
     return kSalidaFallo;
   }
-  const cpm::Contenedor &c = imagen.Disco().contenedor;
-  cpm::Superficie s = cpm::DesdeContenedor(c);
+  const imagenes::Contenedor &c = imagen.Disco().contenedor;
+  imagenes::Superficie s = imagenes::DesdeContenedor(c);
   if (const std::string error = cambio(s); !error.empty()) {
     AvisarError(ruta, error);
     return kSalidaFallo;
   }
-  const int salida =
-      GuardarImagen(imagen, huella, cpm::EscribirPista(imagen.Bytes(), c, pista, cara, s));
+  const int salida = GuardarImagen(imagen, cpm::EscribirPista(imagen.Bytes(), c, pista, cara, s));
   if (salida == kSalidaBien) {
     EscribirSalida(ruta + ": " + En(pista, cara) + hecho + "\n");
   }
@@ -311,19 +276,19 @@ int EjecutarSector(const OrdenSector &o) {
   cambio.copias = o.copias;
   return CambiarPista(
       o.imagen, o.pista, o.cara,
-      [&](cpm::Superficie &s) { return cpm::CambiarSector(s, o.pista, o.cara, cambio); },
+      [&](imagenes::Superficie &s) { return cpm::CambiarSector(s, o.pista, o.cara, cambio); },
       HechoSector(o));
 }
 
 int EjecutarTrack(const OrdenTrack &o) {
   if (!o.exportar.empty()) {
-    const Cls_Imagen imagen(o.imagen, "");
+    const cpm::Imagen imagen(o.imagen);
     if (!imagen.ErrorPistas().empty()) {
       AvisarError(o.imagen, imagen.ErrorPistas());
       return kSalidaFallo;
     }
-    const cpm::Superficie s = cpm::DesdeContenedor(imagen.Disco().contenedor);
-    const cpm::PistaSuperficie *p = s.Pista(o.pista, o.cara);
+    const imagenes::Superficie s = imagen.Superficie();
+    const imagenes::PistaSuperficie *p = s.Pista(o.pista, o.cara);
     if (p == nullptr || !p->formateada) {
       AvisarError(o.imagen, "la " + En(o.pista, o.cara) +
                                 (p == nullptr ? " no está en la imagen" : " no tiene formato") +
@@ -360,13 +325,15 @@ int EjecutarTrack(const OrdenTrack &o) {
     const std::size_t sectores = pista->sectores.size();
     return CambiarPista(
         o.imagen, o.pista, o.cara,
-        [&](cpm::Superficie &s) { return cpm::PonerPista(s, o.pista, o.cara, std::move(*pista)); },
+        [&](imagenes::Superficie &s) {
+          return cpm::PonerPista(s, o.pista, o.cara, std::move(*pista));
+        },
         " tomada de " + o.importar + " (" + Plural(sectores, "sector", "sectores") + ")");
   }
   if (o.sinFormato) {
     return CambiarPista(
         o.imagen, o.pista, o.cara,
-        [&](cpm::Superficie &s) { return cpm::DesformatearPista(s, o.pista, o.cara); },
+        [&](imagenes::Superficie &s) { return cpm::DesformatearPista(s, o.pista, o.cara); },
         " sin formato");
   }
   cpm::FormatoPista f;
@@ -382,7 +349,7 @@ int EjecutarTrack(const OrdenTrack &o) {
   }
   return CambiarPista(
       o.imagen, o.pista, o.cara,
-      [&](cpm::Superficie &s) { return cpm::FormatearPista(s, o.pista, o.cara, f); },
+      [&](imagenes::Superficie &s) { return cpm::FormatearPista(s, o.pista, o.cara, f); },
       " formateada: " + Plural(f.ids.size(), "sector", "sectores") +
           (f.ids.empty() ? "" : " (" + ListaIds(f.ids) + ")") + " de N=" + std::to_string(o.n) +
           ", GAP " + Hex2(f.gap) + ", relleno " + Hex2(f.relleno));
@@ -533,7 +500,8 @@ Ejecucion PrepararTrack(CLI::App &sub) {
                      "Formatea la pista con estos IDs, en este orden: '&C1,&C6,&C2' o '&C1-&C9'")
           ->type_name("IDS");
   CLI::Option *sinFormato =
-      sub.add_flag("--sin-formato", orden.sinFormato, "Deja la pista sin formato")->excludes(formatear);
+      sub.add_flag("--sin-formato", orden.sinFormato, "Deja la pista sin formato")
+          ->excludes(formatear);
   CLI::Option *exportar =
       sub.add_option("--exportar", orden.exportar,
                      "Guarda la pista en un archivo (su Track-Info y sus sectores)")
@@ -554,7 +522,8 @@ Ejecucion PrepararTrack(CLI::App &sub) {
       ->type_name("C");
   sub.add_option("--h", t->h, "Con --formatear: cara en los IDs (por omisión, la suya)")
       ->type_name("H");
-  sub.add_flag("--reemplazar", orden.reemplazar, "Con --exportar: reemplaza el archivo si ya existe");
+  sub.add_flag("--reemplazar", orden.reemplazar,
+               "Con --exportar: reemplaza el archivo si ya existe");
   return [t] {
     OrdenTrack &o = t->orden;
     if (!LeerPistaCara(t->pista, t->cara, o.pista, o.cara)) {

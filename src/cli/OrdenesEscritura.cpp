@@ -1,14 +1,15 @@
 #include "cli/OrdenesEscritura.h"
 
-#include "cli/Comprimidos.h"
-#include "cli/Imagen.h"
 #include "cli/Listado.h"
 #include "cli/Ordenes.h"
+#include "cli/Salida.h"
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
+#include "cpm/Imagen.h"
 #include "cpm/Poner.h"
 #include "cpm/Texto.h"
+#include "imagenes/Fuente.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
@@ -44,16 +45,21 @@ void ParadaDePrueba() {
 
 // Images inside zips and .gz files are only read: nothing rewrites an archive.
 // True, with the reason said, for such a path.
-bool Comprimida(const std::string &imagen) {
-  if (!EsRutaComprimida(imagen)) {
+bool Comprimida(const std::string &ruta) {
+  if (!imagenes::EsRutaComprimida(ruta)) {
     return false;
   }
-  AvisarError(imagen, MotivoRutaComprimida());
+  AvisarError(ruta, imagenes::MotivoRutaComprimida());
   return true;
 }
 
-// Writing needs the whole catalogue: a file it does not see could be overwritten.
-bool CatalogoEntero(const Cls_Imagen &imagen) {
+// Writing needs an image of a kind written in place (HFE is only read), and
+// its whole catalogue: a file it does not see could be overwritten.
+bool Escribible(const cpm::Imagen &imagen) {
+  if (const std::string motivo = imagen.MotivoSoloLectura(); !motivo.empty()) {
+    AvisarError(imagen.Ruta(), motivo);
+    return false;
+  }
   int salida = kSalidaBien;
   CatalogoLegible(imagen, salida);
   return salida == kSalidaBien;
@@ -67,8 +73,8 @@ struct PasoForce {
 
 // Writes the library's result over the image read, unless it refused or
 // someone changed the file meanwhile (cpm::GuardarEscrito). Returns the exit code.
-int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
-            const cpm::Escrito &escrito, std::optional<PasoForce> force = std::nullopt) {
+int Guardar(const cpm::Imagen &imagen, const cpm::Escrito &escrito,
+            std::optional<PasoForce> force = std::nullopt) {
   if (!escrito.Hecho()) {
     const bool conForce = force && force->tipo == escrito.rechazo->tipo;
     AvisarError(imagen.Ruta(), TrasDosPuntos(escrito.rechazo->texto) +
@@ -76,21 +82,12 @@ int Guardar(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
     return kSalidaFallo;
   }
   const cpm::Guardado guardado =
-      cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), huella, escrito, ParadaDePrueba);
+      cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), imagen.Huella(), escrito, ParadaDePrueba);
   if (!guardado.error.empty()) {
     AvisarError(imagen.Ruta(), guardado.error);
     return kSalidaFallo;
   }
   return kSalidaBien;
-}
-
-// "a", "a o b", "a, b o c".
-std::string Enumerar(const std::vector<std::string> &cosas) {
-  std::string s;
-  for (std::size_t i = 0; i < cosas.size(); ++i) {
-    s += (i == 0 ? "" : i + 1 == cosas.size() ? " o " : ", ") + cosas[i];
-  }
-  return s;
 }
 
 // A pattern without N: that matches files of several users does not say
@@ -118,17 +115,16 @@ std::string Ambiguo(const cpm::Disco &disco, const std::string &texto) {
 
 // A change to an image that is no archive member and whose whole catalogue
 // reads: `cambio` gets the reading and the identity the replacement checks.
-using Cambio = std::function<int(const Cls_Imagen &, const Plataforma::HuellaArchivo &)>;
+using Cambio = std::function<int(const cpm::Imagen &)>;
 int CambiarImagen(const std::string &ruta, const Cambio &cambio) {
   if (Comprimida(ruta)) {
     return kSalidaFallo;
   }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(ruta, "", huella);
-  if (!CatalogoEntero(imagen)) {
+  const cpm::Imagen imagen(ruta, cpm::Imagen::ParaCambiar{});
+  if (!Escribible(imagen)) {
     return kSalidaFallo;
   }
-  return cambio(imagen, huella);
+  return cambio(imagen);
 }
 
 // How rm and attr tell what they did: a line per file, then how many.
@@ -142,34 +138,33 @@ struct Resumen {
 // nothing stops the rest), in one write, then a line for each. With
 // `unUsuario`, a pattern without N: must name the files of one user.
 using CambioElegidos =
-    std::function<cpm::Escrito(const Cls_Imagen &, std::span<const cpm::Archivo *const>)>;
+    std::function<cpm::Escrito(const cpm::Imagen &, std::span<const cpm::Archivo *const>)>;
 int CambiarSeleccion(const std::string &ruta, const std::vector<std::string> &patrones,
                      bool unUsuario, const CambioElegidos &cambio, const Resumen &resumen,
                      std::optional<PasoForce> force = std::nullopt) {
-  return CambiarImagen(
-      ruta, [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
-        int salida = kSalidaBien;
-        const auto elegidos = Seleccionar(imagen.Disco(), patrones, ruta, salida);
-        if (!elegidos || salida != kSalidaBien) {
-          return salida;
-        }
-        for (const std::string &patron : patrones) {
-          const std::string ambiguo = unUsuario ? Ambiguo(imagen.Disco(), patron) : "";
-          if (!ambiguo.empty()) {
-            AvisarError(ruta, ambiguo + ", o dé --todos");
-            return kSalidaFallo;
-          }
-        }
-        salida = Guardar(imagen, huella, cambio(imagen, *elegidos), force);
-        if (salida == kSalidaBien) {
-          std::string texto;
-          for (const cpm::Archivo *a : *elegidos) {
-            texto += resumen.linea(*a) + "\n";
-          }
-          EscribirSalida(texto + Plural(elegidos->size(), resumen.uno, resumen.varios) + "\n");
-        }
-        return salida;
-      });
+  return CambiarImagen(ruta, [&](const cpm::Imagen &imagen) {
+    int salida = kSalidaBien;
+    const auto elegidos = Seleccionar(imagen.Disco(), patrones, ruta, salida);
+    if (!elegidos || salida != kSalidaBien) {
+      return salida;
+    }
+    for (const std::string &patron : patrones) {
+      const std::string ambiguo = unUsuario ? Ambiguo(imagen.Disco(), patron) : "";
+      if (!ambiguo.empty()) {
+        AvisarError(ruta, ambiguo + ", o dé --todos");
+        return kSalidaFallo;
+      }
+    }
+    salida = Guardar(imagen, cambio(imagen, *elegidos), force);
+    if (salida == kSalidaBien) {
+      std::string texto;
+      for (const cpm::Archivo *a : *elegidos) {
+        texto += resumen.linea(*a) + "\n";
+      }
+      EscribirSalida(texto + Plural(elegidos->size(), resumen.uno, resumen.varios) + "\n");
+    }
+    return salida;
+  });
 }
 
 // A bare number of four digits or more reads as decimal, but iDSK and many
@@ -333,7 +328,7 @@ const cpm::Archivo *Buscado(const cpm::Disco &disco, const cpm::NombreCpm &nombr
 
 // The one file VIEJO names; nothing (reported, with the exit code) if not one.
 // `que` says what the command does to it: "ren cambia el nombre de".
-const cpm::Archivo *UnArchivo(const Cls_Imagen &imagen, const std::string &viejo, int &salida,
+const cpm::Archivo *UnArchivo(const cpm::Imagen &imagen, const std::string &viejo, int &salida,
                               const char *que = "ren cambia el nombre de") {
   if (viejo.find_first_of("*?") != std::string::npos) {
     AvisarError("uso", std::string(que) + " un solo archivo: " + viejo + " lleva comodines");
@@ -481,15 +476,14 @@ int EjecutarPut(const OrdenPut &orden) {
   for (const Preparado &p : preparados) {
     nuevos.push_back(p.archivo);
   }
-  Plataforma::HuellaArchivo huella;
-  const Cls_Imagen imagen(orden.imagen, "", huella);
-  if (!CatalogoEntero(imagen)) {
+  const cpm::Imagen imagen(orden.imagen, cpm::Imagen::ParaCambiar{});
+  if (!Escribible(imagen)) {
     return kSalidaFallo;
   }
   const cpm::Escrito escrito =
       cpm::PonerArchivos(imagen.Bytes(), imagen.Disco(), nuevos, orden.forzar);
-  const int salida = Guardar(imagen, huella, escrito,
-                             PasoForce{cpm::TipoRechazo::YaExiste, "--force lo reemplaza"});
+  const int salida =
+      Guardar(imagen, escrito, PasoForce{cpm::TipoRechazo::YaExiste, "--force lo reemplaza"});
   if (salida != kSalidaBien) {
     return salida;
   }
@@ -508,17 +502,16 @@ int EjecutarPut(const OrdenPut &orden) {
 int EjecutarRm(const OrdenRm &orden) {
   return CambiarSeleccion(
       orden.imagen, orden.patrones, !orden.todos,
-      [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
+      [&](const cpm::Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
         return cpm::BorrarArchivos(imagen.Bytes(), imagen.Disco(), elegidos, orden.forzar);
       },
-      {[](const cpm::Archivo &a) { return NombreConUsuario(a) + " borrado"; }, "archivo borrado",
+      {[](const cpm::Archivo &a) { return a.NombreConUsuario() + " borrado"; }, "archivo borrado",
        "archivos borrados"},
       PasoForce{cpm::TipoRechazo::SoloLectura, "--force lo borra"});
 }
 
 int EjecutarUnrm(const OrdenUnrm &orden) {
-  return CambiarImagen(orden.imagen, [&](const Cls_Imagen &imagen,
-                                         const Plataforma::HuellaArchivo &huella) {
+  return CambiarImagen(orden.imagen, [&](const cpm::Imagen &imagen) {
     int salida = kSalidaBien;
     const auto elegidos = Seleccionar(imagen.Disco(), orden.patrones, orden.imagen, salida, true);
     if (!elegidos || salida != kSalidaBien) {
@@ -550,7 +543,7 @@ int EjecutarUnrm(const OrdenUnrm &orden) {
                (usuario == 0 ? "" : std::to_string(usuario) + ":") + elegido->NombreCompleto() +
                "\n";
     }
-    salida = Guardar(imagen, huella, cpm::Escrito{std::move(bytes), std::nullopt});
+    salida = Guardar(imagen, cpm::Escrito{std::move(bytes), std::nullopt});
     if (salida == kSalidaBien) {
       EscribirSalida(texto +
                      Plural(elegidos->size(), "archivo recuperado", "archivos recuperados") + "\n");
@@ -560,28 +553,27 @@ int EjecutarUnrm(const OrdenUnrm &orden) {
 }
 
 int EjecutarRen(const OrdenRen &orden) {
-  return CambiarImagen(
-      orden.imagen, [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
-        int salida = kSalidaBien;
-        const cpm::Archivo *archivo = UnArchivo(imagen, orden.viejo, salida);
-        if (archivo == nullptr) {
-          return salida;
-        }
-        std::string error;
-        const auto nuevo = cpm::ValidarNombre(orden.nuevo, archivo->usuario, &error);
-        if (!nuevo) {
-          AvisarError(orden.imagen, error);
-          return kSalidaFallo;
-        }
-        salida = Guardar(imagen, huella,
-                         cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
-        if (salida == kSalidaBien) {
-          EscribirSalida(NombreConUsuario(*archivo) + " -> " +
-                         (nuevo->usuario == 0 ? "" : std::to_string(nuevo->usuario) + ":") +
-                         nuevo->Texto() + "\n");
-        }
-        return salida;
-      });
+  return CambiarImagen(orden.imagen, [&](const cpm::Imagen &imagen) {
+    int salida = kSalidaBien;
+    const cpm::Archivo *archivo = UnArchivo(imagen, orden.viejo, salida);
+    if (archivo == nullptr) {
+      return salida;
+    }
+    std::string error;
+    const auto nuevo = cpm::ValidarNombre(orden.nuevo, archivo->usuario, &error);
+    if (!nuevo) {
+      AvisarError(orden.imagen, error);
+      return kSalidaFallo;
+    }
+    salida =
+        Guardar(imagen, cpm::RenombrarArchivo(imagen.Bytes(), imagen.Disco(), *archivo, *nuevo));
+    if (salida == kSalidaBien) {
+      EscribirSalida(archivo->NombreConUsuario() + " -> " +
+                     (nuevo->usuario == 0 ? "" : std::to_string(nuevo->usuario) + ":") +
+                     nuevo->Texto() + "\n");
+    }
+    return salida;
+  });
 }
 
 int EjecutarAttr(const OrdenAttr &orden) {
@@ -605,10 +597,10 @@ int EjecutarAttr(const OrdenAttr &orden) {
   }
   return CambiarSeleccion(
       orden.imagen, orden.patrones, false,
-      [&](const Cls_Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
+      [&](const cpm::Imagen &imagen, std::span<const cpm::Archivo *const> elegidos) {
         return cpm::CambiarAtributos(imagen.Bytes(), imagen.Disco(), elegidos, cambio);
       },
-      {[&](const cpm::Archivo &a) { return NombreConUsuario(a) + ": " + cambiados; },
+      {[&](const cpm::Archivo &a) { return a.NombreConUsuario() + ": " + cambiados; },
        "archivo cambiado", "archivos cambiados"});
 }
 
@@ -634,14 +626,14 @@ int EjecutarHeader(const OrdenHeader &orden) {
     AvisarError("uso", "--quitar no va con --poner, --tipo, --carga, --entrada ni --largo");
     return kSalidaUso;
   }
-  const auto escribir = [&](const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella) {
+  const auto escribir = [&](const cpm::Imagen &imagen) {
     int salida = kSalidaBien;
     const cpm::Archivo *archivo =
         UnArchivo(imagen, orden.archivo, salida, "header cambia la cabecera de");
     if (archivo == nullptr) {
       return salida;
     }
-    const std::string nombre = NombreConUsuario(*archivo);
+    const std::string nombre = archivo->NombreConUsuario();
     if (!orden.quitar && !orden.poner && !cambia) {
       EscribirSalida(nombre + ": " + TextoCabeceraDe(*archivo) + "\n");
       return kSalidaBien;
@@ -651,7 +643,7 @@ int EjecutarHeader(const OrdenHeader &orden) {
         : orden.poner
             ? cpm::PonerCabecera(imagen.Bytes(), imagen.Disco(), *archivo, orden.cambio)
             : cpm::CambiarCabecera(imagen.Bytes(), imagen.Disco(), *archivo, orden.cambio);
-    salida = Guardar(imagen, huella, escrito);
+    salida = Guardar(imagen, escrito);
     if (salida != kSalidaBien) {
       return salida;
     }
@@ -912,9 +904,8 @@ constexpr std::array kOrdenesEscritura{
 
 std::span<const DefinicionOrden> OrdenesDeEscritura() { return kOrdenesEscritura; }
 
-int GuardarImagen(const Cls_Imagen &imagen, const Plataforma::HuellaArchivo &huella,
-                  const cpm::Escrito &escrito) {
-  return Guardar(imagen, huella, escrito);
+int GuardarImagen(const cpm::Imagen &imagen, const cpm::Escrito &escrito) {
+  return Guardar(imagen, escrito);
 }
 
 } // namespace Cli

@@ -1,10 +1,10 @@
 #include "cli/Programa.h"
 
-#include "cli/Imagen.h"
 #include "cli/Ordenes.h"
 #include "cli/OrdenesConversion.h"
 #include "cli/OrdenesDisco.h"
 #include "cli/OrdenesEscritura.h"
+#include "cli/Salida.h"
 #include "cpm/Formatos.h"
 #include "platform/Proceso.h"
 #include "ver/Vista.h"
@@ -135,9 +135,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
              "Como texto (BASIC listado; un texto hasta su ^Z, con LF), también a un terminal")
           ->excludes(hex);
   CLI::Option *tipo =
-      sub.add_option("--tipo", orden->tipo,
-                     "Lo muestra con este visor: basic, basic-protegido, dams, z80, pantalla, "
-                     "texto o hex")
+      sub.add_option("--tipo", orden->tipo, "Lo muestra con este visor: " + Ver::NombresVistas())
           ->type_name("VISOR");
   auto z80 = std::make_shared<bool>(false);
   sub.add_flag("--z80", *z80, "Desensambla el código Z80 (como --tipo z80)")->excludes(tipo);
@@ -165,8 +163,7 @@ Ejecucion PrepararCat(CLI::App &sub) {
       orden->tipo = "z80";
     }
     if (!orden->tipo.empty() && !Ver::VistaPorNombre(orden->tipo)) {
-      AvisarError("uso", "visor desconocido: " + orden->tipo +
-                             " (basic, basic-protegido, dams, z80, pantalla, texto o hex)");
+      AvisarError("uso", "visor desconocido: " + orden->tipo + " (" + Ver::NombresVistas() + ")");
       return kSalidaUso;
     }
     if (!orden->desde.empty() &&
@@ -198,9 +195,12 @@ Ejecucion PrepararDump(CLI::App &sub) {
   sub.add_option("SECTOR", d->orden.sector, "ID del sector: &C1, 0xC1 o 193")
       ->required()
       ->type_name("");
+  OpcionFormato(sub, d->orden.formato);
   return [d] {
     ExpandirUna(d->orden.imagen);
-    return LeerPistaYCara(d->pista, d->cara, d->orden) ? EjecutarDump(d->orden) : kSalidaUso;
+    return LeerPistaYCara(d->pista, d->cara, d->orden) && FormatoConocido(d->orden.formato)
+               ? EjecutarDump(d->orden)
+               : kSalidaUso;
   };
 }
 

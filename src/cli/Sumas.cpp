@@ -15,7 +15,7 @@ struct SumaArchivo {
 
 // The bytes `get` writes by default: without the AMSDOS header, to its
 // length, when the file has a valid one; else every byte.
-std::vector<SumaArchivo> SumasArchivos(const Cls_Imagen &imagen) {
+std::vector<SumaArchivo> SumasArchivos(const cpm::Imagen &imagen) {
   std::vector<SumaArchivo> v;
   if (!imagen.HayCatalogo()) {
     return v;
@@ -32,36 +32,37 @@ std::vector<SumaArchivo> SumasArchivos(const Cls_Imagen &imagen) {
 
 std::string SumaDisco(const cpm::Disco &disco) {
   Plataforma::Sha256 suma;
-  const cpm::Contenedor &c = disco.contenedor;
-  std::vector<const cpm::Sector *> orden;
-  for (const cpm::Pista &p : c.pistasLeidas) {
+  const imagenes::Contenedor &c = disco.contenedor;
+  std::vector<const imagenes::Sector *> orden;
+  for (const imagenes::Pista &p : c.pistasLeidas) {
     orden.clear();
-    for (const cpm::Sector &s : p.sectores) {
+    for (const imagenes::Sector &s : p.sectores) {
       orden.push_back(&s);
     }
-    std::stable_sort(orden.begin(), orden.end(),
-                     [](const cpm::Sector *a, const cpm::Sector *b) { return a->r < b->r; });
-    for (const cpm::Sector *s : orden) {
+    std::stable_sort(
+        orden.begin(), orden.end(),
+        [](const imagenes::Sector *a, const imagenes::Sector *b) { return a->r < b->r; });
+    for (const imagenes::Sector *s : orden) {
       suma.Agregar(s->datos);
     }
   }
   return Plataforma::TextoHex(suma.Terminar());
 }
 
-std::string TextoSumas(const Cls_Imagen &imagen) {
+std::string TextoSumas(const cpm::Imagen &imagen) {
   std::string t = "SHA-256 de los datos del disco: " + SumaDisco(imagen.Disco()) + "\n";
   const std::vector<SumaArchivo> archivos = SumasArchivos(imagen);
   if (!archivos.empty()) {
     t += "SHA-256 de los archivos:\n";
   }
   for (const SumaArchivo &s : archivos) {
-    t += "  " + s.suma + "  " + NombreConUsuario(*s.archivo) +
+    t += "  " + s.suma + "  " + s.archivo->NombreConUsuario() +
          (s.completo ? "" : " (incompleto: de lo que se lee)") + "\n";
   }
   return t;
 }
 
-nlohmann::json JsonSumas(const Cls_Imagen &imagen) {
+nlohmann::json JsonSumas(const cpm::Imagen &imagen) {
   nlohmann::json archivos = nlohmann::json::array();
   for (const SumaArchivo &s : SumasArchivos(imagen)) {
     archivos.push_back({{"usuario", s.archivo->usuario},

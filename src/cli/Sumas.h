@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/Imagen.h"
+#include "cpm/Imagen.h"
 
 #include <nlohmann/json.hpp>
 
@@ -19,8 +19,8 @@ std::string SumaDisco(const cpm::Disco &disco);
 
 // The lines info adds: the disk's sum, then one per file of the bytes `get`
 // writes of it, as sha256sum prints them.
-std::string TextoSumas(const Cls_Imagen &imagen);
+std::string TextoSumas(const cpm::Imagen &imagen);
 // The same for info --json: {"disco": ..., "archivos": [...]}.
-nlohmann::json JsonSumas(const Cls_Imagen &imagen);
+nlohmann::json JsonSumas(const cpm::Imagen &imagen);
 
 } // namespace Cli

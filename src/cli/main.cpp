@@ -1,6 +1,6 @@
 // alcove-cli: the exact disk reader on the command line.
-#include "cli/Imagen.h"
 #include "cli/Programa.h"
+#include "cli/Salida.h"
 #include "platform/Proceso.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "cpm/Amsdos.h"
 
-#include "Bytes.h"
+#include "imagenes/Bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -53,7 +53,7 @@ bool CabeceraAmsdosValida(std::span<const std::uint8_t> registro) {
   }
   // A record of zeros sums to its own zero checksum, but holds no header;
   // the sum of the bytes is zero only when they all are.
-  return suma != 0 && (suma & 0xFFFF) == bytes::Le16(registro, PosSuma);
+  return suma != 0 && (suma & 0xFFFF) == imagenes::bytes::Le16(registro, PosSuma);
 }
 
 bool CabeceraPlus3Valida(std::span<const std::uint8_t> registro) {
@@ -78,10 +78,11 @@ CabeceraAmsdos LeerCabeceraPlus3(std::span<const std::uint8_t> registro) {
            : c.tipoCrudo == TipoPlus3Codigo ? TipoAmsdos::Plus3Codigo
                                             : TipoAmsdos::Plus3Matriz;
   // A program's first parameter is its autostart line, not an address.
-  c.carga = c.tipo == TipoAmsdos::Plus3Codigo ? bytes::Le16(registro, PosParametroPlus3) : 0;
+  c.carga =
+      c.tipo == TipoAmsdos::Plus3Codigo ? imagenes::bytes::Le16(registro, PosParametroPlus3) : 0;
   const std::uint32_t largo =
-      bytes::Le16(registro, PosLongitudPlus3) |
-      (static_cast<std::uint32_t>(bytes::Le16(registro, PosLongitudPlus3 + 2)) << 16);
+      imagenes::bytes::Le16(registro, PosLongitudPlus3) |
+      (static_cast<std::uint32_t>(imagenes::bytes::Le16(registro, PosLongitudPlus3 + 2)) << 16);
   c.longitud = largo > TamanoCabeceraAmsdos ? largo - TamanoCabeceraAmsdos : 0;
   return c;
 }
@@ -104,9 +105,9 @@ std::optional<CabeceraAmsdos> LeerCabeceraAmsdos(std::span<const std::uint8_t> r
   case 1: c.tipo = TipoAmsdos::Binario; break;
   default: c.tipo = TipoAmsdos::Otro; break;
   }
-  c.carga = bytes::Le16(registro, PosCarga);
-  c.entrada = bytes::Le16(registro, PosEntrada);
-  c.longitud = bytes::Le24(registro, PosLongitud);
+  c.carga = imagenes::bytes::Le16(registro, PosCarga);
+  c.entrada = imagenes::bytes::Le16(registro, PosEntrada);
+  c.longitud = imagenes::bytes::Le24(registro, PosLongitud);
   c.nombre = Parte(registro.subspan(PosNombre, LargoNombre));
   const std::string ext = Parte(registro.subspan(PosNombre + LargoNombre, LargoExt));
   if (!ext.empty()) {

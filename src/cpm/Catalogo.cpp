@@ -7,6 +7,11 @@
 #include <compare>
 
 namespace cpm {
+
+using imagenes::Contenedor;
+using imagenes::Lugar;
+using imagenes::Problemas;
+using imagenes::TipoProblema;
 namespace {
 
 // A catalogue entry.
@@ -415,6 +420,10 @@ std::vector<std::uint8_t> LeerEntradasCatalogo(const Contenedor &disco, const Fo
 
 std::string Archivo::NombreCompleto() const {
   return extension.empty() ? nombre : nombre + "." + extension;
+}
+
+std::string Archivo::NombreConUsuario() const {
+  return usuario == 0 ? NombreCompleto() : std::to_string(usuario) + ":" + NombreCompleto();
 }
 
 Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato, Alcance alcance,

@@ -1,12 +1,23 @@
 #include "cpm/Comprobacion.h"
 
-#include "Dsk.h"
+#include "cpm/Proteccion.h"
+#include "disk/CpcEmu.h"
+#include "imagenes/Dsk.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
 
 namespace cpm {
+
+using imagenes::Contenedor;
+using imagenes::Disposicion;
+using imagenes::LeerContenedor;
+using imagenes::Lugar;
+using imagenes::Problema;
+using imagenes::Problemas;
+using imagenes::TextoId;
+using imagenes::TipoProblema;
 namespace {
 
 // A catalogue entry.
@@ -337,17 +348,18 @@ bool RepararCabecera(std::vector<std::uint8_t> &b, const Disco &d) {
   });
   if (firmaRara) {
     const std::string_view firma =
-        c.disposicion == Disposicion::Estandar ? dsk::FirmaEstandar : dsk::FirmaExtendida;
-    std::copy(firma.begin(), firma.end(), b.begin() + static_cast<std::ptrdiff_t>(PosFirma));
+        c.disposicion == Disposicion::Estandar ? cpcemu::FirmaEstandar : cpcemu::FirmaExtendida;
+    std::copy(firma.begin(), firma.end(),
+              b.begin() + static_cast<std::ptrdiff_t>(cpcemu::PosFirma));
     cambiado = true;
   }
   const auto &t = c.tamanosPorSectores;
   if (!t.empty()) {
     if (c.disposicion == Disposicion::Estandar) {
-      Poner16(b, dsk::PosTamanoPista, t.front());
+      Poner16(b, cpcemu::PosTamanoPista, t.front());
     } else {
-      for (std::size_t i = 0; i < t.size() && i < dsk::MaxEntradasTabla; ++i) {
-        b[dsk::PosTablaTamanos + i] = static_cast<std::uint8_t>(t[i] / 256);
+      for (std::size_t i = 0; i < t.size() && i < cpcemu::MaxEntradasTabla; ++i) {
+        b[cpcemu::PosTablaTamanos + i] = static_cast<std::uint8_t>(t[i] / 256);
       }
     }
     cambiado = true;
@@ -391,11 +403,6 @@ bool RepararCatalogo(std::vector<std::uint8_t> &b, const Disco &d) {
   return cambiado;
 }
 
-bool ProblemaDeProteccion(TipoProblema t) {
-  return t == TipoProblema::SectorError || t == TipoProblema::SectorDebil ||
-         t == TipoProblema::LongitudGuardadaDistinta || t == TipoProblema::SectorRepetido;
-}
-
 bool MismoProblema(const Problema &a, const Problema &b) {
   return a.tipo == b.tipo && a.texto == b.texto && a.lugar.pista == b.lugar.pista &&
          a.lugar.cara == b.lugar.cara && a.lugar.sector == b.lugar.sector &&
@@ -433,13 +440,46 @@ std::size_t Comprobacion::Reparables() const {
 }
 
 std::set<std::pair<int, int>> PistasProtegidas(const Disco &disco) {
+  // What the protection's verdict points at: the tracks that make the disk
+  // irregular, and those each scheme it names was seen on.
+  const Veredicto veredicto = JuzgarProteccion(disco.contenedor);
   std::set<std::pair<int, int>> pistas;
-  for (const Problema &p : disco.problemas) {
-    if (ProblemaDeProteccion(p.tipo) && p.lugar.pista >= 0) {
-      pistas.insert({p.lugar.pista, std::max(p.lugar.cara, 0)});
+  const auto anotar = [&pistas](const std::vector<Prueba> &pruebas) {
+    for (const Prueba &p : pruebas) {
+      if (p.pista >= 0) {
+        pistas.insert({p.pista, std::max(p.cara, 0)});
+      }
     }
+  };
+  anotar(veredicto.pistas);
+  for (const Hallazgo &h : veredicto.hallazgos) {
+    anotar(h.pruebas);
+    anotar(h.faltas);
   }
   return pistas;
+}
+
+std::string TextoDefectos(const std::vector<Defecto> &defectos, const char *delante) {
+  std::string t;
+  for (const Defecto &d : defectos) {
+    t += "  " + std::string(delante) + d.objeto + ": " + d.problema.texto + " [" +
+         std::string(imagenes::NombreTipo(d.problema.tipo)) + "]\n    " +
+         (d.arreglo == Arreglo::Ninguno ? "" : "reparación: ") + d.reparacion + "\n";
+  }
+  return t;
+}
+
+std::string ResumenComprobacion(const Comprobacion &c, std::string_view comoReparar) {
+  if (c.Limpia()) {
+    return "sin problemas";
+  }
+  const std::size_t total = c.defectos.size(), reparables = c.Reparables();
+  std::string t = std::to_string(total) + (total == 1 ? " problema, " : " problemas, ");
+  if (reparables == 0) {
+    return t + (total == 1 ? "no reparable" : "ninguno reparable");
+  }
+  t += std::to_string(reparables) + (reparables == 1 ? " reparable" : " reparables");
+  return comoReparar.empty() ? t : t + " (" + std::string(comoReparar) + ")";
 }
 
 Comprobacion ComprobarDisco(const Disco &disco) {

@@ -1,9 +1,18 @@
 #include "cpm/Disco.h"
 
+#include "imagenes/Dsk.h"
+
 #include "platform/Errores.h"
 #include "platform/LecturaArchivo.h"
 
 namespace cpm {
+
+using imagenes::Contenedor;
+using imagenes::LeerContenedor;
+using imagenes::LeerPrincipioContenedor;
+using imagenes::Problemas;
+using imagenes::TamanoMaximoArchivo;
+using imagenes::TipoProblema;
 namespace {
 
 void Sumar(Problemas &a, const Problemas &b) { a.insert(a.end(), b.begin(), b.end()); }
@@ -11,8 +20,12 @@ void Sumar(Problemas &a, const Problemas &b) { a.insert(a.end(), b.begin(), b.en
 } // namespace
 
 Disco LeerDisco(std::span<const std::uint8_t> bytes, const OpcionesLectura &opciones) {
+  return LeerDisco(LeerContenedor(bytes), opciones);
+}
+
+Disco LeerDisco(Contenedor contenedor, const OpcionesLectura &opciones) {
   Disco d;
-  d.contenedor = LeerContenedor(bytes);
+  d.contenedor = std::move(contenedor);
   Sumar(d.problemas, d.contenedor.problemas);
   if (!d.contenedor.valido) {
     return d;

@@ -1,10 +1,30 @@
 #include "cpm/Edicion.h"
 
-#include "Dsk.h"
+#include "disk/CpcEmu.h"
+#include "imagenes/Dsk.h"
 
 #include <algorithm>
 
 namespace cpm {
+
+using imagenes::BuscarPista;
+using imagenes::CompararSuperficies;
+using imagenes::Contenedor;
+using imagenes::DesdeContenedor;
+using imagenes::Diferencia;
+using imagenes::Disposicion;
+using imagenes::LeerContenedor;
+using imagenes::OpcionesComparacion;
+using imagenes::Pista;
+using imagenes::PistaEstandar;
+using imagenes::PistaExtendida;
+using imagenes::PistaSuperficie;
+using imagenes::Problema;
+using imagenes::SectorSuperficie;
+using imagenes::Superficie;
+using imagenes::TextoId;
+using imagenes::TipoProblema;
+
 namespace {
 
 constexpr std::size_t MaxTamanoExtendida = 255 * 256; // a track's size is one byte of 256s
@@ -40,11 +60,11 @@ void CambiarCopias(SectorSuperficie &s, int copias) {
 }
 
 std::vector<std::uint8_t> DiskInfoExtendida(std::size_t tamanoPista) {
-  std::vector<std::uint8_t> b(dsk::TamanoDiskInfo, 0);
-  std::copy(dsk::FirmaExtendida.begin(), dsk::FirmaExtendida.end(), b.begin());
-  b[dsk::PosPistas] = 1;
-  b[dsk::PosCaras] = 1;
-  b[dsk::PosTablaTamanos] = static_cast<std::uint8_t>(tamanoPista / 256);
+  std::vector<std::uint8_t> b(cpcemu::TamanoDiskInfo, 0);
+  std::copy(cpcemu::FirmaExtendida.begin(), cpcemu::FirmaExtendida.end(), b.begin());
+  b[cpcemu::PosPistas] = 1;
+  b[cpcemu::PosCaras] = 1;
+  b[cpcemu::PosTablaTamanos] = static_cast<std::uint8_t>(tamanoPista / 256);
   return b;
 }
 
@@ -106,8 +126,8 @@ std::string FormatearPista(Superficie &disco, int pista, int cara, const Formato
   if (p == nullptr) {
     return error;
   }
-  if (formato.ids.size() > dsk::MaxSectores) {
-    return "una pista guarda hasta " + std::to_string(dsk::MaxSectores) + " sectores";
+  if (formato.ids.size() > cpcemu::MaxSectores) {
+    return "una pista guarda hasta " + std::to_string(cpcemu::MaxSectores) + " sectores";
   }
   PistaSuperficie nueva;
   nueva.formateada = true;
@@ -176,7 +196,7 @@ Escrito EscribirPista(std::span<const std::uint8_t> imagen, const Contenedor &di
   std::vector<std::uint8_t> pistaNueva;
   if (extendida) {
     if (q->formateada) {
-      std::size_t necesita = dsk::InicioDatos(q->sectores.size());
+      std::size_t necesita = cpcemu::InicioDatos(q->sectores.size());
       for (const SectorSuperficie &s : q->sectores) {
         necesita += s.datos.size();
       }
@@ -207,7 +227,7 @@ Escrito EscribirPista(std::span<const std::uint8_t> imagen, const Contenedor &di
   r.bytes.insert(r.bytes.end(), pistaNueva.begin(), pistaNueva.end());
   r.bytes.insert(r.bytes.end(), imagen.begin() + static_cast<std::ptrdiff_t>(hasta), imagen.end());
   if (extendida) {
-    r.bytes[dsk::PosTablaTamanos + static_cast<std::size_t>(pista * disco.caras + cara)] =
+    r.bytes[cpcemu::PosTablaTamanos + static_cast<std::size_t>(pista * disco.caras + cara)] =
         static_cast<std::uint8_t>(pistaNueva.size() / 256);
   }
   // Read back as any reader will: whatever differs is what the layout cannot hold.
@@ -240,8 +260,8 @@ std::optional<PistaSuperficie> ImportarPista(std::span<const std::uint8_t> bytes
     }
     return std::nullopt;
   };
-  const std::string_view firma = dsk::FirmaPista.substr(0, 10); // "Track-Info"
-  if (bytes.size() < dsk::TamanoTrackInfo ||
+  const std::string_view firma = cpcemu::FirmaPista.substr(0, 10); // "Track-Info"
+  if (bytes.size() < cpcemu::TamanoTrackInfo ||
       !std::equal(firma.begin(), firma.end(), bytes.begin())) {
     return fallar("no es una pista: no empieza por un bloque \"Track-Info\"");
   }
@@ -252,7 +272,7 @@ std::optional<PistaSuperficie> ImportarPista(std::span<const std::uint8_t> bytes
   }
   std::vector<std::uint8_t> imagen = DiskInfoExtendida(tamano);
   imagen.insert(imagen.end(), bytes.begin(), bytes.end());
-  imagen.resize(dsk::TamanoDiskInfo + tamano, 0);
+  imagen.resize(cpcemu::TamanoDiskInfo + tamano, 0);
   const Contenedor c = LeerContenedor(imagen);
   for (const Problema &p : c.problemas) {
     if (p.tipo == TipoProblema::SectoresDeMas || p.tipo == TipoProblema::SectorCorto) {

@@ -7,6 +7,13 @@
 #include <cctype>
 
 namespace cpm {
+
+using imagenes::BuscarPista;
+using imagenes::Contenedor;
+using imagenes::Pista;
+using imagenes::Problema;
+using imagenes::Sector;
+using imagenes::TipoProblema;
 namespace {
 
 // A catalogue entry.

@@ -1,12 +1,15 @@
 #include "Esquemas.h"
 
-#include "cpm/Hfe.h"
+#include "imagenes/Hfe.h"
+#include "imagenes/Mfm.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
 namespace cpm::proteccion {
+
+using imagenes::mfm::CrcCcitt;
 namespace {
 
 using namespace std::string_view_literals;

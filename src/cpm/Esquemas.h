@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cpm/Proteccion.h"
-#include "cpm/Superficie.h"
+#include "imagenes/Superficie.h"
 
 #include <array>
 #include <cstddef>
@@ -16,6 +16,13 @@
 // tracks and the signatures in its sectors, as data the engine in
 // Proteccion.cpp walks. A few shapes no field can say are small functions.
 namespace cpm::proteccion {
+
+using imagenes::PistaSuperficie;
+using imagenes::SectorSuperficie;
+using imagenes::TextoId;
+using imagenes::TextoPista;
+using imagenes::Pista;
+using imagenes::Sector;
 
 // A disk's tracks and sectors as the verdict reads them: views into the bytes
 // of the model they came from (a Contenedor's file, a Superficie's sectors),

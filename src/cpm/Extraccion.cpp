@@ -5,6 +5,10 @@
 #include <algorithm>
 
 namespace cpm {
+
+using imagenes::Contenedor;
+using imagenes::Problemas;
+using imagenes::TipoProblema;
 namespace {
 
 // Every byte of the file from its start, extent after extent, until the first

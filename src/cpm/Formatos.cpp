@@ -7,6 +7,13 @@
 #include <cstdio>
 
 namespace cpm {
+
+using imagenes::BuscarPista;
+using imagenes::BuscarSector;
+using imagenes::Contenedor;
+using imagenes::Pista;
+using imagenes::Sector;
+using imagenes::TipoProblema;
 namespace {
 
 constexpr Formato Fila(std::string_view nombre, std::string_view descripcion, std::uint8_t primer,

@@ -4,6 +4,15 @@
 #include <string>
 
 namespace cpm::lectura {
+
+using imagenes::BuscarPista;
+using imagenes::BuscarSector;
+using imagenes::Contenedor;
+using imagenes::Pista;
+using imagenes::Problemas;
+using imagenes::Sector;
+using imagenes::TextoId;
+using imagenes::TipoProblema;
 namespace {
 
 std::string Donde(const Ubicacion &u) {

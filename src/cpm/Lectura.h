@@ -1,9 +1,9 @@
 #pragma once
 
 #include "cpm/Catalogo.h"
-#include "cpm/Contenedor.h"
 #include "cpm/Formatos.h"
-#include "cpm/Problema.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Problema.h"
 
 #include <array>
 #include <cstddef>
@@ -20,8 +20,8 @@ namespace cpm::lectura {
 // allocation. nullptr where the disk has none. Holds on to `disco`.
 class Mapa {
 public:
-  Mapa(const Contenedor &disco, const Formato &formato);
-  [[nodiscard]] const Sector *En(long long indice) const {
+  Mapa(const imagenes::Contenedor &disco, const Formato &formato);
+  [[nodiscard]] const imagenes::Sector *En(long long indice) const {
     if (indice < 0 || static_cast<std::size_t>(indice) >= total_) {
       return nullptr;
     }
@@ -50,13 +50,13 @@ private:
   // A sector ID is a byte, so no track has more places than this.
   static constexpr std::size_t MaxPorPista = 256;
 
-  const Contenedor &disco_;
+  const imagenes::Contenedor &disco_;
   Formato formato_;
   std::size_t porPista_;
   std::size_t total_;
   mutable std::size_t inicioPista_ = SIZE_MAX; // first index of the track in the table
   // Only the track's first porPista_ places are filled and read.
-  mutable std::array<const Sector *, MaxPorPista> sectores_;
+  mutable std::array<const imagenes::Sector *, MaxPorPista> sectores_;
 };
 
 // Reads the first `largo` bytes of block `bloque` (at most a block), appending
@@ -64,7 +64,7 @@ private:
 // could be read; a shorter count means a sector missing, of another size, or
 // cut short, and a problem is added when `problemas` is given.
 std::size_t LeerInicioBloque(const Mapa &mapa, int bloque, std::size_t largo,
-                             std::vector<std::uint8_t> *destino, Problemas *problemas);
+                             std::vector<std::uint8_t> *destino, imagenes::Problemas *problemas);
 
 // Where reading a file from its start stopped.
 enum class Parada {
@@ -86,6 +86,6 @@ struct Recorrido {
 // problem goes to `problemas` when given. The catalogue's checks, the
 // names-only reading and extraction all take a file's readable bytes from here.
 Recorrido LeerDesdeElInicio(const Mapa &mapa, const Archivo &archivo,
-                            std::vector<std::uint8_t> *destino, Problemas *problemas);
+                            std::vector<std::uint8_t> *destino, imagenes::Problemas *problemas);
 
 } // namespace cpm::lectura

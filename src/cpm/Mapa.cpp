@@ -3,6 +3,10 @@
 #include <algorithm>
 
 namespace cpm {
+
+using imagenes::Contenedor;
+using imagenes::Pista;
+using imagenes::Sector;
 namespace {
 
 // FDC status bits of a sector not read cleanly: ST1 data error, no data,

@@ -1,5 +1,8 @@
 #include "cpm/Escritura.h"
 
+#include "disk/CpcEmu.h"
+#include "imagenes/Crudo.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -7,21 +10,14 @@
 namespace cpm {
 namespace {
 
-// The Disk-Info block.
-constexpr std::size_t TamanoDiskInfo = 256;
-constexpr std::string_view FirmaEstandar = "MV - CPCEMU Disk-File\r\nDisk-Info\r\n";
-constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK File\r\nDisk-Info\r\n";
-constexpr std::size_t PosPistas = 48, PosCaras = 49, PosTamanoPista = 50, PosTablaTamanos = 52;
-
-// The Track-Info block.
-constexpr std::size_t TamanoTrackInfo = 256;
-constexpr std::string_view FirmaPista = "Track-Info\r\n";
-constexpr std::size_t PosPistaTI = 16, PosCaraTI = 17, PosCodigoTI = 20, PosSectoresTI = 21;
-constexpr std::size_t PosGapTI = 22, PosRellenoTI = 23, PosListaTI = 24, LargoInfoSector = 8;
-constexpr std::size_t PosLongitudInfo = 6;
+using namespace cpcemu;
 
 constexpr std::uint8_t Relleno = 0xE5;
 constexpr int MaxPistas = 85; // what a 3" or 3.5" drive steps to
+
+// The fewest tracks a disk of the format is made with: its own, but for the
+// +3's, whose disk description can tell any number.
+int MinimoPistas(const Formato &f) { return f.nombre == "plus3" ? 2 : f.pistas; }
 constexpr int MaxCaras = 2;
 
 // How the machine formats one kind of disk.
@@ -93,7 +89,7 @@ std::optional<Rechazo> Comprobar(const OpcionesNuevo &o, const std::optional<For
     return Rechazo{TipoRechazo::OpcionNoValida,
                    "No hay ningún formato llamado \"" + o.formato + "\""};
   }
-  const int minimo = f->nombre == "plus3" ? 2 : f->pistas;
+  const int minimo = MinimoPistas(*f);
   if (pistas < minimo || pistas > MaxPistas) {
     return Rechazo{TipoRechazo::OpcionNoValida,
                    "El formato " + std::string(f->nombre) + " admite de " + std::to_string(minimo) +
@@ -180,6 +176,23 @@ Escrito NuevoDisco(const OpcionesNuevo &o) {
     std::copy(d.begin(), d.end(), b.begin() + TamanoDiskInfo + TamanoTrackInfo);
   }
   return e;
+}
+
+imagenes::Geometria GeometriaDe(const Formato &f) {
+  const Receta r = RecetaDe(f);
+  imagenes::Geometria g;
+  g.nombre = std::string(f.nombre);
+  g.pistas = f.pistas;
+  g.minPistas = MinimoPistas(f);
+  g.maxPistas = MaxPistas;
+  g.caras = f.caras;
+  g.sectoresPorPista = f.sectoresPorPista;
+  g.primerSector = f.primerSector;
+  g.codigo = static_cast<std::uint8_t>(f.CodigoTamano());
+  g.orden = r.orden;
+  g.gap = r.gap;
+  g.relleno = Relleno;
+  return g;
 }
 
 } // namespace cpm

@@ -12,6 +12,8 @@
 
 namespace cpm {
 
+using imagenes::TamanoMaximoArchivo;
+
 std::string LeerArchivoParaPoner(const std::string &ruta, std::vector<std::uint8_t> &bytes) {
   const std::int16_t error = Plataforma::LeerArchivoEntero(ruta, TamanoMaximoArchivo, bytes);
   if (error == Errores::Ninguno) {

@@ -7,6 +7,13 @@
 namespace Formato {
 namespace {
 
+using cpcemu::LargoCreador;
+using cpcemu::LargoFirma;
+using cpcemu::PosCaras;
+using cpcemu::PosCreador;
+using cpcemu::PosFirma;
+using cpcemu::PosPistas;
+
 // The byte at `pos`, or 0 past the end: short files decode as if zero-filled.
 std::uint8_t ByteEn(std::span<const std::uint8_t> bytes, std::size_t pos) {
   return pos < bytes.size() ? bytes[pos] : 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "disk/CpcEmu.h"
 #include "disk/Types_Def.h"
 
 #include <cstddef>
@@ -13,12 +14,6 @@
 // offsets 512..2559 mean anything here.
 namespace Formato {
 
-inline constexpr std::size_t PosFirma = 0;
-inline constexpr std::size_t LargoFirma = 34;
-inline constexpr std::size_t PosCreador = 34;
-inline constexpr std::size_t LargoCreador = 14;
-inline constexpr std::size_t PosPistas = 48;
-inline constexpr std::size_t PosCaras = 49;
 inline constexpr std::size_t PosCatalogo = 512;
 inline constexpr std::size_t LargoEntrada = 32;
 inline constexpr std::size_t NumEntradas = CabeceraDisco::EntradasCatalogo;
@@ -35,8 +30,9 @@ inline constexpr std::size_t EntS2 = 14;
 inline constexpr std::size_t EntRegistros = 15;
 inline constexpr std::size_t EntBloques = 16;
 
-inline constexpr std::string_view FirmaEstandar = "MV - CPCEMU";
-inline constexpr std::string_view FirmaExtendida = "EXTENDED CPC DSK";
+// The window tells the layouts by these starts of their signatures, in any case.
+inline constexpr std::string_view FirmaEstandar = cpcemu::NombreEstandar;
+inline constexpr std::string_view FirmaExtendida = cpcemu::NombreExtendida;
 
 // One character per byte; carriage return and line feed become blanks.
 [[nodiscard]] std::string BytesATexto(std::span<const std::uint8_t> bytes);

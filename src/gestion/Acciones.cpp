@@ -1,16 +1,17 @@
 #include "gestion/Acciones.h"
 
-#include "cli/Comprimidos.h"
 #include "cpm/Borrados.h"
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
+#include "cpm/Imagen.h"
 #include "cpm/NombreHost.h"
 #include "cpm/Poner.h"
 #include "cpm/Texto.h"
 #include "disk/Formato.h"
-#include "gestion/Imagen.h"
 #include "gestion/Propiedades.h"
+#include "gestion/Rutas.h"
+#include "imagenes/Fuente.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
 #include "platform/InfoArchivo.h"
@@ -59,7 +60,7 @@ std::string Frase(std::string texto) {
 std::vector<std::string> Nombres(const std::vector<const cpm::Archivo *> &archivos) {
   std::vector<std::string> nombres;
   for (const cpm::Archivo *a : archivos)
-    nombres.push_back(NombreConUsuario(*a));
+    nombres.push_back(a->NombreConUsuario());
   return nombres;
 }
 
@@ -76,26 +77,31 @@ std::string NoSabida(const Eleccion &e) {
 
 // Reads the pane's image to change it; nothing (told) when it cannot be
 // changed. `fracaso` opens the message: "No se ha borrado nada".
-std::unique_ptr<ImagenLeida> ParaCambiar(Dialogos &dialogos, const Panel &panel,
+std::unique_ptr<cpm::Imagen> ParaCambiar(Dialogos &dialogos, const Panel &panel,
                                          const std::string &fracaso) {
   if (panel.imagen.empty()) {
     dialogos.Avisar(fracaso + ".\nEste panel no tiene ninguna imagen abierta.");
     return nullptr;
   }
-  if (!SePuedeEscribir(panel.imagen)) {
-    dialogos.Avisar(fracaso + ".\n" + Frase(Cli::MotivoRutaComprimida()) + ".");
+  if (imagenes::EsRutaComprimida(panel.imagen)) {
+    dialogos.Avisar(fracaso + ".\n" + Frase(imagenes::MotivoRutaComprimida()) + ".");
     return nullptr;
   }
-  auto imagen = std::make_unique<ImagenLeida>(panel.imagen);
-  if (!imagen->Error().empty()) {
-    dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen->Error() + ".");
+  imagenes::EmpezarLectura();
+  auto imagen = std::make_unique<cpm::Imagen>(panel.imagen, cpm::Imagen::ParaCambiar{});
+  if (!imagen->ErrorPistas().empty()) {
+    dialogos.Avisar(fracaso + ".\n" + panel.imagen + ": " + imagen->ErrorPistas() + ".");
+    return nullptr;
+  }
+  if (const std::string motivo = imagen->MotivoSoloLectura(); !motivo.empty()) {
+    dialogos.Avisar(fracaso + ".\n" + Frase(motivo) + ".");
     return nullptr;
   }
   return imagen;
 }
 
 // The files of the rows, all known to the exact reading; nothing (told) otherwise.
-std::optional<Eleccion> ElegirTodos(Dialogos &dialogos, const ImagenLeida &imagen,
+std::optional<Eleccion> ElegirTodos(Dialogos &dialogos, const cpm::Imagen &imagen,
                                     const Panel &panel, const std::string &fracaso) {
   Eleccion e = Elegir(imagen.Disco(), panel);
   if (!e.desconocidas.empty()) {
@@ -107,7 +113,7 @@ std::optional<Eleccion> ElegirTodos(Dialogos &dialogos, const ImagenLeida &image
   return e;
 }
 
-bool Guardar(Dialogos &dialogos, const ImagenLeida &imagen, const cpm::Escrito &escrito,
+bool Guardar(Dialogos &dialogos, const cpm::Imagen &imagen, const cpm::Escrito &escrito,
              const std::string &fracaso) {
   const cpm::Guardado g =
       cpm::GuardarEscrito(imagen.Ruta(), imagen.Bytes(), imagen.Huella(), escrito);
@@ -120,7 +126,7 @@ bool Guardar(Dialogos &dialogos, const ImagenLeida &imagen, const cpm::Escrito &
 
 // Puts `nuevos`; a name already on the disk is replaced only when the user
 // says so. `escritos` gets their names.
-bool PonerConPermiso(Dialogos &dialogos, const ImagenLeida &imagen,
+bool PonerConPermiso(Dialogos &dialogos, const cpm::Imagen &imagen,
                      const std::vector<cpm::ArchivoNuevo> &nuevos, const std::string &fracaso,
                      std::vector<std::pair<std::uint8_t, std::string>> &escritos) {
   escritos.clear();
@@ -130,7 +136,7 @@ bool PonerConPermiso(Dialogos &dialogos, const ImagenLeida &imagen,
   for (const cpm::ArchivoNuevo &n : nuevos) {
     for (const cpm::Archivo &a : imagen.Disco().catalogo.archivos) {
       if (a.usuario == n.nombre.usuario && a.NombreCompleto() == n.nombre.Texto())
-        ocupados.push_back(NombreConUsuario(a));
+        ocupados.push_back(a.NombreConUsuario());
     }
   }
   const bool reemplazar = !ocupados.empty();
@@ -221,15 +227,15 @@ private:
   IndicadorProgreso &p_;
 };
 
-Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const Eleccion &e,
+Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const cpm::Imagen &imagen, const Eleccion &e,
                             const std::string &carpeta, bool conCabecera, bool preguntar);
 
 // The rows' files of the pane's image, extracted as below.
 Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::string &carpeta,
                             bool conCabecera, bool preguntar) {
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos.Avisar("No se ha extraído nada.\n" + panel.imagen + ": " + imagen.Error() + ".");
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty()) {
+    dialogos.Avisar("No se ha extraído nada.\n" + panel.imagen + ": " + imagen.ErrorPistas() + ".");
     return {};
   }
   return ExtraerEnCarpeta(dialogos, imagen, Elegir(imagen.Disco(), panel), carpeta, conCabecera,
@@ -239,7 +245,7 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const Panel &panel, const std::s
 // get's road: the library's names, each file written whole or not at all.
 // With `preguntar`, files already in the folder are replaced if the user says
 // so, under the progress window; without it none is, and no window shows.
-Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const Eleccion &e,
+Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const cpm::Imagen &imagen, const Eleccion &e,
                             const std::string &carpeta, bool conCabecera, bool preguntar) {
   const std::string fracaso = "No se ha extraído nada";
   Extraccion hecho;
@@ -276,7 +282,7 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const
       const cpm::Archivo &a = *e.archivos[i];
       const cpm::NombreElegido &n = nombres[i];
       if (progreso)
-        progreso->Titulo("Extrayendo " + NombreConUsuario(a));
+        progreso->Titulo("Extrayendo " + a.NombreConUsuario());
       const cpm::Extraido x = cpm::ExtraerArchivo(imagen.Disco(), a, Modo(a, conCabecera));
       // Only a file the user agreed to lose is replaced.
       const bool reemplazar = n.reemplazable && std::find(existentes.begin(), existentes.end(),
@@ -287,7 +293,7 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const
       } else {
         hecho.rutas.push_back(Unir(carpeta, n.nombre));
         if (!x.completo) {
-          fallos.push_back(NombreConUsuario(a) + " está incompleto (" +
+          fallos.push_back(a.NombreConUsuario() + " está incompleto (" +
                            (x.problemas.empty() ? std::string("no se puede leer entero")
                                                 : x.problemas.front().texto) +
                            "); se han escrito " + Cuenta(x.bytes.size(), "byte", "bytes"));
@@ -323,12 +329,17 @@ Extraccion ExtraerEnCarpeta(Dialogos &dialogos, const ImagenLeida &imagen, const
 
 } // namespace
 
+cpm::Imagen LeerImagen(const std::string &ruta) {
+  imagenes::EmpezarLectura();
+  return cpm::Imagen(ruta, cpm::Imagen::ParaCambiar{});
+}
+
 EstadoSeleccion Acciones::Estado(const Panel &panel) const {
   EstadoSeleccion estado;
   if (panel.imagen.empty())
     return estado;
-  estado.escribible = SePuedeEscribir(panel.imagen);
-  const ImagenLeida imagen(panel.imagen);
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
+  estado.escribible = imagen.Escribible();
   const Eleccion e = Elegir(imagen.Disco(), panel);
   estado.archivos = static_cast<int>(e.archivos.size());
   estado.desconocidas = static_cast<int>(e.desconocidas.size());
@@ -346,10 +357,10 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
                         const EleccionPantalla &eleccion) const {
   if (vistas != nullptr)
     vistas->clear();
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty())
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty())
     return ContenidoDesconocido(fila.entrada, fila.ranura,
-                                "la imagen no se puede leer (" + imagen.Error() + ")");
+                                "la imagen no se puede leer (" + imagen.ErrorPistas() + ")");
   if (!imagen.Disco().formato)
     return ContenidoDesconocido(fila.entrada, fila.ranura, "no se reconoce el formato del disco");
   const cpm::Archivo *a = ArchivoDeEntrada(imagen.Disco(), fila.entrada);
@@ -367,7 +378,7 @@ Contenido Acciones::Ver(const Panel &panel, const Panel::Fila &fila,
   OpcionesPantalla opciones;
   opciones.paletas = {"Firmware"};
   for (const cpm::Archivo *p : paletas.archivos)
-    opciones.paletas.push_back(NombreConUsuario(*p));
+    opciones.paletas.push_back(p->NombreConUsuario());
   opciones.paleta = std::min(eleccion.paleta.value_or(paletas.suya ? *paletas.suya + 1 : 0),
                              opciones.paletas.size() - 1);
   Pintura pintura;
@@ -504,9 +515,9 @@ std::optional<cpm::CambioCabecera> CambioPedido(const Dialogos::Cabecera &antes,
 } // namespace
 
 bool Acciones::Propiedades(const Panel &panel) {
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty()) {
+    dialogos_.Avisar(panel.imagen + ": " + imagen.ErrorPistas() + ".");
     return false;
   }
   const Eleccion e = Elegir(imagen.Disco(), panel);
@@ -519,7 +530,7 @@ bool Acciones::Propiedades(const Panel &panel) {
   // +3DOS header is only shown.
   const cpm::Archivo *uno =
       e.archivos.size() == 1 && e.desconocidas.empty() ? e.archivos[0] : nullptr;
-  if (uno == nullptr || Cli::EsRutaComprimida(panel.imagen) ||
+  if (uno == nullptr || !imagen.Escribible() ||
       (uno->cabecera && uno->cabecera->formato != cpm::FormatoCabecera::Amsdos)) {
     dialogos_.Mostrar("Propiedades", texto);
     return false;
@@ -549,12 +560,17 @@ bool Acciones::Propiedades(const Panel &panel) {
 }
 
 void Acciones::PropiedadesDisco(const Panel &panel) const {
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty()) {
+    dialogos_.Avisar(panel.imagen + ": " + imagen.ErrorPistas() + ".");
     return;
   }
-  dialogos_.Mostrar("Propiedades del disco", TextoPropiedadesDisco(panel.imagen, imagen.Disco()));
+  // An image of a kind read through a copy is named as the file is: "HFE v1".
+  const std::string_view disposicion =
+      imagen.Tipo() != nullptr ? imagen.Tipo()->disposicion
+                               : imagenes::NombreDisposicion(imagen.Disco().contenedor.disposicion);
+  dialogos_.Mostrar("Propiedades del disco",
+                    TextoPropiedadesDisco(panel.imagen, disposicion, imagen.Disco()));
 }
 
 bool Acciones::Borrar(const Panel &panel) {
@@ -566,7 +582,7 @@ bool Acciones::Borrar(const Panel &panel) {
   if (!e)
     return false;
   const std::string pregunta =
-      e->archivos.size() == 1 ? "¿Borrar " + NombreConUsuario(*e->archivos.front()) + " del disco?"
+      e->archivos.size() == 1 ? "¿Borrar " + e->archivos.front()->NombreConUsuario() + " del disco?"
                               : "¿Borrar estos " + std::to_string(e->archivos.size()) +
                                     " archivos del disco?\n" + Enumerar(Nombres(e->archivos));
   if (!dialogos_.Confirmar("Borrar", pregunta))
@@ -591,7 +607,7 @@ bool Acciones::CambiarNombre(const Panel &panel) {
     return false;
   }
   const cpm::Archivo &a = *e->archivos.front();
-  const std::string viejo = NombreConUsuario(a);
+  const std::string viejo = a.NombreConUsuario();
   const auto texto = dialogos_.PedirTexto(
       "Cambiar nombre",
       "Nombre nuevo de " + viejo + " (con N: delante cambia también el usuario):", viejo);
@@ -686,9 +702,9 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
     dialogos_.Avisar(fracaso + ".\nLos dos paneles muestran la misma imagen.");
     return false;
   }
-  const ImagenLeida desde(origen.imagen);
-  if (!desde.Error().empty()) {
-    dialogos_.Avisar(fracaso + ".\n" + origen.imagen + ": " + desde.Error() + ".");
+  const cpm::Imagen desde = LeerImagen(origen.imagen);
+  if (!desde.ErrorPistas().empty()) {
+    dialogos_.Avisar(fracaso + ".\n" + origen.imagen + ": " + desde.ErrorPistas() + ".");
     return false;
   }
   const auto e = ElegirTodos(dialogos_, desde, origen, fracaso);
@@ -701,7 +717,7 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
     // The raw bytes: the AMSDOS header travels with the file.
     const cpm::Extraido x = cpm::ExtraerArchivo(desde.Disco(), *a, cpm::ModoExtraccion::Crudo);
     if (nombre && !x.completo)
-      error = NombreConUsuario(*a) + " no se puede leer entero" +
+      error = a->NombreConUsuario() + " no se puede leer entero" +
               (x.problemas.empty() ? "" : ": " + x.problemas.front().texto);
     if (!error.empty()) {
       dialogos_.Avisar(fracaso + ".\n" + Frase(error) + ".");
@@ -716,9 +732,9 @@ bool Acciones::Copiar(const Panel &origen, const Panel &destino) {
 bool Acciones::Borrados(const Panel &panel) {
   if (panel.imagen.empty())
     return false;
-  const ImagenLeida imagen(panel.imagen);
-  if (!imagen.Error().empty()) {
-    dialogos_.Avisar(panel.imagen + ": " + imagen.Error() + ".");
+  const cpm::Imagen imagen = LeerImagen(panel.imagen);
+  if (!imagen.ErrorPistas().empty()) {
+    dialogos_.Avisar(panel.imagen + ": " + imagen.ErrorPistas() + ".");
     return false;
   }
   const cpm::Disco &disco = imagen.Disco();
@@ -734,7 +750,7 @@ bool Acciones::Borrados(const Panel &panel) {
     opciones.push_back(a.NombreCompleto() + " (" + Cuenta(a.longitud, "byte", "bytes") +
                        (motivo.empty() ? "" : "; no recuperable: " + motivo) + ")");
   }
-  const auto elegido = dialogos_.ElegirBorrado(opciones, SePuedeEscribir(panel.imagen));
+  const auto elegido = dialogos_.ElegirBorrado(opciones, imagen.Escribible());
   if (!elegido || elegido->indice >= borrados.size())
     return false;
   const cpm::Archivo &a = borrados[elegido->indice];

@@ -1,11 +1,6 @@
 #include "gestion/Contenido.h"
 
-#include "ver/Basic.h"
-#include "ver/Dams.h"
 #include "ver/Hex.h"
-#include "ver/Protegido.h"
-#include "ver/Texto.h"
-#include "ver/Z80.h"
 
 namespace Gestion {
 namespace {
@@ -13,8 +8,6 @@ namespace {
 std::span<const std::uint8_t> Bytes(const std::string &s) {
   return {reinterpret_cast<const std::uint8_t *>(s.data()), s.size()};
 }
-
-std::string Cadena(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
 // "file" mode needs a valid header; a file without one is its own content.
 cpm::ModoExtraccion ModoVer(const cpm::Archivo &a) {
@@ -26,19 +19,6 @@ void Agregar(std::string &nota, const std::string &frase) {
 }
 
 } // namespace
-
-std::string TituloVista(Ver::Vista vista) {
-  switch (vista) {
-  case Ver::Vista::Basic: return "BASIC";
-  case Ver::Vista::BasicProtegido: return "BASIC protegido";
-  case Ver::Vista::Dams: return "DAMS";
-  case Ver::Vista::Z80: return "Z80";
-  case Ver::Vista::Pantalla: return "Pantalla";
-  case Ver::Vista::Texto: return "Texto";
-  case Ver::Vista::Hex: return "Hexadecimal";
-  }
-  return "Hexadecimal";
-}
 
 std::string TextoVisible(std::span<const std::uint8_t> bytes) {
   std::string s;
@@ -74,34 +54,21 @@ Contenido ContenidoArchivo(const cpm::Disco &disco, const cpm::Archivo &archivo,
                            std::optional<Ver::Vista> vista, const Pintura &pintura) {
   const cpm::Extraido e = cpm::ExtraerArchivo(disco, archivo, ModoVer(archivo));
   Contenido c;
-  c.titulo = NombreConUsuario(archivo);
+  c.titulo = archivo.NombreConUsuario();
   c.vista = vista.value_or(Ver::ElegirVista(archivo, e.bytes));
-  const std::uint32_t direccion = archivo.cabecera ? archivo.cabecera->carga : 0;
+  const Ver::FilaVista &fila = Ver::FilaDeVista(c.vista);
   Ver::Listado listado;
-  switch (c.vista) {
-  case Ver::Vista::Basic: listado = Ver::ListarBasic(e.bytes); break;
-  case Ver::Vista::BasicProtegido:
-    listado = Ver::ListarBasic(Ver::DesprotegerBasic(e.bytes));
-    break;
-  case Ver::Vista::Dams: listado = Ver::ListarDams(e.bytes); break;
-  case Ver::Vista::Z80:
-    listado = Ver::DesensamblarZ80(
-        e.bytes, direccion,
-        archivo.cabecera ? std::optional<std::uint16_t>(archivo.cabecera->entrada) : std::nullopt);
-    break;
-  case Ver::Vista::Pantalla: {
+  if (fila.listar != nullptr) {
+    Ver::Memoria memoria;
+    if (archivo.cabecera) {
+      memoria = {archivo.cabecera->carga, archivo.cabecera->entrada, true};
+    }
+    listado = fila.listar(e.bytes, memoria);
+  } else {
     Ver::Pantalla p = Ver::PintarPantalla(e.bytes, pintura.modo, pintura.paleta);
     c.imagen = std::move(p.imagen);
     listado.parcial = p.parcial;
     listado.nota = p.nota;
-    break;
-  }
-  case Ver::Vista::Texto:
-    // CP/M text ends at ^Z; a file with a header has its exact length.
-    listado.texto = Cadena(archivo.cabecera ? std::span<const std::uint8_t>(e.bytes)
-                                            : Ver::HastaFinDeTexto(e.bytes));
-    break;
-  case Ver::Vista::Hex: listado.texto = Ver::VolcadoHex(e.bytes, direccion); break;
   }
   c.texto = TextoVisible(Bytes(listado.texto));
   if (!listado.nota.empty())

@@ -50,9 +50,4 @@ std::string TextoEntrada(const EntradaCruda &entrada) {
   return parte(1, LargoNombre) + (ext.empty() ? "" : "." + ext);
 }
 
-std::string NombreConUsuario(const cpm::Archivo &archivo) {
-  const std::string nombre = archivo.NombreCompleto();
-  return archivo.usuario == 0 ? nombre : std::to_string(archivo.usuario) + ":" + nombre;
-}
-
 } // namespace Gestion

@@ -1,7 +1,8 @@
 #include "gestion/Paneles.h"
 
-#include "gestion/Imagen.h"
+#include "cpm/Imagen.h"
 #include "gestion/Propiedades.h"
+#include "gestion/Rutas.h"
 #include "gestion/Zips.h"
 #include "platform/CarpetaTemporal.h"
 #include "platform/Errores.h"
@@ -20,9 +21,10 @@ GestorPaneles::GestorPaneles(std::array<PanelVentana, 2> paneles, Dialogos &dial
       abrirVisor_(std::move(abrirVisor)) {
   // What runs that were killed left behind.
   Plataforma::BarrerCarpetasTemporales();
-  // Images inside the folder's zips follow its own, read-only.
+  // Images of other kinds, then those inside the folder's zips, follow its
+  // own, read-only.
   for (PanelVentana &p : paneles_)
-    p.archivos->FijarOtrasImagenes(ImagenesEnZips);
+    p.archivos->FijarOtrasImagenes(OtrasImagenes);
 }
 
 GestorPaneles::~GestorPaneles() = default;
@@ -85,8 +87,8 @@ void GestorPaneles::NotaDisco(int i) {
     p.notaDisco({});
     return;
   }
-  const ImagenLeida imagen(abierta);
-  p.notaDisco(imagen.Error().empty() ? LineaProteccion(imagen.Disco()) : std::string());
+  const cpm::Imagen imagen(abierta);
+  p.notaDisco(imagen.ErrorPistas().empty() ? LineaProteccion(imagen.Disco()) : std::string());
 }
 
 void GestorPaneles::Hacer(int i, const std::function<bool()> &accion) {
@@ -276,7 +278,7 @@ void GestorPaneles::ArchivoElegido(int i) {
   const Controles::ListaArchivos &lista = *P(i).archivos;
   const std::string nombre = lista.FileName();
   const std::string ruta = lista.Path() + Plataforma::SeparadorRuta + nombre;
-  if (!nombre.empty() && EsMiembroDeZip(ruta))
+  if (!nombre.empty() && SeListaPorCopia(ruta))
     AbrirMiembro(i, ruta);
   // Whatever the pane shows now, the copy it showed before may have gone from both.
   SoltarCopias();
@@ -285,7 +287,7 @@ void GestorPaneles::ArchivoElegido(int i) {
 
 void GestorPaneles::AbrirMiembro(int i, const std::string &ruta) {
   std::vector<std::uint8_t> bytes;
-  if (const std::string error = LeerMiembro(ruta, bytes); !error.empty()) {
+  if (const std::string error = LeerParaListar(ruta, bytes); !error.empty()) {
     dialogos_.Avisar(ruta + ": " + error + ".");
     return;
   }

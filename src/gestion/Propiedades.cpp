@@ -59,10 +59,11 @@ cpm::Veredicto VeredictoDe(const cpm::Disco &disco) {
 
 } // namespace
 
-std::string TextoPropiedadesDisco(const std::string &ruta, const cpm::Disco &disco) {
+std::string TextoPropiedadesDisco(const std::string &ruta, std::string_view disposicion,
+                                  const cpm::Disco &disco) {
   const cpm::Contenedor &c = disco.contenedor;
   std::string s = Linea("Imagen", ruta);
-  s += Linea("Disposición", std::string(cpm::NombreDisposicion(c.disposicion)));
+  s += Linea("Disposición", std::string(disposicion));
   s += Linea("Pistas", std::to_string(c.pistas) + ", " +
                            Cuenta(static_cast<std::size_t>(c.caras), "cara", "caras"));
   s += Linea("Formato", disco.formato ? std::string(disco.formato->nombre) + " (" +

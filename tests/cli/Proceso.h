@@ -1,5 +1,9 @@
 #pragma once
 
+#include "Comun.h"
+
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <chrono>
 #include <string>
@@ -424,4 +428,17 @@ inline std::vector<std::string> Lineas(const std::string &texto) {
     inicio = fin + 1;
   }
   return lineas;
+}
+
+// A copy of `imagen`, in `carpeta`'s "cli" folder, changed by alcove-cli with
+// `args` (IMAGEN stands for the copy): what a window's action must leave.
+inline std::vector<std::uint8_t> PorCli(const CarpetaTemporal &carpeta, const std::string &imagen,
+                                        std::vector<std::string> args) {
+  const std::string copia = carpeta.Archivo("cli/copia.dsk");
+  Escribir(copia, Leer(imagen));
+  for (std::string &a : args)
+    a = a == "IMAGEN" ? copia : a;
+  const Resultado r = EjecutarCli(args);
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  return Leer(copia);
 }

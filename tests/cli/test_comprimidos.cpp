@@ -4,7 +4,7 @@
 #include "Imagenes.h"
 #include "Proceso.h"
 #include "ZipDePrueba.h"
-#include "cli/Comprimidos.h"
+#include "imagenes/Fuente.h"
 
 #include <gtest/gtest.h>
 #include <iostream>
@@ -270,7 +270,7 @@ TEST_F(CliZip, EscrituraRechazada) {
     SCOPED_TRACE(c.nombre);
     const Resultado r = EjecutarCli(c.args);
     EXPECT_EQ(r.codigo, 1);
-    EXPECT_EQ(r.errores, "alcove-cli: " + c.args[1] + ": " + Cli::MotivoRutaComprimida() + "\n");
+    EXPECT_EQ(r.errores, "alcove-cli: " + c.args[1] + ": " + imagenes::MotivoRutaComprimida() + "\n");
     EXPECT_EQ(r.salida, "");
   }
   EXPECT_EQ(Leer(col), zip);
@@ -283,12 +283,12 @@ TEST_F(CliZip, RutasQueNoSePuedenEscribir) {
   std::filesystem::create_directories(busqueda / "carpeta.zip");
   for (const std::string &si : {col, col + "/juegos/abadia.dsk", col + "/nada.dsk",
                                 (busqueda / "suelto.dsk.gz").string(), std::string("nuevo.ZIP")}) {
-    EXPECT_TRUE(Cli::EsRutaComprimida(si)) << si;
+    EXPECT_TRUE(imagenes::EsRutaComprimida(si)) << si;
   }
   for (const std::string &no :
        {(planos / "uno.dsk").string(), (busqueda / "carpeta.zip" / "a.dsk").string(),
         std::string("nuevo.dsk")}) {
-    EXPECT_FALSE(Cli::EsRutaComprimida(no)) << no;
+    EXPECT_FALSE(imagenes::EsRutaComprimida(no)) << no;
   }
 }
 

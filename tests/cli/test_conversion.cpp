@@ -170,6 +170,19 @@ INSTANTIATE_TEST_SUITE_P(
                     "1 en la imagen nueva; 1536 bytes guardados en el origen, 512 en la imagen "
                     "nueva; sin ello, la protección Speedlock (confirmada) dejará de funcionar\n",
                     nullptr},
+        // A source cut short converts only with --force, and says what it lacks.
+        CasoConvert{"OrigenCortado",
+                    [] {
+                      auto b = Disco().Bytes();
+                      b.resize(30000);
+                      return b;
+                    },
+                    {"@x.dsk", "--a", "extendido"},
+                    1,
+                    "",
+                    "pista 6, cara 0: el archivo no la tiene entera; lo que falta no pasa a la "
+                    "imagen nueva",
+                    nullptr},
         CasoConvert{"NoEsUnaImagen",
                     [] { return Bytes("hola"); },
                     {"@x.hfe"},

@@ -31,9 +31,9 @@ struct Leido {
     const cpm::Archivo *a = Archivo(usuario, nombre);
     return a == nullptr ? std::vector<std::uint8_t>{} : cpm::ExtraerArchivo(disco, *a, modo).bytes;
   }
-  [[nodiscard]] bool Hay(cpm::TipoProblema tipo) const {
+  [[nodiscard]] bool Hay(imagenes::TipoProblema tipo) const {
     return std::any_of(disco.problemas.begin(), disco.problemas.end(),
-                       [tipo](const cpm::Problema &p) { return p.tipo == tipo; });
+                       [tipo](const imagenes::Problema &p) { return p.tipo == tipo; });
   }
 };
 

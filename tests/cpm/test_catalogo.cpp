@@ -8,7 +8,7 @@
 namespace {
 
 using cpm::ModoExtraccion;
-using cpm::TipoProblema;
+using imagenes::TipoProblema;
 using Generador::ArchivoCpm;
 using Generador::CrearEntrada;
 using Generador::DiscoCpm;

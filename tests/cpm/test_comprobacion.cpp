@@ -13,7 +13,7 @@ namespace {
 std::set<std::string> Codigos(const cpm::Comprobacion &c) {
   std::set<std::string> r;
   for (const cpm::Defecto &d : c.defectos) {
-    r.insert(std::string(cpm::NombreTipo(d.problema.tipo)));
+    r.insert(std::string(imagenes::NombreTipo(d.problema.tipo)));
   }
   return r;
 }
@@ -43,7 +43,7 @@ TEST_P(Danados, ElCheckLosNombraYLaReparacionArreglaSoloLoQueDice) {
     EXPECT_FALSE(d.objeto.empty()) << d.problema.texto;
     EXPECT_FALSE(d.reparacion.empty()) << d.problema.texto;
     // What is mended is exactly what the repair set out to mend.
-    const std::string codigo(cpm::NombreTipo(d.problema.tipo));
+    const std::string codigo(imagenes::NombreTipo(d.problema.tipo));
     const bool seRepara =
         std::find(caso.reparados.begin(), caso.reparados.end(), codigo) != caso.reparados.end();
     EXPECT_EQ(d.arreglo != cpm::Arreglo::Ninguno, seRepara) << caso.nombre << ": " << codigo;

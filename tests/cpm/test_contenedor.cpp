@@ -1,6 +1,6 @@
 // The image as tracks and sectors: both layouts and the damage real images carry.
 #include "Ayuda.h"
-#include "cpm/Contenedor.h"
+#include "imagenes/Contenedor.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +8,14 @@
 
 namespace {
 
-using cpm::TipoProblema;
+using imagenes::TipoProblema;
 using Generador::DiscoCpm;
 using Generador::Disposicion;
 using Generador::GeometriaData;
 
-bool Hay(const cpm::Contenedor &c, TipoProblema tipo) {
+bool Hay(const imagenes::Contenedor &c, TipoProblema tipo) {
   return std::any_of(c.problemas.begin(), c.problemas.end(),
-                     [tipo](const cpm::Problema &p) { return p.tipo == tipo; });
+                     [tipo](const imagenes::Problema &p) { return p.tipo == tipo; });
 }
 
 TEST(Contenedor, EstandarIntercaladoSeBuscaPorId) {
@@ -25,32 +25,32 @@ TEST(Contenedor, EstandarIntercaladoSeBuscaPorId) {
                          .Intercalado(Intercalado())
                          .EscribirBloque(2, bloque0)
                          .Bytes();
-  const cpm::Contenedor c = cpm::LeerContenedor(bytes);
+  const imagenes::Contenedor c = imagenes::LeerContenedor(bytes);
   ASSERT_TRUE(c.valido);
-  EXPECT_EQ(c.disposicion, cpm::Disposicion::Estandar);
+  EXPECT_EQ(c.disposicion, imagenes::Disposicion::Estandar);
   EXPECT_EQ(c.creador, "CPCEMU TEST");
   EXPECT_EQ(c.pistas, 40);
   EXPECT_EQ(c.caras, 2);
   EXPECT_EQ(c.tamanoPista, 256u + 9 * 512);
   EXPECT_TRUE(c.problemas.empty());
   // Two sides stored track by track, side 0 then side 1.
-  const cpm::Pista *p = cpm::BuscarPista(c, 3, 1);
+  const imagenes::Pista *p = imagenes::BuscarPista(c, 3, 1);
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->pistaCabecera, 3);
   EXPECT_EQ(p->caraCabecera, 1);
   std::vector<int> ids;
-  for (const auto &s : cpm::BuscarPista(c, 0, 0)->sectores) {
+  for (const auto &s : imagenes::BuscarPista(c, 0, 0)->sectores) {
     ids.push_back(s.r);
   }
   EXPECT_EQ(ids, (std::vector<int>{0xC1, 0xC6, 0xC2, 0xC7, 0xC3, 0xC8, 0xC4, 0xC9, 0xC5}));
   // Block 2 is sectors C5 and C6 of track 0 (single-sided DATA), wherever stored.
-  const cpm::Sector *c5 = cpm::BuscarSector(c, 0, 0, 0xC5);
-  const cpm::Sector *c6 = cpm::BuscarSector(c, 0, 0, 0xC6);
+  const imagenes::Sector *c5 = imagenes::BuscarSector(c, 0, 0, 0xC5);
+  const imagenes::Sector *c6 = imagenes::BuscarSector(c, 0, 0, 0xC6);
   ASSERT_TRUE(c5 != nullptr && c6 != nullptr);
   EXPECT_TRUE(std::equal(c5->datos.begin(), c5->datos.end(), bloque0.begin()));
   EXPECT_TRUE(std::equal(c6->datos.begin(), c6->datos.end(), bloque0.begin() + 512));
-  EXPECT_EQ(cpm::BuscarSector(c, 0, 0, 0x41), nullptr);
-  EXPECT_EQ(cpm::BuscarSector(c, 40, 0, 0xC1), nullptr);
+  EXPECT_EQ(imagenes::BuscarSector(c, 0, 0, 0x41), nullptr);
+  EXPECT_EQ(imagenes::BuscarSector(c, 40, 0, 0xC1), nullptr);
 }
 
 TEST(Contenedor, ExtendidaConPistaSinFormatoYSectorDebil) {
@@ -61,13 +61,13 @@ TEST(Contenedor, ExtendidaConPistaSinFormatoYSectorDebil) {
                          .Debil(5, 0, 0xC2, 3)
                          .EscribirBloque(23, bloque)
                          .Bytes();
-  const cpm::Contenedor c = cpm::LeerContenedor(bytes);
+  const imagenes::Contenedor c = imagenes::LeerContenedor(bytes);
   ASSERT_TRUE(c.valido);
   EXPECT_EQ(c.tamanos[4], 0u);
   EXPECT_EQ(c.tamanos[5], 256u + 8 * 512 + 3 * 512);
-  EXPECT_FALSE(cpm::BuscarPista(c, 4, 0)->formateada);
-  EXPECT_TRUE(cpm::BuscarPista(c, 4, 0)->sectores.empty());
-  const cpm::Sector *debil = cpm::BuscarSector(c, 5, 0, 0xC2);
+  EXPECT_FALSE(imagenes::BuscarPista(c, 4, 0)->formateada);
+  EXPECT_TRUE(imagenes::BuscarPista(c, 4, 0)->sectores.empty());
+  const imagenes::Sector *debil = imagenes::BuscarSector(c, 5, 0, 0xC2);
   ASSERT_NE(debil, nullptr);
   EXPECT_EQ(debil->copias, 3);
   EXPECT_EQ(debil->longitudGuardada, 3u * 512);
@@ -75,7 +75,7 @@ TEST(Contenedor, ExtendidaConPistaSinFormatoYSectorDebil) {
   EXPECT_TRUE(std::equal(debil->datos.begin(), debil->datos.end(), bloque.begin()));
   EXPECT_TRUE(Hay(c, TipoProblema::SectorDebil));
   // The sector after the weak one starts after all its copies.
-  const cpm::Sector *c3 = cpm::BuscarSector(c, 5, 0, 0xC3);
+  const imagenes::Sector *c3 = imagenes::BuscarSector(c, 5, 0, 0xC3);
   EXPECT_TRUE(std::equal(c3->datos.begin(), c3->datos.end(), bloque.begin() + 512));
   EXPECT_FALSE(Hay(c, TipoProblema::PistaAusente));
 }
@@ -94,7 +94,7 @@ class ContenedorDanado : public ::testing::TestWithParam<Danio> {};
 TEST_P(ContenedorDanado, SeInformaSinRomperse) {
   auto bytes = DiscoCpm(GeometriaData(), GetParam().disposicion).Bytes();
   GetParam().cambiar(bytes);
-  const cpm::Contenedor c = cpm::LeerContenedor(bytes);
+  const imagenes::Contenedor c = imagenes::LeerContenedor(bytes);
   EXPECT_TRUE(Hay(c, GetParam().esperado));
   EXPECT_EQ(c.valido, GetParam().valido);
 }
@@ -156,7 +156,7 @@ TEST(Contenedor, BytesArbitrariosNoRompen) {
   std::copy(firma.begin(), firma.end(), b.begin());
   b[48] = 40;
   b[49] = 2;
-  const cpm::Contenedor c = cpm::LeerContenedor(b);
+  const imagenes::Contenedor c = imagenes::LeerContenedor(b);
   EXPECT_TRUE(c.valido);
   EXPECT_EQ(c.pistasLeidas.size(), 80u);
   EXPECT_TRUE(Hay(c, TipoProblema::PistaSinFirma));

@@ -4,6 +4,8 @@
 // leaves nothing written.
 #include "Ayuda.h"
 #include "cpm/Edicion.h"
+#include "imagenes/Comparacion.h"
+#include "imagenes/Dsk.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +14,7 @@
 namespace {
 
 using Generador::Disposicion;
-using Cambio = std::function<std::string(cpm::Superficie &)>;
+using Cambio = std::function<std::string(imagenes::Superficie &)>;
 
 struct CasoEdicion {
   const char *nombre;
@@ -38,12 +40,12 @@ cpm::CambioSector Sector(std::uint8_t id, const std::function<void(cpm::CambioSe
 }
 
 Cambio EnSector(std::uint8_t id, const std::function<void(cpm::CambioSector &)> &f) {
-  return [=](cpm::Superficie &s) { return cpm::CambiarSector(s, 5, 0, Sector(id, f)); };
+  return [=](imagenes::Superficie &s) { return cpm::CambiarSector(s, 5, 0, Sector(id, f)); };
 }
 
 Cambio Formatear(std::vector<std::uint8_t> ids, std::uint8_t n, std::uint8_t gap,
                  std::uint8_t relleno) {
-  return [=](cpm::Superficie &s) {
+  return [=](imagenes::Superficie &s) {
     return cpm::FormatearPista(s, 5, 0, {ids, n, gap, relleno, std::nullopt, std::nullopt});
   };
 }
@@ -51,7 +53,7 @@ Cambio Formatear(std::vector<std::uint8_t> ids, std::uint8_t n, std::uint8_t gap
 // Track 0 as a file of its own, put in track 5's place (its empty catalogue
 // sectors C2 to C4 hold what the empty track 5 holds).
 Cambio Importar() {
-  return [](cpm::Superficie &s) {
+  return [](imagenes::Superficie &s) {
     const std::vector<std::uint8_t> archivo = cpm::ExportarPista(*s.Pista(0, 0));
     std::string error;
     auto pista = cpm::ImportarPista(archivo, &error);
@@ -104,7 +106,7 @@ std::vector<CasoEdicion> Casos() {
                   "después"}});
     v.push_back({ext ? "SinFormatoExt" : "SinFormatoStd",
                  d,
-                 [](cpm::Superficie &s) { return cpm::DesformatearPista(s, 5, 0); },
+                 [](imagenes::Superficie &s) { return cpm::DesformatearPista(s, 5, 0); },
                  {"pista 5, cara 0: 9 sectores en antes, ninguno en después"}});
     v.push_back({ext ? "ImportarExt" : "ImportarStd",
                  d,
@@ -189,9 +191,9 @@ class Edicion : public testing::TestWithParam<CasoEdicion> {};
 TEST_P(Edicion, SeLeeComoSePidioYSoloCambiaLaPista) {
   const CasoEdicion &caso = GetParam();
   const std::vector<std::uint8_t> imagen = Imagen(caso.disposicion);
-  const cpm::Contenedor c = cpm::LeerContenedor(imagen);
-  const cpm::Superficie antes = cpm::DesdeContenedor(c);
-  cpm::Superficie pedida = antes;
+  const imagenes::Contenedor c = imagenes::LeerContenedor(imagen);
+  const imagenes::Superficie antes = imagenes::DesdeContenedor(c);
+  imagenes::Superficie pedida = antes;
   ASSERT_EQ(caso.cambio(pedida), "");
   const cpm::Escrito escrito = cpm::EscribirPista(imagen, c, 5, 0, pedida);
   if (caso.rechazo != nullptr) {
@@ -201,18 +203,19 @@ TEST_P(Edicion, SeLeeComoSePidioYSoloCambiaLaPista) {
     return;
   }
   ASSERT_TRUE(escrito.Hecho()) << escrito.rechazo->texto;
-  const cpm::Superficie leida = cpm::DesdeContenedor(cpm::LeerContenedor(escrito.bytes));
-  cpm::OpcionesComparacion o{"antes", "después", false};
+  const imagenes::Superficie leida =
+      imagenes::DesdeContenedor(imagenes::LeerContenedor(escrito.bytes));
+  imagenes::OpcionesComparacion o{"antes", "después", false};
   o.cabecerasPista = true;
-  EXPECT_TRUE(cpm::CompararSuperficies(pedida, leida, o).empty());
+  EXPECT_TRUE(imagenes::CompararSuperficies(pedida, leida, o).empty());
   std::vector<std::string> textos;
-  for (const cpm::Diferencia &d : cpm::CompararSuperficies(antes, leida, o)) {
+  for (const imagenes::Diferencia &d : imagenes::CompararSuperficies(antes, leida, o)) {
     textos.push_back(d.texto);
     EXPECT_EQ(d.pista, 5);
   }
   EXPECT_EQ(textos, caso.diferencias);
   // Every byte before the track stays, but for its size in the extended table.
-  const cpm::Pista *p = cpm::BuscarPista(c, 5, 0);
+  const imagenes::Pista *p = imagenes::BuscarPista(c, 5, 0);
   for (std::size_t i = 0; i < p->desplazamiento; ++i) {
     if (i != 52 + 5) {
       ASSERT_EQ(escrito.bytes[i], imagen[i]) << "byte " << i;
@@ -229,7 +232,8 @@ INSTANTIATE_TEST_SUITE_P(Filas, Edicion, testing::ValuesIn(Casos()),
                          });
 
 TEST(Edicion, LoQueNoSePuedePedir) {
-  cpm::Superficie s = cpm::DesdeContenedor(cpm::LeerContenedor(Imagen(Disposicion::Extendida)));
+  imagenes::Superficie s =
+      imagenes::DesdeContenedor(imagenes::LeerContenedor(Imagen(Disposicion::Extendida)));
   EXPECT_EQ(cpm::CambiarSector(s, 5, 0, Sector(0x41, [](cpm::CambioSector &) {})),
             "la pista 5, cara 0 no tiene ningún sector &41");
   EXPECT_EQ(cpm::CambiarSector(s, 5, 0,

@@ -52,7 +52,7 @@ std::vector<std::uint8_t> Esperado(std::vector<std::uint8_t> datos, bool cpm3) {
 void MarcarSectores(const cpm::Disco &d, long long desde, long long n, std::vector<bool> &marca) {
   for (long long i = desde; i < desde + n; ++i) {
     const auto u = cpm::UbicarSector(*d.formato, i);
-    if (const auto *s = cpm::BuscarSector(d.contenedor, u.pista, u.cara, u.id)) {
+    if (const auto *s = imagenes::BuscarSector(d.contenedor, u.pista, u.cara, u.id)) {
       std::fill_n(marca.begin() + static_cast<long>(s->desplazamiento), s->datos.size(), true);
     }
   }
@@ -138,8 +138,8 @@ TEST_P(NuevoDisco, SeLeeComoSuFormato) {
   ASSERT_TRUE(e.Hecho()) << e.rechazo->texto;
   const Leido l(e.bytes);
   EXPECT_TRUE(l.disco.problemas.empty()) << l.disco.problemas.front().texto;
-  const cpm::Contenedor &k = l.disco.contenedor;
-  EXPECT_EQ(k.disposicion, o.extendida ? cpm::Disposicion::Extendida : cpm::Disposicion::Estandar);
+  const imagenes::Contenedor &k = l.disco.contenedor;
+  EXPECT_EQ(k.disposicion, o.extendida ? imagenes::Disposicion::Extendida : imagenes::Disposicion::Estandar);
   EXPECT_EQ(k.creador, "Alcove " + Version);
   EXPECT_EQ(k.pistas, c.pistas);
   EXPECT_EQ(k.caras, c.caras);
@@ -153,12 +153,12 @@ TEST_P(NuevoDisco, SeLeeComoSuFormato) {
   EXPECT_TRUE(l.disco.catalogo.archivos.empty() && l.disco.catalogo.borradas.empty() &&
               l.disco.catalogo.raras.empty());
   const bool descripcion = c.ids.front() == 0x01 && c.ids.size() == 9;
-  for (const cpm::Pista &p : k.pistasLeidas) {
+  for (const imagenes::Pista &p : k.pistasLeidas) {
     EXPECT_EQ(p.gap, c.gap);
     EXPECT_EQ(p.relleno, 0xE5);
     ASSERT_EQ(p.sectores.size(), c.ids.size());
     for (std::size_t i = 0; i < c.ids.size(); ++i) {
-      const cpm::Sector &s = p.sectores[i];
+      const imagenes::Sector &s = p.sectores[i];
       EXPECT_EQ(s.r, c.ids[i]);
       EXPECT_EQ(s.c, p.pista);
       EXPECT_EQ(s.h, p.cara);
@@ -571,7 +571,7 @@ TEST(Escritura, CamposDeLasEntradas) {
     const cpm::Formato &fmt = *d.disco.formato;
     const auto u =
         cpm::UbicarSector(fmt, static_cast<long long>(fmt.reservadas) * fmt.sectoresPorPista);
-    const auto *s = cpm::BuscarSector(d.disco.contenedor, u.pista, u.cara, u.id);
+    const auto *s = imagenes::BuscarSector(d.disco.contenedor, u.pista, u.cara, u.id);
     for (std::size_t i = 0; i < f.entradas.size(); ++i) {
       const auto en = s->datos.subspan(i * 32, 32);
       EXPECT_EQ((std::array<int, 4>{en[12], en[13], en[14], en[15]}), f.entradas[i])

@@ -9,7 +9,7 @@
 namespace {
 
 using cpm::ModoExtraccion;
-using cpm::TipoProblema;
+using imagenes::TipoProblema;
 using Generador::ArchivoCpm;
 using Generador::DiscoCpm;
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-using cpm::TipoProblema;
+using imagenes::TipoProblema;
 using Generador::DiscoCpm;
 using Generador::Disposicion;
 using Generador::Geometria;
@@ -28,9 +28,9 @@ class Deteccion : public ::testing::TestWithParam<Caso> {};
 
 TEST_P(Deteccion, DaElFormatoYSusParametros) {
   const auto bytes = GetParam().hacer();
-  const cpm::Contenedor c = cpm::LeerContenedor(bytes);
+  const imagenes::Contenedor c = imagenes::LeerContenedor(bytes);
   const cpm::Deteccion d = cpm::DetectarFormato(c);
-  const bool hay = std::any_of(d.problemas.begin(), d.problemas.end(), [](const cpm::Problema &p) {
+  const bool hay = std::any_of(d.problemas.begin(), d.problemas.end(), [](const imagenes::Problema &p) {
     return p.tipo == GetParam().problema;
   });
   EXPECT_EQ(hay, GetParam().conProblema);

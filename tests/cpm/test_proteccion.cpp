@@ -1,9 +1,10 @@
 // The copy-protection verdict and the completion of incomplete dumps, on the
 // generator's disk for each scheme, each incomplete dump and each look-alike.
 #include "Generador.h"
-#include "cpm/Contenedor.h"
 #include "cpm/Conversion.h"
 #include "cpm/Proteccion.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Dsk.h"
 
 #include <gtest/gtest.h>
 
@@ -27,10 +28,10 @@ const std::map<std::string, Generador::CasoProteccion> &Casos() {
   return casos;
 }
 
-cpm::Superficie Superficie(const std::string &caso) {
-  const cpm::Contenedor c = cpm::LeerContenedor(Casos().at(caso).bytes);
+imagenes::Superficie Superficie(const std::string &caso) {
+  const cpm::Contenedor c = imagenes::LeerContenedor(Casos().at(caso).bytes);
   EXPECT_TRUE(c.valido) << caso;
-  return cpm::DesdeContenedor(c);
+  return imagenes::DesdeContenedor(c);
 }
 
 struct CasoVeredicto {
@@ -267,7 +268,7 @@ class Completar : public testing::TestWithParam<CasoCompletar> {};
 // additions listed, and every sector's first bytes as they were.
 TEST_P(Completar, AnadeLoQueFaltaYNadaMas) {
   const CasoCompletar &c = GetParam();
-  const cpm::Superficie antes = Superficie(c.caso);
+  const imagenes::Superficie antes = Superficie(c.caso);
   const cpm::Completado hecho = cpm::CompletarVolcado(antes);
   ASSERT_TRUE(hecho.Hecho()) << hecho.error;
   std::vector<std::string> lineas;
@@ -283,12 +284,13 @@ TEST_P(Completar, AnadeLoQueFaltaYNadaMas) {
   EXPECT_EQ(v.hallazgos.front().esquema, v0.hallazgos.front().esquema);
   EXPECT_FALSE(v.Incompleto()) << cpm::TextoPruebas(v, "");
   // Written as an extended image and read back, it is the same disk.
-  const auto dsk = cpm::EscribirExtendida(hecho.disco);
+  const auto dsk = imagenes::EscribirExtendida(hecho.disco);
   ASSERT_TRUE(dsk);
-  EXPECT_TRUE(cpm::CompararSuperficies(hecho.disco, cpm::DesdeContenedor(cpm::LeerContenedor(*dsk)))
+  EXPECT_TRUE(imagenes::CompararSuperficies(
+                  hecho.disco, imagenes::DesdeContenedor(imagenes::LeerContenedor(*dsk)))
                   .empty());
   if (*c.igualA != '\0') {
-    const auto d = cpm::CompararSuperficies(hecho.disco, Superficie(c.igualA));
+    const auto d = imagenes::CompararSuperficies(hecho.disco, Superficie(c.igualA));
     EXPECT_TRUE(d.empty()) << d.front().texto;
     return;
   }
@@ -351,11 +353,11 @@ INSTANTIATE_TEST_SUITE_P(
 // say how to complete, is refused, and the disk is left as it was.
 TEST(Proteccion, CompletarRehusaLoDemas) {
   for (const char *caso : {"speedlock", "intercalado", "desconocida", "rainbow-sin-marca"}) {
-    const cpm::Superficie s = Superficie(caso);
+    const imagenes::Superficie s = Superficie(caso);
     const cpm::Completado c = cpm::CompletarVolcado(s);
     EXPECT_FALSE(c.Hecho()) << caso;
     EXPECT_TRUE(c.anadidos.empty()) << caso;
-    EXPECT_TRUE(cpm::CompararSuperficies(c.disco, s).empty()) << caso;
+    EXPECT_TRUE(imagenes::CompararSuperficies(c.disco, s).empty()) << caso;
   }
   EXPECT_EQ(cpm::CompletarVolcado(Superficie("rainbow-sin-marca")).error,
             "no se sabe completar: Rainbow Arts: el sector &C6 perdió en este volcado su error de "
@@ -365,7 +367,7 @@ TEST(Proteccion, CompletarRehusaLoDemas) {
 // A conversion that loses what a protection needs says which one will fail.
 TEST(Proteccion, LaConversionDiceQueProteccionFallara) {
   cpm::OpcionesConversion o;
-  o.destino = cpm::TipoImagen::Hfe;
+  o.destino = imagenes::TipoPorNombre("hfe");
   const cpm::Conversion c = cpm::Convertir(Casos().at("speedlock").bytes, o);
   ASSERT_FALSE(c.Hecha());
   const auto debil = std::find_if(c.perdidas.begin(), c.perdidas.end(),
@@ -382,7 +384,7 @@ TEST(Proteccion, LaConversionDiceQueProteccionFallara) {
                           }),
             1);
   // An extended copy loses nothing, and says nothing.
-  o.destino = cpm::TipoImagen::Extendida;
+  o.destino = imagenes::TipoPorNombre("extendido");
   EXPECT_TRUE(cpm::Convertir(Casos().at("speedlock").bytes, o).perdidas.empty());
 }
 

@@ -221,7 +221,7 @@ TEST(SoloNombres, RehusaLoQueNoPuedeSaber) {
            {"MasDe204PistasPorCaras", [conPistas] { return conPistas(205, 1); }, todo, 0},
            {"TresCaras", [conPistas] { return conPistas(40, 3); }, todo, 0},
            {"MasDe16MiB", [data] { return data().Bytes(); }, 16 * 1024,
-            cpm::TamanoMaximoArchivo + 1},
+            imagenes::TamanoMaximoArchivo + 1},
            {"CatalogoMasAllaDelPrincipio",
             [] {
               DiscoCpm d(Generador::GeometriaSystem());

@@ -176,13 +176,7 @@ protected:
 
   // A copy of `imagen` changed by alcove-cli with `args` (IMAGEN stands for it).
   std::vector<std::uint8_t> PorCli(const std::string &imagen, std::vector<std::string> args) {
-    const std::string copia = carpeta.Archivo("cli/copia.dsk");
-    Escribir(copia, Leer(imagen));
-    for (std::string &a : args)
-      a = a == "IMAGEN" ? copia : a;
-    const Resultado r = EjecutarCli(args);
-    EXPECT_EQ(r.codigo, 0) << r.errores;
-    return Leer(copia);
+    return ::PorCli(carpeta, imagen, std::move(args));
   }
 
   CarpetaTemporal carpeta;

@@ -4,7 +4,7 @@
 #include "Comun.h"
 #include "Generador.h"
 #include "ZipDePrueba.h"
-#include "gestion/Imagen.h"
+#include "gestion/Acciones.h"
 #include "gestion/Zips.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +32,10 @@ TEST(GestionLecturas, CadaLecturaTieneTodoElPresupuestoDelZip) {
       {"vista",
        [&] {
          std::vector<std::uint8_t> bytes;
-         std::string error = Gestion::LeerMiembro(miembro, bytes);
+         std::string error = Gestion::LeerParaListar(miembro, bytes);
          return error.empty() && bytes != vacio ? "otros bytes" : error;
        }},
-      {"acción", [&] { return Gestion::ImagenLeida(miembro).Error(); }},
+      {"acción", [&] { return Gestion::LeerImagen(miembro).ErrorPistas(); }},
   };
   for (const Caso &c : casos) {
     SCOPED_TRACE(c.nombre);

@@ -3,7 +3,8 @@
 # every command its --help lists, each option (with the name of its value) and
 # the arguments must be in the page's synopsis, each option must have its own
 # entry under the command (or under OPCIONES GENERALES for -h and --help), and
-# the completion must offer it. So must every name --formato takes.
+# the completion must offer it. So must every name --formato takes, and every
+# viewer cat --tipo takes.
 # Usage: opciones_documentadas.sh ALCOVE-CLI
 set -uo pipefail
 aqui=$(cd "$(dirname "$0")" && pwd)
@@ -87,6 +88,17 @@ explicados=$(sed -n '/^# FORMATOS/,/^# /p' "$pagina")
 for formato in $formatos; do
   grep -qF "*$formato*" <<<"$explicados" || falla "FORMATOS no tiene $formato"
   [[ $ofrece == *" $formato "* ]] || falla "el completado de --formato no ofrece $formato"
+done
+
+# The viewers cat --tipo takes, as the error for an unknown one lists them.
+visores=$("$cli" cat --tipo ninguno x.dsk X 2>&1 | sed -n 's/.*visor desconocido: ninguno (\(.*\))$/\1/p' |
+  sed 's/,//g; s/ o / /')
+[ -n "$visores" ] || falla "--tipo desconocido no lista los visores"
+ofrece=$(ofrecido alcove-cli cat --tipo '')
+explicados=$(entrada cat)
+for visor in $visores; do
+  grep -qF -- "- *$visor*" <<<"$explicados" || falla "cat no explica el visor $visor"
+  [[ $ofrece == *" $visor "* ]] || falla "el completado de cat --tipo no ofrece $visor"
 done
 
 [ "$fallos" -eq 0 ] || { echo "$fallos opciones sin documentar" >&2; exit 1; }

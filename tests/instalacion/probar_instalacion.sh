@@ -91,7 +91,7 @@ alcove-cli ls --b|--borrados
 alcove-cli -|--help --version -h 
 alcove-cli info -|--formato --help --json --sumas -h 
 alcove-cli get -|--borrados --force --formato --help --raw --texto -h -o 
-alcove-cli dump -|--help -h 
+alcove-cli dump -|--formato --help -h 
 alcove-cli find --j|--json 
 alcove-cli ls |carpeta coleccion.ZIP dos.DSK tres.dsk.gz uno.dsk 
 alcove-cli get -o |carpeta 

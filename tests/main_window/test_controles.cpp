@@ -4,16 +4,22 @@
 
 #include "platform/Errores.h"
 #include "ui/widgets/CarpetasUnidad.h"
+#include "ui/widgets/Enlaces.h"
 #include "ui/widgets/ListaCarpetas.h"
 #include "ui/widgets/ListaImagenes.h"
 #include "ui/widgets/ListaUnidades.h"
 #include "ui/widgets/Twips.h"
 
 #include <QFileInfo>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QSignalSpy>
+#include <QToolTip>
 
+#include <array>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -90,6 +96,49 @@ TEST(ListaArchivos, MouseAndKeyboardSelectionRaiseClickOnceEach) {
   lista.SetPath(QRuta(carpeta.Ruta()));
   EXPECT_EQ(clicks.count(), 3);
   EXPECT_EQ(lista.FileName(), "");
+}
+
+// A name or a status text cut at its control's edge shows whole in a tooltip;
+// one that fits has none of its own (the status bar's note shows instead).
+TEST(ListaArchivos, CutNamesAndStatusTextsShowWholeInATooltip) {
+  const QString largo = QStringLiteral("una-coleccion-de-juegos-de-1986-copiada-entera.dsk");
+  CarpetaTemporal carpeta;
+  for (const QString &nombre : {QStringLiteral("a.dsk"), largo}) {
+    Escribir(carpeta.Archivo(nombre.toStdString()), {1});
+  }
+  ListaArchivos lista;
+  lista.resize(120, 200);
+  lista.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&lista));
+  lista.SetPath(QRuta(carpeta.Ruta()));
+
+  std::array<QLabel *, Controles::BarraEstado::Paneles> paneles{};
+  std::vector<std::unique_ptr<QLabel>> etiquetas;
+  for (QLabel *&panel : paneles) {
+    etiquetas.push_back(std::make_unique<QLabel>());
+    panel = etiquetas.back().get();
+    panel->resize(120, 20);
+  }
+  Enlaces::Estado estado(paneles);
+
+  struct Caso {
+    QString texto;
+    QString ayuda;
+  };
+  // The one that fits first: a tooltip shown stays visible a moment after.
+  for (const Caso &c : {Caso{QStringLiteral("a.dsk"), QString()}, Caso{largo, largo}}) {
+    const int fila = static_cast<int>(lista.Archivos().indexOf(c.texto));
+    ASSERT_GE(fila, 0) << c.texto.toStdString();
+    const QPoint punto = lista.visualRect(lista.model()->index(fila, 0)).center();
+    QHelpEvent ayuda(QEvent::ToolTip, punto, lista.viewport()->mapToGlobal(punto));
+    QCoreApplication::sendEvent(lista.viewport(), &ayuda);
+    EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), c.ayuda)
+        << c.texto.toStdString();
+    estado.SetPanelText(2, c.texto.toStdString());
+    EXPECT_EQ(paneles[1]->text(), c.texto);
+    EXPECT_EQ(paneles[1]->toolTip(), c.ayuda) << c.texto.toStdString();
+  }
+  QToolTip::hideText();
 }
 
 TEST(ListaCarpetas, ShowsTheChainThenTheSubfoldersAndRaisesChangeOnEveryChange) {

@@ -10,6 +10,9 @@
 #include "ZipDePrueba.h"
 
 #include "gestion/Dialogos.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Dsk.h"
+#include "imagenes/Hfe.h"
 #include "ui/gestor/DialogosQt.h"
 #include "ui/gestor/F_Ver.h"
 #include "ui/gestor/GestorCatalogo.h"
@@ -143,13 +146,7 @@ protected:
   }
   // A copy of `imagen` changed by alcove-cli with `args` (IMAGEN stands for it).
   std::vector<std::uint8_t> PorCli(const std::string &imagen, std::vector<std::string> args) {
-    const std::string copia = carpeta.Archivo("cli/copia.dsk");
-    Escribir(copia, Leer(imagen));
-    for (std::string &a : args)
-      a = a == "IMAGEN" ? copia : a;
-    const Resultado r = EjecutarCli(args);
-    EXPECT_EQ(r.codigo, 0) << r.errores;
-    return Leer(copia);
+    return ::PorCli(carpeta, imagen, std::move(args));
   }
 
   CarpetaTemporal carpeta;
@@ -350,24 +347,43 @@ TEST_F(Gestor, DragsCarryFilesAndTheirPaneAndDropsAreTakenOnlyWhereTheDecisionsT
   EXPECT_TRUE(avisos.mensajes.isEmpty()) << avisos.mensajes.join('\n').toStdString();
 }
 
-TEST_F(Gestor, ImagesInsideZipsAreInTheFileListAndOpenInThePane) {
+// Images the pane lists through a copy: a zip's member, and an image of a
+// kind only read (HFE). Each follows the folder's own images and opens in the
+// pane, its writes greyed in the menu.
+TEST_F(Gestor, ImagesOfEveryKindAndInsideZipsAreInTheFileListAndOpenInThePane) {
+  const std::vector<std::uint8_t> hfe =
+      imagenes::EscribirHfe(imagenes::DesdeContenedor(imagenes::LeerContenedor(DiscoB())));
   const std::vector<std::uint8_t> zip =
       zip_prueba::CrearZip({zip_prueba::Comprimido("juegos/juego.dsk", DiscoB()),
                             zip_prueba::Guardado("leeme.txt", {1})});
-  Escribir(carpeta.Archivo("coleccion.zip"), zip);
-  File(0).SetPath(File(0).Path());
-  EXPECT_EQ(File(0).Archivos(), (QStringList{"a.dsk", "b.dsk", "coleccion.zip/juegos/juego.dsk"}));
-  PulsarArchivo(File(0), "coleccion.zip/juegos/juego.dsk");
-  EXPECT_EQ(Nombres(0), (QStringList{"OTRO.BIN"}));
-  EXPECT_EQ(ventana->findChild<QLabel *>("Panel_1")->text(), "juego.dsk");
-  EXPECT_EQ(G().Imagen(0), carpeta.Archivo("coleccion.zip/juegos/juego.dsk"));
-  // Its writes are greyed in the menu.
-  Elegir(0, "OTRO.BIN");
-  QMenu *menu = ClicDerecho(0, DSK(0).visualRect(DSK(0).currentIndex()).center());
-  ASSERT_NE(menu, nullptr);
-  EXPECT_FALSE(menu->findChild<QAction *>("Borrar")->isEnabled());
-  EXPECT_TRUE(menu->findChild<QAction *>("Extraer")->isEnabled());
-  delete menu;
+  struct Caso {
+    const char *archivo; // written in the folder
+    const std::vector<std::uint8_t> &bytes;
+    const char *listada;  // as the file list shows it
+    const char *etiqueta; // the pane's label
+  };
+  const Caso casos[] = {
+      {"coleccion.zip", zip, "coleccion.zip/juegos/juego.dsk", "juego.dsk"},
+      {"juego.hfe", hfe, "juego.hfe", "juego.hfe"},
+  };
+  for (const Caso &c : casos) {
+    SCOPED_TRACE(c.archivo);
+    Escribir(carpeta.Archivo(c.archivo), c.bytes);
+    File(0).SetPath(File(0).Path());
+    EXPECT_EQ(File(0).Archivos(), (QStringList{"a.dsk", "b.dsk", c.listada}));
+    PulsarArchivo(File(0), c.listada);
+    EXPECT_EQ(Nombres(0), (QStringList{"OTRO.BIN"}));
+    EXPECT_EQ(ventana->findChild<QLabel *>("Panel_1")->text(), c.etiqueta);
+    EXPECT_EQ(G().Imagen(0), carpeta.Archivo(c.listada));
+    // Its writes are greyed in the menu.
+    Elegir(0, "OTRO.BIN");
+    QMenu *menu = ClicDerecho(0, DSK(0).visualRect(DSK(0).currentIndex()).center());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_FALSE(menu->findChild<QAction *>("Borrar")->isEnabled());
+    EXPECT_TRUE(menu->findChild<QAction *>("Extraer")->isEnabled());
+    delete menu;
+    fs::remove(carpeta.Ruta() / c.archivo);
+  }
 }
 
 // Qt's own texts come in Spanish from Qt's translations (scripts/setup

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -77,14 +79,29 @@ INSTANTIATE_TEST_SUITE_P(
         CasoVista{"CasiTodoPorEncimaDe80", std::nullopt, kAltos, Ver::Vista::Hex}),
     [](const testing::TestParamInfo<CasoVista> &i) { return std::string(i.param.prueba); });
 
-TEST(NombreVista, CadaVistaSeLeeDeSuNombre) {
-  for (const Ver::Vista v :
-       {Ver::Vista::Basic, Ver::Vista::BasicProtegido, Ver::Vista::Dams, Ver::Vista::Z80,
-        Ver::Vista::Pantalla, Ver::Vista::Texto, Ver::Vista::Hex}) {
-    EXPECT_EQ(Ver::VistaPorNombre(Ver::NombreVista(v)), v) << Ver::NombreVista(v);
+// The one table of viewers: every viewer has one row, read back from its
+// name; names and titles apart; only the screen is drawn rather than listed.
+TEST(NombreVista, CadaVistaTieneSuFila) {
+  const std::vector<Ver::Vista> todas{
+      Ver::Vista::Basic,    Ver::Vista::BasicProtegido, Ver::Vista::Dams, Ver::Vista::Z80,
+      Ver::Vista::Pantalla, Ver::Vista::Texto,          Ver::Vista::Hex};
+  ASSERT_EQ(Ver::Vistas().size(), todas.size());
+  std::set<std::string_view> nombres;
+  std::set<std::string_view> titulos;
+  for (const Ver::Vista v : todas) {
+    const Ver::FilaVista &fila = Ver::FilaDeVista(v);
+    EXPECT_EQ(fila.vista, v) << fila.nombre;
+    EXPECT_EQ(Ver::VistaPorNombre(Ver::NombreVista(v)), v) << fila.nombre;
+    EXPECT_EQ(fila.listar == nullptr, v == Ver::Vista::Pantalla) << fila.nombre;
+    nombres.insert(fila.nombre);
+    titulos.insert(fila.titulo);
   }
+  EXPECT_EQ(nombres.size(), todas.size());
+  EXPECT_EQ(titulos.size(), todas.size());
   EXPECT_EQ(Ver::NombreVista(Ver::Vista::BasicProtegido), "basic-protegido");
+  EXPECT_EQ(Ver::TituloVista(Ver::Vista::Hex), "Hexadecimal");
   EXPECT_FALSE(Ver::VistaPorNombre("BASIC").has_value());
+  EXPECT_EQ(Ver::NombresVistas(), "basic, basic-protegido, dams, z80, pantalla, texto o hex");
 }
 
 } // namespace

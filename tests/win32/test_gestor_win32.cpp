@@ -731,8 +731,8 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
     ::SendMessageW(::GetDlgItem(d, DialogosW::IdConCabecera), BM_CLICK, 0, 0);
     ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
   });
-  const Gestion::Dialogos::Cabecera inicial{true, "binario", "&4000", "&4000", "3000"};
-  const auto cabecera = dialogos.EditarPropiedades("Archivo:      CODE.BIN\n", inicial,
+  const Gestion::Dialogos::Cabecera antes{true, "binario", "&4000", "&4000", "3000"};
+  const auto cabecera = dialogos.EditarPropiedades("Archivo:      CODE.BIN\n", antes,
                                                    {"BASIC", "BASIC protegido", "binario"});
   ASSERT_TRUE(cabecera.has_value());
   EXPECT_EQ(*cabecera, (Gestion::Dialogos::Cabecera{false, "BASIC", "&4100", "&4000", "3000"}));
@@ -740,7 +740,7 @@ TEST(DialogosWin32, EachDialogAsksInSpanishAndGivesBackWhatWasAnswered) {
   EXPECT_EQ(tipoVisto, "binario");
   EXPECT_EQ(botones, (std::vector<std::string>{"Aceptar", "Cancelar"}));
   programar(pulsar(IDCANCEL));
-  EXPECT_FALSE(dialogos.EditarPropiedades("", inicial, {"BASIC"}).has_value());
+  EXPECT_FALSE(dialogos.EditarPropiedades("", antes, {"BASIC"}).has_value());
   programar([](HWND d) {
     mostrado = Win32::TextoDe(::GetDlgItem(d, DialogosW::IdPregunta));
     ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);

@@ -140,7 +140,7 @@ TEST_F(VentanaWin32, AChosenImageIsListedSortedWithItsIconsAndHeadingsSortOnePan
   ElegirArchivo(0, 1); // juegos.dsk
   // Icons: 0 Unknow, 1 BAK, 2 BAS, 3 BIN.
   EXPECT_EQ(Filas(0), (std::vector<std::string>{"GAME    |BIN|  16||3", "GAME    |BIN|   2||3",
-                                                "notes   |bin|   1||0", "ZAP     |BAK|   2||1"}));
+                                                "notes   |bin|   1|U3|0", "ZAP     |BAK|   2||1"}));
   EXPECT_EQ(Paneles(),
             (std::vector<std::string>{"juegos.dsk", " MV-CPC EMU ", " T:40 S:1 ", "TEST CREADOR"}));
   EXPECT_TRUE(Filas(1).empty());
@@ -148,7 +148,7 @@ TEST_F(VentanaWin32, AChosenImageIsListedSortedWithItsIconsAndHeadingsSortOnePan
   ElegirArchivo(1, 1);
   PulsarCabecera(1, 1); // "EXT", pane B
   EXPECT_EQ(Filas(1), (std::vector<std::string>{"ZAP     |BAK|   2||1", "GAME    |BIN|  16||3",
-                                                "GAME    |BIN|   2||3", "notes   |bin|   1||0"}));
+                                                "GAME    |BIN|   2||3", "notes   |bin|   1|U3|0"}));
   EXPECT_EQ(Filas(0)[0], "GAME    |BIN|  16||3") << "pane A keeps its order";
   // The order outlives a new listing; the other image takes the status bar.
   ElegirArchivo(1, 0);

@@ -155,6 +155,15 @@ programas+=($!)
 [ -n "$(esperar_ventana '^Origen Alcove$')" ] || fallo "no apareció el origen"
 sleep 0.5
 arrastrar 400 95 $((vx + 600)) $((vy + m + 350))
+# The drop asks how the file goes on the disk, starting as put would.
+poner=$(esperar_ventana '^Poner archivos$')
+if [ -n "$poner" ]; then
+  xdotool windowactivate --sync "$poner" 2>/dev/null || true
+  xdotool key --window "$poner" Return
+  ya_no '^Poner archivos$' || fallo "la pregunta de poner no se cerró"
+else
+  fallo "soltar no preguntó cómo poner el archivo"
+fi
 cmp -s "$trabajo/discos/vacio.dsk" "$trabajo/cli/esperado.dsk" ||
   fallo "notas.txt no quedó en vacio.dsk como lo pone put"
 

@@ -413,6 +413,13 @@ DiscoCpm &DiscoCpm::Creador(std::string_view texto) {
   return *this;
 }
 
+DiscoCpm &DiscoCpm::Grabacion(std::uint8_t tasa, std::uint8_t modo, std::uint8_t gap) {
+  tasa_ = tasa;
+  modo_ = modo;
+  gap_ = gap;
+  return *this;
+}
+
 DiscoCpm &DiscoCpm::Firma(std::string_view texto) {
   Copiar(texto, firma_.data(), firma_.size(), 0);
   return *this;
@@ -701,8 +708,10 @@ std::vector<std::uint8_t> DiscoCpm::Bytes() const {
     img[inicio + 16] = static_cast<std::uint8_t>(t / static_cast<std::size_t>(carasImagen_));
     img[inicio + 17] = static_cast<std::uint8_t>(t % static_cast<std::size_t>(carasImagen_));
     img[inicio + 20] = static_cast<std::uint8_t>(CodigoDe(g_.tamanoSector));
+    img[inicio + 18] = tasa_;
+    img[inicio + 19] = modo_;
     img[inicio + 21] = static_cast<std::uint8_t>(p.sectores.size());
-    img[inicio + 22] = 0x4E;
+    img[inicio + 22] = gap_;
     img[inicio + 23] = 0xE5;
     for (std::size_t s = 0; s < p.sectores.size() && 24 + s * 8 < TamanoCabecera; ++s) {
       const SectorGen &sec = p.sectores[s];

@@ -130,6 +130,10 @@ public:
 
   DiscoCpm &Creador(std::string_view texto);
   DiscoCpm &Firma(std::string_view texto);
+  // What every Track-Info says of its track beyond its sectors, as later tools
+  // note it: the data rate (1 single or double density), the recording mode
+  // (1 FM, 2 MFM) and GAP#3. By default 0, 0 and &4E.
+  DiscoCpm &Grabacion(std::uint8_t tasa, std::uint8_t modo, std::uint8_t gap);
   // The stored order of every track's sectors, as indexes from the first ID:
   // {0, 5, 1, 6, 2, 7, 3, 8, 4} stores C1 C6 C2 C7 C3 C8 C4 C9 C5.
   DiscoCpm &Intercalado(const std::vector<int> &orden);
@@ -206,6 +210,7 @@ private:
   int carasImagen_;
   std::array<std::uint8_t, 34> firma_{};
   std::array<std::uint8_t, 14> creador_{};
+  std::uint8_t tasa_ = 0, modo_ = 0, gap_ = 0x4E;
   std::vector<PistaGen> pistas_; // index pista * carasImagen + cara
   std::vector<Entrada> catalogo_;
   std::vector<bool> ocupada_;

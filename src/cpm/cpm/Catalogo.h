@@ -1,9 +1,9 @@
 #pragma once
 
 #include "cpm/Amsdos.h"
-#include "cpm/Contenedor.h"
 #include "cpm/Formatos.h"
-#include "cpm/Problema.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Problema.h"
 
 #include <array>
 #include <cstdint>
@@ -38,6 +38,8 @@ struct Archivo {
   std::optional<CabeceraAmsdos> cabecera; // a valid header really read from disk
 
   [[nodiscard]] std::string NombreCompleto() const; // "NAME.EXT" or "NAME"
+  // "NAME.EXT", or "U:NAME.EXT" for users other than 0: how messages name a file.
+  [[nodiscard]] std::string NombreConUsuario() const;
 };
 
 // An entry that is not part of a file: deleted, or catalogue art and the like.
@@ -56,7 +58,7 @@ struct Catalogo {
   // lost); size, header and completeness as for live files.
   std::vector<Archivo> archivosBorrados;
   std::vector<EntradaSuelta> raras; // control or graphic codes, user above 15
-  Problemas problemas;
+  imagenes::Problemas problemas;
   bool entero = true; // every entry could be read
 };
 
@@ -77,8 +79,9 @@ struct Patron;
 // logical order, up to the format's count of entries or the first sector that
 // cannot be read (a problem then, when `problemas` is given); a last entry cut
 // short by it is left in part.
-std::vector<std::uint8_t> LeerEntradasCatalogo(const Contenedor &disco, const Formato &formato,
-                                               Problemas *problemas = nullptr);
+std::vector<std::uint8_t> LeerEntradasCatalogo(const imagenes::Contenedor &disco,
+                                               const Formato &formato,
+                                               imagenes::Problemas *problemas = nullptr);
 
 // Why a character cannot be part of a CP/M name, in Spanish ("lleva blancos");
 // empty when it can. The catalogue's names are checked by the rule put and
@@ -87,7 +90,7 @@ std::string MotivoCaracterNombre(char c);
 
 // Reads the catalogue through its blocks and builds the files. A names-only
 // reading with a pattern looks only at the matching files' sectors.
-Catalogo LeerCatalogo(const Contenedor &disco, const Formato &formato,
+Catalogo LeerCatalogo(const imagenes::Contenedor &disco, const Formato &formato,
                       Alcance alcance = Alcance::Todo, const Patron *patron = nullptr);
 
 } // namespace cpm

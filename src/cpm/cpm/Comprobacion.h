@@ -2,6 +2,7 @@
 
 #include "cpm/Disco.h"
 #include "cpm/Escritura.h"
+#include "imagenes/Problema.h"
 
 #include <cstdint>
 #include <set>
@@ -35,7 +36,7 @@ enum class Arreglo {
 std::string_view NombreArreglo(Arreglo arreglo);
 
 struct Defecto {
-  Problema problema;
+  imagenes::Problema problema;
   NivelDefecto nivel = NivelDefecto::Contenedor;
   std::string objeto; // what it touches: "pista 5, cara 0, sector &C3", "entrada 7 (0:GAME.BIN)"
   Arreglo arreglo = Arreglo::Ninguno;
@@ -48,9 +49,8 @@ struct Comprobacion {
   [[nodiscard]] std::size_t Reparables() const;
 };
 
-// The tracks a repair never touches: those the reader found irregular (FDC
-// error bits, weak or repeated sectors, stored lengths unlike their size
-// codes), as copy protections make them.
+// The tracks a repair never touches: those the protection's verdict
+// (cpm::JuzgarProteccion) finds irregular or names a scheme by.
 std::set<std::pair<int, int>> PistasProtegidas(const Disco &disco);
 
 // Every problem of the reading but a format chosen by name, with the file or
@@ -65,6 +65,13 @@ Comprobacion ComprobarDisco(const Disco &disco);
 // left. The bytes are the image's own when nothing could be mended; a
 // refusal only when the reading is not of these bytes.
 Escrito RepararDisco(std::span<const std::uint8_t> imagen, const Disco &disco);
+
+// The findings as check prints them, two lines each, `delante` before the
+// first ("reparado: "): "  pista 5, cara 0: ... [tipo]" and what a repair does.
+std::string TextoDefectos(const std::vector<Defecto> &defectos, const char *delante = "");
+// "3 problemas, 2 reparables (--reparar)", or "sin problemas"; `comoReparar`
+// in brackets after the reparable ones, when not empty.
+std::string ResumenComprobacion(const Comprobacion &c, std::string_view comoReparar);
 
 // The findings of `antes` that `despues` no longer has: what a repair mended.
 std::vector<Defecto> Reparados(const Comprobacion &antes, const Comprobacion &despues);

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "cpm/Catalogo.h"
-#include "cpm/Contenedor.h"
 #include "cpm/Extraccion.h"
 #include "cpm/Formatos.h"
 #include "cpm/Patron.h"
-#include "cpm/Problema.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Fuente.h"
+#include "imagenes/Problema.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -23,19 +24,19 @@ struct OpcionesLectura {
 };
 
 struct Disco {
-  Contenedor contenedor;
+  imagenes::Contenedor contenedor;
   std::optional<Formato> formato; // nothing: not told, and no catalogue read
   std::string motivoFormato;
   Catalogo catalogo;
-  Problemas problemas; // every problem of the three steps, in order
+  imagenes::Problemas problemas; // every problem of the three steps, in order
 };
 
 // Reads container, format and catalogue. The Disco points into `bytes`, which
 // must outlive it.
 Disco LeerDisco(std::span<const std::uint8_t> bytes, const OpcionesLectura &opciones = {});
-
-// No real disk image comes near this; anything larger is refused unread.
-constexpr std::uintmax_t TamanoMaximoArchivo = 16u * 1024u * 1024u;
+// The same over a container already read (one made for an image of another
+// kind, say: cpm/Imagen.h), whose bytes must outlive the Disco.
+Disco LeerDisco(imagenes::Contenedor contenedor, const OpcionesLectura &opciones = {});
 
 // The catalogue read by name only (Alcance::SoloNombres) from the first bytes
 // of an image file `tamanoArchivo` bytes long: the same files, names and sizes
@@ -58,6 +59,7 @@ struct Carga {
   std::vector<std::uint8_t> bytes;
   std::optional<std::string> error; // in Spanish, with the path
 };
-Carga CargarArchivo(const std::filesystem::path &ruta, std::uintmax_t limite = TamanoMaximoArchivo);
+Carga CargarArchivo(const std::filesystem::path &ruta,
+                    std::uintmax_t limite = imagenes::TamanoMaximoArchivo);
 
 } // namespace cpm

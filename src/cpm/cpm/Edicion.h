@@ -1,9 +1,8 @@
 #pragma once
 
-#include "cpm/Comparacion.h"
-#include "cpm/Contenedor.h"
 #include "cpm/Escritura.h"
-#include "cpm/Superficie.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Superficie.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,12 +41,15 @@ struct FormatoPista {
 
 // The changes on the disk as tracks and sectors. Each returns why it cannot
 // be made (Spanish), or an empty string once made.
-std::string CambiarSector(Superficie &disco, int pista, int cara, const CambioSector &cambio);
-std::string FormatearPista(Superficie &disco, int pista, int cara, const FormatoPista &formato);
-std::string DesformatearPista(Superficie &disco, int pista, int cara);
+std::string CambiarSector(imagenes::Superficie &disco, int pista, int cara,
+                          const CambioSector &cambio);
+std::string FormatearPista(imagenes::Superficie &disco, int pista, int cara,
+                           const FormatoPista &formato);
+std::string DesformatearPista(imagenes::Superficie &disco, int pista, int cara);
 // The track replaced by `nueva`, which takes this track's place (its
 // Track-Info says so); its sectors' IDs stay as they are.
-std::string PonerPista(Superficie &disco, int pista, int cara, PistaSuperficie nueva);
+std::string PonerPista(imagenes::Superficie &disco, int pista, int cara,
+                       imagenes::PistaSuperficie nueva);
 
 // A DSK image (read as `disco`) with the track at (pista, cara) made as it is
 // in `nueva`: only that track's bytes are replaced (and its size in the
@@ -55,13 +57,13 @@ std::string PonerPista(Superficie &disco, int pista, int cara, PistaSuperficie n
 // the track is not read whole, when the layout cannot hold the track (the
 // standard layout's one track size, its one stored length for every sector
 // and no weak copies), saying what it cannot hold.
-Escrito EscribirPista(std::span<const std::uint8_t> imagen, const Contenedor &disco, int pista,
-                      int cara, const Superficie &nueva);
+Escrito EscribirPista(std::span<const std::uint8_t> imagen, const imagenes::Contenedor &disco,
+                      int pista, int cara, const imagenes::Superficie &nueva);
 
 // One track as a file of its own: its Track-Info block and sectors as the
 // extended layout stores them, which ImportarPista reads back.
-std::vector<std::uint8_t> ExportarPista(const PistaSuperficie &pista);
-std::optional<PistaSuperficie> ImportarPista(std::span<const std::uint8_t> bytes,
-                                             std::string *error = nullptr);
+std::vector<std::uint8_t> ExportarPista(const imagenes::PistaSuperficie &pista);
+std::optional<imagenes::PistaSuperficie> ImportarPista(std::span<const std::uint8_t> bytes,
+                                                       std::string *error = nullptr);
 
 } // namespace cpm

@@ -3,6 +3,7 @@
 #include "cpm/Amsdos.h"
 #include "cpm/Catalogo.h"
 #include "cpm/Disco.h"
+#include "imagenes/Crudo.h"
 
 #include <array>
 #include <cstdint>
@@ -66,6 +67,8 @@ struct OpcionesNuevo {
 // sides than the format uses are formatted alike. A +3 disk gets its disk
 // description in track 0, sector 1, telling the tracks and sides asked for.
 Escrito NuevoDisco(const OpcionesNuevo &opciones);
+// A format's tracks as NuevoDisco formats them, for reading and writing raw dumps.
+imagenes::Geometria GeometriaDe(const Formato &formato);
 
 // ---------------------------------------------------------------------------
 // Names.

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "cpm/Catalogo.h"
-#include "cpm/Contenedor.h"
 #include "cpm/Formatos.h"
-#include "cpm/Problema.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Problema.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,17 +21,17 @@ enum class ModoExtraccion {
 struct Extraido {
   std::vector<std::uint8_t> bytes; // only bytes really read; never padding
   bool completo = true;
-  Problemas problemas;
+  imagenes::Problemas problemas;
 };
 
-Extraido Extraer(const Contenedor &disco, const Formato &formato, const Archivo &archivo,
+Extraido Extraer(const imagenes::Contenedor &disco, const Formato &formato, const Archivo &archivo,
                  ModoExtraccion modo);
 
 std::optional<ModoExtraccion> ModoPorNombre(std::string_view nombre); // "raw", "file"
 
 // The bytes of one block, appended to `destino`; false when some sector of it
 // could not be read (the bytes up to it are appended, problems are listed).
-bool LeerBloque(const Contenedor &disco, const Formato &formato, int bloque,
-                std::vector<std::uint8_t> &destino, Problemas *problemas = nullptr);
+bool LeerBloque(const imagenes::Contenedor &disco, const Formato &formato, int bloque,
+                std::vector<std::uint8_t> &destino, imagenes::Problemas *problemas = nullptr);
 
 } // namespace cpm

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cpm/Contenedor.h"
-#include "cpm/Problema.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Problema.h"
 
 #include <cstdint>
 #include <optional>
@@ -58,12 +58,12 @@ std::vector<std::string_view> FormatosDeGeometria(int pistas, int caras);
 struct Deteccion {
   std::optional<Formato> formato; // nothing: the format cannot be told
   std::string motivo;             // why this one, in Spanish
-  Problemas problemas;
+  imagenes::Problemas problemas;
 };
 
 // From the sector IDs of the first track and, on +3/PCW disks, the 16-byte
 // disk description in its first sector.
-Deteccion DetectarFormato(const Contenedor &disco);
+Deteccion DetectarFormato(const imagenes::Contenedor &disco);
 
 // Where the logical sector `indice` (counted from the first logical track, 0 =
 // first sector of the first track, reserved tracks included) lies.

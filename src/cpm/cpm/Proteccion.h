@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cpm/Comparacion.h"
-#include "cpm/Contenedor.h"
-#include "cpm/Superficie.h"
+#include "imagenes/Comparacion.h"
+#include "imagenes/Contenedor.h"
+#include "imagenes/Superficie.h"
 
 #include <string>
 #include <string_view>
@@ -13,6 +13,11 @@
 // sectors. Every scheme is one row of a table (src/cpm/Esquemas.cpp): the
 // shape of its tracks and the signatures in its sectors.
 namespace cpm {
+
+// Protection is told from tracks and sectors, below the file system.
+using imagenes::Contenedor;
+using imagenes::Diferencia;
+using imagenes::Superficie;
 
 enum class Certeza {
   Confirmada, // a signature text or code matched

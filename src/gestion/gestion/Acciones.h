@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cpm/Imagen.h"
 #include "gestion/Contenido.h"
 #include "gestion/Dialogos.h"
 #include "gestion/Entrada.h"
@@ -36,6 +37,12 @@ struct EstadoSeleccion {
   bool oculto = false;      // every file is a system file
   bool escribible = false;  // the image is a plain file (not inside a zip)
 };
+
+// The image a pane shows, read for one thing the user does (a view, an
+// action): what it inflates of a zip is paid from a budget of its own, or
+// views over hours would add up to a bomb. A plain file's state is kept, so
+// that a change goes back only over the very bytes read.
+cpm::Imagen LeerImagen(const std::string &ruta);
 
 class Acciones {
 public:

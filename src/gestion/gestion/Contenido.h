@@ -63,9 +63,6 @@ struct PaletasDelDisco {
 [[nodiscard]] Contenido ContenidoDesconocido(const EntradaCruda &entrada, int ranura,
                                              const std::string &motivo);
 
-// The name of a viewer in the window's menu: "BASIC", "Texto", ...
-[[nodiscard]] std::string TituloVista(Ver::Vista vista);
-
 // Bytes of the CPC's text as UTF-8 for a window: line ends (CR LF, CR or LF)
 // become "\n", the tab stays, other control bytes show as '.', and bytes from
 // &A0 up as Latin-1, as the window shows names.

@@ -24,8 +24,4 @@ using EntradaCruda = std::array<std::uint8_t, LargoEntrada>;
 // printable ASCII as '?'.
 [[nodiscard]] std::string TextoEntrada(const EntradaCruda &entrada);
 
-// "NOMBRE.EXT", or "U:NOMBRE.EXT" for users other than 0: the form names are
-// typed in.
-[[nodiscard]] std::string NombreConUsuario(const cpm::Archivo &archivo);
-
 } // namespace Gestion

@@ -3,6 +3,7 @@
 #include "cpm/Disco.h"
 
 #include <string>
+#include <string_view>
 
 namespace Gestion {
 
@@ -13,7 +14,9 @@ namespace Gestion {
 // The text of "Propiedades del disco" for an image: its path, layout, tracks
 // and sides, format, and the copy-protection verdict with what on
 // the disk says so.
-[[nodiscard]] std::string TextoPropiedadesDisco(const std::string &ruta, const cpm::Disco &disco);
+[[nodiscard]] std::string TextoPropiedadesDisco(const std::string &ruta,
+                                                std::string_view disposicion,
+                                                const cpm::Disco &disco);
 // The status line's note on a disk: "Protección anticopia: Speedlock (confirmada)".
 [[nodiscard]] std::string LineaProteccion(const cpm::Disco &disco);
 

@@ -41,7 +41,7 @@ F_Ver::F_Ver(QWidget *padre, Gestion::Visor visor)
   vistas_ = new QComboBox(this);
   vistas_->setObjectName(QStringLiteral("Vistas"));
   for (const Ver::Vista v : visor_.vistas)
-    vistas_->addItem(Utf8(Gestion::TituloVista(v)));
+    vistas_->addItem(Utf8(std::string(Ver::TituloVista(v))));
   vistas_->setEnabled(visor_.vistas.size() > 1);
   arriba->addWidget(etiqueta);
   arriba->addWidget(vistas_);

@@ -3,9 +3,9 @@
 #include "cpm/Disco.h"
 #include "disk/Cls_Disco.h"
 #include "disk/Formato.h"
+#include "imagenes/Fuente.h"
 #include "platform/Errores.h"
 #include "platform/InfoArchivo.h"
-#include "platform/LecturaArchivo.h"
 #include "ui/controles/Volcado.h"
 #include "ui/main/Presentacion.h"
 
@@ -26,8 +26,7 @@ std::size_t Ranura(int Index) {
 // has gone since, or grown past any image), the 64 entries the object read.
 std::vector<Presentacion::EntradaCatalogo> EntradasDelDisco(const Cls_Disco &disco) {
   std::vector<std::uint8_t> bytes;
-  if (Plataforma::LeerArchivoEntero(disco.NombreFichero, cpm::TamanoMaximoArchivo, bytes) ==
-      Errores::Ninguno)
+  if (imagenes::CargarImagen(disco.NombreFichero, bytes).empty())
     return Presentacion::EntradasDeImagen(bytes);
   const CabeceraDisco cabecera = disco.Cabecera();
   std::vector<Presentacion::EntradaCatalogo> entradas(CabeceraDisco::EntradasCatalogo);

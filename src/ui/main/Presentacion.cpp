@@ -1,9 +1,9 @@
 #include "ui/main/Presentacion.h"
 
 #include "cpm/Catalogo.h"
-#include "cpm/Contenedor.h"
 #include "cpm/Formatos.h"
 #include "disk/Formato.h"
+#include "imagenes/Contenedor.h"
 #include "ui/controles/Texto.h"
 
 #include <algorithm>
@@ -38,7 +38,7 @@ int IndiceIcono(const std::string &ext, const std::vector<std::string> &claves) 
 
 std::vector<EntradaCatalogo> EntradasDeImagen(std::span<const std::uint8_t> imagen) {
   std::vector<std::uint8_t> bytes;
-  const cpm::Contenedor disco = cpm::LeerContenedor(imagen);
+  const imagenes::Contenedor disco = imagenes::LeerContenedor(imagen);
   std::optional<cpm::Formato> formato;
   if (disco.valido)
     formato = cpm::DetectarFormato(disco).formato;

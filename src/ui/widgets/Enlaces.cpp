@@ -101,7 +101,14 @@ QLabel &Panel(const std::array<QLabel *, Controles::BarraEstado::Paneles> &panel
 void Estado::SetPanelText(int panel, const std::string &texto) {
   // A text ends at its first zero byte, as in Windows' status bar: the creator
   // field of some images is filled with them, and Qt would draw each as a box.
-  Panel(paneles_, panel).setText(QString::fromStdString(texto.substr(0, texto.find('\0'))));
+  QLabel &etiqueta = Panel(paneles_, panel);
+  const QString visto = QString::fromStdString(texto.substr(0, texto.find('\0')));
+  etiqueta.setText(visto);
+  // A text wider than its panel is cut at the panel's edge: its tooltip shows
+  // it whole. Uncut, the panel has none and shows the bar's (the disk's note).
+  const bool cortado =
+      etiqueta.fontMetrics().horizontalAdvance(visto) > etiqueta.contentsRect().width();
+  etiqueta.setToolTip(cortado ? visto : QString());
 }
 std::string Estado::PanelText(int panel) const {
   return Panel(paneles_, panel).text().toStdString();

@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHelpEvent>
+#include <QStyle>
+#include <QToolTip>
 
 #include <algorithm>
 #include <filesystem>
@@ -125,4 +128,27 @@ void ListaArchivos::currentChanged(const QModelIndex &actual, const QModelIndex 
     elegidoAlPulsar_ = true;
     emit Click();
   }
+}
+
+// A name wider than the list is cut at its edge: its tooltip shows it whole.
+bool ListaArchivos::viewportEvent(QEvent *evento) {
+  if (evento->type() != QEvent::ToolTip) {
+    return QListView::viewportEvent(evento);
+  }
+  const auto *ayuda = static_cast<QHelpEvent *>(evento);
+  const QModelIndex indice = indexAt(ayuda->pos());
+  const QString nombre = indice.isValid() ? indice.data().toString() : QString();
+  // The item's text sits inside the style's focus margins, as views draw it.
+  const int margen = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  // A long name widens the list past its edge (scrolled) or is elided: either
+  // way what shows of it is the part of its row inside the viewport.
+  const QRect celda =
+      indice.isValid() ? visualRect(indice).intersected(viewport()->rect()) : QRect();
+  if (!nombre.isEmpty() && fontMetrics().horizontalAdvance(nombre) > celda.width() - 2 * margen) {
+    QToolTip::showText(ayuda->globalPos(), nombre, viewport(), celda);
+  } else {
+    QToolTip::hideText();
+    evento->ignore();
+  }
+  return true;
 }

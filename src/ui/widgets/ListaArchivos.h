@@ -53,6 +53,7 @@ protected:
   void mouseMoveEvent(QMouseEvent *evento) override;
   void keyPressEvent(QKeyEvent *evento) override;
   void currentChanged(const QModelIndex &actual, const QModelIndex &anterior) override;
+  bool viewportEvent(QEvent *evento) override;
 
 private:
   void Mostrar(std::vector<Archivo> archivos);

@@ -82,7 +82,7 @@ F_VerW::F_VerW(HWND dueno, Gestion::Visor visor) : visor_(std::move(visor)) {
   vistas_ = crear(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, IdVistas);
   for (const Ver::Vista v : visor_.vistas) {
     ::SendMessageW(vistas_, CB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(Ancho(Gestion::TituloVista(v)).c_str()));
+                   reinterpret_cast<LPARAM>(Ancho(std::string(Ver::TituloVista(v))).c_str()));
   }
   ::EnableWindow(vistas_, visor_.vistas.size() > 1 ? TRUE : FALSE);
   // A screen's mode and palette, and its picture saved.

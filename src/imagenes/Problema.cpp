@@ -1,10 +1,14 @@
-#include "cpm/Problema.h"
+#include "imagenes/Problema.h"
 
-namespace cpm {
+namespace imagenes {
 
 std::string TextoId(std::uint8_t id) {
   constexpr std::string_view Cifras = "0123456789ABCDEF";
   return {'&', Cifras[id >> 4], Cifras[id & 0x0F]};
+}
+
+std::string TextoPista(int pista, int cara) {
+  return "pista " + std::to_string(pista) + ", cara " + std::to_string(cara);
 }
 
 std::string_view NombreTipo(TipoProblema tipo) {
@@ -22,6 +26,7 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::SectorDebil: return "sector-debil";
   case TipoProblema::SectorRepetido: return "sector-repetido";
   case TipoProblema::SectorError: return "sector-error";
+  case TipoProblema::SectorPasaElIndice: return "sector-pasa-el-indice";
   case TipoProblema::BytesSobrantes: return "bytes-sobrantes";
   case TipoProblema::FirmaRara: return "firma-rara";
   case TipoProblema::TamanoPistaDistinto: return "tamano-pista-distinto";
@@ -48,4 +53,4 @@ std::string_view NombreTipo(TipoProblema tipo) {
   return "desconocido";
 }
 
-} // namespace cpm
+} // namespace imagenes

@@ -1,42 +1,29 @@
-#include "cpm/Contenedor.h"
+#include "imagenes/Dsk.h"
 
-#include "Bytes.h"
-#include "Dsk.h"
+#include "disk/CpcEmu.h"
+#include "imagenes/Bytes.h"
+#include "platform/Errores.h"
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <string_view>
+#include <tuple>
 
-namespace cpm {
+// The two CPCEMU layouts: read as tracks and sectors over the file's bytes
+// (the Contenedor the file system reads), and written from a Superficie.
+namespace imagenes {
 namespace {
 
-// The Disk-Info block.
-constexpr std::size_t TamanoDiskInfo = 256;
-constexpr std::size_t PosPistas = 48, PosCaras = 49, PosTamanoPista = 50;
-constexpr std::size_t PosTablaTamanos = 52;
-constexpr std::size_t MaxEntradasTabla = TamanoDiskInfo - PosTablaTamanos; // 204
-constexpr int MaxCaras = 2;
+using namespace cpcemu;
 
-// The Track-Info block.
-constexpr std::size_t TamanoTrackInfo = 256;
-constexpr std::string_view FirmaPista = "Track-Info";
-constexpr std::size_t PosPistaTI = 16, PosCaraTI = 17, PosCodigoTI = 20, PosSectoresTI = 21;
-constexpr std::size_t PosGapTI = 22, PosRellenoTI = 23, PosListaTI = 24, LargoInfoSector = 8;
-constexpr std::size_t MaxSectores = 255;
+constexpr int MaxCaras = 2;
 
 // ST1 bit 5 and ST2 bit 5: data error (bad CRC) when the disk was read.
 constexpr std::uint8_t ErrorDatos = 0x20;
 
 bool Empieza(std::span<const std::uint8_t> b, std::string_view prefijo) {
   return b.size() >= prefijo.size() && std::equal(prefijo.begin(), prefijo.end(), b.begin());
-}
-
-std::string Texto(std::span<const std::uint8_t> b) {
-  std::string t(b.begin(), b.end());
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) {
-    t.pop_back();
-  }
-  return t;
 }
 
 // A header text for a message: line ends and other control bytes become
@@ -62,10 +49,6 @@ std::string Cuenta(std::size_t n, const char *uno, const char *varios) {
   return std::to_string(n) + " " + (n == 1 ? uno : varios);
 }
 
-std::string En(int pista, int cara) {
-  return "pista " + std::to_string(pista) + ", cara " + std::to_string(cara);
-}
-
 void Anotar(Contenedor &d, TipoProblema tipo, std::string texto, Lugar lugar) {
   d.problemas.push_back({tipo, std::move(texto), lugar});
 }
@@ -78,11 +61,11 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
   std::size_t cuenta = std::min<std::size_t>(p.sectoresDeclarados, MaxSectores);
   if (cuenta > caben) {
     Anotar(d, TipoProblema::SectoresDeMas,
-           "La lista de sectores de la " + En(p.pista, p.cara) + " no cabe en la pista",
+           "La lista de sectores de la " + TextoPista(p.pista, p.cara) + " no cabe en la pista",
            {p.pista, p.cara, -1, -1, -1, static_cast<long long>(p.desplazamiento)});
     cuenta = caben;
   }
-  std::size_t pos = dsk::InicioDatos(cuenta);
+  std::size_t pos = InicioDatos(cuenta);
   p.sectores.reserve(cuenta);
   // The IDs met so far on this track, one bit each.
   std::array<std::uint64_t, 4> vistos{};
@@ -114,34 +97,34 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
     };
     if (s.copias > 1) {
       Anotar(d, TipoProblema::SectorDebil,
-             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) + " tiene " +
+             "El sector " + TextoId(s.r) + " de la " + TextoPista(p.pista, p.cara) + " tiene " +
                  std::to_string(s.copias) + " copias; se usa la primera",
              lugar());
     }
     if (s.datos.size() < std::min(copia, nominal)) {
       Anotar(d, TipoProblema::SectorCorto,
-             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) +
+             "El sector " + TextoId(s.r) + " de la " + TextoPista(p.pista, p.cara) +
                  " está cortado por el final de la pista o del archivo",
              lugar());
     }
     if (s.LongitudRara()) {
       Anotar(d, TipoProblema::LongitudGuardadaDistinta,
-             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) + " guarda " +
+             "El sector " + TextoId(s.r) + " de la " + TextoPista(p.pista, p.cara) + " guarda " +
                  Cuenta(s.longitudGuardada, "byte", "bytes") + " y su código de tamaño (N=" +
                  std::to_string(s.n) + ") da " + std::to_string(nominal),
              lugar());
     }
     if ((s.st1 & ErrorDatos) != 0 || (s.st2 & ErrorDatos) != 0) {
       Anotar(d, TipoProblema::SectorError,
-             "El sector " + TextoId(s.r) + " de la " + En(p.pista, p.cara) +
+             "El sector " + TextoId(s.r) + " de la " + TextoPista(p.pista, p.cara) +
                  " se leyó con error de datos al hacer la imagen",
              lugar());
     }
     const std::uint64_t bit = std::uint64_t{1} << (s.r % 64);
     if ((vistos[s.r / 64] & bit) != 0) {
       Anotar(d, TipoProblema::SectorRepetido,
-             "El sector " + TextoId(s.r) + " aparece dos veces en la " + En(p.pista, p.cara) +
-                 "; se usa el primero",
+             "El sector " + TextoId(s.r) + " aparece dos veces en la " +
+                 TextoPista(p.pista, p.cara) + "; se usa el primero",
              lugar());
     }
     vistos[s.r / 64] |= bit;
@@ -154,17 +137,17 @@ void LeerPista(Contenedor &d, Pista &p) {
   p.disponibles = pista.size();
   const Lugar lugar{p.pista, p.cara, -1, -1, -1, static_cast<long long>(p.desplazamiento)};
   if (pista.empty()) {
-    Anotar(d, TipoProblema::PistaAusente, "Falta la " + En(p.pista, p.cara) + " en el archivo",
-           lugar);
+    Anotar(d, TipoProblema::PistaAusente,
+           "Falta la " + TextoPista(p.pista, p.cara) + " en el archivo", lugar);
     return;
   }
   if (pista.size() < p.tamano) {
     Anotar(d, TipoProblema::PistaCorta,
-           "La " + En(p.pista, p.cara) + " está cortada por el final del archivo", lugar);
+           "La " + TextoPista(p.pista, p.cara) + " está cortada por el final del archivo", lugar);
   }
-  if (pista.size() < PosListaTI || !Empieza(pista, FirmaPista)) {
+  if (pista.size() < PosListaTI || !Empieza(pista, InicioPista)) {
     Anotar(d, TipoProblema::PistaSinFirma,
-           "La " + En(p.pista, p.cara) + " no empieza por \"Track-Info\"", lugar);
+           "La " + TextoPista(p.pista, p.cara) + " no empieza por \"Track-Info\"", lugar);
     return;
   }
   p.formateada = true;
@@ -176,7 +159,7 @@ void LeerPista(Contenedor &d, Pista &p) {
   p.relleno = pista[PosRellenoTI];
   if (p.pistaCabecera != p.pista || p.caraCabecera != p.cara) {
     Anotar(d, TipoProblema::PistaNumeroDistinto,
-           "La " + En(p.pista, p.cara) + " se llama a sí misma pista " +
+           "La " + TextoPista(p.pista, p.cara) + " se llama a sí misma pista " +
                std::to_string(p.pistaCabecera) + ", cara " + std::to_string(p.caraCabecera),
            lugar);
   }
@@ -185,9 +168,9 @@ void LeerPista(Contenedor &d, Pista &p) {
 
 bool LeerDiskInfo(Contenedor &d) {
   const auto b = d.bytes;
-  if (Empieza(b, "MV - CPC")) {
+  if (Empieza(b, InicioEstandar)) {
     d.disposicion = Disposicion::Estandar;
-  } else if (Empieza(b, "EXTENDED")) {
+  } else if (Empieza(b, InicioExtendida)) {
     d.disposicion = Disposicion::Extendida;
   } else {
     Anotar(d, TipoProblema::FirmaDesconocida,
@@ -198,16 +181,19 @@ bool LeerDiskInfo(Contenedor &d) {
     Anotar(d, TipoProblema::CabeceraCorta, "El archivo es más corto que la cabecera del disco", {});
     return false;
   }
-  d.firma = Texto(b.subspan(PosFirma, LargoFirma));
+  d.tipo = NombreDisposicion(d.disposicion);
+  d.firmaBytes = b.subspan(PosFirma, LargoFirma);
+  d.creadorBytes = b.subspan(PosCreador, LargoCreador);
+  d.firma = TextoCampo(d.firmaBytes);
   const std::string_view entera =
-      d.disposicion == Disposicion::Estandar ? dsk::FirmaEstandar : dsk::FirmaExtendida;
+      d.disposicion == Disposicion::Estandar ? FirmaEstandar : FirmaExtendida;
   if (!Empieza(b, entera)) {
     Anotar(d, TipoProblema::FirmaRara,
            "La firma \"" + EnUnaLinea(d.firma) + "\" no es la entera de la disposición (\"" +
                EnUnaLinea(std::string(entera)) + "\"): la escribió un programa antiguo o raro",
            {-1, -1, -1, -1, -1, static_cast<long long>(PosFirma)});
   }
-  d.creador = Texto(b.subspan(PosCreador, LargoCreador));
+  d.creador = TextoCampo(d.creadorBytes);
   d.pistas = b[PosPistas];
   d.caras = b[PosCaras];
   const auto entradas = static_cast<std::size_t>(d.pistas) * static_cast<std::size_t>(d.caras);
@@ -254,14 +240,14 @@ std::size_t TamanoPorSectores(const Contenedor &d, std::size_t pos) {
     return 0;
   }
   const std::size_t cuenta = info[PosSectoresTI];
-  std::size_t tamano = dsk::InicioDatos(cuenta);
+  std::size_t tamano = InicioDatos(cuenta);
   const auto lista = bytes::Tramo(d.bytes, pos, tamano);
   if (lista.size() < PosListaTI + cuenta * LargoInfoSector) {
     return 0;
   }
   for (std::size_t i = 0; i < cuenta; ++i) {
     tamano += d.disposicion == Disposicion::Extendida
-                  ? bytes::Le16(lista, PosListaTI + i * LargoInfoSector + dsk::PosLongitudInfo)
+                  ? bytes::Le16(lista, PosListaTI + i * LargoInfoSector + PosLongitudInfo)
                   : Nominal(info[PosCodigoTI]);
   }
   return d.disposicion == Disposicion::Extendida ? (tamano + 255) / 256 * 256 : tamano;
@@ -359,7 +345,7 @@ void BuscarPorSectores(Contenedor &d) {
       const int pista = static_cast<int>(i) / d.caras, cara = static_cast<int>(i) % d.caras;
       Anotar(d, TipoProblema::TamanoPistaDistinto,
              "La tabla de la cabecera da " + std::to_string(d.tamanos[i]) + " bytes a la " +
-                 En(pista, cara) + ", y en el archivo ocupa " + std::to_string(tamanos[i]),
+                 TextoPista(pista, cara) + ", y en el archivo ocupa " + std::to_string(tamanos[i]),
              {pista, cara, -1, -1, -1, static_cast<long long>(PosTablaTamanos + i)});
     }
   }
@@ -449,8 +435,297 @@ std::span<const std::uint8_t> BytesGuardados(const Contenedor &disco, const Sect
   return bytes::Tramo(disco.bytes, sector.desplazamiento, largo);
 }
 
-std::string_view NombreDisposicion(Disposicion disposicion) {
-  return disposicion == Disposicion::Estandar ? "MV - CPCEMU" : "EXTENDED CPC DSK";
+std::string TextoCampo(std::span<const std::uint8_t> b) {
+  std::string t(b.begin(), b.end());
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) {
+    t.pop_back();
+  }
+  return t;
 }
 
-} // namespace cpm
+std::string MotivoNoDsk(const Contenedor &disco) {
+  std::string motivo = "no es una imagen de disco CPCEMU";
+  if (!disco.problemas.empty()) {
+    motivo += ": " + Errores::TrasDosPuntos(disco.problemas.front().texto);
+  }
+  return motivo;
+}
+
+std::string_view NombreDisposicion(Disposicion disposicion) {
+  return disposicion == Disposicion::Estandar ? NombreEstandar : NombreExtendida;
+}
+
+// ---------------------------------------------------------------------------
+// Writing.
+
+namespace {
+
+constexpr std::size_t MaxTamanoExtendida = 255 * 256; // a track's size is one byte of 256s
+constexpr std::size_t MaxTamanoEstandar = 0xFFFF;     // the header's 16-bit track size
+
+void Poner16(std::vector<std::uint8_t> &b, std::size_t pos, std::size_t valor) {
+  b[pos] = static_cast<std::uint8_t>(valor & 0xFF);
+  b[pos + 1] = static_cast<std::uint8_t>((valor >> 8) & 0xFF);
+}
+
+void PonerTexto(std::vector<std::uint8_t> &b, std::size_t pos, std::string_view texto) {
+  std::copy(texto.begin(), texto.end(), b.begin() + static_cast<std::ptrdiff_t>(pos));
+}
+
+std::vector<std::uint8_t> DiskInfo(const Superficie &s, std::string_view firma) {
+  std::vector<std::uint8_t> b(TamanoDiskInfo, 0);
+  PonerTexto(b, PosFirma, firma);
+  std::copy(s.creador.begin(), s.creador.end(), b.begin() + PosCreador);
+  b[PosPistas] = static_cast<std::uint8_t>(s.pistas);
+  b[PosCaras] = static_cast<std::uint8_t>(s.caras);
+  return b;
+}
+
+// A Track-Info block for `sectores` sectors, its list filled but for the
+// stored lengths, padded to where the data starts.
+std::vector<std::uint8_t> TrackInfo(const PistaSuperficie &p, std::size_t sectores,
+                                    std::uint8_t codigo) {
+  std::vector<std::uint8_t> b(InicioDatos(sectores), 0);
+  PonerTexto(b, 0, FirmaPista);
+  b[PosPistaTI] = p.pistaCabecera;
+  b[PosCaraTI] = p.caraCabecera;
+  b[PosTasaTI] = p.tasa;
+  b[PosGrabacionTI] = p.grabacion;
+  b[PosCodigoTI] = codigo;
+  b[PosSectoresTI] = static_cast<std::uint8_t>(sectores);
+  b[PosGapTI] = p.gap;
+  b[PosRellenoTI] = p.relleno;
+  for (std::size_t i = 0; i < sectores; ++i) {
+    const SectorSuperficie &x = p.sectores[i];
+    const std::size_t info = PosListaTI + i * LargoInfoSector;
+    b[info] = x.c;
+    b[info + 1] = x.h;
+    b[info + 2] = x.r;
+    b[info + 3] = x.n;
+    b[info + 4] = x.st1;
+    b[info + 5] = x.st2;
+  }
+  return b;
+}
+
+bool GeometriaCabe(const Superficie &s, std::string *error) {
+  const auto entradas = static_cast<std::size_t>(s.pistas) * static_cast<std::size_t>(s.caras);
+  if (s.pistas < 1 || s.pistas > 255 || s.caras < 1 || s.caras > 2 || entradas > MaxEntradasTabla) {
+    if (error != nullptr) {
+      *error = "una imagen DSK guarda hasta " + std::to_string(MaxEntradasTabla) +
+               " pistas entre las dos caras, y este disco tiene " + std::to_string(s.pistas) +
+               " pistas y " + std::to_string(s.caras) + (s.caras == 1 ? " cara" : " caras");
+    }
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+// The extended layout's track: each sector's bytes as they are, the last ones
+// cut when the track would not fit its one-byte size.
+std::vector<std::uint8_t> PistaExtendida(const PistaSuperficie &p) {
+  const std::size_t cuenta = std::min(p.sectores.size(), MaxSectores);
+  std::vector<std::uint8_t> b = TrackInfo(p, cuenta, p.codigoTamano);
+  for (std::size_t i = 0; i < cuenta; ++i) {
+    const auto &datos = p.sectores[i].datos;
+    const std::size_t cabe = MaxTamanoExtendida - std::min(MaxTamanoExtendida, b.size());
+    const std::size_t largo = std::min({datos.size(), cabe, std::size_t{0xFFFF}});
+    Poner16(b, PosListaTI + i * LargoInfoSector + PosLongitudInfo, largo);
+    b.insert(b.end(), datos.begin(), datos.begin() + static_cast<std::ptrdiff_t>(largo));
+  }
+  b.resize((b.size() + 255) / 256 * 256, 0);
+  return b;
+}
+
+namespace {
+
+// The size code a standard track stores its sectors with: their own when they
+// agree, else the smallest that holds the longest first copy.
+std::uint8_t CodigoEstandar(const PistaSuperficie &p) {
+  if (p.sectores.empty()) {
+    return p.codigoTamano;
+  }
+  std::size_t mayor = 0;
+  for (const SectorSuperficie &x : p.sectores) {
+    mayor = std::max(mayor, std::min(x.datos.size(), x.LongitudNominal()));
+  }
+  const std::uint8_t primero = p.sectores.front().n;
+  const bool iguales = std::all_of(p.sectores.begin(), p.sectores.end(),
+                                   [&](const SectorSuperficie &x) { return x.n == primero; });
+  if (iguales && mayor <= Nominal(primero)) {
+    return std::min<std::uint8_t>(primero, 8);
+  }
+  std::uint8_t codigo = 0;
+  while (codigo < 8 && Nominal(codigo) < mayor) {
+    ++codigo;
+  }
+  return codigo;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> PistaEstandar(const PistaSuperficie &p) {
+  const std::size_t cuenta = std::min(p.sectores.size(), MaxSectores);
+  const std::uint8_t codigo = CodigoEstandar(p);
+  std::vector<std::uint8_t> b = TrackInfo(p, cuenta, codigo);
+  const std::size_t largo = Nominal(codigo);
+  for (std::size_t i = 0; i < cuenta; ++i) {
+    // The first copy; what is missing of it is the track's filler.
+    const auto &datos = p.sectores[i].datos;
+    const std::size_t tomados = std::min(datos.size(), largo);
+    b.insert(b.end(), datos.begin(), datos.begin() + static_cast<std::ptrdiff_t>(tomados));
+    b.insert(b.end(), largo - tomados, p.relleno);
+  }
+  return b;
+}
+
+Superficie DesdeContenedor(const Contenedor &disco) {
+  Superficie s;
+  s.pistas = disco.pistas;
+  s.caras = disco.caras;
+  const auto creador = bytes::Tramo(disco.bytes, PosCreador, LargoCreador);
+  std::copy(creador.begin(), creador.end(), s.creador.begin());
+  s.pistasCaras.resize(static_cast<std::size_t>(std::max(0, s.pistas * s.caras)));
+  for (const Pista &p : disco.pistasLeidas) {
+    PistaSuperficie &q = s.pistasCaras[static_cast<std::size_t>(p.pista * s.caras + p.cara)];
+    q.formateada = p.formateada;
+    q.pistaCabecera = p.pistaCabecera;
+    q.caraCabecera = p.caraCabecera;
+    q.codigoTamano = p.codigoTamano;
+    q.gap = p.gap;
+    q.relleno = p.relleno;
+    if (p.formateada) {
+      const auto info = bytes::Tramo(disco.bytes, p.desplazamiento, PosListaTI);
+      q.tasa = info.size() > PosTasaTI ? info[PosTasaTI] : 0;
+      q.grabacion = info.size() > PosGrabacionTI ? info[PosGrabacionTI] : 0;
+    }
+    q.sectores.reserve(p.sectores.size());
+    for (const Sector &x : p.sectores) {
+      SectorSuperficie &y = q.sectores.emplace_back();
+      y.c = x.c;
+      y.h = x.h;
+      y.r = x.r;
+      y.n = x.n;
+      y.st1 = x.st1;
+      y.st2 = x.st2;
+      y.copias = x.copias;
+      const auto datos = BytesGuardados(disco, x);
+      y.datos.assign(datos.begin(), datos.end());
+    }
+  }
+  if (disco.bytesSobrantes > 0) {
+    const auto resto = disco.bytes.last(disco.bytesSobrantes);
+    s.sobrantes.assign(resto.begin(), resto.end());
+  }
+  return s;
+}
+
+std::optional<std::vector<std::uint8_t>> EscribirExtendida(const Superficie &s,
+                                                           std::string *error) {
+  if (!GeometriaCabe(s, error)) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> b = DiskInfo(s, FirmaExtendida);
+  for (int i = 0; i < s.pistas * s.caras; ++i) {
+    const PistaSuperficie *p = s.Pista(i / s.caras, i % s.caras);
+    if (p == nullptr || !p->formateada) {
+      continue; // size 0 in the table: unformatted
+    }
+    const std::vector<std::uint8_t> pista = PistaExtendida(*p);
+    b[PosTablaTamanos + static_cast<std::size_t>(i)] =
+        static_cast<std::uint8_t>(pista.size() / 256);
+    b.insert(b.end(), pista.begin(), pista.end());
+  }
+  b.insert(b.end(), s.sobrantes.begin(), s.sobrantes.end());
+  return b;
+}
+
+std::optional<std::vector<std::uint8_t>> EscribirEstandar(const Superficie &s, std::string *error) {
+  if (!GeometriaCabe(s, error)) {
+    return std::nullopt;
+  }
+  // One size for every track: the largest one's. An unformatted track becomes
+  // a Track-Info block without sectors, which a drive reads alike.
+  std::vector<std::vector<std::uint8_t>> pistas;
+  std::size_t tamano = TamanoTrackInfo;
+  for (int i = 0; i < s.pistas * s.caras; ++i) {
+    const PistaSuperficie *p = s.Pista(i / s.caras, i % s.caras);
+    PistaSuperficie vacia;
+    vacia.formateada = true;
+    vacia.pistaCabecera = static_cast<std::uint8_t>(i / s.caras);
+    vacia.caraCabecera = static_cast<std::uint8_t>(i % s.caras);
+    pistas.push_back(PistaEstandar(p != nullptr && p->formateada ? *p : vacia));
+    tamano = std::max(tamano, pistas.back().size());
+  }
+  if (tamano > MaxTamanoEstandar) {
+    if (error != nullptr) {
+      *error = "la disposición estándar guarda pistas de hasta " +
+               std::to_string(MaxTamanoEstandar) + " bytes, y este disco tiene una de " +
+               std::to_string(tamano);
+    }
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> b = DiskInfo(s, FirmaEstandar);
+  Poner16(b, PosTamanoPista, tamano);
+  for (std::vector<std::uint8_t> &pista : pistas) {
+    pista.resize(tamano, 0);
+    b.insert(b.end(), pista.begin(), pista.end());
+  }
+  return b;
+}
+
+Lectura LeerDsk(std::span<const std::uint8_t> bytes) {
+  Lectura r;
+  const Contenedor c = LeerContenedor(bytes);
+  r.problemas = c.problemas;
+  if (!c.valido) {
+    r.error = MotivoNoDsk(c);
+    return r;
+  }
+  r.disco = DesdeContenedor(c);
+  return r;
+}
+
+// What the standard layout cannot hold though its reading gives it back: it
+// gives every sector of a track one stored length, 128 << N of the track's
+// size code, so each sector must be stored at exactly its own N's length and
+// all of a track's share that N. Other tools read such a track differently.
+void LimitesEstandar(const Superficie &s, std::vector<Diferencia> &perdidas) {
+  std::set<std::tuple<int, int, int>> dichos;
+  for (const Diferencia &d : perdidas) {
+    dichos.insert({d.pista, d.cara, d.sector});
+  }
+  for (int t = 0; t < s.pistas; ++t) {
+    for (int c = 0; c < s.caras; ++c) {
+      const PistaSuperficie *p = s.Pista(t, c);
+      if (p == nullptr || p->sectores.empty()) {
+        continue;
+      }
+      const std::uint8_t n = p->sectores.front().n;
+      for (const SectorSuperficie &x : p->sectores) {
+        if (dichos.count({t, c, x.r}) != 0) {
+          continue;
+        }
+        std::string por;
+        if (x.datos.size() != x.LongitudNominal()) {
+          por = "guarda " + std::to_string(x.datos.size()) +
+                " bytes y su N=" + std::to_string(x.n) + " pide " +
+                std::to_string(x.LongitudNominal());
+        } else if (x.n != n) {
+          por =
+              "tiene N=" + std::to_string(x.n) + " y el primero de la pista N=" + std::to_string(n);
+        }
+        if (!por.empty()) {
+          perdidas.push_back({t, c, x.r,
+                              TextoPista(t, c) + ", sector " + TextoId(x.r) + ": " + por +
+                                  "; la disposición estándar da a todos los sectores de una "
+                                  "pista la misma longitud"});
+        }
+      }
+    }
+  }
+}
+
+} // namespace imagenes

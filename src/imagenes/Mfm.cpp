@@ -1,45 +1,21 @@
-#include "cpm/Hfe.h"
+#include "imagenes/Mfm.h"
 
-#include "Bytes.h"
-#include "Dsk.h"
+#include "disk/CpcEmu.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <optional>
 
-// The file layout follows the HxC project's HFE description and Keir Fraser's
-// FlashFloppy (src/image/hfe.c), which reads it on the Gotek: a 512-byte
-// header; a table of one 4-byte entry per cylinder (offset in 512-byte blocks,
-// length in bytes of both sides); each cylinder's bits in 512-byte blocks, the
-// first 256 bytes side 0 and the next 256 side 1; within a byte the first bit
-// cell is bit 0. A bit rate of 250 gives cells of 2 us, so a 300 rpm
-// revolution is 100,000 cells: 12,500 bytes a side.
-//
 // The track as the uPD765 formats it in MFM (its data sheet, the IBM System 34
 // layout): GAP 4a of 80 &4E, 12 &00, the index mark C2 C2 C2 FC, GAP 1 of 50
 // &4E; each sector 12 &00, A1 A1 A1 FE, C H R N and their CRC, GAP 2 of 22
 // &4E, 12 &00, A1 A1 A1 FB (F8 deleted), the data and their CRC, GAP 3; &4E to
 // the index. A1 and C2 are written with one clock bit missing (cells 4489 and
 // 5224), which no data byte makes: that is how the FDC finds a mark.
-namespace cpm {
+namespace imagenes::mfm {
 namespace {
 
-// The header.
-constexpr std::size_t TamanoBloque = 512;
-constexpr std::string_view FirmaHfeV3 = "HXCHFEV3";
-constexpr std::size_t PosRevision = 8, PosPistas = 9, PosCaras = 10, PosCodificacion = 11;
-constexpr std::size_t PosTasa = 12, PosRpm = 14, PosModo = 16, PosLibre = 17, PosTabla = 18;
-constexpr std::size_t PosEscritura = 20, PosPasoSimple = 21; // 22..25: other encodings for track 0
-constexpr std::size_t FinCabecera = 26;
-constexpr std::size_t LargoEntradaTabla = 4;
-constexpr std::uint8_t CodificacionMfm = 0x00, CodificacionFm = 0x02, CodificacionFmEmu = 0x03;
-constexpr std::uint8_t ModoCpc = 0x06;
-constexpr std::uint16_t TasaDd = 250, RpmCpc = 300;
-
-// The track, in decoded bytes (each is 16 cells, 2 bytes of the file).
-constexpr std::size_t BytesVuelta = 6250; // 100,000 cells at 250 kbit/s and 300 rpm
-// A cylinder's length field is 16 bits for both sides.
-constexpr std::size_t MaxBytesCara = 0xFFFF / 2 / 2;
 constexpr std::size_t Gap4a = 80, Sincronia = 12, Gap1 = 50, Gap2 = 22;
 constexpr std::size_t GapMinimo = 1;
 constexpr std::uint8_t RellenoGap = 0x4E;
@@ -47,7 +23,7 @@ constexpr std::uint8_t A1 = 0xA1, C2 = 0xC2;
 constexpr std::uint8_t SinRelojA1 = 0x04, SinRelojC2 = 0x08; // the data bit whose clock is left out
 constexpr std::uint8_t MarcaIndice = 0xFC, MarcaId = 0xFE, MarcaDatos = 0xFB, MarcaBorrados = 0xF8;
 constexpr std::uint16_t CeldasA1 = 0x4489;
-constexpr std::size_t CeldasByte = 16;
+constexpr std::size_t CeldasByte = CeldasPorByte;
 // The FDC gives up on a data field this many bytes after the ID field's end.
 constexpr std::size_t VentanaDatos = 60;
 
@@ -59,8 +35,25 @@ std::uint16_t Be16(const std::vector<std::uint8_t> &b, std::size_t pos) {
   return static_cast<std::uint16_t>((b[pos] << 8) | b[pos + 1]);
 }
 
-// One side's cells as the file stores them, encoded byte by byte; nothing is
-// added past `limite` decoded bytes.
+// Each byte with its bits in the other order.
+const std::array<std::uint8_t, 256> &Invertidos() {
+  static const std::array<std::uint8_t, 256> tabla = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (unsigned b = 0; b < 256; ++b) {
+      unsigned r = 0;
+      for (unsigned i = 0; i < 8; ++i) {
+        r |= ((b >> i) & 1u) << (7 - i);
+      }
+      t[b] = static_cast<std::uint8_t>(r);
+    }
+    return t;
+  }();
+  return tabla;
+}
+
+// One side's cells, encoded byte by byte, the first cell in bit 0 of a byte
+// (given in the order asked for by Tomar); nothing is added past `limite`
+// decoded bytes.
 class Codificador {
 public:
   explicit Codificador(std::size_t limite) : limite_(limite * CeldasByte) {}
@@ -73,7 +66,7 @@ public:
       return;
     }
     const unsigned celdas = sinReloj == 0 ? Tabla()[(anterior_ ? 256u : 0u) | valor]
-                                          : Celdas(valor, sinReloj, anterior_);
+                                          : CeldasDe(valor, sinReloj, anterior_);
     anterior_ = (valor & 1) != 0;
     bytes_.push_back(static_cast<std::uint8_t>(celdas & 0xFF));
     bytes_.push_back(static_cast<std::uint8_t>(celdas >> 8));
@@ -95,13 +88,20 @@ public:
   }
   [[nodiscard]] bool Lleno() const { return celdas_ >= limite_; }
   [[nodiscard]] std::size_t Decodificados() const { return celdas_ / CeldasByte; }
-  std::vector<std::uint8_t> Tomar() { return std::move(bytes_); }
+  std::vector<std::uint8_t> Tomar(Orden orden) {
+    if (orden == Orden::PrimeraEnBit7) {
+      for (std::uint8_t &b : bytes_) {
+        b = Invertidos()[b];
+      }
+    }
+    return std::move(bytes_);
+  }
 
 private:
   // One byte: 16 cells, each data bit after its clock, which is 1 only
   // between two 0 bits (and left out where `sinReloj` says); the first cell
   // in bit 0, as the file stores them.
-  static unsigned Celdas(std::uint8_t valor, std::uint8_t sinReloj, bool anterior) {
+  static unsigned CeldasDe(std::uint8_t valor, std::uint8_t sinReloj, bool anterior) {
     unsigned celdas = 0;
     for (int i = 7; i >= 0; --i) {
       const bool dato = ((valor >> i) & 1) != 0;
@@ -118,7 +118,8 @@ private:
     static const std::array<std::uint16_t, 512> tabla = [] {
       std::array<std::uint16_t, 512> t{};
       for (unsigned i = 0; i < 512; ++i) {
-        t[i] = static_cast<std::uint16_t>(Celdas(static_cast<std::uint8_t>(i & 0xFF), 0, i >= 256));
+        t[i] =
+            static_cast<std::uint16_t>(CeldasDe(static_cast<std::uint8_t>(i & 0xFF), 0, i >= 256));
       }
       return t;
     }();
@@ -130,7 +131,6 @@ private:
   bool anterior_ = false;
   std::vector<std::uint8_t> bytes_;
 };
-
 // What the FDC will report of a sector, from what the image says it reported.
 struct Campos {
   bool idMalo = false;     // ST1 bit 5 alone: a CRC error in the ID field
@@ -187,8 +187,11 @@ std::size_t Gap3(const PistaSuperficie &p) {
   return fijo + n * GapMinimo <= BytesVuelta ? (BytesVuelta - fijo) / n : GapMinimo;
 }
 
-std::vector<std::uint8_t> CodificarCara(const PistaSuperficie *p) {
-  Codificador k(MaxBytesCara);
+} // namespace
+
+std::vector<std::uint8_t> CodificarPista(const PistaSuperficie *p, Orden orden,
+                                         std::size_t maxBytes) {
+  Codificador k(maxBytes);
   if (p == nullptr || !p->formateada) {
     // No flux at all: an unformatted track.
     return std::vector<std::uint8_t>(BytesVuelta * 2, 0);
@@ -220,64 +223,84 @@ std::vector<std::uint8_t> CodificarCara(const PistaSuperficie *p) {
     k.Repetir(gap3, RellenoGap);
   }
   k.Repetir(BytesVuelta - std::min(BytesVuelta, k.Decodificados()), RellenoGap);
-  return k.Tomar();
+  return k.Tomar(orden);
 }
 
-void Poner16(std::vector<std::uint8_t> &b, std::size_t pos, std::size_t valor) {
-  b[pos] = static_cast<std::uint8_t>(valor & 0xFF);
-  b[pos + 1] = static_cast<std::uint8_t>((valor >> 8) & 0xFF);
+std::vector<std::uint8_t> CeldasDeRelleno(std::size_t bytes, Orden orden) {
+  Codificador k(bytes);
+  k.Repetir(bytes, RellenoGap);
+  return k.Tomar(orden);
 }
 
-std::vector<std::uint8_t> Cabecera(const Superficie &d) {
-  std::vector<std::uint8_t> b(TamanoBloque, 0xFF);
-  std::copy(FirmaHfe.begin(), FirmaHfe.end(), b.begin());
-  b[PosRevision] = 0;
-  b[PosPistas] = static_cast<std::uint8_t>(d.pistas);
-  b[PosCaras] = static_cast<std::uint8_t>(d.caras);
-  b[PosCodificacion] = CodificacionMfm;
-  Poner16(b, PosTasa, TasaDd);
-  Poner16(b, PosRpm, RpmCpc);
-  b[PosModo] = ModoCpc;
-  b[PosLibre] = 0;
-  Poner16(b, PosTabla, 1);
-  b[PosEscritura] = 0xFF;  // writes allowed
-  b[PosPasoSimple] = 0xFF; // one step a track: 0 would make the Gotek step twice
-  // 0xFF at 22..25: no other encoding for track 0.
-  return b;
-}
+namespace {
 
 // ---------------------------------------------------------------------------
 // Reading.
 
-// The cells of one side, first cell first. A file byte holds 8 cells from
-// bit 0; reversed, a byte reads in cell order from its top bit.
+// The cells of one side, first cell first. A byte holds 8 cells, from its
+// top bit or (reversed first) from bit 0.
 class Celdas {
 public:
-  explicit Celdas(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  [[nodiscard]] std::size_t Total() const { return bytes_.size() * 8; }
-  // The file byte `i` in cell order (0 past the end).
-  [[nodiscard]] std::uint8_t EnOrden(std::size_t i) const {
-    return i < bytes_.size() ? Invertidos()[bytes_[i]] : 0;
+  // Bytes with their first cell in bit 0 are read from a copy in cell order.
+  Celdas(std::span<const std::uint8_t> bytes, Orden orden) : bytes_(bytes) {
+    if (orden == Orden::PrimeraEnBit0) {
+      enOrden_.resize(bytes.size());
+      std::transform(bytes.begin(), bytes.end(), enOrden_.begin(),
+                     [](std::uint8_t b) { return Invertidos()[b]; });
+      bytes_ = enOrden_;
+    }
   }
-  // 16 cells from `desde`, the first in the top bit.
-  [[nodiscard]] std::uint16_t Dieciseis(std::size_t desde) const {
+  Celdas(const Celdas &) = delete;
+  Celdas &operator=(const Celdas &) = delete;
+
+  [[nodiscard]] std::size_t Total() const { return bytes_.size() * 8; }
+  // The byte `i`, cells in order from its top bit (0 past the end).
+  [[nodiscard]] std::uint8_t EnOrden(std::size_t i) const {
+    return i < bytes_.size() ? bytes_[i] : 0;
+  }
+  // 16 cells from `desde`, the first in the top bit. Round the track, the
+  // cells after the last are the first ones again, as under a drive's head.
+  [[nodiscard]] std::uint16_t Dieciseis(std::size_t desde, bool enVuelta = false) const {
     const std::size_t b = desde / 8;
-    const std::uint32_t v =
-        (std::uint32_t{EnOrden(b)} << 16) | (std::uint32_t{EnOrden(b + 1)} << 8) | EnOrden(b + 2);
+    std::uint32_t v = 0;
+    if (b + 2 < bytes_.size()) {
+      v = (std::uint32_t{bytes_[b]} << 16) | (std::uint32_t{bytes_[b + 1]} << 8) | bytes_[b + 2];
+    } else {
+      const std::size_t n = bytes_.size();
+      const auto en = [&](std::size_t i) -> std::uint32_t {
+        return enVuelta && n > 0 && i >= n ? EnOrden(i - n) : EnOrden(i);
+      };
+      v = (en(b) << 16) | (en(b + 1) << 8) | en(b + 2);
+    }
     return static_cast<std::uint16_t>(v >> (8 - desde % 8));
   }
   // The data bits of the 16 cells from `desde` (every second cell, the clocks between).
-  [[nodiscard]] std::uint8_t Byte(std::size_t desde) const {
-    const std::uint16_t celdas = Dieciseis(desde);
+  [[nodiscard]] std::uint8_t Byte(std::size_t desde, bool enVuelta = false) const {
+    const std::uint16_t celdas = Dieciseis(desde, enVuelta);
     return static_cast<std::uint8_t>((Datos()[celdas >> 8] << 4) | Datos()[celdas & 0xFF]);
   }
   // `n` bytes from `desde`, or as many as the cells hold.
   [[nodiscard]] std::vector<std::uint8_t> Leer(std::size_t desde, std::size_t n) const {
-    std::vector<std::uint8_t> v;
     const std::size_t caben = desde < Total() ? (Total() - desde) / CeldasByte : 0;
-    v.reserve(std::min(n, caben));
-    for (std::size_t i = 0; i < n && i < caben; ++i) {
-      v.push_back(Byte(desde + i * CeldasByte));
+    std::vector<std::uint8_t> v(std::min(n, caben));
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      v[i] = Byte(desde + i * CeldasByte);
+    }
+    return v;
+  }
+  // `n` bytes from `desde`, going on past the end from the start of the track.
+  [[nodiscard]] std::vector<std::uint8_t> LeerEnVuelta(std::size_t desde, std::size_t n) const {
+    if (bytes_.size() < 3) {
+      return {};
+    }
+    std::vector<std::uint8_t> v(n);
+    std::size_t celda = desde % Total();
+    for (std::uint8_t &b : v) {
+      b = Byte(celda, true);
+      celda += CeldasByte;
+      if (celda >= Total()) {
+        celda -= Total();
+      }
     }
     return v;
   }
@@ -295,22 +318,9 @@ private:
     }();
     return tabla;
   }
-  static const std::array<std::uint8_t, 256> &Invertidos() {
-    static const std::array<std::uint8_t, 256> tabla = [] {
-      std::array<std::uint8_t, 256> t{};
-      for (unsigned b = 0; b < 256; ++b) {
-        unsigned r = 0;
-        for (unsigned i = 0; i < 8; ++i) {
-          r |= ((b >> i) & 1u) << (7 - i);
-        }
-        t[b] = static_cast<std::uint8_t>(r);
-      }
-      return t;
-    }();
-    return tabla;
-  }
 
   std::span<const std::uint8_t> bytes_;
+  std::vector<std::uint8_t> enOrden_;
 };
 
 struct MarcaHallada {
@@ -391,12 +401,11 @@ std::optional<MarcaHallada> BuscarMarca(const Celdas &c, std::size_t desde, std:
   return std::nullopt;
 }
 
-std::string En(int pista, int cara) {
-  return "pista " + std::to_string(pista) + ", cara " + std::to_string(cara);
-}
+} // namespace
 
-// One side's sectors, as the FDC finds them going round from the index.
-PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas &problemas) {
+PistaSuperficie DecodificarPista(std::span<const std::uint8_t> bytes, Orden orden, int pista,
+                                 int cara, Problemas &problemas) {
+  const Celdas c(bytes, orden);
   PistaSuperficie p;
   p.pistaCabecera = static_cast<std::uint8_t>(pista);
   p.caraCabecera = static_cast<std::uint8_t>(cara);
@@ -411,10 +420,10 @@ PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas 
     if (id.size() < 6) {
       break;
     }
-    if (p.sectores.size() == dsk::MaxSectores) {
+    if (p.sectores.size() == cpcemu::MaxSectores) {
       problemas.push_back(
           {TipoProblema::SectoresDeMas,
-           "La " + En(pista, cara) + " tiene más de 255 sectores; se leen los 255 primeros",
+           "La " + TextoPista(pista, cara) + " tiene más de 255 sectores; se leen los 255 primeros",
            {pista, cara, -1, -1, -1, -1}});
       break;
     }
@@ -441,10 +450,17 @@ PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas 
       s.st2 |= St2MarcaBorrado;
     }
     const std::size_t nominal = s.LongitudNominal();
-    std::vector<std::uint8_t> campo = c.Leer(d->campo, nominal + 2);
-    const bool entero = campo.size() == nominal + 2;
+    // The controller reads the whole field, its CRC after it, and goes on
+    // looking for the next ID after them: IDs inside a data field are bytes
+    // of that field, not sectors. A field longer than what is left of the
+    // revolution (the 8K sectors of some protections) reads on past the
+    // index, over the start of the track, and ends the revolution.
+    const std::size_t finCampo = d->campo + (nominal + 2) * CeldasByte;
+    const bool pasaIndice = finCampo > c.Total();
+    std::vector<std::uint8_t> campo = c.LeerEnVuelta(d->campo, nominal + 2);
     const bool crcBueno =
-        entero && CrcCampo(d->marca, std::span(campo).first(nominal)) == Be16(campo, nominal);
+        campo.size() == nominal + 2 &&
+        CrcCampo(d->marca, std::span(campo).first(nominal)) == Be16(campo, nominal);
     campo.resize(std::min(campo.size(), nominal));
     s.datos = std::move(campo);
     if (!crcBueno) {
@@ -452,7 +468,16 @@ PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas 
       s.st2 |= St2ErrorDatos;
     }
     if (p.sectores.size() == 1) {
-      finUltimos = d->campo + (nominal + 2) * CeldasByte;
+      finUltimos = finCampo;
+    }
+    pos = finCampo;
+    if (pasaIndice) {
+      problemas.push_back({TipoProblema::SectorPasaElIndice,
+                           "El sector " + TextoId(s.r) + " de la " + TextoPista(pista, cara) +
+                               " sigue tras el índice: sus " + std::to_string(nominal) +
+                               " bytes se leen dando la vuelta a la pista, como los lee el FDC",
+                           {pista, cara, s.r, -1, -1, -1}});
+      break;
     }
   }
   p.formateada = !p.sectores.empty();
@@ -469,8 +494,6 @@ PistaSuperficie DecodificarCara(const Celdas &c, int pista, int cara, Problemas 
   }
   return p;
 }
-
-} // namespace
 
 std::uint16_t CrcCcitt(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
   // A byte at a time, through the table of the polynomial's 256 remainders.
@@ -490,128 +513,4 @@ std::uint16_t CrcCcitt(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
   }
   return crc;
 }
-
-bool EsHfe(std::span<const std::uint8_t> bytes) {
-  const auto empieza = [&](std::string_view f) {
-    return bytes.size() >= f.size() && std::equal(f.begin(), f.end(), bytes.begin());
-  };
-  return empieza(FirmaHfe) || empieza(FirmaHfeV3);
-}
-
-std::vector<std::uint8_t> EscribirHfe(const Superficie &disco) {
-  const int pistas = std::clamp(disco.pistas, 0, 255);
-  const int caras = std::clamp(disco.caras, 1, 2);
-  std::vector<std::uint8_t> b = Cabecera(disco);
-  // The table, in as many blocks as it takes.
-  const std::size_t bloquesTabla =
-      (static_cast<std::size_t>(pistas) * LargoEntradaTabla + TamanoBloque - 1) / TamanoBloque;
-  b.resize(TamanoBloque * (1 + std::max<std::size_t>(bloquesTabla, 1)), 0xFF);
-  for (int t = 0; t < pistas; ++t) {
-    std::array<std::vector<std::uint8_t>, 2> lados{
-        CodificarCara(disco.Pista(t, 0)), CodificarCara(caras > 1 ? disco.Pista(t, 1) : nullptr)};
-    const std::size_t largo = std::max(lados[0].size(), lados[1].size());
-    for (auto &lado : lados) {
-      // The shorter side goes on with the gap's bytes; a blank side stays blank.
-      const std::size_t falta = largo - lado.size();
-      const bool blanco =
-          std::all_of(lado.begin(), lado.end(), [](std::uint8_t x) { return x == 0; });
-      std::vector<std::uint8_t> resto(falta, 0);
-      if (!blanco && falta > 0) {
-        Codificador k(falta / 2 + 1);
-        k.Repetir(falta / 2 + 1, RellenoGap);
-        resto = k.Tomar();
-        resto.resize(falta);
-      }
-      lado.insert(lado.end(), resto.begin(), resto.end());
-    }
-    const std::size_t bloques = (largo + 255) / 256;
-    const std::size_t entrada = TamanoBloque + static_cast<std::size_t>(t) * LargoEntradaTabla;
-    Poner16(b, entrada, b.size() / TamanoBloque);
-    Poner16(b, entrada + 2, largo * 2);
-    for (std::size_t k = 0; k < bloques; ++k) {
-      for (const auto &lado : lados) {
-        std::array<std::uint8_t, 256> mitad{};
-        const std::size_t desde = k * 256;
-        std::copy_n(lado.begin() + static_cast<std::ptrdiff_t>(desde),
-                    std::min<std::size_t>(256, largo - desde), mitad.begin());
-        b.insert(b.end(), mitad.begin(), mitad.end());
-      }
-    }
-  }
-  return b;
-}
-
-LecturaHfe LeerHfe(std::span<const std::uint8_t> bytes) {
-  LecturaHfe r;
-  if (bytes.size() >= FirmaHfeV3.size() &&
-      std::equal(FirmaHfeV3.begin(), FirmaHfeV3.end(), bytes.begin())) {
-    r.error = "es una imagen HFE v3; solo se lee la versión 1 (HXCPICFE)";
-    return r;
-  }
-  if (!EsHfe(bytes)) {
-    r.error = "no empieza por \"HXCPICFE\"";
-    return r;
-  }
-  if (bytes.size() < FinCabecera) {
-    r.error = "el archivo es más corto que la cabecera HFE";
-    return r;
-  }
-  const int pistas = bytes[PosPistas];
-  const int caras = bytes[PosCaras];
-  const std::uint8_t codificacion = bytes[PosCodificacion];
-  if (bytes[PosRevision] > 1) {
-    r.error = "revisión " + std::to_string(bytes[PosRevision]) + " del formato, que no se conoce";
-    return r;
-  }
-  if (pistas == 0 || caras < 1 || caras > 2) {
-    r.error = "la cabecera da " + std::to_string(pistas) + " pistas y " + std::to_string(caras) +
-              " caras";
-    return r;
-  }
-  if (codificacion == CodificacionFm || codificacion == CodificacionFmEmu) {
-    r.error = "las pistas están en FM, y solo se decodifica MFM";
-    return r;
-  }
-  const std::size_t tabla = std::size_t{bytes::Le16(bytes, PosTabla)} * TamanoBloque;
-  if (tabla == 0 || tabla + static_cast<std::size_t>(pistas) * LargoEntradaTabla > bytes.size()) {
-    r.error = "la tabla de pistas no está en el archivo";
-    return r;
-  }
-  Superficie d;
-  d.pistas = pistas;
-  d.caras = caras;
-  d.pistasCaras.resize(static_cast<std::size_t>(pistas * caras));
-  std::vector<std::uint8_t> lado;
-  for (int t = 0; t < pistas; ++t) {
-    const std::size_t entrada = tabla + static_cast<std::size_t>(t) * LargoEntradaTabla;
-    const std::size_t inicio = std::size_t{bytes::Le16(bytes, entrada)} * TamanoBloque;
-    const std::size_t largo = bytes::Le16(bytes, entrada + 2) / 2; // of one side
-    const std::size_t bloques = (largo + 255) / 256;
-    const bool cabe = inicio >= TamanoBloque && inicio <= bytes.size() &&
-                      bloques * TamanoBloque <= bytes.size() - inicio;
-    if (!cabe) {
-      r.problemas.push_back(
-          {TipoProblema::PistaCorta,
-           "La pista " + std::to_string(t) + " no está entera en el archivo; se lee lo que hay",
-           {t, -1, -1, -1, -1, static_cast<long long>(inicio)}});
-    }
-    for (int cara = 0; cara < caras; ++cara) {
-      lado.clear();
-      for (std::size_t k = 0; k < bloques; ++k) {
-        const auto mitad =
-            bytes::Tramo(bytes, inicio + k * TamanoBloque + static_cast<std::size_t>(cara) * 256,
-                         std::min<std::size_t>(256, largo - k * 256));
-        lado.insert(lado.end(), mitad.begin(), mitad.end());
-        if (mitad.size() < std::min<std::size_t>(256, largo - k * 256)) {
-          break;
-        }
-      }
-      d.pistasCaras[static_cast<std::size_t>(t * caras + cara)] =
-          DecodificarCara(Celdas(lado), t, cara, r.problemas);
-    }
-  }
-  r.disco = std::move(d);
-  return r;
-}
-
-} // namespace cpm
+} // namespace imagenes::mfm

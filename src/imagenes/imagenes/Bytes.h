@@ -1,11 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 // Small readers of little-endian values; the caller has checked the bounds.
-namespace cpm::bytes {
+namespace imagenes::bytes {
 
 inline std::uint16_t Le16(std::span<const std::uint8_t> b, std::size_t pos) {
   return static_cast<std::uint16_t>(b[pos] | (b[pos + 1] << 8));
@@ -24,4 +25,4 @@ inline std::span<const std::uint8_t> Tramo(std::span<const std::uint8_t> b, std:
   return b.subspan(pos, std::min(largo, b.size() - pos));
 }
 
-} // namespace cpm::bytes
+} // namespace imagenes::bytes

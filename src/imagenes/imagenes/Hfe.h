@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cpm/Problema.h"
-#include "cpm/Superficie.h"
+#include "imagenes/Comparacion.h"
+#include "imagenes/Superficie.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,7 +21,7 @@
 // stream, so one copy), other FDC status bits (the FDC sets them as it reads),
 // a sector whose stored bytes are not its size code's, bytes after the last
 // track, and FM tracks.
-namespace cpm {
+namespace imagenes {
 
 constexpr std::string_view FirmaHfe = "HXCPICFE";
 
@@ -33,20 +33,12 @@ bool EsHfe(std::span<const std::uint8_t> bytes);
 // order. A track a revolution cannot hold is written longer.
 std::vector<std::uint8_t> EscribirHfe(const Superficie &disco);
 
-struct LecturaHfe {
-  std::optional<Superficie> disco; // nothing: not an HFE v1 image that can be decoded
-  std::string error;               // why not, in Spanish
-  Problemas problemas;             // what could not be read whole
-};
+// Decodes every side of every track back into sectors, as the FDC finds
+// them (mfm::DecodificarPista); nothing when the bytes are not an HFE v1
+// image of MFM tracks, with the reason. Never throws for damaged input.
+Lectura LeerHfe(std::span<const std::uint8_t> bytes);
 
-// Decodes every track back into sectors, as the FDC would find them: an ID
-// field after three A1 syncs and FE, its data field after the next syncs and
-// FB or F8; bad CRCs, missing data fields and deleted marks become the status
-// bits above. Never throws for damaged input.
-LecturaHfe LeerHfe(std::span<const std::uint8_t> bytes);
+// What HFE cannot hold though its reading gives it back: FM tracks.
+void LimitesHfe(const Superficie &s, std::vector<Diferencia> &perdidas);
 
-// CRC-CCITT (polynomial 0x1021, preset 0xFFFF) as the FDC computes it over a
-// field, its address mark and the three syncs before it included.
-std::uint16_t CrcCcitt(std::span<const std::uint8_t> bytes, std::uint16_t crc = 0xFFFF);
-
-} // namespace cpm
+} // namespace imagenes

@@ -1,11 +1,9 @@
-#include "cli/Comprimidos.h"
-
-#include "cli/Imagen.h"
+#include "imagenes/Fuente.h"
 
 #include "comprimidos/Zip.h"
-#include "cpm/Disco.h"
-#include "disk/Formato.h"
+#include "imagenes/Tipos.h"
 #include "platform/Errores.h"
+#include "platform/InfoArchivo.h"
 #include "platform/LecturaArchivo.h"
 
 #include <algorithm>
@@ -18,10 +16,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace Cli {
+namespace imagenes {
 namespace {
 
-constexpr std::uint64_t kLimite = cpm::TamanoMaximoArchivo;
+constexpr std::uint64_t kLimite = TamanoMaximoArchivo;
 // A .gz of an image that does not compress at all is a little larger than it.
 constexpr std::uint64_t kLimiteGz = kLimite + kLimite / 64 + 64 * 1024;
 
@@ -361,7 +359,22 @@ std::string Cargar(const std::string &ruta, std::size_t primeros, std::vector<st
 
 } // namespace
 
-std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes) {
+std::string MotivoLectura(const std::string &ruta, std::int16_t error) {
+  if (error == Errores::Ninguno) {
+    return {};
+  }
+  // The reader takes only regular files: anything else is named for what it is.
+  const std::string que = error == Errores::ArchivoNoEncontrado ? Plataforma::QueEs(ruta) : "";
+  return error == Errores::ArgumentoNoValido ? "demasiado grande para ser una imagen de disco"
+         : !que.empty()                      ? que + ", no una imagen de disco"
+                                             : Errores::TrasDosPuntos(Errores::Mensaje(error));
+}
+
+std::string CargarImagen(const std::string &ruta, std::vector<std::uint8_t> &bytes,
+                         Plataforma::HuellaArchivo *huella) {
+  if (huella != nullptr && !EsRutaComprimida(ruta)) {
+    return MotivoLectura(ruta, Plataforma::LeerParaReemplazar(ruta, kLimite, bytes, *huella));
+  }
   std::uintmax_t tamano = 0;
   return Cargar(ruta, comprimidos::kTodo, bytes, tamano);
 }
@@ -383,6 +396,8 @@ bool EsRutaComprimida(const std::string &ruta) {
          PartirRuta(ruta).has_value();
 }
 
+bool EsMiembroDeZip(const std::string &ruta) { return PartirRuta(ruta).has_value(); }
+
 std::string MotivoRutaComprimida() {
   return "las imágenes dentro de un .zip o un .gz solo se leen; descomprímala para cambiarla";
 }
@@ -390,8 +405,7 @@ std::string MotivoRutaComprimida() {
 bool EsNombreZip(std::string_view nombre) { return comprimidos::EsNombreZip(nombre); }
 
 bool EsNombreImagenGz(std::string_view nombre) {
-  return comprimidos::EsNombreGz(nombre) &&
-         Formato::EsNombreDeImagen(nombre.substr(0, nombre.size() - 3));
+  return comprimidos::EsNombreGz(nombre) && EsNombreDeImagen(nombre.substr(0, nombre.size() - 3));
 }
 
 std::string ImagenesDeZip(const std::string &zip,
@@ -411,7 +425,7 @@ std::string ImagenesDeZip(const std::string &zip,
     if (m.EsCarpeta()) {
       continue;
     }
-    if (!Formato::EsNombreDeImagen(m.ruta)) {
+    if (!EsNombreDeImagen(m.ruta)) {
       if (comprimidos::EsNombreZip(m.ruta) && alAnidado) {
         alAnidado(zip + "/" + m.ruta);
       }
@@ -436,36 +450,4 @@ std::string ImagenesDeZip(const std::string &zip,
   return leido->directorio.error;
 }
 
-std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida) {
-  std::vector<std::string> imagenes;
-  for (const std::string &ruta : rutas) {
-    Plataforma::EstadoArchivo estado;
-    if (!comprimidos::EsNombreZip(ruta) ||
-        Plataforma::LeerEstadoArchivo(ruta, estado) != Errores::Ninguno) {
-      imagenes.push_back(ruta);
-      continue;
-    }
-    const std::size_t antes = imagenes.size();
-    std::string error = ImagenesDeZip(
-        ruta,
-        [&imagenes](const std::string &imagen) {
-          imagenes.push_back(imagen);
-          return true;
-        },
-        {},
-        [&salida](const std::string &oculta, const std::string &motivo) {
-          AvisarError(oculta, motivo);
-          salida = kSalidaFallo;
-        });
-    if (error.empty() && imagenes.size() == antes) {
-      error = "no guarda ninguna imagen de disco (*.dsk)";
-    }
-    if (!error.empty()) {
-      AvisarError(ruta, error);
-      salida = kSalidaFallo;
-    }
-  }
-  return imagenes;
-}
-
-} // namespace Cli
+} // namespace imagenes

@@ -6,8 +6,9 @@
 #include <vector>
 
 // A damaged or odd disk is reported, never thrown: every step of the reading
-// adds records to a list and goes on with what it could read.
-namespace cpm {
+// (the image's tracks here, the file system on them in cpm) adds records to a
+// list and goes on with what it could read.
+namespace imagenes {
 
 enum class TipoProblema {
   // The image file and its layout.
@@ -24,8 +25,9 @@ enum class TipoProblema {
   SectorDebil,         // several stored copies of one sector; the first is used
   SectorRepetido,      // two sectors with the same ID on one track
   SectorError,         // ST1/ST2 report a read error when the image was made
-  BytesSobrantes,      // bytes after the last track
-  FirmaRara,           // the layout's signature, but not the whole of it: an old or odd writer
+  SectorPasaElIndice, // a data field longer than the rest of the revolution, read on past the index
+  BytesSobrantes,     // bytes after the last track
+  FirmaRara,          // the layout's signature, but not the whole of it: an old or odd writer
   // The header's track size (or a track's in the extended table) unlike what
   // its Track-Info and sectors take, where the tracks are found when read by
   // their own sizes (Contenedor::tamanosPorSectores).
@@ -77,5 +79,7 @@ std::string_view NombreTipo(TipoProblema tipo);
 
 // A sector ID as texts for people write it: "&C1".
 std::string TextoId(std::uint8_t id);
+// A track as texts for people name it: "pista 5, cara 0".
+std::string TextoPista(int pista, int cara);
 
-} // namespace cpm
+} // namespace imagenes

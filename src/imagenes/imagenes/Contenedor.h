@@ -1,23 +1,22 @@
 #pragma once
 
-#include "cpm/Problema.h"
+#include "imagenes/Problema.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// The image as tracks and sectors (the CPCEMU "MV - CPCEMU" and "EXTENDED CPC
-// DSK" layouts), knowing nothing of the file system on it. Sectors point into
-// the caller's buffer, which must outlive the Contenedor.
-namespace cpm {
+// The image as tracks and sectors, knowing nothing of the file system on it:
+// what the file system reads. Its bytes are a CPCEMU image ("MV - CPCEMU" or
+// "EXTENDED CPC DSK"): the file's own, or one made from the tracks of an image
+// of another kind (imagenes/Tipos.h). Sectors point into those bytes, which must
+// outlive the Contenedor.
+namespace imagenes {
 
 enum class Disposicion { Estandar, Extendida };
-
-// The Disk-Info block's texts: the signature and the creator.
-constexpr std::size_t PosFirma = 0, LargoFirma = 34;
-constexpr std::size_t PosCreador = 34, LargoCreador = 14;
 
 struct Sector {
   std::uint8_t c = 0, h = 0, r = 0, n = 0; // the ID: track, head, sector, size code
@@ -48,8 +47,14 @@ struct Pista {
 struct Contenedor {
   bool valido = false; // false: no layout recognised or no usable header
   Disposicion disposicion = Disposicion::Estandar;
-  std::string firma;   // the 34-byte signature, trailing blanks and NULs cut
-  std::string creador; // the 14-byte creator field, trailing blanks and NULs cut
+  // What the image file is, as info names it: its layout ("MV - CPCEMU"), or
+  // the kind its tracks were read from ("HFE v1"); its signature and creator
+  // field, as texts (trailing blanks and NULs cut) and as the file stores
+  // them (empty where its kind has none).
+  std::string_view tipo;
+  std::string firma;
+  std::string creador;
+  std::span<const std::uint8_t> firmaBytes, creadorBytes;
   int pistas = 0;
   int caras = 0;
   std::size_t tamanoPista = 0;      // standard layout: one size for all
@@ -83,6 +88,10 @@ const Sector *BuscarSector(const Contenedor &disco, int pista, int cara, std::ui
 // standard track's padding past the sector's own 128 << N left out.
 std::span<const std::uint8_t> BytesGuardados(const Contenedor &disco, const Sector &sector);
 
+// Every byte the image stores for a sector, its weak copies included; a
+// standard track's padding past the sector's own 128 << N left out.
+std::span<const std::uint8_t> BytesGuardados(const Contenedor &disco, const Sector &sector);
+
 std::string_view NombreDisposicion(Disposicion disposicion);
 
-} // namespace cpm
+} // namespace imagenes

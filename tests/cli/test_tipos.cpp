@@ -1,0 +1,222 @@
+// Every kind of image the table knows, and a .gz and a zip's member, opened
+// by every reading command through the one door: one disk written as each
+// kind, and each command's output compared with what it gives for the DSK
+// image. A kind added to the table without an image here fails the walk. The
+// write commands refuse the kinds that are only read, naming convert.
+#include "Comun.h"
+#include "Imagenes.h"
+#include "Proceso.h"
+#include "ZipDePrueba.h"
+#include "cpm/Escritura.h"
+#include "cpm/Formatos.h"
+#include "imagenes/Crudo.h"
+#include "imagenes/Dsk.h"
+#include "imagenes/Hfe.h"
+#include "imagenes/Tipos.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+using Generador::DiscoCpm;
+using Generador::Disposicion;
+namespace fs = std::filesystem;
+
+DiscoCpm Disco(Disposicion disposicion) {
+  DiscoCpm d(Generador::GeometriaData(), disposicion);
+  d.Intercalado({0, 5, 1, 6, 2, 7, 3, 8, 4})
+      .Agregar({0,
+                "GAME",
+                "BIN",
+                false,
+                false,
+                false,
+                ConCabecera("GAME    BIN", 2, 0x4000, 0x4000, Patron(9000, 1)),
+                {},
+                0})
+      .Agregar({1, "NOTES", "TXT", true, false, false, Patron(700, 2), {}, 0});
+  return d;
+}
+
+imagenes::Superficie SuperficieDe(const std::vector<std::uint8_t> &dsk) {
+  return imagenes::DesdeContenedor(imagenes::LeerContenedor(dsk));
+}
+
+// The same disk as a file of each kind, by the table's names.
+const std::map<std::string, std::function<std::vector<std::uint8_t>()>> &Hacedores() {
+  static const std::map<std::string, std::function<std::vector<std::uint8_t>()>> hacedores{
+      {"extendido", [] { return Disco(Disposicion::Extendida).Bytes(); }},
+      {"estandar", [] { return Disco(Disposicion::Estandar).Bytes(); }},
+      {"hfe",
+       [] { return imagenes::EscribirHfe(SuperficieDe(Disco(Disposicion::Extendida).Bytes())); }},
+      {"raw",
+       [] {
+         return imagenes::EscribirCrudo(SuperficieDe(Disco(Disposicion::Extendida).Bytes()),
+                                        cpm::GeometriaDe(*cpm::FormatoPorNombre("data")));
+       }},
+  };
+  return hacedores;
+}
+
+// One image to walk: its path and the options its reading needs.
+struct Caso {
+  std::string nombre;
+  std::string ruta;
+  std::vector<std::string> opciones; // "--formato data" for a raw dump
+  const imagenes::Tipo *tipo;
+};
+
+class TiposDeImagen : public testing::Test {
+protected:
+  CarpetaTemporal dir;
+  std::string dsk = dir.Archivo("base.dsk");
+
+  void SetUp() override { Escribir(dsk, Disco(Disposicion::Extendida).Bytes()); }
+
+  // Every kind of the table, then an HFE image inside a .gz and inside a zip.
+  std::vector<Caso> Casos() {
+    std::vector<Caso> casos;
+    for (const imagenes::Tipo &t : imagenes::Tipos()) {
+      const auto hacer = Hacedores().find(std::string(t.nombre));
+      EXPECT_NE(hacer, Hacedores().end()) << "ninguna imagen de prueba de tipo " << t.nombre;
+      if (hacer == Hacedores().end()) {
+        continue;
+      }
+      const std::string ruta =
+          dir.Archivo("disco-" + std::string(t.nombre) + "." + std::string(t.extensiones[0]));
+      Escribir(ruta, hacer->second());
+      casos.push_back({std::string(t.nombre), ruta,
+                       t.conGeometria ? std::vector<std::string>{"--formato", "data"}
+                                      : std::vector<std::string>{},
+                       &t});
+    }
+    const std::vector<std::uint8_t> hfe = Hacedores().at("hfe")();
+    Escribir(dir.Archivo("comprimida.hfe.gz"), zip_prueba::Gzip(hfe));
+    Escribir(dir.Archivo("coleccion.zip"),
+             zip_prueba::CrearZip({zip_prueba::Comprimido("juegos/disco.HFE", hfe)}));
+    casos.push_back({"gz", dir.Archivo("comprimida.hfe.gz"), {}, imagenes::TipoPorNombre("hfe")});
+    casos.push_back({"zip",
+                     dir.Archivo("coleccion.zip") + "/juegos/disco.HFE",
+                     {},
+                     imagenes::TipoPorNombre("hfe")});
+    return casos;
+  }
+};
+
+std::vector<std::string> Con(std::vector<std::string> args, const std::vector<std::string> &mas) {
+  args.insert(args.end(), mas.begin(), mas.end());
+  return args;
+}
+
+// From "Formato:" on, info says the same of every kind: format, tracks, sectors, problems.
+std::string DesdeFormato(const std::string &info) {
+  const auto i = info.find("Formato:");
+  return i == std::string::npos ? info : info.substr(i);
+}
+
+std::map<std::string, std::vector<std::uint8_t>> Carpeta(const std::string &ruta) {
+  std::map<std::string, std::vector<std::uint8_t>> archivos;
+  for (const auto &e : fs::directory_iterator(RutaFs(ruta))) {
+    archivos[Utf8(e.path().filename())] = Leer(Utf8(e.path()));
+  }
+  return archivos;
+}
+
+TEST_F(TiposDeImagen, CadaOrdenDeLecturaLeeCadaTipo) {
+  const Resultado ls = EjecutarCli({"ls", "-l", dsk});
+  const Resultado cat = EjecutarCli({"cat", dsk, "GAME.BIN"});
+  const Resultado dump = EjecutarCli({"dump", dsk, "3", "0", "&C6"});
+  const Resultado find = EjecutarCli({"find", "*", dsk});
+  ASSERT_EQ(ls.codigo, 0) << ls.errores;
+  ASSERT_EQ(EjecutarCli({"get", dsk, "*", "-o", dir.Archivo("base")}).codigo, 0);
+  const auto sacados = Carpeta(dir.Archivo("base"));
+  ASSERT_EQ(sacados.size(), 2U);
+  for (const Caso &c : Casos()) {
+    SCOPED_TRACE(c.nombre);
+    const std::vector<std::string> &o = c.opciones;
+    Resultado r = EjecutarCli(Con({"ls", "-l", c.ruta}, o));
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(r.salida, ls.salida);
+    r = EjecutarCli(Con({"info", c.ruta}, o));
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_NE(r.salida.find("Disposición: " + std::string(c.tipo->disposicion) + "\n"),
+              std::string::npos)
+        << r.salida;
+    // A raw dump's format is named: the DSK image read with the same name.
+    EXPECT_EQ(DesdeFormato(r.salida), DesdeFormato(EjecutarCli(Con({"info", dsk}, o)).salida));
+    r = EjecutarCli(Con({"cat", c.ruta, "GAME.BIN"}, o));
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(r.salida, cat.salida);
+    r = EjecutarCli(Con({"dump", c.ruta, "3", "0", "&C6"}, o));
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(r.salida, dump.salida);
+    const std::string destino = dir.Archivo("de-" + c.nombre);
+    r = EjecutarCli(Con({"get", c.ruta, "*", "-o", destino}, o));
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(Carpeta(destino), sacados);
+    for (const char *nivel : {"--archivos", "--sectores"}) {
+      std::vector<std::string> args = Con({"cmp", dsk, c.ruta}, o);
+      if (std::string(nivel) == "--sectores") {
+        args.push_back(nivel);
+      }
+      r = EjecutarCli(args);
+      EXPECT_EQ(r.codigo, 0) << nivel << ": " << r.salida << r.errores;
+    }
+    const std::string vuelta = dir.Archivo("vuelta-" + c.nombre + ".dsk");
+    r = EjecutarCli(Con({"convert", c.ruta, vuelta}, o));
+    EXPECT_EQ(r.codigo, 0) << r.errores;
+    EXPECT_EQ(EjecutarCli({"cmp", "--sectores", dsk, vuelta}).codigo, 0);
+    // A raw dump tells nothing of its format: find, which reads any image
+    // it meets, takes only kinds told by their bytes.
+    if (!c.tipo->conGeometria) {
+      r = EjecutarCli({"find", "*", c.ruta});
+      EXPECT_EQ(r.codigo, 0) << r.errores;
+      std::string esperado = find.salida;
+      for (auto i = esperado.find(dsk); i != std::string::npos; i = esperado.find(dsk)) {
+        esperado.replace(i, dsk.size(), c.ruta);
+      }
+      EXPECT_EQ(r.salida, esperado);
+    }
+  }
+}
+
+// find walks a folder for images of every kind told by its bytes, and the
+// zips' members named so.
+TEST_F(TiposDeImagen, FindRecorreTodosLosTipos) {
+  const std::vector<Caso> casos = Casos();
+  const Resultado r = EjecutarCli({"find", "NOTES.TXT", dir.Ruta().string()});
+  EXPECT_EQ(r.codigo, 0) << r.errores;
+  for (const Caso &c : casos) {
+    const bool hallada = r.salida.find(c.ruta + "\t1\tNOTES.TXT\t") != std::string::npos;
+    EXPECT_EQ(hallada, !c.tipo->conGeometria || c.nombre == "gz" || c.nombre == "zip")
+        << c.nombre << "\n"
+        << r.salida;
+  }
+}
+
+// The kinds that are only read are never written back: each write command
+// refuses them, naming convert, and leaves the file as it was.
+TEST_F(TiposDeImagen, LasOrdenesDeEscrituraRechazanLoQueSoloSeLee) {
+  const std::string hfe = dir.Archivo("solo.hfe");
+  Escribir(hfe, Hacedores().at("hfe")());
+  const std::string archivo = dir.Archivo("NUEVO.TXT");
+  Escribir(archivo, Bytes("hola\n"));
+  const std::vector<std::vector<std::string>> ordenes{{"put", hfe, archivo},
+                                                      {"rm", hfe, "GAME.BIN"},
+                                                      {"ren", hfe, "GAME.BIN", "JUEGO.BIN"},
+                                                      {"attr", hfe, "GAME.BIN", "--ro"}};
+  for (const auto &orden : ordenes) {
+    const Resultado r = EjecutarCli(orden);
+    EXPECT_EQ(r.codigo, 1) << orden[0];
+    EXPECT_EQ(r.errores, "alcove-cli: " + hfe +
+                             ": las imágenes HFE v1 solo se leen; conviértala en DSK con convert "
+                             "para cambiarla\n")
+        << orden[0];
+    EXPECT_EQ(Leer(hfe), Hacedores().at("hfe")()) << orden[0];
+  }
+}
+
+} // namespace
