@@ -484,9 +484,13 @@ std::string ResumenComprobacion(const Comprobacion &c, std::string_view comoRepa
 
 Comprobacion ComprobarDisco(const Disco &disco) {
   Comprobacion c;
-  const CatalogoEnImagen cat =
-      disco.formato ? SituarCatalogo(disco, PistasProtegidas(disco)) : CatalogoEnImagen{};
-  for (const Problema &p : Hallazgos(disco)) {
+  const auto hallazgos = Hallazgos(disco);
+  // Where the catalogue lies, and whether a protection's track holds it, only
+  // matters to a finding (a clean disk, the common case, costs no verdict).
+  const CatalogoEnImagen cat = disco.formato && !hallazgos.empty()
+                                   ? SituarCatalogo(disco, PistasProtegidas(disco))
+                                   : CatalogoEnImagen{};
+  for (const Problema &p : hallazgos) {
     Plan plan = PlanDe(disco, p, cat);
     c.defectos.push_back({p, Nivel(p.tipo), Objeto(disco, p), plan.arreglo, std::move(plan.texto)});
   }

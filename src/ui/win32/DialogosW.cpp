@@ -740,9 +740,15 @@ void RegistrarMapa() {
 }
 
 // The dump's box types over what is under the cursor, as hex editors do, so
-// that the columns stay where the view reads them.
+// that the columns stay where the view reads them; Enter is "Escribir" and
+// Tab goes to the buttons, for a line break or a tab would break them.
 WNDPROC editOriginal = nullptr;
 LRESULT CALLBACK ProcedimientoSobrescribir(HWND w, UINT mensaje, WPARAM wp, LPARAM lp) {
+  if (mensaje == WM_GETDLGCODE) {
+    const LRESULT quiere = ::CallWindowProcW(editOriginal, w, mensaje, wp, lp);
+    return (quiere & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB)) | DLGC_WANTARROWS |
+           DLGC_WANTCHARS;
+  }
   if (mensaje == WM_CHAR && wp >= 0x20 && wp != 0x7F) {
     DWORD desde = 0, hasta = 0;
     ::SendMessageW(w, EM_GETSEL, reinterpret_cast<WPARAM>(&desde),
