@@ -12,6 +12,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -405,6 +406,29 @@ private:
   QDialog &dialogo_;
 };
 
+// Enter in the dump's box accepts its dialog ("Escribir"), as on Windows: a
+// line break would move the columns the view reads.
+class IntroAcepta final : public QObject {
+public:
+  explicit IntroAcepta(QDialog &dialogo) : QObject(&dialogo), dialogo_(dialogo) {}
+
+protected:
+  bool eventFilter(QObject *, QEvent *e) override {
+    if (e->type() != QEvent::KeyPress) {
+      return false;
+    }
+    const int tecla = static_cast<QKeyEvent *>(e)->key();
+    if (tecla != Qt::Key_Return && tecla != Qt::Key_Enter) {
+      return false;
+    }
+    dialogo_.accept();
+    return true;
+  }
+
+private:
+  QDialog &dialogo_;
+};
+
 } // namespace
 
 std::optional<Gestion::CeldaMapa> DialogosQt::MostrarMapa(const std::string &titulo,
@@ -442,6 +466,7 @@ std::optional<std::string> DialogosQt::EditarSector(const std::string &titulo,
   // Typing replaces what is under the cursor, as hex editors do.
   caja->setOverwriteMode(true);
   caja->setTabChangesFocus(true);
+  caja->installEventFilter(new IntroAcepta(dialogo));
   columna->addWidget(caja);
   auto *botones = new QDialogButtonBox(
       soloLeer ? QDialogButtonBox::Ok : QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
