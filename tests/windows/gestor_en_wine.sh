@@ -128,12 +128,13 @@ else
   fallo "el menú no mostró Propiedades"
 fi
 
-# The map of juegos.dsk, the last item but one of the rows' menu: a sector
-# opened with a double-click, its first byte typed over in hex and written
-# with Enter, as alcove-cli's sector writes it; then "Comprobar disco", the
-# last item.
+# The map of juegos.dsk, the last item but one of the rows' menu: a free
+# sector (track 20's &C5) opened with a double-click, its first byte typed
+# over in hex and written with Enter, as alcove-cli's sector writes it; then
+# "Comprobar disco", the last item. The files the steps below move stay as
+# they were.
 cp "$trabajo/discos/juegos.dsk" "$trabajo/cli/sector.dsk"
-"$cli" sector "$trabajo/cli/sector.dsk" 0 0 '&C5' --hex 41 >/dev/null 2>&1
+"$cli" sector "$trabajo/cli/sector.dsk" 20 0 '&C5' --hex 41 >/dev/null 2>&1
 xdotool mousemove $((vx + 60)) "$(fila 2)" click 3
 sleep 1
 xdotool key Up Up Return
@@ -141,12 +142,13 @@ mapa=$(esperar_ventana '^Mapa del disco: juegos\.dsk$')
 if [ -n "$mapa" ]; then
   sleep 0.7
   "$pantallazo" "$capturas/windows-mapa.png" "$mapa"
-  # The canvas is 760 x 480 pixels, 10 pixels into the client area; track 0's
-  # &C5, the fifth of nine sectors of 79 pixels, starts 30 + 4 x 79 pixels in.
+  # The canvas is 760 x 480 pixels, 10 pixels into the client area; a track's
+  # &C5, the fifth of nine sectors of 79 pixels, starts 30 + 4 x 79 pixels in,
+  # and track 20's row 20 + 20 x 10 pixels down.
   eval "$(xdotool getwindowgeometry --shell "$mapa")"
   borde=$(((WIDTH - 780) / 2))
   arriba=$((HEIGHT - 570 - borde))
-  xdotool mousemove --window "$mapa" $((borde + 10 + 30 + 4 * 79 + 39)) $((arriba + 10 + 20 + 4))
+  xdotool mousemove --window "$mapa" $((borde + 10 + 30 + 4 * 79 + 39)) $((arriba + 10 + 20 + 200 + 4))
   sleep 0.3
   xdotool click --repeat 2 --delay 60 1
   sector=$(esperar_ventana '^Sector$')
