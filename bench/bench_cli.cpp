@@ -204,6 +204,33 @@ void FindZip5000(benchmark::State &state) {
 void Find10000_j1(benchmark::State &state) { Buscar(state, {"-j", "1"}); }
 void Find10000_j2(benchmark::State &state) { Buscar(state, {"-j", "2"}); }
 
+// check over 2,000 images of the collection beside ls over the same ones: one
+// reading each, so the check costs little more than the listing.
+constexpr int kComprobadas = 2000;
+std::vector<std::string> Primeras(const char *orden) {
+  std::vector<std::string> args{ALCOVE_CLI, orden};
+  for (int i = 0; i < kComprobadas; ++i) {
+    args.push_back((F().coleccion / ("c" + std::to_string(i / kPorCarpeta)) /
+                    ("juego" + std::to_string(i) + ".dsk"))
+                       .string());
+  }
+  return args;
+}
+
+void Check2000(benchmark::State &state) {
+  const std::vector<std::string> args = Primeras("check");
+  for (auto _ : state) {
+    Proceso(state, args);
+  }
+}
+
+void Ls2000(benchmark::State &state) {
+  const std::vector<std::string> args = Primeras("ls");
+  for (auto _ : state) {
+    Proceso(state, args);
+  }
+}
+
 // put of a 40 KB file onto an empty 178 KB DATA disk. Two files of the same
 // name and size take turns, so every run really changes the image (the same
 // file again would leave it untouched).
@@ -319,6 +346,8 @@ BENCHMARK(FindZip5000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1)
 BENCHMARK(Find10000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(Find10000_j1)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(Find10000_j2)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(Check2000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(Ls2000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 
 int main(int argc, char **argv) {
   // Each benchmark's files are written on its first call, before its timing
@@ -334,5 +363,6 @@ int main(int argc, char **argv) {
                                   {"Find10000_j1", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j2", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j2", "Find10000_j1"},
-                                  {"FindZip5000", "Base_UnzipP5000"}});
+                                  {"FindZip5000", "Base_UnzipP5000"},
+                                  {"Check2000", "Ls2000"}});
 }

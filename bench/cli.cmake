@@ -3,7 +3,8 @@
 # `put --tipo ascii` of it, `put` beside
 # one read and one write of the image (`dd`, with and without fsync), `find`
 # over 10,000 images beside reading the first 8 KB of each on one thread, and
-# `find` over one zip of 5,000 images beside `unzip -p` inflating all of it.
+# `find` over one zip of 5,000 images beside `unzip -p` inflating all of it;
+# `check` over 2,000 images beside `ls` over the same ones.
 add_executable(bench_cli bench_cli.cpp Proporciones.cpp)
 target_link_libraries(bench_cli PRIVATE alcove_dskgen alcove_comprimidos alcove_imagenes
                                         benchmark::benchmark

@@ -209,6 +209,24 @@ public:
     tiposOfrecidos = tipos;
     return cabecera ? cabecera(c) : std::nullopt;
   }
+  // The disk's map: `mapa` picks the box the user opens; none given closes it.
+  std::function<std::optional<Gestion::CeldaMapa>(const Gestion::DibujoMapa &)> mapa;
+  std::optional<Gestion::CeldaMapa> MostrarMapa(const std::string &,
+                                                const Gestion::DibujoMapa &dibujo) override {
+    ++mapasMostrados;
+    return mapa ? mapa(dibujo) : std::nullopt;
+  }
+  int mapasMostrados = 0;
+  // The sector view: `sector` edits the dump shown; none given cancels.
+  std::function<std::optional<std::string>(const std::string &)> sector;
+  std::string cabeceraSector;
+  bool sectorSoloLeer = false;
+  std::optional<std::string> EditarSector(const std::string &, const std::string &arriba,
+                                          const std::string &volcado, bool soloLeer) override {
+    cabeceraSector = arriba;
+    sectorSoloLeer = soloLeer;
+    return sector && !soloLeer ? sector(volcado) : std::nullopt;
+  }
   void Avisar(const std::string &mensaje) override { avisos.push_back(mensaje); }
   void Informar(const std::string &mensaje) override { informes.push_back(mensaje); }
   void Mostrar(const std::string &, const std::string &t) override { mostrado = t; }

@@ -6,7 +6,7 @@ alcove_test(pruebas_cli
           cli/test_permisos.cpp
           cli/test_visores.cpp
           cli/test_conversion.cpp cli/test_tamanos.cpp cli/test_tipos.cpp cli/test_flujo.cpp
-          cli/test_proteccion.cpp
+          cli/test_proteccion.cpp cli/test_ordenes_disco.cpp
   LIBS alcove_cli_piezas alcove_sumas alcove_dskgen GTest::gtest_main
   TIMEOUT 120)
 target_include_directories(pruebas_cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)

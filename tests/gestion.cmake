@@ -1,7 +1,7 @@
 # The window's disk manager decided without any window: rows matched to files,
 # what the viewer and "Propiedades" show. Needs no windows.
 alcove_test(pruebas_gestion
-  SOURCES gestion/test_gestion.cpp gestion/test_lecturas.cpp
+  SOURCES gestion/test_gestion.cpp gestion/test_lecturas.cpp gestion/test_sectores.cpp
   LIBS alcove_gestion alcove_dskgen GTest::gtest_main)
 # The disk manager's scenarios on its decisions, over fakes of the controls:
 # built and run on every host that has windows, Linux and (under Wine) Windows.

@@ -32,7 +32,7 @@ add_executable(alcove_prueba_arrastre e2e/arrastre.cpp)
 target_link_libraries(alcove_prueba_arrastre PRIVATE Qt6::Widgets alcove_warnings)
 alcove_test(prueba_e2e_gestor
   SOURCES e2e/test_e2e_gestor.cpp e2e/test_e2e_zips.cpp
-  LIBS alcove_escritorio_x alcove_dskgen alcove_comprimidos
+  LIBS alcove_escritorio_x alcove_dskgen alcove_comprimidos alcove_gestion
   LABELS e2e)
 target_include_directories(prueba_e2e_gestor PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
 target_compile_definitions(prueba_e2e_gestor PRIVATE ALCOVE_BINARIO="$<TARGET_FILE:alcove>"

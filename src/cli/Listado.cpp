@@ -433,9 +433,7 @@ RarezasSector Rarezas(const imagenes::Pista &p, const imagenes::Sector &s, int c
   RarezasSector r;
   r.errorFdc = s.st1 != 0 || s.st2 != 0;
   r.debil = s.copias > 1;
-  // A weak sector stores its copies one after another: that length is expected.
-  const bool copiasExactas = s.copias > 1 && s.longitudGuardada == s.LongitudNominal() * s.copias;
-  r.tamanoGuardado = s.longitudGuardada != s.LongitudNominal() && !copiasExactas;
+  r.tamanoGuardado = s.LongitudRara();
   r.codigoDistinto = codigoFormato >= 0 && s.n != codigoFormato;
   r.pistaDistinta = s.c != p.pistaCabecera;
   return r;

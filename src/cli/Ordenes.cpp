@@ -78,40 +78,6 @@ std::string PatronesDeImagen() {
   return texto;
 }
 
-// Each zip among `rutas` replaced by its images. A zip that cannot be
-// listed, or that holds none, is reported and makes `salida` 1.
-std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida) {
-  std::vector<std::string> expandidas;
-  for (const std::string &ruta : rutas) {
-    Plataforma::EstadoArchivo estado;
-    if (!imagenes::EsNombreZip(ruta) ||
-        Plataforma::LeerEstadoArchivo(ruta, estado) != Errores::Ninguno) {
-      expandidas.push_back(ruta);
-      continue;
-    }
-    const std::size_t antes = expandidas.size();
-    std::string error = imagenes::ImagenesDeZip(
-        ruta,
-        [&expandidas](const std::string &imagen) {
-          expandidas.push_back(imagen);
-          return true;
-        },
-        {},
-        [&salida](const std::string &oculta, const std::string &motivo) {
-          AvisarError(oculta, motivo);
-          salida = kSalidaFallo;
-        });
-    if (error.empty() && expandidas.size() == antes) {
-      error = "no guarda ninguna imagen de disco (" + PatronesDeImagen() + ")";
-    }
-    if (!error.empty()) {
-      AvisarError(ruta, error);
-      salida = kSalidaFallo;
-    }
-  }
-  return expandidas;
-}
-
 // What info and ls make of one image: the error to report (empty: none), its
 // JSON object, and its text (nothing: the image is not shown).
 struct Vista {
@@ -248,6 +214,38 @@ Seleccionar(const cpm::Disco &disco, const std::vector<std::string> &patrones,
     }
   }
   return elegidos;
+}
+
+std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida) {
+  std::vector<std::string> expandidas;
+  for (const std::string &ruta : rutas) {
+    Plataforma::EstadoArchivo estado;
+    if (!imagenes::EsNombreZip(ruta) ||
+        Plataforma::LeerEstadoArchivo(ruta, estado) != Errores::Ninguno) {
+      expandidas.push_back(ruta);
+      continue;
+    }
+    const std::size_t antes = expandidas.size();
+    std::string error = imagenes::ImagenesDeZip(
+        ruta,
+        [&expandidas](const std::string &imagen) {
+          expandidas.push_back(imagen);
+          return true;
+        },
+        {},
+        [&salida](const std::string &oculta, const std::string &motivo) {
+          AvisarError(oculta, motivo);
+          salida = kSalidaFallo;
+        });
+    if (error.empty() && expandidas.size() == antes) {
+      error = "no guarda ninguna imagen de disco (" + PatronesDeImagen() + ")";
+    }
+    if (!error.empty()) {
+      AvisarError(ruta, error);
+      salida = kSalidaFallo;
+    }
+  }
+  return expandidas;
 }
 
 bool CatalogoLegible(const cpm::Imagen &imagen, int &salida) {

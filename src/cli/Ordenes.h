@@ -74,6 +74,10 @@ struct OrdenFind {
 };
 int EjecutarFind(const OrdenFind &orden);
 
+// For info, ls and check: each zip among `rutas` replaced by its images. A
+// zip that cannot be listed, or that holds none, is reported and makes `salida` 1.
+std::vector<std::string> ExpandirZips(const std::vector<std::string> &rutas, int &salida);
+
 // Says on stderr why the image's catalogue cannot be read whole, if it cannot,
 // and sets `salida` to 1; true when part of it can be read.
 bool CatalogoLegible(const cpm::Imagen &imagen, int &salida);

@@ -113,6 +113,9 @@ std::unique_ptr<cpm::Imagen> LeerParaComparar(const std::string &ruta, const std
   return imagen;
 }
 
+// A CPCEMU image, which keeps each track's GAP#3 and filler.
+bool EsDsk(const cpm::Imagen &imagen) { return imagen.Tipo() != nullptr && imagen.Tipo()->enSitio; }
+
 } // namespace
 
 int EjecutarConvert(const OrdenConvert &orden) {
@@ -207,7 +210,9 @@ int EjecutarCmp(const OrdenCmp &orden) {
   if (!a || !b) {
     return kSalidaUso;
   }
-  const imagenes::OpcionesComparacion nombres{orden.imagen1, orden.imagen2, false};
+  imagenes::OpcionesComparacion nombres{orden.imagen1, orden.imagen2, false};
+  // Two DSK images keep each track's GAP#3 and filler: those are compared too.
+  nombres.cabecerasPista = EsDsk(*a) && EsDsk(*b);
   std::vector<imagenes::Diferencia> diferencias;
   std::vector<std::string> dudas;
   if (orden.sectores) {

@@ -902,4 +902,8 @@ constexpr std::array kOrdenesEscritura{
 
 std::span<const DefinicionOrden> OrdenesDeEscritura() { return kOrdenesEscritura; }
 
+int GuardarImagen(const cpm::Imagen &imagen, const cpm::Escrito &escrito) {
+  return Guardar(imagen, escrito);
+}
+
 } // namespace Cli

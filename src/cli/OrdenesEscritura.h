@@ -2,6 +2,7 @@
 
 #include "cli/Programa.h"
 #include "cpm/Escritura.h"
+#include "cpm/Imagen.h"
 
 #include <optional>
 #include <span>
@@ -78,6 +79,11 @@ struct OrdenHeader {
 };
 // Without a change, says what the file's header holds.
 int EjecutarHeader(const OrdenHeader &orden);
+
+// A write of the library put over the image read (opened to be changed) as
+// the commands here do it: a refusal or a failure said on standard error,
+// exit 1, the file as it was.
+int GuardarImagen(const cpm::Imagen &imagen, const cpm::Escrito &escrito);
 
 // The seven commands, in the order the help lists them after the reading ones.
 std::span<const DefinicionOrden> OrdenesDeEscritura();

@@ -2,6 +2,7 @@
 
 #include "cli/Ordenes.h"
 #include "cli/OrdenesConversion.h"
+#include "cli/OrdenesDisco.h"
 #include "cli/OrdenesEscritura.h"
 #include "cli/Salida.h"
 #include "cpm/Formatos.h"
@@ -54,19 +55,8 @@ void OpcionFormato(CLI::App &sub, std::string &formato) {
       ->type_name("NOMBRE");
 }
 
-// Track and side take the same forms as the sector ID (3, &03, 0x03, 03h).
 bool LeerPistaYCara(const std::string &pista, const std::string &cara, OrdenDump &dump) {
-  dump.pista = LeerNumero(pista);
-  dump.cara = LeerNumero(cara);
-  if (dump.pista < 0 || dump.pista > 255) {
-    AvisarError("uso", "pista no válida: " + pista + " (de 0 a 255: 3, &03 o 0x03)");
-    return false;
-  }
-  if (dump.cara != 0 && dump.cara != 1) {
-    AvisarError("uso", "cara no válida: " + cara + " (0 o 1)");
-    return false;
-  }
-  return true;
+  return LeerPistaCara(pista, cara, dump.pista, dump.cara);
 }
 
 // cmd.exe hands wildcards over as they are (a shell has already expanded
@@ -265,6 +255,8 @@ std::vector<DefinicionOrden> Ordenes() {
   todas.insert(todas.end(), escritura.begin(), escritura.end());
   const std::span<const DefinicionOrden> conversion = OrdenesDeConversion();
   todas.insert(todas.end(), conversion.begin(), conversion.end());
+  const std::span<const DefinicionOrden> disco = OrdenesDeDisco();
+  todas.insert(todas.end(), disco.begin(), disco.end());
   return todas;
 }
 
@@ -428,6 +420,21 @@ CLI::App *AgregarOrden(CLI::App &app, const DefinicionOrden &orden) {
 }
 
 } // namespace
+
+bool LeerPistaCara(const std::string &pista, const std::string &cara, int &numeroPista,
+                   int &numeroCara) {
+  numeroPista = LeerNumero(pista);
+  numeroCara = LeerNumero(cara);
+  if (numeroPista < 0 || numeroPista > 255) {
+    AvisarError("uso", "pista no válida: " + pista + " (de 0 a 255: 3, &03 o 0x03)");
+    return false;
+  }
+  if (numeroCara != 0 && numeroCara != 1) {
+    AvisarError("uso", "cara no válida: " + cara + " (0 o 1)");
+    return false;
+  }
+  return true;
+}
 
 std::string ListaFormatos() {
   const std::vector<std::string_view> nombres = cpm::NombresFormatos();

@@ -33,6 +33,11 @@ bool FormatoConocido(const std::string &formato);
 // Every name --formato takes, aliases last: "data, system, ...".
 std::string ListaFormatos();
 
+// A track (0..255) and a side (0 or 1) in the forms a sector ID takes (3,
+// &03, 0x03, 03h); false, with the usage error said, when one is not.
+bool LeerPistaCara(const std::string &pista, const std::string &cara, int &numeroPista,
+                   int &numeroCara);
+
 // The edit distance (adjacent swaps count as one) between two words.
 std::size_t DistanciaEdicion(std::string_view a, std::string_view b);
 // The one of `conocidos` a mistyped `dado` most likely meant, or empty when none is near.

@@ -229,7 +229,19 @@ void RevisarBloques(Archivo &a, const Formato &f, int legibles, std::vector<int>
                     const std::vector<Archivo> &archivos, Problemas &problemas) {
   AnotarTrasElFinal(a, f, legibles, problemas);
   const int catalogo = f.BloquesCatalogo();
+  const int lleno = (f.MascaraExtension() + 1) * RegistrosExtension;
   for (const Extension &e : a.extensiones) {
+    // Only the last extent may hold less than a whole one; a shorter one
+    // before it leaves a gap that no byte of the disk fills.
+    if (&e != &a.extensiones.back() && e.registros < lleno) {
+      problemas.push_back({TipoProblema::RegistrosDeMenos,
+                           "El tramo " + std::to_string(e.numero) + " de " + a.NombreCompleto() +
+                               " tiene " + std::to_string(e.registros) +
+                               (e.registros == 1 ? " registro de " : " registros de ") +
+                               std::to_string(lleno) +
+                               " y no es el último: el archivo tiene un hueco",
+                           EnEntrada(e.entrada)});
+    }
     const auto necesarios = (static_cast<std::size_t>(e.registros) * TamanoRegistro +
                              static_cast<std::size_t>(f.tamanoBloque) - 1) /
                             static_cast<std::size_t>(f.tamanoBloque);

@@ -99,7 +99,8 @@ struct Vista {
   std::vector<std::size_t> posiciones; // offset of each entry in the image
 };
 
-std::optional<Rechazo> Preparar(const Disco &disco, Vista &v) {
+// The format and every catalogue entry where it lies, its sectors sound.
+std::optional<Rechazo> SituarCatalogo(const Disco &disco, Vista &v) {
   if (!disco.formato) {
     // Why: the format's own reason, or what stopped the reading before it.
     std::string porQue = disco.motivoFormato;
@@ -145,6 +146,13 @@ std::optional<Rechazo> Preparar(const Disco &disco, Vista &v) {
       v.entradas.push_back(e);
       v.posiciones.push_back(s.sector->desplazamiento + pos);
     }
+  }
+  return std::nullopt;
+}
+
+std::optional<Rechazo> Preparar(const Disco &disco, Vista &v) {
+  if (auto rechazo = SituarCatalogo(disco, v)) {
+    return rechazo;
   }
   for (const Problema &p : disco.problemas) {
     if (p.tipo == TipoProblema::BloqueCompartido || p.tipo == TipoProblema::BloqueFueraDelDisco) {
@@ -475,6 +483,16 @@ std::optional<Rechazo> RevisarSitio(const Vista &v, const Libres &libres, std::s
 }
 
 } // namespace
+
+std::optional<Rechazo> EntradasCatalogo(const Disco &disco, EntradasEnImagen &entradas) {
+  Vista v;
+  if (auto rechazo = SituarCatalogo(disco, v)) {
+    return rechazo;
+  }
+  entradas.entradas = std::move(v.entradas);
+  entradas.posiciones = std::move(v.posiciones);
+  return std::nullopt;
+}
 
 bool SePuedeEscribir(const Disco &disco, Rechazo *rechazo) {
   Vista v;

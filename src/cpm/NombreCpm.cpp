@@ -18,24 +18,6 @@ void PonerLe16(std::span<std::uint8_t> b, std::size_t pos, unsigned valor) {
   b[pos + 1] = static_cast<std::uint8_t>((valor >> 8) & 0xFF);
 }
 
-// Why a character cannot be part of a CP/M name; empty when it can.
-std::string MotivoCaracter(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if (u < 0x20 || u == 0x7F) {
-    return "lleva códigos de control";
-  }
-  if (u >= 0x80) {
-    return "lleva caracteres que no son ASCII";
-  }
-  if (c == ' ') {
-    return "lleva blancos";
-  }
-  if (Prohibidos.find(c) != std::string_view::npos) {
-    return std::string("lleva \"") + c + "\", que CP/M no admite en un nombre";
-  }
-  return {};
-}
-
 // One part of the name, checked and upper-cased into `destino`.
 bool Parte(std::string_view parte, std::size_t maximo, std::string_view que, char *destino,
            std::string &error) {
@@ -44,7 +26,7 @@ bool Parte(std::string_view parte, std::size_t maximo, std::string_view que, cha
     return false;
   }
   for (std::size_t i = 0; i < parte.size(); ++i) {
-    if (std::string m = MotivoCaracter(parte[i]); !m.empty()) {
+    if (std::string m = MotivoCaracterNombre(parte[i]); !m.empty()) {
       error = m;
       return false;
     }
@@ -64,6 +46,23 @@ std::optional<std::uint8_t> Usuario(std::string_view texto) {
 }
 
 } // namespace
+
+std::string MotivoCaracterNombre(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u < 0x20 || u == 0x7F) {
+    return "lleva códigos de control";
+  }
+  if (u >= 0x80) {
+    return "lleva caracteres que no son ASCII";
+  }
+  if (c == ' ') {
+    return "lleva blancos";
+  }
+  if (Prohibidos.find(c) != std::string_view::npos) {
+    return std::string("lleva \"") + c + "\", que CP/M no admite en un nombre";
+  }
+  return {};
+}
 
 std::string NombreCpm::Texto() const {
   std::string n(nombre.data(), LargoNombre);

@@ -1,16 +1,21 @@
 #include "gestion/Acciones.h"
 
 #include "cpm/Borrados.h"
+#include "cpm/Comprobacion.h"
+#include "cpm/Edicion.h"
 #include "cpm/Escritura.h"
 #include "cpm/Formatos.h"
 #include "cpm/Guardado.h"
 #include "cpm/Imagen.h"
+#include "cpm/Mapa.h"
 #include "cpm/NombreHost.h"
 #include "cpm/Poner.h"
 #include "cpm/Texto.h"
 #include "disk/Formato.h"
 #include "gestion/Propiedades.h"
 #include "gestion/Rutas.h"
+#include "gestion/Sectores.h"
+#include "imagenes/Dsk.h"
 #include "imagenes/Fuente.h"
 #include "platform/Errores.h"
 #include "platform/EscrituraSegura.h"
@@ -877,6 +882,133 @@ std::optional<std::string> Acciones::NuevoDisco(const Panel &panel) {
     return std::nullopt;
   }
   return ruta;
+}
+
+} // namespace Gestion
+
+namespace Gestion {
+
+namespace {
+
+// The pane's image read for the map, the sector view or the check; nothing
+// (told) when its tracks cannot be read.
+std::unique_ptr<cpm::Imagen> LeerPistas(Dialogos &dialogos, const Panel &panel) {
+  if (panel.imagen.empty()) {
+    dialogos.Avisar("Este panel no tiene ninguna imagen abierta.");
+    return nullptr;
+  }
+  imagenes::EmpezarLectura();
+  auto imagen = std::make_unique<cpm::Imagen>(panel.imagen, cpm::Imagen::ParaCambiar{});
+  if (!imagen->ErrorPistas().empty()) {
+    dialogos.Avisar(panel.imagen + ": " + imagen->ErrorPistas() + ".");
+    return nullptr;
+  }
+  return imagen;
+}
+
+std::string NombreDe(const std::string &ruta) {
+  const std::size_t barra = ruta.find_last_of(Plataforma::SeparadoresRuta);
+  return barra == std::string::npos ? ruta : ruta.substr(barra + 1);
+}
+
+} // namespace
+
+std::optional<CeldaMapa> Acciones::MapaDisco(const Panel &panel) const {
+  const auto imagen = LeerPistas(dialogos_, panel);
+  if (!imagen) {
+    return std::nullopt;
+  }
+  const cpm::Disco &disco = imagen->Disco();
+  return dialogos_.MostrarMapa("Mapa del disco: " + NombreDe(panel.imagen),
+                               DibujarMapa(disco, cpm::Mapear(disco)));
+}
+
+bool Acciones::EditarSector(const Panel &panel, const CeldaMapa &celda) {
+  const auto imagen = LeerPistas(dialogos_, panel);
+  if (!imagen) {
+    return false;
+  }
+  const auto sector = SectorParaVer(imagen->Disco(), celda.pista, celda.cara, celda.indice);
+  if (!sector) {
+    dialogos_.Avisar("El sector ya no está en la imagen: se ha cambiado desde que se leyó.");
+    return false;
+  }
+  // Written as alcove-cli's sector writes: the first sector of its ID.
+  std::string motivo = imagen->MotivoSoloLectura();
+  if (motivo.empty() && !sector->primeroDeSuId) {
+    motivo = "hay otro sector con su ID antes en la pista, y se escribe el primero";
+  }
+  const std::string cabecera =
+      sector->cabecera + (motivo.empty() ? "" : "\nSolo se ve: " + motivo + ".");
+  const auto texto =
+      dialogos_.EditarSector("Sector", cabecera, VolcadoEditable(sector->datos), !motivo.empty());
+  if (!texto) {
+    return false;
+  }
+  const std::string fracaso = "No se ha escrito el sector";
+  std::string error;
+  const auto datos = LeerVolcadoEditado(*texto, sector->datos, error);
+  if (!datos) {
+    dialogos_.Avisar(fracaso + ".\n" + Frase(error) + ".");
+    return false;
+  }
+  if (*datos == sector->datos) {
+    return false;
+  }
+  cpm::CambioSector cambio;
+  cambio.id = celda.id;
+  cambio.datos = *datos;
+  imagenes::Superficie s = imagenes::DesdeContenedor(imagen->Disco().contenedor);
+  if (const std::string no = cpm::CambiarSector(s, celda.pista, celda.cara, cambio); !no.empty()) {
+    dialogos_.Avisar(fracaso + ".\n" + Frase(no) + ".");
+    return false;
+  }
+  escritos_.clear();
+  return Guardar(
+      dialogos_, *imagen,
+      cpm::EscribirPista(imagen->Bytes(), imagen->Disco().contenedor, celda.pista, celda.cara, s),
+      fracaso);
+}
+
+bool Acciones::ComprobarDisco(const Panel &panel) {
+  const auto imagen = LeerPistas(dialogos_, panel);
+  if (!imagen) {
+    return false;
+  }
+  const std::string nombre = NombreDe(panel.imagen);
+  const cpm::Comprobacion antes = cpm::ComprobarDisco(imagen->Disco());
+  const std::string informe = nombre + ": " + cpm::ResumenComprobacion(antes, "") + "\n" +
+                              cpm::TextoDefectos(antes.defectos);
+  const std::string motivo = imagen->MotivoSoloLectura();
+  if (antes.Reparables() == 0 || !motivo.empty()) {
+    dialogos_.Mostrar("Comprobar disco",
+                      informe +
+                          (antes.Reparables() > 0 ? "\nNo se repara: " + motivo + ".\n" : ""));
+    return false;
+  }
+  const std::size_t n = antes.Reparables();
+  const std::string pregunta = informe + "\n¿Reparar " +
+                               (n == 1 ? std::string("el problema reparable")
+                                       : "los " + std::to_string(n) + " problemas reparables") +
+                               "? Lo demás se deja como está.";
+  if (!dialogos_.Confirmar("Comprobar disco", pregunta)) {
+    return false;
+  }
+  const cpm::Escrito escrito = cpm::RepararDisco(imagen->Bytes(), imagen->Disco());
+  escritos_.clear();
+  if (!Guardar(dialogos_, *imagen, escrito, "No se ha reparado el disco")) {
+    return false;
+  }
+  const cpm::Comprobacion despues = cpm::ComprobarDisco(cpm::LeerDisco(escrito.bytes));
+  const std::vector<cpm::Defecto> hechos = cpm::Reparados(antes, despues);
+  dialogos_.Mostrar("Comprobar disco",
+                    nombre + ": " + std::to_string(hechos.size()) +
+                        (hechos.size() == 1 ? " problema reparado\n" : " problemas reparados\n") +
+                        cpm::TextoDefectos(hechos, "reparado: ") +
+                        (despues.Limpia() ? ""
+                                          : "Quedan: " + cpm::ResumenComprobacion(despues, "") +
+                                                "\n" + cpm::TextoDefectos(despues.defectos)));
+  return true;
 }
 
 } // namespace Gestion

@@ -185,6 +185,17 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
   const auto separador = [&] { menu.push_back({}); };
   // An image that cannot be written back offers its writes greyed.
   const bool escribible = !panel.imagen.empty() && SePuedeEscribir(panel.imagen);
+  // Below the files: the disk's map (and its sectors) and its check, from
+  // the pane's menu and from its rows'.
+  const auto bajoLosArchivos = [&] {
+    agregar(
+        "MapaDisco", "Mapa del disco…", [this, panel, i] { MapaDisco(i, panel); },
+        !panel.imagen.empty());
+    agregar(
+        "ComprobarDisco", "Comprobar disco",
+        [this, panel, i] { Hacer(i, [&] { return acciones_.ComprobarDisco(panel); }); },
+        !panel.imagen.empty());
+  };
   if (panel.filas.empty()) {
     agregar("NuevoDisco", "Nuevo disco…", [this, panel, i] { NuevoDisco(i, panel); });
     agregar(
@@ -198,6 +209,8 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
     agregar(
         "PropiedadesDisco", "Propiedades del disco",
         [this, panel] { acciones_.PropiedadesDisco(panel); }, !panel.imagen.empty());
+    separador();
+    bajoLosArchivos();
     return menu;
   }
   const EstadoSeleccion estado = acciones_.Estado(panel);
@@ -227,7 +240,18 @@ std::vector<OpcionMenu> GestorPaneles::Menu(int i, int fila, bool deTeclado) {
   };
   conmutador("SoloLectura", "Solo lectura", Atributo::SoloLectura, estado.soloLectura);
   conmutador("Oculto", "Oculto", Atributo::Oculto, estado.oculto);
+  separador();
+  bajoLosArchivos();
   return menu;
+}
+
+void GestorPaneles::MapaDisco(int i, const Gestion::Panel &panel) {
+  // The map again after each sector opened on it: it shows what was written.
+  Gestion::Panel solo = panel;
+  solo.filas.clear();
+  while (const std::optional<CeldaMapa> celda = acciones_.MapaDisco(solo)) {
+    Hacer(i, [&] { return acciones_.EditarSector(solo, *celda); });
+  }
 }
 
 void GestorPaneles::NuevoDisco(int i, const Gestion::Panel &panel) {

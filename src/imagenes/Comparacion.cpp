@@ -115,6 +115,18 @@ void CompararPista(const std::vector<SectorSuperficie> &a, const std::vector<Sec
   }
 }
 
+// The Track-Info's GAP#3 and filler, which formatting a track sets.
+void CompararCabecera(const PistaSuperficie &a, const PistaSuperficie &b, int pista, int cara,
+                      const OpcionesComparacion &o, std::vector<Diferencia> &salida) {
+  const auto texto = [](const PistaSuperficie &p) {
+    return "GAP &" + Hex2(p.gap) + " y relleno &" + Hex2(p.relleno);
+  };
+  if (a.gap != b.gap || a.relleno != b.relleno) {
+    salida.push_back(
+        {pista, cara, -1, TextoPista(pista, cara) + ": " + TextoPar(texto(a), texto(b), o)});
+  }
+}
+
 } // namespace
 
 // The first offset where two byte strings differ, or their common length
@@ -153,6 +165,9 @@ std::vector<Diferencia> CompararSuperficies(const Superficie &a, const Superfici
       const auto &sb = Sectores(b, t, c);
       if (!sa.empty() || !sb.empty()) {
         CompararPista(sa, sb, t, c, opciones, salida);
+      }
+      if (opciones.cabecerasPista && !sa.empty() && !sb.empty()) {
+        CompararCabecera(*a.Pista(t, c), *b.Pista(t, c), t, c, opciones, salida);
       }
     }
   }

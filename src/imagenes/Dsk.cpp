@@ -26,6 +26,24 @@ bool Empieza(std::span<const std::uint8_t> b, std::string_view prefijo) {
   return b.size() >= prefijo.size() && std::equal(prefijo.begin(), prefijo.end(), b.begin());
 }
 
+// A header text for a message: line ends and other control bytes become
+// blanks, runs of blanks one.
+std::string EnUnaLinea(const std::string &texto) {
+  std::string t;
+  for (const char c : texto) {
+    const bool blanco = static_cast<unsigned char>(c) < 0x20 || c == ' ';
+    if (!blanco) {
+      t += static_cast<unsigned char>(c) < 0x7F ? c : '?';
+    } else if (!t.empty() && t.back() != ' ') {
+      t += ' ';
+    }
+  }
+  while (!t.empty() && t.back() == ' ') {
+    t.pop_back();
+  }
+  return t;
+}
+
 // "1 pista", "2 pistas".
 std::string Cuenta(std::size_t n, const char *uno, const char *varios) {
   return std::to_string(n) + " " + (n == 1 ? uno : varios);
@@ -47,9 +65,7 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
            {p.pista, p.cara, -1, -1, -1, static_cast<long long>(p.desplazamiento)});
     cuenta = caben;
   }
-  // Lists longer than 29 sectors push the data to the next multiple of 256.
-  const std::size_t finLista = PosListaTI + cuenta * LargoInfoSector;
-  std::size_t pos = std::max(TamanoTrackInfo, (finLista + 255) / 256 * 256);
+  std::size_t pos = InicioDatos(cuenta);
   p.sectores.reserve(cuenta);
   // The IDs met so far on this track, one bit each.
   std::array<std::uint64_t, 4> vistos{};
@@ -89,6 +105,13 @@ void LeerSectores(Contenedor &d, Pista &p, std::span<const std::uint8_t> pista) 
       Anotar(d, TipoProblema::SectorCorto,
              "El sector " + TextoId(s.r) + " de la " + TextoPista(p.pista, p.cara) +
                  " está cortado por el final de la pista o del archivo",
+             lugar());
+    }
+    if (s.LongitudRara()) {
+      Anotar(d, TipoProblema::LongitudGuardadaDistinta,
+             "El sector " + TextoId(s.r) + " de la " + TextoPista(p.pista, p.cara) + " guarda " +
+                 Cuenta(s.longitudGuardada, "byte", "bytes") + " y su código de tamaño (N=" +
+                 std::to_string(s.n) + ") da " + std::to_string(nominal),
              lugar());
     }
     if ((s.st1 & ErrorDatos) != 0 || (s.st2 & ErrorDatos) != 0) {
@@ -162,6 +185,14 @@ bool LeerDiskInfo(Contenedor &d) {
   d.firmaBytes = b.subspan(PosFirma, LargoFirma);
   d.creadorBytes = b.subspan(PosCreador, LargoCreador);
   d.firma = TextoCampo(d.firmaBytes);
+  const std::string_view entera =
+      d.disposicion == Disposicion::Estandar ? FirmaEstandar : FirmaExtendida;
+  if (!Empieza(b, entera)) {
+    Anotar(d, TipoProblema::FirmaRara,
+           "La firma \"" + EnUnaLinea(d.firma) + "\" no es la entera de la disposición (\"" +
+               EnUnaLinea(std::string(entera)) + "\"): la escribió un programa antiguo o raro",
+           {-1, -1, -1, -1, -1, static_cast<long long>(PosFirma)});
+  }
   d.creador = TextoCampo(d.creadorBytes);
   d.pistas = b[PosPistas];
   d.caras = b[PosCaras];
@@ -192,6 +223,136 @@ bool LeerDiskInfo(Contenedor &d) {
 } // namespace
 
 std::size_t Sector::LongitudNominal() const { return Nominal(n); }
+
+bool Sector::LongitudRara() const {
+  // A weak sector stores its copies one after another: that length is expected.
+  const bool copiasExactas = copias > 1 && longitudGuardada == LongitudNominal() * copias;
+  return longitudGuardada != LongitudNominal() && !copiasExactas;
+}
+
+namespace {
+
+// What a track's Track-Info block and its sectors take in the file, by its
+// own sector list; 0 when no Track-Info block starts at `pos`.
+std::size_t TamanoPorSectores(const Contenedor &d, std::size_t pos) {
+  const auto info = bytes::Tramo(d.bytes, pos, TamanoTrackInfo);
+  if (info.size() < PosListaTI || !Empieza(info, FirmaPista)) {
+    return 0;
+  }
+  const std::size_t cuenta = info[PosSectoresTI];
+  std::size_t tamano = InicioDatos(cuenta);
+  const auto lista = bytes::Tramo(d.bytes, pos, tamano);
+  if (lista.size() < PosListaTI + cuenta * LargoInfoSector) {
+    return 0;
+  }
+  for (std::size_t i = 0; i < cuenta; ++i) {
+    tamano += d.disposicion == Disposicion::Extendida
+                  ? bytes::Le16(lista, PosListaTI + i * LargoInfoSector + PosLongitudInfo)
+                  : Nominal(info[PosCodigoTI]);
+  }
+  return d.disposicion == Disposicion::Extendida ? (tamano + 255) / 256 * 256 : tamano;
+}
+
+bool HayTrackInfo(const Contenedor &d, std::size_t pos) {
+  return Empieza(bytes::Tramo(d.bytes, pos, FirmaPista.size()), FirmaPista);
+}
+
+// The standard layout's one size, when every track lies at it: the first
+// track's own size, or the file's length shared by the tracks.
+std::vector<std::size_t> EstandarPorSectores(const Contenedor &d, std::size_t total) {
+  const std::size_t datos = d.bytes.size() - std::min(d.bytes.size(), TamanoDiskInfo);
+  const std::array<std::size_t, 2> candidatos{TamanoPorSectores(d, TamanoDiskInfo),
+                                              datos % total == 0 ? datos / total : 0};
+  for (const std::size_t t : candidatos) {
+    if (t < TamanoTrackInfo || t > 0xFFFF || t == d.tamanoPista) {
+      continue;
+    }
+    bool todas = true;
+    for (std::size_t i = 0; i < total && todas; ++i) {
+      const std::size_t pos = TamanoDiskInfo + i * t;
+      const std::size_t propio = pos + t <= d.bytes.size() ? TamanoPorSectores(d, pos) : 0;
+      todas = propio > 0 && propio <= t;
+    }
+    if (todas) {
+      return std::vector<std::size_t>(total, t);
+    }
+  }
+  return {};
+}
+
+// The extended layout's tracks one after another: each at the table's size
+// when the next track (or the file's end) is found there, else at what its
+// sectors take. Tracks the table leaves unformatted stay so.
+std::vector<std::size_t> ExtendidaPorSectores(const Contenedor &d, std::size_t total) {
+  std::vector<std::size_t> tamanos;
+  std::size_t pos = TamanoDiskInfo;
+  for (std::size_t i = 0; i < total; ++i) {
+    const std::size_t tabla = d.tamanos[i];
+    if (tabla == 0) {
+      tamanos.push_back(0);
+      continue;
+    }
+    const std::size_t propio = TamanoPorSectores(d, pos);
+    if (propio == 0 || propio > 255 * 256) {
+      return {};
+    }
+    // Where the next track the table formats must start, if any.
+    std::size_t j = i + 1;
+    while (j < total && d.tamanos[j] == 0) {
+      ++j;
+    }
+    const auto llega = [&](std::size_t t) {
+      return pos + t <= d.bytes.size() && (j == total || HayTrackInfo(d, pos + t));
+    };
+    const std::size_t t = llega(tabla) ? tabla : llega(propio) ? propio : 0;
+    if (t == 0) {
+      return {};
+    }
+    tamanos.push_back(t);
+    pos += t;
+  }
+  return tamanos;
+}
+
+// When reading by the header leaves tracks unfound, whether they are all
+// found by their own sizes: the header's sizes are then what is wrong.
+void BuscarPorSectores(Contenedor &d) {
+  const bool descolocadas =
+      std::any_of(d.problemas.begin(), d.problemas.end(), [](const Problema &p) {
+        return p.tipo == TipoProblema::PistaSinFirma || p.tipo == TipoProblema::PistaCorta ||
+               p.tipo == TipoProblema::PistaAusente || p.tipo == TipoProblema::BytesSobrantes;
+      });
+  const auto total = static_cast<std::size_t>(d.pistas * d.caras);
+  if (!descolocadas || total == 0) {
+    return;
+  }
+  std::vector<std::size_t> tamanos = d.disposicion == Disposicion::Estandar
+                                         ? EstandarPorSectores(d, total)
+                                         : ExtendidaPorSectores(d, total);
+  if (tamanos.empty() || (d.disposicion == Disposicion::Extendida && tamanos == d.tamanos)) {
+    return;
+  }
+  if (d.disposicion == Disposicion::Estandar) {
+    Anotar(d, TipoProblema::TamanoPistaDistinto,
+           "La cabecera da pistas de " + std::to_string(d.tamanoPista) +
+               " bytes, y en el archivo ocupan " + std::to_string(tamanos.front()),
+           {-1, -1, -1, -1, -1, static_cast<long long>(PosTamanoPista)});
+  } else {
+    for (std::size_t i = 0; i < total; ++i) {
+      if (tamanos[i] == d.tamanos[i]) {
+        continue;
+      }
+      const int pista = static_cast<int>(i) / d.caras, cara = static_cast<int>(i) % d.caras;
+      Anotar(d, TipoProblema::TamanoPistaDistinto,
+             "La tabla de la cabecera da " + std::to_string(d.tamanos[i]) + " bytes a la " +
+                 TextoPista(pista, cara) + ", y en el archivo ocupa " + std::to_string(tamanos[i]),
+             {pista, cara, -1, -1, -1, static_cast<long long>(PosTablaTamanos + i)});
+    }
+  }
+  d.tamanosPorSectores = std::move(tamanos);
+}
+
+} // namespace
 
 namespace {
 
@@ -229,6 +390,9 @@ Contenedor Leer(std::span<const std::uint8_t> bytes, bool soloEnteras) {
     Anotar(d, TipoProblema::BytesSobrantes,
            "Hay " + Cuenta(d.bytesSobrantes, "byte", "bytes") + " después de la última pista",
            {-1, -1, -1, -1, -1, static_cast<long long>(pos)});
+  }
+  if (!soloEnteras) {
+    BuscarPorSectores(d);
   }
   return d;
 }
@@ -357,6 +521,8 @@ bool GeometriaCabe(const Superficie &s, std::string *error) {
   return true;
 }
 
+} // namespace
+
 // The extended layout's track: each sector's bytes as they are, the last ones
 // cut when the track would not fit its one-byte size.
 std::vector<std::uint8_t> PistaExtendida(const PistaSuperficie &p) {
@@ -372,6 +538,8 @@ std::vector<std::uint8_t> PistaExtendida(const PistaSuperficie &p) {
   b.resize((b.size() + 255) / 256 * 256, 0);
   return b;
 }
+
+namespace {
 
 // The size code a standard track stores its sectors with: their own when they
 // agree, else the smallest that holds the longest first copy.
@@ -396,6 +564,8 @@ std::uint8_t CodigoEstandar(const PistaSuperficie &p) {
   return codigo;
 }
 
+} // namespace
+
 std::vector<std::uint8_t> PistaEstandar(const PistaSuperficie &p) {
   const std::size_t cuenta = std::min(p.sectores.size(), MaxSectores);
   const std::uint8_t codigo = CodigoEstandar(p);
@@ -410,8 +580,6 @@ std::vector<std::uint8_t> PistaEstandar(const PistaSuperficie &p) {
   }
   return b;
 }
-
-} // namespace
 
 Superficie DesdeContenedor(const Contenedor &disco) {
   Superficie s;

@@ -30,6 +30,9 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::BytesSobrantes: return "bytes-sobrantes";
   case TipoProblema::LecturaFlujo: return "lectura-flujo";
   case TipoProblema::PistaFm: return "pista-fm";
+  case TipoProblema::FirmaRara: return "firma-rara";
+  case TipoProblema::TamanoPistaDistinto: return "tamano-pista-distinto";
+  case TipoProblema::LongitudGuardadaDistinta: return "longitud-guardada-distinta";
   case TipoProblema::FormatoDesconocido: return "formato-desconocido";
   case TipoProblema::FormatoForzado: return "formato-forzado";
   case TipoProblema::FormatoNombreMalo: return "formato-nombre-malo";
@@ -42,6 +45,9 @@ std::string_view NombreTipo(TipoProblema tipo) {
   case TipoProblema::ExtensionAusente: return "tramo-ausente";
   case TipoProblema::ExtensionRepetida: return "tramo-repetido";
   case TipoProblema::RegistrosDeMas: return "registros-de-mas";
+  case TipoProblema::RegistrosDeMenos: return "registros-de-menos";
+  case TipoProblema::UsuarioFueraDeRango: return "usuario-fuera-de-rango";
+  case TipoProblema::NombreInvalido: return "nombre-invalido";
   case TipoProblema::ArchivoIncompleto: return "archivo-incompleto";
   case TipoProblema::CabeceraAmsdosInvalida: return "cabecera-amsdos-invalida";
   case TipoProblema::LongitudCabeceraExcede: return "longitud-cabecera-excede";

@@ -104,7 +104,8 @@ TEST_F(CliCatalogoIncompleto, LsCuentaLosProblemas) {
            {dir.Archivo("sano.dsk"), 0,
             "1 archivo, 176K libres, 0 entradas borradas, 0 entradas raras"},
            {dir.Archivo("debil.dsk"), 0, "1 problema en la lectura (alcove-cli info lo detalla)"},
-           {sinNada, 1, "2 problemas en la lectura (alcove-cli info los detalla)"},
+           // &C1 of size code 3, stored at 512 bytes: its code and its stored length.
+           {sinNada, 1, "3 problemas en la lectura (alcove-cli info los detalla)"},
        }) {
     SCOPED_TRACE(c.imagen);
     const Resultado r = EjecutarCli({"ls", c.imagen});

@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <map>
+#include <sstream>
 
 namespace {
 
@@ -199,7 +200,20 @@ TEST_F(TiposDeImagen, CadaOrdenDeLecturaLeeCadaTipo) {
     const std::string vuelta = dir.Archivo("vuelta-" + c.nombre + ".dsk");
     r = EjecutarCli(Con({"convert", c.ruta, vuelta}, o));
     EXPECT_EQ(r.codigo, 0) << r.errores;
-    EXPECT_EQ(EjecutarCli({"cmp", "--sectores", dsk, vuelta}).codigo, 0);
+    // Sector by sector the same disk; two DSK images compare their tracks'
+    // GAP#3 and filler too, which a raw dump does not keep (it takes its
+    // format's).
+    r = EjecutarCli({"cmp", "--sectores", dsk, vuelta});
+    if (c.tipo->conGeometria) {
+      std::istringstream lineas(r.salida);
+      for (std::string linea; std::getline(lineas, linea);) {
+        EXPECT_TRUE(linea.find(": GAP &") != std::string::npos ||
+                    linea.find("diferencia") != std::string::npos)
+            << linea;
+      }
+    } else {
+      EXPECT_EQ(r.codigo, 0) << r.salida;
+    }
     // A raw dump tells nothing of its format: find, which reads any image
     // it meets, takes only kinds told by their bytes.
     if (!c.tipo->conGeometria) {

@@ -7,6 +7,8 @@
 #include "Generador.h"
 #include "Proceso.h"
 #include "VentanaAlcove.h"
+#include "cpm/Mapa.h"
+#include "gestion/Sectores.h"
 
 #include <QGuiApplication>
 #include <X11/keysym.h>
@@ -172,6 +174,84 @@ TEST_F(GestorEnXvfb, AScreenOpensAsItsPicture) {
   Guardar(ver, "visor-pantalla.png");
   const auto rojos = EscritorioX::ContarColor(ver, ver.rect(), QColor(255, 0, 0).rgb());
   EXPECT_GT(rojos, 640 * 150) << "the screen's red half";
+  EXPECT_TRUE(alcove->Vivo());
+}
+
+// The canvas inside a capture of the map's window: the box of its blue.
+QRect Lienzo(const QImage &imagen) {
+  QRect caja;
+  const QRgb fondo = qRgb(Gestion::FondoMapa.r, Gestion::FondoMapa.g, Gestion::FondoMapa.b);
+  for (int y = 0; y < imagen.height(); ++y) {
+    for (int x = 0; x < imagen.width(); ++x) {
+      if (imagen.pixel(x, y) == fondo) {
+        caja |= QRect(x, y, 1, 1);
+      }
+    }
+  }
+  return caja;
+}
+
+TEST_F(GestorEnXvfb, TheMapOpensASectorWrittenAsTheCliWritesItAndTheDiskIsChecked) {
+  // "Mapa del disco…", the last item but one of the rows' menu.
+  const QPoint fila = Fila(0);
+  x->ClicDerecho(fila.x(), fila.y());
+  std::this_thread::sleep_for(700ms);
+  x->Tecla(XK_Up, 2);
+  x->Tecla(XK_Return);
+  const auto mapa = x->EsperarVentana("Mapa del disco: a.dsk", 10s);
+  ASSERT_TRUE(mapa.has_value()) << "the map never showed";
+  std::this_thread::sleep_for(500ms);
+  const QImage imagen = x->Capturar(*mapa);
+  Guardar(imagen, "mapa.png");
+  const QRect lienzo = Lienzo(imagen);
+  ASSERT_EQ(lienzo.size(), QSize(Gestion::AnchoMapa, Gestion::AltoMapa));
+  // Where the map puts each sector, as the decisions draw it.
+  const std::vector<std::uint8_t> bytes = Disco();
+  const cpm::Disco disco = cpm::LeerDisco(bytes);
+  const Gestion::DibujoMapa dibujo = Gestion::DibujarMapa(disco, cpm::Mapear(disco));
+  for (const Gestion::CeldaMapa &c : dibujo.celdas) {
+    EXPECT_EQ(imagen.pixel(lienzo.x() + c.x + c.ancho / 2, lienzo.y() + c.y + c.alto / 2),
+              qRgb(c.color.r, c.color.g, c.color.b))
+        << c.texto;
+  }
+  // LEEME.TXT's sector, track 0's &C5, opened with a double click: its first
+  // byte typed over in hex and written.
+  const auto leeme =
+      std::find_if(dibujo.celdas.begin(), dibujo.celdas.end(),
+                   [](const Gestion::CeldaMapa &c) { return c.pista == 0 && c.id == 0xC5; });
+  ASSERT_NE(leeme, dibujo.celdas.end());
+  ASSERT_NE(leeme->texto.find("LEEME.TXT"), std::string::npos) << leeme->texto;
+  x->DobleClic(mapa->x() + lienzo.x() + leeme->x + leeme->ancho / 2,
+               mapa->y() + lienzo.y() + leeme->y + leeme->alto / 2);
+  const auto sector = x->EsperarVentana("Sector", 10s);
+  ASSERT_TRUE(sector.has_value()) << "the sector view never showed";
+  std::this_thread::sleep_for(500ms);
+  Guardar(x->Capturar(*sector), "sector.png");
+  x->Tecla(XK_Right, 6);
+  x->Tecla(XK_4);
+  x->Tecla(XK_1);
+  x->Tecla(XK_Return); // "Escribir", as on Windows
+  ASSERT_TRUE(Esperar([&] { return Leer(carpeta.Archivo("a.dsk")) != bytes; }, 10s))
+      << "the sector was not written";
+  Escribir(carpeta.Archivo("cli/a.dsk"), bytes);
+  ASSERT_EQ(
+      EjecutarCli({"sector", carpeta.Archivo("cli/a.dsk"), "0", "0", "&C5", "--hex", "41"}).codigo,
+      0);
+  EXPECT_EQ(Leer(carpeta.Archivo("a.dsk")), Leer(carpeta.Archivo("cli/a.dsk")));
+  // The map comes back after the write; closed, the check of the rows' menu.
+  ASSERT_TRUE(x->EsperarVentana("Mapa del disco: a.dsk", 10s).has_value());
+  x->Tecla(XK_Escape);
+  std::this_thread::sleep_for(500ms);
+  const QPoint otra = Fila(0);
+  x->ClicDerecho(otra.x(), otra.y());
+  std::this_thread::sleep_for(700ms);
+  x->Tecla(XK_Up);
+  x->Tecla(XK_Return);
+  const auto comprobar = x->EsperarVentana("Comprobar disco", 10s);
+  ASSERT_TRUE(comprobar.has_value()) << "the check never showed";
+  std::this_thread::sleep_for(500ms);
+  Guardar(x->Capturar(*comprobar), "comprobar.png");
+  x->Tecla(XK_Escape);
   EXPECT_TRUE(alcove->Vivo());
 }
 

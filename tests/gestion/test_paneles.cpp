@@ -285,7 +285,8 @@ TEST_F(Escenario, TheMenusOfARowOfSeveralAndOfTheEmptyArea) {
   std::vector<Gestion::OpcionMenu> menu = gestor->Menu(0, code, false);
   EXPECT_EQ(vista[0].Seleccionadas(), std::vector<int>{code});
   EXPECT_EQ(Textos(menu), (std::vector<std::string>{"Ver", "Extraer…", "Propiedades", "Borrar",
-                                                    "Cambiar nombre…", "Solo lectura", "Oculto"}));
+                                                    "Cambiar nombre…", "Solo lectura", "Oculto",
+                                                    "Mapa del disco…", "Comprobar disco"}));
   Hacer(menu, "Propiedades");
   EXPECT_NE(guion.mostrado.find("Tipo AMSDOS:  binario (&02)\n"), std::string::npos)
       << guion.mostrado;
@@ -306,10 +307,19 @@ TEST_F(Escenario, TheMenusOfARowOfSeveralAndOfTheEmptyArea) {
 
   // Below the rows: what a disk takes, and nothing stays selected.
   menu = gestor->Menu(0, -1, false);
-  EXPECT_EQ(Textos(menu),
-            (std::vector<std::string>{"Nuevo disco…", "Poner archivos…", "Archivos borrados…",
-                                      "Propiedades del disco"}));
+  EXPECT_EQ(Textos(menu), (std::vector<std::string>{"Nuevo disco…", "Poner archivos…",
+                                                    "Archivos borrados…", "Propiedades del disco",
+                                                    "Mapa del disco…", "Comprobar disco"}));
   EXPECT_TRUE(vista[0].Seleccionadas().empty());
+  // The map comes back after each sector opened on it, until it is closed.
+  int abiertos = 0;
+  guion.mapa = [&abiertos](const Gestion::DibujoMapa &d) {
+    return abiertos++ == 0 ? std::optional(d.celdas.front()) : std::nullopt;
+  };
+  Hacer(menu, "MapaDisco");
+  EXPECT_EQ(guion.mapasMostrados, 2);
+  EXPECT_NE(guion.cabeceraSector.find("Pista 0, cara 0, sector &C1"), std::string::npos)
+      << guion.cabeceraSector;
   EXPECT_TRUE(guion.avisos.empty()) << guion.avisos.front();
 }
 

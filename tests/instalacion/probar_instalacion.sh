@@ -84,7 +84,7 @@ while IFS='|' read -r linea esperado; do
   [ "$obtenido" = "$esperado" ] && bien "completado '$linea'" ||
     falla "completado '$linea': '$obtenido', se esperaba '$esperado'"
 done <<'TABLA'
-alcove-cli |attr cat cmp convert dump find get header info ls new put ren rm unrm 
+alcove-cli |attr cat check cmp convert dump find get header info ls new put ren rm sector track unrm 
 alcove-cli l|ls 
 alcove-cli --v|--version 
 alcove-cli ls --b|--borrados 

@@ -170,8 +170,9 @@ TEST_F(Gestor, TheMenusAreTheDecisionsInTheProgramsLookAndTheirItemsRunThem) {
   v.clearSelection();
   QMenu *menu = ClicDerecho(0, sobre);
   ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(Textos(*menu), (QStringList{"Ver", "Extraer…", "Propiedades", "Borrar",
-                                        "Cambiar nombre…", "Solo lectura", "Oculto"}));
+  EXPECT_EQ(Textos(*menu),
+            (QStringList{"Ver", "Extraer…", "Propiedades", "Borrar", "Cambiar nombre…",
+                         "Solo lectura", "Oculto", "Mapa del disco…", "Comprobar disco"}));
   EXPECT_EQ(v.selectionModel()->selectedRows().size(), 1);
   EXPECT_TRUE(menu->findChild<QAction *>("SoloLectura")->isCheckable());
   EXPECT_TRUE(menu->font().bold());
@@ -192,13 +193,14 @@ TEST_F(Gestor, TheMenusAreTheDecisionsInTheProgramsLookAndTheirItemsRunThem) {
   QApplication::sendEvent(&v, &tecla);
   menu = v.findChild<QMenu *>("MenuCatalogo_0");
   ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(Textos(*menu).size(), 7);
+  EXPECT_EQ(Textos(*menu).size(), 9);
   EXPECT_EQ(v.selectionModel()->selectedRows().size(), 1);
   delete menu;
   menu = ClicDerecho(0, QPoint(10, v.viewport()->height() - 5));
   ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(Textos(*menu), (QStringList{"Nuevo disco…", "Poner archivos…", "Archivos borrados…",
-                                        "Propiedades del disco"}));
+  EXPECT_EQ(Textos(*menu),
+            (QStringList{"Nuevo disco…", "Poner archivos…", "Archivos borrados…",
+                         "Propiedades del disco", "Mapa del disco…", "Comprobar disco"}));
   EXPECT_TRUE(v.selectionModel()->selectedRows().isEmpty());
   delete menu;
   EXPECT_TRUE(guion.avisos.empty());

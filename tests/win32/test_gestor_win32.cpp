@@ -266,7 +266,8 @@ TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
   Procesar(); // the item's action runs once the message has returned
   EXPECT_EQ(ventana->DSK(0).Seleccionadas(), std::vector<int>{code});
   EXPECT_EQ(menuVisto, (std::vector<std::string>{"Ver", "Extraer…", "Propiedades", "Borrar",
-                                                 "Cambiar nombre…", "Solo lectura", "Oculto"}));
+                                                 "Cambiar nombre…", "Solo lectura", "Oculto",
+                                                 "Mapa del disco…", "Comprobar disco"}));
   EXPECT_NE(guion.mostrado.find("Tipo AMSDOS:  binario (&02)\n"), std::string::npos)
       << guion.mostrado;
   EXPECT_NE(guion.mostrado.find("Usuario:      3\n"), std::string::npos) << guion.mostrado;
@@ -295,7 +296,8 @@ TEST_F(GestorWin32, TheMenusOfARowOfSeveralOfTheKeyboardAndOfTheEmptyArea) {
   // Below the rows: what a disk takes, and nothing stays selected.
   Menu(0, "", true);
   EXPECT_EQ(menuVisto, (std::vector<std::string>{"Nuevo disco…", "Poner archivos…",
-                                                 "Archivos borrados…", "Propiedades del disco"}));
+                                                 "Archivos borrados…", "Propiedades del disco",
+                                                 "Mapa del disco…", "Comprobar disco"}));
   EXPECT_TRUE(ventana->DSK(0).Seleccionadas().empty());
   // A header click keeps the selection on its rows.
   Seleccionar(0, {"LEEME.TXT"});
@@ -512,7 +514,8 @@ TEST_F(GestorWin32, ImagesInsideZipsFollowTheFoldersOwnAndAreReadButNeverWritten
   Menu(0, "Borrar");
   EXPECT_EQ(menuVisto,
             (std::vector<std::string>{"Ver", "Extraer…", "Propiedades", "Borrar (no)",
-                                      "Cambiar nombre… (no)", "Solo lectura (no)", "Oculto (no)"}));
+                                      "Cambiar nombre… (no)", "Solo lectura (no)", "Oculto (no)",
+                                      "Mapa del disco…", "Comprobar disco"}));
   EXPECT_TRUE(guion.preguntas.empty());
   EXPECT_TRUE(guion.avisos.empty());
   EXPECT_EQ(Leer(carpeta.Archivo("coleccion.zip")), zip);

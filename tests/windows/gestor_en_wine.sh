@@ -128,6 +128,60 @@ else
   fallo "el menú no mostró Propiedades"
 fi
 
+# The map of juegos.dsk, the last item but one of the rows' menu: a free
+# sector (track 20's &C5) opened with a double-click, its first byte typed
+# over in hex and written with Enter, as alcove-cli's sector writes it; then
+# "Comprobar disco", the last item. The files the steps below move stay as
+# they were.
+cp "$trabajo/discos/juegos.dsk" "$trabajo/cli/sector.dsk"
+"$cli" sector "$trabajo/cli/sector.dsk" 20 0 '&C5' --hex 41 >/dev/null 2>&1
+xdotool mousemove $((vx + 60)) "$(fila 2)" click 3
+sleep 1
+xdotool key Up Up Return
+mapa=$(esperar_ventana '^Mapa del disco: juegos\.dsk$')
+if [ -n "$mapa" ]; then
+  sleep 0.7
+  "$pantallazo" "$capturas/windows-mapa.png" "$mapa"
+  # The canvas is 760 x 480 pixels, 10 pixels into the client area; a track's
+  # &C5, the fifth of nine sectors of 79 pixels, starts 30 + 4 x 79 pixels in,
+  # and track 20's row 20 + 20 x 10 pixels down.
+  eval "$(xdotool getwindowgeometry --shell "$mapa")"
+  borde=$(((WIDTH - 780) / 2))
+  arriba=$((HEIGHT - 570 - borde))
+  xdotool mousemove --window "$mapa" $((borde + 10 + 30 + 4 * 79 + 39)) $((arriba + 10 + 20 + 200 + 4))
+  sleep 0.3
+  xdotool click --repeat 2 --delay 60 1
+  sector=$(esperar_ventana '^Sector$')
+  if [ -n "$sector" ]; then
+    sleep 0.5
+    "$pantallazo" "$capturas/windows-sector.png" "$sector"
+    xdotool key --delay 50 Right Right Right Right Right Right 4 1 Return
+    ya_no '^Sector$' || fallo "Intro no escribió el sector"
+    sleep 1
+    cmp -s "$trabajo/discos/juegos.dsk" "$trabajo/cli/sector.dsk" ||
+      fallo "el sector no quedó como lo escribe alcove-cli sector"
+  else
+    fallo "el doble clic en el mapa no abrió el sector"
+  fi
+  mapa=$(esperar_ventana '^Mapa del disco: juegos\.dsk$')
+  [ -n "$mapa" ] && xdotool key Escape
+  ya_no '^Mapa del disco' || fallo "Esc no cerró el mapa"
+else
+  fallo "el menú no abrió el mapa del disco"
+fi
+xdotool mousemove $((vx + 60)) "$(fila 2)" click 3
+sleep 1
+xdotool key Up Return
+comprobar=$(esperar_ventana '^Comprobar disco$')
+if [ -n "$comprobar" ]; then
+  sleep 0.5
+  "$pantallazo" "$capturas/windows-comprobar.png" "$comprobar"
+  xdotool key Escape
+  ya_no '^Comprobar disco$' || fallo "Esc no cerró Comprobar disco"
+else
+  fallo "el menú no mostró Comprobar disco"
+fi
+
 # DISC.BAS onto pane B: copied with its header.
 arrastrar $((vx + 60)) "$(fila 0)" $((vx + 600)) $((vy + m + 350))
 if [ "$(extraido "$trabajo/discos/vacio.dsk" DISC.BAS --raw | od -An -tx1)" != \

@@ -526,6 +526,10 @@ DiscoCpm &DiscoCpm::FijarEntrada(int ranura, const Entrada &entrada) {
   return *this;
 }
 
+const Entrada &DiscoCpm::EntradaEn(int ranura) const {
+  return catalogo_.at(static_cast<std::size_t>(ranura));
+}
+
 int DiscoCpm::SiguienteBloque(const std::vector<int> &elegidos) {
   if (ultimos_.size() < elegidos.size()) {
     const int n = elegidos[ultimos_.size()];

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Builds CPCEMU disk images for the samples, the tests, the benchmarks and the
@@ -142,6 +143,8 @@ public:
   // sectors the image has, past the file system's last one too.
   DiscoCpm &Agregar(const ArchivoCpm &archivo, const std::vector<int> &bloques = {});
   DiscoCpm &FijarEntrada(int ranura, const Entrada &entrada);
+  // The catalogue entry in that slot, as Bytes() writes it.
+  [[nodiscard]] const Entrada &EntradaEn(int ranura) const;
   DiscoCpm &EscribirBloque(int bloque, const std::vector<std::uint8_t> &datos);
   // The 16-byte +3/PCW disk description at the start of sector 1 of track 0.
   DiscoCpm &Descripcion(const std::array<std::uint8_t, 16> &descripcion);
@@ -252,6 +255,24 @@ struct CasoProteccion {
 std::vector<CasoProteccion> CasosProteccion();
 // The case of that name; throws std::out_of_range when there is none.
 CasoProteccion CasoProteccionPorNombre(std::string_view nombre);
+
+// A disk with one kind of damage, for the check and the repair: each kind the
+// reader names, in the container or in the catalogue, on a DATA disk whose
+// other files stay whole.
+struct CasoDanado {
+  std::string nombre; // also its file name: "tramo-repetido.dsk"
+  std::string que;    // what is wrong, in a few words
+  // The stable codes of the problems a reading must find ("tramo-repetido").
+  std::vector<std::string> codigos;
+  // The codes a repair must leave no problem of; the others it must leave.
+  std::vector<std::string> reparados;
+  // The files ("0:GAME.BIN") the damage leaves whole, and their bytes.
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> intactos;
+  std::vector<std::uint8_t> bytes;
+};
+std::vector<CasoDanado> CasosDanados();
+// Writes every damaged disk into `carpeta`, named after its case.
+void GenerarDanados(const std::filesystem::path &carpeta);
 
 // Writes seed images for the exact reader's fuzzer into `carpeta`: every format
 // and the hard cases, each a few KB to 200 KB.

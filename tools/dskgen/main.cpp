@@ -6,6 +6,7 @@
 //   alcove-dskgen flujo SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA TEMBLOR]
 //                                        a DATA-like disk full of files as flux:
 //                                        an SCP image, or KryoFlux streams in CARPETA
+//   alcove-dskgen danados CARPETA        a disk for each kind of damage the check names
 #include "Flujo.h"
 #include "Generador.h"
 
@@ -22,6 +23,10 @@ int main(int argc, char **argv) {
     }
     if (orden == "semillas" && argc == 3) {
       Generador::GenerarSemillasCpm(argv[2]);
+      return 0;
+    }
+    if (orden == "danados" && argc == 3) {
+      Generador::GenerarDanados(argv[2]);
       return 0;
     }
     if (orden == "protecciones" && argc == 3) {
@@ -66,7 +71,7 @@ int main(int argc, char **argv) {
     }
     std::cerr << "uso: alcove-dskgen samples CARPETA | many CARPETA N | semillas CARPETA | "
                  "protecciones CARPETA | flujo SALIDA.scp|CARPETA PISTAS CARAS VUELTAS [DERIVA "
-                 "TEMBLOR]\n";
+                 "TEMBLOR] | danados CARPETA\n";
     return 2;
   } catch (const std::exception &e) {
     std::cerr << "alcove-dskgen: " << e.what() << '\n';

@@ -88,6 +88,11 @@ std::vector<std::uint8_t> LeerEntradasCatalogo(const imagenes::Contenedor &disco
                                                const Formato &formato,
                                                imagenes::Problemas *problemas = nullptr);
 
+// Why a character cannot be part of a CP/M name, in Spanish ("lleva blancos");
+// empty when it can. The catalogue's names are checked by the rule put and
+// ren follow.
+std::string MotivoCaracterNombre(char c);
+
 // Reads the catalogue through its blocks and builds the files. A names-only
 // reading with a pattern looks only at the matching files' sectors.
 Catalogo LeerCatalogo(const imagenes::Contenedor &disco, const Formato &formato,

@@ -123,6 +123,16 @@ std::string MotivoNoCabe(std::size_t largo, std::uint16_t carga);
 // Changes to a disk. `imagen` is the image's bytes and `disco` their reading
 // (LeerDisco of those same bytes). Archivo pointers point into disco.
 
+// The catalogue's raw entries as stored, and the offset of each in the image.
+struct EntradasEnImagen {
+  std::vector<std::array<std::uint8_t, 32>> entradas;
+  std::vector<std::size_t> posiciones;
+};
+// Every entry of the catalogue, or why they cannot be written in place: no
+// format, or a catalogue sector missing, repeated, of another size, short,
+// weak or read with errors.
+std::optional<Rechazo> EntradasCatalogo(const Disco &disco, EntradasEnImagen &entradas);
+
 // Why a disk cannot be written, in `rechazo`; true when it can. Checks the
 // format, every catalogue sector, and blocks shared or outside the disk.
 bool SePuedeEscribir(const Disco &disco, Rechazo *rechazo = nullptr);

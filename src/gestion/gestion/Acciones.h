@@ -72,6 +72,18 @@ public:
   // What the pane's image is: layout, tracks, format and copy protection.
   void PropiedadesDisco(const Panel &panel) const;
 
+  // The disk's map; the sector the user opens on it, or nothing once it is closed.
+  [[nodiscard]] std::optional<CeldaMapa> MapaDisco(const Panel &panel) const;
+  // The sector view of that sector: its hex and characters edited and
+  // written as alcove-cli's sector writes it (the first copy, through the
+  // safe write). True when the image changed. An image that cannot be
+  // written shows it only.
+  bool EditarSector(const Panel &panel, const CeldaMapa &celda);
+  // "Comprobar disco": the findings of alcove-cli's check; when some can be
+  // mended, the repair offered and, accepted, made as check --reparar makes
+  // it. True when the image changed.
+  bool ComprobarDisco(const Panel &panel);
+
   // Writes: true when the image changed, and the pane must list it again.
   // "Propiedades" shows the rows' files; one file of an image that can be
   // written has its AMSDOS header edited there: changed in place, put on or

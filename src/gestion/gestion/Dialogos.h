@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cpm/Poner.h"
+#include "gestion/Sectores.h"
 
 #include <array>
 #include <cstddef>
@@ -101,6 +102,30 @@ public:
   virtual std::optional<Cabecera> EditarPropiedades(const std::string &texto,
                                                     const Cabecera &cabecera,
                                                     const std::vector<std::string> &tipos) = 0;
+
+  // The disk's map (Gestion::DibujarMapa) in a window of its own, titled
+  // `titulo`: its boxes and texts painted, the text of the box under the
+  // pointer shown below it. The box the user opens (a double-click), or
+  // nothing when the window is closed. A host without it shows nothing.
+  virtual std::optional<CeldaMapa> MostrarMapa(const std::string &titulo,
+                                               const DibujoMapa &dibujo) {
+    (void)titulo;
+    (void)dibujo;
+    return std::nullopt;
+  }
+  // A sector's dump (VolcadoEditable) to be edited in place, below its ID
+  // and status (`cabecera`); the text as the user leaves it when they
+  // accept, nothing when cancelled or when `soloLeer`. A host without it
+  // shows nothing.
+  virtual std::optional<std::string> EditarSector(const std::string &titulo,
+                                                  const std::string &cabecera,
+                                                  const std::string &volcado, bool soloLeer) {
+    (void)titulo;
+    (void)cabecera;
+    (void)volcado;
+    (void)soloLeer;
+    return std::nullopt;
+  }
 
   // Why something was not done, or what went wrong.
   virtual void Avisar(const std::string &mensaje) = 0;

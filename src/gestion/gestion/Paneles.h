@@ -130,6 +130,7 @@ private:
   void AbrirMiembro(int i, const std::string &ruta);
   void SoltarCopias(); // the copies no pane shows
   void NuevoDisco(int i, const Gestion::Panel &panel);
+  void MapaDisco(int i, const Gestion::Panel &panel);
   [[nodiscard]] const PanelVentana &P(int i) const;
   // The entry of the row at `fila` of pane i's view; nothing for no row.
   [[nodiscard]] std::optional<Gestion::Panel::Fila> FilaDe(int i, int fila) const;

@@ -24,13 +24,16 @@ struct OpcionesComparacion {
   // Sectors matched by ID only, their order on the track left aside (a raw
   // dump keeps none).
   bool porId = false;
+  // Each formatted track's GAP#3 and filler too, as a DSK keeps them in its
+  // Track-Info block (other kinds of image do not keep them).
+  bool cabecerasPista = false;
 };
 
 // Every track, the IDs and order of its sectors, and of each sector its ID,
 // FDC status, copies and every stored byte (the first differing offset told);
-// the bytes after the last track. A track without sectors and one that is not
-// formatted, or not there, are the same to a drive and compare equal. Nothing
-// when the disks are the same.
+// the bytes after the last track; with `cabecerasPista`, each track's GAP#3
+// and filler. A track without sectors and one that is not formatted, or not there, are the same to
+// a drive and compare equal. Nothing when the disks are the same.
 std::vector<Diferencia> CompararSuperficies(const Superficie &a, const Superficie &b,
                                             const OpcionesComparacion &opciones = {});
 

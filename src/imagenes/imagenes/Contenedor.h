@@ -27,6 +27,8 @@ struct Sector {
   std::span<const std::uint8_t> datos;     // its first copy, cut to what the file holds
   // The nominal size of its code, 128 << N (N above 7 counts as 8, as the FDC does).
   [[nodiscard]] std::size_t LongitudNominal() const;
+  // Stored at a length unlike its size code's, weak copies of that length apart.
+  [[nodiscard]] bool LongitudRara() const;
 };
 
 struct Pista {
@@ -61,6 +63,10 @@ struct Contenedor {
   std::size_t tamanoArchivo = 0;
   std::size_t bytesSobrantes = 0; // after the last track
   bool faltanPistas = false;      // read from a start of the file that leaves tracks out
+  // When the tracks are not where the header puts them but are found one
+  // after another by what each Track-Info and its sectors take: each track's
+  // size so (0 unformatted); empty otherwise.
+  std::vector<std::size_t> tamanosPorSectores;
   Problemas problemas;
   std::span<const std::uint8_t> bytes;
 };

@@ -40,6 +40,13 @@ std::optional<std::vector<std::uint8_t>> EscribirExtendida(const Superficie &s,
 std::optional<std::vector<std::uint8_t>> EscribirEstandar(const Superficie &s,
                                                           std::string *error = nullptr);
 
+// One formatted track's bytes as each layout stores it: its Track-Info block
+// and its sectors. An extended track is padded to a multiple of 256 bytes; a
+// standard one is not padded to its image's one size. What the layout cannot
+// hold is left out, as by the writers above.
+std::vector<std::uint8_t> PistaExtendida(const PistaSuperficie &p);
+std::vector<std::uint8_t> PistaEstandar(const PistaSuperficie &p);
+
 // What the standard layout cannot hold though its reading gives it back: one
 // stored length for every sector of a track. Added to `perdidas`, but for the
 // sectors already there.

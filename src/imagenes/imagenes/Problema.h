@@ -29,6 +29,12 @@ enum class TipoProblema {
   BytesSobrantes,     // bytes after the last track
   LecturaFlujo,       // what reading a flux dump had to say (a pass that failed, no index...)
   PistaFm,            // a track of a flux dump recorded in FM, which is not decoded
+  FirmaRara,          // the layout's signature, but not the whole of it: an old or odd writer
+  // The header's track size (or a track's in the extended table) unlike what
+  // its Track-Info and sectors take, where the tracks are found when read by
+  // their own sizes (Contenedor::tamanosPorSectores).
+  TamanoPistaDistinto,
+  LongitudGuardadaDistinta, // bytes stored for a sector unlike its size code's (not weak copies)
   // The format.
   FormatoDesconocido,  // the first track does not tell the format
   FormatoForzado,      // the caller chose the format by name
@@ -40,10 +46,13 @@ enum class TipoProblema {
   BloqueFueraDelDisco,
   BloqueTrasElFinal, // past the format's last block, on tracks the image has: read
   BloqueCompartido,
-  ExtensionAusente,  // a gap in a file's extent numbers
-  ExtensionRepetida, // the same extent number twice; the first one is kept
-  RegistrosDeMas,    // an extent's record count runs past its blocks
-  ArchivoIncompleto, // a file some of whose bytes cannot be read
+  ExtensionAusente,    // a gap in a file's extent numbers
+  ExtensionRepetida,   // the same extent number twice; the first one is kept
+  RegistrosDeMas,      // an extent's record count runs past its blocks
+  RegistrosDeMenos,    // an extent before the file's last one is not full: a gap in the file
+  UsuarioFueraDeRango, // an entry of a user above 15 (not deleted, not a CP/M 3 label or dates)
+  NombreInvalido,      // a name with characters CP/M cannot hold, or blank
+  ArchivoIncompleto,   // a file some of whose bytes cannot be read
   // Extraction.
   CabeceraAmsdosInvalida, // "file" mode asked of a file without a valid header
   LongitudCabeceraExcede, // the header's length runs past the bytes on disk

@@ -15,10 +15,13 @@
 #include <QGridLayout>
 #include <QHelpEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -385,4 +388,135 @@ void DialogosQt::Mostrar(const std::string &titulo, const std::string &texto) {
   columna->addWidget(botones);
   dialogo.resize(caja->fontMetrics().horizontalAdvance(QString(64, u'0')) + 40, 360);
   dialogo.exec();
+}
+
+namespace {
+
+QColor Color(const Gestion::ColorMapa &c) { return {c.r, c.g, c.b}; }
+
+// The map's canvas: paints the boxes and texts Gestion::DibujarMapa gives,
+// names the box under the pointer on `linea`, and closes its dialog with
+// the box double-clicked.
+class LienzoMapa final : public QWidget {
+public:
+  LienzoMapa(const Gestion::DibujoMapa &dibujo, QLabel &linea, QDialog &dialogo)
+      : QWidget(&dialogo), dibujo_(dibujo), linea_(linea), dialogo_(dialogo) {
+    setFixedSize(Gestion::AnchoMapa, Gestion::AltoMapa);
+    setMouseTracking(true);
+    setObjectName(QStringLiteral("MapaDisco"));
+  }
+  std::optional<Gestion::CeldaMapa> elegida;
+
+protected:
+  void paintEvent(QPaintEvent *) override {
+    QPainter p(this);
+    p.fillRect(rect(), Color(Gestion::FondoMapa));
+    for (const Gestion::CeldaMapa &c : dibujo_.celdas) {
+      p.fillRect(c.x, c.y, c.ancho, c.alto, Color(c.color));
+    }
+    p.setFont(Estilo::Courier(9));
+    p.setPen(Color(Gestion::TextoMapa));
+    const int alto = p.fontMetrics().height();
+    for (const Gestion::RotuloMapa &r : dibujo_.rotulos) {
+      int x = r.x;
+      if (r.muestra) {
+        p.fillRect(x, r.y + 2, alto - 4, alto - 4, Color(*r.muestra));
+        x += alto;
+      }
+      p.drawText(x, r.y + p.fontMetrics().ascent(), Utf8(r.texto));
+    }
+  }
+  void mouseMoveEvent(QMouseEvent *e) override {
+    const Gestion::CeldaMapa *c =
+        Gestion::CeldaEn(dibujo_, e->position().toPoint().x(), e->position().toPoint().y());
+    linea_.setText(c != nullptr ? Utf8(c->texto) : QString());
+  }
+  void mouseDoubleClickEvent(QMouseEvent *e) override {
+    const Gestion::CeldaMapa *c =
+        Gestion::CeldaEn(dibujo_, e->position().toPoint().x(), e->position().toPoint().y());
+    if (c != nullptr) {
+      elegida = *c;
+      dialogo_.accept();
+    }
+  }
+
+private:
+  const Gestion::DibujoMapa &dibujo_;
+  QLabel &linea_;
+  QDialog &dialogo_;
+};
+
+// Enter in the dump's box accepts its dialog ("Escribir"), as on Windows: a
+// line break would move the columns the view reads.
+class IntroAcepta final : public QObject {
+public:
+  explicit IntroAcepta(QDialog &dialogo) : QObject(&dialogo), dialogo_(dialogo) {}
+
+protected:
+  bool eventFilter(QObject *, QEvent *e) override {
+    if (e->type() != QEvent::KeyPress) {
+      return false;
+    }
+    const int tecla = static_cast<QKeyEvent *>(e)->key();
+    if (tecla != Qt::Key_Return && tecla != Qt::Key_Enter) {
+      return false;
+    }
+    dialogo_.accept();
+    return true;
+  }
+
+private:
+  QDialog &dialogo_;
+};
+
+} // namespace
+
+std::optional<Gestion::CeldaMapa> DialogosQt::MostrarMapa(const std::string &titulo,
+                                                          const Gestion::DibujoMapa &dibujo) {
+  QDialog dialogo(padre_);
+  dialogo.setWindowTitle(Utf8(titulo));
+  auto *columna = new QVBoxLayout(&dialogo);
+  auto *linea = new QLabel(QStringLiteral("Doble clic en un sector: verlo y cambiarlo"), &dialogo);
+  linea->setObjectName(QStringLiteral("SectorBajoPuntero"));
+  linea->setFont(Estilo::Courier(10));
+  auto *lienzo = new LienzoMapa(dibujo, *linea, dialogo);
+  columna->addWidget(lienzo);
+  columna->addWidget(linea);
+  auto *botones = new QDialogButtonBox(QDialogButtonBox::Ok, &dialogo);
+  BotonesEnEspanol(*botones, QStringLiteral("Cerrar"));
+  QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::reject);
+  columna->addWidget(botones);
+  columna->setSizeConstraint(QLayout::SetFixedSize);
+  dialogo.exec();
+  return lienzo->elegida;
+}
+
+std::optional<std::string> DialogosQt::EditarSector(const std::string &titulo,
+                                                    const std::string &cabecera,
+                                                    const std::string &volcado, bool soloLeer) {
+  QDialog dialogo(padre_);
+  dialogo.setWindowTitle(Utf8(titulo));
+  auto *columna = new QVBoxLayout(&dialogo);
+  auto *arriba = new QLabel(Utf8(cabecera), &dialogo);
+  arriba->setWordWrap(true);
+  columna->addWidget(arriba);
+  QPlainTextEdit *caja = CajaDeTexto(dialogo, volcado);
+  caja->setObjectName(QStringLiteral("VolcadoSector"));
+  caja->setReadOnly(soloLeer);
+  // Typing replaces what is under the cursor, as hex editors do.
+  caja->setOverwriteMode(true);
+  caja->setTabChangesFocus(true);
+  caja->installEventFilter(new IntroAcepta(dialogo));
+  columna->addWidget(caja);
+  auto *botones = new QDialogButtonBox(
+      soloLeer ? QDialogButtonBox::Ok : QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogo);
+  BotonesEnEspanol(*botones, soloLeer ? QStringLiteral("Cerrar") : QStringLiteral("Escribir"));
+  QObject::connect(botones, &QDialogButtonBox::accepted, &dialogo, &QDialog::accept);
+  QObject::connect(botones, &QDialogButtonBox::rejected, &dialogo, &QDialog::reject);
+  columna->addWidget(botones);
+  dialogo.resize(caja->fontMetrics().horizontalAdvance(QString(76, u'0')) + 40, 480);
+  if (dialogo.exec() != QDialog::Accepted || soloLeer) {
+    return std::nullopt;
+  }
+  return caja->toPlainText().toStdString();
 }

@@ -25,6 +25,10 @@ public:
                                                   const OpcionesPoner &inicial) override;
   std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
                                             const std::vector<std::string> &tipos) override;
+  std::optional<Gestion::CeldaMapa> MostrarMapa(const std::string &titulo,
+                                                const Gestion::DibujoMapa &dibujo) override;
+  std::optional<std::string> EditarSector(const std::string &titulo, const std::string &cabecera,
+                                          const std::string &volcado, bool soloLeer) override;
   void Avisar(const std::string &mensaje) override;
   void Informar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;

@@ -669,3 +669,175 @@ void DialogosW::Mostrar(const std::string &titulo, const std::string &texto) {
   ::MoveWindow(cerrar, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
   m.Ejecutar(caja);
 }
+
+namespace {
+
+constexpr const wchar_t *ClaseMapa = L"AlcoveMapa";
+
+// What the map's canvas paints and answers: Gestion::DibujarMapa's boxes and
+// texts, the box under the pointer named on `linea`, the one double-clicked
+// ending the window.
+struct Mapa {
+  const Gestion::DibujoMapa *dibujo = nullptr;
+  HWND linea = nullptr;
+  Modal *modal = nullptr;
+  std::optional<Gestion::CeldaMapa> elegida;
+};
+
+COLORREF Ref(const Gestion::ColorMapa &c) { return RGB(c.r, c.g, c.b); }
+
+void Rellenar(HDC dc, int x, int y, int ancho, int alto, const Gestion::ColorMapa &color) {
+  const HBRUSH brocha = ::CreateSolidBrush(Ref(color));
+  const RECT r{x, y, x + ancho, y + alto};
+  ::FillRect(dc, &r, brocha);
+  ::DeleteObject(brocha);
+}
+
+void PintarMapa(HWND w, const Mapa &m) {
+  PAINTSTRUCT ps;
+  const HDC dc = ::BeginPaint(w, &ps);
+  Rellenar(dc, 0, 0, Gestion::AnchoMapa, Gestion::AltoMapa, Gestion::FondoMapa);
+  for (const Gestion::CeldaMapa &c : m.dibujo->celdas) {
+    Rellenar(dc, c.x, c.y, c.ancho, c.alto, c.color);
+  }
+  const HGDIOBJ antes = ::SelectObject(dc, Win32::Courier(8));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, Ref(Gestion::TextoMapa));
+  TEXTMETRICW tm{};
+  ::GetTextMetricsW(dc, &tm);
+  const int alto = static_cast<int>(tm.tmHeight);
+  for (const Gestion::RotuloMapa &r : m.dibujo->rotulos) {
+    int x = r.x;
+    if (r.muestra) {
+      Rellenar(dc, x, r.y + 2, alto - 4, alto - 4, *r.muestra);
+      x += alto;
+    }
+    const std::wstring texto = Ancho(r.texto);
+    ::TextOutW(dc, x, r.y, texto.c_str(), static_cast<int>(texto.size()));
+  }
+  ::SelectObject(dc, antes);
+  ::EndPaint(w, &ps);
+}
+
+LRESULT CALLBACK ProcedimientoMapa(HWND w, UINT mensaje, WPARAM wp, LPARAM lp) {
+  auto *m = reinterpret_cast<Mapa *>(::GetWindowLongPtrW(w, GWLP_USERDATA));
+  if (m == nullptr) {
+    return ::DefWindowProcW(w, mensaje, wp, lp);
+  }
+  switch (mensaje) {
+  case WM_PAINT: PintarMapa(w, *m); return 0;
+  case WM_MOUSEMOVE:
+  case WM_LBUTTONDBLCLK: {
+    const Gestion::CeldaMapa *c = Gestion::CeldaEn(*m->dibujo, static_cast<short>(LOWORD(lp)),
+                                                   static_cast<short>(HIWORD(lp)));
+    if (mensaje == WM_MOUSEMOVE) {
+      Win32::PonerTexto(m->linea, c != nullptr ? c->texto : std::string());
+    } else if (c != nullptr) {
+      m->elegida = *c;
+      m->modal->Terminar(IDOK);
+    }
+    return 0;
+  }
+  default: return ::DefWindowProcW(w, mensaje, wp, lp);
+  }
+}
+
+void RegistrarMapa() {
+  static const bool hecho = [] {
+    WNDCLASSW clase{};
+    clase.style = CS_DBLCLKS;
+    clase.lpfnWndProc = ProcedimientoMapa;
+    clase.hInstance = ::GetModuleHandleW(nullptr);
+    clase.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
+    clase.lpszClassName = ClaseMapa;
+    return ::RegisterClassW(&clase) != 0;
+  }();
+  (void)hecho;
+}
+
+// The dump's box types over what is under the cursor, as hex editors do, so
+// that the columns stay where the view reads them; Enter is "Escribir" and
+// Tab goes to the buttons, for a line break or a tab would break them.
+WNDPROC editOriginal = nullptr;
+LRESULT CALLBACK ProcedimientoSobrescribir(HWND w, UINT mensaje, WPARAM wp, LPARAM lp) {
+  if (mensaje == WM_GETDLGCODE) {
+    const LRESULT quiere = ::CallWindowProcW(editOriginal, w, mensaje, wp, lp);
+    return (quiere & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB)) | DLGC_WANTARROWS |
+           DLGC_WANTCHARS;
+  }
+  if (mensaje == WM_CHAR && wp >= 0x20 && wp != 0x7F) {
+    DWORD desde = 0, hasta = 0;
+    ::SendMessageW(w, EM_GETSEL, reinterpret_cast<WPARAM>(&desde),
+                   reinterpret_cast<LPARAM>(&hasta));
+    const int largo = ::GetWindowTextLengthW(w);
+    std::wstring texto(static_cast<std::size_t>(largo) + 1, L'\0');
+    ::GetWindowTextW(w, texto.data(), largo + 1);
+    if (desde == hasta && desde < static_cast<DWORD>(largo) && texto[desde] != L'\r') {
+      ::SendMessageW(w, EM_SETSEL, desde, desde + 1);
+    }
+  }
+  return ::CallWindowProcW(editOriginal, w, mensaje, wp, lp);
+}
+
+} // namespace
+
+std::optional<Gestion::CeldaMapa> DialogosW::MostrarMapa(const std::string &titulo,
+                                                         const Gestion::DibujoMapa &dibujo) {
+  RegistrarMapa();
+  // The canvas is in pixels, as the map is drawn; the rest in twips.
+  const int ancho = Gestion::AnchoMapa * 1440 / Win32::Ppp() + 1;
+  const int alto = Gestion::AltoMapa * 1440 / Win32::Ppp() + 1;
+  Modal modal(dueno_, titulo, ancho + 2 * Margen, alto + 4 * Margen + AltoLinea + AltoBoton);
+  Mapa m;
+  m.dibujo = &dibujo;
+  m.modal = &modal;
+  const HWND lienzo = ::CreateWindowExW(
+      0, ClaseMapa, L"", WS_CHILD | WS_VISIBLE, Win32::Px(Margen), Win32::Px(Margen),
+      Gestion::AnchoMapa, Gestion::AltoMapa, modal.Hwnd(),
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdMapa)), ::GetModuleHandleW(nullptr), nullptr);
+  ::SetWindowLongPtrW(lienzo, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&m));
+  m.linea =
+      modal.Agregar(L"STATIC", "Doble clic en un sector: verlo y cambiarlo", SS_LEFT | SS_NOPREFIX,
+                    {Margen, alto + 2 * Margen, ancho, AltoLinea}, IdBajoPuntero);
+  const int abajo = alto + 3 * Margen + AltoLinea;
+  modal.Botones(abajo, "Cerrar", nullptr, IDOK);
+  const HWND cerrar = ::GetDlgItem(modal.Hwnd(), IDOK);
+  const RECT r = Win32::Rect({ancho + Margen - AnchoBoton, abajo, AnchoBoton, AltoBoton});
+  ::MoveWindow(cerrar, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+  modal.Ejecutar(cerrar);
+  ::SetWindowLongPtrW(lienzo, GWLP_USERDATA, 0);
+  return m.elegida;
+}
+
+std::optional<std::string> DialogosW::EditarSector(const std::string &titulo,
+                                                   const std::string &cabecera,
+                                                   const std::string &volcado, bool soloLeer) {
+  constexpr int ancho = 10200, alto = 5400;
+  Modal m(dueno_, titulo, ancho + 2 * Margen, 0);
+  const int arriba = m.Texto(cabecera, Margen) + Margen;
+  const HWND caja =
+      m.Agregar(L"EDIT", ConCrLf(volcado),
+                ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL |
+                    WS_BORDER | WS_TABSTOP | (soloLeer ? ES_READONLY : 0),
+                {Margen, arriba, ancho, alto}, IdEntrada, 10);
+  editOriginal = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+      caja, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProcedimientoSobrescribir)));
+  const int abajo = arriba + alto + Margen;
+  m.Botones(abajo, soloLeer ? "Cerrar" : "Escribir", soloLeer ? nullptr : "Cancelar", IDOK);
+  const HWND aceptar = ::GetDlgItem(m.Hwnd(), IDOK), cancelar = ::GetDlgItem(m.Hwnd(), IDCANCEL);
+  // The buttons, at the right of a window wider than the usual one.
+  int derecha = ancho + Margen;
+  for (const HWND boton : {cancelar, aceptar}) {
+    if (boton == nullptr) {
+      continue;
+    }
+    const RECT r = Win32::Rect({derecha - AnchoBoton, abajo, AnchoBoton, AltoBoton});
+    ::MoveWindow(boton, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+    derecha -= AnchoBoton + Margen;
+  }
+  Ajustar(m, abajo + AltoBoton + Margen, ancho + 2 * Margen);
+  if (m.Ejecutar(caja) != IDOK || soloLeer) {
+    return std::nullopt;
+  }
+  return Win32::TextoDe(caja);
+}

@@ -28,6 +28,10 @@ public:
   std::optional<Cabecera> EditarPropiedades(const std::string &texto, const Cabecera &cabecera,
                                             const std::vector<std::string> &tipos) override;
   // Through the window's avisador, as the failures at its event boundary.
+  std::optional<Gestion::CeldaMapa> MostrarMapa(const std::string &titulo,
+                                                const Gestion::DibujoMapa &dibujo) override;
+  std::optional<std::string> EditarSector(const std::string &titulo, const std::string &cabecera,
+                                          const std::string &volcado, bool soloLeer) override;
   void Avisar(const std::string &mensaje) override;
   void Informar(const std::string &mensaje) override;
   void Mostrar(const std::string &titulo, const std::string &texto) override;
@@ -54,6 +58,9 @@ public:
     // beside the type and addresses above.
     IdConCabecera = 24,
     IdLongitud = 25,
+    // The disk's map: its canvas and the line naming the sector under the pointer.
+    IdMapa = 26,
+    IdBajoPuntero = 27,
   };
   [[nodiscard]] static HWND Abierto();
 
