@@ -3,6 +3,7 @@
 // conversion must lose nothing; HFE written again from it must decode to the
 // same disk whenever every sector it holds has a whole data field.
 #include "cpm/Conversion.h"
+#include "imagenes/Conversion.h"
 #include "imagenes/Hfe.h"
 #include "imagenes/Tipos.h"
 
@@ -56,14 +57,11 @@ bool Enteros(const imagenes::Superficie &d) {
   return true;
 }
 
-// The problems of a reading that a conversion lists as lost: what the file
-// cuts short or leaves out.
+// The problems of a reading that a conversion lists as lost.
 std::size_t CortesDelArchivo(const imagenes::Problemas &problemas) {
   return static_cast<std::size_t>(
       std::count_if(problemas.begin(), problemas.end(), [](const imagenes::Problema &p) {
-        using imagenes::TipoProblema;
-        return p.tipo == TipoProblema::PistaSinFirma || p.tipo == TipoProblema::PistaAusente ||
-               p.tipo == TipoProblema::PistaCorta || p.tipo == TipoProblema::SectorCorto;
+        return imagenes::SePierdeAlConvertir(p.tipo);
       }));
 }
 

@@ -6,35 +6,44 @@ namespace imagenes {
 namespace {
 
 // What the reading of the source could not take whole: tracks without their
-// signature, tracks and sectors the file cuts short or leaves out. The new
-// image would hold them unformatted or short: lost, and said so.
+// signature, tracks and sectors the file cuts short or leaves out, FM tracks
+// of a flux dump. The new image would hold them unformatted or short: lost,
+// and said so, one line each.
+struct PerdidaDelOrigen {
+  TipoProblema tipo;
+  bool sector; // the line names the sector
+  const char *texto;
+};
+constexpr PerdidaDelOrigen PerdidasDelOrigen[] = {
+    {TipoProblema::PistaSinFirma, false,
+     ": no empieza por \"Track-Info\"; sus bytes no pasan a la imagen nueva"},
+    {TipoProblema::PistaAusente, false,
+     ": el archivo no la tiene entera; lo que falta no pasa a la imagen nueva"},
+    {TipoProblema::PistaCorta, false,
+     ": el archivo no la tiene entera; lo que falta no pasa a la imagen nueva"},
+    {TipoProblema::PistaFm, false,
+     ": grabada en FM en el volcado; la imagen nueva la deja sin formato"},
+    {TipoProblema::SectorCorto, true, ": el archivo no lo tiene entero"},
+};
+
+const PerdidaDelOrigen *BuscarPerdida(TipoProblema tipo) {
+  const auto *p = std::find_if(std::begin(PerdidasDelOrigen), std::end(PerdidasDelOrigen),
+                               [tipo](const PerdidaDelOrigen &x) { return x.tipo == tipo; });
+  return p == std::end(PerdidasDelOrigen) ? nullptr : p;
+}
+
 void IlegiblesDelOrigen(const Problemas &problemas, std::vector<Diferencia> &perdidas) {
   for (const Problema &p : problemas) {
-    const int t = p.lugar.pista, c = p.lugar.cara;
-    const std::string donde = c < 0 ? "pista " + std::to_string(t) : TextoPista(t, c);
-    switch (p.tipo) {
-    case TipoProblema::PistaSinFirma:
-      perdidas.push_back({t, c, -1,
-                          donde + ": no empieza por \"Track-Info\"; sus bytes no pasan a la "
-                                  "imagen nueva"});
-      break;
-    case TipoProblema::PistaAusente:
-    case TipoProblema::PistaCorta:
-      perdidas.push_back({t, c, -1,
-                          donde + ": el archivo no la tiene entera; lo que falta no "
-                                  "pasa a la imagen nueva"});
-      break;
-    case TipoProblema::PistaFm:
-      perdidas.push_back(
-          {t, c, -1, donde + ": grabada en FM en el volcado; la imagen nueva la deja sin formato"});
-      break;
-    case TipoProblema::SectorCorto:
-      perdidas.push_back({t, c, p.lugar.sector,
-                          donde + ", sector " + TextoId(static_cast<std::uint8_t>(p.lugar.sector)) +
-                              ": el archivo no lo tiene entero"});
-      break;
-    default: break;
+    const PerdidaDelOrigen *perdida = BuscarPerdida(p.tipo);
+    if (perdida == nullptr) {
+      continue;
     }
+    const int t = p.lugar.pista, c = p.lugar.cara;
+    std::string donde = c < 0 ? "pista " + std::to_string(t) : TextoPista(t, c);
+    if (perdida->sector) {
+      donde += ", sector " + TextoId(static_cast<std::uint8_t>(p.lugar.sector));
+    }
+    perdidas.push_back({t, c, perdida->sector ? p.lugar.sector : -1, donde + perdida->texto});
   }
 }
 
@@ -71,6 +80,8 @@ void CamposDePista(const Superficie &a, const Superficie &b, const OpcionesCompa
 }
 
 } // namespace
+
+bool SePierdeAlConvertir(TipoProblema tipo) { return BuscarPerdida(tipo) != nullptr; }
 
 Conversion Convertir(std::span<const std::uint8_t> origen, const OpcionesConversion &o) {
   Conversion r;

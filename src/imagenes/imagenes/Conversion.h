@@ -30,6 +30,11 @@ struct OpcionesConversion {
   std::function<void(const Superficie &origen, std::vector<Diferencia> &perdidas)> avisar;
 };
 
+// A problem of the source's reading that every conversion lists as lost (a
+// track or sector the file cuts short, an FM track of a flux dump), one line
+// a problem.
+[[nodiscard]] bool SePierdeAlConvertir(TipoProblema tipo);
+
 struct Conversion {
   std::vector<std::uint8_t> bytes;  // the new image; empty when not made
   std::vector<Diferencia> perdidas; // what it does not hold as the source does, per track
