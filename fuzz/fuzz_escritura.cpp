@@ -437,8 +437,9 @@ void Paso(Entrada &in, Estado &e, Archivos &modelo, bool escribible) {
     // Odd entries and dropped repeated extents may name blocks the files do.
     const bool otras =
         !e.disco.catalogo.raras.empty() ||
-        std::any_of(e.disco.problemas.begin(), e.disco.problemas.end(),
-                    [](const auto &p) { return p.tipo == imagenes::TipoProblema::ExtensionRepetida; });
+        std::any_of(e.disco.problemas.begin(), e.disco.problemas.end(), [](const auto &p) {
+          return p.tipo == imagenes::TipoProblema::ExtensionRepetida;
+        });
     Comprobar(otras || libres == libresAntes + cuenta.bloques);
   } else {
     Comprobar(ahora.bloquesLibres == antes.bloquesLibres &&

@@ -17,12 +17,12 @@
 // Proteccion.cpp walks. A few shapes no field can say are small functions.
 namespace cpm::proteccion {
 
+using imagenes::Pista;
 using imagenes::PistaSuperficie;
+using imagenes::Sector;
 using imagenes::SectorSuperficie;
 using imagenes::TextoId;
 using imagenes::TextoPista;
-using imagenes::Pista;
-using imagenes::Sector;
 
 // A disk's tracks and sectors as the verdict reads them: views into the bytes
 // of the model they came from (a Contenedor's file, a Superficie's sectors),

@@ -270,7 +270,8 @@ TEST_F(CliZip, EscrituraRechazada) {
     SCOPED_TRACE(c.nombre);
     const Resultado r = EjecutarCli(c.args);
     EXPECT_EQ(r.codigo, 1);
-    EXPECT_EQ(r.errores, "alcove-cli: " + c.args[1] + ": " + imagenes::MotivoRutaComprimida() + "\n");
+    EXPECT_EQ(r.errores,
+              "alcove-cli: " + c.args[1] + ": " + imagenes::MotivoRutaComprimida() + "\n");
     EXPECT_EQ(r.salida, "");
   }
   EXPECT_EQ(Leer(col), zip);

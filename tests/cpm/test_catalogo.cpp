@@ -8,11 +8,11 @@
 namespace {
 
 using cpm::ModoExtraccion;
-using imagenes::TipoProblema;
 using Generador::ArchivoCpm;
 using Generador::CrearEntrada;
 using Generador::DiscoCpm;
 using Generador::Disposicion;
+using imagenes::TipoProblema;
 
 ArchivoCpm Archivo(std::uint8_t usuario, const char *nombre, const char *ext,
                    std::vector<std::uint8_t> datos, std::vector<int> ranuras = {}) {

@@ -8,10 +8,10 @@
 
 namespace {
 
-using imagenes::TipoProblema;
 using Generador::DiscoCpm;
 using Generador::Disposicion;
 using Generador::GeometriaData;
+using imagenes::TipoProblema;
 
 bool Hay(const imagenes::Contenedor &c, TipoProblema tipo) {
   return std::any_of(c.problemas.begin(), c.problemas.end(),

@@ -139,7 +139,8 @@ TEST_P(NuevoDisco, SeLeeComoSuFormato) {
   const Leido l(e.bytes);
   EXPECT_TRUE(l.disco.problemas.empty()) << l.disco.problemas.front().texto;
   const imagenes::Contenedor &k = l.disco.contenedor;
-  EXPECT_EQ(k.disposicion, o.extendida ? imagenes::Disposicion::Extendida : imagenes::Disposicion::Estandar);
+  EXPECT_EQ(k.disposicion,
+            o.extendida ? imagenes::Disposicion::Extendida : imagenes::Disposicion::Estandar);
   EXPECT_EQ(k.creador, "Alcove " + Version);
   EXPECT_EQ(k.pistas, c.pistas);
   EXPECT_EQ(k.caras, c.caras);

@@ -9,9 +9,9 @@
 namespace {
 
 using cpm::ModoExtraccion;
-using imagenes::TipoProblema;
 using Generador::ArchivoCpm;
 using Generador::DiscoCpm;
+using imagenes::TipoProblema;
 
 std::vector<std::uint8_t> ConCabecera(std::uint8_t tipo, std::uint32_t longitud,
                                       const std::vector<std::uint8_t> &cuerpo) {

@@ -8,10 +8,10 @@
 
 namespace {
 
-using imagenes::TipoProblema;
 using Generador::DiscoCpm;
 using Generador::Disposicion;
 using Generador::Geometria;
+using imagenes::TipoProblema;
 
 struct Caso {
   const char *nombre;
@@ -30,9 +30,9 @@ TEST_P(Deteccion, DaElFormatoYSusParametros) {
   const auto bytes = GetParam().hacer();
   const imagenes::Contenedor c = imagenes::LeerContenedor(bytes);
   const cpm::Deteccion d = cpm::DetectarFormato(c);
-  const bool hay = std::any_of(d.problemas.begin(), d.problemas.end(), [](const imagenes::Problema &p) {
-    return p.tipo == GetParam().problema;
-  });
+  const bool hay =
+      std::any_of(d.problemas.begin(), d.problemas.end(),
+                  [](const imagenes::Problema &p) { return p.tipo == GetParam().problema; });
   EXPECT_EQ(hay, GetParam().conProblema);
   if (std::string(GetParam().formato).empty()) {
     EXPECT_FALSE(d.formato);
