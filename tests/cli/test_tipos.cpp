@@ -205,6 +205,7 @@ TEST_F(TiposDeImagen, CadaOrdenDeLecturaLeeCadaTipo) {
     // format's).
     r = EjecutarCli({"cmp", "--sectores", dsk, vuelta});
     if (c.tipo->conGeometria) {
+      EXPECT_LE(r.codigo, 1) << r.errores;
       std::istringstream lineas(r.salida);
       for (std::string linea; std::getline(lineas, linea);) {
         EXPECT_TRUE(linea.find(": GAP &") != std::string::npos ||
