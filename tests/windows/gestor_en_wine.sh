@@ -218,6 +218,12 @@ if [ -n "$poner" ]; then
 else
   fallo "soltar no preguntó cómo poner el archivo"
 fi
+# The image is written once the question has gone: a loaded machine may take
+# a moment more.
+for _ in $(seq 100); do
+  cmp -s "$trabajo/discos/vacio.dsk" "$trabajo/cli/esperado.dsk" && break
+  sleep 0.1
+done
 cmp -s "$trabajo/discos/vacio.dsk" "$trabajo/cli/esperado.dsk" ||
   fallo "notas.txt no quedó en vacio.dsk como lo pone put"
 
