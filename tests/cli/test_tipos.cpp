@@ -115,7 +115,8 @@ protected:
         for (const auto &[archivo, bytes] : archivos) {
           Escribir(dir.Archivo(nombre + "/" + archivo), bytes);
         }
-        ruta = dir.Archivo(nombre + "/" + archivos.front().first);
+        // Named with the host's separator, as find names what it walks.
+        ruta = Utf8(RutaFs(dir.Archivo(nombre)) / RutaFs(archivos.front().first));
       } else {
         ADD_FAILURE() << "ninguna imagen de prueba de tipo " << t.nombre;
         continue;
