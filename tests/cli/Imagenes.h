@@ -49,6 +49,22 @@ inline std::vector<std::uint8_t> Bytes(const std::string &texto) {
   return {texto.begin(), texto.end()};
 }
 
+// A DATA disk holding GAME.BIN, a 5000-byte binary with its header: the disk
+// the conversion tests start from, each adding what it is about.
+inline Generador::DiscoCpm DiscoConJuego() {
+  Generador::DiscoCpm d(Generador::GeometriaData(), Generador::Disposicion::Extendida);
+  d.Agregar({0,
+             "GAME",
+             "BIN",
+             false,
+             false,
+             false,
+             ConCabecera("GAME    BIN", 2, 0x4000, 0x4000, Patron(5000, 1)),
+             {},
+             0});
+  return d;
+}
+
 // What the generator leaves after a file's last byte in its last record.
 inline std::vector<std::uint8_t> HastaRegistro(std::vector<std::uint8_t> v) {
   v.resize((v.size() + 127) / 128 * 128, 0xE5);

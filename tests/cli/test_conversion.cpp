@@ -17,18 +17,7 @@ using Generador::Disposicion;
 namespace fs = std::filesystem;
 
 DiscoCpm Disco() {
-  DiscoCpm d(Generador::GeometriaData(), Disposicion::Extendida);
-  d.Agregar({0,
-             "GAME",
-             "BIN",
-             false,
-             false,
-             false,
-             ConCabecera("GAME    BIN", 2, 0x4000, 0x4000, Patron(5000, 1)),
-             {},
-             0})
-      .Agregar({0, "NOTES", "TXT", true, false, false, Patron(700, 2), {}, 0});
-  return d;
+  return DiscoConJuego().Agregar({0, "NOTES", "TXT", true, false, false, Patron(700, 2), {}, 0});
 }
 
 struct CasoConvert {

@@ -16,20 +16,7 @@ namespace {
 using Generador::DiscoCpm;
 namespace fs = std::filesystem;
 
-DiscoCpm Disco() {
-  DiscoCpm d(Generador::GeometriaData(), Generador::Disposicion::Extendida);
-  d.Agregar({0,
-             "GAME",
-             "BIN",
-             false,
-             false,
-             false,
-             ConCabecera("GAME    BIN", 2, 0x4000, 0x4000, Patron(5000, 1)),
-             {},
-             0})
-      .Debil(0, 0, 0xC8, 2);
-  return d;
-}
+DiscoCpm Disco() { return DiscoConJuego().Debil(0, 0, 0xC8, 2); }
 
 struct CasoFlujo {
   const char *nombre;
