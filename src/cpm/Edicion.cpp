@@ -130,12 +130,8 @@ std::string FormatearPista(Superficie &disco, int pista, int cara, const Formato
     return "una pista guarda hasta " + std::to_string(cpcemu::MaxSectores) + " sectores";
   }
   PistaSuperficie nueva;
-  nueva.formateada = true;
-  nueva.pistaCabecera = static_cast<std::uint8_t>(pista);
-  nueva.caraCabecera = static_cast<std::uint8_t>(cara);
-  nueva.codigoTamano = formato.n;
-  nueva.gap = formato.gap;
-  nueva.relleno = formato.relleno;
+  static_cast<imagenes::CabeceraPista &>(nueva) =
+      imagenes::CabeceraPista::Formateada(pista, cara, formato.n, formato.gap, formato.relleno);
   nueva.tasa = p->tasa;
   nueva.grabacion = p->grabacion;
   for (const std::uint8_t id : formato.ids) {

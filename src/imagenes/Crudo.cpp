@@ -68,12 +68,8 @@ Lectura LeerCrudo(std::span<const std::uint8_t> bytes, const Geometria &g,
   for (int t = 0; t < pistas; ++t) {
     for (int cara = 0; cara < g.caras; ++cara) {
       PistaSuperficie &p = s.pistasCaras.emplace_back();
-      p.formateada = true;
-      p.pistaCabecera = static_cast<std::uint8_t>(t);
-      p.caraCabecera = static_cast<std::uint8_t>(cara);
-      p.codigoTamano = g.codigo;
-      p.gap = g.gap;
-      p.relleno = g.relleno;
+      static_cast<CabeceraPista &>(p) =
+          CabeceraPista::Formateada(t, cara, g.codigo, g.gap, g.relleno);
       // Every format a raw dump is read by is double density MFM.
       p.tasa = TasaDobleDensidad;
       p.grabacion = GrabacionMfm;

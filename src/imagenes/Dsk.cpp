@@ -590,12 +590,7 @@ Superficie DesdeContenedor(const Contenedor &disco) {
   s.pistasCaras.resize(static_cast<std::size_t>(std::max(0, s.pistas * s.caras)));
   for (const Pista &p : disco.pistasLeidas) {
     PistaSuperficie &q = s.pistasCaras[static_cast<std::size_t>(p.pista * s.caras + p.cara)];
-    q.formateada = p.formateada;
-    q.pistaCabecera = p.pistaCabecera;
-    q.caraCabecera = p.caraCabecera;
-    q.codigoTamano = p.codigoTamano;
-    q.gap = p.gap;
-    q.relleno = p.relleno;
+    static_cast<CabeceraPista &>(q) = p;
     if (p.formateada) {
       const auto info = bytes::Tramo(disco.bytes, p.desplazamiento, PosListaTI);
       q.tasa = info.size() > PosTasaTI ? info[PosTasaTI] : 0;
@@ -604,12 +599,7 @@ Superficie DesdeContenedor(const Contenedor &disco) {
     q.sectores.reserve(p.sectores.size());
     for (const Sector &x : p.sectores) {
       SectorSuperficie &y = q.sectores.emplace_back();
-      y.c = x.c;
-      y.h = x.h;
-      y.r = x.r;
-      y.n = x.n;
-      y.st1 = x.st1;
-      y.st2 = x.st2;
+      static_cast<IdSector &>(y) = x;
       y.copias = x.copias;
       const auto datos = BytesGuardados(disco, x);
       y.datos.assign(datos.begin(), datos.end());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imagenes/Campos.h"
 #include "imagenes/Problema.h"
 
 #include <cstddef>
@@ -18,29 +19,26 @@ namespace imagenes {
 
 enum class Disposicion { Estandar, Extendida };
 
-struct Sector {
-  std::uint8_t c = 0, h = 0, r = 0, n = 0; // the ID: track, head, sector, size code
-  std::uint8_t st1 = 0, st2 = 0;           // FDC status when the image was made
-  std::size_t longitudGuardada = 0;        // bytes stored for it (extended: the list's length)
-  std::size_t desplazamiento = 0;          // offset of its first byte in the file
-  int copias = 1;                          // more than 1: a weak sector stored several times
-  std::span<const std::uint8_t> datos;     // its first copy, cut to what the file holds
+struct Sector : IdSector {
+  std::size_t longitudGuardada = 0;    // bytes stored for it (extended: the list's length)
+  std::size_t desplazamiento = 0;      // offset of its first byte in the file
+  int copias = 1;                      // more than 1: a weak sector stored several times
+  std::span<const std::uint8_t> datos; // its first copy, cut to what the file holds
   // The nominal size of its code, 128 << N (N above 7 counts as 8, as the FDC does).
   [[nodiscard]] std::size_t LongitudNominal() const;
   // Stored at a length unlike its size code's, weak copies of that length apart.
   [[nodiscard]] bool LongitudRara() const;
 };
 
-struct Pista {
+// Not formatted (CabeceraPista::formateada false): size 0 in the extended
+// table, or no block.
+struct Pista : CabeceraPista {
   int pista = 0; // place in the image
   int cara = 0;
-  bool formateada = false;        // false: size 0 in the extended table, or no block
   std::size_t desplazamiento = 0; // of its Track-Info block
   std::size_t tamano = 0;         // as the header gives it
   std::size_t disponibles = 0;    // bytes of it the file holds
-  // The Track-Info block.
-  std::uint8_t pistaCabecera = 0, caraCabecera = 0, codigoTamano = 0;
-  std::uint8_t sectoresDeclarados = 0, gap = 0, relleno = 0;
+  std::uint8_t sectoresDeclarados = 0;
   std::vector<Sector> sectores; // in stored order
 };
 

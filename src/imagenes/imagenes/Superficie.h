@@ -2,6 +2,7 @@
 
 #include "disk/CpcEmu.h"
 
+#include "imagenes/Campos.h"
 #include "imagenes/Problema.h"
 
 #include <array>
@@ -19,19 +20,17 @@
 // offsets) are not part of it.
 namespace imagenes {
 
-struct SectorSuperficie {
-  std::uint8_t c = 0, h = 0, r = 0, n = 0; // the ID
-  std::uint8_t st1 = 0, st2 = 0;           // FDC status when the disk was read
+struct SectorSuperficie : IdSector {
   int copias = 1;                  // more than 1: a weak sector, its copies one after another
   std::vector<std::uint8_t> datos; // every byte stored for it, all copies
   // The nominal size of its code, 128 << N (N above 8 counts as 8, as the reader does).
   [[nodiscard]] std::size_t LongitudNominal() const;
 };
 
-struct PistaSuperficie {
-  bool formateada = false; // false: no Track-Info block (a track without sectors is the same disk)
-  std::uint8_t pistaCabecera = 0, caraCabecera = 0; // what its Track-Info says it is
-  std::uint8_t codigoTamano = 2, gap = 0x4E, relleno = 0xE5;
+// Not formatted: no Track-Info block (a track without sectors is the same disk).
+struct PistaSuperficie : CabeceraPista {
+  // Unformatted, with what a format would lay down by default.
+  PistaSuperficie() : CabeceraPista{false, 0, 0, 2, 0x4E, 0xE5} {}
   // Bytes 18 and 19 of the Track-Info, where later tools note the data rate
   // (1 single or double density, 2 high, 3 extended) and the recording mode
   // (1 FM, 2 MFM); 0 unknown.
