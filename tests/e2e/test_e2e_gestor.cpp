@@ -135,6 +135,7 @@ TEST_F(GestorEnXvfb, TheContextMenuWearsTheProgramsColours) {
   // The rows' menu, opened with the right button beside the first row.
   const QPoint fila = Fila(0);
   x->ClicDerecho(fila.x(), fila.y());
+  ASSERT_TRUE(x->EsperarMenu(10s)) << "the menu never opened";
   std::this_thread::sleep_for(700ms);
   const QImage menu = x->Capturar(QRect(fila, QSize(260, 240)));
   Guardar(menu, "menu.png");
@@ -195,6 +196,7 @@ TEST_F(GestorEnXvfb, TheMapOpensASectorWrittenAsTheCliWritesItAndTheDiskIsChecke
   // "Mapa del disco…", the last item but one of the rows' menu.
   const QPoint fila = Fila(0);
   x->ClicDerecho(fila.x(), fila.y());
+  ASSERT_TRUE(x->EsperarMenu(10s)) << "the menu never opened";
   std::this_thread::sleep_for(700ms);
   x->Tecla(XK_Up, 2);
   x->Tecla(XK_Return);
@@ -244,6 +246,7 @@ TEST_F(GestorEnXvfb, TheMapOpensASectorWrittenAsTheCliWritesItAndTheDiskIsChecke
   std::this_thread::sleep_for(500ms);
   const QPoint otra = Fila(0);
   x->ClicDerecho(otra.x(), otra.y());
+  ASSERT_TRUE(x->EsperarMenu(10s)) << "the menu never opened";
   std::this_thread::sleep_for(700ms);
   x->Tecla(XK_Up);
   x->Tecla(XK_Return);

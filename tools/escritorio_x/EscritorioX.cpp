@@ -201,6 +201,17 @@ std::optional<QRect> ServidorVirtual::EsperarVentana(const std::string &titulo,
   return QRect(x, y, atributos.width, atributos.height);
 }
 
+bool ServidorVirtual::EsperarMenu(std::chrono::milliseconds plazo) {
+  Display *dpy = Dpy(pantalla_);
+  // With no window manager, a menu is the one top-level window that sets
+  // override-redirect (Qt marks it a normal window by type).
+  const auto esMenu = [&](Window w) {
+    XWindowAttributes atributos{};
+    return XGetWindowAttributes(dpy, w, &atributos) != 0 && atributos.override_redirect != 0;
+  };
+  return EsperarVisible(dpy, plazo, esMenu).has_value();
+}
+
 std::optional<unsigned long> ServidorVirtual::EsperarVentanaDe(int pid,
                                                                std::chrono::milliseconds plazo) {
   Display *dpy = Dpy(pantalla_);

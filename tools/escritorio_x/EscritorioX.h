@@ -48,6 +48,9 @@ public:
   // Screen rectangle of the top-level window titled `titulo`, once it is mapped.
   [[nodiscard]] std::optional<QRect> EsperarVentana(const std::string &titulo,
                                                     std::chrono::milliseconds plazo);
+  // True once a context menu is open: a top-level override-redirect window
+  // mapped; false when `plazo` runs out first.
+  [[nodiscard]] bool EsperarMenu(std::chrono::milliseconds plazo);
   // The top-level window of process `pid` (by its _NET_WM_PID), once it is
   // mapped: its X id, for tools such as xprop.
   [[nodiscard]] std::optional<unsigned long> EsperarVentanaDe(int pid,
