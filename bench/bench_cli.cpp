@@ -137,6 +137,14 @@ void Base_Cpmls64(benchmark::State &state) {
   }
 }
 
+// The floor of a C++ program's start: read the image, print a line.
+void Base_MinimoCpp64(benchmark::State &state) {
+  const std::string imagen = L().imagen;
+  for (auto _ : state) {
+    Proceso(state, {MINIMO_CPP, imagen});
+  }
+}
+
 void LsIntercalada64(benchmark::State &state) {
   const std::string imagen = L().imagen;
   for (auto _ : state) {
@@ -339,6 +347,7 @@ BENCHMARK(Base_LeerEscribirYVolcarImagen)->UseRealTime()->Unit(benchmark::kMicro
 BENCHMARK(Base_CatImagen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(LsIntercalada64)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_Cpmls64)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(Base_MinimoCpp64)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(LsHfe64)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(Base_Leer8KBCadaImagen)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(Base_UnzipP5000)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1);
@@ -358,6 +367,8 @@ int main(int argc, char **argv) {
                                   {"Put40KB", "Base_LeerEscribirYVolcarImagen"},
                                   {"LsIntercalada64", "Base_CatImagen"},
                                   {"LsIntercalada64", "Base_Cpmls64"},
+                                  {"LsIntercalada64", "Base_MinimoCpp64"},
+                                  {"Base_MinimoCpp64", "Base_Cpmls64"},
                                   {"LsHfe64", "LsIntercalada64"},
                                   {"Find10000", "Base_Leer8KBCadaImagen"},
                                   {"Find10000_j1", "Base_Leer8KBCadaImagen"},
