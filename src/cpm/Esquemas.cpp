@@ -573,7 +573,7 @@ const PistaVista *VistaDisco::Pista(int pista, int cara) const {
 namespace {
 
 template <class S> SectorVista VistaSector(const S &x, std::span<const std::uint8_t> datos) {
-  return {x.c, x.h, x.r, x.n, x.st1, x.st2, x.copias, datos};
+  return {x, x.copias, datos};
 }
 
 VistaDisco SinPistas(int pistas, int caras) {

@@ -27,8 +27,7 @@ using imagenes::TextoPista;
 // A disk's tracks and sectors as the verdict reads them: views into the bytes
 // of the model they came from (a Contenedor's file, a Superficie's sectors),
 // so that judging a disk copies none of its sectors.
-struct SectorVista {
-  std::uint8_t c = 0, h = 0, r = 0, n = 0, st1 = 0, st2 = 0;
+struct SectorVista : imagenes::IdSector {
   int copias = 1;
   std::span<const std::uint8_t> datos; // every byte stored for it, all copies
   [[nodiscard]] std::size_t LongitudNominal() const;

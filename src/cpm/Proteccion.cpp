@@ -351,8 +351,7 @@ Hallazgo Describir(const Coincidencia &x, const VistaDisco &disco) {
       // Completable when completing a copy of the track does something.
       PistaSuperficie prueba;
       for (const SectorVista &y : p.sectores) {
-        prueba.sectores.push_back(
-            {y.c, y.h, y.r, y.n, y.st1, y.st2, y.copias, {y.datos.begin(), y.datos.end()}});
+        prueba.sectores.push_back({y, y.copias, {y.datos.begin(), y.datos.end()}});
       }
       h.completable = h.completable || (e.arreglo.completar != nullptr &&
                                         !e.arreglo.completar(prueba, x.pista, x.cara).empty());

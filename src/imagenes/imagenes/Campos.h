@@ -3,9 +3,10 @@
 #include <cstdint>
 
 // The fields a track and a sector carry the same in the image as the file
-// stores it (imagenes/Contenedor.h) and in the disk as tracks that own their
-// bytes (imagenes/Superficie.h): each model adds its own to these, and one is
-// made from the other by copying these whole.
+// stores it (imagenes/Contenedor.h), in the disk as tracks that own their
+// bytes (imagenes/Superficie.h) and in the protection verdict's views of
+// either: each model adds its own to these, and one is made from another by
+// copying these whole.
 namespace imagenes {
 
 // A sector's ID as the FDC reads it, and the status it reported for it.
