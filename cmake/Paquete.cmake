@@ -27,6 +27,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ALCOVE_MANTENEDOR}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded when first used, so dpkg-shlibdeps cannot see them (src/platform).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libnettle8, libpng16-16")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The window's Courier New is drawn with Liberation Mono, which has its metrics.
 # Qt's own dialogs (the file choosers) speak Spanish with Qt's translations.

@@ -2,6 +2,10 @@
 // 180-2's examples, and the empty message), whole and fed in pieces.
 #include "platform/sumas/Sha256.h"
 
+#ifndef _WIN32
+#include "platform/BibliotecaPosix.h"
+#endif
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,3 +50,27 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Vector> &i) { return std::string(i.param.nombre); });
 
 } // namespace
+
+#ifndef _WIN32
+// The host library is loaded when first used: one that cannot be is an
+// error that names it, never a crash at the first call.
+TEST(BibliotecaCargadaAlUsarla, LaQueNoSePuedeCargarDiceCualYPorQue) {
+  struct Caso {
+    const char *soname;
+    const char *funcion; // nullptr: only loaded
+    const char *dice;
+  };
+  for (const Caso &c : {Caso{"libalcove-no-existe.so.1", nullptr, "libalcove-no-existe.so.1: "},
+                        Caso{"libc.so.6", "alcove_no_existe", "libc.so.6 no tiene la función"}}) {
+    SCOPED_TRACE(c.soname);
+    try {
+      void *b = Plataforma::Biblioteca::Cargar(c.soname);
+      ASSERT_NE(c.funcion, nullptr) << "loaded";
+      (void)Plataforma::Biblioteca::Buscar<void (*)()>(b, c.soname, c.funcion);
+      ADD_FAILURE() << "found";
+    } catch (const ErrorAlcove &e) {
+      EXPECT_NE(std::string(e.what()).find(c.dice), std::string::npos) << e.what();
+    }
+  }
+}
+#endif

@@ -20,9 +20,11 @@ campo() { dpkg-deb --field "$deb" "$1"; }
 [[ $(campo Maintainer) == *"<"*"@"*">" ]] || falla "Maintainer: $(campo Maintainer)"
 [ -n "$(campo Description)" ] || falla "sin Description"
 # Depends comes from the binaries: the C and C++ runtimes, Qt's libraries and
-# zlib, which alcove-cli inflates zipped images with.
+# zlib, which alcove-cli inflates zipped images with; and names the libraries
+# loaded only when used, which no binary lists: Nettle and libpng.
 depende=$(campo Depends)
-for biblioteca in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 zlib1g; do
+for biblioteca in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 zlib1g libnettle8 \
+  libpng16-16; do
   tr ',' '\n' <<<"$depende" | awk '{ print $1 }' | grep -qxF "$biblioteca" ||
     falla "Depends no nombra $biblioteca: $depende"
 done

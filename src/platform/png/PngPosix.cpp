@@ -1,5 +1,7 @@
 #include "platform/png/Png.h"
 
+#include "platform/BibliotecaPosix.h"
+
 #include <png.h>
 
 #include <csetjmp>
@@ -7,37 +9,74 @@
 namespace Plataforma {
 namespace {
 
+// libpng, loaded when the first picture is written (ALCOVE_SONAME_PNG, from
+// the build).
+struct Libpng {
+  decltype(&png_create_write_struct) crear;
+  decltype(&png_create_info_struct) crearInfo;
+  decltype(&png_destroy_write_struct) destruir;
+  decltype(&png_set_longjmp_fn) saltos;
+  decltype(&png_set_write_fn) escritura;
+  decltype(&png_get_io_ptr) destino;
+  decltype(&png_set_IHDR) cabecera;
+  decltype(&png_write_info) escribirInfo;
+  decltype(&png_write_row) escribirFila;
+  decltype(&png_write_end) terminar;
+};
+
+const Libpng &Funciones() {
+  static const Libpng png = [] {
+    const char *soname = ALCOVE_SONAME_PNG;
+    void *b = Biblioteca::Cargar(soname);
+    const auto f = [&]<class F>(F, const char *nombre) {
+      return Biblioteca::Buscar<F>(b, soname, nombre);
+    };
+    return Libpng{f(&png_create_write_struct, "png_create_write_struct"),
+                  f(&png_create_info_struct, "png_create_info_struct"),
+                  f(&png_destroy_write_struct, "png_destroy_write_struct"),
+                  f(&png_set_longjmp_fn, "png_set_longjmp_fn"),
+                  f(&png_set_write_fn, "png_set_write_fn"),
+                  f(&png_get_io_ptr, "png_get_io_ptr"),
+                  f(&png_set_IHDR, "png_set_IHDR"),
+                  f(&png_write_info, "png_write_info"),
+                  f(&png_write_row, "png_write_row"),
+                  f(&png_write_end, "png_write_end")};
+  }();
+  return png;
+}
+
 void Agregar(png_structp png, png_bytep datos, png_size_t largo) {
-  auto *destino = static_cast<std::vector<std::uint8_t> *>(png_get_io_ptr(png));
+  auto *destino = static_cast<std::vector<std::uint8_t> *>(Funciones().destino(png));
   destino->insert(destino->end(), datos, datos + largo);
 }
 
 void SinVaciar(png_structp /*png*/) {}
 
-// libpng reports its errors by longjmp; this function holds no object that
-// needs its destructor run across that jump.
-bool Codificar(int ancho, int alto, std::span<const std::uint8_t> rgb,
+// libpng reports its errors by longjmp; its functions are found before the
+// first setjmp, and no object here needs its destructor run across the jump.
+bool Codificar(const Libpng &f, int ancho, int alto, std::span<const std::uint8_t> rgb,
                std::vector<std::uint8_t> &destino) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = f.crear(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) {
     return false;
   }
-  png_infop info = png_create_info_struct(png);
-  if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
-    png_destroy_write_struct(&png, &info);
+  png_infop info = f.crearInfo(png);
+  // What png_jmpbuf(png) expands to, through the loaded library.
+  if (info == nullptr || setjmp(*f.saltos(png, longjmp, sizeof(jmp_buf))) != 0) {
+    f.destruir(&png, &info);
     return false;
   }
-  png_set_write_fn(png, &destino, Agregar, SinVaciar);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(ancho), static_cast<png_uint_32>(alto), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
+  f.escritura(png, &destino, Agregar, SinVaciar);
+  f.cabecera(png, info, static_cast<png_uint_32>(ancho), static_cast<png_uint_32>(alto), 8,
+             PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+             PNG_FILTER_TYPE_DEFAULT);
+  f.escribirInfo(png, info);
   const auto fila = static_cast<std::size_t>(ancho) * 3;
   for (int y = 0; y < alto; ++y) {
-    png_write_row(png, rgb.data() + static_cast<std::size_t>(y) * fila);
+    f.escribirFila(png, rgb.data() + static_cast<std::size_t>(y) * fila);
   }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
+  f.terminar(png, nullptr);
+  f.destruir(&png, &info);
   return true;
 }
 
@@ -51,7 +90,14 @@ CodificarPng(int ancho, int alto, std::span<const std::uint8_t> rgb, std::string
     return std::nullopt;
   }
   std::vector<std::uint8_t> destino;
-  if (!Codificar(ancho, alto, rgb, destino)) {
+  const Libpng *f = nullptr;
+  try {
+    f = &Funciones();
+  } catch (const ErrorAlcove &e) {
+    error = e.what();
+    return std::nullopt;
+  }
+  if (!Codificar(*f, ancho, alto, rgb, destino)) {
     error = "libpng no pudo escribir la imagen";
     return std::nullopt;
   }

@@ -1,24 +1,49 @@
 #include "platform/sumas/Sha256.h"
 
+#include "platform/BibliotecaPosix.h"
+
 #include <nettle/sha2.h>
 
 namespace Plataforma {
+namespace {
+
+// Nettle's SHA-256, loaded on the first digest (ALCOVE_SONAME_NETTLE, from
+// the build).
+struct Nettle {
+  decltype(&nettle_sha256_init) iniciar;
+  decltype(&nettle_sha256_update) agregar;
+  decltype(&nettle_sha256_digest) terminar;
+};
+
+const Nettle &Funciones() {
+  static const Nettle nettle = [] {
+    const char *soname = ALCOVE_SONAME_NETTLE;
+    void *b = Biblioteca::Cargar(soname);
+    return Nettle{
+        Biblioteca::Buscar<decltype(&nettle_sha256_init)>(b, soname, "nettle_sha256_init"),
+        Biblioteca::Buscar<decltype(&nettle_sha256_update)>(b, soname, "nettle_sha256_update"),
+        Biblioteca::Buscar<decltype(&nettle_sha256_digest)>(b, soname, "nettle_sha256_digest")};
+  }();
+  return nettle;
+}
+
+} // namespace
 
 struct Sha256::Estado {
   sha256_ctx contexto{};
 };
 
-Sha256::Sha256() : estado_(std::make_unique<Estado>()) { sha256_init(&estado_->contexto); }
+Sha256::Sha256() : estado_(std::make_unique<Estado>()) { Funciones().iniciar(&estado_->contexto); }
 
 Sha256::~Sha256() = default;
 
 void Sha256::Agregar(std::span<const std::uint8_t> bytes) {
-  sha256_update(&estado_->contexto, bytes.size(), bytes.data());
+  Funciones().agregar(&estado_->contexto, bytes.size(), bytes.data());
 }
 
 ResumenSha256 Sha256::Terminar() {
   ResumenSha256 r{};
-  sha256_digest(&estado_->contexto, r.size(), r.data());
+  Funciones().terminar(&estado_->contexto, r.size(), r.data());
   return r;
 }
 
