@@ -49,9 +49,10 @@ inline std::vector<std::uint8_t> Bytes(const std::string &texto) {
   return {texto.begin(), texto.end()};
 }
 
-// A DATA disk holding GAME.BIN, a 5000-byte binary with its header: the disk
-// the conversion tests start from, each adding what it is about.
-inline Generador::DiscoCpm DiscoConJuego() {
+// A DATA disk holding GAME.BIN, a 5000-byte binary with its header (loaded at
+// `carga`): the disk the conversion tests start from, each adding what it is
+// about.
+inline Generador::DiscoCpm DiscoConJuego(std::uint16_t carga = 0x4000) {
   Generador::DiscoCpm d(Generador::GeometriaData(), Generador::Disposicion::Extendida);
   d.Agregar({0,
              "GAME",
@@ -59,7 +60,7 @@ inline Generador::DiscoCpm DiscoConJuego() {
              false,
              false,
              false,
-             ConCabecera("GAME    BIN", 2, 0x4000, 0x4000, Patron(5000, 1)),
+             ConCabecera("GAME    BIN", 2, carga, 0x4000, Patron(5000, 1)),
              {},
              0});
   return d;

@@ -266,18 +266,9 @@ INSTANTIATE_TEST_SUITE_P(
                 false, 1, "1:MAS.BAS: solo en b.dsk\n1 diferencia\n"},
         CasoCmp{"AtributoYCabecera",
                 [] {
-                  DiscoCpm d(Generador::GeometriaData(), Disposicion::Extendida);
-                  d.Agregar({0,
-                             "GAME",
-                             "BIN",
-                             false,
-                             false,
-                             false,
-                             ConCabecera("GAME    BIN", 2, 0x4001, 0x4000, Patron(5000, 1)),
-                             {},
-                             0})
-                      .Agregar({0, "NOTES", "TXT", false, false, false, Patron(700, 2), {}, 0});
-                  return d.Bytes();
+                  return DiscoConJuego(0x4001)
+                      .Agregar({0, "NOTES", "TXT", false, false, false, Patron(700, 2), {}, 0})
+                      .Bytes();
                 },
                 false, 1,
                 "GAME.BIN: distintos desde el byte 21 (en la cabecera AMSDOS)\nNOTES.TXT: R/O en "
