@@ -64,9 +64,9 @@ TEST(BibliotecaCargadaAlUsarla, LaQueNoSePuedeCargarDiceCualYPorQue) {
                         Caso{"libc.so.6", "alcove_no_existe", "libc.so.6 no tiene la función"}}) {
     SCOPED_TRACE(c.soname);
     try {
-      void *b = Plataforma::Biblioteca::Cargar(c.soname);
+      const Plataforma::Biblioteca::Cargada b(c.soname);
       ASSERT_NE(c.funcion, nullptr) << "loaded";
-      (void)Plataforma::Biblioteca::Buscar<void (*)()>(b, c.soname, c.funcion);
+      (void)b.Buscar(c.funcion);
       ADD_FAILURE() << "found";
     } catch (const ErrorAlcove &e) {
       EXPECT_NE(std::string(e.what()).find(c.dice), std::string::npos) << e.what();

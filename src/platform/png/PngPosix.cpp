@@ -26,21 +26,17 @@ struct Libpng {
 
 const Libpng &Funciones() {
   static const Libpng png = [] {
-    const char *soname = ALCOVE_SONAME_PNG;
-    void *b = Biblioteca::Cargar(soname);
-    const auto f = [&]<class F>(F, const char *nombre) {
-      return Biblioteca::Buscar<F>(b, soname, nombre);
-    };
-    return Libpng{f(&png_create_write_struct, "png_create_write_struct"),
-                  f(&png_create_info_struct, "png_create_info_struct"),
-                  f(&png_destroy_write_struct, "png_destroy_write_struct"),
-                  f(&png_set_longjmp_fn, "png_set_longjmp_fn"),
-                  f(&png_set_write_fn, "png_set_write_fn"),
-                  f(&png_get_io_ptr, "png_get_io_ptr"),
-                  f(&png_set_IHDR, "png_set_IHDR"),
-                  f(&png_write_info, "png_write_info"),
-                  f(&png_write_row, "png_write_row"),
-                  f(&png_write_end, "png_write_end")};
+    const Biblioteca::Cargada b(ALCOVE_SONAME_PNG);
+    return Libpng{b.Buscar("png_create_write_struct"),
+                  b.Buscar("png_create_info_struct"),
+                  b.Buscar("png_destroy_write_struct"),
+                  b.Buscar("png_set_longjmp_fn"),
+                  b.Buscar("png_set_write_fn"),
+                  b.Buscar("png_get_io_ptr"),
+                  b.Buscar("png_set_IHDR"),
+                  b.Buscar("png_write_info"),
+                  b.Buscar("png_write_row"),
+                  b.Buscar("png_write_end")};
   }();
   return png;
 }

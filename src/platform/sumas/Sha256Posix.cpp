@@ -17,12 +17,9 @@ struct Nettle {
 
 const Nettle &Funciones() {
   static const Nettle nettle = [] {
-    const char *soname = ALCOVE_SONAME_NETTLE;
-    void *b = Biblioteca::Cargar(soname);
-    return Nettle{
-        Biblioteca::Buscar<decltype(&nettle_sha256_init)>(b, soname, "nettle_sha256_init"),
-        Biblioteca::Buscar<decltype(&nettle_sha256_update)>(b, soname, "nettle_sha256_update"),
-        Biblioteca::Buscar<decltype(&nettle_sha256_digest)>(b, soname, "nettle_sha256_digest")};
+    const Biblioteca::Cargada b(ALCOVE_SONAME_NETTLE);
+    return Nettle{b.Buscar("nettle_sha256_init"), b.Buscar("nettle_sha256_update"),
+                  b.Buscar("nettle_sha256_digest")};
   }();
   return nettle;
 }
